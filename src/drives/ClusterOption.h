@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <optional>
+
+namespace tessaro {
+
+// The cluster-size choice for a format: the file system's default or a power
+// of two from 512 to 65536 bytes. The raw value is also the label shown.
+class ClusterOption {
+ public:
+  enum Case { Default, C512, C1024, C2048, C4096, C8192, C16384, C32768, C65536 };
+
+  constexpr ClusterOption(Case c = Default) : case_(c) {}
+
+  static const std::array<ClusterOption, 9>& allCases();
+  // Exact match of a raw value ("Default", "512", ...); anything else gives none.
+  static std::optional<ClusterOption> fromRawValue(const QString& raw);
+
+  QString rawValue() const;
+  QString id() const { return rawValue(); }
+  std::optional<int> bytes() const;
+  Case value() const { return case_; }
+
+  bool operator==(const ClusterOption&) const = default;
+
+ private:
+  Case case_;
+};
+
+size_t qHash(ClusterOption option, size_t seed = 0);
+
+}  // namespace tessaro

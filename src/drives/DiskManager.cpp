@@ -1,0 +1,27 @@
+#include "drives/DiskManager.h"
+
+#include "exec/Error.h"
+
+namespace tessaro {
+
+DiskManager::DiskManager(std::unique_ptr<DiskTools> tools, ProcessRunner& runner, QObject* parent)
+    : QObject(parent), tools_(std::move(tools)), runner_(runner) {}
+
+QCoro::Task<> DiskManager::refresh() {
+  throw Error(ErrorDomain::diskManager, 1, QStringLiteral("not implemented"));
+  co_return;
+}
+
+QCoro::Task<QString> DiskManager::findPartition(QString bsdName) {
+  Q_UNUSED(bsdName);
+  throw Error(ErrorDomain::diskManager, 2, QStringLiteral("No partition identifier found"));
+  co_return QString();
+}
+
+QCoro::Task<QString> DiskManager::repair(QString bsdName) {
+  Q_UNUSED(bsdName);
+  throw Error(ErrorDomain::diskManager, 1, QStringLiteral("not implemented"));
+  co_return QString();
+}
+
+}  // namespace tessaro

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <qcoro/qcorotask.h>
+
+#include <QList>
+#include <QObject>
+#include <memory>
+
+#include "drives/DiskTools.h"
+#include "drives/Drive.h"
+#include "exec/ProcessRunner.h"
+
+namespace tessaro {
+
+// The window's model of the attached drives. Lives on the main thread.
+class DiskManager : public QObject {
+  Q_OBJECT
+ public:
+  explicit DiskManager(std::unique_ptr<DiskTools> tools = DiskTools::platformDefault(),
+                       ProcessRunner& runner = ProcessRunner::shared(), QObject* parent = nullptr);
+
+  const QList<Drive>& drives() const { return drives_; }
+  const DiskTools& tools() const { return *tools_; }
+  ProcessRunner& runner() const { return runner_; }
+
+  // Rebuilds the drive list: lists the whole disks, then queries them one
+  // after another. Publishes the new list in one step only on success; on
+  // failure raises and keeps the previous list.
+  QCoro::Task<> refresh();
+
+  // The first partition of a whole disk, without "/dev/".
+  QCoro::Task<QString> findPartition(QString bsdName);
+
+  // Checks and repairs the FAT file system on the disk's first partition, or
+  // on the whole disk when none is found. Returns the collected text.
+  QCoro::Task<QString> repair(QString bsdName);
+
+ signals:
+  void drivesChanged(const QList<Drive>& drives);
+
+ private:
+  std::unique_ptr<DiskTools> tools_;
+  ProcessRunner& runner_;
+  QList<Drive> drives_;
+};
+
+}  // namespace tessaro

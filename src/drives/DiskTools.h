@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+#include "drives/Drive.h"
+
+namespace tessaro {
+
+// One privileged invocation: the program and its argument words, and the
+// command line as the user should see it in the log.
+struct PrivilegedCommand {
+  QString tool;
+  QStringList args;
+  QString commandLine;
+};
+
+// What the user asked a format to do, derived from the window's fields.
+struct FormatRequest {
+  Drive drive;
+  QString volumeName;  // upper-cased, "UNTITLED" when blank
+  std::optional<int> clusterBytes;
+};
+
+// The platform's disk tools: which programs to run and how to read what they
+// print. DiskManager and the workflows hold the algorithms once; each platform
+// supplies the invocations and parsers. Parsers are pure and raise Error on
+// text they cannot read.
+class DiskTools {
+ public:
+  virtual ~DiskTools() = default;
+
+  // The tools of the platform this build is for.
+  static std::unique_ptr<DiskTools> platformDefault();
+
+  // Discovery: list the whole disks, then read one disk's properties.
+  virtual QStringList listCommand() const = 0;
+  virtual QStringList parseDiskList(const QString& text) const = 0;
+  // Disks that are never queried (macOS: "disk0").
+  virtual bool isSkipped(const QString& bsdName) const = 0;
+  virtual QStringList infoCommand(const QString& bsdName) const = 0;
+  // The drive when the disk is external or removable; none when it is not.
+  virtual std::optional<Drive> parseDriveInfo(const QString& text,
+                                              const QString& bsdName) const = 0;
+
+  // Partition lookup: the first partition of a whole disk.
+  virtual QStringList partitionListCommand(const QString& bsdName) const = 0;
+  // Raises Error(DiskManager, 2, "No partition identifier found") when the
+  // text names neither a partition nor the disk.
+  virtual QString parseFirstPartition(const QString& text, const QString& bsdName) const = 0;
+
+  // Privileged work. A returned error text means the request is refused
+  // before anything runs; it says what to change.
+  virtual std::optional<QString> validateFormat(const FormatRequest& request) const = 0;
+  virtual PrivilegedCommand formatCommand(const FormatRequest& request) const = 0;
+  // Check and repair the file system at target (a partition or whole disk,
+  // without "/dev/").
+  virtual PrivilegedCommand checkCommand(const QString& targetBsdName) const = 0;
+  // Print the properties of the disk and, when known, of its partition as
+  // property lists, disk first.
+  virtual PrivilegedCommand infoReportCommand(
+      const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const = 0;
+};
+
+}  // namespace tessaro

@@ -1,0 +1,7 @@
+#include "drives/DiskTools.h"
+
+namespace tessaro {
+
+std::unique_ptr<DiskTools> DiskTools::platformDefault() { return nullptr; }
+
+}  // namespace tessaro

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <string>
+
+namespace tessaro {
+
+// An error as the window sees it: a domain, a code and a readable description.
+// Operations that take time raise it from their coroutines; the window shows
+// only the description.
+class Error : public std::exception {
+ public:
+  Error(QString domain, qint64 code, QString description)
+      : domain_(std::move(domain)),
+        code_(code),
+        description_(std::move(description)),
+        what_(description_.toStdString()) {}
+
+  const QString& domain() const { return domain_; }
+  qint64 code() const { return code_; }
+  const QString& description() const { return description_; }
+  const char* what() const noexcept override { return what_.c_str(); }
+
+ private:
+  QString domain_;
+  qint64 code_;
+  QString description_;
+  std::string what_;
+};
+
+// Error domains of this system.
+namespace ErrorDomain {
+inline const QString process = QStringLiteral("ProcessRunner");        // launch failures
+inline const QString authorization = QStringLiteral("Authorization");  // privileged runs
+inline const QString diskManager = QStringLiteral("DiskManager");      // lookups and discovery
+inline const QString propertyList = QStringLiteral("PropertyList");    // plist reader
+inline const QString json = QStringLiteral("JSON");                    // lsblk reader
+}  // namespace ErrorDomain
+
+}  // namespace tessaro
