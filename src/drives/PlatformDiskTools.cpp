@@ -1,7 +1,15 @@
 #include "drives/DiskTools.h"
+#include "drives/LinuxDiskTools.h"
+#include "drives/MacDiskTools.h"
 
 namespace tessaro {
 
-std::unique_ptr<DiskTools> DiskTools::platformDefault() { return nullptr; }
+std::unique_ptr<DiskTools> DiskTools::platformDefault() {
+#ifdef __APPLE__
+  return std::make_unique<MacDiskTools>();
+#else
+  return std::make_unique<LinuxDiskTools>();
+#endif
+}
 
 }  // namespace tessaro

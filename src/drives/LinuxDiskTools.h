@@ -1,0 +1,42 @@
+#pragma once
+
+#include "drives/DiskTools.h"
+
+namespace tessaro {
+
+// Linux: lsblk (util-linux) and sysfs for discovery and lookup; the privileged
+// work goes through Tessaro's own helper, run as root by pkexec.
+class LinuxDiskTools : public DiskTools {
+ public:
+  explicit LinuxDiskTools(QString lsblkPath = QStringLiteral("/usr/bin/lsblk"),
+                          QString sysfsRoot = QStringLiteral("/sys"),
+                          QString helperPath = QString());
+
+  const QString& lsblkPath() const { return lsblkPath_; }
+  const QString& sysfsRoot() const { return sysfsRoot_; }
+  // The privileged helper: the one next to the application when there is one
+  // (a build tree), else the installed one.
+  QString helperPath() const;
+
+  QStringList listCommand() const override;
+  QStringList parseDiskList(const QString& text) const override;
+  bool isSkipped(const QString& bsdName) const override;
+  QStringList infoCommand(const QString& bsdName) const override;
+  std::optional<Drive> parseDriveInfo(const QString& text, const QString& bsdName) const override;
+
+  QStringList partitionListCommand(const QString& bsdName) const override;
+  QString parseFirstPartition(const QString& text, const QString& bsdName) const override;
+
+  std::optional<QString> validateFormat(const FormatRequest& request) const override;
+  PrivilegedCommand formatCommand(const FormatRequest& request) const override;
+  PrivilegedCommand checkCommand(const QString& targetBsdName) const override;
+  PrivilegedCommand infoReportCommand(
+      const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const override;
+
+ private:
+  QString lsblkPath_;
+  QString sysfsRoot_;
+  QString helperPath_;
+};
+
+}  // namespace tessaro

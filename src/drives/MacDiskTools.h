@@ -1,0 +1,35 @@
+#pragma once
+
+#include "drives/DiskTools.h"
+
+namespace tessaro {
+
+// macOS: diskutil for everything, newfs_msdos and fsck_msdos inside one
+// "/bin/sh -c" line run with administrator rights. Its parsing is pure code and
+// is built and tested on every platform.
+class MacDiskTools : public DiskTools {
+ public:
+  explicit MacDiskTools(QString diskutilPath = QStringLiteral("/usr/sbin/diskutil"));
+
+  const QString& diskutilPath() const { return diskutilPath_; }
+
+  QStringList listCommand() const override;
+  QStringList parseDiskList(const QString& text) const override;
+  bool isSkipped(const QString& bsdName) const override;
+  QStringList infoCommand(const QString& bsdName) const override;
+  std::optional<Drive> parseDriveInfo(const QString& text, const QString& bsdName) const override;
+
+  QStringList partitionListCommand(const QString& bsdName) const override;
+  QString parseFirstPartition(const QString& text, const QString& bsdName) const override;
+
+  std::optional<QString> validateFormat(const FormatRequest& request) const override;
+  PrivilegedCommand formatCommand(const FormatRequest& request) const override;
+  PrivilegedCommand checkCommand(const QString& targetBsdName) const override;
+  PrivilegedCommand infoReportCommand(
+      const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const override;
+
+ private:
+  QString diskutilPath_;
+};
+
+}  // namespace tessaro
