@@ -1,0 +1,51 @@
+#include "drives/ByteCount.h"
+
+#include <array>
+#include <cmath>
+
+namespace tessaro {
+
+// The rule, after the file style of the platform formatters: below 1000 the
+// count is given in bytes; above, it is divided by 1000 until it is below
+// 1000 and shown in that unit with at most 0 (KB), 1 (MB) or 2 (GB and up)
+// decimals, rounded half away from zero, trailing zeros dropped. When rounding
+// reaches 1000 the next unit is used (999,999 bytes is "1 MB", not "1000 KB").
+QString formatByteCount(qint64 bytes) {
+  if (bytes == 0) return QStringLiteral("Zero KB");
+  if (bytes < 0) {
+    // Written out so that the most negative count does not overflow.
+    const QString positive = formatByteCount(bytes == INT64_MIN ? INT64_MAX : -bytes);
+    return QLatin1Char('-') + positive;
+  }
+  if (bytes == 1) return QStringLiteral("1 byte");
+  if (bytes < 1000) return QStringLiteral("%1 bytes").arg(bytes);
+
+  struct Unit {
+    const char* name;
+    int decimals;
+  };
+  static constexpr std::array<Unit, 6> units{
+      {{"KB", 0}, {"MB", 1}, {"GB", 2}, {"TB", 2}, {"PB", 2}, {"EB", 2}}};
+
+  double value = static_cast<double>(bytes) / 1000.0;
+  size_t index = 0;
+  while (value >= 1000.0 && index + 1 < units.size()) {
+    value /= 1000.0;
+    ++index;
+  }
+  double scale = std::pow(10.0, units[index].decimals);
+  double rounded = std::round(value * scale) / scale;
+  if (rounded >= 1000.0 && index + 1 < units.size()) {
+    ++index;
+    scale = std::pow(10.0, units[index].decimals);
+    rounded = std::round(value / 1000.0 * scale) / scale;
+  }
+  QString number = QString::number(rounded, 'f', units[index].decimals);
+  if (number.contains(QLatin1Char('.'))) {
+    while (number.endsWith(QLatin1Char('0'))) number.chop(1);
+    if (number.endsWith(QLatin1Char('.'))) number.chop(1);
+  }
+  return number + QLatin1Char(' ') + QLatin1String(units[index].name);
+}
+
+}  // namespace tessaro

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+namespace tessaro {
+
+// A byte count as a file-size text with decimal units (1 KB = 1000 bytes):
+// "Zero KB", "1 byte", "999 bytes", "2 KB", "1.5 MB", "32 GB", "15.76 GB".
+QString formatByteCount(qint64 bytes);
+
+}  // namespace tessaro

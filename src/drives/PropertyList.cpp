@@ -1,0 +1,179 @@
+#include "drives/PropertyList.h"
+
+#include <plist/plist.h>
+
+#include <QDateTime>
+#include <memory>
+
+#include "exec/Error.h"
+
+namespace tessaro {
+
+namespace {
+
+enum ReadError : qint64 { notAPropertyList = 1, trailingText = 2 };
+
+struct PlistFree {
+  void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
+};
+using PlistPtr = std::unique_ptr<void, PlistFree>;
+
+// Property-list dates count seconds from 2001-01-01 UTC.
+const QDateTime& referenceDate() {
+  static const QDateTime date(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
+  return date;
+}
+
+QVariant toVariant(plist_t node) {
+  switch (plist_get_node_type(node)) {
+    case PLIST_DICT: {
+      QVariantMap map;
+      plist_dict_iter it = nullptr;
+      plist_dict_new_iter(node, &it);
+      for (;;) {
+        char* key = nullptr;
+        plist_t value = nullptr;
+        plist_dict_next_item(node, it, &key, &value);
+        if (!key) break;
+        map.insert(QString::fromUtf8(key), toVariant(value));
+        free(key);
+      }
+      free(it);
+      return map;
+    }
+    case PLIST_ARRAY: {
+      QVariantList list;
+      const uint32_t count = plist_array_get_size(node);
+      for (uint32_t i = 0; i < count; ++i) list.append(toVariant(plist_array_get_item(node, i)));
+      return list;
+    }
+    case PLIST_STRING: {
+      uint64_t length = 0;
+      const char* text = plist_get_string_ptr(node, &length);
+      return QString::fromUtf8(text, static_cast<qsizetype>(length));
+    }
+    case PLIST_BOOLEAN: {
+      uint8_t value = 0;
+      plist_get_bool_val(node, &value);
+      return value != 0;
+    }
+    case PLIST_UINT: {
+      uint64_t value = 0;
+      plist_get_uint_val(node, &value);
+      return static_cast<qint64>(value);
+    }
+    case PLIST_REAL: {
+      double value = 0;
+      plist_get_real_val(node, &value);
+      return value;
+    }
+    case PLIST_DATA: {
+      uint64_t length = 0;
+      const char* data = plist_get_data_ptr(node, &length);
+      return QByteArray(data, static_cast<qsizetype>(length));
+    }
+    case PLIST_DATE: {
+      int32_t sec = 0, usec = 0;
+      plist_get_date_val(node, &sec, &usec);
+      return referenceDate().addMSecs(qint64(sec) * 1000 + usec / 1000);
+    }
+    case PLIST_UID: {
+      uint64_t value = 0;
+      plist_get_uid_val(node, &value);
+      return static_cast<qint64>(value);
+    }
+    default:
+      return {};
+  }
+}
+
+plist_t toNode(const QVariant& value) {
+  switch (value.typeId()) {
+    case QMetaType::QVariantMap: {
+      plist_t dict = plist_new_dict();
+      const QVariantMap map = value.toMap();
+      for (auto it = map.cbegin(); it != map.cend(); ++it)
+        plist_dict_set_item(dict, it.key().toUtf8().constData(), toNode(it.value()));
+      return dict;
+    }
+    case QMetaType::QVariantList:
+    case QMetaType::QStringList: {
+      plist_t array = plist_new_array();
+      for (const QVariant& item : value.toList()) plist_array_append_item(array, toNode(item));
+      return array;
+    }
+    case QMetaType::Bool:
+      return plist_new_bool(value.toBool());
+    case QMetaType::Int:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+      return plist_new_uint(static_cast<uint64_t>(value.toLongLong()));
+    case QMetaType::UInt:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+    case QMetaType::UShort:
+      return plist_new_uint(value.toULongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+      return plist_new_real(value.toDouble());
+    case QMetaType::QByteArray: {
+      const QByteArray bytes = value.toByteArray();
+      return plist_new_data(bytes.constData(), static_cast<uint64_t>(bytes.size()));
+    }
+    case QMetaType::QDateTime: {
+      const qint64 ms = referenceDate().msecsTo(value.toDateTime());
+      return plist_new_date(static_cast<int32_t>(ms / 1000),
+                            static_cast<int32_t>(ms % 1000) * 1000);
+    }
+    default:
+      return plist_new_string(value.toString().toUtf8().constData());
+  }
+}
+
+[[noreturn]] void fail(qint64 code, const QString& description) {
+  throw Error(ErrorDomain::propertyList, code, description);
+}
+
+}  // namespace
+
+QVariant parsePropertyList(const QByteArray& bytes) {
+  plist_t root = nullptr;
+  if (bytes.startsWith("bplist00")) {
+    plist_from_bin(bytes.constData(), static_cast<uint32_t>(bytes.size()), &root);
+  } else {
+    // libplist ignores whatever follows the document; the platform's reader
+    // does not, and neither do we, since captured standard error lands there.
+    const QByteArray text = bytes.trimmed();
+    if (!text.startsWith('<'))
+      fail(notAPropertyList, QStringLiteral("The data couldn't be read because it isn't in the "
+                                            "correct format."));
+    if (!text.endsWith("</plist>"))
+      fail(trailingText, QStringLiteral("The data couldn't be read because it isn't in the "
+                                        "correct format (text after the property list)."));
+    plist_from_xml(text.constData(), static_cast<uint32_t>(text.size()), &root);
+  }
+  if (!root)
+    fail(notAPropertyList,
+         QStringLiteral("The data couldn't be read because it isn't in the correct format."));
+  PlistPtr owner(root);
+  return toVariant(root);
+}
+
+QVariant parsePropertyList(const QString& text) {
+  // A binary list that reached us as text went through UTF-8 decoding; its
+  // bytes survive only when they were valid UTF-8, so read them back so.
+  return parsePropertyList(text.toUtf8());
+}
+
+QString writeXmlPropertyList(const QVariantMap& dict) {
+  PlistPtr root(toNode(dict));
+  char* xml = nullptr;
+  uint32_t length = 0;
+  plist_to_xml(static_cast<plist_t>(root.get()), &xml, &length);
+  const QString result = QString::fromUtf8(xml, static_cast<qsizetype>(length));
+  plist_to_xml_free(xml);
+  return result;
+}
+
+}  // namespace tessaro
