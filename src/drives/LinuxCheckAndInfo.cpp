@@ -1,17 +1,63 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+
+#include "drives/CheckLine.h"
 #include "drives/LinuxDiskTools.h"
+#include "drives/PartitionNaming.h"
 #include "exec/Error.h"
 
 namespace tessaro {
+namespace {
 
-// Placeholders until this part lands.
-QStringList LinuxDiskTools::partitionListCommand(const QString&) const { return {}; }
-QString LinuxDiskTools::parseFirstPartition(const QString&, const QString&) const {
-  throw Error(ErrorDomain::diskManager, 2, QStringLiteral("No partition identifier found"));
+Error noPartitionIdentifier() {
+  return Error(ErrorDomain::diskManager, 2, QStringLiteral("No partition identifier found"));
 }
-PrivilegedCommand LinuxDiskTools::checkCommand(const QString&) const { return {}; }
-PrivilegedCommand LinuxDiskTools::infoReportCommand(const QString&,
-                                                    const std::optional<QString>&) const {
-  return {};
+
+QString nameOf(const QJsonValue& device) {
+  return device.toObject().value(QStringLiteral("name")).toString();
+}
+
+}  // namespace
+
+QStringList LinuxDiskTools::partitionListCommand(const QString& bsdName) const {
+  return {lsblkPath(), QStringLiteral("--json"), QStringLiteral("--output"),
+          QStringLiteral("NAME,TYPE"), devicePathOf(bsdName)};
+}
+
+QString LinuxDiskTools::parseFirstPartition(const QString& text, const QString&) const {
+  QJsonParseError parseError;
+  const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &parseError);
+  if (parseError.error != QJsonParseError::NoError) {
+    throw Error(ErrorDomain::json, parseError.error,
+                QStringLiteral("lsblk printed no readable JSON: ") + parseError.errorString());
+  }
+  const QJsonArray disks = document.object().value(QStringLiteral("blockdevices")).toArray();
+  if (disks.isEmpty()) throw noPartitionIdentifier();
+  const QJsonObject disk = disks.first().toObject();
+
+  // Children of a disk can also be device-mapper or RAID devices built on it;
+  // only partitions count.
+  for (const QJsonValue& child : disk.value(QStringLiteral("children")).toArray()) {
+    const QString type = child.toObject().value(QStringLiteral("type")).toString();
+    if (type == QLatin1String("part") && !nameOf(child).isEmpty()) return nameOf(child);
+  }
+  const QString diskName = nameOf(disk);
+  if (diskName.isEmpty()) throw noPartitionIdentifier();
+  return linuxPartitionName(diskName, 1);
+}
+
+PrivilegedCommand LinuxDiskTools::checkCommand(const QString& targetBsdName) const {
+  const QString target = devicePathOf(targetBsdName);
+  return {helperPath(), {QStringLiteral("check"), target}, linuxCheckLine(target)};
+}
+
+PrivilegedCommand LinuxDiskTools::infoReportCommand(
+    const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const {
+  QStringList args{QStringLiteral("info"), devicePathOf(diskBsdName)};
+  if (partitionBsdName) args << devicePathOf(*partitionBsdName);
+  return {helperPath(), args, QStringLiteral("tessaro-helper ") + args.join(QLatin1Char(' '))};
 }
 
 }  // namespace tessaro
