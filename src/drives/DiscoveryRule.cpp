@@ -1,0 +1,29 @@
+#include "drives/DiscoveryRule.h"
+
+#include "drives/ByteCount.h"
+
+namespace tessaro {
+
+bool isExternalOrRemovable(const DiskPlacement& placement) {
+  const QString bus = placement.bus.toLower();
+  return placement.removable || placement.ejectable || externalBusProtocols.contains(bus) ||
+         (!placement.internal && bus.isEmpty());
+}
+
+QString driveDescription(qint64 size, const QString& model, const QString& bsdName) {
+  QString text = formatByteCount(size) + QLatin1Char(' ');
+  if (!model.isEmpty()) text += model + QLatin1Char(' ');
+  return text + QLatin1Char('(') + bsdName + QLatin1Char(')');
+}
+
+Drive discoveredDrive(const QString& bsdName, const QString& model, qint64 size) {
+  return Drive{QUuid::createUuid(),
+               bsdName,
+               QStringLiteral("/dev/") + bsdName,
+               driveDescription(size, model, bsdName),
+               model,
+               false,
+               size};
+}
+
+}  // namespace tessaro
