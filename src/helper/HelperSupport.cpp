@@ -13,19 +13,25 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "drives/LinuxDiskTools.h"
+#include "drives/LinuxBlockDevices.h"
 #include "drives/ShellQuote.h"
+#include "exec/Error.h"
 
 namespace tessaro::helper {
 
 namespace {
 
 const QString kLsblk = QStringLiteral("/usr/bin/lsblk");
-const QString kColumns = QStringLiteral("NAME,PATH,TYPE,PKNAME,SIZE,LOG-SEC,RO,MOUNTPOINTS");
+const QString kSysfs = QStringLiteral("/sys");
 
-qint64 jsonInteger(const QJsonValue& value) {
-  if (value.isString()) return value.toString().toLongLong();
-  return static_cast<qint64>(value.toDouble());
+// Discovery's columns and the few the helper needs besides.
+QStringList lsblkCommand(const QString& devicePath) {
+  QStringList arguments = lsblkArguments();
+  const qsizetype output = arguments.indexOf(QStringLiteral("--output"));
+  if (output >= 0 && output + 1 < arguments.size()) {
+    arguments[output + 1] += QStringLiteral(",PATH,PKNAME,LOG-SEC,RO");
+  }
+  return QStringList{kLsblk} + arguments + QStringList{devicePath};
 }
 
 bool jsonBool(const QJsonValue& value) {
@@ -38,8 +44,8 @@ BlockNode parseNode(const QJsonObject& object) {
   node.name = object.value(QLatin1String("name")).toString();
   node.path = object.value(QLatin1String("path")).toString();
   node.type = object.value(QLatin1String("type")).toString();
-  node.size = jsonInteger(object.value(QLatin1String("size")));
-  node.logicalSectorSize = static_cast<int>(jsonInteger(object.value(QLatin1String("log-sec"))));
+  node.size = lsblkSize(object);
+  node.logicalSectorSize = object.value(QLatin1String("log-sec")).toInt(512);
   if (node.logicalSectorSize <= 0) node.logicalSectorSize = 512;
   node.readOnly = jsonBool(object.value(QLatin1String("ro")));
   for (const QJsonValue& mountpoint : object.value(QLatin1String("mountpoints")).toArray()) {
@@ -51,45 +57,31 @@ BlockNode parseNode(const QJsonObject& object) {
   return node;
 }
 
-std::optional<BlockNode> lsblkTree(const QString& devicePath) {
-  const ToolOutput output =
-      captureTool({kLsblk, QStringLiteral("--json"), QStringLiteral("--bytes"),
-                   QStringLiteral("--output"), kColumns, devicePath});
+std::optional<QJsonObject> lsblkObject(const QString& devicePath) {
+  const ToolOutput output = captureTool(lsblkCommand(devicePath));
   if (output.status != 0) return std::nullopt;
-  const QJsonArray devices = QJsonDocument::fromJson(output.standardOutput)
-                                 .object()
-                                 .value(QLatin1String("blockdevices"))
-                                 .toArray();
-  if (devices.size() != 1) return std::nullopt;
-  return parseNode(devices.first().toObject());
+  try {
+    const QJsonArray devices = parseLsblkDevices(QString::fromUtf8(output.standardOutput));
+    if (devices.size() != 1) return std::nullopt;
+    return devices.first().toObject();
+  } catch (const Error&) {
+    return std::nullopt;
+  }
 }
 
-bool isWholeDisk(const BlockNode& node) {
-  return node.type == QLatin1String("disk") || node.type == QLatin1String("loop");
+bool isWholeDisk(const QString& type) {
+  return type == QLatin1String("disk") || type == QLatin1String("loop");
 }
 
-bool mountedOnlyForRemovableMedia(const QString& mountpoint) {
-  return mountpoint.startsWith(QLatin1String("/media/")) ||
-         mountpoint.startsWith(QLatin1String("/run/media/"));
-}
-
-// Why the running system would notice this disk going away, or none.
-std::optional<QString> systemUse(const BlockNode& node) {
-  if (node.type != QLatin1String("part") && !isWholeDisk(node)) {
-    return node.path + QStringLiteral(" holds a ") + node.type +
-           QStringLiteral(" volume (LVM, RAID or encryption)");
-  }
-  for (const QString& mountpoint : node.mountpoints) {
-    if (mountpoint == QLatin1String("[SWAP]"))
-      return node.path + QStringLiteral(" is in use as swap");
-    if (!mountedOnlyForRemovableMedia(mountpoint)) {
-      return node.path + QStringLiteral(" is mounted at ") + mountpoint;
-    }
-  }
-  for (const BlockNode& child : node.children) {
-    if (auto use = systemUse(child)) return use;
-  }
-  return std::nullopt;
+// The lsblk record of the whole disk devicePath is or belongs to, children
+// included (lsblk on a partition shows only the partition).
+std::optional<QJsonObject> diskObject(const QString& devicePath) {
+  const auto device = lsblkObject(devicePath);
+  if (!device) return std::nullopt;
+  if (isWholeDisk(device->value(QLatin1String("type")).toString())) return device;
+  const QString parent = device->value(QLatin1String("pkname")).toString();
+  if (parent.isEmpty()) return std::nullopt;
+  return lsblkObject(QStringLiteral("/dev/") + parent);
 }
 
 void collectMounted(const BlockNode& node, QStringList& into) {
@@ -97,19 +89,6 @@ void collectMounted(const BlockNode& node, QStringList& into) {
   const bool mounted = std::any_of(node.mountpoints.begin(), node.mountpoints.end(),
                                    [](const QString& m) { return m != QLatin1String("[SWAP]"); });
   if (mounted) into << node.path;
-}
-
-bool offeredByDiscovery(const QString& diskName) {
-  const LinuxDiskTools tools;
-  const QStringList command = tools.infoCommand(diskName);
-  if (command.isEmpty()) return false;
-  const ToolOutput output = captureTool(command);
-  if (output.status != 0) return false;
-  try {
-    return tools.parseDriveInfo(QString::fromUtf8(output.standardOutput), diskName).has_value();
-  } catch (...) {
-    return false;
-  }
 }
 
 }  // namespace
@@ -158,16 +137,9 @@ ToolOutput captureTool(const QStringList& cmd) {
 }
 
 std::optional<BlockNode> readDiskTree(const QString& devicePath) {
-  const auto node = lsblkTree(devicePath);
-  if (!node) return std::nullopt;
-  if (isWholeDisk(*node)) return node;
-  // A partition: lsblk on it shows only itself; its disk shows the whole tree.
-  const ToolOutput parent =
-      captureTool({kLsblk, QStringLiteral("--noheadings"), QStringLiteral("--nodeps"),
-                   QStringLiteral("--output"), QStringLiteral("PKNAME"), devicePath});
-  const QString parentName = QString::fromUtf8(parent.standardOutput).trimmed();
-  if (parent.status != 0 || parentName.isEmpty()) return std::nullopt;
-  return lsblkTree(QStringLiteral("/dev/") + parentName);
+  const auto disk = diskObject(devicePath);
+  if (!disk) return std::nullopt;
+  return parseNode(*disk);
 }
 
 const BlockNode* findNode(const BlockNode& tree, const QString& devicePath) {
@@ -185,25 +157,26 @@ QStringList mountedDevices(const BlockNode& tree) {
 }
 
 std::optional<QString> refuseUnsafeDevice(const QString& devicePath) {
-  const QString refused = QStringLiteral("Refused: ") + devicePath + QStringLiteral(" ");
+  const QString refused = QStringLiteral("Refused: ") + devicePath + QLatin1Char(' ');
   struct stat info {};
   if (!devicePath.startsWith(QLatin1String("/dev/")) ||
       stat(devicePath.toLocal8Bit().constData(), &info) != 0 || !S_ISBLK(info.st_mode)) {
     return refused + QStringLiteral("is not a block device.");
   }
   const QString canonical = QFileInfo(devicePath).canonicalFilePath();
-  const auto tree = readDiskTree(canonical);
-  if (!tree || !isWholeDisk(*tree)) {
+  const auto disk = diskObject(canonical);
+  const auto tree = disk ? std::optional<BlockNode>(parseNode(*disk)) : std::nullopt;
+  const BlockNode* node = tree ? findNode(*tree, canonical) : nullptr;
+  if (!tree || !isWholeDisk(tree->type) || !node ||
+      (node != &*tree && node->type != QLatin1String("part"))) {
     return refused + QStringLiteral("is neither a whole disk nor a partition of one.");
   }
-  const BlockNode* node = findNode(*tree, canonical);
-  if (!node || (node != &*tree && node->type != QLatin1String("part"))) {
-    return refused + QStringLiteral("is neither a whole disk nor a partition of one.");
+  if (holdsRunningSystem(*disk)) {
+    return refused + QStringLiteral(
+                         "holds part of the running system (a mount outside /media, swap, LVM, "
+                         "RAID or encryption).");
   }
-  if (const auto use = systemUse(*tree)) {
-    return refused + QStringLiteral("belongs to the running system: ") + *use + QStringLiteral(".");
-  }
-  if (tree->type != QLatin1String("loop") && !offeredByDiscovery(tree->name)) {
+  if (tree->type != QLatin1String("loop") && !isOfferableDisk(*disk, kSysfs)) {
     return refused + QStringLiteral("is not an external or removable drive.");
   }
   return std::nullopt;
