@@ -7,9 +7,10 @@ namespace tessaro::helper {
 // Exit statuses of the helper's own refusals, distinct from the tools'
 // statuses it passes on (fsck.fat and mkfs.fat stay below 64).
 enum HelperStatus : int {
-  kUsage = 64,           // unknown verb or wrong arguments
-  kRefusedDevice = 65,   // not a device Tessaro may touch
-  kRefusedRequest = 66,  // the request itself is invalid (name, cluster size)
+  kUsage = 64,               // unknown verb or wrong arguments
+  kRefusedDevice = 65,       // not a device Tessaro may touch
+  kRefusedRequest = 66,      // the request itself is invalid (name, cluster size)
+  kVerificationFailed = 67,  // the tools succeeded but the drive does not hold what was asked
 };
 
 // The marker line printed first by every run, so that the caller can tell

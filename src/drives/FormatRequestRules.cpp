@@ -1,0 +1,146 @@
+#include "drives/FormatRequestRules.h"
+
+#include <QLocale>
+#include <algorithm>
+
+#include "drives/ClusterOption.h"
+
+namespace tessaro {
+
+namespace {
+
+const QString kLinuxForbidden = QStringLiteral("*?.,;:/\\|+=<>[]\"");
+const QString kMacForbidden = QStringLiteral("\"*+,./:;<=>?[\\]|");
+constexpr qint64 kMbrMaxSectors = 0xFFFFFFFFLL;
+constexpr qint64 kReservedSectors = 32;
+
+QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
+
+QString grouped(qint64 number) {
+  return QLocale(QLocale::English, QLocale::UnitedStates).toString(number);
+}
+
+QString joinedChoices(const QStringList& choices) {
+  if (choices.size() == 1) return choices.first();
+  return choices.mid(0, choices.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" or ") +
+         choices.last();
+}
+
+bool fitsFat32(qint64 clusters) {
+  return clusters >= kFat32MinClusters && clusters <= kFat32MaxClusters;
+}
+
+std::optional<QString> refuseForbidden(const QString& name, const QString& forbidden) {
+  for (const QChar c : name) {
+    if (forbidden.contains(c)) {
+      return QStringLiteral("The volume name may not contain ") + quoted(c) +
+             QStringLiteral("; remove it.");
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+QString deriveVolumeName(const QString& label) {
+  if (label.trimmed().isEmpty()) return QStringLiteral("UNTITLED");
+  return label.toUpper();
+}
+
+std::optional<QString> refuseLinuxVolumeName(const QString& volumeName) {
+  for (const QChar c : volumeName) {
+    if (c.unicode() < 0x20 || c.unicode() > 0x7e) {
+      return QStringLiteral("The volume name may hold only printable ASCII characters; ") +
+             quoted(c) + QStringLiteral(" is not one.");
+    }
+  }
+  if (volumeName.size() > 11) {
+    return QStringLiteral("The volume name ") + quoted(volumeName) + QStringLiteral(" is ") +
+           QString::number(volumeName.size()) +
+           QStringLiteral(" characters long; FAT32 allows at most 11.");
+  }
+  if (auto refusal = refuseForbidden(volumeName, kLinuxForbidden)) return refusal;
+  if (volumeName.startsWith(QLatin1Char(' '))) {
+    return QStringLiteral("The volume name may not begin with a blank.");
+  }
+  return std::nullopt;
+}
+
+std::optional<QString> refuseMacVolumeName(const QString& volumeName) {
+  const qsizetype bytes = volumeName.toUtf8().size();
+  if (bytes > 11) {
+    return QStringLiteral("The volume name ") + quoted(volumeName) + QStringLiteral(" takes ") +
+           QString::number(bytes) + QStringLiteral(" bytes; FAT32 allows at most 11.");
+  }
+  for (const QChar c : volumeName) {
+    if (c.unicode() < 0x20) {
+      return QStringLiteral("The volume name may not hold control characters.");
+    }
+  }
+  if (auto refusal = refuseForbidden(volumeName, kMacForbidden)) return refusal;
+  if (volumeName.startsWith(QLatin1Char(' '))) {
+    return QStringLiteral("The volume name may not begin with a blank.");
+  }
+  return std::nullopt;
+}
+
+PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize) {
+  PartitionLayout layout;
+  layout.startSector = (1024 * 1024) / logicalSectorSize;
+  const qint64 available = diskBytes / logicalSectorSize - layout.startSector;
+  const qint64 limit = kMbrMaxSectors - layout.startSector;
+  layout.sectorCount = std::clamp<qint64>(available, 0, limit);
+  layout.truncated = available > limit;
+  return layout;
+}
+
+int defaultClusterBytes(const PartitionLayout& layout, int logicalSectorSize) {
+  const qint64 megabytes = layout.sectorCount * logicalSectorSize / (1024 * 1024);
+  const int sectors = megabytes > 32 * 1024   ? 64
+                      : megabytes > 16 * 1024 ? 32
+                      : megabytes > 8 * 1024  ? 16
+                      : megabytes > 260       ? 8
+                                              : 1;
+  return sectors * logicalSectorSize;
+}
+
+qint64 estimateFat32Clusters(const PartitionLayout& layout, int logicalSectorSize,
+                             int clusterBytes) {
+  const qint64 usable = (layout.sectorCount - kReservedSectors) * logicalSectorSize;
+  if (usable <= 0 || clusterBytes <= 0) return 0;
+  return usable / (clusterBytes + 8);
+}
+
+std::optional<QString> refuseClusterSize(std::optional<int> clusterBytes, qint64 diskBytes,
+                                         int logicalSectorSize) {
+  const PartitionLayout layout = fat32PartitionLayout(diskBytes, logicalSectorSize);
+  auto clustersFor = [&](int bytes) -> qint64 {
+    if (bytes < logicalSectorSize || bytes % logicalSectorSize != 0) return 0;
+    return estimateFat32Clusters(layout, logicalSectorSize, bytes);
+  };
+  const int asked = clusterBytes.value_or(defaultClusterBytes(layout, logicalSectorSize));
+  const qint64 clusters = clustersFor(asked);
+  if (fitsFat32(clusters)) return std::nullopt;
+
+  QStringList fitting;
+  if (fitsFat32(clustersFor(defaultClusterBytes(layout, logicalSectorSize)))) {
+    fitting << QStringLiteral("Default");
+  }
+  for (const ClusterOption option : ClusterOption::allCases()) {
+    if (option.bytes() && fitsFat32(clustersFor(*option.bytes()))) fitting << option.rawValue();
+  }
+  const QString size = clusterBytes ? QStringLiteral("A cluster size of ") +
+                                          QString::number(asked) + QStringLiteral(" bytes")
+                                    : QStringLiteral("The default cluster size (") +
+                                          QString::number(asked) + QStringLiteral(" bytes)");
+  const QString problem = size + QStringLiteral(" gives ") + grouped(clusters) +
+                          QStringLiteral(" clusters on this drive, but FAT32 needs ") +
+                          grouped(kFat32MinClusters) + QStringLiteral(" to ") +
+                          grouped(kFat32MaxClusters) + QStringLiteral(".");
+  if (fitting.isEmpty()) {
+    return problem + QStringLiteral(" No cluster size fits: the drive is too small for FAT32.");
+  }
+  return problem + QStringLiteral(" Choose ") + joinedChoices(fitting) + QStringLiteral(".");
+}
+
+}  // namespace tessaro

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tessaro {
+
+// The volume name a format writes: "UNTITLED" when the label is blank, else
+// the label exactly as typed (not trimmed), upper-cased, non-ASCII included.
+QString deriveVolumeName(const QString& label);
+
+// mkfs.fat's rules for a volume name (dosfstools 4.2): at most 11 characters,
+// printable ASCII only, none of * ? . , ; : / \ | + = < > [ ] ", no leading
+// blank. None when the name is accepted, else what to change.
+std::optional<QString> refuseLinuxVolumeName(const QString& volumeName);
+
+// newfs_msdos's rules: 1 to 11 bytes, no control characters, no leading
+// blank, none of " * + , . / : ; < = > ? [ \ ] |.
+std::optional<QString> refuseMacVolumeName(const QString& volumeName);
+
+// The one FAT32 partition a format makes: from 1 MiB to the end of the disk,
+// at most 2^32 - 1 sectors in all (the MBR's limit: 2 TiB on 512-byte
+// sectors).
+struct PartitionLayout {
+  qint64 startSector = 0;
+  qint64 sectorCount = 0;
+  bool truncated = false;  // the disk is larger than the table can describe
+};
+PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize);
+
+inline constexpr qint64 kFat32MinClusters = 65525;
+inline constexpr qint64 kFat32MaxClusters = 268435445;
+
+// mkfs.fat's own choice when no cluster size is given (by partition size).
+int defaultClusterBytes(const PartitionLayout& layout, int logicalSectorSize);
+
+// About how many clusters mkfs.fat makes in that partition with that cluster
+// size: 32 reserved sectors, then each cluster costs its bytes plus 4 bytes
+// in each of the two FATs.
+qint64 estimateFat32Clusters(const PartitionLayout& layout, int logicalSectorSize,
+                             int clusterBytes);
+
+// None when the cluster size (none = mkfs.fat's default) gives a valid FAT32
+// (65,525 to 268,435,445 clusters) on a disk of diskBytes; else a message
+// naming the cluster sizes that do fit.
+std::optional<QString> refuseClusterSize(std::optional<int> clusterBytes, qint64 diskBytes,
+                                         int logicalSectorSize);
+
+}  // namespace tessaro

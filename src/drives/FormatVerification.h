@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <optional>
+
+namespace tessaro {
+
+// What a format asked for, to compare against what the drive holds after it.
+struct FormatExpectation {
+  qint64 partitionStart = 2048;     // in logical sectors
+  QString volumeName;               // as derived, not quoted
+  std::optional<int> clusterBytes;  // none: any size mkfs.fat chose
+};
+
+// What was read back from the drive, read-only, after a format.
+struct FormatReadBack {
+  QString tableLabel;  // sfdisk --dump "label:" (dos)
+  int partitionCount = 0;
+  QString partitionType;  // sfdisk "type=" of the first partition (c)
+  qint64 partitionStart = -1;
+  QString fsType;             // blkid TYPE (vfat)
+  QString fsVersion;          // blkid VERSION (FAT32)
+  QString label;              // blkid LABEL, unescaped
+  int bytesPerSector = 0;     // boot sector
+  int sectorsPerCluster = 0;  // boot sector
+  qint64 clusterCount = -1;   // fsck.fat -v "data clusters"
+  bool fsckClean = false;     // fsck.fat -n exited 0
+
+  int clusterBytes() const { return bytesPerSector * sectorsPerCluster; }
+};
+
+// Reads "label:" and the partition lines of `sfdisk --dump`.
+void readSfdiskDump(const QString& text, FormatReadBack& into);
+// `blkid -p -o export`: KEY=value lines, with blkid's backslash escapes undone.
+QMap<QString, QString> parseBlkidExport(const QString& text);
+void readBlkidExport(const QString& text, FormatReadBack& into);
+// The "N data clusters" line of `fsck.fat -v`.
+void readFsckVerbose(const QString& text, FormatReadBack& into);
+// Bytes per sector (offset 11, little-endian) and sectors per cluster
+// (offset 13) from the first sector of the file system.
+void readBootSector(const QByteArray& firstSector, FormatReadBack& into);
+
+struct FormatVerdict {
+  bool matches = false;
+  QString line;  // one summary line for the log
+};
+FormatVerdict verifyFormat(const FormatExpectation& expected, const FormatReadBack& found);
+
+}  // namespace tessaro
