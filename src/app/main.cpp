@@ -1,10 +1,6 @@
-#include <QApplication>
-
-#include "ui/ContentView.h"
+#include "app/QuillonApp.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  tessaro::ContentView view;
-  view.show();
+  tessaro::QuillonApp app(argc, argv);
   return app.exec();
 }

@@ -68,12 +68,17 @@ class ContentView : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   struct Widgets;
   void buildLayout();
   void updateEnabled();
+  // Refills the picker from the drive list and shows the selected entry.
+  void syncPicker();
   void applyStatusLogChange(bool replaced, const QString& appended);
+  // Runs a workflow's task on the main thread and emits workflowFinished
+  // when it ends. The task clears isBusy itself.
   void startWorkflow(QCoro::Task<> task);
 
   std::unique_ptr<DiskManager> diskManager_;

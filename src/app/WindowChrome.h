@@ -1,0 +1,12 @@
+#pragma once
+
+class QWidget;
+
+namespace tessaro {
+
+// macOS: no title bar is drawn; the window buttons stay in the top strip over
+// the window's background and the content starts below the strip. Elsewhere
+// the window manager's frame is kept and nothing changes.
+void hideTitleBar(QWidget* window);
+
+}  // namespace tessaro

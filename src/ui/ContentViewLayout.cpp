@@ -1,0 +1,169 @@
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "ui/BusyIndicator.h"
+#include "ui/ContentView.h"
+#include "ui/ContentViewWidgets.h"
+#include "ui/FieldSurface.h"
+#include "ui/LogView.h"
+#include "ui/SlotRowLayout.h"
+#include "ui/StyledButton.h"
+#include "ui/Theme.h"
+
+namespace tessaro {
+
+namespace {
+constexpr int columnInset = 20;
+constexpr int sectionSpacing = 16;
+constexpr int captionSpacing = 6;
+constexpr int rowSpacing = 12;
+constexpr int clusterColumnWidth = 220;
+constexpr int formatSlotWidth = 200;
+constexpr int infoSlotWidth = 120;
+constexpr int checkSlotWidth = 200;
+constexpr int minimumLogHeight = 180;
+
+QLabel* caption(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  theme::styleCaption(label);
+  return label;
+}
+
+// A caption above a control on the field surface, 6 apart, leading-aligned.
+QVBoxLayout* captionedColumn(QLabel* title, QWidget* surface) {
+  auto* column = new QVBoxLayout;
+  column->setSpacing(captionSpacing);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->addWidget(title, 0, Qt::AlignLeft);
+  column->addWidget(surface);
+  return column;
+}
+
+// Fields sit on the surface without a frame or fill of their own.
+void makeBare(QWidget* control) {
+  QPalette palette = control->palette();
+  palette.setColor(QPalette::Base, Qt::transparent);
+  control->setPalette(palette);
+}
+}  // namespace
+
+void ContentView::buildLayout() {
+  auto primary = std::make_shared<const PrimaryButtonStyle>();
+  auto flat = std::make_shared<const FlatButtonStyle>();
+
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(columnInset, columnInset, columnInset, columnInset);
+  column->setSpacing(sectionSpacing);
+
+  // Header.
+  auto* header = new QHBoxLayout;
+  auto* title = new QLabel(QStringLiteral("Tessaro"), this);
+  title->setObjectName(QStringLiteral("title"));
+  title->setFont(theme::titleFont());
+  ui_->refreshButton = new StyledButton(QStringLiteral("Refresh Drives"), flat, this);
+  ui_->refreshButton->setObjectName(QStringLiteral("refreshButton"));
+  ui_->refreshButton->setIconFile(QStringLiteral(":/icons/arrow-clockwise.svg"));
+  header->addWidget(title);
+  header->addStretch(1);
+  header->addWidget(ui_->refreshButton);
+  column->addLayout(header);
+
+  // Drive section.
+  ui_->drivePicker = new QComboBox(this);
+  ui_->drivePicker->setObjectName(QStringLiteral("drivePicker"));
+  ui_->drivePicker->setAccessibleName(QStringLiteral("Drive"));
+  ui_->drivePicker->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  ui_->drivePicker->setMinimumContentsLength(10);
+  column->addLayout(
+      captionedColumn(caption(QStringLiteral("Select External/Removable Drive"), this),
+                      new FieldSurface(ui_->drivePicker, theme::fieldSurfaceOpacity, this)));
+
+  // Options row.
+  auto* options = new QHBoxLayout;
+  options->setSpacing(rowSpacing);
+  ui_->volumeField = new QLineEdit(this);
+  ui_->volumeField->setObjectName(QStringLiteral("volumeField"));
+  ui_->volumeField->setPlaceholderText(QStringLiteral("VOLUME"));
+  ui_->volumeField->setFrame(false);
+  makeBare(ui_->volumeField);
+  options->addLayout(
+      captionedColumn(caption(QStringLiteral("Volume Name (optional)"), this),
+                      new FieldSurface(ui_->volumeField, theme::fieldSurfaceOpacity, this)),
+      1);
+
+  auto* clusterColumn = new QWidget(this);
+  clusterColumn->setObjectName(QStringLiteral("clusterColumn"));
+  clusterColumn->setFixedWidth(clusterColumnWidth);
+  auto* clusterPicker = new QWidget(clusterColumn);
+  auto* clusterLine = new QHBoxLayout(clusterPicker);
+  clusterLine->setContentsMargins(0, 0, 0, 0);
+  clusterLine->setSpacing(8);
+  auto* clusterLabel = new QLabel(QStringLiteral("Cluster Size"), clusterPicker);
+  ui_->clusterMenu = new QComboBox(clusterPicker);
+  ui_->clusterMenu->setObjectName(QStringLiteral("clusterMenu"));
+  for (const ClusterOption& option : ClusterOption::allCases())
+    ui_->clusterMenu->addItem(option.rawValue());
+  clusterLabel->setBuddy(ui_->clusterMenu);
+  clusterLine->addWidget(clusterLabel);
+  clusterLine->addWidget(ui_->clusterMenu, 1);
+  auto* clusterLayout =
+      captionedColumn(caption(QStringLiteral("Cluster Size (bytes)"), clusterColumn),
+                      new FieldSurface(clusterPicker, theme::fieldSurfaceOpacity, clusterColumn));
+  clusterColumn->setLayout(clusterLayout);
+  options->addWidget(clusterColumn);
+  column->addLayout(options);
+
+  // Action row.
+  auto* actions = new QWidget(this);
+  actions->setObjectName(QStringLiteral("actionRow"));
+  ui_->actionRow = new SlotRowLayout(actions);
+  ui_->actionRow->setSpacing(rowSpacing);
+  ui_->formatButton = new StyledButton(QStringLiteral("Format to FAT32"), primary, actions);
+  ui_->formatButton->setObjectName(QStringLiteral("formatButton"));
+  ui_->formatButton->setFont(theme::headlineFont());
+  ui_->formatButton->setIconFile(QStringLiteral(":/icons/external-drive-cloud.svg"));
+  ui_->infoButton = new StyledButton(QStringLiteral("Show Info"), primary, actions);
+  ui_->infoButton->setObjectName(QStringLiteral("infoButton"));
+  ui_->checkButton = new StyledButton(QStringLiteral("Precheck/Repair"), primary, actions);
+  ui_->checkButton->setObjectName(QStringLiteral("checkButton"));
+  ui_->actionRow->addWidget(ui_->formatButton, formatSlotWidth);
+  ui_->actionRow->addWidget(ui_->infoButton, infoSlotWidth);
+  ui_->actionRow->addWidget(ui_->checkButton, checkSlotWidth);
+  column->addWidget(actions);
+
+  // Status section.
+  auto* heading = new QHBoxLayout;
+  heading->setSpacing(8);
+  heading->addWidget(caption(QStringLiteral("Status"), this));
+  ui_->busyIndicator = new BusyIndicator(this);
+  ui_->busyIndicator->setObjectName(QStringLiteral("busyIndicator"));
+  heading->addWidget(ui_->busyIndicator);
+  heading->addStretch(1);
+  ui_->log = new LogView(this);
+  ui_->log->setObjectName(QStringLiteral("statusText"));
+  ui_->log->setFont(theme::logFont());
+  auto* logSurface = new FieldSurface(ui_->log, theme::logSurfaceOpacity, this);
+  logSurface->setObjectName(QStringLiteral("logSurface"));
+  logSurface->setMinimumHeight(minimumLogHeight);
+  auto* status = new QVBoxLayout;
+  status->setSpacing(captionSpacing);
+  status->addLayout(heading);
+  status->addWidget(logSurface, 1);
+  column->addLayout(status, 1);
+
+  connect(ui_->refreshButton, &QAbstractButton::clicked, this, &ContentView::refreshDrives);
+  connect(ui_->formatButton, &QAbstractButton::clicked, this, &ContentView::formatSelectedDrive);
+  connect(ui_->infoButton, &QAbstractButton::clicked, this, &ContentView::showDriveInfo);
+  connect(ui_->checkButton, &QAbstractButton::clicked, this, &ContentView::checkSelectedDrive);
+  connect(ui_->drivePicker, &QComboBox::activated, this, [this](int index) {
+    if (index >= 0 && index < ui_->pickerDrives.size()) setSelectedDrive(ui_->pickerDrives[index]);
+  });
+  connect(ui_->volumeField, &QLineEdit::textEdited, this, &ContentView::setLabel);
+  connect(ui_->clusterMenu, &QComboBox::activated, this,
+          [this](int index) { setCluster(ClusterOption::allCases().at(std::size_t(index))); });
+}
+
+}  // namespace tessaro

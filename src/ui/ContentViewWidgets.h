@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+
+#include "drives/Drive.h"
+#include "ui/ContentView.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace tessaro {
+
+class BusyIndicator;
+class LogView;
+class SlotRowLayout;
+class StyledButton;
+
+// The controls of a ContentView, built once by buildLayout().
+struct ContentView::Widgets {
+  StyledButton* refreshButton = nullptr;
+  QComboBox* drivePicker = nullptr;
+  QLineEdit* volumeField = nullptr;
+  QComboBox* clusterMenu = nullptr;
+  StyledButton* formatButton = nullptr;
+  StyledButton* infoButton = nullptr;
+  StyledButton* checkButton = nullptr;
+  SlotRowLayout* actionRow = nullptr;
+  BusyIndicator* busyIndicator = nullptr;
+  LogView* log = nullptr;
+  // The drives behind the picker's entries, in entry order.
+  QList<Drive> pickerDrives;
+};
+
+}  // namespace tessaro

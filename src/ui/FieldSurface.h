@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QWidget>
+
+namespace tessaro {
+
+// A rounded plate in the window colour at a low opacity, holding one control
+// inset on all sides. Used under the input fields and under the log.
+class FieldSurface : public QWidget {
+  Q_OBJECT
+ public:
+  FieldSurface(QWidget* content, double opacity, QWidget* parent = nullptr);
+
+  double opacity() const { return opacity_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  double opacity_;
+};
+
+}  // namespace tessaro

@@ -1,0 +1,64 @@
+#include "ui/SlotRowLayout.h"
+
+#include <QWidgetItem>
+
+namespace tessaro {
+
+SlotRowLayout::SlotRowLayout(QWidget* parent) : QLayout(parent) { setContentsMargins(0, 0, 0, 0); }
+
+SlotRowLayout::~SlotRowLayout() {
+  for (const Slot& slot : slots_) delete slot.item;
+}
+
+void SlotRowLayout::addWidget(QWidget* widget, int slotWidth) {
+  addChildWidget(widget);
+  slots_.append({new QWidgetItem(widget), slotWidth});
+  invalidate();
+}
+
+void SlotRowLayout::addItem(QLayoutItem* item) { slots_.append({item, item->sizeHint().width()}); }
+
+QLayoutItem* SlotRowLayout::itemAt(int index) const {
+  return index >= 0 && index < slots_.size() ? slots_[index].item : nullptr;
+}
+
+QLayoutItem* SlotRowLayout::takeAt(int index) {
+  if (index < 0 || index >= slots_.size()) return nullptr;
+  return slots_.takeAt(index).item;
+}
+
+int SlotRowLayout::slotLeft(int index) const {
+  int x = contentsRect().left();
+  for (int i = 0; i < index; ++i) x += slots_[i].width + spacing();
+  return x;
+}
+
+QRect SlotRowLayout::slotRect(int index) const {
+  const QRect area = contentsRect();
+  return {slotLeft(index), area.top(), slots_[index].width, area.height()};
+}
+
+QSize SlotRowLayout::sizeHint() const {
+  int width = 0;
+  int height = 0;
+  for (const Slot& slot : slots_) {
+    width += slot.width;
+    height = std::max(height, slot.item->sizeHint().height());
+  }
+  if (!slots_.isEmpty()) width += spacing() * int(slots_.size() - 1);
+  const QMargins m = contentsMargins();
+  return {width + m.left() + m.right(), height + m.top() + m.bottom()};
+}
+
+void SlotRowLayout::setGeometry(const QRect& rect) {
+  QLayout::setGeometry(rect);
+  for (int i = 0; i < slots_.size(); ++i) {
+    const QRect slot = slotRect(i);
+    const QSize body = slots_[i].item->sizeHint();
+    const int x = slot.left() + (slot.width() - body.width()) / 2;
+    const int y = slot.top() + (slot.height() - body.height()) / 2;
+    slots_[i].item->setGeometry(QRect(QPoint(x, y), body));
+  }
+}
+
+}  // namespace tessaro

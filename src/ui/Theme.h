@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+
+class QApplication;
+class QWidget;
+
+namespace tessaro::theme {
+
+// Black at this opacity lies under the whole window.
+inline constexpr double windowShade = 0.9;
+// Surfaces behind the input fields and behind the log: the window colour at
+// these opacities, this corner radius, the control inset by this much.
+inline constexpr double fieldSurfaceOpacity = 0.06;
+inline constexpr double logSurfaceOpacity = 0.04;
+inline constexpr int surfaceRadius = 12;
+inline constexpr int surfaceInset = 10;
+inline constexpr double captionOpacity = 0.8;
+
+// The window's look does not follow the desktop: Fusion with a dark palette.
+QPalette darkPalette();
+void applyDarkAppearance(QApplication& app);
+
+// Type styles, scaled from the application's body font the way the
+// platform's text styles relate (body 13, subheadline 11, caption 10).
+QFont titleFont();
+QFont subheadlineFont();
+QFont headlineFont();
+QFont logFont();
+
+// A section caption: subheadline type in the primary text colour at 0.8.
+void styleCaption(QWidget* label);
+
+}  // namespace tessaro::theme
