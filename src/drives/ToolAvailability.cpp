@@ -1,0 +1,59 @@
+#include "drives/ToolAvailability.h"
+
+#include <QStandardPaths>
+
+namespace tessaro {
+
+namespace {
+
+struct PackageTools {
+  QStringList tools;
+  QString package;
+  bool required;
+  bool needsElevation;
+};
+
+const QList<PackageTools>& linuxPackages() {
+  static const QList<PackageTools> packages = {
+      {{"lsblk", "wipefs", "partx", "blkid"}, "util-linux", true, false},
+      {{"sfdisk"}, "fdisk", true, false},
+      {{"mkfs.fat", "fsck.fat"}, "dosfstools", true, false},
+      {{"pkexec"}, "pkexec", true, true},
+      {{"udisksctl"}, "udisks2", false, false},
+  };
+  return packages;
+}
+
+QString joinNames(const QStringList& names) {
+  if (names.size() < 2) return names.join(QString());
+  return names.mid(0, names.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
+         names.last();
+}
+
+}  // namespace
+
+QString MissingTools::message() const {
+  QString line = joinNames(tools) + QStringLiteral(" not found: install ") + package;
+  if (!required) line += QStringLiteral(", or a drive will not be mounted after it is formatted");
+  return line;
+}
+
+QList<MissingTools> findMissingTools(const ToolProbe& isAvailable, bool runsAsRoot) {
+  QList<MissingTools> missing;
+  for (const PackageTools& entry : linuxPackages()) {
+    if (entry.needsElevation && runsAsRoot) continue;
+    QStringList absent;
+    for (const QString& tool : entry.tools)
+      if (!isAvailable(tool)) absent << tool;
+    if (!absent.isEmpty()) missing.append({absent, entry.package, entry.required});
+  }
+  return missing;
+}
+
+bool isToolInstalled(const QString& tool) {
+  if (!QStandardPaths::findExecutable(tool).isEmpty()) return true;
+  static const QStringList sbinDirs = {"/usr/local/sbin", "/usr/sbin", "/sbin", "/usr/bin", "/bin"};
+  return !QStandardPaths::findExecutable(tool, sbinDirs).isEmpty();
+}
+
+}  // namespace tessaro
