@@ -1,12 +1,34 @@
+#include "drives/FormatRequestRules.h"
 #include "drives/MacDiskTools.h"
-#include "exec/Error.h"
+#include "drives/ShellQuote.h"
 
 namespace tessaro {
 
-// Placeholders until this part lands.
-std::optional<QString> MacDiskTools::validateFormat(const FormatRequest&) const {
-  return QStringLiteral("not implemented");
+std::optional<QString> MacDiskTools::validateFormat(const FormatRequest& request) const {
+  if (auto refusal = refuseMacVolumeName(request.volumeName)) return refusal;
+  if (request.drive.size > 0)
+    return refuseClusterSize(request.clusterBytes, request.drive.size, 512);
+  return std::nullopt;
 }
-PrivilegedCommand MacDiskTools::formatCommand(const FormatRequest&) const { return {}; }
+
+// Erase with an MBR scheme, unmount the new partition, rebuild it as FAT32
+// through its raw node, mount it again.
+PrivilegedCommand MacDiskTools::formatCommand(const FormatRequest& request) const {
+  const QString name = shellQuote(request.volumeName);
+  const QString partition = request.drive.devicePath + QStringLiteral("s1");
+  QString rawPartition = partition;
+  rawPartition.replace(QStringLiteral("/dev/"), QStringLiteral("/dev/r"));
+  const auto& bytes = request.clusterBytes;
+  const QString newfs = bytes && *bytes >= 512 && *bytes % 512 == 0
+                            ? QStringLiteral("/sbin/newfs_msdos -F 32 -b ") +
+                                  QString::number(*bytes) + QStringLiteral(" -v ")
+                            : QStringLiteral("/sbin/newfs_msdos -F 32 -v ");
+  const QString line = QStringLiteral("/usr/sbin/diskutil eraseDisk MS-DOS ") + name +
+                       QStringLiteral(" MBRFormat ") + request.drive.devicePath +
+                       QStringLiteral(" && /usr/sbin/diskutil unmount ") + partition +
+                       QStringLiteral(" && ") + newfs + name + QLatin1Char(' ') + rawPartition +
+                       QStringLiteral(" && /usr/sbin/diskutil mount ") + partition;
+  return PrivilegedCommand{QStringLiteral("/bin/sh"), {QStringLiteral("-c"), line}, line};
+}
 
 }  // namespace tessaro

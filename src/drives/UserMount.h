@@ -1,0 +1,24 @@
+#pragma once
+
+#include <qcoro/qcorotask.h>
+
+#include <QString>
+#include <QStringList>
+
+#include "exec/ProcessRunner.h"
+
+namespace tessaro {
+
+struct UserMountOutcome {
+  bool attempted = false;  // false: udisksctl is not installed
+  QStringList lines;       // what udisksctl said ("Mounted /dev/sdb1 at ...", or why not)
+};
+
+// Mounts a partition the way the desktop does, as the user running Tessaro
+// and never as root: `udisksctl mount -b <partition>`, which picks the place
+// under /media or /run/media. Used after a format and after a repair.
+QCoro::Task<UserMountOutcome> mountAsDesktopUser(
+    ProcessRunner& runner, QString partitionPath,
+    QString udisksctlPath = QStringLiteral("/usr/bin/udisksctl"));
+
+}  // namespace tessaro
