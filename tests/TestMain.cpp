@@ -11,6 +11,10 @@ using TestApplication = QCoreApplication;
 // Coroutines over Qt need an application object for their event loop.
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+#ifdef TESSARO_GUI_TESTS
+  // Window tests draw offscreen, also when the build lists them without a display.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
   TestApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }
