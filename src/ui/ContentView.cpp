@@ -39,6 +39,9 @@ ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* pare
       statusLog_(welcomeText()),
       ui_(std::make_unique<Widgets>()) {
   registerIconResources();
+  // Dark whatever the desktop uses, also where the application set no palette.
+  setPalette(theme::darkPalette());
+  setAutoFillBackground(false);
   setMinimumSize(820, 520);
   buildLayout();
   ui_->log->replaceText(statusLog_);
