@@ -1,8 +1,5 @@
 #include "app/QuillonApp.h"
 
-#include <QKeySequence>
-#include <QShortcut>
-
 #include "app/WindowChrome.h"
 #include "ui/ContentView.h"
 #include "ui/Theme.h"
@@ -14,21 +11,12 @@ QuillonApp::QuillonApp(int& argc, char** argv) : app_(argc, argv) {
   QApplication::setApplicationDisplayName(QStringLiteral("Tessaro"));
   QApplication::setDesktopFileName(QStringLiteral("tessaro"));
   theme::applyDarkAppearance(app_);
-}
-
-ContentView* QuillonApp::openWindow() {
-  auto* window = new ContentView;
-  window->setAttribute(Qt::WA_DeleteOnClose);
-  auto* newWindow = new QShortcut(QKeySequence::New, window);
-  newWindow->setContext(Qt::WindowShortcut);
-  QObject::connect(newWindow, &QShortcut::activated, window, [this] { openWindow(); });
-  hideTitleBar(window);
-  window->show();
-  return window;
+  QObject::connect(&windows_, &WindowGroup::windowOpened, &windows_,
+                   [](ContentView* window) { hideTitleBar(window); });
 }
 
 int QuillonApp::exec() {
-  openWindow();
+  windows_.openWindow();
   return QApplication::exec();
 }
 

@@ -2,24 +2,22 @@
 
 #include <QApplication>
 
+#include "ui/WindowGroup.h"
+
 namespace tessaro {
 
-class ContentView;
-
-// The application: one kind of window, each showing a ContentView with state
-// of its own, drawn dark whatever the desktop's setting. New Window (Ctrl+N,
-// Cmd+N on macOS) opens another one.
+// The application: a window group of ContentViews, drawn dark whatever the
+// desktop's setting.
 class QuillonApp {
  public:
   QuillonApp(int& argc, char** argv);
 
-  // Opens a window of the application's one kind.
-  ContentView* openWindow();
-  // Runs the event loop until the last window closes.
+  // Opens the first window and runs until the last one closes.
   int exec();
 
  private:
   QApplication app_;
+  WindowGroup windows_;
 };
 
 }  // namespace tessaro

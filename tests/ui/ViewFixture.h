@@ -12,6 +12,11 @@
 #include "ui/LogView.h"
 #include "ui/StyledButton.h"
 
+// Readable texts in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
 namespace tessaro::test {
 
 // A window whose drive discovery runs the given lsblk stand-in over a sysfs

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <memory>
+
+#include "drives/DiskManager.h"
+
+namespace tessaro {
+
+class ContentView;
+
+// The application's one kind of window. Every window shows a new
+// ContentView with its own DiskManager and state; New Window (Ctrl+N, Cmd+N on
+// macOS) in any of them opens another. Windows delete themselves when closed.
+class WindowGroup : public QObject {
+  Q_OBJECT
+ public:
+  using DiskManagerFactory = std::function<std::unique_ptr<DiskManager>()>;
+  // Without a factory each window gets the platform's DiskManager.
+  explicit WindowGroup(DiskManagerFactory makeDiskManager = {}, QObject* parent = nullptr);
+
+  ContentView* openWindow();
+
+ signals:
+  void windowOpened(ContentView* window);
+
+ private:
+  DiskManagerFactory makeDiskManager_;
+};
+
+}  // namespace tessaro
