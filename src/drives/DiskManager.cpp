@@ -1,15 +1,51 @@
 #include "drives/DiskManager.h"
 
+#include <QFileInfo>
+
 #include "exec/Error.h"
 
 namespace tessaro {
+
+namespace {
+
+// A tool that is not there at all gets a description that says what to
+// install; any other launch failure passes through as the platform gave it.
+QString missingToolDescription(const QString& program) {
+  const QString name = QFileInfo(program).fileName();
+  if (name == QLatin1String("lsblk")) return QStringLiteral("lsblk not found: install util-linux");
+  return name + QStringLiteral(" not found");
+}
+
+constexpr qint64 toolNotFound = 3;
+
+QCoro::Task<QString> runTool(ProcessRunner& runner, QStringList cmd) {
+  try {
+    co_return co_await runner.runAndCapture(cmd);
+  } catch (const Error& error) {
+    if (error.domain() == ErrorDomain::process && !cmd.isEmpty() && !QFileInfo::exists(cmd.first()))
+      throw Error(ErrorDomain::diskManager, toolNotFound, missingToolDescription(cmd.first()));
+    throw;
+  }
+}
+
+}  // namespace
 
 DiskManager::DiskManager(std::unique_ptr<DiskTools> tools, ProcessRunner& runner, QObject* parent)
     : QObject(parent), tools_(std::move(tools)), runner_(runner) {}
 
 QCoro::Task<> DiskManager::refresh() {
-  throw Error(ErrorDomain::diskManager, 1, QStringLiteral("not implemented"));
-  co_return;
+  const QString listText = co_await runTool(runner_, tools_->listCommand());
+  const QStringList identifiers = tools_->parseDiskList(listText);
+
+  QList<Drive> found;
+  for (const QString& bsdName : identifiers) {
+    if (tools_->isSkipped(bsdName)) continue;
+    const QString infoText = co_await runTool(runner_, tools_->infoCommand(bsdName));
+    if (auto drive = tools_->parseDriveInfo(infoText, bsdName)) found.append(*drive);
+  }
+
+  drives_ = found;
+  emit drivesChanged(drives_);
 }
 
 }  // namespace tessaro

@@ -1,23 +1,64 @@
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QJsonObject>
+
+#include "drives/DiscoveryRule.h"
+#include "drives/LinuxBlockDevices.h"
 #include "drives/LinuxDiskTools.h"
-#include "exec/Error.h"
 
 namespace tessaro {
 
-// Placeholders until this part lands.
-QStringList LinuxDiskTools::listCommand() const { return {}; }
-QStringList LinuxDiskTools::parseDiskList(const QString&) const { return {}; }
-bool LinuxDiskTools::isSkipped(const QString&) const { return false; }
-QStringList LinuxDiskTools::infoCommand(const QString&) const { return {}; }
-std::optional<Drive> LinuxDiskTools::parseDriveInfo(const QString&, const QString&) const {
-  return std::nullopt;
-}
-
-}  // namespace tessaro
-
-namespace tessaro {
 LinuxDiskTools::LinuxDiskTools(QString lsblkPath, QString sysfsRoot, QString helperPath)
     : lsblkPath_(std::move(lsblkPath)),
       sysfsRoot_(std::move(sysfsRoot)),
       helperPath_(std::move(helperPath)) {}
-QString LinuxDiskTools::helperPath() const { return helperPath_; }
+
+QString LinuxDiskTools::helperPath() const {
+  if (!helperPath_.isEmpty()) return helperPath_;
+  if (QCoreApplication::instance()) {
+    const QString besideApp =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/tessaro-helper");
+    if (QFileInfo(besideApp).isExecutable()) return besideApp;
+  }
+  return QStringLiteral(TESSARO_HELPER_INSTALL_PATH);
+}
+
+QStringList LinuxDiskTools::listCommand() const {
+  return QStringList{lsblkPath_} + lsblkArguments();
+}
+
+// The list names whole disks only, and leaves out every disk that holds the
+// running system, so those are never queried.
+QStringList LinuxDiskTools::parseDiskList(const QString& text) const {
+  QStringList names;
+  for (const QJsonValue& value : parseLsblkDevices(text)) {
+    const QJsonObject disk = value.toObject();
+    const QString name = disk.value(QLatin1String("name")).toString();
+    if (name.isEmpty() || disk.value(QLatin1String("type")).toString() != QLatin1String("disk"))
+      continue;
+    if (isVirtualDeviceName(name) || lsblkSize(disk) <= 0 || holdsRunningSystem(disk)) continue;
+    names << name;
+  }
+  return names;
+}
+
+bool LinuxDiskTools::isSkipped(const QString& bsdName) const {
+  return isVirtualDeviceName(bsdName);
+}
+
+QStringList LinuxDiskTools::infoCommand(const QString& bsdName) const {
+  return QStringList{lsblkPath_} + lsblkArguments() +
+         QStringList{QStringLiteral("/dev/") + bsdName};
+}
+
+std::optional<Drive> LinuxDiskTools::parseDriveInfo(const QString& text,
+                                                    const QString& bsdName) const {
+  const QJsonArray devices = parseLsblkDevices(text);
+  if (devices.isEmpty() || !devices.first().isObject()) return std::nullopt;
+  const QJsonObject disk = devices.first().toObject();
+  if (disk.value(QLatin1String("name")).toString() != bsdName) return std::nullopt;
+  if (!isOfferableDisk(disk, sysfsRoot_)) return std::nullopt;
+  return discoveredDrive(bsdName, linuxModel(disk, sysfsRoot_), lsblkSize(disk));
+}
+
 }  // namespace tessaro

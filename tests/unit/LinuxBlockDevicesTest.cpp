@@ -1,40 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
 #include <QJsonDocument>
-#include <QTemporaryDir>
 
+#include "FakeSysfs.h"
 #include "drives/LinuxBlockDevices.h"
 #include "exec/Error.h"
 
 using namespace tessaro;
+using tessaro::test::FakeSysfs;
 
 namespace {
 
 QJsonObject device(const char* json) { return QJsonDocument::fromJson(json).object(); }
-
-// A small sysfs tree: block/<name> links into devices/, as the kernel lays it out.
-class FakeSysfs {
- public:
-  FakeSysfs() { EXPECT_TRUE(dir_.isValid()); }
-  QString root() const { return dir_.path(); }
-
-  void addDisk(const QString& name, const QString& devicePath) {
-    QDir(root()).mkpath(QStringLiteral("devices/") + devicePath + QStringLiteral("/device"));
-    QDir(root()).mkpath(QStringLiteral("block"));
-    QFile::link(root() + QStringLiteral("/devices/") + devicePath,
-                root() + QStringLiteral("/block/") + name);
-  }
-  void write(const QString& relativePath, const QByteArray& content) {
-    QFile file(root() + QLatin1Char('/') + relativePath);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
-  }
-
- private:
-  QTemporaryDir dir_;
-};
 
 }  // namespace
 
