@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -248,4 +249,30 @@ TEST(DiskManagerRefresh, RealLsblkOffersNoSystemOrVirtualDisk) {
         return name.startsWith("loop") || name.startsWith("zram") || name.startsWith("vd");
       });
   if (onlyVirtual) EXPECT_TRUE(manager.drives().isEmpty());
+}
+
+// A real loop device, made for this test, is a whole disk to lsblk but never
+// a drive to offer.
+TEST(DiskManagerRefresh, RealLoopDeviceIsNotOffered) {
+  if (geteuid() != 0 || !QFileInfo::exists("/usr/sbin/losetup")) GTEST_SKIP() << "needs root";
+  QTemporaryDir dir;
+  const QString image = dir.filePath("disk.img");
+  {
+    QFile file(image);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(16 * 1024 * 1024));
+  }
+  const QStringList attach{"/usr/sbin/losetup", "--find", "--show", image};
+  const QString loop = awaitTask(ProcessRunner::shared().runAndCapture(attach));
+  if (!loop.startsWith("/dev/loop")) GTEST_SKIP() << "no loop device: " << loop.toStdString();
+
+  DiskManager manager(std::make_unique<LinuxDiskTools>());
+  const QString listed =
+      awaitTask(ProcessRunner::shared().runAndCapture(manager.tools().listCommand()));
+  awaitTask(manager.refresh());
+  const QStringList detach{"/usr/sbin/losetup", "--detach", loop};
+  awaitTask(ProcessRunner::shared().runAndCapture(detach));
+
+  EXPECT_TRUE(listed.contains(QString("\"%1\"").arg(loop.mid(5)))) << listed.toStdString();
+  for (const Drive& drive : manager.drives()) EXPECT_NE(drive.devicePath, loop);
 }
