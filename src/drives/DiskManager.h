@@ -5,12 +5,20 @@
 #include <QList>
 #include <QObject>
 #include <memory>
+#include <optional>
 
 #include "drives/DiskTools.h"
 #include "drives/Drive.h"
 #include "exec/ProcessRunner.h"
 
 namespace tessaro {
+
+// What a check and repair left behind.
+struct RepairResult {
+  QString log;                    // the partition line, the echo line, one line per output chunk
+  QString target;                 // the device path that was checked
+  std::optional<int> exitStatus;  // of the whole check line, where the platform reports it
+};
 
 // The window's model of the attached drives. Lives on the main thread.
 class DiskManager : public QObject {
@@ -32,8 +40,9 @@ class DiskManager : public QObject {
   QCoro::Task<QString> findPartition(QString bsdName);
 
   // Checks and repairs the FAT file system on the disk's first partition, or
-  // on the whole disk when none is found. Returns the collected text.
-  QCoro::Task<QString> repair(QString bsdName);
+  // on the whole disk when none is found. Returns the collected text and, where
+  // the platform reports it, the check's exit status.
+  QCoro::Task<RepairResult> repair(QString bsdName);
 
  signals:
   void drivesChanged(const QList<Drive>& drives);

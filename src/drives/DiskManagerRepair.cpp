@@ -1,18 +1,41 @@
+#include "drives/CheckLine.h"
 #include "drives/DiskManager.h"
 #include "exec/Error.h"
 
 namespace tessaro {
 
 QCoro::Task<QString> DiskManager::findPartition(QString bsdName) {
-  Q_UNUSED(bsdName);
-  throw Error(ErrorDomain::diskManager, 2, QStringLiteral("No partition identifier found"));
-  co_return QString();
+  const QStringList command = tools_->partitionListCommand(bsdName);
+  const QString text = co_await runner_.runAndCapture(command);
+  co_return tools_->parseFirstPartition(text, bsdName);
 }
 
-QCoro::Task<QString> DiskManager::repair(QString bsdName) {
-  Q_UNUSED(bsdName);
-  throw Error(ErrorDomain::diskManager, 1, QStringLiteral("not implemented"));
-  co_return QString();
+QCoro::Task<RepairResult> DiskManager::repair(QString bsdName) {
+  RepairResult result;
+  QString targetName = bsdName;
+  try {
+    targetName = co_await findPartition(bsdName);
+    result.log += QStringLiteral("\u2139\uFE0F Using partition ") + devicePathOf(targetName) +
+                  QStringLiteral(" for repair\n");
+  } catch (const std::exception&) {
+    // Whatever the lookup's trouble, the whole disk is checked instead.
+    targetName = bsdName;
+    result.log += QStringLiteral("\u26A0\uFE0F No partition found, using whole disk ") +
+                  devicePathOf(bsdName) + QStringLiteral("\n");
+  }
+  result.target = devicePathOf(targetName);
+
+  const PrivilegedCommand command = tools_->checkCommand(targetName);
+  result.log += QStringLiteral("$ sh -c \"") + command.commandLine + QStringLiteral("\"\n");
+
+  // The runner calls this on its reading thread and has returned before the
+  // log is touched again here.
+  QString output;
+  auto collect = [&output](const QString& chunk) { output += chunk.trimmed() + QLatin1Char('\n'); };
+  const PrivilegedRunResult run = co_await runner_.run(command.tool, command.args, collect);
+  result.log += output;
+  result.exitStatus = run.exitStatus;
+  co_return result;
 }
 
 }  // namespace tessaro
