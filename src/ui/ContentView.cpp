@@ -1,6 +1,8 @@
 #include "ui/ContentView.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
@@ -17,10 +19,9 @@ static void registerIconResources() { Q_INIT_RESOURCE(icons); }
 
 namespace tessaro {
 
-namespace {
 // Awaits a workflow and reports its end while the view still exists. Nothing
 // escapes: a workflow that ends in an exception still ends.
-QCoro::Task<> superviseWorkflow(QCoro::Task<> task, QPointer<ContentView> view) {
+QCoro::Task<> ContentView::superviseWorkflow(QCoro::Task<> task, QPointer<ContentView> view) {
   bool failed = false;
   try {
     co_await std::move(task);
@@ -29,9 +30,8 @@ QCoro::Task<> superviseWorkflow(QCoro::Task<> task, QPointer<ContentView> view) 
   }
   if (!view) co_return;
   if (failed) view->setBusy(false);
-  emit view->workflowFinished();
+  view->workflowEnded();
 }
-}  // namespace
 
 ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* parent)
     : QWidget(parent),
@@ -50,7 +50,16 @@ ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* pare
   updateEnabled();
 }
 
-ContentView::~ContentView() = default;
+ContentView::~ContentView() {
+  // A workflow's task resumes into this view when its tool ends, so the view
+  // has to stay until then; the window is already gone from the screen.
+  if (runningWorkflows_ == 0) return;
+  QEventLoop untilEnded;
+  connect(this, &ContentView::workflowFinished, &untilEnded, [&] {
+    if (runningWorkflows_ == 0) untilEnded.quit();
+  });
+  untilEnded.exec();
+}
 
 void ContentView::setSelectedDrive(const std::optional<Drive>& drive) {
   selectedDrive_ = drive;
@@ -135,7 +144,25 @@ void ContentView::syncPicker() {
 }
 
 void ContentView::startWorkflow(QCoro::Task<> task) {
+  ++runningWorkflows_;
   superviseWorkflow(std::move(task), QPointer<ContentView>(this));
+}
+
+void ContentView::workflowEnded() {
+  --runningWorkflows_;
+  emit workflowFinished();
+}
+
+void ContentView::closeEvent(QCloseEvent* event) {
+  // Closing while a workflow runs hides the window at once and deletes it
+  // when the workflow has ended.
+  if (runningWorkflows_ > 0 && testAttribute(Qt::WA_DeleteOnClose)) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    connect(this, &ContentView::workflowFinished, this, [this] {
+      if (runningWorkflows_ == 0) deleteLater();
+    });
+  }
+  QWidget::closeEvent(event);
 }
 
 void ContentView::showEvent(QShowEvent* event) {

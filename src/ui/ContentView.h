@@ -2,6 +2,7 @@
 
 #include <qcoro/qcorotask.h>
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -69,6 +70,7 @@ class ContentView : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   struct Widgets;
@@ -80,6 +82,8 @@ class ContentView : public QWidget {
   // Runs a workflow's task on the main thread and emits workflowFinished
   // when it ends. The task clears isBusy itself.
   void startWorkflow(QCoro::Task<> task);
+  static QCoro::Task<> superviseWorkflow(QCoro::Task<> task, QPointer<ContentView> view);
+  void workflowEnded();
 
   std::unique_ptr<DiskManager> diskManager_;
   std::optional<Drive> selectedDrive_;
@@ -89,6 +93,8 @@ class ContentView : public QWidget {
   QString statusLog_;
   Confirmation confirm_;
   bool appeared_ = false;
+  // Workflows started and not yet ended; the view outlives them.
+  int runningWorkflows_ = 0;
   std::unique_ptr<Widgets> ui_;
 };
 

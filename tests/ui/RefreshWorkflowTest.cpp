@@ -13,7 +13,10 @@ namespace {
 // are chosen per test through the environment the stand-in inherits.
 class RefreshWorkflow : public ::testing::Test {
  protected:
-  void TearDown() override { qunsetenv("TESSARO_UI_DRIVES"); }
+  void TearDown() override {
+    qunsetenv("TESSARO_UI_DRIVES");
+    qunsetenv("TESSARO_UI_DELAY");
+  }
 
   static void attach(const char* drives) { qputenv("TESSARO_UI_DRIVES", drives); }
 
@@ -142,4 +145,28 @@ TEST_F(RefreshWorkflow, EachWindowRefreshesOnlyOnceWhenShown) {
   v->show();
   QTest::qWait(50);
   EXPECT_EQ(finished.count(), 1);
+}
+
+TEST_F(RefreshWorkflow, ViewDestroyedDuringARefreshWaitsForIt) {
+  attach("2");
+  qputenv("TESSARO_UI_DELAY", "0.3");
+  auto v = view();
+  v->show();
+  ASSERT_TRUE(v->isBusy());
+  v.reset();  // the refresh resumes into the view when lsblk ends
+  QTest::qWait(50);
+}
+
+TEST_F(RefreshWorkflow, WindowClosedDuringARefreshHidesAtOnceAndGoesWhenItEnds) {
+  attach("2");
+  qputenv("TESSARO_UI_DELAY", "0.3");
+  QPointer<ContentView> v = view().release();
+  v->setAttribute(Qt::WA_DeleteOnClose);
+  v->show();
+  ASSERT_TRUE(v->isBusy());
+  v->close();
+  QTest::qWait(20);
+  ASSERT_TRUE(v);
+  EXPECT_FALSE(v->isVisible());
+  QTRY_VERIFY_WITH_TIMEOUT(!v, 10000);
 }
