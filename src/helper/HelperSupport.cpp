@@ -99,8 +99,8 @@ void printLine(const QString& line) {
   std::fflush(stdout);
 }
 
-int runShellLine(const QString& line) {
-  printLine(line);
+int runShellLine(const QString& line, bool printLineFirst) {
+  if (printLineFirst) printLine(line);
   const QByteArray command = line.toUtf8();
   std::fflush(stdout);
   std::fflush(stderr);

@@ -15,8 +15,9 @@ void printLine(const QString& line);
 // Prints line, then runs "/bin/sh -c line" with the shell's standard output
 // and standard error both on the helper's standard output (merged, in order,
 // streamed as written). Returns the shell's exit status, 128 + n when it was
-// killed by signal n, 127 when it could not be started.
-int runShellLine(const QString& line);
+// killed by signal n, 127 when it could not be started. Without printLineFirst
+// the line is not printed (the caller has shown it already).
+int runShellLine(const QString& line, bool printLineFirst = true);
 
 // What a plainly run tool printed on standard output, and its exit status.
 struct ToolOutput {

@@ -1,5 +1,85 @@
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+
+#include "drives/LinuxInfoProperties.h"
+#include "drives/PropertyList.h"
+#include "helper/HelperSupport.h"
 #include "helper/HelperVerbs.h"
 
 namespace tessaro::helper {
-int infoVerb(const QStringList&) { return kUsage; }
+namespace {
+
+const QString kLsblk = QStringLiteral("/usr/bin/lsblk");
+const QString kBlkid = QStringLiteral("/usr/sbin/blkid");
+const QString kSysfs = QStringLiteral("/sys");
+
+// Status of a run whose drive could not be read.
+constexpr int kUnreadable = 1;
+
+std::optional<QJsonObject> lsblkRecord(const QString& devicePath) {
+  QStringList command{kLsblk};
+  command << linuxInfoLsblkArguments() << devicePath;
+  const ToolOutput output = captureTool(command);
+  if (output.status != 0) return std::nullopt;
+  const QJsonArray devices = QJsonDocument::fromJson(output.standardOutput)
+                                 .object()
+                                 .value(QLatin1String("blockdevices"))
+                                 .toArray();
+  if (devices.isEmpty()) return std::nullopt;
+  return devices.first().toObject();
+}
+
+QByteArray bootSector(const QString& devicePath) {
+  QFile device(devicePath);
+  if (!device.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return {};
+  return device.read(512);
+}
+
+QVariantMap partitionProperties(const QString& devicePath, const QJsonObject& disk) {
+  QJsonObject record;
+  for (const QJsonValue& child : disk.value(QLatin1String("children")).toArray()) {
+    if (child.toObject().value(QLatin1String("path")).toString() == devicePath) {
+      record = child.toObject();
+    }
+  }
+  // A partition that lsblk does not list below the disk still gets its own record.
+  if (record.isEmpty()) record = lsblkRecord(devicePath).value_or(QJsonObject());
+  const ToolOutput blkid = captureTool(
+      {kBlkid, QStringLiteral("-p"), QStringLiteral("-o"), QStringLiteral("export"), devicePath});
+  return linuxPartitionProperties(record, disk.value(QLatin1String("name")).toString(),
+                                  parseBlkidExport(blkid.standardOutput), bootSector(devicePath));
+}
+
+}  // namespace
+
+// info <disk> [<partition>]: the disk's and the partition's properties as two
+// property-list documents, disk first.
+int infoVerb(const QStringList& args) {
+  if (args.isEmpty() || args.size() > 2) {
+    printLine(QStringLiteral("Usage: tessaro-helper info <disk> [<partition>]"));
+    return kUsage;
+  }
+  for (const QString& devicePath : args) {
+    if (auto refusal = refuseUnsafeDevice(devicePath)) {
+      printLine(*refusal);
+      return kRefusedDevice;
+    }
+  }
+  const auto disk = lsblkRecord(args[0]);
+  if (!disk) {
+    printLine(QStringLiteral("lsblk could not describe ") + args[0]);
+    return kUnreadable;
+  }
+  std::fputs(writeXmlPropertyList(linuxDiskProperties(*disk, kSysfs)).toUtf8().constData(), stdout);
+  if (args.size() == 2) {
+    std::fputs(writeXmlPropertyList(partitionProperties(args[1], *disk)).toUtf8().constData(),
+               stdout);
+  }
+  std::fflush(stdout);
+  return 0;
+}
+
 }  // namespace tessaro::helper

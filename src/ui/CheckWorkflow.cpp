@@ -1,9 +1,34 @@
+#include "drives/CheckLine.h"
+#include "exec/Error.h"
 #include "ui/ContentView.h"
 
 namespace tessaro {
 
-// Placeholder until this workflow lands.
-void ContentView::checkSelectedDrive() {}
-QCoro::Task<> ContentView::performCheck(Drive) { co_return; }
+void ContentView::checkSelectedDrive() {
+  if (!selectedDrive_) return;
+  setBusy(true);
+  setStatusLog(QStringLiteral("Running disk checking operation on ") + selectedDrive_->devicePath +
+               QStringLiteral("..."));
+  startWorkflow(performCheck(*selectedDrive_));
+}
+
+QCoro::Task<> ContentView::performCheck(Drive drive) {
+  try {
+    const RepairResult result = co_await diskManager_->repair(drive.bsdName);
+    appendLog(result.log);
+    if (checkLeftFileSystemConsistent(result.exitStatus)) {
+      appendLog(QStringLiteral("\u2705 Repair completed."));
+    } else {
+      appendLog(QStringLiteral("\u274C Error: Check failed on ") + result.target +
+                QStringLiteral(" (exit status ") + QString::number(*result.exitStatus) +
+                QStringLiteral(")"));
+    }
+  } catch (const Error& error) {
+    appendLog(QStringLiteral("\u274C Error: ") + error.description());
+  } catch (const std::exception& error) {
+    appendLog(QStringLiteral("\u274C Error: ") + QString::fromUtf8(error.what()));
+  }
+  setBusy(false);
+}
 
 }  // namespace tessaro
