@@ -1,5 +1,7 @@
 #include "app/QuillonApp.h"
 
+#include <QIcon>
+
 #include "app/WindowChrome.h"
 #include "ui/ContentView.h"
 #include "ui/Theme.h"
@@ -9,7 +11,8 @@ namespace tessaro {
 QuillonApp::QuillonApp(int& argc, char** argv) : app_(argc, argv) {
   QApplication::setApplicationName(QStringLiteral("Tessaro"));
   QApplication::setApplicationDisplayName(QStringLiteral("Tessaro"));
-  QApplication::setDesktopFileName(QStringLiteral("tessaro"));
+  QApplication::setDesktopFileName(QStringLiteral("org.tessaro.Tessaro"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.tessaro.Tessaro")));
   theme::applyDarkAppearance(app_);
   QObject::connect(&windows_, &WindowGroup::windowOpened, &windows_,
                    [](ContentView* window) { hideTitleBar(window); });

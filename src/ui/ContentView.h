@@ -76,6 +76,8 @@ class ContentView : public QWidget {
   struct Widgets;
   void buildLayout();
   void updateEnabled();
+  // Names, in the log, the packages to install for tools that are missing.
+  void announceMissingTools();
   // Refills the picker from the drive list and shows the selected entry.
   void syncPicker();
   void applyStatusLogChange(bool replaced, const QString& appended);

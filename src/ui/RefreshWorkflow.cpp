@@ -5,6 +5,7 @@ namespace tessaro {
 
 void ContentView::refreshOnAppear() {
   setBusy(true);
+  announceMissingTools();
   startWorkflow(performRefresh(false));
 }
 
