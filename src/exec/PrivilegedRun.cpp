@@ -1,9 +1,7 @@
-#include <qcoro/qcorofuture.h>
-
 #include <QFileInfo>
-#include <QFuture>
-#include <QPromise>
-#include <memory>
+#include <QObject>
+#include <coroutine>
+#include <functional>
 #include <thread>
 
 #include "exec/Error.h"
@@ -22,19 +20,36 @@ namespace {
 
 constexpr qsizetype kChunkBytes = 4096;
 
-// Runs work on a thread of its own and hands its result back to the awaiting
-// coroutine, which stays suspended (not blocked) meanwhile.
-template <typename Result, typename Work>
-QFuture<Result> onWorkerThread(Work work) {
-  auto promise = std::make_shared<QPromise<Result>>();
-  QFuture<Result> future = promise->future();
-  promise->start();
-  std::thread([promise, work = std::move(work)]() mutable {
-    promise->addResult(work());
-    promise->finish();
-  }).detach();
-  return future;
-}
+// Awaiting it runs work on a thread of its own and resumes the awaiting
+// coroutine on its own thread (through that thread's event loop) with the
+// result; the awaiting thread is never blocked meanwhile.
+template <typename Result>
+class OnWorkerThread {
+ public:
+  explicit OnWorkerThread(std::function<Result()> work) : work_(std::move(work)) {}
+
+  bool await_ready() const noexcept { return false; }
+
+  void await_suspend(std::coroutine_handle<> handle) {
+    auto* receiver = new QObject;  // lives on the awaiting thread
+    std::thread([this, handle, receiver] {
+      result_ = work_();
+      QMetaObject::invokeMethod(
+          receiver,
+          [handle, receiver] {
+            receiver->deleteLater();
+            handle.resume();
+          },
+          Qt::QueuedConnection);
+    }).detach();
+  }
+
+  Result await_resume() { return std::move(result_); }
+
+ private:
+  std::function<Result()> work_;
+  Result result_{};
+};
 
 // Decodes and delivers bytes, in pieces of at most 4096 bytes.
 void deliver(const QByteArray& bytes, const ChunkHandler& onChunk) {
@@ -56,10 +71,11 @@ Error authorizationFailed(qint64 status, const QString& more = QString()) {
 
 QCoro::Task<PrivilegedRunResult> ProcessRunner::run(QString tool, QStringList args,
                                                     ChunkHandler onChunk) {
-  const int32_t status = co_await onWorkerThread<int32_t>([tool, args, onChunk] {
+  OnWorkerThread<int32_t> ran([tool, args, onChunk] {
     return runPrivilegedTool(tool, args,
                              [&onChunk](const QByteArray& bytes) { deliver(bytes, onChunk); });
   });
+  const int32_t status = co_await ran;
   if (status != 0) throw authorizationFailed(status);
   co_return PrivilegedRunResult{};  // the authorization service never reports the exit status
 }
@@ -79,7 +95,9 @@ QCoro::Task<PrivilegedRunResult> ProcessRunner::run(QString tool, QStringList ar
   }
 
   const QByteArray marker = QByteArray(helper::kStartedMarker) + '\n';
-  const LaunchOutcome outcome = co_await onWorkerThread<LaunchOutcome>([command, marker, onChunk] {
+  // Named first: g++ 12 mishandles temporaries made inside a co_await
+  // expression.
+  OnWorkerThread<LaunchOutcome> launched([command, marker, onChunk] {
     StartMarkerFilter filter(marker);
     LaunchOutcome result = launchAndRead(
         command, [&](const QByteArray& bytes) { deliver(filter.feed(bytes), onChunk); });
@@ -87,6 +105,7 @@ QCoro::Task<PrivilegedRunResult> ProcessRunner::run(QString tool, QStringList ar
     result.markerSeen = filter.markerSeen();
     return result;
   });
+  const LaunchOutcome outcome = co_await launched;
   // pkexec's own refusals (126 dismissed, 127 not authorized or not started)
   // come before the helper could print its marker.
   if (!outcome.markerSeen && (outcome.exitStatus == 126 || outcome.exitStatus == 127)) {
