@@ -1,5 +1,7 @@
 #include "drives/CheckLine.h"
 #include "drives/DiskManager.h"
+#include "drives/LinuxDiskTools.h"
+#include "drives/UserMount.h"
 #include "exec/Error.h"
 
 namespace tessaro {
@@ -35,6 +37,17 @@ QCoro::Task<RepairResult> DiskManager::repair(QString bsdName) {
   const PrivilegedRunResult run = co_await runner_.run(command.tool, command.args, collect);
   result.log += output;
   result.exitStatus = run.exitStatus;
+
+  // On Linux the helper only unmounts and checks; mounting again is done as
+  // the desktop user, and also after a check that fixed errors (status 1).
+  if (dynamic_cast<const LinuxDiskTools*>(tools_.get()) &&
+      checkLeftFileSystemConsistent(result.exitStatus)) {
+    const UserMountOutcome mount = co_await mountAsDesktopUser(runner_, result.target);
+    for (const QString& line : mount.lines) result.log += line + QLatin1Char('\n');
+    if (!mount.attempted) {
+      result.log += QStringLiteral("Not mounted: udisksctl (udisks2) is not installed.\n");
+    }
+  }
   co_return result;
 }
 
