@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -32,6 +34,11 @@ std::optional<QJsonObject> lsblkRecord(const QString& devicePath) {
   return devices.first().toObject();
 }
 
+bool isBlockDevice(const QString& path) {
+  struct stat info {};
+  return stat(path.toLocal8Bit().constData(), &info) == 0 && S_ISBLK(info.st_mode);
+}
+
 QByteArray bootSector(const QString& devicePath) {
   QFile device(devicePath);
   if (!device.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return {};
@@ -62,20 +69,24 @@ int infoVerb(const QStringList& args) {
     printLine(QStringLiteral("Usage: tessaro-helper info <disk> [<partition>]"));
     return kUsage;
   }
-  for (const QString& devicePath : args) {
+  QStringList devices = args;
+  // The partition lookup names partition 1 even of a disk that has none; such
+  // a disk is reported alone.
+  if (devices.size() == 2 && !isBlockDevice(devices[1])) devices.removeLast();
+  for (const QString& devicePath : devices) {
     if (auto refusal = refuseUnsafeDevice(devicePath)) {
       printLine(*refusal);
       return kRefusedDevice;
     }
   }
-  const auto disk = lsblkRecord(args[0]);
+  const auto disk = lsblkRecord(devices[0]);
   if (!disk) {
-    printLine(QStringLiteral("lsblk could not describe ") + args[0]);
+    printLine(QStringLiteral("lsblk could not describe ") + devices[0]);
     return kUnreadable;
   }
   std::fputs(writeXmlPropertyList(linuxDiskProperties(*disk, kSysfs)).toUtf8().constData(), stdout);
-  if (args.size() == 2) {
-    std::fputs(writeXmlPropertyList(partitionProperties(args[1], *disk)).toUtf8().constData(),
+  if (devices.size() == 2) {
+    std::fputs(writeXmlPropertyList(partitionProperties(devices[1], *disk)).toUtf8().constData(),
                stdout);
   }
   std::fflush(stdout);

@@ -89,6 +89,17 @@ TEST_F(CheckAndInfoEndToEnd, FormattedDriveReportsItsVolumeFileSystemAndSizes) {
   EXPECT_TRUE(lines.contains("Filesystem Block Size: 8192 Bytes"));
 }
 
+TEST_F(CheckAndInfoEndToEnd, DiskWithoutPartitionsIsReportedAlone) {
+  test::LoopDisk disk(/*partitioned=*/false);
+  ASSERT_TRUE(disk.attach(false, /*partitioned=*/false));
+  auto view = windowOverRealTools();
+  test::awaitTask(view->performDriveInfo(disk.drive()));
+  const QStringList lines = settledLog(*view).split('\n');
+  EXPECT_TRUE(lines.contains("Device: " + disk.device())) << lines.join('\n').toStdString();
+  EXPECT_TRUE(lines.contains(QString("Disk Size: 734 MB (%1 Bytes)").arg(disk.size())));
+  EXPECT_FALSE(lines.contains("Partition Info:"));
+}
+
 TEST_F(CheckAndInfoEndToEnd, CheckRepairsALostClusterChain) {
   test::LoopDisk disk;
   ASSERT_TRUE(disk.attach());

@@ -31,11 +31,12 @@ inline int runTool(const QString& program, const QStringList& args, QByteArray* 
 // whatever the test did.
 class LoopDisk {
  public:
-  explicit LoopDisk(qint64 bytes = 700LL * 1024 * 1024) {
+  explicit LoopDisk(bool partitioned = true, qint64 bytes = 700LL * 1024 * 1024) {
     image_ = dir_.filePath(QStringLiteral("disk.img"));
     QFile file(image_);
     if (!file.open(QIODevice::WriteOnly) || !file.resize(bytes)) return;
     file.close();
+    if (!partitioned) return;
     runTool(QStringLiteral("sfdisk"), {QStringLiteral("--quiet"), image_}, nullptr,
             "label: dos\nstart=2048, type=c\n");
   }
@@ -43,8 +44,9 @@ class LoopDisk {
   LoopDisk(const LoopDisk&) = delete;
   LoopDisk& operator=(const LoopDisk&) = delete;
 
-  // Attaches the image (read-only when asked) and waits for the partition node.
-  bool attach(bool readOnly = false) {
+  // Attaches the image (read-only when asked) and waits for the partition
+  // node, when there is a partition.
+  bool attach(bool readOnly = false, bool partitioned = true) {
     QStringList args{QStringLiteral("--find"), QStringLiteral("--show"),
                      QStringLiteral("--partscan")};
     if (readOnly) args << QStringLiteral("--read-only");
@@ -56,6 +58,7 @@ class LoopDisk {
       device_.clear();
       return false;
     }
+    if (!partitioned) return true;
     runTool(QStringLiteral("partx"), {QStringLiteral("-u"), device_});
     for (int i = 0; i < 50 && !QFileInfo::exists(partition()); ++i) QThread::msleep(100);
     return QFileInfo::exists(partition());
