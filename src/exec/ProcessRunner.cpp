@@ -107,7 +107,7 @@ QCoro::Task<QString> ProcessRunner::runAndCapture(QStringList cmd, ChunkHandler 
     process->setReadChannel(channel);
     if (const auto rest = decodeUtf8Chunk(process->readAll())) captured += *rest;
   }
-  co_return captured.trimmed();
+  co_return std::move(captured).trimmed();
 }
 
 }  // namespace tessaro
