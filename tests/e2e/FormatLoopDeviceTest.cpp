@@ -42,7 +42,27 @@ class FormatLoopDeviceTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    if (!mountpoint_.isEmpty()) run({QStringLiteral("/usr/bin/umount"), mountpoint_});
     if (!loop_.isEmpty()) run({QStringLiteral("/usr/sbin/losetup"), QStringLiteral("-d"), loop_});
+  }
+
+  // An ext4 partition (this kernel has no vfat driver) mounted at mountpoint.
+  void mountOldPartition(const QString& mountpoint) {
+    const QString partition = loop_ + QStringLiteral("p1");
+    ASSERT_EQ(run({QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                   QStringLiteral("printf 'start=2048, type=83\\n' | /usr/sbin/sfdisk -q ") +
+                       loop_ + QStringLiteral(" && /usr/bin/partx -u ") + loop_ +
+                       QStringLiteral(" && /usr/sbin/mkfs.ext4 -q ") + partition})
+                  .status,
+              0);
+    ASSERT_EQ(run({QStringLiteral("/usr/bin/mount"), partition, mountpoint}).status, 0);
+    mountpoint_ = mountpoint;
+  }
+
+  bool isMounted() const {
+    return run({QStringLiteral("/usr/bin/findmnt"), QStringLiteral("--source"),
+                loop_ + QStringLiteral("p1")})
+               .status == 0;
   }
 
   void attach(qint64 bytes, bool readOnly = false) {
@@ -133,6 +153,7 @@ class FormatLoopDeviceTest : public ::testing::Test {
   }
 
   QTemporaryDir dir_;
+  QString mountpoint_;
   QString image_;
   QString loop_;
   qint64 size_ = 0;
@@ -154,6 +175,28 @@ TEST_F(FormatLoopDeviceTest, Clusters32768BytesOnA2200MiBDrive) {
   attach(2200 * kMiB);
   expectCompleted(format(QStringLiteral("MY USB"), 32768));
   expectFat32(32768);
+}
+
+TEST_F(FormatLoopDeviceTest, PartitionMountedUnderMediaIsUnmountedFirst) {
+  attach(300 * kMiB);
+  QTemporaryDir media(QStringLiteral("/media/tessaro-e2e-XXXXXX"));
+  ASSERT_TRUE(media.isValid());
+  mountOldPartition(media.path());
+  const QString log = format(QStringLiteral("MY USB"), 4096);
+  EXPECT_TRUE(log.contains(QStringLiteral("/usr/bin/umount '") + loop_ + QStringLiteral("p1'")));
+  EXPECT_FALSE(isMounted());
+  expectCompleted(log);
+  expectFat32(4096);
+}
+
+TEST_F(FormatLoopDeviceTest, PartitionMountedElsewhereIsRefusedAndStaysMounted) {
+  attach(300 * kMiB);
+  mountOldPartition(dir_.path());
+  const QString log = format(QStringLiteral("MY USB"), 4096);
+  EXPECT_TRUE(log.contains(QStringLiteral("\nRefused: ") + loop_ +
+                           QStringLiteral(" holds part of the running system")));
+  EXPECT_TRUE(log.endsWith(QStringLiteral("(exit status 65)"))) << log.toStdString();
+  EXPECT_TRUE(isMounted());
 }
 
 TEST_F(FormatLoopDeviceTest, ReadOnlyDriveEndsInTheFailureLine) {
