@@ -1,6 +1,5 @@
 #include "drives/CheckLine.h"
 #include "drives/DiskManager.h"
-#include "drives/LinuxDiskTools.h"
 #include "drives/UserMount.h"
 #include "exec/Error.h"
 
@@ -40,8 +39,7 @@ QCoro::Task<RepairResult> DiskManager::repair(QString bsdName) {
 
   // On Linux the helper only unmounts and checks; mounting again is done as
   // the desktop user, and also after a check that fixed errors (status 1).
-  if (dynamic_cast<const LinuxDiskTools*>(tools_.get()) &&
-      checkLeftFileSystemConsistent(result.exitStatus)) {
+  if (tools_->mountsAsDesktopUser() && checkLeftFileSystemConsistent(result.exitStatus)) {
     const UserMountOutcome mount = co_await mountAsDesktopUser(runner_, result.target);
     for (const QString& line : mount.lines) result.log += line + QLatin1Char('\n');
     if (!mount.attempted) {

@@ -62,6 +62,9 @@ class DiskTools {
   // property lists, disk first.
   virtual PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const = 0;
+  // True where the privileged steps leave a volume unmounted and the desktop
+  // user mounts it afterwards (Linux); false where the command line mounts it.
+  virtual bool mountsAsDesktopUser() const { return false; }
 };
 
 }  // namespace tessaro

@@ -32,6 +32,7 @@ class LinuxDiskTools : public DiskTools {
   PrivilegedCommand checkCommand(const QString& targetBsdName) const override;
   PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const override;
+  bool mountsAsDesktopUser() const override { return true; }
 
  private:
   QString lsblkPath_;
