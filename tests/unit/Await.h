@@ -14,30 +14,21 @@ namespace tessaro::test {
 template <typename T>
 T awaitTask(QCoro::Task<T> task) {
   std::exception_ptr error;
-  if constexpr (std::is_void_v<T>) {
-    auto guarded = [](QCoro::Task<T> inner, std::exception_ptr& failure) -> QCoro::Task<> {
-      try {
-        co_await std::move(inner);
-      } catch (...) {
-        failure = std::current_exception();
-      }
-    };
-    QCoro::waitFor(guarded(std::move(task), error));
-    if (error) std::rethrow_exception(error);
-  } else {
-    auto guarded = [](QCoro::Task<T> inner,
-                      std::exception_ptr& failure) -> QCoro::Task<std::optional<T>> {
-      try {
-        co_return co_await std::move(inner);
-      } catch (...) {
-        failure = std::current_exception();
-        co_return std::nullopt;
-      }
-    };
-    std::optional<T> result = QCoro::waitFor(guarded(std::move(task), error));
-    if (error) std::rethrow_exception(error);
-    return std::move(*result);
-  }
+  std::conditional_t<std::is_void_v<T>, bool, std::optional<T>> result{};
+  // The lambda outlives the nested loop, so its captures stay valid.
+  auto guarded = [&]() -> QCoro::Task<> {
+    try {
+      if constexpr (std::is_void_v<T>)
+        co_await std::move(task);
+      else
+        result.emplace(co_await std::move(task));
+    } catch (...) {
+      error = std::current_exception();
+    }
+  };
+  QCoro::waitFor(guarded());
+  if (error) std::rethrow_exception(error);
+  if constexpr (!std::is_void_v<T>) return std::move(*result);
 }
 
 }  // namespace tessaro::test

@@ -2,23 +2,17 @@
 
 #include "drives/ByteCount.h"
 
-using tessaro::formatByteCount;
-
-TEST(ByteCount, DecimalFileStyle) {
-  EXPECT_EQ(formatByteCount(0), "Zero KB");
-  EXPECT_EQ(formatByteCount(1), "1 byte");
-  EXPECT_EQ(formatByteCount(999), "999 bytes");
-  EXPECT_EQ(formatByteCount(1000), "1 KB");
-  EXPECT_EQ(formatByteCount(1499), "1 KB");
-  EXPECT_EQ(formatByteCount(1500), "2 KB");
-  EXPECT_EQ(formatByteCount(999'999), "1 MB");
-  EXPECT_EQ(formatByteCount(1'500'000), "1.5 MB");
-  EXPECT_EQ(formatByteCount(1'000'000'000), "1 GB");
-  EXPECT_EQ(formatByteCount(1'500'000'000), "1.5 GB");
-  EXPECT_EQ(formatByteCount(15'758'000'000), "15.76 GB");
-  EXPECT_EQ(formatByteCount(32'000'000'000), "32 GB");
-  EXPECT_EQ(formatByteCount(32'015'679'488), "32.02 GB");
-  EXPECT_EQ(formatByteCount(999'999'999'999), "1 TB");
-  EXPECT_EQ(formatByteCount(2'000'398'934'016), "2 TB");
-  EXPECT_EQ(formatByteCount(-1500), "-2 KB");
+TEST(ByteCount, DecimalUnitsWithFewDecimals) {
+  const std::pair<qint64, const char*> cases[] = {{0, "Zero KB"},
+                                                  {1, "1 byte"},
+                                                  {999, "999 bytes"},
+                                                  {1499, "1 KB"},
+                                                  {1500, "2 KB"},
+                                                  {999'999, "1 MB"},
+                                                  {1'500'000, "1.5 MB"},
+                                                  {15'758'000'000, "15.76 GB"},
+                                                  {32'000'000'000, "32 GB"},
+                                                  {999'999'999'999, "1 TB"},
+                                                  {-1500, "-2 KB"}};
+  for (const auto& [bytes, text] : cases) EXPECT_EQ(tessaro::formatByteCount(bytes), text) << bytes;
 }

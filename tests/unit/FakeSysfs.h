@@ -10,31 +10,26 @@ namespace tessaro::test {
 
 // A small sysfs tree in a temporary folder: block/<name> links into
 // devices/, as the kernel lays it out.
-class FakeSysfs {
- public:
-  FakeSysfs() { EXPECT_TRUE(dir_.isValid()); }
-  QString root() const { return dir_.path(); }
+struct FakeSysfs {
+  QTemporaryDir dir;
+  QString root() const { return dir.path(); }
 
   void addDisk(const QString& name, const QString& devicePath) {
-    QDir(root()).mkpath(QStringLiteral("devices/") + devicePath + QStringLiteral("/device"));
-    QDir(root()).mkpath(QStringLiteral("block"));
-    QFile::link(root() + QStringLiteral("/devices/") + devicePath,
-                root() + QStringLiteral("/block/") + name);
+    QDir(root()).mkpath("devices/" + devicePath + "/device");
+    QDir(root()).mkpath("block");
+    QFile::link(root() + "/devices/" + devicePath, root() + "/block/" + name);
   }
   void write(const QString& relativePath, const QByteArray& content) {
-    QFile file(root() + QLatin1Char('/') + relativePath);
+    QFile file(root() + '/' + relativePath);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(content);
   }
-  // An SD card in a built-in PCI reader.
-  void addSdCard(const QString& name, const QByteArray& cardName) {
-    addDisk(name, QStringLiteral("pci0000:00/0000:00:1e.6/mmc_host/mmc0/mmc0:aaaa/block/") + name);
-    write(QStringLiteral("block/") + name + QStringLiteral("/device/type"), "SD\n");
-    write(QStringLiteral("block/") + name + QStringLiteral("/device/name"), cardName + '\n');
+  // A card in a built-in PCI reader; type is "SD" or "MMC" (soldered eMMC).
+  void addMmc(const QString& name, const QByteArray& type, const QByteArray& cardName = {}) {
+    addDisk(name, "pci0000:00/0000:00:1e.6/mmc_host/" + name + "/block/" + name);
+    write("block/" + name + "/device/type", type + '\n');
+    write("block/" + name + "/device/name", cardName + '\n');
   }
-
- private:
-  QTemporaryDir dir_;
 };
 
 }  // namespace tessaro::test
