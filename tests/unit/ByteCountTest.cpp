@@ -3,16 +3,11 @@
 #include "drives/ByteCount.h"
 
 TEST(ByteCount, DecimalUnitsWithFewDecimals) {
-  const std::pair<qint64, const char*> cases[] = {{0, "Zero KB"},
-                                                  {1, "1 byte"},
-                                                  {999, "999 bytes"},
-                                                  {1499, "1 KB"},
-                                                  {1500, "2 KB"},
-                                                  {999'999, "1 MB"},
-                                                  {1'500'000, "1.5 MB"},
-                                                  {15'758'000'000, "15.76 GB"},
-                                                  {32'000'000'000, "32 GB"},
-                                                  {999'999'999'999, "1 TB"},
-                                                  {-1500, "-2 KB"}};
+  // clang-format off
+  const std::pair<qint64, const char*> cases[] = {
+      {0, "Zero KB"}, {1, "1 byte"}, {999, "999 bytes"}, {1499, "1 KB"}, {1500, "2 KB"},
+      {999'999, "1 MB"}, {1'500'000, "1.5 MB"}, {15'758'000'000, "15.76 GB"},
+      {32'000'000'000, "32 GB"}, {999'999'999'999, "1 TB"}, {-1500, "-2 KB"}};
+  // clang-format on
   for (const auto& [bytes, text] : cases) EXPECT_EQ(tessaro::formatByteCount(bytes), text) << bytes;
 }

@@ -2,7 +2,6 @@
 
 #include <QJsonDocument>
 
-#include "FakeSysfs.h"
 #include "drives/LinuxBlockDevices.h"
 #include "exec/Error.h"
 
@@ -12,13 +11,14 @@ namespace {
 
 QJsonObject device(const char* json) { return QJsonDocument::fromJson(json).object(); }
 
+// A laptop's card reader with an SD card and an eMMC, its NVMe disk, and an
+// NVMe disk behind a Thunderbolt port (a PCI bridge marked removable).
+const QString sysfs = TESSARO_FIXTURES_DIR "/sysfs";
+
 }  // namespace
 
 TEST(LinuxBlockDevices, RunningSystemIsRecognisedAnywhereInTheTree) {
-  const struct {
-    const char* disk;
-    bool system;
-  } cases[] = {
+  const std::pair<const char*, bool> cases[] = {
       {R"({"name":"vda","mountpoints":["/"]})", true},
       {R"({"children":[{"mountpoints":["/boot/efi"]},{"mountpoints":[null]}]})", true},
       {R"({"children":[{"fstype":"swap","mountpoints":["[SWAP]"]}]})", true},
@@ -26,15 +26,13 @@ TEST(LinuxBlockDevices, RunningSystemIsRecognisedAnywhereInTheTree) {
       {R"({"children":[{"children":[{"type":"crypt"}]}]})", true},
       {R"({"children":[{"fstype":"linux_raid_member"}]})", true},
       {R"({"children":[{"mountpoints":["/mediafiles"]}]})", true},
-      {R"({"mountpoints":[null],"children":[{"fstype":"vfat","mountpoints":["/media/ann/STICK"]},
-          {"fstype":"exfat","mountpoints":["/run/media/ann/DATA"]}]})",
+      {R"({"mountpoints":[null],"children":[{"mountpoints":["/media/ann/STICK"]},
+          {"mountpoints":["/run/media/ann/DATA"]}]})",
        false},
       {R"({"name":"sdb","mountpoint":null})", false},
   };
-  for (const auto& [disk, system] : cases) {
-    SCOPED_TRACE(disk);
-    EXPECT_EQ(holdsRunningSystem(device(disk)), system);
-  }
+  for (const auto& [disk, system] : cases)
+    EXPECT_EQ(holdsRunningSystem(device(disk)), system) << disk;
 }
 
 TEST(LinuxBlockDevices, VirtualDeviceNames) {
@@ -46,20 +44,7 @@ TEST(LinuxBlockDevices, VirtualDeviceNames) {
 }
 
 TEST(LinuxBlockDevices, BusAndPlacementFromTransportSubsystemsAndSysfs) {
-  test::FakeSysfs sysfs;
-  sysfs.addMmc("mmcblk0", "SD", "SD32G");
-  sysfs.addMmc("mmcblk1", "MMC");
-  // An NVMe disk behind a Thunderbolt port, whose PCI bridge is removable.
-  sysfs.addDisk("nvme1n1", "pci0000:00/0000:00:07.0/0000:05:00.0/0000:06:01.0/nvme/nvme1/nvme1n1");
-  sysfs.write("devices/pci0000:00/0000:00:07.0/removable", "fixed\n");
-  sysfs.write("devices/pci0000:00/0000:00:07.0/0000:05:00.0/removable", "removable\n");
-  sysfs.addDisk("nvme0n1", "pci0000:00/0000:00:06.0/0000:01:00.0/nvme/nvme0/nvme0n1");
-  sysfs.write("devices/pci0000:00/0000:00:06.0/0000:01:00.0/removable", "fixed\n");
-
-  const struct {
-    const char* disk;
-    const char* bus;
-  } cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
       {R"({"name":"sdb","tran":"usb"})", "usb"},
       {R"({"name":"sdc","tran":null,"subsystems":"block:scsi:usb:pci"})", "usb"},
       {R"({"name":"sdd","tran":"sbp"})", "firewire"},
@@ -69,30 +54,24 @@ TEST(LinuxBlockDevices, BusAndPlacementFromTransportSubsystemsAndSysfs) {
       {R"({"name":"nvme0n1","tran":"nvme"})", "nvme"},
       {R"({"name":"sda","tran":"SATA"})", "sata"},
   };
-  for (const auto& [disk, bus] : cases)
-    EXPECT_EQ(linuxBus(device(disk), sysfs.root()), bus) << disk;
+  for (const auto& [disk, bus] : cases) EXPECT_EQ(linuxBus(device(disk), sysfs), bus) << disk;
 
-  const DiskPlacement sd = linuxPlacement(device(R"({"name":"mmcblk0","rm":false})"), sysfs.root());
+  const DiskPlacement sd = linuxPlacement(device(R"({"name":"mmcblk0","rm":false})"), sysfs);
   EXPECT_TRUE(sd.removable && sd.ejectable && !sd.internal);
-  const DiskPlacement emmc =
-      linuxPlacement(device(R"({"name":"mmcblk1","rm":false})"), sysfs.root());
+  const DiskPlacement emmc = linuxPlacement(device(R"({"name":"mmcblk1","rm":false})"), sysfs);
   EXPECT_TRUE(emmc.internal && !emmc.removable && !emmc.ejectable);
-  EXPECT_EQ(linuxModel(device(R"({"name":"mmcblk0","model":null})"), sysfs.root()), "SD32G");
 }
 
-TEST(LinuxBlockDevices, ModelJoinsVendorWithoutPadding) {
-  const struct {
-    const char* disk;
-    const char* model;
-  } cases[] = {
+TEST(LinuxBlockDevices, ModelJoinsVendorWithoutPaddingOrNamesTheCard) {
+  const std::pair<const char*, const char*> cases[] = {
       {R"({"name":"sdb","vendor":"SanDisk ","model":"Ultra           "})", "SanDisk Ultra"},
       {R"({"name":"sda","vendor":"ATA     ","model":"WDC WD10EZEX-08W"})", "WDC WD10EZEX-08W"},
       {R"({"name":"vda","vendor":"0x1af4","model":null})", ""},
       {R"({"name":"sdc","vendor":"Samsung ","model":"Samsung PSSD T7"})", "Samsung PSSD T7"},
       {R"({"name":"nvme0n1","vendor":null,"model":"WD PC SN740"})", "WD PC SN740"},
+      {R"({"name":"mmcblk0","model":null})", "SD32G"},
   };
-  for (const auto& [disk, model] : cases)
-    EXPECT_EQ(linuxModel(device(disk), "/nonexistent"), model) << disk;
+  for (const auto& [disk, model] : cases) EXPECT_EQ(linuxModel(device(disk), sysfs), model) << disk;
 }
 
 TEST(LinuxBlockDevices, UnreadableOutputRaises) {

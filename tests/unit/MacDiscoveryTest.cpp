@@ -2,7 +2,6 @@
 
 #include "drives/MacDiskTools.h"
 #include "drives/PropertyList.h"
-#include "exec/Error.h"
 
 using tessaro::Drive;
 using tessaro::MacDiskTools;
@@ -17,10 +16,7 @@ std::optional<Drive> driveFrom(const QVariantMap& info) {
 }  // namespace
 
 TEST(MacDiscovery, ExternalOrRemovableRule) {
-  const struct {
-    QVariantMap info;
-    bool listed;
-  } cases[] = {
+  const std::pair<QVariantMap, bool> cases[] = {
       {{{"BusProtocol", "USB"}, {"Internal", true}}, true},  // a listed bus wins over Internal
       {{{"BusProtocol", "SD"}, {"Internal", true}}, true},
       {{{"BusProtocol", "Thunderbolt"}}, true},
@@ -35,20 +31,16 @@ TEST(MacDiscovery, ExternalOrRemovableRule) {
       {{{"Ejectable", "Yes"}, {"Internal", true}}, false},  // other types count as absent
       {{{"BusProtocol", 7}, {"Internal", "Yes"}}, true},
   };
-  for (size_t i = 0; i < std::size(cases); ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(driveFrom(cases[i].info).has_value(), cases[i].listed);
-  }
+  for (size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(driveFrom(cases[i].first).has_value(), cases[i].second) << "case " << i;
 }
 
 TEST(MacDiscovery, ModelFallsBackToMediaNameOnlyWhenAbsent) {
-  const Drive stick = driveFrom({{"DeviceModel", "Ultra"},
-                                 {"MediaName", "SanDisk Ultra Media"},
-                                 {"TotalSize", qint64(32'000'000'000)}})
-                          .value();
-  EXPECT_EQ(stick.description, "32 GB Ultra (disk4)");
-  EXPECT_EQ(stick.devicePath, "/dev/disk4");
-  EXPECT_EQ(stick.size, 32'000'000'000);
+  EXPECT_EQ(driveFrom({{"DeviceModel", "Ultra"},
+                       {"MediaName", "SanDisk Ultra Media"},
+                       {"TotalSize", qint64(32'000'000'000)}})
+                ->description,
+            "32 GB Ultra (disk4)");
   EXPECT_EQ(driveFrom({{"MediaName", "SD32G"}, {"TotalSize", qint64(1'500'000'000)}})->description,
             "1.5 GB SD32G (disk4)");
   const Drive emptyModel = driveFrom({{"DeviceModel", ""}, {"MediaName", "Media"}}).value();
@@ -59,11 +51,10 @@ TEST(MacDiscovery, ModelFallsBackToMediaNameOnlyWhenAbsent) {
   EXPECT_NE(driveFrom({})->id, driveFrom({})->id);
 }
 
+// Only an array made entirely of dictionaries is read, and only string identifiers.
 TEST(MacDiscovery, DiskListReadsOnlyWellFormedEntries) {
-  const MacDiskTools tools;
-  EXPECT_THROW(tools.parseDiskList("Could not find disk: /dev/disk9"), tessaro::Error);
-  const auto list = [&](const QVariantList& entries) {
-    return tools.parseDiskList(writeXmlPropertyList({{"AllDisksAndPartitions", entries}}));
+  const auto list = [](const QVariantList& entries) {
+    return MacDiskTools().parseDiskList(writeXmlPropertyList({{"AllDisksAndPartitions", entries}}));
   };
   EXPECT_EQ(
       list({QVariantMap{{"DeviceIdentifier", "disk2"}}, QVariantMap{{"Size", 1}},

@@ -25,10 +25,8 @@ QString capture(const QString& script, tessaro::ChunkHandler onChunk = {}) {
 // The pauses let each block arrive on its own before the next is written.
 TEST(ProcessRunner, CapturesBothStreamsInOrderWhateverTheExit) {
   EXPECT_EQ(capture("echo one; sleep 0.2; echo two >&2; sleep 0.2; echo three"), "one\ntwo\nthree");
-  EXPECT_EQ(
-      capture(
-          "echo good; sleep 0.2; printf 'bad \\377\\376\\n'; sleep 0.2; printf 'caf\\303\\251'"),
-      QString::fromUtf8("good\ncafé"));
+  EXPECT_EQ(capture("echo good; sleep 0.2; printf 'bad \\377\\376\\n'; sleep 0.2; echo café"),
+            "good\ncafé");
   EXPECT_EQ(capture("echo a; exit 1"), "a");
   EXPECT_EQ(capture("echo b >&2; kill -9 $$"), "b");
 }
@@ -37,12 +35,9 @@ TEST(ProcessRunner, EmptyCommandGivesNothingAndMissingExecutableRaises) {
   EXPECT_EQ(awaitTask(ProcessRunner::shared().runAndCapture({})), "");
   int chunks = 0;
   const QStringList missing{"/nonexistent/tool"};
-  try {
-    awaitTask(ProcessRunner::shared().runAndCapture(missing, [&](const QString&) { ++chunks; }));
-    ADD_FAILURE() << "no error";
-  } catch (const tessaro::Error& error) {
-    EXPECT_EQ(error.domain(), tessaro::ErrorDomain::process);
-  }
+  EXPECT_THROW(
+      awaitTask(ProcessRunner::shared().runAndCapture(missing, [&](const QString&) { ++chunks; })),
+      tessaro::Error);
   EXPECT_EQ(chunks, 0);
 }
 
