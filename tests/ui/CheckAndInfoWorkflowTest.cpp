@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QEventLoop>
+#include <QSignalSpy>
 
 #include "drives/DiskManager.h"
 #include "drives/MacDiskTools.h"
@@ -10,34 +10,26 @@
 using namespace tessaro;
 
 namespace {
-
 const QString kFixtures = QStringLiteral(TESSARO_FIXTURES_DIR "/");
 
-// A window over macOS's tools, whose diskutil and administrator rights are
-// stand-ins: the lookup finds disk4s1, the privileged run is elevation.
+// A window over macOS's tools with stand-ins for diskutil (which finds
+// disk4s1) and for the administrator rights (the elevation program).
 class CheckAndInfoWorkflow : public ::testing::Test {
  protected:
   void useElevation(const QString& fixture) {
     runner.setElevationProgram(kFixtures + fixture, true);
-    auto manager = std::make_unique<DiskManager>(
-        std::make_unique<MacDiskTools>(kFixtures + "PartitionLookup/diskutil"), runner);
-    view = std::make_unique<ContentView>(std::move(manager));
-    Drive drive;
-    drive.bsdName = "disk4";
-    drive.devicePath = "/dev/disk4";
-    drive.description = "32 GB Ultra (disk4)";
-    view->setSelectedDrive(drive);
-    view->setStatusLog(ContentView::welcomeText());
+    view = std::make_unique<ContentView>(std::make_unique<DiskManager>(
+        std::make_unique<MacDiskTools>(kFixtures + "PartitionLookup/diskutil"), runner));
+    view->setSelectedDrive(Drive{{}, "disk4", "/dev/disk4", "32 GB Ultra (disk4)"});
   }
 
-  // Starts a workflow through its button action and waits for its end.
+  // Presses a workflow's button and waits for its end.
   QString logAfter(void (ContentView::*action)()) {
-    QEventLoop loop;
-    QObject::connect(view.get(), &ContentView::workflowFinished, &loop, &QEventLoop::quit);
+    QSignalSpy finished(view.get(), &ContentView::workflowFinished);
     (view.get()->*action)();
     EXPECT_TRUE(view->isBusy());
-    if (view->isBusy()) loop.exec();
-    QCoreApplication::processEvents();
+    EXPECT_TRUE(finished.wait(10000));
+    QCoreApplication::processEvents();  // the appends queued before the end
     EXPECT_FALSE(view->isBusy());
     return view->statusLog();
   }
@@ -45,6 +37,7 @@ class CheckAndInfoWorkflow : public ::testing::Test {
   ProcessRunner runner;
   std::unique_ptr<ContentView> view;
 };
+}  // namespace
 
 TEST_F(CheckAndInfoWorkflow, RefusedRightsEndInOneErrorLine) {
   useElevation("Repair/elevate-dismissed");
@@ -68,10 +61,9 @@ TEST_F(CheckAndInfoWorkflow, CheckTextThenAnEmptyLineThenCompletion) {
 
 TEST_F(CheckAndInfoWorkflow, InfoReportArrivesInOnePiece) {
   useElevation("InfoReport/elevate-and-print-plists");
-  int changes = 0;
-  QObject::connect(view.get(), &ContentView::statusLogChanged, [&changes] { ++changes; });
+  QSignalSpy changes(view.get(), &ContentView::statusLogChanged);
   const QString log = logAfter(&ContentView::showDriveInfo);
-  EXPECT_EQ(changes, 2);  // the start line, then the whole report
+  EXPECT_EQ(changes.count(), 2);  // the start line, then the whole report
   EXPECT_TRUE(log.startsWith("Reading info for /dev/disk4...\nDevice: /dev/disk4\n"))
       << log.toStdString();
   EXPECT_TRUE(
@@ -80,5 +72,3 @@ TEST_F(CheckAndInfoWorkflow, InfoReportArrivesInOnePiece) {
                    "Filesystem Block Size: 32768 Bytes"))
       << log.toStdString();
 }
-
-}  // namespace

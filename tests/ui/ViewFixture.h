@@ -19,51 +19,57 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace tessaro::test {
 
-// A window whose drive discovery runs the given lsblk stand-in over a sysfs
-// tree of fixtures; without a script, discovery fails as if lsblk were missing.
-inline std::unique_ptr<ContentView> makeView(const QString& lsblkScript = {},
-                                             const QString& sysfsRoot = {}) {
-  const QString fixtures = QStringLiteral(TESSARO_FIXTURES_DIR);
-  auto tools = std::make_unique<LinuxDiskTools>(
-      lsblkScript.isEmpty() ? fixtures + "/ui/no-such-lsblk" : lsblkScript,
-      sysfsRoot.isEmpty() ? fixtures + "/ui/no-such-sysfs" : sysfsRoot);
-  return std::make_unique<ContentView>(std::make_unique<DiskManager>(std::move(tools)));
+// Drive discovery runs the lsblk stand-in in tests/fixtures/ui, which reports
+// what `attachDrives` chose ("0", "1", "2" or "broken") after `delay` seconds.
+inline void attachDrives(const char* drives, const char* delay = "") {
+  qputenv("TESSARO_UI_DRIVES", drives);
+  qputenv("TESSARO_UI_DELAY", delay);
 }
 
-// The controls, found by their object names.
-struct Controls {
-  explicit Controls(ContentView& view)
-      : refresh(find<StyledButton>(view, "refreshButton")),
-        format(find<StyledButton>(view, "formatButton")),
-        info(find<StyledButton>(view, "infoButton")),
-        check(find<StyledButton>(view, "checkButton")),
-        picker(find<QComboBox>(view, "drivePicker")),
-        volume(find<QLineEdit>(view, "volumeField")),
-        cluster(find<QComboBox>(view, "clusterMenu")),
-        log(find<LogView>(view, "statusText")),
-        busy(find<BusyIndicator>(view, "busyIndicator")) {}
+inline std::unique_ptr<DiskManager> fixtureDiskManager() {
+  const QString fixtures = QStringLiteral(TESSARO_FIXTURES_DIR "/ui/");
+  return std::make_unique<DiskManager>(
+      std::make_unique<LinuxDiskTools>(fixtures + "lsblk", fixtures + "sysfs"));
+}
 
-  template <typename T>
-  static T* find(ContentView& view, const char* name) {
-    T* found = view.findChild<T*>(QString::fromLatin1(name));
-    if (!found) throw std::runtime_error(std::string("no control named ") + name);
-    return found;
+inline std::unique_ptr<ContentView> makeView(const char* drives = "2", const char* delay = "") {
+  attachDrives(drives, delay);
+  return std::make_unique<ContentView>(fixtureDiskManager());
+}
+
+template <typename T = QWidget>
+T* child(QWidget& view, const char* name) {
+  T* found = view.findChild<T*>(QString::fromLatin1(name));
+  if (!found) throw std::runtime_error(std::string("no control named ") + name);
+  return found;
+}
+
+struct Controls {
+  explicit Controls(ContentView& v)
+      : refresh(child<StyledButton>(v, "refreshButton")),
+        format(child<StyledButton>(v, "formatButton")),
+        info(child<StyledButton>(v, "infoButton")),
+        check(child<StyledButton>(v, "checkButton")),
+        picker(child<QComboBox>(v, "drivePicker")),
+        volume(child<QLineEdit>(v, "volumeField")),
+        cluster(child<QComboBox>(v, "clusterMenu")),
+        log(child<LogView>(v, "statusText")),
+        busy(child<BusyIndicator>(v, "busyIndicator")) {}
+
+  // The buttons that can be pressed, e.g. "refresh format info check".
+  QString enabledButtons() const {
+    QStringList names;
+    for (auto* button : {refresh, format, info, check})
+      if (button->isEnabled()) names << button->objectName().chopped(6);
+    return names.join(' ');
   }
 
-  StyledButton* refresh;
-  StyledButton* format;
-  StyledButton* info;
-  StyledButton* check;
+  StyledButton *refresh, *format, *info, *check;
   QComboBox* picker;
   QLineEdit* volume;
   QComboBox* cluster;
   LogView* log;
   BusyIndicator* busy;
 };
-
-inline Drive makeDrive(const QString& bsdName, const QString& description) {
-  return Drive{QUuid::createUuid(), bsdName, "/dev/" + bsdName, description, "Stick", false,
-               32'000'000'000};
-}
 
 }  // namespace tessaro::test
