@@ -10,158 +10,139 @@ using namespace tessaro;
 
 namespace {
 
-constexpr qint64 kGiB = 1024LL * 1024 * 1024;
+constexpr qint64 kMiB = 1024 * 1024;
+constexpr qint64 kGiB = 1024 * kMiB;
 
 FormatRequest request(const QString& device, const QString& label, std::optional<int> bytes,
                       qint64 size = 16 * kGiB) {
-  Drive drive;
-  drive.bsdName = device.mid(5);
-  drive.devicePath = device;
-  drive.size = size;
-  return FormatRequest{drive, deriveVolumeName(label), bytes};
+  return {{.bsdName = device.mid(5), .devicePath = device, .size = size},
+          deriveVolumeName(label),
+          bytes};
 }
 
-TEST(FormatCompositionTest, MacLineIsTheFourInvocationsOfTheWorkedExample) {
+QString macLine(const QString& label, std::optional<int> bytes) {
+  return MacDiskTools().formatCommand(request("/dev/disk4", label, bytes)).commandLine;
+}
+
+// A refusal as readable text; empty when accepted.
+std::string text(const std::optional<QString>& refusal) {
+  return refusal.value_or(QString()).toStdString();
+}
+
+TEST(FormatCompositionTest, MacRunsTheFourInvocationsQuotedAndUpperCased) {
   const PrivilegedCommand command =
-      MacDiskTools().formatCommand(request(QStringLiteral("/dev/disk4"), "My USB", 32768));
+      MacDiskTools().formatCommand(request("/dev/disk4", "My USB", 32768));
   EXPECT_EQ(command.commandLine,
-            QStringLiteral("/usr/sbin/diskutil eraseDisk MS-DOS 'MY USB' MBRFormat /dev/disk4 && "
-                           "/usr/sbin/diskutil unmount /dev/disk4s1 && /sbin/newfs_msdos -F 32 -b "
-                           "32768 -v 'MY USB' /dev/rdisk4s1 && /usr/sbin/diskutil mount "
-                           "/dev/disk4s1"));
-  EXPECT_EQ(command.tool, QStringLiteral("/bin/sh"));
-  EXPECT_EQ(command.args, (QStringList{QStringLiteral("-c"), command.commandLine}));
+            "/usr/sbin/diskutil eraseDisk MS-DOS 'MY USB' MBRFormat /dev/disk4 && "
+            "/usr/sbin/diskutil unmount /dev/disk4s1 && /sbin/newfs_msdos -F 32 -b 32768 -v "
+            "'MY USB' /dev/rdisk4s1 && /usr/sbin/diskutil mount /dev/disk4s1");
+  EXPECT_EQ(command.args, (QStringList{"-c", command.commandLine}));
+  EXPECT_EQ(command.tool, "/bin/sh");
+  EXPECT_TRUE(macLine(" \n ", {}).contains("/sbin/newfs_msdos -F 32 -v 'UNTITLED' /dev/rdisk4s1"));
+  EXPECT_FALSE(macLine(" \n ", {}).contains("-b"));
+  EXPECT_TRUE(macLine("o'clé", 4096).contains("-b 4096 -v 'O'\\''CLÉ' /dev/rdisk4s1"));
+  EXPECT_EQ(deriveVolumeName(" my usb "), " MY USB ");  // blanks kept
 }
 
-TEST(FormatCompositionTest, MacDefaultHasNoClusterOptionAndBlankLabelIsUntitled) {
-  const QString line =
-      MacDiskTools().formatCommand(request(QStringLiteral("/dev/disk4"), " \n ", {})).commandLine;
-  EXPECT_TRUE(line.contains(QStringLiteral("/sbin/newfs_msdos -F 32 -v 'UNTITLED' /dev/rdisk4s1")));
-  EXPECT_FALSE(line.contains(QStringLiteral("-b")));
-}
+TEST(FormatCompositionTest, LinuxRunsTheHelperWhichClearsPartitionsThenDiskThenMakesFat32) {
+  const LinuxDiskTools tools("/usr/bin/lsblk", "/sys", "/opt/helper");
+  const PrivilegedCommand command = tools.formatCommand(request("/dev/sdb", "My USB", {}));
+  EXPECT_EQ(QStringList{command.tool} + command.args,
+            (QStringList{"/opt/helper", "format", "/dev/sdb", "MY USB", "default"}));
 
-TEST(FormatCompositionTest, VolumeNameIsUpperCasedUntrimmedAndApostrophesQuoted) {
-  EXPECT_EQ(deriveVolumeName(QStringLiteral(" my usb ")), QStringLiteral(" MY USB "));
-  EXPECT_EQ(deriveVolumeName(QStringLiteral("clé")), QStringLiteral("CLÉ"));
-  EXPECT_EQ(deriveVolumeName(QString()), QStringLiteral("UNTITLED"));
-  const QString line = MacDiskTools()
-                           .formatCommand(request(QStringLiteral("/dev/disk4"), "o'neil", 4096))
-                           .commandLine;
-  EXPECT_TRUE(line.contains(QStringLiteral("-b 4096 -v 'O'\\''NEIL' /dev/rdisk4s1")));
-}
-
-TEST(FormatCompositionTest, LinuxRunsTheHelperWithTheDerivedRequest) {
-  const LinuxDiskTools tools(QStringLiteral("/usr/bin/lsblk"), QStringLiteral("/sys"),
-                             QStringLiteral("/opt/helper"));
-  const PrivilegedCommand command =
-      tools.formatCommand(request(QStringLiteral("/dev/sdb"), "My USB", {}));
-  EXPECT_EQ(command.tool, QStringLiteral("/opt/helper"));
-  EXPECT_EQ(command.args, (QStringList{"format", "/dev/sdb", "MY USB", "default"}));
-}
-
-TEST(FormatCompositionTest, LinuxShellLineClearsPartitionsThenDiskAndMakesOneFat32Partition) {
-  LinuxFormatPlan plan;
-  plan.diskPath = QStringLiteral("/dev/mmcblk0");
-  plan.mountedDevices = {QStringLiteral("/dev/mmcblk0p1")};
-  plan.partitionPaths = {QStringLiteral("/dev/mmcblk0p1")};
-  plan.diskBytes = 16 * kGiB;
-  plan.volumeName = QStringLiteral("O'NEIL");
-  plan.clusterBytes = 32768;
+  LinuxFormatPlan plan{.diskPath = "/dev/mmcblk0",
+                       .mountedDevices = {"/dev/mmcblk0p1"},
+                       .partitionPaths = {"/dev/mmcblk0p1"},
+                       .diskBytes = 16 * kGiB,
+                       .volumeName = "O'NEIL",
+                       .clusterBytes = 32768};
   const QString line = linuxFormatShellLine(plan);
-  const QStringList order{"/usr/bin/umount '/dev/mmcblk0p1'",
-                          "wipefs --all '/dev/mmcblk0p1'",
-                          "wipefs --all '/dev/mmcblk0'",
-                          "'start=2048, type=c' | /usr/sbin/sfdisk",
-                          "partx -u",
-                          "[ -b '/dev/mmcblk0p1' ]",
-                          "mkfs.fat -F 32 -s 64 -n 'O'\\''NEIL' '/dev/mmcblk0p1'"};
   qsizetype at = 0;
-  for (const QString& step : order) {
-    const qsizetype found = line.indexOf(step, at);
-    EXPECT_GE(found, at) << step.toStdString() << " in " << line.toStdString();
-    at = std::max(at, found);
+  for (const char* step :
+       {"/usr/bin/umount '/dev/mmcblk0p1'", "wipefs --all '/dev/mmcblk0p1'",
+        "wipefs --all '/dev/mmcblk0'", "'start=2048, type=c' | /usr/sbin/sfdisk", "partx -u",
+        "[ -b '/dev/mmcblk0p1' ]", "mkfs.fat -F 32 -s 64 -n 'O'\\''NEIL' '/dev/mmcblk0p1'"}) {
+    at = line.indexOf(QLatin1String(step), at);
+    EXPECT_GE(at, 0) << step << " in order in " << line.toStdString();
   }
-  EXPECT_FALSE(line.contains(QStringLiteral("udevadm")));
-  EXPECT_TRUE(linuxFormatNotes(plan).isEmpty());
-
+  EXPECT_FALSE(line.contains("udevadm"));
   plan.clusterBytes.reset();
-  plan.udevadmPath = QStringLiteral("/usr/bin/udevadm");
-  const QString defaultLine = linuxFormatShellLine(plan);
-  EXPECT_FALSE(defaultLine.contains(QStringLiteral(" -s ")));
-  EXPECT_TRUE(defaultLine.contains(QStringLiteral("&& /usr/bin/udevadm settle &&")));
+  plan.udevadmPath = "/usr/bin/udevadm";
+  EXPECT_FALSE(linuxFormatShellLine(plan).contains(" -s "));
+  EXPECT_TRUE(linuxFormatShellLine(plan).contains("&& /usr/bin/udevadm settle &&"));
 }
 
 TEST(FormatCompositionTest, DisksBeyondTheMbrLimitGetACappedPartitionAndANote) {
-  LinuxFormatPlan plan;
-  plan.diskPath = QStringLiteral("/dev/sdc");
-  plan.diskBytes = 4096 * kGiB;
-  plan.volumeName = QStringLiteral("BIG");
-  EXPECT_TRUE(linuxFormatShellLine(plan).contains(QStringLiteral("size=4294965247, type=c")));
+  LinuxFormatPlan plan{.diskPath = "/dev/sdc", .diskBytes = 4096 * kGiB, .volumeName = "BIG"};
+  EXPECT_TRUE(linuxFormatShellLine(plan).contains("size=4294965247, type=c"));
   EXPECT_EQ(linuxFormatNotes(plan).size(), 1);
   plan.logicalSectorSize = 4096;  // 4 KiB sectors reach 16 TiB
-  EXPECT_TRUE(linuxFormatShellLine(plan).contains(QStringLiteral("'start=256, type=c'")));
+  EXPECT_TRUE(linuxFormatShellLine(plan).contains("'start=256, type=c'"));
   EXPECT_TRUE(linuxFormatNotes(plan).isEmpty());
 }
 
 TEST(FormatCompositionTest, PartitionNamesGetAPAfterADigit) {
-  EXPECT_EQ(linuxFormatPartitionPath(QStringLiteral("/dev/sdb")), QStringLiteral("/dev/sdb1"));
-  EXPECT_EQ(linuxFormatPartitionPath(QStringLiteral("/dev/loop0")), QStringLiteral("/dev/loop0p1"));
-  EXPECT_EQ(linuxPartitionName(QStringLiteral("nvme0n1"), 1), QStringLiteral("nvme0n1p1"));
-  EXPECT_EQ(linuxPartitionName(QStringLiteral("mmcblk0"), 1), QStringLiteral("mmcblk0p1"));
+  EXPECT_EQ(linuxFormatPartitionPath("/dev/sdb"), "/dev/sdb1");
+  EXPECT_EQ(linuxFormatPartitionPath("/dev/loop0"), "/dev/loop0p1");
+  EXPECT_EQ(linuxPartitionName("nvme0n1", 1), "nvme0n1p1");
 }
 
-TEST(FormatValidationTest, LinuxVolumeNameRulesSayWhatToChange) {
-  EXPECT_EQ(refuseLinuxVolumeName(QStringLiteral("MY USB")), std::nullopt);
-  EXPECT_EQ(refuseLinuxVolumeName(QStringLiteral("ABCDEFGHIJKL")),
-            QStringLiteral("The volume name \"ABCDEFGHIJKL\" is 12 characters long; FAT32 allows "
-                           "at most 11."));
-  EXPECT_EQ(refuseLinuxVolumeName(QStringLiteral("CLÉ")),
-            QStringLiteral("The volume name may hold only printable ASCII characters; \"É\" is "
-                           "not one."));
-  for (const QChar c : QStringLiteral("*?.,;:/\\|+=<>[]\"")) {
-    EXPECT_EQ(refuseLinuxVolumeName(QStringLiteral("A") + c),
-              QStringLiteral("The volume name may not contain \"") + c +
-                  QStringLiteral("\"; remove it."));
+TEST(FormatValidationTest, VolumeNameRulesOfMkfsFatAndNewfsMsdosSayWhatToChange) {
+  const char* blank = "The volume name may not begin with a blank.";
+  const char* ascii = "The volume name may hold only printable ASCII characters; ";
+  const std::tuple<const char*, QString, QString> cases[] = {
+      // name, Linux, macOS refusal
+      {"MY USB", "", ""},
+      {"ABCDEFGHIJKL",
+       R"(The volume name "ABCDEFGHIJKL" is 12 characters long; FAT32 allows at most 11.)",
+       R"(The volume name "ABCDEFGHIJKL" takes 12 bytes; FAT32 allows at most 11.)"},
+      {"CLÉ", ascii + QString(R"("É" is not one.)"), ""},
+      {"ÉÉÉÉÉÉ", ascii + QString(R"("É" is not one.)"),
+       R"(The volume name "ÉÉÉÉÉÉ" takes 12 bytes; FAT32 allows at most 11.)"},
+      {"A\tB", ascii + QString("\"\t\" is not one."),
+       "The volume name may not hold control characters."},
+      {" USB", blank, blank},
+  };
+  for (const auto& [name, onLinux, onMac] : cases) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(text(refuseLinuxVolumeName(name)), text(onLinux));
+    EXPECT_EQ(text(refuseMacVolumeName(name)), text(onMac));
   }
-  EXPECT_EQ(refuseLinuxVolumeName(QStringLiteral(" USB")),
-            QStringLiteral("The volume name may not begin with a blank."));
-}
-
-TEST(FormatValidationTest, MacVolumeNameFollowsNewfsMsdos) {
-  EXPECT_EQ(refuseMacVolumeName(QStringLiteral("CLÉ")), std::nullopt);  // 4 bytes
-  EXPECT_TRUE(refuseMacVolumeName(QStringLiteral("ÉÉÉÉÉÉ"))->contains("12 bytes"));
-  EXPECT_TRUE(refuseMacVolumeName(QStringLiteral("A?"))->contains("\"?\""));
-  EXPECT_FALSE(refuseMacVolumeName(QStringLiteral("A=B")) == std::nullopt);
-  EXPECT_TRUE(refuseMacVolumeName(QStringLiteral(" A")).has_value());
-  const FormatRequest tooLong = request(QStringLiteral("/dev/disk4"), "twelve chars", 4096);
-  EXPECT_TRUE(MacDiskTools().validateFormat(tooLong).has_value());
+  for (const QChar c : QStringLiteral(R"(*?.,;:/\|+=<>[]")")) {
+    const QString refusal = "The volume name may not contain \"" + QString(c) + "\"; remove it.";
+    EXPECT_EQ(refuseLinuxVolumeName(QString("A") + c), refusal);
+    EXPECT_EQ(refuseMacVolumeName(QString("A") + c), refusal);
+  }
+  EXPECT_TRUE(MacDiskTools().validateFormat(request("/dev/disk4", "twelve chars", 4096)));
 }
 
 TEST(FormatValidationTest, ClusterSizesMustGiveAValidFat32AndTheMessageNamesThoseThatFit) {
-  // 300 MiB: 65536-byte clusters give under 65,525 clusters.
-  EXPECT_EQ(refuseClusterSize(65536, 300LL * 1024 * 1024, 512),
-            QStringLiteral("A cluster size of 65536 bytes gives 4,783 clusters on this drive, but "
-                           "FAT32 needs 65,525 to 268,435,445. Choose Default, 512, 1024, 2048 or "
-                           "4096."));
-  EXPECT_EQ(refuseClusterSize(4096, 300LL * 1024 * 1024, 512), std::nullopt);
-  EXPECT_EQ(refuseClusterSize({}, 300LL * 1024 * 1024, 512), std::nullopt);
-  // 2 TiB cut by the MBR: 512-byte clusters give too many.
-  EXPECT_TRUE(refuseClusterSize(512, 2048 * kGiB, 512)->contains("Choose Default, 8192, 16384"));
-  // Smaller than any FAT32.
-  EXPECT_TRUE(refuseClusterSize({}, 20LL * 1024 * 1024, 512)->contains("too small for FAT32"));
-  // A cluster smaller than a 4 KiB sector cannot be made.
-  EXPECT_TRUE(refuseClusterSize(512, 16 * kGiB, 4096).has_value());
-  // The window checks against the drive's size before anything runs.
-  const LinuxDiskTools tools;
-  EXPECT_TRUE(tools.validateFormat(request("/dev/sdb", "x", 65536, 300LL * 1024 * 1024)));
-  EXPECT_FALSE(tools.validateFormat(request("/dev/sdb", "x", 4096, 300LL * 1024 * 1024)));
-}
-
-TEST(FormatValidationTest, EstimateIsCloseToWhatMkfsFatMade) {
+  const QString range = " clusters on this drive, but FAT32 needs 65,525 to 268,435,445.";
+  // Cluster bytes, disk bytes, sector bytes, the refusal (empty: accepted).
+  const std::tuple<std::optional<int>, qint64, int, QString> cases[] = {
+      {65536, 300 * kMiB, 512,
+       "A cluster size of 65536 bytes gives 4,783" + range +
+           " Choose Default, 512, 1024, 2048 or 4096."},
+      {4096, 300 * kMiB, 512, ""},
+      {std::nullopt, 300 * kMiB, 512, ""},
+      {512, 2048 * kGiB, 512,
+       "A cluster size of 512 bytes gives 4,228,888,827" + range +
+           " Choose Default, 8192, 16384, 32768 or 65536."},
+      {std::nullopt, 20 * kMiB, 512,
+       "The default cluster size (512 bytes) gives 38,281" + range +
+           " No cluster size fits: the drive is too small for FAT32."},
+      {512, 16 * kGiB, 4096,
+       "A cluster size of 512 bytes gives 0" + range +
+           " Choose Default, 4096, 8192, 16384, 32768 or 65536."},
+  };
+  for (const auto& [clusterBytes, diskBytes, sectorBytes, refusal] : cases) {
+    SCOPED_TRACE(diskBytes);
+    EXPECT_EQ(text(refuseClusterSize(clusterBytes, diskBytes, sectorBytes)), text(refusal));
+  }
+  const LinuxDiskTools tools;  // checks the drive's size before anything runs
+  EXPECT_TRUE(tools.validateFormat(request("/dev/sdb", "x", 65536, 300 * kMiB)));
   // mkfs.fat 4.2 made 76,383 clusters of 4096 bytes on a 300 MiB disk.
-  const PartitionLayout layout = fat32PartitionLayout(300LL * 1024 * 1024, 512);
-  EXPECT_EQ(layout.startSector, 2048);
-  EXPECT_EQ(layout.sectorCount, 612352);
+  const PartitionLayout layout = fat32PartitionLayout(300 * kMiB, 512);
   EXPECT_NEAR(estimateFat32Clusters(layout, 512, 4096), 76383, 50);
   EXPECT_EQ(defaultClusterBytes(layout, 512), 4096);
 }

@@ -1,8 +1,11 @@
 #pragma once
 
 // A stand-in for the four functions of macOS's authorization service that
-// runPrivilegedTool calls, with the types and constants it uses. The test
-// steers it and records how it was called.
+// runPrivilegedTool calls, with the types and constants it uses. It records
+// how it was called, answers with the statuses the test sets, and starts the
+// tool for real with its standard output on a pipe.
+
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -11,8 +14,7 @@
 
 using OSStatus = int32_t;
 using AuthorizationFlags = uint32_t;
-struct AuthorizationOpaqueRef;
-using AuthorizationRef = AuthorizationOpaqueRef*;
+using AuthorizationRef = struct AuthorizationOpaqueRef*;
 struct AuthorizationItem {
   const char* name;
   size_t valueLength;
@@ -24,35 +26,64 @@ struct AuthorizationRights {
   AuthorizationItem* items;
 };
 using AuthorizationEnvironment = AuthorizationRights;
-
 enum : AuthorizationFlags {
   kAuthorizationFlagDefaults = 0,
   kAuthorizationFlagInteractionAllowed = 1 << 0,
   kAuthorizationFlagExtendRights = 1 << 1,
-  kAuthorizationFlagPartialRights = 1 << 2,
-  kAuthorizationFlagDestroyRights = 1 << 3,
   kAuthorizationFlagPreAuthorize = 1 << 4,
 };
 constexpr OSStatus errAuthorizationSuccess = 0;
 
-OSStatus AuthorizationCreate(const AuthorizationRights* rights,
-                             const AuthorizationEnvironment* environment, AuthorizationFlags flags,
-                             AuthorizationRef* authorization);
-OSStatus AuthorizationCopyRights(AuthorizationRef authorization, const AuthorizationRights* rights,
-                                 const AuthorizationEnvironment* environment,
-                                 AuthorizationFlags flags, AuthorizationRights** authorizedRights);
-OSStatus AuthorizationExecuteWithPrivileges(AuthorizationRef authorization, const char* pathToTool,
-                                            AuthorizationFlags options, char* const* arguments,
-                                            FILE** communicationsPipe);
-OSStatus AuthorizationFree(AuthorizationRef authorization, AuthorizationFlags flags);
-
-// How the stand-in answers, and what it saw.
-struct AuthorizationDouble {
+inline struct AuthorizationDouble {
   OSStatus createStatus = 0;
   OSStatus copyRightsStatus = 0;
   OSStatus executeStatus = 0;
   std::vector<std::string> calls;  // in order, with the flags given
   std::string rightName;
   std::vector<std::string> toolAndArguments;
-};
-extern AuthorizationDouble authorizationDouble;
+} authorizationDouble;
+
+inline OSStatus AuthorizationCreate(const AuthorizationRights*, const AuthorizationEnvironment*,
+                                    AuthorizationFlags flags, AuthorizationRef* authorization) {
+  authorizationDouble.calls.push_back("create " + std::to_string(flags));
+  static char reference;
+  *authorization = reinterpret_cast<AuthorizationRef>(&reference);
+  return authorizationDouble.createStatus;
+}
+
+inline OSStatus AuthorizationCopyRights(AuthorizationRef, const AuthorizationRights* rights,
+                                        const AuthorizationEnvironment*, AuthorizationFlags flags,
+                                        AuthorizationRights**) {
+  authorizationDouble.calls.push_back("copyRights " + std::to_string(flags));
+  if (rights->count == 1) authorizationDouble.rightName = rights->items[0].name;
+  return authorizationDouble.copyRightsStatus;
+}
+
+inline OSStatus AuthorizationExecuteWithPrivileges(AuthorizationRef, const char* tool,
+                                                   AuthorizationFlags options,
+                                                   char* const* arguments, FILE** pipeOut) {
+  authorizationDouble.calls.push_back("execute " + std::to_string(options));
+  std::vector<std::string>& words = authorizationDouble.toolAndArguments;
+  words = {tool};
+  for (char* const* word = arguments; *word; ++word) words.emplace_back(*word);
+  int fds[2];
+  if (authorizationDouble.executeStatus != 0 || pipe(fds) != 0) {
+    return authorizationDouble.executeStatus;
+  }
+  if (fork() == 0) {
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    dup2(fds[1], STDOUT_FILENO);
+    execv(tool, argv.data());
+    _exit(127);
+  }
+  close(fds[1]);
+  *pipeOut = fdopen(fds[0], "r");
+  return 0;
+}
+
+inline OSStatus AuthorizationFree(AuthorizationRef, AuthorizationFlags flags) {
+  authorizationDouble.calls.push_back("free " + std::to_string(flags));
+  return 0;
+}
