@@ -1,7 +1,5 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -12,76 +10,55 @@
 
 namespace tessaro::test {
 
-// Runs a tool and returns its exit status; its output goes to output when given.
-inline int runTool(const QString& program, const QStringList& args, QByteArray* output = nullptr,
-                   const QByteArray& input = {}) {
+// Runs a tool and returns its exit status, -1 when it did not start or end normally.
+inline int runTool(const QString& program, const QStringList& args, QByteArray* output = nullptr) {
   QProcess process;
   process.setProcessChannelMode(QProcess::MergedChannels);
   process.start(program, args);
-  if (!process.waitForStarted()) return -1;
-  process.write(input);
-  process.closeWriteChannel();
-  process.waitForFinished(-1);
+  if (!process.waitForStarted() || !process.waitForFinished(-1)) return -1;
   if (output) *output = process.readAll();
   return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-// A sparse disk image attached to a loop device of its own, with an MBR and
-// one FAT32 partition at sector 2048 when asked. Detached when it goes away,
-// whatever the test did.
+// A 700 MiB sparse image with an MBR and one partition at sector 2048, on a
+// loop device of its own while attached. Detached when it goes away.
 class LoopDisk {
  public:
-  explicit LoopDisk(bool partitioned = true, qint64 bytes = 700LL * 1024 * 1024) {
-    image_ = dir_.filePath(QStringLiteral("disk.img"));
+  static constexpr qint64 kBytes = 700LL * 1024 * 1024;
+
+  LoopDisk() : image_(dir_.filePath("disk.img")) {
     QFile file(image_);
-    if (!file.open(QIODevice::WriteOnly) || !file.resize(bytes)) return;
+    if (file.open(QIODevice::WriteOnly)) file.resize(kBytes);
     file.close();
-    if (!partitioned) return;
-    runTool(QStringLiteral("sfdisk"), {QStringLiteral("--quiet"), image_}, nullptr,
-            "label: dos\nstart=2048, type=c\n");
+    runTool("/bin/sh", {"-c", "echo start=2048,type=c | sfdisk --quiet " + image_});
   }
   ~LoopDisk() { detach(); }
-  LoopDisk(const LoopDisk&) = delete;
-  LoopDisk& operator=(const LoopDisk&) = delete;
 
-  // Attaches the image (read-only when asked) and waits for the partition
-  // node, when there is a partition.
-  bool attach(bool readOnly = false, bool partitioned = true) {
-    QStringList args{QStringLiteral("--find"), QStringLiteral("--show"),
-                     QStringLiteral("--partscan")};
-    if (readOnly) args << QStringLiteral("--read-only");
+  // Attaches the image and waits for the partition's device node.
+  bool attach(bool readOnly = false) {
     QByteArray output;
-    if (runTool(QStringLiteral("losetup"), args << image_, &output) != 0) return false;
+    QStringList args{"--find", "--show", "--partscan", image_};
+    if (readOnly) args << "--read-only";
+    if (runTool("losetup", args, &output) != 0) return false;
     // The device is the last line; losetup may warn before it.
-    device_ = QString::fromUtf8(output).trimmed().split(QLatin1Char('\n')).last().trimmed();
-    if (!device_.startsWith(QLatin1String("/dev/loop"))) {
-      device_.clear();
-      return false;
-    }
-    if (!partitioned) return true;
-    runTool(QStringLiteral("partx"), {QStringLiteral("-u"), device_});
+    const QString device = QString::fromUtf8(output).trimmed().split('\n').last();
+    if (!device.startsWith("/dev/loop")) return false;
+    device_ = device;
+    runTool("partx", {"-u", device_});  // no udev here to make the partition's node
     for (int i = 0; i < 50 && !QFileInfo::exists(partition()); ++i) QThread::msleep(100);
     return QFileInfo::exists(partition());
   }
 
   void detach() {
-    if (device_.isEmpty()) return;
-    runTool(QStringLiteral("losetup"), {QStringLiteral("--detach"), device_});
+    if (!device_.isEmpty()) runTool("losetup", {"--detach", device_});
     device_.clear();
   }
 
   const QString& device() const { return device_; }
-  QString bsdName() const { return device_.mid(5); }
-  QString partition() const { return device_ + QStringLiteral("p1"); }
-  qint64 size() const { return QFileInfo(image_).size(); }
-
+  QString partition() const { return device_ + "p1"; }
   Drive drive() const {
-    Drive drive;
-    drive.bsdName = bsdName();
-    drive.devicePath = device_;
-    drive.description = QStringLiteral("Loop test disk (") + bsdName() + QLatin1Char(')');
-    drive.size = size();
-    return drive;
+    const QString name = device_.mid(5);
+    return {QUuid::createUuid(), name, device_, "Loop test disk (" + name + ")", {}, false, kBytes};
   }
 
  private:
@@ -89,7 +66,5 @@ class LoopDisk {
   QString image_;
   QString device_;
 };
-
-inline bool runsAsRoot() { return geteuid() == 0; }
 
 }  // namespace tessaro::test

@@ -23,8 +23,11 @@ const char* kUsbStick = R"({
      "rm": true, "hotplug": true, "tran": null, "subsystems": "block:scsi:usb:pci",
      "vendor": null, "model": null, "mountpoints": ["/media/alice/MY USB"]}
   ]})";
+const char* kFat32Blkid =
+    "DEVNAME=/dev/sdb1\nLABEL_FATBOOT=MY\\ USB\nLABEL=MY\\ USB\nUUID=F9A0-E62E\n"
+    "VERSION=FAT32\nBLOCK_SIZE=512\nTYPE=vfat\nUSAGE=filesystem\n";
 
-QJsonObject usbStick() { return QJsonDocument::fromJson(kUsbStick).object(); }
+const char* kMounted = "Mounted: Yes   Mount Point: /media/alice/MY USB";
 
 QByteArray fatBootSector(int bytesPerSector, int sectorsPerCluster) {
   QByteArray sector(512, '\0');
@@ -35,17 +38,16 @@ QByteArray fatBootSector(int bytesPerSector, int sectorsPerCluster) {
   return sector;
 }
 
-TEST(InfoLinuxProperties, UsbStickAndItsFat32PartitionReadLikeDiskutilsOwn) {
-  const QJsonObject disk = usbStick();
+QStringList report(const QJsonObject& disk, const QByteArray& blkid, const QByteArray& boot) {
   const QJsonObject partition = disk["children"].toArray()[0].toObject();
-  const auto blkid = parseBlkidExport(
-      "DEVNAME=/dev/sdb1\nLABEL_FATBOOT=MY\\ USB\nLABEL=MY\\ USB\nUUID=F9A0-E62E\n"
-      "VERSION=FAT32\nBLOCK_SIZE=512\nTYPE=vfat\nUSAGE=filesystem\n");
-  EXPECT_EQ(blkid.value("LABEL"), "MY USB");
+  return infoReportLines(writeXmlPropertyList(linuxDiskProperties(disk, "/nonexistent-sysfs")) +
+                             writeXmlPropertyList(linuxPartitionProperties(
+                                 partition, "sdb", parseBlkidExport(blkid), boot)),
+                         "sdb");
+}
 
-  const QString output = writeXmlPropertyList(linuxDiskProperties(disk, "/nonexistent-sysfs")) +
-                         writeXmlPropertyList(linuxPartitionProperties(partition, "sdb", blkid,
-                                                                       fatBootSector(512, 64)));
+TEST(InfoLinuxProperties, UsbStickAndItsFat32PartitionReadLikeDiskutilsOwn) {
+  const QJsonObject disk = QJsonDocument::fromJson(kUsbStick).object();
   const QStringList expected{
       "Device: /dev/sdb",
       "Model: Ultra   Bus: USB",
@@ -57,57 +59,27 @@ TEST(InfoLinuxProperties, UsbStickAndItsFat32PartitionReadLikeDiskutilsOwn) {
       "Partition Info:",
       "Volume Name: MY USB",
       "Filesystem: MS-DOS (FAT32)",
-      "Mounted: Yes   Mount Point: /media/alice/MY USB",
+      kMounted,
       "Filesystem Block Size: 32768 Bytes",
   };
-  EXPECT_EQ(infoReportLines(output, "sdb"), expected);
+  EXPECT_EQ(report(disk, kFat32Blkid, fatBootSector(512, 64)), expected);
 }
 
-TEST(InfoLinuxProperties, UnknownValuesAreLeftOutSoTheReportShowsTheMark) {
-  QJsonObject disk = usbStick();
-  disk["model"] = QJsonValue::Null;
-  disk["vendor"] = QJsonValue::Null;
-  disk["tran"] = QJsonValue::Null;
+TEST(InfoLinuxProperties, UnknownValuesShowTheMarkAndABadBootSectorNoClusterSize) {
+  QJsonObject disk = QJsonDocument::fromJson(kUsbStick).object();
+  for (const char* key : {"model", "vendor", "tran"}) disk[key] = QJsonValue::Null;
   disk["subsystems"] = "block";
-  const QVariantMap properties = linuxDiskProperties(disk, "/nonexistent-sysfs");
-  EXPECT_FALSE(properties.contains("DeviceModel"));
-  EXPECT_FALSE(properties.contains("MediaName"));
-  EXPECT_FALSE(properties.contains("BusProtocol"));
+  const QString mark = kMissingValueMark;
+  const QStringList unformatted = report(disk, {}, {});
+  EXPECT_EQ(unformatted[1], "Model: " + mark + "   Bus: " + mark);
+  EXPECT_EQ(unformatted.mid(8), QStringList({"Volume Name: " + mark, kMounted}));
 
-  QJsonObject partition = disk["children"].toArray()[0].toObject();
-  partition["mountpoints"] = QJsonArray{QJsonValue::Null};
-  const QVariantMap unformatted = linuxPartitionProperties(partition, "sdb", {}, QByteArray());
-  EXPECT_FALSE(unformatted.contains("MountPoint"));
-  EXPECT_FALSE(unformatted.contains("FilesystemName"));
-  EXPECT_FALSE(unformatted.contains("FilesystemBlockSize"));
-  EXPECT_FALSE(unformatted.contains("VolumeName"));
-}
-
-TEST(InfoLinuxProperties, BusNamesAsUsersKnowThem) {
-  EXPECT_EQ(busProtocolName("usb", "disk"), "USB");
-  EXPECT_EQ(busProtocolName("sd", "disk"), "SD");
-  EXPECT_EQ(busProtocolName("firewire", "disk"), "FireWire");
-  EXPECT_EQ(busProtocolName("thunderbolt", "disk"), "Thunderbolt");
-  EXPECT_EQ(busProtocolName("nvme", "disk"), "PCI-Express");
-  EXPECT_EQ(busProtocolName("", "loop"), "Disk Image");
-  EXPECT_EQ(busProtocolName("", "disk"), "");
-}
-
-TEST(InfoLinuxProperties, FileSystemNamesAndClusterSize) {
-  EXPECT_EQ(filesystemName("vfat", "FAT32"), "MS-DOS (FAT32)");
-  EXPECT_EQ(filesystemName("vfat", "FAT16"), "MS-DOS (FAT16)");
-  EXPECT_EQ(filesystemName("exfat", "1.0"), "ExFAT");
-  EXPECT_EQ(filesystemName("ext4", "1.0"), "ext4");
-  EXPECT_EQ(filesystemName("", ""), "");
-
-  EXPECT_EQ(fatClusterBytes(fatBootSector(512, 16)), 8192);
-  EXPECT_EQ(fatClusterBytes(fatBootSector(4096, 1)), 4096);
   QByteArray unsigned_ = fatBootSector(512, 16);
   unsigned_[511] = 0;
-  EXPECT_EQ(fatClusterBytes(unsigned_), std::nullopt);
-  EXPECT_EQ(fatClusterBytes(fatBootSector(512, 3)), std::nullopt);
-  EXPECT_EQ(fatClusterBytes(fatBootSector(0, 16)), std::nullopt);
-  EXPECT_EQ(fatClusterBytes(QByteArray(100, '\0')), std::nullopt);
+  for (const QByteArray& boot : {unsigned_, fatBootSector(512, 3), fatBootSector(0, 16),
+                                 fatBootSector(8192, 1), QByteArray(100, '\0')}) {
+    EXPECT_EQ(report(disk, kFat32Blkid, boot).last(), kMounted);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <qcoro/qcorotask.h>
 
 #include <QFile>
 
@@ -15,144 +14,84 @@ using namespace tessaro;
 namespace {
 
 const QString kFixtures = QStringLiteral(TESSARO_FIXTURES_DIR "/PartitionLookup/");
+using DiskEdit = std::function<void(QVariantMap&)>;
 
-QVariantMap savedList() {
+// The saved diskutil list with its disk renamed disk7 and then changed by edit.
+QString macList(const DiskEdit& edit) {
   QFile file(kFixtures + "disk4.plist");
   EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-  return parsePropertyList(file.readAll()).toMap();
-}
-
-// The saved list with its first disk entry changed by edit.
-QString listWithDisk(const std::function<void(QVariantMap&)>& edit) {
-  QVariantMap list = savedList();
-  QVariantList disks = list["AllDisksAndPartitions"].toList();
-  QVariantMap disk = disks[0].toMap();
+  QVariantMap list = parsePropertyList(file.readAll()).toMap();
+  QVariantMap disk = list["AllDisksAndPartitions"].toList()[0].toMap();
   disk["DeviceIdentifier"] = "disk7";
   edit(disk);
-  disks[0] = disk;
-  list["AllDisksAndPartitions"] = disks;
+  list["AllDisksAndPartitions"] = QVariantList{disk};
   return writeXmlPropertyList(list);
 }
 
 template <typename Call>
-Error errorOf(Call call) {
+void expectNoIdentifierError(Call call) {
   try {
     call();
+    ADD_FAILURE() << "no error raised";
   } catch (const Error& error) {
-    return error;
-  }
-  ADD_FAILURE() << "no error raised";
-  return Error({}, 0, {});
-}
-
-void expectNoIdentifierError(const Error& error) {
-  EXPECT_EQ(error.domain(), "DiskManager");
-  EXPECT_EQ(error.code(), 2);
-  EXPECT_EQ(error.description(), "No partition identifier found");
-}
-
-TEST(MacPartitionLookup, FirstPartitionWhateverItsKind) {
-  const MacDiskTools mac;
-  EXPECT_EQ(mac.partitionListCommand("disk4"),
-            QStringList({"/usr/sbin/diskutil", "list", "-plist", "/dev/disk4"}));
-  EXPECT_EQ(mac.parseFirstPartition(writeXmlPropertyList(savedList()), "disk4"), "disk4s1");
-  const QString second = listWithDisk([](QVariantMap& disk) {
-    QVariantList partitions = disk["Partitions"].toList();
-    partitions.removeFirst();
-    disk["Partitions"] = partitions;
-  });
-  EXPECT_EQ(mac.parseFirstPartition(second, "disk7"), "disk4s2");
-}
-
-TEST(MacPartitionLookup, FallsBackToTheDiskIdentifierAndS1) {
-  const MacDiskTools mac;
-  const auto noPartitions = [](QVariantMap& disk) { disk.remove("Partitions"); };
-  const auto emptyPartitions = [](QVariantMap& disk) { disk["Partitions"] = QVariantList(); };
-  const auto firstWithoutId = [](QVariantMap& disk) {
-    QVariantList partitions = disk["Partitions"].toList();
-    QVariantMap first = partitions[0].toMap();
-    first.remove("DeviceIdentifier");
-    partitions[0] = first;
-    disk["Partitions"] = partitions;
-  };
-  const auto notDictionaries = [](QVariantMap& disk) {
-    disk["Partitions"] = QVariantList{QStringLiteral("disk4s1")};
-  };
-  for (const auto& edit : {std::function<void(QVariantMap&)>(noPartitions),
-                           {emptyPartitions},
-                           {firstWithoutId},
-                           {notDictionaries}}) {
-    EXPECT_EQ(mac.parseFirstPartition(listWithDisk(edit), "disk7"), "disk7s1");
+    EXPECT_EQ(error.domain(), "DiskManager");
+    EXPECT_EQ(error.code(), 2);
+    EXPECT_EQ(error.description(), "No partition identifier found");
   }
 }
 
-TEST(MacPartitionLookup, NoIdentifierAtAllIsCode2) {
-  const MacDiskTools mac;
-  QVariantMap list = savedList();
-  list["AllDisksAndPartitions"] = QVariantList();
-  expectNoIdentifierError(
-      errorOf([&] { mac.parseFirstPartition(writeXmlPropertyList(list), "disk4"); }));
-  const QString neither = listWithDisk([](QVariantMap& disk) {
-    disk.remove("Partitions");
-    disk["DeviceIdentifier"] = 4;  // not a string: absent
-  });
-  expectNoIdentifierError(errorOf([&] { mac.parseFirstPartition(neither, "disk4"); }));
-  const QString array =
-      "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>disk4</string></array></plist>";
-  expectNoIdentifierError(errorOf([&] { mac.parseFirstPartition(array, "disk4"); }));
-}
-
-TEST(MacPartitionLookup, TextThatIsNotAPropertyListIsTheReadersError) {
-  const Error error = errorOf(
-      [] { MacDiskTools().parseFirstPartition("Could not find disk: /dev/disk9", "disk9"); });
-  EXPECT_EQ(error.domain(), ErrorDomain::propertyList);
-}
-
-TEST(LinuxPartitionLookup, FirstPartitionOrTheKernelsNameForPartitionOne) {
-  const LinuxDiskTools linux("/usr/bin/lsblk");
-  EXPECT_EQ(linux.partitionListCommand("sdb"),
-            QStringList({"/usr/bin/lsblk", "--json", "--output", "NAME,TYPE", "/dev/sdb"}));
-  EXPECT_EQ(linux.parseFirstPartition(
-                R"({"blockdevices":[{"name":"sdb","type":"disk","children":[
-                   {"name":"sdb2","type":"part"},{"name":"sdb1","type":"part"}]}]})",
-                "sdb"),
-            "sdb2");
-  // A mapping built directly on the disk is no partition.
-  EXPECT_EQ(linux.parseFirstPartition(
-                R"({"blockdevices":[{"name":"sdb","type":"disk","children":[
-                   {"name":"luks-1","type":"crypt"}]}]})",
-                "sdb"),
-            "sdb1");
-  EXPECT_EQ(linux.parseFirstPartition(R"({"blockdevices":[{"name":"mmcblk0","type":"disk"}]})",
-                                      "mmcblk0"),
-            "mmcblk0p1");
-  EXPECT_EQ(linux.parseFirstPartition(
-                R"({"blockdevices":[{"name":"nvme0n1","type":"disk","children":[]}]})", "nvme0n1"),
-            "nvme0n1p1");
-}
-
-TEST(LinuxPartitionLookup, NoDiskIsCode2AndNonJsonIsTheReadersError) {
-  const LinuxDiskTools linux;
-  expectNoIdentifierError(
-      errorOf([&] { linux.parseFirstPartition(R"({"blockdevices":[]})", "sdb"); }));
-  expectNoIdentifierError(
-      errorOf([&] { linux.parseFirstPartition(R"({"blockdevices":[{"type":"disk"}]})", "sdb"); }));
-  const Error error =
-      errorOf([&] { linux.parseFirstPartition("lsblk: /dev/sdz: not a block device", "sdz"); });
-  EXPECT_EQ(error.domain(), ErrorDomain::json);
-}
-
-TEST(PartitionLookupThroughTheTool, BothPlatformsRunTheirToolAndReadIt) {
+// The tools are stand-ins that check their arguments and print the saved
+// list: disk4's first partition is its EFI partition, mmcblk0's is p1.
+TEST(PartitionLookup, BothPlatformsRunTheirToolAndTakeTheFirstPartition) {
   DiskManager mac(std::make_unique<MacDiskTools>(kFixtures + "diskutil"));
   EXPECT_EQ(test::awaitTask(mac.findPartition("disk4")), "disk4s1");
   EXPECT_THROW(test::awaitTask(mac.findPartition("disk9")), Error);
-
   DiskManager linux(std::make_unique<LinuxDiskTools>(kFixtures + "lsblk"));
   EXPECT_EQ(test::awaitTask(linux.findPartition("mmcblk0")), "mmcblk0p1");
   EXPECT_THROW(test::awaitTask(linux.findPartition("sdz")), Error);
+}
 
-  DiskManager missingTool(std::make_unique<LinuxDiskTools>(kFixtures + "no-such-lsblk"));
-  EXPECT_THROW(test::awaitTask(missingTool.findPartition("sdb")), Error);
+TEST(PartitionLookup, MacFallsBackToTheDiskAndS1) {
+  const DiskEdit edits[] = {
+      [](QVariantMap& disk) { disk.remove("Partitions"); },
+      [](QVariantMap& disk) { disk["Partitions"] = QVariantList(); },
+      [](QVariantMap& disk) {  // the first partition has no identifier
+        disk["Partitions"] = QVariantList{QVariantMap{{"Content", "EFI"}},
+                                          QVariantMap{{"DeviceIdentifier", "disk7s2"}}};
+      },
+  };
+  for (const DiskEdit& edit : edits) {
+    EXPECT_EQ(MacDiskTools().parseFirstPartition(macList(edit), "disk7"), "disk7s1");
+  }
+  const QString noDisks =
+      writeXmlPropertyList(QVariantMap{{"AllDisksAndPartitions", QVariantList()}});
+  expectNoIdentifierError([&] { MacDiskTools().parseFirstPartition(noDisks, "disk4"); });
+  EXPECT_THROW(MacDiskTools().parseFirstPartition("Could not find disk: /dev/disk9", "disk9"),
+               Error);
+}
+
+TEST(PartitionLookup, LinuxFirstPartitionElseTheKernelsNameForPartitionOne) {
+  const struct {
+    const char* disks;
+    const char* expected;
+  } rows[] = {
+      {R"({"name":"sdb","type":"disk","children":[
+          {"name":"sdb2","type":"part"},{"name":"sdb1","type":"part"}]})",
+       "sdb2"},
+      // A mapping built directly on the disk is no partition.
+      {R"({"name":"sdb","type":"disk","children":[{"name":"luks-1","type":"crypt"}]})", "sdb1"},
+      {R"({"name":"mmcblk0","type":"disk"})", "mmcblk0p1"},
+      {R"({"name":"nvme0n1","type":"disk","children":[]})", "nvme0n1p1"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.disks);
+    const QString json = QString(R"({"blockdevices":[%1]})").arg(row.disks);
+    EXPECT_EQ(LinuxDiskTools().parseFirstPartition(json, "sdb"), row.expected);
+  }
+  expectNoIdentifierError(
+      [] { LinuxDiskTools().parseFirstPartition(R"({"blockdevices":[]})", "sdb"); });
+  EXPECT_THROW(LinuxDiskTools().parseFirstPartition("lsblk: /dev/sdz: not a block device", "sdz"),
+               Error);
 }
 
 }  // namespace

@@ -6,38 +6,27 @@
 
 #include "drives/ToolAvailability.h"
 
-using tessaro::findMissingTools;
-using tessaro::isToolInstalled;
-using tessaro::MissingTools;
+using namespace tessaro;
 
 namespace {
 
-tessaro::ToolProbe allBut(const QStringList& absent) {
-  QSet<QString> set(absent.begin(), absent.end());
-  return [set](const QString& tool) { return !set.contains(tool); };
-}
-
-QStringList messages(const QList<MissingTools>& missing) {
-  QStringList lines;
-  for (const auto& m : missing) lines << m.message();
-  return lines;
-}
-
-}  // namespace
-
-TEST(ToolAvailability, NothingMissingGivesNothing) {
-  EXPECT_TRUE(findMissingTools(allBut({}), false).isEmpty());
+ToolProbe allBut(const QStringList& absent) {
+  return [set = QSet<QString>(absent.begin(), absent.end())](const QString& tool) {
+    return !set.contains(tool);
+  };
 }
 
 TEST(ToolAvailability, MissingToolsAreGroupedByPackageInOrder) {
-  auto missing = findMissingTools(
+  EXPECT_TRUE(findMissingTools(allBut({}), false).isEmpty());
+  const auto missing = findMissingTools(
       allBut({"fsck.fat", "udisksctl", "sfdisk", "blkid", "mkfs.fat", "wipefs", "lsblk"}), false);
-  EXPECT_EQ(messages(missing),
-            QStringList({"lsblk, wipefs and blkid not found: install util-linux",
-                         "sfdisk not found: install fdisk",
-                         "mkfs.fat and fsck.fat not found: install dosfstools",
-                         "udisksctl not found: install udisks2, or a drive will not be mounted "
-                         "after it is formatted"}));
+  QStringList messages;
+  for (const MissingTools& group : missing) messages << group.message();
+  EXPECT_EQ(messages, QStringList({"lsblk, wipefs and blkid not found: install util-linux",
+                                   "sfdisk not found: install fdisk",
+                                   "mkfs.fat and fsck.fat not found: install dosfstools",
+                                   "udisksctl not found: install udisks2, or a drive will not be "
+                                   "mounted after it is formatted"}));
   ASSERT_EQ(missing.size(), 4);
   EXPECT_TRUE(missing[2].required);
   EXPECT_FALSE(missing[3].required);
@@ -56,9 +45,9 @@ TEST(ToolAvailability, RealProbeFindsSbinToolsOutsidePathAndIgnoresNonExecutable
   ASSERT_TRUE(notExecutable.open(QIODevice::WriteOnly));
   notExecutable.close();
 
+  // A desktop user's PATH often lacks /usr/sbin, where mkfs.fat lives on Debian.
   const QByteArray savedPath = qgetenv("PATH");
   qputenv("PATH", dir.path().toLocal8Bit());
-  // A desktop user's PATH often lacks /usr/sbin, where mkfs.fat lives on Debian.
   const bool sbinToolFound = isToolInstalled("mkfs.fat");
   const bool nonExecutableFound = isToolInstalled("tessaro-not-a-tool");
   qputenv("PATH", savedPath);
@@ -68,3 +57,5 @@ TEST(ToolAvailability, RealProbeFindsSbinToolsOutsidePathAndIgnoresNonExecutable
   EXPECT_FALSE(isToolInstalled("tessaro-no-such-tool"));
   EXPECT_TRUE(isToolInstalled("sh"));
 }
+
+}  // namespace
