@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -8,6 +9,8 @@
 #include "ui/ContentView.h"
 
 using namespace tessaro;
+using ::testing::EndsWith;
+using ::testing::StartsWith;
 
 namespace {
 const QString kFixtures = QStringLiteral(TESSARO_FIXTURES_DIR "/");
@@ -24,14 +27,14 @@ class CheckAndInfoWorkflow : public ::testing::Test {
   }
 
   // Presses a workflow's button and waits for its end.
-  QString logAfter(void (ContentView::*action)()) {
+  std::string logAfter(void (ContentView::*action)()) {
     QSignalSpy finished(view.get(), &ContentView::workflowFinished);
     (view.get()->*action)();
     EXPECT_TRUE(view->isBusy());
     EXPECT_TRUE(finished.wait(10000));
     QCoreApplication::processEvents();  // the appends queued before the end
     EXPECT_FALSE(view->isBusy());
-    return view->statusLog();
+    return view->statusLog().toStdString();
   }
 
   ProcessRunner runner;
@@ -50,25 +53,19 @@ TEST_F(CheckAndInfoWorkflow, RefusedRightsEndInOneErrorLine) {
 
 TEST_F(CheckAndInfoWorkflow, CheckTextThenAnEmptyLineThenCompletion) {
   useElevation("Repair/elevate-and-print-chunks");
-  const QString log = logAfter(&ContentView::checkSelectedDrive);
-  EXPECT_TRUE(
-      log.startsWith("Running disk checking operation on /dev/disk4...\n"
-                     "\u2139\uFE0F Using partition /dev/disk4s1 for repair\n$ sh -c \""))
-      << log.toStdString();
-  EXPECT_TRUE(log.endsWith("** Phase 2 - Check Cluster Chains\n\n\n\u2705 Repair completed."))
-      << log.toStdString();
+  const std::string log = logAfter(&ContentView::checkSelectedDrive);
+  EXPECT_THAT(log, StartsWith("Running disk checking operation on /dev/disk4...\n"
+                              "\u2139\uFE0F Using partition /dev/disk4s1 for repair\n$ sh -c \""));
+  EXPECT_THAT(log, EndsWith("** Phase 2 - Check Cluster Chains\n\n\n\u2705 Repair completed."));
 }
 
 TEST_F(CheckAndInfoWorkflow, InfoReportArrivesInOnePiece) {
   useElevation("InfoReport/elevate-and-print-plists");
   QSignalSpy changes(view.get(), &ContentView::statusLogChanged);
-  const QString log = logAfter(&ContentView::showDriveInfo);
+  const std::string log = logAfter(&ContentView::showDriveInfo);
   EXPECT_EQ(changes.count(), 2);  // the start line, then the whole report
-  EXPECT_TRUE(log.startsWith("Reading info for /dev/disk4...\nDevice: /dev/disk4\n"))
-      << log.toStdString();
-  EXPECT_TRUE(
-      log.endsWith("\nPartition Info:\nVolume Name: MY USB\nFilesystem: MS-DOS (FAT32)\n"
-                   "Mounted: Yes   Mount Point: /Volumes/MY USB\n"
-                   "Filesystem Block Size: 32768 Bytes"))
-      << log.toStdString();
+  EXPECT_THAT(log, StartsWith("Reading info for /dev/disk4...\nDevice: /dev/disk4\n"));
+  EXPECT_THAT(log, EndsWith("\nPartition Info:\nVolume Name: MY USB\nFilesystem: MS-DOS (FAT32)\n"
+                            "Mounted: Yes   Mount Point: /Volumes/MY USB\n"
+                            "Filesystem Block Size: 32768 Bytes"));
 }

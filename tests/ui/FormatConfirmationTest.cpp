@@ -4,12 +4,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <QUuid>
 
-#include "drives/DiskManager.h"
-#include "drives/LinuxDiskTools.h"
+#include "ViewFixture.h"
 #include "exec/ChunkLines.h"
-#include "ui/ContentView.h"
 
 using namespace tessaro;
 
@@ -29,9 +26,9 @@ TEST(FormatConfirmationTest, DialogNamesTheDriveAndDefaultsToCancel) {
     box->defaultButton()->click();
   });
   view.formatSelectedDrive();
-  EXPECT_TRUE(text.contains(drive.description) && text.contains(drive.devicePath))
-      << text.toStdString();
-  EXPECT_TRUE(text.contains("All data on this drive will be erased"));
+  for (const QString& part :
+       {drive.description, drive.devicePath, QString("All data on this drive will be erased")})
+    EXPECT_TRUE(text.contains(part)) << part.toStdString();
   EXPECT_EQ(defaultButton, "Cancel");
   EXPECT_EQ(view.statusLog(), ContentView::welcomeText());
   EXPECT_FALSE(view.isBusy());
