@@ -74,8 +74,7 @@ TEST(LinuxBlockDevices, ModelJoinsVendorWithoutPaddingOrNamesTheCard) {
   for (const auto& [disk, model] : cases) EXPECT_EQ(linuxModel(device(disk), sysfs), model) << disk;
 }
 
-TEST(LinuxBlockDevices, UnreadableOutputRaises) {
-  EXPECT_THROW(parseLsblkDevices("lsblk: /dev/sdz: not a block device"), Error);
+TEST(LinuxBlockDevices, OutputWithoutTheDeviceListRaises) {
   EXPECT_THROW(parseLsblkDevices(R"({"devices":[]})"), Error);
   EXPECT_EQ(parseLsblkDevices(R"({"blockdevices":[{"name":"sdb"}]})").size(), 1);
 }
