@@ -1,34 +1,38 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QScopeGuard>
 #include <QtEndian>
 
-#include "../unit/Await.h"
-#include "CheckLoopDevice.h"
+#include "LoopImage.h"
 #include "drives/DiskManager.h"
 #include "drives/LinuxDiskTools.h"
 #include "ui/ContentView.h"
 
 using namespace tessaro;
+using test::runProgram;
 
 namespace {
 
-// A window over the real tools and the helper of this build, run as root, on
-// a loop disk of its own.
+constexpr qint64 kBytes = 700LL * 1024 * 1024;
+
+// A window over the real tools and the helper of this build, run as root,
+// and a loop image of its own.
 class CheckAndInfoEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to attach loop devices";
+    ASSERT_FALSE(image.device().isEmpty());
     auto tools =
         std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", TESSARO_HELPER_BUILD_PATH);
     view = std::make_unique<ContentView>(std::make_unique<DiskManager>(std::move(tools)));
     view->setConfirmation([](const Drive&) { return true; });
-    ASSERT_TRUE(disk.attach());
   }
 
-  // Presses a workflow's button and returns the log once the workflow has ended.
-  QString logAfter(void (ContentView::*action)()) {
-    view->setSelectedDrive(disk.drive());
+  // Presses a workflow's button for the drive on device and returns the log
+  // once the workflow has ended.
+  QString logAfter(void (ContentView::*action)(), const QString& device) {
+    view->setSelectedDrive(Drive{{}, device.mid(5), device, "Loop test disk", {}, false, kBytes});
     QEventLoop loop;
     QObject::connect(view.get(), &ContentView::workflowFinished, &loop, &QEventLoop::quit);
     (view.get()->*action)();
@@ -37,19 +41,22 @@ class CheckAndInfoEndToEnd : public ::testing::Test {
     return view->statusLog();
   }
 
-  int fsckReadOnly() { return test::runTool("fsck.fat", {"-n", disk.partition()}); }
+  void formatAsMyUsb() {
+    view->setLabel("My USB");
+    view->setCluster(ClusterOption::C8192);
+    ASSERT_TRUE(
+        logAfter(&ContentView::formatSelectedDrive, image.device()).contains("Format complete"))
+        << view->statusLog().toStdString();
+  }
 
-  test::LoopDisk disk;
+  test::LoopImage image{kBytes};
   std::unique_ptr<ContentView> view;
 };
 
 TEST_F(CheckAndInfoEndToEnd, FormattedDriveReportsItsVolumeFileSystemAndSizes) {
-  view->setLabel("My USB");
-  view->setCluster(ClusterOption::C8192);
-  ASSERT_TRUE(logAfter(&ContentView::formatSelectedDrive).contains("Format complete"))
-      << view->statusLog().toStdString();
-  const QStringList lines = logAfter(&ContentView::showDriveInfo).split('\n');
-  const QStringList expected{"Device: " + disk.device(),
+  formatAsMyUsb();
+  const QStringList lines = logAfter(&ContentView::showDriveInfo, image.device()).split('\n');
+  const QStringList expected{"Device: " + image.device(),
                              "Model: \u2014   Bus: Disk Image",
                              "Device Block Size: 512 Bytes",
                              "Disk Size: 734 MB (734003200 Bytes)",
@@ -63,12 +70,11 @@ TEST_F(CheckAndInfoEndToEnd, FormattedDriveReportsItsVolumeFileSystemAndSizes) {
   }
 }
 
-// A lost cluster chain (100 -> 101 -> end) written into the first FAT only:
-// the copies differ and two clusters are in use with no file pointing at them.
 TEST_F(CheckAndInfoEndToEnd, CheckRepairsADamagedFileSystemExceptOnAReadOnlyDevice) {
-  ASSERT_EQ(test::runTool("mkfs.fat", {"-F", "32", "-s", "16", disk.partition()}), 0);
-  {
-    QFile device(disk.partition());
+  formatAsMyUsb();
+  {  // A lost cluster chain (100 -> 101 -> end) in the first FAT only: the
+     // copies differ and two clusters are in use with no file pointing at them.
+    QFile device(image.partition());
     ASSERT_TRUE(device.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
     const QByteArray boot = device.read(512);
     const auto* b = reinterpret_cast<const uchar*>(boot.constData());
@@ -76,32 +82,32 @@ TEST_F(CheckAndInfoEndToEnd, CheckRepairsADamagedFileSystemExceptOnAReadOnlyDevi
         device.seek(qFromLittleEndian<quint16>(b + 14) * qFromLittleEndian<quint16>(b + 11) + 400));
     ASSERT_EQ(device.write(QByteArray("\x65\0\0\0\xff\xff\xff\x0f", 8)), 8);
   }
-  ASSERT_NE(fsckReadOnly(), 0) << "the damage was not seen";
+  ASSERT_NE(runProgram("fsck.fat", {"-n", image.partition()}).first, 0)
+      << "the damage was not seen";
 
-  disk.detach();
-  ASSERT_TRUE(disk.attach(/*readOnly=*/true));
-  QString log = logAfter(&ContentView::checkSelectedDrive);
-  EXPECT_TRUE(
-      log.split('\n').last().startsWith("\u274C Error: Check failed on " + disk.partition()))
+  // The same image on a second, read-only loop device.
+  const QString readOnly = runProgram("losetup", {"-f", "--show", "-r", image.path()}).second;
+  const auto detach = qScopeGuard([&] { runProgram("losetup", {"-d", readOnly}); });
+  ASSERT_TRUE(readOnly.startsWith("/dev/loop"));
+  runProgram("partx", {"-u", readOnly});
+  QString log = logAfter(&ContentView::checkSelectedDrive, readOnly);
+  EXPECT_TRUE(log.split('\n').last().startsWith("\u274C Error: Check failed on " + readOnly + "p1"))
       << log.toStdString();
 
-  disk.detach();
-  ASSERT_TRUE(disk.attach());
-  log = logAfter(&ContentView::checkSelectedDrive);
-  EXPECT_TRUE(log.startsWith("Running disk checking operation on " + disk.device() +
-                             "...\n\u2139\uFE0F Using partition " + disk.partition() +
+  log = logAfter(&ContentView::checkSelectedDrive, image.device());
+  EXPECT_TRUE(log.startsWith("Running disk checking operation on " + image.device() +
+                             "...\n\u2139\uFE0F Using partition " + image.partition() +
                              " for repair\n$ sh -c \""))
       << log.toStdString();
   EXPECT_TRUE(log.contains("Reclaimed")) << log.toStdString();
   EXPECT_TRUE(log.endsWith("\n\n\u2705 Repair completed.")) << log.toStdString();
-  EXPECT_EQ(fsckReadOnly(), 0);
+  EXPECT_EQ(runProgram("fsck.fat", {"-n", image.partition()}).first, 0);
 }
 
 TEST_F(CheckAndInfoEndToEnd, HelperRefusesTheSystemDiskForInfoAndCheck) {
   for (const QString verb : {"info", "check"}) {
-    QByteArray output;
-    EXPECT_EQ(test::runTool(TESSARO_HELPER_BUILD_PATH, {verb, "/dev/vda"}, &output), 65)
-        << output.toStdString();
+    const auto [status, output] = runProgram(TESSARO_HELPER_BUILD_PATH, {verb, "/dev/vda"});
+    EXPECT_EQ(status, 65) << output.toStdString();
     EXPECT_FALSE(output.contains("<?xml") || output.contains("fsck.fat"));
   }
 }

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
-
 #include "Await.h"
 #include "drives/DiskManager.h"
 #include "drives/LinuxDiskTools.h"
@@ -14,34 +12,26 @@ using namespace tessaro;
 namespace {
 
 const QString kFixtures = QStringLiteral(TESSARO_FIXTURES_DIR "/PartitionLookup/");
-using DiskEdit = std::function<void(QVariantMap&)>;
 
-// The saved diskutil list with its disk renamed disk7 and then changed by edit.
-QString macList(const DiskEdit& edit) {
-  QFile file(kFixtures + "disk4.plist");
-  EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-  QVariantMap list = parsePropertyList(file.readAll()).toMap();
-  QVariantMap disk = list["AllDisksAndPartitions"].toList()[0].toMap();
-  disk["DeviceIdentifier"] = "disk7";
-  edit(disk);
-  list["AllDisksAndPartitions"] = QVariantList{disk};
-  return writeXmlPropertyList(list);
+// A diskutil list of one disk, disk7, with these partitions (none when invalid).
+QString macList(const QVariant& partitions) {
+  QVariantMap disk{{"DeviceIdentifier", "disk7"}};
+  if (partitions.isValid()) disk["Partitions"] = partitions;
+  return writeXmlPropertyList(QVariantMap{{"AllDisksAndPartitions", QVariantList{disk}}});
 }
 
 template <typename Call>
-void expectNoIdentifierError(Call call) {
+QString errorOf(Call call) {
   try {
     call();
-    ADD_FAILURE() << "no error raised";
   } catch (const Error& error) {
-    EXPECT_EQ(error.domain(), "DiskManager");
-    EXPECT_EQ(error.code(), 2);
-    EXPECT_EQ(error.description(), "No partition identifier found");
+    return error.domain() + ' ' + QString::number(error.code()) + ' ' + error.description();
   }
+  return "no error";
 }
+const QString kNoIdentifier = "DiskManager 2 No partition identifier found";
 
-// The tools are stand-ins that check their arguments and print the saved
-// list: disk4's first partition is its EFI partition, mmcblk0's is p1.
+// The tools are stand-ins that check their arguments and print a saved list.
 TEST(PartitionLookup, BothPlatformsRunTheirToolAndTakeTheFirstPartition) {
   DiskManager mac(std::make_unique<MacDiskTools>(kFixtures + "diskutil"));
   EXPECT_EQ(test::awaitTask(mac.findPartition("disk4")), "disk4s1");
@@ -51,30 +41,27 @@ TEST(PartitionLookup, BothPlatformsRunTheirToolAndTakeTheFirstPartition) {
   EXPECT_THROW(test::awaitTask(linux.findPartition("sdz")), Error);
 }
 
-TEST(PartitionLookup, MacFallsBackToTheDiskAndS1) {
-  const DiskEdit edits[] = {
-      [](QVariantMap& disk) { disk.remove("Partitions"); },
-      [](QVariantMap& disk) { disk["Partitions"] = QVariantList(); },
-      [](QVariantMap& disk) {  // the first partition has no identifier
-        disk["Partitions"] = QVariantList{QVariantMap{{"Content", "EFI"}},
-                                          QVariantMap{{"DeviceIdentifier", "disk7s2"}}};
-      },
+TEST(PartitionLookup, MacFirstPartitionWhateverItsKindElseTheDiskAndS1) {
+  const QVariantMap efi{{"Content", "EFI"}, {"DeviceIdentifier", "disk7s2"}};
+  const QVariantMap withoutIdentifier{{"Content", "EFI"}};
+  const std::pair<QVariant, QString> rows[] = {
+      {QVariantList{efi, QVariantMap{{"DeviceIdentifier", "disk7s3"}}}, "disk7s2"},
+      {QVariant(), "disk7s1"},
+      {QVariantList(), "disk7s1"},
+      {QVariantList{withoutIdentifier, efi}, "disk7s1"},
   };
-  for (const DiskEdit& edit : edits) {
-    EXPECT_EQ(MacDiskTools().parseFirstPartition(macList(edit), "disk7"), "disk7s1");
+  for (const auto& [partitions, expected] : rows) {
+    EXPECT_EQ(MacDiskTools().parseFirstPartition(macList(partitions), "disk7"), expected);
   }
   const QString noDisks =
       writeXmlPropertyList(QVariantMap{{"AllDisksAndPartitions", QVariantList()}});
-  expectNoIdentifierError([&] { MacDiskTools().parseFirstPartition(noDisks, "disk4"); });
+  EXPECT_EQ(errorOf([&] { MacDiskTools().parseFirstPartition(noDisks, "disk4"); }), kNoIdentifier);
   EXPECT_THROW(MacDiskTools().parseFirstPartition("Could not find disk: /dev/disk9", "disk9"),
                Error);
 }
 
 TEST(PartitionLookup, LinuxFirstPartitionElseTheKernelsNameForPartitionOne) {
-  const struct {
-    const char* disks;
-    const char* expected;
-  } rows[] = {
+  const std::pair<const char*, const char*> rows[] = {
       {R"({"name":"sdb","type":"disk","children":[
           {"name":"sdb2","type":"part"},{"name":"sdb1","type":"part"}]})",
        "sdb2"},
@@ -83,13 +70,12 @@ TEST(PartitionLookup, LinuxFirstPartitionElseTheKernelsNameForPartitionOne) {
       {R"({"name":"mmcblk0","type":"disk"})", "mmcblk0p1"},
       {R"({"name":"nvme0n1","type":"disk","children":[]})", "nvme0n1p1"},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.disks);
-    const QString json = QString(R"({"blockdevices":[%1]})").arg(row.disks);
-    EXPECT_EQ(LinuxDiskTools().parseFirstPartition(json, "sdb"), row.expected);
+  for (const auto& [disks, expected] : rows) {
+    const QString json = QString(R"({"blockdevices":[%1]})").arg(disks);
+    EXPECT_EQ(LinuxDiskTools().parseFirstPartition(json, "sdb"), expected) << disks;
   }
-  expectNoIdentifierError(
-      [] { LinuxDiskTools().parseFirstPartition(R"({"blockdevices":[]})", "sdb"); });
+  EXPECT_EQ(errorOf([] { LinuxDiskTools().parseFirstPartition(R"({"blockdevices":[]})", "sdb"); }),
+            kNoIdentifier);
   EXPECT_THROW(LinuxDiskTools().parseFirstPartition("lsblk: /dev/sdz: not a block device", "sdz"),
                Error);
 }

