@@ -17,7 +17,7 @@ inline std::pair<int, QString> runProgram(const QString& program, const QStringL
 
 // A sparse image on a loop device of its own, partitions scanned; detached
 // when it goes away, also when the test fails. device() is empty when
-// attaching failed.
+// attaching failed. Not copyable, as its directory is not.
 class LoopImage {
  public:
   explicit LoopImage(qint64 bytes, bool readOnly = false) {
@@ -32,8 +32,6 @@ class LoopImage {
   ~LoopImage() {
     if (!device_.isEmpty()) runProgram("losetup", {"--detach", device_});
   }
-  LoopImage(const LoopImage&) = delete;
-  LoopImage& operator=(const LoopImage&) = delete;
 
   const QString& device() const { return device_; }
   QString partition() const { return device_ + "p1"; }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -35,11 +36,8 @@ enum : AuthorizationFlags {
 constexpr OSStatus errAuthorizationSuccess = 0;
 
 inline struct AuthorizationDouble {
-  OSStatus createStatus = 0;
-  OSStatus copyRightsStatus = 0;
-  OSStatus executeStatus = 0;
-  std::vector<std::string> calls;  // in order, with the flags given
-  std::string rightName;
+  std::map<std::string, OSStatus> answers;  // by call ("create"); 0 when not set
+  std::vector<std::string> calls;           // in order, with the flags given
   std::vector<std::string> toolAndArguments;
 } authorizationDouble;
 
@@ -48,15 +46,15 @@ inline OSStatus AuthorizationCreate(const AuthorizationRights*, const Authorizat
   authorizationDouble.calls.push_back("create " + std::to_string(flags));
   static char reference;
   *authorization = reinterpret_cast<AuthorizationRef>(&reference);
-  return authorizationDouble.createStatus;
+  return authorizationDouble.answers["create"];
 }
 
 inline OSStatus AuthorizationCopyRights(AuthorizationRef, const AuthorizationRights* rights,
                                         const AuthorizationEnvironment*, AuthorizationFlags flags,
                                         AuthorizationRights**) {
-  authorizationDouble.calls.push_back("copyRights " + std::to_string(flags));
-  if (rights->count == 1) authorizationDouble.rightName = rights->items[0].name;
-  return authorizationDouble.copyRightsStatus;
+  authorizationDouble.calls.push_back("copyRights " + std::to_string(flags) + " " +
+                                      (rights->count == 1 ? rights->items[0].name : "?"));
+  return authorizationDouble.answers["copyRights"];
 }
 
 inline OSStatus AuthorizationExecuteWithPrivileges(AuthorizationRef, const char* tool,
@@ -67,13 +65,12 @@ inline OSStatus AuthorizationExecuteWithPrivileges(AuthorizationRef, const char*
   words = {tool};
   for (char* const* word = arguments; *word; ++word) words.emplace_back(*word);
   int fds[2];
-  if (authorizationDouble.executeStatus != 0 || pipe(fds) != 0) {
-    return authorizationDouble.executeStatus;
+  if (authorizationDouble.answers["execute"] != 0 || pipe(fds) != 0) {
+    return authorizationDouble.answers["execute"];
   }
   if (fork() == 0) {
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
+    std::vector<char*> argv{const_cast<char*>(tool)};
+    argv.insert(argv.end(), arguments, arguments + words.size());  // with the closing null
     dup2(fds[1], STDOUT_FILENO);
     execv(tool, argv.data());
     _exit(127);

@@ -22,32 +22,25 @@ QByteArray runTool(const QString& line) {
 
 TEST(PrivilegedMacToolTest, AsksForTheAdminRightThenStreamsStandardOutput) {
   authorizationDouble = {};
-  EXPECT_EQ(runTool("head -c 10000 /dev/zero | tr '\\0' y; echo err >&2; exit 3"),
-            QByteArray(10000, 'y'));
-  EXPECT_EQ(authorizationDouble.calls, (Calls{"create 0", "copyRights 19", "execute 0", "free 0"}));
-  EXPECT_EQ(authorizationDouble.rightName, "system.privilege.admin");
-  EXPECT_EQ(authorizationDouble.toolAndArguments,
-            (Calls{"/bin/sh", "-c", "head -c 10000 /dev/zero | tr '\\0' y; echo err >&2; exit 3"}));
+  const QString line = "head -c 10000 /dev/zero | tr '\\0' y; echo err >&2; exit 3";
+  EXPECT_EQ(runTool(line), QByteArray(10000, 'y'));
+  EXPECT_EQ(authorizationDouble.calls,
+            (Calls{"create 0", "copyRights 19 system.privilege.admin", "execute 0", "free 0"}));
+  EXPECT_EQ(authorizationDouble.toolAndArguments, (Calls{"/bin/sh", "-c", line.toStdString()}));
 }
 
 TEST(PrivilegedMacToolTest, EachRefusalReturnsItsStatusAndReleasesWhatWasCreated) {
-  const struct {
-    OSStatus AuthorizationDouble::*step;
-    OSStatus status;
-    Calls calls;
-  } cases[] = {
-      {&AuthorizationDouble::createStatus, -60008, {"create 0"}},
-      {&AuthorizationDouble::copyRightsStatus, -60006, {"create 0", "copyRights 19", "free 0"}},
-      {&AuthorizationDouble::executeStatus,
-       -60031,
-       {"create 0", "copyRights 19", "execute 0", "free 0"}},
+  const std::string copy = "copyRights 19 system.privilege.admin";
+  const std::tuple<const char*, OSStatus, Calls> cases[] = {
+      {"create", -60008, {"create 0"}},
+      {"copyRights", -60006, {"create 0", copy, "free 0"}},  // the user cancelled
+      {"execute", -60031, {"create 0", copy, "execute 0", "free 0"}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.status);
-    authorizationDouble = {};
-    authorizationDouble.*c.step = c.status;
-    EXPECT_EQ(runTool("echo never"), QByteArray::number(c.status));
-    EXPECT_EQ(authorizationDouble.calls, c.calls);
+  for (const auto& [step, status, calls] : cases) {
+    SCOPED_TRACE(step);
+    authorizationDouble = {.answers = {{step, status}}};
+    EXPECT_EQ(runTool("echo never"), QByteArray::number(status));
+    EXPECT_EQ(authorizationDouble.calls, calls);
   }
 }
 
