@@ -37,14 +37,12 @@ class FormatLoopDeviceTest : public ::testing::Test {
 
   // What the window's log holds after a format, every queued line included.
   QString format(const QString& label, std::optional<int> clusterBytes) {
-    const Drive drive{.bsdName = loop_->device().mid(5),
-                      .devicePath = loop_->device(),
-                      .description = "Test image",
-                      .size = size_};
+    const QString device = loop_->device();
+    const Drive drive{{}, device.mid(5), device, "Test image", {}, false, size_};
     auto tools =
         std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", TESSARO_HELPER_BUILD_PATH);
     ContentView view(std::make_unique<DiskManager>(std::move(tools)));
-    view.setStatusLog("Starting format of " + drive.devicePath + " as FAT32.");
+    view.setStatusLog("Starting format of " + device + " as FAT32.");
     view.setBusy(true);
     QCoro::waitFor(view.performFormat(drive, deriveVolumeName(label), clusterBytes));
     QCoreApplication::processEvents();

@@ -50,13 +50,8 @@ Outcome runElevated(const char* elevationBody, const QString& line) {
 
 TEST(PrivilegedRunnerTest, ElevationOutcomesAndWhatReachesTheLog) {
   const char* grant = "exec \"$@\"";
-  const struct {
-    const char* elevation;
-    QString line;
-    qint64 status;
-    QString error;
-    QString delivered;
-  } cases[] = {
+  // Elevation script (none: missing), line, exit status or error code, error, what was delivered.
+  const std::tuple<const char*, QString, qint64, QString, QString> cases[] = {
       {grant, "echo $M; head -c 10000 /dev/zero | tr '\\0' x", 0, "", QString(10000, 'x')},
       {grant,
        "printf '@@tessaro-help'; sleep 0.2; printf 'er-started@@\\n'; echo no >&2; printf hi", 0,
@@ -70,12 +65,12 @@ TEST(PrivilegedRunnerTest, ElevationOutcomesAndWhatReachesTheLog) {
        ""},
       {grant, "echo $M; printf '\\377'; kill -9 $$", 128 + 9, "", ""},  // invalid UTF-8 dropped
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line.toStdString());
-    const Outcome outcome = runElevated(c.elevation, c.line);
-    EXPECT_EQ(outcome.status, c.status);
-    EXPECT_EQ(outcome.error.toStdString(), c.error.toStdString());
-    EXPECT_EQ(outcome.chunks.join(QString()), c.delivered);
+  for (const auto& [elevation, line, status, error, delivered] : cases) {
+    SCOPED_TRACE(line.toStdString());
+    const Outcome outcome = runElevated(elevation, line);
+    EXPECT_EQ(outcome.status, status);
+    EXPECT_EQ(outcome.error.toStdString(), error.toStdString());
+    EXPECT_EQ(outcome.chunks.join(QString()), delivered);
     for (const QString& chunk : outcome.chunks) EXPECT_LE(chunk.toUtf8().size(), 4096);
   }
 }
