@@ -44,7 +44,9 @@ TEST(PropertyList, ReadsXmlAndBinaryAndWritesXmlThatReadsBack) {
 TEST(PropertyList, RejectsTextThatIsNotAPropertyList) {
   for (const char* text :
        {"Could not find disk: /dev/disk9", "", "<plist version=\"1.0\"><dict><key>a</key>",
-        "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict/></plist>\nWarning: on stderr"}) {
+        "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict/></plist>\nWarning: on stderr",
+        // Text after the list that libplist itself would let pass.
+        "<plist version=\"1.0\"><dict/></plist><!-- -->"}) {
     EXPECT_THROW(parsePropertyList(QString::fromUtf8(text)), tessaro::Error) << text;
   }
 }
