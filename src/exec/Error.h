@@ -29,6 +29,13 @@ class Error : public std::exception {
   std::string what_;
 };
 
+// The text the window shows for any failure: an Error's description, or what
+// another exception says about itself.
+inline QString describeError(const std::exception& error) {
+  if (const auto* own = dynamic_cast<const Error*>(&error)) return own->description();
+  return QString::fromUtf8(error.what());
+}
+
 // Error domains of this system.
 namespace ErrorDomain {
 inline const QString process = QStringLiteral("ProcessRunner");        // launch failures

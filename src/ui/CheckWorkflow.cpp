@@ -23,10 +23,8 @@ QCoro::Task<> ContentView::performCheck(Drive drive) {
                 QStringLiteral(" (exit status ") + QString::number(*result.exitStatus) +
                 QStringLiteral(")"));
     }
-  } catch (const Error& error) {
-    appendLog(QStringLiteral("\u274C Error: ") + error.description());
   } catch (const std::exception& error) {
-    appendLog(QStringLiteral("\u274C Error: ") + QString::fromUtf8(error.what()));
+    appendLog(QStringLiteral("\u274C Error: ") + describeError(error));
   }
   setBusy(false);
 }

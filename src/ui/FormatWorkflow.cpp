@@ -74,8 +74,8 @@ QCoro::Task<> ContentView::performFormat(Drive drive, QString volumeName,
     const PrivilegedRunResult result =
         co_await diskManager().runner().run(command.tool, command.args, onChunk);
     exitStatus = result.exitStatus;
-  } catch (const Error& error) {
-    finish(QStringLiteral("Error: ") + error.description());
+  } catch (const std::exception& error) {
+    finish(QStringLiteral("Error: ") + describeError(error));
     co_return;
   }
   if (exitStatus && *exitStatus != 0) {

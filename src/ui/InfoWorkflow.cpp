@@ -38,10 +38,8 @@ QCoro::Task<> ContentView::performDriveInfo(Drive drive) {
     } else {
       appendLog(infoReportLines(output, drive.bsdName).join(QLatin1Char('\n')));
     }
-  } catch (const Error& error) {
-    appendLog(QStringLiteral("\u274C Error: ") + error.description());
   } catch (const std::exception& error) {
-    appendLog(QStringLiteral("\u274C Error: ") + QString::fromUtf8(error.what()));
+    appendLog(QStringLiteral("\u274C Error: ") + describeError(error));
   }
   setBusy(false);
 }

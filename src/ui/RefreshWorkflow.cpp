@@ -20,10 +20,8 @@ QCoro::Task<> ContentView::performRefresh(bool announce) {
   std::optional<QString> failure;
   try {
     co_await diskManager_->refresh();
-  } catch (const Error& error) {
-    failure = error.description();
   } catch (const std::exception& error) {
-    failure = QString::fromUtf8(error.what());
+    failure = describeError(error);
   }
   if (failure) {
     setStatusLog(QStringLiteral("Error refreshing drives: ") + *failure);
