@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,19 +13,11 @@ using namespace tessaro;
 
 namespace {
 
-// A USB stick as util-linux 2.38 prints it with the info columns.
-const char* kUsbStick = R"({
-  "name": "sdb", "path": "/dev/sdb", "type": "disk", "size": 30752636928, "log-sec": 512,
-  "rm": true, "hotplug": true, "tran": "usb", "subsystems": "block:scsi:usb:pci",
-  "vendor": "SanDisk ", "model": "Ultra           ", "mountpoints": [null],
-  "children": [
-    {"name": "sdb1", "path": "/dev/sdb1", "type": "part", "size": 30751588352, "log-sec": 512,
-     "rm": true, "hotplug": true, "tran": null, "subsystems": "block:scsi:usb:pci",
-     "vendor": null, "model": null, "mountpoints": ["/media/alice/MY USB"]}
-  ]})";
-
 TEST(InfoLinuxProperties, UsbStickAndItsFat32PartitionReadLikeDiskutilsOwn) {
-  const QJsonObject disk = QJsonDocument::fromJson(kUsbStick).object();
+  // A USB stick as util-linux 2.38 prints it with the info columns.
+  QFile json(TESSARO_FIXTURES_DIR "/InfoReport/usb-stick-lsblk.json");
+  ASSERT_TRUE(json.open(QIODevice::ReadOnly));
+  const QJsonObject disk = QJsonDocument::fromJson(json.readAll()).object();
   const auto blkid = parseBlkidExport(
       "DEVNAME=/dev/sdb1\nLABEL_FATBOOT=MY\\ USB\nLABEL=MY\\ USB\nUUID=F9A0-E62E\n"
       "VERSION=FAT32\nBLOCK_SIZE=512\nTYPE=vfat\nUSAGE=filesystem\n");

@@ -63,17 +63,16 @@ TEST(InfoReport, MissingValuesFallBackOrLeaveTheirLineOut) {
 }
 
 TEST(InfoReport, StrayTextAndDocumentsThatAreNotPropertyLists) {
+  const QStringList unknownDisk{"Device: " + kMark, "Model: " + kMark + "   Bus: " + kMark,
+                                "Removable: No   Ejectable: No   Whole Disk: No"};
   // Text in front of the first document is a document of its own, in the disk's place.
+  const QStringList partition{"", "Partition Info:", "Volume Name: " + kMark,
+                              "Mounted: No   Mount Point: " + kMark};
   EXPECT_EQ(infoReportLines("Password:\n" + diskText() + partitionText(), "disk4"),
-            QStringList({"Device: " + kMark, "Model: " + kMark + "   Bus: " + kMark,
-                         "Removable: No   Ejectable: No   Whole Disk: No", "", "Partition Info:",
-                         "Volume Name: " + kMark, "Mounted: No   Mount Point: " + kMark}));
-  for (const QString& notAList : {QString("<?xml Could not find disk: /dev/disk9"),
-                                  QString(R"(<?xml version="1.0"?><html></html>)")}) {
-    EXPECT_EQ(infoReportLines(notAList, "disk9"),
-              QStringList({"Device: " + kMark, "Model: " + kMark + "   Bus: " + kMark,
-                           "Removable: No   Ejectable: No   Whole Disk: No"}));
-  }
+            unknownDisk + partition);
+  for (const char* notAList :
+       {"<?xml Could not find disk: /dev/disk9", R"(<?xml version="1.0"?><html></html>)"})
+    EXPECT_EQ(infoReportLines(notAList, "disk9"), unknownDisk) << notAList;
   EXPECT_TRUE(infoReportLines("Could not find disk: /dev/disk9\n", "disk9").isEmpty());
 }
 

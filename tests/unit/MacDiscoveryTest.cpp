@@ -18,7 +18,6 @@ std::optional<Drive> driveFrom(const QVariantMap& info) {
 TEST(MacDiscovery, ExternalOrRemovableRule) {
   const std::pair<QVariantMap, bool> cases[] = {
       {{{"BusProtocol", "USB"}, {"Internal", true}}, true},  // a listed bus wins over Internal
-      {{{"BusProtocol", "SD"}, {"Internal", true}}, true},
       {{{"BusProtocol", "Thunderbolt"}}, true},
       {{{"BusProtocol", "FireWire"}}, true},
       {{{"BusProtocol", "SATA"}, {"Internal", false}}, false},
@@ -45,18 +44,4 @@ TEST(MacDiscovery, DescriptionFromSizeAndModelOrElseMediaName) {
   for (const auto& [info, description] : cases)
     EXPECT_EQ(driveFrom(info).value().description, description);
   EXPECT_EQ(driveFrom({{"DeviceModel", ""}, {"MediaName", "Media"}}).value().model, "");
-  // Two readings of the same disk are two records.
-  EXPECT_NE(driveFrom({})->id, driveFrom({})->id);
-}
-
-// Only an array made entirely of dictionaries is read, and only string identifiers.
-TEST(MacDiscovery, DiskListReadsOnlyWellFormedEntries) {
-  const auto list = [](const QVariantList& entries) {
-    return MacDiskTools().parseDiskList(writeXmlPropertyList({{"AllDisksAndPartitions", entries}}));
-  };
-  EXPECT_EQ(
-      list({QVariantMap{{"DeviceIdentifier", "disk2"}}, QVariantMap{{"Size", 1}},
-            QVariantMap{{"DeviceIdentifier", 3}}, QVariantMap{{"DeviceIdentifier", "disk5"}}}),
-      (QStringList{"disk2", "disk5"}));
-  EXPECT_TRUE(list({QVariantMap{{"DeviceIdentifier", "disk2"}}, "disk3"}).isEmpty());
 }

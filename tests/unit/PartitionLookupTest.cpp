@@ -35,10 +35,8 @@ const QString kNoIdentifier = "DiskManager 2 No partition identifier found";
 TEST(PartitionLookup, BothPlatformsRunTheirToolAndTakeTheFirstPartition) {
   DiskManager mac(std::make_unique<MacDiskTools>(kFixtures + "diskutil"));
   EXPECT_EQ(test::awaitTask(mac.findPartition("disk4")), "disk4s1");
-  EXPECT_THROW(test::awaitTask(mac.findPartition("disk9")), Error);
   DiskManager linux(std::make_unique<LinuxDiskTools>(kFixtures + "lsblk"));
   EXPECT_EQ(test::awaitTask(linux.findPartition("mmcblk0")), "mmcblk0p1");
-  EXPECT_THROW(test::awaitTask(linux.findPartition("sdz")), Error);
 }
 
 TEST(PartitionLookup, MacFirstPartitionWhateverItsKindElseTheDiskAndS1) {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
-#include <qcoro/qcorotask.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "Await.h"
 #include "exec/Error.h"
 #include "exec/ProcessRunner.h"
 #include "helper/HelperVerbs.h"
@@ -20,8 +20,6 @@ struct Outcome {
 
 // Runs `/bin/sh -c line` through a stand-in elevation program whose script
 // body is given (none: the program is missing); $M holds the helper's marker.
-// The error is caught inside the coroutine: QCoro 0.8's waitFor never returns
-// when the awaited task throws after it has suspended.
 Outcome runElevated(const char* elevationBody, const QString& line) {
   QTemporaryDir dir;
   const QString elevation = dir.filePath("elevate");
@@ -34,17 +32,14 @@ Outcome runElevated(const char* elevationBody, const QString& line) {
   ProcessRunner runner;
   runner.setElevationProgram(elevation, true);
   Outcome outcome;
-  auto guarded = [&]() -> QCoro::Task<> {
-    const QStringList args{"-c", "M='" + QString(helper::kStartedMarker) + "'; " + line};
-    try {
-      const auto onChunk = [&outcome](const QString& chunk) { outcome.chunks << chunk; };
-      outcome.status = (co_await runner.run("/bin/sh", args, onChunk)).exitStatus.value_or(-2);
-    } catch (const Error& error) {
-      outcome.status = error.code();
-      outcome.error = QString(error.description()).replace(dir.path(), "DIR");
-    }
-  };
-  QCoro::waitFor(guarded());
+  const QStringList args{"-c", "M='" + QString(helper::kStartedMarker) + "'; " + line};
+  const auto onChunk = [&outcome](const QString& chunk) { outcome.chunks << chunk; };
+  try {
+    outcome.status = test::awaitTask(runner.run("/bin/sh", args, onChunk)).exitStatus.value_or(-2);
+  } catch (const Error& error) {
+    outcome.status = error.code();
+    outcome.error = QString(error.description()).replace(dir.path(), "DIR");
+  }
   return outcome;
 }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
-#include <cstring>
+#include <QFile>
 
 #include "drives/PropertyList.h"
 #include "exec/Error.h"
@@ -9,19 +9,9 @@
 using tessaro::parsePropertyList;
 
 TEST(PropertyList, ReadsXmlAndBinaryAndWritesXmlThatReadsBack) {
-  const char* const xml = R"(<?xml version="1.0" encoding="UTF-8"?>
-<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
-<plist version="1.0">
-<dict>
-	<key>Ejectable</key><true/>
-	<key>Internal</key><false/>
-	<key>TotalSize</key><integer>32015679488</integer>
-	<key>Ratio</key><real>0.25</real>
-	<key>Partitions</key><array><dict><key>Offset</key><integer>-512</integer></dict></array>
-	<key>MediaName</key><string>Ünïcode Stick</string>
-</dict>
-</plist>
-)";
+  QFile file(TESSARO_FIXTURES_DIR "/PropertyList/typed-values.plist");
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray xml = file.readAll();
   const QVariantMap expected{{"Ejectable", true},
                              {"Internal", false},
                              {"TotalSize", qint64(32015679488)},
@@ -32,7 +22,7 @@ TEST(PropertyList, ReadsXmlAndBinaryAndWritesXmlThatReadsBack) {
   EXPECT_EQ(parsePropertyList(tessaro::writeXmlPropertyList(expected)).toMap(), expected);
 
   plist_t root = nullptr;
-  plist_from_xml(xml, std::strlen(xml), &root);
+  plist_from_xml(xml.constData(), xml.size(), &root);
   char* binary = nullptr;
   uint32_t length = 0;
   plist_to_bin(root, &binary, &length);

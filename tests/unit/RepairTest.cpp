@@ -17,11 +17,6 @@ namespace {
 const QString kFixtures = QStringLiteral(TESSARO_FIXTURES_DIR "/");
 const QString kDiskutil = kFixtures + "PartitionLookup/diskutil";
 
-TEST(CheckLines, MacInfoLineIsTheSystemsOwn) {
-  EXPECT_EQ(MacDiskTools().infoReportCommand("disk4", QString("disk4s1")).commandLine,
-            "diskutil info -plist /dev/disk4 && diskutil info -plist /dev/disk4s1");
-}
-
 // Repairs through a stand-in for pkexec that records its arguments and prints
 // three chunks of check output.
 class RepairTest : public ::testing::Test {

