@@ -5,9 +5,6 @@
 #include <QtEndian>
 
 #include "LoopImage.h"
-#include "drives/DiskManager.h"
-#include "drives/LinuxDiskTools.h"
-#include "ui/ContentView.h"
 
 using namespace tessaro;
 using test::runProgram;
@@ -16,41 +13,26 @@ namespace {
 
 constexpr qint64 kBytes = 700LL * 1024 * 1024;
 
-// A window over the real tools and the helper of this build, run as root,
-// and a loop image of its own.
 class CheckAndInfoEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to attach loop devices";
     ASSERT_FALSE(image.device().isEmpty());
-    auto tools =
-        std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", TESSARO_HELPER_BUILD_PATH);
-    view = std::make_unique<ContentView>(std::make_unique<DiskManager>(std::move(tools)));
-    view->setConfirmation([](const Drive&) { return true; });
   }
 
-  // Presses a workflow's button for the drive on device and returns the log
-  // once the workflow has ended.
   QString logAfter(void (ContentView::*action)(), const QString& device) {
-    view->setSelectedDrive(Drive{{}, device.mid(5), device, "Loop test disk", {}, false, kBytes});
-    QEventLoop loop;
-    QObject::connect(view.get(), &ContentView::workflowFinished, &loop, &QEventLoop::quit);
-    (view.get()->*action)();
-    if (view->isBusy()) loop.exec();
-    QCoreApplication::processEvents();
-    return view->statusLog();
+    return window.logAfter(action, device, kBytes);
   }
 
   void formatAsMyUsb() {
-    view->setLabel("My USB");
-    view->setCluster(ClusterOption::C8192);
-    ASSERT_TRUE(
-        logAfter(&ContentView::formatSelectedDrive, image.device()).contains("Format complete"))
-        << view->statusLog().toStdString();
+    window.view.setLabel("My USB");
+    window.view.setCluster(ClusterOption::C8192);
+    const QString log = logAfter(&ContentView::formatSelectedDrive, image.device());
+    ASSERT_TRUE(log.contains("Format complete")) << log.toStdString();
   }
 
   test::LoopImage image{kBytes};
-  std::unique_ptr<ContentView> view;
+  test::LoopWindow window;
 };
 
 TEST_F(CheckAndInfoEndToEnd, FormattedDriveReportsItsVolumeFileSystemAndSizes) {

@@ -1,9 +1,16 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QCryptographicHash>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include "drives/DiskManager.h"
+#include "drives/LinuxDiskTools.h"
+#include "ui/ContentView.h"
 
 namespace tessaro::test {
 
@@ -46,6 +53,30 @@ class LoopImage {
  private:
   QTemporaryDir dir_;
   QString device_;
+};
+
+// A window over the real tools and the helper of this build that confirms
+// every erase.
+struct LoopWindow {
+  LoopWindow() {
+    view.setConfirmation([](const Drive&) { return true; });
+  }
+
+  // Presses a workflow's button for the drive on device; the log once the
+  // workflow has ended, every queued line included.
+  QString logAfter(void (ContentView::*action)(), const QString& device, qint64 bytes) {
+    view.setSelectedDrive(Drive{{}, device.mid(5), device, "Loop test disk", {}, false, bytes});
+    QEventLoop loop;
+    QObject::connect(&view, &ContentView::workflowFinished, &loop, &QEventLoop::quit);
+    (view.*action)();
+    if (view.isBusy()) loop.exec();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(view.isBusy());
+    return view.statusLog();
+  }
+
+  ContentView view{std::make_unique<DiskManager>(
+      std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", TESSARO_HELPER_BUILD_PATH))};
 };
 
 }  // namespace tessaro::test
