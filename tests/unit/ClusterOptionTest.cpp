@@ -15,7 +15,6 @@ TEST(ClusterOption, RawValuesParseExactlyAndGiveBytes) {
   for (const char* bad : {"default", " 512", "512 ", "", "1000"})
     EXPECT_FALSE(ClusterOption::fromRawValue(bad)) << bad;
   EXPECT_EQ(ClusterOption(ClusterOption::Default).bytes(), std::nullopt);
-  EXPECT_EQ(ClusterOption(ClusterOption::C512).bytes(), 512);
   EXPECT_EQ(ClusterOption(ClusterOption::C65536).bytes(), 65536);
 }
 

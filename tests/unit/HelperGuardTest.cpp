@@ -2,16 +2,21 @@
 #include <unistd.h>
 
 #include <QFileInfo>
+#include <QProcess>
 
-#include "../e2e/LoopImage.h"
 #include "helper/HelperVerbs.h"
 
 using namespace tessaro::helper;
 
 namespace {
 
+// The helper's exit status and what it printed, trimmed.
 std::pair<int, QString> runHelper(const QStringList& args) {
-  return tessaro::test::runProgram(TESSARO_HELPER_BUILD_PATH, args);
+  QProcess helper;
+  helper.setProcessChannelMode(QProcess::MergedChannels);
+  helper.start(TESSARO_HELPER_BUILD_PATH, args);
+  helper.waitForFinished(60000);
+  return {helper.exitCode(), QString::fromUtf8(helper.readAll()).trimmed()};
 }
 
 TEST(HelperGuardTest, UsageErrorsAndWhatIsNotABlockDeviceAreRefused) {
