@@ -10,22 +10,21 @@ using namespace tessaro::helper;
 
 namespace {
 
-// The helper's exit status and what it printed, trimmed.
-std::pair<int, QString> runHelper(const QStringList& args) {
+// The helper's exit status and what it printed, one entry a line.
+std::pair<int, QStringList> runHelper(const QStringList& args) {
   QProcess helper;
   helper.setProcessChannelMode(QProcess::MergedChannels);
   helper.start(TESSARO_HELPER_BUILD_PATH, args);
   helper.waitForFinished(60000);
-  return {helper.exitCode(), QString::fromUtf8(helper.readAll()).trimmed()};
+  return {helper.exitCode(), QString::fromUtf8(helper.readAll()).split('\n', Qt::SkipEmptyParts)};
 }
 
 TEST(HelperGuardTest, UsageErrorsAndWhatIsNotABlockDeviceAreRefused) {
   EXPECT_EQ(runHelper({"erase"}).first, kUsage);
   EXPECT_EQ(runHelper({"format", "/dev/null"}).first, kUsage);
-  const auto [status, output] = runHelper({"format", "/dev/null", "X", "default"});
+  const auto [status, lines] = runHelper({"format", "/dev/null", "X", "default"});
   EXPECT_EQ(status, kRefusedDevice);
-  EXPECT_TRUE(output.endsWith("\nRefused: /dev/null is not a block device."))
-      << output.toStdString();
+  EXPECT_EQ(lines.value(1), "Refused: /dev/null is not a block device.");
 }
 
 // This machine's own disk: the guard must refuse it before running anything.
@@ -34,11 +33,11 @@ TEST(HelperGuardTest, UsageErrorsAndWhatIsNotABlockDeviceAreRefused) {
 TEST(HelperGuardTest, RefusesTheSystemDiskBeforeRunningAnything) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root: the helper's guard runs as root";
   if (!QFileInfo::exists("/dev/vda")) GTEST_SKIP() << "no /dev/vda here";
-  const auto [status, output] = runHelper({"format", "/dev/vda", "NOT:A*VALID NAME", "default"});
+  const auto [status, lines] = runHelper({"format", "/dev/vda", "NOT:A*VALID NAME", "default"});
   EXPECT_EQ(status, kRefusedDevice);
-  EXPECT_TRUE(output.startsWith(QString(kStartedMarker) + "\nRefused: /dev/vda "))
-      << output.toStdString();
-  EXPECT_EQ(output.count('\n'), 1) << output.toStdString();
+  ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
+  EXPECT_EQ(lines[0], kStartedMarker);
+  EXPECT_TRUE(lines[1].startsWith("Refused: /dev/vda "));
 }
 
 }  // namespace
