@@ -59,9 +59,8 @@ TEST_F(CheckAndInfoEndToEnd, CheckRepairsADamagedFileSystemExceptOnAReadOnlyDevi
     QFile device(image.partition());
     ASSERT_TRUE(device.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
     const QByteArray boot = device.read(512);
-    const auto* b = reinterpret_cast<const uchar*>(boot.constData());
-    ASSERT_TRUE(
-        device.seek(qFromLittleEndian<quint16>(b + 14) * qFromLittleEndian<quint16>(b + 11) + 400));
+    const auto word = [&](int at) { return qFromLittleEndian<quint16>(boot.constData() + at); };
+    ASSERT_TRUE(device.seek(word(14) * word(11) + 400));
     ASSERT_EQ(device.write(QByteArray("\x65\0\0\0\xff\xff\xff\x0f", 8)), 8);
   }
   ASSERT_NE(runProgram("fsck.fat", {"-n", image.partition()}).first, 0)

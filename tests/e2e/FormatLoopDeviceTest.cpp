@@ -95,7 +95,7 @@ TEST_F(FormatLoopDeviceTest, ReadOnlyDriveEndsInTheFailureLine) {
 
 TEST_F(FormatLoopDeviceTest, TooLongANameLeavesTheDriveUnchanged) {
   ASSERT_FALSE(loop_.emplace(64 * kMiB).device().isEmpty());
-  const QByteArray before = loop_->hash();
+  const QString before = loop_->hash();
   EXPECT_TRUE(format(64 * kMiB, "much too long a name", ClusterOption::Default)
                   .endsWith("\nError: The volume name \"MUCH TOO LONG A NAME\" is 20 characters "
                             "long; FAT32 allows at most 11."));

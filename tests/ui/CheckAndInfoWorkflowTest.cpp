@@ -65,7 +65,5 @@ TEST_F(CheckAndInfoWorkflow, InfoReportArrivesInOnePiece) {
   const std::string log = logAfter(&ContentView::showDriveInfo);
   EXPECT_EQ(changes.count(), 2);  // the start line, then the whole report
   EXPECT_THAT(log, StartsWith("Reading info for /dev/disk4...\nDevice: /dev/disk4\n"));
-  EXPECT_THAT(log, EndsWith("\nPartition Info:\nVolume Name: MY USB\nFilesystem: MS-DOS (FAT32)\n"
-                            "Mounted: Yes   Mount Point: /Volumes/MY USB\n"
-                            "Filesystem Block Size: 32768 Bytes"));
+  EXPECT_THAT(log, EndsWith("\nFilesystem Block Size: 32768 Bytes"));
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QScrollBar>
 #include <QTest>
 #include <QThread>
@@ -9,21 +10,12 @@
 using namespace tessaro;
 using namespace tessaro::test;
 
-TEST(ContentView, WelcomeTextHasItsExactSymbols) {
-  const QString text = ContentView::welcomeText();
-  const QStringList lines = text.split('\n');
-  ASSERT_EQ(lines.size(), 17);
-  EXPECT_EQ(lines[0], "    ");
-  for (int empty : {2, 4, 11, 15}) EXPECT_TRUE(lines[empty].isEmpty()) << empty;
-  EXPECT_EQ(lines[3], QStringLiteral(u"\u26A0 Important Information:"));
-  EXPECT_EQ(lines[6], QStringLiteral(u"2. Cluster Size \u2013 controls how data is stored:"));
-  EXPECT_TRUE(
-      lines[8].startsWith(QStringLiteral(u"    -> Larger cluster (16KB, 32KB, 64KB) \u2192")));
-  EXPECT_EQ(lines[12], QStringLiteral(u"\U0001F6AB Warning:"));
-  EXPECT_TRUE(lines[16].startsWith(QStringLiteral(u"\u2714 Safe Tip: If you are unsure")));
-  EXPECT_EQ(text.count(QChar(0x2013)), 2);
-  EXPECT_EQ(text.count(QChar(0x2192)), 2);
-  EXPECT_FALSE(text.contains(QChar(0xFE0F))) << "no variation selectors";
+// The 17 lines character for character: en dashes, arrows, symbols without
+// variation selectors.
+TEST(ContentView, WelcomeTextIsExact) {
+  QFile file(TESSARO_FIXTURES_DIR "/ui/welcome.txt");
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(ContentView::welcomeText(), QString::fromUtf8(file.readAll()));
 }
 
 TEST(ContentView, EnableRulesFollowSelectionAndBusy) {
@@ -75,13 +67,10 @@ TEST(ContentView, AppendsArriveExactlyAndInCallOrderFromAnyThread) {
 TEST(ContentView, LogWrapsAndFollowsItsEnd) {
   auto view = makeView("0");
   view->show();
-  QTRY_VERIFY(!view->isBusy());
-  const QString longLine = QString("wrapping words ").repeated(40);
-  for (int i = 0; i < 200; ++i) view->appendLog(i % 10 ? QString::number(i) : longLine);
-  QTRY_VERIFY(view->statusLog().endsWith("\n199"));
+  for (int i = 0; i < 200; ++i)
+    view->appendLog(QString("wrapping words ").repeated(i % 10 * 8 + 1));
   QScrollBar* bar = Controls(*view).log->verticalScrollBar();
-  QTRY_COMPARE(bar->value(), bar->maximum());
-  EXPECT_GT(bar->maximum(), 0);
+  QTRY_VERIFY(bar->maximum() > 0 && bar->value() == bar->maximum());
   EXPECT_EQ(Controls(*view).log->horizontalScrollBar()->maximum(), 0);
   bar->setValue(0);  // the user scrolls back; the next change returns to the end
   view->appendLog("last");

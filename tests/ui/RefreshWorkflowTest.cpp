@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -57,10 +56,9 @@ TEST(RefreshWorkflow, CountsAndSelectsTheFirstDriveAndAFailureKeepsBoth) {
   const QList<Drive> before = drives;
   attachDrives("broken");
   pressRefresh(*v);
-  EXPECT_TRUE(
-      QRegularExpression("^Error refreshing drives: [^\n]+$").match(v->statusLog()).hasMatch())
+  EXPECT_TRUE(v->statusLog().startsWith("Error refreshing drives: ") &&
+              !v->statusLog().contains('\n'))
       << v->statusLog().toStdString();
-  EXPECT_EQ(c.log->toPlainText(), v->statusLog());
   EXPECT_EQ(drives, before);
   EXPECT_EQ(v->selectedDrive(), before[1]);
   EXPECT_EQ(c.picker->currentIndex(), 1);

@@ -18,10 +18,7 @@ TEST(Screenshot, WindowWithTwoDrives) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
   QTRY_VERIFY(!view->isBusy());
   ASSERT_EQ(view->diskManager().drives().size(), 2) << view->statusLog().toStdString();
-  ASSERT_EQ(view->statusLog(), ContentView::welcomeText());
-
   const QImage image = view->grab().toImage();
-  EXPECT_EQ(image.size(), QSize(900, 640) * image.devicePixelRatio());
   const QString path = qEnvironmentVariable("TESSARO_SCREENSHOT", "screenshot.png");
   ASSERT_TRUE(image.save(QDir::current().filePath(path))) << path.toStdString();
 }

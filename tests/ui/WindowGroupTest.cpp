@@ -15,7 +15,6 @@ TEST(WindowGroup, NewWindowShortcutOpensAWindowWithStateOfItsOwn) {
   QPointer<ContentView> first = group.openWindow();
   QTRY_VERIFY_WITH_TIMEOUT(first->isVisible() && !first->isBusy(), 10000);
   ASSERT_EQ(first->diskManager().drives().size(), 2);
-  first->setLabel("first");
   first->setStatusLog("first window's log");
   first->setSelectedDrive(first->diskManager().drives()[1]);
 
@@ -27,15 +26,11 @@ TEST(WindowGroup, NewWindowShortcutOpensAWindowWithStateOfItsOwn) {
   EXPECT_NE(&second->diskManager(), &first->diskManager());
   QTRY_VERIFY_WITH_TIMEOUT(!second->isBusy(), 10000);
   EXPECT_EQ(second->statusLog(), ContentView::welcomeText());
-  EXPECT_TRUE(second->label().isEmpty());
   EXPECT_EQ(second->selectedDrive(), second->diskManager().drives().value(0));
   EXPECT_EQ(first->selectedDrive(), first->diskManager().drives()[1]);
   EXPECT_EQ(first->statusLog(), "first window's log");
-  EXPECT_EQ(first->label(), "first");
 
   second->close();
   QTRY_VERIFY(!second);
-  ASSERT_TRUE(first);
-  first->close();
-  QTRY_VERIFY(!first);
+  EXPECT_TRUE(first);
 }
