@@ -1,4 +1,3 @@
-#include <QFile>
 #include <QFileInfo>
 
 #include "drives/FormatRequestRules.h"
@@ -35,8 +34,7 @@ FormatReadBack readBack(const QString& diskPath, const QString& partitionPath) {
                                        QStringLiteral("-v"), partitionPath});
   found.fsckClean = fsck.status == 0;
   readFsckVerbose(QString::fromUtf8(fsck.standardOutput), found);
-  QFile partition(partitionPath);
-  if (partition.open(QIODevice::ReadOnly)) readBootSector(partition.read(512), found);
+  readBootSector(firstSectorOf(partitionPath), found);
   return found;
 }
 

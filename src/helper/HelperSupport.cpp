@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -21,22 +22,14 @@ namespace tessaro::helper {
 
 namespace {
 
-const QString kLsblk = QStringLiteral("/usr/bin/lsblk");
-const QString kSysfs = QStringLiteral("/sys");
-
 // Discovery's columns and the few the helper needs besides.
-QStringList lsblkCommand(const QString& devicePath) {
+QStringList guardLsblkArguments() {
   QStringList arguments = lsblkArguments();
   const qsizetype output = arguments.indexOf(QStringLiteral("--output"));
   if (output >= 0 && output + 1 < arguments.size()) {
-    arguments[output + 1] += QStringLiteral(",PATH,PKNAME,LOG-SEC,RO");
+    arguments[output + 1] += QStringLiteral(",PATH,PKNAME,LOG-SEC");
   }
-  return QStringList{kLsblk} + arguments + QStringList{devicePath};
-}
-
-bool jsonBool(const QJsonValue& value) {
-  if (value.isString()) return value.toString() == QLatin1String("1");
-  return value.toBool();
+  return arguments;
 }
 
 BlockNode parseNode(const QJsonObject& object) {
@@ -47,7 +40,6 @@ BlockNode parseNode(const QJsonObject& object) {
   node.size = lsblkSize(object);
   node.logicalSectorSize = object.value(QLatin1String("log-sec")).toInt(512);
   if (node.logicalSectorSize <= 0) node.logicalSectorSize = 512;
-  node.readOnly = jsonBool(object.value(QLatin1String("ro")));
   for (const QJsonValue& mountpoint : object.value(QLatin1String("mountpoints")).toArray()) {
     if (mountpoint.isString()) node.mountpoints << mountpoint.toString();
   }
@@ -58,15 +50,7 @@ BlockNode parseNode(const QJsonObject& object) {
 }
 
 std::optional<QJsonObject> lsblkObject(const QString& devicePath) {
-  const ToolOutput output = captureTool(lsblkCommand(devicePath));
-  if (output.status != 0) return std::nullopt;
-  try {
-    const QJsonArray devices = parseLsblkDevices(QString::fromUtf8(output.standardOutput));
-    if (devices.size() != 1) return std::nullopt;
-    return devices.first().toObject();
-  } catch (const Error&) {
-    return std::nullopt;
-  }
+  return readLsblkRecord(guardLsblkArguments(), devicePath);
 }
 
 bool isWholeDisk(const QString& type) {
@@ -92,6 +76,31 @@ void collectMounted(const BlockNode& node, QStringList& into) {
 }
 
 }  // namespace
+
+std::optional<QJsonObject> readLsblkRecord(const QStringList& lsblkArguments,
+                                           const QString& devicePath) {
+  const ToolOutput output =
+      captureTool(QStringList{kLsblkPath} + lsblkArguments + QStringList{devicePath});
+  if (output.status != 0) return std::nullopt;
+  try {
+    const QJsonArray devices = parseLsblkDevices(QString::fromUtf8(output.standardOutput));
+    if (devices.size() != 1) return std::nullopt;
+    return devices.first().toObject();
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
+bool isBlockDevice(const QString& path) {
+  struct stat info {};
+  return stat(path.toLocal8Bit().constData(), &info) == 0 && S_ISBLK(info.st_mode);
+}
+
+QByteArray firstSectorOf(const QString& devicePath) {
+  QFile device(devicePath);
+  if (!device.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return {};
+  return device.read(512);
+}
 
 void printLine(const QString& line) {
   std::fputs(line.toUtf8().constData(), stdout);
@@ -158,9 +167,7 @@ QStringList mountedDevices(const BlockNode& tree) {
 
 std::optional<QString> refuseUnsafeDevice(const QString& devicePath) {
   const QString refused = QStringLiteral("Refused: ") + devicePath + QLatin1Char(' ');
-  struct stat info {};
-  if (!devicePath.startsWith(QLatin1String("/dev/")) ||
-      stat(devicePath.toLocal8Bit().constData(), &info) != 0 || !S_ISBLK(info.st_mode)) {
+  if (!devicePath.startsWith(QLatin1String("/dev/")) || !isBlockDevice(devicePath)) {
     return refused + QStringLiteral("is not a block device.");
   }
   const QString canonical = QFileInfo(devicePath).canonicalFilePath();
@@ -176,18 +183,10 @@ std::optional<QString> refuseUnsafeDevice(const QString& devicePath) {
                          "holds part of the running system (a mount outside /media, swap, LVM, "
                          "RAID or encryption).");
   }
-  if (tree->type != QLatin1String("loop") && !isOfferableDisk(*disk, kSysfs)) {
+  if (tree->type != QLatin1String("loop") && !isOfferableDisk(*disk, kSysfsRoot)) {
     return refused + QStringLiteral("is not an external or removable drive.");
   }
   return std::nullopt;
-}
-
-QString unmountLine(const QStringList& mountedDevicePaths) {
-  QStringList steps;
-  for (const QString& path : mountedDevicePaths) {
-    steps << QStringLiteral("/usr/bin/umount ") + shellQuote(path);
-  }
-  return steps.join(QStringLiteral(" && "));
 }
 
 }  // namespace tessaro::helper

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -28,6 +29,21 @@ struct ToolOutput {
 // standard error is discarded.
 ToolOutput captureTool(const QStringList& cmd);
 
+inline const QString kLsblkPath = QStringLiteral("/usr/bin/lsblk");
+inline const QString kSysfsRoot = QStringLiteral("/sys");
+
+// The lsblk record of devicePath (its children included), read with the given
+// lsblk arguments; none when lsblk fails or does not describe exactly one device.
+std::optional<QJsonObject> readLsblkRecord(const QStringList& lsblkArguments,
+                                           const QString& devicePath);
+
+// Whether path names a block device node.
+bool isBlockDevice(const QString& path);
+
+// The first 512 bytes of a device, where the FAT boot sector lives; empty
+// when it cannot be read.
+QByteArray firstSectorOf(const QString& devicePath);
+
 // One block device and its children as lsblk reports them.
 struct BlockNode {
   QString name;  // sdb, sdb1, loop0p1
@@ -35,7 +51,6 @@ struct BlockNode {
   QString type;  // disk, part, loop, lvm, crypt, raid1, ...
   qint64 size = 0;
   int logicalSectorSize = 512;
-  bool readOnly = false;
   QStringList mountpoints;  // "[SWAP]" for active swap
   QList<BlockNode> children;
 };
@@ -56,9 +71,5 @@ QStringList mountedDevices(const BlockNode& tree);
 // either a drive discovery offers or a loop device. None when allowed; the
 // reason it is refused otherwise. Reads only.
 std::optional<QString> refuseUnsafeDevice(const QString& devicePath);
-
-// "/usr/bin/umount <dev>" for every mounted device, joined by " && "; empty
-// when nothing is mounted.
-QString unmountLine(const QStringList& mountedDevicePaths);
 
 }  // namespace tessaro::helper

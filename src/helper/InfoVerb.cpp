@@ -1,8 +1,4 @@
-#include <sys/stat.h>
-
-#include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
 
@@ -14,35 +10,13 @@
 namespace tessaro::helper {
 namespace {
 
-const QString kLsblk = QStringLiteral("/usr/bin/lsblk");
 const QString kBlkid = QStringLiteral("/usr/sbin/blkid");
-const QString kSysfs = QStringLiteral("/sys");
 
 // Status of a run whose drive could not be read.
 constexpr int kUnreadable = 1;
 
 std::optional<QJsonObject> lsblkRecord(const QString& devicePath) {
-  QStringList command{kLsblk};
-  command << linuxInfoLsblkArguments() << devicePath;
-  const ToolOutput output = captureTool(command);
-  if (output.status != 0) return std::nullopt;
-  const QJsonArray devices = QJsonDocument::fromJson(output.standardOutput)
-                                 .object()
-                                 .value(QLatin1String("blockdevices"))
-                                 .toArray();
-  if (devices.isEmpty()) return std::nullopt;
-  return devices.first().toObject();
-}
-
-bool isBlockDevice(const QString& path) {
-  struct stat info {};
-  return stat(path.toLocal8Bit().constData(), &info) == 0 && S_ISBLK(info.st_mode);
-}
-
-QByteArray bootSector(const QString& devicePath) {
-  QFile device(devicePath);
-  if (!device.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return {};
-  return device.read(512);
+  return readLsblkRecord(linuxInfoLsblkArguments(), devicePath);
 }
 
 QVariantMap partitionProperties(const QString& devicePath, const QJsonObject& disk) {
@@ -57,7 +31,8 @@ QVariantMap partitionProperties(const QString& devicePath, const QJsonObject& di
   const ToolOutput blkid = captureTool(
       {kBlkid, QStringLiteral("-p"), QStringLiteral("-o"), QStringLiteral("export"), devicePath});
   return linuxPartitionProperties(record, disk.value(QLatin1String("name")).toString(),
-                                  parseBlkidExport(blkid.standardOutput), bootSector(devicePath));
+                                  parseBlkidExport(blkid.standardOutput),
+                                  firstSectorOf(devicePath));
 }
 
 }  // namespace
@@ -84,7 +59,8 @@ int infoVerb(const QStringList& args) {
     printLine(QStringLiteral("lsblk could not describe ") + devices[0]);
     return kUnreadable;
   }
-  std::fputs(writeXmlPropertyList(linuxDiskProperties(*disk, kSysfs)).toUtf8().constData(), stdout);
+  std::fputs(writeXmlPropertyList(linuxDiskProperties(*disk, kSysfsRoot)).toUtf8().constData(),
+             stdout);
   if (devices.size() == 2) {
     std::fputs(writeXmlPropertyList(partitionProperties(devices[1], *disk)).toUtf8().constData(),
                stdout);
