@@ -2,13 +2,6 @@
 
 namespace tessaro {
 
-QString devicePathOf(const QString& bsdName) { return QStringLiteral("/dev/") + bsdName; }
-
-QString rawDevicePathOf(const QString& devicePath) {
-  QString raw = devicePath;
-  return raw.replace(QStringLiteral("/dev/"), QStringLiteral("/dev/r"));
-}
-
 QString macCheckLine(const QString& targetBsdName, const QString& diskutilPath) {
   const QString target = devicePathOf(targetBsdName);
   return diskutilPath + QStringLiteral(" unmount ") + target + QStringLiteral(" &&\n") +

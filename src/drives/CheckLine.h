@@ -3,13 +3,9 @@
 #include <QString>
 #include <optional>
 
+#include "drives/DevicePaths.h"
+
 namespace tessaro {
-
-// The device path of a disk or partition identifier ("sdb1" -> "/dev/sdb1").
-QString devicePathOf(const QString& bsdName);
-
-// macOS: every "/dev/" of a device path replaced by "/dev/r".
-QString rawDevicePathOf(const QString& devicePath);
 
 // macOS: unmount, check and repair on the raw device, mount again, on three
 // lines joined by "&&".

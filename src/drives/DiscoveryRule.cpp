@@ -1,6 +1,7 @@
 #include "drives/DiscoveryRule.h"
 
 #include "drives/ByteCount.h"
+#include "drives/DevicePaths.h"
 
 namespace tessaro {
 
@@ -19,7 +20,7 @@ QString driveDescription(qint64 size, const QString& model, const QString& bsdNa
 Drive discoveredDrive(const QString& bsdName, const QString& model, qint64 size) {
   return Drive{QUuid::createUuid(),
                bsdName,
-               QStringLiteral("/dev/") + bsdName,
+               devicePathOf(bsdName),
                driveDescription(size, model, bsdName),
                model,
                false,

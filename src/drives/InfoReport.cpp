@@ -1,6 +1,7 @@
 #include "drives/InfoReport.h"
 
 #include "drives/ByteCount.h"
+#include "drives/DevicePaths.h"
 #include "drives/PropertyList.h"
 #include "exec/Error.h"
 
@@ -72,7 +73,7 @@ QStringList infoReportLines(const QString& output, const QString& bsdName) {
   QStringList lines;
   const QVariantMap disk = propertyListDictionary(documents[0]);
   QString device = displayString(disk, QStringLiteral("DeviceNode"));
-  if (device.isEmpty()) device = QStringLiteral("/dev/") + bsdName;
+  if (device.isEmpty()) device = devicePathOf(bsdName);
   lines << QStringLiteral("Device: ") + device;
 
   QString model = displayString(disk, QStringLiteral("DeviceModel"));

@@ -2,6 +2,7 @@
 #include <QFileInfo>
 #include <QJsonObject>
 
+#include "drives/DevicePaths.h"
 #include "drives/DiscoveryRule.h"
 #include "drives/LinuxBlockDevices.h"
 #include "drives/LinuxDiskTools.h"
@@ -47,8 +48,7 @@ bool LinuxDiskTools::isSkipped(const QString& bsdName) const {
 }
 
 QStringList LinuxDiskTools::infoCommand(const QString& bsdName) const {
-  return QStringList{lsblkPath_} + lsblkArguments() +
-         QStringList{QStringLiteral("/dev/") + bsdName};
+  return QStringList{lsblkPath_} + lsblkArguments() + QStringList{devicePathOf(bsdName)};
 }
 
 std::optional<Drive> LinuxDiskTools::parseDriveInfo(const QString& text,

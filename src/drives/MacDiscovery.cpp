@@ -1,3 +1,4 @@
+#include "drives/DevicePaths.h"
 #include "drives/DiscoveryRule.h"
 #include "drives/MacDiskTools.h"
 #include "drives/PropertyList.h"
@@ -55,8 +56,7 @@ bool MacDiskTools::isSkipped(const QString& bsdName) const {
 }
 
 QStringList MacDiskTools::infoCommand(const QString& bsdName) const {
-  return {diskutilPath_, QStringLiteral("info"), QStringLiteral("-plist"),
-          QStringLiteral("/dev/") + bsdName};
+  return {diskutilPath_, QStringLiteral("info"), QStringLiteral("-plist"), devicePathOf(bsdName)};
 }
 
 std::optional<Drive> MacDiskTools::parseDriveInfo(const QString& text,

@@ -1,3 +1,4 @@
+#include "drives/DevicePaths.h"
 #include "drives/FormatRequestRules.h"
 #include "drives/MacDiskTools.h"
 #include "drives/ShellQuote.h"
@@ -16,8 +17,7 @@ std::optional<QString> MacDiskTools::validateFormat(const FormatRequest& request
 PrivilegedCommand MacDiskTools::formatCommand(const FormatRequest& request) const {
   const QString name = shellQuote(request.volumeName);
   const QString partition = request.drive.devicePath + QStringLiteral("s1");
-  QString rawPartition = partition;
-  rawPartition.replace(QStringLiteral("/dev/"), QStringLiteral("/dev/r"));
+  const QString rawPartition = rawDevicePathOf(partition);
   const auto& bytes = request.clusterBytes;
   const QString newfs = bytes && *bytes >= 512 && *bytes % 512 == 0
                             ? QStringLiteral("/sbin/newfs_msdos -F 32 -b ") +

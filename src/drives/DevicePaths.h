@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace tessaro {
+
+// The device path of a disk or partition identifier ("sdb1" -> "/dev/sdb1").
+inline QString devicePathOf(const QString& bsdName) { return QStringLiteral("/dev/") + bsdName; }
+
+// macOS: every "/dev/" of a device path replaced by "/dev/r", the raw node.
+inline QString rawDevicePathOf(const QString& devicePath) {
+  QString raw = devicePath;
+  return raw.replace(QStringLiteral("/dev/"), QStringLiteral("/dev/r"));
+}
+
+}  // namespace tessaro
