@@ -5,13 +5,13 @@
 #include <thread>
 
 #include "exec/Error.h"
+#include "exec/HelperContract.h"
 #include "exec/MacPrivilegedTool.h"
 #include "exec/ProcessRunner.h"
 #include "exec/Utf8Chunk.h"
 
 #ifndef __APPLE__
 #include "exec/PkexecLaunch.h"
-#include "helper/HelperVerbs.h"
 #endif
 
 namespace tessaro {
@@ -94,7 +94,7 @@ QCoro::Task<PrivilegedRunResult> ProcessRunner::run(QString tool, QStringList ar
     command.prepend(elevationProgram_);
   }
 
-  const QByteArray marker = QByteArray(helper::kStartedMarker) + '\n';
+  const QByteArray marker = QByteArray(HelperContract::startMarker) + '\n';
   // Named first: g++ 12 mishandles temporaries made inside a co_await
   // expression.
   OnWorkerThread<LaunchOutcome> launched([command, marker, onChunk] {

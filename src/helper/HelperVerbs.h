@@ -2,20 +2,18 @@
 
 #include <QStringList>
 
+#include "exec/HelperContract.h"
+
 namespace tessaro::helper {
 
-// Exit statuses of the helper's own refusals, distinct from the tools'
-// statuses it passes on (fsck.fat and mkfs.fat stay below 64).
 enum HelperStatus : int {
-  kUsage = 64,               // unknown verb or wrong arguments
-  kRefusedDevice = 65,       // not a device Tessaro may touch
-  kRefusedRequest = 66,      // the request itself is invalid (name, cluster size)
-  kVerificationFailed = 67,  // the tools succeeded but the drive does not hold what was asked
+  kUsage = HelperContract::usage,
+  kRefusedDevice = HelperContract::refusedDevice,
+  kRefusedRequest = HelperContract::refusedRequest,
+  kVerificationFailed = HelperContract::verificationFailed,
 };
 
-// The marker line printed first by every run, so that the caller can tell
-// the helper's own statuses from pkexec's 126 and 127.
-inline constexpr const char* kStartedMarker = "@@tessaro-helper-started@@";
+inline constexpr const char* kStartedMarker = HelperContract::startMarker;
 
 // One function per verb; each takes the words after the verb and returns the
 // process's exit status.

@@ -1,0 +1,62 @@
+#pragma once
+
+// The command line of tessaro-helper, the program that does every write to a
+// drive on Linux, as root, one verb per run. The application (through pkexec,
+// or directly when it already runs as root) and the helper both build on this
+// header; nothing else about the helper is shared.
+//
+//   tessaro-helper format DISK NAME CLUSTER   erase DISK: MBR, one FAT32 partition
+//   tessaro-helper check TARGET               check and repair the FAT on TARGET
+//   tessaro-helper info DISK [PARTITION]      print the facts of DISK (and PARTITION)
+//
+// DISK, TARGET and PARTITION are kernel device names ("sdb", "sdb1",
+// "mmcblk0p1", "loop3"), never paths: the helper builds "/dev/NAME" itself
+// after checking NAME against /sys/class/block. TARGET is a partition, or a
+// whole disk that holds its FAT file system without a partition table. NAME is
+// the volume label exactly as it is to be written. CLUSTER is "default" or a
+// power of two from 512 to 65536 (bytes).
+//
+// Output: the helper first prints startMarker on a line of its own, then its
+// own lines and, for every tool it runs, the command as one line beginning
+// "$ " followed by what the tool printed (standard output and standard error
+// together, in the order the tool wrote them). Everything goes to standard
+// output; the helper writes nothing to standard error, so what arrives there
+// comes from pkexec.
+//
+// Cancelling: the caller keeps the helper's standard input open as a pipe and
+// writes nothing to it until it wants the run to stop. A line cancelRequest
+// asks the helper to stop: it ends the tool it is running (SIGTERM to the
+// tool's process group, SIGKILL after a short grace) and exits with
+// Status::cancelled after one line beginning "Cancelled:". When standard
+// input ends without that line, the caller has gone away: the helper stops
+// the same way, except that a format that has begun writing finishes, so
+// that the drive is not left half erased with nobody told.
+
+namespace tessaro::HelperContract {
+
+inline constexpr const char* startMarker = "@@tessaro-helper-started@@";
+inline constexpr const char* cancelRequest = "cancel";
+
+inline constexpr const char* formatVerb = "format";
+inline constexpr const char* checkVerb = "check";
+inline constexpr const char* infoVerb = "info";
+inline constexpr const char* defaultCluster = "default";
+
+// Exit statuses. Below 64 a status is the one a tool reported (check passes
+// fsck.fat's on: 0 clean, 1 errors fixed, 4 errors left). 126 and 127 are
+// pkexec's own (dismissed, not authorized or not started) and never the
+// helper's.
+enum Status : int {
+  success = 0,
+  usage = 64,               // unknown verb, wrong number or shape of arguments; nothing ran
+  refusedDevice = 65,       // not a device Tessaro may touch; nothing written
+  refusedRequest = 66,      // the volume name or cluster size cannot be honoured; nothing written
+  verificationFailed = 67,  // the tools succeeded but the drive does not hold what was asked
+  deviceChanged = 68,       // the name now means another disk; stopped before writing to it
+  deviceBusy = 69,          // locked or held by another process or Tessaro run; nothing written
+  toolMissing = 70,         // a program the verb needs is not installed; nothing written
+  toolFailed = 71,          // a tool the verb ran failed; its line says which and why
+  cancelled = 72,           // the caller cancelled; the "Cancelled:" line says what state remains
+};
+
+}  // namespace tessaro::HelperContract
