@@ -32,7 +32,9 @@ QCoro::Task<RepairResult> DiskManager::repair(QString bsdName) {
   // The runner calls this on its reading thread and has returned before the
   // log is touched again here.
   QString output;
-  auto collect = [&output](const QString& chunk) { output += chunk.trimmed() + QLatin1Char('\n'); };
+  auto collect = [&output](const QStringList& lines) {
+    for (const QString& line : lines) output += line + QLatin1Char('\n');
+  };
   const PrivilegedRunResult run = co_await runner_.run(command.tool, command.args, collect);
   result.log += output;
   result.exitStatus = run.exitStatus;

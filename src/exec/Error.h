@@ -43,6 +43,18 @@ inline const QString authorization = QStringLiteral("Authorization");  // privil
 inline const QString diskManager = QStringLiteral("DiskManager");      // lookups and discovery
 inline const QString propertyList = QStringLiteral("PropertyList");    // plist reader
 inline const QString json = QStringLiteral("JSON");                    // lsblk reader
+inline const QString cancelled = QStringLiteral("Cancelled");          // stopped on request
 }  // namespace ErrorDomain
+
+// The error of a run that stopped because it was asked to.
+inline Error cancelledError() {
+  return Error(ErrorDomain::cancelled, 0, QStringLiteral("Cancelled"));
+}
+
+// Whether error says that a run stopped because it was asked to.
+inline bool isCancellation(const std::exception& error) {
+  const auto* own = dynamic_cast<const Error*>(&error);
+  return own && own->domain() == ErrorDomain::cancelled;
+}
 
 }  // namespace tessaro

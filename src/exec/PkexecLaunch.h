@@ -3,24 +3,42 @@
 #include <QByteArray>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
-#include "exec/StartMarkerFilter.h"
+#include "exec/Cancellation.h"
 
 namespace tessaro {
+
+struct LaunchRequest {
+  QStringList command;
+  // The line the helper prints first; taken off the output.
+  QByteArray markerLine;
+  // command[0] is the program that asks for rights (pkexec). Until the marker
+  // has arrived the helper has not begun, so a cancel may end that program
+  // (while its password dialog is open, the helper cannot hear a cancel).
+  bool elevated = false;
+  // Standard output after the marker, read by read.
+  std::function<void(const QByteArray&)> onOutput;
+  std::shared_ptr<Cancellation> cancel;
+};
 
 struct LaunchOutcome {
   int exitStatus = 127;  // 128 + n when killed by signal n; 127 when it could not start
   bool markerSeen = false;
+  bool cancelled = false;
+  // Standard error, where only pkexec writes (its reason for refusing); at
+  // most the first 64 KiB.
+  QByteArray errorOutput;
 };
 
 // Whether this process already has root's rights (effective user id 0).
 bool runsAsRoot();
 
-// Starts command[0] with the rest as its arguments (no shell), its standard
-// input on /dev/null and its standard output on a pipe; hands every read of at
-// most 4096 bytes to onRead until the output ends, then waits for the exit.
-// Blocks the calling thread throughout.
-LaunchOutcome launchAndRead(const QStringList& command,
-                            const std::function<void(const QByteArray&)>& onRead);
+// Starts request.command[0] with the rest as its arguments (no shell), with
+// its standard input on a socket that this side keeps open until the run has
+// ended, and reads standard output and standard error until the output ends,
+// then waits for the exit. A cancel writes the helper's cancel line to its
+// standard input. Blocks the calling thread throughout.
+LaunchOutcome launchAndRead(const LaunchRequest& request);
 
 }  // namespace tessaro

@@ -7,18 +7,20 @@
 #include "exec/Error.h"
 #include "exec/HelperContract.h"
 #include "exec/MacPrivilegedTool.h"
+#include "exec/OutputLineDecoder.h"
 #include "exec/ProcessRunner.h"
-#include "exec/Utf8Chunk.h"
 
 #ifndef __APPLE__
 #include "exec/PkexecLaunch.h"
+#include "exec/PkexecReason.h"
 #endif
 
 namespace tessaro {
 
 namespace {
 
-constexpr qsizetype kChunkBytes = 4096;
+// A tool line longer than this reaches the log in pieces of this length.
+constexpr qsizetype kMaxLineLength = 65536;
 
 // Awaiting it runs work on a thread of its own and resumes the awaiting
 // coroutine on its own thread (through that thread's event loop) with the
@@ -51,12 +53,8 @@ class OnWorkerThread {
   Result result_{};
 };
 
-// Decodes and delivers bytes, in pieces of at most 4096 bytes.
-void deliver(const QByteArray& bytes, const ChunkHandler& onChunk) {
-  if (!onChunk) return;
-  for (qsizetype offset = 0; offset < bytes.size(); offset += kChunkBytes) {
-    if (const auto text = decodeUtf8Chunk(bytes.mid(offset, kChunkBytes))) onChunk(*text);
-  }
+void deliver(const QStringList& lines, const LineHandler& onLines) {
+  if (!lines.isEmpty() && onLines) onLines(lines);
 }
 
 Error authorizationFailed(qint64 status, const QString& more = QString()) {
@@ -70,22 +68,31 @@ Error authorizationFailed(qint64 status, const QString& more = QString()) {
 #ifdef __APPLE__
 
 QCoro::Task<PrivilegedRunResult> ProcessRunner::run(QString tool, QStringList args,
-                                                    ChunkHandler onChunk) {
-  OnWorkerThread<int32_t> ran([tool, args, onChunk] {
-    return runPrivilegedTool(tool, args,
-                             [&onChunk](const QByteArray& bytes) { deliver(bytes, onChunk); });
+                                                    LineHandler onLines,
+                                                    std::shared_ptr<Cancellation> cancel) {
+  // The authorization service gives no way to stop the tool it started.
+  Q_UNUSED(cancel);
+  OnWorkerThread<int32_t> ran([tool, args, onLines] {
+    OutputLineDecoder decoder(kMaxLineLength);
+    const int32_t status = runPrivilegedTool(
+        tool, args, [&](const QByteArray& bytes) { deliver(decoder.feed(bytes), onLines); });
+    deliver(decoder.finish(), onLines);
+    return status;
   });
   const int32_t status = co_await ran;
   if (status != 0) throw authorizationFailed(status);
-  co_return PrivilegedRunResult{};  // the authorization service never reports the exit status
+  // The authorization service never reports the exit status.
+  co_return PrivilegedRunResult{std::nullopt, true, false};
 }
 
 #else
 
 QCoro::Task<PrivilegedRunResult> ProcessRunner::run(QString tool, QStringList args,
-                                                    ChunkHandler onChunk) {
+                                                    LineHandler onLines,
+                                                    std::shared_ptr<Cancellation> cancel) {
   QStringList command = QStringList{tool} + args;
-  if (forceElevation_ || !runsAsRoot()) {
+  const bool elevated = forceElevation_ || !runsAsRoot();
+  if (elevated) {
     if (!QFileInfo(elevationProgram_).isExecutable()) {
       throw authorizationFailed(
           127, QStringLiteral(": ") + elevationProgram_ +
@@ -94,24 +101,41 @@ QCoro::Task<PrivilegedRunResult> ProcessRunner::run(QString tool, QStringList ar
     command.prepend(elevationProgram_);
   }
 
-  const QByteArray marker = QByteArray(HelperContract::startMarker) + '\n';
+  LaunchRequest request;
+  request.command = command;
+  request.markerLine = QByteArray(HelperContract::startMarker) + '\n';
+  request.elevated = elevated;
+  request.cancel = cancel;
   // Named first: g++ 12 mishandles temporaries made inside a co_await
   // expression.
-  OnWorkerThread<LaunchOutcome> launched([command, marker, onChunk] {
-    StartMarkerFilter filter(marker);
-    LaunchOutcome result = launchAndRead(
-        command, [&](const QByteArray& bytes) { deliver(filter.feed(bytes), onChunk); });
-    deliver(filter.finish(), onChunk);
-    result.markerSeen = filter.markerSeen();
-    return result;
+  OnWorkerThread<LaunchOutcome> launched([request, onLines]() mutable {
+    OutputLineDecoder decoder(kMaxLineLength);
+    request.onOutput = [&](const QByteArray& bytes) { deliver(decoder.feed(bytes), onLines); };
+    LaunchOutcome outcome = launchAndRead(request);
+    deliver(decoder.finish(), onLines);
+    return outcome;
   });
   const LaunchOutcome outcome = co_await launched;
-  // pkexec's own refusals (126 dismissed, 127 not authorized or not started)
-  // come before the helper could print its marker.
-  if (!outcome.markerSeen && (outcome.exitStatus == 126 || outcome.exitStatus == 127)) {
-    throw authorizationFailed(outcome.exitStatus);
+  const PrivilegedRunResult result{outcome.exitStatus, outcome.markerSeen, outcome.cancelled};
+  if (!outcome.markerSeen) {
+    // Ended before the helper began: pkexec stopped on the cancel.
+    if (outcome.cancelled) co_return result;
+    // pkexec's own refusals (126 dismissed, 127 not authorized or not
+    // started), in its own words.
+    if (outcome.exitStatus == 126 || outcome.exitStatus == 127) {
+      const QString reason = pkexecReason(outcome.errorOutput);
+      throw authorizationFailed(outcome.exitStatus,
+                                reason.isEmpty() ? QString() : QStringLiteral(": ") + reason);
+    }
   }
-  co_return PrivilegedRunResult{outcome.exitStatus};
+  // The helper writes nothing to standard error; whatever came is shown.
+  if (!outcome.errorOutput.isEmpty()) {
+    OutputLineDecoder decoder(kMaxLineLength);
+    QStringList lines = decoder.feed(outcome.errorOutput);
+    lines += decoder.finish();
+    deliver(lines, onLines);
+  }
+  co_return result;
 }
 
 #endif

@@ -1,12 +1,16 @@
 #include "exec/ProcessRunner.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <QPointer>
 #include <QProcess>
+#include <QTimer>
 #include <coroutine>
 #include <memory>
 
 #include "exec/Error.h"
-#include "exec/Utf8Chunk.h"
+#include "exec/OutputLineDecoder.h"
 
 namespace tessaro {
 
@@ -54,6 +58,52 @@ class ProcessEnd {
   QMetaObject::Connection error_;
 };
 
+// Ends a child's process group on request: SIGTERM first, SIGKILL when the
+// group is still there after a short grace.
+class ProcessGroupStopper {
+ public:
+  static constexpr int graceMs = 2000;
+
+  explicit ProcessGroupStopper(QProcess* process) : process_(process) {
+    grace_.setSingleShot(true);
+    grace_.setInterval(graceMs);
+    QObject::connect(&grace_, &QTimer::timeout, &grace_, [this] { signalGroup(SIGKILL); });
+  }
+
+  QObject* receiver() { return &grace_; }
+
+  void stop() {
+    if (ended_ || stopped_) return;
+    stopped_ = true;
+    signalGroup(SIGTERM);
+    grace_.start();
+  }
+
+  // After the child has been reaped its group id may be reused: no more
+  // signals from here on.
+  void ended() {
+    ended_ = true;
+    grace_.stop();
+  }
+
+  bool stopped() const { return stopped_; }
+
+ private:
+  void signalGroup(int signal) {
+    if (ended_) return;
+    const qint64 pid = process_->processId();
+    if (pid <= 0) return;
+    ::kill(-pid_t(pid), signal);
+    // The child may not have made its group yet.
+    ::kill(pid_t(pid), signal);
+  }
+
+  QProcess* process_;
+  QTimer grace_;
+  bool stopped_ = false;
+  bool ended_ = false;
+};
+
 }  // namespace
 
 ProcessRunner::ProcessRunner() : elevationProgram_(QStringLiteral("/usr/bin/pkexec")) {}
@@ -68,46 +118,53 @@ void ProcessRunner::setElevationProgram(const QString& path, bool forceElevation
   forceElevation_ = forceElevation;
 }
 
-QCoro::Task<QString> ProcessRunner::runAndCapture(QStringList cmd, ChunkHandler onChunk) {
+QCoro::Task<QString> ProcessRunner::runAndCapture(QStringList cmd, LineHandler onLines,
+                                                  std::shared_ptr<Cancellation> cancel) {
   if (cmd.isEmpty()) co_return QString();
+  if (cancel && cancel->isCancelled()) throw cancelledError();
 
   auto process = std::make_unique<QProcess>();
   process->setProgram(cmd.first());
   process->setArguments(cmd.mid(1));
-  process->setProcessChannelMode(QProcess::SeparateChannels);
+  // One channel: what the tool wrote to either stream arrives in the order
+  // it wrote it (as far as its own buffering lets it).
+  process->setProcessChannelMode(QProcess::MergedChannels);
   process->setInputChannelMode(QProcess::ForwardedInputChannel);
+  // A group of its own, so that a cancel reaches whatever the tool started.
+  process->setChildProcessModifier([] { ::setpgid(0, 0); });
 
-  // Both channels append to one buffer in the order their blocks arrive.
-  QString captured;
-  auto consume = [&captured, &onChunk, p = process.get()](QProcess::ProcessChannel channel) {
-    p->setReadChannel(channel);
-    const QByteArray bytes = p->readAll();
-    const auto text = decodeUtf8Chunk(bytes);
-    if (!text) return;
-    if (onChunk) onChunk(*text);
-    captured += *text;
+  OutputLineDecoder decoder;
+  QStringList captured;
+  auto consume = [&](const QStringList& lines) {
+    if (lines.isEmpty()) return;
+    if (onLines) onLines(lines);
+    captured += lines;
   };
   QObject::connect(process.get(), &QProcess::readyReadStandardOutput, process.get(),
-                   [consume] { consume(QProcess::StandardOutput); });
-  QObject::connect(process.get(), &QProcess::readyReadStandardError, process.get(),
-                   [consume] { consume(QProcess::StandardError); });
+                   [&, p = process.get()] { consume(decoder.feed(p->readAll())); });
+
+  ProcessGroupStopper stopper(process.get());
+  Cancellation::Hook hook;
+  if (cancel) {
+    hook = cancel->onCancel([&stopper] {
+      QMetaObject::invokeMethod(stopper.receiver(), [&stopper] { stopper.stop(); });
+    });
+  }
 
   process->start(QIODevice::ReadOnly);
   const bool started = co_await ProcessEnd(process.get());
+  hook.release();
+  stopper.ended();
   if (!started) {
     const QString message = process->errorString();
     process->disconnect();
     throw Error(ErrorDomain::process, static_cast<qint64>(QProcess::FailedToStart), message);
   }
   process->disconnect();
-
-  // Whatever is left after exit reaches the result but not onChunk: standard
-  // output's remainder first, then standard error's.
-  for (auto channel : {QProcess::StandardOutput, QProcess::StandardError}) {
-    process->setReadChannel(channel);
-    if (const auto rest = decodeUtf8Chunk(process->readAll())) captured += *rest;
-  }
-  co_return std::move(captured).trimmed();
+  consume(decoder.feed(process->readAll()));
+  consume(decoder.finish());
+  if (stopper.stopped()) throw cancelledError();
+  co_return captured.join(QLatin1Char('\n')).trimmed();
 }
 
 }  // namespace tessaro

@@ -4,7 +4,6 @@
 #include "drives/FormatRequestRules.h"
 #include "drives/LinuxFormatLine.h"
 #include "drives/UserMount.h"
-#include "exec/ChunkLines.h"
 #include "exec/Error.h"
 #include "ui/ContentView.h"
 
@@ -66,8 +65,8 @@ QCoro::Task<> ContentView::performFormat(Drive drive, QString volumeName,
   }
 
   const PrivilegedCommand command = tools.formatCommand(request);
-  const ChunkHandler onChunk = [this](const QString& chunk) {
-    for (const QString& line : chunkLogLines(chunk)) appendLog(line);
+  const LineHandler onChunk = [this](const QStringList& lines) {
+    for (const QString& line : lines) appendLog(line);
   };
   std::optional<int> exitStatus;
   try {

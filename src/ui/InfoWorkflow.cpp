@@ -24,7 +24,9 @@ QCoro::Task<> ContentView::performDriveInfo(Drive drive) {
 
   // Filled on the runner's reading thread, read only after the run returned.
   QString output;
-  auto collect = [&output](const QString& chunk) { output += chunk; };
+  auto collect = [&output](const QStringList& lines) {
+    for (const QString& line : lines) output += line + QLatin1Char('\n');
+  };
   try {
     const PrivilegedRunResult run =
         co_await diskManager_->runner().run(command.tool, command.args, collect);

@@ -6,7 +6,6 @@
 #include <QTimer>
 
 #include "ViewFixture.h"
-#include "exec/ChunkLines.h"
 
 using namespace tessaro;
 
@@ -32,9 +31,4 @@ TEST(FormatConfirmationTest, DialogNamesTheDriveAndDefaultsToCancel) {
   EXPECT_EQ(defaultButton, "Cancel");
   EXPECT_EQ(view.statusLog(), ContentView::welcomeText());
   EXPECT_FALSE(view.isBusy());
-}
-
-TEST(FormatConfirmationTest, EachChunkIsTrimmedAndCutIntoLogLines) {
-  EXPECT_EQ(chunkLogLines("  \n "), QStringList{QString()});
-  EXPECT_EQ(chunkLogLines("mkfs.fat 4.2\r\nDone.\n"), (QStringList{"mkfs.fat 4.2", "Done."}));
 }

@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <csignal>
 
 #include "Await.h"
 #include "exec/Error.h"
@@ -15,12 +17,16 @@ namespace {
 struct Outcome {
   qint64 status = -1;  // the exit status, or the error's code
   QString error;
-  QStringList chunks;
+  QStringList lines;
+  bool toolStarted = false;
+  bool cancelled = false;
 };
 
 // Runs `/bin/sh -c line` through a stand-in elevation program whose script
 // body is given (none: the program is missing); $M holds the helper's marker.
-Outcome runElevated(const char* elevationBody, const QString& line) {
+// With cancelAfter, a cancel is asked for that many milliseconds after the
+// start.
+Outcome runElevated(const char* elevationBody, const QString& line, int cancelAfter = -1) {
   QTemporaryDir dir;
   const QString elevation = dir.filePath("elevate");
   if (elevationBody) {
@@ -33,9 +39,15 @@ Outcome runElevated(const char* elevationBody, const QString& line) {
   runner.setElevationProgram(elevation, true);
   Outcome outcome;
   const QStringList args{"-c", "M='" + QString(helper::kStartedMarker) + "'; " + line};
-  const auto onChunk = [&outcome](const QString& chunk) { outcome.chunks << chunk; };
+  const auto onLines = [&outcome](const QStringList& lines) { outcome.lines += lines; };
+  auto cancel = std::make_shared<Cancellation>();
+  if (cancelAfter >= 0) QTimer::singleShot(cancelAfter, [cancel] { cancel->cancel(); });
   try {
-    outcome.status = test::awaitTask(runner.run("/bin/sh", args, onChunk)).exitStatus.value_or(-2);
+    const PrivilegedRunResult result =
+        test::awaitTask(runner.run("/bin/sh", args, onLines, cancel));
+    outcome.status = result.exitStatus.value_or(-2);
+    outcome.toolStarted = result.toolStarted;
+    outcome.cancelled = result.cancelled;
   } catch (const Error& error) {
     outcome.status = error.code();
     outcome.error = QString(error.description()).replace(dir.path(), "DIR");
@@ -45,29 +57,62 @@ Outcome runElevated(const char* elevationBody, const QString& line) {
 
 TEST(PrivilegedRunnerTest, ElevationOutcomesAndWhatReachesTheLog) {
   const char* grant = "exec \"$@\"";
-  // Elevation script (none: missing), line, exit status or error code, error, what was delivered.
-  const std::tuple<const char*, QString, qint64, QString, QString> cases[] = {
-      {grant, "echo $M; head -c 10000 /dev/zero | tr '\\0' x", 0, "", QString(10000, 'x')},
+  const char* notAuthorized =
+      "echo 'Error executing command as another user: Not authorized' >&2; echo >&2; "
+      "echo 'This incident has been reported.' >&2; exit 127";
+  const char* dismissed =
+      "echo 'Error executing command as another user: Request dismissed' >&2; exit 126";
+  const QString fffd(QChar::ReplacementCharacter);
+  // Elevation script (none: missing), line, exit status or error code, error, lines delivered.
+  const std::tuple<const char*, QString, qint64, QString, QStringList> cases[] = {
+      {grant, "echo $M; head -c 10000 /dev/zero | tr '\\0' x", 0, "", {QString(10000, 'x')}},
       {grant,
-       "printf '@@tessaro-help'; sleep 0.2; printf 'er-started@@\\n'; echo no >&2; printf hi", 0,
-       "", "hi"},
-      {"exit 126", "echo $M; echo never", 126, "Authorization failed (126)", ""},  // dismissed
-      {"exit 127", "echo never", 127, "Authorization failed (127)", ""},           // refused
-      {grant, "echo $M; echo tool failed; exit 127", 127, "", "tool failed\n"},
-      {nullptr, "echo never", 127,
+       "printf '@@tessaro-help'; sleep 0.2; printf 'er-started@@\\n'; printf hi",
+       0,
+       "",
+       {"hi"}},
+      {dismissed, "echo $M; echo never", 126, "Authorization failed (126): Request dismissed", {}},
+      {notAuthorized, "echo never", 127, "Authorization failed (127): Not authorized", {}},
+      {"exit 127", "echo never", 127, "Authorization failed (127)", {}},
+      {grant, "echo $M; echo tool failed; exit 127", 127, "", {"tool failed"}},
+      {nullptr,
+       "echo never",
+       127,
        "Authorization failed (127): DIR/elevate was not found. Install polkit (pkexec) to work on "
        "drives.",
-       ""},
-      {grant, "echo $M; printf '\\377'; kill -9 $$", 128 + 9, "", ""},  // invalid UTF-8 dropped
+       {}},
+      {grant, "echo $M; printf 'x\\377\\303'; exit 3", 3, "", {"x" + fffd + fffd}},
+      // What arrives on standard error is shown after the output.
+      {grant, "echo $M; echo out; echo stray >&2", 0, "", {"out", "stray"}},
   };
   for (const auto& [elevation, line, status, error, delivered] : cases) {
     SCOPED_TRACE(line.toStdString());
     const Outcome outcome = runElevated(elevation, line);
     EXPECT_EQ(outcome.status, status);
     EXPECT_EQ(outcome.error.toStdString(), error.toStdString());
-    EXPECT_EQ(outcome.chunks.join(QString()), delivered);
-    for (const QString& chunk : outcome.chunks) EXPECT_LE(chunk.toUtf8().size(), 4096);
+    EXPECT_EQ(outcome.lines, delivered);
+    EXPECT_FALSE(outcome.cancelled);
   }
+}
+
+// The helper hears a cancel on its standard input, which stays open for the
+// whole run; before the helper has begun (a password dialog still open) the
+// elevation program itself is ended.
+TEST(PrivilegedRunnerTest, CancelReachesTheHelperOrEndsTheElevationProgram) {
+  const Outcome heard = runElevated(
+      "exec \"$@\"", "echo $M; echo waiting; read line; echo \"Cancelled: heard $line\"; exit 72",
+      300);
+  EXPECT_EQ(heard.lines, (QStringList{"waiting", "Cancelled: heard cancel"}));
+  EXPECT_EQ(heard.status, 72);
+  EXPECT_TRUE(heard.toolStarted);
+  EXPECT_TRUE(heard.cancelled);
+
+  const Outcome dialog = runElevated("exec sleep 1000", "echo never", 300);
+  EXPECT_EQ(dialog.error, "");
+  EXPECT_EQ(dialog.lines, QStringList());
+  EXPECT_EQ(dialog.status, 128 + SIGTERM);
+  EXPECT_FALSE(dialog.toolStarted);
+  EXPECT_TRUE(dialog.cancelled);
 }
 
 }  // namespace

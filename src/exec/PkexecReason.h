@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace tessaro {
+
+// pkexec's own reason for not running the helper, from what it wrote to
+// standard error: its last line that says something ("Not authorized",
+// "Request dismissed", "No authentication agent found."), without pkexec's
+// fixed lead-in and without its closing remark that the incident was
+// reported. Empty when it wrote nothing of use.
+QString pkexecReason(const QByteArray& errorOutput);
+
+}  // namespace tessaro

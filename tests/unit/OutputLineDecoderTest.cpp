@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include "exec/OutputLineDecoder.h"
+#include "exec/PkexecReason.h"
+
+using tessaro::OutputLineDecoder;
+
+namespace {
+
+QStringList decodeInPieces(const QByteArray& bytes, const QList<qsizetype>& cuts,
+                           qsizetype maxLineLength = 0) {
+  OutputLineDecoder decoder(maxLineLength);
+  QStringList lines;
+  qsizetype from = 0;
+  for (qsizetype cut : cuts) {
+    lines += decoder.feed(bytes.mid(from, cut - from));
+    from = cut;
+  }
+  lines += decoder.feed(bytes.mid(from));
+  lines += decoder.finish();
+  return lines;
+}
+
+const QString fffd(QChar::ReplacementCharacter);
+
+}  // namespace
+
+// Every way of cutting a stream into two or three reads, including inside
+// the two-, three- and four-byte characters and between CR and LF, gives the
+// lines of the stream read whole.
+TEST(OutputLineDecoderTest, EverySplitOfAStreamGivesTheSameLines) {
+  const QByteArray stream =
+      "mkfs.fat 4.2 (2021-01-31)\r\ncaf\xC3\xA9 \xE2\x9C\x94 \xF0\x9F\x9A\xAB\n\nbad \xFF here\n"
+      "last line without line feed \xC3\xA9";
+  const QStringList whole{"mkfs.fat 4.2 (2021-01-31)", QString::fromUtf8("café ✔ 🚫"), "",
+                          "bad " + fffd + " here",
+                          QString::fromUtf8("last line without line feed é")};
+  ASSERT_EQ(decodeInPieces(stream, {}), whole);
+  for (qsizetype first = 0; first <= stream.size(); ++first) {
+    ASSERT_EQ(decodeInPieces(stream, {first}), whole) << first;
+    for (qsizetype second = first; second <= stream.size(); second += 7)
+      ASSERT_EQ(decodeInPieces(stream, {first, second}), whole) << first << ' ' << second;
+  }
+  // Byte by byte.
+  QList<qsizetype> everyByte;
+  for (qsizetype i = 1; i < stream.size(); ++i) everyByte << i;
+  EXPECT_EQ(decodeInPieces(stream, everyByte), whole);
+}
+
+TEST(OutputLineDecoderTest, BytesThatAreNotUtf8BecomeReplacementCharacters) {
+  // Input, lines.
+  const std::pair<QByteArray, QStringList> cases[] = {
+      {"Latin-1: Fehler beim \xD6"
+       "ffnen\n",
+       {"Latin-1: Fehler beim " + fffd + "ffnen"}},
+      {"\xFF\xFE\n", {fffd + fffd}},
+      {"cut short \xE2\x9C", {"cut short " + fffd}},  // unfinished character at the end
+      {"\xC3", {fffd}},
+      {"overlong \xC0\xAF ok\n", {"overlong " + fffd + fffd + " ok"}},
+      {"", {}},
+      {"\n", {""}},
+      {"a\n\n", {"a", ""}},
+      {"lone \r in a line\r\n", {"lone \r in a line"}},
+  };
+  for (const auto& [bytes, lines] : cases) {
+    EXPECT_EQ(decodeInPieces(bytes, {}), lines) << bytes.toStdString();
+    // Cut inside whatever is there.
+    if (bytes.size() > 2) EXPECT_EQ(decodeInPieces(bytes, {bytes.size() - 2}), lines);
+  }
+}
+
+TEST(OutputLineDecoderTest, ALineWithoutEndIsCutAtTheLimit) {
+  const QByteArray stream = QByteArray(25, 'x') + "\nshort\n" + QByteArray(10, 'y');
+  const QStringList lines{QString(10, 'x'), QString(10, 'x'), QString(5, 'x'), "short",
+                          QString(10, 'y')};
+  EXPECT_EQ(decodeInPieces(stream, {3, 12, 30}, 10), lines);
+  EXPECT_EQ(decodeInPieces(stream, {}, 10), lines);
+}
+
+TEST(PkexecReasonTest, TheLineThatSaysWhy) {
+  // pkexec's standard error, reason.
+  const std::pair<QByteArray, QString> cases[] = {
+      {"Error executing command as another user: Not authorized\n\nThis incident has been "
+       "reported.\n",
+       "Not authorized"},
+      {"Error executing command as another user: Request dismissed\n", "Request dismissed"},
+      {"Error executing command as another user: No authentication agent found.\n",
+       "No authentication agent found."},
+      {"Cannot run program /x: No such file or directory\n",
+       "Cannot run program /x: No such file or directory"},
+      {"", ""},
+      {"\n \n", ""},
+      {"Not \x1b[31mred\x1b[0m \xFF\n", "Not " + fffd + "[31mred" + fffd + "[0m " + fffd},
+  };
+  for (const auto& [errorOutput, reason] : cases)
+    EXPECT_EQ(tessaro::pkexecReason(errorOutput), reason) << errorOutput.toStdString();
+}
