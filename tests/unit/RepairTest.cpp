@@ -42,14 +42,14 @@ class RepairTest : public ::testing::Test {
   ProcessRunner runner;
 };
 
-TEST_F(RepairTest, PartitionLineEchoLineThenOneTrimmedLinePerChunk) {
+TEST_F(RepairTest, PartitionLineEchoLineThenTheToolsLinesAsTheyWereWritten) {
   const RepairResult result = repair(std::make_unique<MacDiskTools>(kDiskutil), "disk4");
   const QString line = macCheckLine("disk4s1", kDiskutil);
   EXPECT_EQ(result.log, QString("\u2139\uFE0F Using partition /dev/disk4s1 for repair\n") +
                             "$ sh -c \"" + line + "\"\n" +
-                            "** /dev/rdisk4s1  \n** Phase 1\n"
+                            "  ** /dev/rdisk4s1  \n** Phase 1\n\n"
                             "** Phase 2 - Check Cluster Chains\n"
-                            "\n");
+                            "   \n");
   EXPECT_EQ(recordedArguments(), QStringList({"/bin/sh", "-c"}) + line.split('\n'));
 }
 
