@@ -2,10 +2,18 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QThread>
 
 #include "ui/BusyIndicator.h"
 #include "ui/ContentViewWidgets.h"
@@ -36,15 +44,15 @@ QCoro::Task<> ContentView::superviseWorkflow(QCoro::Task<> task, QPointer<Conten
 ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* parent)
     : QWidget(parent),
       diskManager_(diskManager ? std::move(diskManager) : std::make_unique<DiskManager>()),
-      statusLog_(welcomeText()),
       ui_(std::make_unique<Widgets>()) {
+  statusLog_.replace(welcomeText());
   registerIconResources();
   // Dark whatever the desktop uses, also where the application set no palette.
   setPalette(theme::darkPalette());
   setAutoFillBackground(false);
   setMinimumSize(820, 520);
   buildLayout();
-  ui_->log->replaceText(statusLog_);
+  ui_->log->replaceText(welcomeText());
   connect(diskManager_.get(), &DiskManager::drivesChanged, this, &ContentView::syncPicker);
   syncPicker();
   updateEnabled();
@@ -54,6 +62,8 @@ ContentView::~ContentView() {
   // A workflow's task resumes into this view when its tool ends, so the view
   // has to stay until then; the window is already gone from the screen.
   if (runningWorkflows_ == 0) return;
+  // A format is left to finish: nobody agreed to leave the drive half done.
+  if (!formatRunning_ && workflowCancel_) workflowCancel_->cancel();
   QEventLoop untilEnded;
   connect(this, &ContentView::workflowFinished, &untilEnded, [&] {
     if (runningWorkflows_ == 0) untilEnded.quit();
@@ -84,39 +94,163 @@ void ContentView::setBusy(bool busy) {
   isBusy_ = busy;
   updateEnabled();
   if (!changed) return;
+  if (busy) workflowCancel_ = std::make_shared<Cancellation>();
   if (busy) {
     ui_->busyIndicator->start();
   } else {
     ui_->busyIndicator->stop();
   }
+  ui_->cancelButton->setVisible(busy);
+  ui_->cancelButton->setEnabled(busy);
   emit busyChanged(busy);
 }
 
 void ContentView::setStatusLog(const QString& text) {
-  statusLog_ = text;
-  applyStatusLogChange(true, {});
+  statusLog_.replace(text);
+  ui_->log->replaceText(text);
+  emit statusLogChanged();
 }
 
-void ContentView::appendLog(const QString& text) {
+void ContentView::appendLog(const QString& text) { appendLogLines(text.split(QLatin1Char('\n'))); }
+
+namespace {
+// Handed to the log in pieces of at most this much, for no longer than
+// deliveryMilliseconds in one turn of the event loop.
+constexpr qsizetype deliveryLines = 500;
+constexpr qsizetype deliveryCharacters = 50'000;
+constexpr qint64 deliveryMilliseconds = 6;
+// A reading thread waits while more than this waits for the window.
+constexpr qsizetype pendingCharacterLimit = 4'000'000;
+}  // namespace
+
+void ContentView::appendLogLines(const QStringList& lines) {
+  QMutexLocker lock(&pendingMutex_);
+  // A flood from a reading thread waits for the window instead of piling up;
+  // the window's own thread never waits for itself.
+  if (QThread::currentThread() != thread()) {
+    while (pendingCharacters_ > pendingCharacterLimit) pendingDrained_.wait(&pendingMutex_);
+  }
+  pendingLines_ += lines;
+  for (const QString& line : lines) pendingCharacters_ += line.size() + 1;
+  if (deliveryQueued_) return;
+  deliveryQueued_ = true;
   // Always queued, also from the main thread, so a line never shows up before
   // the caller's current step has finished.
-  QMetaObject::invokeMethod(
-      this,
-      [this, text] {
-        statusLog_ += QLatin1Char('\n');
-        statusLog_ += text;
-        applyStatusLogChange(false, text);
-      },
-      Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, &ContentView::deliverPendingLines, Qt::QueuedConnection);
 }
 
-void ContentView::applyStatusLogChange(bool replaced, const QString& appended) {
-  if (replaced) {
-    ui_->log->replaceText(statusLog_);
-  } else {
-    ui_->log->appendText(QLatin1Char('\n') + appended);
+bool ContentView::hasPendingLines() const {
+  QMutexLocker lock(&pendingMutex_);
+  return !pendingLines_.isEmpty() || ui_->log->hasPending();
+}
+
+void ContentView::deliverPendingLines() {
+  QElapsedTimer spent;
+  spent.start();
+  bool more = true;
+  while (more && spent.elapsed() < deliveryMilliseconds) {
+    QStringList batch;
+    {
+      QMutexLocker lock(&pendingMutex_);
+      qsizetype count = 0, characters = 0;
+      while (count < pendingLines_.size() && count < deliveryLines &&
+             (count == 0 || characters + pendingLines_.at(count).size() < deliveryCharacters)) {
+        characters += pendingLines_.at(count).size() + 1;
+        ++count;
+      }
+      if (count == pendingLines_.size()) {
+        batch.swap(pendingLines_);
+      } else {
+        batch = pendingLines_.mid(0, count);
+        pendingLines_.remove(0, count);
+      }
+      pendingCharacters_ -= characters;
+      more = !pendingLines_.isEmpty();
+      deliveryQueued_ = more;
+      pendingDrained_.wakeAll();
+    }
+    if (batch.isEmpty()) break;
+    statusLog_.append(batch);
+    ui_->log->appendLines(batch);
   }
-  emit statusLogChanged(statusLog_);
+  emit statusLogChanged();
+  // The rest comes in a later turn, after the events waiting now (input among them).
+  if (more)
+    QMetaObject::invokeMethod(this, &ContentView::deliverPendingLines, Qt::QueuedConnection);
+}
+
+void ContentView::setSavePathChooser(SavePathChooser choose) {
+  chooseSavePath_ = std::move(choose);
+}
+
+QString ContentView::suggestedLogName() const {
+  QString name = QStringLiteral("Tessaro log ") +
+                 QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
+  if (!logDevice_.isEmpty()) name += QLatin1Char(' ') + logDevice_;
+  return name + QStringLiteral(".txt");
+}
+
+void ContentView::saveLog() {
+  const QString suggested =
+      QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+          .filePath(suggestedLogName());
+  const QString path =
+      chooseSavePath_ ? chooseSavePath_(suggested)
+                      : QFileDialog::getSaveFileName(this, QStringLiteral("Save Log"), suggested,
+                                                     QStringLiteral("Text files (*.txt)"));
+  if (path.isEmpty()) return;
+  // Lines still on their way belong in the file.
+  deliverAllPendingLines();
+  if (const auto failure = statusLog_.saveTo(path)) {
+    QMessageBox::warning(
+        this, QStringLiteral("Save Log"),
+        QStringLiteral("The log could not be saved to ") + path + QStringLiteral(": ") + *failure);
+  }
+}
+
+void ContentView::deliverAllPendingLines() {
+  QStringList batch;
+  {
+    QMutexLocker lock(&pendingMutex_);
+    batch.swap(pendingLines_);
+    pendingCharacters_ = 0;
+    pendingDrained_.wakeAll();
+  }
+  if (batch.isEmpty()) return;
+  statusLog_.append(batch);
+  ui_->log->appendLines(batch);
+  emit statusLogChanged();
+}
+
+void ContentView::setStopConfirmation(StopConfirmation confirm) {
+  confirmStop_ = std::move(confirm);
+}
+
+bool ContentView::confirmStoppingFormat(const QString& question) {
+  if (confirmStop_) return confirmStop_(question);
+  QMessageBox box(this);
+  box.setIcon(QMessageBox::Warning);
+  box.setWindowTitle(QStringLiteral("Stop the format?"));
+  box.setText(question);
+  box.setInformativeText(
+      QStringLiteral("The drive has already been partly erased. If the format stops now, "
+                     "the drive will be unusable until it is formatted again."));
+  QPushButton* stop = box.addButton(QStringLiteral("Stop Format"), QMessageBox::DestructiveRole);
+  QPushButton* keep = box.addButton(QStringLiteral("Keep Formatting"), QMessageBox::RejectRole);
+  box.setDefaultButton(keep);
+  box.setEscapeButton(keep);
+  box.exec();
+  return box.clickedButton() == stop;
+}
+
+void ContentView::cancelWorkflow() {
+  if (!workflowCancel_ || workflowCancel_->isCancelled()) return;
+  if (formatWriting_ &&
+      !confirmStoppingFormat(QStringLiteral("The format of ") + logDevice_ +
+                             QStringLiteral(" has begun writing. Stop it anyway?")))
+    return;
+  workflowCancel_->cancel();
+  ui_->cancelButton->setEnabled(false);
 }
 
 void ContentView::setConfirmation(Confirmation confirm) { confirm_ = std::move(confirm); }
@@ -145,17 +279,32 @@ void ContentView::syncPicker() {
 
 void ContentView::startWorkflow(QCoro::Task<> task) {
   ++runningWorkflows_;
+  logDevice_ = selectedDrive_ ? selectedDrive_->bsdName : QString();
   superviseWorkflow(std::move(task), QPointer<ContentView>(this));
 }
 
 void ContentView::workflowEnded() {
   --runningWorkflows_;
+  formatRunning_ = false;
+  formatWriting_ = false;
   emit workflowFinished();
 }
 
 void ContentView::closeEvent(QCloseEvent* event) {
   // Closing while a workflow runs hides the window at once and deletes it
   // when the workflow has ended.
+  if (runningWorkflows_ > 0 && formatRunning_) {
+    const QString question =
+        formatWriting_ ? QStringLiteral("The format of ") + logDevice_ +
+                             QStringLiteral(" has begun writing. Stop it and close the window?")
+                       : QStringLiteral("A format of ") + logDevice_ +
+                             QStringLiteral(" is about to begin. Stop it and close the window?");
+    if (!confirmStoppingFormat(question)) {
+      event->ignore();
+      return;
+    }
+  }
+  if (runningWorkflows_ > 0 && workflowCancel_) workflowCancel_->cancel();
   if (runningWorkflows_ > 0 && testAttribute(Qt::WA_DeleteOnClose)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     connect(this, &ContentView::workflowFinished, this, [this] {

@@ -2,9 +2,13 @@
 
 #include <qcoro/qcorotask.h>
 
+#include <QMutex>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
+#include <QWaitCondition>
 #include <QWidget>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -12,6 +16,8 @@
 #include "drives/ClusterOption.h"
 #include "drives/DiskManager.h"
 #include "drives/Drive.h"
+#include "exec/Cancellation.h"
+#include "ui/StatusLog.h"
 
 namespace tessaro {
 
@@ -36,14 +42,41 @@ class ContentView : public QWidget {
   ClusterOption cluster() const { return cluster_; }
   void setCluster(ClusterOption cluster);
   bool isBusy() const { return isBusy_; }
+  // Setting it begins a workflow, with a new cancel for it.
   void setBusy(bool busy);
-  const QString& statusLog() const { return statusLog_; }
+  // What the log holds (at most its line limit; a line says how many
+  // earlier lines were let go).
+  QString statusLog() const { return statusLog_.text(); }
+  const StatusLog& log() const { return statusLog_; }
   // Replaces the whole log. Main thread only.
   void setStatusLog(const QString& text);
 
   // Adds a line feed and text at the end of the log. Callable from any
   // thread; always queued on the main thread, in call order.
   void appendLog(const QString& text);
+  // Adds lines at the end of the log, queued like appendLog. Batches that
+  // arrive faster than the window shows them are handed over a bounded
+  // amount per turn of the event loop; a thread other than the window's
+  // waits while too much is waiting.
+  void appendLogLines(const QStringList& lines);
+  bool hasPendingLines() const;
+
+  // Writes the whole log of the current workflow to a file the user
+  // chooses ("Save Log…").
+  void saveLog();
+  // Where "Save Log…" writes: the default asks with a file dialog, starting
+  // from suggested; empty means the user chose nothing.
+  using SavePathChooser = std::function<QString(const QString& suggested)>;
+  void setSavePathChooser(SavePathChooser choose);
+  // The file name "Save Log…" suggests: date, time and the workflow's drive.
+  QString suggestedLogName() const;
+
+  // Stops the running workflow (the Cancel control).
+  void cancelWorkflow();
+  // Asks before a cancel or a close stops a format that has begun writing;
+  // the default shows a dialog whose default keeps the format running.
+  using StopConfirmation = std::function<bool(const QString& question)>;
+  void setStopConfirmation(StopConfirmation confirm);
 
   // Asks before an erase; the default shows a dialog whose default is Cancel.
   using Confirmation = std::function<bool(const Drive&)>;
@@ -62,7 +95,7 @@ class ContentView : public QWidget {
   QCoro::Task<> performCheck(Drive drive);
 
  signals:
-  void statusLogChanged(const QString& log);
+  void statusLogChanged();
   void busyChanged(bool busy);
   // Emitted when a started workflow has ended (tests wait on it).
   void workflowFinished();
@@ -80,7 +113,10 @@ class ContentView : public QWidget {
   void announceMissingTools();
   // Refills the picker from the drive list and shows the selected entry.
   void syncPicker();
-  void applyStatusLogChange(bool replaced, const QString& appended);
+  void deliverAllPendingLines();
+  bool confirmStoppingFormat(const QString& question);
+  // Takes a bounded amount of what appendLogLines queued into the log.
+  void deliverPendingLines();
   // Runs a workflow's task on the main thread and emits workflowFinished
   // when it ends. The task clears isBusy itself.
   void startWorkflow(QCoro::Task<> task);
@@ -92,11 +128,26 @@ class ContentView : public QWidget {
   QString label_;
   ClusterOption cluster_ = ClusterOption::Default;
   bool isBusy_ = false;
-  QString statusLog_;
+  StatusLog statusLog_;
+  // Lines handed over by appendLogLines, waiting for the main thread.
+  mutable QMutex pendingMutex_;
+  QWaitCondition pendingDrained_;
+  QStringList pendingLines_;
+  qsizetype pendingCharacters_ = 0;
+  bool deliveryQueued_ = false;
+  // The drive of the workflow the log belongs to (for the saved log's name).
+  QString logDevice_;
+  SavePathChooser chooseSavePath_;
+  StopConfirmation confirmStop_;
   Confirmation confirm_;
   bool appeared_ = false;
   // Workflows started and not yet ended; the view outlives them.
   int runningWorkflows_ = 0;
+  // The running workflow's cancel, made anew for each workflow.
+  std::shared_ptr<Cancellation> workflowCancel_;
+  // Set from a format's reading thread once its helper has begun writing.
+  std::atomic<bool> formatWriting_ = false;
+  bool formatRunning_ = false;
   std::unique_ptr<Widgets> ui_;
 };
 

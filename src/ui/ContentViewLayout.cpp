@@ -141,7 +141,14 @@ void ContentView::buildLayout() {
   ui_->busyIndicator = new BusyIndicator(this);
   ui_->busyIndicator->setObjectName(QStringLiteral("busyIndicator"));
   heading->addWidget(ui_->busyIndicator);
+  ui_->cancelButton = new StyledButton(QStringLiteral("Cancel"), flat, this);
+  ui_->cancelButton->setObjectName(QStringLiteral("cancelButton"));
+  ui_->cancelButton->setVisible(false);
+  heading->addWidget(ui_->cancelButton);
   heading->addStretch(1);
+  ui_->saveLogButton = new StyledButton(QStringLiteral("Save Log\u2026"), flat, this);
+  ui_->saveLogButton->setObjectName(QStringLiteral("saveLogButton"));
+  heading->addWidget(ui_->saveLogButton);
   ui_->log = new LogView(this);
   ui_->log->setObjectName(QStringLiteral("statusText"));
   ui_->log->setFont(theme::logFont());
@@ -158,6 +165,8 @@ void ContentView::buildLayout() {
   connect(ui_->formatButton, &QAbstractButton::clicked, this, &ContentView::formatSelectedDrive);
   connect(ui_->infoButton, &QAbstractButton::clicked, this, &ContentView::showDriveInfo);
   connect(ui_->checkButton, &QAbstractButton::clicked, this, &ContentView::checkSelectedDrive);
+  connect(ui_->cancelButton, &QAbstractButton::clicked, this, &ContentView::cancelWorkflow);
+  connect(ui_->saveLogButton, &QAbstractButton::clicked, this, &ContentView::saveLog);
   connect(ui_->drivePicker, &QComboBox::activated, this, [this](int index) {
     if (index >= 0 && index < ui_->pickerDrives.size()) setSelectedDrive(ui_->pickerDrives[index]);
   });

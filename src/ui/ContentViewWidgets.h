@@ -27,6 +27,8 @@ struct ContentView::Widgets {
   StyledButton* checkButton = nullptr;
   SlotRowLayout* actionRow = nullptr;
   BusyIndicator* busyIndicator = nullptr;
+  StyledButton* cancelButton = nullptr;
+  StyledButton* saveLogButton = nullptr;
   LogView* log = nullptr;
   // The drives behind the picker's entries, in entry order.
   QList<Drive> pickerDrives;

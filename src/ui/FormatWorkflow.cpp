@@ -5,6 +5,7 @@
 #include "drives/LinuxFormatLine.h"
 #include "drives/UserMount.h"
 #include "exec/Error.h"
+#include "exec/HelperContract.h"
 #include "ui/ContentView.h"
 
 namespace tessaro {
@@ -45,6 +46,7 @@ void ContentView::formatSelectedDrive() {
     const bool confirmed = confirm_ ? confirm_(drive) : askToErase(this, drive);
     if (!confirmed) return;
   }
+  formatRunning_ = true;
   setBusy(true);
   setStatusLog(QStringLiteral("Starting format of ") + drive.devicePath +
                QStringLiteral(" as FAT32."));
@@ -65,14 +67,31 @@ QCoro::Task<> ContentView::performFormat(Drive drive, QString volumeName,
   }
 
   const PrivilegedCommand command = tools.formatCommand(request);
+  // Called on the runner's reading thread. The helper announces each tool
+  // with a "$ " line; the first one is where the drive may start to change.
   const LineHandler onChunk = [this](const QStringList& lines) {
-    for (const QString& line : lines) appendLog(line);
+    if (!formatWriting_) {
+      for (const QString& line : lines) {
+        if (line.startsWith(QLatin1String("$ "))) formatWriting_ = true;
+      }
+    }
+    appendLogLines(lines);
   };
   std::optional<int> exitStatus;
   try {
     const PrivilegedRunResult result =
-        co_await diskManager().runner().run(command.tool, command.args, onChunk);
+        co_await diskManager().runner().run(command.tool, command.args, onChunk, workflowCancel_);
     exitStatus = result.exitStatus;
+    if (result.cancelled && !result.toolStarted) {
+      finish(QStringLiteral("Cancelled: nothing was written to ") + drive.devicePath +
+             QLatin1Char('.'));
+      co_return;
+    }
+    // The helper's own last line says what it stopped and what state remains.
+    if (result.cancelled && exitStatus == HelperContract::cancelled) {
+      setBusy(false);
+      co_return;
+    }
   } catch (const std::exception& error) {
     finish(QStringLiteral("Error: ") + describeError(error));
     co_return;

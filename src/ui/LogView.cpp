@@ -1,11 +1,15 @@
 #include "ui/LogView.h"
 
+#include <QElapsedTimer>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTimer>
 
 namespace tessaro {
 
-LogView::LogView(QWidget* parent) : QPlainTextEdit(parent) {
+LogView::LogView(QWidget* parent, qsizetype lineLimit)
+    : QPlainTextEdit(parent), lineLimit_(std::max<qsizetype>(lineLimit, 1)) {
   setReadOnly(true);
   // An undo history would keep every appended line a second time.
   setUndoRedoEnabled(false);
@@ -24,25 +28,97 @@ LogView::LogView(QWidget* parent) : QPlainTextEdit(parent) {
 
 void LogView::replaceText(const QString& text) {
   pending_.clear();
-  setPlainText(text);
-  scrollToEnd();
+  droppedLines_ = 0;
+  noticeShown_ = false;
+  shownLines_ = 0;
+  const QStringList lines = text.split(QLatin1Char('\n'));
+  setPlainText(lines.first());
+  shownLines_ = 1;
+  appendLines(lines.mid(1));
+  flush();
 }
 
-void LogView::appendText(const QString& piece) {
-  pending_ += piece;
-  if (flushQueued_) return;
+void LogView::appendLines(const QStringList& lines) {
+  for (const QString& line : lines) pending_.push_back(line);
+  // Lines that would be dropped as soon as they were shown are dropped now.
+  while (qsizetype(pending_.size()) > lineLimit_) {
+    pending_.pop_front();
+    ++droppedLines_;
+  }
+  scheduleFlush();
+}
+
+void LogView::scheduleFlush() {
+  if (flushQueued_ || pending_.empty()) return;
   flushQueued_ = true;
-  QMetaObject::invokeMethod(this, &LogView::flush, Qt::QueuedConnection);
+  // A zero timer runs after the events already waiting, input among them.
+  QTimer::singleShot(0, this, [this] {
+    flushQueued_ = false;
+    if (flushTurn()) scheduleFlush();
+  });
 }
 
 void LogView::flush() {
-  flushQueued_ = false;
-  if (pending_.isEmpty()) return;
-  QTextCursor end(document());
-  end.movePosition(QTextCursor::End);
-  end.insertText(pending_);
-  pending_.clear();
+  while (flushTurn()) {
+  }
+}
+
+bool LogView::flushTurn() {
+  QElapsedTimer spent;
+  spent.start();
+  qsizetype lines = 0;
+  qsizetype characters = 0;
+  // Small pieces until the turn's time or amount is used up.
+  while (!pending_.empty() && lines < linesPerTurn && characters < charactersPerTurn &&
+         spent.elapsed() < millisecondsPerTurn) {
+    QString piece;
+    qsizetype pieceLines = 0;
+    while (!pending_.empty() && pieceLines < 100 &&
+           (pieceLines == 0 || piece.size() + pending_.front().size() < 20'000)) {
+      piece += QLatin1Char('\n');
+      piece += pending_.front();
+      pending_.pop_front();
+      ++pieceLines;
+    }
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(piece);
+    shownLines_ += pieceLines;
+    lines += pieceLines;
+    characters += piece.size();
+    dropOldBlocks();
+  }
   scrollToEnd();
+  return !pending_.empty();
+}
+
+void LogView::dropOldBlocks() {
+  // Lines go in steps of a hundredth of the limit: few enough for one turn
+  // of the event loop, many enough that removing them costs little per line.
+  const qsizetype excess = shownLines_ - lineLimit_;
+  if (excess >= std::max<qsizetype>(lineLimit_ / 100, 1)) {
+    const int first = noticeShown_ ? 1 : 0;
+    QTextCursor cut(document()->findBlockByNumber(first));
+    cut.setPosition(document()->findBlockByNumber(first + int(excess)).position(),
+                    QTextCursor::KeepAnchor);
+    cut.removeSelectedText();
+    shownLines_ -= excess;
+    droppedLines_ += excess;
+  }
+  if (droppedLines_ > 0) showDroppedNotice();
+}
+
+void LogView::showDroppedNotice() {
+  const QString notice = StatusLog::droppedNotice(droppedLines_);
+  QTextCursor top(document());
+  if (noticeShown_) {
+    top.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    if (top.selectedText() == notice) return;
+    top.insertText(notice);
+  } else {
+    top.insertText(notice + QLatin1Char('\n'));
+    noticeShown_ = true;
+  }
 }
 
 void LogView::scrollToEnd() {

@@ -1,28 +1,51 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QString>
+#include <QStringList>
+#include <deque>
+
+#include "ui/StatusLog.h"
 
 namespace tessaro {
 
-// The read-only status log. Appending adds blocks at the end of the document
-// and never lays out the whole text again, so an append costs the same at any
-// length. Appends made in one turn of the event loop reach the screen together.
+// The read-only status log. Appends are queued and shown a bounded amount
+// per turn of the event loop, so that a flood of output never keeps the
+// window from answering; the document keeps at most lineLimit lines and, in
+// place of older ones, one line that says how many it let go.
 class LogView : public QPlainTextEdit {
   Q_OBJECT
  public:
-  explicit LogView(QWidget* parent = nullptr);
+  // At most this much is added to the document in one turn of the event
+  // loop, and no more once the turn has taken this long.
+  static constexpr qsizetype linesPerTurn = 2000;
+  static constexpr qsizetype charactersPerTurn = 200'000;
+  static constexpr qint64 millisecondsPerTurn = 8;
+
+  explicit LogView(QWidget* parent = nullptr, qsizetype lineLimit = StatusLog::defaultLineLimit);
 
   // Shows text instead of everything shown so far.
   void replaceText(const QString& text);
-  // Adds piece at the very end, as it is (the caller supplies line feeds).
-  void appendText(const QString& piece);
-  // Shows pending appends now instead of at the end of the event-loop turn.
+  // Adds lines at the end.
+  void appendLines(const QStringList& lines);
+  // Shows every pending line now (tests, and before the log is read out).
   void flush();
+  bool hasPending() const { return !pending_.empty(); }
 
  private:
+  void scheduleFlush();
+  // Adds one turn's worth of pending lines; false when none are left.
+  bool flushTurn();
+  void dropOldBlocks();
+  void showDroppedNotice();
   void scrollToEnd();
 
-  QString pending_;
+  qsizetype lineLimit_;
+  std::deque<QString> pending_;
+  // Lines in the document, without the dropped-lines line.
+  qsizetype shownLines_ = 0;
+  qsizetype droppedLines_ = 0;
+  bool noticeShown_ = false;
   bool flushQueued_ = false;
 };
 

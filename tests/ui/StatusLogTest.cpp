@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QThread>
+
+#include "ViewFixture.h"
+#include "ui/LogView.h"
+#include "ui/StatusLog.h"
+
+using namespace tessaro;
+
+namespace {
+
+QStringList numbered(int from, int count) {
+  QStringList lines;
+  for (int i = from; i < from + count; ++i) lines << QStringLiteral("line %1 caf\u00E9").arg(i);
+  return lines;
+}
+
+QByteArray readAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+}  // namespace
+
+TEST(StatusLogTest, KeepsTheLastLinesSaysHowManyWentAndSavesThemAll) {
+  QTemporaryDir dir;
+  StatusLog log(5);
+  log.replace("start\nsecond");
+  log.append(numbered(0, 10));
+  EXPECT_EQ(log.droppedLines(), 7);
+  EXPECT_EQ(log.totalLines(), 12);
+  EXPECT_EQ(log.text(), (QStringList{StatusLog::droppedNotice(7)} + numbered(5, 5)).join('\n'));
+  EXPECT_EQ(StatusLog::droppedNotice(1234567),
+            "[1,234,567 earlier lines are not shown here; Save Log\u2026 keeps them all.]");
+
+  const QString saved = dir.filePath("log.txt");
+  ASSERT_EQ(log.saveTo(saved), std::nullopt);
+  EXPECT_EQ(readAll(saved), (QStringList{"start", "second"} + numbered(0, 10)).join('\n').toUtf8());
+
+  // A new workflow starts a new record.
+  log.replace("again");
+  EXPECT_EQ(log.text(), "again");
+  ASSERT_EQ(log.saveTo(saved), std::nullopt);
+  EXPECT_EQ(readAll(saved), "again");
+  EXPECT_NE(log.saveTo(dir.filePath("missing/dir/log.txt")), std::nullopt);
+}
+
+TEST(StatusLogTest, TheViewKeepsABoundedNumberOfBlocksAndTheNoticeOnTop) {
+  LogView view(nullptr, 100);
+  view.replaceText("start");
+  for (int round = 0; round < 10; ++round) view.appendLines(numbered(round * 100, 100));
+  // Nothing is shown before the event loop turns.
+  EXPECT_EQ(view.document()->blockCount(), 1);
+  view.flush();
+  const int blocks = view.document()->blockCount();
+  EXPECT_LE(blocks, 1 + 110);
+  const QString notice = view.document()->firstBlock().text();
+  const QRegularExpressionMatch count =
+      QRegularExpression("^\\[([0-9,]+) earlier lines").match(notice);
+  ASSERT_TRUE(count.hasMatch()) << notice.toStdString();
+  // The notice and the blocks after it account for every line.
+  EXPECT_EQ(count.captured(1).remove(',').toInt() + blocks - 1, 1001);
+  EXPECT_EQ(view.document()->lastBlock().text(), numbered(999, 1).first());
+  // A replace starts over without a notice.
+  view.replaceText("fresh\nlog");
+  EXPECT_EQ(view.toPlainText(), "fresh\nlog");
+}
+
+TEST(StatusLogTest, AFloodFromAReadingThreadReachesTheWindowAndTheSavedLogWhole) {
+  auto view = test::makeView("0");
+  QTest::qWait(0);
+  QTRY_VERIFY(!view->isBusy());
+  QTemporaryDir dir;
+  const QString saved = dir.filePath("saved.txt");
+  QString suggested;
+  view->setSavePathChooser([&](const QString& name) {
+    suggested = name;
+    return saved;
+  });
+  view->setStatusLog("Starting");
+  constexpr int total = 150'000;
+  QThread* reader = QThread::create([&view] {
+    for (int from = 0; from < total; from += 1000) view->appendLogLines(numbered(from, 1000));
+  });
+  reader->start();
+  QTRY_VERIFY_WITH_TIMEOUT(reader->isFinished() && !view->hasPendingLines(), 60000);
+  reader->wait();
+  delete reader;
+
+  EXPECT_EQ(view->log().totalLines(), total + 1);
+  EXPECT_EQ(view->log().droppedLines(), total + 1 - StatusLog::defaultLineLimit);
+  const QString shown = view->statusLog();
+  EXPECT_TRUE(shown.startsWith(StatusLog::droppedNotice(total + 1 - StatusLog::defaultLineLimit)));
+  EXPECT_TRUE(shown.endsWith(numbered(total - 1, 1).first()));
+
+  view->saveLog();
+  EXPECT_TRUE(QFileInfo(suggested).fileName().startsWith("Tessaro log "));
+  const QByteArray file = readAll(saved);
+  EXPECT_EQ(file.count('\n'), total);
+  EXPECT_TRUE(file.startsWith("Starting\nline 0 caf\xC3\xA9\nline 1 "));
+  EXPECT_TRUE(file.endsWith(numbered(total - 1, 1).first().toUtf8()));
+}
+
+TEST(StatusLogTest, CancelShowsOnlyWhileAWorkflowRuns) {
+  auto view = test::makeView("0");
+  QTRY_VERIFY(!view->isBusy());
+  auto* cancel = test::child<StyledButton>(*view, "cancelButton");
+  EXPECT_TRUE(cancel->isHidden());
+  view->setBusy(true);
+  EXPECT_FALSE(cancel->isHidden());
+  EXPECT_TRUE(cancel->isEnabled());
+  view->setBusy(false);
+  EXPECT_TRUE(cancel->isHidden());
+  EXPECT_TRUE(test::child<StyledButton>(*view, "saveLogButton")->isEnabled());
+}
