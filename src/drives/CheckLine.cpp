@@ -9,14 +9,9 @@ QString macCheckLine(const QString& targetBsdName, const QString& diskutilPath) 
          QStringLiteral(" &&\n") + diskutilPath + QStringLiteral(" mount ") + target;
 }
 
-QString linuxCheckLine(const QString& targetDevicePath) {
-  const QString& t = targetDevicePath;
-  return QStringLiteral(
-             "if findmnt --source %1 >/dev/null; then umount --all-targets %1; fi &&\n"
-             "{ fsck.fat -a -w -v %1; status=$?;\n"
-             "if [ $status -eq 1 ] && ! fsck.fat -n %1 >/dev/null 2>&1; "
-             "then status=4; fi; exit $status; }")
-      .arg(t);
+int linuxCheckStatus(int repairStatus, std::optional<int> recheckStatus) {
+  if (repairStatus == 1 && (!recheckStatus || *recheckStatus != 0)) return 4;
+  return repairStatus;
 }
 
 bool checkLeftFileSystemConsistent(std::optional<int> exitStatus) {

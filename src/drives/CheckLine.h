@@ -11,13 +11,13 @@ namespace tessaro {
 // lines joined by "&&".
 QString macCheckLine(const QString& targetBsdName, const QString& diskutilPath);
 
-// Linux: unmount the target where it is mounted, then check and repair it
-// without questions. fsck.fat exits 1 both when it fixed errors and when it
-// gave up (not a FAT file system, unreadable boot sector), so a 1 is checked
-// again read-only and becomes 4 (errors left uncorrected, as fsck(8) counts)
-// when the file system is still not consistent. The helper runs this line
-// and the application shows it, so both build it here.
-QString linuxCheckLine(const QString& targetDevicePath);
+// Linux: the status a check reports after `fsck.fat -a -w -v`. fsck.fat exits
+// 1 both when it fixed errors and when it gave up (not a FAT file system,
+// unreadable boot sector), so after a 1 the helper checks again read-only
+// (`fsck.fat -n`): when that is not clean the file system is still
+// inconsistent and the status becomes 4 (errors left uncorrected, as fsck(8)
+// counts). Any other repair status stands as it is.
+int linuxCheckStatus(int repairStatus, std::optional<int> recheckStatus);
 
 // Whether a check that ended with this exit status left a consistent file
 // system: 0 (clean) or 1 (errors fixed). Without a status (macOS reports

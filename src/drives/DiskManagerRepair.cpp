@@ -14,20 +14,31 @@ QCoro::Task<QString> DiskManager::findPartition(QString bsdName) {
 QCoro::Task<RepairResult> DiskManager::repair(QString bsdName) {
   RepairResult result;
   QString targetName = bsdName;
+  bool wholeDisk = false;
   try {
     targetName = co_await findPartition(bsdName);
-    result.log += QStringLiteral("\u2139\uFE0F Using partition ") + devicePathOf(targetName) +
-                  QStringLiteral(" for repair\n");
+    // A disk that holds its file system without a partition table is its own target.
+    wholeDisk = targetName == bsdName;
   } catch (const std::exception&) {
     // Whatever the lookup's trouble, the whole disk is checked instead.
     targetName = bsdName;
+    wholeDisk = true;
+  }
+  if (wholeDisk) {
     result.log += QStringLiteral("\u26A0\uFE0F No partition found, using whole disk ") +
                   devicePathOf(bsdName) + QStringLiteral("\n");
+  } else {
+    result.log += QStringLiteral("\u2139\uFE0F Using partition ") + devicePathOf(targetName) +
+                  QStringLiteral(" for repair\n");
   }
   result.target = devicePathOf(targetName);
 
   const PrivilegedCommand command = tools_->checkCommand(targetName);
-  result.log += QStringLiteral("$ sh -c \"") + command.commandLine + QStringLiteral("\"\n");
+  // A shell line is shown as the shell gets it; the Linux helper shows each
+  // tool it runs itself.
+  result.log += command.tool == QLatin1String("/bin/sh")
+                    ? QStringLiteral("$ sh -c \"") + command.commandLine + QStringLiteral("\"\n")
+                    : QStringLiteral("$ ") + command.commandLine + QStringLiteral("\n");
 
   // The runner calls this on its reading thread and has returned before the
   // log is touched again here.

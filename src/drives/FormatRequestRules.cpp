@@ -40,6 +40,23 @@ std::optional<QString> refuseForbidden(const QString& name, const QString& forbi
   return std::nullopt;
 }
 
+// Names that the file system would not give back as typed: FAT pads a label
+// with blanks, so trailing ones vanish on reading, and "NO NAME" is how a
+// volume without a label reads.
+std::optional<QString> refuseUnreadableName(const QString& volumeName) {
+  if (volumeName.startsWith(QLatin1Char(' '))) {
+    return QStringLiteral("The volume name may not begin with a blank.");
+  }
+  if (volumeName.endsWith(QLatin1Char(' '))) {
+    return QStringLiteral("The volume name may not end with a blank; remove it.");
+  }
+  if (volumeName.compare(QLatin1String("NO NAME"), Qt::CaseInsensitive) == 0) {
+    return QStringLiteral(
+        "\"NO NAME\" is how a drive without a name reads; choose another volume name.");
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 QString deriveVolumeName(const QString& label) {
@@ -60,10 +77,7 @@ std::optional<QString> refuseLinuxVolumeName(const QString& volumeName) {
            QStringLiteral(" characters long; FAT32 allows at most 11.");
   }
   if (auto refusal = refuseForbidden(volumeName, kLinuxForbidden)) return refusal;
-  if (volumeName.startsWith(QLatin1Char(' '))) {
-    return QStringLiteral("The volume name may not begin with a blank.");
-  }
-  return std::nullopt;
+  return refuseUnreadableName(volumeName);
 }
 
 std::optional<QString> refuseMacVolumeName(const QString& volumeName) {
@@ -78,10 +92,13 @@ std::optional<QString> refuseMacVolumeName(const QString& volumeName) {
     }
   }
   if (auto refusal = refuseForbidden(volumeName, kMacForbidden)) return refusal;
-  if (volumeName.startsWith(QLatin1Char(' '))) {
-    return QStringLiteral("The volume name may not begin with a blank.");
-  }
-  return std::nullopt;
+  return refuseUnreadableName(volumeName);
+}
+
+bool isOfferedClusterSize(int clusterBytes) {
+  const auto& options = ClusterOption::allCases();
+  return std::any_of(options.begin(), options.end(),
+                     [&](ClusterOption option) { return option.bytes() == clusterBytes; });
 }
 
 PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize) {
@@ -113,6 +130,10 @@ qint64 estimateFat32Clusters(const PartitionLayout& layout, int logicalSectorSiz
 
 std::optional<QString> refuseClusterSize(std::optional<int> clusterBytes, qint64 diskBytes,
                                          int logicalSectorSize) {
+  if (clusterBytes && !isOfferedClusterSize(*clusterBytes)) {
+    return QStringLiteral("A cluster size of ") + QString::number(*clusterBytes) +
+           QStringLiteral(" bytes is not offered: choose a power of two from 512 to 65536.");
+  }
   const PartitionLayout layout = fat32PartitionLayout(diskBytes, logicalSectorSize);
   auto clustersFor = [&](int bytes) -> qint64 {
     if (bytes < logicalSectorSize || bytes % logicalSectorSize != 0) return 0;

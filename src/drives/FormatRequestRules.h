@@ -11,12 +11,13 @@ namespace tessaro {
 QString deriveVolumeName(const QString& label);
 
 // mkfs.fat's rules for a volume name (dosfstools 4.2): at most 11 characters,
-// printable ASCII only, none of * ? . , ; : / \ | + = < > [ ] ", no leading
-// blank. None when the name is accepted, else what to change.
+// printable ASCII only, none of * ? . , ; : / \ | + = < > [ ] "; and, so that
+// the name reads back as typed, no leading or trailing blank and not
+// "NO NAME" in any case. None when the name is accepted, else what to change.
 std::optional<QString> refuseLinuxVolumeName(const QString& volumeName);
 
-// newfs_msdos's rules: 1 to 11 bytes, no control characters, no leading
-// blank, none of " * + , . / : ; < = > ? [ \ ] |.
+// newfs_msdos's rules: 1 to 11 bytes, no control characters, none of
+// " * + , . / : ; < = > ? [ \ ] |; no leading or trailing blank, not "NO NAME".
 std::optional<QString> refuseMacVolumeName(const QString& volumeName);
 
 // The one FAT32 partition a format makes: from 1 MiB to the end of the disk,
@@ -41,9 +42,13 @@ int defaultClusterBytes(const PartitionLayout& layout, int logicalSectorSize);
 qint64 estimateFat32Clusters(const PartitionLayout& layout, int logicalSectorSize,
                              int clusterBytes);
 
+// Whether the window offers this cluster size: a power of two from 512 to 65536.
+bool isOfferedClusterSize(int clusterBytes);
+
 // None when the cluster size (none = mkfs.fat's default) gives a valid FAT32
 // (65,525 to 268,435,445 clusters) on a disk of diskBytes; else a message
-// naming the cluster sizes that do fit.
+// naming the cluster sizes that do fit. A size the window does not offer is
+// refused whatever the disk.
 std::optional<QString> refuseClusterSize(std::optional<int> clusterBytes, qint64 diskBytes,
                                          int logicalSectorSize);
 

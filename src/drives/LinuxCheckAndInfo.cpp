@@ -3,10 +3,11 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 
-#include "drives/CheckLine.h"
 #include "drives/LinuxDiskTools.h"
-#include "drives/PartitionNaming.h"
+#include "drives/DevicePaths.h"
+#include "drives/ShellQuote.h"
 #include "exec/Error.h"
+#include "exec/HelperContract.h"
 
 namespace tessaro {
 namespace {
@@ -43,21 +44,24 @@ QString LinuxDiskTools::parseFirstPartition(const QString& text, const QString&)
     const QString type = child.toObject().value(QStringLiteral("type")).toString();
     if (type == QLatin1String("part") && !nameOf(child).isEmpty()) return nameOf(child);
   }
+  // No partition: the disk itself, which may hold a file system without a
+  // partition table.
   const QString diskName = nameOf(disk);
   if (diskName.isEmpty()) throw noPartitionIdentifier();
-  return linuxPartitionName(diskName, 1);
+  return diskName;
 }
 
+// The helper takes kernel names, never paths (HelperContract.h).
 PrivilegedCommand LinuxDiskTools::checkCommand(const QString& targetBsdName) const {
-  const QString target = devicePathOf(targetBsdName);
-  return {helperPath(), {QStringLiteral("check"), target}, linuxCheckLine(target)};
+  const QStringList args{QLatin1String(HelperContract::checkVerb), targetBsdName};
+  return {helperPath(), args, displayCommand(QStringList{helperPath()} + args)};
 }
 
 PrivilegedCommand LinuxDiskTools::infoReportCommand(
     const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const {
-  QStringList args{QStringLiteral("info"), devicePathOf(diskBsdName)};
-  if (partitionBsdName) args << devicePathOf(*partitionBsdName);
-  return {helperPath(), args, QStringLiteral("tessaro-helper ") + args.join(QLatin1Char(' '))};
+  QStringList args{QLatin1String(HelperContract::infoVerb), diskBsdName};
+  if (partitionBsdName && *partitionBsdName != diskBsdName) args << *partitionBsdName;
+  return {helperPath(), args, displayCommand(QStringList{helperPath()} + args)};
 }
 
 }  // namespace tessaro

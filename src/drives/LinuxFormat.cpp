@@ -1,6 +1,7 @@
 #include "drives/FormatRequestRules.h"
 #include "drives/LinuxDiskTools.h"
 #include "drives/ShellQuote.h"
+#include "exec/HelperContract.h"
 
 namespace tessaro {
 
@@ -13,17 +14,16 @@ std::optional<QString> LinuxDiskTools::validateFormat(const FormatRequest& reque
   return std::nullopt;
 }
 
-// The helper composes and prints the real shell line itself, with what it
-// reads from the disk as root (mounted partitions, sector size).
+// The helper shows each tool it runs itself, with what it reads from the
+// disk as root (mounted partitions, sector size).
 PrivilegedCommand LinuxDiskTools::formatCommand(const FormatRequest& request) const {
   PrivilegedCommand command;
   command.tool = helperPath();
-  command.args = {
-      QStringLiteral("format"), request.drive.devicePath, request.volumeName,
-      request.clusterBytes ? QString::number(*request.clusterBytes) : QStringLiteral("default")};
-  QStringList words{shellQuote(command.tool)};
-  for (const QString& arg : command.args) words << shellQuote(arg);
-  command.commandLine = words.join(QLatin1Char(' '));
+  command.args = {QLatin1String(HelperContract::formatVerb), request.drive.bsdName,
+                  request.volumeName,
+                  request.clusterBytes ? QString::number(*request.clusterBytes)
+                                       : QLatin1String(HelperContract::defaultCluster)};
+  command.commandLine = displayCommand(QStringList{command.tool} + command.args);
   return command;
 }
 

@@ -17,11 +17,14 @@
 // power of two from 512 to 65536 (bytes).
 //
 // Output: the helper first prints startMarker on a line of its own, then its
-// own lines and, for every tool it runs, the command as one line beginning
-// "$ " followed by what the tool printed (standard output and standard error
-// together, in the order the tool wrote them). Everything goes to standard
-// output; the helper writes nothing to standard error, so what arrives there
-// comes from pkexec.
+// own lines and, for every tool it runs on the drive, the command as one line
+// beginning "$ " followed by what the tool printed (standard output and
+// standard error together, in the order the tool wrote them); a text the tool
+// reads on standard input follows the command, one line each, after "> ".
+// Tools that only read for the helper (lsblk, findmnt, the read-back after a
+// format, info's blkid) are not shown: their findings are. Everything goes
+// to standard output; the helper writes nothing to standard error, so what
+// arrives there comes from pkexec.
 //
 // Cancelling: the caller keeps the helper's standard input open as a pipe and
 // writes nothing to it until it wants the run to stop. A line cancelRequest
@@ -30,7 +33,9 @@
 // Status::cancelled after one line beginning "Cancelled:". When standard
 // input ends without that line, the caller has gone away: the helper stops
 // the same way, except that a format that has begun writing finishes, so
-// that the drive is not left half erased with nobody told.
+// that the drive is not left half erased with nobody told. A standard input
+// that is no pipe, socket or terminal (such as /dev/null) carries no requests
+// and is not watched.
 
 namespace tessaro::HelperContract {
 

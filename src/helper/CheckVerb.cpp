@@ -1,22 +1,93 @@
 #include "drives/CheckLine.h"
+#include "exec/HelperContract.h"
+#include "helper/CancelWatch.h"
+#include "helper/DiskLock.h"
+#include "helper/HelperStop.h"
 #include "helper/HelperSupport.h"
 #include "helper/HelperVerbs.h"
 
 namespace tessaro::helper {
 
-// check <device>: unmount it where mounted, then check and repair its FAT file
-// system. Exits with the status of the check line (see linuxCheckLine). The
-// application shows the line itself, composed by the same function.
+namespace {
+
+[[noreturn]] void stop(int status, const QString& line) {
+  printLine(line);
+  throw HelperStop(status);
+}
+
+bool isUserMediaMount(const QString& target) {
+  for (const char* root : {"/media/", "/run/media/"}) {
+    if (target.startsWith(QLatin1String(root))) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// check TARGET: unmount TARGET where the desktop mounted it, then check and
+// repair its FAT file system. Exits with fsck.fat's status as
+// linuxCheckStatus reads it; the helper's own statuses above 63.
 int checkVerb(const QStringList& args) {
-  if (args.size() != 1) {
-    printLine(QStringLiteral("Usage: tessaro-helper check <device>"));
-    return kUsage;
+  if (args.size() != 1)
+    stop(HelperContract::usage, QStringLiteral("Usage: tessaro-helper check TARGET"));
+  const KernelDevice target = deviceNamed(args[0]);
+  HelperTools tools({QStringLiteral("lsblk"), QStringLiteral("findmnt"), QStringLiteral("umount"),
+                     QStringLiteral("fsck.fat")});
+  requireTools(tools);
+
+  CancelWatch watch;
+  VerbRun run(watch);
+  run.setCancelLines(
+      QStringLiteral("Cancelled: nothing on ") + target.path() + QStringLiteral(" was changed."),
+      QStringLiteral("Cancelled: the check of ") + target.path() +
+          QStringLiteral(" was stopped before it finished; check it again."));
+  run.checkpoint();
+  // Guarded before it is opened, and again once it is locked.
+  guardedDisk(run, tools, target);
+  DiskLock lock;
+  lockDisk(lock, run, target);
+  guardedDisk(run, tools, target);
+
+  const QStringList mounts = readMountTargets(run, tools, target);
+  if (!mounts.isEmpty()) {
+    for (const QString& mount : mounts) {
+      if (!isUserMediaMount(mount)) {
+        stop(HelperContract::refusedDevice, QStringLiteral("Refused: ") + target.path() +
+                                                QStringLiteral(" is mounted at ") + mount +
+                                                QStringLiteral(", outside /media."));
+      }
+    }
+    const int status = run.run(
+        {{tools.path(QStringLiteral("umount")), QStringLiteral("--all-targets"), target.path()},
+         {}});
+    if (status != 0) {
+      stop(HelperContract::toolFailed, QStringLiteral("Failed: ") + target.path() +
+                                           QStringLiteral(" could not be unmounted (exit status ") +
+                                           QString::number(status) +
+                                           QStringLiteral("); it was not checked."));
+    }
+    if (!readMountTargets(run, tools, target).isEmpty()) {
+      stop(HelperContract::deviceBusy,
+           QStringLiteral("Refused: ") + target.path() +
+               QStringLiteral(" is still mounted; it was not checked."));
+    }
   }
-  if (auto refusal = refuseUnsafeDevice(args[0])) {
-    printLine(*refusal);
-    return kRefusedDevice;
+  // fsck.fat never runs on a file system that anything still holds.
+  if (const auto busy = DiskLock::inUse(target.path())) stop(HelperContract::deviceBusy, *busy);
+
+  run.markWriting(false);
+  const QString fsck = tools.path(QStringLiteral("fsck.fat"));
+  const int repair = run.run(
+      {{fsck, QStringLiteral("-a"), QStringLiteral("-w"), QStringLiteral("-v"), target.path()},
+       {}});
+  std::optional<int> recheck;
+  if (repair == 1) recheck = run.run({{fsck, QStringLiteral("-n"), target.path()}, {}});
+  const int status = linuxCheckStatus(repair, recheck);
+  if (status >= 64) {
+    stop(HelperContract::toolFailed, QStringLiteral("Failed: fsck.fat ended with status ") +
+                                         QString::number(status) + QStringLiteral("."));
   }
-  return runShellLine(linuxCheckLine(args[0]), false);
+  return status;
 }
 
 }  // namespace tessaro::helper

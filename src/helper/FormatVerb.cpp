@@ -1,8 +1,15 @@
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QThread>
 
 #include "drives/FormatRequestRules.h"
 #include "drives/FormatVerification.h"
-#include "drives/LinuxFormatLine.h"
+#include "drives/LinuxFormatSteps.h"
+#include "drives/PartitionNaming.h"
+#include "exec/HelperContract.h"
+#include "helper/CancelWatch.h"
+#include "helper/DiskLock.h"
+#include "helper/HelperStop.h"
 #include "helper/HelperSupport.h"
 #include "helper/HelperVerbs.h"
 
@@ -10,81 +17,201 @@ namespace tessaro::helper {
 
 namespace {
 
-// udevadm settle only helps where udev runs; elsewhere it waits for nothing.
-QString runningUdevadm() {
-  if (!QFileInfo::exists(QStringLiteral("/run/udev/control"))) return {};
-  for (const char* path : {"/usr/bin/udevadm", "/bin/udevadm"}) {
-    if (QFileInfo(QLatin1String(path)).isExecutable()) return QLatin1String(path);
-  }
-  return {};
+// How long to wait for the kernel to create the new partition's node: 100
+// tries, a tenth of a second apart.
+constexpr int kNodeWaitTries = 100;
+
+[[noreturn]] void stop(int status, const QString& line) {
+  printLine(line);
+  throw HelperStop(status);
 }
 
-FormatReadBack readBack(const QString& diskPath, const QString& partitionPath) {
+std::optional<int> clusterArgument(const QString& word) {
+  if (word == QLatin1String(HelperContract::defaultCluster)) return std::nullopt;
+  static const QRegularExpression decimal(
+      QRegularExpression::anchoredPattern(QStringLiteral("[1-9][0-9]{0,8}")));
+  if (!decimal.match(word).hasMatch()) {
+    stop(HelperContract::usage, QStringLiteral("Usage: the cluster size is \"default\" or a number "
+                                               "of bytes, not \"") +
+                                    word + QStringLiteral("\"."));
+  }
+  const int bytes = word.toInt();
+  if (!isOfferedClusterSize(bytes)) {
+    stop(HelperContract::refusedRequest,
+         QStringLiteral("Refused: a cluster size of ") + word +
+             QStringLiteral(" bytes is not offered: choose a power of two from 512 to 65536."));
+  }
+  return bytes;
+}
+
+// The partition the table step made, once the kernel has its node.
+KernelDevice waitForPartition(VerbRun& run, const KernelDevice& disk) {
+  const QString name = linuxPartitionName(disk.name(), 1);
+  for (int attempt = 0; attempt < kNodeWaitTries; ++attempt) {
+    run.checkpoint();
+    QString ignored;
+    bool usage = false;
+    const KernelDevice partition = KernelDevice::find(name, &ignored, &usage);
+    if (partition.isValid() && partition.diskName() == disk.name()) return partition;
+    QThread::msleep(100);
+  }
+  stop(HelperContract::toolFailed, QStringLiteral("Failed: /dev/") + name +
+                                       QStringLiteral(" did not appear; ") + disk.path() +
+                                       QStringLiteral(" is incomplete: format it again."));
+}
+
+void runWriteStep(VerbRun& run, const ToolStep& step, const QString& diskPath) {
+  const int status = run.run(step);
+  if (status == 0) return;
+  stop(HelperContract::toolFailed, QStringLiteral("Failed: ") +
+                                       QFileInfo(step.command.first()).fileName() +
+                                       QStringLiteral(" ended with exit status ") +
+                                       QString::number(status) + QStringLiteral("; ") + diskPath +
+                                       QStringLiteral(" may be left incomplete: format it again."));
+}
+
+[[noreturn]] void readBackFailed(const QString& tool, const ToolOutput& output) {
+  stop(HelperContract::toolFailed,
+       QStringLiteral("Could not verify the format: ") + tool +
+           (output.started ? QStringLiteral(" failed (exit status ") +
+                                 QString::number(output.status) + QStringLiteral(").")
+                           : QStringLiteral(" could not be started.")));
+}
+
+// Reads the table, the file system and the boot sector back, read-only. A
+// tool that fails says so; only what the tools did read is judged.
+FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& diskPath,
+                        const QString& partitionPath) {
   FormatReadBack found;
-  readSfdiskDump(QString::fromUtf8(captureTool({QStringLiteral("/usr/sbin/sfdisk"),
-                                                QStringLiteral("--dump"), diskPath})
-                                       .standardOutput),
-                 found);
-  readBlkidExport(
-      QString::fromUtf8(captureTool({QStringLiteral("/usr/sbin/blkid"), QStringLiteral("-p"),
-                                     QStringLiteral("-o"), QStringLiteral("export"), partitionPath})
-                            .standardOutput),
-      found);
-  const ToolOutput fsck = captureTool({QStringLiteral("/usr/sbin/fsck.fat"), QStringLiteral("-n"),
+  const ToolOutput dump =
+      run.capture({tools.path(QStringLiteral("sfdisk")), QStringLiteral("--dump"), diskPath});
+  if (!dump.started || dump.status != 0) readBackFailed(QStringLiteral("sfdisk"), dump);
+  readSfdiskDump(QString::fromUtf8(dump.standardOutput), found);
+
+  // blkid exits 2 when it finds no file system at all: an answer, not a failure.
+  const ToolOutput blkid =
+      run.capture({tools.path(QStringLiteral("blkid")), QStringLiteral("-p"), QStringLiteral("-o"),
+                   QStringLiteral("export"), partitionPath});
+  if (!blkid.started || (blkid.status != 0 && blkid.status != 2)) {
+    readBackFailed(QStringLiteral("blkid"), blkid);
+  }
+  readBlkidExport(QString::fromUtf8(blkid.standardOutput), found);
+
+  // fsck.fat exits 1 when it finds errors; anything else above is its failure.
+  const ToolOutput fsck = run.capture({tools.path(QStringLiteral("fsck.fat")), QStringLiteral("-n"),
                                        QStringLiteral("-v"), partitionPath});
+  if (!fsck.started || fsck.status > 1) readBackFailed(QStringLiteral("fsck.fat"), fsck);
   found.fsckClean = fsck.status == 0;
   readFsckVerbose(QString::fromUtf8(fsck.standardOutput), found);
-  readBootSector(firstSectorOf(partitionPath), found);
+
+  const QByteArray bootSector = firstSectorOf(partitionPath);
+  if (bootSector.size() != 512) {
+    stop(HelperContract::toolFailed, QStringLiteral("Could not verify the format: the boot sector "
+                                                    "of ") +
+                                         partitionPath + QStringLiteral(" could not be read."));
+  }
+  readBootSector(bootSector, found);
   return found;
+}
+
+// Where udev runs, the caller's next step (mounting) needs udev to have seen
+// the new file system: udev does so once the lock is gone.
+// The format is done by then: the wait, bounded, is not cancelled.
+void settleUdev(const HelperTools& tools) {
+  if (!QFileInfo::exists(QStringLiteral("/run/udev/control"))) return;
+  const QString udevadm = tools.path(QStringLiteral("udevadm"));
+  if (udevadm.isEmpty()) return;
+  CancelWatch unwatched(-1);
+  VerbRun run(unwatched);
+  run.run({{udevadm, QStringLiteral("settle"), QStringLiteral("--timeout=30")}, {}});
 }
 
 }  // namespace
 
-// format <disk> <volume name> <cluster bytes | default>
+// format DISK NAME CLUSTER
 int formatVerb(const QStringList& args) {
-  bool clusterOk = true;
-  const std::optional<int> clusterBytes = args.value(2) == QLatin1String("default")
-                                              ? std::nullopt
-                                              : std::optional<int>(args.value(2).toInt(&clusterOk));
-  if (args.size() != 3 || !clusterOk || (clusterBytes && *clusterBytes <= 0)) {
-    printLine(
-        QStringLiteral("Usage: tessaro-helper format <disk> <volume name> "
-                       "<cluster bytes|default>"));
-    return kUsage;
+  if (args.size() != 3) {
+    stop(HelperContract::usage, QStringLiteral("Usage: tessaro-helper format DISK NAME CLUSTER"));
   }
-  const QString& devicePath = args[0];
+  const KernelDevice disk = deviceNamed(args[0]);
+  if (disk.isPartition()) {
+    stop(HelperContract::refusedDevice, QStringLiteral("Refused: ") + disk.path() +
+                                            QStringLiteral(" is a partition; a format erases a "
+                                                           "whole disk."));
+  }
   const QString& volumeName = args[1];
+  const std::optional<int> clusterBytes = clusterArgument(args[2]);
+  if (const auto refusal = refuseLinuxVolumeName(volumeName)) {
+    stop(HelperContract::refusedRequest, QStringLiteral("Refused: ") + *refusal);
+  }
 
-  if (const auto refusal = refuseUnsafeDevice(devicePath)) {
-    printLine(*refusal);
-    return kRefusedDevice;
+  HelperTools tools(QStringList{QStringLiteral("lsblk")} + linuxFormatToolNames() +
+                    QStringList{QStringLiteral("udevadm")});
+  {
+    // udevadm is used where it is there; the rest is needed.
+    HelperTools needed(QStringList{QStringLiteral("lsblk")} + linuxFormatToolNames());
+    requireTools(needed);
   }
-  const QString diskPath = QFileInfo(devicePath).canonicalFilePath();
-  const auto tree = readDiskTree(diskPath);
-  if (!tree || tree->path != diskPath) {
-    printLine(QStringLiteral("Refused: ") + devicePath +
-              QStringLiteral(" is a partition; a format erases a whole disk."));
-    return kRefusedDevice;
-  }
-  auto refusal = refuseLinuxVolumeName(volumeName);
-  if (!refusal) refusal = refuseClusterSize(clusterBytes, tree->size, tree->logicalSectorSize);
-  if (refusal) {
-    printLine(*refusal);
-    return kRefusedRequest;
+  CancelWatch watch;
+  VerbRun run(watch);
+  run.setCancelLines(
+      QStringLiteral("Cancelled: nothing was written to ") + disk.path() + QStringLiteral("."),
+      QStringLiteral("Cancelled: ") + disk.path() +
+          QStringLiteral(" is incomplete: format it again before using it."));
+  run.checkpoint();
+
+  // Guarded before it is opened, and again once it is locked: what is
+  // checked is then the disk that is held.
+  guardedDisk(run, tools, disk);
+  DiskLock lock;
+  lockDisk(lock, run, disk);
+  const BlockNode tree = guardedDisk(run, tools, disk);
+  if (auto refusal = refuseClusterSize(clusterBytes, tree.size, tree.logicalSectorSize)) {
+    stop(HelperContract::refusedRequest, QStringLiteral("Refused: ") + *refusal);
   }
 
   LinuxFormatPlan plan;
-  plan.diskPath = diskPath;
-  plan.mountedDevices = mountedDevices(*tree);
-  for (const BlockNode& child : tree->children) plan.partitionPaths << child.path;
-  plan.diskBytes = tree->size;
-  plan.logicalSectorSize = tree->logicalSectorSize;
+  plan.diskPath = disk.path();
+  plan.mountedDevices = mountedDevices(tree);
+  for (const BlockNode& child : tree.children) {
+    // Every device passed to a tool is one the kernel names below this disk.
+    QString refusal;
+    bool usage = false;
+    const KernelDevice partition = KernelDevice::find(child.name, &refusal, &usage);
+    if (!partition.isValid() || partition.diskName() != disk.name() ||
+        partition.path() != child.path) {
+      stop(HelperContract::refusedDevice, QStringLiteral("Refused: ") + child.path +
+                                              QStringLiteral(" is not a partition of ") +
+                                              disk.path() + QStringLiteral("."));
+    }
+    plan.partitionPaths << partition.path();
+  }
+  plan.diskBytes = tree.size;
+  plan.logicalSectorSize = tree.logicalSectorSize;
   plan.volumeName = volumeName;
   plan.clusterBytes = clusterBytes;
-  plan.udevadmPath = runningUdevadm();
+  plan.tools = tools.paths();
   for (const QString& note : linuxFormatNotes(plan)) printLine(note);
-  const int status = runShellLine(linuxFormatShellLine(plan));
-  if (status != 0) return status;
+
+  for (const ToolStep& step : linuxUnmountSteps(plan)) {
+    const int status = run.run(step);
+    if (status != 0) {
+      stop(HelperContract::toolFailed, QStringLiteral("Failed: ") + step.command.last() +
+                                           QStringLiteral(" could not be unmounted (exit status ") +
+                                           QString::number(status) +
+                                           QStringLiteral("); nothing was written."));
+    }
+  }
+  // Unmounted, nothing else may hold the disk or a partition of it.
+  run.checkpoint();
+  if (const auto busy = DiskLock::inUse(disk.path())) stop(HelperContract::deviceBusy, *busy);
+
+  // From here on the drive is changed; a caller that goes away no longer
+  // stops the format, so that it is not left half erased with nobody told.
+  run.markWriting(true);
+  for (const ToolStep& step : linuxPartitionSteps(plan)) runWriteStep(run, step, disk.path());
+  const KernelDevice partition = waitForPartition(run, disk);
+  runWriteStep(run, linuxMkfsStep(plan), disk.path());
 
   FormatExpectation expected;
   expected.partitionStart =
@@ -92,9 +219,14 @@ int formatVerb(const QStringList& args) {
   expected.volumeName = volumeName;
   expected.clusterBytes = clusterBytes;
   const FormatVerdict verdict =
-      verifyFormat(expected, readBack(diskPath, linuxFormatPartitionPath(diskPath)));
+      verifyFormat(expected, readBack(run, tools, disk.path(), partition.path()));
+  run.checkpoint();
   printLine(verdict.line);
-  return verdict.matches ? 0 : kVerificationFailed;
+
+  run.setLock(nullptr);
+  lock.release();
+  settleUdev(tools);
+  return verdict.matches ? HelperContract::success : HelperContract::verificationFailed;
 }
 
 }  // namespace tessaro::helper

@@ -1,22 +1,15 @@
 #include "helper/HelperSupport.h"
 
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <sys/sysmacros.h>
 
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 
 #include "drives/LinuxBlockDevices.h"
-#include "drives/ShellQuote.h"
 #include "exec/Error.h"
+#include "exec/HelperContract.h"
+#include "helper/HelperStop.h"
 
 namespace tessaro::helper {
 
@@ -49,23 +42,8 @@ BlockNode parseNode(const QJsonObject& object) {
   return node;
 }
 
-std::optional<QJsonObject> lsblkObject(const QString& devicePath) {
-  return readLsblkRecord(guardLsblkArguments(), devicePath);
-}
-
 bool isWholeDisk(const QString& type) {
   return type == QLatin1String("disk") || type == QLatin1String("loop");
-}
-
-// The lsblk record of the whole disk devicePath is or belongs to, children
-// included (lsblk on a partition shows only the partition).
-std::optional<QJsonObject> diskObject(const QString& devicePath) {
-  const auto device = lsblkObject(devicePath);
-  if (!device) return std::nullopt;
-  if (isWholeDisk(device->value(QLatin1String("type")).toString())) return device;
-  const QString parent = device->value(QLatin1String("pkname")).toString();
-  if (parent.isEmpty()) return std::nullopt;
-  return lsblkObject(QStringLiteral("/dev/") + parent);
 }
 
 void collectMounted(const BlockNode& node, QStringList& into) {
@@ -75,25 +53,47 @@ void collectMounted(const BlockNode& node, QStringList& into) {
   if (mounted) into << node.path;
 }
 
-}  // namespace
-
-std::optional<QJsonObject> readLsblkRecord(const QStringList& lsblkArguments,
-                                           const QString& devicePath) {
-  const ToolOutput output =
-      captureTool(QStringList{kLsblkPath} + lsblkArguments + QStringList{devicePath});
-  if (output.status != 0) return std::nullopt;
-  try {
-    const QJsonArray devices = parseLsblkDevices(QString::fromUtf8(output.standardOutput));
-    if (devices.size() != 1) return std::nullopt;
-    return devices.first().toObject();
-  } catch (const Error&) {
-    return std::nullopt;
-  }
+[[noreturn]] void stop(int status, const QString& line) {
+  printLine(line);
+  throw HelperStop(status);
 }
 
-bool isBlockDevice(const QString& path) {
-  struct stat info {};
-  return stat(path.toLocal8Bit().constData(), &info) == 0 && S_ISBLK(info.st_mode);
+}  // namespace
+
+KernelDevice deviceNamed(const QString& name) {
+  QString refusal;
+  bool usageError = false;
+  const KernelDevice device = KernelDevice::find(name, &refusal, &usageError);
+  if (!device.isValid()) {
+    stop(usageError ? HelperContract::usage : HelperContract::refusedDevice, refusal);
+  }
+  return device;
+}
+
+void requireTools(const HelperTools& tools) {
+  const QStringList missing = tools.missingLines();
+  if (missing.isEmpty()) return;
+  for (const QString& line : missing) printLine(line);
+  throw HelperStop(HelperContract::toolMissing);
+}
+
+QJsonObject readLsblkRecord(VerbRun& run, const QString& lsblkPath,
+                            const QStringList& lsblkArguments, const QString& devicePath) {
+  const ToolOutput output =
+      run.capture(QStringList{lsblkPath} + lsblkArguments + QStringList{devicePath});
+  const QString failed = QStringLiteral("Failed: lsblk could not describe ") + devicePath;
+  if (!output.started)
+    stop(HelperContract::toolFailed, failed + QStringLiteral(" (it could not be started)."));
+  if (output.status != 0) {
+    stop(HelperContract::toolFailed, failed + QStringLiteral(" (exit status ") +
+                                         QString::number(output.status) + QStringLiteral(")."));
+  }
+  try {
+    const QJsonArray devices = parseLsblkDevices(QString::fromUtf8(output.standardOutput));
+    if (devices.size() == 1 && devices.first().isObject()) return devices.first().toObject();
+  } catch (const Error&) {
+  }
+  stop(HelperContract::toolFailed, failed + QStringLiteral(" (its output could not be read)."));
 }
 
 QByteArray firstSectorOf(const QString& devicePath) {
@@ -102,61 +102,33 @@ QByteArray firstSectorOf(const QString& devicePath) {
   return device.read(512);
 }
 
-void printLine(const QString& line) {
-  std::fputs(line.toUtf8().constData(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
-}
-
-int runShellLine(const QString& line, bool printLineFirst) {
-  if (printLineFirst) printLine(line);
-  const QByteArray command = line.toUtf8();
-  std::fflush(stdout);
-  std::fflush(stderr);
-  const pid_t pid = fork();
-  if (pid < 0) return 127;
-  if (pid == 0) {
-    // Both of the shell's output streams go where the helper's standard
-    // output goes, so the caller reads them merged in the order written.
-    dup2(STDOUT_FILENO, STDERR_FILENO);
-    execl("/bin/sh", "sh", "-c", command.constData(), static_cast<char*>(nullptr));
-    _exit(127);
+BlockNode guardedDisk(VerbRun& run, const HelperTools& tools, const KernelDevice& device) {
+  const QString diskPath = QStringLiteral("/dev/") + device.diskName();
+  const QJsonObject record =
+      readLsblkRecord(run, tools.path(QStringLiteral("lsblk")), guardLsblkArguments(), diskPath);
+  const BlockNode disk = parseNode(record);
+  const QString refused = QStringLiteral("Refused: ") + device.path() + QLatin1Char(' ');
+  bool known = disk.path == diskPath && isWholeDisk(disk.type);
+  if (known && device.isPartition()) {
+    known = std::any_of(disk.children.begin(), disk.children.end(), [&](const BlockNode& child) {
+      return child.path == device.path() && child.type == QLatin1String("part");
+    });
   }
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return 127;
+  if (!known) {
+    stop(HelperContract::refusedDevice,
+         refused + QStringLiteral("is neither a whole disk nor a partition of one."));
   }
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return WEXITSTATUS(status);
-}
-
-ToolOutput captureTool(const QStringList& cmd) {
-  ToolOutput result;
-  if (cmd.isEmpty()) return result;
-  QProcess process;
-  process.setProgram(cmd.first());
-  process.setArguments(cmd.mid(1));
-  process.setStandardErrorFile(QProcess::nullDevice());
-  process.setStandardInputFile(QProcess::nullDevice());
-  process.start(QIODevice::ReadOnly);
-  if (!process.waitForStarted(-1) || !process.waitForFinished(-1)) return result;
-  result.standardOutput = process.readAllStandardOutput();
-  result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : 128;
-  return result;
-}
-
-std::optional<BlockNode> readDiskTree(const QString& devicePath) {
-  const auto disk = diskObject(devicePath);
-  if (!disk) return std::nullopt;
-  return parseNode(*disk);
-}
-
-const BlockNode* findNode(const BlockNode& tree, const QString& devicePath) {
-  if (tree.path == devicePath) return &tree;
-  for (const BlockNode& child : tree.children) {
-    if (const BlockNode* found = findNode(child, devicePath)) return found;
+  if (holdsRunningSystem(record)) {
+    stop(HelperContract::refusedDevice,
+         refused +
+             QStringLiteral("holds part of the running system (a mount outside /media, swap, LVM, "
+                            "RAID or encryption)."));
   }
-  return nullptr;
+  if (disk.type != QLatin1String("loop") && !isOfferableDisk(record, kSysfsRoot)) {
+    stop(HelperContract::refusedDevice,
+         refused + QStringLiteral("is not an external or removable drive."));
+  }
+  return disk;
 }
 
 QStringList mountedDevices(const BlockNode& tree) {
@@ -165,28 +137,81 @@ QStringList mountedDevices(const BlockNode& tree) {
   return mounted;
 }
 
-std::optional<QString> refuseUnsafeDevice(const QString& devicePath) {
-  const QString refused = QStringLiteral("Refused: ") + devicePath + QLatin1Char(' ');
-  if (!devicePath.startsWith(QLatin1String("/dev/")) || !isBlockDevice(devicePath)) {
-    return refused + QStringLiteral("is not a block device.");
+}  // namespace tessaro::helper
+
+namespace tessaro::helper {
+
+void lockDisk(DiskLock& lock, VerbRun& run, const KernelDevice& device) {
+  QString refusal;
+  bool usageError = false;
+  const KernelDevice disk =
+      device.isPartition() ? KernelDevice::find(device.diskName(), &refusal, &usageError) : device;
+  if (!disk.isValid()) {
+    printLine(refusal);
+    throw HelperStop(HelperContract::refusedDevice);
   }
-  const QString canonical = QFileInfo(devicePath).canonicalFilePath();
-  const auto disk = diskObject(canonical);
-  const auto tree = disk ? std::optional<BlockNode>(parseNode(*disk)) : std::nullopt;
-  const BlockNode* node = tree ? findNode(*tree, canonical) : nullptr;
-  if (!tree || !isWholeDisk(tree->type) || !node ||
-      (node != &*tree && node->type != QLatin1String("part"))) {
-    return refused + QStringLiteral("is neither a whole disk nor a partition of one.");
+  QString why;
+  switch (lock.lock(disk, &why)) {
+    case DiskLock::Outcome::locked:
+      run.setLock(&lock);
+      return;
+    case DiskLock::Outcome::busy:
+      printLine(why);
+      throw HelperStop(HelperContract::deviceBusy);
+    case DiskLock::Outcome::changed:
+      printLine(why);
+      throw HelperStop(HelperContract::deviceChanged);
+    case DiskLock::Outcome::failed:
+      break;
   }
-  if (holdsRunningSystem(*disk)) {
-    return refused + QStringLiteral(
-                         "holds part of the running system (a mount outside /media, swap, LVM, "
-                         "RAID or encryption).");
+  printLine(why);
+  throw HelperStop(HelperContract::toolFailed);
+}
+
+QStringList mountTargetsOf(const QByteArray& findmntOutput, const KernelDevice& device) {
+  const QByteArray number =
+      QByteArray::number(major(device.number())) + ':' + QByteArray::number(minor(device.number()));
+  auto unescape = [](const QByteArray& raw) {
+    QByteArray text;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+      if (raw[i] == '\\' && i + 3 < raw.size() && raw[i + 1] == 'x') {
+        bool ok = false;
+        const int byte = raw.mid(i + 2, 2).toInt(&ok, 16);
+        if (ok) {
+          text += char(byte);
+          i += 3;
+          continue;
+        }
+      }
+      text += raw[i];
+    }
+    return QString::fromUtf8(text);
+  };
+  QStringList targets;
+  for (const QByteArray& line : findmntOutput.split('\n')) {
+    const QList<QByteArray> fields = line.trimmed().split(' ');
+    if (fields.size() != 3) continue;
+    if (fields[0] == number || unescape(fields[1]) == device.path()) targets << unescape(fields[2]);
   }
-  if (tree->type != QLatin1String("loop") && !isOfferableDisk(*disk, kSysfsRoot)) {
-    return refused + QStringLiteral("is not an external or removable drive.");
+  return targets;
+}
+
+QStringList readMountTargets(VerbRun& run, const HelperTools& tools, const KernelDevice& device) {
+  const ToolOutput output =
+      run.capture({tools.path(QStringLiteral("findmnt")), QStringLiteral("--raw"),
+                   QStringLiteral("--noheadings"), QStringLiteral("--output"),
+                   QStringLiteral("MAJ:MIN,SOURCE,TARGET")});
+  // There is always a root file system, so an empty list is a failure too.
+  if (!output.started || output.status != 0 || output.standardOutput.trimmed().isEmpty()) {
+    printLine(QStringLiteral("Failed: findmnt could not tell whether ") + device.path() +
+              QStringLiteral(" is mounted") +
+              (output.started ? QStringLiteral(" (exit status ") + QString::number(output.status) +
+                                    QStringLiteral(")")
+                              : QString()) +
+              QStringLiteral("; nothing was changed."));
+    throw HelperStop(HelperContract::toolFailed);
   }
-  return std::nullopt;
+  return mountTargetsOf(output.standardOutput, device);
 }
 
 }  // namespace tessaro::helper

@@ -7,38 +7,28 @@
 #include <QStringList>
 #include <optional>
 
+#include "helper/DiskLock.h"
+#include "helper/HelperTools.h"
+#include "helper/KernelDevice.h"
+#include "helper/VerbRun.h"
+
 namespace tessaro::helper {
 
-// Writes one line to the helper's standard output and flushes it, so that it
-// reaches the application before anything a child prints after it.
-void printLine(const QString& line);
-
-// Prints line, then runs "/bin/sh -c line" with the shell's standard output
-// and standard error both on the helper's standard output (merged, in order,
-// streamed as written). Returns the shell's exit status, 128 + n when it was
-// killed by signal n, 127 when it could not be started. Without printLineFirst
-// the line is not printed (the caller has shown it already).
-int runShellLine(const QString& line, bool printLineFirst = true);
-
-// What a plainly run tool printed on standard output, and its exit status.
-struct ToolOutput {
-  int status = 127;
-  QByteArray standardOutput;
-};
-// Runs cmd[0] with the rest as arguments (no shell) and waits for it; its
-// standard error is discarded.
-ToolOutput captureTool(const QStringList& cmd);
-
-inline const QString kLsblkPath = QStringLiteral("/usr/bin/lsblk");
 inline const QString kSysfsRoot = QStringLiteral("/sys");
 
-// The lsblk record of devicePath (its children included), read with the given
-// lsblk arguments; none when lsblk fails or does not describe exactly one device.
-std::optional<QJsonObject> readLsblkRecord(const QStringList& lsblkArguments,
-                                           const QString& devicePath);
+// The device a caller named, proven (KernelDevice::find); otherwise prints the
+// refusal and stops: usage for a name of the wrong shape or one the kernel
+// does not know, refusedDevice for a /dev node that is not that device.
+KernelDevice deviceNamed(const QString& name);
 
-// Whether path names a block device node.
-bool isBlockDevice(const QString& path);
+// Prints the lines of missing tools and stops with toolMissing when there are any.
+void requireTools(const HelperTools& tools);
+
+// The lsblk record of devicePath (its children included), read with the given
+// lsblk arguments. Stops with toolFailed, saying so, when lsblk fails or does
+// not describe exactly one device.
+QJsonObject readLsblkRecord(VerbRun& run, const QString& lsblkPath,
+                            const QStringList& lsblkArguments, const QString& devicePath);
 
 // The first 512 bytes of a device, where the FAT boot sector lives; empty
 // when it cannot be read.
@@ -55,21 +45,34 @@ struct BlockNode {
   QList<BlockNode> children;
 };
 
-// The tree of the whole disk that devicePath is or belongs to, read with
-// lsblk; none when lsblk cannot describe it.
-std::optional<BlockNode> readDiskTree(const QString& devicePath);
-
-// The node for devicePath inside tree (the tree itself or a descendant).
-const BlockNode* findNode(const BlockNode& tree, const QString& devicePath);
+// The whole disk of device, read with lsblk, after the guard: a whole disk
+// (or loop device) that holds nothing of the running system and that is
+// either a drive discovery offers or a loop device, with device being the
+// disk itself or one of its partitions. Prints the refusal and stops with
+// refusedDevice otherwise.
+BlockNode guardedDisk(VerbRun& run, const HelperTools& tools, const KernelDevice& device);
 
 // Device paths under tree (tree included) that have a file system mounted,
 // deepest first, so that unmounting them in order works.
 QStringList mountedDevices(const BlockNode& tree);
 
-// Decides whether the helper may touch devicePath: a whole disk, or a
-// partition of one, that holds nothing of the running system and that is
-// either a drive discovery offers or a loop device. None when allowed; the
-// reason it is refused otherwise. Reads only.
-std::optional<QString> refuseUnsafeDevice(const QString& devicePath);
+}  // namespace tessaro::helper
+
+namespace tessaro::helper {
+
+// Locks the whole disk of device into lock and has run check its identity
+// from now on; prints why and stops (deviceBusy, deviceChanged, toolFailed)
+// when it cannot.
+void lockDisk(DiskLock& lock, VerbRun& run, const KernelDevice& device);
+
+// Where device is mounted, from `findmnt --raw --noheadings --output
+// MAJ:MIN,SOURCE,TARGET` (every mount of the system): the targets of the
+// lines whose device number or source is device's, with findmnt's \xNN
+// escapes undone.
+QStringList mountTargetsOf(const QByteArray& findmntOutput, const KernelDevice& device);
+
+// The mount targets of device, read with findmnt; stops with toolFailed when
+// findmnt fails (a failing findmnt never counts as "not mounted").
+QStringList readMountTargets(VerbRun& run, const HelperTools& tools, const KernelDevice& device);
 
 }  // namespace tessaro::helper

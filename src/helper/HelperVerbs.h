@@ -2,21 +2,11 @@
 
 #include <QStringList>
 
-#include "exec/HelperContract.h"
-
 namespace tessaro::helper {
 
-enum HelperStatus : int {
-  kUsage = HelperContract::usage,
-  kRefusedDevice = HelperContract::refusedDevice,
-  kRefusedRequest = HelperContract::refusedRequest,
-  kVerificationFailed = HelperContract::verificationFailed,
-};
-
-inline constexpr const char* kStartedMarker = HelperContract::startMarker;
-
 // One function per verb; each takes the words after the verb and returns the
-// process's exit status.
+// process's exit status (HelperContract::Status, or a tool's own below 64).
+// Stopping early throws HelperStop after the line that says why.
 int formatVerb(const QStringList& args);
 int checkVerb(const QStringList& args);
 int infoVerb(const QStringList& args);

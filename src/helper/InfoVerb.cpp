@@ -4,69 +4,81 @@
 
 #include "drives/LinuxInfoProperties.h"
 #include "drives/PropertyList.h"
+#include "exec/HelperContract.h"
+#include "helper/CancelWatch.h"
+#include "helper/HelperStop.h"
 #include "helper/HelperSupport.h"
 #include "helper/HelperVerbs.h"
 
 namespace tessaro::helper {
 namespace {
 
-const QString kBlkid = QStringLiteral("/usr/sbin/blkid");
-
-// Status of a run whose drive could not be read.
-constexpr int kUnreadable = 1;
-
-std::optional<QJsonObject> lsblkRecord(const QString& devicePath) {
-  return readLsblkRecord(linuxInfoLsblkArguments(), devicePath);
+[[noreturn]] void stop(int status, const QString& line) {
+  printLine(line);
+  throw HelperStop(status);
 }
 
-QVariantMap partitionProperties(const QString& devicePath, const QJsonObject& disk) {
+QVariantMap partitionProperties(VerbRun& run, const HelperTools& tools,
+                                const KernelDevice& partition, const QJsonObject& disk) {
   QJsonObject record;
   for (const QJsonValue& child : disk.value(QLatin1String("children")).toArray()) {
-    if (child.toObject().value(QLatin1String("path")).toString() == devicePath) {
+    if (child.toObject().value(QLatin1String("path")).toString() == partition.path()) {
       record = child.toObject();
     }
   }
   // A partition that lsblk does not list below the disk still gets its own record.
-  if (record.isEmpty()) record = lsblkRecord(devicePath).value_or(QJsonObject());
-  const ToolOutput blkid = captureTool(
-      {kBlkid, QStringLiteral("-p"), QStringLiteral("-o"), QStringLiteral("export"), devicePath});
+  if (record.isEmpty()) {
+    record = readLsblkRecord(run, tools.path(QStringLiteral("lsblk")), linuxInfoLsblkArguments(),
+                             partition.path());
+  }
+  // blkid exits 2 when there is no file system: the report then says none.
+  const ToolOutput blkid =
+      run.capture({tools.path(QStringLiteral("blkid")), QStringLiteral("-p"), QStringLiteral("-o"),
+                   QStringLiteral("export"), partition.path()});
   return linuxPartitionProperties(record, disk.value(QLatin1String("name")).toString(),
                                   parseBlkidExport(blkid.standardOutput),
-                                  firstSectorOf(devicePath));
+                                  firstSectorOf(partition.path()));
 }
 
 }  // namespace
 
-// info <disk> [<partition>]: the disk's and the partition's properties as two
-// property-list documents, disk first.
+// info DISK [PARTITION]: the disk's and the partition's properties as two
+// property-list documents, disk first. Reads only.
 int infoVerb(const QStringList& args) {
   if (args.isEmpty() || args.size() > 2) {
-    printLine(QStringLiteral("Usage: tessaro-helper info <disk> [<partition>]"));
-    return kUsage;
+    stop(HelperContract::usage, QStringLiteral("Usage: tessaro-helper info DISK [PARTITION]"));
   }
-  QStringList devices = args;
-  // The partition lookup names partition 1 even of a disk that has none; such
-  // a disk is reported alone.
-  if (devices.size() == 2 && !isBlockDevice(devices[1])) devices.removeLast();
-  for (const QString& devicePath : devices) {
-    if (auto refusal = refuseUnsafeDevice(devicePath)) {
-      printLine(*refusal);
-      return kRefusedDevice;
+  const KernelDevice disk = deviceNamed(args[0]);
+  if (disk.isPartition()) {
+    stop(HelperContract::refusedDevice,
+         QStringLiteral("Refused: ") + disk.path() + QStringLiteral(" is not a whole disk."));
+  }
+  std::optional<KernelDevice> partition;
+  if (args.size() == 2) {
+    partition = deviceNamed(args[1]);
+    if (!partition->isPartition() || partition->diskName() != disk.name()) {
+      stop(HelperContract::refusedDevice, QStringLiteral("Refused: ") + partition->path() +
+                                              QStringLiteral(" is not a partition of ") +
+                                              disk.path() + QStringLiteral("."));
     }
   }
-  const auto disk = lsblkRecord(devices[0]);
-  if (!disk) {
-    printLine(QStringLiteral("lsblk could not describe ") + devices[0]);
-    return kUnreadable;
+  HelperTools tools({QStringLiteral("lsblk"), QStringLiteral("blkid")});
+  requireTools(tools);
+  CancelWatch watch;
+  VerbRun run(watch);
+  const QString cancelled = QStringLiteral("Cancelled: nothing was changed.");
+  run.setCancelLines(cancelled, cancelled);
+  guardedDisk(run, tools, partition.value_or(disk));
+
+  const QJsonObject diskRecord = readLsblkRecord(run, tools.path(QStringLiteral("lsblk")),
+                                                 linuxInfoLsblkArguments(), disk.path());
+  QString output = writeXmlPropertyList(linuxDiskProperties(diskRecord, kSysfsRoot));
+  if (partition) {
+    output += writeXmlPropertyList(partitionProperties(run, tools, *partition, diskRecord));
   }
-  std::fputs(writeXmlPropertyList(linuxDiskProperties(*disk, kSysfsRoot)).toUtf8().constData(),
-             stdout);
-  if (devices.size() == 2) {
-    std::fputs(writeXmlPropertyList(partitionProperties(devices[1], *disk)).toUtf8().constData(),
-               stdout);
-  }
+  std::fputs(output.toUtf8().constData(), stdout);
   std::fflush(stdout);
-  return 0;
+  return HelperContract::success;
 }
 
 }  // namespace tessaro::helper

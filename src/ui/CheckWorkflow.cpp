@@ -1,4 +1,5 @@
 #include "drives/CheckLine.h"
+#include "drives/HelperFailure.h"
 #include "exec/Error.h"
 #include "ui/ContentView.h"
 
@@ -20,8 +21,7 @@ QCoro::Task<> ContentView::performCheck(Drive drive) {
       appendLog(QStringLiteral("\u2705 Repair completed."));
     } else {
       appendLog(QStringLiteral("\u274C Error: Check failed on ") + result.target +
-                QStringLiteral(" (exit status ") + QString::number(*result.exitStatus) +
-                QStringLiteral(")"));
+                helperFailureSuffix(*result.exitStatus, QStringLiteral("checked")));
     }
   } catch (const std::exception& error) {
     appendLog(QStringLiteral("\u274C Error: ") + describeError(error));

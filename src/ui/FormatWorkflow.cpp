@@ -2,7 +2,8 @@
 #include <QPushButton>
 
 #include "drives/FormatRequestRules.h"
-#include "drives/LinuxFormatLine.h"
+#include "drives/HelperFailure.h"
+#include "drives/LinuxFormatSteps.h"
 #include "drives/UserMount.h"
 #include "exec/Error.h"
 #include "exec/HelperContract.h"
@@ -98,8 +99,7 @@ QCoro::Task<> ContentView::performFormat(Drive drive, QString volumeName,
   }
   if (exitStatus && *exitStatus != 0) {
     finish(QStringLiteral("Error: Format failed for ") + volumeName + QStringLiteral(" on ") +
-           drive.devicePath + QStringLiteral(" (exit status ") + QString::number(*exitStatus) +
-           QStringLiteral(")"));
+           drive.devicePath + helperFailureSuffix(*exitStatus, QStringLiteral("formatted")));
     co_return;
   }
 

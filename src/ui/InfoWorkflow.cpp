@@ -1,3 +1,4 @@
+#include "drives/HelperFailure.h"
 #include "drives/InfoReport.h"
 #include "exec/Error.h"
 #include "ui/ContentView.h"
@@ -35,8 +36,7 @@ QCoro::Task<> ContentView::performDriveInfo(Drive drive) {
       const QString said = output.trimmed();
       if (!said.isEmpty()) appendLog(said);
       appendLog(QStringLiteral("\u274C Error: Reading info failed on ") + drive.devicePath +
-                QStringLiteral(" (exit status ") + QString::number(*run.exitStatus) +
-                QStringLiteral(")"));
+                helperFailureSuffix(*run.exitStatus, QStringLiteral("read")));
     } else {
       appendLog(infoReportLines(output, drive.bsdName).join(QLatin1Char('\n')));
     }

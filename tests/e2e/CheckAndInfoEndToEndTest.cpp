@@ -78,8 +78,10 @@ TEST_F(CheckAndInfoEndToEnd, CheckRepairsADamagedFileSystemExceptOnAReadOnlyDevi
   log = logAfter(&ContentView::checkSelectedDrive, image.device());
   EXPECT_TRUE(log.startsWith("Running disk checking operation on " + image.device() +
                              "...\n\u2139\uFE0F Using partition " + image.partition() +
-                             " for repair\n$ sh -c \""))
+                             " for repair\n$ " + TESSARO_HELPER_BUILD_PATH + " check " +
+                             image.partition().mid(5) + "\n"))
       << log.toStdString();
+  EXPECT_TRUE(log.contains("\n$ /usr/sbin/fsck.fat -a -w -v " + image.partition() + "\n"));
   EXPECT_TRUE(log.contains("Reclaimed")) << log.toStdString();
   EXPECT_TRUE(log.endsWith("\n\n\u2705 Repair completed.")) << log.toStdString();
   EXPECT_EQ(runProgram("fsck.fat", {"-n", image.partition()}).first, 0);
@@ -87,7 +89,8 @@ TEST_F(CheckAndInfoEndToEnd, CheckRepairsADamagedFileSystemExceptOnAReadOnlyDevi
 
 TEST_F(CheckAndInfoEndToEnd, HelperRefusesTheSystemDiskForInfoAndCheck) {
   for (const QString verb : {"info", "check"}) {
-    const auto [status, output] = runProgram(TESSARO_HELPER_BUILD_PATH, {verb, "/dev/vda"});
+    if (!QFile::exists("/dev/vda")) GTEST_SKIP() << "no /dev/vda here";
+    const auto [status, output] = runProgram(TESSARO_HELPER_BUILD_PATH, {verb, "vda"});
     EXPECT_EQ(status, 65) << output.toStdString();
     EXPECT_FALSE(output.contains("<?xml") || output.contains("fsck.fat"));
   }

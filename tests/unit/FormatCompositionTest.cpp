@@ -2,7 +2,7 @@
 
 #include "drives/FormatRequestRules.h"
 #include "drives/LinuxDiskTools.h"
-#include "drives/LinuxFormatLine.h"
+#include "drives/LinuxFormatSteps.h"
 #include "drives/MacDiskTools.h"
 #include "drives/PartitionNaming.h"
 
@@ -42,39 +42,47 @@ TEST(FormatCompositionTest, MacRunsTheFourInvocationsQuotedAndUpperCased) {
   EXPECT_EQ(deriveVolumeName(" my usb "), " MY USB ");  // blanks kept
 }
 
-TEST(FormatCompositionTest, LinuxRunsTheHelperWhichClearsPartitionsThenDiskThenMakesFat32) {
+TEST(FormatCompositionTest,
+     LinuxRunsTheHelperWithKernelNamesWhichClearsThenPartitionsThenMakesFat32) {
   const LinuxDiskTools tools("/usr/bin/lsblk", "/sys", "/opt/helper");
-  const PrivilegedCommand command = tools.formatCommand(request("/dev/sdb", "My USB", {}));
+  const PrivilegedCommand command = tools.formatCommand(request("/dev/sdb", "o'neil", {}));
   EXPECT_EQ(QStringList{command.tool} + command.args,
-            (QStringList{"/opt/helper", "format", "/dev/sdb", "MY USB", "default"}));
+            (QStringList{"/opt/helper", "format", "sdb", "O'NEIL", "default"}));
+  EXPECT_EQ(command.commandLine, R"(/opt/helper format sdb 'O'\''NEIL' default)");
 
+  const QMap<QString, QString> paths{{"umount", "/bin/umount"},
+                                     {"wipefs", "/sbin/wipefs"},
+                                     {"sfdisk", "/sbin/sfdisk"},
+                                     {"partx", "/bin/partx"},
+                                     {"mkfs.fat", "/sbin/mkfs.fat"}};
   LinuxFormatPlan plan{.diskPath = "/dev/mmcblk0",
                        .mountedDevices = {"/dev/mmcblk0p1"},
                        .partitionPaths = {"/dev/mmcblk0p1"},
                        .diskBytes = 16 * kGiB,
-                       .volumeName = "O'NEIL",
-                       .clusterBytes = 32768};
-  const QString line = linuxFormatShellLine(plan);
-  qsizetype at = 0;
-  for (const char* step :
-       {"/usr/bin/umount '/dev/mmcblk0p1'", "wipefs --all '/dev/mmcblk0p1'",
-        "wipefs --all '/dev/mmcblk0'", "'start=2048, type=c' | /usr/sbin/sfdisk", "partx -u",
-        "[ -b '/dev/mmcblk0p1' ]", "mkfs.fat -F 32 -s 64 -n 'O'\\''NEIL' '/dev/mmcblk0p1'"}) {
-    at = line.indexOf(QLatin1String(step), at);
-    EXPECT_GE(at, 0) << step << " in order in " << line.toStdString();
-  }
+                       .volumeName = "O'NEIL; rm",
+                       .clusterBytes = 32768,
+                       .tools = paths};
+  EXPECT_EQ(linuxUnmountSteps(plan), (QList<ToolStep>{{{"/bin/umount", "/dev/mmcblk0p1"}, {}}}));
+  // One argument a word, no shell: the name reaches mkfs.fat as it is.
+  const QList<ToolStep> expected{
+      {{"/sbin/wipefs", "--all", "--lock=no", "/dev/mmcblk0p1"}, {}},
+      {{"/sbin/wipefs", "--all", "--lock=no", "/dev/mmcblk0"}, {}},
+      {{"/sbin/sfdisk", "--lock=no", "/dev/mmcblk0"}, "label: dos\nstart=2048, type=c\n"},
+      {{"/bin/partx", "-u", "/dev/mmcblk0"}, {}}};
+  EXPECT_EQ(linuxPartitionSteps(plan), expected);
+  EXPECT_EQ(linuxMkfsStep(plan).command, (QStringList{"/sbin/mkfs.fat", "-F", "32", "-s", "64",
+                                                      "-n", "O'NEIL; rm", "/dev/mmcblk0p1"}));
   plan.clusterBytes.reset();
-  plan.udevadmPath = "/usr/bin/udevadm";
-  EXPECT_FALSE(linuxFormatShellLine(plan).contains(" -s "));
-  EXPECT_TRUE(linuxFormatShellLine(plan).contains("&& /usr/bin/udevadm settle &&"));
+  EXPECT_FALSE(linuxMkfsStep(plan).command.contains("-s"));
 }
 
 TEST(FormatCompositionTest, PartitionIsCappedAtTheMbrLimitAndNamedAsTheKernelDoes) {
   LinuxFormatPlan plan{.diskPath = "/dev/sdc", .diskBytes = 4096 * kGiB, .volumeName = "BIG"};
-  EXPECT_TRUE(linuxFormatShellLine(plan).contains("size=4294965247, type=c"));
+  EXPECT_EQ(linuxPartitionSteps(plan).at(1).input,
+            "label: dos\nstart=2048, size=4294965247, type=c\n");
   EXPECT_EQ(linuxFormatNotes(plan).size(), 1);
   plan.logicalSectorSize = 4096;  // 4 KiB sectors reach 16 TiB
-  EXPECT_TRUE(linuxFormatShellLine(plan).contains("'start=256, type=c'"));
+  EXPECT_EQ(linuxPartitionSteps(plan).at(1).input, "label: dos\nstart=256, type=c\n");
   EXPECT_TRUE(linuxFormatNotes(plan).isEmpty());
   // The kernel puts a "p" between a disk name ending in a digit and the number.
   EXPECT_EQ(linuxFormatPartitionPath("/dev/sdb"), "/dev/sdb1");
@@ -85,6 +93,8 @@ TEST(FormatCompositionTest, PartitionIsCappedAtTheMbrLimitAndNamedAsTheKernelDoe
 TEST(FormatValidationTest, VolumeNameRulesOfMkfsFatAndNewfsMsdosSayWhatToChange) {
   const char* blank = "The volume name may not begin with a blank.";
   const char* ascii = "The volume name may hold only printable ASCII characters; ";
+  const char* noName =
+      "\"NO NAME\" is how a drive without a name reads; choose another volume name.";
   const std::tuple<const char*, QString, QString> cases[] = {
       // name, Linux, macOS refusal
       {"MY USB", "", ""},
@@ -97,6 +107,13 @@ TEST(FormatValidationTest, VolumeNameRulesOfMkfsFatAndNewfsMsdosSayWhatToChange)
       {"A\tB", ascii + QString("\"\t\" is not one."),
        "The volume name may not hold control characters."},
       {" USB", blank, blank},
+      // FAT pads a label with blanks and reads "NO NAME" as no label at all:
+      // neither would read back as typed, so both are refused before erasing.
+      {"USB ", "The volume name may not end with a blank; remove it.",
+       "The volume name may not end with a blank; remove it."},
+      {"no name", noName, noName},
+      {"NO NAME", noName, noName},
+      {"NO  NAME", "", ""},
   };
   for (const auto& [name, onLinux, onMac] : cases) {
     SCOPED_TRACE(name);
@@ -129,6 +146,12 @@ TEST(FormatValidationTest, ClusterSizesMustGiveAValidFat32AndTheMessageNamesThos
       {512, 16 * kGiB, 4096,
        "A cluster size of 512 bytes gives 0" + range +
            " Choose Default, 4096, 8192, 16384, 32768 or 65536."},
+      // Sizes the window never offers, whatever the disk.
+      {1536, 300 * kMiB, 512,
+       "A cluster size of 1536 bytes is not offered: choose a power of two from 512 to 65536."},
+      {131072, 2048 * kGiB, 512,
+       "A cluster size of 131072 bytes is not offered: choose a power of two from 512 to "
+       "65536."},
   };
   for (const auto& [clusterBytes, diskBytes, sectorBytes, refusal] : cases) {
     SCOPED_TRACE(diskBytes);

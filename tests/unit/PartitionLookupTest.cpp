@@ -58,15 +58,17 @@ TEST(PartitionLookup, MacFirstPartitionWhateverItsKindElseTheDiskAndS1) {
                Error);
 }
 
-TEST(PartitionLookup, LinuxFirstPartitionElseTheKernelsNameForPartitionOne) {
+// A disk without partitions may hold its file system directly: it is named
+// itself, never an invented partition.
+TEST(PartitionLookup, LinuxFirstPartitionElseTheWholeDisk) {
   const std::pair<const char*, const char*> rows[] = {
       {R"({"name":"sdb","type":"disk","children":[
           {"name":"sdb2","type":"part"},{"name":"sdb1","type":"part"}]})",
        "sdb2"},
       // A mapping built directly on the disk is no partition.
-      {R"({"name":"sdb","type":"disk","children":[{"name":"luks-1","type":"crypt"}]})", "sdb1"},
-      {R"({"name":"mmcblk0","type":"disk"})", "mmcblk0p1"},
-      {R"({"name":"nvme0n1","type":"disk","children":[]})", "nvme0n1p1"},
+      {R"({"name":"sdb","type":"disk","children":[{"name":"luks-1","type":"crypt"}]})", "sdb"},
+      {R"({"name":"mmcblk0","type":"disk"})", "mmcblk0"},
+      {R"({"name":"nvme0n1","type":"disk","children":[]})", "nvme0n1"},
   };
   for (const auto& [disks, expected] : rows) {
     const QString json = QString(R"({"blockdevices":[%1]})").arg(disks);

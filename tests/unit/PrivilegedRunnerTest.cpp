@@ -7,8 +7,8 @@
 
 #include "Await.h"
 #include "exec/Error.h"
+#include "exec/HelperContract.h"
 #include "exec/ProcessRunner.h"
-#include "helper/HelperVerbs.h"
 
 using namespace tessaro;
 
@@ -38,7 +38,7 @@ Outcome runElevated(const char* elevationBody, const QString& line, int cancelAf
   ProcessRunner runner;
   runner.setElevationProgram(elevation, true);
   Outcome outcome;
-  const QStringList args{"-c", "M='" + QString(helper::kStartedMarker) + "'; " + line};
+  const QStringList args{"-c", "M='" + QString(HelperContract::startMarker) + "'; " + line};
   const auto onLines = [&outcome](const QStringList& lines) { outcome.lines += lines; };
   auto cancel = std::make_shared<Cancellation>();
   if (cancelAfter >= 0) QTimer::singleShot(cancelAfter, [cancel] { cancel->cancel(); });

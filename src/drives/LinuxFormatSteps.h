@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tessaro {
+
+// One tool run of a Linux format: the program by its absolute path and its
+// arguments, and what it reads on standard input (empty: nothing).
+struct ToolStep {
+  QStringList command;
+  QByteArray input;
+
+  bool operator==(const ToolStep&) const = default;
+};
+
+// Everything the Linux format steps depend on, as the helper finds it on the
+// disk just before running them.
+struct LinuxFormatPlan {
+  QString diskPath;            // /dev/sdb, /dev/loop0
+  QStringList mountedDevices;  // unmounted first, in this order
+  QStringList partitionPaths;  // their signatures are cleared before the disk's
+  qint64 diskBytes = 0;
+  int logicalSectorSize = 512;
+  QString volumeName;               // as derived, not quoted
+  std::optional<int> clusterBytes;  // none: mkfs.fat's default
+  QMap<QString, QString> tools;     // tool name -> absolute path ("wipefs" -> "/usr/sbin/wipefs")
+};
+
+// The tools the format steps and their read-back run, by name.
+QStringList linuxFormatToolNames();
+
+// The partition the steps create: /dev/sdb1, /dev/mmcblk0p1, /dev/loop0p1.
+QString linuxFormatPartitionPath(const QString& diskPath);
+
+// Unmount every mounted device of the disk, in the plan's order.
+QList<ToolStep> linuxUnmountSteps(const LinuxFormatPlan& plan);
+
+// The writes up to the new partition: clear signatures (partitions, then the
+// disk), write a dos table with one type 0x0c partition from 1 MiB to the end
+// (sfdisk reads the script on standard input), make the kernel read it.
+// wipefs and sfdisk take no lock of their own: the helper holds the disk's
+// lock for the whole format (see DiskLock).
+QList<ToolStep> linuxPartitionSteps(const LinuxFormatPlan& plan);
+
+// mkfs.fat -F 32 on the new partition, with the volume name and, when one was
+// chosen, the cluster size in sectors.
+ToolStep linuxMkfsStep(const LinuxFormatPlan& plan);
+
+// Lines the helper prints before the steps (a disk larger than the table can
+// describe).
+QStringList linuxFormatNotes(const LinuxFormatPlan& plan);
+
+}  // namespace tessaro

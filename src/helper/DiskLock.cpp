@@ -1,0 +1,99 @@
+#include "helper/DiskLock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+
+namespace tessaro::helper {
+
+QString readDiskseq(const QString& diskName, const QString& sysRoot) {
+  QFile file(sysRoot + QStringLiteral("/class/block/") + diskName + QStringLiteral("/diskseq"));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QString::fromLatin1(file.read(32)).trimmed();
+}
+
+DiskLock::Outcome DiskLock::lock(const KernelDevice& disk, QString* why) {
+  release();
+  const int fd = open(QFile::encodeName(disk.path()).constData(),
+                      O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) {
+    *why = QStringLiteral("Could not open ") + disk.path() + QStringLiteral(": ") +
+           QString::fromLocal8Bit(std::strerror(errno));
+    return Outcome::failed;
+  }
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISBLK(info.st_mode) || info.st_rdev != disk.number()) {
+    close(fd);
+    *why = QStringLiteral("Stopped: ") + disk.path() +
+           QStringLiteral(" changed while it was being opened; nothing was written.");
+    return Outcome::changed;
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    close(fd);
+    if (error == EWOULDBLOCK) {
+      *why = QStringLiteral("Refused: ") + disk.path() +
+             QStringLiteral(
+                 " is in use by another program (it holds the drive's lock); nothing "
+                 "was written.");
+      return Outcome::busy;
+    }
+    *why = QStringLiteral("Could not lock ") + disk.path() + QStringLiteral(": ") +
+           QString::fromLocal8Bit(std::strerror(error));
+    return Outcome::failed;
+  }
+  fd_ = fd;
+  disk_ = disk;
+  diskseq_ = readDiskseq(disk.name());
+  // Read after the lock, so that a disk swapped in between is not taken for
+  // the one that was checked.
+  if (const auto change = changed()) {
+    *why = *change + QStringLiteral(" Nothing was written.");
+    release();
+    return Outcome::changed;
+  }
+  return Outcome::locked;
+}
+
+std::optional<QString> DiskLock::changed() const {
+  const QString stopped = QStringLiteral("Stopped: ") + disk_.path() +
+                          QStringLiteral(" is no longer the drive that was checked");
+  if (fd_ < 0) return stopped + QStringLiteral(" (it is not held).");
+  struct stat held {};
+  if (fstat(fd_, &held) != 0 || held.st_rdev != disk_.number() || !disk_.stillPresent()) {
+    return stopped + QStringLiteral(" (it was removed or replaced).");
+  }
+  if (readDiskseq(disk_.name()) != diskseq_) {
+    return stopped + QStringLiteral(" (another medium now has its name).");
+  }
+  return std::nullopt;
+}
+
+std::optional<QString> DiskLock::inUse(const QString& devicePath) {
+  const int fd =
+      open(QFile::encodeName(devicePath).constData(), O_RDONLY | O_CLOEXEC | O_EXCL | O_NOFOLLOW);
+  if (fd >= 0) {
+    close(fd);
+    return std::nullopt;
+  }
+  if (errno == EBUSY) {
+    return QStringLiteral("Refused: ") + devicePath +
+           QStringLiteral(
+               " is in use by another program (mounted, or held by RAID, LVM, encryption or a "
+               "file system spanning several drives); nothing was written.");
+  }
+  return QStringLiteral("Could not open ") + devicePath + QStringLiteral(": ") +
+         QString::fromLocal8Bit(std::strerror(errno));
+}
+
+void DiskLock::release() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+}
+
+}  // namespace tessaro::helper

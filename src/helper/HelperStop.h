@@ -1,0 +1,20 @@
+#pragma once
+
+#include <exception>
+
+namespace tessaro::helper {
+
+// Ends a verb early with an exit status of HelperContract::Status. Whoever
+// throws it has already printed the line that says why; main() returns the
+// status.
+class HelperStop : public std::exception {
+ public:
+  explicit HelperStop(int status) : status_(status) {}
+  int status() const { return status_; }
+  const char* what() const noexcept override { return "tessaro-helper stopped"; }
+
+ private:
+  int status_;
+};
+
+}  // namespace tessaro::helper

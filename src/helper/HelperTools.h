@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tessaro::helper {
+
+// The programs one verb runs, each found by name in the system's own
+// directories (/usr/sbin, /usr/bin, /sbin, /bin, in that order) when the verb
+// starts: never through PATH, whatever the caller's environment says.
+class HelperTools {
+ public:
+  explicit HelperTools(const QStringList& names,
+                       const QStringList& directories = {
+                           QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
+                           QStringLiteral("/sbin"), QStringLiteral("/bin")});
+
+  // The absolute path of a tool that was found; empty otherwise.
+  QString path(const QString& name) const { return paths_.value(name); }
+  const QMap<QString, QString>& paths() const { return paths_; }
+
+  // One line per Debian package with tools that were not found, such as
+  // "Refused: mkfs.fat and fsck.fat are not installed: install dosfstools.";
+  // empty when everything is there.
+  QStringList missingLines() const;
+
+  // The Debian package a tool comes with.
+  static QString packageOf(const QString& name);
+
+ private:
+  QStringList names_;
+  QMap<QString, QString> paths_;
+};
+
+}  // namespace tessaro::helper

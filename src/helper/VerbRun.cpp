@@ -1,0 +1,118 @@
+#include "helper/VerbRun.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "drives/ShellQuote.h"
+#include "exec/HelperContract.h"
+#include "exec/ToolProcess.h"
+#include "helper/HelperStop.h"
+
+namespace tessaro::helper {
+
+namespace {
+
+// Whatever a tool printed, as it came; a caller that has gone is no reason to
+// stop a format.
+void forward(const QByteArray& bytes) {
+  std::fflush(stdout);
+  qsizetype written = 0;
+  while (written < bytes.size()) {
+    const ssize_t wrote = write(STDOUT_FILENO, bytes.constData() + written,
+                                static_cast<size_t>(bytes.size() - written));
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return;
+    written += wrote;
+  }
+}
+
+}  // namespace
+
+void printLine(const QString& line) {
+  std::fputs(line.toUtf8().constData(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+void VerbRun::setCancelLines(QString beforeWriting, QString afterWriting) {
+  cancelBefore_ = std::move(beforeWriting);
+  cancelAfter_ = std::move(afterWriting);
+}
+
+void VerbRun::markWriting(bool finishWhenCallerGone) {
+  writing_ = true;
+  finishWhenCallerGone_ = finishWhenCallerGone;
+}
+
+void VerbRun::stopCancelled() {
+  printLine(writing_ ? cancelAfter_ : cancelBefore_);
+  throw HelperStop(HelperContract::cancelled);
+}
+
+void VerbRun::checkpoint() {
+  const CancelWatch::State state = watch_.readAvailable();
+  if (state == CancelWatch::State::cancelRequested ||
+      (state == CancelWatch::State::callerGone && !finishesWithoutCaller())) {
+    stopCancelled();
+  }
+  if (lock_) {
+    if (const auto change = lock_->changed()) {
+      printLine(*change + (writing_ ? QStringLiteral(" Nothing more was written; the drive it "
+                                                     "was working on is incomplete.")
+                                    : QStringLiteral(" Nothing was written.")));
+      throw HelperStop(HelperContract::deviceChanged);
+    }
+  }
+}
+
+int VerbRun::run(const ToolStep& step) {
+  checkpoint();
+  printLine(QStringLiteral("$ ") + displayCommand(step.command));
+  for (const QByteArray& line : step.input.split('\n')) {
+    if (!line.isEmpty()) printLine(QStringLiteral("> ") + QString::fromUtf8(line));
+  }
+  ToolProcess tool(step.command, ToolProcess::Output::terminal);
+  if (!step.input.isEmpty()) tool.setInputText(step.input);
+  if (!tool.start()) {
+    printLine(QStringLiteral("Failed: ") + tool.errorString());
+    throw HelperStop(HelperContract::toolFailed);
+  }
+  const int status = tool.run(forward, watch_.fd(), [this] {
+    switch (watch_.readAvailable()) {
+      case CancelWatch::State::quiet:
+        return ToolProcess::Watch::carryOn;
+      case CancelWatch::State::callerGone:
+        if (finishesWithoutCaller()) return ToolProcess::Watch::stopWatching;
+        [[fallthrough]];
+      case CancelWatch::State::cancelRequested:
+        break;
+    }
+    return ToolProcess::Watch::endTool;
+  });
+  if (tool.wasStopped()) stopCancelled();
+  return status;
+}
+
+ToolOutput VerbRun::capture(const QStringList& command) {
+  checkpoint();
+  ToolOutput output;
+  ToolProcess tool(command, ToolProcess::Output::pipe);
+  if (!tool.start()) return output;
+  output.started = true;
+  output.status =
+      tool.run([&output](const QByteArray& bytes) { output.standardOutput += bytes; }, watch_.fd(),
+               [this] {
+                 const CancelWatch::State state = watch_.readAvailable();
+                 if (state == CancelWatch::State::quiet) return ToolProcess::Watch::carryOn;
+                 if (state == CancelWatch::State::callerGone && finishesWithoutCaller()) {
+                   return ToolProcess::Watch::stopWatching;
+                 }
+                 return ToolProcess::Watch::endTool;
+               });
+  if (tool.wasStopped()) stopCancelled();
+  return output;
+}
+
+}  // namespace tessaro::helper

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include "drives/LinuxFormatSteps.h"
+#include "helper/CancelWatch.h"
+#include "helper/DiskLock.h"
+
+namespace tessaro::helper {
+
+// What a read-only tool printed on standard output, and its exit status.
+struct ToolOutput {
+  bool started = false;
+  int status = 127;
+  QByteArray standardOutput;
+};
+
+// Runs the tools of one verb: before each, the caller's cancel request and the
+// locked disk's identity are checked; a tool that works on the drive is shown
+// as "$ " and its command, and what it prints is passed on as it arrives.
+// Every way of stopping early prints its line and throws HelperStop.
+class VerbRun {
+ public:
+  explicit VerbRun(CancelWatch& watch) : watch_(watch) {}
+
+  // The disk whose identity is checked before every step (none: not checked).
+  void setLock(const DiskLock* lock) { lock_ = lock; }
+
+  // The "Cancelled:" line before anything was written, and after.
+  void setCancelLines(QString beforeWriting, QString afterWriting);
+  // From now on the run writes to the drive: a caller that goes away no
+  // longer stops it (when finishWhenCallerGone), a cancel says the drive is
+  // incomplete.
+  void markWriting(bool finishWhenCallerGone);
+
+  // Stops here when the caller cancelled or went away, or the disk changed.
+  void checkpoint();
+
+  // Shows the step and runs it; its exit status.
+  int run(const ToolStep& step);
+  // Runs a tool that only reads; its output is not shown.
+  ToolOutput capture(const QStringList& command);
+
+ private:
+  [[noreturn]] void stopCancelled();
+  bool finishesWithoutCaller() const { return writing_ && finishWhenCallerGone_; }
+
+  CancelWatch& watch_;
+  const DiskLock* lock_ = nullptr;
+  QString cancelBefore_;
+  QString cancelAfter_;
+  bool writing_ = false;
+  bool finishWhenCallerGone_ = false;
+};
+
+// Writes one line to standard output and flushes it, so that it reaches the
+// caller before anything a tool prints after it.
+void printLine(const QString& line);
+
+}  // namespace tessaro::helper
