@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include "drives/CheckLine.h"
+#include "drives/HelperFailure.h"
+#include "exec/HelperContract.h"
+
+using namespace tessaro;
+
+namespace {
+
+// A failed run's last line says why in the user's terms; a tool's own status
+// is left to the tool's lines above it.
+TEST(HelperStatusTest, FailureLinesSayWhyInTheUsersTerms) {
+  const std::pair<int, const char*> rows[] = {
+      {HelperContract::deviceBusy, ": the drive is in use by another program (exit status 69)"},
+      {HelperContract::deviceChanged,
+       ": the drive changed while it was being formatted (exit status 68)"},
+      {HelperContract::toolMissing, ": a program it needs is not installed (exit status 70)"},
+      {HelperContract::refusedDevice, ": the drive is not one Tessaro may change (exit status 65)"},
+      {HelperContract::cancelled, ": it was cancelled (exit status 72)"},
+      {4, " (exit status 4)"},
+      {137, " (exit status 137)"},
+  };
+  for (const auto& [status, suffix] : rows) {
+    EXPECT_EQ(helperFailureSuffix(status, "formatted"), suffix) << status;
+  }
+}
+
+// fsck.fat's 1 means "fixed" or "gave up": only a clean read-only re-check
+// makes it "fixed"; a re-check that could not run proves nothing.
+TEST(HelperStatusTest, CheckStatusAfterTheReadOnlyRecheck) {
+  const std::tuple<int, std::optional<int>, int> rows[] = {
+      {0, std::nullopt, 0}, {1, 0, 1}, {1, 1, 4}, {1, std::nullopt, 4}, {2, std::nullopt, 2},
+  };
+  for (const auto& [repair, recheck, status] : rows) {
+    EXPECT_EQ(linuxCheckStatus(repair, recheck), status) << repair;
+  }
+  EXPECT_TRUE(checkLeftFileSystemConsistent(1));
+  EXPECT_FALSE(checkLeftFileSystemConsistent(4));
+}
+
+}  // namespace
