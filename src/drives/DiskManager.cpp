@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "drives/PartitionLookup.h"
 #include "exec/Error.h"
 
 namespace tessaro {
@@ -46,6 +47,10 @@ QCoro::Task<> DiskManager::refresh() {
 
   drives_ = found;
   emit drivesChanged(drives_);
+}
+
+QCoro::Task<QString> DiskManager::findPartition(QString bsdName) {
+  return tessaro::findPartition(*tools_, runner_, std::move(bsdName));
 }
 
 }  // namespace tessaro

@@ -13,13 +13,6 @@
 
 namespace tessaro {
 
-// What a check and repair left behind.
-struct RepairResult {
-  QString log;                    // the partition line, the echo line, one line per output chunk
-  QString target;                 // the device path that was checked
-  std::optional<int> exitStatus;  // of the whole check line, where the platform reports it
-};
-
 // The window's model of the attached drives. Lives on the main thread.
 class DiskManager : public QObject {
   Q_OBJECT
@@ -38,11 +31,6 @@ class DiskManager : public QObject {
 
   // The first partition of a whole disk, without "/dev/".
   QCoro::Task<QString> findPartition(QString bsdName);
-
-  // Checks and repairs the FAT file system on the disk's first partition, or
-  // on the whole disk when none is found. Returns the collected text and, where
-  // the platform reports it, the check's exit status.
-  QCoro::Task<RepairResult> repair(QString bsdName);
 
  signals:
   void drivesChanged(const QList<Drive>& drives);

@@ -62,9 +62,14 @@ class DiskTools {
   // property lists, disk first.
   virtual PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const = 0;
+  // The partition a format makes on the drive, as a device path.
+  virtual QString formattedPartitionPath(const Drive& drive) const = 0;
   // True where the privileged steps leave a volume unmounted and the desktop
   // user mounts it afterwards (Linux); false where the command line mounts it.
   virtual bool mountsAsDesktopUser() const { return false; }
+
+  // What to install for required tools that are missing, one line per package.
+  virtual QStringList missingToolNotices() const { return {}; }
 };
 
 }  // namespace tessaro

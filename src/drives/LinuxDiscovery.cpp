@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QJsonObject>
@@ -6,6 +8,8 @@
 #include "drives/DiscoveryRule.h"
 #include "drives/LinuxBlockDevices.h"
 #include "drives/LinuxDiskTools.h"
+#include "drives/LinuxFormatSteps.h"
+#include "drives/ToolAvailability.h"
 
 namespace tessaro {
 
@@ -22,6 +26,18 @@ QString LinuxDiskTools::helperPath() const {
     if (QFileInfo(besideApp).isExecutable()) return besideApp;
   }
   return QStringLiteral(TESSARO_HELPER_INSTALL_PATH);
+}
+
+QString LinuxDiskTools::formattedPartitionPath(const Drive& drive) const {
+  return linuxFormatPartitionPath(drive.devicePath);
+}
+
+// Optional tools are left out: the job that does without one says so.
+QStringList LinuxDiskTools::missingToolNotices() const {
+  QStringList notices;
+  for (const MissingTools& missing : findMissingTools(isToolInstalled, geteuid() == 0))
+    if (missing.required) notices << missing.message();
+  return notices;
 }
 
 QStringList LinuxDiskTools::listCommand() const {

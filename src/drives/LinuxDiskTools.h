@@ -32,7 +32,9 @@ class LinuxDiskTools : public DiskTools {
   PrivilegedCommand checkCommand(const QString& targetBsdName) const override;
   PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const override;
+  QString formattedPartitionPath(const Drive& drive) const override;
   bool mountsAsDesktopUser() const override { return true; }
+  QStringList missingToolNotices() const override;
 
  private:
   QString lsblkPath_;

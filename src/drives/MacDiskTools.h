@@ -27,6 +27,7 @@ class MacDiskTools : public DiskTools {
   PrivilegedCommand checkCommand(const QString& targetBsdName) const override;
   PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const override;
+  QString formattedPartitionPath(const Drive& drive) const override;
 
  private:
   QString diskutilPath_;

@@ -12,11 +12,15 @@ std::optional<QString> MacDiskTools::validateFormat(const FormatRequest& request
   return std::nullopt;
 }
 
+QString MacDiskTools::formattedPartitionPath(const Drive& drive) const {
+  return drive.devicePath + QStringLiteral("s1");
+}
+
 // Erase with an MBR scheme, unmount the new partition, rebuild it as FAT32
 // through its raw node, mount it again.
 PrivilegedCommand MacDiskTools::formatCommand(const FormatRequest& request) const {
   const QString name = shellQuote(request.volumeName);
-  const QString partition = request.drive.devicePath + QStringLiteral("s1");
+  const QString partition = formattedPartitionPath(request.drive);
   const QString rawPartition = rawDevicePathOf(partition);
   const auto& bytes = request.clusterBytes;
   const QString newfs = bytes && *bytes >= 512 && *bytes % 512 == 0

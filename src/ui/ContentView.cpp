@@ -15,6 +15,10 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include "drives/FormatRequestRules.h"
+#include "jobs/CheckJob.h"
+#include "jobs/InfoJob.h"
+#include "jobs/RefreshJob.h"
 #include "ui/BusyIndicator.h"
 #include "ui/ContentViewWidgets.h"
 #include "ui/LogView.h"
@@ -27,18 +31,34 @@ static void registerIconResources() { Q_INIT_RESOURCE(icons); }
 
 namespace tessaro {
 
-// Awaits a workflow and reports its end while the view still exists. Nothing
-// escapes: a workflow that ends in an exception still ends.
-QCoro::Task<> ContentView::superviseWorkflow(QCoro::Task<> task, QPointer<ContentView> view) {
-  bool failed = false;
-  try {
-    co_await std::move(task);
-  } catch (...) {
-    failed = true;
-  }
-  if (!view) co_return;
-  if (failed) view->setBusy(false);
-  view->workflowEnded();
+namespace {
+
+// Erasing is final, so the safe answer is the default one.
+bool askToErase(QWidget* parent, const Drive& drive) {
+  QMessageBox box(parent);
+  box.setIcon(QMessageBox::Warning);
+  box.setWindowTitle(QStringLiteral("Erase drive?"));
+  box.setText(QStringLiteral("Erase ") + drive.description + QStringLiteral(" (") +
+              drive.devicePath + QStringLiteral(")?"));
+  box.setInformativeText(
+      QStringLiteral("All data on this drive will be erased. "
+                     "This cannot be undone."));
+  QPushButton* erase = box.addButton(QStringLiteral("Erase"), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+  box.setDefaultButton(cancel);
+  box.setEscapeButton(cancel);
+  box.exec();
+  return box.clickedButton() == erase;
+}
+
+}  // namespace
+
+// Awaits a job (which never raises) and reports its end while the view still
+// exists. The job and its report live in this frame until then.
+QCoro::Task<> ContentView::superviseJob(std::unique_ptr<Job> job, std::unique_ptr<LogReport> report,
+                                        QPointer<ContentView> view) {
+  co_await job->run(*report);
+  if (view) view->jobEnded();
 }
 
 ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* parent)
@@ -53,7 +73,8 @@ ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* pare
   setMinimumSize(820, 520);
   buildLayout();
   ui_->log->replaceText(welcomeText());
-  connect(diskManager_.get(), &DiskManager::drivesChanged, this, &ContentView::syncPicker);
+  // Every new drive list selects its first drive.
+  connect(diskManager_.get(), &DiskManager::drivesChanged, this, &ContentView::selectFirstDrive);
   syncPicker();
   updateEnabled();
 }
@@ -63,7 +84,7 @@ ContentView::~ContentView() {
   // has to stay until then; the window is already gone from the screen.
   if (runningWorkflows_ == 0) return;
   // A format is left to finish: nobody agreed to leave the drive half done.
-  if (!formatRunning_ && workflowCancel_) workflowCancel_->cancel();
+  if (!runningFormat_ && workflowCancel_) workflowCancel_->cancel();
   QEventLoop untilEnded;
   connect(this, &ContentView::workflowFinished, &untilEnded, [&] {
     if (runningWorkflows_ == 0) untilEnded.quit();
@@ -94,7 +115,6 @@ void ContentView::setBusy(bool busy) {
   isBusy_ = busy;
   updateEnabled();
   if (!changed) return;
-  if (busy) workflowCancel_ = std::make_shared<Cancellation>();
   if (busy) {
     ui_->busyIndicator->start();
   } else {
@@ -102,7 +122,6 @@ void ContentView::setBusy(bool busy) {
   }
   ui_->cancelButton->setVisible(busy);
   ui_->cancelButton->setEnabled(busy);
-  emit busyChanged(busy);
 }
 
 void ContentView::setStatusLog(const QString& text) {
@@ -245,7 +264,7 @@ bool ContentView::confirmStoppingFormat(const QString& question) {
 
 void ContentView::cancelWorkflow() {
   if (!workflowCancel_ || workflowCancel_->isCancelled()) return;
-  if (formatWriting_ &&
+  if (runningFormat_ && runningFormat_->hasBegunWriting() &&
       !confirmStoppingFormat(QStringLiteral("The format of ") + logDevice_ +
                              QStringLiteral(" has begun writing. Stop it anyway?")))
     return;
@@ -277,28 +296,72 @@ void ContentView::syncPicker() {
   picker->setCurrentIndex(int(chosen));
 }
 
-void ContentView::startWorkflow(QCoro::Task<> task) {
-  ++runningWorkflows_;
-  logDevice_ = selectedDrive_ ? selectedDrive_->bsdName : QString();
-  superviseWorkflow(std::move(task), QPointer<ContentView>(this));
+void ContentView::selectFirstDrive() {
+  const QList<Drive>& drives = diskManager_->drives();
+  setSelectedDrive(drives.isEmpty() ? std::nullopt : std::optional<Drive>(drives.first()));
 }
 
-void ContentView::workflowEnded() {
+void ContentView::startJob(std::unique_ptr<Job> job, LogReport::Outcome outcome) {
+  ++runningWorkflows_;
+  logDevice_ = selectedDrive_ ? selectedDrive_->bsdName : QString();
+  workflowCancel_ = job->cancellation();
+  superviseJob(std::move(job), std::make_unique<LogReport>(*this, outcome),
+               QPointer<ContentView>(this));
+}
+
+void ContentView::jobEnded() {
   --runningWorkflows_;
-  formatRunning_ = false;
-  formatWriting_ = false;
+  runningFormat_ = nullptr;
   emit workflowFinished();
+}
+
+void ContentView::refreshOnAppear() {
+  startJob(std::make_unique<RefreshJob>(*diskManager_, RefreshJob::Occasion::startUp),
+           LogReport::Outcome::replacesLog);
+}
+
+void ContentView::refreshDrives() {
+  startJob(std::make_unique<RefreshJob>(*diskManager_, RefreshJob::Occasion::request),
+           LogReport::Outcome::replacesLog);
+}
+
+void ContentView::formatSelectedDrive() {
+  if (!selectedDrive_) return;
+  FormatRequest request{*selectedDrive_, deriveVolumeName(label_), cluster_.bytes()};
+  // A request that will be refused erases nothing, so there is nothing to
+  // confirm; the job says why.
+  if (!diskManager_->tools().validateFormat(request)) {
+    const bool confirmed = confirm_ ? confirm_(request.drive) : askToErase(this, request.drive);
+    if (!confirmed) return;
+  }
+  auto job = std::make_unique<FormatJob>(diskManager_->tools(), diskManager_->runner(),
+                                         std::move(request));
+  runningFormat_ = job.get();
+  startJob(std::move(job));
+}
+
+void ContentView::showDriveInfo() {
+  if (!selectedDrive_) return;
+  startJob(
+      std::make_unique<InfoJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_));
+}
+
+void ContentView::checkSelectedDrive() {
+  if (!selectedDrive_) return;
+  startJob(
+      std::make_unique<CheckJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_));
 }
 
 void ContentView::closeEvent(QCloseEvent* event) {
   // Closing while a workflow runs hides the window at once and deletes it
   // when the workflow has ended.
-  if (runningWorkflows_ > 0 && formatRunning_) {
+  if (runningWorkflows_ > 0 && runningFormat_) {
     const QString question =
-        formatWriting_ ? QStringLiteral("The format of ") + logDevice_ +
-                             QStringLiteral(" has begun writing. Stop it and close the window?")
-                       : QStringLiteral("A format of ") + logDevice_ +
-                             QStringLiteral(" is about to begin. Stop it and close the window?");
+        runningFormat_->hasBegunWriting()
+            ? QStringLiteral("The format of ") + logDevice_ +
+                  QStringLiteral(" has begun writing. Stop it and close the window?")
+            : QStringLiteral("A format of ") + logDevice_ +
+                  QStringLiteral(" is about to begin. Stop it and close the window?");
     if (!confirmStoppingFormat(question)) {
       event->ignore();
       return;

@@ -17,6 +17,9 @@
 #include "drives/DiskManager.h"
 #include "drives/Drive.h"
 #include "exec/Cancellation.h"
+#include "jobs/FormatJob.h"
+#include "jobs/Job.h"
+#include "ui/LogReport.h"
 #include "ui/StatusLog.h"
 
 namespace tessaro {
@@ -42,7 +45,6 @@ class ContentView : public QWidget {
   ClusterOption cluster() const { return cluster_; }
   void setCluster(ClusterOption cluster);
   bool isBusy() const { return isBusy_; }
-  // Setting it begins a workflow, with a new cancel for it.
   void setBusy(bool busy);
   // What the log holds (at most its line limit; a line says how many
   // earlier lines were let go).
@@ -82,22 +84,16 @@ class ContentView : public QWidget {
   using Confirmation = std::function<bool(const Drive&)>;
   void setConfirmation(Confirmation confirm);
 
-  // Workflows. The button actions return at once; the perform* bodies are
-  // the tasks they start, public so that they can be awaited.
+  // The button actions: each starts its job and returns at once.
   void refreshOnAppear();
   void refreshDrives();
   void formatSelectedDrive();
   void showDriveInfo();
   void checkSelectedDrive();
-  QCoro::Task<> performRefresh(bool announce);
-  QCoro::Task<> performFormat(Drive drive, QString volumeName, std::optional<int> clusterBytes);
-  QCoro::Task<> performDriveInfo(Drive drive);
-  QCoro::Task<> performCheck(Drive drive);
 
  signals:
   void statusLogChanged();
-  void busyChanged(bool busy);
-  // Emitted when a started workflow has ended (tests wait on it).
+  // Emitted when a started job has ended (tests wait on it).
   void workflowFinished();
 
  protected:
@@ -109,19 +105,20 @@ class ContentView : public QWidget {
   struct Widgets;
   void buildLayout();
   void updateEnabled();
-  // Names, in the log, the packages to install for tools that are missing.
-  void announceMissingTools();
   // Refills the picker from the drive list and shows the selected entry.
   void syncPicker();
   void deliverAllPendingLines();
   bool confirmStoppingFormat(const QString& question);
   // Takes a bounded amount of what appendLogLines queued into the log.
   void deliverPendingLines();
-  // Runs a workflow's task on the main thread and emits workflowFinished
-  // when it ends. The task clears isBusy itself.
-  void startWorkflow(QCoro::Task<> task);
-  static QCoro::Task<> superviseWorkflow(QCoro::Task<> task, QPointer<ContentView> view);
-  void workflowEnded();
+  // Runs a job on the main thread, shown in this view, and emits
+  // workflowFinished when it has ended.
+  void startJob(std::unique_ptr<Job> job,
+                LogReport::Outcome outcome = LogReport::Outcome::appended);
+  static QCoro::Task<> superviseJob(std::unique_ptr<Job> job, std::unique_ptr<LogReport> report,
+                                    QPointer<ContentView> view);
+  void jobEnded();
+  void selectFirstDrive();
 
   std::unique_ptr<DiskManager> diskManager_;
   std::optional<Drive> selectedDrive_;
@@ -141,13 +138,12 @@ class ContentView : public QWidget {
   StopConfirmation confirmStop_;
   Confirmation confirm_;
   bool appeared_ = false;
-  // Workflows started and not yet ended; the view outlives them.
+  // Jobs started and not yet ended; the view outlives them.
   int runningWorkflows_ = 0;
-  // The running workflow's cancel, made anew for each workflow.
+  // The running job's cancel.
   std::shared_ptr<Cancellation> workflowCancel_;
-  // Set from a format's reading thread once its helper has begun writing.
-  std::atomic<bool> formatWriting_ = false;
-  bool formatRunning_ = false;
+  // The running format, while it runs; the job lives in superviseJob.
+  const FormatJob* runningFormat_ = nullptr;
   std::unique_ptr<Widgets> ui_;
 };
 

@@ -51,14 +51,6 @@ TEST_F(CheckAndInfoWorkflow, RefusedRightsEndInOneErrorLine) {
             "Reading info for /dev/disk4...\n\u274C Error: Authorization failed (126)");
 }
 
-TEST_F(CheckAndInfoWorkflow, CheckTextThenAnEmptyLineThenCompletion) {
-  useElevation("Repair/elevate-and-print-chunks");
-  const std::string log = logAfter(&ContentView::checkSelectedDrive);
-  EXPECT_THAT(log, StartsWith("Running disk checking operation on /dev/disk4...\n"
-                              "\u2139\uFE0F Using partition /dev/disk4s1 for repair\n$ sh -c \""));
-  EXPECT_THAT(log, EndsWith("** Phase 2 - Check Cluster Chains\n   \n\n\u2705 Repair completed."));
-}
-
 TEST_F(CheckAndInfoWorkflow, InfoReportArrivesInOnePiece) {
   useElevation("InfoReport/elevate-and-print-plists");
   QSignalSpy changes(view.get(), &ContentView::statusLogChanged);

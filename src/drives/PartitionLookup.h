@@ -1,0 +1,16 @@
+#pragma once
+
+#include <qcoro/qcorotask.h>
+
+#include <QString>
+
+#include "drives/DiskTools.h"
+#include "exec/ProcessRunner.h"
+
+namespace tessaro {
+
+// The first partition of a whole disk, without "/dev/". Raises when the
+// lookup tool cannot be started or names no partition.
+QCoro::Task<QString> findPartition(const DiskTools& tools, ProcessRunner& runner, QString bsdName);
+
+}  // namespace tessaro

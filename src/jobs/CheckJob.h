@@ -1,0 +1,29 @@
+#pragma once
+
+#include "drives/DiskTools.h"
+#include "drives/Drive.h"
+#include "exec/ProcessRunner.h"
+#include "jobs/Job.h"
+
+namespace tessaro {
+
+// Checks and repairs the FAT file system on a drive's first partition, or on
+// the whole disk when no partition is found, with administrator rights. The
+// account (partition, command line, the tools' output) arrives in one piece
+// at the end.
+class CheckJob : public Job {
+ public:
+  CheckJob(const DiskTools& tools, ProcessRunner& runner, Drive drive);
+
+ protected:
+  QString title() const override;
+  QCoro::Task<> perform(Report& report) override;
+  QString failureLine(const QString& description) const override;
+
+ private:
+  const DiskTools& tools_;
+  ProcessRunner& runner_;
+  Drive drive_;
+};
+
+}  // namespace tessaro

@@ -1,0 +1,50 @@
+#include "jobs/FormatJob.h"
+
+#include "drives/UserMount.h"
+#include "exec/HelperContract.h"
+#include "jobs/ReportTexts.h"
+
+namespace tessaro {
+
+FormatJob::FormatJob(const DiskTools& tools, ProcessRunner& runner, FormatRequest request)
+    : tools_(tools), runner_(runner), request_(std::move(request)) {}
+
+QString FormatJob::title() const { return reportText::formatStarting(request_.drive.devicePath); }
+
+QCoro::Task<> FormatJob::perform(Report& report) {
+  const Drive& drive = request_.drive;
+  if (const auto refusal = tools_.validateFormat(request_)) fail(*refusal);
+
+  const PrivilegedCommand command = tools_.formatCommand(request_);
+  // Called on the runner's reading thread. The helper announces each tool
+  // with a "$ " line; the first one is where the drive may start to change.
+  const LineHandler onLines = [this, &report](const QStringList& lines) {
+    if (!begunWriting_) {
+      for (const QString& line : lines)
+        if (line.startsWith(QLatin1String("$ "))) begunWriting_ = true;
+    }
+    report.lines(lines);
+  };
+  const PrivilegedRunResult ran =
+      co_await runner_.run(command.tool, command.args, onLines, cancellation());
+  if (ran.cancelled && !ran.toolStarted)
+    stop(reportText::formatCancelledBeforeWriting(drive.devicePath));
+  // The helper's own last line says what it stopped and what state remains.
+  if (ran.cancelled && ran.exitStatus == HelperContract::cancelled) stop(QString());
+  if (ran.exitStatus.value_or(0) != 0)
+    fail(reportText::formatToolFailed(request_.volumeName, drive.devicePath, *ran.exitStatus));
+
+  if (tools_.mountsAsDesktopUser()) {
+    const UserMountOutcome mounted =
+        co_await mountAsDesktopUser(runner_, tools_.formattedPartitionPath(drive));
+    if (!mounted.attempted) report.lines({reportText::notMountedAfterFormat()});
+    if (!mounted.lines.isEmpty()) report.lines(mounted.lines);
+  }
+  report.succeeded(reportText::formatComplete(request_.volumeName, drive.devicePath));
+}
+
+QString FormatJob::failureLine(const QString& description) const {
+  return reportText::formatFailed(description);
+}
+
+}  // namespace tessaro

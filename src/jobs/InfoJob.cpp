@@ -1,0 +1,45 @@
+#include "jobs/InfoJob.h"
+
+#include "drives/InfoReport.h"
+#include "drives/PartitionLookup.h"
+#include "jobs/ReportTexts.h"
+
+namespace tessaro {
+
+InfoJob::InfoJob(const DiskTools& tools, ProcessRunner& runner, Drive drive)
+    : tools_(tools), runner_(runner), drive_(std::move(drive)) {}
+
+QString InfoJob::title() const { return reportText::infoStarting(drive_.devicePath); }
+
+QCoro::Task<> InfoJob::perform(Report& report) {
+  std::optional<QString> partition;
+  try {
+    partition = co_await findPartition(tools_, runner_, drive_.bsdName);
+  } catch (const std::exception&) {
+    // Reported without its partition section.
+  }
+  const PrivilegedCommand command = tools_.infoReportCommand(drive_.bsdName, partition);
+
+  // Filled on the runner's reading thread, read only after the run returned.
+  QString output;
+  auto collect = [&output](const QStringList& lines) {
+    for (const QString& line : lines) output += line + QLatin1Char('\n');
+  };
+  const PrivilegedRunResult ran =
+      co_await runner_.run(command.tool, command.args, collect, cancellation());
+  if (ran.exitStatus.value_or(0) != 0) {
+    // The helper refused the drive or could not read it: its own words say why.
+    const QString said = output.trimmed();
+    if (!said.isEmpty()) report.lines(said.split(QLatin1Char('\n')));
+    fail(reportText::infoToolFailed(drive_.devicePath, *ran.exitStatus));
+  }
+  const QStringList lines = infoReportLines(output, drive_.bsdName);
+  // An empty report still shows as one empty line.
+  report.lines(lines.isEmpty() ? QStringList{QString()} : lines);
+}
+
+QString InfoJob::failureLine(const QString& description) const {
+  return reportText::checkOrInfoFailed(description);
+}
+
+}  // namespace tessaro

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "drives/DiskTools.h"
+#include "drives/Drive.h"
+#include "exec/ProcessRunner.h"
+#include "jobs/Job.h"
+
+namespace tessaro {
+
+// Reads the properties of a drive and of its first partition with
+// administrator rights and reports them in one piece at the end. Without a
+// partition the report covers the whole disk only.
+class InfoJob : public Job {
+ public:
+  InfoJob(const DiskTools& tools, ProcessRunner& runner, Drive drive);
+
+ protected:
+  QString title() const override;
+  QCoro::Task<> perform(Report& report) override;
+  QString failureLine(const QString& description) const override;
+
+ private:
+  const DiskTools& tools_;
+  ProcessRunner& runner_;
+  Drive drive_;
+};
+
+}  // namespace tessaro

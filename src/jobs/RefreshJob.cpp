@@ -1,0 +1,29 @@
+#include "jobs/RefreshJob.h"
+
+#include "jobs/ReportTexts.h"
+
+namespace tessaro {
+
+RefreshJob::RefreshJob(DiskManager& manager, Occasion occasion)
+    : manager_(manager), occasion_(occasion) {}
+
+QString RefreshJob::title() const {
+  return occasion_ == Occasion::request ? reportText::refreshing() : QString();
+}
+
+QCoro::Task<> RefreshJob::perform(Report& report) {
+  if (occasion_ == Occasion::startUp) {
+    const QStringList notices = manager_.tools().missingToolNotices();
+    if (!notices.isEmpty()) report.lines(notices);
+  }
+  co_await manager_.refresh();
+  if (occasion_ == Occasion::request) {
+    report.succeeded(reportText::drivesFound(manager_.drives().size()));
+  }
+}
+
+QString RefreshJob::failureLine(const QString& description) const {
+  return reportText::refreshFailed(description);
+}
+
+}  // namespace tessaro

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tessaro {
+
+// Where a job tells what it does: the window's status log, a terminal, a test.
+// A job calls started() first and finished() last, on every path, and in
+// between any number of lines() and at most one of succeeded(), failed() or
+// cancelled().
+// Every text arrives complete, as the user is to read it.
+class Report {
+ public:
+  virtual ~Report() = default;
+
+  // The job has begun and is busy from now on. A non-empty title heads a new
+  // account ("Starting format of /dev/sdb as FAT32."); an empty one adds to
+  // what is shown.
+  virtual void started(const QString& title) = 0;
+  // Progress and tool output, in order, one entry per line (an entry may be
+  // empty). Called on the thread that reads a tool's output as well as on
+  // the job's own, so an implementation has to accept both; calls never
+  // overlap and keep their order.
+  virtual void lines(const QStringList& lines) = 0;
+  // The outcome, one line each: the job did what was asked, or why it did not.
+  virtual void succeeded(const QString& line) = 0;
+  virtual void failed(const QString& line) = 0;
+  // Stopped on request; line says what that left behind, or is empty when
+  // the tool's own last line already said it.
+  virtual void cancelled(const QString& line) = 0;
+  // Not busy any more.
+  virtual void finished() = 0;
+};
+
+}  // namespace tessaro

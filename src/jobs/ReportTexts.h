@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+namespace tessaro::reportText {
+
+// Every line a job reports, in one place. Failures read one way per job:
+// "Error refreshing drives: ", "Error: " (format), "❌ Error: " (check, info),
+// each followed by a description that says what failed and why.
+
+QString refreshing();
+QString drivesFound(qsizetype count);
+QString refreshFailed(const QString& description);
+
+QString formatStarting(const QString& devicePath);
+// "Format failed for MY USB on /dev/sdb (exit status 1)", with the helper's
+// reason where the status is one of its own: a description.
+QString formatToolFailed(const QString& volumeName, const QString& devicePath, int exitStatus);
+QString formatFailed(const QString& description);
+QString formatCancelledBeforeWriting(const QString& devicePath);
+QString notMountedAfterFormat();
+QString formatComplete(const QString& volumeName, const QString& devicePath);
+
+QString checkStarting(const QString& devicePath);
+QString checkUsingPartition(const QString& partitionPath);
+QString checkUsingWholeDisk(const QString& diskPath);
+// A shell line as the shell gets it; any other tool as it is run.
+QString checkCommandLine(const QString& tool, const QString& commandLine);
+QString notMountedAfterCheck();
+QString checkToolFailed(const QString& targetPath, int exitStatus);
+QString checkComplete();
+
+QString infoStarting(const QString& devicePath);
+QString infoToolFailed(const QString& devicePath, int exitStatus);
+
+// The failure line of a check or an information report.
+QString checkOrInfoFailed(const QString& description);
+
+}  // namespace tessaro::reportText

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "jobs/Report.h"
+
+namespace tessaro {
+
+class ContentView;
+
+// Shows a job in a window: busy while it runs, its title replacing the status
+// log, its lines and outcome added below, or, for a refresh, its outcome
+// replacing the log as the one status line.
+class LogReport : public Report {
+ public:
+  enum class Outcome { appended, replacesLog };
+
+  LogReport(ContentView& view, Outcome outcome);
+
+  void started(const QString& title) override;
+  void lines(const QStringList& lines) override;
+  void succeeded(const QString& line) override;
+  void failed(const QString& line) override;
+  void cancelled(const QString& line) override;
+  void finished() override;
+
+ private:
+  void showOutcome(const QString& line);
+
+  ContentView& view_;
+  Outcome outcome_;
+};
+
+}  // namespace tessaro

@@ -1,0 +1,131 @@
+#include "JobFixture.h"
+#include "drives/CheckLine.h"
+#include "drives/LinuxDiskTools.h"
+#include "drives/MacDiskTools.h"
+#include "jobs/CheckJob.h"
+#include "jobs/InfoJob.h"
+
+using namespace tessaro;
+using namespace tessaro::test;
+
+namespace {
+
+const QString kDiskutil = kFixtures + "PartitionLookup/diskutil";
+
+MacDiskTools mac() { return MacDiskTools(kDiskutil); }
+// Its lsblk stand-in knows mmcblk0 (first partition mmcblk0p1) and no other disk.
+LinuxDiskTools linux() {
+  return LinuxDiskTools(kFixtures + "PartitionLookup/lsblk", "/sys", "/opt/tessaro-helper");
+}
+const Drive kDisk4{{}, "disk4", "/dev/disk4", "32 GB Ultra (disk4)"};
+const Drive kSdz{{}, "sdz", "/dev/sdz", "Stick (sdz)"};
+const Drive kMmc{{}, "mmcblk0", "/dev/mmcblk0", "SD card (mmcblk0)"};
+
+using CheckJobTest = JobFixture;
+using InfoJobTest = JobFixture;
+
+}  // namespace
+
+// The account in one piece: the partition, the command line, the tools' lines
+// as they wrote them, and a line break before the outcome.
+TEST_F(CheckJobTest, PartitionLineCommandLineThenOneTrimmedLinePerChunk) {
+  elevateWith("Repair/elevate-and-print-chunks");
+  const MacDiskTools tools = mac();
+  CheckJob job(tools, runner, kDisk4);
+  const QString line = macCheckLine("disk4s1", kDiskutil);
+  EXPECT_EQ(reportOf(job),
+            QStringList({"started: Running disk checking operation on /dev/disk4...",
+                         "lines: \u2139\uFE0F Using partition /dev/disk4s1 for repair\n"
+                         "$ sh -c \"" +
+                             line +
+                             "\"\n"
+                             "  ** /dev/rdisk4s1  \n** Phase 1\n\n"
+                             "** Phase 2 - Check Cluster Chains\n"
+                             "   \n",
+                         "succeeded: \u2705 Repair completed.", "finished"}));
+  EXPECT_EQ(ranArguments(), QStringList({"/bin/sh", "-c"}) + line.split('\n'));
+}
+
+TEST_F(CheckJobTest, FailedLookupChecksTheWholeDisk) {
+  // macOS: unmount and mount the block device, check the raw one.
+  const MacDiskTools macTools = mac();
+  CheckJob onMac(macTools, runner, Drive{{}, "disk9", "/dev/disk9", "disk9"});
+  EXPECT_TRUE(reportOf(onMac).value(1).startsWith(
+      "lines: \u26A0\uFE0F No partition found, using whole disk /dev/disk9\n$ sh -c \"" +
+      kDiskutil + " unmount /dev/disk9 &&\n/sbin/fsck_msdos -fy /dev/rdisk9 &&\n" + kDiskutil +
+      " mount /dev/disk9\"\n"));
+
+  // Linux: the helper's check verb on the disk; no udisksctl here to mount it again.
+  say("fsck.fat 4.2\n/dev/sdz: 0 files\n", 1);
+  const LinuxDiskTools linuxTools = linux();
+  CheckJob onLinux(linuxTools, runner, kSdz);
+  const QStringList calls = reportOf(onLinux);
+  EXPECT_EQ(calls.value(1),
+            "lines: \u26A0\uFE0F No partition found, using whole disk /dev/sdz\n"
+            "$ /opt/tessaro-helper check sdz\n"
+            "fsck.fat 4.2\n/dev/sdz: 0 files\n"
+            "Not mounted: udisksctl (udisks2) is not installed.\n");
+  EXPECT_EQ(calls.value(2), "succeeded: \u2705 Repair completed.") << "1: errors fixed";
+  EXPECT_EQ(ranArguments(),
+            QStringList{"/opt/tessaro-helper"} + linuxTools.checkCommand("sdz").args);
+}
+
+// What the tools said is shown, then why the check failed; nothing is mounted.
+TEST_F(CheckJobTest, ErrorsLeftOrRefusedRightsEndInOneErrorLine) {
+  const LinuxDiskTools tools = linux();
+  say("Dirty bit is set.\n", 4);
+  CheckJob left(tools, runner, kMmc);
+  QStringList calls = reportOf(left);
+  ASSERT_EQ(calls.size(), 4) << calls.join('|').toStdString();
+  EXPECT_TRUE(calls[1].endsWith("\nDirty bit is set.\n")) << calls[1].toStdString();
+  EXPECT_FALSE(calls[1].contains("Not mounted"));
+  EXPECT_EQ(calls[2], "failed: \u274C Error: Check failed on /dev/mmcblk0p1 (exit status 4)");
+
+  elevateWith("Repair/elevate-dismissed");
+  CheckJob refused(tools, runner, kMmc);
+  EXPECT_EQ(reportOf(refused),
+            QStringList({"started: Running disk checking operation on /dev/mmcblk0...",
+                         "failed: \u274C Error: Authorization failed (126)", "finished"}));
+}
+
+TEST_F(InfoJobTest, ReportInOnePieceWithItsPartition) {
+  elevateWith("InfoReport/elevate-and-print-plists");
+  const MacDiskTools tools = mac();
+  InfoJob job(tools, runner, kDisk4);
+  const QStringList calls = reportOf(job);
+  ASSERT_EQ(calls.size(), 3) << calls.join('|').toStdString();
+  EXPECT_EQ(calls[0], "started: Reading info for /dev/disk4...");
+  EXPECT_TRUE(calls[1].startsWith("lines: Device: /dev/disk4\n")) << calls[1].toStdString();
+  EXPECT_TRUE(calls[1].contains("\n\nPartition Info:\n"));
+  EXPECT_TRUE(calls[1].endsWith("\nFilesystem Block Size: 32768 Bytes"));
+}
+
+TEST_F(InfoJobTest, HelperRefusalEmptyOutputAndRefusedRights) {
+  const LinuxDiskTools tools = linux();
+  const struct {
+    QByteArray said;
+    int status;
+    QStringList middle;
+  } rows[] = {
+      // The helper's own words, then which drive and why.
+      {"Refused: sdz is not an external or removable drive.\n",
+       65,
+       {"lines: Refused: sdz is not an external or removable drive.",
+        "failed: \u274C Error: Reading info failed on /dev/sdz (exit status 65)"}},
+      {"", 65, {"failed: \u274C Error: Reading info failed on /dev/sdz (exit status 65)"}},
+      // Nothing to report still adds one empty line.
+      {"no property list here", 0, {"lines: "}},
+  };
+  for (const auto& [said, status, middle] : rows) {
+    say(said, status);
+    InfoJob job(tools, runner, kSdz);
+    EXPECT_EQ(reportOf(job), QStringList{"started: Reading info for /dev/sdz..."} + middle +
+                                 QStringList{"finished"})
+        << said.toStdString();
+    EXPECT_EQ(ranArguments(),
+              QStringList{"/opt/tessaro-helper"} + tools.infoReportCommand("sdz", {}).args);
+  }
+  elevateWith("Repair/elevate-dismissed");
+  InfoJob refused(tools, runner, kSdz);
+  EXPECT_EQ(reportOf(refused).value(1), "failed: \u274C Error: Authorization failed (126)");
+}

@@ -1,0 +1,152 @@
+#include "JobFixture.h"
+#include "drives/DiskManager.h"
+#include "drives/LinuxDiskTools.h"
+#include "drives/MacDiskTools.h"
+#include "jobs/FormatJob.h"
+#include "jobs/RefreshJob.h"
+
+using namespace tessaro;
+using namespace tessaro::test;
+
+namespace {
+
+const Drive kStick{{}, "sdz", "/dev/sdz", "32 GB Stick (sdz)", {}, false, 32'000'000'000};
+
+LinuxDiskTools linux() { return LinuxDiskTools("/usr/bin/lsblk", "/sys", "/opt/tessaro-helper"); }
+
+using FormatJobTest = JobFixture;
+
+// Window-test lsblk stand-in: $TESSARO_UI_DRIVES sticks, or "broken".
+std::unique_ptr<DiskManager> uiMachine(const char* drives, std::unique_ptr<DiskTools> tools = {}) {
+  qputenv("TESSARO_UI_DRIVES", drives);
+  const QString fixtures = kFixtures + "ui/";
+  if (!tools) tools = std::make_unique<LinuxDiskTools>(fixtures + "lsblk", fixtures + "sysfs");
+  return std::make_unique<DiskManager>(std::move(tools));
+}
+
+// Linux tools on that machine that find a required tool missing.
+class ToolsMissingPkexec : public LinuxDiskTools {
+ public:
+  using LinuxDiskTools::LinuxDiskTools;
+  QStringList missingToolNotices() const override { return {"pkexec not found: install pkexec"}; }
+};
+
+// A job that breaks in a way no job expects.
+class BrokenJob : public Job {
+ protected:
+  QString title() const override { return "Breaking..."; }
+  QCoro::Task<> perform(Report&) override {
+    throw 42;
+    co_return;
+  }
+  QString failureLine(const QString& description) const override {
+    return "Broken: " + description;
+  }
+};
+
+QStringList reportOf(Job& job) {
+  RecordingReport report;
+  awaitTask(job.run(report));
+  return report.calls();
+}
+
+}  // namespace
+
+// The tools' lines arrive as they come, as they were written; the outcome names the
+// volume and the drive.
+TEST_F(FormatJobTest, ChunksAsLinesThenOutcome) {
+  const LinuxDiskTools tools = linux();
+  const FormatRequest request{kStick, "MY USB", 8192};
+  const struct {
+    int status;
+    QString outcome;
+  } rows[] = {
+      // No udisksctl on this machine: said so before the outcome.
+      {0,
+       "lines: The drive is formatted and not mounted: udisksctl (udisks2) is not installed.|"
+       "succeeded: Format complete for MY USB on /dev/sdz"},
+      {1, "failed: Error: Format failed for MY USB on /dev/sdz (exit status 1)"},
+  };
+  for (const auto& [status, outcome] : rows) {
+    say("  mkfs.fat 4.2 (2021-01-31)\r\nDone.  \n", status);
+    FormatJob job(tools, runner, request);
+    EXPECT_EQ(reportOf(job).join('|'),
+              "started: Starting format of /dev/sdz as FAT32.|"
+              "lines:   mkfs.fat 4.2 (2021-01-31)\nDone.  |" +
+                  outcome + "|finished");
+    EXPECT_EQ(ranArguments(),
+              QStringList{"/opt/tessaro-helper"} + tools.formatCommand(request).args);
+  }
+}
+
+TEST_F(FormatJobTest, RefusedRequestsRunNothing) {
+  const LinuxDiskTools tools = linux();
+  FormatJob tooLong(tools, runner, {kStick, "MUCH TOO LONG A NAME", std::nullopt});
+  EXPECT_EQ(reportOf(tooLong).value(1),
+            "failed: Error: The volume name \"MUCH TOO LONG A NAME\" is 20 characters long; "
+            "FAT32 allows at most 11.");
+  Drive tiny = kStick;
+  tiny.size = 64 << 20;
+  FormatJob tooSmall(tools, runner, {tiny, "MY USB", 65536});
+  EXPECT_TRUE(reportOf(tooSmall).value(1).startsWith("failed: Error: ")) << "cluster size";
+  EXPECT_EQ(ranArguments(), QStringList());
+
+  // pkexec's own words stream in like any tool's.
+  elevateWith("Repair/elevate-dismissed");
+  FormatJob refused(tools, runner, {kStick, "MY USB", std::nullopt});
+  EXPECT_EQ(reportOf(refused).mid(1),
+            QStringList({"lines: Error executing command as another "
+                         "user: Request dismissed",
+                         "failed: Error: Authorization failed (126)", "finished"}));
+}
+
+TEST_F(FormatJobTest, MacLineMountsItselfSoNothingIsAddedAfterIt) {
+  const MacDiskTools tools;
+  say("Started erase on disk4\n");
+  FormatJob job(tools, runner, {Drive{{}, "disk4", "/dev/disk4", "disk4"}, "MY USB", {}});
+  EXPECT_EQ(reportOf(job),
+            QStringList({"started: Starting format of /dev/disk4 as FAT32.",
+                         "lines: Started erase on disk4",
+                         "succeeded: Format complete for MY USB on /dev/disk4", "finished"}));
+}
+
+TEST(RefreshJob, OnRequestCountsAtStartUpOnlyMissingToolsAreSaid) {
+  auto manager = uiMachine("2");
+  RefreshJob onRequest(*manager, RefreshJob::Occasion::request);
+  EXPECT_EQ(reportOf(onRequest),
+            QStringList({"started: Refreshing drives...",
+                         "succeeded: Found 2 external/removable drive(s).", "finished"}));
+  EXPECT_EQ(manager->drives().size(), 2);
+
+  const QString fixtures = kFixtures + "ui/";
+  manager =
+      uiMachine("1", std::make_unique<ToolsMissingPkexec>(fixtures + "lsblk", fixtures + "sysfs"));
+  RefreshJob atStartUp(*manager, RefreshJob::Occasion::startUp);
+  EXPECT_EQ(reportOf(atStartUp),
+            QStringList({"started: ", "lines: pkexec not found: install pkexec", "finished"}));
+  EXPECT_EQ(manager->drives().size(), 1);
+  qputenv("TESSARO_UI_DRIVES", "2");
+}
+
+TEST(RefreshJob, FailureKeepsTheListAndSaysWhy) {
+  auto manager = uiMachine("2");
+  RefreshJob first(*manager, RefreshJob::Occasion::startUp);
+  reportOf(first);
+  qputenv("TESSARO_UI_DRIVES", "broken");
+  for (auto occasion : {RefreshJob::Occasion::startUp, RefreshJob::Occasion::request}) {
+    RefreshJob job(*manager, occasion);
+    const QStringList calls = reportOf(job);
+    ASSERT_EQ(calls.size(), 3);
+    EXPECT_TRUE(calls[1].startsWith("failed: Error refreshing drives: ")) << calls[1].toStdString();
+    EXPECT_EQ(manager->drives().size(), 2);
+  }
+  qputenv("TESSARO_UI_DRIVES", "2");
+}
+
+TEST(Job, AnythingThrownEndsInTheFailureLineAndFinished) {
+  BrokenJob job;
+  RecordingReport report;
+  EXPECT_FALSE(awaitTask(job.run(report)));
+  EXPECT_EQ(report.calls(), QStringList({"started: Breaking...",
+                                         "failed: Broken: Unexpected failure", "finished"}));
+}
