@@ -31,8 +31,7 @@ QCoro::Task<> CheckJob::perform(Report& report) {
   // Filled on the runner's reading thread, read only after the run returned.
   QStringList output;
   auto collect = [&output](const QStringList& lines) { output << lines; };
-  const PrivilegedRunResult ran =
-      co_await runner_.run(command.tool, command.args, collect, cancellation());
+  const PrivilegedRunResult ran = co_await runner_.run(command.tool, command.args, collect);
   account << output;
 
   if (!checkLeftFileSystemConsistent(ran.exitStatus)) {

@@ -25,8 +25,7 @@ QCoro::Task<> InfoJob::perform(Report& report) {
   auto collect = [&output](const QStringList& lines) {
     for (const QString& line : lines) output += line + QLatin1Char('\n');
   };
-  const PrivilegedRunResult ran =
-      co_await runner_.run(command.tool, command.args, collect, cancellation());
+  const PrivilegedRunResult ran = co_await runner_.run(command.tool, command.args, collect);
   if (ran.exitStatus.value_or(0) != 0) {
     // The helper refused the drive or could not read it: its own words say why.
     const QString said = output.trimmed();
