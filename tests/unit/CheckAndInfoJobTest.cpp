@@ -111,8 +111,12 @@ TEST_F(InfoJobTest, HelperRefusalEmptyOutputAndRefusedRights) {
       {"Refused: sdz is not an external or removable drive.\n",
        65,
        {"lines: Refused: sdz is not an external or removable drive.",
-        "failed: \u274C Error: Reading info failed on /dev/sdz (exit status 65)"}},
-      {"", 65, {"failed: \u274C Error: Reading info failed on /dev/sdz (exit status 65)"}},
+        "failed: \u274C Error: Reading info failed on /dev/sdz: the drive is not one Tessaro may "
+        "change (exit status 65)"}},
+      {"",
+       65,
+       {"failed: \u274C Error: Reading info failed on /dev/sdz: the drive is not one Tessaro may "
+        "change (exit status 65)"}},
       // Nothing to report still adds one empty line.
       {"no property list here", 0, {"lines: "}},
   };
