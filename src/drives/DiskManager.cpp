@@ -19,9 +19,10 @@ QString missingToolDescription(const QString& program) {
 
 constexpr qint64 toolNotFound = 3;
 
-QCoro::Task<QString> runTool(ProcessRunner& runner, QStringList cmd) {
+QCoro::Task<QString> runTool(ProcessRunner& runner, QStringList cmd,
+                             std::shared_ptr<Cancellation> cancel) {
   try {
-    co_return co_await runner.runAndCapture(cmd);
+    co_return co_await runner.runAndCapture(cmd, {}, std::move(cancel));
   } catch (const Error& error) {
     if (error.domain() == ErrorDomain::process && !cmd.isEmpty() && !QFileInfo::exists(cmd.first()))
       throw Error(ErrorDomain::diskManager, toolNotFound, missingToolDescription(cmd.first()));
@@ -34,14 +35,14 @@ QCoro::Task<QString> runTool(ProcessRunner& runner, QStringList cmd) {
 DiskManager::DiskManager(std::unique_ptr<DiskTools> tools, ProcessRunner& runner, QObject* parent)
     : QObject(parent), tools_(std::move(tools)), runner_(runner) {}
 
-QCoro::Task<> DiskManager::refresh() {
-  const QString listText = co_await runTool(runner_, tools_->listCommand());
+QCoro::Task<> DiskManager::refresh(std::shared_ptr<Cancellation> cancel) {
+  const QString listText = co_await runTool(runner_, tools_->listCommand(), cancel);
   const QStringList identifiers = tools_->parseDiskList(listText);
 
   QList<Drive> found;
   for (const QString& bsdName : identifiers) {
     if (tools_->isSkipped(bsdName)) continue;
-    const QString infoText = co_await runTool(runner_, tools_->infoCommand(bsdName));
+    const QString infoText = co_await runTool(runner_, tools_->infoCommand(bsdName), cancel);
     if (auto drive = tools_->parseDriveInfo(infoText, bsdName)) found.append(*drive);
   }
 

@@ -27,7 +27,8 @@ class DiskManager : public QObject {
   // Rebuilds the drive list: lists the whole disks, then queries them one
   // after another. Publishes the new list in one step only on success; on
   // failure raises and keeps the previous list.
-  QCoro::Task<> refresh();
+  // A cancel ends it with the runner's cancellation and keeps the list.
+  QCoro::Task<> refresh(std::shared_ptr<Cancellation> cancel = {});
 
   // The first partition of a whole disk, without "/dev/".
   QCoro::Task<QString> findPartition(QString bsdName);

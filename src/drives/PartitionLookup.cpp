@@ -2,9 +2,10 @@
 
 namespace tessaro {
 
-QCoro::Task<QString> findPartition(const DiskTools& tools, ProcessRunner& runner, QString bsdName) {
+QCoro::Task<QString> findPartition(const DiskTools& tools, ProcessRunner& runner, QString bsdName,
+                                   std::shared_ptr<Cancellation> cancel) {
   const QStringList command = tools.partitionListCommand(bsdName);
-  const QString text = co_await runner.runAndCapture(command);
+  const QString text = co_await runner.runAndCapture(command, {}, std::move(cancel));
   co_return tools.parseFirstPartition(text, bsdName);
 }
 

@@ -11,6 +11,8 @@ namespace tessaro {
 
 // The first partition of a whole disk, without "/dev/". Raises when the
 // lookup tool cannot be started or names no partition.
-QCoro::Task<QString> findPartition(const DiskTools& tools, ProcessRunner& runner, QString bsdName);
+// A cancel ends the lookup with the runner's cancellation.
+QCoro::Task<QString> findPartition(const DiskTools& tools, ProcessRunner& runner, QString bsdName,
+                                   std::shared_ptr<Cancellation> cancel = {});
 
 }  // namespace tessaro

@@ -4,6 +4,7 @@
 #include "drives/DevicePaths.h"
 #include "drives/PartitionLookup.h"
 #include "drives/UserMount.h"
+#include "exec/Error.h"
 #include "jobs/ReportTexts.h"
 
 namespace tessaro {
@@ -16,41 +17,47 @@ QString CheckJob::title() const { return reportText::checkStarting(drive_.device
 QCoro::Task<> CheckJob::perform(Report& report) {
   QString target = drive_.bsdName;
   try {
-    target = co_await findPartition(tools_, runner_, drive_.bsdName);
-  } catch (const std::exception&) {
+    target = co_await findPartition(tools_, runner_, drive_.bsdName, cancellation());
+  } catch (const std::exception& error) {
+    if (isCancellation(error)) throw;
     // Whatever the lookup's trouble, the whole disk is checked instead.
     target = drive_.bsdName;
   }
   // A disk that holds its file system without a partition table is its own target.
   const QString targetPath = devicePathOf(target);
-  QStringList account{target == drive_.bsdName ? reportText::checkUsingWholeDisk(targetPath)
-                                               : reportText::checkUsingPartition(targetPath)};
-
   const PrivilegedCommand command = tools_.checkCommand(target);
-  account << reportText::checkCommandLine(command.tool, command.commandLine);
-  // Filled on the runner's reading thread, read only after the run returned.
-  QStringList output;
-  auto collect = [&output](const QStringList& lines) { output << lines; };
-  const PrivilegedRunResult ran = co_await runner_.run(command.tool, command.args, collect);
-  account << output;
+  report.lines({target == drive_.bsdName ? reportText::checkUsingWholeDisk(targetPath)
+                                         : reportText::checkUsingPartition(targetPath),
+                reportText::checkCommandLine(command.tool, command.commandLine)});
+
+  // The tools' lines reach the report as they come, on the runner's reading
+  // thread; lastLine is read only after the run has returned.
+  QString lastLine;
+  const LineHandler stream = [&report, &lastLine](const QStringList& lines) {
+    lastLine = lines.last();
+    report.lines(lines);
+  };
+  const PrivilegedRunResult ran =
+      co_await runner_.run(command.tool, command.args, stream, cancellation());
+  stopIfCancelled(ran, lastLine, reportText::checkCancelledPartWay(targetPath));
 
   if (!checkLeftFileSystemConsistent(ran.exitStatus)) {
-    account << QString();
-    report.lines(account);
+    report.lines({QString()});
     fail(reportText::checkToolFailed(targetPath, *ran.exitStatus));
   }
   // Also after a check that fixed errors, the desktop user mounts it again.
+  QStringList after;
   if (tools_.mountsAsDesktopUser()) {
     const UserMountOutcome mounted = co_await mountAsDesktopUser(runner_, targetPath);
-    account << mounted.lines;
-    if (!mounted.attempted) account << reportText::notMountedAfterCheck();
+    after << mounted.lines;
+    if (!mounted.attempted) after << reportText::notMountedAfterCheck();
   }
-  // The account ends with a line break, which leaves an empty line before
-  // the outcome.
-  account << QString();
-  report.lines(account);
+  // An empty line before the outcome.
+  report.lines(after << QString());
   report.succeeded(reportText::checkComplete());
 }
+
+QString CheckJob::cancelledLine() const { return reportText::checkCancelled(drive_.devicePath); }
 
 QString CheckJob::failureLine(const QString& description) const {
   return reportText::checkOrInfoFailed(description);

@@ -19,6 +19,7 @@ class CheckJob : public Job {
   QString title() const override;
   QCoro::Task<> perform(Report& report) override;
   QString failureLine(const QString& description) const override;
+  QString cancelledLine() const override;
 
  private:
   const DiskTools& tools_;

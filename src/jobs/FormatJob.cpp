@@ -18,19 +18,20 @@ QCoro::Task<> FormatJob::perform(Report& report) {
   const PrivilegedCommand command = tools_.formatCommand(request_);
   // Called on the runner's reading thread. The helper announces each tool
   // with a "$ " line; the first one is where the drive may start to change.
-  const LineHandler onLines = [this, &report](const QStringList& lines) {
+  // lastLine is read only after the run has returned.
+  QString lastLine;
+  const LineHandler onLines = [this, &report, &lastLine](const QStringList& lines) {
     if (!begunWriting_) {
       for (const QString& line : lines)
         if (line.startsWith(QLatin1String("$ "))) begunWriting_ = true;
     }
+    lastLine = lines.last();
     report.lines(lines);
   };
   const PrivilegedRunResult ran =
       co_await runner_.run(command.tool, command.args, onLines, cancellation());
-  if (ran.cancelled && !ran.toolStarted)
-    stop(reportText::formatCancelledBeforeWriting(drive.devicePath));
   // The helper's own last line says what it stopped and what state remains.
-  if (ran.cancelled && ran.exitStatus == HelperContract::cancelled) stop(QString());
+  stopIfCancelled(ran, lastLine, cancelledLine());
   if (ran.exitStatus.value_or(0) != 0)
     fail(reportText::formatToolFailed(request_.volumeName, drive.devicePath, *ran.exitStatus));
 
@@ -41,6 +42,12 @@ QCoro::Task<> FormatJob::perform(Report& report) {
     if (!mounted.lines.isEmpty()) report.lines(mounted.lines);
   }
   report.succeeded(reportText::formatComplete(request_.volumeName, drive.devicePath));
+}
+
+QString FormatJob::cancelledLine() const {
+  const QString& devicePath = request_.drive.devicePath;
+  return begunWriting_ ? reportText::formatCancelledPartWay(devicePath)
+                       : reportText::formatCancelledBeforeWriting(devicePath);
 }
 
 QString FormatJob::failureLine(const QString& description) const {

@@ -2,6 +2,7 @@
 
 #include "drives/InfoReport.h"
 #include "drives/PartitionLookup.h"
+#include "exec/Error.h"
 #include "jobs/ReportTexts.h"
 
 namespace tessaro {
@@ -14,8 +15,9 @@ QString InfoJob::title() const { return reportText::infoStarting(drive_.devicePa
 QCoro::Task<> InfoJob::perform(Report& report) {
   std::optional<QString> partition;
   try {
-    partition = co_await findPartition(tools_, runner_, drive_.bsdName);
-  } catch (const std::exception&) {
+    partition = co_await findPartition(tools_, runner_, drive_.bsdName, cancellation());
+  } catch (const std::exception& error) {
+    if (isCancellation(error)) throw;
     // Reported without its partition section.
   }
   const PrivilegedCommand command = tools_.infoReportCommand(drive_.bsdName, partition);
@@ -25,7 +27,10 @@ QCoro::Task<> InfoJob::perform(Report& report) {
   auto collect = [&output](const QStringList& lines) {
     for (const QString& line : lines) output += line + QLatin1Char('\n');
   };
-  const PrivilegedRunResult ran = co_await runner_.run(command.tool, command.args, collect);
+  const PrivilegedRunResult ran =
+      co_await runner_.run(command.tool, command.args, collect, cancellation());
+  // None of the helper's lines were shown, its own cancel line neither.
+  stopIfCancelled(ran, QString(), cancelledLine());
   if (ran.exitStatus.value_or(0) != 0) {
     // The helper refused the drive or could not read it: its own words say why.
     const QString said = output.trimmed();
@@ -36,6 +41,8 @@ QCoro::Task<> InfoJob::perform(Report& report) {
   // An empty report still shows as one empty line.
   report.lines(lines.isEmpty() ? QStringList{QString()} : lines);
 }
+
+QString InfoJob::cancelledLine() const { return reportText::infoCancelled(drive_.devicePath); }
 
 QString InfoJob::failureLine(const QString& description) const {
   return reportText::checkOrInfoFailed(description);

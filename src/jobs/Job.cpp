@@ -1,8 +1,14 @@
 #include "jobs/Job.h"
 
 #include "exec/Error.h"
+#include "exec/HelperContract.h"
 
 namespace tessaro {
+
+namespace {
+// The code of a job's own stop, which carries the job's last line.
+constexpr qint64 stoppedWithLine = 1;
+}  // namespace
 
 QCoro::Task<bool> Job::run(Report& report) {
   report.started(title());
@@ -12,7 +18,9 @@ QCoro::Task<bool> Job::run(Report& report) {
     done = true;
   } catch (const std::exception& error) {
     if (isCancellation(error)) {
-      report.cancelled(describeError(error));
+      // A job's own stop carries its last line; the runner's carries none.
+      const auto& stopped = static_cast<const Error&>(error);
+      report.cancelled(stopped.code() == stoppedWithLine ? stopped.description() : cancelledLine());
     } else {
       report.failed(failureLine(describeError(error)));
     }
@@ -25,6 +33,16 @@ QCoro::Task<bool> Job::run(Report& report) {
 
 void Job::fail(const QString& description) { throw Error(QStringLiteral("Job"), 1, description); }
 
-void Job::stop(const QString& line) { throw Error(ErrorDomain::cancelled, 0, line); }
+void Job::stop(const QString& line) { throw Error(ErrorDomain::cancelled, stoppedWithLine, line); }
+
+void Job::stopIfCancelled(const PrivilegedRunResult& ran, const QString& lastToolLine,
+                          const QString& partWay) const {
+  if (!ran.cancelled) return;
+  if (!ran.toolStarted) stop(cancelledLine());
+  // A tool that ended on its own before the cancel reached it is reported as
+  // it ended.
+  if (ran.exitStatus != HelperContract::cancelled) return;
+  stop(lastToolLine.startsWith(QLatin1String("Cancelled:")) ? QString() : partWay);
+}
 
 }  // namespace tessaro

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "exec/Cancellation.h"
+#include "exec/ProcessRunner.h"
 #include "jobs/Report.h"
 
 namespace tessaro {
@@ -42,6 +43,14 @@ class Job {
   [[noreturn]] static void fail(const QString& description);
   // Ends the job here as cancelled, with line (empty: nothing to add).
   [[noreturn]] static void stop(const QString& line);
+  // The last line when a cancel stopped the job in a step of its own or
+  // before its tool had begun ("Cancelled: nothing was ...").
+  virtual QString cancelledLine() const = 0;
+  // After a privileged run: ends the job when a cancel stopped the run. The
+  // helper's own last line ends the account when it begins "Cancelled:";
+  // otherwise cancelledLine() when the tool had not begun, partWay when it had.
+  void stopIfCancelled(const PrivilegedRunResult& ran, const QString& lastToolLine,
+                       const QString& partWay) const;
 
  private:
   std::shared_ptr<Cancellation> cancellation_ = std::make_shared<Cancellation>();

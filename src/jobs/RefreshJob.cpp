@@ -16,11 +16,13 @@ QCoro::Task<> RefreshJob::perform(Report& report) {
     const QStringList notices = manager_.tools().missingToolNotices();
     if (!notices.isEmpty()) report.lines(notices);
   }
-  co_await manager_.refresh();
+  co_await manager_.refresh(cancellation());
   if (occasion_ == Occasion::request) {
     report.succeeded(reportText::drivesFound(manager_.drives().size()));
   }
 }
+
+QString RefreshJob::cancelledLine() const { return reportText::refreshCancelled(); }
 
 QString RefreshJob::failureLine(const QString& description) const {
   return reportText::refreshFailed(description);

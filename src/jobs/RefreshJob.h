@@ -18,6 +18,7 @@ class RefreshJob : public Job {
   QString title() const override;
   QCoro::Task<> perform(Report& report) override;
   QString failureLine(const QString& description) const override;
+  QString cancelledLine() const override;
 
  private:
   DiskManager& manager_;

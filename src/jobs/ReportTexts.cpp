@@ -41,6 +41,28 @@ QString formatCancelledBeforeWriting(const QString& devicePath) {
   return QStringLiteral("Cancelled: nothing was written to ") + devicePath + QLatin1Char('.');
 }
 
+QString formatCancelledPartWay(const QString& devicePath) {
+  return QStringLiteral("Cancelled: the format of ") + devicePath +
+         QStringLiteral(" stopped part way; the drive is incomplete and must be formatted again.");
+}
+
+QString refreshCancelled() {
+  return QStringLiteral("Cancelled: the drive list was not refreshed.");
+}
+
+QString checkCancelled(const QString& devicePath) {
+  return QStringLiteral("Cancelled: nothing was checked on ") + devicePath + QLatin1Char('.');
+}
+
+QString checkCancelledPartWay(const QString& targetPath) {
+  return QStringLiteral("Cancelled: the check of ") + targetPath +
+         QStringLiteral(" stopped part way; check it again before relying on it.");
+}
+
+QString infoCancelled(const QString& devicePath) {
+  return QStringLiteral("Cancelled: no information was read from ") + devicePath + QLatin1Char('.');
+}
+
 QString notMountedAfterFormat() {
   return QStringLiteral("The drive is formatted and not mounted: ") + kUdisksctlMissing;
 }

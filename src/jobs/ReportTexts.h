@@ -18,6 +18,11 @@ QString formatStarting(const QString& devicePath);
 QString formatToolFailed(const QString& volumeName, const QString& devicePath, int exitStatus);
 QString formatFailed(const QString& description);
 QString formatCancelledBeforeWriting(const QString& devicePath);
+QString formatCancelledPartWay(const QString& devicePath);
+QString refreshCancelled();
+QString checkCancelled(const QString& devicePath);
+QString checkCancelledPartWay(const QString& targetPath);
+QString infoCancelled(const QString& devicePath);
 QString notMountedAfterFormat();
 QString formatComplete(const QString& volumeName, const QString& devicePath);
 

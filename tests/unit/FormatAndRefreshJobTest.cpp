@@ -42,6 +42,7 @@ class BrokenJob : public Job {
   QString failureLine(const QString& description) const override {
     return "Broken: " + description;
   }
+  QString cancelledLine() const override { return "Cancelled: broken."; }
 };
 
 QStringList reportOf(Job& job) {
