@@ -26,19 +26,23 @@ QCoro::Task<> CheckJob::perform(Report& report) {
   // A disk that holds its file system without a partition table is its own target.
   const QString targetPath = devicePathOf(target);
   const PrivilegedCommand command = tools_.checkCommand(target);
-  report.lines({target == drive_.bsdName ? reportText::checkUsingWholeDisk(targetPath)
-                                         : reportText::checkUsingPartition(targetPath),
-                reportText::checkCommandLine(command.tool, command.commandLine)});
+  // Shown with the tools' first lines, or once the run has ended: refused
+  // rights end in the failure line alone.
+  QStringList heading{target == drive_.bsdName ? reportText::checkUsingWholeDisk(targetPath)
+                                               : reportText::checkUsingPartition(targetPath),
+                      reportText::checkCommandLine(command.tool, command.commandLine)};
 
   // The tools' lines reach the report as they come, on the runner's reading
-  // thread; lastLine is read only after the run has returned.
+  // thread; heading and lastLine are touched here only after the run has returned.
   QString lastLine;
-  const LineHandler stream = [&report, &lastLine](const QStringList& lines) {
+  const LineHandler stream = [&report, &lastLine, &heading](const QStringList& lines) {
     lastLine = lines.last();
+    if (!heading.isEmpty()) report.lines(std::exchange(heading, QStringList()));
     report.lines(lines);
   };
   const PrivilegedRunResult ran =
       co_await runner_.run(command.tool, command.args, stream, cancellation());
+  if (!heading.isEmpty()) report.lines(heading);
   stopIfCancelled(ran, lastLine, reportText::checkCancelledPartWay(targetPath));
 
   if (!checkLeftFileSystemConsistent(ran.exitStatus)) {

@@ -46,9 +46,9 @@ TEST_F(CheckAndInfoWorkflow, RefusedRightsEndInOneErrorLine) {
   useElevation("Repair/elevate-dismissed");
   EXPECT_EQ(logAfter(&ContentView::checkSelectedDrive),
             "Running disk checking operation on /dev/disk4...\n"
-            "\u274C Error: Authorization failed (126)");
+            "\u274C Error: Authorization failed (126): Request dismissed");
   EXPECT_EQ(logAfter(&ContentView::showDriveInfo),
-            "Reading info for /dev/disk4...\n\u274C Error: Authorization failed (126)");
+            "Reading info for /dev/disk4...\n\u274C Error: Authorization failed (126): Request dismissed");
 }
 
 TEST_F(CheckAndInfoWorkflow, InfoReportArrivesInOnePiece) {

@@ -33,7 +33,7 @@ TEST_F(CheckJobTest, PartitionLineCommandLineThenOneTrimmedLinePerChunk) {
   const MacDiskTools tools = mac();
   CheckJob job(tools, runner, kDisk4);
   const QString line = macCheckLine("disk4s1", kDiskutil);
-  EXPECT_EQ(reportOf(job),
+  EXPECT_EQ(mergedReportOf(job),
             QStringList({"started: Running disk checking operation on /dev/disk4...",
                          "lines: \u2139\uFE0F Using partition /dev/disk4s1 for repair\n"
                          "$ sh -c \"" +
@@ -50,7 +50,7 @@ TEST_F(CheckJobTest, FailedLookupChecksTheWholeDisk) {
   // macOS: unmount and mount the block device, check the raw one.
   const MacDiskTools macTools = mac();
   CheckJob onMac(macTools, runner, Drive{{}, "disk9", "/dev/disk9", "disk9"});
-  EXPECT_TRUE(reportOf(onMac).value(1).startsWith(
+  EXPECT_TRUE(mergedReportOf(onMac).value(1).startsWith(
       "lines: \u26A0\uFE0F No partition found, using whole disk /dev/disk9\n$ sh -c \"" +
       kDiskutil + " unmount /dev/disk9 &&\n/sbin/fsck_msdos -fy /dev/rdisk9 &&\n" + kDiskutil +
       " mount /dev/disk9\"\n"));
@@ -59,7 +59,7 @@ TEST_F(CheckJobTest, FailedLookupChecksTheWholeDisk) {
   say("fsck.fat 4.2\n/dev/sdz: 0 files\n", 1);
   const LinuxDiskTools linuxTools = linux();
   CheckJob onLinux(linuxTools, runner, kSdz);
-  const QStringList calls = reportOf(onLinux);
+  const QStringList calls = mergedReportOf(onLinux);
   EXPECT_EQ(calls.value(1),
             "lines: \u26A0\uFE0F No partition found, using whole disk /dev/sdz\n"
             "$ /opt/tessaro-helper check sdz\n"
@@ -75,7 +75,7 @@ TEST_F(CheckJobTest, ErrorsLeftOrRefusedRightsEndInOneErrorLine) {
   const LinuxDiskTools tools = linux();
   say("Dirty bit is set.\n", 4);
   CheckJob left(tools, runner, kMmc);
-  QStringList calls = reportOf(left);
+  QStringList calls = mergedReportOf(left);
   ASSERT_EQ(calls.size(), 4) << calls.join('|').toStdString();
   EXPECT_TRUE(calls[1].endsWith("\nDirty bit is set.\n")) << calls[1].toStdString();
   EXPECT_FALSE(calls[1].contains("Not mounted"));
@@ -83,9 +83,10 @@ TEST_F(CheckJobTest, ErrorsLeftOrRefusedRightsEndInOneErrorLine) {
 
   elevateWith("Repair/elevate-dismissed");
   CheckJob refused(tools, runner, kMmc);
-  EXPECT_EQ(reportOf(refused),
+  EXPECT_EQ(mergedReportOf(refused),
             QStringList({"started: Running disk checking operation on /dev/mmcblk0...",
-                         "failed: \u274C Error: Authorization failed (126)", "finished"}));
+                         "failed: \u274C Error: Authorization failed (126): Request dismissed",
+                         "finished"}));
 }
 
 TEST_F(InfoJobTest, ReportInOnePieceWithItsPartition) {
@@ -131,5 +132,6 @@ TEST_F(InfoJobTest, HelperRefusalEmptyOutputAndRefusedRights) {
   }
   elevateWith("Repair/elevate-dismissed");
   InfoJob refused(tools, runner, kSdz);
-  EXPECT_EQ(reportOf(refused).value(1), "failed: \u274C Error: Authorization failed (126)");
+  EXPECT_EQ(reportOf(refused).value(1),
+            "failed: \u274C Error: Authorization failed (126): Request dismissed");
 }

@@ -92,13 +92,12 @@ TEST_F(FormatJobTest, RefusedRequestsRunNothing) {
   EXPECT_TRUE(reportOf(tooSmall).value(1).startsWith("failed: Error: ")) << "cluster size";
   EXPECT_EQ(ranArguments(), QStringList());
 
-  // pkexec's own words stream in like any tool's.
+  // pkexec's reason, from its standard error, joins the failure line.
   elevateWith("Repair/elevate-dismissed");
   FormatJob refused(tools, runner, {kStick, "MY USB", std::nullopt});
-  EXPECT_EQ(reportOf(refused).mid(1),
-            QStringList({"lines: Error executing command as another "
-                         "user: Request dismissed",
-                         "failed: Error: Authorization failed (126)", "finished"}));
+  EXPECT_EQ(
+      reportOf(refused).mid(1),
+      QStringList({"failed: Error: Authorization failed (126): Request dismissed", "finished"}));
 }
 
 TEST_F(FormatJobTest, MacLineMountsItselfSoNothingIsAddedAfterIt) {

@@ -42,6 +42,17 @@ class JobFixture : public ::testing::Test {
   }
 
   // The report's calls; the job's result must agree with them.
+  // The report's calls, consecutive lines() calls taken together as one.
+  QStringList mergedReportOf(Job& job) {
+    QStringList merged;
+    for (const QString& call : reportOf(job)) {
+      if (call.startsWith("lines: ") && !merged.isEmpty() && merged.last().startsWith("lines: "))
+        merged.last() += '\n' + call.mid(7);
+      else
+        merged << call;
+    }
+    return merged;
+  }
   QStringList reportOf(Job& job) {
     RecordingReport report;
     const bool done = awaitTask(job.run(report));
