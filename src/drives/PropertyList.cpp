@@ -11,7 +11,7 @@ namespace tessaro {
 
 namespace {
 
-enum ReadError : qint64 { notAPropertyList = 1, trailingText = 2 };
+enum ReadError : qint64 { notAPropertyList = 1, trailingText = 2, binaryForm = 3 };
 
 struct PlistFree {
   void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
@@ -87,13 +87,26 @@ QVariant toVariant(plist_t node) {
   }
 }
 
+// Text as XML 1.0 can hold it: libplist writes strings as they are, so a
+// control character (a drive's model may hold one) would make the whole
+// document unreadable, and a NUL would cut the text short.
+QByteArray xmlText(const QString& text) {
+  QString clean = text;
+  for (QChar& c : clean) {
+    const char16_t u = c.unicode();
+    if ((u < 0x20 && u != '\t' && u != '\n' && u != '\r') || u == 0xFFFE || u == 0xFFFF)
+      c = QChar::ReplacementCharacter;
+  }
+  return clean.toUtf8();
+}
+
 plist_t toNode(const QVariant& value) {
   switch (value.typeId()) {
     case QMetaType::QVariantMap: {
       plist_t dict = plist_new_dict();
       const QVariantMap map = value.toMap();
       for (auto it = map.cbegin(); it != map.cend(); ++it)
-        plist_dict_set_item(dict, it.key().toUtf8().constData(), toNode(it.value()));
+        plist_dict_set_item(dict, xmlText(it.key()).constData(), toNode(it.value()));
       return dict;
     }
     case QMetaType::QVariantList:
@@ -127,7 +140,7 @@ plist_t toNode(const QVariant& value) {
                             static_cast<int32_t>(ms % 1000) * 1000);
     }
     default:
-      return plist_new_string(value.toString().toUtf8().constData());
+      return plist_new_string(xmlText(value.toString()).constData());
   }
 }
 
@@ -138,21 +151,23 @@ plist_t toNode(const QVariant& value) {
 }  // namespace
 
 QVariant parsePropertyList(const QByteArray& bytes) {
+  // diskutil prints XML. The binary form is refused before libplist sees it:
+  // libplist 2.2 aborts the whole process on some binary lists (a key holding
+  // U+0000), and nothing here needs that form.
+  if (bytes.startsWith("bplist"))
+    fail(binaryForm, QStringLiteral("The data couldn't be read because it is a binary property "
+                                    "list; only the XML form is read."));
+  // libplist ignores whatever follows the document; the platform's reader
+  // does not, and neither do we, since captured standard error lands there.
+  const QByteArray text = bytes.trimmed();
+  if (!text.startsWith('<') || text.contains('\0'))
+    fail(notAPropertyList, QStringLiteral("The data couldn't be read because it isn't in the "
+                                          "correct format."));
+  if (!text.endsWith("</plist>"))
+    fail(trailingText, QStringLiteral("The data couldn't be read because it isn't in the "
+                                      "correct format (text after the property list)."));
   plist_t root = nullptr;
-  if (bytes.startsWith("bplist00")) {
-    plist_from_bin(bytes.constData(), static_cast<uint32_t>(bytes.size()), &root);
-  } else {
-    // libplist ignores whatever follows the document; the platform's reader
-    // does not, and neither do we, since captured standard error lands there.
-    const QByteArray text = bytes.trimmed();
-    if (!text.startsWith('<'))
-      fail(notAPropertyList, QStringLiteral("The data couldn't be read because it isn't in the "
-                                            "correct format."));
-    if (!text.endsWith("</plist>"))
-      fail(trailingText, QStringLiteral("The data couldn't be read because it isn't in the "
-                                        "correct format (text after the property list)."));
-    plist_from_xml(text.constData(), static_cast<uint32_t>(text.size()), &root);
-  }
+  plist_from_xml(text.constData(), static_cast<uint32_t>(text.size()), &root);
   if (!root)
     fail(notAPropertyList,
          QStringLiteral("The data couldn't be read because it isn't in the correct format."));
@@ -160,11 +175,7 @@ QVariant parsePropertyList(const QByteArray& bytes) {
   return toVariant(root);
 }
 
-QVariant parsePropertyList(const QString& text) {
-  // A binary list that reached us as text went through UTF-8 decoding; its
-  // bytes survive only when they were valid UTF-8, so read them back so.
-  return parsePropertyList(text.toUtf8());
-}
+QVariant parsePropertyList(const QString& text) { return parsePropertyList(text.toUtf8()); }
 
 QString writeXmlPropertyList(const QVariantMap& dict) {
   PlistPtr root(toNode(dict));

@@ -8,7 +8,7 @@
 
 using tessaro::parsePropertyList;
 
-TEST(PropertyList, ReadsXmlAndBinaryAndWritesXmlThatReadsBack) {
+TEST(PropertyList, ReadsXmlAndWritesXmlThatReadsBack) {
   QFile file(TESSARO_FIXTURES_DIR "/PropertyList/typed-values.plist");
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QByteArray xml = file.readAll();
@@ -20,15 +20,42 @@ TEST(PropertyList, ReadsXmlAndBinaryAndWritesXmlThatReadsBack) {
                              {"MediaName", QString::fromUtf8("Ünïcode Stick")}};
   EXPECT_EQ(parsePropertyList(QString::fromUtf8(xml)).toMap(), expected);
   EXPECT_EQ(parsePropertyList(tessaro::writeXmlPropertyList(expected)).toMap(), expected);
+}
 
+// A drive's model may hold control characters; the document stays readable.
+TEST(PropertyList, WritesTextsXmlCannotHoldWithReplacementCharacters) {
+  const QVariantMap written{{"DeviceModel", QString::fromUtf8("Ultra\0\x01\x1f <&>\tX", 14)}};
+  const QVariantMap readBack{{"DeviceModel", QString::fromUtf8("Ultra\uFFFD\uFFFD\uFFFD <&>\tX")}};
+  EXPECT_EQ(parsePropertyList(tessaro::writeXmlPropertyList(written)).toMap(), readBack);
+}
+
+// libplist 2.2 aborts the process on some binary lists (a key holding U+0000);
+// the binary form never reaches it.
+TEST(PropertyList, RefusesTheBinaryFormBeforeLibplistSeesIt) {
+  QFile file(TESSARO_FIXTURES_DIR "/PropertyList/typed-values.plist");
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray xml = file.readAll();
   plist_t root = nullptr;
   plist_from_xml(xml.constData(), xml.size(), &root);
   char* binary = nullptr;
   uint32_t length = 0;
   plist_to_bin(root, &binary, &length);
-  EXPECT_EQ(parsePropertyList(QByteArray(binary, length)).toMap(), expected);
+  const QByteArray wellFormed(binary, length);
   plist_to_bin_free(binary);
   plist_free(root);
+  const QByteArray keyWithNul = QByteArray::fromHex(
+      "62706c6973743030d1010261000009080b0e000000000000010100000000000000030000000000000000000000"
+      "000000000f");
+  for (const QByteArray& bytes : {wellFormed, keyWithNul}) {
+    try {
+      parsePropertyList(bytes);
+      ADD_FAILURE() << "read a binary property list";
+    } catch (const tessaro::Error& error) {
+      EXPECT_EQ(error.description(),
+                "The data couldn't be read because it is a binary property list; only the XML "
+                "form is read.");
+    }
+  }
 }
 
 TEST(PropertyList, RejectsTextThatIsNotAPropertyList) {
@@ -39,4 +66,8 @@ TEST(PropertyList, RejectsTextThatIsNotAPropertyList) {
         "<plist version=\"1.0\"><dict/></plist><!-- -->"}) {
     EXPECT_THROW(parsePropertyList(QString::fromUtf8(text)), tessaro::Error) << text;
   }
+  // A NUL byte inside the text.
+  EXPECT_THROW(
+      parsePropertyList(QByteArray("<plist><dict><key>a\0b</key><true/></dict></plist>", 49)),
+      tessaro::Error);
 }
