@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "drives/ClusterOption.h"
+#include "drives/LogicalSectorSize.h"
 
 namespace tessaro {
 
@@ -103,6 +104,7 @@ bool isOfferedClusterSize(int clusterBytes) {
 
 PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize) {
   PartitionLayout layout;
+  if (!isValidLogicalSectorSize(logicalSectorSize)) return layout;
   layout.startSector = (1024 * 1024) / logicalSectorSize;
   const qint64 available = diskBytes / logicalSectorSize - layout.startSector;
   const qint64 limit = kMbrMaxSectors - layout.startSector;
@@ -111,20 +113,23 @@ PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize) {
   return layout;
 }
 
-int defaultClusterBytes(const PartitionLayout& layout, int logicalSectorSize) {
+qint64 defaultClusterBytes(const PartitionLayout& layout, qint64 logicalSectorSize) {
+  if (!isValidLogicalSectorSize(logicalSectorSize)) return 0;
   const qint64 megabytes = layout.sectorCount * logicalSectorSize / (1024 * 1024);
-  const int sectors = megabytes > 32 * 1024   ? 64
-                      : megabytes > 16 * 1024 ? 32
-                      : megabytes > 8 * 1024  ? 16
-                      : megabytes > 260       ? 8
-                                              : 1;
+  const qint64 sectors = megabytes > 32 * 1024   ? 64
+                         : megabytes > 16 * 1024 ? 32
+                         : megabytes > 8 * 1024  ? 16
+                         : megabytes > 260       ? 8
+                                                 : 1;
   return sectors * logicalSectorSize;
 }
 
-qint64 estimateFat32Clusters(const PartitionLayout& layout, int logicalSectorSize,
-                             int clusterBytes) {
+qint64 estimateFat32Clusters(const PartitionLayout& layout, qint64 logicalSectorSize,
+                             qint64 clusterBytes) {
+  if (!isValidLogicalSectorSize(logicalSectorSize) || clusterBytes <= 0) return 0;
+  // At most 2^32 sectors of at most 2^16 bytes: no overflow below.
   const qint64 usable = (layout.sectorCount - kReservedSectors) * logicalSectorSize;
-  if (usable <= 0 || clusterBytes <= 0) return 0;
+  if (usable <= 0) return 0;
   return usable / (clusterBytes + 8);
 }
 
@@ -134,12 +139,18 @@ std::optional<QString> refuseClusterSize(std::optional<int> clusterBytes, qint64
     return QStringLiteral("A cluster size of ") + QString::number(*clusterBytes) +
            QStringLiteral(" bytes is not offered: choose a power of two from 512 to 65536.");
   }
+  if (!isValidLogicalSectorSize(logicalSectorSize)) {
+    return QStringLiteral(
+        "The drive reports no usable logical sector size (a power of two from 512 to 65,536 "
+        "bytes), so its partition cannot be sized; it is not formatted.");
+  }
   const PartitionLayout layout = fat32PartitionLayout(diskBytes, logicalSectorSize);
-  auto clustersFor = [&](int bytes) -> qint64 {
+  auto clustersFor = [&](qint64 bytes) -> qint64 {
     if (bytes < logicalSectorSize || bytes % logicalSectorSize != 0) return 0;
     return estimateFat32Clusters(layout, logicalSectorSize, bytes);
   };
-  const int asked = clusterBytes.value_or(defaultClusterBytes(layout, logicalSectorSize));
+  const qint64 asked =
+      clusterBytes ? qint64(*clusterBytes) : defaultClusterBytes(layout, logicalSectorSize);
   const qint64 clusters = clustersFor(asked);
   if (fitsFat32(clusters)) return std::nullopt;
 

@@ -22,7 +22,7 @@ std::optional<QString> refuseMacVolumeName(const QString& volumeName);
 
 // The one FAT32 partition a format makes: from 1 MiB to the end of the disk,
 // at most 2^32 - 1 sectors in all (the MBR's limit: 2 TiB on 512-byte
-// sectors).
+// sectors). Empty for a sector size no drive has (isValidLogicalSectorSize).
 struct PartitionLayout {
   qint64 startSector = 0;
   qint64 sectorCount = 0;
@@ -33,14 +33,15 @@ PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize);
 inline constexpr qint64 kFat32MinClusters = 65525;
 inline constexpr qint64 kFat32MaxClusters = 268435445;
 
-// mkfs.fat's own choice when no cluster size is given (by partition size).
-int defaultClusterBytes(const PartitionLayout& layout, int logicalSectorSize);
+// mkfs.fat's own choice when no cluster size is given (by partition size);
+// 0 for a sector size no drive has.
+qint64 defaultClusterBytes(const PartitionLayout& layout, qint64 logicalSectorSize);
 
 // About how many clusters mkfs.fat makes in that partition with that cluster
 // size: 32 reserved sectors, then each cluster costs its bytes plus 4 bytes
-// in each of the two FATs.
-qint64 estimateFat32Clusters(const PartitionLayout& layout, int logicalSectorSize,
-                             int clusterBytes);
+// in each of the two FATs. 0 for a sector size no drive has.
+qint64 estimateFat32Clusters(const PartitionLayout& layout, qint64 logicalSectorSize,
+                             qint64 clusterBytes);
 
 // Whether the window offers this cluster size: a power of two from 512 to 65536.
 bool isOfferedClusterSize(int clusterBytes);
@@ -48,7 +49,8 @@ bool isOfferedClusterSize(int clusterBytes);
 // None when the cluster size (none = mkfs.fat's default) gives a valid FAT32
 // (65,525 to 268,435,445 clusters) on a disk of diskBytes; else a message
 // naming the cluster sizes that do fit. A size the window does not offer is
-// refused whatever the disk.
+// refused whatever the disk, and so is a logical sector size that is not a
+// power of two from 512 to 65536: nothing can be sized from it.
 std::optional<QString> refuseClusterSize(std::optional<int> clusterBytes, qint64 diskBytes,
                                          int logicalSectorSize);
 

@@ -4,6 +4,7 @@
 #include <QtEndian>
 
 #include "drives/LinuxBlockDevices.h"
+#include "drives/LogicalSectorSize.h"
 
 namespace tessaro {
 namespace {
@@ -29,8 +30,10 @@ void insertText(QVariantMap& into, const QString& key, const QString& value) {
 }
 
 void insertSizes(QVariantMap& into, const QJsonObject& device) {
-  const qint64 blockSize = integer(device, "log-sec");
-  if (blockSize > 0) into.insert(QStringLiteral("DeviceBlockSize"), blockSize);
+  const auto blockSize = lsblkLogicalSectorSize(device);
+  if (device.contains(QLatin1String("log-sec")) && blockSize) {
+    into.insert(QStringLiteral("DeviceBlockSize"), qint64(*blockSize));
+  }
   into.insert(QStringLiteral("TotalSize"), integer(device, "size"));
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "drives/LinuxBlockDevices.h"
+#include "drives/LogicalSectorSize.h"
 #include "exec/Error.h"
 #include "exec/HelperContract.h"
 #include "helper/HelperStop.h"
@@ -31,8 +32,8 @@ BlockNode parseNode(const QJsonObject& object) {
   node.path = object.value(QLatin1String("path")).toString();
   node.type = object.value(QLatin1String("type")).toString();
   node.size = lsblkSize(object);
-  node.logicalSectorSize = object.value(QLatin1String("log-sec")).toInt(512);
-  if (node.logicalSectorSize <= 0) node.logicalSectorSize = 512;
+  // 0 when lsblk reports a size no drive has: refuseClusterSize refuses it.
+  node.logicalSectorSize = lsblkLogicalSectorSize(object).value_or(0);
   for (const QJsonValue& mountpoint : object.value(QLatin1String("mountpoints")).toArray()) {
     if (mountpoint.isString()) node.mountpoints << mountpoint.toString();
   }

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <climits>
+#include <limits>
+
 #include "drives/FormatRequestRules.h"
 #include "drives/LinuxDiskTools.h"
 #include "drives/LinuxFormatSteps.h"
+#include "drives/LogicalSectorSize.h"
 #include "drives/MacDiskTools.h"
 #include "drives/PartitionNaming.h"
 
@@ -163,6 +169,43 @@ TEST(FormatValidationTest, ClusterSizesMustGiveAValidFat32AndTheMessageNamesThos
   const PartitionLayout layout = fat32PartitionLayout(300 * kMiB, 512);
   EXPECT_NEAR(estimateFat32Clusters(layout, 512, 4096), 76383, 50);
   EXPECT_EQ(defaultClusterBytes(layout, 512), 4096);
+}
+
+// No size is computed from a sector size no drive has, however lsblk reports it.
+TEST(FormatValidationTest, SectorSizesThatNoDriveHasAreRefusedAndSizesDoNotOverflow) {
+  const QString refusal =
+      "The drive reports no usable logical sector size (a power of two from 512 to 65,536 "
+      "bytes), so its partition cannot be sized; it is not formatted.";
+  for (const int sectorBytes : {0, -512, 256, 1000, 131072, 1 << 30, INT_MAX, INT_MIN}) {
+    SCOPED_TRACE(sectorBytes);
+    EXPECT_FALSE(isValidLogicalSectorSize(sectorBytes));
+    EXPECT_EQ(refuseClusterSize(4096, 16 * kGiB, sectorBytes), refusal);
+    EXPECT_EQ(fat32PartitionLayout(16 * kGiB, sectorBytes).sectorCount, 0);
+  }
+  for (const int sectorBytes : {512, 1024, 4096, 65536}) {
+    EXPECT_TRUE(isValidLogicalSectorSize(sectorBytes)) << sectorBytes;
+  }
+  // The largest drive a table can describe with the largest sectors, and
+  // cluster sizes far beyond any option.
+  const PartitionLayout huge = fat32PartitionLayout(std::numeric_limits<qint64>::max(), 65536);
+  EXPECT_EQ(defaultClusterBytes(huge, 65536), 64 * 65536);
+  EXPECT_EQ(estimateFat32Clusters(huge, 65536, INT_MAX), 131071);
+  EXPECT_EQ(estimateFat32Clusters(huge, 65536, 0), 0);
+  EXPECT_TRUE(refuseClusterSize(INT_MAX, std::numeric_limits<qint64>::max(), 512));
+
+  const std::pair<const char*, std::optional<int>> records[] = {
+      {R"({"name":"sdb"})", 512},
+      {R"({"log-sec":4096})", 4096},
+      {R"({"log-sec":"512"})", 512},  // older util-linux prints numbers as text
+      {R"({"log-sec":1000})", std::nullopt},
+      {R"({"log-sec":4294967808})", std::nullopt},  // 2^32 + 512 would wrap to 512
+      {R"({"log-sec":512.5})", std::nullopt},
+      {R"({"log-sec":"4k"})", std::nullopt},
+      {R"({"log-sec":true})", std::nullopt},
+  };
+  for (const auto& [json, expected] : records) {
+    EXPECT_EQ(lsblkLogicalSectorSize(QJsonDocument::fromJson(json).object()), expected) << json;
+  }
 }
 
 }  // namespace
