@@ -1,4 +1,5 @@
 #include "drives/CheckLine.h"
+#include "drives/DiskIdentifier.h"
 #include "drives/MacDiskTools.h"
 #include "drives/PropertyList.h"
 #include "exec/Error.h"
@@ -42,11 +43,11 @@ QString MacDiskTools::parseFirstPartition(const QString& text, const QString&) c
 
   const auto partitions = dictionaryArray(disk.value(QStringLiteral("Partitions")));
   if (partitions && !partitions->isEmpty()) {
-    if (auto id = stringValue(partitions->first().toMap(), QStringLiteral("DeviceIdentifier"))) {
-      return *id;
-    }
+    const auto id = stringValue(partitions->first().toMap(), QStringLiteral("DeviceIdentifier"));
+    if (id && isDiskIdentifier(*id)) return *id;
   }
-  if (auto diskId = stringValue(disk, QStringLiteral("DeviceIdentifier"))) {
+  const auto diskId = stringValue(disk, QStringLiteral("DeviceIdentifier"));
+  if (diskId && isDiskIdentifier(*diskId)) {
     return *diskId + QStringLiteral("s1");
   }
   throw noPartitionIdentifier();

@@ -1,5 +1,6 @@
 #include "drives/DevicePaths.h"
 #include "drives/DiscoveryRule.h"
+#include "drives/DiskIdentifier.h"
 #include "drives/MacDiskTools.h"
 #include "drives/PropertyList.h"
 
@@ -46,7 +47,8 @@ QStringList MacDiskTools::parseDiskList(const QString& text) const {
 
   QStringList identifiers;
   for (const QVariant& entry : entries)
-    if (const auto identifier = stringValue(entry.toMap(), "DeviceIdentifier"))
+    if (const auto identifier = stringValue(entry.toMap(), "DeviceIdentifier");
+        identifier && isDiskIdentifier(*identifier))
       identifiers << *identifier;
   return identifiers;
 }

@@ -47,6 +47,10 @@ TEST(PartitionLookup, MacFirstPartitionWhateverItsKindElseTheDiskAndS1) {
       {QVariant(), "disk7s1"},
       {QVariantList(), "disk7s1"},
       {QVariantList{withoutIdentifier, efi}, "disk7s1"},
+      // Identifiers end up in a root shell line: only letters and digits count.
+      {QVariantList{QVariantMap{{"DeviceIdentifier", "disk7s1; reboot"}}}, "disk7s1"},
+      {QVariantList{QVariantMap{{"DeviceIdentifier", ""}}}, "disk7s1"},
+      {QVariantList{QVariantMap{{"DeviceIdentifier", "../disk0"}}}, "disk7s1"},
   };
   for (const auto& [partitions, expected] : rows) {
     EXPECT_EQ(MacDiskTools().parseFirstPartition(macList(partitions), "disk7"), expected);
@@ -54,6 +58,12 @@ TEST(PartitionLookup, MacFirstPartitionWhateverItsKindElseTheDiskAndS1) {
   const QString noDisks =
       writeXmlPropertyList(QVariantMap{{"AllDisksAndPartitions", QVariantList()}});
   EXPECT_EQ(errorOf([&] { MacDiskTools().parseFirstPartition(noDisks, "disk4"); }), kNoIdentifier);
+  const QString hostileDisk = writeXmlPropertyList(
+      QVariantMap{{"AllDisksAndPartitions",
+                   QVariantList{QVariantMap{{"DeviceIdentifier", "disk4 /dev/disk0"}}}}});
+  EXPECT_EQ(errorOf([&] { MacDiskTools().parseFirstPartition(hostileDisk, "disk4"); }),
+            kNoIdentifier);
+  EXPECT_EQ(MacDiskTools().parseDiskList(hostileDisk), QStringList());
   EXPECT_THROW(MacDiskTools().parseFirstPartition("Could not find disk: /dev/disk9", "disk9"),
                Error);
 }
