@@ -1,0 +1,387 @@
+// Hostile command lines: what a local user who got past pkexec can hand the
+// helper. None of them may run anything, write anything or run text as a
+// command; every disk keeps every byte.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <map>
+#include <set>
+
+#include "HelperOutput.h"
+#include "HelperRun.h"
+#include "LoopDisk.h"
+#include "SecurityTest.h"
+#include "exec/HelperContract.h"
+
+namespace tessaro::security {
+namespace {
+
+namespace C = HelperContract;
+
+struct Attack {
+  const char* what;
+  QByteArrayList args;  // {placeholders} filled in by the scene
+  std::set<int> allowed;
+  const char* because;  // what the user would lose if the helper went along
+};
+
+// Two drives worth keeping, and paths that lead to the first one: links under
+// the world-writable /dev/shm (one of them in directories whose names are
+// shell text that would create the marker), a by-id style link, the image.
+class Scene {
+ public:
+  Scene() {
+    marker_ = markerDir_.filePath(QStringLiteral("ran-as-root"));
+    const QString shm = shmDir_.path();
+    link(shm + QStringLiteral("/;touch ") + marker_ + QStringLiteral(";/disk"), "shm",
+         disk.devicePath());
+    link(shm + QStringLiteral("/;touch ") + marker_ + QStringLiteral(";/part"), "shmpart",
+         disk.partitionPath());
+    link(shm + QStringLiteral("/plain"), "shmplain", disk.devicePath());
+    values_["devrel"] = (shm.mid(5) + QStringLiteral("/plain")).toUtf8();  // shm/... under /dev
+    link(shm + QStringLiteral("/disk/by-id/usb-Generic_Flash_Disk_0123-0:0"), "byid",
+         disk.devicePath());
+    values_["byidname"] = "usb-Generic_Flash_Disk_0123-0:0";
+    values_["disk"] = disk.name().toUtf8();
+    values_["part"] = disk.partitionName().toUtf8();
+    values_["dev"] = disk.devicePath().toUtf8();
+    values_["devpart"] = disk.partitionPath().toUtf8();
+    values_["image"] = disk.imagePath().toUtf8();
+    values_["other"] = other.partitionName().toUtf8();
+    values_["marker"] = marker_.toUtf8();
+  }
+
+  bool ready() const { return ok_ && disk.ready() && other.ready() && shmDir_.isValid(); }
+
+  QByteArrayList fill(const QByteArrayList& args) const {
+    QByteArrayList filled;
+    for (QByteArray arg : args) {
+      for (const auto& [key, value] : values_) arg.replace("{" + key + "}", value);
+      filled << arg;
+    }
+    return filled;
+  }
+
+  // Whether shell text made the marker; removes it, so that each attack is judged alone.
+  bool takeMarker() const { return QFile::remove(marker_); }
+
+  LoopDisk disk;
+  LoopDisk other{{.label = QStringLiteral("OTHER")}};
+
+ private:
+  void link(const QString& path, const QByteArray& key, const QString& target) {
+    ok_ = ok_ && QDir().mkpath(QFileInfo(path).path()) && QFile::link(target, path);
+    values_[key] = path.toUtf8();
+  }
+
+  QTemporaryDir shmDir_{QStringLiteral("/dev/shm/tessaro-security-XXXXXX")};
+  QTemporaryDir markerDir_;
+  QString marker_;
+  std::map<QByteArray, QByteArray> values_;
+  bool ok_ = true;
+};
+
+// Runs each attack and checks that it was refused with an allowed status,
+// that a usage refusal ran nothing and any other refusal wrote nothing, that
+// no text ran as a command, and that both drives kept every byte.
+void expectRefusedAndUntouched(const Scene& scene, const std::vector<Attack>& attacks) {
+  QString diskHash = scene.disk.hash();
+  QString otherHash = scene.other.hash();
+  for (const Attack& attack : attacks) {
+    SCOPED_TRACE(std::string(attack.what) + "\n  because " + attack.because);
+    const HelperRun::Result result = HelperRun::run(scene.fill(attack.args));
+    EXPECT_TRUE(attack.allowed.count(result.status)) << describe(result);
+    if (result.status == C::usage) {
+      EXPECT_EQ(commandLines(result.lines), QStringList()) << "a usage refusal runs nothing";
+    }
+    EXPECT_EQ(writingCommands(result.lines), QStringList()) << "a refusal writes nothing";
+    EXPECT_FALSE(scene.takeMarker()) << "shell text in the arguments ran as root";
+    EXPECT_EQ(result.leftBehind, QStringList()) << "shell text in the arguments ran as root";
+    const QString diskNow = scene.disk.hash();
+    const QString otherNow = scene.other.hash();
+    EXPECT_EQ(diskNow, diskHash) << "the drive was written to";
+    EXPECT_EQ(otherNow, otherHash) << "the other drive was written to";
+    diskHash = diskNow;  // so that one row's damage is not blamed on the next
+    otherHash = otherNow;
+  }
+}
+
+class ArgumentAttack : public SecurityTest {
+ protected:
+  void SetUp() override {
+    SecurityTest::SetUp();
+    if (IsSkipped()) return;
+    scene = std::make_unique<Scene>();
+    ASSERT_TRUE(scene->ready()) << "could not set up the loop drives and links";
+  }
+  std::unique_ptr<Scene> scene;
+};
+
+const std::set<int> usageOnly{C::usage};
+const std::set<int> usageOrRefused{C::usage, C::refusedDevice};
+const std::set<int> usageOrRequest{C::usage, C::refusedRequest};
+
+TEST_F(ArgumentAttack, PathsOfEveryShapeAreNotDeviceNames) {
+  const char* followed =
+      "a path is followed by whoever opens it: a link can lead the root "
+      "helper to any disk on the machine and erase it";
+  expectRefusedAndUntouched(
+      *scene,
+      {
+          {"the device node as a path", {"format", "{dev}", "X", "default"}, usageOnly, followed},
+          {"a partition node as a path", {"check", "{devpart}"}, usageOnly, followed},
+          {"info on a path", {"info", "{dev}"}, usageOnly, followed},
+          {"info on a partition path", {"info", "{disk}", "{devpart}"}, usageOnly, followed},
+          {"/dev/../dev/", {"format", "/dev/../dev/{disk}", "X", "default"}, usageOnly, followed},
+          {"dot-dot up to the node",
+           {"format", "../../dev/{disk}", "X", "default"},
+           usageOnly,
+           followed},
+          {"a name with a dot-dot inside",
+           {"format", "{disk}/../{disk}", "X", "default"},
+           usageOnly,
+           followed},
+          {"a name with a trailing slash", {"check", "{part}/"}, usageOnly, followed},
+          {"dot and dot-dot", {"check", ".."}, usageOrRefused, followed},
+          {"the sysfs entry",
+           {"format", "/sys/class/block/{disk}", "X", "default"},
+           usageOnly,
+           followed},
+          {"a link under /dev/shm in directories named as shell commands",
+           {"format", "{shm}", "X", "default"},
+           usageOnly,
+           "the device went into a shell line: any command ran as root"},
+          {"the same link to a partition, checked",
+           {"check", "{shmpart}"},
+           usageOnly,
+           "the device went into a shell line: any command ran as root"},
+          {"a link under /dev/shm named relative to /dev",
+           {"format", "{devrel}", "X", "default"},
+           usageOnly,
+           followed},
+          {"a by-id style link", {"format", "{byid}", "X", "default"}, usageOnly, followed},
+          {"a bare by-id style name",
+           {"format", "{byidname}", "X", "default"},
+           usageOrRefused,
+           followed},
+          {"the image file itself",
+           {"format", "{image}", "X", "default"},
+           usageOnly,
+           "a regular file is nobody's drive: the helper would write to any file as root"},
+          {"/dev/null", {"format", "/dev/null", "X", "default"}, usageOnly, followed},
+          {"null, a character device",
+           {"check", "null"},
+           usageOrRefused,
+           "only block devices are drives"},
+          {"loop-control, a character device",
+           {"format", "loop-control", "X", "default"},
+           usageOrRefused,
+           "only block devices are drives"},
+          {"a well-formed name of no device",
+           {"format", "loop999999", "X", "default"},
+           usageOrRefused,
+           "a name the kernel does not know cannot be a chosen drive"},
+          {"a partition where a format takes a disk",
+           {"format", "{part}", "X", "default"},
+           usageOrRefused,
+           "a format erases a whole disk; half a disk is not what was chosen"},
+          {"info on one disk with another disk's partition",
+           {"info", "{disk}", "{other}"},
+           usageOrRefused,
+           "the report would mix two drives"},
+      });
+}
+
+TEST_F(ArgumentAttack, NamesOutsideTheKernelsNamingAreRefused) {
+  const char* exact = "a name that is not exactly a kernel name can mean another device";
+  const QByteArray longName(5000, 'a');
+  expectRefusedAndUntouched(
+      *scene,
+      {
+          {"a leading dash",
+           {"format", "-{disk}", "X", "default"},
+           usageOnly,
+           "a tool would read the name as an option"},
+          {"--help as the device",
+           {"check", "--help"},
+           usageOnly,
+           "a tool would read the name as an option"},
+          {"-h as the device",
+           {"info", "-h"},
+           usageOnly,
+           "a tool would read the name as an option"},
+          {"an empty name",
+           {"format", "", "X", "default"},
+           usageOnly,
+           "/dev/ itself is not a drive"},
+          {"a trailing blank", {"format", "{disk} ", "X", "default"}, usageOrRefused, exact},
+          {"a trailing newline", {"check", "{part}\n"}, usageOrRefused, exact},
+          {"two names in one", {"format", "{disk} {disk}", "X", "default"}, usageOrRefused, exact},
+          {"upper case", {"format", "LOOP0", "X", "default"}, usageOrRefused, exact},
+          {"a glob",
+           {"format", "loop*", "X", "default"},
+           usageOrRefused,
+           "a glob would pick a disk nobody chose"},
+          {"bytes that are not UTF-8",
+           {"format", "{disk}\xff", "X", "default"},
+           usageOrRefused,
+           exact},
+          {"five thousand letters", {"check", longName}, usageOrRefused, exact},
+      });
+}
+
+TEST_F(ArgumentAttack, ShellTextInAnyArgumentIsNeverRun) {
+  const char* shell = "text in an argument ran as a command, as root";
+  expectRefusedAndUntouched(
+      *scene,
+      {
+          {"a command after the disk",
+           {"format", "{disk};touch {marker}", "X", "default"},
+           usageOnly,
+           shell},
+          {"a command substituted into the disk",
+           {"format", "$(touch {marker})", "X", "default"},
+           usageOnly,
+           shell},
+          {"backquotes as the partition", {"check", "`touch {marker}`"}, usageOnly, shell},
+          {"a pipe after the partition", {"check", "{part}|touch {marker}"}, usageOnly, shell},
+          {"an and-list after the disk", {"info", "{disk}&&touch {marker}"}, usageOnly, shell},
+          {"a relative command as the partition",
+           {"info", "{disk}", "$(touch M)"},
+           usageOnly,
+           shell},
+          {"a quote-breaking volume name",
+           {"format", "{disk}", "';touch {marker};'", "default"},
+           usageOrRequest,
+           shell},
+          {"a volume name that closes a double quote",
+           {"format", "{disk}", "\";touch M;\"", "default"},
+           usageOrRequest,
+           shell},
+          {"a command after the cluster size",
+           {"format", "{disk}", "X", "512;touch {marker}"},
+           usageOrRequest,
+           shell},
+          {"a cluster size substituted",
+           {"format", "{disk}", "X", "$(touch M)"},
+           usageOrRequest,
+           shell},
+          {"a cluster size in backquotes",
+           {"format", "{disk}", "X", "`touch M`"},
+           usageOrRequest,
+           shell},
+          {"a command after the verb",
+           {"format;touch {marker}", "{disk}", "X", "default"},
+           usageOnly,
+           shell},
+          {"a verb substituted", {"$(touch M)", "{disk}"}, usageOnly, shell},
+      });
+}
+
+TEST_F(ArgumentAttack, WrongCountsAndUnknownVerbsRunNothing) {
+  const char* count = "an argument the helper ignores or invents can change what it erases";
+  const char* verb = "only the three verbs exist; anything else might be taken for one";
+  expectRefusedAndUntouched(
+      *scene,
+      {
+          {"no arguments at all", {}, usageOnly, verb},
+          {"a format with an extra argument",
+           {"format", "{disk}", "X", "default", "{other}"},
+           usageOnly,
+           count},
+          {"a format with -- at the end",
+           {"format", "{disk}", "X", "default", "--"},
+           usageOnly,
+           count},
+          {"a format without the cluster size", {"format", "{disk}", "X"}, usageOnly, count},
+          {"a format with only the disk", {"format", "{disk}"}, usageOnly, count},
+          {"a bare format", {"format"}, usageOnly, count},
+          {"a check with an extra argument", {"check", "{part}", "{other}"}, usageOnly, count},
+          {"a bare check", {"check"}, usageOnly, count},
+          {"info with an extra argument", {"info", "{disk}", "{part}", "{disk}"}, usageOnly, count},
+          {"a bare info", {"info"}, usageOnly, count},
+          {"an unknown verb", {"erase", "{disk}"}, usageOnly, verb},
+          {"a verb in upper case", {"FORMAT", "{disk}", "X", "default"}, usageOnly, verb},
+          {"a verb as an option", {"--format", "{disk}", "X", "default"}, usageOnly, verb},
+          {"-- before the verb", {"--", "format", "{disk}", "X", "default"}, usageOnly, verb},
+          {"an empty verb", {"", "{disk}"}, usageOnly, verb},
+      });
+}
+
+// Refused before anything is erased: a format that cannot end with what was
+// asked for must not begin.
+TEST_F(ArgumentAttack, NamesAndClusterSizesThatCannotBeHonouredEraseNothing) {
+  const char* name = "the drive was erased for a name that cannot be written as typed";
+  const char* cluster = "the drive was erased for a cluster size mkfs.fat cannot use";
+  const std::set<int> request{C::refusedRequest};
+  expectRefusedAndUntouched(
+      *scene,
+      {
+          {"NO NAME", {"format", "{disk}", "NO NAME", "default"}, request, name},
+          {"no name in lower case", {"format", "{disk}", "no name", "default"}, request, name},
+          {"a trailing blank", {"format", "{disk}", "USB ", "default"}, request, name},
+          {"a leading blank", {"format", "{disk}", " USB", "default"}, request, name},
+          {"twelve characters", {"format", "{disk}", "ABCDEFGHIJKL", "default"}, request, name},
+          {"a newline", {"format", "{disk}", "A\nB", "default"}, request, name},
+          {"a character FAT forbids", {"format", "{disk}", "A*B", "default"}, request, name},
+          {"a byte that is not ASCII",
+           {"format", "{disk}", "CAF\xc3\x89", "default"},
+           request,
+           name},
+          {"1536, a multiple of 512 but no power of two",
+           {"format", "{disk}", "X", "1536"},
+           usageOrRequest,
+           cluster},
+          {"zero", {"format", "{disk}", "X", "0"}, usageOrRequest, cluster},
+          {"a negative size", {"format", "{disk}", "X", "-512"}, usageOrRequest, cluster},
+          {"a plus sign", {"format", "{disk}", "X", "+512"}, usageOrRequest, cluster},
+          {"hexadecimal", {"format", "{disk}", "X", "0x200"}, usageOrRequest, cluster},
+          {"a trailing blank", {"format", "{disk}", "X", "512 "}, usageOrRequest, cluster},
+          {"a leading blank", {"format", "{disk}", "X", " 512"}, usageOrRequest, cluster},
+          {"larger than 65536", {"format", "{disk}", "X", "131072"}, usageOrRequest, cluster},
+          {"2^64 + 512, which wraps to 512",
+           {"format", "{disk}", "X", "18446744073709552128"},
+           usageOrRequest,
+           cluster},
+          {"2^32 + 512, which wraps to 512",
+           {"format", "{disk}", "X", "4294967808"},
+           usageOrRequest,
+           cluster},
+          {"Default with a capital", {"format", "{disk}", "X", "Default"}, usageOrRequest, cluster},
+          {"an empty size", {"format", "{disk}", "X", ""}, usageOrRequest, cluster},
+      });
+}
+
+// Text that is a valid FAT label reaches mkfs.fat as one argument and comes
+// back from the drive exactly as typed; nothing in it runs.
+TEST_F(ArgumentAttack, LabelsThatLookLikeShellOrOptionsAreWrittenAsTyped) {
+  const std::vector<std::pair<QByteArray, const char*>> labels{
+      {"$(touch M)", "a shell would have run the label as a command, as root"},
+      {"`touch M`", "a shell would have run the label as a command, as root"},
+      {"'$HOME'&", "quoting that breaks on an apostrophe lets the rest run"},
+      {"--help", "a tool would read the label as an option"},
+      {"-F 16", "a tool would read the label as an option and make FAT16"},
+  };
+  for (const auto& [label, because] : labels) {
+    SCOPED_TRACE(label.toStdString() + "\n  because " + because);
+    LoopDisk disk;
+    ASSERT_TRUE(disk.ready());
+    const QString before = disk.hash();
+    const HelperRun::Result result =
+        HelperRun::run({"format", disk.name().toUtf8(), label, "default"});
+    EXPECT_EQ(result.leftBehind, QStringList()) << "the label ran as a command";
+    if (result.status == C::refusedRequest) {
+      EXPECT_EQ(disk.hash(), before) << "refused, yet the drive was written to";
+      continue;
+    }
+    EXPECT_EQ(result.status, C::success) << describe(result);
+    EXPECT_EQ(disk.fatLabel(), QStringLiteral("FAT32 ") + QString::fromUtf8(label))
+        << describe(result);
+  }
+}
+
+}  // namespace
+}  // namespace tessaro::security

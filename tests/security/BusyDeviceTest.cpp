@@ -1,0 +1,150 @@
+// Drives that something else is using, in ways lsblk may not show: a
+// partition mounted outside /media, a disk another program opened
+// exclusively, a member of a mounted multi-device file system. Refused, and
+// not a byte changed.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <set>
+
+#include "HelperOutput.h"
+#include "HelperRun.h"
+#include "LoopDisk.h"
+#include "Mount.h"
+#include "SecurityTest.h"
+#include "SystemTool.h"
+#include "exec/HelperContract.h"
+
+namespace tessaro::security {
+namespace {
+
+namespace C = HelperContract;
+
+using BusyDevice = SecurityTest;
+
+const std::set<int> refused{C::refusedDevice, C::deviceBusy};
+
+struct BusyRun {
+  QByteArrayList args;
+  const char* because;
+};
+
+void expectRefusedAndUntouched(const std::vector<BusyRun>& runs, const LoopDisk& disk) {
+  const QString before = disk.hash();
+  for (const BusyRun& run : runs) {
+    SCOPED_TRACE(run.args.join(' ').toStdString() + "\n  because " + run.because);
+    const HelperRun::Result result = HelperRun::run(run.args, {}, 120000);
+    EXPECT_TRUE(refused.count(result.status)) << describe(result);
+    EXPECT_EQ(writingCommands(result.lines), QStringList()) << "a refused run wrote or unmounted";
+    EXPECT_EQ(disk.hash(), before) << "a drive in use was written to";
+  }
+}
+
+// Holds a device open with O_EXCL, as a program that owns it does.
+class ExclusiveOpen {
+ public:
+  explicit ExclusiveOpen(const QString& path)
+      : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_EXCL | O_CLOEXEC)) {}
+  ~ExclusiveOpen() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
+
+TEST_F(BusyDevice, APartitionMountedOutsideMediaIsNeitherUnmountedNorTouched) {
+  LoopDisk disk;
+  ASSERT_TRUE(disk.ready());
+  ASSERT_EQ(
+      runTool(QStringLiteral("mkfs.ext4"),
+              {QStringLiteral("-q"), QStringLiteral("-F"), QStringLiteral("-E"),
+               QStringLiteral("lazy_itable_init=0,lazy_journal_init=0"), disk.partitionPath()})
+          .status,
+      0);
+  const Mount mount(disk.partitionPath(), QStringLiteral("ext4"));
+  ASSERT_TRUE(mount.mounted());
+  expectRefusedAndUntouched(
+      {
+          {{"format", disk.name().toUtf8(), "X", "default"},
+           "the files on a mounted partition are erased under the program using them"},
+          {{"check", disk.partitionName().toUtf8()},
+           "a repair unmounts a partition someone is working on"},
+      },
+      disk);
+  EXPECT_TRUE(mount.mounted()) << "the helper unmounted a file system it was refused";
+}
+
+TEST_F(BusyDevice, ADiskOrPartitionAnotherProgramOpenedExclusivelyIsRefused) {
+  LoopDisk disk;
+  ASSERT_TRUE(disk.ready());
+  {
+    const ExclusiveOpen holder(disk.devicePath());
+    ASSERT_TRUE(holder.held());
+    expectRefusedAndUntouched(
+        {
+            {{"format", disk.name().toUtf8(), "X", "default"},
+             "the disk is erased under the program that owns it (md, dm, a virtual machine)"},
+            {{"check", disk.partitionName().toUtf8()},
+             "a repair writes under the program that owns the disk"},
+        },
+        disk);
+  }
+  const ExclusiveOpen holder(disk.partitionPath());
+  ASSERT_TRUE(holder.held());
+  expectRefusedAndUntouched(
+      {
+          {{"format", disk.name().toUtf8(), "X", "default"},
+           "a partition in use is erased with its disk"},
+          {{"check", disk.partitionName().toUtf8()},
+           "a repair writes under the program that owns the partition"},
+      },
+      disk);
+}
+
+// A btrfs raid1 mounted from its first member: the second one shows no mount
+// point in lsblk, yet erasing it breaks the mounted file system.
+TEST_F(BusyDevice, AMemberOfAMountedMultiDeviceFileSystemIsRefused) {
+  if (!QFileInfo(QStringLiteral("/usr/sbin/mkfs.btrfs")).isExecutable()) {
+    GTEST_SKIP() << "mkfs.btrfs is missing: install btrfs-progs (./setup does)";
+  }
+  // btrfs wants 125 MiB a device at least.
+  LoopDisk first{{.label = QStringLiteral("MEMBER1"), .bytes = 128 * 1024 * 1024}};
+  LoopDisk second{{.label = QStringLiteral("MEMBER2"), .bytes = 128 * 1024 * 1024}};
+  ASSERT_TRUE(first.ready() && second.ready());
+  const ToolRun made =
+      runTool(QStringLiteral("/usr/sbin/mkfs.btrfs"),
+              {QStringLiteral("--force"), QStringLiteral("--nodiscard"), QStringLiteral("--data"),
+               QStringLiteral("raid1"), QStringLiteral("--metadata"), QStringLiteral("raid1"),
+               first.devicePath(), second.devicePath()});
+  ASSERT_EQ(made.status, 0) << made.output.toStdString();
+  {
+    const Mount mount(first.devicePath(), QStringLiteral("btrfs"),
+                      {QStringLiteral("ro"), QStringLiteral("device=") + first.devicePath(),
+                       QStringLiteral("device=") + second.devicePath()});
+    ASSERT_TRUE(mount.mounted());
+    expectRefusedAndUntouched(
+        {
+            {{"format", second.name().toUtf8(), "X", "default"},
+             "a mounted file system loses one of its devices, and its redundancy, unasked"},
+            {{"check", second.name().toUtf8()},
+             "a repair writes to a device of a mounted file system"},
+        },
+        second);
+    EXPECT_TRUE(mount.mounted());
+  }
+  // The kernel remembers btrfs devices it has seen; forget ours before the
+  // loop numbers go back to the pool.
+  for (const LoopDisk* member : {&first, &second}) {
+    runTool(QStringLiteral("btrfs"), {QStringLiteral("device"), QStringLiteral("scan"),
+                                      QStringLiteral("--forget"), member->devicePath()});
+  }
+}
+
+}  // namespace
+}  // namespace tessaro::security

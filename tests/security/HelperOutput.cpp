@@ -1,0 +1,102 @@
+#include "HelperOutput.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "exec/HelperContract.h"
+
+namespace tessaro::security {
+
+namespace {
+
+QStringList wordsOf(const QString& commandLine) {
+  return commandLine.mid(2).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+QString unquoted(QString word) {
+  if (word.size() >= 2 && (word.front() == QLatin1Char('\'') || word.front() == QLatin1Char('"')) &&
+      word.back() == word.front()) {
+    word = word.mid(1, word.size() - 2);
+  }
+  return word;
+}
+
+bool readsOnly(const QString& commandLine) {
+  const QString program = QFileInfo(programOf(commandLine)).fileName();
+  QStringList options;
+  for (const QString& word : wordsOf(commandLine).mid(1)) options << unquoted(word);
+  const auto anyOf = [&](const QStringList& wanted) {
+    for (const QString& option : options) {
+      if (wanted.contains(option)) return true;
+    }
+    return false;
+  };
+  static const QStringList readers{"lsblk", "blkid", "findmnt", "udevadm", "stat", "cat", "file"};
+  if (readers.contains(program)) return true;
+  if (program == QLatin1String("sfdisk")) {
+    return anyOf(
+        {"--dump", "-d", "--json", "-J", "--list", "-l", "--show-size", "-s", "--verify", "-V"});
+  }
+  if (program == QLatin1String("partx")) return anyOf({"--show", "-s"});
+  if (program == QLatin1String("fsck.fat") || program == QLatin1String("fsck.vfat") ||
+      program == QLatin1String("dosfsck")) {
+    static const QRegularExpression noWrite(QStringLiteral("^-[A-Za-z]*n[A-Za-z]*$"));
+    for (const QString& option : options) {
+      if (noWrite.match(option).hasMatch()) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+QStringList commandLines(const QStringList& lines) {
+  QStringList commands;
+  for (const QString& line : lines) {
+    if (line.startsWith(QLatin1String("$ "))) commands << line;
+  }
+  return commands;
+}
+
+QString programOf(const QString& commandLine) { return unquoted(wordsOf(commandLine).value(0)); }
+
+QStringList writingCommands(const QStringList& lines) {
+  QStringList writing;
+  for (const QString& command : commandLines(lines)) {
+    if (!readsOnly(command)) writing << command;
+  }
+  return writing;
+}
+
+QString statusName(int status) {
+  namespace C = HelperContract;
+  static const std::pair<int, const char*> names[] = {
+      {C::success, "success"},
+      {C::usage, "usage"},
+      {C::refusedDevice, "refusedDevice"},
+      {C::refusedRequest, "refusedRequest"},
+      {C::verificationFailed, "verificationFailed"},
+      {C::deviceChanged, "deviceChanged"},
+      {C::deviceBusy, "deviceBusy"},
+      {C::toolMissing, "toolMissing"},
+      {C::toolFailed, "toolFailed"},
+      {C::cancelled, "cancelled"},
+  };
+  for (const auto& [value, name] : names) {
+    if (value == status) return QStringLiteral("%1 (%2)").arg(QLatin1String(name)).arg(status);
+  }
+  return QString::number(status);
+}
+
+std::string describe(const HelperRun::Result& result) {
+  QString text = QStringLiteral("helper ended with ") +
+                 (result.timedOut ? QStringLiteral("no exit: killed after the time limit")
+                                  : statusName(result.status)) +
+                 QStringLiteral("; it printed:\n  ") + result.lines.join(QStringLiteral("\n  "));
+  if (!result.errorOutput.isEmpty()) {
+    text += QStringLiteral("\n and on standard error:\n  ") + result.errorOutput.trimmed();
+  }
+  return text.toStdString();
+}
+
+}  // namespace tessaro::security

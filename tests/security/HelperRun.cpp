@@ -1,0 +1,259 @@
+#include "HelperRun.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+#include <cstring>
+#include <map>
+
+extern char** environ;
+
+namespace tessaro::security {
+
+namespace {
+
+// Every process below root, from /proc.
+QList<pid_t> descendantsOf(pid_t root) {
+  std::multimap<pid_t, pid_t> children;
+  const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+  for (const QString& entry : entries) {
+    bool isPid = false;
+    const pid_t pid = entry.toInt(&isPid);
+    if (!isPid) continue;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+    if (!stat.open(QIODevice::ReadOnly)) continue;
+    const QByteArray text = stat.readAll();
+    // "pid (comm) state ppid ...": comm may hold blanks and parentheses.
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() > 1) children.emplace(fields[1].toInt(), pid);
+  }
+  QList<pid_t> found;
+  QList<pid_t> queue{root};
+  while (!queue.isEmpty()) {
+    const pid_t parent = queue.takeFirst();
+    for (auto [it, end] = children.equal_range(parent); it != end; ++it) {
+      found << it->second;
+      queue << it->second;
+    }
+  }
+  return found;
+}
+
+char processState(pid_t pid) {
+  QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+  if (!stat.open(QIODevice::ReadOnly)) return '?';
+  const QByteArray text = stat.readAll();
+  const qsizetype at = text.lastIndexOf(')') + 2;
+  return at < text.size() ? text[at] : '?';
+}
+
+void waitUntilStopped(pid_t pid) {
+  QDeadlineTimer deadline(2000);
+  while (!deadline.hasExpired()) {
+    const char state = processState(pid);
+    if (state == 'T' || state == 't' || state == 'Z' || state == '?') return;
+    QThread::msleep(2);
+  }
+}
+
+void writeAll(int fd, const char* text) {
+  [[maybe_unused]] auto n = ::write(fd, text, std::strlen(text));
+}
+
+}  // namespace
+
+HelperRun::HelperRun(const QByteArrayList& args, const Setup& setup) {
+  if (!workDir_.isValid() || !scratch_.isValid()) return;
+  const QByteArray helper = TESSARO_HELPER_BUILD_PATH;
+  const QByteArray workDir = QFile::encodeName(workDir_.path());
+  QByteArray emptyFile;
+  const QByteArray hiddenTool = QFile::encodeName(setup.hiddenTool);
+  if (!setup.hiddenTool.isEmpty()) {
+    QFile empty(scratch_.filePath(QStringLiteral("not-a-program")));
+    if (!empty.open(QIODevice::WriteOnly)) return;
+    empty.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    emptyFile = QFile::encodeName(empty.fileName());
+  }
+
+  QByteArrayList argStorage{helper};
+  argStorage << args;
+  std::vector<char*> argv;
+  for (QByteArray& arg : argStorage) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  QByteArrayList envStorage;
+  if (setup.environment) {
+    envStorage = *setup.environment;
+  } else {
+    for (char** entry = environ; *entry; ++entry) envStorage << QByteArray(*entry);
+  }
+  std::vector<char*> envp;
+  for (QByteArray& entry : envStorage) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+
+  int in[2], out[2], err[2];
+  if (::pipe2(in, O_CLOEXEC) != 0) return;
+  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return;
+  pid_ = ::fork();
+  if (pid_ == 0) {
+    // Only async-signal-safe calls from here on.
+    ::dup2(in[0], 0);
+    ::dup2(out[1], 1);
+    ::dup2(err[1], 2);
+    if (::chdir(workDir.constData()) != 0) {
+      writeAll(2, "test: cannot enter the working directory\n");
+      ::_exit(120);
+    }
+    if (!hiddenTool.isEmpty()) {
+      if (::unshare(CLONE_NEWNS) != 0 ||
+          ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+          ::mount(emptyFile.constData(), hiddenTool.constData(), nullptr, MS_BIND, nullptr) != 0) {
+        writeAll(2, "test: cannot hide the tool in a private mount namespace\n");
+        ::_exit(120);
+      }
+    }
+    ::execve(argv[0], argv.data(), envp.data());
+    writeAll(2, "test: cannot start the helper\n");
+    ::_exit(120);
+  }
+  ::close(in[0]);
+  ::close(out[1]);
+  ::close(err[1]);
+  stdin_ = in[1];
+  stdout_ = out[0];
+  stderr_ = err[0];
+  if (pid_ < 0) {
+    ::close(stdout_);
+    ::close(stderr_);
+    stdout_ = stderr_ = -1;
+  }
+}
+
+HelperRun::~HelperRun() {
+  if (pid_ > 0) killAll();
+  for (int fd : {stdin_, stdout_, stderr_}) {
+    if (fd >= 0) ::close(fd);
+  }
+}
+
+HelperRun::Result HelperRun::run(const QByteArrayList& args, const Setup& setup, int timeoutMs) {
+  HelperRun helper(args, setup);
+  return helper.finish(timeoutMs);
+}
+
+bool HelperRun::pump(int timeoutMs) {
+  pollfd fds[2];
+  nfds_t count = 0;
+  for (int fd : {stdout_, stderr_}) {
+    if (fd >= 0) fds[count++] = {fd, POLLIN, 0};
+  }
+  if (count == 0) return false;
+  if (::poll(fds, count, timeoutMs) <= 0) return true;
+  for (nfds_t i = 0; i < count; ++i) {
+    if (fds[i].revents == 0) continue;
+    char buffer[4096];
+    const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+    const bool isOut = fds[i].fd == stdout_;
+    if (n <= 0) {
+      ::close(fds[i].fd);
+      (isOut ? stdout_ : stderr_) = -1;
+      continue;
+    }
+    (isOut ? outBuffer_ : errBuffer_).append(buffer, n);
+  }
+  qsizetype end;
+  while ((end = outBuffer_.indexOf('\n')) >= 0) {
+    lines_ << QString::fromUtf8(outBuffer_.left(end));
+    outBuffer_.remove(0, end + 1);
+  }
+  return stdout_ >= 0 || stderr_ >= 0;
+}
+
+std::optional<QString> HelperRun::waitForLine(const std::function<bool(const QString&)>& accept,
+                                              int timeoutMs) {
+  QDeadlineTimer deadline(timeoutMs);
+  while (true) {
+    while (linesSeen_ < lines_.size()) {
+      const QString& line = lines_[linesSeen_++];
+      if (accept(line)) return line;
+    }
+    if (deadline.hasExpired() || !pump(int(std::max<qint64>(1, deadline.remainingTime())))) {
+      // The output may have ended with lines still unread.
+      if (linesSeen_ < lines_.size()) continue;
+      return std::nullopt;
+    }
+  }
+}
+
+void HelperRun::freeze() {
+  if (pid_ <= 0) return;
+  ::kill(pid_, SIGSTOP);
+  waitUntilStopped(pid_);
+  // A child may have been forked just before; stop each until none is left running.
+  for (int round = 0; round < 3; ++round) {
+    for (pid_t child : descendantsOf(pid_)) {
+      if (frozen_.contains(child)) continue;
+      ::kill(child, SIGSTOP);
+      waitUntilStopped(child);
+      frozen_ << child;
+    }
+  }
+}
+
+void HelperRun::thaw() {
+  if (pid_ <= 0) return;
+  for (pid_t child : descendantsOf(pid_)) ::kill(child, SIGCONT);
+  ::kill(pid_, SIGCONT);
+  frozen_.clear();
+}
+
+void HelperRun::killAll() {
+  ::kill(pid_, SIGSTOP);
+  for (pid_t child : descendantsOf(pid_)) ::kill(child, SIGKILL);
+  ::kill(pid_, SIGKILL);
+  ::waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+}
+
+HelperRun::Result HelperRun::finish(int timeoutMs) {
+  Result result;
+  if (pid_ <= 0) {
+    result.errorOutput = QStringLiteral("test: the helper could not be started");
+    return result;
+  }
+  QDeadlineTimer deadline(timeoutMs);
+  while (!deadline.hasExpired() && pump(int(std::max<qint64>(1, deadline.remainingTime())))) {
+  }
+  int raw = 0;
+  pid_t ended = 0;
+  while ((ended = ::waitpid(pid_, &raw, WNOHANG)) == 0 && !deadline.hasExpired()) {
+    QThread::msleep(5);
+  }
+  if (ended == pid_) {
+    pid_ = -1;
+    if (WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
+  } else {
+    result.timedOut = true;
+    killAll();
+  }
+  ::close(stdin_);
+  stdin_ = -1;
+  if (!outBuffer_.isEmpty()) lines_ << QString::fromUtf8(outBuffer_);
+  outBuffer_.clear();
+  result.lines = lines_;
+  result.errorOutput = QString::fromUtf8(errBuffer_);
+  result.leftBehind =
+      QDir(workDir_.path())
+          .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+  return result;
+}
+
+}  // namespace tessaro::security

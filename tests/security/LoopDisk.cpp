@@ -1,0 +1,144 @@
+#include "LoopDisk.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include "SystemTool.h"
+
+namespace tessaro::security {
+
+namespace {
+
+constexpr qint64 kDataBytes = 256 * 1024;
+constexpr qint64 kBootSectorFlagsOffset = 0x41;  // FAT32: bit 0 is the dirty flag
+
+// Flushes what writers left in a block device's page cache down to the loop
+// driver and so into the image file.
+void flushDevice(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+QString loopBackingFile(const QString& name) {
+  QFile file(QStringLiteral("/sys/block/%1/loop/backing_file").arg(name));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(file.readAll()).trimmed();
+}
+
+LoopDisk::LoopDisk(const Options& options) {
+  if (!dir_.isValid() || !makeImage(options)) return;
+  if (!options.attach) {
+    ready_ = true;
+    return;
+  }
+  const ToolRun attach =
+      runTool(QStringLiteral("losetup"), {QStringLiteral("--find"), QStringLiteral("--show"),
+                                          QStringLiteral("--partscan"), imagePath()});
+  const QString device = attach.output.trimmed().split(QLatin1Char('\n')).last();
+  if (attach.status != 0 || !device.startsWith(QLatin1String("/dev/loop"))) return;
+  name_ = device.mid(5);
+  scanPartitions();
+  ready_ = attached() && QFileInfo::exists(partitionPath());
+}
+
+LoopDisk::~LoopDisk() { detach(); }
+
+bool LoopDisk::makeImage(const Options& options) {
+  QFile image(imagePath());
+  if (!image.open(QIODevice::WriteOnly) || !image.resize(options.bytes)) return false;
+  image.close();
+  const QString sectors = QString::number((options.bytes - kPartitionOffset) / 1024);
+  if (runTool(QStringLiteral("sfdisk"), {QStringLiteral("--quiet"), imagePath()},
+              "start=2048, type=c\n")
+              .status != 0 ||
+      runTool(QStringLiteral("mkfs.fat"),
+              {QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-n"), options.label,
+               QStringLiteral("--offset=2048"), imagePath(), sectors})
+              .status != 0) {
+    return false;
+  }
+  // Data that differs from disk to disk, as a user's would.
+  QByteArray data(kDataBytes, Qt::Uninitialized);
+  QRandomGenerator::global()->generate(reinterpret_cast<quint32*>(data.data()),
+                                       reinterpret_cast<quint32*>(data.data() + data.size()));
+  QFile dataFile(dir_.filePath(QStringLiteral("PHOTOS.BIN")));
+  if (!dataFile.open(QIODevice::WriteOnly) || dataFile.write(data) != data.size()) return false;
+  dataFile.close();
+  const QString target = imagePath() + QStringLiteral("@@") + QString::number(kPartitionOffset);
+  if (runTool(QStringLiteral("mcopy"),
+              {QStringLiteral("-i"), target, dataFile.fileName(), QStringLiteral("::/PHOTOS.BIN")})
+          .status != 0) {
+    return false;
+  }
+  if (options.dirty) {
+    if (!image.open(QIODevice::ReadWrite) ||
+        !image.seek(kPartitionOffset + kBootSectorFlagsOffset) || image.write("\x01", 1) != 1) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void LoopDisk::scanPartitions() const {
+  // The kernel's own scan at attach time does not always happen here, and a
+  // loop number can keep the partitions of the image it served before.
+  runTool(QStringLiteral("partx"), {QStringLiteral("--update"), devicePath()});
+}
+
+bool LoopDisk::attached() const {
+  return !name_.isEmpty() && loopBackingFile(name_) == QFileInfo(imagePath()).canonicalFilePath();
+}
+
+bool LoopDisk::attachAs(const QString& name) {
+  if (runTool(QStringLiteral("losetup"),
+              {QStringLiteral("--partscan"), QStringLiteral("/dev/") + name, imagePath()})
+          .status != 0) {
+    return false;
+  }
+  name_ = name;
+  if (!attached()) return false;
+  scanPartitions();
+  return true;
+}
+
+void LoopDisk::detach() {
+  if (attached()) runTool(QStringLiteral("losetup"), {QStringLiteral("--detach"), devicePath()});
+}
+
+QString LoopDisk::hash() const {
+  if (attached()) {
+    // Partitions have page caches of their own.
+    const QDir sysfs(QStringLiteral("/sys/block/") + name_);
+    for (const QString& partition :
+         sysfs.entryList({name_ + QStringLiteral("p*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+      flushDevice(QStringLiteral("/dev/") + partition);
+    }
+    flushDevice(devicePath());
+  }
+  return QString::fromLatin1(sha256OfFile(imagePath()));
+}
+
+std::optional<QString> LoopDisk::fatLabel() const {
+  const auto probe = [&](const QString& tag) {
+    return runTool(QStringLiteral("blkid"),
+                   {QStringLiteral("--probe"), QStringLiteral("--offset"),
+                    QString::number(kPartitionOffset), QStringLiteral("--match-tag"), tag,
+                    QStringLiteral("--output"), QStringLiteral("value"), imagePath()})
+        .output;
+  };
+  if (probe(QStringLiteral("TYPE")).trimmed() != QLatin1String("vfat")) return std::nullopt;
+  QString label = probe(QStringLiteral("LABEL"));
+  if (label.endsWith(QLatin1Char('\n'))) label.chop(1);
+  return probe(QStringLiteral("VERSION")).trimmed() + QLatin1Char(' ') + label;
+}
+
+}  // namespace tessaro::security

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <optional>
+
+namespace tessaro::security {
+
+// A small drive (64 MiB unless asked) with something on it to lose: an MBR, one FAT32 partition
+// from 1 MiB holding a file of data, on a loop device that this process
+// attached itself. The image lives in a directory of its own and goes away
+// with the object.
+//
+// Loop numbers are shared with everyone on the machine: the object only ever
+// detaches the loop device while that device still serves its own image, so
+// a number that was freed and taken by someone else is left alone.
+class LoopDisk {
+ public:
+  static constexpr qint64 kPartitionOffset = 1024 * 1024;
+
+  struct Options {
+    QString label = QStringLiteral("PRECIOUS");
+    qint64 bytes = 64 * 1024 * 1024;
+    bool dirty = false;  // the file system's dirty flag set, so that a repair writes
+    bool attach = true;  // attach at once, else only by attachAs()
+  };
+
+  LoopDisk() : LoopDisk(Options{}) {}
+  explicit LoopDisk(const Options& options);
+  ~LoopDisk();
+  LoopDisk(const LoopDisk&) = delete;
+  LoopDisk& operator=(const LoopDisk&) = delete;
+
+  // Whether the image was made (and, when asked, attached).
+  bool ready() const { return ready_; }
+  // The kernel name the image was last attached under ("loop7"); empty before.
+  const QString& name() const { return name_; }
+  QString partitionName() const { return name_ + QStringLiteral("p1"); }
+  QString devicePath() const { return QStringLiteral("/dev/") + name_; }
+  QString partitionPath() const { return QStringLiteral("/dev/") + partitionName(); }
+  QString imagePath() const { return dir_.filePath(QStringLiteral("disk.img")); }
+
+  // Whether name() is still a loop device serving this image.
+  bool attached() const;
+  // Attaches the image under the given loop name (losetup /dev/NAME IMAGE);
+  // false when the kernel refuses, for example because the number is in use.
+  bool attachAs(const QString& name);
+  // Detaches the loop device, when it still serves this image. The kernel
+  // keeps a device that someone holds open bound until the last close.
+  void detach();
+
+  // The SHA-256 of every byte of the drive. What writers left in the loop
+  // device's caches is flushed to the image first.
+  QString hash() const;
+  // The label and type of the file system at 1 MiB, as blkid reads them from
+  // the image ("FAT32 NAME"); none when blkid finds no FAT file system there.
+  std::optional<QString> fatLabel() const;
+
+ private:
+  bool makeImage(const Options& options);
+  void scanPartitions() const;
+
+  QTemporaryDir dir_;
+  QString name_;
+  bool ready_ = false;
+};
+
+// The image file a loop device serves, from sysfs; empty when unbound.
+QString loopBackingFile(const QString& name);
+
+}  // namespace tessaro::security
