@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <atomic>
+#include <iostream>
 #include <thread>
 
 #include "HelperOutput.h"
@@ -85,6 +86,9 @@ TEST_F(DeviceSwap, ANameFreedAndTakenByAnotherDriveBetweenStepsLeavesThatDriveUn
     }
     run.thaw();
     const HelperRun::Result result = run.finish();
+    std::cout << "  " << swap.verb << " frozen at \"" << step->toStdString() << "\": "
+              << (swapped ? "the name went to the other image" : "the kernel kept the name bound")
+              << "; the run ended with " << statusName(result.status).toStdString() << "\n";
 
     EXPECT_EQ(stranger.hash(), strangerBefore)
         << (swapped ? "the drive now under " : "a drive never attached under ")

@@ -124,7 +124,7 @@ QString LoopDisk::hash() const {
     }
     flushDevice(devicePath());
   }
-  return QString::fromLatin1(sha256OfFile(imagePath()));
+  return QString::fromLatin1(fingerprintOfFile(imagePath()));
 }
 
 std::optional<QString> LoopDisk::fatLabel() const {

@@ -50,8 +50,8 @@ class LoopDisk {
   // keeps a device that someone holds open bound until the last close.
   void detach();
 
-  // The SHA-256 of every byte of the drive. What writers left in the loop
-  // device's caches is flushed to the image first.
+  // A fingerprint of every byte of the drive (see fingerprintOfFile). What
+  // writers left in the loop device's caches is flushed to the image first.
   QString hash() const;
   // The label and type of the file system at 1 MiB, as blkid reads them from
   // the image ("FAT32 NAME"); none when blkid finds no FAT file system there.

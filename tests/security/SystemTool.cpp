@@ -1,8 +1,12 @@
 #include "SystemTool.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QProcess>
+#include <algorithm>
 
 namespace tessaro::security {
 
@@ -18,12 +22,28 @@ ToolRun runTool(const QString& program, const QStringList& args, const QByteArra
   return {status, QString::fromUtf8(process.readAll())};
 }
 
-QByteArray sha256OfFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
+QByteArray fingerprintOfFile(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return {};
   QCryptographicHash hash(QCryptographicHash::Sha256);
-  if (!hash.addData(&file)) return {};
-  return hash.result().toHex();
+  const off_t size = ::lseek(fd, 0, SEEK_END);
+  QByteArray buffer(1024 * 1024, Qt::Uninitialized);
+  bool readable = size >= 0;
+  for (off_t at = 0; readable && at < size;) {
+    const off_t data = ::lseek(fd, at, SEEK_DATA);
+    if (data < 0) break;  // only a hole up to the end
+    const off_t hole = ::lseek(fd, data, SEEK_HOLE);
+    const qint64 extent[2] = {qint64(data), qint64(hole)};
+    hash.addData(QByteArrayView(reinterpret_cast<const char*>(extent), sizeof extent));
+    for (at = data; readable && at < hole;) {
+      const ssize_t n = ::pread(fd, buffer.data(), std::min<off_t>(buffer.size(), hole - at), at);
+      readable = n > 0;
+      if (readable) hash.addData(QByteArrayView(buffer.constData(), n));
+      at += n;
+    }
+  }
+  ::close(fd);
+  return readable ? hash.result().toHex() : QByteArray();
 }
 
 QString packageOwning(const QString& path) {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <iostream>
 
 #include "HelperOutput.h"
 #include "HelperRun.h"
@@ -113,6 +114,8 @@ void expectEachToolFoundBeforeWriting(const HelperRun::Result& baseline, const Q
     const QString package = packageOwning(path);
     const QString before = disk.hash();
     const HelperRun::Result result = HelperRun::run(args, {.hiddenTool = path});
+    std::cout << "  without " << path.toStdString() << " (" << package.toStdString()
+              << "): " << statusName(result.status).toStdString() << "\n";
     EXPECT_EQ(result.status, C::toolMissing) << describe(result);
     EXPECT_EQ(writingCommands(result.lines), QStringList()) << "it wrote before finding out";
     EXPECT_EQ(disk.hash(), before) << "the drive was changed before a missing tool was noticed";
