@@ -124,7 +124,11 @@ QString LoopDisk::hash() const {
     }
     flushDevice(devicePath());
   }
-  return QString::fromLatin1(fingerprintOfFile(imagePath()));
+  const QByteArray fingerprint = fingerprintOfFile(imagePath());
+  // Two failed reads must never compare equal, as if nothing had changed.
+  static int failures = 0;
+  if (fingerprint.isEmpty()) return QStringLiteral("unreadable image, read %1").arg(++failures);
+  return QString::fromLatin1(fingerprint);
 }
 
 std::optional<QString> LoopDisk::fatLabel() const {

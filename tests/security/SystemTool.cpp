@@ -1,5 +1,6 @@
 #include "SystemTool.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -29,10 +30,13 @@ QByteArray fingerprintOfFile(const QString& path) {
   const off_t size = ::lseek(fd, 0, SEEK_END);
   QByteArray buffer(1024 * 1024, Qt::Uninitialized);
   bool readable = size >= 0;
+  const qint64 length = size;
+  hash.addData(QByteArrayView(reinterpret_cast<const char*>(&length), sizeof length));
   for (off_t at = 0; readable && at < size;) {
-    const off_t data = ::lseek(fd, at, SEEK_DATA);
-    if (data < 0) break;  // only a hole up to the end
-    const off_t hole = ::lseek(fd, data, SEEK_HOLE);
+    off_t data = ::lseek(fd, at, SEEK_DATA);
+    if (data < 0 && errno == ENXIO) break;  // only a hole up to the end
+    const off_t hole = data < 0 ? size : ::lseek(fd, data, SEEK_HOLE);
+    if (data < 0) data = at;  // a file system that cannot tell: read it all
     const qint64 extent[2] = {qint64(data), qint64(hole)};
     hash.addData(QByteArrayView(reinterpret_cast<const char*>(extent), sizeof extent));
     for (at = data; readable && at < hole;) {
