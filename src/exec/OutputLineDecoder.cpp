@@ -1,24 +1,54 @@
 #include "exec/OutputLineDecoder.h"
 
+#include <algorithm>
+
 namespace tessaro {
 
-OutputLineDecoder::OutputLineDecoder(qsizetype maxLineLength)
-    : decoder_(QStringConverter::Utf8), maxLineLength_(maxLineLength) {}
+namespace {
 
+// How many bytes at the end of `bytes` begin a character that is not complete
+// yet: a lead byte followed by fewer continuation bytes than it announces.
+qsizetype unfinishedTail(QByteArrayView bytes) {
+  for (qsizetype back = 1; back <= std::min<qsizetype>(3, bytes.size()); ++back) {
+    const auto byte = static_cast<uchar>(bytes[bytes.size() - back]);
+    if ((byte & 0xC0) == 0x80) continue;  // a continuation byte
+    const qsizetype length = byte >= 0xF8   ? 0
+                             : byte >= 0xF0 ? 4
+                             : byte >= 0xE0 ? 3
+                             : byte >= 0xC0 ? 2
+                                            : 0;
+    return back < length ? back : 0;
+  }
+  return 0;
+}
+
+}  // namespace
+
+OutputLineDecoder::OutputLineDecoder(qsizetype maxLineLength) : maxLineLength_(maxLineLength) {}
+
+// Qt's stateful UTF-8 decoder (6.4) drops the byte after an unfinished
+// character that the next read does not complete, a line feed included. So
+// the decoder holds such a tail back itself and decodes only whole
+// characters: each read's text is then the same as the whole stream's.
 QStringList OutputLineDecoder::feed(QByteArrayView bytes) {
   QStringList lines;
   if (bytes.isEmpty()) return lines;
-  partial_ += decoder_.decode(bytes);
+  QByteArrayView text = bytes;
+  if (!unfinished_.isEmpty()) {
+    unfinished_ += bytes;
+    text = unfinished_;
+  }
+  const qsizetype complete = text.size() - unfinishedTail(text);
+  partial_ += QString::fromUtf8(text.first(complete));
+  unfinished_ = text.sliced(complete).toByteArray();
   takeLines(lines);
   return lines;
 }
 
 QStringList OutputLineDecoder::finish() {
-  // The decoder keeps the bytes of an unfinished character to itself; a line
-  // feed after them makes it give them up as U+FFFD (and sometimes swallows
-  // the line feed with them).
-  partial_ += decoder_.decode(QByteArrayView("\n", 1));
-  if (partial_.endsWith(QLatin1Char('\n'))) partial_.chop(1);
+  // A character the stream never finished is one U+FFFD.
+  if (!unfinished_.isEmpty()) partial_ += QChar::ReplacementCharacter;
+  unfinished_.clear();
   QStringList lines;
   if (partial_.isEmpty()) return lines;
   partial_ += QLatin1Char('\n');

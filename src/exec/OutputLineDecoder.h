@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-#include <QStringDecoder>
 #include <QStringList>
 
 namespace tessaro {
@@ -28,7 +27,7 @@ class OutputLineDecoder {
  private:
   void takeLines(QStringList& lines);
 
-  QStringDecoder decoder_;
+  QByteArray unfinished_;  // the start of a character the next read may complete
   QString partial_;
   qsizetype maxLineLength_;
 };
