@@ -3,8 +3,12 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTimer>
+#include <csignal>
 
 #include "LoopImage.h"
+#include "cli/CliApplication.h"
+#include "unit/Await.h"
 
 using namespace tessaro;
 using test::runProgram;
@@ -153,6 +157,56 @@ TEST_F(CliOnSmallLoopDevice, RefusedRequestsLeaveTheImageUnchanged) {
     EXPECT_EQ(run.status, 3) << arguments.join(' ').toStdString() << '\n' << shown(run);
   }
   EXPECT_EQ(image.hash(), before);
+}
+
+// Ctrl+C while a job runs is the window's Cancel: the helper is asked to stop
+// through its standard input, and the exit status says cancelled. A stand-in
+// helper that waits for that request takes the real one's place.
+TEST_F(CliOnSmallLoopDevice, CtrlCAsksTheHelperToStop) {
+  QTemporaryDir dir;
+  const QString helper = dir.filePath("helper"), started = dir.filePath("started");
+  {
+    QFile script(helper);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\necho '@@tessaro-helper-started@@'\necho \"Checking $2\"\n: > '" +
+                 started.toUtf8() +
+                 "'\nread line\necho \"Cancelled: heard $line, nothing changed.\"\nexit 72\n");
+    script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+  }
+  DiskManager manager(std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", helper));
+  FILE* out = std::tmpfile();
+  FILE* err = std::tmpfile();
+  CliOutput output(out, err);
+  CliApplication cli(manager, output);
+
+  // Only once the helper runs: before, SIGINT would still end the process.
+  QTimer interrupt;
+  QObject::connect(&interrupt, &QTimer::timeout, [&] {
+    if (QFile::exists(started)) {
+      interrupt.stop();
+      std::raise(SIGINT);
+    }
+  });
+  interrupt.start(20);
+  CliRequest request;
+  request.command = CliCommand::Check;
+  request.device = image.device();
+  EXPECT_EQ(test::awaitTask(cli.run(request)), cliCancelled);
+
+  const auto contents = [](FILE* file) {
+    std::rewind(file);
+    QFile read;
+    read.open(file, QIODevice::ReadOnly);
+    return QString::fromUtf8(read.readAll());
+  };
+  const QString printed = contents(out);
+  EXPECT_TRUE(printed.startsWith("Running disk checking operation on " + image.device() + "..."))
+      << printed.toStdString();
+  EXPECT_TRUE(printed.contains("\nCancelled: heard cancel, nothing changed.\n"))
+      << printed.toStdString();
+  EXPECT_EQ(contents(err), "Cancelling: waiting for the tools to stop...\n");
+  std::fclose(out);
+  std::fclose(err);
 }
 
 }  // namespace
