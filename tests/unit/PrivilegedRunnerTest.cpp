@@ -123,7 +123,8 @@ TEST(PrivilegedRunnerTest, HelperRunAsRootHasAProcessGroupOfItsOwn) {
   if (!runsAsRoot()) GTEST_SKIP() << "runs the tool directly only as root";
   ProcessRunner runner;
   QStringList lines;
-  const QStringList args{"-c", "echo '" + QString(HelperContract::startMarker) + "'; ps -o pgid= -p $$"};
+  const QStringList args{"-c",
+                         "echo '" + QString(HelperContract::startMarker) + "'; ps -o pgid= -p $$"};
   const auto onLines = [&lines](const QStringList& batch) { lines += batch; };
   const PrivilegedRunResult result = test::awaitTask(runner.run("/bin/sh", args, onLines));
   EXPECT_EQ(result.exitStatus, 0);
