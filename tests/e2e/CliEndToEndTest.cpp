@@ -159,17 +159,16 @@ TEST_F(CliOnSmallLoopDevice, RefusedRequestsLeaveTheImageUnchanged) {
   EXPECT_EQ(image.hash(), before);
 }
 
-// Ctrl+C while a job runs is the window's Cancel: the helper is asked to stop
-// through its standard input, and the exit status says cancelled. A stand-in
-// helper that waits for that request takes the real one's place.
+// Ctrl+C while a format runs is the window's Cancel: the helper is asked to
+// stop through its standard input, and the exit status says cancelled. A
+// stand-in helper that waits for that request takes the real one's place.
 TEST_F(CliOnSmallLoopDevice, CtrlCAsksTheHelperToStop) {
   QTemporaryDir dir;
   const QString helper = dir.filePath("helper"), started = dir.filePath("started");
   {
     QFile script(helper);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\necho '@@tessaro-helper-started@@'\necho \"Checking $2\"\n: > '" +
-                 started.toUtf8() +
+    script.write("#!/bin/sh\necho '@@tessaro-helper-started@@'\n: > '" + started.toUtf8() +
                  "'\nread line\necho \"Cancelled: heard $line, nothing changed.\"\nexit 72\n");
     script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
   }
@@ -189,8 +188,9 @@ TEST_F(CliOnSmallLoopDevice, CtrlCAsksTheHelperToStop) {
   });
   interrupt.start(20);
   CliRequest request;
-  request.command = CliCommand::Check;
+  request.command = CliCommand::Format;
   request.device = image.device();
+  request.assumeYes = true;
   EXPECT_EQ(test::awaitTask(cli.run(request)), cliCancelled);
 
   const auto contents = [](FILE* file) {
@@ -200,9 +200,9 @@ TEST_F(CliOnSmallLoopDevice, CtrlCAsksTheHelperToStop) {
     return QString::fromUtf8(read.readAll());
   };
   const QString printed = contents(out);
-  EXPECT_TRUE(printed.startsWith("Running disk checking operation on " + image.device() + "..."))
+  EXPECT_TRUE(printed.startsWith("Starting format of " + image.device() + " as FAT32.\n"))
       << printed.toStdString();
-  EXPECT_TRUE(printed.contains("\nCancelled: heard cancel, nothing changed.\n"))
+  EXPECT_TRUE(printed.endsWith("\nCancelled: heard cancel, nothing changed.\n"))
       << printed.toStdString();
   EXPECT_EQ(contents(err), "Cancelling: waiting for the tools to stop...\n");
   std::fclose(out);
