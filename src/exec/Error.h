@@ -44,6 +44,8 @@ inline const QString diskManager = QStringLiteral("DiskManager");      // lookup
 inline const QString propertyList = QStringLiteral("PropertyList");    // plist reader
 inline const QString json = QStringLiteral("JSON");                    // lsblk reader
 inline const QString cancelled = QStringLiteral("Cancelled");          // stopped on request
+inline const QString job =
+    QStringLiteral("Job");  // a job's own failures; code: the tool's exit status
 }  // namespace ErrorDomain
 
 // The error of a run that stopped because it was asked to.

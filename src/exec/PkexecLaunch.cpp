@@ -85,8 +85,19 @@ LaunchOutcome launchAndRead(const LaunchRequest& request) {
   posix_spawn_file_actions_adddup2(&actions, inTheirs.get(), STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&actions, outWrite.get(), STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, errWrite.get(), STDERR_FILENO);
+  // Run directly as root, the helper gets a process group of its own, so
+  // that a Ctrl+C typed at a terminal reaches only the program that started
+  // it, which cancels through standard input as the window does. pkexec stays
+  // in the terminal's group: it may have to ask for a password there.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  if (!request.elevated) {
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+  }
   pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  const int spawned = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   outWrite.reset();
   errWrite.reset();

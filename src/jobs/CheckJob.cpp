@@ -47,7 +47,7 @@ QCoro::Task<> CheckJob::perform(Report& report) {
 
   if (!checkLeftFileSystemConsistent(ran.exitStatus)) {
     report.lines({QString()});
-    fail(reportText::checkToolFailed(targetPath, *ran.exitStatus));
+    fail(reportText::checkToolFailed(targetPath, *ran.exitStatus), *ran.exitStatus);
   }
   // Also after a check that fixed errors, the desktop user mounts it again.
   QStringList after;

@@ -33,7 +33,8 @@ QCoro::Task<> FormatJob::perform(Report& report) {
   // The helper's own last line says what it stopped and what state remains.
   stopIfCancelled(ran, lastLine, cancelledLine());
   if (ran.exitStatus.value_or(0) != 0)
-    fail(reportText::formatToolFailed(request_.volumeName, drive.devicePath, *ran.exitStatus));
+    fail(reportText::formatToolFailed(request_.volumeName, drive.devicePath, *ran.exitStatus),
+         *ran.exitStatus);
 
   if (tools_.mountsAsDesktopUser()) {
     const UserMountOutcome mounted =

@@ -23,7 +23,8 @@ QCoro::Task<> InfoJob::perform(Report& report) {
   const PrivilegedCommand command = tools_.infoReportCommand(drive_.bsdName, partition);
 
   // Filled on the runner's reading thread, read only after the run returned.
-  QString output;
+  QString& output = output_;
+  output.clear();
   auto collect = [&output](const QStringList& lines) {
     for (const QString& line : lines) output += line + QLatin1Char('\n');
   };
@@ -35,7 +36,7 @@ QCoro::Task<> InfoJob::perform(Report& report) {
     // The helper refused the drive or could not read it: its own words say why.
     const QString said = output.trimmed();
     if (!said.isEmpty()) report.lines(said.split(QLatin1Char('\n')));
-    fail(reportText::infoToolFailed(drive_.devicePath, *ran.exitStatus));
+    fail(reportText::infoToolFailed(drive_.devicePath, *ran.exitStatus), *ran.exitStatus);
   }
   const QStringList lines = infoReportLines(output, drive_.bsdName);
   // An empty report still shows as one empty line.

@@ -14,6 +14,9 @@ class InfoJob : public Job {
  public:
   InfoJob(const DiskTools& tools, ProcessRunner& runner, Drive drive);
 
+  // What the helper printed, the report's source, once run() has ended.
+  const QString& output() const { return output_; }
+
  protected:
   QString title() const override;
   QCoro::Task<> perform(Report& report) override;
@@ -24,6 +27,7 @@ class InfoJob : public Job {
   const DiskTools& tools_;
   ProcessRunner& runner_;
   Drive drive_;
+  QString output_;
 };
 
 }  // namespace tessaro

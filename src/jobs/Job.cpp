@@ -17,6 +17,8 @@ QCoro::Task<bool> Job::run(Report& report) {
     co_await perform(report);
     done = true;
   } catch (const std::exception& error) {
+    const auto* own = dynamic_cast<const Error*>(&error);
+    failure_ = own ? *own : Error(ErrorDomain::job, 1, describeError(error));
     if (isCancellation(error)) {
       // A job's own stop carries its last line; the runner's carries none.
       const auto& stopped = static_cast<const Error&>(error);
@@ -25,13 +27,16 @@ QCoro::Task<bool> Job::run(Report& report) {
       report.failed(failureLine(describeError(error)));
     }
   } catch (...) {
-    report.failed(failureLine(QStringLiteral("Unexpected failure")));
+    failure_ = Error(ErrorDomain::job, 1, QStringLiteral("Unexpected failure"));
+    report.failed(failureLine(failure_->description()));
   }
   report.finished();
   co_return done;
 }
 
-void Job::fail(const QString& description) { throw Error(QStringLiteral("Job"), 1, description); }
+void Job::fail(const QString& description, qint64 code) {
+  throw Error(ErrorDomain::job, code, description);
+}
 
 void Job::stop(const QString& line) { throw Error(ErrorDomain::cancelled, stoppedWithLine, line); }
 

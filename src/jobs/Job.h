@@ -4,8 +4,10 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 #include "exec/Cancellation.h"
+#include "exec/Error.h"
 #include "exec/ProcessRunner.h"
 #include "jobs/Report.h"
 
@@ -32,6 +34,12 @@ class Job {
   // Cancel control may keep it.
   const std::shared_ptr<Cancellation>& cancellation() const { return cancellation_; }
 
+  // The error the run ended with, when it did not do what was asked. Its
+  // domain and code tell why: ErrorDomain::authorization; ErrorDomain::job
+  // with the exit status of the tool that failed (1 for a request refused
+  // before anything ran); ErrorDomain::cancelled; ...
+  const std::optional<Error>& failure() const { return failure_; }
+
  protected:
   // The title its account begins with; empty to add to what is shown.
   virtual QString title() const = 0;
@@ -39,8 +47,9 @@ class Job {
   virtual QCoro::Task<> perform(Report& report) = 0;
   // The failure line of this kind of job for a description.
   virtual QString failureLine(const QString& description) const = 0;
-  // Ends the job here with its failure line for description.
-  [[noreturn]] static void fail(const QString& description);
+  // Ends the job here with its failure line for description; code is the
+  // exit status of the tool that failed, if one did.
+  [[noreturn]] static void fail(const QString& description, qint64 code = 1);
   // Ends the job here as cancelled, with line (empty: nothing to add).
   [[noreturn]] static void stop(const QString& line);
   // The last line when a cancel stopped the job in a step of its own or
@@ -54,6 +63,7 @@ class Job {
 
  private:
   std::shared_ptr<Cancellation> cancellation_ = std::make_shared<Cancellation>();
+  std::optional<Error> failure_;
 };
 
 }  // namespace tessaro

@@ -5,6 +5,9 @@ policy_rel=share/polkit-1/actions/org.tessaro.helper.policy
 desktop_rel=share/applications/$app_id.desktop
 icon_rel=share/icons/hicolor/scalable/apps/$app_id.svg
 metainfo_rel=share/metainfo/$app_id.metainfo.xml
+cli_rel=bin/tessaro-cli
+manual_rel=share/man/man1/tessaro-cli.1.gz
+completion_rel=share/bash-completion/completions/tessaro-cli
 
 fail() {
   echo "FAIL: $*" >&2
@@ -14,7 +17,7 @@ fail() {
 # The files installed under <root><prefix>, one path per line, sorted.
 expected_files() { # prefix helper_path
   printf '%s\n' "$1/bin/tessaro" "$2" "$1/$policy_rel" "$1/$desktop_rel" "$1/$icon_rel" \
-    "$1/$metainfo_rel" | sort
+    "$1/$metainfo_rel" "$1/$cli_rel" "$1/$manual_rel" "$1/$completion_rel" | sort
 }
 
 # Checks the installed desktop integration and polkit action under <root><prefix>.
@@ -38,6 +41,22 @@ check_installed_files() { # root prefix helper_path
     fail "metainfo shows no screenshot"
 
   xmllint --noout "$icon" || fail "icon is not well-formed SVG"
+
+  [ -x "$root$prefix/$cli_rel" ] || fail "tessaro-cli is not installed in $prefix/bin"
+  local manual=$root$prefix/$manual_rel
+  gzip -t "$manual" || fail "the manual page is not gzip"
+  zcat "$manual" | grep -q '^\.TH TESSARO-CLI 1 ' || fail "the manual page has no TESSARO-CLI(1) title"
+  for status in 0 1 2 3 4 5 130; do
+    zcat "$manual" | grep -qx "\.B $status" || fail "the manual page does not explain exit status $status"
+  done
+  if command -v groff >/dev/null; then
+    local warnings
+    warnings=$(zcat "$manual" | groff -man -ww -z 2>&1)
+    [ -z "$warnings" ] || fail "the manual page does not format cleanly: $warnings"
+  fi
+  bash -n "$root$prefix/$completion_rel" || fail "the bash completion is not valid bash"
+  grep -q 'complete -F _tessaro_cli tessaro-cli' "$root$prefix/$completion_rel" ||
+    fail "the bash completion does not complete tessaro-cli"
 
   local dtd=/usr/share/polkit-1/policyconfig-1.dtd
   if [ -f "$dtd" ]; then

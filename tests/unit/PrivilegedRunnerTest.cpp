@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,6 +9,7 @@
 #include "Await.h"
 #include "exec/Error.h"
 #include "exec/HelperContract.h"
+#include "exec/PkexecLaunch.h"
 #include "exec/ProcessRunner.h"
 
 using namespace tessaro;
@@ -113,6 +115,21 @@ TEST(PrivilegedRunnerTest, CancelReachesTheHelperOrEndsTheElevationProgram) {
   EXPECT_EQ(dialog.status, 128 + SIGTERM);
   EXPECT_FALSE(dialog.toolStarted);
   EXPECT_TRUE(dialog.cancelled);
+}
+
+// A terminal's Ctrl+C goes to its foreground process group; the helper run
+// as root is not in it and hears of a cancel only through its standard input.
+TEST(PrivilegedRunnerTest, HelperRunAsRootHasAProcessGroupOfItsOwn) {
+  if (!runsAsRoot()) GTEST_SKIP() << "runs the tool directly only as root";
+  ProcessRunner runner;
+  QStringList lines;
+  const QStringList args{"-c",
+                         "echo '" + QString(HelperContract::startMarker) + "'; ps -o pgid= -p $$"};
+  const auto onLines = [&lines](const QStringList& batch) { lines += batch; };
+  const PrivilegedRunResult result = test::awaitTask(runner.run("/bin/sh", args, onLines));
+  EXPECT_EQ(result.exitStatus, 0);
+  ASSERT_EQ(lines.size(), 1);
+  EXPECT_NE(lines.first().trimmed().toInt(), int(getpgrp()));
 }
 
 }  // namespace

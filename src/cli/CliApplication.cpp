@@ -1,0 +1,156 @@
+#include "cli/CliApplication.h"
+
+#include <QJsonDocument>
+
+#include "cli/CliFailureStatus.h"
+#include "cli/CliHelpText.h"
+#include "cli/DeviceArgument.h"
+#include "cli/DriveJson.h"
+#include "cli/InfoFactsJson.h"
+#include "cli/InterruptWatcher.h"
+#include "cli/TerminalConfirmation.h"
+#include "drives/ByteCount.h"
+#include "drives/FormatRequestRules.h"
+#include "jobs/CheckJob.h"
+#include "jobs/FormatJob.h"
+#include "jobs/InfoJob.h"
+#include "jobs/RefreshJob.h"
+
+namespace tessaro {
+
+CliApplication::CliApplication(DiskManager& manager, CliOutput& output, QObject* parent)
+    : QObject(parent), manager_(manager), output_(output) {}
+
+QCoro::Task<int> CliApplication::run(CliRequest request) {
+  switch (request.command) {
+    case CliCommand::Help:
+      output_.text(CliHelpText::text());
+      co_return cliSuccess;
+    case CliCommand::Version:
+      output_.text(CliHelpText::version());
+      co_return cliSuccess;
+    case CliCommand::List:
+      co_return co_await list(request.json);
+    case CliCommand::Info:
+    case CliCommand::Check:
+    case CliCommand::Format:
+      break;
+  }
+  const std::optional<Drive> drive = co_await resolveDrive(request.device);
+  if (!drive) co_return cliRefused;
+  if (request.command == CliCommand::Info) co_return co_await info(*drive, request.json);
+  if (request.command == CliCommand::Check) co_return co_await check(*drive);
+  co_return co_await format(*drive, request);
+}
+
+QCoro::Task<int> CliApplication::list(bool json) {
+  // As at the window's start: what is missing is named, success is silent.
+  RefreshJob job(manager_, RefreshJob::Occasion::startUp);
+  TerminalReport report(output_, json ? TerminalReport::Mode::quiet : TerminalReport::Mode::lines);
+  const int status = co_await runJob(job, report);
+  if (status != cliSuccess) co_return status;
+
+  const QList<Drive>& drives = manager_.drives();
+  if (json) {
+    output_.text(QString::fromUtf8(DriveJson::array(drives)));
+    co_return cliSuccess;
+  }
+  for (const Drive& drive : drives) {
+    QString line = drive.devicePath + QLatin1Char('\t') + formatByteCount(drive.size);
+    if (!drive.model.isEmpty()) line += QLatin1Char('\t') + drive.model;
+    output_.line(line);
+  }
+  output_.line(QStringLiteral("Found %1 external/removable drive(s).").arg(drives.size()));
+  co_return cliSuccess;
+}
+
+QCoro::Task<int> CliApplication::info(Drive drive, bool json) {
+  InfoJob job(manager_.tools(), manager_.runner(), drive);
+  TerminalReport report(output_, json ? TerminalReport::Mode::quiet : TerminalReport::Mode::lines);
+  const int status = co_await runJob(job, report);
+  if (status == cliSuccess && json) {
+    const QJsonObject facts = InfoFactsJson::fromReportOutput(job.output(), drive.bsdName);
+    output_.text(QString::fromUtf8(QJsonDocument(facts).toJson(QJsonDocument::Indented)));
+  }
+  co_return status;
+}
+
+QCoro::Task<int> CliApplication::check(Drive drive) {
+  CheckJob job(manager_.tools(), manager_.runner(), drive);
+  TerminalReport report(output_);
+  co_return co_await runJob(job, report);
+}
+
+QCoro::Task<int> CliApplication::format(Drive drive, CliRequest request) {
+  const FormatRequest formatRequest{drive, deriveVolumeName(request.label),
+                                    request.cluster.bytes()};
+  // A request that will be refused erases nothing, so there is nothing to
+  // confirm: the job says why it is refused.
+  const bool refused = manager_.tools().validateFormat(formatRequest).has_value();
+  if (!refused && !request.assumeYes) {
+    switch (TerminalConfirmation::ask(drive)) {
+      case ConfirmationAnswer::Confirmed:
+        break;
+      case ConfirmationAnswer::Declined:
+        output_.errorLine(QStringLiteral("Not confirmed: nothing on ") + drive.devicePath +
+                          QStringLiteral(" was erased."));
+        co_return cliRefused;
+      case ConfirmationAnswer::NoTerminal:
+        output_.errorLine(QStringLiteral("tessaro-cli: no terminal to confirm the erase of ") +
+                          drive.devicePath +
+                          QStringLiteral(" on; give --yes to erase it without asking."));
+        co_return cliRefused;
+    }
+  }
+  FormatJob job(manager_.tools(), manager_.runner(), formatRequest);
+  TerminalReport report(output_);
+  const int status = co_await runJob(job, report);
+  co_return refused ? cliRefused : status;
+}
+
+QCoro::Task<int> CliApplication::runJob(Job& job, TerminalReport& report) {
+  InterruptWatcher interrupts;
+  connect(&interrupts, &InterruptWatcher::interrupted, this, [this, &job](int count) {
+    job.cancel();
+    if (count == 1)
+      output_.errorLine(QStringLiteral("Cancelling: waiting for the tools to stop..."));
+  });
+  const bool done = co_await job.run(report);
+  if (done) co_return cliSuccess;
+  if (!job.failure()) co_return cliToolFailed;
+  co_return CliFailureStatus::of(*job.failure(), job.cancellation()->isCancelled());
+}
+
+QCoro::Task<std::optional<Drive>> CliApplication::resolveDrive(QString argument) {
+  const std::optional<QString> name = DeviceArgument::kernelName(argument);
+  if (!name) {
+    output_.errorLine(
+        QStringLiteral("tessaro-cli: '%1' is not a drive name: give it as sdb or /dev/sdb")
+            .arg(argument));
+    co_return std::nullopt;
+  }
+  if (DeviceArgument::isLoopDevice(*name)) {
+    const std::optional<Drive> loop = DeviceArgument::attachedLoopDrive(*name);
+    if (!loop) {
+      output_.errorLine(
+          QStringLiteral("tessaro-cli: /dev/%1 has no disk image attached").arg(*name));
+    }
+    co_return loop;
+  }
+  try {
+    co_await manager_.refresh();
+  } catch (const std::exception& error) {
+    output_.errorLine(QStringLiteral("tessaro-cli: Error refreshing drives: ") +
+                      describeError(error));
+    co_return std::nullopt;
+  }
+  for (const Drive& drive : manager_.drives()) {
+    if (drive.bsdName == *name) co_return drive;
+  }
+  output_.errorLine(QStringLiteral("tessaro-cli: /dev/%1 is not an external or removable drive "
+                                   "that Tessaro may use; tessaro-cli list shows those")
+                        .arg(*name));
+  co_return std::nullopt;
+}
+
+}  // namespace tessaro

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <qcoro/qcorotask.h>
+
+#include <QObject>
+#include <optional>
+
+#include "cli/CliExitStatus.h"
+#include "cli/CliOutput.h"
+#include "cli/CliRequest.h"
+#include "cli/TerminalReport.h"
+#include "drives/DiskManager.h"
+#include "jobs/Job.h"
+
+namespace tessaro {
+
+// Carries out one request of the command line with the window's engine: the
+// same DiskManager, disk tools, runner and helper, the same jobs and texts.
+class CliApplication : public QObject {
+  Q_OBJECT
+ public:
+  CliApplication(DiskManager& manager, CliOutput& output, QObject* parent = nullptr);
+
+  // The exit status of the request; everything it has to say is written.
+  QCoro::Task<int> run(CliRequest request);
+
+ private:
+  QCoro::Task<int> list(bool json);
+  QCoro::Task<int> info(Drive drive, bool json);
+  QCoro::Task<int> check(Drive drive);
+  QCoro::Task<int> format(Drive drive, CliRequest request);
+  // The drive DEVICE names, or none after saying why it is refused.
+  QCoro::Task<std::optional<Drive>> resolveDrive(QString argument);
+  // Runs job to its end; Ctrl+C meanwhile cancels it as the window's Cancel does.
+  QCoro::Task<int> runJob(Job& job, TerminalReport& report);
+
+  DiskManager& manager_;
+  CliOutput& output_;
+};
+
+}  // namespace tessaro

@@ -1,0 +1,145 @@
+#include "cli/CliArgumentParser.h"
+
+#include <QMap>
+
+namespace tessaro {
+
+namespace {
+
+const QString kJson = QStringLiteral("--json");
+const QString kName = QStringLiteral("--name");
+const QString kCluster = QStringLiteral("--cluster");
+const QString kYes = QStringLiteral("--yes");
+
+bool takesValue(const QString& option) { return option == kName || option == kCluster; }
+
+CliParseResult usageError(const QString& text) { return {std::nullopt, cliUsage, text}; }
+
+const CliCommandSpec* findCommand(const QString& word) {
+  for (const CliCommandSpec& spec : CliArgumentParser::commands())
+    if (spec.name == word) return &spec;
+  return nullptr;
+}
+
+std::optional<ClusterOption> clusterFromArgument(const QString& value) {
+  if (value == QLatin1String("default")) return ClusterOption(ClusterOption::Default);
+  return ClusterOption::fromRawValue(value);
+}
+
+}  // namespace
+
+const QList<CliCommandSpec>& CliArgumentParser::commands() {
+  static const QList<CliCommandSpec> specs{
+      {QStringLiteral("list"),
+       CliCommand::List,
+       false,
+       {kJson},
+       QStringLiteral("list [--json]"),
+       QStringLiteral("the external and removable drives Tessaro may work on")},
+      {QStringLiteral("info"),
+       CliCommand::Info,
+       true,
+       {kJson},
+       QStringLiteral("info DEVICE [--json]"),
+       QStringLiteral("the report of a drive and its first partition")},
+      {QStringLiteral("check"),
+       CliCommand::Check,
+       true,
+       {},
+       QStringLiteral("check DEVICE"),
+       QStringLiteral("check and repair the FAT file system on a drive")},
+      {QStringLiteral("format"),
+       CliCommand::Format,
+       true,
+       {kName, kCluster, kYes},
+       QStringLiteral("format DEVICE [--name NAME] [--cluster SIZE] [--yes]"),
+       QStringLiteral("erase a drive: MBR partition table, one FAT32 partition")},
+      {QStringLiteral("help"),
+       CliCommand::Help,
+       false,
+       {},
+       QStringLiteral("help"),
+       QStringLiteral("this text")},
+  };
+  return specs;
+}
+
+CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
+  // Asking for help is never an error, whatever else the line holds.
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const QString& argument = arguments.at(i);
+    if (argument == QLatin1String("--")) break;
+    if (takesValue(argument)) ++i;
+    if (argument == QLatin1String("-h") || argument == QLatin1String("--help"))
+      return {CliRequest{CliCommand::Help}, cliSuccess, {}};
+    if (argument == QLatin1String("--version"))
+      return {CliRequest{CliCommand::Version}, cliSuccess, {}};
+  }
+
+  QStringList words;
+  QMap<QString, QString> options;
+  bool optionsEnded = false;
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const QString& argument = arguments.at(i);
+    if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+      words << argument;
+      continue;
+    }
+    if (argument == QLatin1String("--")) {
+      optionsEnded = true;
+      continue;
+    }
+    QString option = argument;
+    std::optional<QString> value;
+    if (const qsizetype equals = argument.indexOf(QLatin1Char('=')); equals > 0) {
+      option = argument.left(equals);
+      value = argument.mid(equals + 1);
+    }
+    if (option == QLatin1String("-y")) option = kYes;
+    if (option != kJson && option != kName && option != kCluster && option != kYes)
+      return usageError(QStringLiteral("unknown option '%1'").arg(argument));
+    if (takesValue(option) && !value) {
+      if (i + 1 >= arguments.size())
+        return usageError(QStringLiteral("%1 needs a value").arg(option));
+      value = arguments.at(++i);
+    }
+    if (!takesValue(option) && value)
+      return usageError(QStringLiteral("%1 takes no value").arg(option));
+    if (options.contains(option))
+      return usageError(QStringLiteral("%1 is given more than once").arg(option));
+    options.insert(option, value.value_or(QString()));
+  }
+
+  if (words.isEmpty()) return usageError(QStringLiteral("no command given"));
+  const CliCommandSpec* spec = findCommand(words.first());
+  if (!spec) return usageError(QStringLiteral("unknown command '%1'").arg(words.first()));
+  for (auto it = options.cbegin(); it != options.cend(); ++it) {
+    if (!spec->options.contains(it.key()))
+      return usageError(QStringLiteral("%1 does not take %2").arg(spec->name, it.key()));
+  }
+  const qsizetype wanted = spec->takesDevice ? 2 : 1;
+  if (words.size() < wanted)
+    return usageError(QStringLiteral("%1 needs a DEVICE, such as sdb").arg(spec->name));
+  if (words.size() > wanted)
+    return usageError(QStringLiteral("unexpected argument '%1'").arg(words.at(wanted)));
+
+  CliRequest request;
+  request.command = spec->command;
+  if (spec->takesDevice) request.device = words.at(1);
+  request.json = options.contains(kJson);
+  request.assumeYes = options.contains(kYes);
+  request.label = options.value(kName);
+  if (options.contains(kCluster)) {
+    const auto cluster = clusterFromArgument(options.value(kCluster));
+    if (!cluster) {
+      return {std::nullopt, cliRefused,
+              QStringLiteral("'%1' is not a cluster size: use default, 512, 1024, 2048, 4096, "
+                             "8192, 16384, 32768 or 65536")
+                  .arg(options.value(kCluster))};
+    }
+    request.cluster = *cluster;
+  }
+  return {request, cliSuccess, {}};
+}
+
+}  // namespace tessaro

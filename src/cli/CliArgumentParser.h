@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "cli/CliExitStatus.h"
+#include "cli/CliRequest.h"
+
+namespace tessaro {
+
+// One command of tessaro-cli: its word, whether it names a drive, the long
+// options it takes, and its lines in --help.
+struct CliCommandSpec {
+  QString name;
+  CliCommand command;
+  bool takesDevice = false;
+  QStringList options;
+  QString synopsis;
+  QString summary;
+};
+
+// A request, or why the command line was not accepted and with which status.
+struct CliParseResult {
+  std::optional<CliRequest> request;
+  CliExitStatus status = cliSuccess;
+  QString error;
+};
+
+// Reads tessaro-cli's command line: a command, its DEVICE where it takes one,
+// and options before or after them ("--name NAME" or "--name=NAME"; "--"
+// ends the options). -h/--help and --version win over everything else.
+class CliArgumentParser {
+ public:
+  // Every command, in the order --help lists them. A new command is a new row
+  // here and a case in CliApplication.
+  static const QList<CliCommandSpec>& commands();
+
+  // arguments without the program name.
+  static CliParseResult parse(const QStringList& arguments);
+};
+
+}  // namespace tessaro

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace tessaro {
+
+// What `tessaro-cli --help` prints: the commands, DEVICE, the options and the
+// exit statuses.
+class CliHelpText {
+ public:
+  static QString text();
+  static QString version();
+};
+
+}  // namespace tessaro

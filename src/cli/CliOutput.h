@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+
+namespace tessaro {
+
+// Where tessaro-cli writes: whole lines, UTF-8, flushed at once so that a
+// pipe sees each line as it happens. Safe to call from any thread.
+class CliOutput {
+ public:
+  explicit CliOutput(FILE* out = stdout, FILE* err = stderr) : out_(out), err_(err) {}
+
+  void line(const QString& text) { write(out_, text + QLatin1Char('\n')); }
+  void lines(const QStringList& texts) {
+    for (const QString& text : texts) line(text);
+  }
+  // Without a line break added: JSON documents, help text.
+  void text(const QString& text) { write(out_, text); }
+  // Problems with the command line itself, and questions to the user.
+  void errorLine(const QString& text) { write(err_, text + QLatin1Char('\n')); }
+
+ private:
+  void write(FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    QMutexLocker lock(&mutex_);
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fflush(stream);
+  }
+
+  FILE* out_;
+  FILE* err_;
+  QMutex mutex_;
+};
+
+}  // namespace tessaro

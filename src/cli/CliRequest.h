@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+#include "drives/ClusterOption.h"
+
+namespace tessaro {
+
+enum class CliCommand { Help, Version, List, Info, Check, Format };
+
+// One run of tessaro-cli, as read from its command line.
+struct CliRequest {
+  CliCommand command = CliCommand::Help;
+  QString device;  // as typed: "sdb" or "/dev/sdb"
+  bool json = false;
+  QString label;  // --name as typed; the volume name is derived from it like the window's field
+  ClusterOption cluster;
+  bool assumeYes = false;  // --yes: erase without asking
+};
+
+}  // namespace tessaro

@@ -1,0 +1,36 @@
+#include "cli/DeviceArgument.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include "drives/DiscoveryRule.h"
+
+namespace tessaro {
+
+std::optional<QString> DeviceArgument::kernelName(const QString& argument) {
+  static const QRegularExpression name(QStringLiteral("\\A(?:/dev/)?([a-z][a-z0-9]{0,31})\\z"));
+  const QRegularExpressionMatch match = name.match(argument);
+  if (!match.hasMatch()) return std::nullopt;
+  return match.captured(1);
+}
+
+bool DeviceArgument::isLoopDevice(const QString& kernelName) {
+  static const QRegularExpression loop(QStringLiteral("\\Aloop[0-9]{1,9}\\z"));
+  return loop.match(kernelName).hasMatch();
+}
+
+std::optional<Drive> DeviceArgument::attachedLoopDrive(const QString& kernelName,
+                                                       const QString& sysfsRoot) {
+  if (!isLoopDevice(kernelName)) return std::nullopt;
+  // The size file counts 512-byte units whatever the device's sector size.
+  QFile sizeFile(sysfsRoot + QStringLiteral("/class/block/") + kernelName +
+                 QStringLiteral("/size"));
+  if (!sizeFile.open(QIODevice::ReadOnly)) return std::nullopt;
+  bool ok = false;
+  const qint64 sectors = sizeFile.readAll().trimmed().toLongLong(&ok);
+  if (!ok || sectors <= 0 || sectors > (std::numeric_limits<qint64>::max() / 512))
+    return std::nullopt;
+  return discoveredDrive(kernelName, QString(), sectors * 512);
+}
+
+}  // namespace tessaro

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "drives/Drive.h"
+
+namespace tessaro {
+
+// The DEVICE of tessaro-cli's command line: a kernel name ("sdb") or its
+// device path ("/dev/sdb"), nothing else: no other directory, no "..", no
+// partition syntax beyond what the kernel name itself holds.
+class DeviceArgument {
+ public:
+  // The kernel name, or none when the argument has neither form.
+  static std::optional<QString> kernelName(const QString& argument);
+
+  // loop0, loop1, ...: disk images attached with losetup. Discovery never
+  // lists them; the command line takes them when the user names one.
+  static bool isLoopDevice(const QString& kernelName);
+
+  // A loop device with an image attached, as a drive record; none when the
+  // device does not exist or has nothing attached (size 0).
+  static std::optional<Drive> attachedLoopDrive(const QString& kernelName,
+                                                const QString& sysfsRoot = QStringLiteral("/sys"));
+};
+
+}  // namespace tessaro

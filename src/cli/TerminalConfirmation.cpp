@@ -1,0 +1,33 @@
+#include "cli/TerminalConfirmation.h"
+
+#include <unistd.h>
+
+#include <array>
+
+namespace tessaro {
+
+QString TerminalConfirmation::prompt(const Drive& drive) {
+  return QStringLiteral("Erase ") + drive.description + QStringLiteral(" (") + drive.devicePath +
+         QStringLiteral(")?\nAll data on this drive will be erased. This cannot be undone.\n") +
+         QStringLiteral("Type ") + drive.bsdName + QStringLiteral(" to erase it: ");
+}
+
+bool TerminalConfirmation::confirms(const QString& typedLine, const Drive& drive) {
+  const QString typed = typedLine.trimmed();
+  return !typed.isEmpty() && (typed == drive.bsdName || typed == drive.devicePath);
+}
+
+ConfirmationAnswer TerminalConfirmation::ask(const Drive& drive, FILE* in, FILE* out) {
+  if (!isatty(fileno(in))) return ConfirmationAnswer::NoTerminal;
+  std::fputs(prompt(drive).toLocal8Bit().constData(), out);
+  std::fflush(out);
+  std::array<char, 256> line{};
+  if (!std::fgets(line.data(), static_cast<int>(line.size()), in)) {
+    std::fputc('\n', out);  // end of input (Ctrl+D): leave the prompt's line
+    return ConfirmationAnswer::Declined;
+  }
+  return confirms(QString::fromLocal8Bit(line.data()), drive) ? ConfirmationAnswer::Confirmed
+                                                              : ConfirmationAnswer::Declined;
+}
+
+}  // namespace tessaro

@@ -1,0 +1,31 @@
+#include "cli/TerminalReport.h"
+
+namespace tessaro {
+
+TerminalReport::TerminalReport(CliOutput& output, Mode mode) : output_(output), mode_(mode) {}
+
+void TerminalReport::started(const QString& title) {
+  if (mode_ == Mode::lines && !title.isEmpty()) output_.line(title);
+}
+
+void TerminalReport::lines(const QStringList& lines) {
+  if (mode_ == Mode::lines) output_.lines(lines);
+}
+
+void TerminalReport::succeeded(const QString& line) {
+  if (mode_ == Mode::lines) output_.line(line);
+}
+
+void TerminalReport::failed(const QString& line) {
+  if (mode_ == Mode::lines)
+    output_.line(line);
+  else
+    output_.errorLine(line);
+}
+
+// An empty line: the tool's own last line has said it.
+void TerminalReport::cancelled(const QString& line) {
+  if (!line.isEmpty()) failed(line);
+}
+
+}  // namespace tessaro

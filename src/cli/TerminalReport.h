@@ -1,0 +1,30 @@
+#pragma once
+
+#include "cli/CliOutput.h"
+#include "jobs/Report.h"
+
+namespace tessaro {
+
+// A job on the terminal: its title, its lines and its outcome on standard
+// output, one per line, as the window's log shows them. Quiet, only a
+// failure or cancel line is written, on standard error: for --json, where
+// standard output carries the document alone.
+class TerminalReport : public Report {
+ public:
+  enum class Mode { lines, quiet };
+
+  explicit TerminalReport(CliOutput& output, Mode mode = Mode::lines);
+
+  void started(const QString& title) override;
+  void lines(const QStringList& lines) override;
+  void succeeded(const QString& line) override;
+  void failed(const QString& line) override;
+  void cancelled(const QString& line) override;
+  void finished() override {}
+
+ private:
+  CliOutput& output_;
+  Mode mode_;
+};
+
+}  // namespace tessaro

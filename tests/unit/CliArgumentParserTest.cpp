@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include "cli/CliArgumentParser.h"
+#include "cli/CliHelpText.h"
+
+using namespace tessaro;
+
+namespace {
+
+struct Accepted {
+  QStringList arguments;
+  CliCommand command;
+  QString device;
+  bool json = false;
+  QString label;
+  ClusterOption cluster = ClusterOption::Default;
+  bool yes = false;
+};
+
+struct Refused {
+  QStringList arguments;
+  CliExitStatus status;
+  QString error;
+};
+
+}  // namespace
+
+TEST(CliArgumentParser, ReadsEveryCommandWithItsOptionsAnywhere) {
+  const QList<Accepted> rows{
+      {{"list"}, CliCommand::List},
+      {{"list", "--json"}, CliCommand::List, {}, true},
+      {{"--json", "list"}, CliCommand::List, {}, true},
+      {{"info", "sdb"}, CliCommand::Info, "sdb"},
+      {{"info", "/dev/sdb", "--json"}, CliCommand::Info, "/dev/sdb", true},
+      {{"check", "mmcblk0"}, CliCommand::Check, "mmcblk0"},
+      {{"format", "sdb"}, CliCommand::Format, "sdb"},
+      {{"format", "loop7", "--name", "MY USB", "--cluster", "8192", "--yes"},
+       CliCommand::Format,
+       "loop7",
+       false,
+       "MY USB",
+       ClusterOption::C8192,
+       true},
+      {{"format", "--name=My Card", "--cluster=default", "-y", "sdc"},
+       CliCommand::Format,
+       "sdc",
+       false,
+       "My Card",
+       ClusterOption::Default,
+       true},
+      {{"format", "sdb", "--cluster", "Default"}, CliCommand::Format, "sdb"},
+      {{"format", "sdb", "--cluster", "65536"},
+       CliCommand::Format,
+       "sdb",
+       false,
+       {},
+       ClusterOption::C65536},
+      // A value is taken as it stands, also when it looks like an option.
+      {{"format", "sdb", "--name", "--yes"}, CliCommand::Format, "sdb", false, "--yes"},
+      {{"format", "sdb", "--name="}, CliCommand::Format, "sdb"},
+      {{"format", "--", "-sdb"}, CliCommand::Format, "-sdb"},
+      {{"help"}, CliCommand::Help},
+      // Help and version win over anything else on the line.
+      {{"format", "sdb", "--bogus", "--help"}, CliCommand::Help},
+      {{"-h"}, CliCommand::Help},
+      {{"list", "--version"}, CliCommand::Version},
+      {{"format", "sdb", "--name", "--help"}, CliCommand::Format, "sdb", false, "--help"},
+      {{"format", "--", "--help"}, CliCommand::Format, "--help"},
+  };
+  for (const Accepted& row : rows) {
+    const CliParseResult result = CliArgumentParser::parse(row.arguments);
+    const std::string where = row.arguments.join(' ').toStdString();
+    ASSERT_TRUE(result.request) << where << ": " << result.error.toStdString();
+    EXPECT_EQ(result.request->command, row.command) << where;
+    EXPECT_EQ(result.request->device, row.device) << where;
+    EXPECT_EQ(result.request->json, row.json) << where;
+    EXPECT_EQ(result.request->label, row.label) << where;
+    EXPECT_EQ(result.request->cluster, row.cluster) << where;
+    EXPECT_EQ(result.request->assumeYes, row.yes) << where;
+  }
+}
+
+TEST(CliArgumentParser, RefusesWhatItCannotReadAndSaysWhy) {
+  const QList<Refused> rows{
+      {{}, cliUsage, "no command given"},
+      {{"erase", "sdb"}, cliUsage, "unknown command 'erase'"},
+      {{"LIST"}, cliUsage, "unknown command 'LIST'"},
+      {{"info"}, cliUsage, "info needs a DEVICE, such as sdb"},
+      {{"format", "--yes"}, cliUsage, "format needs a DEVICE, such as sdb"},
+      {{"info", "sdb", "sdc"}, cliUsage, "unexpected argument 'sdc'"},
+      {{"list", "sdb"}, cliUsage, "unexpected argument 'sdb'"},
+      {{"list", "--yes"}, cliUsage, "list does not take --yes"},
+      {{"format", "sdb", "--json"}, cliUsage, "format does not take --json"},
+      {{"check", "sdb", "--name", "X"}, cliUsage, "check does not take --name"},
+      {{"format", "sdb", "--name"}, cliUsage, "--name needs a value"},
+      {{"format", "sdb", "--cluster"}, cliUsage, "--cluster needs a value"},
+      {{"format", "sdb", "--yes=no"}, cliUsage, "--yes takes no value"},
+      {{"format", "sdb", "--name", "A", "--name", "B"}, cliUsage, "--name is given more than once"},
+      {{"format", "sdb", "--force"}, cliUsage, "unknown option '--force'"},
+      {{"format", "sdb", "-f"}, cliUsage, "unknown option '-f'"},
+      {{"format", "sdb", "--=x"}, cliUsage, "unknown option '--=x'"},
+      {{"format", "sdb", "--cluster", "1000"}, cliRefused, "'1000' is not a cluster size"},
+      {{"format", "sdb", "--cluster", " 512"}, cliRefused, "' 512' is not a cluster size"},
+      {{"format", "sdb", "--cluster", "131072"}, cliRefused, "'131072' is not a cluster size"},
+      {{"format", "sdb", "--cluster="}, cliRefused, "'' is not a cluster size"},
+  };
+  for (const Refused& row : rows) {
+    const CliParseResult result = CliArgumentParser::parse(row.arguments);
+    const std::string where = row.arguments.join(' ').toStdString();
+    EXPECT_FALSE(result.request) << where;
+    EXPECT_EQ(result.status, row.status) << where;
+    EXPECT_TRUE(result.error.startsWith(row.error)) << where << ": " << result.error.toStdString();
+  }
+}
+
+TEST(CliHelpText, NamesEveryCommandAndExitStatus) {
+  const QString help = CliHelpText::text();
+  for (const CliCommandSpec& spec : CliArgumentParser::commands())
+    EXPECT_TRUE(help.contains("\n  " + spec.synopsis)) << spec.name.toStdString();
+  for (int status : {cliSuccess, cliToolFailed, cliUsage, cliRefused, cliAuthorizationFailed,
+                     cliVerificationFailed, cliCancelled}) {
+    EXPECT_TRUE(help.contains(QStringLiteral("\n  %1  ").arg(status, 3))) << status;
+  }
+}
