@@ -44,6 +44,7 @@ inline const QString diskManager = QStringLiteral("DiskManager");      // lookup
 inline const QString propertyList = QStringLiteral("PropertyList");    // plist reader
 inline const QString json = QStringLiteral("JSON");                    // lsblk reader
 inline const QString cancelled = QStringLiteral("Cancelled");          // stopped on request
+inline const QString capacityProbe = QStringLiteral("CapacityProbe");  // drive capacity test
 }  // namespace ErrorDomain
 
 // The error of a run that stopped because it was asked to.
