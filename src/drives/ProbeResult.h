@@ -27,6 +27,12 @@ struct ProbeResult {
   QString verdict() const;
   // The figures behind the verdict, one line each.
   QStringList details() const;
+
+  // details() and verdict() as the helper printed them, read back among other
+  // lines: claimed size, usable capacity and, for a counterfeit, the first
+  // bad offset. None unless all of them are there and agree with each other
+  // and with the verdict.
+  static std::optional<ProbeResult> fromLines(const QStringList& lines);
 };
 
 }  // namespace tessaro

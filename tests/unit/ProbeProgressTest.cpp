@@ -58,4 +58,54 @@ TEST(ProbeResult, SaysWhatItFoundInTheUsersTerms) {
   EXPECT_TRUE(result.details().contains("First bad offset: 0"));
 }
 
+TEST(ProbeResult, ReadsItsOwnLinesBackAndNothingThatDisagrees) {
+  ProbeResult counterfeit;
+  counterfeit.claimedBytes = 16ULL << 30;
+  counterfeit.usableBytes = 1ULL << 30;
+  counterfeit.firstBadOffset = 1ULL << 30;
+  counterfeit.samples = 18440;
+  counterfeit.intact = 18307;
+  counterfeit.aliased = 133;
+  QStringList lines{"$ something a tool said", "Progress: 100 %"};
+  lines << counterfeit.details() << counterfeit.verdict();
+  const auto read = ProbeResult::fromLines(lines);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->usableBytes, counterfeit.usableBytes);
+  EXPECT_EQ(read->firstBadOffset, counterfeit.firstBadOffset);
+  EXPECT_EQ(read->verdict(), counterfeit.verdict());
+  EXPECT_EQ(read->aliased, 133);
+
+  ProbeResult genuine;
+  genuine.claimedBytes = genuine.usableBytes = 8'000'000'000;
+  genuine.samples = 100;
+  EXPECT_TRUE(ProbeResult::fromLines(genuine.details() << genuine.verdict()));
+
+  const auto without = [&](const QString& start) {
+    QStringList kept;
+    for (const QString& line : lines) {
+      if (!line.startsWith(start)) kept << line;
+    }
+    return kept;
+  };
+  const auto replaced = [&](const QString& start, const QString& by) {
+    return without(start) << by;
+  };
+  const std::vector<QStringList> refused{
+      without("Claimed size:"),
+      without("Usable capacity:"),
+      without("Counterfeit:"),                                  // no verdict
+      lines + QStringList{"Genuine: all 3 samples read back"},  // two verdicts
+      without("First bad offset:"),                             // counterfeit without an edge
+      replaced("Usable capacity:", "Usable capacity: 99999999999 bytes"),  // above the claim
+      replaced("First bad offset:", "First bad offset: 4096"),             // below usable
+      replaced("First bad offset:", "First bad offset: 99999999999999"),   // past the end
+      replaced("Usable capacity:", "Usable capacity: 99999999999999999999 bytes"),  // overflow
+      replaced("Claimed size:", "Claimed size: -5 bytes"),
+      genuine.details() << genuine.verdict() << "First bad offset: 5",
+  };
+  for (const QStringList& hostile : refused) {
+    EXPECT_FALSE(ProbeResult::fromLines(hostile)) << hostile.join(" | ").toStdString();
+  }
+}
+
 }  // namespace
