@@ -46,6 +46,7 @@ inline const QString json = QStringLiteral("JSON");                    // lsblk 
 inline const QString cancelled = QStringLiteral("Cancelled");          // stopped on request
 inline const QString job =
     QStringLiteral("Job");  // a job's own failures; code: the tool's exit status
+inline const QString capacityProbe = QStringLiteral("CapacityProbe");  // drive capacity test
 }  // namespace ErrorDomain
 
 // The error of a run that stopped because it was asked to.

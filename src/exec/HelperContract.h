@@ -8,6 +8,7 @@
 //   tessaro-helper format DISK NAME CLUSTER   erase DISK: MBR, one FAT32 partition
 //   tessaro-helper check TARGET               check and repair the FAT on TARGET
 //   tessaro-helper info DISK [PARTITION]      print the facts of DISK (and PARTITION)
+//   tessaro-helper probe DISK                 test how much of DISK really holds data
 //
 // DISK, TARGET and PARTITION are kernel device names ("sdb", "sdb1",
 // "mmcblk0p1", "loop3"), never paths: the helper builds "/dev/NAME" itself
@@ -36,6 +37,14 @@
 // that the drive is not left half erased with nobody told. A standard input
 // that is no pipe, socket or terminal (such as /dev/null) carries no requests
 // and is not watched.
+//
+// probe writes test blocks over the whole claimed size of DISK (destroying
+// what they cover, like a format), reads them back and prints, while it runs,
+// lines "Progress: N %" (with ", about T s left" or ", about T min left" once
+// it can tell), then "Claimed size: N bytes", "Usable capacity: N bytes",
+// for a counterfeit "First bad offset: N", "Samples: ..." and "Written: ...",
+// and last the verdict, "Genuine: ..." (status success) or "Counterfeit: ..."
+// (status counterfeit). A caller that goes away stops it like a cancel.
 
 namespace tessaro::HelperContract {
 
@@ -45,6 +54,7 @@ inline constexpr const char* cancelRequest = "cancel";
 inline constexpr const char* formatVerb = "format";
 inline constexpr const char* checkVerb = "check";
 inline constexpr const char* infoVerb = "info";
+inline constexpr const char* probeVerb = "probe";
 inline constexpr const char* defaultCluster = "default";
 
 // Exit statuses. Below 64 a status is the one a tool reported (check passes
@@ -62,6 +72,7 @@ enum Status : int {
   toolMissing = 70,         // a program the verb needs is not installed; nothing written
   toolFailed = 71,          // a tool the verb ran failed; its line says which and why
   cancelled = 72,           // the caller cancelled; the "Cancelled:" line says what state remains
+  counterfeit = 73,         // probe: the drive holds less than it claims; the verdict says how much
 };
 
 }  // namespace tessaro::HelperContract

@@ -10,5 +10,6 @@ namespace tessaro::helper {
 int formatVerb(const QStringList& args);
 int checkVerb(const QStringList& args);
 int infoVerb(const QStringList& args);
+int probeVerb(const QStringList& args);
 
 }  // namespace tessaro::helper

@@ -59,9 +59,10 @@ int main(int argc, char** argv) {
     if (verb == QLatin1String(HelperContract::formatVerb)) return formatVerb(args);
     if (verb == QLatin1String(HelperContract::checkVerb)) return checkVerb(args);
     if (verb == QLatin1String(HelperContract::infoVerb)) return infoVerb(args);
+    if (verb == QLatin1String(HelperContract::probeVerb)) return probeVerb(args);
     printLine(
         QStringLiteral("Usage: tessaro-helper format DISK NAME CLUSTER | check TARGET | "
-                       "info DISK [PARTITION]"));
+                       "info DISK [PARTITION] | probe DISK"));
     return HelperContract::usage;
   } catch (const HelperStop& stop) {
     return stop.status();

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace tessaro {
+
+// How far a capacity probe has come, and how long it will still take.
+struct ProbeProgress {
+  double fraction = 0;                // 0 to 1
+  std::optional<qint64> secondsLeft;  // none until there is enough to go by
+
+  // From the bytes moved so far, the bytes planned and the time taken:
+  // the rest is expected to go at the pace so far.
+  static ProbeProgress estimate(quint64 doneBytes, quint64 plannedBytes, qint64 elapsedMs);
+
+  // "42 %, about 3 min left", "97 %, about 5 s left", "3 %".
+  QString text() const;
+
+  // The line the helper prints ("Progress: " + text()), and back; none for
+  // any other line.
+  QString line() const;
+  static std::optional<ProbeProgress> fromLine(const QString& line);
+};
+
+}  // namespace tessaro

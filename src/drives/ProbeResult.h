@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tessaro {
+
+// What a capacity probe found.
+struct ProbeResult {
+  quint64 claimedBytes = 0;
+  qint64 samples = 0;  // blocks written and read back
+  qint64 intact = 0;
+  qint64 aliased = 0;  // held, or shared their place with, another offset's block
+  qint64 lost = 0;     // read back as something else, or refused by the drive
+  // Where the last intact block below the first bad one ends: every sample
+  // below it read back intact. The claimed size when every sample did.
+  quint64 usableBytes = 0;
+  std::optional<quint64> firstBadOffset;  // the lowest sample that did not
+  quint64 bytesWritten = 0;
+  quint64 bytesRead = 0;
+  qint64 milliseconds = 0;
+
+  bool genuine() const { return !firstBadOffset.has_value(); }
+  // "Genuine: all N samples read back" or
+  // "Counterfeit: only the first X GB of Y GB hold data".
+  QString verdict() const;
+  // The figures behind the verdict, one line each.
+  QStringList details() const;
+
+  // details() and verdict() as the helper printed them, read back among other
+  // lines: claimed size, usable capacity and, for a counterfeit, the first
+  // bad offset. None unless all of them are there and agree with each other
+  // and with the verdict.
+  static std::optional<ProbeResult> fromLines(const QStringList& lines);
+};
+
+}  // namespace tessaro

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QtGlobal>
+#include <span>
+
+namespace tessaro {
+
+// The drive a capacity probe writes to and reads from, in whole 4 KiB blocks
+// at block-aligned offsets. Buffers handed in are aligned to 4096 bytes.
+class ProbeTarget {
+ public:
+  enum class Outcome {
+    done,
+    mediaError,  // the drive refused this range (I/O error); the probe counts it lost
+  };
+
+  virtual ~ProbeTarget() = default;
+  // The size the drive claims, in bytes.
+  virtual quint64 sizeBytes() const = 0;
+  // Failures other than a media error (the drive gone, a bad descriptor)
+  // throw an Error.
+  virtual Outcome write(quint64 offset, std::span<const char> data) = 0;
+  virtual Outcome read(quint64 offset, std::span<char> data) = 0;
+  // Makes everything written so far reach the drive's storage.
+  virtual void flush() = 0;
+};
+
+}  // namespace tessaro

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "LoopImage.h"
+
+namespace tessaro::test {
+
+// A counterfeit drive on a loop device of its own: the FUSE file system of
+// tests/fakes claims `claimed` bytes and stores `real`, wrapping or dropping
+// what goes past. Unmounted and detached when it goes away. device() is
+// empty when any step failed; failure() says which.
+class CounterfeitDrive {
+ public:
+  CounterfeitDrive(const QString& mode, qint64 claimed, qint64 real) {
+    if (!dir_.isValid() || !QDir(dir_.path()).mkdir("mnt")) {
+      failure_ = "no temporary directory";
+      return;
+    }
+    fake_.setProcessChannelMode(QProcess::MergedChannels);
+    fake_.start(TESSARO_COUNTERFEIT_DRIVE_PATH,
+                {mode, QString::number(claimed), QString::number(real), dir_.filePath("store"),
+                 mountPoint()});
+    const QString disk = mountPoint() + "/disk";
+    for (int i = 0; i < 100 && QFileInfo(disk).size() != claimed; ++i) {
+      if (fake_.state() == QProcess::NotRunning) break;
+      QThread::msleep(50);
+    }
+    if (QFileInfo(disk).size() != claimed) {
+      fake_.waitForFinished(100);
+      failure_ = "the fake did not mount: " + QString::fromUtf8(fake_.readAll());
+      return;
+    }
+    mounted_ = true;
+    const auto [status, device] = runProgram("losetup", {"--find", "--show", disk});
+    if (status != 0 || !device.startsWith("/dev/loop")) {
+      failure_ = "losetup failed: " + device;
+      return;
+    }
+    device_ = device;
+  }
+
+  ~CounterfeitDrive() {
+    if (!device_.isEmpty()) runProgram("losetup", {"--detach", device_});
+    if (mounted_) runProgram("umount", {mountPoint()});
+    if (fake_.state() != QProcess::NotRunning && !fake_.waitForFinished(5000)) {
+      fake_.kill();
+      fake_.waitForFinished(5000);
+    }
+  }
+
+  const QString& device() const { return device_; }
+  const QString& failure() const { return failure_; }
+
+ private:
+  QString mountPoint() const { return dir_.filePath("mnt"); }
+
+  QTemporaryDir dir_;
+  QProcess fake_;
+  bool mounted_ = false;
+  QString device_;
+  QString failure_;
+};
+
+}  // namespace tessaro::test
