@@ -5,6 +5,9 @@ policy_rel=share/polkit-1/actions/org.tessaro.helper.policy
 desktop_rel=share/applications/$app_id.desktop
 icon_rel=share/icons/hicolor/scalable/apps/$app_id.svg
 metainfo_rel=share/metainfo/$app_id.metainfo.xml
+copyright_rel=share/doc/tessaro/copyright
+changelog_rel=share/doc/tessaro/changelog.gz
+manual_rel=share/man/man1/tessaro.1.gz
 
 fail() {
   echo "FAIL: $*" >&2
@@ -14,7 +17,8 @@ fail() {
 # The files installed under <root><prefix>, one path per line, sorted.
 expected_files() { # prefix helper_path
   printf '%s\n' "$1/bin/tessaro" "$2" "$1/$policy_rel" "$1/$desktop_rel" "$1/$icon_rel" \
-    "$1/$metainfo_rel" | sort
+    "$1/$metainfo_rel" "$1/$copyright_rel" "$1/$changelog_rel" \
+    "$1/$manual_rel" | sort
 }
 
 # Checks the installed desktop integration and polkit action under <root><prefix>.
@@ -37,7 +41,26 @@ check_installed_files() { # root prefix helper_path
   xmllint --xpath '/component/screenshots/screenshot/image' "$metainfo" | grep -q 'screenshot.png' ||
     fail "metainfo shows no screenshot"
 
+  [ "$(xmllint --xpath 'string(/component/project_license)' "$metainfo")" = GPL-3.0-or-later ] ||
+    fail "metainfo declares another project license"
+
   xmllint --noout "$icon" || fail "icon is not well-formed SVG"
+
+  local copyright=$root$prefix/$copyright_rel changelog=$root$prefix/$changelog_rel
+  head -1 "$copyright" |
+    grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "copyright is not in the machine-readable format"
+  awk '/^Files: \*$/ {files = 1} files && /^License:/ {print; exit}' "$copyright" |
+    grep -qx 'License: GPL-3+' || fail "copyright does not put every file under GPL-3+"
+  grep -A1 -x 'License: GPL-3+' "$copyright" | grep -q '^ This program is free software' &&
+    grep -q '/usr/share/common-licenses/GPL-3' "$copyright" ||
+    fail "copyright lacks the GPL-3+ license paragraph"
+  gzip -t "$changelog" || fail "changelog.gz is not gzip"
+  local manual=$root$prefix/$manual_rel warnings
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null) ||
+    fail "the manual page does not format"
+  [ -z "$warnings" ] || fail "the manual page formats with warnings: $warnings"
+  zcat "$manual" | grep -qF "$helper" || fail "the manual page names another helper path"
 
   local dtd=/usr/share/polkit-1/policyconfig-1.dtd
   if [ -f "$dtd" ]; then
