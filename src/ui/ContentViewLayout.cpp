@@ -164,13 +164,17 @@ void ContentView::buildLayout() {
   ui_->busyIndicator = new BusyIndicator(this);
   ui_->busyIndicator->setObjectName(QStringLiteral("busyIndicator"));
   heading->addWidget(ui_->busyIndicator);
-  ui_->cancelButton = new StyledButton(QStringLiteral("Cancel"), flat, this);
+  ui_->cancelButton = new StyledButton(QStringLiteral("&Cancel"), flat, this);
   ui_->cancelButton->setObjectName(QStringLiteral("cancelButton"));
+  describe(ui_->cancelButton, QStringLiteral("Cancel"),
+           QStringLiteral("Stops the running action where it safely can"));
   ui_->cancelButton->setVisible(false);
   heading->addWidget(ui_->cancelButton);
   heading->addStretch(1);
-  ui_->saveLogButton = new StyledButton(QStringLiteral("Save Log\u2026"), flat, this);
+  ui_->saveLogButton = new StyledButton(QStringLiteral("Save &Log\u2026"), flat, this);
   ui_->saveLogButton->setObjectName(QStringLiteral("saveLogButton"));
+  describe(ui_->saveLogButton, QStringLiteral("Save Log"),
+           QStringLiteral("Saves the whole status log to a text file"));
   heading->addWidget(ui_->saveLogButton);
   ui_->log = new LogView(this);
   ui_->log->setObjectName(QStringLiteral("statusText"));
