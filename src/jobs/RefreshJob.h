@@ -7,10 +7,11 @@ namespace tessaro {
 
 // Rebuilds the drive list of a DiskManager. At start-up it first names what
 // to install for missing tools and says nothing when the refresh works; on
-// request it starts a new account and counts the drives found.
+// request it starts a new account and counts the drives found; after device
+// events it says nothing when it works and adds to the account shown.
 class RefreshJob : public Job {
  public:
-  enum class Occasion { startUp, request };
+  enum class Occasion { startUp, request, deviceChange };
 
   RefreshJob(DiskManager& manager, Occasion occasion);
 

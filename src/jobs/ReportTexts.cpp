@@ -26,6 +26,10 @@ QString refreshFailed(const QString& description) {
   return QStringLiteral("Error refreshing drives: ") + description;
 }
 
+QString driveRemoved(const QString& description) {
+  return QStringLiteral("Drive removed: ") + description;
+}
+
 QString formatStarting(const QString& devicePath) {
   return QStringLiteral("Starting format of ") + devicePath + QStringLiteral(" as FAT32.");
 }

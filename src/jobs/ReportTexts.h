@@ -11,6 +11,8 @@ namespace tessaro::reportText {
 QString refreshing();
 QString drivesFound(qsizetype count);
 QString refreshFailed(const QString& description);
+// The selected drive is gone since the last list.
+QString driveRemoved(const QString& description);
 
 QString formatStarting(const QString& devicePath);
 // "Format failed for MY USB on /dev/sdb (exit status 1)", with the helper's

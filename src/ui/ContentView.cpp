@@ -15,10 +15,12 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include "drives/DriveSelection.h"
 #include "drives/FormatRequestRules.h"
 #include "jobs/CheckJob.h"
 #include "jobs/InfoJob.h"
 #include "jobs/RefreshJob.h"
+#include "jobs/ReportTexts.h"
 #include "ui/BusyIndicator.h"
 #include "ui/ContentViewWidgets.h"
 #include "ui/LogView.h"
@@ -74,7 +76,7 @@ ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* pare
   buildLayout();
   ui_->log->replaceText(welcomeText());
   // Every new drive list selects its first drive.
-  connect(diskManager_.get(), &DiskManager::drivesChanged, this, &ContentView::selectFirstDrive);
+  connect(diskManager_.get(), &DiskManager::drivesChanged, this, &ContentView::drivesListed);
   syncPicker();
   updateEnabled();
 }
@@ -85,6 +87,7 @@ ContentView::~ContentView() {
   if (runningWorkflows_ == 0) return;
   // A format is left to finish: nobody agreed to leave the drive half done.
   if (!runningFormat_ && workflowCancel_) workflowCancel_->cancel();
+  tearingDown_ = true;
   QEventLoop untilEnded;
   connect(this, &ContentView::workflowFinished, &untilEnded, [&] {
     if (runningWorkflows_ == 0) untilEnded.quit();
@@ -291,9 +294,23 @@ void ContentView::syncPicker() {
     picker->clear();
     for (const Drive& drive : drives) picker->addItem(drive.description);
   }
+  // Shown greyed while no entry is chosen; only an empty list says so.
+  picker->setPlaceholderText(
+      drives.isEmpty() ? QStringLiteral(u"No external drive found \u2014 plug one in") : QString());
   const qsizetype chosen = selectedDrive_ ? ui_->pickerDrives.indexOf(*selectedDrive_) : -1;
   const QSignalBlocker quiet(picker);
   picker->setCurrentIndex(int(chosen));
+}
+
+void ContentView::drivesListed() {
+  if (!devicesRemoved_) {
+    selectFirstDrive();
+    return;
+  }
+  const DriveSelection next =
+      DriveSelection::follow(selectedDrive_, diskManager_->drives(), *devicesRemoved_);
+  setSelectedDrive(next.selected);
+  if (next.removed) appendLog(reportText::driveRemoved(next.removed->description));
 }
 
 void ContentView::selectFirstDrive() {
@@ -312,12 +329,21 @@ void ContentView::startJob(std::unique_ptr<Job> job, LogReport::Outcome outcome)
 void ContentView::jobEnded() {
   --runningWorkflows_;
   runningFormat_ = nullptr;
+  devicesRemoved_.reset();
   emit workflowFinished();
 }
 
 void ContentView::refreshOnAppear() {
   startJob(std::make_unique<RefreshJob>(*diskManager_, RefreshJob::Occasion::startUp),
            LogReport::Outcome::replacesLog);
+}
+
+// Adds to the log instead of replacing it: what the last action printed stays.
+void ContentView::refreshAfterDeviceChange(const QSet<QString>& removedNames) {
+  if (tearingDown_) return;
+  devicesRemoved_ = removedNames;
+  startJob(std::make_unique<RefreshJob>(*diskManager_, RefreshJob::Occasion::deviceChange),
+           LogReport::Outcome::appended);
 }
 
 void ContentView::refreshDrives() {

@@ -4,6 +4,7 @@
 
 #include <QMutex>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QWaitCondition>
@@ -90,6 +91,11 @@ class ContentView : public QWidget {
   void formatSelectedDrive();
   void showDriveInfo();
   void checkSelectedDrive();
+  // Lists the drives again because devices came or went: says nothing when
+  // that works, keeps the selection on the same drive and names the selected
+  // drive in the log when it is gone (removedNames: devices removed since the
+  // last list).
+  void refreshAfterDeviceChange(const QSet<QString>& removedNames);
 
  signals:
   void statusLogChanged();
@@ -118,6 +124,8 @@ class ContentView : public QWidget {
   static QCoro::Task<> superviseJob(std::unique_ptr<Job> job, std::unique_ptr<LogReport> report,
                                     QPointer<ContentView> view);
   void jobEnded();
+  // After a new drive list: the first drive, or, after device events, the same drive.
+  void drivesListed();
   void selectFirstDrive();
 
   std::unique_ptr<DiskManager> diskManager_;
@@ -138,6 +146,10 @@ class ContentView : public QWidget {
   StopConfirmation confirmStop_;
   Confirmation confirm_;
   bool appeared_ = false;
+  // Set while the destructor waits for running jobs: nothing new starts.
+  bool tearingDown_ = false;
+  // Set while a refresh for device events runs: the selection follows its drive.
+  std::optional<QSet<QString>> devicesRemoved_;
   // Jobs started and not yet ended; the view outlives them.
   int runningWorkflows_ = 0;
   // The running job's cancel.

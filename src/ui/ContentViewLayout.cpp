@@ -42,6 +42,12 @@ QVBoxLayout* captionedColumn(QLabel* title, QWidget* surface) {
   return column;
 }
 
+// What a screen reader announces for a control.
+void describe(QWidget* control, const QString& name, const QString& description) {
+  control->setAccessibleName(name);
+  control->setAccessibleDescription(description);
+}
+
 // Fields sit on the surface without a frame or fill of their own.
 void makeBare(QWidget* control) {
   QPalette palette = control->palette();
@@ -63,9 +69,11 @@ void ContentView::buildLayout() {
   auto* title = new QLabel(QStringLiteral("Tessaro"), this);
   title->setObjectName(QStringLiteral("title"));
   title->setFont(theme::titleFont());
-  ui_->refreshButton = new StyledButton(QStringLiteral("Refresh Drives"), flat, this);
+  ui_->refreshButton = new StyledButton(QStringLiteral("&Refresh Drives"), flat, this);
   ui_->refreshButton->setObjectName(QStringLiteral("refreshButton"));
   ui_->refreshButton->setIconFile(QStringLiteral(":/icons/arrow-clockwise.svg"));
+  describe(ui_->refreshButton, QStringLiteral("Refresh Drives"),
+           QStringLiteral("Looks again for attached external and removable drives"));
   header->addWidget(title);
   header->addStretch(1);
   header->addWidget(ui_->refreshButton);
@@ -74,12 +82,14 @@ void ContentView::buildLayout() {
   // Drive section.
   ui_->drivePicker = new QComboBox(this);
   ui_->drivePicker->setObjectName(QStringLiteral("drivePicker"));
-  ui_->drivePicker->setAccessibleName(QStringLiteral("Drive"));
+  describe(ui_->drivePicker, QStringLiteral("Drive"),
+           QStringLiteral("The external or removable drive to format, show or check"));
   ui_->drivePicker->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   ui_->drivePicker->setMinimumContentsLength(10);
-  column->addLayout(
-      captionedColumn(caption(QStringLiteral("Select External/Removable Drive"), this),
-                      new FieldSurface(ui_->drivePicker, theme::fieldSurfaceOpacity, this)));
+  auto* driveCaption = caption(QStringLiteral("Select External/Removable &Drive"), this);
+  driveCaption->setBuddy(ui_->drivePicker);
+  column->addLayout(captionedColumn(
+      driveCaption, new FieldSurface(ui_->drivePicker, theme::fieldSurfaceOpacity, this)));
 
   // Options row.
   auto* options = new QHBoxLayout;
@@ -89,8 +99,12 @@ void ContentView::buildLayout() {
   ui_->volumeField->setPlaceholderText(QStringLiteral("VOLUME"));
   ui_->volumeField->setFrame(false);
   makeBare(ui_->volumeField);
+  describe(ui_->volumeField, QStringLiteral("Volume name"),
+           QStringLiteral("Optional name of the new FAT32 volume; UNTITLED when left empty"));
+  auto* volumeCaption = caption(QStringLiteral("&Volume Name (optional)"), this);
+  volumeCaption->setBuddy(ui_->volumeField);
   options->addLayout(
-      captionedColumn(caption(QStringLiteral("Volume Name (optional)"), this),
+      captionedColumn(volumeCaption,
                       new FieldSurface(ui_->volumeField, theme::fieldSurfaceOpacity, this)),
       1);
 
@@ -101,12 +115,15 @@ void ContentView::buildLayout() {
   auto* clusterLine = new QHBoxLayout(clusterPicker);
   clusterLine->setContentsMargins(0, 0, 0, 0);
   clusterLine->setSpacing(8);
-  auto* clusterLabel = new QLabel(QStringLiteral("Cluster Size"), clusterPicker);
+  auto* clusterLabel = new QLabel(QStringLiteral("Cluster Si&ze"), clusterPicker);
   ui_->clusterMenu = new QComboBox(clusterPicker);
   ui_->clusterMenu->setObjectName(QStringLiteral("clusterMenu"));
   for (const ClusterOption& option : ClusterOption::allCases())
     ui_->clusterMenu->addItem(option.rawValue());
   clusterLabel->setBuddy(ui_->clusterMenu);
+  describe(ui_->clusterMenu, QStringLiteral("Cluster size"),
+           QStringLiteral("Bytes per cluster of the new file system; Default lets the "
+                          "formatter choose"));
   clusterLine->addWidget(clusterLabel);
   clusterLine->addWidget(ui_->clusterMenu, 1);
   auto* clusterLayout =
@@ -121,14 +138,20 @@ void ContentView::buildLayout() {
   actions->setObjectName(QStringLiteral("actionRow"));
   ui_->actionRow = new SlotRowLayout(actions);
   ui_->actionRow->setSpacing(rowSpacing);
-  ui_->formatButton = new StyledButton(QStringLiteral("Format to FAT32"), primary, actions);
+  ui_->formatButton = new StyledButton(QStringLiteral("&Format to FAT32"), primary, actions);
   ui_->formatButton->setObjectName(QStringLiteral("formatButton"));
   ui_->formatButton->setFont(theme::headlineFont());
   ui_->formatButton->setIconFile(QStringLiteral(":/icons/external-drive-cloud.svg"));
-  ui_->infoButton = new StyledButton(QStringLiteral("Show Info"), primary, actions);
+  describe(ui_->formatButton, QStringLiteral("Format to FAT32"),
+           QStringLiteral("Erases the selected drive and creates one FAT32 partition on it"));
+  ui_->infoButton = new StyledButton(QStringLiteral("Show &Info"), primary, actions);
   ui_->infoButton->setObjectName(QStringLiteral("infoButton"));
-  ui_->checkButton = new StyledButton(QStringLiteral("Precheck/Repair"), primary, actions);
+  describe(ui_->infoButton, QStringLiteral("Show Info"),
+           QStringLiteral("Shows a report of the selected drive's properties"));
+  ui_->checkButton = new StyledButton(QStringLiteral("&Precheck/Repair"), primary, actions);
   ui_->checkButton->setObjectName(QStringLiteral("checkButton"));
+  describe(ui_->checkButton, QStringLiteral("Precheck/Repair"),
+           QStringLiteral("Checks the FAT file system on the selected drive and repairs it"));
   ui_->actionRow->addWidget(ui_->formatButton, formatSlotWidth);
   ui_->actionRow->addWidget(ui_->infoButton, infoSlotWidth);
   ui_->actionRow->addWidget(ui_->checkButton, checkSlotWidth);
@@ -141,17 +164,23 @@ void ContentView::buildLayout() {
   ui_->busyIndicator = new BusyIndicator(this);
   ui_->busyIndicator->setObjectName(QStringLiteral("busyIndicator"));
   heading->addWidget(ui_->busyIndicator);
-  ui_->cancelButton = new StyledButton(QStringLiteral("Cancel"), flat, this);
+  ui_->cancelButton = new StyledButton(QStringLiteral("&Cancel"), flat, this);
   ui_->cancelButton->setObjectName(QStringLiteral("cancelButton"));
+  describe(ui_->cancelButton, QStringLiteral("Cancel"),
+           QStringLiteral("Stops the running action where it safely can"));
   ui_->cancelButton->setVisible(false);
   heading->addWidget(ui_->cancelButton);
   heading->addStretch(1);
-  ui_->saveLogButton = new StyledButton(QStringLiteral("Save Log\u2026"), flat, this);
+  ui_->saveLogButton = new StyledButton(QStringLiteral("Save &Log\u2026"), flat, this);
   ui_->saveLogButton->setObjectName(QStringLiteral("saveLogButton"));
+  describe(ui_->saveLogButton, QStringLiteral("Save Log"),
+           QStringLiteral("Saves the whole status log to a text file"));
   heading->addWidget(ui_->saveLogButton);
   ui_->log = new LogView(this);
   ui_->log->setObjectName(QStringLiteral("statusText"));
   ui_->log->setFont(theme::logFont());
+  describe(ui_->log, QStringLiteral("Status"),
+           QStringLiteral("What the last action did and what its tools printed"));
   auto* logSurface = new FieldSurface(ui_->log, theme::logSurfaceOpacity, this);
   logSurface->setObjectName(QStringLiteral("logSurface"));
   logSurface->setMinimumHeight(minimumLogHeight);

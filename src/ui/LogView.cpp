@@ -24,6 +24,13 @@ LogView::LogView(QWidget* parent, qsizetype lineLimit)
   p.setColor(QPalette::Base, Qt::transparent);
   setPalette(p);
   viewport()->setAutoFillBackground(false);
+  setTabChangesFocus(true);
+  symbols_ = SymbolFallback::forFont(font());
+}
+
+void LogView::changeEvent(QEvent* event) {
+  QPlainTextEdit::changeEvent(event);
+  if (event->type() == QEvent::FontChange) symbols_ = SymbolFallback::forFont(font());
 }
 
 void LogView::replaceText(const QString& text) {
@@ -32,7 +39,7 @@ void LogView::replaceText(const QString& text) {
   noticeShown_ = false;
   shownLines_ = 0;
   const QStringList lines = text.split(QLatin1Char('\n'));
-  setPlainText(lines.first());
+  setPlainText(symbols_.apply(lines.first()));
   shownLines_ = 1;
   appendLines(lines.mid(1));
   flush();
@@ -82,7 +89,7 @@ bool LogView::flushTurn() {
     }
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
-    end.insertText(piece);
+    end.insertText(symbols_.apply(piece));
     shownLines_ += pieceLines;
     lines += pieceLines;
     characters += piece.size();

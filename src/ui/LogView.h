@@ -6,13 +6,15 @@
 #include <deque>
 
 #include "ui/StatusLog.h"
+#include "ui/SymbolFallback.h"
 
 namespace tessaro {
 
 // The read-only status log. Appends are queued and shown a bounded amount
 // per turn of the event loop, so that a flood of output never keeps the
 // window from answering; the document keeps at most lineLimit lines and, in
-// place of older ones, one line that says how many it let go.
+// place of older ones, one line that says how many it let go. Emoji that no
+// installed font can draw are shown as monochrome symbols.
 class LogView : public QPlainTextEdit {
   Q_OBJECT
  public:
@@ -32,6 +34,9 @@ class LogView : public QPlainTextEdit {
   void flush();
   bool hasPending() const { return !pending_.empty(); }
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
   void scheduleFlush();
   // Adds one turn's worth of pending lines; false when none are left.
@@ -47,6 +52,7 @@ class LogView : public QPlainTextEdit {
   qsizetype droppedLines_ = 0;
   bool noticeShown_ = false;
   bool flushQueued_ = false;
+  SymbolFallback symbols_;
 };
 
 }  // namespace tessaro

@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
 #include <QSvgRenderer>
 #include <cmath>
 
@@ -14,6 +15,8 @@ constexpr double iconTitleSpacing = 6;
 // The disabled label is dimmed like the toolkit's own buttons; the plate
 // itself looks the same enabled or not.
 constexpr double disabledLabelOpacity = 0.45;
+// Where keyboard focus is: a ring in the palette's highlight colour just inside the plate.
+constexpr double focusRingWidth = 2;
 
 QEasingCurve easeInOut() {
   QEasingCurve curve(QEasingCurve::BezierSpline);
@@ -61,7 +64,8 @@ void StyledButton::moveTo(bool held) {
 
 QSizeF StyledButton::labelSize() const {
   const QFontMetricsF metrics(font());
-  double width = metrics.horizontalAdvance(text());
+  // The title's "&" marks its mnemonic and takes no room.
+  double width = metrics.size(Qt::TextShowMnemonic, text()).width();
   if (icon_) width += metrics.height() + iconTitleSpacing;
   return {width, metrics.height()};
 }
@@ -89,6 +93,13 @@ void StyledButton::paintEvent(QPaintEvent*) {
     painter.drawRoundedRect(body.adjusted(0.5, 0.5, -0.5, -0.5), radius - 0.5, radius - 0.5);
   }
 
+  if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+    const double inset = 1 + focusRingWidth / 2;
+    painter.setPen(QPen(palette().color(QPalette::Highlight), focusRingWidth));
+    painter.drawRoundedRect(body.adjusted(inset, inset, -inset, -inset), radius - inset,
+                            radius - inset);
+  }
+
   if (!isEnabled()) painter.setOpacity(disabledLabelOpacity);
   const QSizeF label = labelSize();
   const QFontMetricsF metrics(font());
@@ -101,8 +112,11 @@ void StyledButton::paintEvent(QPaintEvent*) {
   }
   painter.setPen(Qt::white);
   painter.setFont(font());
-  painter.drawText(QRectF(x, top, label.width(), label.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                   text());
+  const int mnemonic = style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this)
+                           ? Qt::TextShowMnemonic
+                           : Qt::TextHideMnemonic;
+  painter.drawText(QRectF(x, top, label.width(), label.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter | mnemonic, text());
 }
 
 }  // namespace tessaro

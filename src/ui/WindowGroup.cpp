@@ -4,15 +4,23 @@
 #include <QShortcut>
 
 #include "ui/ContentView.h"
+#include "ui/HotplugRefresh.h"
 
 namespace tessaro {
 
-WindowGroup::WindowGroup(DiskManagerFactory makeDiskManager, QObject* parent)
-    : QObject(parent), makeDiskManager_(std::move(makeDiskManager)) {}
+WindowGroup::WindowGroup(DiskManagerFactory makeDiskManager, DriveEventsFactory makeDriveEvents,
+                         QObject* parent)
+    : QObject(parent),
+      makeDiskManager_(std::move(makeDiskManager)),
+      makeDriveEvents_(std::move(makeDriveEvents)) {}
 
 ContentView* WindowGroup::openWindow() {
   auto* window = new ContentView(makeDiskManager_ ? makeDiskManager_() : nullptr);
   window->setAttribute(Qt::WA_DeleteOnClose);
+  // Without a title of its own X11 gets the application name only in
+  // _NET_WM_NAME; an explicit title goes into WM_NAME as well.
+  window->setWindowTitle(QStringLiteral("Tessaro"));
+  if (makeDriveEvents_) new HotplugRefresh(*window, makeDriveEvents_());
   auto* newWindow = new QShortcut(QKeySequence::New, window);
   newWindow->setContext(Qt::WindowShortcut);
   connect(newWindow, &QShortcut::activated, this, &WindowGroup::openWindow);

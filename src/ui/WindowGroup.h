@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "drives/DiskManager.h"
+#include "drives/DriveEvents.h"
 
 namespace tessaro {
 
@@ -17,8 +18,12 @@ class WindowGroup : public QObject {
   Q_OBJECT
  public:
   using DiskManagerFactory = std::function<std::unique_ptr<DiskManager>()>;
-  // Without a factory each window gets the platform's DiskManager.
-  explicit WindowGroup(DiskManagerFactory makeDiskManager = {}, QObject* parent = nullptr);
+  using DriveEventsFactory = std::function<std::unique_ptr<DriveEvents>()>;
+  // Without a factory each window gets the platform's DiskManager. Each window
+  // refreshes its drive list on the device events its own source reports.
+  explicit WindowGroup(DiskManagerFactory makeDiskManager = {},
+                       DriveEventsFactory makeDriveEvents = &DriveEvents::platformDefault,
+                       QObject* parent = nullptr);
 
   ContentView* openWindow();
 
@@ -27,6 +32,7 @@ class WindowGroup : public QObject {
 
  private:
   DiskManagerFactory makeDiskManager_;
+  DriveEventsFactory makeDriveEvents_;
 };
 
 }  // namespace tessaro

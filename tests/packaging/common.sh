@@ -6,8 +6,11 @@ desktop_rel=share/applications/$app_id.desktop
 icon_rel=share/icons/hicolor/scalable/apps/$app_id.svg
 metainfo_rel=share/metainfo/$app_id.metainfo.xml
 cli_rel=bin/tessaro-cli
-manual_rel=share/man/man1/tessaro-cli.1.gz
+cli_manual_rel=share/man/man1/tessaro-cli.1.gz
 completion_rel=share/bash-completion/completions/tessaro-cli
+copyright_rel=share/doc/tessaro/copyright
+changelog_rel=share/doc/tessaro/changelog.gz
+manual_rel=share/man/man1/tessaro.1.gz
 
 fail() {
   echo "FAIL: $*" >&2
@@ -17,7 +20,8 @@ fail() {
 # The files installed under <root><prefix>, one path per line, sorted.
 expected_files() { # prefix helper_path
   printf '%s\n' "$1/bin/tessaro" "$2" "$1/$policy_rel" "$1/$desktop_rel" "$1/$icon_rel" \
-    "$1/$metainfo_rel" "$1/$cli_rel" "$1/$manual_rel" "$1/$completion_rel" | sort
+    "$1/$metainfo_rel" "$1/$cli_rel" "$1/$cli_manual_rel" "$1/$completion_rel" \
+    "$1/$copyright_rel" "$1/$changelog_rel" "$1/$manual_rel" | sort
 }
 
 # Checks the installed desktop integration and polkit action under <root><prefix>.
@@ -40,23 +44,41 @@ check_installed_files() { # root prefix helper_path
   xmllint --xpath '/component/screenshots/screenshot/image' "$metainfo" | grep -q 'screenshot.png' ||
     fail "metainfo shows no screenshot"
 
+  [ "$(xmllint --xpath 'string(/component/project_license)' "$metainfo")" = GPL-3.0-or-later ] ||
+    fail "metainfo declares another project license"
+
   xmllint --noout "$icon" || fail "icon is not well-formed SVG"
 
   [ -x "$root$prefix/$cli_rel" ] || fail "tessaro-cli is not installed in $prefix/bin"
-  local manual=$root$prefix/$manual_rel
-  gzip -t "$manual" || fail "the manual page is not gzip"
-  zcat "$manual" | grep -q '^\.TH TESSARO-CLI 1 ' || fail "the manual page has no TESSARO-CLI(1) title"
+  local cli_manual=$root$prefix/$cli_manual_rel
+  gzip -t "$cli_manual" || fail "the manual page is not gzip"
+  zcat "$cli_manual" | grep -q '^\.TH TESSARO-CLI 1 ' || fail "the manual page has no TESSARO-CLI(1) title"
   for status in 0 1 2 3 4 5 130; do
-    zcat "$manual" | grep -qx "\.B $status" || fail "the manual page does not explain exit status $status"
+    zcat "$cli_manual" | grep -qx "\.B $status" || fail "the manual page does not explain exit status $status"
   done
   if command -v groff >/dev/null; then
     local warnings
-    warnings=$(zcat "$manual" | groff -man -ww -z 2>&1)
+    warnings=$(zcat "$cli_manual" | groff -man -ww -z 2>&1)
     [ -z "$warnings" ] || fail "the manual page does not format cleanly: $warnings"
   fi
   bash -n "$root$prefix/$completion_rel" || fail "the bash completion is not valid bash"
   grep -q 'complete -F _tessaro_cli tessaro-cli' "$root$prefix/$completion_rel" ||
     fail "the bash completion does not complete tessaro-cli"
+  local copyright=$root$prefix/$copyright_rel changelog=$root$prefix/$changelog_rel
+  head -1 "$copyright" |
+    grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "copyright is not in the machine-readable format"
+  awk '/^Files: \*$/ {files = 1} files && /^License:/ {print; exit}' "$copyright" |
+    grep -qx 'License: GPL-3+' || fail "copyright does not put every file under GPL-3+"
+  grep -A1 -x 'License: GPL-3+' "$copyright" | grep -q '^ This program is free software' &&
+    grep -q '/usr/share/common-licenses/GPL-3' "$copyright" ||
+    fail "copyright lacks the GPL-3+ license paragraph"
+  gzip -t "$changelog" || fail "changelog.gz is not gzip"
+  local manual=$root$prefix/$manual_rel warnings
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null) ||
+    fail "the manual page does not format"
+  [ -z "$warnings" ] || fail "the manual page formats with warnings: $warnings"
+  zcat "$manual" | grep -qF "$helper" || fail "the manual page names another helper path"
 
   local dtd=/usr/share/polkit-1/policyconfig-1.dtd
   if [ -f "$dtd" ]; then

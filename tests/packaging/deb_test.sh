@@ -19,7 +19,8 @@ deb=${debs[0]}
 [ "$(dpkg-deb -f "$deb" Section)" = admin ] || fail "section"
 [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
 [ -n "$(dpkg-deb -f "$deb" Description)" ] || fail "no description"
-[ "$(dpkg-deb -f "$deb" Recommends)" = udisks2 ] || fail "Recommends is not udisks2"
+[ "$(dpkg-deb -f "$deb" Recommends)" = 'udisks2, fonts-noto-color-emoji' ] ||
+  fail "Recommends is not udisks2 and the colour emoji font"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 IFS=',' read -ra alternatives <<<"$depends"
@@ -40,5 +41,19 @@ diff <(expected_files "$prefix" "$helper") \
 root=$out/root
 dpkg-deb -x "$deb" "$root"
 check_installed_files "$root" "$prefix" "$helper"
+gzip -dc "$root$prefix/$changelog_rel" >"$out/changelog"
+[ "$(dpkg-parsechangelog -l "$out/changelog" -S Version)" = "$(dpkg-deb -f "$deb" Version)" ] ||
+  fail "the changelog's latest entry is not the package version"
+
+# lintian: no errors and no warnings. A tree configured for another prefix than
+# /usr (a developer build's default /usr/local) packages into a directory Debian
+# leaves to the local administrator, where lintian finds neither copyright nor
+# changelog: only the tags that follow from that are let through then.
+lintian_args=(--fail-on error,warning --tag-display-limit 0)
+if [ "$prefix" != /usr ]; then
+  echo "lintian: prefix $prefix, not /usr: the tags about the prefix are left out"
+  lintian_args+=(--suppress-tags dir-in-usr-local,file-in-usr-local,file-in-unusual-dir,no-copyright-file,no-changelog,package-contains-documentation-outside-usr-share-doc)
+fi
+lintian "${lintian_args[@]}" "$deb" || fail "lintian finds faults in the package"
 rm -rf "$out"
 echo "$(basename "$deb"): OK"

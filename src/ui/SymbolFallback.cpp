@@ -1,0 +1,58 @@
+#include "ui/SymbolFallback.h"
+
+#include <QGlyphRun>
+#include <QTextLayout>
+
+namespace tessaro {
+
+namespace {
+QString text(char32_t symbol) { return QString::fromUcs4(&symbol, 1); }
+}  // namespace
+
+const QList<SymbolFallback::Substitute>& SymbolFallback::table() {
+  static const QList<Substitute> substitutes{
+      {U'\U0001F6AB', U'\u2298'},  // no entry sign -> circled division slash
+      {U'\u274C', U'\u2718'},      // cross mark -> heavy ballot x
+      {U'\u2705', U'\u2714'},      // check mark button -> heavy check mark
+      {U'\u2714', U'\u2713'},      // heavy check mark -> check mark
+      {U'\u26A0', U'!'},           // warning sign
+      {U'\u2139', U'i'},           // information source
+  };
+  return substitutes;
+}
+
+bool SymbolFallback::canDraw(const QFont& font, const QString& text) {
+  QTextLayout layout(text, font);
+  layout.beginLayout();
+  layout.createLine();
+  layout.endLayout();
+  const QList<QGlyphRun> runs = layout.glyphRuns();
+  if (runs.isEmpty()) return false;
+  // Glyph 0 is the font's "missing" box.
+  for (const QGlyphRun& run : runs)
+    for (const quint32 glyph : run.glyphIndexes())
+      if (glyph == 0) return false;
+  return true;
+}
+
+SymbolFallback SymbolFallback::forFont(const QFont& font) {
+  QList<Substitute> needed;
+  for (const Substitute& substitute : table()) {
+    if (!canDraw(font, text(substitute.symbol)) && canDraw(font, text(substitute.replacement)))
+      needed << substitute;
+  }
+  return SymbolFallback(needed);
+}
+
+SymbolFallback::SymbolFallback(QList<Substitute> substitutes)
+    : substitutes_(std::move(substitutes)) {}
+
+QString SymbolFallback::apply(const QString& original) const {
+  if (substitutes_.isEmpty()) return original;
+  QString result = original;
+  for (const Substitute& substitute : substitutes_)
+    result.replace(text(substitute.symbol), text(substitute.replacement));
+  return result;
+}
+
+}  // namespace tessaro

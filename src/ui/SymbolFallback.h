@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QFont>
+#include <QList>
+#include <QString>
+
+namespace tessaro {
+
+// The colour emoji the log's texts use, and a monochrome symbol of like
+// meaning to draw instead where no installed font has the emoji: a symbol
+// beats an empty box. The log's own text is left as it is.
+class SymbolFallback {
+ public:
+  struct Substitute {
+    char32_t symbol;
+    char32_t replacement;
+  };
+  // The emoji in use and their stand-ins.
+  static const QList<Substitute>& table();
+
+  // Whether font, with the fonts the system falls back on, has a glyph for
+  // every character of text.
+  static bool canDraw(const QFont& font, const QString& text);
+
+  // The substitutes font needs: those whose emoji it cannot draw and whose
+  // stand-in it can.
+  static SymbolFallback forFont(const QFont& font);
+
+  explicit SymbolFallback(QList<Substitute> substitutes = {});
+
+  QString apply(const QString& text) const;
+  bool isEmpty() const { return substitutes_.isEmpty(); }
+
+ private:
+  QList<Substitute> substitutes_;
+};
+
+}  // namespace tessaro

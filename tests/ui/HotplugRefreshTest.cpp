@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "ViewFixture.h"
+#include "ui/HotplugRefresh.h"
+
+using namespace tessaro;
+using namespace tessaro::test;
+using Action = DriveEvents::Action;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Stands in for the platform's device events.
+class EventsDouble : public DriveEvents {
+ public:
+  void fire(Action action, const QString& name) { emit deviceEvent(action, name); }
+};
+
+struct HotplugWindow {
+  explicit HotplugWindow(const char* drives) : view(makeView(drives)) {
+    auto source = std::make_unique<EventsDouble>();
+    events = source.get();
+    hotplug = new HotplugRefresh(*view, std::move(source), 50ms, 400ms);
+    view->show();
+    QTRY_VERIFY_WITH_TIMEOUT(!view->isBusy(), 10000);
+  }
+
+  // Waits for the refreshes the events started to end; their device names.
+  QList<QStringList> refreshesAfter(const std::function<void()>& events) {
+    QSignalSpy started(hotplug, &HotplugRefresh::refreshStarted);
+    events();
+    QTest::qWait(150);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }, 10000));
+    QTest::qWait(150);  // nothing more follows
+    QList<QStringList> names;
+    for (const QList<QVariant>& refresh : started) names << refresh.at(0).toStringList();
+    return names;
+  }
+
+  std::unique_ptr<ContentView> view;
+  EventsDouble* events = nullptr;
+  HotplugRefresh* hotplug = nullptr;
+};
+
+}  // namespace
+
+TEST(HotplugRefresh, ABurstIsOneSilentRefreshThatKeepsTheSelectedDrive) {
+  HotplugWindow w("1");
+  w.view->setStatusLog("what the last format printed");
+  attachDrives("2");
+  const auto refreshes = w.refreshesAfter([&] {
+    for (const char* name : {"sdc", "sdc1", "sdc2"}) {
+      w.events->fire(Action::added, name);
+      w.events->fire(Action::changed, "sdc");
+    }
+  });
+  ASSERT_EQ(refreshes.size(), 1);
+  EXPECT_EQ(refreshes[0], QStringList({"sdc", "sdc1", "sdc2"}));
+  const QList<Drive>& drives = w.view->diskManager().drives();
+  ASSERT_EQ(drives.size(), 2);
+  EXPECT_EQ(w.view->selectedDrive(), drives[0]) << "still sdb, its new record";
+  EXPECT_EQ(Controls(*w.view).picker->count(), 2);
+  EXPECT_EQ(w.view->statusLog(), "what the last format printed");
+
+  // sdc chosen, sdb plugged out and in again meanwhile: sdc stays.
+  w.view->setSelectedDrive(drives[1]);
+  EXPECT_EQ(w.refreshesAfter([&] {
+               w.events->fire(Action::removed, "sdb");
+               w.events->fire(Action::added, "sdb");
+             }).size(),
+            1);
+  EXPECT_EQ(w.view->selectedDrive(), drives[1]);
+  EXPECT_EQ(Controls(*w.view).picker->currentIndex(), 1);
+}
+
+TEST(HotplugRefresh, TheSelectedDriveGoneOrSwappedClearsTheSelectionAndSaysSo) {
+  HotplugWindow w("2");
+  const Drive sdc = w.view->diskManager().drives()[1];
+  w.view->setSelectedDrive(sdc);
+  w.view->setStatusLog("log");
+  attachDrives("1");
+  ASSERT_EQ(w.refreshesAfter([&] { w.events->fire(Action::removed, "sdc"); }).size(), 1);
+  EXPECT_FALSE(w.view->selectedDrive().has_value());
+  EXPECT_EQ(Controls(*w.view).enabledButtons(), "refresh");
+  EXPECT_EQ(w.view->statusLog(), "log\nDrive removed: " + sdc.description);
+
+  // Another stick of the same kind takes sdb's name between two lists.
+  const Drive sdb = w.view->diskManager().drives()[0];
+  w.view->setSelectedDrive(sdb);
+  w.refreshesAfter([&] {
+    w.events->fire(Action::removed, "sdb");
+    w.events->fire(Action::added, "sdb");
+  });
+  EXPECT_FALSE(w.view->selectedDrive().has_value()) << "a swapped stick is not the chosen one";
+  EXPECT_TRUE(w.view->statusLog().endsWith("\nDrive removed: " + sdb.description));
+
+  // Nothing chosen: the first drive that appears is, as after any refresh.
+  w.refreshesAfter([&] { w.events->fire(Action::changed, "sdb"); });
+  EXPECT_EQ(w.view->selectedDrive(), w.view->diskManager().drives().value(0));
+
+  // A failing list keeps everything and adds its line.
+  attachDrives("broken");
+  w.refreshesAfter([&] { w.events->fire(Action::changed, "sdb"); });
+  EXPECT_EQ(w.view->selectedDrive(), w.view->diskManager().drives().value(0));
+  EXPECT_TRUE(w.view->statusLog().section('\n', -1).startsWith("Error refreshing drives: "))
+      << w.view->statusLog().toStdString();
+}
+
+TEST(HotplugRefresh, EventsDuringAnActionWaitForItsEndAndStartOneRefresh) {
+  HotplugWindow w("2");
+  QSignalSpy started(w.hotplug, &HotplugRefresh::refreshStarted);
+  QSignalSpy finished(w.view.get(), &ContentView::workflowFinished);
+  attachDrives("2", "0.4");
+  Controls(*w.view).refresh->click();
+  ASSERT_TRUE(w.view->isBusy());
+  for (int i = 0; i < 5; ++i) {
+    w.events->fire(Action::changed, "sdb");
+    QTest::qWait(100);  // quiet time passes while the action runs
+  }
+  EXPECT_EQ(started.count(), 0) << "not while the button's refresh runs";
+  QTRY_VERIFY_WITH_TIMEOUT(started.count() == 1, 10000);
+  EXPECT_GE(finished.count(), 1) << "only after it ended";
+  QTRY_VERIFY_WITH_TIMEOUT(!w.view->isBusy(), 10000);
+  QTest::qWait(200);
+  EXPECT_EQ(started.count(), 1);
+  EXPECT_EQ(w.view->statusLog(), "Found 2 external/removable drive(s).");
+}
+
+TEST(HotplugRefresh, EventsThatNeverStopStillRefreshAfterTheLongestWait) {
+  HotplugWindow w("2");
+  QSignalSpy started(w.hotplug, &HotplugRefresh::refreshStarted);
+  QElapsedTimer clock;
+  clock.start();
+  while (started.isEmpty() && clock.elapsed() < 5000) {
+    w.events->fire(Action::changed, "loop7");
+    QTest::qWait(20);
+  }
+  EXPECT_EQ(started.count(), 1);
+}
+
+TEST(HotplugRefresh, AClosedOrDestroyedWindowStartsNoRefreshWhileItWaitsForItsAction) {
+  for (const bool destroy : {false, true}) {
+    SCOPED_TRACE(destroy ? "destroyed" : "closed");
+    HotplugWindow w("2");
+    int started = 0;
+    QObject::connect(w.hotplug, &HotplugRefresh::refreshStarted, [&] { ++started; });
+    attachDrives("2", "0.3");
+    Controls(*w.view).refresh->click();
+    w.events->fire(Action::removed, "sdb");
+    QTest::qWait(100);  // due, and waiting for the button's refresh
+    if (destroy) {
+      w.view.reset();  // returns once the refresh has ended
+    } else {
+      w.view->close();
+      QTRY_VERIFY_WITH_TIMEOUT(!w.view->isBusy(), 10000);
+      QTest::qWait(200);
+      EXPECT_FALSE(w.view->isBusy());
+      EXPECT_EQ(started, 0);
+    }
+  }
+}
