@@ -15,9 +15,9 @@ bool takesValue(const QString& option) { return option == kName || option == kCl
 
 CliParseResult usageError(const QString& text) { return {std::nullopt, cliUsage, text}; }
 
-const CliCommandSpec* findCommand(const QString& word) {
-  for (const CliCommandSpec& spec : CliArgumentParser::commands())
-    if (spec.name == word) return &spec;
+const CliCommandShape* findCommand(const QString& word) {
+  for (const CliCommandShape& shape : CliArgumentParser::commands())
+    if (shape.name == word) return &shape;
   return nullptr;
 }
 
@@ -28,8 +28,8 @@ std::optional<ClusterOption> clusterFromArgument(const QString& value) {
 
 }  // namespace
 
-const QList<CliCommandSpec>& CliArgumentParser::commands() {
-  static const QList<CliCommandSpec> specs{
+const QList<CliCommandShape>& CliArgumentParser::commands() {
+  static const QList<CliCommandShape> shapes{
       {QStringLiteral("list"),
        CliCommand::List,
        false,
@@ -61,7 +61,7 @@ const QList<CliCommandSpec>& CliArgumentParser::commands() {
        QStringLiteral("help"),
        QStringLiteral("this text")},
   };
-  return specs;
+  return shapes;
 }
 
 CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
@@ -111,21 +111,21 @@ CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
   }
 
   if (words.isEmpty()) return usageError(QStringLiteral("no command given"));
-  const CliCommandSpec* spec = findCommand(words.first());
-  if (!spec) return usageError(QStringLiteral("unknown command '%1'").arg(words.first()));
+  const CliCommandShape* shape = findCommand(words.first());
+  if (!shape) return usageError(QStringLiteral("unknown command '%1'").arg(words.first()));
   for (auto it = options.cbegin(); it != options.cend(); ++it) {
-    if (!spec->options.contains(it.key()))
-      return usageError(QStringLiteral("%1 does not take %2").arg(spec->name, it.key()));
+    if (!shape->options.contains(it.key()))
+      return usageError(QStringLiteral("%1 does not take %2").arg(shape->name, it.key()));
   }
-  const qsizetype wanted = spec->takesDevice ? 2 : 1;
+  const qsizetype wanted = shape->takesDevice ? 2 : 1;
   if (words.size() < wanted)
-    return usageError(QStringLiteral("%1 needs a DEVICE, such as sdb").arg(spec->name));
+    return usageError(QStringLiteral("%1 needs a DEVICE, such as sdb").arg(shape->name));
   if (words.size() > wanted)
     return usageError(QStringLiteral("unexpected argument '%1'").arg(words.at(wanted)));
 
   CliRequest request;
-  request.command = spec->command;
-  if (spec->takesDevice) request.device = words.at(1);
+  request.command = shape->command;
+  if (shape->takesDevice) request.device = words.at(1);
   request.json = options.contains(kJson);
   request.assumeYes = options.contains(kYes);
   request.label = options.value(kName);

@@ -12,7 +12,7 @@ namespace tessaro {
 
 // One command of tessaro-cli: its word, whether it names a drive, the long
 // options it takes, and its lines in --help.
-struct CliCommandSpec {
+struct CliCommandShape {
   QString name;
   CliCommand command;
   bool takesDevice = false;
@@ -35,7 +35,7 @@ class CliArgumentParser {
  public:
   // Every command, in the order --help lists them. A new command is a new row
   // here and a case in CliApplication.
-  static const QList<CliCommandSpec>& commands();
+  static const QList<CliCommandShape>& commands();
 
   // arguments without the program name.
   static CliParseResult parse(const QStringList& arguments);

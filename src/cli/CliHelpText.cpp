@@ -20,8 +20,8 @@ QString CliHelpText::text() {
   QString text = QStringLiteral(
       "Usage: tessaro-cli COMMAND [DEVICE] [OPTIONS]\n"
       "Prepares external and removable drives for FAT32.\n\nCommands:\n");
-  for (const CliCommandSpec& spec : CliArgumentParser::commands())
-    text += column(spec.synopsis, spec.summary);
+  for (const CliCommandShape& shape : CliArgumentParser::commands())
+    text += column(shape.synopsis, shape.summary);
   text += QStringLiteral(
       "\nDEVICE is a drive that `tessaro-cli list` shows, as sdb or /dev/sdb, or a loop\n"
       "device named explicitly (an image attached with losetup).\n\nOptions:\n");

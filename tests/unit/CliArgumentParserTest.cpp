@@ -115,8 +115,8 @@ TEST(CliArgumentParser, RefusesWhatItCannotReadAndSaysWhy) {
 
 TEST(CliHelpText, NamesEveryCommandAndExitStatus) {
   const QString help = CliHelpText::text();
-  for (const CliCommandSpec& spec : CliArgumentParser::commands())
-    EXPECT_TRUE(help.contains("\n  " + spec.synopsis)) << spec.name.toStdString();
+  for (const CliCommandShape& shape : CliArgumentParser::commands())
+    EXPECT_TRUE(help.contains("\n  " + shape.synopsis)) << shape.name.toStdString();
   for (int status : {cliSuccess, cliToolFailed, cliUsage, cliRefused, cliAuthorizationFailed,
                      cliVerificationFailed, cliCancelled}) {
     EXPECT_TRUE(help.contains(QStringLiteral("\n  %1  ").arg(status, 3))) << status;
