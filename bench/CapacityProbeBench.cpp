@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
 // What a capacity test costs on a block device: the probe of a genuine 16 GiB
 // sparse image on a loop device, against a baseline measured in the same run
 // on the same device: the same number of bytes written and read back

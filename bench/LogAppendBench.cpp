@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
 // Cost of one log line as the window sees it: appendLog, the queued delivery
 // into the status log, the log view's update and the repaint, with 0 to
 // 1,000,000 lines already written to the log (it keeps the last 100,000).

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
 // A tool that prints 100 MB in 1,000,000 lines (ASCII and multi-byte UTF-8,
 // lines of 0 to 10,000 bytes), shown in the window's log through the runner,
 // against a plain QProcess + QPlainTextEdit program fed by the same tool.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
 // The volume-name and cluster-size rules a format is checked against, for
 // any name, disk size, sector size and cluster size.
 #include <QByteArray>

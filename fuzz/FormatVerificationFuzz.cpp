@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
 // What a format reads back from the drive: sfdisk --dump, blkid export,
 // fsck.fat -v and the boot sector, and the verdict made from them.
 #include <QByteArray>

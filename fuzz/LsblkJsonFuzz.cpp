@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
 // lsblk's JSON as discovery, the partition lookup and the information report
 // read it, and the report's property lists that the helper writes from it.
 #include <QByteArray>

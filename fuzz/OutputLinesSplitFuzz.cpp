@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
 // A tool's output turned into log lines read by read: for every way the
 // stream can be cut into reads, the lines are those of the whole stream
 // decoded at once. pkexec's reason is read from the same bytes.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
 // Without libFuzzer, each fuzz target is this program: it runs the target
 // once on every file named on the command line, or found in a directory
 // named there, so that CTest replays the stored corpus with any compiler.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
 // The helper's start marker taken off its output, for every way the output
 // can be cut into reads.
 #include <QByteArray>

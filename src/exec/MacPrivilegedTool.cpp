@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
 // Built for macOS only; the tests build this same source on Linux against a
 // stand-in for the authorization service (TESSARO_AUTHORIZATION_DOUBLE names
 // its header).

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Tessaro developers
 # Starts the application on a virtual X server and reads its window's title
 # back from both properties: window managers, pagers and tools such as xdotool
 # or wmctrl read WM_NAME, newer ones _NET_WM_NAME.

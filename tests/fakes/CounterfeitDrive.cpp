@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
 // A counterfeit drive for tests: a FUSE file system holding one file, "disk",
 // that claims CLAIMED bytes but has only REAL bytes of storage (a file at
 // STORE). Attached to a loop device it is a block device that lies the way

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Tessaro developers
 # Shared by the packaging tests: the files an installation must contain and how
 # each is checked. Paths are relative to the install prefix.
 app_id=org.tessaro.Tessaro

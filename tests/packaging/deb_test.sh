@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Tessaro developers
 # cpack -G DEB from the build tree: control fields name the tools Tessaro runs,
 # and the package holds exactly the installed files, which validate.
 set -euo pipefail

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Tessaro developers
 # cmake --install into a staging directory: every file is there, nothing else is,
 # and each validates with the desktop's own tools.
 set -euo pipefail

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
 // Hostile command lines: what a local user who got past pkexec can hand the
 // helper. None of them may run anything, write anything or run text as a
 // command; every disk keeps every byte.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
 // Drives that something else is using, in ways lsblk may not show: a
 // partition mounted outside /media, a disk another program opened
 // exclusively, a member of a mounted multi-device file system. Refused, and

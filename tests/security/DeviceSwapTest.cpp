@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
 // The name of the chosen drive comes to mean another drive while the helper
 // works: a loop device freed and taken by another image between two steps
 // (as when stick A is pulled mid-format and stick B gets its name), or a link

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
 // One drive, two users: another helper run, or another program holding the
 // drive's lock. The second comer is refused before it writes anything.
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
 // The programs the helper runs: found by absolute path whatever PATH says,
 // and every one of them found before the first write.
 
