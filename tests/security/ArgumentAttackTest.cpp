@@ -5,24 +5,16 @@
 // helper. None of them may run anything, write anything or run text as a
 // command; every disk keeps every byte.
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <map>
 #include <set>
 
-#include "HelperOutput.h"
-#include "HelperRun.h"
-#include "LoopDisk.h"
 #include "SecurityTest.h"
-#include "exec/HelperContract.h"
 
 namespace tessaro::security {
 namespace {
-
-namespace C = HelperContract;
 
 struct Attack {
   const char* what;
@@ -123,165 +115,105 @@ class ArgumentAttack : public SecurityTest {
   std::unique_ptr<Scene> scene;
 };
 
-const std::set<int> usageOnly{C::usage};
-const std::set<int> usageOrRefused{C::usage, C::refusedDevice};
+const std::set<int> usage{C::usage};
+const std::set<int> usageOrDevice{C::usage, C::refusedDevice};
 const std::set<int> usageOrRequest{C::usage, C::refusedRequest};
 
+const char* followed =
+    "a path is followed by whoever opens it: a link can lead the root helper to any disk";
+const char* shellLine = "the device went into a shell line: any command ran as root";
+const char* notBlock = "only block devices are drives";
+
 TEST_F(ArgumentAttack, PathsOfEveryShapeAreNotDeviceNames) {
-  const char* followed =
-      "a path is followed by whoever opens it: a link can lead the root "
-      "helper to any disk on the machine and erase it";
   expectRefusedAndUntouched(
       *scene,
+      // clang-format off
       {
-          {"the device node as a path", {"format", "{dev}", "X", "default"}, usageOnly, followed},
-          {"a partition node as a path", {"check", "{devpart}"}, usageOnly, followed},
-          {"info on a path", {"info", "{dev}"}, usageOnly, followed},
-          {"info on a partition path", {"info", "{disk}", "{devpart}"}, usageOnly, followed},
-          {"/dev/../dev/", {"format", "/dev/../dev/{disk}", "X", "default"}, usageOnly, followed},
-          {"dot-dot up to the node",
-           {"format", "../../dev/{disk}", "X", "default"},
-           usageOnly,
+          {"the device node as a path", {"format", "{dev}", "X", "default"}, usage, followed},
+          {"a partition node as a path", {"check", "{devpart}"}, usage, followed},
+          {"info on a path", {"info", "{dev}"}, usage, followed},
+          {"info on a partition path", {"info", "{disk}", "{devpart}"}, usage, followed},
+          {"/dev/../dev/", {"format", "/dev/../dev/{disk}", "X", "default"}, usage, followed},
+          {"dot-dot up to the node", {"format", "../../dev/{disk}", "X", "default"}, usage,
            followed},
-          {"a name with a dot-dot inside",
-           {"format", "{disk}/../{disk}", "X", "default"},
-           usageOnly,
+          {"dot-dot inside", {"format", "{disk}/../{disk}", "X", "default"}, usage, followed},
+          {"a name with a trailing slash", {"check", "{part}/"}, usage, followed},
+          {"dot and dot-dot", {"check", ".."}, usageOrDevice, followed},
+          {"the sysfs entry", {"format", "/sys/class/block/{disk}", "X", "default"}, usage,
            followed},
-          {"a name with a trailing slash", {"check", "{part}/"}, usageOnly, followed},
-          {"dot and dot-dot", {"check", ".."}, usageOrRefused, followed},
-          {"the sysfs entry",
-           {"format", "/sys/class/block/{disk}", "X", "default"},
-           usageOnly,
+          {"a /dev/shm link in dirs named as commands", {"format", "{shm}", "X", "default"}, usage,
+           shellLine},
+          {"the same link to a partition, checked", {"check", "{shmpart}"}, usage, shellLine},
+          {"a /dev/shm link relative to /dev", {"format", "{devrel}", "X", "default"}, usage,
            followed},
-          {"a link under /dev/shm in directories named as shell commands",
-           {"format", "{shm}", "X", "default"},
-           usageOnly,
-           "the device went into a shell line: any command ran as root"},
-          {"the same link to a partition, checked",
-           {"check", "{shmpart}"},
-           usageOnly,
-           "the device went into a shell line: any command ran as root"},
-          {"a link under /dev/shm named relative to /dev",
-           {"format", "{devrel}", "X", "default"},
-           usageOnly,
+          {"a by-id style link", {"format", "{byid}", "X", "default"}, usage, followed},
+          {"a bare by-id style name", {"format", "{byidname}", "X", "default"}, usageOrDevice,
            followed},
-          {"a by-id style link", {"format", "{byid}", "X", "default"}, usageOnly, followed},
-          {"a bare by-id style name",
-           {"format", "{byidname}", "X", "default"},
-           usageOrRefused,
-           followed},
-          {"the image file itself",
-           {"format", "{image}", "X", "default"},
-           usageOnly,
+          {"the image file itself", {"format", "{image}", "X", "default"}, usage,
            "a regular file is nobody's drive: the helper would write to any file as root"},
-          {"/dev/null", {"format", "/dev/null", "X", "default"}, usageOnly, followed},
-          {"null, a character device",
-           {"check", "null"},
-           usageOrRefused,
-           "only block devices are drives"},
-          {"loop-control, a character device",
-           {"format", "loop-control", "X", "default"},
-           usageOrRefused,
-           "only block devices are drives"},
-          {"a well-formed name of no device",
-           {"format", "loop999999", "X", "default"},
-           usageOrRefused,
-           "a name the kernel does not know cannot be a chosen drive"},
-          {"a partition where a format takes a disk",
-           {"format", "{part}", "X", "default"},
-           usageOrRefused,
-           "a format erases a whole disk; half a disk is not what was chosen"},
-          {"info on one disk with another disk's partition",
-           {"info", "{disk}", "{other}"},
-           usageOrRefused,
-           "the report would mix two drives"},
+          {"/dev/null", {"format", "/dev/null", "X", "default"}, usage, followed},
+          {"null, a character device", {"check", "null"}, usageOrDevice, notBlock},
+          {"loop-control", {"format", "loop-control", "X", "default"}, usageOrDevice, notBlock},
+          {"a well-formed name of no device", {"format", "loop999999", "X", "default"},
+           usageOrDevice, "a name the kernel does not know cannot be a chosen drive"},
+          {"a partition where a format takes a disk", {"format", "{part}", "X", "default"},
+           usageOrDevice, "a format erases a whole disk; half a disk is not what was chosen"},
+          {"info on one disk with another disk's partition", {"info", "{disk}", "{other}"},
+           usageOrDevice, "the report would mix two drives"},
       });
+  // clang-format on
 }
 
 TEST_F(ArgumentAttack, NamesOutsideTheKernelsNamingAreRefused) {
   const char* exact = "a name that is not exactly a kernel name can mean another device";
-  const QByteArray longName(5000, 'a');
+  const char* option = "a tool would read the name as an option";
   expectRefusedAndUntouched(
       *scene,
+      // clang-format off
       {
-          {"a leading dash",
-           {"format", "-{disk}", "X", "default"},
-           usageOnly,
-           "a tool would read the name as an option"},
-          {"--help as the device",
-           {"check", "--help"},
-           usageOnly,
-           "a tool would read the name as an option"},
-          {"-h as the device",
-           {"info", "-h"},
-           usageOnly,
-           "a tool would read the name as an option"},
-          {"an empty name",
-           {"format", "", "X", "default"},
-           usageOnly,
-           "/dev/ itself is not a drive"},
-          {"a trailing blank", {"format", "{disk} ", "X", "default"}, usageOrRefused, exact},
-          {"a trailing newline", {"check", "{part}\n"}, usageOrRefused, exact},
-          {"two names in one", {"format", "{disk} {disk}", "X", "default"}, usageOrRefused, exact},
-          {"upper case", {"format", "LOOP0", "X", "default"}, usageOrRefused, exact},
-          {"a glob",
-           {"format", "loop*", "X", "default"},
-           usageOrRefused,
+          {"a leading dash", {"format", "-{disk}", "X", "default"}, usage, option},
+          {"--help as the device", {"check", "--help"}, usage, option},
+          {"-h as the device", {"info", "-h"}, usage, option},
+          {"an empty name", {"format", "", "X", "default"}, usage, "/dev/ itself is not a drive"},
+          {"a trailing blank", {"format", "{disk} ", "X", "default"}, usageOrDevice, exact},
+          {"a trailing newline", {"check", "{part}\n"}, usageOrDevice, exact},
+          {"two names in one", {"format", "{disk} {disk}", "X", "default"}, usageOrDevice, exact},
+          {"upper case", {"format", "LOOP0", "X", "default"}, usageOrDevice, exact},
+          {"a glob", {"format", "loop*", "X", "default"}, usageOrDevice,
            "a glob would pick a disk nobody chose"},
-          {"bytes that are not UTF-8",
-           {"format", "{disk}\xff", "X", "default"},
-           usageOrRefused,
+          {"bytes that are not UTF-8", {"format", "{disk}\xff", "X", "default"}, usageOrDevice,
            exact},
-          {"five thousand letters", {"check", longName}, usageOrRefused, exact},
+          {"five thousand letters", {"check", QByteArray(5000, 'a')}, usageOrDevice, exact},
       });
+  // clang-format on
 }
 
 TEST_F(ArgumentAttack, ShellTextInAnyArgumentIsNeverRun) {
   const char* shell = "text in an argument ran as a command, as root";
   expectRefusedAndUntouched(
       *scene,
+      // clang-format off
       {
-          {"a command after the disk",
-           {"format", "{disk};touch {marker}", "X", "default"},
-           usageOnly,
+          {"after the disk", {"format", "{disk};touch {marker}", "X", "default"}, usage, shell},
+          {"substituted disk", {"format", "$(touch {marker})", "X", "default"}, usage, shell},
+          {"backquotes as the partition", {"check", "`touch {marker}`"}, usage, shell},
+          {"a pipe after the partition", {"check", "{part}|touch {marker}"}, usage, shell},
+          {"an and-list after the disk", {"info", "{disk}&&touch {marker}"}, usage, shell},
+          {"a relative command as the partition", {"info", "{disk}", "$(touch M)"}, usage, shell},
+          {"a quote-breaking volume name", {"format", "{disk}", "';touch {marker};'", "default"},
+           usageOrRequest, shell},
+          {"a volume name closing a double quote", {"format", "{disk}", "\";touch M;\"", "default"},
+           usageOrRequest, shell},
+          {"after the cluster size", {"format", "{disk}", "X", "512;touch {marker}"},
+           usageOrRequest, shell},
+          {"a cluster size substituted", {"format", "{disk}", "X", "$(touch M)"}, usageOrRequest,
            shell},
-          {"a command substituted into the disk",
-           {"format", "$(touch {marker})", "X", "default"},
-           usageOnly,
+          {"a cluster size in backquotes", {"format", "{disk}", "X", "`touch M`"}, usageOrRequest,
            shell},
-          {"backquotes as the partition", {"check", "`touch {marker}`"}, usageOnly, shell},
-          {"a pipe after the partition", {"check", "{part}|touch {marker}"}, usageOnly, shell},
-          {"an and-list after the disk", {"info", "{disk}&&touch {marker}"}, usageOnly, shell},
-          {"a relative command as the partition",
-           {"info", "{disk}", "$(touch M)"},
-           usageOnly,
-           shell},
-          {"a quote-breaking volume name",
-           {"format", "{disk}", "';touch {marker};'", "default"},
-           usageOrRequest,
-           shell},
-          {"a volume name that closes a double quote",
-           {"format", "{disk}", "\";touch M;\"", "default"},
-           usageOrRequest,
-           shell},
-          {"a command after the cluster size",
-           {"format", "{disk}", "X", "512;touch {marker}"},
-           usageOrRequest,
-           shell},
-          {"a cluster size substituted",
-           {"format", "{disk}", "X", "$(touch M)"},
-           usageOrRequest,
-           shell},
-          {"a cluster size in backquotes",
-           {"format", "{disk}", "X", "`touch M`"},
-           usageOrRequest,
-           shell},
-          {"a command after the verb",
-           {"format;touch {marker}", "{disk}", "X", "default"},
-           usageOnly,
-           shell},
-          {"a verb substituted", {"$(touch M)", "{disk}"}, usageOnly, shell},
+          {"after the verb", {"format;touch {marker}", "{disk}", "X", "default"}, usage, shell},
+          {"a verb substituted", {"$(touch M)", "{disk}"}, usage, shell},
       });
+  // clang-format on
 }
 
 TEST_F(ArgumentAttack, WrongCountsAndUnknownVerbsRunNothing) {
@@ -289,29 +221,26 @@ TEST_F(ArgumentAttack, WrongCountsAndUnknownVerbsRunNothing) {
   const char* verb = "only the three verbs exist; anything else might be taken for one";
   expectRefusedAndUntouched(
       *scene,
+      // clang-format off
       {
-          {"no arguments at all", {}, usageOnly, verb},
-          {"a format with an extra argument",
-           {"format", "{disk}", "X", "default", "{other}"},
-           usageOnly,
-           count},
-          {"a format with -- at the end",
-           {"format", "{disk}", "X", "default", "--"},
-           usageOnly,
-           count},
-          {"a format without the cluster size", {"format", "{disk}", "X"}, usageOnly, count},
-          {"a format with only the disk", {"format", "{disk}"}, usageOnly, count},
-          {"a bare format", {"format"}, usageOnly, count},
-          {"a check with an extra argument", {"check", "{part}", "{other}"}, usageOnly, count},
-          {"a bare check", {"check"}, usageOnly, count},
-          {"info with an extra argument", {"info", "{disk}", "{part}", "{disk}"}, usageOnly, count},
-          {"a bare info", {"info"}, usageOnly, count},
-          {"an unknown verb", {"erase", "{disk}"}, usageOnly, verb},
-          {"a verb in upper case", {"FORMAT", "{disk}", "X", "default"}, usageOnly, verb},
-          {"a verb as an option", {"--format", "{disk}", "X", "default"}, usageOnly, verb},
-          {"-- before the verb", {"--", "format", "{disk}", "X", "default"}, usageOnly, verb},
-          {"an empty verb", {"", "{disk}"}, usageOnly, verb},
+          {"no arguments at all", {}, usage, verb},
+          {"a format with an extra argument", {"format", "{disk}", "X", "default", "{other}"},
+           usage, count},
+          {"a format with -- at the end", {"format", "{disk}", "X", "default", "--"}, usage, count},
+          {"a format without the cluster size", {"format", "{disk}", "X"}, usage, count},
+          {"a format with only the disk", {"format", "{disk}"}, usage, count},
+          {"a bare format", {"format"}, usage, count},
+          {"a check with an extra argument", {"check", "{part}", "{other}"}, usage, count},
+          {"a bare check", {"check"}, usage, count},
+          {"info with an extra argument", {"info", "{disk}", "{part}", "{disk}"}, usage, count},
+          {"a bare info", {"info"}, usage, count},
+          {"an unknown verb", {"erase", "{disk}"}, usage, verb},
+          {"a verb in upper case", {"FORMAT", "{disk}", "X", "default"}, usage, verb},
+          {"a verb as an option", {"--format", "{disk}", "X", "default"}, usage, verb},
+          {"-- before the verb", {"--", "format", "{disk}", "X", "default"}, usage, verb},
+          {"an empty verb", {"", "{disk}"}, usage, verb},
       });
+  // clang-format on
 }
 
 // Refused before anything is erased: a format that cannot end with what was
@@ -320,42 +249,36 @@ TEST_F(ArgumentAttack, NamesAndClusterSizesThatCannotBeHonouredEraseNothing) {
   const char* name = "the drive was erased for a name that cannot be written as typed";
   const char* cluster = "the drive was erased for a cluster size mkfs.fat cannot use";
   const std::set<int> request{C::refusedRequest};
-  expectRefusedAndUntouched(
-      *scene,
-      {
-          {"NO NAME", {"format", "{disk}", "NO NAME", "default"}, request, name},
-          {"no name in lower case", {"format", "{disk}", "no name", "default"}, request, name},
-          {"a trailing blank", {"format", "{disk}", "USB ", "default"}, request, name},
-          {"a leading blank", {"format", "{disk}", " USB", "default"}, request, name},
-          {"twelve characters", {"format", "{disk}", "ABCDEFGHIJKL", "default"}, request, name},
-          {"a newline", {"format", "{disk}", "A\nB", "default"}, request, name},
-          {"a character FAT forbids", {"format", "{disk}", "A*B", "default"}, request, name},
-          {"a byte that is not ASCII",
-           {"format", "{disk}", "CAF\xc3\x89", "default"},
-           request,
-           name},
-          {"1536, a multiple of 512 but no power of two",
-           {"format", "{disk}", "X", "1536"},
-           usageOrRequest,
-           cluster},
-          {"zero", {"format", "{disk}", "X", "0"}, usageOrRequest, cluster},
-          {"a negative size", {"format", "{disk}", "X", "-512"}, usageOrRequest, cluster},
-          {"a plus sign", {"format", "{disk}", "X", "+512"}, usageOrRequest, cluster},
-          {"hexadecimal", {"format", "{disk}", "X", "0x200"}, usageOrRequest, cluster},
-          {"a trailing blank", {"format", "{disk}", "X", "512 "}, usageOrRequest, cluster},
-          {"a leading blank", {"format", "{disk}", "X", " 512"}, usageOrRequest, cluster},
-          {"larger than 65536", {"format", "{disk}", "X", "131072"}, usageOrRequest, cluster},
-          {"2^64 + 512, which wraps to 512",
-           {"format", "{disk}", "X", "18446744073709552128"},
-           usageOrRequest,
-           cluster},
-          {"2^32 + 512, which wraps to 512",
-           {"format", "{disk}", "X", "4294967808"},
-           usageOrRequest,
-           cluster},
-          {"Default with a capital", {"format", "{disk}", "X", "Default"}, usageOrRequest, cluster},
-          {"an empty size", {"format", "{disk}", "X", ""}, usageOrRequest, cluster},
-      });
+  const auto named = [&](const char* what, const QByteArray& label) {
+    return Attack{what, {"format", "{disk}", label, "default"}, request, name};
+  };
+  const auto sized = [&](const char* what, const QByteArray& size) {
+    return Attack{what, {"format", "{disk}", "X", size}, usageOrRequest, cluster};
+  };
+  expectRefusedAndUntouched(*scene,
+                            {
+                                named("NO NAME", "NO NAME"),
+                                named("no name in lower case", "no name"),
+                                named("a trailing blank", "USB "),
+                                named("a leading blank", " USB"),
+                                named("twelve characters", "ABCDEFGHIJKL"),
+                                named("a newline", "A\nB"),
+                                named("a character FAT forbids", "A*B"),
+                                named("a byte that is not ASCII", "CAF\xc3\x89"),
+                                sized("1536, a multiple of 512 but no power of two", "1536"),
+                                sized("zero", "0"),
+                                sized("a negative size", "-512"),
+                                sized("a plus sign", "+512"),
+                                sized("hexadecimal", "0x200"),
+                                sized("a trailing blank", "512 "),
+                                sized("a leading blank", " 512"),
+                                sized("larger than 65536", "131072"),
+                                sized("2^64 + 512, which wraps to 512", "18446744073709552128"),
+                                sized("2^32 + 512, which wraps to 512", "4294967808"),
+                                sized("Default with a capital", "Default"),
+                                sized("an empty size", ""),
+                            });
+  // clang-format on
 }
 
 // Text that is a valid FAT label reaches mkfs.fat as one argument and comes

@@ -7,25 +7,15 @@
 // not a byte changed.
 
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
-#include <set>
 
-#include "HelperOutput.h"
-#include "HelperRun.h"
-#include "LoopDisk.h"
-#include "Mount.h"
 #include "SecurityTest.h"
-#include "SystemTool.h"
-#include "exec/HelperContract.h"
 
 namespace tessaro::security {
 namespace {
-
-namespace C = HelperContract;
 
 using BusyDevice = SecurityTest;
 
@@ -64,12 +54,7 @@ class ExclusiveOpen {
 TEST_F(BusyDevice, APartitionMountedOutsideMediaIsNeitherUnmountedNorTouched) {
   LoopDisk disk;
   ASSERT_TRUE(disk.ready());
-  ASSERT_EQ(
-      runTool(QStringLiteral("mkfs.ext4"),
-              {QStringLiteral("-q"), QStringLiteral("-F"), QStringLiteral("-E"),
-               QStringLiteral("lazy_itable_init=0,lazy_journal_init=0"), disk.partitionPath()})
-          .status,
-      0);
+  ASSERT_TRUE(makeExt4(disk.partitionPath()));
   const Mount mount(disk.partitionPath(), QStringLiteral("ext4"));
   ASSERT_TRUE(mount.mounted());
   expectRefusedAndUntouched(
@@ -86,28 +71,19 @@ TEST_F(BusyDevice, APartitionMountedOutsideMediaIsNeitherUnmountedNorTouched) {
 TEST_F(BusyDevice, ADiskOrPartitionAnotherProgramOpenedExclusivelyIsRefused) {
   LoopDisk disk;
   ASSERT_TRUE(disk.ready());
-  {
-    const ExclusiveOpen holder(disk.devicePath());
+  for (const QString& held : {disk.devicePath(), disk.partitionPath()}) {
+    SCOPED_TRACE("held: " + held.toStdString());
+    const ExclusiveOpen holder(held);
     ASSERT_TRUE(holder.held());
     expectRefusedAndUntouched(
         {
             {{"format", disk.name().toUtf8(), "X", "default"},
-             "the disk is erased under the program that owns it (md, dm, a virtual machine)"},
+             "the disk, or a partition in use on it, is erased under the program that owns it"},
             {{"check", disk.partitionName().toUtf8()},
-             "a repair writes under the program that owns the disk"},
+             "a repair writes under the program that owns the disk or partition"},
         },
         disk);
   }
-  const ExclusiveOpen holder(disk.partitionPath());
-  ASSERT_TRUE(holder.held());
-  expectRefusedAndUntouched(
-      {
-          {{"format", disk.name().toUtf8(), "X", "default"},
-           "a partition in use is erased with its disk"},
-          {{"check", disk.partitionName().toUtf8()},
-           "a repair writes under the program that owns the partition"},
-      },
-      disk);
 }
 
 // A btrfs raid1 mounted from its first member: the second one shows no mount

@@ -6,8 +6,6 @@
 // (as when stick A is pulled mid-format and stick B gets its name), or a link
 // flipped between an allowed and a refused disk while the helper starts.
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,22 +14,12 @@
 #include <iostream>
 #include <thread>
 
-#include "HelperOutput.h"
-#include "HelperRun.h"
-#include "LoopDisk.h"
-#include "Mount.h"
 #include "SecurityTest.h"
-#include "SystemTool.h"
-#include "exec/HelperContract.h"
 
 namespace tessaro::security {
 namespace {
 
-namespace C = HelperContract;
-
 using DeviceSwap = SecurityTest;
-
-bool writesToDisk(const QString& line) { return !writingCommands({line}).isEmpty(); }
 
 // Waits for the n-th command of the run that writes (shown, not yet or just
 // started) and freezes the run there; the line, or none when the run ended
@@ -91,7 +79,7 @@ TEST_F(DeviceSwap, ANameFreedAndTakenByAnotherDriveBetweenStepsLeavesThatDriveUn
     const HelperRun::Result result = run.finish();
     std::cout << "  " << swap.verb << " frozen at \"" << step->toStdString() << "\": "
               << (swapped ? "the name went to the other image" : "the kernel kept the name bound")
-              << "; the run ended with " << statusName(result.status).toStdString() << "\n";
+              << "; the run ended with " << result.status << "\n";
 
     EXPECT_EQ(stranger.hash(), strangerBefore)
         << (swapped ? "the drive now under " : "a drive never attached under ")
@@ -120,12 +108,7 @@ TEST_F(DeviceSwap, ALinkFlippedBetweenAnAllowedAndARefusedDiskIsNeverFollowed) {
   LoopDisk allowed;
   LoopDisk refused{{.label = QStringLiteral("MOUNTED")}};
   ASSERT_TRUE(allowed.ready() && refused.ready());
-  ASSERT_EQ(
-      runTool(QStringLiteral("mkfs.ext4"),
-              {QStringLiteral("-q"), QStringLiteral("-F"), QStringLiteral("-E"),
-               QStringLiteral("lazy_itable_init=0,lazy_journal_init=0"), refused.partitionPath()})
-          .status,
-      0);
+  ASSERT_TRUE(makeExt4(refused.partitionPath()));
   const Mount mount(refused.partitionPath(), QStringLiteral("ext4"));
   ASSERT_TRUE(mount.mounted());
   QTemporaryDir shm(QStringLiteral("/dev/shm/tessaro-security-XXXXXX"));

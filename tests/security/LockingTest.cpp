@@ -5,26 +5,17 @@
 // drive's lock. The second comer is refused before it writes anything.
 
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <QFile>
 
-#include "HelperOutput.h"
-#include "HelperRun.h"
-#include "LoopDisk.h"
 #include "SecurityTest.h"
-#include "exec/HelperContract.h"
 
 namespace tessaro::security {
 namespace {
 
-namespace C = HelperContract;
-
 using Locking = SecurityTest;
-
-bool writesToDisk(const QString& line) { return !writingCommands({line}).isEmpty(); }
 
 // A refusal for a busy drive: the status, nothing written by the run, and
 // not a byte changed while it ran.

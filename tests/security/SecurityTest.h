@@ -4,11 +4,16 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <QFileInfo>
 #include <QString>
+#include <QStringList>
 #include <ostream>
+#include <string>
+
+#include "HelperRun.h"
+#include "LoopDisk.h"
+#include "SystemTool.h"
+#include "exec/HelperContract.h"
 
 // Failure messages show texts as texts.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -17,17 +22,29 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace tessaro::security {
 
+using namespace tessaro::test;
+namespace C = HelperContract;
+
 // Attacks on the helper run it as root on loop devices; without root there is
 // nothing to attack.
 class SecurityTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (::geteuid() != 0) {
-      GTEST_SKIP() << "needs root: these tests attack the root helper on loop devices";
-    }
-    ASSERT_TRUE(QFileInfo(TESSARO_HELPER_BUILD_PATH).isExecutable())
-        << "no helper at " << TESSARO_HELPER_BUILD_PATH;
-  }
+  void SetUp() override;
 };
+
+// The lines in which the helper shows a command it runs ("$ /usr/sbin/wipefs ...").
+QStringList commandLines(const QStringList& lines);
+
+// The program of such a line, as shown ("/usr/sbin/wipefs").
+QString programOf(const QString& commandLine);
+
+// The commands among lines that may change a disk, its partitions as the
+// kernel knows them, or a mount: everything but the tools and options known
+// only to read.
+QStringList writingCommands(const QStringList& lines);
+inline bool writesToDisk(const QString& line) { return !writingCommands({line}).isEmpty(); }
+
+// A run as a failure message shows it: status, output, standard error.
+std::string describe(const HelperRun::Result& result);
 
 }  // namespace tessaro::security

@@ -4,27 +4,18 @@
 // The programs the helper runs: found by absolute path whatever PATH says,
 // and every one of them found before the first write.
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <iostream>
 
-#include "HelperOutput.h"
-#include "HelperRun.h"
-#include "LoopDisk.h"
 #include "SecurityTest.h"
-#include "SystemTool.h"
-#include "exec/HelperContract.h"
 
 extern char** environ;
 
 namespace tessaro::security {
 namespace {
-
-namespace C = HelperContract;
 
 using ToolLookup = SecurityTest;
 
@@ -118,7 +109,7 @@ void expectEachToolFoundBeforeWriting(const HelperRun::Result& baseline, const Q
     const QString before = disk.hash();
     const HelperRun::Result result = HelperRun::run(args, {.hiddenTool = path});
     std::cout << "  without " << path.toStdString() << " (" << package.toStdString()
-              << "): " << statusName(result.status).toStdString() << "\n";
+              << "): " << result.status << "\n";
     EXPECT_EQ(result.status, C::toolMissing) << describe(result);
     EXPECT_EQ(writingCommands(result.lines), QStringList()) << "it wrote before finding out";
     EXPECT_EQ(disk.hash(), before) << "the drive was changed before a missing tool was noticed";

@@ -8,12 +8,12 @@
 #include <QTemporaryDir>
 #include <optional>
 
-namespace tessaro::security {
+namespace tessaro::test {
 
-// A small drive (64 MiB unless asked) with something on it to lose: an MBR, one FAT32 partition
-// from 1 MiB holding a file of data, on a loop device that this process
-// attached itself. The image lives in a directory of its own and goes away
-// with the object.
+// A small drive (64 MiB unless asked) with something on it to lose, unless
+// asked blank: an MBR, one FAT32 partition from 1 MiB holding a file of data,
+// on a loop device that this process attached itself. The image lives in a directory of its own and
+// goes away with the object.
 //
 // Loop numbers are shared with everyone on the machine: the object only ever
 // detaches the loop device while that device still serves its own image, so
@@ -25,8 +25,10 @@ class LoopDisk {
   struct Options {
     QString label = QStringLiteral("PRECIOUS");
     qint64 bytes = 64 * 1024 * 1024;
-    bool dirty = false;  // the file system's dirty flag set, so that a repair writes
-    bool attach = true;  // attach at once, else only by attachAs()
+    bool dirty = false;     // the file system's dirty flag set, so that a repair writes
+    bool attach = true;     // attach at once, else only by attachAs()
+    bool blank = false;     // nothing on it: no partition table, no file system, no data
+    bool readOnly = false;  // attached read-only
   };
 
   LoopDisk() : LoopDisk(Options{}) {}
@@ -35,7 +37,7 @@ class LoopDisk {
   LoopDisk(const LoopDisk&) = delete;
   LoopDisk& operator=(const LoopDisk&) = delete;
 
-  // Whether the image was made (and, when asked, attached).
+  // Whether the image was made (and, when asked, attached with its partition).
   bool ready() const { return ready_; }
   // The kernel name the image was last attached under ("loop7"); empty before.
   const QString& name() const { return name_; }
@@ -69,7 +71,4 @@ class LoopDisk {
   bool ready_ = false;
 };
 
-// The image file a loop device serves, from sysfs; empty when unbound.
-QString loopBackingFile(const QString& name);
-
-}  // namespace tessaro::security
+}  // namespace tessaro::test

@@ -6,8 +6,9 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
-namespace tessaro::security {
+namespace tessaro::test {
 
 // What a tool the test runs itself printed (standard output and standard
 // error together) and how it ended.
@@ -18,6 +19,10 @@ struct ToolRun {
 
 // Runs a tool to its end, input on its standard input.
 ToolRun runTool(const QString& program, const QStringList& args, const QByteArray& input = {});
+
+// Makes an ext4 file system on device, fully initialised so that nothing
+// writes to it in the background once it is mounted.
+bool makeExt4(const QString& device);
 
 // A SHA-256 over a sparse file's data and where it lies, in hex; empty when
 // the file cannot be read. Holes read as zeros, so files with equal
@@ -30,4 +35,21 @@ QByteArray fingerprintOfFile(const QString& path);
 // empty when dpkg does not know it.
 QString packageOwning(const QString& path);
 
-}  // namespace tessaro::security
+// A file system mounted, for the life of the object, on a directory of its
+// own under the temporary directory: outside /media, where nothing offers it
+// for unmounting.
+class Mount {
+ public:
+  Mount(const QString& device, const QString& type, const QStringList& options = {});
+  ~Mount();
+  Mount(const Mount&) = delete;
+  Mount& operator=(const Mount&) = delete;
+
+  // Whether the directory is a mount point now (it is checked each time).
+  bool mounted() const;
+
+ private:
+  QTemporaryDir dir_;
+};
+
+}  // namespace tessaro::test

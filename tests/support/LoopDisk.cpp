@@ -13,7 +13,7 @@
 
 #include "SystemTool.h"
 
-namespace tessaro::security {
+namespace tessaro::test {
 
 namespace {
 
@@ -29,13 +29,14 @@ void flushDevice(const QString& path) {
   ::close(fd);
 }
 
-}  // namespace
-
+// The image file a loop device serves, from sysfs; empty when unbound.
 QString loopBackingFile(const QString& name) {
   QFile file(QStringLiteral("/sys/block/%1/loop/backing_file").arg(name));
   if (!file.open(QIODevice::ReadOnly)) return {};
   return QString::fromUtf8(file.readAll()).trimmed();
 }
+
+}  // namespace
 
 LoopDisk::LoopDisk(const Options& options) {
   if (!dir_.isValid() || !makeImage(options)) return;
@@ -43,14 +44,15 @@ LoopDisk::LoopDisk(const Options& options) {
     ready_ = true;
     return;
   }
-  const ToolRun attach =
-      runTool(QStringLiteral("losetup"), {QStringLiteral("--find"), QStringLiteral("--show"),
-                                          QStringLiteral("--partscan"), imagePath()});
+  QStringList args{QStringLiteral("--find"), QStringLiteral("--show"),
+                   QStringLiteral("--partscan")};
+  if (options.readOnly) args << QStringLiteral("--read-only");
+  const ToolRun attach = runTool(QStringLiteral("losetup"), args << imagePath());
   const QString device = attach.output.trimmed().split(QLatin1Char('\n')).last();
   if (attach.status != 0 || !device.startsWith(QLatin1String("/dev/loop"))) return;
   name_ = device.mid(5);
   scanPartitions();
-  ready_ = attached() && QFileInfo::exists(partitionPath());
+  ready_ = attached() && (options.blank || QFileInfo::exists(partitionPath()));
 }
 
 LoopDisk::~LoopDisk() { detach(); }
@@ -59,6 +61,7 @@ bool LoopDisk::makeImage(const Options& options) {
   QFile image(imagePath());
   if (!image.open(QIODevice::WriteOnly) || !image.resize(options.bytes)) return false;
   image.close();
+  if (options.blank) return true;
   const QString sectors = QString::number((options.bytes - kPartitionOffset) / 1024);
   if (runTool(QStringLiteral("sfdisk"), {QStringLiteral("--quiet"), imagePath()},
               "start=2048, type=c\n")
@@ -148,4 +151,4 @@ std::optional<QString> LoopDisk::fatLabel() const {
   return probe(QStringLiteral("VERSION")).trimmed() + QLatin1Char(' ') + label;
 }
 
-}  // namespace tessaro::security
+}  // namespace tessaro::test

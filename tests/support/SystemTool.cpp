@@ -12,7 +12,7 @@
 #include <QProcess>
 #include <algorithm>
 
-namespace tessaro::security {
+namespace tessaro::test {
 
 ToolRun runTool(const QString& program, const QStringList& args, const QByteArray& input) {
   QProcess process;
@@ -24,6 +24,13 @@ ToolRun runTool(const QString& program, const QStringList& args, const QByteArra
   process.waitForFinished(120000);
   const int status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
   return {status, QString::fromUtf8(process.readAll())};
+}
+
+bool makeExt4(const QString& device) {
+  return runTool(QStringLiteral("mkfs.ext4"),
+                 {QStringLiteral("-q"), QStringLiteral("-F"), QStringLiteral("-E"),
+                  QStringLiteral("lazy_itable_init=0,lazy_journal_init=0"), device})
+             .status == 0;
 }
 
 QByteArray fingerprintOfFile(const QString& path) {
@@ -65,4 +72,21 @@ QString packageOwning(const QString& path) {
   return {};
 }
 
-}  // namespace tessaro::security
+Mount::Mount(const QString& device, const QString& type, const QStringList& options) {
+  if (!dir_.isValid()) return;
+  QStringList args{QStringLiteral("-t"), type};
+  if (!options.isEmpty()) args << QStringLiteral("-o") << options.join(QLatin1Char(','));
+  runTool(QStringLiteral("mount"), args << device << dir_.path());
+}
+
+Mount::~Mount() {
+  if (mounted()) runTool(QStringLiteral("umount"), {dir_.path()});
+}
+
+bool Mount::mounted() const {
+  return dir_.isValid() &&
+         runTool(QStringLiteral("findmnt"), {QStringLiteral("--mountpoint"), dir_.path()}).status ==
+             0;
+}
+
+}  // namespace tessaro::test
