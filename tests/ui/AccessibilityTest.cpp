@@ -23,21 +23,12 @@ std::unique_ptr<ContentView> settledView(const char* drives) {
 }
 
 bool isInteractive(QAccessibleInterface* node) {
-  switch (node->role()) {
-    case QAccessible::PushButton:
-    case QAccessible::ButtonMenu:
-    case QAccessible::ButtonDropDown:
-    case QAccessible::CheckBox:
-    case QAccessible::RadioButton:
-    case QAccessible::ComboBox:
-    case QAccessible::EditableText:
-    case QAccessible::SpinBox:
-    case QAccessible::Slider:
-    case QAccessible::Link:
-      return true;
-    default:
-      return node->state().focusable;
-  }
+  static const QList<QAccessible::Role> roles{QAccessible::PushButton,     QAccessible::ButtonMenu,
+                                              QAccessible::ButtonDropDown, QAccessible::CheckBox,
+                                              QAccessible::RadioButton,    QAccessible::ComboBox,
+                                              QAccessible::EditableText,   QAccessible::SpinBox,
+                                              QAccessible::Slider,         QAccessible::Link};
+  return roles.contains(node->role()) || node->state().focusable;
 }
 
 // Every visible control a user can operate, as a screen reader reaches it:

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QTest>
-
 #include "ui/ButtonStyle.h"
 #include "ui/StyledButton.h"
 
@@ -21,29 +19,6 @@ TEST(StyledButton, PrimaryBodyIsAtLeast160WideAndGrowsWithItsLabel) {
   const int label = int(std::ceil(QFontMetricsF(longOne.font()).horizontalAdvance(longTitle)));
   EXPECT_EQ(longOne.sizeHint().width(), label + 32);
   EXPECT_EQ(longOne.sizeHint().height(), shortOne.sizeHint().height());
-}
-
-TEST(StyledButton, PressEasesPrimaryAndSwitchesFlatFillAndOutline) {
-  StyledButton flat("Refresh Drives", std::make_shared<FlatButtonStyle>());
-  flat.show();
-  QTest::mousePress(&flat, Qt::LeftButton);
-  EXPECT_DOUBLE_EQ(flat.currentFillOpacity(), 0.06) << "at once";
-  EXPECT_DOUBLE_EQ(flat.currentOutlineOpacity(), 0.0);
-  QTest::mouseRelease(&flat, Qt::LeftButton);
-  EXPECT_DOUBLE_EQ(flat.currentFillOpacity(), 0.04);
-
-  StyledButton button("Show Info", primary());
-  button.show();
-  QTest::mousePress(&button, Qt::LeftButton);
-  EXPECT_LT(button.currentFillOpacity(), 0.12) << "eased over about a tenth of a second";
-  QTest::qWait(260);
-  EXPECT_DOUBLE_EQ(button.currentFillOpacity(), 0.12);
-  EXPECT_DOUBLE_EQ(button.currentOutlineOpacity(), 0.30);
-  QTest::mouseRelease(&button, Qt::LeftButton);
-  EXPECT_GT(button.currentOutlineOpacity(), 0.18);
-  QTest::qWait(260);
-  EXPECT_DOUBLE_EQ(button.currentFillOpacity(), 0.10);
-  EXPECT_DOUBLE_EQ(button.currentOutlineOpacity(), 0.18);
 }
 
 TEST(StyledButton, DisabledButtonKeepsItsPlateAndOutline) {

@@ -29,9 +29,13 @@ TEST(ContentView, EnableRulesFollowSelectionAndBusy) {
   QTRY_VERIFY_WITH_TIMEOUT(!view->isBusy(), 10000);
   EXPECT_EQ(c.enabledButtons(), "refresh format info check");
 
+  auto* cancel = child<StyledButton>(*view, "cancelButton");
+  EXPECT_TRUE(cancel->isHidden());
   view->setBusy(true);
   EXPECT_EQ(c.enabledButtons(), "");
   EXPECT_FALSE(c.busy->isHidden());
+  EXPECT_TRUE(!cancel->isHidden() && cancel->isEnabled());
+  EXPECT_TRUE(child<StyledButton>(*view, "saveLogButton")->isEnabled());
   EXPECT_EQ(c.busy->elapsedText(), "0 s");
   // The picker and the fields still take input while busy.
   c.picker->setFocus();
@@ -45,6 +49,7 @@ TEST(ContentView, EnableRulesFollowSelectionAndBusy) {
 
   view->setBusy(false);
   EXPECT_TRUE(c.busy->isHidden());
+  EXPECT_TRUE(cancel->isHidden());
   EXPECT_EQ(c.enabledButtons(), "refresh format info check");
   view->setSelectedDrive(std::nullopt);
   EXPECT_EQ(c.enabledButtons(), "refresh");

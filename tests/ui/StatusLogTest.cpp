@@ -109,16 +109,3 @@ TEST(StatusLogTest, AFloodFromAReadingThreadReachesTheWindowAndTheSavedLogWhole)
   EXPECT_TRUE(file.startsWith("Starting\nline 0 caf\xC3\xA9\nline 1 "));
   EXPECT_TRUE(file.endsWith(numbered(total - 1, 1).first().toUtf8()));
 }
-
-TEST(StatusLogTest, CancelShowsOnlyWhileAWorkflowRuns) {
-  auto view = test::makeView("0");
-  QTRY_VERIFY(!view->isBusy());
-  auto* cancel = test::child<StyledButton>(*view, "cancelButton");
-  EXPECT_TRUE(cancel->isHidden());
-  view->setBusy(true);
-  EXPECT_FALSE(cancel->isHidden());
-  EXPECT_TRUE(cancel->isEnabled());
-  view->setBusy(false);
-  EXPECT_TRUE(cancel->isHidden());
-  EXPECT_TRUE(test::child<StyledButton>(*view, "saveLogButton")->isEnabled());
-}
