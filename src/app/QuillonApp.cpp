@@ -6,6 +6,7 @@
 #include <QIcon>
 
 #include "app/WindowChrome.h"
+#include "i18n/Translations.h"
 #include "ui/ContentView.h"
 #include "ui/Theme.h"
 
@@ -14,6 +15,7 @@ namespace tessaro {
 QuillonApp::QuillonApp(int& argc, char** argv) : app_(argc, argv) {
   QApplication::setApplicationName(QStringLiteral("Tessaro"));
   QApplication::setApplicationDisplayName(QStringLiteral("Tessaro"));
+  Translations::install(app_);
   QApplication::setDesktopFileName(QStringLiteral("org.tessaro.Tessaro"));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.tessaro.Tessaro")));
   theme::applyDarkAppearance(app_);

@@ -18,6 +18,7 @@
 #include "jobs/FormatJob.h"
 #include "jobs/InfoJob.h"
 #include "jobs/RefreshJob.h"
+#include "jobs/ReportTexts.h"
 
 namespace tessaro {
 
@@ -63,7 +64,7 @@ QCoro::Task<int> CliApplication::list(bool json) {
     if (!drive.model.isEmpty()) line += QLatin1Char('\t') + drive.model;
     output_.line(line);
   }
-  output_.line(QStringLiteral("Found %1 external/removable drive(s).").arg(drives.size()));
+  output_.line(reportText::drivesFound(drives.size()));
   co_return cliSuccess;
 }
 
@@ -95,13 +96,12 @@ QCoro::Task<int> CliApplication::format(Drive drive, CliRequest request) {
       case ConfirmationAnswer::Confirmed:
         break;
       case ConfirmationAnswer::Declined:
-        output_.errorLine(QStringLiteral("Not confirmed: nothing on ") + drive.devicePath +
-                          QStringLiteral(" was erased."));
+        output_.errorLine(tr("Not confirmed: nothing on %1 was erased.").arg(drive.devicePath));
         co_return cliRefused;
       case ConfirmationAnswer::NoTerminal:
-        output_.errorLine(QStringLiteral("tessaro-cli: no terminal to confirm the erase of ") +
-                          drive.devicePath +
-                          QStringLiteral(" on; give --yes to erase it without asking."));
+        output_.errorLine(tr("tessaro-cli: no terminal to confirm the erase of %1 on; give --yes "
+                             "to erase it without asking.")
+                              .arg(drive.devicePath));
         co_return cliRefused;
     }
   }
@@ -115,8 +115,7 @@ QCoro::Task<int> CliApplication::runJob(Job& job, TerminalReport& report) {
   InterruptWatcher interrupts;
   connect(&interrupts, &InterruptWatcher::interrupted, this, [this, &job](int count) {
     job.cancel();
-    if (count == 1)
-      output_.errorLine(QStringLiteral("Cancelling: waiting for the tools to stop..."));
+    if (count == 1) output_.errorLine(tr("Cancelling: waiting for the tools to stop..."));
   });
   const bool done = co_await job.run(report);
   if (done) co_return cliSuccess;
@@ -128,30 +127,28 @@ QCoro::Task<std::optional<Drive>> CliApplication::resolveDrive(QString argument)
   const std::optional<QString> name = DeviceArgument::kernelName(argument);
   if (!name) {
     output_.errorLine(
-        QStringLiteral("tessaro-cli: '%1' is not a drive name: give it as sdb or /dev/sdb")
-            .arg(argument));
+        tr("tessaro-cli: '%1' is not a drive name: give it as sdb or /dev/sdb").arg(argument));
     co_return std::nullopt;
   }
   if (DeviceArgument::isLoopDevice(*name)) {
     const std::optional<Drive> loop = DeviceArgument::attachedLoopDrive(*name);
     if (!loop) {
-      output_.errorLine(
-          QStringLiteral("tessaro-cli: /dev/%1 has no disk image attached").arg(*name));
+      output_.errorLine(tr("tessaro-cli: /dev/%1 has no disk image attached").arg(*name));
     }
     co_return loop;
   }
   try {
     co_await manager_.refresh();
   } catch (const std::exception& error) {
-    output_.errorLine(QStringLiteral("tessaro-cli: Error refreshing drives: ") +
-                      describeError(error));
+    output_.errorLine(QStringLiteral("tessaro-cli: ") +
+                      reportText::refreshFailed(describeError(error)));
     co_return std::nullopt;
   }
   for (const Drive& drive : manager_.drives()) {
     if (drive.bsdName == *name) co_return drive;
   }
-  output_.errorLine(QStringLiteral("tessaro-cli: /dev/%1 is not an external or removable drive "
-                                   "that Tessaro may use; tessaro-cli list shows those")
+  output_.errorLine(tr("tessaro-cli: /dev/%1 is not an external or removable drive that Tessaro "
+                       "may use; tessaro-cli list shows those")
                         .arg(*name));
   co_return std::nullopt;
 }

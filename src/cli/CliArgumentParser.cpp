@@ -3,11 +3,16 @@
 
 #include "cli/CliArgumentParser.h"
 
+#include <QCoreApplication>
 #include <QMap>
 
 namespace tessaro {
 
 namespace {
+
+struct ParserText {
+  Q_DECLARE_TR_FUNCTIONS(CliArgumentParser)
+};
 
 const QString kJson = QStringLiteral("--json");
 const QString kName = QStringLiteral("--name");
@@ -38,31 +43,35 @@ const QList<CliCommandShape>& CliArgumentParser::commands() {
        false,
        {kJson},
        QStringLiteral("list [--json]"),
-       QStringLiteral("the external and removable drives Tessaro may work on")},
+       QString::fromUtf8(QT_TRANSLATE_NOOP(
+           "CliArgumentParser", "the external and removable drives Tessaro may work on"))},
       {QStringLiteral("info"),
        CliCommand::Info,
        true,
        {kJson},
        QStringLiteral("info DEVICE [--json]"),
-       QStringLiteral("the report of a drive and its first partition")},
+       QString::fromUtf8(QT_TRANSLATE_NOOP("CliArgumentParser",
+                                           "the report of a drive and its first partition"))},
       {QStringLiteral("check"),
        CliCommand::Check,
        true,
        {},
        QStringLiteral("check DEVICE"),
-       QStringLiteral("check and repair the FAT file system on a drive")},
+       QString::fromUtf8(QT_TRANSLATE_NOOP("CliArgumentParser",
+                                           "check and repair the FAT file system on a drive"))},
       {QStringLiteral("format"),
        CliCommand::Format,
        true,
        {kName, kCluster, kYes},
        QStringLiteral("format DEVICE [--name NAME] [--cluster SIZE] [--yes]"),
-       QStringLiteral("erase a drive: MBR partition table, one FAT32 partition")},
+       QString::fromUtf8(QT_TRANSLATE_NOOP(
+           "CliArgumentParser", "erase a drive: MBR partition table, one FAT32 partition"))},
       {QStringLiteral("help"),
        CliCommand::Help,
        false,
        {},
        QStringLiteral("help"),
-       QStringLiteral("this text")},
+       QString::fromUtf8(QT_TRANSLATE_NOOP("CliArgumentParser", "this text"))},
   };
   return shapes;
 }
@@ -100,31 +109,31 @@ CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
     }
     if (option == QLatin1String("-y")) option = kYes;
     if (option != kJson && option != kName && option != kCluster && option != kYes)
-      return usageError(QStringLiteral("unknown option '%1'").arg(argument));
+      return usageError(ParserText::tr("unknown option '%1'").arg(argument));
     if (takesValue(option) && !value) {
       if (i + 1 >= arguments.size())
-        return usageError(QStringLiteral("%1 needs a value").arg(option));
+        return usageError(ParserText::tr("%1 needs a value").arg(option));
       value = arguments.at(++i);
     }
     if (!takesValue(option) && value)
-      return usageError(QStringLiteral("%1 takes no value").arg(option));
+      return usageError(ParserText::tr("%1 takes no value").arg(option));
     if (options.contains(option))
-      return usageError(QStringLiteral("%1 is given more than once").arg(option));
+      return usageError(ParserText::tr("%1 is given more than once").arg(option));
     options.insert(option, value.value_or(QString()));
   }
 
-  if (words.isEmpty()) return usageError(QStringLiteral("no command given"));
+  if (words.isEmpty()) return usageError(ParserText::tr("no command given"));
   const CliCommandShape* shape = findCommand(words.first());
-  if (!shape) return usageError(QStringLiteral("unknown command '%1'").arg(words.first()));
+  if (!shape) return usageError(ParserText::tr("unknown command '%1'").arg(words.first()));
   for (auto it = options.cbegin(); it != options.cend(); ++it) {
     if (!shape->options.contains(it.key()))
-      return usageError(QStringLiteral("%1 does not take %2").arg(shape->name, it.key()));
+      return usageError(ParserText::tr("%1 does not take %2").arg(shape->name, it.key()));
   }
   const qsizetype wanted = shape->takesDevice ? 2 : 1;
   if (words.size() < wanted)
-    return usageError(QStringLiteral("%1 needs a DEVICE, such as sdb").arg(shape->name));
+    return usageError(ParserText::tr("%1 needs a DEVICE, such as sdb").arg(shape->name));
   if (words.size() > wanted)
-    return usageError(QStringLiteral("unexpected argument '%1'").arg(words.at(wanted)));
+    return usageError(ParserText::tr("unexpected argument '%1'").arg(words.at(wanted)));
 
   CliRequest request;
   request.command = shape->command;
@@ -136,7 +145,7 @@ CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
     const auto cluster = clusterFromArgument(options.value(kCluster));
     if (!cluster) {
       return {std::nullopt, cliRefused,
-              QStringLiteral("'%1' is not a cluster size: use default, 512, 1024, 2048, 4096, "
+              ParserText::tr("'%1' is not a cluster size: use default, 512, 1024, 2048, 4096, "
                              "8192, 16384, 32768 or 65536")
                   .arg(options.value(kCluster))};
     }

@@ -5,14 +5,22 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <array>
 
 namespace tessaro {
 
+namespace {
+struct ConfirmationText {
+  Q_DECLARE_TR_FUNCTIONS(TerminalConfirmation)
+};
+}  // namespace
+
 QString TerminalConfirmation::prompt(const Drive& drive) {
-  return QStringLiteral("Erase ") + drive.description + QStringLiteral(" (") + drive.devicePath +
-         QStringLiteral(")?\nAll data on this drive will be erased. This cannot be undone.\n") +
-         QStringLiteral("Type ") + drive.bsdName + QStringLiteral(" to erase it: ");
+  return ConfirmationText::tr(
+             "Erase %1 (%2)?\nAll data on this drive will be erased. This cannot be undone.\n"
+             "Type %3 to erase it: ")
+      .arg(drive.description, drive.devicePath, drive.bsdName);
 }
 
 bool TerminalConfirmation::confirms(const QString& typedLine, const Drive& drive) {

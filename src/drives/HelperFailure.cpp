@@ -3,42 +3,56 @@
 
 #include "drives/HelperFailure.h"
 
+#include <QCoreApplication>
+
 #include "exec/HelperContract.h"
 
 namespace tessaro {
 
-QString helperFailureReason(int exitStatus, const QString& doing) {
+namespace {
+
+QString changedWhile(HelperWork work) {
+  switch (work) {
+    case HelperWork::format:
+      return QCoreApplication::translate("HelperFailure",
+                                         "the drive changed while it was being formatted");
+    case HelperWork::check:
+      return QCoreApplication::translate("HelperFailure",
+                                         "the drive changed while it was being checked");
+    case HelperWork::read:
+      break;
+  }
+  return QCoreApplication::translate("HelperFailure", "the drive changed while it was being read");
+}
+
+}  // namespace
+
+QString helperFailureReason(int exitStatus, HelperWork work) {
   namespace contract = HelperContract;
   switch (exitStatus) {
     case contract::usage:
-      return QStringLiteral("the helper did not accept the request");
+      return QCoreApplication::translate("HelperFailure", "the helper did not accept the request");
     case contract::refusedDevice:
-      return QStringLiteral("the drive is not one Tessaro may change");
+      return QCoreApplication::translate("HelperFailure",
+                                         "the drive is not one Tessaro may change");
     case contract::refusedRequest:
-      return QStringLiteral("the volume name or cluster size cannot be used on this drive");
+      return QCoreApplication::translate(
+          "HelperFailure", "the volume name or cluster size cannot be used on this drive");
     case contract::verificationFailed:
-      return QStringLiteral("the drive does not hold what was asked");
+      return QCoreApplication::translate("HelperFailure", "the drive does not hold what was asked");
     case contract::deviceChanged:
-      return QStringLiteral("the drive changed while it was being ") + doing;
+      return changedWhile(work);
     case contract::deviceBusy:
-      return QStringLiteral("the drive is in use by another program");
+      return QCoreApplication::translate("HelperFailure", "the drive is in use by another program");
     case contract::toolMissing:
-      return QStringLiteral("a program it needs is not installed");
+      return QCoreApplication::translate("HelperFailure", "a program it needs is not installed");
     case contract::toolFailed:
-      return QStringLiteral("a tool failed");
+      return QCoreApplication::translate("HelperFailure", "a tool failed");
     case contract::cancelled:
-      return QStringLiteral("it was cancelled");
+      return QCoreApplication::translate("HelperFailure", "it was cancelled");
     default:
       return {};
   }
-}
-
-QString helperFailureSuffix(int exitStatus, const QString& doing) {
-  const QString reason = helperFailureReason(exitStatus, doing);
-  const QString status =
-      QStringLiteral("(exit status ") + QString::number(exitStatus) + QLatin1Char(')');
-  return reason.isEmpty() ? QLatin1Char(' ') + status
-                          : QStringLiteral(": ") + reason + QLatin1Char(' ') + status;
 }
 
 }  // namespace tessaro

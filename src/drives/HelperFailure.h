@@ -7,13 +7,11 @@
 
 namespace tessaro {
 
+// What the helper was doing to the drive when it stopped.
+enum class HelperWork { format, check, read };
+
 // Why the Linux helper stopped, in the user's terms, for one of its own exit
 // statuses (HelperContract::Status); empty for a status a tool reported.
-// doing names the work: "formatted", "checked", "read".
-QString helperFailureReason(int exitStatus, const QString& doing);
-
-// A workflow's failure line ending: ": reason (exit status N)", or
-// " (exit status N)" for a tool's own status.
-QString helperFailureSuffix(int exitStatus, const QString& doing);
+QString helperFailureReason(int exitStatus, HelperWork work);
 
 }  // namespace tessaro

@@ -3,6 +3,8 @@
 
 #include "jobs/Job.h"
 
+#include <QCoreApplication>
+
 #include "exec/Error.h"
 #include "exec/HelperContract.h"
 
@@ -11,6 +13,10 @@ namespace tessaro {
 namespace {
 // The code of a job's own stop, which carries the job's last line.
 constexpr qint64 stoppedWithLine = 1;
+
+struct JobText {
+  Q_DECLARE_TR_FUNCTIONS(Job)
+};
 }  // namespace
 
 QCoro::Task<bool> Job::run(Report& report) {
@@ -30,7 +36,7 @@ QCoro::Task<bool> Job::run(Report& report) {
       report.failed(failureLine(describeError(error)));
     }
   } catch (...) {
-    failure_ = Error(ErrorDomain::job, 1, QStringLiteral("Unexpected failure"));
+    failure_ = Error(ErrorDomain::job, 1, JobText::tr("Unexpected failure"));
     report.failed(failureLine(failure_->description()));
   }
   report.finished();

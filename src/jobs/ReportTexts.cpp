@@ -3,92 +3,105 @@
 
 #include "jobs/ReportTexts.h"
 
+#include <QCoreApplication>
+
 #include "drives/HelperFailure.h"
 
 namespace tessaro::reportText {
 
 namespace {
 
-// "… on /dev/sdb: the drive is in use by another program (exit status 69)".
-QString toolFailed(const QString& what, const QString& devicePath, int exitStatus,
-                   const QString& doing) {
-  return what + QStringLiteral(" on ") + devicePath + helperFailureSuffix(exitStatus, doing);
-}
+struct ReportText {
+  Q_DECLARE_TR_FUNCTIONS(ReportTexts)
+};
 
-const QString kUdisksctlMissing = QStringLiteral("udisksctl (udisks2) is not installed.");
+QString number(int value) { return QString::number(value); }
+
+QString udisksctlMissing() { return ReportText::tr("udisksctl (udisks2) is not installed."); }
 
 }  // namespace
 
-QString refreshing() { return QStringLiteral("Refreshing drives..."); }
+QString refreshing() { return ReportText::tr("Refreshing drives..."); }
 
 QString drivesFound(qsizetype count) {
-  return QStringLiteral("Found %1 external/removable drive(s).").arg(count);
+  return ReportText::tr("Found %n external/removable drive(s).", nullptr, int(count));
 }
 
 QString refreshFailed(const QString& description) {
-  return QStringLiteral("Error refreshing drives: ") + description;
+  return ReportText::tr("Error refreshing drives: %1").arg(description);
 }
 
 QString driveRemoved(const QString& description) {
-  return QStringLiteral("Drive removed: ") + description;
+  return ReportText::tr("Drive removed: %1").arg(description);
 }
 
 QString formatStarting(const QString& devicePath) {
-  return QStringLiteral("Starting format of ") + devicePath + QStringLiteral(" as FAT32.");
+  return ReportText::tr("Starting format of %1 as FAT32.").arg(devicePath);
 }
 
 QString formatToolFailed(const QString& volumeName, const QString& devicePath, int exitStatus) {
-  return toolFailed(QStringLiteral("Format failed for ") + volumeName, devicePath, exitStatus,
-                    QStringLiteral("formatted"));
+  const QString reason = helperFailureReason(exitStatus, HelperWork::format);
+  if (reason.isEmpty())
+    return ReportText::tr("Format failed for %1 on %2 (exit status %3)")
+        .arg(volumeName, devicePath, number(exitStatus));
+  return ReportText::tr("Format failed for %1 on %2: %3 (exit status %4)")
+      .arg(volumeName, devicePath, reason, number(exitStatus));
 }
 
-QString formatFailed(const QString& description) { return QStringLiteral("Error: ") + description; }
+QString formatFailed(const QString& description) {
+  return ReportText::tr("Error: %1").arg(description);
+}
 
 QString formatCancelledBeforeWriting(const QString& devicePath) {
-  return QStringLiteral("Cancelled: nothing was written to ") + devicePath + QLatin1Char('.');
+  return ReportText::tr("Cancelled: nothing was written to %1.").arg(devicePath);
 }
 
 QString formatCancelledPartWay(const QString& devicePath) {
-  return QStringLiteral("Cancelled: the format of ") + devicePath +
-         QStringLiteral(" stopped part way; the drive is incomplete and must be formatted again.");
+  return ReportText::tr(
+             "Cancelled: the format of %1 stopped part way; the drive is incomplete and "
+             "must be formatted again.")
+      .arg(devicePath);
 }
 
 QString refreshCancelled() {
-  return QStringLiteral("Cancelled: the drive list was not refreshed.");
+  return ReportText::tr("Cancelled: the drive list was not refreshed.");
 }
 
 QString checkCancelled(const QString& devicePath) {
-  return QStringLiteral("Cancelled: nothing was checked on ") + devicePath + QLatin1Char('.');
+  return ReportText::tr("Cancelled: nothing was checked on %1.").arg(devicePath);
 }
 
 QString checkCancelledPartWay(const QString& targetPath) {
-  return QStringLiteral("Cancelled: the check of ") + targetPath +
-         QStringLiteral(" stopped part way; check it again before relying on it.");
+  return ReportText::tr(
+             "Cancelled: the check of %1 stopped part way; check it again before relying "
+             "on it.")
+      .arg(targetPath);
 }
 
 QString infoCancelled(const QString& devicePath) {
-  return QStringLiteral("Cancelled: no information was read from ") + devicePath + QLatin1Char('.');
+  return ReportText::tr("Cancelled: no information was read from %1.").arg(devicePath);
 }
 
 QString notMountedAfterFormat() {
-  return QStringLiteral("The drive is formatted and not mounted: ") + kUdisksctlMissing;
+  return ReportText::tr("The drive is formatted and not mounted: %1").arg(udisksctlMissing());
 }
 
 QString formatComplete(const QString& volumeName, const QString& devicePath) {
-  return QStringLiteral("Format complete for ") + volumeName + QStringLiteral(" on ") + devicePath;
+  return ReportText::tr("Format complete for %1 on %2").arg(volumeName, devicePath);
 }
 
 QString checkStarting(const QString& devicePath) {
-  return QStringLiteral("Running disk checking operation on ") + devicePath + QStringLiteral("...");
+  return ReportText::tr("Running disk checking operation on %1...").arg(devicePath);
 }
 
 QString checkUsingPartition(const QString& partitionPath) {
-  return QStringLiteral("\u2139\uFE0F Using partition ") + partitionPath +
-         QStringLiteral(" for repair");
+  return QStringLiteral("\u2139\uFE0F ") +
+         ReportText::tr("Using partition %1 for repair").arg(partitionPath);
 }
 
 QString checkUsingWholeDisk(const QString& diskPath) {
-  return QStringLiteral("\u26A0\uFE0F No partition found, using whole disk ") + diskPath;
+  return QStringLiteral("\u26A0\uFE0F ") +
+         ReportText::tr("No partition found, using whole disk %1").arg(diskPath);
 }
 
 QString checkCommandLine(const QString& tool, const QString& commandLine) {
@@ -97,26 +110,34 @@ QString checkCommandLine(const QString& tool, const QString& commandLine) {
   return QStringLiteral("$ ") + commandLine;
 }
 
-QString notMountedAfterCheck() { return QStringLiteral("Not mounted: ") + kUdisksctlMissing; }
+QString notMountedAfterCheck() { return ReportText::tr("Not mounted: %1").arg(udisksctlMissing()); }
 
 QString checkToolFailed(const QString& targetPath, int exitStatus) {
-  return toolFailed(QStringLiteral("Check failed"), targetPath, exitStatus,
-                    QStringLiteral("checked"));
+  const QString reason = helperFailureReason(exitStatus, HelperWork::check);
+  if (reason.isEmpty())
+    return ReportText::tr("Check failed on %1 (exit status %2)")
+        .arg(targetPath, number(exitStatus));
+  return ReportText::tr("Check failed on %1: %2 (exit status %3)")
+      .arg(targetPath, reason, number(exitStatus));
 }
 
-QString checkComplete() { return QStringLiteral("\u2705 Repair completed."); }
+QString checkComplete() { return QStringLiteral("\u2705 ") + ReportText::tr("Repair completed."); }
 
 QString infoStarting(const QString& devicePath) {
-  return QStringLiteral("Reading info for ") + devicePath + QStringLiteral("...");
+  return ReportText::tr("Reading info for %1...").arg(devicePath);
 }
 
 QString infoToolFailed(const QString& devicePath, int exitStatus) {
-  return toolFailed(QStringLiteral("Reading info failed"), devicePath, exitStatus,
-                    QStringLiteral("read"));
+  const QString reason = helperFailureReason(exitStatus, HelperWork::read);
+  if (reason.isEmpty())
+    return ReportText::tr("Reading info failed on %1 (exit status %2)")
+        .arg(devicePath, number(exitStatus));
+  return ReportText::tr("Reading info failed on %1: %2 (exit status %3)")
+      .arg(devicePath, reason, number(exitStatus));
 }
 
 QString checkOrInfoFailed(const QString& description) {
-  return QStringLiteral("\u274C Error: ") + description;
+  return QStringLiteral("\u274C ") + ReportText::tr("Error: %1").arg(description);
 }
 
 }  // namespace tessaro::reportText

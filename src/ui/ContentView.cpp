@@ -42,13 +42,12 @@ namespace {
 bool askToErase(QWidget* parent, const Drive& drive) {
   QMessageBox box(parent);
   box.setIcon(QMessageBox::Warning);
-  box.setWindowTitle(QStringLiteral("Erase drive?"));
-  box.setText(QStringLiteral("Erase ") + drive.description + QStringLiteral(" (") +
-              drive.devicePath + QStringLiteral(")?"));
+  box.setWindowTitle(ContentView::tr("Erase drive?"));
+  box.setText(ContentView::tr("Erase %1 (%2)?").arg(drive.description, drive.devicePath));
   box.setInformativeText(
-      QStringLiteral("All data on this drive will be erased. "
-                     "This cannot be undone."));
-  QPushButton* erase = box.addButton(QStringLiteral("Erase"), QMessageBox::DestructiveRole);
+      ContentView::tr("All data on this drive will be erased. "
+                      "This cannot be undone."));
+  QPushButton* erase = box.addButton(ContentView::tr("Erase"), QMessageBox::DestructiveRole);
   QPushButton* cancel = box.addButton(QMessageBox::Cancel);
   box.setDefaultButton(cancel);
   box.setEscapeButton(cancel);
@@ -209,7 +208,8 @@ void ContentView::setSavePathChooser(SavePathChooser choose) {
 }
 
 QString ContentView::suggestedLogName() const {
-  QString name = QStringLiteral("Tessaro log ") +
+  //: The file name Save Log suggests; a date and time follow.
+  QString name = tr("Tessaro log") + QLatin1Char(' ') +
                  QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
   if (!logDevice_.isEmpty()) name += QLatin1Char(' ') + logDevice_;
   return name + QStringLiteral(".txt");
@@ -220,16 +220,15 @@ void ContentView::saveLog() {
       QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
           .filePath(suggestedLogName());
   const QString path =
-      chooseSavePath_ ? chooseSavePath_(suggested)
-                      : QFileDialog::getSaveFileName(this, QStringLiteral("Save Log"), suggested,
-                                                     QStringLiteral("Text files (*.txt)"));
+      chooseSavePath_
+          ? chooseSavePath_(suggested)
+          : QFileDialog::getSaveFileName(this, tr("Save Log"), suggested, tr("Text files (*.txt)"));
   if (path.isEmpty()) return;
   // Lines still on their way belong in the file.
   deliverAllPendingLines();
   if (const auto failure = statusLog_.saveTo(path)) {
-    QMessageBox::warning(
-        this, QStringLiteral("Save Log"),
-        QStringLiteral("The log could not be saved to ") + path + QStringLiteral(": ") + *failure);
+    QMessageBox::warning(this, tr("Save Log"),
+                         tr("The log could not be saved to %1: %2").arg(path, *failure));
   }
 }
 
@@ -255,13 +254,13 @@ bool ContentView::confirmStoppingFormat(const QString& question) {
   if (confirmStop_) return confirmStop_(question);
   QMessageBox box(this);
   box.setIcon(QMessageBox::Warning);
-  box.setWindowTitle(QStringLiteral("Stop the format?"));
+  box.setWindowTitle(tr("Stop the format?"));
   box.setText(question);
   box.setInformativeText(
-      QStringLiteral("The drive has already been partly erased. If the format stops now, "
-                     "the drive will be unusable until it is formatted again."));
-  QPushButton* stop = box.addButton(QStringLiteral("Stop Format"), QMessageBox::DestructiveRole);
-  QPushButton* keep = box.addButton(QStringLiteral("Keep Formatting"), QMessageBox::RejectRole);
+      tr("The drive has already been partly erased. If the format stops now, "
+         "the drive will be unusable until it is formatted again."));
+  QPushButton* stop = box.addButton(tr("Stop Format"), QMessageBox::DestructiveRole);
+  QPushButton* keep = box.addButton(tr("Keep Formatting"), QMessageBox::RejectRole);
   box.setDefaultButton(keep);
   box.setEscapeButton(keep);
   box.exec();
@@ -271,8 +270,8 @@ bool ContentView::confirmStoppingFormat(const QString& question) {
 void ContentView::cancelWorkflow() {
   if (!workflowCancel_ || workflowCancel_->isCancelled()) return;
   if (runningFormat_ && runningFormat_->hasBegunWriting() &&
-      !confirmStoppingFormat(QStringLiteral("The format of ") + logDevice_ +
-                             QStringLiteral(" has begun writing. Stop it anyway?")))
+      !confirmStoppingFormat(
+          tr("The format of %1 has begun writing. Stop it anyway?").arg(logDevice_)))
     return;
   workflowCancel_->cancel();
   ui_->cancelButton->setEnabled(false);
@@ -298,8 +297,8 @@ void ContentView::syncPicker() {
     for (const Drive& drive : drives) picker->addItem(drive.description);
   }
   // Shown greyed while no entry is chosen; only an empty list says so.
-  picker->setPlaceholderText(
-      drives.isEmpty() ? QStringLiteral(u"No external drive found \u2014 plug one in") : QString());
+  picker->setPlaceholderText(drives.isEmpty() ? tr("No external drive found \u2014 plug one in")
+                                              : QString());
   const qsizetype chosen = selectedDrive_ ? ui_->pickerDrives.indexOf(*selectedDrive_) : -1;
   const QSignalBlocker quiet(picker);
   picker->setCurrentIndex(int(chosen));
@@ -387,10 +386,9 @@ void ContentView::closeEvent(QCloseEvent* event) {
   if (runningWorkflows_ > 0 && runningFormat_) {
     const QString question =
         runningFormat_->hasBegunWriting()
-            ? QStringLiteral("The format of ") + logDevice_ +
-                  QStringLiteral(" has begun writing. Stop it and close the window?")
-            : QStringLiteral("A format of ") + logDevice_ +
-                  QStringLiteral(" is about to begin. Stop it and close the window?");
+            ? tr("The format of %1 has begun writing. Stop it and close the window?")
+                  .arg(logDevice_)
+            : tr("A format of %1 is about to begin. Stop it and close the window?").arg(logDevice_);
     if (!confirmStoppingFormat(question)) {
       event->ignore();
       return;

@@ -72,11 +72,11 @@ void ContentView::buildLayout() {
   auto* title = new QLabel(QStringLiteral("Tessaro"), this);
   title->setObjectName(QStringLiteral("title"));
   title->setFont(theme::titleFont());
-  ui_->refreshButton = new StyledButton(QStringLiteral("&Refresh Drives"), flat, this);
+  ui_->refreshButton = new StyledButton(tr("&Refresh Drives"), flat, this);
   ui_->refreshButton->setObjectName(QStringLiteral("refreshButton"));
   ui_->refreshButton->setIconFile(QStringLiteral(":/icons/arrow-clockwise.svg"));
-  describe(ui_->refreshButton, QStringLiteral("Refresh Drives"),
-           QStringLiteral("Looks again for attached external and removable drives"));
+  describe(ui_->refreshButton, tr("Refresh Drives"),
+           tr("Looks again for attached external and removable drives"));
   header->addWidget(title);
   header->addStretch(1);
   header->addWidget(ui_->refreshButton);
@@ -85,11 +85,11 @@ void ContentView::buildLayout() {
   // Drive section.
   ui_->drivePicker = new QComboBox(this);
   ui_->drivePicker->setObjectName(QStringLiteral("drivePicker"));
-  describe(ui_->drivePicker, QStringLiteral("Drive"),
-           QStringLiteral("The external or removable drive to format, show or check"));
+  describe(ui_->drivePicker, tr("Drive"),
+           tr("The external or removable drive to format, show or check"));
   ui_->drivePicker->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   ui_->drivePicker->setMinimumContentsLength(10);
-  auto* driveCaption = caption(QStringLiteral("Select External/Removable &Drive"), this);
+  auto* driveCaption = caption(tr("Select External/Removable &Drive"), this);
   driveCaption->setBuddy(ui_->drivePicker);
   column->addLayout(captionedColumn(
       driveCaption, new FieldSurface(ui_->drivePicker, theme::fieldSurfaceOpacity, this)));
@@ -99,12 +99,12 @@ void ContentView::buildLayout() {
   options->setSpacing(rowSpacing);
   ui_->volumeField = new QLineEdit(this);
   ui_->volumeField->setObjectName(QStringLiteral("volumeField"));
-  ui_->volumeField->setPlaceholderText(QStringLiteral("VOLUME"));
+  ui_->volumeField->setPlaceholderText(tr("VOLUME"));
   ui_->volumeField->setFrame(false);
   makeBare(ui_->volumeField);
-  describe(ui_->volumeField, QStringLiteral("Volume name"),
-           QStringLiteral("Optional name of the new FAT32 volume; UNTITLED when left empty"));
-  auto* volumeCaption = caption(QStringLiteral("&Volume Name (optional)"), this);
+  describe(ui_->volumeField, tr("Volume name"),
+           tr("Optional name of the new FAT32 volume; UNTITLED when left empty"));
+  auto* volumeCaption = caption(tr("&Volume Name (optional)"), this);
   volumeCaption->setBuddy(ui_->volumeField);
   options->addLayout(
       captionedColumn(volumeCaption,
@@ -118,19 +118,19 @@ void ContentView::buildLayout() {
   auto* clusterLine = new QHBoxLayout(clusterPicker);
   clusterLine->setContentsMargins(0, 0, 0, 0);
   clusterLine->setSpacing(8);
-  auto* clusterLabel = new QLabel(QStringLiteral("Cluster Si&ze"), clusterPicker);
+  auto* clusterLabel = new QLabel(tr("Cluster Si&ze"), clusterPicker);
   ui_->clusterMenu = new QComboBox(clusterPicker);
   ui_->clusterMenu->setObjectName(QStringLiteral("clusterMenu"));
   for (const ClusterOption& option : ClusterOption::allCases())
-    ui_->clusterMenu->addItem(option.rawValue());
+    ui_->clusterMenu->addItem(option.bytes() ? option.rawValue() : tr("Default"));
   clusterLabel->setBuddy(ui_->clusterMenu);
-  describe(ui_->clusterMenu, QStringLiteral("Cluster size"),
-           QStringLiteral("Bytes per cluster of the new file system; Default lets the "
-                          "formatter choose"));
+  describe(ui_->clusterMenu, tr("Cluster size"),
+           tr("Bytes per cluster of the new file system; Default lets the "
+              "formatter choose"));
   clusterLine->addWidget(clusterLabel);
   clusterLine->addWidget(ui_->clusterMenu, 1);
   auto* clusterLayout =
-      captionedColumn(caption(QStringLiteral("Cluster Size (bytes)"), clusterColumn),
+      captionedColumn(caption(tr("Cluster Size (bytes)"), clusterColumn),
                       new FieldSurface(clusterPicker, theme::fieldSurfaceOpacity, clusterColumn));
   clusterColumn->setLayout(clusterLayout);
   options->addWidget(clusterColumn);
@@ -141,20 +141,20 @@ void ContentView::buildLayout() {
   actions->setObjectName(QStringLiteral("actionRow"));
   ui_->actionRow = new SlotRowLayout(actions);
   ui_->actionRow->setSpacing(rowSpacing);
-  ui_->formatButton = new StyledButton(QStringLiteral("&Format to FAT32"), primary, actions);
+  ui_->formatButton = new StyledButton(tr("&Format to FAT32"), primary, actions);
   ui_->formatButton->setObjectName(QStringLiteral("formatButton"));
   ui_->formatButton->setFont(theme::headlineFont());
   ui_->formatButton->setIconFile(QStringLiteral(":/icons/external-drive-cloud.svg"));
-  describe(ui_->formatButton, QStringLiteral("Format to FAT32"),
-           QStringLiteral("Erases the selected drive and creates one FAT32 partition on it"));
-  ui_->infoButton = new StyledButton(QStringLiteral("Show &Info"), primary, actions);
+  describe(ui_->formatButton, tr("Format to FAT32"),
+           tr("Erases the selected drive and creates one FAT32 partition on it"));
+  ui_->infoButton = new StyledButton(tr("Show &Info"), primary, actions);
   ui_->infoButton->setObjectName(QStringLiteral("infoButton"));
-  describe(ui_->infoButton, QStringLiteral("Show Info"),
-           QStringLiteral("Shows a report of the selected drive's properties"));
-  ui_->checkButton = new StyledButton(QStringLiteral("&Precheck/Repair"), primary, actions);
+  describe(ui_->infoButton, tr("Show Info"),
+           tr("Shows a report of the selected drive's properties"));
+  ui_->checkButton = new StyledButton(tr("&Precheck/Repair"), primary, actions);
   ui_->checkButton->setObjectName(QStringLiteral("checkButton"));
-  describe(ui_->checkButton, QStringLiteral("Precheck/Repair"),
-           QStringLiteral("Checks the FAT file system on the selected drive and repairs it"));
+  describe(ui_->checkButton, tr("Precheck/Repair"),
+           tr("Checks the FAT file system on the selected drive and repairs it"));
   ui_->actionRow->addWidget(ui_->formatButton, formatSlotWidth);
   ui_->actionRow->addWidget(ui_->infoButton, infoSlotWidth);
   ui_->actionRow->addWidget(ui_->checkButton, checkSlotWidth);
@@ -163,27 +163,24 @@ void ContentView::buildLayout() {
   // Status section.
   auto* heading = new QHBoxLayout;
   heading->setSpacing(8);
-  heading->addWidget(caption(QStringLiteral("Status"), this));
+  heading->addWidget(caption(tr("Status"), this));
   ui_->busyIndicator = new BusyIndicator(this);
   ui_->busyIndicator->setObjectName(QStringLiteral("busyIndicator"));
   heading->addWidget(ui_->busyIndicator);
-  ui_->cancelButton = new StyledButton(QStringLiteral("&Cancel"), flat, this);
+  ui_->cancelButton = new StyledButton(tr("&Cancel"), flat, this);
   ui_->cancelButton->setObjectName(QStringLiteral("cancelButton"));
-  describe(ui_->cancelButton, QStringLiteral("Cancel"),
-           QStringLiteral("Stops the running action where it safely can"));
+  describe(ui_->cancelButton, tr("Cancel"), tr("Stops the running action where it safely can"));
   ui_->cancelButton->setVisible(false);
   heading->addWidget(ui_->cancelButton);
   heading->addStretch(1);
-  ui_->saveLogButton = new StyledButton(QStringLiteral("Save &Log\u2026"), flat, this);
+  ui_->saveLogButton = new StyledButton(tr("Save &Log\u2026"), flat, this);
   ui_->saveLogButton->setObjectName(QStringLiteral("saveLogButton"));
-  describe(ui_->saveLogButton, QStringLiteral("Save Log"),
-           QStringLiteral("Saves the whole status log to a text file"));
+  describe(ui_->saveLogButton, tr("Save Log"), tr("Saves the whole status log to a text file"));
   heading->addWidget(ui_->saveLogButton);
   ui_->log = new LogView(this);
   ui_->log->setObjectName(QStringLiteral("statusText"));
   ui_->log->setFont(theme::logFont());
-  describe(ui_->log, QStringLiteral("Status"),
-           QStringLiteral("What the last action did and what its tools printed"));
+  describe(ui_->log, tr("Status"), tr("What the last action did and what its tools printed"));
   auto* logSurface = new FieldSurface(ui_->log, theme::logSurfaceOpacity, this);
   logSurface->setObjectName(QStringLiteral("logSurface"));
   logSurface->setMinimumHeight(minimumLogHeight);

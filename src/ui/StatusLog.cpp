@@ -3,6 +3,7 @@
 
 #include "ui/StatusLog.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -71,8 +72,11 @@ std::optional<QString> StatusLog::saveTo(const QString& path) const {
 }
 
 QString StatusLog::droppedNotice(qsizetype dropped) {
-  return QStringLiteral("[%1 earlier lines are not shown here; Save Log\u2026 keeps them all.]")
-      .arg(QLocale(QLocale::English).toString(dropped));
+  //: The locale whose digit grouping the count of dropped lines uses.
+  const QLocale numbers(QCoreApplication::translate("StatusLog", "en_US"));
+  return QCoreApplication::translate(
+             "StatusLog", "[%1 earlier lines are not shown here; Save Log\u2026 keeps them all.]")
+      .arg(numbers.toString(dropped));
 }
 
 }  // namespace tessaro

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "drives/CheckLine.h"
-#include "drives/HelperFailure.h"
 #include "exec/HelperContract.h"
+#include "jobs/ReportTexts.h"
 
 using namespace tessaro;
 
@@ -25,8 +25,20 @@ TEST(HelperStatusTest, FailureLinesSayWhyInTheUsersTerms) {
       {137, " (exit status 137)"},
   };
   for (const auto& [status, suffix] : rows) {
-    EXPECT_EQ(helperFailureSuffix(status, "formatted"), suffix) << status;
+    EXPECT_EQ(reportText::formatToolFailed("MY USB", "/dev/sdb", status),
+              QStringLiteral("Format failed for MY USB on /dev/sdb") + suffix)
+        << status;
   }
+  // The same reasons end a check's and a report's line, each naming its own work.
+  EXPECT_EQ(reportText::checkToolFailed("/dev/sdb1", HelperContract::deviceChanged),
+            "Check failed on /dev/sdb1: the drive changed while it was being checked "
+            "(exit status 68)");
+  EXPECT_EQ(reportText::infoToolFailed("/dev/sdb", HelperContract::deviceChanged),
+            "Reading info failed on /dev/sdb: the drive changed while it was being read "
+            "(exit status 68)");
+  // A name that looks like a placeholder is shown as it is.
+  EXPECT_EQ(reportText::formatToolFailed("%2 %1", "/dev/sdb", 4),
+            "Format failed for %2 %1 on /dev/sdb (exit status 4)");
 }
 
 // fsck.fat's 1 means "fixed" or "gave up": only a clean read-only re-check

@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+// Runs with LANGUAGE=de and LANG=de_DE.UTF-8 (set by CTest before the
+// application starts) and installs the translations as the application does.
+
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include "i18n/Translations.h"
+#include "jobs/ReportTexts.h"
+#include "ui/StatusLog.h"
+#include "ui/ViewFixture.h"
+
+using namespace tessaro;
+using namespace tessaro::test;
+
+namespace {
+
+class GermanStartTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { installed_ = Translations::install(*QCoreApplication::instance()); }
+  void SetUp() override {
+    ASSERT_EQ(qgetenv("LANGUAGE"), "de") << "run through ctest, which sets the language";
+    ASSERT_TRUE(installed_) << "no German translation found";
+  }
+  static inline bool installed_ = false;
+};
+
+QString shownWithoutMnemonic(const QAbstractButton* button) {
+  return button->text().remove(QLatin1Char('&'));
+}
+
+TEST_F(GermanStartTest, WindowShowsGermanControlsAndLog) {
+  auto view = makeView("2");
+  QSignalSpy finished(view.get(), &ContentView::workflowFinished);
+  view->show();
+  ASSERT_TRUE(finished.wait(20000));
+  Controls controls(*view);
+
+  const std::pair<QAbstractButton*, const char*> buttons[] = {
+      {controls.refresh, "Laufwerke aktualisieren"},
+      {controls.format, "Als FAT32 formatieren"},
+      {controls.info, "Info anzeigen"},
+      {controls.check, "Prüfen/Reparieren"},
+      {child<QAbstractButton>(*view, "cancelButton"), "Abbrechen"},
+      {child<QAbstractButton>(*view, "saveLogButton"), "Protokoll speichern …"},
+  };
+  for (const auto& [button, german] : buttons) {
+    EXPECT_EQ(shownWithoutMnemonic(button), QString::fromUtf8(german));
+    EXPECT_TRUE(button->text().contains(QLatin1Char('&'))) << "keeps a mnemonic";
+    EXPECT_FALSE(button->accessibleName().isEmpty());
+    EXPECT_NE(button->accessibleDescription(), QString()) << button->objectName().toStdString();
+  }
+  EXPECT_EQ(controls.picker->accessibleName(), "Laufwerk");
+  EXPECT_EQ(controls.cluster->itemText(0), "Standard");
+  EXPECT_EQ(controls.cluster->itemText(1), "512") << "sizes stay numbers";
+  EXPECT_TRUE(view->statusLog().contains("Willkommen bei Tessaro!"));
+  EXPECT_TRUE(view->statusLog().startsWith(ContentView::welcomeText()));
+}
+
+TEST_F(GermanStartTest, EmptyPickerAndRefreshLineInGerman) {
+  auto view = makeView("0");
+  QSignalSpy finished(view.get(), &ContentView::workflowFinished);
+  view->show();
+  ASSERT_TRUE(finished.wait(20000));
+  Controls controls(*view);
+  EXPECT_EQ(controls.picker->placeholderText(),
+            QString::fromUtf8("Kein externes Laufwerk gefunden – bitte eines anschließen"));
+  attachDrives("0", "0.3");
+  controls.refresh->click();
+  EXPECT_EQ(view->statusLog(), QString::fromUtf8("Laufwerke werden aktualisiert …"));
+  ASSERT_TRUE(finished.wait(20000));
+  EXPECT_EQ(view->statusLog(),
+            QString::fromUtf8("0 externe Laufwerke/Wechsellaufwerke gefunden."));
+}
+
+// Qt's own buttons come from Qt's German translation, Tessaro's from its own.
+TEST_F(GermanStartTest, EraseQuestionIsGermanAndDefaultsToCancel) {
+  ContentView view(std::make_unique<DiskManager>(
+      std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", "/nonexistent/tessaro-helper")));
+  const Drive drive{QUuid::createUuid(), "sdz", "/dev/sdz", "32 GB Example Stick (sdz)", {}, false,
+                    32'000'000'000};
+  view.setSelectedDrive(drive);
+  QString title, text, defaultButton;
+  QStringList buttons;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_TRUE(box && box->defaultButton());
+    title = box->windowTitle();
+    text = box->text() + ' ' + box->informativeText();
+    for (QAbstractButton* button : box->buttons()) buttons << button->text();
+    defaultButton = box->defaultButton()->text();
+    box->defaultButton()->click();
+  });
+  view.formatSelectedDrive();
+  EXPECT_EQ(title, QString::fromUtf8("Laufwerk löschen?"));
+  EXPECT_TRUE(text.startsWith(QString::fromUtf8("32 GB Example Stick (sdz) (/dev/sdz) löschen?")))
+      << text.toStdString();
+  EXPECT_TRUE(text.contains(QString::fromUtf8("Alle Daten auf diesem Laufwerk werden gelöscht")));
+  EXPECT_EQ(defaultButton.remove('&'), "Abbrechen");
+  EXPECT_TRUE(buttons.contains(QString::fromUtf8("Löschen")));
+  EXPECT_EQ(view.statusLog(), ContentView::welcomeText()) << "nothing was started";
+}
+
+// Lines built from parts: plural forms, numbers in German digit grouping, and
+// names that look like placeholders shown as they are.
+TEST_F(GermanStartTest, BuiltLinesInGerman) {
+  const std::pair<QString, const char*> rows[] = {
+      {reportText::drivesFound(1), "1 externes Laufwerk/Wechsellaufwerk gefunden."},
+      {reportText::drivesFound(3), "3 externe Laufwerke/Wechsellaufwerke gefunden."},
+      {reportText::formatToolFailed("%1 %2", "/dev/sdb", 69),
+       "Formatierung von %1 %2 auf /dev/sdb fehlgeschlagen: das Laufwerk wird von einem anderen "
+       "Programm verwendet (Exit-Status 69)"},
+      {reportText::checkToolFailed("/dev/sdb1", 4),
+       "Prüfung von /dev/sdb1 fehlgeschlagen (Exit-Status 4)"},
+      {reportText::checkComplete(), "\u2705 Reparatur abgeschlossen."},
+      {StatusLog::droppedNotice(1234567),
+       "[1.234.567 frühere Zeilen werden hier nicht angezeigt; „Protokoll speichern …“ behält "
+       "sie alle.]"},
+  };
+  for (const auto& [line, german] : rows) EXPECT_EQ(line, QString::fromUtf8(german));
+}
+
+struct CliRun {
+  int status = -1;
+  QString out, err;
+};
+
+CliRun runCli(const QStringList& arguments, const QString& language) {
+  QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("LANGUAGE", language);
+  process.setProcessEnvironment(environment);
+  process.start(TESSARO_CLI_BUILD_PATH, arguments);
+  process.waitForFinished(30000);
+  return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+          QString::fromUtf8(process.readAllStandardError())};
+}
+
+// The command line speaks the user's language, falls back to English where
+// there is no translation, and keeps its command words.
+TEST_F(GermanStartTest, CommandLineInTheUsersLanguage) {
+  const CliRun help = runCli({"--help"}, "de");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.startsWith("Aufruf: tessaro-cli BEFEHL [DEVICE] [OPTIONEN]"))
+      << help.out.toStdString();
+  EXPECT_TRUE(
+      help.out.contains(QString::fromUtf8("das FAT-Dateisystem auf einem Laufwerk prüfen")));
+  EXPECT_TRUE(help.out.contains("  --json  ")) << "options stay as they are typed";
+
+  const CliRun unknown = runCli({"list", "--jsn"}, "de");
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.err, QString::fromUtf8("tessaro-cli: unbekannte Option „--jsn“\n"
+                                           "tessaro-cli --help zeigt die Befehle.\n"));
+
+  const CliRun french = runCli({"--help"}, "fr");
+  EXPECT_TRUE(french.out.startsWith("Usage: tessaro-cli COMMAND")) << french.out.toStdString();
+}
+
+}  // namespace

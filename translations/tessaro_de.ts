@@ -1,0 +1,629 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>CliArgumentParser</name>
+    <message>
+        <source>the external and removable drives Tessaro may work on</source>
+        <translation>die externen Laufwerke und Wechsellaufwerke, die Tessaro bearbeiten darf</translation>
+    </message>
+    <message>
+        <source>the report of a drive and its first partition</source>
+        <translation>der Bericht über ein Laufwerk und seine erste Partition</translation>
+    </message>
+    <message>
+        <source>check and repair the FAT file system on a drive</source>
+        <translation>das FAT-Dateisystem auf einem Laufwerk prüfen und reparieren</translation>
+    </message>
+    <message>
+        <source>erase a drive: MBR partition table, one FAT32 partition</source>
+        <translation>ein Laufwerk löschen: MBR-Partitionstabelle, eine FAT32-Partition</translation>
+    </message>
+    <message>
+        <source>this text</source>
+        <translation>dieser Text</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>unbekannte Option „%1“</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 braucht einen Wert</translation>
+    </message>
+    <message>
+        <source>%1 takes no value</source>
+        <translation>%1 nimmt keinen Wert</translation>
+    </message>
+    <message>
+        <source>%1 is given more than once</source>
+        <translation>%1 ist mehrfach angegeben</translation>
+    </message>
+    <message>
+        <source>no command given</source>
+        <translation>kein Befehl angegeben</translation>
+    </message>
+    <message>
+        <source>unknown command &apos;%1&apos;</source>
+        <translation>unbekannter Befehl „%1“</translation>
+    </message>
+    <message>
+        <source>%1 does not take %2</source>
+        <translation>%1 nimmt kein %2</translation>
+    </message>
+    <message>
+        <source>%1 needs a DEVICE, such as sdb</source>
+        <translation>%1 braucht ein DEVICE, etwa sdb</translation>
+    </message>
+    <message>
+        <source>unexpected argument &apos;%1&apos;</source>
+        <translation>unerwartetes Argument „%1“</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a cluster size: use default, 512, 1024, 2048, 4096, 8192, 16384, 32768 or 65536</source>
+        <translation>„%1“ ist keine Clustergröße: default, 512, 1024, 2048, 4096, 8192, 16384, 32768 oder 65536 verwenden</translation>
+    </message>
+</context>
+<context>
+    <name>CliHelpText</name>
+    <message>
+        <source>Usage: tessaro-cli COMMAND [DEVICE] [OPTIONS]
+Prepares external and removable drives for FAT32.
+
+Commands:
+</source>
+        <translation>Aufruf: tessaro-cli BEFEHL [DEVICE] [OPTIONEN]
+Bereitet externe Laufwerke und Wechsellaufwerke für FAT32 vor.
+
+Befehle:
+</translation>
+    </message>
+    <message>
+        <source>
+DEVICE is a drive that `tessaro-cli list` shows, as sdb or /dev/sdb, or a loop
+device named explicitly (an image attached with losetup).
+
+Options:
+</source>
+        <translation>
+DEVICE ist ein Laufwerk, das `tessaro-cli list` anzeigt, als sdb oder /dev/sdb, oder ein
+ausdrücklich genanntes Loop-Gerät (ein mit losetup angebundenes Abbild).
+
+Optionen:
+</translation>
+    </message>
+    <message>
+        <source>print JSON instead of lines</source>
+        <translation>JSON statt Zeilen ausgeben</translation>
+    </message>
+    <message>
+        <source>volume name, upper-cased; UNTITLED when blank</source>
+        <translation>Volumebezeichnung, in Großbuchstaben; UNTITLED, wenn leer</translation>
+    </message>
+    <message>
+        <source>cluster size: default, 512, 1024, ... 65536 bytes</source>
+        <translation>Clustergröße: default, 512, 1024, … 65536 Bytes</translation>
+    </message>
+    <message>
+        <source>erase without asking; needed without a terminal</source>
+        <translation>ohne Rückfrage löschen; ohne Terminal erforderlich</translation>
+    </message>
+    <message>
+        <source>this text</source>
+        <translation>dieser Text</translation>
+    </message>
+    <message>
+        <source>the version</source>
+        <translation>die Version</translation>
+    </message>
+    <message>
+        <source>
+Exit status:
+</source>
+        <translation>
+Exit-Status:
+</translation>
+    </message>
+    <message>
+        <source>success</source>
+        <translation>Erfolg</translation>
+    </message>
+    <message>
+        <source>a tool failed or could not be started</source>
+        <translation>ein Programm ist fehlgeschlagen oder konnte nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>the command line cannot be read</source>
+        <translation>die Befehlszeile ist nicht lesbar</translation>
+    </message>
+    <message>
+        <source>refused: bad name, cluster size or device, or not confirmed; nothing written</source>
+        <translation>abgelehnt: ungültige Bezeichnung, Clustergröße oder ungültiges Gerät, oder nicht bestätigt; nichts geschrieben</translation>
+    </message>
+    <message>
+        <source>administrator rights were not granted</source>
+        <translation>Administratorrechte wurden nicht gewährt</translation>
+    </message>
+    <message>
+        <source>the drive does not hold what the format asked for</source>
+        <translation>das Laufwerk enthält nicht, was die Formatierung verlangt hat</translation>
+    </message>
+    <message>
+        <source>cancelled (Ctrl+C)</source>
+        <translation>abgebrochen (Strg+C)</translation>
+    </message>
+    <message>
+        <source>
+See tessaro-cli(1) for more.
+</source>
+        <translation>
+Mehr dazu in tessaro-cli(1).
+</translation>
+    </message>
+</context>
+<context>
+    <name>HelperFailure</name>
+    <message>
+        <source>the drive changed while it was being formatted</source>
+        <translation>das Laufwerk hat sich während des Formatierens verändert</translation>
+    </message>
+    <message>
+        <source>the drive changed while it was being checked</source>
+        <translation>das Laufwerk hat sich während der Prüfung verändert</translation>
+    </message>
+    <message>
+        <source>the drive changed while it was being read</source>
+        <translation>das Laufwerk hat sich während des Lesens verändert</translation>
+    </message>
+    <message>
+        <source>the helper did not accept the request</source>
+        <translation>das Hilfsprogramm hat die Anfrage nicht angenommen</translation>
+    </message>
+    <message>
+        <source>the drive is not one Tessaro may change</source>
+        <translation>Tessaro darf dieses Laufwerk nicht verändern</translation>
+    </message>
+    <message>
+        <source>the volume name or cluster size cannot be used on this drive</source>
+        <translation>die Volumebezeichnung oder Clustergröße ist auf diesem Laufwerk nicht verwendbar</translation>
+    </message>
+    <message>
+        <source>the drive does not hold what was asked</source>
+        <translation>das Laufwerk enthält nicht, was verlangt wurde</translation>
+    </message>
+    <message>
+        <source>the drive is in use by another program</source>
+        <translation>das Laufwerk wird von einem anderen Programm verwendet</translation>
+    </message>
+    <message>
+        <source>a program it needs is not installed</source>
+        <translation>ein benötigtes Programm ist nicht installiert</translation>
+    </message>
+    <message>
+        <source>a tool failed</source>
+        <translation>ein Programm ist fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>it was cancelled</source>
+        <translation>der Vorgang wurde abgebrochen</translation>
+    </message>
+</context>
+<context>
+    <name>Job</name>
+    <message>
+        <source>Unexpected failure</source>
+        <translation>Unerwarteter Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>ReportTexts</name>
+    <message>
+        <source>udisksctl (udisks2) is not installed.</source>
+        <translation>udisksctl (udisks2) ist nicht installiert.</translation>
+    </message>
+    <message>
+        <source>Refreshing drives...</source>
+        <translation>Laufwerke werden aktualisiert …</translation>
+    </message>
+    <message numerus="yes">
+        <source>Found %n external/removable drive(s).</source>
+        <translation>
+            <numerusform>%n externes Laufwerk/Wechsellaufwerk gefunden.</numerusform>
+            <numerusform>%n externe Laufwerke/Wechsellaufwerke gefunden.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Error refreshing drives: %1</source>
+        <translation>Fehler beim Aktualisieren der Laufwerke: %1</translation>
+    </message>
+    <message>
+        <source>Drive removed: %1</source>
+        <translation>Laufwerk entfernt: %1</translation>
+    </message>
+    <message>
+        <source>Starting format of %1 as FAT32.</source>
+        <translation>Formatierung von %1 als FAT32 beginnt.</translation>
+    </message>
+    <message>
+        <source>Format failed for %1 on %2 (exit status %3)</source>
+        <translation>Formatierung von %1 auf %2 fehlgeschlagen (Exit-Status %3)</translation>
+    </message>
+    <message>
+        <source>Format failed for %1 on %2: %3 (exit status %4)</source>
+        <translation>Formatierung von %1 auf %2 fehlgeschlagen: %3 (Exit-Status %4)</translation>
+    </message>
+    <message>
+        <source>Error: %1</source>
+        <translation>Fehler: %1</translation>
+    </message>
+    <message>
+        <source>Cancelled: nothing was written to %1.</source>
+        <translation>Abgebrochen: Auf %1 wurde nichts geschrieben.</translation>
+    </message>
+    <message>
+        <source>Cancelled: the format of %1 stopped part way; the drive is incomplete and must be formatted again.</source>
+        <translation>Abgebrochen: Die Formatierung von %1 wurde mittendrin angehalten; das Laufwerk ist unvollständig und muss erneut formatiert werden.</translation>
+    </message>
+    <message>
+        <source>Cancelled: the drive list was not refreshed.</source>
+        <translation>Abgebrochen: Die Laufwerksliste wurde nicht aktualisiert.</translation>
+    </message>
+    <message>
+        <source>Cancelled: nothing was checked on %1.</source>
+        <translation>Abgebrochen: Auf %1 wurde nichts geprüft.</translation>
+    </message>
+    <message>
+        <source>Cancelled: the check of %1 stopped part way; check it again before relying on it.</source>
+        <translation>Abgebrochen: Die Prüfung von %1 wurde mittendrin angehalten; vor der weiteren Verwendung erneut prüfen.</translation>
+    </message>
+    <message>
+        <source>Cancelled: no information was read from %1.</source>
+        <translation>Abgebrochen: Von %1 wurden keine Informationen gelesen.</translation>
+    </message>
+    <message>
+        <source>The drive is formatted and not mounted: %1</source>
+        <translation>Das Laufwerk ist formatiert und nicht eingehängt: %1</translation>
+    </message>
+    <message>
+        <source>Format complete for %1 on %2</source>
+        <translation>Formatierung von %1 auf %2 abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Running disk checking operation on %1...</source>
+        <translation>Datenträgerprüfung auf %1 läuft …</translation>
+    </message>
+    <message>
+        <source>Using partition %1 for repair</source>
+        <translation>Partition %1 wird für die Reparatur verwendet</translation>
+    </message>
+    <message>
+        <source>No partition found, using whole disk %1</source>
+        <translation>Keine Partition gefunden, der ganze Datenträger %1 wird verwendet</translation>
+    </message>
+    <message>
+        <source>Not mounted: %1</source>
+        <translation>Nicht eingehängt: %1</translation>
+    </message>
+    <message>
+        <source>Check failed on %1 (exit status %2)</source>
+        <translation>Prüfung von %1 fehlgeschlagen (Exit-Status %2)</translation>
+    </message>
+    <message>
+        <source>Check failed on %1: %2 (exit status %3)</source>
+        <translation>Prüfung von %1 fehlgeschlagen: %2 (Exit-Status %3)</translation>
+    </message>
+    <message>
+        <source>Repair completed.</source>
+        <translation>Reparatur abgeschlossen.</translation>
+    </message>
+    <message>
+        <source>Reading info for %1...</source>
+        <translation>Informationen zu %1 werden gelesen …</translation>
+    </message>
+    <message>
+        <source>Reading info failed on %1 (exit status %2)</source>
+        <translation>Lesen der Informationen zu %1 fehlgeschlagen (Exit-Status %2)</translation>
+    </message>
+    <message>
+        <source>Reading info failed on %1: %2 (exit status %3)</source>
+        <translation>Lesen der Informationen zu %1 fehlgeschlagen: %2 (Exit-Status %3)</translation>
+    </message>
+</context>
+<context>
+    <name>StatusLog</name>
+    <message>
+        <source>en_US</source>
+        <extracomment>The locale whose digit grouping the count of dropped lines uses.</extracomment>
+        <translation>de_DE</translation>
+    </message>
+    <message>
+        <source>[%1 earlier lines are not shown here; Save Log… keeps them all.]</source>
+        <translation>[%1 frühere Zeilen werden hier nicht angezeigt; „Protokoll speichern …“ behält sie alle.]</translation>
+    </message>
+</context>
+<context>
+    <name>TerminalConfirmation</name>
+    <message>
+        <source>Erase %1 (%2)?
+All data on this drive will be erased. This cannot be undone.
+Type %3 to erase it: </source>
+        <translation>%1 (%2) löschen?
+Alle Daten auf diesem Laufwerk werden gelöscht. Das kann nicht rückgängig gemacht werden.
+Zum Löschen %3 eingeben: </translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Run tessaro-cli --help for the commands.</source>
+        <translation>tessaro-cli --help zeigt die Befehle.</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::CliApplication</name>
+    <message>
+        <source>Not confirmed: nothing on %1 was erased.</source>
+        <translation>Nicht bestätigt: Auf %1 wurde nichts gelöscht.</translation>
+    </message>
+    <message>
+        <source>tessaro-cli: no terminal to confirm the erase of %1 on; give --yes to erase it without asking.</source>
+        <translation>tessaro-cli: Kein Terminal, um das Löschen von %1 zu bestätigen; mit --yes wird ohne Rückfrage gelöscht.</translation>
+    </message>
+    <message>
+        <source>Cancelling: waiting for the tools to stop...</source>
+        <translation>Wird abgebrochen: Warten, bis die Programme anhalten …</translation>
+    </message>
+    <message>
+        <source>tessaro-cli: &apos;%1&apos; is not a drive name: give it as sdb or /dev/sdb</source>
+        <translation>tessaro-cli: „%1“ ist kein Laufwerksname: als sdb oder /dev/sdb angeben</translation>
+    </message>
+    <message>
+        <source>tessaro-cli: /dev/%1 has no disk image attached</source>
+        <translation>tessaro-cli: An /dev/%1 ist kein Datenträgerabbild angebunden</translation>
+    </message>
+    <message>
+        <source>tessaro-cli: /dev/%1 is not an external or removable drive that Tessaro may use; tessaro-cli list shows those</source>
+        <translation>tessaro-cli: /dev/%1 ist kein externes Laufwerk oder Wechsellaufwerk, das Tessaro verwenden darf; tessaro-cli list zeigt diese an</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::ContentView</name>
+    <message>
+        <source>&amp;Refresh Drives</source>
+        <translation>Laufwerke &amp;aktualisieren</translation>
+    </message>
+    <message>
+        <source>Refresh Drives</source>
+        <translation>Laufwerke aktualisieren</translation>
+    </message>
+    <message>
+        <source>Looks again for attached external and removable drives</source>
+        <translation>Sucht erneut nach angeschlossenen externen Laufwerken und Wechsellaufwerken</translation>
+    </message>
+    <message>
+        <source>Drive</source>
+        <translation>Laufwerk</translation>
+    </message>
+    <message>
+        <source>The external or removable drive to format, show or check</source>
+        <translation>Das externe Laufwerk oder Wechsellaufwerk, das formatiert, angezeigt oder geprüft wird</translation>
+    </message>
+    <message>
+        <source>Select External/Removable &amp;Drive</source>
+        <translation>&amp;Externes Laufwerk/Wechsellaufwerk auswählen</translation>
+    </message>
+    <message>
+        <source>VOLUME</source>
+        <translation>NAME</translation>
+    </message>
+    <message>
+        <source>Volume name</source>
+        <translation>Volumebezeichnung</translation>
+    </message>
+    <message>
+        <source>Optional name of the new FAT32 volume; UNTITLED when left empty</source>
+        <translation>Optionale Bezeichnung des neuen FAT32-Volumes; UNTITLED, wenn leer</translation>
+    </message>
+    <message>
+        <source>&amp;Volume Name (optional)</source>
+        <translation>&amp;Volumebezeichnung (optional)</translation>
+    </message>
+    <message>
+        <source>Cluster Si&amp;ze</source>
+        <translation>Cluster&amp;größe</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>Cluster size</source>
+        <translation>Clustergröße</translation>
+    </message>
+    <message>
+        <source>Bytes per cluster of the new file system; Default lets the formatter choose</source>
+        <translation>Bytes pro Cluster im neuen Dateisystem; bei „Standard“ wählt das Formatierprogramm</translation>
+    </message>
+    <message>
+        <source>Cluster Size (bytes)</source>
+        <translation>Clustergröße (Bytes)</translation>
+    </message>
+    <message>
+        <source>&amp;Format to FAT32</source>
+        <translation>Als FAT32 &amp;formatieren</translation>
+    </message>
+    <message>
+        <source>Format to FAT32</source>
+        <translation>Als FAT32 formatieren</translation>
+    </message>
+    <message>
+        <source>Erases the selected drive and creates one FAT32 partition on it</source>
+        <translation>Löscht das ausgewählte Laufwerk und legt darauf eine FAT32-Partition an</translation>
+    </message>
+    <message>
+        <source>Show &amp;Info</source>
+        <translation>&amp;Info anzeigen</translation>
+    </message>
+    <message>
+        <source>Show Info</source>
+        <translation>Info anzeigen</translation>
+    </message>
+    <message>
+        <source>Shows a report of the selected drive&apos;s properties</source>
+        <translation>Zeigt einen Bericht über die Eigenschaften des ausgewählten Laufwerks</translation>
+    </message>
+    <message>
+        <source>&amp;Precheck/Repair</source>
+        <translation>&amp;Prüfen/Reparieren</translation>
+    </message>
+    <message>
+        <source>Precheck/Repair</source>
+        <translation>Prüfen/Reparieren</translation>
+    </message>
+    <message>
+        <source>Checks the FAT file system on the selected drive and repairs it</source>
+        <translation>Prüft das FAT-Dateisystem auf dem ausgewählten Laufwerk und repariert es</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>Abbre&amp;chen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Stops the running action where it safely can</source>
+        <translation>Hält den laufenden Vorgang an, sobald das gefahrlos möglich ist</translation>
+    </message>
+    <message>
+        <source>Save &amp;Log…</source>
+        <translation>Protokoll &amp;speichern …</translation>
+    </message>
+    <message>
+        <source>Save Log</source>
+        <translation>Protokoll speichern</translation>
+    </message>
+    <message>
+        <source>Saves the whole status log to a text file</source>
+        <translation>Speichert das ganze Statusprotokoll in eine Textdatei</translation>
+    </message>
+    <message>
+        <source>What the last action did and what its tools printed</source>
+        <translation>Was der letzte Vorgang getan hat und was seine Programme ausgegeben haben</translation>
+    </message>
+    <message>
+        <source>Welcome to Tessaro!</source>
+        <translation>Willkommen bei Tessaro!</translation>
+    </message>
+    <message>
+        <source>Important Information:</source>
+        <translation>Wichtige Hinweise:</translation>
+    </message>
+    <message>
+        <source>1. Refresh Drives – click &apos;Refresh Drives&apos; after plugging in a new USB/SD card to detect it without restarting the app.</source>
+        <translation>1. Laufwerke aktualisieren – nach dem Einstecken eines neuen USB-Sticks oder einer SD-Karte auf „Laufwerke aktualisieren“ klicken, damit er ohne Neustart des Programms erkannt wird.</translation>
+    </message>
+    <message>
+        <source>2. Cluster Size – controls how data is stored:</source>
+        <translation>2. Clustergröße – bestimmt, wie Daten gespeichert werden:</translation>
+    </message>
+    <message>
+        <source>Smaller cluster (512B, 1KB, 2KB) → efficient for many small files, but slower.</source>
+        <translation>Kleinere Cluster (512 B, 1 KB, 2 KB) → sparsam bei vielen kleinen Dateien, aber langsamer.</translation>
+    </message>
+    <message>
+        <source>Larger cluster (16KB, 32KB, 64KB) → faster for large files, but wastes space on small files.</source>
+        <translation>Größere Cluster (16 KB, 32 KB, 64 KB) → schneller bei großen Dateien, verschwenden aber Platz bei kleinen Dateien.</translation>
+    </message>
+    <message>
+        <source>Default is recommended for most users.</source>
+        <translation>„Standard“ wird den meisten Benutzern empfohlen.</translation>
+    </message>
+    <message>
+        <source>3. Precheck Disk Error - check if the disk has any errors in order to avoid format issues (Not required for quick format).</source>
+        <translation>3. Datenträger vorab prüfen – prüft den Datenträger auf Fehler, um Probleme beim Formatieren zu vermeiden (für die Schnellformatierung nicht nötig).</translation>
+    </message>
+    <message>
+        <source>Warning:</source>
+        <translation>Warnung:</translation>
+    </message>
+    <message>
+        <source>1. All data on the selected drive will be permanently erased.</source>
+        <translation>1. Alle Daten auf dem ausgewählten Laufwerk werden unwiderruflich gelöscht.</translation>
+    </message>
+    <message>
+        <source>2. Internal drives are hidden, but double-check the drive letter before formatting.</source>
+        <translation>2. Interne Laufwerke werden nicht angezeigt, aber prüfen Sie vor dem Formatieren genau, welches Laufwerk ausgewählt ist.</translation>
+    </message>
+    <message>
+        <source>Safe Tip: If you are unsure, keep the cluster size at Default and only format external/removable drives.</source>
+        <translation>Tipp: Im Zweifel die Clustergröße auf „Standard“ lassen und nur externe Laufwerke oder Wechsellaufwerke formatieren.</translation>
+    </message>
+    <message>
+        <source>Erase drive?</source>
+        <translation>Laufwerk löschen?</translation>
+    </message>
+    <message>
+        <source>Erase %1 (%2)?</source>
+        <translation>%1 (%2) löschen?</translation>
+    </message>
+    <message>
+        <source>All data on this drive will be erased. This cannot be undone.</source>
+        <translation>Alle Daten auf diesem Laufwerk werden gelöscht. Das kann nicht rückgängig gemacht werden.</translation>
+    </message>
+    <message>
+        <source>Erase</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Tessaro log</source>
+        <extracomment>The file name Save Log suggests; a date and time follow.</extracomment>
+        <translation>Tessaro-Protokoll</translation>
+    </message>
+    <message>
+        <source>Text files (*.txt)</source>
+        <translation>Textdateien (*.txt)</translation>
+    </message>
+    <message>
+        <source>The log could not be saved to %1: %2</source>
+        <translation>Das Protokoll konnte nicht in %1 gespeichert werden: %2</translation>
+    </message>
+    <message>
+        <source>Stop the format?</source>
+        <translation>Formatierung anhalten?</translation>
+    </message>
+    <message>
+        <source>The drive has already been partly erased. If the format stops now, the drive will be unusable until it is formatted again.</source>
+        <translation>Das Laufwerk ist bereits teilweise gelöscht. Wenn die Formatierung jetzt anhält, ist das Laufwerk unbrauchbar, bis es erneut formatiert wird.</translation>
+    </message>
+    <message>
+        <source>Stop Format</source>
+        <translation>Formatierung anhalten</translation>
+    </message>
+    <message>
+        <source>Keep Formatting</source>
+        <translation>Weiter formatieren</translation>
+    </message>
+    <message>
+        <source>The format of %1 has begun writing. Stop it anyway?</source>
+        <translation>Die Formatierung von %1 schreibt bereits. Trotzdem anhalten?</translation>
+    </message>
+    <message>
+        <source>No external drive found — plug one in</source>
+        <translation>Kein externes Laufwerk gefunden – bitte eines anschließen</translation>
+    </message>
+    <message>
+        <source>The format of %1 has begun writing. Stop it and close the window?</source>
+        <translation>Die Formatierung von %1 schreibt bereits. Anhalten und das Fenster schließen?</translation>
+    </message>
+    <message>
+        <source>A format of %1 is about to begin. Stop it and close the window?</source>
+        <translation>Eine Formatierung von %1 beginnt gleich. Anhalten und das Fenster schließen?</translation>
+    </message>
+</context>
+</TS>
