@@ -360,6 +360,14 @@ Zum Löschen %3 eingeben: </translation>
     </message>
 </context>
 <context>
+    <name>tessaro::BusyIndicator</name>
+    <message>
+        <source>%1 s</source>
+        <extracomment>Seconds since the running action began.</extracomment>
+        <translation>%1 s</translation>
+    </message>
+</context>
+<context>
     <name>tessaro::CliApplication</name>
     <message>
         <source>Not confirmed: nothing on %1 was erased.</source>

@@ -43,7 +43,8 @@ void BusyIndicator::stop() {
 QString BusyIndicator::elapsedText() const { return elapsed_->text(); }
 
 void BusyIndicator::tick() {
-  elapsed_->setText(QStringLiteral("%1 s").arg(clock_.elapsed() / 1000));
+  //: Seconds since the running action began.
+  elapsed_->setText(tr("%1 s").arg(clock_.elapsed() / 1000));
 }
 
 }  // namespace tessaro

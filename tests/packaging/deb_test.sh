@@ -21,8 +21,8 @@ deb=${debs[0]}
 [ "$(dpkg-deb -f "$deb" Section)" = admin ] || fail "section"
 [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
 [ -n "$(dpkg-deb -f "$deb" Description)" ] || fail "no description"
-[ "$(dpkg-deb -f "$deb" Recommends)" = 'udisks2, fonts-noto-color-emoji' ] ||
-  fail "Recommends is not udisks2 and the colour emoji font"
+[ "$(dpkg-deb -f "$deb" Recommends)" = 'udisks2, fonts-noto-color-emoji, qt6-translations-l10n' ] ||
+  fail "Recommends is not udisks2, the colour emoji font and Qt's translations"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 IFS=',' read -ra alternatives <<<"$depends"
