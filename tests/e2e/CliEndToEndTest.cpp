@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <csignal>
 
+#include "Await.h"
 #include "LoopImage.h"
 #include "cli/CliApplication.h"
-#include "unit/Await.h"
 
 using namespace tessaro;
 using test::runProgram;

@@ -29,47 +29,36 @@ struct Refused {
 }  // namespace
 
 TEST(CliArgumentParser, ReadsEveryCommandWithItsOptionsAnywhere) {
+  using enum CliCommand;
+  const auto C8192 = ClusterOption::C8192, C65536 = ClusterOption::C65536;
+  // clang-format off
   const QList<Accepted> rows{
-      {{"list"}, CliCommand::List},
-      {{"list", "--json"}, CliCommand::List, {}, true},
-      {{"--json", "list"}, CliCommand::List, {}, true},
-      {{"info", "sdb"}, CliCommand::Info, "sdb"},
-      {{"info", "/dev/sdb", "--json"}, CliCommand::Info, "/dev/sdb", true},
-      {{"check", "mmcblk0"}, CliCommand::Check, "mmcblk0"},
-      {{"format", "sdb"}, CliCommand::Format, "sdb"},
-      {{"format", "loop7", "--name", "MY USB", "--cluster", "8192", "--yes"},
-       CliCommand::Format,
-       "loop7",
-       false,
-       "MY USB",
-       ClusterOption::C8192,
-       true},
-      {{"format", "--name=My Card", "--cluster=default", "-y", "sdc"},
-       CliCommand::Format,
-       "sdc",
-       false,
-       "My Card",
-       ClusterOption::Default,
-       true},
-      {{"format", "sdb", "--cluster", "Default"}, CliCommand::Format, "sdb"},
-      {{"format", "sdb", "--cluster", "65536"},
-       CliCommand::Format,
-       "sdb",
-       false,
-       {},
-       ClusterOption::C65536},
+      {{"list"}, List},
+      {{"list", "--json"}, List, {}, true},
+      {{"--json", "list"}, List, {}, true},
+      {{"info", "sdb"}, Info, "sdb"},
+      {{"info", "/dev/sdb", "--json"}, Info, "/dev/sdb", true},
+      {{"check", "mmcblk0"}, Check, "mmcblk0"},
+      {{"format", "sdb"}, Format, "sdb"},
+      {{"format", "loop7", "--name", "MY USB", "--cluster", "8192", "--yes"}, Format, "loop7",
+       false, "MY USB", C8192, true},
+      {{"format", "--name=My Card", "--cluster=default", "-y", "sdc"}, Format, "sdc", false,
+       "My Card", ClusterOption::Default, true},
+      {{"format", "sdb", "--cluster", "Default"}, Format, "sdb"},
+      {{"format", "sdb", "--cluster", "65536"}, Format, "sdb", false, {}, C65536},
       // A value is taken as it stands, also when it looks like an option.
-      {{"format", "sdb", "--name", "--yes"}, CliCommand::Format, "sdb", false, "--yes"},
-      {{"format", "sdb", "--name="}, CliCommand::Format, "sdb"},
-      {{"format", "--", "-sdb"}, CliCommand::Format, "-sdb"},
-      {{"help"}, CliCommand::Help},
+      {{"format", "sdb", "--name", "--yes"}, Format, "sdb", false, "--yes"},
+      {{"format", "sdb", "--name="}, Format, "sdb"},
+      {{"format", "--", "-sdb"}, Format, "-sdb"},
+      {{"help"}, Help},
       // Help and version win over anything else on the line.
-      {{"format", "sdb", "--bogus", "--help"}, CliCommand::Help},
-      {{"-h"}, CliCommand::Help},
-      {{"list", "--version"}, CliCommand::Version},
-      {{"format", "sdb", "--name", "--help"}, CliCommand::Format, "sdb", false, "--help"},
-      {{"format", "--", "--help"}, CliCommand::Format, "--help"},
+      {{"format", "sdb", "--bogus", "--help"}, Help},
+      {{"-h"}, Help},
+      {{"list", "--version"}, Version},
+      {{"format", "sdb", "--name", "--help"}, Format, "sdb", false, "--help"},
+      {{"format", "--", "--help"}, Format, "--help"},
   };
+  // clang-format on
   for (const Accepted& row : rows) {
     const CliParseResult result = CliArgumentParser::parse(row.arguments);
     const std::string where = row.arguments.join(' ').toStdString();

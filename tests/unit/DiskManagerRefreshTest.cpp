@@ -7,10 +7,10 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include "Await.h"
+#include "LoopDisk.h"
 #include "drives/DiskManager.h"
 #include "drives/LinuxDiskTools.h"
 #include "drives/MacDiskTools.h"
@@ -148,14 +148,9 @@ TEST(DiskManagerRefresh, MissingLsblkIsNamedWithItsPackage) {
 // This machine's own lsblk, with a loop device made for the test (as root):
 // neither the system disk nor a loop, zram or virtio disk is offered.
 TEST(DiskManagerRefresh, RealLsblkOffersNoSystemOrVirtualDisk) {
-  QTemporaryDir dir;
-  QFile image(dir.filePath("disk.img"));
-  ASSERT_TRUE(image.open(QIODevice::WriteOnly) && image.resize(16 << 20));
-  const QString loop =
-      geteuid() == 0 ? outputOf("/usr/sbin/losetup", {"--find", "--show", image.fileName()}) : "";
-  const auto detach = qScopeGuard([&] {
-    if (loop.startsWith("/dev/loop")) QProcess::execute("/usr/sbin/losetup", {"--detach", loop});
-  });
+  std::optional<test::LoopDisk> disk;
+  if (geteuid() == 0) disk.emplace(test::LoopDisk::Options{.bytes = 16 << 20, .blank = true});
+  const QString loop = disk && disk->ready() ? disk->devicePath() : QString();
   DiskManager manager(std::make_unique<LinuxDiskTools>());
   awaitTask(manager.refresh());
   if (loop.startsWith("/dev/loop"))

@@ -69,27 +69,25 @@ TEST(PrivilegedRunnerTest, ElevationOutcomesAndWhatReachesTheLog) {
       "echo 'Error executing command as another user: Request dismissed' >&2; exit 126";
   const QString fffd(QChar::ReplacementCharacter);
   // Elevation script (none: missing), line, exit status or error code, error, lines delivered.
+  const QString missing =
+      "Authorization failed (127): DIR/elevate was not found. Install polkit "
+      "(pkexec) to work on drives.";
+  const QString denied = "Authorization failed (126): Request dismissed";
+  // clang-format off
   const std::tuple<const char*, QString, qint64, QString, QStringList> cases[] = {
       {grant, "echo $M; head -c 10000 /dev/zero | tr '\\0' x", 0, "", {QString(10000, 'x')}},
-      {grant,
-       "printf '@@tessaro-help'; sleep 0.2; printf 'er-started@@\\n'; printf hi",
-       0,
-       "",
+      {grant, "printf '@@tessaro-help'; sleep 0.2; printf 'er-started@@\\n'; printf hi", 0, "",
        {"hi"}},
-      {dismissed, "echo $M; echo never", 126, "Authorization failed (126): Request dismissed", {}},
+      {dismissed, "echo $M; echo never", 126, denied, {}},
       {notAuthorized, "echo never", 127, "Authorization failed (127): Not authorized", {}},
       {"exit 127", "echo never", 127, "Authorization failed (127)", {}},
       {grant, "echo $M; echo tool failed; exit 127", 127, "", {"tool failed"}},
-      {nullptr,
-       "echo never",
-       127,
-       "Authorization failed (127): DIR/elevate was not found. Install polkit (pkexec) to work on "
-       "drives.",
-       {}},
+      {nullptr, "echo never", 127, missing, {}},
       {grant, "echo $M; printf 'x\\377\\303'; exit 3", 3, "", {"x" + fffd + fffd}},
       // What arrives on standard error is shown after the output.
       {grant, "echo $M; echo out; echo stray >&2", 0, "", {"out", "stray"}},
   };
+  // clang-format on
   for (const auto& [elevation, line, status, error, delivered] : cases) {
     SCOPED_TRACE(line.toStdString());
     const Outcome outcome = runElevated(elevation, line);
