@@ -162,6 +162,79 @@ Mehr dazu in tessaro-cli(1).
     </message>
 </context>
 <context>
+    <name>FormatRequestRules</name>
+    <message>
+        <source>en_US</source>
+        <extracomment>The locale whose digit grouping the cluster counts use.</extracomment>
+        <translation>de_DE</translation>
+    </message>
+    <message>
+        <source>%1 or %2</source>
+        <extracomment>The last of several choices: &quot;512, 1024 or 2048&quot;.</extracomment>
+        <translation>%1 oder %2</translation>
+    </message>
+    <message>
+        <source>The volume name may not contain %1; remove it.</source>
+        <translation>Die Volumebezeichnung darf %1 nicht enthalten; bitte entfernen.</translation>
+    </message>
+    <message>
+        <source>The volume name may not begin with a blank.</source>
+        <translation>Die Volumebezeichnung darf nicht mit einem Leerzeichen beginnen.</translation>
+    </message>
+    <message>
+        <source>The volume name may not end with a blank; remove it.</source>
+        <translation>Die Volumebezeichnung darf nicht mit einem Leerzeichen enden; bitte entfernen.</translation>
+    </message>
+    <message>
+        <source>&quot;NO NAME&quot; is how a drive without a name reads; choose another volume name.</source>
+        <translation>„NO NAME“ steht für ein Laufwerk ohne Bezeichnung; bitte eine andere Volumebezeichnung wählen.</translation>
+    </message>
+    <message>
+        <source>The volume name may hold only printable ASCII characters; %1 is not one.</source>
+        <translation>Die Volumebezeichnung darf nur druckbare ASCII-Zeichen enthalten; %1 gehört nicht dazu.</translation>
+    </message>
+    <message>
+        <source>The volume name %1 is %2 characters long; FAT32 allows at most 11.</source>
+        <translation>Die Volumebezeichnung %1 ist %2 Zeichen lang; FAT32 erlaubt höchstens 11.</translation>
+    </message>
+    <message>
+        <source>The volume name %1 takes %2 bytes; FAT32 allows at most 11.</source>
+        <translation>Die Volumebezeichnung %1 belegt %2 Bytes; FAT32 erlaubt höchstens 11.</translation>
+    </message>
+    <message>
+        <source>The volume name may not hold control characters.</source>
+        <translation>Die Volumebezeichnung darf keine Steuerzeichen enthalten.</translation>
+    </message>
+    <message>
+        <source>A cluster size of %1 bytes is not offered: choose a power of two from 512 to 65536.</source>
+        <translation>Eine Clustergröße von %1 Bytes wird nicht angeboten: bitte eine Zweierpotenz von 512 bis 65536 wählen.</translation>
+    </message>
+    <message>
+        <source>The drive reports no usable logical sector size (a power of two from 512 to 65,536 bytes), so its partition cannot be sized; it is not formatted.</source>
+        <translation>Das Laufwerk meldet keine verwendbare logische Sektorgröße (eine Zweierpotenz von 512 bis 65.536 Bytes), daher lässt sich seine Partition nicht bemessen; es wird nicht formatiert.</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>A cluster size of %1 bytes gives %2 clusters on this drive, but FAT32 needs %3 to %4.</source>
+        <translation>Eine Clustergröße von %1 Bytes ergibt auf diesem Laufwerk %2 Cluster, FAT32 braucht aber %3 bis %4.</translation>
+    </message>
+    <message>
+        <source>The default cluster size (%1 bytes) gives %2 clusters on this drive, but FAT32 needs %3 to %4.</source>
+        <translation>Die Standard-Clustergröße (%1 Bytes) ergibt auf diesem Laufwerk %2 Cluster, FAT32 braucht aber %3 bis %4.</translation>
+    </message>
+    <message>
+        <source>No cluster size fits: the drive is too small for FAT32.</source>
+        <translation>Keine Clustergröße passt: Das Laufwerk ist für FAT32 zu klein.</translation>
+    </message>
+    <message>
+        <source>Choose %1.</source>
+        <translation>Bitte %1 wählen.</translation>
+    </message>
+</context>
+<context>
     <name>HelperFailure</name>
     <message>
         <source>the drive changed while it was being formatted</source>

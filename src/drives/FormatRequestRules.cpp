@@ -3,6 +3,7 @@
 
 #include "drives/FormatRequestRules.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <algorithm>
 
@@ -18,16 +19,22 @@ const QString kMacForbidden = QStringLiteral("\"*+,./:;<=>?[\\]|");
 constexpr qint64 kMbrMaxSectors = 0xFFFFFFFFLL;
 constexpr qint64 kReservedSectors = 32;
 
+struct RuleText {
+  Q_DECLARE_TR_FUNCTIONS(FormatRequestRules)
+};
+
 QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
 
 QString grouped(qint64 number) {
-  return QLocale(QLocale::English, QLocale::UnitedStates).toString(number);
+  //: The locale whose digit grouping the cluster counts use.
+  return QLocale(RuleText::tr("en_US")).toString(number);
 }
 
 QString joinedChoices(const QStringList& choices) {
   if (choices.size() == 1) return choices.first();
-  return choices.mid(0, choices.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" or ") +
-         choices.last();
+  //: The last of several choices: "512, 1024 or 2048".
+  return RuleText::tr("%1 or %2")
+      .arg(choices.mid(0, choices.size() - 1).join(QStringLiteral(", ")), choices.last());
 }
 
 bool fitsFat32(qint64 clusters) {
@@ -37,8 +44,7 @@ bool fitsFat32(qint64 clusters) {
 std::optional<QString> refuseForbidden(const QString& name, const QString& forbidden) {
   for (const QChar c : name) {
     if (forbidden.contains(c)) {
-      return QStringLiteral("The volume name may not contain ") + quoted(c) +
-             QStringLiteral("; remove it.");
+      return RuleText::tr("The volume name may not contain %1; remove it.").arg(quoted(c));
     }
   }
   return std::nullopt;
@@ -49,13 +55,13 @@ std::optional<QString> refuseForbidden(const QString& name, const QString& forbi
 // volume without a label reads.
 std::optional<QString> refuseUnreadableName(const QString& volumeName) {
   if (volumeName.startsWith(QLatin1Char(' '))) {
-    return QStringLiteral("The volume name may not begin with a blank.");
+    return RuleText::tr("The volume name may not begin with a blank.");
   }
   if (volumeName.endsWith(QLatin1Char(' '))) {
-    return QStringLiteral("The volume name may not end with a blank; remove it.");
+    return RuleText::tr("The volume name may not end with a blank; remove it.");
   }
   if (volumeName.compare(QLatin1String("NO NAME"), Qt::CaseInsensitive) == 0) {
-    return QStringLiteral(
+    return RuleText::tr(
         "\"NO NAME\" is how a drive without a name reads; choose another volume name.");
   }
   return std::nullopt;
@@ -71,14 +77,14 @@ QString deriveVolumeName(const QString& label) {
 std::optional<QString> refuseLinuxVolumeName(const QString& volumeName) {
   for (const QChar c : volumeName) {
     if (c.unicode() < 0x20 || c.unicode() > 0x7e) {
-      return QStringLiteral("The volume name may hold only printable ASCII characters; ") +
-             quoted(c) + QStringLiteral(" is not one.");
+      return RuleText::tr(
+                 "The volume name may hold only printable ASCII characters; %1 is not one.")
+          .arg(quoted(c));
     }
   }
   if (volumeName.size() > 11) {
-    return QStringLiteral("The volume name ") + quoted(volumeName) + QStringLiteral(" is ") +
-           QString::number(volumeName.size()) +
-           QStringLiteral(" characters long; FAT32 allows at most 11.");
+    return RuleText::tr("The volume name %1 is %2 characters long; FAT32 allows at most 11.")
+        .arg(quoted(volumeName), QString::number(volumeName.size()));
   }
   if (auto refusal = refuseForbidden(volumeName, kLinuxForbidden)) return refusal;
   return refuseUnreadableName(volumeName);
@@ -87,12 +93,12 @@ std::optional<QString> refuseLinuxVolumeName(const QString& volumeName) {
 std::optional<QString> refuseMacVolumeName(const QString& volumeName) {
   const qsizetype bytes = volumeName.toUtf8().size();
   if (bytes > 11) {
-    return QStringLiteral("The volume name ") + quoted(volumeName) + QStringLiteral(" takes ") +
-           QString::number(bytes) + QStringLiteral(" bytes; FAT32 allows at most 11.");
+    return RuleText::tr("The volume name %1 takes %2 bytes; FAT32 allows at most 11.")
+        .arg(quoted(volumeName), QString::number(bytes));
   }
   for (const QChar c : volumeName) {
     if (c.unicode() < 0x20) {
-      return QStringLiteral("The volume name may not hold control characters.");
+      return RuleText::tr("The volume name may not hold control characters.");
     }
   }
   if (auto refusal = refuseForbidden(volumeName, kMacForbidden)) return refusal;
@@ -139,11 +145,12 @@ qint64 estimateFat32Clusters(const PartitionLayout& layout, qint64 logicalSector
 std::optional<QString> refuseClusterSize(std::optional<int> clusterBytes, qint64 diskBytes,
                                          int logicalSectorSize) {
   if (clusterBytes && !isOfferedClusterSize(*clusterBytes)) {
-    return QStringLiteral("A cluster size of ") + QString::number(*clusterBytes) +
-           QStringLiteral(" bytes is not offered: choose a power of two from 512 to 65536.");
+    return RuleText::
+        tr("A cluster size of %1 bytes is not offered: choose a power of two from 512 to 65536.")
+            .arg(*clusterBytes);
   }
   if (!isValidLogicalSectorSize(logicalSectorSize)) {
-    return QStringLiteral(
+    return RuleText::tr(
         "The drive reports no usable logical sector size (a power of two from 512 to 65,536 "
         "bytes), so its partition cannot be sized; it is not formatted.");
   }
@@ -159,23 +166,27 @@ std::optional<QString> refuseClusterSize(std::optional<int> clusterBytes, qint64
 
   QStringList fitting;
   if (fitsFat32(clustersFor(defaultClusterBytes(layout, logicalSectorSize)))) {
-    fitting << QStringLiteral("Default");
+    fitting << RuleText::tr("Default");
   }
   for (const ClusterOption option : ClusterOption::allCases()) {
     if (option.bytes() && fitsFat32(clustersFor(*option.bytes()))) fitting << option.rawValue();
   }
-  const QString size = clusterBytes ? QStringLiteral("A cluster size of ") +
-                                          QString::number(asked) + QStringLiteral(" bytes")
-                                    : QStringLiteral("The default cluster size (") +
-                                          QString::number(asked) + QStringLiteral(" bytes)");
-  const QString problem = size + QStringLiteral(" gives ") + grouped(clusters) +
-                          QStringLiteral(" clusters on this drive, but FAT32 needs ") +
-                          grouped(kFat32MinClusters) + QStringLiteral(" to ") +
-                          grouped(kFat32MaxClusters) + QStringLiteral(".");
+  const QString counts[] = {QString::number(asked), grouped(clusters), grouped(kFat32MinClusters),
+                            grouped(kFat32MaxClusters)};
+  const QString problem =
+      clusterBytes ? RuleText::tr(
+                         "A cluster size of %1 bytes gives %2 clusters on this drive, but "
+                         "FAT32 needs %3 to %4.")
+                         .arg(counts[0], counts[1], counts[2], counts[3])
+                   : RuleText::tr(
+                         "The default cluster size (%1 bytes) gives %2 clusters on this "
+                         "drive, but FAT32 needs %3 to %4.")
+                         .arg(counts[0], counts[1], counts[2], counts[3]);
   if (fitting.isEmpty()) {
-    return problem + QStringLiteral(" No cluster size fits: the drive is too small for FAT32.");
+    return problem + QLatin1Char(' ') +
+           RuleText::tr("No cluster size fits: the drive is too small for FAT32.");
   }
-  return problem + QStringLiteral(" Choose ") + joinedChoices(fitting) + QStringLiteral(".");
+  return problem + QLatin1Char(' ') + RuleText::tr("Choose %1.").arg(joinedChoices(fitting));
 }
 
 }  // namespace tessaro

@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 
+#include "drives/FormatRequestRules.h"
 #include "i18n/Translations.h"
 #include "jobs/ReportTexts.h"
 #include "ui/StatusLog.h"
@@ -26,7 +27,9 @@ namespace {
 
 class GermanStartTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { installed_ = Translations::install(*QCoreApplication::instance()); }
+  static void SetUpTestSuite() {
+    installed_ = Translations::install(*QCoreApplication::instance());
+  }
   void SetUp() override {
     ASSERT_EQ(qgetenv("LANGUAGE"), "de") << "run through ctest, which sets the language";
     ASSERT_TRUE(installed_) << "no German translation found";
@@ -78,8 +81,7 @@ TEST_F(GermanStartTest, EmptyPickerAndRefreshLineInGerman) {
   controls.refresh->click();
   EXPECT_EQ(view->statusLog(), QString::fromUtf8("Laufwerke werden aktualisiert …"));
   ASSERT_TRUE(finished.wait(20000));
-  EXPECT_EQ(view->statusLog(),
-            QString::fromUtf8("0 externe Laufwerke/Wechsellaufwerke gefunden."));
+  EXPECT_EQ(view->statusLog(), QString::fromUtf8("0 externe Laufwerke/Wechsellaufwerke gefunden."));
 }
 
 // Qt's own buttons come from Qt's German translation, Tessaro's from its own.
@@ -122,6 +124,11 @@ TEST_F(GermanStartTest, BuiltLinesInGerman) {
       {reportText::checkToolFailed("/dev/sdb1", 4),
        "Prüfung von /dev/sdb1 fehlgeschlagen (Exit-Status 4)"},
       {reportText::checkComplete(), "\u2705 Reparatur abgeschlossen."},
+      {*refuseClusterSize(65536, 300LL * 1024 * 1024, 512),
+       "Eine Clustergröße von 65536 Bytes ergibt auf diesem Laufwerk 4.783 Cluster, FAT32 braucht "
+       "aber 65.525 bis 268.435.445. Bitte Standard, 512, 1024, 2048 oder 4096 wählen."},
+      {*refuseLinuxVolumeName("%1 %2 %3 %4X"),
+       "Die Volumebezeichnung \"%1 %2 %3 %4X\" ist 12 Zeichen lang; FAT32 erlaubt höchstens 11."},
       {StatusLog::droppedNotice(1234567),
        "[1.234.567 frühere Zeilen werden hier nicht angezeigt; „Protokoll speichern …“ behält "
        "sie alle.]"},

@@ -24,6 +24,8 @@ for ts in "${files[@]}"; do
   if [ "$stale" -ne 0 ]; then
     echo "$(basename "$ts"): $stale text(s) new, changed or gone since the last update:"
     grep -B2 -E 'type="(unfinished|vanished|obsolete)"' "$copy" | grep '<source>' | head -20
+    echo "Bring it up to date with: cmake --build BUILD --target update_translations;"
+    echo "then translate the new texts (see Translations in the README)."
     status=1
   else
     echo "$(basename "$ts"): up to date, $(grep -c '<source>' "$copy") texts"
