@@ -86,8 +86,7 @@ class CancelEndToEnd : public ::testing::Test {
   }
 
   void formatAsMyUsb() {
-    window.view.setLabel("My USB");
-    const QString log = window.logAfter(&ContentView::formatSelectedDrive, image.device(), kBytes);
+    const QString log = window.format(image.device(), kBytes);
     ASSERT_TRUE(log.contains("Format complete")) << log.toStdString();
   }
 

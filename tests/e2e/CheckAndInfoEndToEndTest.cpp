@@ -28,9 +28,7 @@ class CheckAndInfoEndToEnd : public ::testing::Test {
   }
 
   void formatAsMyUsb() {
-    window.view.setLabel("My USB");
-    window.view.setCluster(ClusterOption::C8192);
-    const QString log = logAfter(&ContentView::formatSelectedDrive, image.device());
+    const QString log = window.format(image.device(), kBytes, ClusterOption::C8192);
     ASSERT_TRUE(log.contains("Format complete")) << log.toStdString();
   }
 

@@ -8,8 +8,8 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 
+#include "LoopDisk.h"
 #include "drives/DiskManager.h"
 #include "drives/LinuxDiskTools.h"
 #include "ui/ContentView.h"
@@ -24,30 +24,16 @@ inline std::pair<int, QString> runProgram(const QString& program, const QStringL
   return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()).trimmed()};
 }
 
-// A sparse image on a loop device of its own, partitions scanned; detached
-// when it goes away, also when the test fails. device() is empty when
-// attaching failed. Not copyable, as its directory is not.
-class LoopImage {
+// A blank sparse image on a loop device of its own (see LoopDisk); device()
+// is empty when attaching failed.
+class LoopImage : public LoopDisk {
  public:
-  explicit LoopImage(qint64 bytes, bool readOnly = false) {
-    if (runProgram("truncate", {"-s", QString::number(bytes), path()}).first != 0) return;
-    QStringList args{"--find", "--show", "--partscan"};
-    if (readOnly) args << "--read-only";
-    const QString device = runProgram("losetup", args << path()).second.split('\n').last();
-    if (device.startsWith("/dev/loop")) device_ = device;
-  }
-  ~LoopImage() {
-    if (!device_.isEmpty()) runProgram("losetup", {"--detach", device_});
-  }
+  explicit LoopImage(qint64 bytes, bool readOnly = false)
+      : LoopDisk({.bytes = bytes, .blank = true, .readOnly = readOnly}) {}
 
-  const QString& device() const { return device_; }
-  QString partition() const { return device_ + "p1"; }
-  QString path() const { return dir_.filePath("disk.img"); }
-  QString hash() const { return runProgram("sha256sum", {path()}).second; }
-
- private:
-  QTemporaryDir dir_;
-  QString device_;
+  QString device() const { return ready() ? devicePath() : QString(); }
+  QString partition() const { return partitionPath(); }
+  QString path() const { return imagePath(); }
 };
 
 // A window over the real tools and the helper of this build that confirms
@@ -68,6 +54,13 @@ struct LoopWindow {
     QCoreApplication::processEvents();
     EXPECT_FALSE(view.isBusy());
     return view.statusLog();
+  }
+
+  // Formats the drive on device as "MY USB"; the log.
+  QString format(const QString& device, qint64 bytes, ClusterOption cluster = {}) {
+    view.setLabel("My USB");
+    view.setCluster(cluster);
+    return logAfter(&ContentView::formatSelectedDrive, device, bytes);
   }
 
   ContentView view{std::make_unique<DiskManager>(
