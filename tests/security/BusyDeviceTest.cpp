@@ -3,14 +3,16 @@
 
 // Drives that something else is using, in ways lsblk may not show: a
 // partition mounted outside /media, a disk another program opened
-// exclusively, a member of a mounted multi-device file system. Refused, and
+// exclusively or locked, a member of a mounted multi-device file system. Refused, and
 // not a byte changed.
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
+#include <set>
 
 #include "SecurityTest.h"
 
@@ -26,23 +28,32 @@ struct BusyRun {
   const char* because;
 };
 
-void expectRefusedAndUntouched(const std::vector<BusyRun>& runs, const LoopDisk& disk) {
+void expectRefusedAndUntouched(const std::vector<BusyRun>& runs, const LoopDisk& disk,
+                               const std::set<int>& allowed = refused) {
   const QString before = disk.hash();
   for (const BusyRun& run : runs) {
     SCOPED_TRACE(run.args.join(' ').toStdString() + "\n  because " + run.because);
     const HelperRun::Result result = HelperRun::run(run.args, {}, 120000);
-    EXPECT_TRUE(refused.count(result.status)) << describe(result);
+    EXPECT_TRUE(allowed.count(result.status)) << describe(result);
     EXPECT_EQ(writingCommands(result.lines), QStringList()) << "a refused run wrote or unmounted";
     EXPECT_EQ(disk.hash(), before) << "a drive in use was written to";
   }
 }
 
-// Holds a device open with O_EXCL, as a program that owns it does.
-class ExclusiveOpen {
+// Holds a device as another program does: open with O_EXCL, as one that owns
+// it; or with LOCK_EX on the whole disk's node, the convention udev and
+// systemd follow for a program that writes to a disk.
+class Holder {
  public:
-  explicit ExclusiveOpen(const QString& path)
-      : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_EXCL | O_CLOEXEC)) {}
-  ~ExclusiveOpen() {
+  Holder(const QString& path, bool lock)
+      : fd_(::open(QFile::encodeName(path).constData(),
+                   O_RDONLY | O_CLOEXEC | (lock ? 0 : O_EXCL))) {
+    if (lock && fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~Holder() {
     if (fd_ >= 0) ::close(fd_);
   }
   bool held() const { return fd_ >= 0; }
@@ -68,21 +79,26 @@ TEST_F(BusyDevice, APartitionMountedOutsideMediaIsNeitherUnmountedNorTouched) {
   EXPECT_TRUE(mount.mounted()) << "the helper unmounted a file system it was refused";
 }
 
-TEST_F(BusyDevice, ADiskOrPartitionAnotherProgramOpenedExclusivelyIsRefused) {
-  LoopDisk disk;
+TEST_F(BusyDevice, ADiskOrPartitionAnotherProgramHoldsIsRefused) {
+  LoopDisk disk{{.dirty = true}};  // dirty, so that a check writes too
   ASSERT_TRUE(disk.ready());
-  for (const QString& held : {disk.devicePath(), disk.partitionPath()}) {
-    SCOPED_TRACE("held: " + held.toStdString());
-    const ExclusiveOpen holder(held);
+  const std::tuple<QString, bool, std::set<int>> holders[] = {
+      {disk.devicePath(), false, refused},
+      {disk.partitionPath(), false, refused},
+      {disk.devicePath(), true, {C::deviceBusy}},
+  };
+  for (const auto& [held, lock, allowed] : holders) {
+    SCOPED_TRACE((lock ? "locked: " : "opened exclusively: ") + held.toStdString());
+    const Holder holder(held, lock);
     ASSERT_TRUE(holder.held());
     expectRefusedAndUntouched(
         {
             {{"format", disk.name().toUtf8(), "X", "default"},
-             "the disk, or a partition in use on it, is erased under the program that owns it"},
+             "the disk, or a partition in use on it, is erased under the program that holds it"},
             {{"check", disk.partitionName().toUtf8()},
-             "a repair writes under the program that owns the disk or partition"},
+             "a repair writes under the program that holds the disk or partition"},
         },
-        disk);
+        disk, allowed);
   }
 }
 

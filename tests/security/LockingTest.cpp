@@ -1,14 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-// One drive, two users: another helper run, or another program holding the
-// drive's lock. The second comer is refused before it writes anything.
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <QFile>
+// One drive, two helper runs: the second comer is refused before it writes
+// anything.
 
 #include "SecurityTest.h"
 
@@ -64,28 +58,6 @@ TEST_F(Locking, ASecondRunOnADriveInUseIsRefusedBeforeWriting) {
       EXPECT_TRUE(firstResult.status == 0 || firstResult.status == 1) << describe(firstResult);
     }
   }
-}
-
-// The block-device locking convention that udev and systemd follow: a
-// program that writes to a disk holds LOCK_EX on the whole disk's node.
-TEST_F(Locking, ADriveAnotherProgramHoldsLockedIsRefusedBeforeWriting) {
-  LoopDisk disk{{.dirty = true}};
-  ASSERT_TRUE(disk.ready());
-  const int fd = ::open(QFile::encodeName(disk.devicePath()).constData(), O_RDONLY | O_CLOEXEC);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
-  const QString before = disk.hash();
-  const std::vector<std::pair<QByteArrayList, const char*>> runs{
-      {{"format", disk.name().toUtf8(), "X", "default"},
-       "the drive is erased under a program that is writing to it"},
-      {{"check", disk.partitionName().toUtf8()},
-       "a repair writes under a program that is writing to the drive"},
-  };
-  for (const auto& [args, because] : runs) {
-    SCOPED_TRACE(args.join(' ').toStdString() + "\n  because " + because);
-    expectBusyAndUntouched(HelperRun::run(args, {}, 120000), before, disk);
-  }
-  ::close(fd);
 }
 
 }  // namespace
