@@ -87,24 +87,23 @@ TEST_F(CheckJobTest, ErrorsLeftEndInOneErrorLine) {
 
 TEST_F(InfoJobTest, HelperRefusalAndEmptyOutput) {
   const LinuxDiskTools tools = linux();
+  const QString refused =
+      "failed: \u274C Error: Reading info failed on /dev/sdz: the drive is not one Tessaro may "
+      "change (exit status 65)";
+  // clang-format off
   const struct {
     QByteArray said;
     int status;
     QStringList middle;
   } rows[] = {
       // The helper's own words, then which drive and why.
-      {"Refused: sdz is not an external or removable drive.\n",
-       65,
-       {"lines: Refused: sdz is not an external or removable drive.",
-        "failed: \u274C Error: Reading info failed on /dev/sdz: the drive is not one Tessaro may "
-        "change (exit status 65)"}},
-      {"",
-       65,
-       {"failed: \u274C Error: Reading info failed on /dev/sdz: the drive is not one Tessaro may "
-        "change (exit status 65)"}},
+      {"Refused: sdz is not an external or removable drive.\n", 65,
+       {"lines: Refused: sdz is not an external or removable drive.", refused}},
+      {"", 65, {refused}},
       // Nothing to report still adds one empty line.
       {"no property list here", 0, {"lines: "}},
   };
+  // clang-format on
   for (const auto& [said, status, middle] : rows) {
     say(said, status);
     InfoJob job(tools, runner, kSdz);
