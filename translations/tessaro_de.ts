@@ -639,11 +639,11 @@ Zum Löschen %3 eingeben: </translation>
     </message>
     <message>
         <source>2. Internal drives are hidden, but double-check the drive letter before formatting.</source>
-        <translation>2. Interne Laufwerke werden nicht angezeigt, aber prüfen Sie vor dem Formatieren genau, welches Laufwerk ausgewählt ist.</translation>
+        <translation>2. Interne Laufwerke werden nicht angezeigt, trotzdem vor dem Formatieren genau prüfen, welches Laufwerk ausgewählt ist.</translation>
     </message>
     <message>
         <source>Safe Tip: If you are unsure, keep the cluster size at Default and only format external/removable drives.</source>
-        <translation>Tipp: Im Zweifel die Clustergröße auf „Standard“ lassen und nur externe Laufwerke oder Wechsellaufwerke formatieren.</translation>
+        <translation>Sicherheitstipp: Im Zweifel die Clustergröße auf „Standard“ lassen und nur externe Laufwerke oder Wechsellaufwerke formatieren.</translation>
     </message>
     <message>
         <source>Erase drive?</source>

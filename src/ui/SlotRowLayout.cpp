@@ -4,6 +4,7 @@
 #include "ui/SlotRowLayout.h"
 
 #include <QWidgetItem>
+#include <algorithm>
 
 namespace tessaro {
 
@@ -41,6 +42,21 @@ QRect SlotRowLayout::slotRect(int index) const {
   return {slotLeft(index), area.top(), slots_[index].width, area.height()};
 }
 
+QList<QRect> SlotRowLayout::bodies() const {
+  QList<QRect> placed;
+  int earliest = contentsRect().left();
+  for (int i = 0; i < slots_.size(); ++i) {
+    const QRect slot = slotRect(i);
+    const QSize body = slots_[i].item->sizeHint();
+    const int x = std::max(slot.left() + (slot.width() - body.width()) / 2, earliest);
+    const int y = slot.top() + (slot.height() - body.height()) / 2;
+    placed.append(QRect(QPoint(x, y), body));
+    // Overflowing bodies may come closer than the spacing, never nearer than half of it.
+    earliest = x + body.width() + spacing() / 2;
+  }
+  return placed;
+}
+
 QSize SlotRowLayout::sizeHint() const {
   int width = 0;
   int height = 0;
@@ -49,19 +65,17 @@ QSize SlotRowLayout::sizeHint() const {
     height = std::max(height, slot.item->sizeHint().height());
   }
   if (!slots_.isEmpty()) width += spacing() * int(slots_.size() - 1);
+  // A widget moved right by a wide neighbour may end beyond the last slot.
+  const QList<QRect> placed = bodies();
+  if (!placed.isEmpty()) width = std::max(width, placed.last().right() + 1 - contentsRect().left());
   const QMargins m = contentsMargins();
   return {width + m.left() + m.right(), height + m.top() + m.bottom()};
 }
 
 void SlotRowLayout::setGeometry(const QRect& rect) {
   QLayout::setGeometry(rect);
-  for (int i = 0; i < slots_.size(); ++i) {
-    const QRect slot = slotRect(i);
-    const QSize body = slots_[i].item->sizeHint();
-    const int x = slot.left() + (slot.width() - body.width()) / 2;
-    const int y = slot.top() + (slot.height() - body.height()) / 2;
-    slots_[i].item->setGeometry(QRect(QPoint(x, y), body));
-  }
+  const QList<QRect> placed = bodies();
+  for (int i = 0; i < slots_.size(); ++i) slots_[i].item->setGeometry(placed[i]);
 }
 
 }  // namespace tessaro

@@ -11,7 +11,9 @@ namespace tessaro {
 // A row of fixed-width slots, each holding one widget centred in it at the
 // widget's preferred size. A widget wider than its slot overflows it equally
 // on both sides without moving its neighbours: positions follow from the slot
-// widths and the spacing alone. The slots sit at the leading edge.
+// widths and the spacing alone. Only where a widget would then come nearer to
+// the one before it than half the spacing (a longer translated title) does it
+// move right, so that no two overlap. The slots sit at the leading edge.
 class SlotRowLayout : public QLayout {
   Q_OBJECT
  public:
@@ -36,6 +38,8 @@ class SlotRowLayout : public QLayout {
     int width;
   };
   int slotLeft(int index) const;
+  // Where each widget goes, in the parent's coordinates.
+  QList<QRect> bodies() const;
   QList<Slot> slots_;
 };
 
