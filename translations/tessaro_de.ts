@@ -162,6 +162,17 @@ Mehr dazu in tessaro-cli(1).
     </message>
 </context>
 <context>
+    <name>DiskManager</name>
+    <message>
+        <source>lsblk not found: install util-linux</source>
+        <translation>lsblk nicht gefunden: bitte util-linux installieren</translation>
+    </message>
+    <message>
+        <source>%1 not found</source>
+        <translation>%1 nicht gefunden</translation>
+    </message>
+</context>
+<context>
     <name>FormatRequestRules</name>
     <message>
         <source>en_US</source>
@@ -282,10 +293,91 @@ Mehr dazu in tessaro-cli(1).
     </message>
 </context>
 <context>
+    <name>InfoReport</name>
+    <message>
+        <source>Yes</source>
+        <translation>Ja</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Nein</translation>
+    </message>
+    <message>
+        <source>Device: %1</source>
+        <translation>Gerät: %1</translation>
+    </message>
+    <message>
+        <source>Model: %1   Bus: %2</source>
+        <translation>Modell: %1   Bus: %2</translation>
+    </message>
+    <message>
+        <source>Removable: %1   Ejectable: %2   Whole Disk: %3</source>
+        <translation>Wechselmedium: %1   Auswerfbar: %2   Ganzer Datenträger: %3</translation>
+    </message>
+    <message>
+        <source>Part of Whole: %1</source>
+        <translation>Teil von: %1</translation>
+    </message>
+    <message>
+        <source>Device Block Size: %1 Bytes</source>
+        <translation>Blockgröße des Geräts: %1 Bytes</translation>
+    </message>
+    <message>
+        <source>Disk Size: %1 (%2 Bytes)</source>
+        <translation>Größe des Datenträgers: %1 (%2 Bytes)</translation>
+    </message>
+    <message>
+        <source>Partition Info:</source>
+        <translation>Partitionsinformationen:</translation>
+    </message>
+    <message>
+        <source>Volume Name: %1</source>
+        <translation>Volumebezeichnung: %1</translation>
+    </message>
+    <message>
+        <source>Filesystem: %1</source>
+        <translation>Dateisystem: %1</translation>
+    </message>
+    <message>
+        <source>Mounted: %1   Mount Point: %2</source>
+        <translation>Eingehängt: %1   Einhängepunkt: %2</translation>
+    </message>
+    <message>
+        <source>Filesystem Block Size: %1 Bytes</source>
+        <translation>Blockgröße des Dateisystems: %1 Bytes</translation>
+    </message>
+</context>
+<context>
     <name>Job</name>
     <message>
         <source>Unexpected failure</source>
         <translation>Unerwarteter Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>LinuxBlockDevices</name>
+    <message>
+        <source>lsblk output could not be read: %1</source>
+        <translation>Die Ausgabe von lsblk konnte nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>lsblk output could not be read: no &quot;blockdevices&quot; list</source>
+        <translation>Die Ausgabe von lsblk konnte nicht gelesen werden: keine „blockdevices“-Liste</translation>
+    </message>
+</context>
+<context>
+    <name>PropertyList</name>
+    <message>
+        <source>The data couldn&apos;t be read because it is a binary property list; only the XML form is read.</source>
+        <translation>Die Daten konnten nicht gelesen werden, weil sie eine binäre Property-List sind; nur die XML-Form wird gelesen.</translation>
+    </message>
+    <message>
+        <source>The data couldn&apos;t be read because it isn&apos;t in the correct format.</source>
+        <translation>Die Daten konnten nicht gelesen werden, weil sie nicht das richtige Format haben.</translation>
+    </message>
+    <message>
+        <source>The data couldn&apos;t be read because it isn&apos;t in the correct format (text after the property list).</source>
+        <translation>Die Daten konnten nicht gelesen werden, weil sie nicht das richtige Format haben (Text nach der Property-List).</translation>
     </message>
 </context>
 <context>
@@ -423,6 +515,22 @@ Type %3 to erase it: </source>
         <translation>%1 (%2) löschen?
 Alle Daten auf diesem Laufwerk werden gelöscht. Das kann nicht rückgängig gemacht werden.
 Zum Löschen %3 eingeben: </translation>
+    </message>
+</context>
+<context>
+    <name>ToolAvailability</name>
+    <message>
+        <source>%1 and %2</source>
+        <extracomment>The last of several programs: &quot;lsblk, wipefs and blkid&quot;.</extracomment>
+        <translation>%1 und %2</translation>
+    </message>
+    <message>
+        <source>%1 not found: install %2, or a drive will not be mounted after it is formatted</source>
+        <translation>%1 nicht gefunden: bitte %2 installieren, sonst wird ein Laufwerk nach dem Formatieren nicht eingehängt</translation>
+    </message>
+    <message>
+        <source>%1 not found: install %2</source>
+        <translation>%1 nicht gefunden: bitte %2 installieren</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,7 @@
 
 #include "drives/DiskManager.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include "drives/PartitionLookup.h"
@@ -12,12 +13,16 @@ namespace tessaro {
 
 namespace {
 
+struct ManagerText {
+  Q_DECLARE_TR_FUNCTIONS(DiskManager)
+};
+
 // A tool that is not there at all gets a description that says what to
 // install; any other launch failure passes through as the platform gave it.
 QString missingToolDescription(const QString& program) {
   const QString name = QFileInfo(program).fileName();
-  if (name == QLatin1String("lsblk")) return QStringLiteral("lsblk not found: install util-linux");
-  return name + QStringLiteral(" not found");
+  if (name == QLatin1String("lsblk")) return ManagerText::tr("lsblk not found: install util-linux");
+  return ManagerText::tr("%1 not found").arg(name);
 }
 
 constexpr qint64 toolNotFound = 3;

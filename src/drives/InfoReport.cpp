@@ -3,6 +3,8 @@
 
 #include "drives/InfoReport.h"
 
+#include <QCoreApplication>
+
 #include "drives/ByteCount.h"
 #include "drives/DevicePaths.h"
 #include "drives/PropertyList.h"
@@ -12,6 +14,12 @@ namespace tessaro {
 namespace {
 
 const QString kDocumentStart = QStringLiteral("<?xml");
+
+struct ReportText {
+  Q_DECLARE_TR_FUNCTIONS(InfoReport)
+};
+
+QString yesNo(bool yes) { return yes ? ReportText::tr("Yes") : ReportText::tr("No"); }
 
 bool isBoolean(const QVariant& value) { return value.typeId() == QMetaType::Bool; }
 
@@ -31,7 +39,7 @@ bool isNumber(const QVariant& value) {
 
 QString yesNo(const QVariantMap& in, const QString& key) {
   const QVariant value = in.value(key);
-  return isBoolean(value) && value.toBool() ? QStringLiteral("Yes") : QStringLiteral("No");
+  return yesNo(isBoolean(value) && value.toBool());
 }
 
 qint64 number(const QVariantMap& in, const QString& key) {
@@ -77,48 +85,47 @@ QStringList infoReportLines(const QString& output, const QString& bsdName) {
   const QVariantMap disk = propertyListDictionary(documents[0]);
   QString device = displayString(disk, QStringLiteral("DeviceNode"));
   if (device.isEmpty()) device = devicePathOf(bsdName);
-  lines << QStringLiteral("Device: ") + device;
+  lines << ReportText::tr("Device: %1").arg(device);
 
   QString model = displayString(disk, QStringLiteral("DeviceModel"));
   if (model == kMissingValueMark) model = displayString(disk, QStringLiteral("MediaName"));
-  lines << QStringLiteral("Model: ") + model + QStringLiteral("   Bus: ") +
-               displayString(disk, QStringLiteral("BusProtocol"));
-  lines << QStringLiteral("Removable: ") + yesNo(disk, QStringLiteral("Removable")) +
-               QStringLiteral("   Ejectable: ") + yesNo(disk, QStringLiteral("Ejectable")) +
-               QStringLiteral("   Whole Disk: ") + yesNo(disk, QStringLiteral("WholeDisk"));
+  lines << ReportText::tr("Model: %1   Bus: %2")
+               .arg(model, displayString(disk, QStringLiteral("BusProtocol")));
+  lines << ReportText::tr("Removable: %1   Ejectable: %2   Whole Disk: %3")
+               .arg(yesNo(disk, QStringLiteral("Removable")),
+                    yesNo(disk, QStringLiteral("Ejectable")),
+                    yesNo(disk, QStringLiteral("WholeDisk")));
 
   const QString parent = displayString(disk, QStringLiteral("ParentWholeDisk"));
   if (!parent.isEmpty() && parent != kMissingValueMark) {
-    lines << QStringLiteral("Part of Whole: ") + parent;
+    lines << ReportText::tr("Part of Whole: %1").arg(parent);
   }
   const qint64 blockSize = number(disk, QStringLiteral("DeviceBlockSize"));
   if (blockSize >= 1) {
-    lines << QStringLiteral("Device Block Size: ") + QString::number(blockSize) +
-                 QStringLiteral(" Bytes");
+    lines << ReportText::tr("Device Block Size: %1 Bytes").arg(blockSize);
   }
   const qint64 totalSize = number(disk, QStringLiteral("TotalSize"));
   if (totalSize >= 1) {
-    lines << QStringLiteral("Disk Size: ") + formatByteCount(totalSize) + QStringLiteral(" (") +
-                 QString::number(totalSize) + QStringLiteral(" Bytes)");
+    lines << ReportText::tr("Disk Size: %1 (%2 Bytes)")
+                 .arg(formatByteCount(totalSize), QString::number(totalSize));
   }
   if (documents.size() < 2) return lines;
 
   const QVariantMap partition = propertyListDictionary(documents[1]);
-  lines << QString() << QStringLiteral("Partition Info:");
-  lines << QStringLiteral("Volume Name: ") + displayString(partition, QStringLiteral("VolumeName"));
+  lines << QString() << ReportText::tr("Partition Info:");
+  lines << ReportText::tr("Volume Name: %1")
+               .arg(displayString(partition, QStringLiteral("VolumeName")));
   QString filesystem = displayString(partition, QStringLiteral("FilesystemName"));
   if (filesystem == kMissingValueMark) {
     filesystem = displayString(partition, QStringLiteral("FileSystemPersonality"));
   }
-  if (filesystem != kMissingValueMark) lines << QStringLiteral("Filesystem: ") + filesystem;
+  if (filesystem != kMissingValueMark) lines << ReportText::tr("Filesystem: %1").arg(filesystem);
   const QString mountPoint = displayString(partition, QStringLiteral("MountPoint"));
-  lines << QStringLiteral("Mounted: ") +
-               (mountPoint == kMissingValueMark ? QStringLiteral("No") : QStringLiteral("Yes")) +
-               QStringLiteral("   Mount Point: ") + mountPoint;
+  lines << ReportText::tr("Mounted: %1   Mount Point: %2")
+               .arg(yesNo(mountPoint != kMissingValueMark), mountPoint);
   const qint64 clusterSize = number(partition, QStringLiteral("FilesystemBlockSize"));
   if (clusterSize >= 1) {
-    lines << QStringLiteral("Filesystem Block Size: ") + QString::number(clusterSize) +
-                 QStringLiteral(" Bytes");
+    lines << ReportText::tr("Filesystem Block Size: %1 Bytes").arg(clusterSize);
   }
   return lines;
 }

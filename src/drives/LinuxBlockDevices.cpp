@@ -3,6 +3,7 @@
 
 #include "drives/LinuxBlockDevices.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +16,10 @@
 namespace tessaro {
 
 namespace {
+
+struct DevicesText {
+  Q_DECLARE_TR_FUNCTIONS(LinuxBlockDevices)
+};
 
 QString text(const QJsonObject& device, const char* key) {
   return device.value(QLatin1String(key)).toString();
@@ -95,11 +100,11 @@ QJsonArray parseLsblkDevices(const QString& text) {
   const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
   if (error.error != QJsonParseError::NoError)
     throw Error(ErrorDomain::json, error.error,
-                QStringLiteral("lsblk output could not be read: %1").arg(error.errorString()));
+                DevicesText::tr("lsblk output could not be read: %1").arg(error.errorString()));
   const QJsonValue devices = document.object().value(QLatin1String("blockdevices"));
   if (!document.isObject() || !devices.isArray())
     throw Error(ErrorDomain::json, QJsonParseError::MissingObject,
-                QStringLiteral("lsblk output could not be read: no \"blockdevices\" list"));
+                DevicesText::tr("lsblk output could not be read: no \"blockdevices\" list"));
   return devices.toArray();
 }
 

@@ -5,6 +5,7 @@
 
 #include <plist/plist.h>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <memory>
 
@@ -13,6 +14,10 @@
 namespace tessaro {
 
 namespace {
+
+struct ListText {
+  Q_DECLARE_TR_FUNCTIONS(PropertyList)
+};
 
 enum ReadError : qint64 { notAPropertyList = 1, trailingText = 2, binaryForm = 3 };
 
@@ -158,22 +163,22 @@ QVariant parsePropertyList(const QByteArray& bytes) {
   // libplist 2.2 aborts the whole process on some binary lists (a key holding
   // U+0000), and nothing here needs that form.
   if (bytes.startsWith("bplist"))
-    fail(binaryForm, QStringLiteral("The data couldn't be read because it is a binary property "
-                                    "list; only the XML form is read."));
+    fail(binaryForm, ListText::tr("The data couldn't be read because it is a binary property "
+                                  "list; only the XML form is read."));
   // libplist ignores whatever follows the document; the platform's reader
   // does not, and neither do we, since captured standard error lands there.
   const QByteArray text = bytes.trimmed();
   if (!text.startsWith('<') || text.contains('\0'))
-    fail(notAPropertyList, QStringLiteral("The data couldn't be read because it isn't in the "
-                                          "correct format."));
+    fail(notAPropertyList,
+         ListText::tr("The data couldn't be read because it isn't in the correct format."));
   if (!text.endsWith("</plist>"))
-    fail(trailingText, QStringLiteral("The data couldn't be read because it isn't in the "
-                                      "correct format (text after the property list)."));
+    fail(trailingText, ListText::tr("The data couldn't be read because it isn't in the "
+                                    "correct format (text after the property list)."));
   plist_t root = nullptr;
   plist_from_xml(text.constData(), static_cast<uint32_t>(text.size()), &root);
   if (!root)
     fail(notAPropertyList,
-         QStringLiteral("The data couldn't be read because it isn't in the correct format."));
+         ListText::tr("The data couldn't be read because it isn't in the correct format."));
   PlistPtr owner(root);
   return toVariant(root);
 }

@@ -3,6 +3,7 @@
 
 #include "drives/ToolAvailability.h"
 
+#include <QCoreApplication>
 #include <QStandardPaths>
 
 namespace tessaro {
@@ -27,18 +28,25 @@ const QList<PackageTools>& linuxPackages() {
   return packages;
 }
 
+struct AvailabilityText {
+  Q_DECLARE_TR_FUNCTIONS(ToolAvailability)
+};
+
 QString joinNames(const QStringList& names) {
   if (names.size() < 2) return names.join(QString());
-  return names.mid(0, names.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
-         names.last();
+  //: The last of several programs: "lsblk, wipefs and blkid".
+  return AvailabilityText::tr("%1 and %2")
+      .arg(names.mid(0, names.size() - 1).join(QStringLiteral(", ")), names.last());
 }
 
 }  // namespace
 
 QString MissingTools::message() const {
-  QString line = joinNames(tools) + QStringLiteral(" not found: install ") + package;
-  if (!required) line += QStringLiteral(", or a drive will not be mounted after it is formatted");
-  return line;
+  if (!required)
+    return AvailabilityText::tr(
+               "%1 not found: install %2, or a drive will not be mounted after it is formatted")
+        .arg(joinNames(tools), package);
+  return AvailabilityText::tr("%1 not found: install %2").arg(joinNames(tools), package);
 }
 
 QList<MissingTools> findMissingTools(const ToolProbe& isAvailable, bool runsAsRoot) {

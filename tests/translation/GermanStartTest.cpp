@@ -15,6 +15,8 @@
 #include <QTimer>
 
 #include "drives/FormatRequestRules.h"
+#include "drives/InfoReport.h"
+#include "drives/PropertyList.h"
 #include "i18n/Translations.h"
 #include "jobs/ReportTexts.h"
 #include "ui/StatusLog.h"
@@ -148,6 +150,21 @@ TEST_F(GermanStartTest, BuiltLinesInGerman) {
        "sie alle.]"},
   };
   for (const auto& [line, german] : rows) EXPECT_EQ(line, QString::fromUtf8(german));
+}
+
+// The information report's labels; the drive's own values stay as they are.
+TEST_F(GermanStartTest, InformationReportInGerman) {
+  const QVariantMap disk{{"DeviceNode", "/dev/sdb"}, {"DeviceModel", "Stick %1"},
+                         {"BusProtocol", "USB"},     {"Removable", true},
+                         {"Ejectable", false},       {"WholeDisk", true},
+                         {"DeviceBlockSize", 512},   {"TotalSize", qint64(32'000'000'000)}};
+  const QStringList lines = infoReportLines(writeXmlPropertyList(disk), "sdb");
+  EXPECT_EQ(lines,
+            QStringList({QString::fromUtf8("Gerät: /dev/sdb"), "Modell: Stick %1   Bus: USB",
+                         QString::fromUtf8("Wechselmedium: Ja   Auswerfbar: Nein   Ganzer "
+                                           "Datenträger: Ja"),
+                         QString::fromUtf8("Blockgröße des Geräts: 512 Bytes"),
+                         QString::fromUtf8("Größe des Datenträgers: 32 GB (32000000000 Bytes)")}));
 }
 
 struct CliRun {
