@@ -25,6 +25,9 @@ struct FormatRequest {
   Drive drive;
   QString volumeName;  // upper-cased, "UNTITLED" when blank
   std::optional<int> clusterBytes;
+  // The partition's size in bytes; none: the whole drive. Set to keep a
+  // format within the part of a drive that really holds data.
+  std::optional<qint64> partitionBytes;
 };
 
 // The platform's disk tools: which programs to run and how to read what they
@@ -65,6 +68,12 @@ class DiskTools {
   // property lists, disk first.
   virtual PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const = 0;
+  // Test how much of the whole disk really holds data (destroys its data);
+  // none where the platform has no capacity test.
+  virtual std::optional<PrivilegedCommand> probeCommand(const QString& diskBsdName) const {
+    (void)diskBsdName;
+    return std::nullopt;
+  }
   // The partition a format makes on the drive, as a device path.
   virtual QString formattedPartitionPath(const Drive& drive) const = 0;
   // True where the privileged steps leave a volume unmounted and the desktop

@@ -111,15 +111,48 @@ bool isOfferedClusterSize(int clusterBytes) {
                      [&](ClusterOption option) { return option.bytes() == clusterBytes; });
 }
 
-PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize) {
+PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize,
+                                     std::optional<qint64> partitionBytes) {
   PartitionLayout layout;
   if (!isValidLogicalSectorSize(logicalSectorSize)) return layout;
-  layout.startSector = (1024 * 1024) / logicalSectorSize;
+  layout.startSector = kPartitionAlignment / logicalSectorSize;
   const qint64 available = diskBytes / logicalSectorSize - layout.startSector;
   const qint64 limit = kMbrMaxSectors - layout.startSector;
   layout.sectorCount = std::clamp<qint64>(available, 0, limit);
   layout.truncated = available > limit;
+  if (partitionBytes) {
+    const qint64 asked = alignedPartitionBytes(*partitionBytes) / logicalSectorSize;
+    if (asked < layout.sectorCount) {
+      layout.sectorCount = asked;
+      layout.truncated = false;
+    }
+    layout.sized = true;
+  }
   return layout;
+}
+
+qint64 alignedPartitionBytes(qint64 partitionBytes) {
+  return std::max<qint64>(partitionBytes, 0) / kPartitionAlignment * kPartitionAlignment;
+}
+
+qint64 partitionBytesWithin(qint64 usableBytes) {
+  return std::max<qint64>(alignedPartitionBytes(usableBytes) - kPartitionAlignment, 0);
+}
+
+std::optional<QString> refusePartitionSize(qint64 partitionBytes, qint64 diskBytes) {
+  const qint64 aligned = alignedPartitionBytes(partitionBytes);
+  if (aligned <= 0) {
+    return RuleText::tr("A partition size of %1 bytes is less than 1 MiB.")
+        .arg(grouped(partitionBytes));
+  }
+  const qint64 room = std::max<qint64>(diskBytes - kPartitionAlignment, 0);
+  if (aligned > room) {
+    return RuleText::tr(
+               "A partition of %1 bytes does not fit on the drive: after its first MiB it has "
+               "room for %2 bytes.")
+        .arg(grouped(aligned), grouped(room));
+  }
+  return std::nullopt;
 }
 
 qint64 defaultClusterBytes(const PartitionLayout& layout, qint64 logicalSectorSize) {
@@ -143,7 +176,8 @@ qint64 estimateFat32Clusters(const PartitionLayout& layout, qint64 logicalSector
 }
 
 std::optional<QString> refuseClusterSize(std::optional<int> clusterBytes, qint64 diskBytes,
-                                         int logicalSectorSize) {
+                                         int logicalSectorSize,
+                                         std::optional<qint64> partitionBytes) {
   if (clusterBytes && !isOfferedClusterSize(*clusterBytes)) {
     return RuleText::
         tr("A cluster size of %1 bytes is not offered: choose a power of two from 512 to 65536.")
@@ -154,7 +188,7 @@ std::optional<QString> refuseClusterSize(std::optional<int> clusterBytes, qint64
         "The drive reports no usable logical sector size (a power of two from 512 to 65,536 "
         "bytes), so its partition cannot be sized; it is not formatted.");
   }
-  const PartitionLayout layout = fat32PartitionLayout(diskBytes, logicalSectorSize);
+  const PartitionLayout layout = fat32PartitionLayout(diskBytes, logicalSectorSize, partitionBytes);
   auto clustersFor = [&](qint64 bytes) -> qint64 {
     if (bytes < logicalSectorSize || bytes % logicalSectorSize != 0) return 0;
     return estimateFat32Clusters(layout, logicalSectorSize, bytes);

@@ -24,14 +24,31 @@ std::optional<QString> refuseLinuxVolumeName(const QString& volumeName);
 std::optional<QString> refuseMacVolumeName(const QString& volumeName);
 
 // The one FAT32 partition a format makes: from 1 MiB to the end of the disk,
-// at most 2^32 - 1 sectors in all (the MBR's limit: 2 TiB on 512-byte
-// sectors). Empty for a sector size no drive has (isValidLogicalSectorSize).
+// or partitionBytes long (aligned down to 1 MiB) when they are given, at most
+// 2^32 - 1 sectors in all (the MBR's limit: 2 TiB on 512-byte sectors), never
+// past the end of the disk. Empty for a sector size no drive has
+// (isValidLogicalSectorSize).
 struct PartitionLayout {
   qint64 startSector = 0;
   qint64 sectorCount = 0;
   bool truncated = false;  // the disk is larger than the table can describe
+  bool sized = false;      // a partition size was asked for: the table names it
 };
-PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize);
+PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize,
+                                     std::optional<qint64> partitionBytes = std::nullopt);
+
+inline constexpr qint64 kPartitionAlignment = 1024 * 1024;
+
+// A partition size rounded down to whole MiB, as the table gets it.
+qint64 alignedPartitionBytes(qint64 partitionBytes);
+
+// The largest partition that ends within the first usableBytes of a disk: a
+// drive that holds data only that far (a counterfeit) is formatted safely so.
+qint64 partitionBytesWithin(qint64 usableBytes);
+
+// None when a partition of partitionBytes (aligned down to 1 MiB) fits on a
+// disk of diskBytes after its first MiB; else why it does not.
+std::optional<QString> refusePartitionSize(qint64 partitionBytes, qint64 diskBytes);
 
 inline constexpr qint64 kFat32MinClusters = 65525;
 inline constexpr qint64 kFat32MaxClusters = 268435445;
@@ -54,7 +71,9 @@ bool isOfferedClusterSize(int clusterBytes);
 // naming the cluster sizes that do fit. A size the window does not offer is
 // refused whatever the disk, and so is a logical sector size that is not a
 // power of two from 512 to 65536: nothing can be sized from it.
+// With partitionBytes, the same for a partition of that size.
 std::optional<QString> refuseClusterSize(std::optional<int> clusterBytes, qint64 diskBytes,
-                                         int logicalSectorSize);
+                                         int logicalSectorSize,
+                                         std::optional<qint64> partitionBytes = std::nullopt);
 
 }  // namespace tessaro

@@ -45,6 +45,7 @@ void readSfdiskDump(const QString& text, FormatReadBack& into) {
       const QString key = field.section(QLatin1Char('='), 0, 0).trimmed();
       const QString value = field.section(QLatin1Char('='), 1).trimmed();
       if (key == QLatin1String("start")) into.partitionStart = value.toLongLong();
+      if (key == QLatin1String("size")) into.partitionSectors = value.toLongLong();
       if (key == QLatin1String("type")) into.partitionType = value;
     }
   }
@@ -93,6 +94,10 @@ FormatVerdict verifyFormat(const FormatExpectation& expected, const FormatReadBa
   if (found.partitionStart != expected.partitionStart) {
     differences << QStringLiteral("partition does not start at sector ") +
                        QString::number(expected.partitionStart);
+  }
+  if (expected.partitionSectors && found.partitionSectors != *expected.partitionSectors) {
+    differences << QStringLiteral("partition is not ") + grouped(*expected.partitionSectors) +
+                       QStringLiteral(" sectors long");
   }
   if (found.fsType != QLatin1String("vfat") || found.fsVersion != QLatin1String("FAT32")) {
     differences << QStringLiteral("file system is not FAT32");

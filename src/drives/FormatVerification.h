@@ -12,9 +12,10 @@ namespace tessaro {
 
 // What a format asked for, to compare against what the drive holds after it.
 struct FormatExpectation {
-  qint64 partitionStart = 2048;     // in logical sectors
-  QString volumeName;               // as derived, not quoted
-  std::optional<int> clusterBytes;  // none: any size mkfs.fat chose
+  qint64 partitionStart = 2048;            // in logical sectors
+  QString volumeName;                      // as derived, not quoted
+  std::optional<int> clusterBytes;         // none: any size mkfs.fat chose
+  std::optional<qint64> partitionSectors;  // none: any size
 };
 
 // What was read back from the drive, read-only, after a format.
@@ -23,6 +24,7 @@ struct FormatReadBack {
   int partitionCount = 0;
   QString partitionType;  // sfdisk "type=" of the first partition (c)
   qint64 partitionStart = -1;
+  qint64 partitionSectors = -1;
   QString fsType;             // blkid TYPE (vfat)
   QString fsVersion;          // blkid VERSION (FAT32)
   QString label;              // blkid LABEL, unescaped

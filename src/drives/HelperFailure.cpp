@@ -19,6 +19,9 @@ QString changedWhile(HelperWork work) {
     case HelperWork::check:
       return QCoreApplication::translate("HelperFailure",
                                          "the drive changed while it was being checked");
+    case HelperWork::probe:
+      return QCoreApplication::translate("HelperFailure",
+                                         "the drive changed while it was being tested");
     case HelperWork::read:
       break;
   }
@@ -37,7 +40,8 @@ QString helperFailureReason(int exitStatus, HelperWork work) {
                                          "the drive is not one Tessaro may change");
     case contract::refusedRequest:
       return QCoreApplication::translate(
-          "HelperFailure", "the volume name or cluster size cannot be used on this drive");
+          "HelperFailure",
+          "the volume name, cluster size or partition size cannot be used on this drive");
     case contract::verificationFailed:
       return QCoreApplication::translate("HelperFailure", "the drive does not hold what was asked");
     case contract::deviceChanged:
@@ -50,6 +54,8 @@ QString helperFailureReason(int exitStatus, HelperWork work) {
       return QCoreApplication::translate("HelperFailure", "a tool failed");
     case contract::cancelled:
       return QCoreApplication::translate("HelperFailure", "it was cancelled");
+    case contract::counterfeit:
+      return QCoreApplication::translate("HelperFailure", "the drive holds less than it claims");
     default:
       return {};
   }

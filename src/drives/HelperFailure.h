@@ -8,7 +8,7 @@
 namespace tessaro {
 
 // What the helper was doing to the drive when it stopped.
-enum class HelperWork { format, check, read };
+enum class HelperWork { format, check, read, probe };
 
 // Why the Linux helper stopped, in the user's terms, for one of its own exit
 // statuses (HelperContract::Status); empty for a status a tool reported.

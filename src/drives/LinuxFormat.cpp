@@ -12,8 +12,13 @@ std::optional<QString> LinuxDiskTools::validateFormat(const FormatRequest& reque
   if (auto refusal = refuseLinuxVolumeName(request.volumeName)) return refusal;
   // The drive's logical sector size is known only to the helper, which checks
   // again with it; nearly every removable drive has 512-byte sectors.
-  if (request.drive.size > 0)
-    return refuseClusterSize(request.clusterBytes, request.drive.size, 512);
+  if (request.drive.size > 0) {
+    if (request.partitionBytes) {
+      if (auto refusal = refusePartitionSize(*request.partitionBytes, request.drive.size))
+        return refusal;
+    }
+    return refuseClusterSize(request.clusterBytes, request.drive.size, 512, request.partitionBytes);
+  }
   return std::nullopt;
 }
 
@@ -26,6 +31,15 @@ PrivilegedCommand LinuxDiskTools::formatCommand(const FormatRequest& request) co
                   request.volumeName,
                   request.clusterBytes ? QString::number(*request.clusterBytes)
                                        : QLatin1String(HelperContract::defaultCluster)};
+  if (request.partitionBytes) command.args << QString::number(*request.partitionBytes);
+  command.commandLine = displayCommand(QStringList{command.tool} + command.args);
+  return command;
+}
+
+std::optional<PrivilegedCommand> LinuxDiskTools::probeCommand(const QString& diskBsdName) const {
+  PrivilegedCommand command;
+  command.tool = helperPath();
+  command.args = {QLatin1String(HelperContract::probeVerb), diskBsdName};
   command.commandLine = displayCommand(QStringList{command.tool} + command.args);
   return command;
 }

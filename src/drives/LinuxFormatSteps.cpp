@@ -12,7 +12,8 @@ namespace {
 
 QByteArray sfdiskScript(const PartitionLayout& layout) {
   QByteArray partition = "start=" + QByteArray::number(layout.startSector);
-  if (layout.truncated) partition += ", size=" + QByteArray::number(layout.sectorCount);
+  if (layout.truncated || layout.sized)
+    partition += ", size=" + QByteArray::number(layout.sectorCount);
   return "label: dos\n" + partition + ", type=c\n";
 }
 
@@ -49,7 +50,8 @@ QList<ToolStep> linuxPartitionSteps(const LinuxFormatPlan& plan) {
   }
   steps.append({{wipefs, QStringLiteral("--all"), kNoLock, plan.diskPath}, {}});
   steps.append({{plan.tools.value(QStringLiteral("sfdisk")), kNoLock, plan.diskPath},
-                sfdiskScript(fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize))});
+                sfdiskScript(fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize,
+                                                  plan.partitionBytes))});
   steps.append(
       {{plan.tools.value(QStringLiteral("partx")), QStringLiteral("-u"), plan.diskPath}, {}});
   return steps;
@@ -66,7 +68,8 @@ ToolStep linuxMkfsStep(const LinuxFormatPlan& plan) {
 }
 
 QStringList linuxFormatNotes(const LinuxFormatPlan& plan) {
-  const PartitionLayout layout = fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize);
+  const PartitionLayout layout =
+      fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize, plan.partitionBytes);
   if (!layout.truncated) return {};
   const qint64 usedBytes = (layout.startSector + layout.sectorCount) * plan.logicalSectorSize;
   return {QStringLiteral("Note: an MBR partition table can describe only the first ") +

@@ -28,9 +28,10 @@ struct LinuxFormatPlan {
   QStringList partitionPaths;  // their signatures are cleared before the disk's
   qint64 diskBytes = 0;
   int logicalSectorSize = 512;
-  QString volumeName;               // as derived, not quoted
-  std::optional<int> clusterBytes;  // none: mkfs.fat's default
-  QMap<QString, QString> tools;     // tool name -> absolute path ("wipefs" -> "/usr/sbin/wipefs")
+  QString volumeName;                    // as derived, not quoted
+  std::optional<int> clusterBytes;       // none: mkfs.fat's default
+  std::optional<qint64> partitionBytes;  // none: to the end of the disk
+  QMap<QString, QString> tools;  // tool name -> absolute path ("wipefs" -> "/usr/sbin/wipefs")
 };
 
 // The tools the format steps and their read-back run, by name.
@@ -44,9 +45,9 @@ QList<ToolStep> linuxUnmountSteps(const LinuxFormatPlan& plan);
 
 // The writes up to the new partition: clear signatures (partitions, then the
 // disk), write a dos table with one type 0x0c partition from 1 MiB to the end
-// (sfdisk reads the script on standard input), make the kernel read it.
-// wipefs and sfdisk take no lock of their own: the helper holds the disk's
-// lock for the whole format (see DiskLock).
+// or of the plan's partition size (sfdisk reads the script on standard input), make the kernel read
+// it. wipefs and sfdisk take no lock of their own: the helper holds the disk's lock for the whole
+// format (see DiskLock).
 QList<ToolStep> linuxPartitionSteps(const LinuxFormatPlan& plan);
 
 // mkfs.fat -F 32 on the new partition, with the volume name and, when one was

@@ -10,6 +10,9 @@ namespace tessaro {
 
 std::optional<QString> MacDiskTools::validateFormat(const FormatRequest& request) const {
   if (auto refusal = refuseMacVolumeName(request.volumeName)) return refusal;
+  if (request.partitionBytes) {
+    return QStringLiteral("Formatting only part of a drive is not available on macOS yet.");
+  }
   if (request.drive.size > 0)
     return refuseClusterSize(request.clusterBytes, request.drive.size, 512);
   return std::nullopt;

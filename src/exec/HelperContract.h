@@ -8,7 +8,8 @@
 // or directly when it already runs as root) and the helper both build on this
 // header; nothing else about the helper is shared.
 //
-//   tessaro-helper format DISK NAME CLUSTER   erase DISK: MBR, one FAT32 partition
+//   tessaro-helper format DISK NAME CLUSTER [SIZE]
+//                                             erase DISK: MBR, one FAT32 partition
 //   tessaro-helper check TARGET               check and repair the FAT on TARGET
 //   tessaro-helper info DISK [PARTITION]      print the facts of DISK (and PARTITION)
 //   tessaro-helper probe DISK                 test how much of DISK really holds data
@@ -18,7 +19,10 @@
 // after checking NAME against /sys/class/block. TARGET is a partition, or a
 // whole disk that holds its FAT file system without a partition table. NAME is
 // the volume label exactly as it is to be written. CLUSTER is "default" or a
-// power of two from 512 to 65536 (bytes).
+// power of two from 512 to 65536 (bytes). SIZE, when given, is the partition's
+// size in bytes, a decimal number: it is aligned down to whole MiB and must
+// leave the partition, which starts at 1 MiB, on the disk and large enough
+// for FAT32 with CLUSTER; without it the partition runs to the end of the disk.
 //
 // Output: the helper first prints startMarker on a line of its own, then its
 // own lines and, for every tool it runs on the drive, the command as one line
@@ -68,7 +72,8 @@ enum Status : int {
   success = 0,
   usage = 64,               // unknown verb, wrong number or shape of arguments; nothing ran
   refusedDevice = 65,       // not a device Tessaro may touch; nothing written
-  refusedRequest = 66,      // the volume name or cluster size cannot be honoured; nothing written
+  refusedRequest = 66,      // the volume name, cluster or partition size cannot be honoured;
+                            // nothing written
   verificationFailed = 67,  // the tools succeeded but the drive does not hold what was asked
   deviceChanged = 68,       // the name now means another disk; stopped before writing to it
   deviceBusy = 69,          // locked or held by another process or Tessaro run; nothing written

@@ -47,6 +47,19 @@ std::optional<int> clusterArgument(const QString& word) {
   return bytes;
 }
 
+// SIZE: the partition's size in bytes, a plain decimal number. It is aligned
+// down to whole MiB, and checked against the disk once the disk is held.
+qint64 partitionSizeArgument(const QString& word) {
+  static const QRegularExpression decimal(
+      QRegularExpression::anchoredPattern(QStringLiteral("[1-9][0-9]{0,17}")));
+  if (!decimal.match(word).hasMatch()) {
+    stop(HelperContract::usage,
+         QStringLiteral("Usage: the partition size is a number of bytes, not \"") + word +
+             QStringLiteral("\"."));
+  }
+  return word.toLongLong();
+}
+
 // The partition the table step made, once the kernel has its node.
 KernelDevice waitForPartition(VerbRun& run, const KernelDevice& disk) {
   const QString name = linuxPartitionName(disk.name(), 1);
@@ -131,10 +144,11 @@ void settleUdev(const HelperTools& tools) {
 
 }  // namespace
 
-// format DISK NAME CLUSTER
+// format DISK NAME CLUSTER [SIZE]
 int formatVerb(const QStringList& args) {
-  if (args.size() != 3) {
-    stop(HelperContract::usage, QStringLiteral("Usage: tessaro-helper format DISK NAME CLUSTER"));
+  if (args.size() != 3 && args.size() != 4) {
+    stop(HelperContract::usage,
+         QStringLiteral("Usage: tessaro-helper format DISK NAME CLUSTER [SIZE]"));
   }
   const KernelDevice disk = deviceNamed(args[0]);
   if (disk.isPartition()) {
@@ -144,6 +158,8 @@ int formatVerb(const QStringList& args) {
   }
   const QString& volumeName = args[1];
   const std::optional<int> clusterBytes = clusterArgument(args[2]);
+  const std::optional<qint64> partitionBytes =
+      args.size() == 4 ? std::optional<qint64>(partitionSizeArgument(args[3])) : std::nullopt;
   if (const auto refusal = refuseLinuxVolumeName(volumeName)) {
     stop(HelperContract::refusedRequest, QStringLiteral("Refused: ") + *refusal);
   }
@@ -169,7 +185,13 @@ int formatVerb(const QStringList& args) {
   DiskLock lock;
   lockDisk(lock, run, disk);
   const BlockNode tree = guardedDisk(run, tools, disk);
-  if (auto refusal = refuseClusterSize(clusterBytes, tree.size, tree.logicalSectorSize)) {
+  if (partitionBytes) {
+    if (auto refusal = refusePartitionSize(*partitionBytes, tree.size)) {
+      stop(HelperContract::refusedRequest, QStringLiteral("Refused: ") + *refusal);
+    }
+  }
+  if (auto refusal =
+          refuseClusterSize(clusterBytes, tree.size, tree.logicalSectorSize, partitionBytes)) {
     stop(HelperContract::refusedRequest, QStringLiteral("Refused: ") + *refusal);
   }
 
@@ -193,6 +215,7 @@ int formatVerb(const QStringList& args) {
   plan.logicalSectorSize = tree.logicalSectorSize;
   plan.volumeName = volumeName;
   plan.clusterBytes = clusterBytes;
+  plan.partitionBytes = partitionBytes;
   plan.tools = tools.paths();
   for (const QString& note : linuxFormatNotes(plan)) printLine(note);
 
@@ -216,9 +239,11 @@ int formatVerb(const QStringList& args) {
   const KernelDevice partition = waitForPartition(run, disk);
   runWriteStep(run, linuxMkfsStep(plan), disk.path());
 
+  const PartitionLayout layout =
+      fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize, plan.partitionBytes);
   FormatExpectation expected;
-  expected.partitionStart =
-      fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize).startSector;
+  expected.partitionStart = layout.startSector;
+  if (layout.sized) expected.partitionSectors = layout.sectorCount;
   expected.volumeName = volumeName;
   expected.clusterBytes = clusterBytes;
   const FormatVerdict verdict =

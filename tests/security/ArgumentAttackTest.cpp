@@ -156,6 +156,9 @@ TEST_F(ArgumentAttack, PathsOfEveryShapeAreNotDeviceNames) {
           {"loop-control", {"format", "loop-control", "X", "default"}, usageOrDevice, notBlock},
           {"a well-formed name of no device", {"format", "loop999999", "X", "default"},
            usageOrDevice, "a name the kernel does not know cannot be a chosen drive"},
+          {"probe on a path", {"probe", "{dev}"}, usage, followed},
+          {"a partition where a probe takes a disk", {"probe", "{part}"}, usageOrDevice,
+           "a probe writes test blocks over a whole disk; half a disk is not what was chosen"},
           {"a partition where a format takes a disk", {"format", "{part}", "X", "default"},
            usageOrDevice, "a format erases a whole disk; half a disk is not what was chosen"},
           {"info on one disk with another disk's partition", {"info", "{disk}", "{other}"},
@@ -211,6 +214,9 @@ TEST_F(ArgumentAttack, ShellTextInAnyArgumentIsNeverRun) {
           {"a cluster size in backquotes", {"format", "{disk}", "X", "`touch M`"}, usageOrRequest,
            shell},
           {"after the verb", {"format;touch {marker}", "{disk}", "X", "default"}, usage, shell},
+          {"after the probed disk", {"probe", "{disk};touch {marker}"}, usage, shell},
+          {"after the partition size", {"format", "{disk}", "X", "default", "33554432;touch M"},
+           usage, shell},
           {"a verb substituted", {"$(touch M)", "{disk}"}, usage, shell},
       });
   // clang-format on
@@ -218,7 +224,7 @@ TEST_F(ArgumentAttack, ShellTextInAnyArgumentIsNeverRun) {
 
 TEST_F(ArgumentAttack, WrongCountsAndUnknownVerbsRunNothing) {
   const char* count = "an argument the helper ignores or invents can change what it erases";
-  const char* verb = "only the three verbs exist; anything else might be taken for one";
+  const char* verb = "only the four verbs exist; anything else might be taken for one";
   expectRefusedAndUntouched(
       *scene,
       // clang-format off
@@ -232,6 +238,8 @@ TEST_F(ArgumentAttack, WrongCountsAndUnknownVerbsRunNothing) {
           {"a bare format", {"format"}, usage, count},
           {"a check with an extra argument", {"check", "{part}", "{other}"}, usage, count},
           {"a bare check", {"check"}, usage, count},
+          {"a probe with an extra argument", {"probe", "{disk}", "{other}"}, usage, count},
+          {"a bare probe", {"probe"}, usage, count},
           {"info with an extra argument", {"info", "{disk}", "{part}", "{disk}"}, usage, count},
           {"a bare info", {"info"}, usage, count},
           {"an unknown verb", {"erase", "{disk}"}, usage, verb},
@@ -255,6 +263,10 @@ TEST_F(ArgumentAttack, NamesAndClusterSizesThatCannotBeHonouredEraseNothing) {
   const auto sized = [&](const char* what, const QByteArray& size) {
     return Attack{what, {"format", "{disk}", "X", size}, usageOrRequest, cluster};
   };
+  const auto partition = [&](const char* what, const QByteArray& bytes) {
+    return Attack{what, {"format", "{disk}", "X", "default", bytes}, usageOrRequest,
+                  "the table would reach past the drive or hold no FAT32"};
+  };
   expectRefusedAndUntouched(*scene,
                             {
                                 named("NO NAME", "NO NAME"),
@@ -277,6 +289,13 @@ TEST_F(ArgumentAttack, NamesAndClusterSizesThatCannotBeHonouredEraseNothing) {
                                 sized("2^32 + 512, which wraps to 512", "4294967808"),
                                 sized("Default with a capital", "Default"),
                                 sized("an empty size", ""),
+                                partition("a partition larger than the disk", "68157440"),
+                                partition("a partition under 1 MiB", "1048575"),
+                                partition("a partition too small for FAT32", "16777216"),
+                                partition("2^64 + 1 MiB, which wraps to 1 MiB",
+                                          "18446744073710600192"),
+                                partition("a partition size with a unit", "48M"),
+                                partition("a negative partition size", "-48234496"),
                             });
   // clang-format on
 }

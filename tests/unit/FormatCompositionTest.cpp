@@ -68,6 +68,13 @@ TEST(FormatCompositionTest, PartitionIsCappedAtTheMbrLimitAndNamedAsTheKernelDoe
   plan.logicalSectorSize = 4096;  // 4 KiB sectors reach 16 TiB
   EXPECT_EQ(linuxPartitionSteps(plan).at(1).input, "label: dos\nstart=256, type=c\n");
   EXPECT_TRUE(linuxFormatNotes(plan).isEmpty());
+  // A partition size is named in the table, in whole MiB, and never runs past the MBR's limit.
+  plan.partitionBytes = kGiB + 12345;
+  EXPECT_EQ(linuxPartitionSteps(plan).at(1).input, "label: dos\nstart=256, size=262144, type=c\n");
+  plan.logicalSectorSize = 512;
+  plan.partitionBytes = 4000 * kGiB;
+  EXPECT_EQ(linuxPartitionSteps(plan).at(1).input,
+            "label: dos\nstart=2048, size=4294965247, type=c\n");
   // The kernel puts a "p" between a disk name ending in a digit and the number.
   EXPECT_EQ(linuxFormatPartitionPath("/dev/sdb"), "/dev/sdb1");
   EXPECT_EQ(linuxFormatPartitionPath("/dev/loop0"), "/dev/loop0p1");

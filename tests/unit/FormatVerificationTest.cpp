@@ -41,6 +41,9 @@ TEST(FormatVerificationTest, WhatTheToolsReadBackMatchesTheRequestOrEachDifferen
             "Verified: dos table, partition type c at sector 2048; vfat FAT32, label \"MY USB\", "
             "4096-byte clusters, 76,383 clusters: as asked.");
   EXPECT_TRUE(verifyFormat({2048, "MY USB", std::nullopt}, found).matches);
+  EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, 612352}, found).matches);
+  EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, 612353}, found)
+                  .line.endsWith(": partition is not 612,353 sectors long."));
 
   found.clusterCount = 4783;
   found.fsckClean = false;
