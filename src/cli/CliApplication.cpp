@@ -11,12 +11,14 @@
 #include "cli/DriveJson.h"
 #include "cli/InfoFactsJson.h"
 #include "cli/InterruptWatcher.h"
+#include "cli/ProbeResultJson.h"
 #include "cli/TerminalConfirmation.h"
 #include "drives/ByteCount.h"
 #include "drives/FormatRequestRules.h"
 #include "jobs/CheckJob.h"
 #include "jobs/FormatJob.h"
 #include "jobs/InfoJob.h"
+#include "jobs/ProbeJob.h"
 #include "jobs/RefreshJob.h"
 #include "jobs/ReportTexts.h"
 
@@ -38,12 +40,14 @@ QCoro::Task<int> CliApplication::run(CliRequest request) {
     case CliCommand::Info:
     case CliCommand::Check:
     case CliCommand::Format:
+    case CliCommand::Probe:
       break;
   }
   const std::optional<Drive> drive = co_await resolveDrive(request.device);
   if (!drive) co_return cliRefused;
   if (request.command == CliCommand::Info) co_return co_await info(*drive, request.json);
   if (request.command == CliCommand::Check) co_return co_await check(*drive);
+  if (request.command == CliCommand::Probe) co_return co_await probe(*drive, request);
   co_return co_await format(*drive, request);
 }
 
@@ -86,29 +90,55 @@ QCoro::Task<int> CliApplication::check(Drive drive) {
 }
 
 QCoro::Task<int> CliApplication::format(Drive drive, CliRequest request) {
-  const FormatRequest formatRequest{drive, deriveVolumeName(request.label),
-                                    request.cluster.bytes()};
+  const FormatRequest formatRequest{drive, deriveVolumeName(request.label), request.cluster.bytes(),
+                                    request.partitionBytes};
   // A request that will be refused erases nothing, so there is nothing to
   // confirm: the job says why it is refused.
   const bool refused = manager_.tools().validateFormat(formatRequest).has_value();
-  if (!refused && !request.assumeYes) {
-    switch (TerminalConfirmation::ask(drive)) {
-      case ConfirmationAnswer::Confirmed:
-        break;
-      case ConfirmationAnswer::Declined:
-        output_.errorLine(tr("Not confirmed: nothing on %1 was erased.").arg(drive.devicePath));
-        co_return cliRefused;
-      case ConfirmationAnswer::NoTerminal:
-        output_.errorLine(tr("tessaro-cli: no terminal to confirm the erase of %1 on; give --yes "
-                             "to erase it without asking.")
-                              .arg(drive.devicePath));
-        co_return cliRefused;
-    }
+  if (!refused) {
+    if (const auto status = refuseUnconfirmed(drive, request.assumeYes)) co_return *status;
   }
   FormatJob job(manager_.tools(), manager_.runner(), formatRequest);
   TerminalReport report(output_);
   const int status = co_await runJob(job, report);
   co_return refused ? cliRefused : status;
+}
+
+QCoro::Task<int> CliApplication::probe(Drive drive, CliRequest request) {
+  if (const auto status = refuseUnconfirmed(drive, request.assumeYes)) co_return *status;
+  ProbeJob job(manager_.tools(), manager_.runner(), drive);
+  TerminalReport report(output_,
+                        request.json ? TerminalReport::Mode::quiet : TerminalReport::Mode::lines);
+  const int status = co_await runJob(job, report);
+  const std::optional<ProbeResult>& result = job.result();
+  if (!result) co_return status;
+  if (request.json) {
+    const QJsonObject facts = ProbeResultJson::object(*result, drive);
+    output_.text(QString::fromUtf8(QJsonDocument(facts).toJson(QJsonDocument::Indented)));
+  } else if (!result->genuine()) {
+    output_.line(tr("To use it, format only the part that holds data: tessaro-cli format %1 "
+                    "--size %2")
+                     .arg(drive.bsdName)
+                     .arg(partitionBytesWithin(qint64(result->usableBytes))));
+  }
+  co_return status;
+}
+
+std::optional<int> CliApplication::refuseUnconfirmed(const Drive& drive, bool assumeYes) {
+  if (assumeYes) return std::nullopt;
+  switch (TerminalConfirmation::ask(drive)) {
+    case ConfirmationAnswer::Confirmed:
+      return std::nullopt;
+    case ConfirmationAnswer::Declined:
+      output_.errorLine(tr("Not confirmed: nothing on %1 was erased.").arg(drive.devicePath));
+      return cliRefused;
+    case ConfirmationAnswer::NoTerminal:
+      output_.errorLine(tr("tessaro-cli: no terminal to confirm the erase of %1 on; give --yes "
+                           "to erase it without asking.")
+                            .arg(drive.devicePath));
+      return cliRefused;
+  }
+  return cliRefused;
 }
 
 QCoro::Task<int> CliApplication::runJob(Job& job, TerminalReport& report) {

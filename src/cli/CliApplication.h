@@ -32,6 +32,10 @@ class CliApplication : public QObject {
   QCoro::Task<int> info(Drive drive, bool json);
   QCoro::Task<int> check(Drive drive);
   QCoro::Task<int> format(Drive drive, CliRequest request);
+  QCoro::Task<int> probe(Drive drive, CliRequest request);
+  // Asks on the terminal before drive is erased, unless --yes; the exit
+  // status when the erase is not confirmed, after saying so.
+  std::optional<int> refuseUnconfirmed(const Drive& drive, bool assumeYes);
   // The drive DEVICE names, or none after saying why it is refused.
   QCoro::Task<std::optional<Drive>> resolveDrive(QString argument);
   // Runs job to its end; Ctrl+C meanwhile cancels it as the window's Cancel does.

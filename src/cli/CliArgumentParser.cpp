@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QMap>
+#include <QRegularExpression>
 
 namespace tessaro {
 
@@ -18,8 +19,11 @@ const QString kJson = QStringLiteral("--json");
 const QString kName = QStringLiteral("--name");
 const QString kCluster = QStringLiteral("--cluster");
 const QString kYes = QStringLiteral("--yes");
+const QString kSize = QStringLiteral("--size");
 
-bool takesValue(const QString& option) { return option == kName || option == kCluster; }
+bool takesValue(const QString& option) {
+  return option == kName || option == kCluster || option == kSize;
+}
 
 CliParseResult usageError(const QString& text) { return {std::nullopt, cliUsage, text}; }
 
@@ -62,10 +66,17 @@ const QList<CliCommandShape>& CliArgumentParser::commands() {
       {QStringLiteral("format"),
        CliCommand::Format,
        true,
-       {kName, kCluster, kYes},
-       QStringLiteral("format DEVICE [--name NAME] [--cluster SIZE] [--yes]"),
+       {kName, kCluster, kSize, kYes},
+       QStringLiteral("format DEVICE [--name NAME] [--cluster SIZE] [--size BYTES] [--yes]"),
        QString::fromUtf8(QT_TRANSLATE_NOOP(
            "CliArgumentParser", "erase a drive: MBR partition table, one FAT32 partition"))},
+      {QStringLiteral("probe"),
+       CliCommand::Probe,
+       true,
+       {kJson, kYes},
+       QStringLiteral("probe DEVICE [--json] [--yes]"),
+       QString::fromUtf8(QT_TRANSLATE_NOOP(
+           "CliArgumentParser", "erase a drive to test how much of it really holds data"))},
       {QStringLiteral("help"),
        CliCommand::Help,
        false,
@@ -108,7 +119,8 @@ CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
       value = argument.mid(equals + 1);
     }
     if (option == QLatin1String("-y")) option = kYes;
-    if (option != kJson && option != kName && option != kCluster && option != kYes)
+    if (option != kJson && option != kName && option != kCluster && option != kSize &&
+        option != kYes)
       return usageError(ParserText::tr("unknown option '%1'").arg(argument));
     if (takesValue(option) && !value) {
       if (i + 1 >= arguments.size())
@@ -150,6 +162,16 @@ CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
                   .arg(options.value(kCluster))};
     }
     request.cluster = *cluster;
+  }
+  if (options.contains(kSize)) {
+    static const QRegularExpression decimal(
+        QRegularExpression::anchoredPattern(QStringLiteral("[1-9][0-9]{0,17}")));
+    if (!decimal.match(options.value(kSize)).hasMatch()) {
+      return {std::nullopt, cliRefused,
+              ParserText::tr("'%1' is not a partition size: give it in bytes, such as 1073741824")
+                  .arg(options.value(kSize))};
+    }
+    request.partitionBytes = options.value(kSize).toLongLong();
   }
   return {request, cliSuccess, {}};
 }

@@ -13,6 +13,7 @@ enum CliExitStatus : int {
   cliRefused = 3,     // bad name, cluster size or device, or no confirmation; nothing written
   cliAuthorizationFailed = 4,  // administrator rights were refused or could not be asked for
   cliVerificationFailed = 5,   // the tools succeeded but the drive does not hold what was asked
+  cliCounterfeit = 6,          // probe: the drive holds less than it claims
   cliCancelled = 130,          // interrupted (Ctrl+C), as shells count it
 };
 

@@ -20,6 +20,8 @@ CliExitStatus CliFailureStatus::of(const Error& failure, bool cancelRequested) {
       return cliRefused;
     case HelperContract::verificationFailed:
       return cliVerificationFailed;
+    case HelperContract::counterfeit:
+      return cliCounterfeit;
     case HelperContract::cancelled:
       return cliCancelled;
     default:

@@ -40,6 +40,9 @@ QString CliHelpText::text() {
                  HelpText::tr("volume name, upper-cased; UNTITLED when blank"));
   text += column(QStringLiteral("--cluster SIZE"),
                  HelpText::tr("cluster size: default, 512, 1024, ... 65536 bytes"));
+  text += column(QStringLiteral("--size BYTES"),
+                 HelpText::tr("partition size: only the first part of the drive, such as what "
+                              "probe found usable"));
   text += column(QStringLiteral("-y, --yes"),
                  HelpText::tr("erase without asking; needed without a terminal"));
   text += column(QStringLiteral("-h, --help"), HelpText::tr("this text"));
@@ -53,6 +56,7 @@ QString CliHelpText::text() {
                                 "nothing written")},
       {cliAuthorizationFailed, HelpText::tr("administrator rights were not granted")},
       {cliVerificationFailed, HelpText::tr("the drive does not hold what the format asked for")},
+      {cliCounterfeit, HelpText::tr("probe: the drive holds less than it claims")},
       {cliCancelled, HelpText::tr("cancelled (Ctrl+C)")},
   };
   for (const auto& [status, meaning] : statuses)

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include <unistd.h>
+
 #include <QMutex>
 #include <QString>
 #include <QStringList>
@@ -22,6 +24,10 @@ class CliOutput {
   }
   // Without a line break added: JSON documents, help text.
   void text(const QString& text) { write(out_, text); }
+  // Whether standard output is a terminal, where a line can be redrawn.
+  bool isTerminal() const { return isatty(fileno(out_)) == 1; }
+  // Replaces the terminal's current line with text, without a line break.
+  void redraw(const QString& text) { write(out_, QStringLiteral("\r\x1b[K") + text); }
   // Problems with the command line itself, and questions to the user.
   void errorLine(const QString& text) { write(err_, text + QLatin1Char('\n')); }
 

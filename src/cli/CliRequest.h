@@ -4,12 +4,13 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "drives/ClusterOption.h"
 
 namespace tessaro {
 
-enum class CliCommand { Help, Version, List, Info, Check, Format };
+enum class CliCommand { Help, Version, List, Info, Check, Format, Probe };
 
 // One run of tessaro-cli, as read from its command line.
 struct CliRequest {
@@ -18,7 +19,8 @@ struct CliRequest {
   bool json = false;
   QString label;  // --name as typed; the volume name is derived from it like the window's field
   ClusterOption cluster;
-  bool assumeYes = false;  // --yes: erase without asking
+  std::optional<qint64> partitionBytes;  // --size: the partition's size; none: the whole drive
+  bool assumeYes = false;                // --yes: erase without asking
 };
 
 }  // namespace tessaro

@@ -12,18 +12,39 @@ void TerminalReport::started(const QString& title) {
 }
 
 void TerminalReport::lines(const QStringList& lines) {
-  if (mode_ == Mode::lines) output_.lines(lines);
+  if (mode_ != Mode::lines) return;
+  endProgress();
+  output_.lines(lines);
+}
+
+void TerminalReport::progress(const ProbeProgress& progress) {
+  if (mode_ != Mode::lines) return;
+  if (output_.isTerminal()) {
+    output_.redraw(progress.line());
+    progressShown_ = true;
+  } else {
+    output_.line(progress.line());
+  }
 }
 
 void TerminalReport::succeeded(const QString& line) {
-  if (mode_ == Mode::lines) output_.line(line);
+  if (mode_ != Mode::lines) return;
+  endProgress();
+  output_.line(line);
 }
 
 void TerminalReport::failed(const QString& line) {
+  endProgress();
   if (mode_ == Mode::lines)
     output_.line(line);
   else
     output_.errorLine(line);
+}
+
+void TerminalReport::endProgress() {
+  if (!progressShown_) return;
+  output_.redraw(QString());
+  progressShown_ = false;
 }
 
 // An empty line: the tool's own last line has said it.

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "drives/ProbeProgress.h"
+
 namespace tessaro {
 
 // Where a job tells what it does: the window's status log, a terminal, a test.
@@ -26,6 +28,9 @@ class Report {
   // the job's own, so an implementation has to accept both; calls never
   // overlap and keep their order.
   virtual void lines(const QStringList& lines) = 0;
+  // How far a long job has come; called like lines(). Where there is no
+  // progress bar, the lines the job reports say what matters.
+  virtual void progress(const ProbeProgress& progress) { (void)progress; }
   // The outcome, one line each: the job did what was asked, or why it did not.
   virtual void succeeded(const QString& line) = 0;
   virtual void failed(const QString& line) = 0;

@@ -136,6 +136,41 @@ QString infoToolFailed(const QString& devicePath, int exitStatus) {
       .arg(devicePath, reason, number(exitStatus));
 }
 
+QString probeStarting(const QString& devicePath) {
+  return QCoreApplication::translate("ReportTexts", "Starting capacity test of %1.")
+      .arg(devicePath);
+}
+
+QString probeUnavailable() {
+  return QCoreApplication::translate("ReportTexts",
+                                     "Testing a drive's capacity is not available on this "
+                                     "system yet.");
+}
+
+QString probeToolFailed(const QString& devicePath, int exitStatus) {
+  return toolFailed(QCoreApplication::translate("ReportTexts", "Capacity test failed"), devicePath,
+                    exitStatus, QStringLiteral("tested"));
+}
+
+QString probeUnreadable(const QString& devicePath) {
+  return QCoreApplication::translate("ReportTexts",
+                                     "The capacity test of %1 ended without a verdict that "
+                                     "can be trusted; the drive holds test data: format it "
+                                     "before using it.")
+      .arg(devicePath);
+}
+
+QString probeCancelledBeforeWriting(const QString& devicePath) {
+  return formatCancelledBeforeWriting(devicePath);
+}
+
+QString probeCancelledPartWay(const QString& devicePath) {
+  return QCoreApplication::translate("ReportTexts",
+                                     "Cancelled: the capacity test of %1 stopped part way; the "
+                                     "drive holds test data: format it before using it.")
+      .arg(devicePath);
+}
+
 QString checkOrInfoFailed(const QString& description) {
   return QStringLiteral("\u274C ") + ReportText::tr("Error: %1").arg(description);
 }

@@ -43,6 +43,15 @@ QString checkComplete();
 QString infoStarting(const QString& devicePath);
 QString infoToolFailed(const QString& devicePath, int exitStatus);
 
+QString probeStarting(const QString& devicePath);
+QString probeUnavailable();
+// "Capacity test failed on /dev/sdb: the drive is in use ... (exit status 69)".
+QString probeToolFailed(const QString& devicePath, int exitStatus);
+// The helper ended without a verdict that agrees with its exit status.
+QString probeUnreadable(const QString& devicePath);
+QString probeCancelledBeforeWriting(const QString& devicePath);
+QString probeCancelledPartWay(const QString& devicePath);
+
 // The failure line of a check or an information report.
 QString checkOrInfoFailed(const QString& description);
 

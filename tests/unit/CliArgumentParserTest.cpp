@@ -95,6 +95,12 @@ TEST(CliArgumentParser, RefusesWhatItCannotReadAndSaysWhy) {
       {{"format", "sdb", "--cluster", " 512"}, cliRefused, "' 512' is not a cluster size"},
       {{"format", "sdb", "--cluster", "131072"}, cliRefused, "'131072' is not a cluster size"},
       {{"format", "sdb", "--cluster="}, cliRefused, "'' is not a cluster size"},
+      {{"probe", "sdb", "--name", "X"}, cliUsage, "probe does not take --name"},
+      {{"format", "sdb", "--size", "1G"}, cliRefused, "'1G' is not a partition size"},
+      {{"format", "sdb", "--size", "-1048576"}, cliRefused, "'-1048576' is not a partition size"},
+      {{"format", "sdb", "--size", "18446744073710600192"},
+       cliRefused,
+       "'18446744073710600192' is not a partition size"},
   };
   for (const Refused& row : rows) {
     const CliParseResult result = CliArgumentParser::parse(row.arguments);
@@ -110,7 +116,7 @@ TEST(CliHelpText, NamesEveryCommandAndExitStatus) {
   for (const CliCommandShape& shape : CliArgumentParser::commands())
     EXPECT_TRUE(help.contains("\n  " + shape.synopsis)) << shape.name.toStdString();
   for (int status : {cliSuccess, cliToolFailed, cliUsage, cliRefused, cliAuthorizationFailed,
-                     cliVerificationFailed, cliCancelled}) {
+                     cliVerificationFailed, cliCounterfeit, cliCancelled}) {
     EXPECT_TRUE(help.contains(QStringLiteral("\n  %1  ").arg(status, 3))) << status;
   }
 }

@@ -23,6 +23,7 @@ TEST(CliFailureStatus, TellsRefusalsAuthorizationToolsVerificationAndCancelApart
       {ErrorDomain::job, HelperContract::deviceBusy, false, cliRefused},
       {ErrorDomain::job, HelperContract::verificationFailed, false, cliVerificationFailed},
       {ErrorDomain::job, HelperContract::cancelled, false, cliCancelled},
+      {ErrorDomain::job, HelperContract::counterfeit, false, cliCounterfeit},
       {ErrorDomain::job, HelperContract::toolFailed, false, cliToolFailed},
       {ErrorDomain::job, HelperContract::toolMissing, false, cliToolFailed},
       {ErrorDomain::job, HelperContract::usage, false, cliToolFailed},

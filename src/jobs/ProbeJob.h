@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+#pragma once
+
+#include <atomic>
+#include <optional>
+
+#include "drives/DiskTools.h"
+#include "drives/ProbeResult.h"
+#include "exec/ProcessRunner.h"
+#include "jobs/Job.h"
+
+namespace tessaro {
+
+// Tests how much of a drive really holds data, with administrator rights:
+// writes test blocks over its whole claimed size (erasing it) and reads them
+// back. Reports the helper's lines, its progress as progress(), and ends with
+// the verdict: succeeded for a genuine drive, failed for a counterfeit one
+// (its failure's code is then HelperContract::counterfeit).
+class ProbeJob : public Job {
+ public:
+  ProbeJob(const DiskTools& tools, ProcessRunner& runner, Drive drive);
+
+  // What the test found, once it has ended with a verdict.
+  const std::optional<ProbeResult>& result() const { return result_; }
+  // Whether test data may have reached the drive. Callable from any thread.
+  bool hasBegunWriting() const { return begunWriting_; }
+
+ protected:
+  QString title() const override;
+  QCoro::Task<> perform(Report& report) override;
+  QString failureLine(const QString& description) const override;
+  QString cancelledLine() const override;
+
+ private:
+  const DiskTools& tools_;
+  ProcessRunner& runner_;
+  Drive drive_;
+  std::optional<ProbeResult> result_;
+  std::atomic<bool> begunWriting_ = false;
+};
+
+}  // namespace tessaro
