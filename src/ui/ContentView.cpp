@@ -14,9 +14,12 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
+#include <cmath>
 
 #include "drives/DriveSelection.h"
 #include "drives/FormatRequestRules.h"
@@ -53,6 +56,39 @@ bool askToErase(QWidget* parent, const Drive& drive) {
   box.setEscapeButton(cancel);
   box.exec();
   return box.clickedButton() == erase;
+}
+
+// "42 %, about 3 min left", as the progress bar shows it.
+QString progressText(const ProbeProgress& progress) {
+  const int percent = int(std::floor(std::clamp(progress.fraction, 0.0, 1.0) * 100.0));
+  if (!progress.secondsLeft || percent >= 100) return ContentView::tr("%1 %").arg(percent);
+  const qint64 seconds = *progress.secondsLeft;
+  if (seconds < 60) return ContentView::tr("%1 %, about %2 s left").arg(percent).arg(seconds);
+  return ContentView::tr("%1 %, about %2 min left").arg(percent).arg((seconds + 30) / 60);
+}
+
+QString gigabytes(quint64 bytes) { return QString::number(double(bytes) / 1e9, 'f', 2); }
+
+bool askToFormatWithin(QWidget* parent, const Drive& drive, const ProbeResult& result,
+                       qint64 partitionBytes) {
+  QMessageBox box(parent);
+  box.setIcon(QMessageBox::Warning);
+  box.setWindowTitle(ContentView::tr("Format only what holds data?"));
+  box.setText(ContentView::tr("%1 (%2) holds data only in its first %3 GB of %4 GB.")
+                  .arg(drive.description, drive.devicePath, gigabytes(result.usableBytes),
+                       gigabytes(result.claimedBytes)));
+  box.setInformativeText(
+      ContentView::tr("Format it with one FAT32 partition of %1 GB, leaving the rest unused? "
+                      "Files beyond that size would be lost on this drive.")
+          .arg(gigabytes(quint64(partitionBytes))));
+  QPushButton* format =
+      box.addButton(ContentView::tr("Format %1 GB").arg(gigabytes(quint64(partitionBytes))),
+                    QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+  box.setDefaultButton(cancel);
+  box.setEscapeButton(cancel);
+  box.exec();
+  return box.clickedButton() == format;
 }
 
 }  // namespace
@@ -127,6 +163,7 @@ void ContentView::setBusy(bool busy) {
   }
   ui_->cancelButton->setVisible(busy);
   ui_->cancelButton->setEnabled(busy);
+  if (!busy) ui_->probeProgress->setVisible(false);
 }
 
 void ContentView::setStatusLog(const QString& text) {
@@ -279,12 +316,21 @@ void ContentView::cancelWorkflow() {
 
 void ContentView::setConfirmation(Confirmation confirm) { confirm_ = std::move(confirm); }
 
+void ContentView::setCapacityFormatOffer(CapacityFormatOffer offer) {
+  offerCapacityFormat_ = std::move(offer);
+}
+
+bool ContentView::confirmErase(const Drive& drive) {
+  return confirm_ ? confirm_(drive) : askToErase(this, drive);
+}
+
 void ContentView::updateEnabled() {
   const bool canAct = !isBusy_ && selectedDrive_.has_value();
   ui_->refreshButton->setEnabled(!isBusy_);
   ui_->formatButton->setEnabled(canAct);
   ui_->infoButton->setEnabled(canAct);
   ui_->checkButton->setEnabled(canAct);
+  ui_->probeButton->setEnabled(canAct);
 }
 
 void ContentView::syncPicker() {
@@ -331,8 +377,17 @@ void ContentView::startJob(std::unique_ptr<Job> job, LogReport::Outcome outcome)
 void ContentView::jobEnded() {
   --runningWorkflows_;
   runningFormat_ = nullptr;
+  std::optional<ProbeResult> probed;
+  if (runningProbe_) probed = runningProbe_->result();
+  runningProbe_ = nullptr;
   devicesRemoved_.reset();
   emit workflowFinished();
+  // Offered once the test's account is complete, outside the job's end.
+  if (probed && !probed->genuine() && !tearingDown_) {
+    QTimer::singleShot(0, this, [this, drive = probedDrive_, result = *probed] {
+      offerCapacityFormat(drive, result);
+    });
+  }
 }
 
 void ContentView::refreshOnAppear() {
@@ -358,10 +413,48 @@ void ContentView::formatSelectedDrive() {
   FormatRequest request{*selectedDrive_, deriveVolumeName(label_), cluster_.bytes()};
   // A request that will be refused erases nothing, so there is nothing to
   // confirm; the job says why.
-  if (!diskManager_->tools().validateFormat(request)) {
-    const bool confirmed = confirm_ ? confirm_(request.drive) : askToErase(this, request.drive);
-    if (!confirmed) return;
+  if (!diskManager_->tools().validateFormat(request) && !confirmErase(request.drive)) return;
+  auto job = std::make_unique<FormatJob>(diskManager_->tools(), diskManager_->runner(),
+                                         std::move(request));
+  runningFormat_ = job.get();
+  startJob(std::move(job));
+}
+
+void ContentView::probeSelectedDrive() {
+  if (!selectedDrive_ || !confirmErase(*selectedDrive_)) return;
+  auto job =
+      std::make_unique<ProbeJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_);
+  runningProbe_ = job.get();
+  probedDrive_ = *selectedDrive_;
+  ui_->probeProgress->setValue(0);
+  ui_->probeProgress->setFormat(progressText({}));
+  ui_->probeProgress->setVisible(true);
+  startJob(std::move(job));
+}
+
+void ContentView::showProbeProgress(const ProbeProgress& progress) {
+  QMetaObject::invokeMethod(
+      this,
+      [this, progress] {
+        // Progress still on its way when the test has ended is stale.
+        if (!runningProbe_) return;
+        ui_->probeProgress->setValue(int(std::floor(progress.fraction * 100.0)));
+        ui_->probeProgress->setFormat(progressText(progress));
+      },
+      Qt::QueuedConnection);
+}
+
+void ContentView::offerCapacityFormat(const Drive& drive, const ProbeResult& result) {
+  if (isBusy_) return;
+  const qint64 partitionBytes = partitionBytesWithin(qint64(result.usableBytes));
+  FormatRequest request{drive, deriveVolumeName(label_), cluster_.bytes(), partitionBytes};
+  if (const auto refusal = diskManager_->tools().validateFormat(request)) {
+    appendLog(tr("Not formatted within the part that holds data: %1").arg(*refusal));
+    return;
   }
+  const bool agreed = offerCapacityFormat_ ? offerCapacityFormat_(drive, result, partitionBytes)
+                                           : askToFormatWithin(this, drive, result, partitionBytes);
+  if (!agreed) return;
   auto job = std::make_unique<FormatJob>(diskManager_->tools(), diskManager_->runner(),
                                          std::move(request));
   runningFormat_ = job.get();

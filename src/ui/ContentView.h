@@ -23,13 +23,14 @@
 #include "exec/Cancellation.h"
 #include "jobs/FormatJob.h"
 #include "jobs/Job.h"
+#include "jobs/ProbeJob.h"
 #include "ui/LogReport.h"
 #include "ui/StatusLog.h"
 
 namespace tessaro {
 
 // The content of the application's window: header, drive picker, volume name,
-// cluster size, the three actions and the status log. Owns the window's state;
+// cluster size, the four actions and the status log. Owns the window's state;
 // every workflow reads it on the main thread when its button is pressed.
 class ContentView : public QWidget {
   Q_OBJECT
@@ -87,6 +88,12 @@ class ContentView : public QWidget {
   // Asks before an erase; the default shows a dialog whose default is Cancel.
   using Confirmation = std::function<bool(const Drive&)>;
   void setConfirmation(Confirmation confirm);
+  // After a capacity test found less than the drive claims: asks whether to
+  // format only the part that holds data, partitionBytes long; the default
+  // shows a dialog whose default is Cancel.
+  using CapacityFormatOffer =
+      std::function<bool(const Drive&, const ProbeResult&, qint64 partitionBytes)>;
+  void setCapacityFormatOffer(CapacityFormatOffer offer);
 
   // The button actions: each starts its job and returns at once.
   void refreshOnAppear();
@@ -94,6 +101,11 @@ class ContentView : public QWidget {
   void formatSelectedDrive();
   void showDriveInfo();
   void checkSelectedDrive();
+  // Tests how much of the selected drive really holds data (erasing it).
+  void probeSelectedDrive();
+  // How far the running capacity test has come (the progress bar). Callable
+  // from any thread.
+  void showProbeProgress(const ProbeProgress& progress);
   // Lists the drives again because devices came or went: says nothing when
   // that works, keeps the selection on the same drive and names the selected
   // drive in the log when it is gone (removedNames: devices removed since the
@@ -118,6 +130,10 @@ class ContentView : public QWidget {
   void syncPicker();
   void deliverAllPendingLines();
   bool confirmStoppingFormat(const QString& question);
+  bool confirmErase(const Drive& drive);
+  // Formats drive within the part a capacity test found holding data, when
+  // the user agrees.
+  void offerCapacityFormat(const Drive& drive, const ProbeResult& result);
   // Takes a bounded amount of what appendLogLines queued into the log.
   void deliverPendingLines();
   // Runs a job on the main thread, shown in this view, and emits
@@ -148,6 +164,7 @@ class ContentView : public QWidget {
   SavePathChooser chooseSavePath_;
   StopConfirmation confirmStop_;
   Confirmation confirm_;
+  CapacityFormatOffer offerCapacityFormat_;
   bool appeared_ = false;
   // Set while the destructor waits for running jobs: nothing new starts.
   bool tearingDown_ = false;
@@ -159,6 +176,9 @@ class ContentView : public QWidget {
   std::shared_ptr<Cancellation> workflowCancel_;
   // The running format, while it runs; the job lives in superviseJob.
   const FormatJob* runningFormat_ = nullptr;
+  // The running capacity test and its drive, while it runs.
+  const ProbeJob* runningProbe_ = nullptr;
+  Drive probedDrive_;
   std::unique_ptr<Widgets> ui_;
 };
 

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QVBoxLayout>
 
 #include "ui/BusyIndicator.h"
@@ -27,6 +28,8 @@ constexpr int clusterColumnWidth = 220;
 constexpr int formatSlotWidth = 200;
 constexpr int infoSlotWidth = 120;
 constexpr int checkSlotWidth = 200;
+constexpr int probeSlotWidth = 170;
+constexpr int progressWidth = 260;
 constexpr int minimumLogHeight = 180;
 
 QLabel* caption(const QString& text, QWidget* parent) {
@@ -155,9 +158,14 @@ void ContentView::buildLayout() {
   ui_->checkButton->setObjectName(QStringLiteral("checkButton"));
   describe(ui_->checkButton, tr("Precheck/Repair"),
            tr("Checks the FAT file system on the selected drive and repairs it"));
+  ui_->probeButton = new StyledButton(tr("&Test Capacity"), primary, actions);
+  ui_->probeButton->setObjectName(QStringLiteral("probeButton"));
+  describe(ui_->probeButton, tr("Test Capacity"),
+           tr("Erases the selected drive to test how much of it really holds data"));
   ui_->actionRow->addWidget(ui_->formatButton, formatSlotWidth);
   ui_->actionRow->addWidget(ui_->infoButton, infoSlotWidth);
   ui_->actionRow->addWidget(ui_->checkButton, checkSlotWidth);
+  ui_->actionRow->addWidget(ui_->probeButton, probeSlotWidth);
   column->addWidget(actions);
 
   // Status section.
@@ -167,6 +175,14 @@ void ContentView::buildLayout() {
   ui_->busyIndicator = new BusyIndicator(this);
   ui_->busyIndicator->setObjectName(QStringLiteral("busyIndicator"));
   heading->addWidget(ui_->busyIndicator);
+  ui_->probeProgress = new QProgressBar(this);
+  ui_->probeProgress->setObjectName(QStringLiteral("probeProgress"));
+  ui_->probeProgress->setRange(0, 100);
+  ui_->probeProgress->setFixedWidth(progressWidth);
+  describe(ui_->probeProgress, tr("Capacity test progress"),
+           tr("How much of the capacity test is done, and about how long it still takes"));
+  ui_->probeProgress->setVisible(false);
+  heading->addWidget(ui_->probeProgress);
   ui_->cancelButton = new StyledButton(tr("&Cancel"), flat, this);
   ui_->cancelButton->setObjectName(QStringLiteral("cancelButton"));
   describe(ui_->cancelButton, tr("Cancel"), tr("Stops the running action where it safely can"));
@@ -194,6 +210,7 @@ void ContentView::buildLayout() {
   connect(ui_->formatButton, &QAbstractButton::clicked, this, &ContentView::formatSelectedDrive);
   connect(ui_->infoButton, &QAbstractButton::clicked, this, &ContentView::showDriveInfo);
   connect(ui_->checkButton, &QAbstractButton::clicked, this, &ContentView::checkSelectedDrive);
+  connect(ui_->probeButton, &QAbstractButton::clicked, this, &ContentView::probeSelectedDrive);
   connect(ui_->cancelButton, &QAbstractButton::clicked, this, &ContentView::cancelWorkflow);
   connect(ui_->saveLogButton, &QAbstractButton::clicked, this, &ContentView::saveLog);
   connect(ui_->drivePicker, &QComboBox::activated, this, [this](int index) {

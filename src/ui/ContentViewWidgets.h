@@ -11,6 +11,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 
 namespace tessaro {
 
@@ -28,8 +29,10 @@ struct ContentView::Widgets {
   StyledButton* formatButton = nullptr;
   StyledButton* infoButton = nullptr;
   StyledButton* checkButton = nullptr;
+  StyledButton* probeButton = nullptr;
   SlotRowLayout* actionRow = nullptr;
   BusyIndicator* busyIndicator = nullptr;
+  QProgressBar* probeProgress = nullptr;
   StyledButton* cancelButton = nullptr;
   StyledButton* saveLogButton = nullptr;
   LogView* log = nullptr;

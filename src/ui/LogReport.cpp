@@ -18,6 +18,8 @@ void LogReport::lines(const QStringList& lines) {
   if (!lines.isEmpty()) view_.appendLogLines(lines);
 }
 
+void LogReport::progress(const ProbeProgress& progress) { view_.showProbeProgress(progress); }
+
 void LogReport::succeeded(const QString& line) { showOutcome(line); }
 
 void LogReport::failed(const QString& line) { showOutcome(line); }

@@ -22,6 +22,7 @@ class LogReport : public Report {
   void lines(const QStringList& lines) override;
   void succeeded(const QString& line) override;
   void failed(const QString& line) override;
+  void progress(const ProbeProgress& progress) override;
   void cancelled(const QString& line) override;
   void finished() override;
 

@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+// The capacity test as users start it: the window's Test Capacity with the
+// format of the real capacity it offers, and tessaro-cli probe.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include "CounterfeitDrive.h"
+#include "LoopImage.h"
+#include "drives/FormatRequestRules.h"
+
+using namespace tessaro;
+using test::runProgram;
+
+namespace {
+
+constexpr qint64 kMiB = qint64(1) << 20;
+constexpr qint64 kGiB = qint64(1) << 30;
+
+struct CliRun {
+  int status = -1;
+  QStringList out;
+  QString err;
+};
+
+// tessaro-cli of this build, its standard input and output pipes.
+CliRun runCli(const QStringList& arguments) {
+  QProcess process;
+  process.start(TESSARO_CLI_BUILD_PATH, arguments);
+  process.closeWriteChannel();
+  process.waitForFinished(300000);
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+          QString::fromUtf8(process.readAllStandardError())};
+}
+
+std::string shown(const CliRun& run) {
+  return QStringLiteral("status %1\nstdout:\n%2\nstderr:\n%3")
+      .arg(run.status)
+      .arg(run.out.join('\n'), run.err)
+      .toStdString();
+}
+
+class ProbeWorkflowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root for loop devices and FUSE";
+  }
+};
+
+// A partition that ends within the real size holds a FAT32 that the drive
+// keeps, as the tools read it back.
+TEST_F(ProbeWorkflowTest, WindowFindsTheCounterfeitAndFormatsOnlyWhatHoldsData) {
+  constexpr qint64 kReal = 300 * kMiB + 4096;
+  test::CounterfeitDrive fake("wrap", 4 * kGiB, kReal);
+  ASSERT_FALSE(fake.device().isEmpty()) << fake.failure().toStdString();
+  test::LoopWindow window;
+  window.view.setLabel("Real");
+  std::optional<qint64> offered;
+  window.view.setCapacityFormatOffer([&](const Drive&, const ProbeResult& result, qint64 bytes) {
+    EXPECT_EQ(result.usableBytes, quint64(kReal) / 4096 * 4096);
+    offered = bytes;
+    return true;
+  });
+  int progressShown = 0;
+  auto* bar = window.view.findChild<QProgressBar*>("probeProgress");
+  ASSERT_TRUE(bar);
+  QObject::connect(bar, &QProgressBar::valueChanged, [&](int) { ++progressShown; });
+
+  // The offer comes once the test has ended; the format it starts follows.
+  window.view.setSelectedDrive(
+      Drive{{}, fake.device().mid(5), fake.device(), "Counterfeit", {}, false, 4 * kGiB});
+  // The format's title replaces the log: the test's account is kept as it grows.
+  QString probeLog;
+  QObject::connect(&window.view, &ContentView::statusLogChanged, [&] {
+    if (window.view.statusLog().startsWith("Starting capacity test"))
+      probeLog = window.view.statusLog();
+  });
+  int ended = 0;
+  QEventLoop bothEnded;
+  QObject::connect(&window.view, &ContentView::workflowFinished, &bothEnded, [&] {
+    if (++ended == 2) bothEnded.quit();
+  });
+  QTimer::singleShot(240000, &bothEnded, &QEventLoop::quit);
+  window.view.probeSelectedDrive();
+  bothEnded.exec();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(window.view.isBusy());
+  EXPECT_TRUE(probeLog.contains("\nCounterfeit: only the first 0.31 GB of 4.29 GB hold data"))
+      << probeLog.toStdString();
+  EXPECT_GT(progressShown, 0);
+  EXPECT_FALSE(bar->isVisible());
+  ASSERT_EQ(offered, 299 * kMiB);
+  const QString log = window.view.statusLog();
+  EXPECT_TRUE(log.contains("\nVerified: ")) << log.toStdString();
+  EXPECT_TRUE(log.contains("Format complete for REAL on " + fake.device())) << log.toStdString();
+
+  const QString partition = fake.device() + "p1";
+  EXPECT_EQ(runProgram("fsck.fat", {"-n", partition}).first, 0);
+  EXPECT_EQ(runProgram("blkid", {"-p", "-o", "value", "-s", "VERSION", partition}).second, "FAT32");
+  const QString dump = runProgram("sfdisk", {"--dump", fake.device()}).second;
+  EXPECT_TRUE(
+      dump.contains(QStringLiteral("start=        2048, size=%1, type=c").arg(*offered / 512, 12)))
+      << dump.toStdString();
+}
+
+TEST_F(ProbeWorkflowTest, CliSaysCounterfeitAsJsonAndGenuineInLines) {
+  {
+    test::CounterfeitDrive fake("drop", 4 * kGiB, 512 * kMiB);
+    ASSERT_FALSE(fake.device().isEmpty()) << fake.failure().toStdString();
+    // No terminal to confirm on and no --yes: the helper never starts.
+    const CliRun unconfirmed = runCli({"probe", fake.device()});
+    EXPECT_EQ(unconfirmed.status, 3) << shown(unconfirmed);
+    EXPECT_TRUE(unconfirmed.out.isEmpty()) << shown(unconfirmed);
+
+    const CliRun run = runCli({"probe", fake.device(), "--json", "--yes"});
+    EXPECT_EQ(run.status, 6) << shown(run);
+    const QJsonObject facts = QJsonDocument::fromJson(run.out.join('\n').toUtf8()).object();
+    EXPECT_EQ(facts["verdict"].toString(), "counterfeit") << shown(run);
+    EXPECT_NEAR(facts["usableBytes"].toDouble(), double(512 * kMiB), 0.01 * 512 * kMiB);
+    EXPECT_EQ(facts["claimedBytes"].toInteger(), 4 * kGiB);
+    EXPECT_GE(facts["firstBadOffset"].toInteger(), facts["usableBytes"].toInteger());
+  }
+  test::LoopImage image(4 * kGiB);
+  ASSERT_FALSE(image.device().isEmpty());
+  const CliRun run = runCli({"probe", image.device().mid(5), "--yes"});
+  EXPECT_EQ(run.status, 0) << shown(run);
+  ASSERT_FALSE(run.out.isEmpty());
+  EXPECT_TRUE(run.out.last().startsWith("Genuine: all ")) << shown(run);
+  // Not a terminal: progress comes as plain lines, never redrawn in place.
+  EXPECT_GT(run.out.filter(QRegularExpression("^Progress: [1-9][0-9]? %")).size(), 10)
+      << shown(run);
+  EXPECT_FALSE(run.out.join('\n').contains('\r'));
+}
+
+}  // namespace
