@@ -63,6 +63,14 @@
         <source>&apos;%1&apos; is not a cluster size: use default, 512, 1024, 2048, 4096, 8192, 16384, 32768 or 65536</source>
         <translation>„%1“ ist keine Clustergröße: default, 512, 1024, 2048, 4096, 8192, 16384, 32768 oder 65536 verwenden</translation>
     </message>
+    <message>
+        <source>erase a drive to test how much of it really holds data</source>
+        <translation>ein Laufwerk löschen, um zu prüfen, wie viel davon wirklich Daten hält</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a partition size: give it in bytes, such as 1073741824</source>
+        <translation>„%1“ ist keine Partitionsgröße: bitte in Bytes angeben, etwa 1073741824</translation>
+    </message>
 </context>
 <context>
     <name>CliHelpText</name>
@@ -159,6 +167,14 @@ See tessaro-cli(1) for more.
         <translation>
 Mehr dazu in tessaro-cli(1).
 </translation>
+    </message>
+    <message>
+        <source>partition size: only the first part of the drive, such as what probe found usable</source>
+        <translation>Partitionsgröße: nur der erste Teil des Laufwerks, etwa was probe als nutzbar fand</translation>
+    </message>
+    <message>
+        <source>probe: the drive holds less than it claims</source>
+        <translation>probe: das Laufwerk fasst weniger, als es angibt</translation>
     </message>
 </context>
 <context>
@@ -268,10 +284,6 @@ Mehr dazu in tessaro-cli(1).
         <translation>Tessaro darf dieses Laufwerk nicht verändern</translation>
     </message>
     <message>
-        <source>the volume name or cluster size cannot be used on this drive</source>
-        <translation>die Volumebezeichnung oder Clustergröße ist auf diesem Laufwerk nicht verwendbar</translation>
-    </message>
-    <message>
         <source>the drive does not hold what was asked</source>
         <translation>das Laufwerk enthält nicht, was verlangt wurde</translation>
     </message>
@@ -290,6 +302,18 @@ Mehr dazu in tessaro-cli(1).
     <message>
         <source>it was cancelled</source>
         <translation>der Vorgang wurde abgebrochen</translation>
+    </message>
+    <message>
+        <source>the drive changed while it was being tested</source>
+        <translation>das Laufwerk hat sich während des Tests geändert</translation>
+    </message>
+    <message>
+        <source>the volume name, cluster size or partition size cannot be used on this drive</source>
+        <translation>die Volumebezeichnung, Clustergröße oder Partitionsgröße ist auf diesem Laufwerk nicht verwendbar</translation>
+    </message>
+    <message>
+        <source>the drive holds less than it claims</source>
+        <translation>das Laufwerk fasst weniger, als es angibt</translation>
     </message>
 </context>
 <context>
@@ -493,6 +517,26 @@ Mehr dazu in tessaro-cli(1).
         <source>Reading info failed on %1: %2 (exit status %3)</source>
         <translation>Lesen der Informationen zu %1 fehlgeschlagen: %2 (Exit-Status %3)</translation>
     </message>
+    <message>
+        <source>Starting capacity test of %1.</source>
+        <translation>Kapazitätstest von %1 wird gestartet.</translation>
+    </message>
+    <message>
+        <source>Testing a drive&apos;s capacity is not available on this system yet.</source>
+        <translation>Der Kapazitätstest ist auf diesem System noch nicht verfügbar.</translation>
+    </message>
+    <message>
+        <source>Capacity test failed</source>
+        <translation>Kapazitätstest fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>The capacity test of %1 ended without a verdict that can be trusted; the drive holds test data: format it before using it.</source>
+        <translation>Der Kapazitätstest von %1 endete ohne verlässliches Ergebnis; das Laufwerk enthält Testdaten: vor der Verwendung formatieren.</translation>
+    </message>
+    <message>
+        <source>Cancelled: the capacity test of %1 stopped part way; the drive holds test data: format it before using it.</source>
+        <translation>Abgebrochen: Der Kapazitätstest von %1 wurde mittendrin beendet; das Laufwerk enthält Testdaten: vor der Verwendung formatieren.</translation>
+    </message>
 </context>
 <context>
     <name>StatusLog</name>
@@ -573,6 +617,10 @@ Zum Löschen %3 eingeben: </translation>
     <message>
         <source>tessaro-cli: /dev/%1 is not an external or removable drive that Tessaro may use; tessaro-cli list shows those</source>
         <translation>tessaro-cli: /dev/%1 ist kein externes Laufwerk oder Wechsellaufwerk, das Tessaro verwenden darf; tessaro-cli list zeigt diese an</translation>
+    </message>
+    <message>
+        <source>To use it, format only the part that holds data: tessaro-cli format %1 --size %2</source>
+        <translation>Um es zu verwenden, nur den Teil formatieren, der Daten hält: tessaro-cli format %1 --size %2</translation>
     </message>
 </context>
 <context>
@@ -813,6 +861,58 @@ Zum Löschen %3 eingeben: </translation>
     <message>
         <source>A format of %1 is about to begin. Stop it and close the window?</source>
         <translation>Eine Formatierung von %1 beginnt gleich. Anhalten und das Fenster schließen?</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>%1 %, about %2 s left</source>
+        <translation>%1 %, noch etwa %2 s</translation>
+    </message>
+    <message>
+        <source>%1 %, about %2 min left</source>
+        <translation>%1 %, noch etwa %2 min</translation>
+    </message>
+    <message>
+        <source>Format only what holds data?</source>
+        <translation>Nur den Teil formatieren, der Daten hält?</translation>
+    </message>
+    <message>
+        <source>%1 (%2) holds data only in its first %3 GB of %4 GB.</source>
+        <translation>%1 (%2) hält Daten nur in den ersten %3 GB von %4 GB.</translation>
+    </message>
+    <message>
+        <source>Format it with one FAT32 partition of %1 GB, leaving the rest unused? Files beyond that size would be lost on this drive.</source>
+        <translation>Mit einer FAT32-Partition von %1 GB formatieren und den Rest ungenutzt lassen? Dateien darüber hinaus gingen auf diesem Laufwerk verloren.</translation>
+    </message>
+    <message>
+        <source>Format %1 GB</source>
+        <translation>%1 GB formatieren</translation>
+    </message>
+    <message>
+        <source>Not formatted within the part that holds data: %1</source>
+        <translation>Nicht im Teil formatiert, der Daten hält: %1</translation>
+    </message>
+    <message>
+        <source>&amp;Test Capacity</source>
+        <translation>&amp;Kapazität testen</translation>
+    </message>
+    <message>
+        <source>Test Capacity</source>
+        <translation>Kapazität testen</translation>
+    </message>
+    <message>
+        <source>Erases the selected drive to test how much of it really holds data</source>
+        <translation>Löscht das gewählte Laufwerk, um zu prüfen, wie viel davon wirklich Daten hält</translation>
+    </message>
+    <message>
+        <source>Capacity test progress</source>
+        <translation>Fortschritt des Kapazitätstests</translation>
+    </message>
+    <message>
+        <source>How much of the capacity test is done, and about how long it still takes</source>
+        <translation>Wie viel des Kapazitätstests erledigt ist und wie lange er noch etwa dauert</translation>
     </message>
 </context>
 </TS>
