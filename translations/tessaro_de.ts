@@ -526,16 +526,20 @@ Mehr dazu in tessaro-cli(1).
         <translation>Der Kapazitätstest ist auf diesem System noch nicht verfügbar.</translation>
     </message>
     <message>
-        <source>Capacity test failed</source>
-        <translation>Kapazitätstest fehlgeschlagen</translation>
-    </message>
-    <message>
         <source>The capacity test of %1 ended without a verdict that can be trusted; the drive holds test data: format it before using it.</source>
         <translation>Der Kapazitätstest von %1 endete ohne verlässliches Ergebnis; das Laufwerk enthält Testdaten: vor der Verwendung formatieren.</translation>
     </message>
     <message>
         <source>Cancelled: the capacity test of %1 stopped part way; the drive holds test data: format it before using it.</source>
         <translation>Abgebrochen: Der Kapazitätstest von %1 wurde mittendrin beendet; das Laufwerk enthält Testdaten: vor der Verwendung formatieren.</translation>
+    </message>
+    <message>
+        <source>Capacity test failed on %1 (exit status %2)</source>
+        <translation>Kapazitätstest von %1 fehlgeschlagen (Exit-Status %2)</translation>
+    </message>
+    <message>
+        <source>Capacity test failed on %1: %2 (exit status %3)</source>
+        <translation>Kapazitätstest von %1 fehlgeschlagen: %2 (Exit-Status %3)</translation>
     </message>
 </context>
 <context>

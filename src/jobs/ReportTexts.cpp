@@ -137,26 +137,29 @@ QString infoToolFailed(const QString& devicePath, int exitStatus) {
 }
 
 QString probeStarting(const QString& devicePath) {
-  return QCoreApplication::translate("ReportTexts", "Starting capacity test of %1.")
-      .arg(devicePath);
+  return ReportText::tr("Starting capacity test of %1.").arg(devicePath);
 }
 
 QString probeUnavailable() {
-  return QCoreApplication::translate("ReportTexts",
-                                     "Testing a drive's capacity is not available on this "
-                                     "system yet.");
+  return ReportText::tr(
+      "Testing a drive's capacity is not available on this "
+      "system yet.");
 }
 
 QString probeToolFailed(const QString& devicePath, int exitStatus) {
-  return toolFailed(QCoreApplication::translate("ReportTexts", "Capacity test failed"), devicePath,
-                    exitStatus, QStringLiteral("tested"));
+  const QString reason = helperFailureReason(exitStatus, HelperWork::probe);
+  if (reason.isEmpty())
+    return ReportText::tr("Capacity test failed on %1 (exit status %2)")
+        .arg(devicePath, number(exitStatus));
+  return ReportText::tr("Capacity test failed on %1: %2 (exit status %3)")
+      .arg(devicePath, reason, number(exitStatus));
 }
 
 QString probeUnreadable(const QString& devicePath) {
-  return QCoreApplication::translate("ReportTexts",
-                                     "The capacity test of %1 ended without a verdict that "
-                                     "can be trusted; the drive holds test data: format it "
-                                     "before using it.")
+  return ReportText::tr(
+             "The capacity test of %1 ended without a verdict that "
+             "can be trusted; the drive holds test data: format it "
+             "before using it.")
       .arg(devicePath);
 }
 
@@ -165,9 +168,9 @@ QString probeCancelledBeforeWriting(const QString& devicePath) {
 }
 
 QString probeCancelledPartWay(const QString& devicePath) {
-  return QCoreApplication::translate("ReportTexts",
-                                     "Cancelled: the capacity test of %1 stopped part way; the "
-                                     "drive holds test data: format it before using it.")
+  return ReportText::tr(
+             "Cancelled: the capacity test of %1 stopped part way; the "
+             "drive holds test data: format it before using it.")
       .arg(devicePath);
 }
 
