@@ -260,6 +260,14 @@ Mehr dazu in tessaro-cli(1).
         <source>Choose %1.</source>
         <translation>Bitte %1 wählen.</translation>
     </message>
+    <message>
+        <source>A partition size of %1 bytes is less than 1 MiB.</source>
+        <translation>Eine Partitionsgröße von %1 Bytes ist kleiner als 1 MiB.</translation>
+    </message>
+    <message>
+        <source>A partition of %1 bytes does not fit on the drive: after its first MiB it has room for %2 bytes.</source>
+        <translation>Eine Partition von %1 Bytes passt nicht auf das Laufwerk: Nach seinem ersten MiB bietet es Platz für %2 Bytes.</translation>
+    </message>
 </context>
 <context>
     <name>HelperFailure</name>
