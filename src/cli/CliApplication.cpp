@@ -105,7 +105,10 @@ QCoro::Task<int> CliApplication::format(Drive drive, CliRequest request) {
 }
 
 QCoro::Task<int> CliApplication::probe(Drive drive, CliRequest request) {
-  if (const auto status = refuseUnconfirmed(drive, request.assumeYes)) co_return *status;
+  // Where there is no capacity test nothing is erased; the job says so.
+  if (manager_.tools().probeCommand(drive.bsdName)) {
+    if (const auto status = refuseUnconfirmed(drive, request.assumeYes)) co_return *status;
+  }
   ProbeJob job(manager_.tools(), manager_.runner(), drive);
   TerminalReport report(output_,
                         request.json ? TerminalReport::Mode::quiet : TerminalReport::Mode::lines);

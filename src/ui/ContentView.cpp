@@ -421,7 +421,11 @@ void ContentView::formatSelectedDrive() {
 }
 
 void ContentView::probeSelectedDrive() {
-  if (!selectedDrive_ || !confirmErase(*selectedDrive_)) return;
+  if (!selectedDrive_) return;
+  // Where there is no capacity test nothing is erased, so there is nothing to
+  // confirm; the job says so.
+  const bool available = diskManager_->tools().probeCommand(selectedDrive_->bsdName).has_value();
+  if (available && !confirmErase(*selectedDrive_)) return;
   auto job =
       std::make_unique<ProbeJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_);
   runningProbe_ = job.get();
