@@ -65,7 +65,7 @@
     </message>
     <message>
         <source>erase a drive to test how much of it really holds data</source>
-        <translation>ein Laufwerk löschen, um zu prüfen, wie viel davon wirklich Daten hält</translation>
+        <translation>ein Laufwerk löschen, um zu prüfen, wie viel davon wirklich Daten speichert</translation>
     </message>
     <message>
         <source>&apos;%1&apos; is not a partition size: give it in bytes, such as 1073741824</source>
@@ -170,7 +170,7 @@ Mehr dazu in tessaro-cli(1).
     </message>
     <message>
         <source>partition size: only the first part of the drive, such as what probe found usable</source>
-        <translation>Partitionsgröße: nur der erste Teil des Laufwerks, etwa was probe als nutzbar fand</translation>
+        <translation>Partitionsgröße: nur der erste Teil des Laufwerks, etwa der Teil, den probe als nutzbar befunden hat</translation>
     </message>
     <message>
         <source>probe: the drive holds less than it claims</source>
@@ -313,7 +313,7 @@ Mehr dazu in tessaro-cli(1).
     </message>
     <message>
         <source>the drive changed while it was being tested</source>
-        <translation>das Laufwerk hat sich während des Tests geändert</translation>
+        <translation>das Laufwerk hat sich während des Tests verändert</translation>
     </message>
     <message>
         <source>the volume name, cluster size or partition size cannot be used on this drive</source>
@@ -539,7 +539,7 @@ Mehr dazu in tessaro-cli(1).
     </message>
     <message>
         <source>Cancelled: the capacity test of %1 stopped part way; the drive holds test data: format it before using it.</source>
-        <translation>Abgebrochen: Der Kapazitätstest von %1 wurde mittendrin beendet; das Laufwerk enthält Testdaten: vor der Verwendung formatieren.</translation>
+        <translation>Abgebrochen: Der Kapazitätstest von %1 wurde mittendrin angehalten; das Laufwerk enthält Testdaten: vor der Verwendung formatieren.</translation>
     </message>
     <message>
         <source>Capacity test failed on %1 (exit status %2)</source>
@@ -548,6 +548,19 @@ Mehr dazu in tessaro-cli(1).
     <message>
         <source>Capacity test failed on %1: %2 (exit status %3)</source>
         <translation>Kapazitätstest von %1 fehlgeschlagen: %2 (Exit-Status %3)</translation>
+    </message>
+    <message>
+        <source>Genuine: all %1 samples read back</source>
+        <translation>Echt: Alle %1 Stichproben wurden korrekt zurückgelesen</translation>
+    </message>
+    <message>
+        <source>en_US</source>
+        <extracomment>The locale whose decimal point the sizes in gigabytes use.</extracomment>
+        <translation>de_DE</translation>
+    </message>
+    <message>
+        <source>Counterfeit: only the first %1 GB of %2 GB hold data</source>
+        <translation>Gefälscht: Nur die ersten %1 GB von %2 GB speichern Daten</translation>
     </message>
 </context>
 <context>
@@ -632,7 +645,7 @@ Zum Löschen %3 eingeben: </translation>
     </message>
     <message>
         <source>To use it, format only the part that holds data: tessaro-cli format %1 --size %2</source>
-        <translation>Um es zu verwenden, nur den Teil formatieren, der Daten hält: tessaro-cli format %1 --size %2</translation>
+        <translation>Um es zu verwenden, nur den Teil formatieren, der Daten speichert: tessaro-cli format %1 --size %2</translation>
     </message>
 </context>
 <context>
@@ -888,11 +901,11 @@ Zum Löschen %3 eingeben: </translation>
     </message>
     <message>
         <source>Format only what holds data?</source>
-        <translation>Nur den Teil formatieren, der Daten hält?</translation>
+        <translation>Nur den Teil formatieren, der Daten speichert?</translation>
     </message>
     <message>
         <source>%1 (%2) holds data only in its first %3 GB of %4 GB.</source>
-        <translation>%1 (%2) hält Daten nur in den ersten %3 GB von %4 GB.</translation>
+        <translation>%1 (%2) speichert Daten nur in den ersten %3 GB von %4 GB.</translation>
     </message>
     <message>
         <source>Format it with one FAT32 partition of %1 GB, leaving the rest unused? Files beyond that size would be lost on this drive.</source>
@@ -904,7 +917,7 @@ Zum Löschen %3 eingeben: </translation>
     </message>
     <message>
         <source>Not formatted within the part that holds data: %1</source>
-        <translation>Nicht im Teil formatiert, der Daten hält: %1</translation>
+        <translation>Nicht innerhalb des Teils formatiert, der Daten speichert: %1</translation>
     </message>
     <message>
         <source>&amp;Test Capacity</source>
@@ -916,7 +929,7 @@ Zum Löschen %3 eingeben: </translation>
     </message>
     <message>
         <source>Erases the selected drive to test how much of it really holds data</source>
-        <translation>Löscht das gewählte Laufwerk, um zu prüfen, wie viel davon wirklich Daten hält</translation>
+        <translation>Löscht das ausgewählte Laufwerk, um zu prüfen, wie viel davon wirklich Daten speichert</translation>
     </message>
     <message>
         <source>Capacity test progress</source>
@@ -925,6 +938,11 @@ Zum Löschen %3 eingeben: </translation>
     <message>
         <source>How much of the capacity test is done, and about how long it still takes</source>
         <translation>Wie viel des Kapazitätstests erledigt ist und wie lange er noch etwa dauert</translation>
+    </message>
+    <message>
+        <source>en_US</source>
+        <extracomment>The locale whose decimal point the sizes in gigabytes use.</extracomment>
+        <translation>de_DE</translation>
     </message>
 </context>
 </TS>

@@ -59,8 +59,8 @@ QCoro::Task<> ProbeJob::perform(Report& report) {
   if (!result || result->genuine() != (status == HelperContract::success))
     fail(reportText::probeUnreadable(drive_.devicePath));
   result_ = result;
-  if (!result->genuine()) fail(result->verdict(), HelperContract::counterfeit);
-  report.succeeded(result->verdict());
+  if (!result->genuine()) fail(reportText::probeVerdict(*result), HelperContract::counterfeit);
+  report.succeeded(reportText::probeVerdict(*result));
 }
 
 QString ProbeJob::cancelledLine() const {

@@ -4,6 +4,7 @@
 #include "jobs/ReportTexts.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 
 #include "drives/HelperFailure.h"
 
@@ -172,6 +173,19 @@ QString probeCancelledPartWay(const QString& devicePath) {
              "Cancelled: the capacity test of %1 stopped part way; the "
              "drive holds test data: format it before using it.")
       .arg(devicePath);
+}
+
+QString probeVerdict(const ProbeResult& result) {
+  if (result.genuine())
+    return ReportText::tr("Genuine: all %1 samples read back").arg(result.samples);
+  //: The locale whose decimal point the sizes in gigabytes use.
+  QLocale numbers(ReportText::tr("en_US"));
+  numbers.setNumberOptions(QLocale::OmitGroupSeparator);
+  const auto gigabytes = [&](quint64 bytes) {
+    return numbers.toString(double(bytes) / 1e9, 'f', 2);
+  };
+  return ReportText::tr("Counterfeit: only the first %1 GB of %2 GB hold data")
+      .arg(gigabytes(result.usableBytes), gigabytes(result.claimedBytes));
 }
 
 QString checkOrInfoFailed(const QString& description) {

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "drives/ProbeResult.h"
+
 namespace tessaro::reportText {
 
 // Every line a job reports, in one place. Failures read one way per job:
@@ -51,6 +53,9 @@ QString probeToolFailed(const QString& devicePath, int exitStatus);
 QString probeUnreadable(const QString& devicePath);
 QString probeCancelledBeforeWriting(const QString& devicePath);
 QString probeCancelledPartWay(const QString& devicePath);
+// The test's finding as the user reads it; ProbeResult::verdict() stays the
+// same in every language (the command line's JSON).
+QString probeVerdict(const ProbeResult& result);
 
 // The failure line of a check or an information report.
 QString checkOrInfoFailed(const QString& description);

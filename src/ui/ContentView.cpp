@@ -11,6 +11,7 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
@@ -67,7 +68,12 @@ QString progressText(const ProbeProgress& progress) {
   return ContentView::tr("%1 %, about %2 min left").arg(percent).arg((seconds + 30) / 60);
 }
 
-QString gigabytes(quint64 bytes) { return QString::number(double(bytes) / 1e9, 'f', 2); }
+QString gigabytes(quint64 bytes) {
+  //: The locale whose decimal point the sizes in gigabytes use.
+  QLocale numbers(ContentView::tr("en_US"));
+  numbers.setNumberOptions(QLocale::OmitGroupSeparator);
+  return numbers.toString(double(bytes) / 1e9, 'f', 2);
+}
 
 bool askToFormatWithin(QWidget* parent, const Drive& drive, const ProbeResult& result,
                        qint64 partitionBytes) {

@@ -150,6 +150,15 @@ TEST_F(GermanStartTest, BuiltLinesInGerman) {
        "sie alle.]"},
   };
   for (const auto& [line, german] : rows) EXPECT_EQ(line, QString::fromUtf8(german));
+
+  // The capacity test's finding in German, while the JSON summary stays English.
+  ProbeResult counterfeit;
+  counterfeit.claimedBytes = 64'000'000'000;
+  counterfeit.usableBytes = 15'500'000'000;
+  counterfeit.firstBadOffset = 15'500'000'000;
+  EXPECT_EQ(reportText::probeVerdict(counterfeit),
+            QString::fromUtf8("Gefälscht: Nur die ersten 15,50 GB von 64,00 GB speichern Daten"));
+  EXPECT_EQ(counterfeit.verdict(), "Counterfeit: only the first 15.50 GB of 64.00 GB hold data");
 }
 
 // The information report's labels; the drive's own values stay as they are.
