@@ -20,7 +20,7 @@
 #include <memory>
 
 #include "drives/CapacityProbe.h"
-#include "drives/LinuxProbeDevice.h"
+#include "drives/linux/LinuxProbeDevice.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <QThread>
 
 #include "drives/DiskManager.h"
-#include "drives/LinuxDiskTools.h"
+#include "drives/linux/LinuxDiskTools.h"
 #include "ui/ContentView.h"
 
 using tessaro::ContentView;

@@ -22,7 +22,7 @@
 #include <memory>
 
 #include "drives/DiskManager.h"
-#include "drives/LinuxDiskTools.h"
+#include "drives/linux/LinuxDiskTools.h"
 #include "exec/ProcessRunner.h"
 #include "ui/ContentView.h"
 #include "ui/LogView.h"

@@ -8,8 +8,8 @@
 
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
-#include "drives/FormatVerification.h"
-#include "drives/LinuxInfoProperties.h"
+#include "drives/linux/FormatVerification.h"
+#include "drives/linux/LinuxInfoProperties.h"
 
 using namespace tessaro;
 

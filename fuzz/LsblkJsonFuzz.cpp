@@ -10,11 +10,11 @@
 
 #include "FuzzCheck.h"
 #include "drives/InfoReport.h"
-#include "drives/LinuxBlockDevices.h"
-#include "drives/LinuxDiskTools.h"
-#include "drives/LinuxInfoProperties.h"
 #include "drives/LogicalSectorSize.h"
-#include "drives/PropertyList.h"
+#include "drives/linux/LinuxBlockDevices.h"
+#include "drives/linux/LinuxDiskTools.h"
+#include "drives/linux/LinuxInfoProperties.h"
+#include "drives/mac/PropertyList.h"
 #include "exec/Error.h"
 
 using namespace tessaro;

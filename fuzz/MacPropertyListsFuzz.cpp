@@ -9,8 +9,8 @@
 #include "FuzzCheck.h"
 #include "drives/DiskIdentifier.h"
 #include "drives/InfoReport.h"
-#include "drives/MacDiskTools.h"
-#include "drives/PropertyList.h"
+#include "drives/mac/MacDiskTools.h"
+#include "drives/mac/PropertyList.h"
 #include "exec/Error.h"
 
 using namespace tessaro;

@@ -29,6 +29,4 @@ std::optional<int> ClusterOption::bytes() const {
   return 512 << (static_cast<int>(case_) - static_cast<int>(C512));
 }
 
-size_t qHash(ClusterOption option, size_t seed) { return ::qHash(option.rawValue(), seed); }
-
 }  // namespace tessaro

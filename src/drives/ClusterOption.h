@@ -22,16 +22,12 @@ class ClusterOption {
   static std::optional<ClusterOption> fromRawValue(const QString& raw);
 
   QString rawValue() const;
-  QString id() const { return rawValue(); }
   std::optional<int> bytes() const;
-  Case value() const { return case_; }
 
   bool operator==(const ClusterOption&) const = default;
 
  private:
   Case case_;
 };
-
-size_t qHash(ClusterOption option, size_t seed = 0);
 
 }  // namespace tessaro

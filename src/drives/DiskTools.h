@@ -12,12 +12,10 @@
 
 namespace tessaro {
 
-// One privileged invocation: the program and its argument words, and the
-// command line as the user should see it in the log.
+// One privileged invocation: the program and its argument words.
 struct PrivilegedCommand {
   QString tool;
   QStringList args;
-  QString commandLine;
 };
 
 // What the user asked a format to do, derived from the window's fields.
@@ -44,8 +42,8 @@ class DiskTools {
   // Discovery: list the whole disks, then read one disk's properties.
   virtual QStringList listCommand() const = 0;
   virtual QStringList parseDiskList(const QString& text) const = 0;
-  // Disks that are never queried (macOS: "disk0").
-  virtual bool isSkipped(const QString& bsdName) const = 0;
+  // Listed disks that are never queried (macOS: "disk0").
+  virtual bool isSkipped(const QString&) const { return false; }
   virtual QStringList infoCommand(const QString& bsdName) const = 0;
   // The drive when the disk is external or removable; none when it is not.
   virtual std::optional<Drive> parseDriveInfo(const QString& text,

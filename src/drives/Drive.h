@@ -23,11 +23,4 @@ struct Drive {
   bool operator==(const Drive&) const = default;
 };
 
-size_t qHash(const Drive& drive, size_t seed = 0);
-
 }  // namespace tessaro
-
-template <>
-struct std::hash<tessaro::Drive> {
-  size_t operator()(const tessaro::Drive& drive) const noexcept { return tessaro::qHash(drive); }
-};

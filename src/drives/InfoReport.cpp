@@ -7,7 +7,7 @@
 
 #include "drives/ByteCount.h"
 #include "drives/DevicePaths.h"
-#include "drives/PropertyList.h"
+#include "drives/mac/PropertyList.h"
 #include "exec/Error.h"
 
 namespace tessaro {

@@ -109,16 +109,21 @@ class ProcessGroupStopper {
 
 }  // namespace
 
-ProcessRunner::ProcessRunner() : elevationProgram_(QStringLiteral("/usr/bin/pkexec")) {}
+ProcessRunner::ProcessRunner() : privileged_(PrivilegedRunner::platformDefault()) {}
 
 ProcessRunner& ProcessRunner::shared() {
   static ProcessRunner runner;  // thread-safe, made once on first use
   return runner;
 }
 
-void ProcessRunner::setElevationProgram(const QString& path, bool forceElevation) {
-  elevationProgram_ = path;
-  forceElevation_ = forceElevation;
+void ProcessRunner::setPrivilegedRunner(std::unique_ptr<PrivilegedRunner> runner) {
+  privileged_ = std::move(runner);
+}
+
+QCoro::Task<PrivilegedRunResult> ProcessRunner::run(QString tool, QStringList args,
+                                                    LineHandler onLines,
+                                                    std::shared_ptr<Cancellation> cancel) {
+  return privileged_->run(std::move(tool), std::move(args), std::move(onLines), std::move(cancel));
 }
 
 QCoro::Task<QString> ProcessRunner::runAndCapture(QStringList cmd, LineHandler onLines,

@@ -10,28 +10,11 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
-#include <optional>
 
 #include "exec/Cancellation.h"
+#include "exec/PrivilegedRunner.h"
 
 namespace tessaro {
-
-// Receives the lines of a child's output, one batch per read, in order.
-// Unprivileged runs call it on the main thread; privileged runs call it on
-// their worker thread.
-using LineHandler = std::function<void(const QStringList& lines)>;
-
-// What a privileged run learnt about the tool it ran.
-struct PrivilegedRunResult {
-  // The tool's exit status where the platform can know it (Linux); none where
-  // it cannot (macOS's authorization service never reports it).
-  std::optional<int> exitStatus;
-  // Whether the tool itself began, past any request for rights (on Linux: the
-  // helper printed its start marker).
-  bool toolStarted = false;
-  // Whether the run was asked to stop while it ran.
-  bool cancelled = false;
-};
 
 // Runs the operating system's tools for the rest of the system: plainly, with
 // output captured (runAndCapture), or with administrator rights, with output
@@ -57,24 +40,16 @@ class ProcessRunner : public QObject {
   QCoro::Task<QString> runAndCapture(QStringList cmd, LineHandler onLines = {},
                                      std::shared_ptr<Cancellation> cancel = {});
 
-  // Runs tool with args with administrator rights. Its output reaches
-  // onLines line by line, in batches, as it arrives. Raises
-  // Error("Authorization failed (<status>): <reason>") when rights are
-  // refused or the tool cannot be started. A cancel asks the tool to stop
-  // (on Linux: through the helper's standard input); the run then ends when
-  // the tool has stopped, with cancelled set.
+  // Runs tool with args with administrator rights, through the platform's
+  // PrivilegedRunner (see there).
   QCoro::Task<PrivilegedRunResult> run(QString tool, QStringList args, LineHandler onLines = {},
                                        std::shared_ptr<Cancellation> cancel = {});
 
-  // The program that obtains administrator rights on Linux (pkexec). Tests
-  // put a stand-in here. Unused when the process already runs as root, unless
-  // forceElevation is set.
-  void setElevationProgram(const QString& path, bool forceElevation = false);
-  QString elevationProgram() const { return elevationProgram_; }
+  // Tests put a runner with a stand-in for pkexec here.
+  void setPrivilegedRunner(std::unique_ptr<PrivilegedRunner> runner);
 
  private:
-  QString elevationProgram_;
-  bool forceElevation_ = false;
+  std::unique_ptr<PrivilegedRunner> privileged_;
 };
 
 }  // namespace tessaro

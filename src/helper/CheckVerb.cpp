@@ -3,20 +3,12 @@
 
 #include "drives/CheckLine.h"
 #include "exec/HelperContract.h"
-#include "helper/CancelWatch.h"
-#include "helper/DiskLock.h"
-#include "helper/HelperStop.h"
-#include "helper/HelperSupport.h"
+#include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
 
 namespace tessaro::helper {
 
 namespace {
-
-[[noreturn]] void stop(int status, const QString& line) {
-  printLine(line);
-  throw HelperStop(status);
-}
 
 bool isUserMediaMount(const QString& target) {
   for (const char* root : {"/media/", "/run/media/"}) {
@@ -38,18 +30,12 @@ int checkVerb(const QStringList& args) {
                      QStringLiteral("fsck.fat")});
   requireTools(tools);
 
-  CancelWatch watch;
-  VerbRun run(watch);
-  run.setCancelLines(
+  HeldDisk held(
+      target, tools,
       QStringLiteral("Cancelled: nothing on ") + target.path() + QStringLiteral(" was changed."),
       QStringLiteral("Cancelled: the check of ") + target.path() +
           QStringLiteral(" was stopped before it finished; check it again."));
-  run.checkpoint();
-  // Guarded before it is opened, and again once it is locked.
-  guardedDisk(run, tools, target);
-  DiskLock lock;
-  lockDisk(lock, run, target);
-  guardedDisk(run, tools, target);
+  VerbRun& run = held.run();
 
   const QStringList mounts = readMountTargets(run, tools, target);
   if (!mounts.isEmpty()) {

@@ -6,14 +6,11 @@
 #include <QThread>
 
 #include "drives/FormatRequestRules.h"
-#include "drives/FormatVerification.h"
-#include "drives/LinuxFormatSteps.h"
-#include "drives/PartitionNaming.h"
+#include "drives/linux/FormatVerification.h"
+#include "drives/linux/LinuxFormatSteps.h"
+#include "drives/linux/PartitionNaming.h"
 #include "exec/HelperContract.h"
-#include "helper/CancelWatch.h"
-#include "helper/DiskLock.h"
-#include "helper/HelperStop.h"
-#include "helper/HelperSupport.h"
+#include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
 
 namespace tessaro::helper {
@@ -23,11 +20,6 @@ namespace {
 // How long to wait for the kernel to create the new partition's node: 100
 // tries, a tenth of a second apart.
 constexpr int kNodeWaitTries = 100;
-
-[[noreturn]] void stop(int status, const QString& line) {
-  printLine(line);
-  throw HelperStop(status);
-}
 
 std::optional<int> clusterArgument(const QString& word) {
   if (word == QLatin1String(HelperContract::defaultCluster)) return std::nullopt;
@@ -171,20 +163,13 @@ int formatVerb(const QStringList& args) {
     HelperTools needed(QStringList{QStringLiteral("lsblk")} + linuxFormatToolNames());
     requireTools(needed);
   }
-  CancelWatch watch;
-  VerbRun run(watch);
-  run.setCancelLines(
+  HeldDisk held(
+      disk, tools,
       QStringLiteral("Cancelled: nothing was written to ") + disk.path() + QStringLiteral("."),
       QStringLiteral("Cancelled: ") + disk.path() +
           QStringLiteral(" is incomplete: format it again before using it."));
-  run.checkpoint();
-
-  // Guarded before it is opened, and again once it is locked: what is
-  // checked is then the disk that is held.
-  guardedDisk(run, tools, disk);
-  DiskLock lock;
-  lockDisk(lock, run, disk);
-  const BlockNode tree = guardedDisk(run, tools, disk);
+  VerbRun& run = held.run();
+  const BlockNode& tree = held.tree();
   if (partitionBytes) {
     if (auto refusal = refusePartitionSize(*partitionBytes, tree.size)) {
       stop(HelperContract::refusedRequest, QStringLiteral("Refused: ") + *refusal);
@@ -219,18 +204,8 @@ int formatVerb(const QStringList& args) {
   plan.tools = tools.paths();
   for (const QString& note : linuxFormatNotes(plan)) printLine(note);
 
-  for (const ToolStep& step : linuxUnmountSteps(plan)) {
-    const int status = run.run(step);
-    if (status != 0) {
-      stop(HelperContract::toolFailed, QStringLiteral("Failed: ") + step.command.last() +
-                                           QStringLiteral(" could not be unmounted (exit status ") +
-                                           QString::number(status) +
-                                           QStringLiteral("); nothing was written."));
-    }
-  }
   // Unmounted, nothing else may hold the disk or a partition of it.
-  run.checkpoint();
-  if (const auto busy = DiskLock::inUse(disk.path())) stop(HelperContract::deviceBusy, *busy);
+  held.unmount(linuxUnmountSteps(plan));
 
   // From here on the drive is changed; a caller that goes away no longer
   // stops the format, so that it is not left half erased with nobody told.
@@ -251,8 +226,7 @@ int formatVerb(const QStringList& args) {
   run.checkpoint();
   printLine(verdict.line);
 
-  run.setLock(nullptr);
-  lock.release();
+  held.release();
   settleUdev(tools);
   return verdict.matches ? HelperContract::success : HelperContract::verificationFailed;
 }

@@ -9,8 +9,8 @@
 #include <QJsonArray>
 #include <algorithm>
 
-#include "drives/LinuxBlockDevices.h"
 #include "drives/LogicalSectorSize.h"
+#include "drives/linux/LinuxBlockDevices.h"
 #include "exec/Error.h"
 #include "exec/HelperContract.h"
 #include "helper/HelperStop.h"
@@ -55,11 +55,6 @@ void collectMounted(const BlockNode& node, QStringList& into) {
   const bool mounted = std::any_of(node.mountpoints.begin(), node.mountpoints.end(),
                                    [](const QString& m) { return m != QLatin1String("[SWAP]"); });
   if (mounted) into << node.path;
-}
-
-[[noreturn]] void stop(int status, const QString& line) {
-  printLine(line);
-  throw HelperStop(status);
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <QJsonObject>
 #include <cstdio>
 
-#include "drives/LinuxInfoProperties.h"
-#include "drives/PropertyList.h"
+#include "drives/linux/LinuxInfoProperties.h"
+#include "drives/mac/PropertyList.h"
 #include "exec/HelperContract.h"
 #include "helper/CancelWatch.h"
 #include "helper/HelperStop.h"
@@ -15,11 +15,6 @@
 
 namespace tessaro::helper {
 namespace {
-
-[[noreturn]] void stop(int status, const QString& line) {
-  printLine(line);
-  throw HelperStop(status);
-}
 
 QVariantMap partitionProperties(VerbRun& run, const HelperTools& tools,
                                 const KernelDevice& partition, const QJsonObject& disk) {

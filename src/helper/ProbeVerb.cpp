@@ -13,13 +13,10 @@
 #include <cstring>
 
 #include "drives/CapacityProbe.h"
-#include "drives/LinuxProbeDevice.h"
+#include "drives/linux/LinuxProbeDevice.h"
 #include "exec/Error.h"
 #include "exec/HelperContract.h"
-#include "helper/CancelWatch.h"
-#include "helper/DiskLock.h"
-#include "helper/HelperStop.h"
-#include "helper/HelperSupport.h"
+#include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
 
 namespace tessaro::helper {
@@ -29,11 +26,6 @@ namespace {
 // How often, at most, the caller's cancel request and the disk's identity are
 // checked between the probe's writes and reads.
 constexpr qint64 kCheckpointMs = 100;
-
-[[noreturn]] void stop(int status, const QString& line) {
-  printLine(line);
-  throw HelperStop(status);
-}
 
 // The descriptor the probe writes through, closed when the verb ends.
 class ProbeDescriptor {
@@ -102,30 +94,16 @@ int probeVerb(const QStringList& args) {
   }
   HelperTools tools({QStringLiteral("lsblk"), QStringLiteral("umount")});
   requireTools(tools);
-  CancelWatch watch;
-  VerbRun run(watch);
-  run.setCancelLines(
+  HeldDisk held(
+      disk, tools,
       QStringLiteral("Cancelled: nothing was written to ") + disk.path() + QStringLiteral("."),
       QStringLiteral("Cancelled: ") + disk.path() +
           QStringLiteral(" holds test data now: format it before using it."));
-  run.checkpoint();
-
-  // Guarded before it is opened, and again once it is locked.
-  guardedDisk(run, tools, disk);
-  DiskLock lock;
-  lockDisk(lock, run, disk);
-  const BlockNode tree = guardedDisk(run, tools, disk);
-  for (const QString& mounted : mountedDevices(tree)) {
-    const int status = run.run({{tools.path(QStringLiteral("umount")), mounted}, {}});
-    if (status != 0) {
-      stop(HelperContract::toolFailed, QStringLiteral("Failed: ") + mounted +
-                                           QStringLiteral(" could not be unmounted (exit status ") +
-                                           QString::number(status) +
-                                           QStringLiteral("); nothing was written."));
-    }
-  }
-  run.checkpoint();
-  if (const auto busy = DiskLock::inUse(disk.path())) stop(HelperContract::deviceBusy, *busy);
+  VerbRun& run = held.run();
+  QList<ToolStep> unmountSteps;
+  for (const QString& mounted : mountedDevices(held.tree()))
+    unmountSteps.append({{tools.path(QStringLiteral("umount")), mounted}, {}});
+  held.unmount(unmountSteps);
   const ProbeDescriptor descriptor(openForProbe(disk));
 
   // Test data goes on the drive from here on. A caller that goes away stops

@@ -39,6 +39,11 @@ void printLine(const QString& line) {
   std::fflush(stdout);
 }
 
+void stop(int status, const QString& line) {
+  printLine(line);
+  throw HelperStop(status);
+}
+
 void VerbRun::setCancelLines(QString beforeWriting, QString afterWriting) {
   cancelBefore_ = std::move(beforeWriting);
   cancelAfter_ = std::move(afterWriting);

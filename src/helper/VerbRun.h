@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "drives/LinuxFormatSteps.h"
+#include "drives/linux/LinuxFormatSteps.h"
 #include "helper/CancelWatch.h"
 #include "helper/DiskLock.h"
 
@@ -61,5 +61,8 @@ class VerbRun {
 // Writes one line to standard output and flushes it, so that it reaches the
 // caller before anything a tool prints after it.
 void printLine(const QString& line);
+
+// Prints line, which says why, and ends the verb with status (HelperStop).
+[[noreturn]] void stop(int status, const QString& line);
 
 }  // namespace tessaro::helper

@@ -13,7 +13,7 @@
 namespace tessaro {
 
 CheckJob::CheckJob(const DiskTools& tools, ProcessRunner& runner, Drive drive)
-    : tools_(tools), runner_(runner), drive_(std::move(drive)) {}
+    : DriveJob(tools, runner), drive_(std::move(drive)) {}
 
 QString CheckJob::title() const { return reportText::checkStarting(drive_.devicePath); }
 
@@ -33,7 +33,7 @@ QCoro::Task<> CheckJob::perform(Report& report) {
   // rights end in the failure line alone.
   QStringList heading{target == drive_.bsdName ? reportText::checkUsingWholeDisk(targetPath)
                                                : reportText::checkUsingPartition(targetPath),
-                      reportText::checkCommandLine(command.tool, command.commandLine)};
+                      reportText::checkCommandLine(command)};
 
   // The tools' lines reach the report as they come, on the runner's reading
   // thread; heading and lastLine are touched here only after the run has returned.

@@ -3,10 +3,8 @@
 
 #pragma once
 
-#include "drives/DiskTools.h"
 #include "drives/Drive.h"
-#include "exec/ProcessRunner.h"
-#include "jobs/Job.h"
+#include "jobs/DriveJob.h"
 
 namespace tessaro {
 
@@ -14,7 +12,7 @@ namespace tessaro {
 // the whole disk when no partition is found, with administrator rights. The
 // account (partition, command line, the tools' output) arrives in one piece
 // at the end.
-class CheckJob : public Job {
+class CheckJob : public DriveJob {
  public:
   CheckJob(const DiskTools& tools, ProcessRunner& runner, Drive drive);
 
@@ -25,8 +23,6 @@ class CheckJob : public Job {
   QString cancelledLine() const override;
 
  private:
-  const DiskTools& tools_;
-  ProcessRunner& runner_;
   Drive drive_;
 };
 

@@ -10,7 +10,7 @@
 namespace tessaro {
 
 FormatJob::FormatJob(const DiskTools& tools, ProcessRunner& runner, FormatRequest request)
-    : tools_(tools), runner_(runner), request_(std::move(request)) {}
+    : DriveJob(tools, runner), request_(std::move(request)) {}
 
 QString FormatJob::title() const { return reportText::formatStarting(request_.drive.devicePath); }
 

@@ -5,16 +5,14 @@
 
 #include <atomic>
 
-#include "drives/DiskTools.h"
-#include "exec/ProcessRunner.h"
-#include "jobs/Job.h"
+#include "jobs/DriveJob.h"
 
 namespace tessaro {
 
 // Erases a drive and makes one FAT32 partition on it with administrator
 // rights, streaming the tools' output line by line, then mounts the new file
 // system as the desktop user where the platform leaves that to Tessaro.
-class FormatJob : public Job {
+class FormatJob : public DriveJob {
  public:
   FormatJob(const DiskTools& tools, ProcessRunner& runner, FormatRequest request);
 
@@ -29,8 +27,6 @@ class FormatJob : public Job {
   QString cancelledLine() const override;
 
  private:
-  const DiskTools& tools_;
-  ProcessRunner& runner_;
   FormatRequest request_;
   std::atomic<bool> begunWriting_ = false;
 };

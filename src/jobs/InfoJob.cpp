@@ -11,7 +11,7 @@
 namespace tessaro {
 
 InfoJob::InfoJob(const DiskTools& tools, ProcessRunner& runner, Drive drive)
-    : tools_(tools), runner_(runner), drive_(std::move(drive)) {}
+    : DriveJob(tools, runner), drive_(std::move(drive)) {}
 
 QString InfoJob::title() const { return reportText::infoStarting(drive_.devicePath); }
 

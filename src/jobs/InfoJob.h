@@ -3,17 +3,15 @@
 
 #pragma once
 
-#include "drives/DiskTools.h"
 #include "drives/Drive.h"
-#include "exec/ProcessRunner.h"
-#include "jobs/Job.h"
+#include "jobs/DriveJob.h"
 
 namespace tessaro {
 
 // Reads the properties of a drive and of its first partition with
 // administrator rights and reports them in one piece at the end. Without a
 // partition the report covers the whole disk only.
-class InfoJob : public Job {
+class InfoJob : public DriveJob {
  public:
   InfoJob(const DiskTools& tools, ProcessRunner& runner, Drive drive);
 
@@ -27,8 +25,6 @@ class InfoJob : public Job {
   QString cancelledLine() const override;
 
  private:
-  const DiskTools& tools_;
-  ProcessRunner& runner_;
   Drive drive_;
   QString output_;
 };

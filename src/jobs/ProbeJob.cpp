@@ -19,7 +19,7 @@ bool isVerdict(const QString& line) {
 }  // namespace
 
 ProbeJob::ProbeJob(const DiskTools& tools, ProcessRunner& runner, Drive drive)
-    : tools_(tools), runner_(runner), drive_(std::move(drive)) {}
+    : DriveJob(tools, runner), drive_(std::move(drive)) {}
 
 QString ProbeJob::title() const { return reportText::probeStarting(drive_.devicePath); }
 

@@ -6,10 +6,8 @@
 #include <atomic>
 #include <optional>
 
-#include "drives/DiskTools.h"
 #include "drives/ProbeResult.h"
-#include "exec/ProcessRunner.h"
-#include "jobs/Job.h"
+#include "jobs/DriveJob.h"
 
 namespace tessaro {
 
@@ -18,7 +16,7 @@ namespace tessaro {
 // back. Reports the helper's lines, its progress as progress(), and ends with
 // the verdict: succeeded for a genuine drive, failed for a counterfeit one
 // (its failure's code is then HelperContract::counterfeit).
-class ProbeJob : public Job {
+class ProbeJob : public DriveJob {
  public:
   ProbeJob(const DiskTools& tools, ProcessRunner& runner, Drive drive);
 
@@ -34,8 +32,6 @@ class ProbeJob : public Job {
   QString cancelledLine() const override;
 
  private:
-  const DiskTools& tools_;
-  ProcessRunner& runner_;
   Drive drive_;
   std::optional<ProbeResult> result_;
   std::atomic<bool> begunWriting_ = false;

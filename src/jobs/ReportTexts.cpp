@@ -7,6 +7,7 @@
 #include <QLocale>
 
 #include "drives/HelperFailure.h"
+#include "drives/ShellQuote.h"
 
 namespace tessaro::reportText {
 
@@ -105,10 +106,11 @@ QString checkUsingWholeDisk(const QString& diskPath) {
          ReportText::tr("No partition found, using whole disk %1").arg(diskPath);
 }
 
-QString checkCommandLine(const QString& tool, const QString& commandLine) {
-  if (tool == QLatin1String("/bin/sh"))
-    return QStringLiteral("$ sh -c \"") + commandLine + QLatin1Char('"');
-  return QStringLiteral("$ ") + commandLine;
+QString checkCommandLine(const PrivilegedCommand& command) {
+  // macOS runs one shell line; shown as the line itself.
+  if (command.tool == QLatin1String("/bin/sh") && command.args.size() == 2)
+    return QStringLiteral("$ sh -c \"") + command.args.at(1) + QLatin1Char('"');
+  return QStringLiteral("$ ") + displayCommand(QStringList{command.tool} + command.args);
 }
 
 QString notMountedAfterCheck() { return ReportText::tr("Not mounted: %1").arg(udisksctlMissing()); }

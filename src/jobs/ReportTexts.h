@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include "drives/DiskTools.h"
 #include "drives/ProbeResult.h"
 
 namespace tessaro::reportText {
@@ -37,7 +38,7 @@ QString checkStarting(const QString& devicePath);
 QString checkUsingPartition(const QString& partitionPath);
 QString checkUsingWholeDisk(const QString& diskPath);
 // A shell line as the shell gets it; any other tool as it is run.
-QString checkCommandLine(const QString& tool, const QString& commandLine);
+QString checkCommandLine(const PrivilegedCommand& command);
 QString notMountedAfterCheck();
 QString checkToolFailed(const QString& targetPath, int exitStatus);
 QString checkComplete();

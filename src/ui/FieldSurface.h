@@ -14,8 +14,6 @@ class FieldSurface : public QWidget {
  public:
   FieldSurface(QWidget* content, double opacity, QWidget* parent = nullptr);
 
-  double opacity() const { return opacity_; }
-
  protected:
   void paintEvent(QPaintEvent* event) override;
 

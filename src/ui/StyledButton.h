@@ -26,9 +26,7 @@ class StyledButton : public QAbstractButton {
   // An SVG drawn before the title, as tall as a line of the button's font.
   void setIconFile(const QString& path);
 
-  const ButtonStyle& buttonStyle() const { return *style_; }
-  // 0 when released, 1 when held, in between while moving.
-  double pressedAmount() const { return pressed_; }
+  // How the fill and outline show now, from released to held.
   double currentFillOpacity() const { return style_->fillOpacity(pressed_); }
   double currentOutlineOpacity() const { return style_->outlineOpacity(pressed_); }
 

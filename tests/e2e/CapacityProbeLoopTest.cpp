@@ -10,7 +10,7 @@
 
 #include "CounterfeitDrive.h"
 #include "drives/CapacityProbe.h"
-#include "drives/LinuxProbeDevice.h"
+#include "drives/linux/LinuxProbeDevice.h"
 #include "exec/Error.h"
 
 using namespace tessaro;

@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "LoopImage.h"
-#include "drives/LinuxDriveEvents.h"
+#include "drives/linux/LinuxDriveEvents.h"
 #include "ui/HotplugRefresh.h"
 
 using namespace tessaro;

@@ -11,7 +11,7 @@
 
 #include "LoopDisk.h"
 #include "drives/DiskManager.h"
-#include "drives/LinuxDiskTools.h"
+#include "drives/linux/LinuxDiskTools.h"
 #include "ui/ContentView.h"
 
 namespace tessaro::test {

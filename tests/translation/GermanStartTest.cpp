@@ -16,7 +16,7 @@
 
 #include "drives/FormatRequestRules.h"
 #include "drives/InfoReport.h"
-#include "drives/PropertyList.h"
+#include "drives/mac/PropertyList.h"
 #include "i18n/Translations.h"
 #include "jobs/ReportTexts.h"
 #include "ui/StatusLog.h"

@@ -8,7 +8,8 @@
 #include <QSignalSpy>
 
 #include "drives/DiskManager.h"
-#include "drives/MacDiskTools.h"
+#include "drives/mac/MacDiskTools.h"
+#include "exec/PkexecRunner.h"
 #include "ui/ContentView.h"
 
 using namespace tessaro;
@@ -23,7 +24,7 @@ const QString kFixtures = QStringLiteral(TESSARO_FIXTURES_DIR "/");
 class CheckAndInfoWorkflow : public ::testing::Test {
  protected:
   void useElevation(const QString& fixture) {
-    runner.setElevationProgram(kFixtures + fixture, true);
+    runner.setPrivilegedRunner(std::make_unique<PkexecRunner>(kFixtures + fixture, true));
     view = std::make_unique<ContentView>(std::make_unique<DiskManager>(
         std::make_unique<MacDiskTools>(kFixtures + "PartitionLookup/diskutil"), runner));
     view->setSelectedDrive(Drive{{}, "disk4", "/dev/disk4", "32 GB Ultra (disk4)"});
@@ -51,7 +52,8 @@ TEST_F(CheckAndInfoWorkflow, RefusedRightsEndInOneErrorLine) {
             "Running disk checking operation on /dev/disk4...\n"
             "\u274C Error: Authorization failed (126): Request dismissed");
   EXPECT_EQ(logAfter(&ContentView::showDriveInfo),
-            "Reading info for /dev/disk4...\n\u274C Error: Authorization failed (126): Request dismissed");
+            "Reading info for /dev/disk4...\n\u274C Error: Authorization failed (126): Request "
+            "dismissed");
 }
 
 TEST_F(CheckAndInfoWorkflow, InfoReportArrivesInOnePiece) {

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "drives/DiskManager.h"
-#include "drives/LinuxDiskTools.h"
+#include "drives/linux/LinuxDiskTools.h"
 #include "ui/BusyIndicator.h"
 #include "ui/ContentView.h"
 #include "ui/LogView.h"

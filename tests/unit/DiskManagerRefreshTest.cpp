@@ -12,8 +12,8 @@
 #include "Await.h"
 #include "LoopDisk.h"
 #include "drives/DiskManager.h"
-#include "drives/LinuxDiskTools.h"
-#include "drives/MacDiskTools.h"
+#include "drives/linux/LinuxDiskTools.h"
+#include "drives/mac/MacDiskTools.h"
 #include "exec/Error.h"
 
 using namespace tessaro;

@@ -3,8 +3,8 @@
 
 #include "JobFixture.h"
 #include "drives/DiskManager.h"
-#include "drives/LinuxDiskTools.h"
-#include "drives/MacDiskTools.h"
+#include "drives/linux/LinuxDiskTools.h"
+#include "drives/mac/MacDiskTools.h"
 #include "jobs/FormatJob.h"
 #include "jobs/RefreshJob.h"
 

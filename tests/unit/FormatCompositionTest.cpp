@@ -9,11 +9,11 @@
 #include <limits>
 
 #include "drives/FormatRequestRules.h"
-#include "drives/LinuxDiskTools.h"
-#include "drives/LinuxFormatSteps.h"
 #include "drives/LogicalSectorSize.h"
-#include "drives/MacDiskTools.h"
-#include "drives/PartitionNaming.h"
+#include "drives/linux/LinuxDiskTools.h"
+#include "drives/linux/LinuxFormatSteps.h"
+#include "drives/linux/PartitionNaming.h"
+#include "drives/mac/MacDiskTools.h"
 
 using namespace tessaro;
 
@@ -30,7 +30,7 @@ FormatRequest request(const QString& device, const QString& label, std::optional
 }
 
 QString macLine(const QString& label, std::optional<int> bytes) {
-  return MacDiskTools().formatCommand(request("/dev/disk4", label, bytes)).commandLine;
+  return MacDiskTools().formatCommand(request("/dev/disk4", label, bytes)).args.value(1);
 }
 
 // A refusal as readable text; empty when accepted.
@@ -41,11 +41,12 @@ std::string text(const std::optional<QString>& refusal) {
 TEST(FormatCompositionTest, MacRunsTheFourInvocationsQuotedAndUpperCased) {
   const PrivilegedCommand command =
       MacDiskTools().formatCommand(request("/dev/disk4", "My USB", 32768));
-  EXPECT_EQ(command.commandLine,
+  EXPECT_EQ(command.args.value(1),
             "/usr/sbin/diskutil eraseDisk MS-DOS 'MY USB' MBRFormat /dev/disk4 && "
             "/usr/sbin/diskutil unmount /dev/disk4s1 && /sbin/newfs_msdos -F 32 -b 32768 -v "
             "'MY USB' /dev/rdisk4s1 && /usr/sbin/diskutil mount /dev/disk4s1");
-  EXPECT_EQ(command.tool + ' ' + command.args.join(' '), "/bin/sh -c " + command.commandLine);
+  EXPECT_EQ(command.args.value(0), "-c");
+  EXPECT_EQ(command.tool, "/bin/sh");
   EXPECT_TRUE(macLine(" \n ", {}).contains("/sbin/newfs_msdos -F 32 -v 'UNTITLED' /dev/rdisk4s1"));
   EXPECT_TRUE(macLine("o'clé", 4096).contains("-b 4096 -v 'O'\\''CLÉ' /dev/rdisk4s1"));
   EXPECT_EQ(deriveVolumeName(" my usb "), " MY USB ");  // blanks kept
@@ -57,7 +58,6 @@ TEST(FormatCompositionTest, LinuxRunsTheHelperWithKernelNames) {
   const PrivilegedCommand command = tools.formatCommand(request("/dev/sdb", "o'neil", {}));
   EXPECT_EQ(QStringList{command.tool} + command.args,
             (QStringList{"/opt/helper", "format", "sdb", "O'NEIL", "default"}));
-  EXPECT_EQ(command.commandLine, R"(/opt/helper format sdb 'O'\''NEIL' default)");
 }
 
 TEST(FormatCompositionTest, PartitionIsCappedAtTheMbrLimitAndNamedAsTheKernelDoes) {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "drives/FormatVerification.h"
+#include "drives/linux/FormatVerification.h"
 
 using namespace tessaro;
 

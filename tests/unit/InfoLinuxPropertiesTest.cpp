@@ -9,8 +9,8 @@
 #include <QJsonObject>
 
 #include "drives/InfoReport.h"
-#include "drives/LinuxInfoProperties.h"
-#include "drives/PropertyList.h"
+#include "drives/linux/LinuxInfoProperties.h"
+#include "drives/mac/PropertyList.h"
 
 using namespace tessaro;
 

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include "Await.h"
+#include "exec/PkexecRunner.h"
 #include "exec/ProcessRunner.h"
 #include "jobs/Job.h"
 #include "jobs/Report.h"
@@ -67,7 +68,7 @@ class JobFixture : public ::testing::Test {
   }
 
   void elevateWith(const QString& fixture) {
-    runner.setElevationProgram(kFixtures + fixture, true);
+    runner.setPrivilegedRunner(std::make_unique<PkexecRunner>(kFixtures + fixture, true));
   }
   // What the privileged run prints after the start marker, and its exit status.
   void say(const QByteArray& output, int status = 0) {

@@ -5,7 +5,7 @@
 
 #include <QJsonDocument>
 
-#include "drives/LinuxBlockDevices.h"
+#include "drives/linux/LinuxBlockDevices.h"
 
 using namespace tessaro;
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "drives/MacDiskTools.h"
-#include "drives/PropertyList.h"
+#include "drives/mac/MacDiskTools.h"
+#include "drives/mac/PropertyList.h"
 
 using tessaro::Drive;
 using tessaro::MacDiskTools;

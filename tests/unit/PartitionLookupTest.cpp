@@ -5,9 +5,9 @@
 
 #include "Await.h"
 #include "drives/DiskManager.h"
-#include "drives/LinuxDiskTools.h"
-#include "drives/MacDiskTools.h"
-#include "drives/PropertyList.h"
+#include "drives/linux/LinuxDiskTools.h"
+#include "drives/mac/MacDiskTools.h"
+#include "drives/mac/PropertyList.h"
 #include "exec/Error.h"
 
 using namespace tessaro;

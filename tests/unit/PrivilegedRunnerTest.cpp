@@ -13,6 +13,7 @@
 #include "exec/Error.h"
 #include "exec/HelperContract.h"
 #include "exec/PkexecLaunch.h"
+#include "exec/PkexecRunner.h"
 #include "exec/ProcessRunner.h"
 
 using namespace tessaro;
@@ -41,7 +42,7 @@ Outcome runElevated(const char* elevationBody, const QString& line, int cancelAf
     file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
   }
   ProcessRunner runner;
-  runner.setElevationProgram(elevation, true);
+  runner.setPrivilegedRunner(std::make_unique<PkexecRunner>(elevation, true));
   Outcome outcome;
   const QStringList args{"-c", "M='" + QString(HelperContract::startMarker) + "'; " + line};
   const auto onLines = [&outcome](const QStringList& lines) { outcome.lines += lines; };

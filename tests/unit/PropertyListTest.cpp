@@ -6,7 +6,7 @@
 
 #include <QFile>
 
-#include "drives/PropertyList.h"
+#include "drives/mac/PropertyList.h"
 #include "exec/Error.h"
 
 using tessaro::parsePropertyList;

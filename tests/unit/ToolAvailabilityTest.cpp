@@ -5,7 +5,7 @@
 
 #include <QSet>
 
-#include "drives/ToolAvailability.h"
+#include "drives/linux/ToolAvailability.h"
 
 using namespace tessaro;
 

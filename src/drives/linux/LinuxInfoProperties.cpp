@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include "drives/LinuxInfoProperties.h"
+#include "drives/linux/LinuxInfoProperties.h"
 
 #include <QJsonArray>
 #include <QtEndian>
 
-#include "drives/LinuxBlockDevices.h"
 #include "drives/LogicalSectorSize.h"
+#include "drives/linux/LinuxBlockDevices.h"
 
 namespace tessaro {
 namespace {

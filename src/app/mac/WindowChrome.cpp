@@ -3,17 +3,14 @@
 
 #include "app/WindowChrome.h"
 
+#include <objc/message.h>
+#include <objc/runtime.h>
+
 #include <QLayout>
 #include <QWidget>
 
-#ifdef __APPLE__
-#include <objc/message.h>
-#include <objc/runtime.h>
-#endif
-
 namespace tessaro {
 
-#ifdef __APPLE__
 namespace {
 // Height of the strip that the title bar would take.
 constexpr int titleStripHeight = 28;
@@ -41,8 +38,5 @@ void hideTitleBar(QWidget* window) {
     layout->setContentsMargins(margins);
   }
 }
-#else
-void hideTitleBar(QWidget*) {}
-#endif
 
 }  // namespace tessaro

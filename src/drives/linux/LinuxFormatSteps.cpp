@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include "drives/LinuxFormatSteps.h"
+#include "drives/linux/LinuxFormatSteps.h"
 
 #include "drives/FormatRequestRules.h"
-#include "drives/PartitionNaming.h"
+#include "drives/linux/PartitionNaming.h"
 
 namespace tessaro {
 

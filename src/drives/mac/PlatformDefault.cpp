@@ -1,22 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
+#include "drives/DiskTools.h"
 #include "drives/DriveEvents.h"
-
-#ifndef __APPLE__
-#include "drives/LinuxDriveEvents.h"
-#endif
+#include "drives/mac/MacDiskTools.h"
 
 namespace tessaro {
+
+// Built into macOS builds only; Linux builds take linux/PlatformDefault.cpp.
+std::unique_ptr<DiskTools> DiskTools::platformDefault() { return std::make_unique<MacDiskTools>(); }
 
 // macOS lists drives anew on request only: DiskArbitration callbacks could
 // feed this source, but nothing here runs them.
 std::unique_ptr<DriveEvents> DriveEvents::platformDefault() {
-#ifdef __APPLE__
   return std::make_unique<DriveEvents>();
-#else
-  return std::make_unique<LinuxDriveEvents>();
-#endif
 }
 
 }  // namespace tessaro

@@ -7,18 +7,21 @@
 
 namespace tessaro {
 
-// macOS: diskutil for everything, newfs_msdos and fsck_msdos inside one
-// "/bin/sh -c" line run with administrator rights. Its parsing is pure code and
-// is built and tested on every platform.
-class MacDiskTools : public DiskTools {
+// Linux: lsblk (util-linux) and sysfs for discovery and lookup; the privileged
+// work goes through Tessaro's own helper, run as root by pkexec.
+class LinuxDiskTools : public DiskTools {
  public:
-  explicit MacDiskTools(QString diskutilPath = QStringLiteral("/usr/sbin/diskutil"));
+  explicit LinuxDiskTools(QString lsblkPath = QStringLiteral("/usr/bin/lsblk"),
+                          QString sysfsRoot = QStringLiteral("/sys"),
+                          QString helperPath = QString());
 
-  const QString& diskutilPath() const { return diskutilPath_; }
+  const QString& lsblkPath() const { return lsblkPath_; }
+  // The privileged helper: the one next to the application when there is one
+  // (a build tree), else the installed one.
+  QString helperPath() const;
 
   QStringList listCommand() const override;
   QStringList parseDiskList(const QString& text) const override;
-  bool isSkipped(const QString& bsdName) const override;
   QStringList infoCommand(const QString& bsdName) const override;
   std::optional<Drive> parseDriveInfo(const QString& text, const QString& bsdName) const override;
 
@@ -30,10 +33,15 @@ class MacDiskTools : public DiskTools {
   PrivilegedCommand checkCommand(const QString& targetBsdName) const override;
   PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const override;
+  std::optional<PrivilegedCommand> probeCommand(const QString& diskBsdName) const override;
   QString formattedPartitionPath(const Drive& drive) const override;
+  bool mountsAsDesktopUser() const override { return true; }
+  QStringList missingToolNotices() const override;
 
  private:
-  QString diskutilPath_;
+  QString lsblkPath_;
+  QString sysfsRoot_;
+  QString helperPath_;
 };
 
 }  // namespace tessaro

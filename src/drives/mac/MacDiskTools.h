@@ -7,19 +7,12 @@
 
 namespace tessaro {
 
-// Linux: lsblk (util-linux) and sysfs for discovery and lookup; the privileged
-// work goes through Tessaro's own helper, run as root by pkexec.
-class LinuxDiskTools : public DiskTools {
+// macOS: diskutil for everything, newfs_msdos and fsck_msdos inside one
+// "/bin/sh -c" line run with administrator rights. Its parsing is pure code and
+// is built and tested on every platform.
+class MacDiskTools : public DiskTools {
  public:
-  explicit LinuxDiskTools(QString lsblkPath = QStringLiteral("/usr/bin/lsblk"),
-                          QString sysfsRoot = QStringLiteral("/sys"),
-                          QString helperPath = QString());
-
-  const QString& lsblkPath() const { return lsblkPath_; }
-  const QString& sysfsRoot() const { return sysfsRoot_; }
-  // The privileged helper: the one next to the application when there is one
-  // (a build tree), else the installed one.
-  QString helperPath() const;
+  explicit MacDiskTools(QString diskutilPath = QStringLiteral("/usr/sbin/diskutil"));
 
   QStringList listCommand() const override;
   QStringList parseDiskList(const QString& text) const override;
@@ -35,15 +28,10 @@ class LinuxDiskTools : public DiskTools {
   PrivilegedCommand checkCommand(const QString& targetBsdName) const override;
   PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const override;
-  std::optional<PrivilegedCommand> probeCommand(const QString& diskBsdName) const override;
   QString formattedPartitionPath(const Drive& drive) const override;
-  bool mountsAsDesktopUser() const override { return true; }
-  QStringList missingToolNotices() const override;
 
  private:
-  QString lsblkPath_;
-  QString sysfsRoot_;
-  QString helperPath_;
+  QString diskutilPath_;
 };
 
 }  // namespace tessaro

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+#include "exec/PkexecRunner.h"
+
+#include <QFileInfo>
+
+#include "exec/HelperContract.h"
+#include "exec/OnWorkerThread.h"
+#include "exec/OutputLineDecoder.h"
+#include "exec/PkexecLaunch.h"
+#include "exec/PkexecReason.h"
+
+namespace tessaro {
+
+// Linux builds link this file; macOS builds take AuthorizationRunner.cpp.
+std::unique_ptr<PrivilegedRunner> PrivilegedRunner::platformDefault() {
+  return std::make_unique<PkexecRunner>();
+}
+
+PkexecRunner::PkexecRunner(QString elevationProgram, bool forceElevation)
+    : elevationProgram_(std::move(elevationProgram)), forceElevation_(forceElevation) {}
+
+QCoro::Task<PrivilegedRunResult> PkexecRunner::run(QString tool, QStringList args,
+                                                   LineHandler onLines,
+                                                   std::shared_ptr<Cancellation> cancel) {
+  QStringList command = QStringList{tool} + args;
+  const bool elevated = forceElevation_ || !runsAsRoot();
+  if (elevated) {
+    if (!QFileInfo(elevationProgram_).isExecutable()) {
+      throw authorizationFailed(
+          127, QStringLiteral(": ") + elevationProgram_ +
+                   QStringLiteral(" was not found. Install polkit (pkexec) to work on drives."));
+    }
+    command.prepend(elevationProgram_);
+  }
+
+  LaunchRequest request;
+  request.command = command;
+  request.markerLine = QByteArray(HelperContract::startMarker) + '\n';
+  request.elevated = elevated;
+  request.cancel = cancel;
+  // Named first: g++ 12 mishandles temporaries made inside a co_await
+  // expression.
+  OnWorkerThread<LaunchOutcome> launched([request, onLines]() mutable {
+    OutputLineDecoder decoder(maxLineLength);
+    request.onOutput = [&](const QByteArray& bytes) { deliver(decoder.feed(bytes), onLines); };
+    LaunchOutcome outcome = launchAndRead(request);
+    deliver(decoder.finish(), onLines);
+    return outcome;
+  });
+  const LaunchOutcome outcome = co_await launched;
+  const PrivilegedRunResult result{outcome.exitStatus, outcome.markerSeen, outcome.cancelled};
+  if (!outcome.markerSeen) {
+    // Ended before the helper began: pkexec stopped on the cancel.
+    if (outcome.cancelled) co_return result;
+    // pkexec's own refusals (126 dismissed, 127 not authorized or not
+    // started), in its own words.
+    if (outcome.exitStatus == 126 || outcome.exitStatus == 127) {
+      const QString reason = pkexecReason(outcome.errorOutput);
+      throw authorizationFailed(outcome.exitStatus,
+                                reason.isEmpty() ? QString() : QStringLiteral(": ") + reason);
+    }
+  }
+  // The helper writes nothing to standard error; whatever came is shown.
+  if (!outcome.errorOutput.isEmpty()) deliverAll(outcome.errorOutput, onLines);
+  co_return result;
+}
+
+}  // namespace tessaro

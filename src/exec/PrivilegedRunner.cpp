@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+#include "exec/PrivilegedRunner.h"
+
+#include "exec/OutputLineDecoder.h"
+
+namespace tessaro {
+
+void PrivilegedRunner::deliver(const QStringList& lines, const LineHandler& onLines) {
+  if (!lines.isEmpty() && onLines) onLines(lines);
+}
+
+void PrivilegedRunner::deliverAll(const QByteArray& bytes, const LineHandler& onLines) {
+  OutputLineDecoder decoder(maxLineLength);
+  QStringList lines = decoder.feed(bytes);
+  lines += decoder.finish();
+  deliver(lines, onLines);
+}
+
+Error PrivilegedRunner::authorizationFailed(qint64 status, const QString& more) {
+  return Error(
+      ErrorDomain::authorization, status,
+      QStringLiteral("Authorization failed (") + QString::number(status) + QLatin1Char(')') + more);
+}
+
+}  // namespace tessaro

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include "drives/linux/LinuxFormatSteps.h"
+#include "helper/CancelWatch.h"
+#include "helper/DiskLock.h"
+#include "helper/HelperSupport.h"
+#include "helper/HelperTools.h"
+#include "helper/KernelDevice.h"
+#include "helper/VerbRun.h"
+
+namespace tessaro::helper {
+
+// The opening every verb that works on a drive shares: the caller's cancel is
+// watched, the drive's whole disk is guarded, locked and guarded again (what
+// was checked is then the disk that is held), and every tool runs through
+// run(), which checks the cancel and the disk's identity before each step.
+// Stops, having said why, when any of that fails.
+class HeldDisk {
+ public:
+  // The "Cancelled:" lines of the verb, before it writes and after.
+  HeldDisk(const KernelDevice& device, const HelperTools& tools, QString cancelledBeforeWriting,
+           QString cancelledAfterWriting);
+
+  VerbRun& run() { return run_; }
+  // The whole disk as the guard checked it once the lock was held.
+  const BlockNode& tree() const { return tree_; }
+
+  // Unmounts with each step (each one umount), then stops with deviceBusy
+  // when anything still holds the disk; nothing has been written by then.
+  void unmount(const QList<ToolStep>& steps);
+
+  // Lets the lock go; run() no longer checks the disk's identity.
+  void release();
+
+ private:
+  CancelWatch watch_;
+  VerbRun run_;
+  DiskLock lock_;
+  BlockNode tree_;
+};
+
+}  // namespace tessaro::helper
