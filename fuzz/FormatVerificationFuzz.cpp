@@ -9,7 +9,7 @@
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
 #include "drives/linux/FormatVerification.h"
-#include "drives/linux/LinuxInfoProperties.h"
+#include "drives/linux/LinuxDriveFacts.h"
 
 using namespace tessaro;
 

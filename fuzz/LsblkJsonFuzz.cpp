@@ -1,20 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-// lsblk's JSON as discovery, the partition lookup and the information report
-// read it, and the report's property lists that the helper writes from it.
+// lsblk's JSON as discovery, the partition lookup, the helper's guard and the
+// information report read it, and the report's facts as the helper writes them.
 #include <QByteArray>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QString>
 
 #include "FuzzCheck.h"
+#include "drives/DriveFactsJson.h"
 #include "drives/InfoReport.h"
 #include "drives/LogicalSectorSize.h"
 #include "drives/linux/LinuxBlockDevices.h"
 #include "drives/linux/LinuxDiskTools.h"
-#include "drives/linux/LinuxInfoProperties.h"
-#include "drives/mac/PropertyList.h"
+#include "drives/linux/LinuxDriveFacts.h"
+#include "drives/linux/LsblkDevice.h"
 #include "exec/Error.h"
 
 using namespace tessaro;
@@ -23,53 +22,35 @@ namespace {
 
 const QString kSysfs = QStringLiteral(TESSARO_FIXTURES_DIR "/sysfs");
 
-// A text as a property list can carry it: control characters other than tab
-// and line ends become U+FFFD.
-QString asWritten(QString text) {
-  for (QChar& c : text) {
-    const char16_t u = c.unicode();
-    if ((u < 0x20 && u != '\t' && u != '\n' && u != '\r') || u == 0xFFFE || u == 0xFFFF)
-      c = QChar::ReplacementCharacter;
-  }
-  return text;
-}
-
 // What the helper prints must read back as it was written.
-void checkRoundTrip(const QVariantMap& properties) {
-  const QString xml = writeXmlPropertyList(properties);
-  QVariantMap readBack;
+void checkRoundTrip(const DriveFacts& facts) {
+  const QByteArray written = DriveFactsJson::toText(facts);
   try {
-    readBack = parsePropertyList(xml).toMap();
+    const DriveFacts readBack = DriveFactsJson::fromText(QString::fromUtf8(written));
+    FUZZ_CHECK(DriveFactsJson::toText(readBack) == written, QString::fromUtf8(written));
   } catch (const Error& error) {
-    FUZZ_CHECK(false, error.description() + QStringLiteral(" reading ") + xml);
+    FUZZ_CHECK(false,
+               error.description() + QStringLiteral(" reading ") + QString::fromUtf8(written));
   }
-  QVariantMap expected;
-  for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
-    const QVariant& value = it.value();
-    expected.insert(asWritten(it.key()), value.typeId() == QMetaType::QString
-                                             ? QVariant(asWritten(value.toString()))
-                                             : value);
-  }
-  FUZZ_CHECK(readBack == expected, xml);
 }
 
-void readDevice(const QJsonObject& disk) {
-  if (const auto sectorBytes = lsblkLogicalSectorSize(disk))
-    FUZZ_CHECK(isValidLogicalSectorSize(*sectorBytes), QString::number(*sectorBytes));
+void readDevice(const LsblkDevice& disk) {
+  if (disk.logicalSectorSize)
+    FUZZ_CHECK(isValidLogicalSectorSize(*disk.logicalSectorSize),
+               QString::number(*disk.logicalSectorSize));
   (void)isOfferableDisk(disk, kSysfs);
-  const QVariantMap diskProperties = linuxDiskProperties(disk, kSysfs);
-  checkRoundTrip(diskProperties);
-  QString output = writeXmlPropertyList(diskProperties);
-  const QString diskName = disk.value(QLatin1String("name")).toString();
-  for (const QJsonValue& child : disk.value(QLatin1String("children")).toArray()) {
+  DriveFacts facts;
+  facts.disk = linuxDiskFacts(disk, kSysfs);
+  checkRoundTrip(facts);
+  for (const LsblkDevice& child : disk.children) {
     const QMap<QString, QString> blkid{{QStringLiteral("TYPE"), QStringLiteral("vfat")},
-                                       {QStringLiteral("LABEL"), diskName}};
-    const QVariantMap partition = linuxPartitionProperties(child.toObject(), diskName, blkid, {});
-    checkRoundTrip(partition);
-    output += writeXmlPropertyList(partition);
+                                       {QStringLiteral("LABEL"), disk.name}};
+    facts.partition = linuxPartitionFacts(child, blkid, {});
+    checkRoundTrip(facts);
   }
-  const QStringList lines = infoReportLines(output, diskName);
-  FUZZ_CHECK(!lines.isEmpty() && lines.first().startsWith(QLatin1String("Device: ")), output);
+  const QStringList lines = infoReportLines(facts, disk.name);
+  FUZZ_CHECK(!lines.isEmpty() && lines.first().startsWith(QLatin1String("Device: ")),
+             lines.join(QLatin1Char('\n')));
 }
 
 }  // namespace
@@ -92,7 +73,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const Error&) {
   }
   try {
-    for (const QJsonValue& device : parseLsblkDevices(text)) readDevice(device.toObject());
+    for (const LsblkDevice& device : LsblkDevice::parseList(text)) readDevice(device);
+  } catch (const Error&) {
+  }
+  // The helper's document, as the application reads it.
+  try {
+    const DriveFacts facts = DriveFactsJson::fromText(text);
+    checkRoundTrip(facts);
   } catch (const Error&) {
   }
   return 0;

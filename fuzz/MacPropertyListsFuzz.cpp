@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const Error&) {
   }
 
-  const QStringList lines = infoReportLines(text, QStringLiteral("disk4"));
-  if (!lines.isEmpty()) {
+  if (const auto facts = tools.parseDriveFacts(text)) {
+    const QStringList lines = infoReportLines(*facts, QStringLiteral("disk4"));
     FUZZ_CHECK(lines.first().startsWith(QLatin1String("Device: ")), lines.first());
     FUZZ_CHECK(lines.size() >= 3, QString::number(lines.size()));
   }

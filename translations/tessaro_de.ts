@@ -189,6 +189,13 @@ Mehr dazu in tessaro-cli(1).
     </message>
 </context>
 <context>
+    <name>DriveFactsJson</name>
+    <message>
+        <source>the drive&apos;s facts could not be read: %1</source>
+        <translation>die Angaben zum Laufwerk konnten nicht gelesen werden: %1</translation>
+    </message>
+</context>
+<context>
     <name>FormatRequestRules</name>
     <message>
         <source>en_US</source>
@@ -396,6 +403,10 @@ Mehr dazu in tessaro-cli(1).
         <source>lsblk output could not be read: no &quot;blockdevices&quot; list</source>
         <translation>Die Ausgabe von lsblk konnte nicht gelesen werden: keine „blockdevices“-Liste</translation>
     </message>
+    <message>
+        <source>lsblk output could not be read: devices nested too deep</source>
+        <translation>Die Ausgabe von lsblk konnte nicht gelesen werden: Geräte zu tief verschachtelt</translation>
+    </message>
 </context>
 <context>
     <name>PropertyList</name>
@@ -561,6 +572,10 @@ Mehr dazu in tessaro-cli(1).
     <message>
         <source>Counterfeit: only the first %1 GB of %2 GB hold data</source>
         <translation>Gefälscht: Nur die ersten %1 GB von %2 GB speichern Daten</translation>
+    </message>
+    <message>
+        <source>Reading info failed on %1: %2</source>
+        <translation>Lesen der Informationen zu %1 fehlgeschlagen: %2</translation>
     </message>
 </context>
 <context>

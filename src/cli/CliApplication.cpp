@@ -77,7 +77,7 @@ QCoro::Task<int> CliApplication::info(Drive drive, bool json) {
   TerminalReport report(output_, json ? TerminalReport::Mode::quiet : TerminalReport::Mode::lines);
   const int status = co_await runJob(job, report);
   if (status == cliSuccess && json) {
-    const QJsonObject facts = InfoFactsJson::fromReportOutput(job.output(), drive.bsdName);
+    const QJsonObject facts = InfoFactsJson::fromFacts(job.facts(), drive.bsdName);
     output_.text(QString::fromUtf8(QJsonDocument(facts).toJson(QJsonDocument::Indented)));
   }
   co_return status;

@@ -5,17 +5,19 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <optional>
+
+#include "drives/DriveFacts.h"
 
 namespace tessaro {
 
 // The facts of the drive information report as one JSON object, for
-// `tessaro-cli info --json`: "disk" and "partition" (null without one), each
-// with the values the report's lines show. What the report shows as missing
-// is null; flags are true or false; sizes are numbers of bytes.
+// `tessaro-cli info --json`, in DriveFactsJson's form. As in the report, a
+// device node reported empty is the disk's own path.
 class InfoFactsJson {
  public:
-  // From the output the report is made from, the disk's document first.
-  static QJsonObject fromReportOutput(const QString& output, const QString& bsdName);
+  // No facts read as a disk of which nothing is known.
+  static QJsonObject fromFacts(const std::optional<DriveFacts>& facts, const QString& bsdName);
 };
 
 }  // namespace tessaro

@@ -50,7 +50,9 @@ QCoro::Task<> DiskManager::refresh(std::shared_ptr<Cancellation> cancel) {
   QList<Drive> found;
   for (const QString& bsdName : identifiers) {
     if (tools_->isSkipped(bsdName)) continue;
-    const QString infoText = co_await runTool(runner_, tools_->infoCommand(bsdName), cancel);
+    const QStringList infoCommand = tools_->infoCommand(bsdName);
+    QString infoText = listText;
+    if (!infoCommand.isEmpty()) infoText = co_await runTool(runner_, infoCommand, cancel);
     if (auto drive = tools_->parseDriveInfo(infoText, bsdName)) found.append(*drive);
   }
 

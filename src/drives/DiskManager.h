@@ -28,9 +28,9 @@ class DiskManager : public QObject {
   ProcessRunner& runner() const { return runner_; }
 
   // Rebuilds the drive list: lists the whole disks, then queries them one
-  // after another. Publishes the new list in one step only on success; on
-  // failure raises and keeps the previous list.
-  // A cancel ends it with the runner's cancellation and keeps the list.
+  // after another where the list does not describe them already. Publishes the new list in one step
+  // only on success; on failure raises and keeps the previous list. A cancel ends it with the
+  // runner's cancellation and keeps the list.
   QCoro::Task<> refresh(std::shared_ptr<Cancellation> cancel = {});
 
   // The first partition of a whole disk, without "/dev/".

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "drives/Drive.h"
+#include "drives/DriveFacts.h"
 
 namespace tessaro {
 
@@ -44,6 +45,8 @@ class DiskTools {
   virtual QStringList parseDiskList(const QString& text) const = 0;
   // Listed disks that are never queried (macOS: "disk0").
   virtual bool isSkipped(const QString&) const { return false; }
+  // Empty where the list's text already holds every disk's properties
+  // (Linux): parseDriveInfo then reads the disk from the list's text.
   virtual QStringList infoCommand(const QString& bsdName) const = 0;
   // The drive when the disk is external or removable; none when it is not.
   virtual std::optional<Drive> parseDriveInfo(const QString& text,
@@ -62,10 +65,12 @@ class DiskTools {
   // Check and repair the file system at target (a partition or whole disk,
   // without "/dev/").
   virtual PrivilegedCommand checkCommand(const QString& targetBsdName) const = 0;
-  // Print the properties of the disk and, when known, of its partition as
-  // property lists, disk first.
+  // Print the facts of the disk and, when known, of its partition.
   virtual PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const = 0;
+  // The facts in what infoReportCommand printed; none when it printed none.
+  // Raises Error when the output cannot be read.
+  virtual std::optional<DriveFacts> parseDriveFacts(const QString& output) const = 0;
   // Test how much of the whole disk really holds data (destroys its data);
   // none where the platform has no capacity test.
   virtual std::optional<PrivilegedCommand> probeCommand(const QString& diskBsdName) const {

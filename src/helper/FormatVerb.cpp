@@ -169,21 +169,21 @@ int formatVerb(const QStringList& args) {
       QStringLiteral("Cancelled: ") + disk.path() +
           QStringLiteral(" is incomplete: format it again before using it."));
   VerbRun& run = held.run();
-  const BlockNode& tree = held.tree();
+  const LsblkDevice& tree = held.tree();
   if (partitionBytes) {
     if (auto refusal = refusePartitionSize(*partitionBytes, tree.size)) {
       stop(HelperContract::refusedRequest, QStringLiteral("Refused: ") + *refusal);
     }
   }
-  if (auto refusal =
-          refuseClusterSize(clusterBytes, tree.size, tree.logicalSectorSize, partitionBytes)) {
+  if (auto refusal = refuseClusterSize(clusterBytes, tree.size, tree.logicalSectorSize.value_or(0),
+                                       partitionBytes)) {
     stop(HelperContract::refusedRequest, QStringLiteral("Refused: ") + *refusal);
   }
 
   LinuxFormatPlan plan;
   plan.diskPath = disk.path();
   plan.mountedDevices = mountedDevices(tree);
-  for (const BlockNode& child : tree.children) {
+  for (const LsblkDevice& child : tree.children) {
     // Every device passed to a tool is one the kernel names below this disk.
     QString refusal;
     bool usage = false;
@@ -197,7 +197,7 @@ int formatVerb(const QStringList& args) {
     plan.partitionPaths << partition.path();
   }
   plan.diskBytes = tree.size;
-  plan.logicalSectorSize = tree.logicalSectorSize;
+  plan.logicalSectorSize = tree.logicalSectorSize.value_or(0);
   plan.volumeName = volumeName;
   plan.clusterBytes = clusterBytes;
   plan.partitionBytes = partitionBytes;

@@ -12,10 +12,16 @@ HeldDisk::HeldDisk(const KernelDevice& device, const HelperTools& tools,
     : run_(watch_) {
   run_.setCancelLines(std::move(cancelledBeforeWriting), std::move(cancelledAfterWriting));
   run_.checkpoint();
-  // Guarded before it is opened, and again once it is locked.
-  guardedDisk(run_, tools, device);
-  lockDisk(lock_, run_, device);
+  // Guarded before it is opened: lsblk's record is of the device number
+  // that was looked up, which the lock then holds (or finds changed and
+  // stops), so what was checked is the disk that is held.
   tree_ = guardedDisk(run_, tools, device);
+  lockDisk(lock_, run_, device);
+  if (tree_.majorMinor != lock_.disk().majorMinor()) {
+    stop(HelperContract::deviceChanged, QStringLiteral("Stopped: ") + lock_.disk().path() +
+                                            QStringLiteral(" changed while it was being opened; "
+                                                           "nothing was written."));
+  }
 }
 
 void HeldDisk::unmount(const QList<ToolStep>& steps) {

@@ -17,10 +17,10 @@
 namespace tessaro::helper {
 
 // The opening every verb that works on a drive shares: the caller's cancel is
-// watched, the drive's whole disk is guarded, locked and guarded again (what
-// was checked is then the disk that is held), and every tool runs through
-// run(), which checks the cancel and the disk's identity before each step.
-// Stops, having said why, when any of that fails.
+// watched, the drive's whole disk is read with lsblk once, guarded and
+// locked, and every tool runs through run(), which checks the cancel and the
+// disk's identity before each step. Stops, having said why, when any of that
+// fails.
 class HeldDisk {
  public:
   // The "Cancelled:" lines of the verb, before it writes and after.
@@ -28,8 +28,8 @@ class HeldDisk {
            QString cancelledAfterWriting);
 
   VerbRun& run() { return run_; }
-  // The whole disk as the guard checked it once the lock was held.
-  const BlockNode& tree() const { return tree_; }
+  // The whole disk as the guard checked it.
+  const LsblkDevice& tree() const { return tree_; }
 
   // Unmounts with each step (each one umount), then stops with deviceBusy
   // when anything still holds the disk; nothing has been written by then.
@@ -42,7 +42,7 @@ class HeldDisk {
   CancelWatch watch_;
   VerbRun run_;
   DiskLock lock_;
-  BlockNode tree_;
+  LsblkDevice tree_;
 };
 
 }  // namespace tessaro::helper

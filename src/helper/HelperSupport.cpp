@@ -6,10 +6,8 @@
 #include <sys/sysmacros.h>
 
 #include <QFile>
-#include <QJsonArray>
 #include <algorithm>
 
-#include "drives/LogicalSectorSize.h"
 #include "drives/linux/LinuxBlockDevices.h"
 #include "exec/Error.h"
 #include "exec/HelperContract.h"
@@ -19,39 +17,12 @@ namespace tessaro::helper {
 
 namespace {
 
-// Discovery's columns and the few the helper needs besides.
-QStringList guardLsblkArguments() {
-  QStringList arguments = lsblkArguments();
-  const qsizetype output = arguments.indexOf(QStringLiteral("--output"));
-  if (output >= 0 && output + 1 < arguments.size()) {
-    arguments[output + 1] += QStringLiteral(",PATH,PKNAME,LOG-SEC");
-  }
-  return arguments;
-}
-
-BlockNode parseNode(const QJsonObject& object) {
-  BlockNode node;
-  node.name = object.value(QLatin1String("name")).toString();
-  node.path = object.value(QLatin1String("path")).toString();
-  node.type = object.value(QLatin1String("type")).toString();
-  node.size = lsblkSize(object);
-  // 0 when lsblk reports a size no drive has: refuseClusterSize refuses it.
-  node.logicalSectorSize = lsblkLogicalSectorSize(object).value_or(0);
-  for (const QJsonValue& mountpoint : object.value(QLatin1String("mountpoints")).toArray()) {
-    if (mountpoint.isString()) node.mountpoints << mountpoint.toString();
-  }
-  for (const QJsonValue& child : object.value(QLatin1String("children")).toArray()) {
-    node.children << parseNode(child.toObject());
-  }
-  return node;
-}
-
 bool isWholeDisk(const QString& type) {
   return type == QLatin1String("disk") || type == QLatin1String("loop");
 }
 
-void collectMounted(const BlockNode& node, QStringList& into) {
-  for (const BlockNode& child : node.children) collectMounted(child, into);
+void collectMounted(const LsblkDevice& node, QStringList& into) {
+  for (const LsblkDevice& child : node.children) collectMounted(child, into);
   const bool mounted = std::any_of(node.mountpoints.begin(), node.mountpoints.end(),
                                    [](const QString& m) { return m != QLatin1String("[SWAP]"); });
   if (mounted) into << node.path;
@@ -76,10 +47,9 @@ void requireTools(const HelperTools& tools) {
   throw HelperStop(HelperContract::toolMissing);
 }
 
-QJsonObject readLsblkRecord(VerbRun& run, const QString& lsblkPath,
-                            const QStringList& lsblkArguments, const QString& devicePath) {
+LsblkDevice readLsblkDevice(VerbRun& run, const QString& lsblkPath, const QString& devicePath) {
   const ToolOutput output =
-      run.capture(QStringList{lsblkPath} + lsblkArguments + QStringList{devicePath});
+      run.capture(QStringList{lsblkPath} + LsblkDevice::arguments() + QStringList{devicePath});
   const QString failed = QStringLiteral("Failed: lsblk could not describe ") + devicePath;
   if (!output.started)
     stop(HelperContract::toolFailed, failed + QStringLiteral(" (it could not be started)."));
@@ -88,8 +58,9 @@ QJsonObject readLsblkRecord(VerbRun& run, const QString& lsblkPath,
                                          QString::number(output.status) + QStringLiteral(")."));
   }
   try {
-    const QJsonArray devices = parseLsblkDevices(QString::fromUtf8(output.standardOutput));
-    if (devices.size() == 1 && devices.first().isObject()) return devices.first().toObject();
+    const QList<LsblkDevice> devices =
+        LsblkDevice::parseList(QString::fromUtf8(output.standardOutput));
+    if (devices.size() == 1) return devices.first();
   } catch (const Error&) {
   }
   stop(HelperContract::toolFailed, failed + QStringLiteral(" (its output could not be read)."));
@@ -101,36 +72,42 @@ QByteArray firstSectorOf(const QString& devicePath) {
   return device.read(512);
 }
 
-BlockNode guardedDisk(VerbRun& run, const HelperTools& tools, const KernelDevice& device) {
+LsblkDevice guardedDisk(VerbRun& run, const HelperTools& tools, const KernelDevice& device) {
   const QString diskPath = QStringLiteral("/dev/") + device.diskName();
-  const QJsonObject record =
-      readLsblkRecord(run, tools.path(QStringLiteral("lsblk")), guardLsblkArguments(), diskPath);
-  const BlockNode disk = parseNode(record);
+  const LsblkDevice disk = readLsblkDevice(run, tools.path(QStringLiteral("lsblk")), diskPath);
   const QString refused = QStringLiteral("Refused: ") + device.path() + QLatin1Char(' ');
   bool known = disk.path == diskPath && isWholeDisk(disk.type);
+  // The record is of the device the caller named, by number too: a name
+  // that changed hands since it was looked up is not taken for it.
+  const LsblkDevice* named = &disk;
   if (known && device.isPartition()) {
-    known = std::any_of(disk.children.begin(), disk.children.end(), [&](const BlockNode& child) {
-      return child.path == device.path() && child.type == QLatin1String("part");
-    });
+    named = nullptr;
+    for (const LsblkDevice& child : disk.children)
+      if (child.path == device.path() && child.type == QLatin1String("part")) named = &child;
   }
-  if (!known) {
+  if (!known || !named) {
     stop(HelperContract::refusedDevice,
          refused + QStringLiteral("is neither a whole disk nor a partition of one."));
   }
-  if (holdsRunningSystem(record)) {
+  if (named->majorMinor != device.majorMinor()) {
+    stop(HelperContract::deviceChanged, QStringLiteral("Stopped: ") + device.path() +
+                                            QStringLiteral(" changed while it was being "
+                                                           "checked; nothing was written."));
+  }
+  if (holdsRunningSystem(disk)) {
     stop(HelperContract::refusedDevice,
          refused +
              QStringLiteral("holds part of the running system (a mount outside /media, swap, LVM, "
                             "RAID or encryption)."));
   }
-  if (disk.type != QLatin1String("loop") && !isOfferableDisk(record, kSysfsRoot)) {
+  if (disk.type != QLatin1String("loop") && !isOfferableDisk(disk, kSysfsRoot)) {
     stop(HelperContract::refusedDevice,
          refused + QStringLiteral("is not an external or removable drive."));
   }
   return disk;
 }
 
-QStringList mountedDevices(const BlockNode& tree) {
+QStringList mountedDevices(const LsblkDevice& tree) {
   QStringList mounted;
   collectMounted(tree, mounted);
   return mounted;

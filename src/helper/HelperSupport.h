@@ -4,12 +4,12 @@
 #pragma once
 
 #include <QByteArray>
-#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
+#include "drives/linux/LsblkDevice.h"
 #include "helper/DiskLock.h"
 #include "helper/HelperTools.h"
 #include "helper/KernelDevice.h"
@@ -27,37 +27,26 @@ KernelDevice deviceNamed(const QString& name);
 // Prints the lines of missing tools and stops with toolMissing when there are any.
 void requireTools(const HelperTools& tools);
 
-// The lsblk record of devicePath (its children included), read with the given
-// lsblk arguments. Stops with toolFailed, saying so, when lsblk fails or does
-// not describe exactly one device.
-QJsonObject readLsblkRecord(VerbRun& run, const QString& lsblkPath,
-                            const QStringList& lsblkArguments, const QString& devicePath);
+// The lsblk record of devicePath, its children included. Stops with
+// toolFailed, saying so, when lsblk fails or does not describe exactly one
+// device.
+LsblkDevice readLsblkDevice(VerbRun& run, const QString& lsblkPath, const QString& devicePath);
 
 // The first 512 bytes of a device, where the FAT boot sector lives; empty
 // when it cannot be read.
 QByteArray firstSectorOf(const QString& devicePath);
 
-// One block device and its children as lsblk reports them.
-struct BlockNode {
-  QString name;  // sdb, sdb1, loop0p1
-  QString path;  // /dev/sdb
-  QString type;  // disk, part, loop, lvm, crypt, raid1, ...
-  qint64 size = 0;
-  int logicalSectorSize = 512;
-  QStringList mountpoints;  // "[SWAP]" for active swap
-  QList<BlockNode> children;
-};
-
 // The whole disk of device, read with lsblk, after the guard: a whole disk
 // (or loop device) that holds nothing of the running system and that is
 // either a drive discovery offers or a loop device, with device being the
-// disk itself or one of its partitions. Prints the refusal and stops with
-// refusedDevice otherwise.
-BlockNode guardedDisk(VerbRun& run, const HelperTools& tools, const KernelDevice& device);
+// disk itself or one of its partitions, by name and by device number. Prints
+// the refusal and stops with refusedDevice otherwise (deviceChanged when the
+// number is another's).
+LsblkDevice guardedDisk(VerbRun& run, const HelperTools& tools, const KernelDevice& device);
 
 // Device paths under tree (tree included) that have a file system mounted,
 // deepest first, so that unmounting them in order works.
-QStringList mountedDevices(const BlockNode& tree);
+QStringList mountedDevices(const LsblkDevice& tree);
 
 }  // namespace tessaro::helper
 

@@ -1,47 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include <QJsonArray>
-#include <QJsonObject>
 #include <cstdio>
 
-#include "drives/linux/LinuxInfoProperties.h"
-#include "drives/mac/PropertyList.h"
+#include "drives/DriveFactsJson.h"
+#include "drives/linux/LinuxDriveFacts.h"
 #include "exec/HelperContract.h"
 #include "helper/CancelWatch.h"
-#include "helper/HelperStop.h"
 #include "helper/HelperSupport.h"
 #include "helper/HelperVerbs.h"
 
 namespace tessaro::helper {
 namespace {
 
-QVariantMap partitionProperties(VerbRun& run, const HelperTools& tools,
-                                const KernelDevice& partition, const QJsonObject& disk) {
-  QJsonObject record;
-  for (const QJsonValue& child : disk.value(QLatin1String("children")).toArray()) {
-    if (child.toObject().value(QLatin1String("path")).toString() == partition.path()) {
-      record = child.toObject();
-    }
-  }
-  // A partition that lsblk does not list below the disk still gets its own record.
-  if (record.isEmpty()) {
-    record = readLsblkRecord(run, tools.path(QStringLiteral("lsblk")), linuxInfoLsblkArguments(),
-                             partition.path());
-  }
+DriveFacts::Partition partitionFacts(VerbRun& run, const HelperTools& tools,
+                                     const KernelDevice& partition, const LsblkDevice& disk) {
+  // The guard found the partition below the disk.
+  const LsblkDevice* record = disk.find(partition.name());
   // blkid exits 2 when there is no file system: the report then says none.
   const ToolOutput blkid =
       run.capture({tools.path(QStringLiteral("blkid")), QStringLiteral("-p"), QStringLiteral("-o"),
                    QStringLiteral("export"), partition.path()});
-  return linuxPartitionProperties(record, disk.value(QLatin1String("name")).toString(),
-                                  parseBlkidExport(blkid.standardOutput),
-                                  firstSectorOf(partition.path()));
+  return linuxPartitionFacts(record ? *record : LsblkDevice{.path = partition.path()},
+                             parseBlkidExport(blkid.standardOutput),
+                             firstSectorOf(partition.path()));
 }
 
 }  // namespace
 
-// info DISK [PARTITION]: the disk's and the partition's properties as two
-// property-list documents, disk first. Reads only.
+// info DISK [PARTITION]: the facts of the disk and the partition as one JSON
+// document (DriveFactsJson). Reads only.
 int infoVerb(const QStringList& args) {
   if (args.isEmpty() || args.size() > 2) {
     stop(HelperContract::usage, QStringLiteral("Usage: tessaro-helper info DISK [PARTITION]"));
@@ -66,15 +54,13 @@ int infoVerb(const QStringList& args) {
   VerbRun run(watch);
   const QString cancelled = QStringLiteral("Cancelled: nothing was changed.");
   run.setCancelLines(cancelled, cancelled);
-  guardedDisk(run, tools, partition.value_or(disk));
+  const LsblkDevice diskRecord = guardedDisk(run, tools, partition.value_or(disk));
 
-  const QJsonObject diskRecord = readLsblkRecord(run, tools.path(QStringLiteral("lsblk")),
-                                                 linuxInfoLsblkArguments(), disk.path());
-  QString output = writeXmlPropertyList(linuxDiskProperties(diskRecord, kSysfsRoot));
-  if (partition) {
-    output += writeXmlPropertyList(partitionProperties(run, tools, *partition, diskRecord));
-  }
-  std::fputs(output.toUtf8().constData(), stdout);
+  DriveFacts facts;
+  facts.disk = linuxDiskFacts(diskRecord, kSysfsRoot);
+  if (partition) facts.partition = partitionFacts(run, tools, *partition, diskRecord);
+  const QByteArray output = DriveFactsJson::toText(facts);
+  std::fputs(output.constData(), stdout);
   std::fflush(stdout);
   return HelperContract::success;
 }

@@ -97,4 +97,8 @@ bool KernelDevice::stillPresent(const QString& sysRoot, const QString& devRoot) 
   return QFileInfo(QFileInfo(real).path()).fileName() == diskName_;
 }
 
+QString KernelDevice::majorMinor() const {
+  return QString::number(major(number_)) + QLatin1Char(':') + QString::number(minor(number_));
+}
+
 }  // namespace tessaro::helper

@@ -33,6 +33,8 @@ class KernelDevice {
   const QString& diskName() const { return diskName_; }
   bool isPartition() const { return diskName_ != name_; }
   dev_t number() const { return number_; }
+  // The number as lsblk's MAJ:MIN shows it, "8:16".
+  QString majorMinor() const;
 
   // Whether NAME still names this device (same number in sysfs and /dev, same
   // disk). Reads only.

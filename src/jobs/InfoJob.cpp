@@ -26,8 +26,8 @@ QCoro::Task<> InfoJob::perform(Report& report) {
   const PrivilegedCommand command = tools_.infoReportCommand(drive_.bsdName, partition);
 
   // Filled on the runner's reading thread, read only after the run returned.
-  QString& output = output_;
-  output.clear();
+  QString output;
+  facts_.reset();
   auto collect = [&output](const QStringList& lines) {
     for (const QString& line : lines) output += line + QLatin1Char('\n');
   };
@@ -41,9 +41,13 @@ QCoro::Task<> InfoJob::perform(Report& report) {
     if (!said.isEmpty()) report.lines(said.split(QLatin1Char('\n')));
     fail(reportText::infoToolFailed(drive_.devicePath, *ran.exitStatus), *ran.exitStatus);
   }
-  const QStringList lines = infoReportLines(output, drive_.bsdName);
+  try {
+    facts_ = tools_.parseDriveFacts(output);
+  } catch (const Error& error) {
+    fail(reportText::infoUnreadable(drive_.devicePath, error.description()));
+  }
   // An empty report still shows as one empty line.
-  report.lines(lines.isEmpty() ? QStringList{QString()} : lines);
+  report.lines(facts_ ? infoReportLines(*facts_, drive_.bsdName) : QStringList{QString()});
 }
 
 QString InfoJob::cancelledLine() const { return reportText::infoCancelled(drive_.devicePath); }

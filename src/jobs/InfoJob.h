@@ -15,8 +15,9 @@ class InfoJob : public DriveJob {
  public:
   InfoJob(const DiskTools& tools, ProcessRunner& runner, Drive drive);
 
-  // What the helper printed, the report's source, once run() has ended.
-  const QString& output() const { return output_; }
+  // The facts the report shows, once run() has ended; none when the tool
+  // printed none.
+  const std::optional<DriveFacts>& facts() const { return facts_; }
 
  protected:
   QString title() const override;
@@ -26,7 +27,7 @@ class InfoJob : public DriveJob {
 
  private:
   Drive drive_;
-  QString output_;
+  std::optional<DriveFacts> facts_;
 };
 
 }  // namespace tessaro

@@ -190,6 +190,10 @@ QString probeVerdict(const ProbeResult& result) {
       .arg(gigabytes(result.usableBytes), gigabytes(result.claimedBytes));
 }
 
+QString infoUnreadable(const QString& devicePath, const QString& why) {
+  return ReportText::tr("Reading info failed on %1: %2").arg(devicePath, why);
+}
+
 QString checkOrInfoFailed(const QString& description) {
   return QStringLiteral("\u274C ") + ReportText::tr("Error: %1").arg(description);
 }

@@ -45,6 +45,8 @@ QString checkComplete();
 
 QString infoStarting(const QString& devicePath);
 QString infoToolFailed(const QString& devicePath, int exitStatus);
+// The tool ended well but what it printed could not be read.
+QString infoUnreadable(const QString& devicePath, const QString& why);
 
 QString probeStarting(const QString& devicePath);
 QString probeUnavailable();

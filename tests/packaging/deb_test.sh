@@ -27,7 +27,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 IFS=',' read -ra alternatives <<<"$depends"
 for wanted in util-linux fdisk dosfstools 'pkexec | policykit-1' libqt6core6 libqt6gui6 \
-  libqt6widgets6 libqt6svg6 libplist3; do
+  libqt6widgets6 libqt6svg6; do
   found=no
   for alternative in "${alternatives[@]}"; do
     alternative=$(sed -E 's/^ +//; s/ *\([^)]*\)//g; s/ +$//' <<<"$alternative")

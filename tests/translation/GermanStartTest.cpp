@@ -16,7 +16,6 @@
 
 #include "drives/FormatRequestRules.h"
 #include "drives/InfoReport.h"
-#include "drives/mac/PropertyList.h"
 #include "i18n/Translations.h"
 #include "jobs/ReportTexts.h"
 #include "ui/StatusLog.h"
@@ -163,11 +162,16 @@ TEST_F(GermanStartTest, BuiltLinesInGerman) {
 
 // The information report's labels; the drive's own values stay as they are.
 TEST_F(GermanStartTest, InformationReportInGerman) {
-  const QVariantMap disk{{"DeviceNode", "/dev/sdb"}, {"DeviceModel", "Stick %1"},
-                         {"BusProtocol", "USB"},     {"Removable", true},
-                         {"Ejectable", false},       {"WholeDisk", true},
-                         {"DeviceBlockSize", 512},   {"TotalSize", qint64(32'000'000'000)}};
-  const QStringList lines = infoReportLines(writeXmlPropertyList(disk), "sdb");
+  DriveFacts facts;
+  facts.disk = {.deviceNode = "/dev/sdb",
+                .model = "Stick %1",
+                .bus = "USB",
+                .removable = true,
+                .ejectable = false,
+                .wholeDisk = true,
+                .deviceBlockSize = 512,
+                .totalSize = 32'000'000'000};
+  const QStringList lines = infoReportLines(facts, "sdb");
   EXPECT_EQ(lines,
             QStringList({QString::fromUtf8("Gerät: /dev/sdb"), "Modell: Stick %1   Bus: USB",
                          QString::fromUtf8("Wechselmedium: Ja   Auswerfbar: Nein   Ganzer "

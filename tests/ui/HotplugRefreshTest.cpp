@@ -116,7 +116,7 @@ TEST(HotplugRefresh, EventsDuringAnActionWaitForItsEndAndStartOneRefresh) {
   HotplugWindow w("2");
   QSignalSpy started(w.hotplug, &HotplugRefresh::refreshStarted);
   QSignalSpy finished(w.view.get(), &ContentView::workflowFinished);
-  attachDrives("2", "0.4");
+  attachDrives("2", "1.2");  // one lsblk run outlasts the events below
   Controls(*w.view).refresh->click();
   ASSERT_TRUE(w.view->isBusy());
   for (int i = 0; i < 5; ++i) {

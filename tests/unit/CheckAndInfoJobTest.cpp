@@ -100,8 +100,10 @@ TEST_F(InfoJobTest, HelperRefusalAndEmptyOutput) {
       {"Refused: sdz is not an external or removable drive.\n", 65,
        {"lines: Refused: sdz is not an external or removable drive.", refused}},
       {"", 65, {refused}},
-      // Nothing to report still adds one empty line.
-      {"no property list here", 0, {"lines: "}},
+      // Ended well but printed no facts: that is no report.
+      {"no facts here", 0,
+       {"failed: \u274C Error: Reading info failed on /dev/sdz: the drive's facts could not be "
+        "read: illegal value"}},
   };
   // clang-format on
   for (const auto& [said, status, middle] : rows) {

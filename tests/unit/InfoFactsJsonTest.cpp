@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 
 #include "cli/InfoFactsJson.h"
+#include "drives/mac/PropertyListFacts.h"
 
 using namespace tessaro;
 
@@ -51,7 +52,8 @@ TEST(InfoFactsJson, HoldsWhatTheReportShowsWithMissingValuesAsNull) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    const QJsonObject facts = InfoFactsJson::fromReportOutput(row.output, "disk4");
+    const QJsonObject facts =
+        InfoFactsJson::fromFacts(driveFactsFromPropertyLists(row.output), "disk4");
     EXPECT_EQ(facts.keys(), (QStringList{"disk", "partition"}));
     EXPECT_EQ(facts["disk"].toObject(), row.disk) << QJsonDocument(facts).toJson().toStdString();
     EXPECT_EQ(facts["partition"], row.partition) << QJsonDocument(facts).toJson().toStdString();

@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 #include "drives/InfoReport.h"
+#include "drives/mac/PropertyListFacts.h"
 
 using namespace tessaro;
 
@@ -16,6 +17,12 @@ QString fixture(const char* name) {
   QFile file(QStringLiteral(TESSARO_FIXTURES_DIR "/InfoReport/") + QLatin1String(name));
   EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
   return QString::fromUtf8(file.readAll());
+}
+
+// The report of diskutil's output, as the macOS tools read it.
+QStringList reportOf(const QString& output, const QString& bsdName) {
+  const auto facts = driveFactsFromPropertyLists(output);
+  return facts ? infoReportLines(*facts, bsdName) : QStringList();
 }
 
 QString diskText() { return fixture("usb-stick-disk.plist"); }
@@ -37,9 +44,9 @@ TEST(InfoReport, TypicalUsbStickWithItsFat32PartitionAndWithoutIt) {
       "Mounted: Yes   Mount Point: /Volumes/MY USB",
       "Filesystem Block Size: 32768 Bytes",
   };
-  EXPECT_EQ(infoReportLines(diskText() + partitionText(), "disk4"), expected);
+  EXPECT_EQ(reportOf(diskText() + partitionText(), "disk4"), expected);
   // A failed partition lookup leaves the whole disk alone.
-  EXPECT_EQ(infoReportLines(diskText(), "disk4"), expected.mid(0, 6));
+  EXPECT_EQ(reportOf(diskText(), "disk4"), expected.mid(0, 6));
 }
 
 TEST(InfoReport, MissingValuesFallBackOrLeaveTheirLineOut) {
@@ -59,7 +66,7 @@ TEST(InfoReport, MissingValuesFallBackOrLeaveTheirLineOut) {
     SCOPED_TRACE(row.pattern);
     const QString output = QString(diskText() + partitionText())
                                .replace(QRegularExpression(row.pattern), row.replacement);
-    const QStringList lines = infoReportLines(output, "disk4");
+    const QStringList lines = reportOf(output, "disk4");
     EXPECT_TRUE(lines.contains(row.shown)) << lines.join('\n').toStdString();
     if (!row.missing.isEmpty()) EXPECT_TRUE(lines.filter(row.missing).isEmpty());
   }
@@ -71,12 +78,12 @@ TEST(InfoReport, StrayTextAndDocumentsThatAreNotPropertyLists) {
   // Text in front of the first document is a document of its own, in the disk's place.
   const QStringList partition{"", "Partition Info:", "Volume Name: " + kMark,
                               "Mounted: No   Mount Point: " + kMark};
-  EXPECT_EQ(infoReportLines("Password:\n" + diskText() + partitionText(), "disk4"),
+  EXPECT_EQ(reportOf("Password:\n" + diskText() + partitionText(), "disk4"),
             unknownDisk + partition);
   for (const char* notAList :
        {"<?xml Could not find disk: /dev/disk9", R"(<?xml version="1.0"?><html></html>)"})
-    EXPECT_EQ(infoReportLines(notAList, "disk9"), unknownDisk) << notAList;
-  EXPECT_TRUE(infoReportLines("Could not find disk: /dev/disk9\n", "disk9").isEmpty());
+    EXPECT_EQ(reportOf(notAList, "disk9"), unknownDisk) << notAList;
+  EXPECT_TRUE(reportOf("Could not find disk: /dev/disk9\n", "disk9").isEmpty());
 }
 
 }  // namespace

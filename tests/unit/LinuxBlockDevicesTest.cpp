@@ -6,12 +6,15 @@
 #include <QJsonDocument>
 
 #include "drives/linux/LinuxBlockDevices.h"
+#include "exec/Error.h"
 
 using namespace tessaro;
 
 namespace {
 
-QJsonObject device(const char* json) { return QJsonDocument::fromJson(json).object(); }
+LsblkDevice device(const char* json) {
+  return LsblkDevice::fromJson(QJsonDocument::fromJson(json).object());
+}
 
 // A laptop's card reader with an SD card and an eMMC, its NVMe disk, and an
 // NVMe disk behind a Thunderbolt port (a PCI bridge marked removable).
@@ -62,4 +65,18 @@ TEST(LinuxBlockDevices, BusAndPlacementFromTransportSubsystemsAndSysfs) {
   EXPECT_TRUE(sd.removable && sd.ejectable && !sd.internal);
   const DiskPlacement emmc = linuxPlacement(device(R"({"name":"mmcblk1","rm":false})"), sysfs);
   EXPECT_TRUE(emmc.internal && !emmc.removable && !emmc.ejectable);
+}
+
+// A system mount deep in the tree must not be cut off: a tree deeper than any
+// stack of devices is refused as a whole.
+TEST(LinuxBlockDevices, ATreeTooDeepToBeLsblksIsRefusedNotReadInPart) {
+  auto nested = [](int depth) {
+    QString json = R"({"name":"root","mountpoints":["/"]})";
+    for (int i = 0; i < depth; ++i) json = R"({"name":"d","children":[)" + json + "]}";
+    return R"({"blockdevices":[)" + json + "]}";
+  };
+  const QList<LsblkDevice> shallow = LsblkDevice::parseList(nested(8));
+  ASSERT_EQ(shallow.size(), 1);
+  EXPECT_TRUE(holdsRunningSystem(shallow.first()));
+  EXPECT_THROW(LsblkDevice::parseList(nested(200)), Error);
 }

@@ -2,8 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include "JobFixture.h"
-#include "drives/LinuxDiskTools.h"
-#include "drives/MacDiskTools.h"
+#include "drives/linux/LinuxDiskTools.h"
+#include "drives/mac/MacDiskTools.h"
 #include "exec/HelperContract.h"
 #include "jobs/ProbeJob.h"
 

@@ -3,48 +3,19 @@
 
 #include "drives/linux/LinuxBlockDevices.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonParseError>
 #include <QRegularExpression>
-
-#include "exec/Error.h"
 
 namespace tessaro {
 
 namespace {
 
-struct DevicesText {
-  Q_DECLARE_TR_FUNCTIONS(LinuxBlockDevices)
-};
-
-QString text(const QJsonObject& device, const char* key) {
-  return device.value(QLatin1String(key)).toString();
-}
-
-bool flag(const QJsonObject& device, const char* key) {
-  const QJsonValue value = device.value(QLatin1String(key));
-  // Older util-linux prints flags as "0"/"1".
-  if (value.isString()) return value.toString() == QLatin1String("1");
-  return value.toBool();
-}
-
 QString readSysfs(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return {};
   return QString::fromUtf8(file.readAll()).trimmed();
-}
-
-QStringList mountpointsOf(const QJsonObject& device) {
-  QStringList result;
-  for (const QJsonValue& value : device.value(QLatin1String("mountpoints")).toArray())
-    if (value.isString()) result << value.toString();
-  const QJsonValue single = device.value(QLatin1String("mountpoint"));
-  if (single.isString()) result << single.toString();
-  return result;
 }
 
 bool isUserMediaMount(const QString& mountpoint) {
@@ -55,14 +26,14 @@ bool isUserMediaMount(const QString& mountpoint) {
   return false;
 }
 
-bool isStackMember(const QJsonObject& device) {
-  const QString fstype = text(device, "fstype");
+bool isStackMember(const LsblkDevice& device) {
+  const QString& fstype = device.fstype;
   static const QStringList memberTypes{
       QStringLiteral("swap"),        QStringLiteral("LVM2_member"),
       QStringLiteral("crypto_LUKS"), QStringLiteral("linux_raid_member"),
       QStringLiteral("zfs_member"),  QStringLiteral("bcache")};
   if (memberTypes.contains(fstype) || fstype.endsWith(QLatin1String("_raid_member"))) return true;
-  const QString type = text(device, "type");
+  const QString& type = device.type;
   return type == QLatin1String("lvm") || type == QLatin1String("crypt") ||
          type.startsWith(QLatin1String("raid")) || type == QLatin1String("md") ||
          type == QLatin1String("dm") || type == QLatin1String("mpath");
@@ -90,43 +61,25 @@ bool isMmcDisk(const QString& name) { return name.startsWith(QLatin1String("mmcb
 
 }  // namespace
 
-QStringList lsblkArguments() {
-  return {QStringLiteral("--json"), QStringLiteral("--bytes"), QStringLiteral("--output"),
-          QStringLiteral("NAME,TYPE,SIZE,RM,TRAN,SUBSYSTEMS,VENDOR,MODEL,FSTYPE,MOUNTPOINTS")};
-}
-
-QJsonArray parseLsblkDevices(const QString& text) {
-  QJsonParseError error;
-  const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
-  if (error.error != QJsonParseError::NoError)
-    throw Error(ErrorDomain::json, error.error,
-                DevicesText::tr("lsblk output could not be read: %1").arg(error.errorString()));
-  const QJsonValue devices = document.object().value(QLatin1String("blockdevices"));
-  if (!document.isObject() || !devices.isArray())
-    throw Error(ErrorDomain::json, QJsonParseError::MissingObject,
-                DevicesText::tr("lsblk output could not be read: no \"blockdevices\" list"));
-  return devices.toArray();
-}
-
 bool isVirtualDeviceName(const QString& name) {
   static const QRegularExpression pattern(QStringLiteral(
       "^(loop\\d+|zram\\d+|ram\\d+|md\\d+|md_.+|dm-\\d+|nbd\\d+|mmcblk\\d+(boot\\d+|rpmb))$"));
   return pattern.match(name).hasMatch();
 }
 
-bool holdsRunningSystem(const QJsonObject& lsblkDiskWithChildren) {
-  if (isStackMember(lsblkDiskWithChildren)) return true;
-  for (const QString& mountpoint : mountpointsOf(lsblkDiskWithChildren))
+bool holdsRunningSystem(const LsblkDevice& diskWithChildren) {
+  if (isStackMember(diskWithChildren)) return true;
+  for (const QString& mountpoint : diskWithChildren.mountpoints)
     if (!isUserMediaMount(mountpoint)) return true;
-  for (const QJsonValue& child : lsblkDiskWithChildren.value(QLatin1String("children")).toArray())
-    if (holdsRunningSystem(child.toObject())) return true;
+  for (const LsblkDevice& child : diskWithChildren.children)
+    if (holdsRunningSystem(child)) return true;
   return false;
 }
 
-QString linuxBus(const QJsonObject& disk, const QString& sysfsRoot) {
-  const QString name = text(disk, "name");
-  const QString tran = text(disk, "tran").toLower();
-  const QStringList subsystems = text(disk, "subsystems").split(QLatin1Char(':'));
+QString linuxBus(const LsblkDevice& disk, const QString& sysfsRoot) {
+  const QString& name = disk.name;
+  const QString tran = disk.transport.toLower();
+  const QStringList subsystems = disk.subsystems.split(QLatin1Char(':'));
   if (tran == QLatin1String("usb") || subsystems.contains(QLatin1String("usb")))
     return QStringLiteral("usb");
   if (tran == QLatin1String("sbp") || subsystems.contains(QLatin1String("firewire")))
@@ -138,19 +91,19 @@ QString linuxBus(const QJsonObject& disk, const QString& sysfsRoot) {
   return tran;
 }
 
-DiskPlacement linuxPlacement(const QJsonObject& disk, const QString& sysfsRoot) {
+DiskPlacement linuxPlacement(const LsblkDevice& disk, const QString& sysfsRoot) {
   DiskPlacement placement;
   placement.bus = linuxBus(disk, sysfsRoot);
-  placement.removable = flag(disk, "rm") || placement.bus == QLatin1String("sd");
+  placement.removable = disk.removable || placement.bus == QLatin1String("sd");
   placement.ejectable = externalBusProtocols.contains(placement.bus);
   placement.internal = !placement.removable && !placement.ejectable;
   return placement;
 }
 
-QString linuxModel(const QJsonObject& disk, const QString& sysfsRoot) {
-  const QString vendor = text(disk, "vendor").trimmed();
-  QString model = text(disk, "model").trimmed();
-  const QString name = text(disk, "name");
+QString linuxModel(const LsblkDevice& disk, const QString& sysfsRoot) {
+  const QString vendor = disk.vendor.trimmed();
+  const QString model = disk.model.trimmed();
+  const QString& name = disk.name;
   if (model.isEmpty() && isMmcDisk(name))
     return readSysfs(sysfsRoot + QStringLiteral("/block/") + name + QStringLiteral("/device/name"));
   const bool placeholderVendor = vendor.compare(QLatin1String("ATA"), Qt::CaseInsensitive) == 0 ||
@@ -160,17 +113,9 @@ QString linuxModel(const QJsonObject& disk, const QString& sysfsRoot) {
   return model.isEmpty() ? vendor : vendor + QLatin1Char(' ') + model;
 }
 
-qint64 lsblkSize(const QJsonObject& device) {
-  const QJsonValue value = device.value(QLatin1String("size"));
-  if (value.isString()) return value.toString().toLongLong();
-  return value.toInteger();
-}
-
-bool isOfferableDisk(const QJsonObject& lsblkDiskWithChildren, const QString& sysfsRoot) {
-  const QJsonObject& disk = lsblkDiskWithChildren;
-  return text(disk, "type") == QLatin1String("disk") && !isVirtualDeviceName(text(disk, "name")) &&
-         lsblkSize(disk) > 0 && !holdsRunningSystem(disk) &&
-         isExternalOrRemovable(linuxPlacement(disk, sysfsRoot));
+bool isOfferableDisk(const LsblkDevice& disk, const QString& sysfsRoot) {
+  return disk.type == QLatin1String("disk") && !isVirtualDeviceName(disk.name) && disk.size > 0 &&
+         !holdsRunningSystem(disk) && isExternalOrRemovable(linuxPlacement(disk, sysfsRoot));
 }
 
 }  // namespace tessaro

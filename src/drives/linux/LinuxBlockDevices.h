@@ -3,26 +3,16 @@
 
 #pragma once
 
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QString>
-#include <QStringList>
 
 #include "drives/DiscoveryRule.h"
+#include "drives/linux/LsblkDevice.h"
 
 namespace tessaro {
 
-// What Tessaro knows about Linux block devices, read from lsblk's JSON output
-// (util-linux 2.38, `--json --bytes` with the columns of lsblkArguments) and
-// from sysfs. Everything here takes the device as lsblk printed it, with its
-// "children" tree, and touches no state besides reading sysfs.
-
-// The arguments after lsblk's path, before an optional device path.
-QStringList lsblkArguments();
-
-// The "blockdevices" array. Raises Error(ErrorDomain::json, ...) when the
-// text is not lsblk's JSON.
-QJsonArray parseLsblkDevices(const QString& text);
+// What Tessaro knows about Linux block devices, read from lsblk (LsblkDevice)
+// and from sysfs. Everything here takes the device as lsblk printed it, with
+// the devices below it, and touches no state besides reading sysfs.
 
 // Devices that are never offered whatever they report: loop, zram, ram, md,
 // device-mapper and nbd devices, and eMMC boot and RPMB areas.
@@ -31,27 +21,25 @@ bool isVirtualDeviceName(const QString& name);
 // True when the disk or anything below it is mounted outside /media and
 // /run/media, is swap, or is an LVM, RAID or encrypted member (or such a
 // volume). Such a disk holds the running system and is never touched.
-bool holdsRunningSystem(const QJsonObject& lsblkDiskWithChildren);
+bool holdsRunningSystem(const LsblkDevice& diskWithChildren);
 
 // The bus in the vocabulary of externalBusProtocols: "usb" (TRAN or
 // SUBSYSTEMS), "firewire" (TRAN sbp or SUBSYSTEMS), "sd" (an mmcblk disk whose
 // sysfs device type is SD), "thunderbolt" (a removable PCI parent in sysfs),
 // else TRAN or empty.
-QString linuxBus(const QJsonObject& disk, const QString& sysfsRoot);
+QString linuxBus(const LsblkDevice& disk, const QString& sysfsRoot);
 
 // Removable is RM or an SD card; ejectable is a bus of usb, firewire, sd or
 // thunderbolt; internal is neither.
-DiskPlacement linuxPlacement(const QJsonObject& disk, const QString& sysfsRoot);
+DiskPlacement linuxPlacement(const LsblkDevice& disk, const QString& sysfsRoot);
 
 // Vendor and model as one text, without the blanks SCSI pads them with; the
 // placeholder vendors "ATA" and PCI ids are left out. For an SD card, which
 // has no model, the card's name from sysfs.
-QString linuxModel(const QJsonObject& disk, const QString& sysfsRoot);
-
-qint64 lsblkSize(const QJsonObject& device);
+QString linuxModel(const LsblkDevice& disk, const QString& sysfsRoot);
 
 // Whether discovery may offer this disk: a whole disk of non-zero size, not
 // virtual, not holding the running system, external or removable.
-bool isOfferableDisk(const QJsonObject& lsblkDiskWithChildren, const QString& sysfsRoot);
+bool isOfferableDisk(const LsblkDevice& diskWithChildren, const QString& sysfsRoot);
 
 }  // namespace tessaro

@@ -7,16 +7,14 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
 
 #include "drives/DevicePaths.h"
 #include "drives/DiscoveryRule.h"
+#include "drives/DriveFactsJson.h"
 #include "drives/FormatRequestRules.h"
 #include "drives/linux/LinuxBlockDevices.h"
 #include "drives/linux/LinuxFormatSteps.h"
+#include "drives/linux/LsblkDevice.h"
 #include "drives/linux/ToolAvailability.h"
 #include "exec/Error.h"
 #include "exec/HelperContract.h"
@@ -51,36 +49,33 @@ QStringList LinuxDiskTools::missingToolNotices() const {
 }
 
 QStringList LinuxDiskTools::listCommand() const {
-  return QStringList{lsblkPath_} + lsblkArguments();
+  return QStringList{lsblkPath_} + LsblkDevice::arguments();
 }
 
 // The list names whole disks only, and leaves out every disk that holds the
-// running system, so those are never queried.
+// running system, so those are never looked at further.
 QStringList LinuxDiskTools::parseDiskList(const QString& text) const {
   QStringList names;
-  for (const QJsonValue& value : parseLsblkDevices(text)) {
-    const QJsonObject disk = value.toObject();
-    const QString name = disk.value(QLatin1String("name")).toString();
-    if (name.isEmpty() || disk.value(QLatin1String("type")).toString() != QLatin1String("disk"))
-      continue;
-    if (isVirtualDeviceName(name) || lsblkSize(disk) <= 0 || holdsRunningSystem(disk)) continue;
-    names << name;
+  for (const LsblkDevice& disk : LsblkDevice::parseList(text)) {
+    if (disk.name.isEmpty() || disk.type != QLatin1String("disk")) continue;
+    if (isVirtualDeviceName(disk.name) || disk.size <= 0 || holdsRunningSystem(disk)) continue;
+    names << disk.name;
   }
   return names;
 }
 
-QStringList LinuxDiskTools::infoCommand(const QString& bsdName) const {
-  return QStringList{lsblkPath_} + lsblkArguments() + QStringList{devicePathOf(bsdName)};
-}
+// The list's record of each disk holds all that discovery needs: no second
+// lsblk run per disk.
+QStringList LinuxDiskTools::infoCommand(const QString&) const { return {}; }
 
-std::optional<Drive> LinuxDiskTools::parseDriveInfo(const QString& text,
+std::optional<Drive> LinuxDiskTools::parseDriveInfo(const QString& listText,
                                                     const QString& bsdName) const {
-  const QJsonArray devices = parseLsblkDevices(text);
-  if (devices.isEmpty() || !devices.first().isObject()) return std::nullopt;
-  const QJsonObject disk = devices.first().toObject();
-  if (disk.value(QLatin1String("name")).toString() != bsdName) return std::nullopt;
-  if (!isOfferableDisk(disk, sysfsRoot_)) return std::nullopt;
-  return discoveredDrive(bsdName, linuxModel(disk, sysfsRoot_), lsblkSize(disk));
+  for (const LsblkDevice& disk : LsblkDevice::parseList(listText)) {
+    if (disk.name != bsdName) continue;
+    if (!isOfferableDisk(disk, sysfsRoot_)) return std::nullopt;
+    return discoveredDrive(bsdName, linuxModel(disk, sysfsRoot_), disk.size);
+  }
+  return std::nullopt;
 }
 
 std::optional<QString> LinuxDiskTools::validateFormat(const FormatRequest& request) const {
@@ -114,45 +109,24 @@ std::optional<PrivilegedCommand> LinuxDiskTools::probeCommand(const QString& dis
   return PrivilegedCommand{helperPath(), {QLatin1String(HelperContract::probeVerb), diskBsdName}};
 }
 
-namespace {
-
-Error noPartitionIdentifier() {
-  return Error(ErrorDomain::diskManager, 2, QStringLiteral("No partition identifier found"));
-}
-
-QString nameOf(const QJsonValue& device) {
-  return device.toObject().value(QStringLiteral("name")).toString();
-}
-
-}  // namespace
-
 QStringList LinuxDiskTools::partitionListCommand(const QString& bsdName) const {
-  return {lsblkPath(), QStringLiteral("--json"), QStringLiteral("--output"),
-          QStringLiteral("NAME,TYPE"), devicePathOf(bsdName)};
+  return QStringList{lsblkPath_} + LsblkDevice::arguments() + QStringList{devicePathOf(bsdName)};
 }
 
 QString LinuxDiskTools::parseFirstPartition(const QString& text, const QString&) const {
-  QJsonParseError parseError;
-  const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &parseError);
-  if (parseError.error != QJsonParseError::NoError) {
-    throw Error(ErrorDomain::json, parseError.error,
-                QStringLiteral("lsblk printed no readable JSON: ") + parseError.errorString());
-  }
-  const QJsonArray disks = document.object().value(QStringLiteral("blockdevices")).toArray();
-  if (disks.isEmpty()) throw noPartitionIdentifier();
-  const QJsonObject disk = disks.first().toObject();
-
+  const Error noPartition(ErrorDomain::diskManager, 2,
+                          QStringLiteral("No partition identifier found"));
+  const QList<LsblkDevice> disks = LsblkDevice::parseList(text);
+  if (disks.isEmpty()) throw noPartition;
+  const LsblkDevice& disk = disks.first();
   // Children of a disk can also be device-mapper or RAID devices built on it;
   // only partitions count.
-  for (const QJsonValue& child : disk.value(QStringLiteral("children")).toArray()) {
-    const QString type = child.toObject().value(QStringLiteral("type")).toString();
-    if (type == QLatin1String("part") && !nameOf(child).isEmpty()) return nameOf(child);
-  }
+  for (const LsblkDevice& child : disk.children)
+    if (child.type == QLatin1String("part") && !child.name.isEmpty()) return child.name;
   // No partition: the disk itself, which may hold a file system without a
   // partition table.
-  const QString diskName = nameOf(disk);
-  if (diskName.isEmpty()) throw noPartitionIdentifier();
-  return diskName;
+  if (disk.name.isEmpty()) throw noPartition;
+  return disk.name;
 }
 
 // The helper takes kernel names, never paths (HelperContract.h).
@@ -166,6 +140,11 @@ PrivilegedCommand LinuxDiskTools::infoReportCommand(
   QStringList args{QLatin1String(HelperContract::infoVerb), diskBsdName};
   if (partitionBsdName && *partitionBsdName != diskBsdName) args << *partitionBsdName;
   return {helperPath(), args};
+}
+
+// The helper prints the facts as JSON; anything else is no answer at all.
+std::optional<DriveFacts> LinuxDiskTools::parseDriveFacts(const QString& output) const {
+  return DriveFactsJson::fromText(output);
 }
 
 }  // namespace tessaro

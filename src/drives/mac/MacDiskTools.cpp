@@ -10,6 +10,7 @@
 #include "drives/FormatRequestRules.h"
 #include "drives/ShellQuote.h"
 #include "drives/mac/PropertyList.h"
+#include "drives/mac/PropertyListFacts.h"
 #include "exec/Error.h"
 
 namespace tessaro {
@@ -176,6 +177,10 @@ PrivilegedCommand MacDiskTools::infoReportCommand(
     line += QStringLiteral(" && diskutil info -plist ") + devicePathOf(*partitionBsdName);
   }
   return {QStringLiteral("/bin/sh"), {QStringLiteral("-c"), line}};
+}
+
+std::optional<DriveFacts> MacDiskTools::parseDriveFacts(const QString& output) const {
+  return driveFactsFromPropertyLists(output);
 }
 
 }  // namespace tessaro

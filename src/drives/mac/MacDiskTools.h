@@ -28,6 +28,7 @@ class MacDiskTools : public DiskTools {
   PrivilegedCommand checkCommand(const QString& targetBsdName) const override;
   PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const override;
+  std::optional<DriveFacts> parseDriveFacts(const QString& output) const override;
   QString formattedPartitionPath(const Drive& drive) const override;
 
  private:
