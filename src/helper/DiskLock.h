@@ -58,6 +58,7 @@ class DiskLock {
   void release();
 
   const KernelDevice& disk() const { return disk_; }
+  const QString& diskseq() const { return diskseq_; }
 
  private:
   KernelDevice disk_;
