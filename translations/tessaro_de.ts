@@ -189,6 +189,17 @@ Mehr dazu in tessaro-cli(1).
     </message>
 </context>
 <context>
+    <name>DiskTools</name>
+    <message>
+        <source>No partition identifier found</source>
+        <translation>Keine Partitionskennung gefunden</translation>
+    </message>
+    <message>
+        <source>Formatting only part of a drive is not available on macOS yet.</source>
+        <translation>Nur einen Teil eines Laufwerks zu formatieren ist unter macOS noch nicht möglich.</translation>
+    </message>
+</context>
+<context>
     <name>DriveFactsJson</name>
     <message>
         <source>the drive&apos;s facts could not be read: %1</source>
@@ -406,6 +417,20 @@ Mehr dazu in tessaro-cli(1).
     <message>
         <source>lsblk output could not be read: devices nested too deep</source>
         <translation>Die Ausgabe von lsblk konnte nicht gelesen werden: Geräte zu tief verschachtelt</translation>
+    </message>
+</context>
+<context>
+    <name>PkexecRunner</name>
+    <message>
+        <source>%1 was not found. Install polkit (pkexec) to work on drives.</source>
+        <translation>%1 wurde nicht gefunden. Bitte polkit (pkexec) installieren, um Laufwerke zu bearbeiten.</translation>
+    </message>
+</context>
+<context>
+    <name>PrivilegedRunner</name>
+    <message>
+        <source>Authorization failed (%1)</source>
+        <translation>Autorisierung fehlgeschlagen (%1)</translation>
     </message>
 </context>
 <context>

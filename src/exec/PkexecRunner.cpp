@@ -3,6 +3,7 @@
 
 #include "exec/PkexecRunner.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include "exec/HelperContract.h"
@@ -29,8 +30,11 @@ QCoro::Task<PrivilegedRunResult> PkexecRunner::run(QString tool, QStringList arg
   if (elevated) {
     if (!QFileInfo(elevationProgram_).isExecutable()) {
       throw authorizationFailed(
-          127, QStringLiteral(": ") + elevationProgram_ +
-                   QStringLiteral(" was not found. Install polkit (pkexec) to work on drives."));
+          127,
+          QStringLiteral(": ") +
+              QCoreApplication::translate(
+                  "PkexecRunner", "%1 was not found. Install polkit (pkexec) to work on drives.")
+                  .arg(elevationProgram_));
     }
     command.prepend(elevationProgram_);
   }

@@ -3,6 +3,8 @@
 
 #include "exec/PrivilegedRunner.h"
 
+#include <QCoreApplication>
+
 #include "exec/OutputLineDecoder.h"
 
 namespace tessaro {
@@ -21,7 +23,8 @@ void PrivilegedRunner::deliverAll(const QByteArray& bytes, const LineHandler& on
 Error PrivilegedRunner::authorizationFailed(qint64 status, const QString& more) {
   return Error(
       ErrorDomain::authorization, status,
-      QStringLiteral("Authorization failed (") + QString::number(status) + QLatin1Char(')') + more);
+      QCoreApplication::translate("PrivilegedRunner", "Authorization failed (%1)").arg(status) +
+          more);
 }
 
 }  // namespace tessaro

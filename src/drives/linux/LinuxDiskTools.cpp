@@ -114,8 +114,9 @@ QStringList LinuxDiskTools::partitionListCommand(const QString& bsdName) const {
 }
 
 QString LinuxDiskTools::parseFirstPartition(const QString& text, const QString&) const {
-  const Error noPartition(ErrorDomain::diskManager, 2,
-                          QStringLiteral("No partition identifier found"));
+  const Error noPartition(
+      ErrorDomain::diskManager, 2,
+      QCoreApplication::translate("DiskTools", "No partition identifier found"));
   const QList<LsblkDevice> disks = LsblkDevice::parseList(text);
   if (disks.isEmpty()) throw noPartition;
   const LsblkDevice& disk = disks.first();

@@ -3,6 +3,8 @@
 
 #include "drives/mac/MacDiskTools.h"
 
+#include <QCoreApplication>
+
 #include "drives/CheckLine.h"
 #include "drives/DevicePaths.h"
 #include "drives/DiscoveryRule.h"
@@ -92,7 +94,9 @@ std::optional<Drive> MacDiskTools::parseDriveInfo(const QString& text,
 std::optional<QString> MacDiskTools::validateFormat(const FormatRequest& request) const {
   if (auto refusal = refuseMacVolumeName(request.volumeName)) return refusal;
   if (request.partitionBytes) {
-    return QStringLiteral("Formatting only part of a drive is not available on macOS yet.");
+    return QCoreApplication::translate("DiskTools",
+                                       "Formatting only part of a drive is not available on macOS "
+                                       "yet.");
   }
   if (request.drive.size > 0)
     return refuseClusterSize(request.clusterBytes, request.drive.size, 512);
@@ -125,7 +129,8 @@ PrivilegedCommand MacDiskTools::formatCommand(const FormatRequest& request) cons
 namespace {
 
 Error noPartitionIdentifier() {
-  return Error(ErrorDomain::diskManager, 2, QStringLiteral("No partition identifier found"));
+  return Error(ErrorDomain::diskManager, 2,
+               QCoreApplication::translate("DiskTools", "No partition identifier found"));
 }
 
 // Only arrays whose entries are all dictionaries count; anything else is
