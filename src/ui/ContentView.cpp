@@ -420,6 +420,10 @@ void ContentView::formatSelectedDrive() {
   // A request that will be refused erases nothing, so there is nothing to
   // confirm; the job says why.
   if (!diskManager_->tools().validateFormat(request) && !confirmErase(request.drive)) return;
+  startFormat(std::move(request));
+}
+
+void ContentView::startFormat(FormatRequest request) {
   auto job = std::make_unique<FormatJob>(diskManager_->tools(), diskManager_->runner(),
                                          std::move(request));
   runningFormat_ = job.get();
@@ -465,10 +469,7 @@ void ContentView::offerCapacityFormat(const Drive& drive, const ProbeResult& res
   const bool agreed = offerCapacityFormat_ ? offerCapacityFormat_(drive, result, partitionBytes)
                                            : askToFormatWithin(this, drive, result, partitionBytes);
   if (!agreed) return;
-  auto job = std::make_unique<FormatJob>(diskManager_->tools(), diskManager_->runner(),
-                                         std::move(request));
-  runningFormat_ = job.get();
-  startJob(std::move(job));
+  startFormat(std::move(request));
 }
 
 void ContentView::showDriveInfo() {

@@ -134,6 +134,7 @@ class ContentView : public QWidget {
   // Formats drive within the part a capacity test found holding data, when
   // the user agrees.
   void offerCapacityFormat(const Drive& drive, const ProbeResult& result);
+  void startFormat(FormatRequest request);
   // Takes a bounded amount of what appendLogLines queued into the log.
   void deliverPendingLines();
   // Runs a job on the main thread, shown in this view, and emits
