@@ -33,8 +33,9 @@ CapacityProbe::CapacityProbe(ProbeTarget& target, ProbePlan::Settings settings,
                    : QRandomGenerator::securelySeeded()),
       buffer_(nullptr, std::free) {
   settings_.chunkBytes = std::max(settings_.chunkBytes / kBlock, quint64(1)) * kBlock;
-  QRandomGenerator& nonceSource = seed ? random_ : *QRandomGenerator::system();
-  nonce_ = {nonceSource.generate64(), nonceSource.generate64()};
+  // Without a seed random_ is seeded from the operating system's entropy, so
+  // every run's nonce is new.
+  nonce_ = {random_.generate64(), random_.generate64()};
   bufferBytes_ = settings_.chunkBytes;
   buffer_.reset(static_cast<char*>(std::aligned_alloc(kBlock, bufferBytes_)));
   if (!buffer_) throw std::bad_alloc();
