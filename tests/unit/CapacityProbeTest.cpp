@@ -174,14 +174,6 @@ TEST(CapacityProbe, OutwitsACacheSmallerThanTheShadow) {
   EXPECT_EQ(result.usableBytes, kGiB);
 }
 
-TEST(CapacityProbe, TheDefaultsFindA1GiBDriveClaiming16GiB) {
-  MemoryDrive drive(MemoryDrive::Kind::wraps, 16 * kGiB, kGiB);
-  const ProbeResult result = CapacityProbe(drive).run();
-  EXPECT_EQ(result.usableBytes, kGiB);
-  EXPECT_EQ(result.firstBadOffset, kGiB);
-  EXPECT_EQ(result.verdict(), "Counterfeit: only the first 1.07 GB of 17.18 GB hold data");
-}
-
 TEST(CapacityProbe, ReportsProgressThatOnlyGrowsAndEndsComplete) {
   MemoryDrive drive(MemoryDrive::Kind::wraps, 2 * kGiB, 500 * kMiB);
   std::vector<double> fractions;

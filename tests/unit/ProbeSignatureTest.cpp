@@ -102,16 +102,6 @@ TEST(ProbePlan, SurveysTheWholeClaimedSizeWithNoGapWiderThanTheShadow) {
   }
 }
 
-TEST(ProbePlan, ShadowHoldsMoreThanTheCacheAndTwoStrides) {
-  ProbePlan::Settings settings;
-  EXPECT_EQ(ProbePlan::shadowBytes(16 * kGiB, settings), 64 * kMiB);
-  settings.cacheBytes = 1000;  // rounded up to a block
-  settings.strata = 1 << 20;
-  EXPECT_EQ(ProbePlan::shadowBytes(16 * kGiB, settings), 8 * kBlock);
-  settings.strata = 16;
-  EXPECT_EQ(ProbePlan::shadowBytes(16 * kGiB, settings), 2 * kGiB);
-}
-
 TEST(ProbePlan, RefinesStrictlyBetweenTheLastGoodAndTheFirstBadSample) {
   struct Case {
     std::optional<quint64> lastGood;
