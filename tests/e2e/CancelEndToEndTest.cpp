@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include "LoopImage.h"
+#include "Capability.h"
 
 using namespace tessaro;
 using test::runProgram;
@@ -52,7 +53,7 @@ QString lastLine(const QString& log) { return log.section('\n', -1); }
 class CancelEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root to attach loop devices";
+    if (const std::string why = test::missingLoopDevices(); !why.empty()) GTEST_SKIP() << why;
     ASSERT_FALSE(image.device().isEmpty());
     window.view.setStopConfirmation([this](const QString& question) {
       questions << question;

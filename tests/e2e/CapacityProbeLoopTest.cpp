@@ -12,6 +12,7 @@
 #include "drives/CapacityProbe.h"
 #include "drives/linux/LinuxProbeDevice.h"
 #include "exec/Error.h"
+#include "Capability.h"
 
 using namespace tessaro;
 
@@ -25,8 +26,7 @@ constexpr qint64 kGiB = qint64(1) << 30;
 class CapacityProbeLoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root for loop devices and FUSE";
-    if (!QFileInfo::exists("/dev/fuse")) GTEST_SKIP() << "needs /dev/fuse";
+    if (const std::string why = test::missingFuse(); !why.empty()) GTEST_SKIP() << why;
   }
 
   static ProbeResult probe(const QString& device) {

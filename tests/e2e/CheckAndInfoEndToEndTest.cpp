@@ -8,6 +8,7 @@
 #include <QtEndian>
 
 #include "LoopImage.h"
+#include "Capability.h"
 
 using namespace tessaro;
 using test::runProgram;
@@ -19,7 +20,7 @@ constexpr qint64 kBytes = 700LL * 1024 * 1024;
 class CheckAndInfoEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root to attach loop devices";
+    if (const std::string why = test::missingLoopDevices(); !why.empty()) GTEST_SKIP() << why;
     ASSERT_FALSE(image.device().isEmpty());
   }
 

@@ -12,6 +12,7 @@
 #include "Await.h"
 #include "LoopImage.h"
 #include "cli/CliApplication.h"
+#include "Capability.h"
 
 using namespace tessaro;
 using test::runProgram;
@@ -82,7 +83,7 @@ template <qint64 bytes>
 class CliOnLoopImage : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root to attach loop devices";
+    if (const std::string why = test::missingLoopDevices(); !why.empty()) GTEST_SKIP() << why;
     ASSERT_FALSE(image.device().isEmpty());
   }
   QString name() const { return image.device().mid(5); }

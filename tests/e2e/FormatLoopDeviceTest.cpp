@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "LoopImage.h"
+#include "Capability.h"
 
 using namespace tessaro;
 using test::runProgram;
@@ -18,7 +19,7 @@ constexpr qint64 kMiB = 1024 * 1024;
 class FormatLoopDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root to create and format loop devices";
+    if (const std::string why = test::missingLoopDevices(); !why.empty()) GTEST_SKIP() << why;
   }
   // Before the members go: unmount, then detach.
   void TearDown() override {

@@ -10,6 +10,7 @@
 #include "LoopImage.h"
 #include "drives/linux/LinuxDriveEvents.h"
 #include "ui/HotplugRefresh.h"
+#include "Capability.h"
 
 using namespace tessaro;
 
@@ -26,7 +27,7 @@ qsizetype refreshesNaming(const QSignalSpy& started, const QString& name) {
 // Other tests attach loop devices on this machine at the same time: only the
 // refreshes that name this test's own device count.
 TEST(HotplugLoopDevice, AttachingALoopDeviceRefreshesTheRunningWindowOnce) {
-  if (geteuid() != 0) GTEST_SKIP() << "needs root to attach loop devices";
+  if (const std::string why = test::missingLoopDevices(); !why.empty()) GTEST_SKIP() << why;
   test::LoopWindow window;
   auto events = std::make_unique<LinuxDriveEvents>();
   ASSERT_TRUE(events->isListening());

@@ -9,6 +9,7 @@
 #include "CounterfeitDrive.h"
 #include "drives/ProbeResult.h"
 #include "exec/HelperContract.h"
+#include "Capability.h"
 
 using namespace tessaro;
 
@@ -48,7 +49,7 @@ HelperOutcome probeWithHelper(const QString& name, const QString& cancelAfter = 
 class ProbeHelperTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root for loop devices and FUSE";
+    if (const std::string why = test::missingFuse(); !why.empty()) GTEST_SKIP() << why;
   }
 };
 

@@ -16,6 +16,7 @@
 #include "CounterfeitDrive.h"
 #include "LoopImage.h"
 #include "drives/FormatRequestRules.h"
+#include "Capability.h"
 
 using namespace tessaro;
 using test::runProgram;
@@ -52,7 +53,7 @@ std::string shown(const CliRun& run) {
 class ProbeWorkflowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root for loop devices and FUSE";
+    if (const std::string why = test::missingFuse(); !why.empty()) GTEST_SKIP() << why;
   }
 };
 

@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include "Capability.h"
 
 namespace tessaro::security {
 
@@ -54,8 +55,8 @@ bool readsOnly(const QString& commandLine) {
 }  // namespace
 
 void SecurityTest::SetUp() {
-  if (::geteuid() != 0) {
-    GTEST_SKIP() << "needs root: these tests attack the root helper on loop devices";
+  if (const std::string why = test::missingLoopDevices(); !why.empty()) {
+    GTEST_SKIP() << why << ": these tests attack the root helper on loop devices";
   }
   ASSERT_TRUE(QFileInfo(TESSARO_HELPER_BUILD_PATH).isExecutable())
       << "no helper at " << TESSARO_HELPER_BUILD_PATH;

@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "SecurityTest.h"
+#include "Capability.h"
 
 extern char** environ;
 
@@ -123,6 +124,7 @@ void expectEachToolFoundBeforeWriting(const HelperRun::Result& baseline, const Q
 // The baselines run on a drive of their own; the runs without a tool on a
 // drive whose data (and, for a check, dirty flag) any write would change.
 TEST_F(ToolLookup, EachToolAFormatNeedsIsFoundBeforeTheFirstWrite) {
+  if (const std::string why = test::missingMountNamespace(); !why.empty()) GTEST_SKIP() << why;
   LoopDisk formatted, kept;
   ASSERT_TRUE(formatted.ready() && kept.ready());
   expectEachToolFoundBeforeWriting(
@@ -132,6 +134,7 @@ TEST_F(ToolLookup, EachToolAFormatNeedsIsFoundBeforeTheFirstWrite) {
 }
 
 TEST_F(ToolLookup, EachToolACheckNeedsIsFoundBeforeTheFirstWrite) {
+  if (const std::string why = test::missingMountNamespace(); !why.empty()) GTEST_SKIP() << why;
   LoopDisk repaired{{.dirty = true}}, kept{{.dirty = true}};
   ASSERT_TRUE(repaired.ready() && kept.ready());
   expectEachToolFoundBeforeWriting(HelperRun::run({"check", repaired.partitionName().toUtf8()}),

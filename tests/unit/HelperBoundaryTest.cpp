@@ -16,6 +16,7 @@
 #include "helper/HelperSupport.h"
 #include "helper/HelperTools.h"
 #include "helper/KernelDevice.h"
+#include "Capability.h"
 
 using namespace tessaro;
 using namespace tessaro::helper;
@@ -93,7 +94,7 @@ TEST(HelperBoundaryTest, MountTargetsByDeviceNumberOrSource) {
 class HelperLoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root to attach loop devices";
+    if (const std::string why = test::missingLoopDevices(); !why.empty()) GTEST_SKIP() << why;
     ASSERT_TRUE(loop.ready());
   }
   test::LoopDisk loop{{.bytes = 300 * 1024 * 1024, .blank = true}};
