@@ -9,6 +9,19 @@
 
 namespace tessaro {
 
+// The partition part of DriveFacts. It stands outside DriveFacts so that it is
+// complete, default member initializers and all, where std::optional of it is
+// first used: clang 14 does not yet count a nested struct with them as
+// default-constructible there.
+struct DrivePartitionFacts {
+  std::optional<QString> deviceNode;
+  std::optional<QString> volumeName;
+  std::optional<QString> filesystem;
+  std::optional<QString> mountPoint;  // none: not mounted
+  qint64 filesystemBlockSize = 0;
+  bool operator==(const DrivePartitionFacts&) const = default;
+};
+
 // What the drive information report shows about a disk and its partition,
 // read on Linux from the helper's JSON (DriveFactsJson) and on macOS from
 // diskutil's property lists. A text that was not reported is none; a size
@@ -26,14 +39,7 @@ struct DriveFacts {
     qint64 totalSize = 0;
     bool operator==(const Disk&) const = default;
   };
-  struct Partition {
-    std::optional<QString> deviceNode;
-    std::optional<QString> volumeName;
-    std::optional<QString> filesystem;
-    std::optional<QString> mountPoint;  // none: not mounted
-    qint64 filesystemBlockSize = 0;
-    bool operator==(const Partition&) const = default;
-  };
+  using Partition = DrivePartitionFacts;
 
   Disk disk;
   std::optional<Partition> partition;  // none: the report covers the disk only
