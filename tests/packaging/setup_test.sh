@@ -23,7 +23,7 @@ programs=(
   fusermount3 f3probe
   xvfb-run Xvfb xauth xwininfo xprop
   desktop-file-validate appstreamcli xmllint dpkg-deb dpkg-shlibdeps dpkg-parsechangelog
-  file lintian man gzip awk dd truncate pkexec
+  file lintian man gzip awk dd truncate pkexec python3
 )
 
 skip() { echo "SKIPPED: $*"; exit 77; }
