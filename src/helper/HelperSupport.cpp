@@ -12,6 +12,7 @@
 #include "exec/Error.h"
 #include "exec/HelperContract.h"
 #include "helper/HelperStop.h"
+#include "helper/LoopBacking.h"
 
 namespace tessaro::helper {
 
@@ -19,6 +20,12 @@ namespace {
 
 bool isWholeDisk(const QString& type) {
   return type == QLatin1String("disk") || type == QLatin1String("loop");
+}
+
+void collectNumbers(const LsblkDevice& node, QList<dev_t>& into) {
+  const QStringList parts = node.majorMinor.split(QLatin1Char(':'));
+  if (parts.size() == 2) into << makedev(parts[0].toUInt(), parts[1].toUInt());
+  for (const LsblkDevice& child : node.children) collectNumbers(child, into);
 }
 
 void collectMounted(const LsblkDevice& node, QStringList& into) {
@@ -51,11 +58,15 @@ LsblkDevice readLsblkDevice(VerbRun& run, const QString& lsblkPath, const QStrin
   const ToolOutput output =
       run.capture(QStringList{lsblkPath} + LsblkDevice::arguments() + QStringList{devicePath});
   const QString failed = QStringLiteral("Failed: lsblk could not describe ") + devicePath;
-  if (!output.started)
-    stop(HelperContract::toolFailed, failed + QStringLiteral(" (it could not be started)."));
+  if (!output.started) {
+    stop(HelperContract::toolFailed,
+         failed + QStringLiteral(" (it could not be started); nothing was written."));
+  }
   if (output.status != 0) {
-    stop(HelperContract::toolFailed, failed + QStringLiteral(" (exit status ") +
-                                         QString::number(output.status) + QStringLiteral(")."));
+    stop(HelperContract::toolFailed, QStringLiteral("Failed: lsblk failed on ") + devicePath +
+                                         QStringLiteral(" with exit status ") +
+                                         QString::number(output.status) +
+                                         QStringLiteral("; nothing was written."));
   }
   try {
     const QList<LsblkDevice> devices =
@@ -63,7 +74,8 @@ LsblkDevice readLsblkDevice(VerbRun& run, const QString& lsblkPath, const QStrin
     if (devices.size() == 1) return devices.first();
   } catch (const Error&) {
   }
-  stop(HelperContract::toolFailed, failed + QStringLiteral(" (its output could not be read)."));
+  stop(HelperContract::toolFailed,
+       failed + QStringLiteral(" (its output could not be read); nothing was written."));
 }
 
 QByteArray firstSectorOf(const QString& devicePath) {
@@ -104,6 +116,16 @@ LsblkDevice guardedDisk(VerbRun& run, const HelperTools& tools, const KernelDevi
     stop(HelperContract::refusedDevice,
          refused + QStringLiteral("is not an external or removable drive."));
   }
+  // What a loop device serves, and any loop device serving this disk.
+  QString refusal;
+  bool usageError = false;
+  const KernelDevice wholeDisk =
+      device.isPartition() ? KernelDevice::find(device.diskName(), &refusal, &usageError) : device;
+  if (!wholeDisk.isValid()) stop(HelperContract::refusedDevice, refusal);
+  QList<dev_t> numbers;
+  collectNumbers(disk, numbers);
+  if (const auto loopRefused = loopRefusal(wholeDisk, numbers))
+    stop(HelperContract::refusedDevice, *loopRefused);
   return disk;
 }
 

@@ -39,7 +39,9 @@ QByteArray firstSectorOf(const QString& devicePath);
 // The whole disk of device, read with lsblk, after the guard: a whole disk
 // (or loop device) that holds nothing of the running system and that is
 // either a drive discovery offers or a loop device, with device being the
-// disk itself or one of its partitions, by name and by device number. Prints
+// disk itself or one of its partitions, by name and by device number; for a
+// loop device, what it serves passes too, and no loop device serves the disk
+// or a partition of it (loopRefusal). Prints
 // the refusal and stops with refusedDevice otherwise (deviceChanged when the
 // number is another's).
 LsblkDevice guardedDisk(VerbRun& run, const HelperTools& tools, const KernelDevice& device);
