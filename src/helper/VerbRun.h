@@ -33,6 +33,12 @@ class VerbRun {
 
   // The "Cancelled:" line before anything was written, and after.
   void setCancelLines(QString beforeWriting, QString afterWriting);
+  // What a failure line says about the drive once the run has begun writing
+  // ("/dev/sdb may be left incomplete: format it again"); before, it says
+  // "nothing was written".
+  void setWrittenNote(QString afterWriting) { writtenNote_ = std::move(afterWriting); }
+  QString writtenNote() const;
+  bool writing() const { return writing_; }
   // From now on the run writes to the drive: a caller that goes away no
   // longer stops it (when finishWhenCallerGone), a cancel says the drive is
   // incomplete.
@@ -54,6 +60,7 @@ class VerbRun {
   const DiskLock* lock_ = nullptr;
   QString cancelBefore_;
   QString cancelAfter_;
+  QString writtenNote_;
   bool writing_ = false;
   bool finishWhenCallerGone_ = false;
 };
