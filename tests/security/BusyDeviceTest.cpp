@@ -102,6 +102,27 @@ TEST_F(BusyDevice, ADiskOrPartitionAnotherProgramHoldsIsRefused) {
   }
 }
 
+// Between check's test that nothing holds the partition and fsck.fat's end,
+// nothing may claim it (an automounter mounting it again): fsck.fat would
+// rewrite a file system in use.
+TEST_F(BusyDevice, NothingClaimsAPartitionWhileItIsChecked) {
+  LoopDisk disk{{.dirty = true}};
+  ASSERT_TRUE(disk.ready());
+  HelperRun check({"check", disk.partitionName().toUtf8()});
+  const auto repair = check.waitForLine([](const QString& line) {
+    return line.startsWith(QLatin1String("$ ")) && line.contains(QLatin1String("fsck.fat -a"));
+  });
+  ASSERT_TRUE(repair) << describe(check.finish());
+  check.freeze();  // at fsck.fat, after the test that nothing held the partition
+  {
+    const Holder claim(disk.partitionPath(), false);
+    EXPECT_FALSE(claim.held()) << "another program claimed the partition while it was checked";
+  }
+  check.thaw();
+  const HelperRun::Result result = check.finish();
+  EXPECT_TRUE(result.status == 0 || result.status == 1) << describe(result);
+}
+
 // A btrfs raid1 mounted from its first member: the second one shows no mount
 // point in lsblk, yet erasing it breaks the mounted file system.
 TEST_F(BusyDevice, AMemberOfAMountedMultiDeviceFileSystemIsRefused) {
