@@ -9,13 +9,16 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstdio>
 
 #include "LoopDisk.h"
 #include "SystemTool.h"
 #include "exec/HelperContract.h"
+#include "helper/CancelWatch.h"
 #include "helper/HelperSupport.h"
 #include "helper/HelperTools.h"
 #include "helper/KernelDevice.h"
+#include "helper/VerbRun.h"
 
 using namespace tessaro;
 using namespace tessaro::helper;
@@ -88,6 +91,31 @@ TEST(HelperBoundaryTest, MountTargetsByDeviceNumberOrSource) {
                            "garbage\n";
   EXPECT_EQ(mountTargetsOf(table, device), (QStringList{"/media/my stick", "/mnt/btrfs"}));
   EXPECT_TRUE(mountTargetsOf("", device).isEmpty());
+}
+
+// A tool whose last line has no line feed: the helper's next line still
+// starts a line of its own, where the caller looks for "Failed:" or
+// "Cancelled:".
+TEST(HelperBoundaryTest, AToolsUnfinishedLastLineIsEndedBeforeTheHelpersNext) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  std::fflush(stdout);
+  const int saved = dup(STDOUT_FILENO);
+  dup2(fds[1], STDOUT_FILENO);
+  CancelWatch unwatched(-1);
+  VerbRun run(unwatched);
+  const int status = run.run({{"/usr/bin/printf", "mkfs.fat: cannot write"}, {}});
+  printLine("Failed: mkfs.fat ended with exit status 1");
+  std::fflush(stdout);
+  dup2(saved, STDOUT_FILENO);
+  close(saved);
+  close(fds[1]);
+  QFile output;
+  ASSERT_TRUE(output.open(fds[0], QIODevice::ReadOnly, QFile::AutoCloseHandle));
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(QString::fromUtf8(output.readAll()),
+            "$ /usr/bin/printf 'mkfs.fat: cannot write'\nmkfs.fat: cannot write\n"
+            "Failed: mkfs.fat ended with exit status 1\n");
 }
 
 class HelperLoopTest : public ::testing::Test {
