@@ -173,8 +173,21 @@ TEST_F(CliOnSmallLoopDevice, ControlsFromTheBootSectorNeverReachTheTerminalRaw) 
     ASSERT_TRUE(partition.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
     ASSERT_TRUE(partition.seek(3));
     ASSERT_EQ(partition.write("\x1b]0;X\x07\x1b[", 8), 8);      // OEM name
-    ASSERT_TRUE(partition.seek(0x47));
-    ASSERT_EQ(partition.write("\x1b[2J\x07\xc2\x9b" "EVIL", 11), 11);  // volume label
+    // The label, in the boot sector and in the root directory's label entry
+    // (the first entry that mkfs.fat writes), where blkid reads it.
+    const QByteArray label("\x1b[2J\x07\xc2\x9b" "EVIL", 11);
+    ASSERT_TRUE(partition.seek(0));
+    const QByteArray boot = partition.read(512);
+    const auto at = [&](int offset, int size) {
+      qint64 value = 0;
+      for (int i = size - 1; i >= 0; --i) value = value * 256 + quint8(boot[offset + i]);
+      return value;
+    };
+    const qint64 rootDirectory = (at(14, 2) + at(16, 1) * at(36, 4)) * at(11, 2);
+    for (const qint64 offset : {qint64(0x47), rootDirectory}) {
+      ASSERT_TRUE(partition.seek(offset));
+      ASSERT_EQ(partition.write(label), 11);
+    }
   }
   const auto rawControls = [](const QString& text) {
     QString found;
@@ -185,10 +198,12 @@ TEST_F(CliOnSmallLoopDevice, ControlsFromTheBootSectorNeverReachTheTerminalRaw) 
     }
     return found;
   };
-  for (const QStringList& arguments : {QStringList{"check", name()}, QStringList{"info", name()}}) {
+  for (const QStringList& arguments : {QStringList{"info", name()}, QStringList{"check", name()}}) {
     const CliRun run = runCli(arguments);
-    EXPECT_EQ(rawControls(run.out + run.err), "") << shown(run);
-    EXPECT_TRUE(run.out.contains("\\x1B")) << "the controls are not shown at all: " << shown(run);
+    EXPECT_EQ(rawControls(run.out + run.err).toStdString(), "") << shown(run);
+    // fsck.fat prints the OEM name as it is; blkid, for info, escapes the label itself.
+    if (arguments.first() == "check")
+      EXPECT_TRUE(run.out.contains("\\x1B")) << "the controls are not shown at all: " << shown(run);
   }
 }
 
