@@ -96,15 +96,20 @@ QList<LoopBacking> LoopBacking::allBound(const QString& except) {
     if (path.isEmpty()) continue;  // serves nothing
     QString refusal, failure;
     bool usage = false;
-    const KernelDevice loop = KernelDevice::find(name, &refusal, &usage);
+    // A loop device that detaches itself at its last close is not opened:
+    // the helper's close must never be that last one.
+    QFile autoclear(QStringLiteral("/sys/class/block/") + name + QStringLiteral("/loop/autoclear"));
+    const bool clearsItself = autoclear.open(QIODevice::ReadOnly) && autoclear.read(1) == "1";
+    const KernelDevice loop =
+        clearsItself ? KernelDevice() : KernelDevice::find(name, &refusal, &usage);
     if (loop.isValid()) {
       if (const auto backing = of(loop, &failure)) {
         bound << *backing;
         continue;
       }
     }
-    // Its status cannot be read (no node for it here): what its sysfs path
-    // leads to now is the best there is.
+    // Its status is not read (no node for it here, or it clears itself):
+    // what its sysfs path leads to now is the best there is.
     struct stat info {};
     if (::stat(path.constData(), &info) != 0) continue;
     LoopBacking backing;
