@@ -6,6 +6,7 @@
 #include <sys/sysmacros.h>
 
 #include <QFile>
+#include <QRegularExpression>
 #include <algorithm>
 
 #include "drives/linux/LinuxBlockDevices.h"
@@ -20,6 +21,14 @@ namespace {
 
 bool isWholeDisk(const QString& type) {
   return type == QLatin1String("disk") || type == QLatin1String("loop");
+}
+
+// A locale name as glibc takes it ("de_DE.UTF-8", "sr_RS@latin", "C"), and
+// no path: glibc loads a locale named with a slash from that path.
+bool isLocaleName(const QByteArray& value) {
+  static const QRegularExpression name(QRegularExpression::anchoredPattern(
+      QStringLiteral("[A-Za-z]{1,8}(_[A-Za-z0-9]{1,8})?(\\.[A-Za-z0-9_-]{1,16})?(@[A-Za-z0-9_-]{1,16})?")));
+  return name.match(QString::fromLatin1(value)).hasMatch();
 }
 
 void collectNumbers(const LsblkDevice& node, QList<dev_t>& into) {
@@ -210,6 +219,25 @@ QStringList readMountTargets(VerbRun& run, const HelperTools& tools, const Kerne
     throw HelperStop(HelperContract::toolFailed);
   }
   return mountTargetsOf(output.standardOutput, device);
+}
+
+}  // namespace tessaro::helper
+
+namespace tessaro::helper {
+
+bool isLanguageVariable(const QByteArray& variable) {
+  static const QRegularExpression names(
+      QRegularExpression::anchoredPattern(QStringLiteral("LANG|LANGUAGE|LC_[A-Z]{1,16}")));
+  const qsizetype equals = variable.indexOf('=');
+  if (equals < 0 || !names.match(QString::fromLatin1(variable.left(equals))).hasMatch())
+    return false;
+  const QByteArray value = variable.mid(equals + 1);
+  if (variable.startsWith("LANGUAGE=")) {
+    for (const QByteArray& part : value.split(':'))
+      if (!isLocaleName(part)) return false;
+    return true;
+  }
+  return isLocaleName(value);
 }
 
 }  // namespace tessaro::helper

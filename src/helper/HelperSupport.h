@@ -70,3 +70,13 @@ QStringList mountTargetsOf(const QByteArray& findmntOutput, const KernelDevice& 
 QStringList readMountTargets(VerbRun& run, const HelperTools& tools, const KernelDevice& device);
 
 }  // namespace tessaro::helper
+
+namespace tessaro::helper {
+
+// Whether NAME=VALUE is a language variable the helper passes on to the tools
+// it runs as root: LANG or LC_* holding one locale name ("de_DE.UTF-8",
+// "sr_RS@latin", "C"), LANGUAGE a colon-separated list of them. Never a path:
+// glibc loads a locale named with a slash from that path.
+bool isLanguageVariable(const QByteArray& variable);
+
+}  // namespace tessaro::helper

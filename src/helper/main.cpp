@@ -5,7 +5,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <QRegularExpression>
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +13,7 @@
 #include "exec/HelperContract.h"
 #include "helper/CancelWatch.h"
 #include "helper/HelperStop.h"
+#include "helper/HelperSupport.h"
 #include "helper/HelperVerbs.h"
 #include "helper/LoopBacking.h"
 #include "helper/VerbRun.h"
@@ -22,30 +22,6 @@ using namespace tessaro;
 using namespace tessaro::helper;
 
 namespace {
-
-// A locale name as glibc takes it ("de_DE.UTF-8", "sr_RS@latin", "C"), and
-// no path: glibc loads a locale named with a slash from that path.
-bool isLocaleName(const QByteArray& value) {
-  static const QRegularExpression name(QRegularExpression::anchoredPattern(
-      QStringLiteral("[A-Za-z]{1,8}(_[A-Za-z0-9]{1,8})?(\\.[A-Za-z0-9_-]{1,16})?(@[A-Za-z0-9_-]{1,16})?")));
-  return name.match(QString::fromLatin1(value)).hasMatch();
-}
-
-// LANG and LC_* hold one locale name, LANGUAGE a list of them.
-bool isLanguageVariable(const QByteArray& variable) {
-  static const QRegularExpression names(
-      QRegularExpression::anchoredPattern(QStringLiteral("LANG|LANGUAGE|LC_[A-Z]{1,16}")));
-  const qsizetype equals = variable.indexOf('=');
-  if (equals < 0 || !names.match(QString::fromLatin1(variable.left(equals))).hasMatch())
-    return false;
-  const QByteArray value = variable.mid(equals + 1);
-  if (variable.startsWith("LANGUAGE=")) {
-    for (const QByteArray& part : value.split(':'))
-      if (!isLocaleName(part)) return false;
-    return true;
-  }
-  return isLocaleName(value);
-}
 
 // Root runs tools with a known environment: the system's directories for
 // PATH, and the caller's language only, when it looks like one.

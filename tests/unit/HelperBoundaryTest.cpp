@@ -93,6 +93,35 @@ TEST(HelperBoundaryTest, MountTargetsByDeviceNumberOrSource) {
   EXPECT_TRUE(mountTargetsOf("", device).isEmpty());
 }
 
+// The caller's language reaches the tools only as a locale name.
+TEST(HelperBoundaryTest, OnlyLocaleNamesReachTheTools) {
+  QFile rows(TESSARO_FIXTURES_DIR "/HelperEnvironment/language-variables.rows");
+  ASSERT_TRUE(rows.open(QIODevice::ReadOnly));
+  int checked = 0;
+  while (!rows.atEnd()) {
+    const QByteArray line = rows.readLine().chopped(1);
+    if (line.isEmpty() || line.startsWith('#')) continue;
+    const QList<QByteArray> fields = line.split('\t');
+    ASSERT_EQ(fields.size(), 3) << line.toStdString();
+    // C escapes, so that a row can hold a line feed or a control.
+    QByteArray variable;
+    for (qsizetype i = 0; i < fields[1].size(); ++i) {
+      if (fields[1][i] != '\\' || i + 1 == fields[1].size()) {
+        variable += fields[1][i];
+      } else if (fields[1][++i] == 'x') {
+        variable += char(fields[1].mid(i + 1, 2).toInt(nullptr, 16));
+        i += 2;
+      } else {
+        variable += fields[1][i] == 'n' ? '\n' : fields[1][i] == 't' ? '\t' : fields[1][i];
+      }
+    }
+    EXPECT_EQ(isLanguageVariable(variable), fields[0] == "kept")
+        << fields[1].toStdString() << "\n  because " << fields[2].toStdString();
+    ++checked;
+  }
+  EXPECT_GT(checked, 0);
+}
+
 // A tool whose last line has no line feed: the helper's next line still
 // starts a line of its own, where the caller looks for "Failed:" or
 // "Cancelled:".
