@@ -43,7 +43,18 @@
 // the same way, except that a format that has begun writing finishes, so
 // that the drive is not left half erased with nobody told. A standard input
 // that is no pipe, socket or terminal (such as /dev/null) carries no requests
-// and is not watched.
+// and is not watched. SIGTERM is the same request as the cancel line. The
+// helper belongs to no terminal's foreground group once it runs (it leaves
+// the caller's session where it can and ignores SIGINT, SIGQUIT, SIGTSTP,
+// SIGHUP, SIGTTIN and SIGTTOU): a Ctrl+C or a hang-up at the caller's terminal
+// never ends it; the caller cancels.
+//
+// A loop device is judged by what it serves: one over a block device is
+// refused (the disk is named itself), one over a file only when no other loop
+// device serves that file and the file belongs to the user who asked
+// (PKEXEC_UID; the real user without pkexec); a disk that a loop device serves
+// is refused as in use. A read-only disk, partition or loop device is refused
+// by format, check and probe before anything is unmounted or written.
 //
 // probe writes test blocks over the whole claimed size of DISK (destroying
 // what they cover, like a format), reads them back and prints, while it runs,
