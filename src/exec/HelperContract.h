@@ -76,7 +76,9 @@ inline constexpr const char* probeVerb = "probe";
 inline constexpr const char* defaultCluster = "default";
 
 // Exit statuses. Below 64 a status is the one a tool reported (check passes
-// fsck.fat's on: 0 clean, 1 errors fixed, 4 errors left). 126 and 127 are
+// fsck.fat's on: 0 clean, 1 errors fixed, 4 errors left; a format whose tool
+// failed with a status from 1 to 63 ends with that status, toolFailed when
+// the tool could not say, as when a signal ended it). 126 and 127 are
 // pkexec's own (dismissed, not authorized or not started) and never the
 // helper's.
 enum Status : int {

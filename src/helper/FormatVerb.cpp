@@ -84,7 +84,9 @@ void runWriteStep(VerbRun& run, const ToolStep& step, bool& anyWritten) {
       stop(HelperContract::deviceBusy, failed + QStringLiteral(". ") + *busy);
     }
   }
-  stop(HelperContract::toolFailed, failed + QStringLiteral("; ") + run.writtenNote());
+  // The tool's own status, where it fits below the helper's.
+  stop(status > 0 && status < 64 ? status : int(HelperContract::toolFailed),
+       failed + QStringLiteral("; ") + run.writtenNote());
 }
 
 [[noreturn]] void readBackFailed(const VerbRun& run, const QString& tool,
