@@ -12,6 +12,7 @@
 #include "drives/linux/LinuxBlockDevices.h"
 #include "exec/Error.h"
 #include "exec/HelperContract.h"
+#include "exec/VisibleText.h"
 #include "helper/HelperStop.h"
 #include "helper/LoopBacking.h"
 
@@ -72,10 +73,20 @@ LsblkDevice readLsblkDevice(VerbRun& run, const QString& lsblkPath, const QStrin
          failed + QStringLiteral(" (it could not be started); nothing was written."));
   }
   if (output.status != 0) {
-    stop(HelperContract::toolFailed, QStringLiteral("Failed: lsblk failed on ") + devicePath +
-                                         QStringLiteral(" with exit status ") +
-                                         QString::number(output.status) +
-                                         QStringLiteral("; nothing was written."));
+    // Its message, from a second run that keeps standard error: a read.
+    const ToolOutput again = run.capture(
+        QStringList{lsblkPath} + LsblkDevice::arguments() + QStringList{devicePath},
+        ToolProcess::Output::terminal);
+    const QString message =
+        QString::fromUtf8(again.standardOutput).trimmed().split(QLatin1Char('\n')).last().trimmed();
+    stop(HelperContract::toolFailed,
+         QStringLiteral("Failed: lsblk failed on ") + devicePath +
+             QStringLiteral(" with exit status ") + QString::number(output.status) +
+             (again.status != 0 && !message.isEmpty()
+                  ? QStringLiteral(" (") + visibleText(message.left(200), LineFeeds::escape) +
+                        QLatin1Char(')')
+                  : QString()) +
+             QStringLiteral("; nothing was written."));
   }
   try {
     const QList<LsblkDevice> devices =

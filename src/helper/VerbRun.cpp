@@ -117,10 +117,10 @@ int VerbRun::run(const ToolStep& step) {
   return status;
 }
 
-ToolOutput VerbRun::capture(const QStringList& command) {
+ToolOutput VerbRun::capture(const QStringList& command, ToolProcess::Output mode) {
   checkpoint();
   ToolOutput output;
-  ToolProcess tool(command, ToolProcess::Output::pipe);
+  ToolProcess tool(command, mode);
   if (!tool.start()) return output;
   output.started = true;
   output.status =

@@ -9,6 +9,7 @@
 
 #include "drives/linux/LinuxFormatSteps.h"
 #include "helper/CancelWatch.h"
+#include "exec/ToolProcess.h"
 #include "helper/DiskLock.h"
 
 namespace tessaro::helper {
@@ -49,8 +50,10 @@ class VerbRun {
 
   // Shows the step and runs it; its exit status.
   int run(const ToolStep& step);
-  // Runs a tool that only reads; its output is not shown.
-  ToolOutput capture(const QStringList& command);
+  // Runs a tool that only reads; its output is not shown. With
+  // ToolProcess::Output::terminal its standard error is in the output too.
+  ToolOutput capture(const QStringList& command,
+                     ToolProcess::Output output = ToolProcess::Output::pipe);
 
  private:
   [[noreturn]] void stopCancelled();
