@@ -187,6 +187,14 @@ Mehr dazu in tessaro-cli(1).
         <source>%1 not found</source>
         <translation>%1 nicht gefunden</translation>
     </message>
+    <message>
+        <source>%1 failed with exit status %2</source>
+        <translation>%1 ist mit Exit-Status %2 fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>%1 failed with exit status %2: %3</source>
+        <translation>%1 ist mit Exit-Status %2 fehlgeschlagen: %3</translation>
+    </message>
 </context>
 <context>
     <name>DiskTools</name>

@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <array>
 
+#include "exec/VisibleText.h"
+
 namespace tessaro {
 
 namespace {
@@ -30,7 +32,8 @@ bool TerminalConfirmation::confirms(const QString& typedLine, const Drive& drive
 
 ConfirmationAnswer TerminalConfirmation::ask(const Drive& drive, FILE* in, FILE* out) {
   if (!isatty(fileno(in))) return ConfirmationAnswer::NoTerminal;
-  std::fputs(prompt(drive).toLocal8Bit().constData(), out);
+  // The prompt names the drive by its model, which the drive itself reports.
+  std::fputs(visibleText(prompt(drive)).toLocal8Bit().constData(), out);
   std::fflush(out);
   std::array<char, 256> line{};
   if (!std::fgets(line.data(), static_cast<int>(line.size()), in)) {

@@ -30,10 +30,22 @@ constexpr qint64 toolNotFound = 3;
 QCoro::Task<QString> runTool(ProcessRunner& runner, QStringList cmd,
                              std::shared_ptr<Cancellation> cancel) {
   try {
-    co_return co_await runner.runAndCapture(cmd, {}, std::move(cancel));
+    co_return co_await runner.runAndCapture(cmd, {}, std::move(cancel),
+                                            ProcessRunner::Status::checked);
   } catch (const Error& error) {
     if (error.domain() == ErrorDomain::process && !cmd.isEmpty() && !QFileInfo::exists(cmd.first()))
       throw Error(ErrorDomain::diskManager, toolNotFound, missingToolDescription(cmd.first()));
+    // What a failing tool printed is its message, not a list to be read.
+    if (error.domain() == ErrorDomain::toolStatus) {
+      const QString tool = QFileInfo(cmd.first()).fileName();
+      throw Error(ErrorDomain::diskManager, error.code(),
+                  error.description().isEmpty()
+                      ? ManagerText::tr("%1 failed with exit status %2").arg(tool).arg(error.code())
+                      : ManagerText::tr("%1 failed with exit status %2: %3")
+                            .arg(tool)
+                            .arg(error.code())
+                            .arg(error.description()));
+    }
     throw;
   }
 }

@@ -9,6 +9,7 @@
 
 #include "drives/ClusterOption.h"
 #include "drives/LogicalSectorSize.h"
+#include "exec/VisibleText.h"
 
 namespace tessaro {
 
@@ -23,7 +24,10 @@ struct RuleText {
   Q_DECLARE_TR_FUNCTIONS(FormatRequestRules)
 };
 
-QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
+// Quoted on one line: a control character in a name shows as an escape.
+QString quoted(const QString& text) {
+  return QLatin1Char('"') + visibleText(text, LineFeeds::escape) + QLatin1Char('"');
+}
 
 QString grouped(qint64 number) {
   //: The locale whose digit grouping the cluster counts use.

@@ -57,6 +57,9 @@ QString helperFailureReason(int exitStatus, HelperWork work) {
     case contract::counterfeit:
       return QCoreApplication::translate("HelperFailure", "the drive holds less than it claims");
     default:
+      // A format ends with the status of the tool that failed.
+      if (work == HelperWork::format && exitStatus > 0 && exitStatus < 64)
+        return QCoreApplication::translate("HelperFailure", "a tool failed");
       return {};
   }
 }

@@ -11,7 +11,8 @@ namespace tessaro {
 enum class HelperWork { format, check, read, probe };
 
 // Why the Linux helper stopped, in the user's terms, for one of its own exit
-// statuses (HelperContract::Status); empty for a status a tool reported.
+// statuses (HelperContract::Status); for a status a tool reported, "a tool
+// failed" when a format ends with it, else empty.
 QString helperFailureReason(int exitStatus, HelperWork work);
 
 }  // namespace tessaro

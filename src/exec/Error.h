@@ -50,6 +50,9 @@ inline const QString cancelled = QStringLiteral("Cancelled");          // stoppe
 inline const QString job =
     QStringLiteral("Job");  // a job's own failures; code: the tool's exit status
 inline const QString capacityProbe = QStringLiteral("CapacityProbe");  // drive capacity test
+// A tool ended with another status than 0; code: the status, description:
+// the tool's last line.
+inline const QString toolStatus = QStringLiteral("ToolStatus");
 }  // namespace ErrorDomain
 
 // The error of a run that stopped because it was asked to.

@@ -43,7 +43,18 @@
 // the same way, except that a format that has begun writing finishes, so
 // that the drive is not left half erased with nobody told. A standard input
 // that is no pipe, socket or terminal (such as /dev/null) carries no requests
-// and is not watched.
+// and is not watched. SIGTERM is the same request as the cancel line. The
+// helper belongs to no terminal's foreground group once it runs (it leaves
+// the caller's session where it can and ignores SIGINT, SIGQUIT, SIGTSTP,
+// SIGHUP, SIGTTIN and SIGTTOU): a Ctrl+C or a hang-up at the caller's terminal
+// never ends it; the caller cancels.
+//
+// A loop device is judged by what it serves: one over a block device is
+// refused (the disk is named itself), one over a file only when no other loop
+// device serves that file and the file belongs to the user who asked
+// (PKEXEC_UID; the real user without pkexec); a disk that a loop device serves
+// is refused as in use. A read-only disk, partition or loop device is refused
+// by format, check and probe before anything is unmounted or written.
 //
 // probe writes test blocks over the whole claimed size of DISK (destroying
 // what they cover, like a format), reads them back and prints, while it runs,
@@ -65,7 +76,9 @@ inline constexpr const char* probeVerb = "probe";
 inline constexpr const char* defaultCluster = "default";
 
 // Exit statuses. Below 64 a status is the one a tool reported (check passes
-// fsck.fat's on: 0 clean, 1 errors fixed, 4 errors left). 126 and 127 are
+// fsck.fat's on: 0 clean, 1 errors fixed, 4 errors left; a format whose tool
+// failed with a status from 1 to 63 ends with that status, toolFailed when
+// the tool could not say, as when a signal ended it). 126 and 127 are
 // pkexec's own (dismissed, not authorized or not started) and never the
 // helper's.
 enum Status : int {

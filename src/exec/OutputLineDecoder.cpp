@@ -67,8 +67,12 @@ void OutputLineDecoder::takeLines(QStringList& lines) {
     const bool tooLong =
         maxLineLength_ > 0 && (end < 0 ? partial_.size() : end) - start > maxLineLength_;
     if (tooLong) {
-      lines << partial_.mid(start, maxLineLength_);
-      start += maxLineLength_;
+      // Never between the two halves of a surrogate pair (the decoder holds
+      // back an unfinished UTF-8 sequence, so a pair is always whole here).
+      qsizetype cut = maxLineLength_;
+      if (partial_.at(start + cut - 1).isHighSurrogate()) cut = cut > 1 ? cut - 1 : 2;
+      lines << partial_.mid(start, cut);
+      start += cut;
       continue;
     }
     if (end < 0) break;

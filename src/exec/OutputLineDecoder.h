@@ -15,8 +15,9 @@ namespace tessaro {
 // not UTF-8 come out as U+FFFD with the text around them kept. A line ends at
 // a line feed (a carriage return before it is dropped); what follows the last
 // line feed comes out when the stream ends. A line longer than maxLineLength
-// characters (when not 0) is cut there, so that a stream without line feeds
-// cannot grow a line without bound.
+// UTF-16 units (when not 0) is cut there, one unit earlier when a surrogate
+// pair would be split, so that a stream without line feeds cannot grow a
+// line without bound and no character is cut in two.
 class OutputLineDecoder {
  public:
   explicit OutputLineDecoder(qsizetype maxLineLength = 0);

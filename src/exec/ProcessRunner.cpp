@@ -127,7 +127,8 @@ QCoro::Task<PrivilegedRunResult> ProcessRunner::run(QString tool, QStringList ar
 }
 
 QCoro::Task<QString> ProcessRunner::runAndCapture(QStringList cmd, LineHandler onLines,
-                                                  std::shared_ptr<Cancellation> cancel) {
+                                                  std::shared_ptr<Cancellation> cancel,
+                                                  Status status) {
   if (cmd.isEmpty()) co_return QString();
   if (cancel && cancel->isCancelled()) throw cancelledError();
 
@@ -172,6 +173,15 @@ QCoro::Task<QString> ProcessRunner::runAndCapture(QStringList cmd, LineHandler o
   consume(decoder.feed(process->readAll()));
   consume(decoder.finish());
   if (stopper.stopped()) throw cancelledError();
+  if (status == Status::checked &&
+      (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0)) {
+    QString lastLine;
+    for (auto line = captured.crbegin(); line != captured.crend() && lastLine.isEmpty(); ++line)
+      lastLine = line->trimmed();
+    // QProcess gives no signal number: a crash reads as 128 + SIGKILL's 9 at most.
+    const int code = process->exitStatus() == QProcess::NormalExit ? process->exitCode() : 128;
+    throw Error(ErrorDomain::toolStatus, code, lastLine);
+  }
   co_return captured.join(QLatin1Char('\n')).trimmed();
 }
 

@@ -33,12 +33,17 @@ class ProcessRunner : public QObject {
   // buffering allows, and returns the decoded text, trimmed. Bytes that are
   // not UTF-8 become U+FFFD. onLines gets every line as the reads complete
   // it. An empty cmd gives "" without starting anything. A launch failure
-  // raises an Error carrying the platform's message; exit status and signals
-  // are not failures. When cancel is asked for, the process group gets
+  // raises an Error carrying the platform's message. With
+  // Status::ignored an exit status or signal is no failure; with
+  // Status::checked anything but exit status 0 raises an Error of the
+  // toolStatus domain (code: the status, 128 + n for signal n; description:
+  // the tool's last line). When cancel is asked for, the process group gets
   // SIGTERM, and SIGKILL after a short grace; the call then raises an Error
   // of the cancelled domain.
+  enum class Status { ignored, checked };
   QCoro::Task<QString> runAndCapture(QStringList cmd, LineHandler onLines = {},
-                                     std::shared_ptr<Cancellation> cancel = {});
+                                     std::shared_ptr<Cancellation> cancel = {},
+                                     Status status = Status::ignored);
 
   // Runs tool with args with administrator rights, through the platform's
   // PrivilegedRunner (see there).

@@ -3,7 +3,10 @@
 
 #include "helper/CancelWatch.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
+#include <sys/epoll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,14 +17,69 @@
 
 namespace tessaro::helper {
 
+namespace {
+
+volatile sig_atomic_t terminationRequested = 0;
+// Written once by the SIGTERM handler and never read empty: it stays readable.
+int terminationPipe[2] = {-1, -1};
+
+void onTermination(int) {
+  const int saved = errno;
+  terminationRequested = 1;
+  const char byte = 't';
+  [[maybe_unused]] const ssize_t written = ::write(terminationPipe[1], &byte, 1);
+  errno = saved;
+}
+
+}  // namespace
+
+void CancelWatch::watchTermination() {
+  if (terminationPipe[0] >= 0) return;
+  if (::pipe2(terminationPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  struct sigaction action {};
+  action.sa_handler = onTermination;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
+}
+
 CancelWatch::CancelWatch(int fd) : fd_(fd) {
+  if (fd < 0) return;
+  epoll_ = ::epoll_create1(EPOLL_CLOEXEC);
+  if (epoll_ < 0) return;
   struct stat info {};
-  watched_ = fstat(fd, &info) == 0 &&
-             (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || isatty(fd) == 1);
+  inputWatched_ = fstat(fd, &info) == 0 &&
+                  (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || isatty(fd) == 1);
+  epoll_event event{};
+  event.events = EPOLLIN;
+  if (inputWatched_) {
+    event.data.fd = fd;
+    if (::epoll_ctl(epoll_, EPOLL_CTL_ADD, fd, &event) != 0) inputWatched_ = false;
+  }
+  if (terminationPipe[0] >= 0) {
+    event.data.fd = terminationPipe[0];
+    ::epoll_ctl(epoll_, EPOLL_CTL_ADD, terminationPipe[0], &event);
+  }
+}
+
+CancelWatch::~CancelWatch() {
+  if (epoll_ >= 0) ::close(epoll_);
+}
+
+void CancelWatch::stopWatchingInput() {
+  if (!inputWatched_) return;
+  inputWatched_ = false;
+  ::epoll_ctl(epoll_, EPOLL_CTL_DEL, fd_, nullptr);
 }
 
 CancelWatch::State CancelWatch::readAvailable() {
-  if (!watched_ || state_ != State::quiet) return state_;
+  if (state_ == State::cancelRequested) return state_;
+  if (terminationRequested && epoll_ >= 0) {
+    stopWatchingInput();
+    state_ = State::cancelRequested;
+    return state_;
+  }
+  if (!inputWatched_) return state_;
   std::array<char, 256> buffer{};
   for (;;) {
     pollfd ready{fd_, POLLIN, 0};
@@ -31,8 +89,9 @@ CancelWatch::State CancelWatch::readAvailable() {
     const ssize_t got = read(fd_, buffer.data(), buffer.size());
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
+      // The end of input, or a terminal that hung up.
+      stopWatchingInput();
       state_ = State::callerGone;
-      watched_ = false;
       return state_;
     }
     pending_.append(buffer.data(), got);
@@ -41,8 +100,8 @@ CancelWatch::State CancelWatch::readAvailable() {
       const QByteArray line = pending_.left(end).trimmed();
       pending_.remove(0, end + 1);
       if (line == HelperContract::cancelRequest) {
+        stopWatchingInput();
         state_ = State::cancelRequested;
-        watched_ = false;
         return state_;
       }
     }

@@ -11,14 +11,26 @@ namespace tessaro::helper {
 // HelperContract::cancelRequest asks the run to stop; the end of input means
 // the caller has gone. A standard input that is not a pipe, a socket or a
 // terminal (such as /dev/null) carries no requests and is not watched.
+// SIGTERM, once the helper has called watchTermination(), asks the run to
+// stop exactly as the cancel line does.
 class CancelWatch {
  public:
   enum class State { quiet, cancelRequested, callerGone };
 
+  // fd: the input to watch; -1 watches nothing, not even SIGTERM.
   explicit CancelWatch(int fd = 0);
+  ~CancelWatch();
+  CancelWatch(const CancelWatch&) = delete;
+  CancelWatch& operator=(const CancelWatch&) = delete;
 
-  // The descriptor to poll alongside a tool's output; -1 when not watched.
-  int fd() const { return watched_ ? fd_ : -1; }
+  // From now on SIGTERM is a cancel request for every watch. Call once, early.
+  static void watchTermination();
+
+  // One descriptor to poll alongside a tool's output, readable while there
+  // is something to read: input, its end, or SIGTERM (an epoll set); -1 when
+  // nothing is watched. Once the input has ended, only SIGTERM makes it
+  // readable.
+  int fd() const { return epoll_; }
 
   // Reads what is there without waiting and returns the state it leads to.
   // A cancel request outranks the end of input that follows it.
@@ -26,8 +38,11 @@ class CancelWatch {
   State state() const { return state_; }
 
  private:
+  void stopWatchingInput();
+
   int fd_;
-  bool watched_ = false;
+  int epoll_ = -1;
+  bool inputWatched_ = false;
   State state_ = State::quiet;
   QByteArray pending_;
 };

@@ -3,6 +3,7 @@
 
 #include "drives/CheckLine.h"
 #include "exec/HelperContract.h"
+#include "exec/VisibleText.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
 
@@ -36,13 +37,16 @@ int checkVerb(const QStringList& args) {
       QStringLiteral("Cancelled: the check of ") + target.path() +
           QStringLiteral(" was stopped before it finished; check it again."));
   VerbRun& run = held.run();
+  run.setWrittenNote(QStringLiteral("the check of ") + target.path() +
+                     QStringLiteral(" may have stopped part way: check it again."));
 
   const QStringList mounts = readMountTargets(run, tools, target);
   if (!mounts.isEmpty()) {
     for (const QString& mount : mounts) {
       if (!isUserMediaMount(mount)) {
         stop(HelperContract::refusedDevice, QStringLiteral("Refused: ") + target.path() +
-                                                QStringLiteral(" is mounted at ") + mount +
+                                                QStringLiteral(" is mounted at ") +
+                                                visibleText(mount, LineFeeds::escape) +
                                                 QStringLiteral(", outside /media."));
       }
     }
@@ -61,8 +65,10 @@ int checkVerb(const QStringList& args) {
                QStringLiteral(" is still mounted; it was not checked."));
     }
   }
-  // fsck.fat never runs on a file system that anything still holds.
-  if (const auto busy = DiskLock::inUse(target.path())) stop(HelperContract::deviceBusy, *busy);
+  // fsck.fat never runs on a file system that anything still holds, and
+  // nothing can mount or claim it until fsck.fat is done: the helper holds it
+  // exclusively from here to its end (fsck.fat's own open is not exclusive).
+  held.holdExclusively(target);
 
   run.markWriting(false);
   const QString fsck = tools.path(QStringLiteral("fsck.fat"));
@@ -74,7 +80,8 @@ int checkVerb(const QStringList& args) {
   const int status = linuxCheckStatus(repair, recheck);
   if (status >= 64) {
     stop(HelperContract::toolFailed, QStringLiteral("Failed: fsck.fat ended with status ") +
-                                         QString::number(status) + QStringLiteral("."));
+                                         QString::number(status) + QStringLiteral("; ") +
+                                         run.writtenNote());
   }
   return status;
 }

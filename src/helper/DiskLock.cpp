@@ -26,7 +26,7 @@ DiskLock::Outcome DiskLock::lock(const KernelDevice& disk, QString* why) {
                       O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   if (fd < 0) {
     *why = QStringLiteral("Could not open ") + disk.path() + QStringLiteral(": ") +
-           QString::fromLocal8Bit(std::strerror(errno));
+           QString::fromLocal8Bit(std::strerror(errno)) + QStringLiteral("; nothing was written.");
     return Outcome::failed;
   }
   struct stat info {};
@@ -47,7 +47,7 @@ DiskLock::Outcome DiskLock::lock(const KernelDevice& disk, QString* why) {
       return Outcome::busy;
     }
     *why = QStringLiteral("Could not lock ") + disk.path() + QStringLiteral(": ") +
-           QString::fromLocal8Bit(std::strerror(error));
+           QString::fromLocal8Bit(std::strerror(error)) + QStringLiteral("; nothing was written.");
     return Outcome::failed;
   }
   fd_ = fd;
@@ -77,13 +77,13 @@ std::optional<QString> DiskLock::changed() const {
   return std::nullopt;
 }
 
-std::optional<QString> DiskLock::inUse(const QString& devicePath) {
-  const int fd =
-      open(QFile::encodeName(devicePath).constData(), O_RDONLY | O_CLOEXEC | O_EXCL | O_NOFOLLOW);
-  if (fd >= 0) {
-    close(fd);
-    return std::nullopt;
-  }
+namespace {
+
+int openExclusively(const QString& devicePath) {
+  return open(QFile::encodeName(devicePath).constData(), O_RDONLY | O_CLOEXEC | O_EXCL | O_NOFOLLOW);
+}
+
+std::optional<QString> whyNotOpened(const QString& devicePath) {
   if (errno == EBUSY) {
     return QStringLiteral("Refused: ") + devicePath +
            QStringLiteral(
@@ -91,12 +91,31 @@ std::optional<QString> DiskLock::inUse(const QString& devicePath) {
                "file system spanning several drives); nothing was written.");
   }
   return QStringLiteral("Could not open ") + devicePath + QStringLiteral(": ") +
-         QString::fromLocal8Bit(std::strerror(errno));
+         QString::fromLocal8Bit(std::strerror(errno)) + QStringLiteral("; nothing was written.");
+}
+
+}  // namespace
+
+std::optional<QString> DiskLock::inUse(const QString& devicePath) {
+  const int fd = openExclusively(devicePath);
+  if (fd < 0) return whyNotOpened(devicePath);
+  close(fd);
+  return std::nullopt;
+}
+
+std::optional<QString> DiskLock::holdExclusively(const QString& devicePath) {
+  const int fd = openExclusively(devicePath);
+  if (fd < 0) return whyNotOpened(devicePath);
+  if (exclusiveFd_ >= 0) close(exclusiveFd_);
+  exclusiveFd_ = fd;
+  return std::nullopt;
 }
 
 void DiskLock::release() {
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
+  for (int* fd : {&exclusiveFd_, &fd_}) {
+    if (*fd >= 0) close(*fd);
+    *fd = -1;
+  }
 }
 
 }  // namespace tessaro::helper

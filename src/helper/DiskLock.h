@@ -54,7 +54,13 @@ class DiskLock {
   // exclusive open fails with EBUSY then. None when free; else why not.
   static std::optional<QString> inUse(const QString& devicePath);
 
-  // Closes the descriptor, which lets the lock go.
+  // Opens devicePath (the disk or one of its partitions) exclusively and
+  // keeps it so until release(): nothing can mount or claim it meanwhile,
+  // while tools that open it without O_EXCL (fsck.fat) still can. None when
+  // held; else why not, as inUse says it.
+  std::optional<QString> holdExclusively(const QString& devicePath);
+
+  // Closes the descriptors, which lets the lock and any exclusive hold go.
   void release();
 
   const KernelDevice& disk() const { return disk_; }
@@ -63,6 +69,7 @@ class DiskLock {
  private:
   KernelDevice disk_;
   int fd_ = -1;
+  int exclusiveFd_ = -1;
   QString diskseq_;
 };
 

@@ -10,6 +10,7 @@
 #include "drives/linux/LinuxFormatSteps.h"
 #include "drives/linux/PartitionNaming.h"
 #include "exec/HelperContract.h"
+#include "exec/VisibleText.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
 
@@ -28,7 +29,7 @@ std::optional<int> clusterArgument(const QString& word) {
   if (!decimal.match(word).hasMatch()) {
     stop(HelperContract::usage, QStringLiteral("Usage: the cluster size is \"default\" or a number "
                                                "of bytes, not \"") +
-                                    word + QStringLiteral("\"."));
+                                    visibleText(word, LineFeeds::escape) + QStringLiteral("\"."));
   }
   const int bytes = word.toInt();
   if (!isOfferedClusterSize(bytes)) {
@@ -46,7 +47,8 @@ qint64 partitionSizeArgument(const QString& word) {
       QRegularExpression::anchoredPattern(QStringLiteral("[1-9][0-9]{0,17}")));
   if (!decimal.match(word).hasMatch()) {
     stop(HelperContract::usage,
-         QStringLiteral("Usage: the partition size is a number of bytes, not \"") + word +
+         QStringLiteral("Usage: the partition size is a number of bytes, not \"") +
+             visibleText(word, LineFeeds::escape) +
              QStringLiteral("\"."));
   }
   return word.toLongLong();
@@ -64,26 +66,37 @@ KernelDevice waitForPartition(VerbRun& run, const KernelDevice& disk) {
     QThread::msleep(100);
   }
   stop(HelperContract::toolFailed, QStringLiteral("Failed: /dev/") + name +
-                                       QStringLiteral(" did not appear; ") + disk.path() +
-                                       QStringLiteral(" is incomplete: format it again."));
+                                       QStringLiteral(" did not appear; ") + run.writtenNote());
 }
 
-void runWriteStep(VerbRun& run, const ToolStep& step, const QString& diskPath) {
+// Runs a step that writes. When the first one fails because something took
+// the device it works on since the helper looked (a mount in between), its
+// open failed before it wrote, and the line says so.
+void runWriteStep(VerbRun& run, const ToolStep& step, bool& anyWritten) {
   const int status = run.run(step);
+  const bool first = !anyWritten;
+  anyWritten = true;
   if (status == 0) return;
-  stop(HelperContract::toolFailed, QStringLiteral("Failed: ") +
-                                       QFileInfo(step.command.first()).fileName() +
-                                       QStringLiteral(" ended with exit status ") +
-                                       QString::number(status) + QStringLiteral("; ") + diskPath +
-                                       QStringLiteral(" may be left incomplete: format it again."));
+  const QString failed = QStringLiteral("Failed: ") + QFileInfo(step.command.first()).fileName() +
+                         QStringLiteral(" ended with exit status ") + QString::number(status);
+  if (first) {
+    if (const auto busy = DiskLock::inUse(step.command.last())) {
+      stop(HelperContract::deviceBusy, failed + QStringLiteral(". ") + *busy);
+    }
+  }
+  // The tool's own status, where it fits below the helper's.
+  stop(status > 0 && status < 64 ? status : int(HelperContract::toolFailed),
+       failed + QStringLiteral("; ") + run.writtenNote());
 }
 
-[[noreturn]] void readBackFailed(const QString& tool, const ToolOutput& output) {
+[[noreturn]] void readBackFailed(const VerbRun& run, const QString& tool,
+                                 const ToolOutput& output) {
   stop(HelperContract::toolFailed,
        QStringLiteral("Could not verify the format: ") + tool +
            (output.started ? QStringLiteral(" failed (exit status ") +
-                                 QString::number(output.status) + QStringLiteral(").")
-                           : QStringLiteral(" could not be started.")));
+                                 QString::number(output.status) + QStringLiteral("); ")
+                           : QStringLiteral(" could not be started; ")) +
+           run.writtenNote());
 }
 
 // Reads the table, the file system and the boot sector back, read-only. A
@@ -93,7 +106,7 @@ FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& d
   FormatReadBack found;
   const ToolOutput dump =
       run.capture({tools.path(QStringLiteral("sfdisk")), QStringLiteral("--dump"), diskPath});
-  if (!dump.started || dump.status != 0) readBackFailed(QStringLiteral("sfdisk"), dump);
+  if (!dump.started || dump.status != 0) readBackFailed(run, QStringLiteral("sfdisk"), dump);
   readSfdiskDump(QString::fromUtf8(dump.standardOutput), found);
 
   // blkid exits 2 when it finds no file system at all: an answer, not a failure.
@@ -101,14 +114,14 @@ FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& d
       run.capture({tools.path(QStringLiteral("blkid")), QStringLiteral("-p"), QStringLiteral("-o"),
                    QStringLiteral("export"), partitionPath});
   if (!blkid.started || (blkid.status != 0 && blkid.status != 2)) {
-    readBackFailed(QStringLiteral("blkid"), blkid);
+    readBackFailed(run, QStringLiteral("blkid"), blkid);
   }
   readBlkidExport(QString::fromUtf8(blkid.standardOutput), found);
 
   // fsck.fat exits 1 when it finds errors; anything else above is its failure.
   const ToolOutput fsck = run.capture({tools.path(QStringLiteral("fsck.fat")), QStringLiteral("-n"),
                                        QStringLiteral("-v"), partitionPath});
-  if (!fsck.started || fsck.status > 1) readBackFailed(QStringLiteral("fsck.fat"), fsck);
+  if (!fsck.started || fsck.status > 1) readBackFailed(run, QStringLiteral("fsck.fat"), fsck);
   found.fsckClean = fsck.status == 0;
   readFsckVerbose(QString::fromUtf8(fsck.standardOutput), found);
 
@@ -116,7 +129,8 @@ FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& d
   if (bootSector.size() != 512) {
     stop(HelperContract::toolFailed, QStringLiteral("Could not verify the format: the boot sector "
                                                     "of ") +
-                                         partitionPath + QStringLiteral(" could not be read."));
+                                         partitionPath + QStringLiteral(" could not be read; ") +
+                                         run.writtenNote());
   }
   readBootSector(bootSector, found);
   return found;
@@ -169,6 +183,7 @@ int formatVerb(const QStringList& args) {
       QStringLiteral("Cancelled: ") + disk.path() +
           QStringLiteral(" is incomplete: format it again before using it."));
   VerbRun& run = held.run();
+  run.setWrittenNote(disk.path() + QStringLiteral(" may be left incomplete: format it again."));
   const LsblkDevice& tree = held.tree();
   if (partitionBytes) {
     if (auto refusal = refusePartitionSize(*partitionBytes, tree.size)) {
@@ -210,9 +225,10 @@ int formatVerb(const QStringList& args) {
   // From here on the drive is changed; a caller that goes away no longer
   // stops the format, so that it is not left half erased with nobody told.
   run.markWriting(true);
-  for (const ToolStep& step : linuxPartitionSteps(plan)) runWriteStep(run, step, disk.path());
+  bool anyWritten = false;
+  for (const ToolStep& step : linuxPartitionSteps(plan)) runWriteStep(run, step, anyWritten);
   const KernelDevice partition = waitForPartition(run, disk);
-  runWriteStep(run, linuxMkfsStep(plan), disk.path());
+  runWriteStep(run, linuxMkfsStep(plan), anyWritten);
 
   const PartitionLayout layout =
       fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize, plan.partitionBytes);

@@ -3,9 +3,46 @@
 
 #include "helper/HeldDisk.h"
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <QFile>
+
 #include "exec/HelperContract.h"
+#include "helper/LoopBacking.h"
 
 namespace tessaro::helper {
+
+namespace {
+
+// Refuses a device the kernel will not let anyone write (BLKROGET): a
+// write-protected card, a read-only loop device. Said before anything is
+// unmounted or written, rather than by the first tool that fails.
+void refuseReadOnly(const KernelDevice& device) {
+  const int fd =
+      ::open(QFile::encodeName(device.path()).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  int readOnly = 1;
+  const bool told = fd >= 0 && ::ioctl(fd, BLKROGET, &readOnly) == 0;
+  if (fd >= 0) ::close(fd);
+  if (told && readOnly == 0) return;
+  if (!told) {
+    stop(HelperContract::refusedDevice, QStringLiteral("Refused: whether ") + device.path() +
+                                            QStringLiteral(" can be written cannot be told; "
+                                                           "nothing was written."));
+  }
+  QString ignored;
+  const auto loop = LoopBacking::of(device, &ignored);
+  stop(HelperContract::refusedDevice,
+       QStringLiteral("Refused: ") + device.path() + QStringLiteral(" is read-only") +
+           (loop ? QStringLiteral(" (a read-only loop device over ") + loop->describe() +
+                       QLatin1Char(')')
+                 : QString()) +
+           QStringLiteral("; nothing was written."));
+}
+
+}  // namespace
 
 HeldDisk::HeldDisk(const KernelDevice& device, const HelperTools& tools,
                    QString cancelledBeforeWriting, QString cancelledAfterWriting)
@@ -25,6 +62,9 @@ HeldDisk::HeldDisk(const KernelDevice& device, const HelperTools& tools,
                                             QStringLiteral(" changed while it was being opened; "
                                                            "nothing was written."));
   }
+  // Every verb that holds a disk writes to it.
+  refuseReadOnly(lock_.disk());
+  if (device.isPartition()) refuseReadOnly(device);
 }
 
 void HeldDisk::unmount(const QList<ToolStep>& steps) {
@@ -39,6 +79,12 @@ void HeldDisk::unmount(const QList<ToolStep>& steps) {
   }
   run_.checkpoint();
   if (const auto busy = DiskLock::inUse(lock_.disk().path()))
+    stop(HelperContract::deviceBusy, *busy);
+}
+
+void HeldDisk::holdExclusively(const KernelDevice& device) {
+  run_.checkpoint();
+  if (const auto busy = lock_.holdExclusively(device.path()))
     stop(HelperContract::deviceBusy, *busy);
 }
 

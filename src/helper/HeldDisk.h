@@ -18,7 +18,8 @@ namespace tessaro::helper {
 
 // The opening every verb that works on a drive shares: the caller's cancel is
 // watched, the drive's whole disk is read with lsblk once, guarded and
-// locked, and every tool runs through run(), which checks the cancel and the
+// locked, a disk or partition the kernel keeps read-only is refused (every
+// verb that holds a disk writes to it), and every tool runs through run(), which checks the cancel and the
 // disk's identity before each step. Stops, having said why, when any of that
 // fails.
 class HeldDisk {
@@ -34,6 +35,10 @@ class HeldDisk {
   // Unmounts with each step (each one umount), then stops with deviceBusy
   // when anything still holds the disk; nothing has been written by then.
   void unmount(const QList<ToolStep>& steps);
+
+  // Opens device (the disk or a partition of it) exclusively until the lock
+  // is let go, or stops with deviceBusy when something holds it.
+  void holdExclusively(const KernelDevice& device);
 
   // Lets the lock go; run() no longer checks the disk's identity.
   void release();

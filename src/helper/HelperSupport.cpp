@@ -6,12 +6,15 @@
 #include <sys/sysmacros.h>
 
 #include <QFile>
+#include <QRegularExpression>
 #include <algorithm>
 
 #include "drives/linux/LinuxBlockDevices.h"
 #include "exec/Error.h"
 #include "exec/HelperContract.h"
+#include "exec/VisibleText.h"
 #include "helper/HelperStop.h"
+#include "helper/LoopBacking.h"
 
 namespace tessaro::helper {
 
@@ -19,6 +22,20 @@ namespace {
 
 bool isWholeDisk(const QString& type) {
   return type == QLatin1String("disk") || type == QLatin1String("loop");
+}
+
+// A locale name as glibc takes it ("de_DE.UTF-8", "sr_RS@latin", "C"), and
+// no path: glibc loads a locale named with a slash from that path.
+bool isLocaleName(const QByteArray& value) {
+  static const QRegularExpression name(QRegularExpression::anchoredPattern(
+      QStringLiteral("[A-Za-z]{1,8}(_[A-Za-z0-9]{1,8})?(\\.[A-Za-z0-9_-]{1,16})?(@[A-Za-z0-9_-]{1,16})?")));
+  return name.match(QString::fromLatin1(value)).hasMatch();
+}
+
+void collectNumbers(const LsblkDevice& node, QList<dev_t>& into) {
+  const QStringList parts = node.majorMinor.split(QLatin1Char(':'));
+  if (parts.size() == 2) into << makedev(parts[0].toUInt(), parts[1].toUInt());
+  for (const LsblkDevice& child : node.children) collectNumbers(child, into);
 }
 
 void collectMounted(const LsblkDevice& node, QStringList& into) {
@@ -51,11 +68,25 @@ LsblkDevice readLsblkDevice(VerbRun& run, const QString& lsblkPath, const QStrin
   const ToolOutput output =
       run.capture(QStringList{lsblkPath} + LsblkDevice::arguments() + QStringList{devicePath});
   const QString failed = QStringLiteral("Failed: lsblk could not describe ") + devicePath;
-  if (!output.started)
-    stop(HelperContract::toolFailed, failed + QStringLiteral(" (it could not be started)."));
+  if (!output.started) {
+    stop(HelperContract::toolFailed,
+         failed + QStringLiteral(" (it could not be started); nothing was written."));
+  }
   if (output.status != 0) {
-    stop(HelperContract::toolFailed, failed + QStringLiteral(" (exit status ") +
-                                         QString::number(output.status) + QStringLiteral(")."));
+    // Its message, from a second run that keeps standard error: a read.
+    const ToolOutput again = run.capture(
+        QStringList{lsblkPath} + LsblkDevice::arguments() + QStringList{devicePath},
+        ToolProcess::Output::terminal);
+    const QString message =
+        QString::fromUtf8(again.standardOutput).trimmed().split(QLatin1Char('\n')).last().trimmed();
+    stop(HelperContract::toolFailed,
+         QStringLiteral("Failed: lsblk failed on ") + devicePath +
+             QStringLiteral(" with exit status ") + QString::number(output.status) +
+             (again.status != 0 && !message.isEmpty()
+                  ? QStringLiteral(" (") + visibleText(message.left(200), LineFeeds::escape) +
+                        QLatin1Char(')')
+                  : QString()) +
+             QStringLiteral("; nothing was written."));
   }
   try {
     const QList<LsblkDevice> devices =
@@ -63,7 +94,8 @@ LsblkDevice readLsblkDevice(VerbRun& run, const QString& lsblkPath, const QStrin
     if (devices.size() == 1) return devices.first();
   } catch (const Error&) {
   }
-  stop(HelperContract::toolFailed, failed + QStringLiteral(" (its output could not be read)."));
+  stop(HelperContract::toolFailed,
+       failed + QStringLiteral(" (its output could not be read); nothing was written."));
 }
 
 QByteArray firstSectorOf(const QString& devicePath) {
@@ -104,6 +136,16 @@ LsblkDevice guardedDisk(VerbRun& run, const HelperTools& tools, const KernelDevi
     stop(HelperContract::refusedDevice,
          refused + QStringLiteral("is not an external or removable drive."));
   }
+  // What a loop device serves, and any loop device serving this disk.
+  QString refusal;
+  bool usageError = false;
+  const KernelDevice wholeDisk =
+      device.isPartition() ? KernelDevice::find(device.diskName(), &refusal, &usageError) : device;
+  if (!wholeDisk.isValid()) stop(HelperContract::refusedDevice, refusal);
+  QList<dev_t> numbers;
+  collectNumbers(disk, numbers);
+  if (const auto loopRefused = loopRefusal(wholeDisk, numbers))
+    stop(HelperContract::refusedDevice, *loopRefused);
   return disk;
 }
 
@@ -188,6 +230,25 @@ QStringList readMountTargets(VerbRun& run, const HelperTools& tools, const Kerne
     throw HelperStop(HelperContract::toolFailed);
   }
   return mountTargetsOf(output.standardOutput, device);
+}
+
+}  // namespace tessaro::helper
+
+namespace tessaro::helper {
+
+bool isLanguageVariable(const QByteArray& variable) {
+  static const QRegularExpression names(
+      QRegularExpression::anchoredPattern(QStringLiteral("LANG|LANGUAGE|LC_[A-Z]{1,16}")));
+  const qsizetype equals = variable.indexOf('=');
+  if (equals < 0 || !names.match(QString::fromLatin1(variable.left(equals))).hasMatch())
+    return false;
+  const QByteArray value = variable.mid(equals + 1);
+  if (variable.startsWith("LANGUAGE=")) {
+    for (const QByteArray& part : value.split(':'))
+      if (!isLocaleName(part)) return false;
+    return true;
+  }
+  return isLocaleName(value);
 }
 
 }  // namespace tessaro::helper

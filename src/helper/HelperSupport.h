@@ -39,7 +39,9 @@ QByteArray firstSectorOf(const QString& devicePath);
 // The whole disk of device, read with lsblk, after the guard: a whole disk
 // (or loop device) that holds nothing of the running system and that is
 // either a drive discovery offers or a loop device, with device being the
-// disk itself or one of its partitions, by name and by device number. Prints
+// disk itself or one of its partitions, by name and by device number; for a
+// loop device, what it serves passes too, and no loop device serves the disk
+// or a partition of it (loopRefusal). Prints
 // the refusal and stops with refusedDevice otherwise (deviceChanged when the
 // number is another's).
 LsblkDevice guardedDisk(VerbRun& run, const HelperTools& tools, const KernelDevice& device);
@@ -66,5 +68,15 @@ QStringList mountTargetsOf(const QByteArray& findmntOutput, const KernelDevice& 
 // The mount targets of device, read with findmnt; stops with toolFailed when
 // findmnt fails (a failing findmnt never counts as "not mounted").
 QStringList readMountTargets(VerbRun& run, const HelperTools& tools, const KernelDevice& device);
+
+}  // namespace tessaro::helper
+
+namespace tessaro::helper {
+
+// Whether NAME=VALUE is a language variable the helper passes on to the tools
+// it runs as root: LANG or LC_* holding one locale name ("de_DE.UTF-8",
+// "sr_RS@latin", "C"), LANGUAGE a colon-separated list of them. Never a path:
+// glibc loads a locale named with a slash from that path.
+bool isLanguageVariable(const QByteArray& variable);
 
 }  // namespace tessaro::helper

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include "exec/VisibleText.h"
+
 namespace tessaro::helper {
 
 namespace {
@@ -50,7 +52,7 @@ KernelDevice KernelDevice::find(const QString& name, QString* refusal, bool* usa
   KernelDevice device;
   *usageError = true;
   if (!hasKernelNameShape(name)) {
-    *refusal = QStringLiteral("Refused: \"") + name +
+    *refusal = QStringLiteral("Refused: \"") + visibleText(name, LineFeeds::escape) +
                QStringLiteral("\" is not a kernel device name (such as sdb or sdb1).");
     return device;
   }

@@ -100,6 +100,8 @@ int probeVerb(const QStringList& args) {
       QStringLiteral("Cancelled: ") + disk.path() +
           QStringLiteral(" holds test data now: format it before using it."));
   VerbRun& run = held.run();
+  run.setWrittenNote(disk.path() +
+                     QStringLiteral(" may hold test data: format it before using it."));
   QList<ToolStep> unmountSteps;
   for (const QString& mounted : mountedDevices(held.tree()))
     unmountSteps.append({{tools.path(QStringLiteral("umount")), mounted}, {}});

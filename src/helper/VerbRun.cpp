@@ -49,6 +49,10 @@ void VerbRun::setCancelLines(QString beforeWriting, QString afterWriting) {
   cancelAfter_ = std::move(afterWriting);
 }
 
+QString VerbRun::writtenNote() const {
+  return writing_ && !writtenNote_.isEmpty() ? writtenNote_ : QStringLiteral("nothing was written.");
+}
+
 void VerbRun::markWriting(bool finishWhenCallerGone) {
   writing_ = true;
   finishWhenCallerGone_ = finishWhenCallerGone;
@@ -84,29 +88,39 @@ int VerbRun::run(const ToolStep& step) {
   ToolProcess tool(step.command, ToolProcess::Output::terminal);
   if (!step.input.isEmpty()) tool.setInputText(step.input);
   if (!tool.start()) {
-    printLine(QStringLiteral("Failed: ") + tool.errorString());
+    printLine(QStringLiteral("Failed: ") + tool.errorString() + QStringLiteral("; ") +
+              writtenNote());
     throw HelperStop(HelperContract::toolFailed);
   }
-  const int status = tool.run(forward, watch_.fd(), [this] {
+  // A last line without a line feed is ended when the tool ends, so that
+  // the helper's next line is never joined to it.
+  bool lineOpen = false;
+  const auto passOn = [&lineOpen](const QByteArray& bytes) {
+    forward(bytes);
+    if (!bytes.isEmpty()) lineOpen = !bytes.endsWith('\n');
+  };
+  const int status = tool.run(passOn, watch_.fd(), [this] {
     switch (watch_.readAvailable()) {
       case CancelWatch::State::quiet:
         return ToolProcess::Watch::carryOn;
       case CancelWatch::State::callerGone:
-        if (finishesWithoutCaller()) return ToolProcess::Watch::stopWatching;
+        // Still watched: SIGTERM stops even a format that finishes without its caller.
+        if (finishesWithoutCaller()) return ToolProcess::Watch::carryOn;
         [[fallthrough]];
       case CancelWatch::State::cancelRequested:
         break;
     }
     return ToolProcess::Watch::endTool;
   });
+  if (lineOpen) forward("\n");
   if (tool.wasStopped()) stopCancelled();
   return status;
 }
 
-ToolOutput VerbRun::capture(const QStringList& command) {
+ToolOutput VerbRun::capture(const QStringList& command, ToolProcess::Output mode) {
   checkpoint();
   ToolOutput output;
-  ToolProcess tool(command, ToolProcess::Output::pipe);
+  ToolProcess tool(command, mode);
   if (!tool.start()) return output;
   output.started = true;
   output.status =
@@ -115,7 +129,7 @@ ToolOutput VerbRun::capture(const QStringList& command) {
                  const CancelWatch::State state = watch_.readAvailable();
                  if (state == CancelWatch::State::quiet) return ToolProcess::Watch::carryOn;
                  if (state == CancelWatch::State::callerGone && finishesWithoutCaller()) {
-                   return ToolProcess::Watch::stopWatching;
+                   return ToolProcess::Watch::carryOn;
                  }
                  return ToolProcess::Watch::endTool;
                });

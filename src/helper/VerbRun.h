@@ -9,6 +9,7 @@
 
 #include "drives/linux/LinuxFormatSteps.h"
 #include "helper/CancelWatch.h"
+#include "exec/ToolProcess.h"
 #include "helper/DiskLock.h"
 
 namespace tessaro::helper {
@@ -33,6 +34,12 @@ class VerbRun {
 
   // The "Cancelled:" line before anything was written, and after.
   void setCancelLines(QString beforeWriting, QString afterWriting);
+  // What a failure line says about the drive once the run has begun writing
+  // ("/dev/sdb may be left incomplete: format it again"); before, it says
+  // "nothing was written".
+  void setWrittenNote(QString afterWriting) { writtenNote_ = std::move(afterWriting); }
+  QString writtenNote() const;
+  bool writing() const { return writing_; }
   // From now on the run writes to the drive: a caller that goes away no
   // longer stops it (when finishWhenCallerGone), a cancel says the drive is
   // incomplete.
@@ -43,8 +50,10 @@ class VerbRun {
 
   // Shows the step and runs it; its exit status.
   int run(const ToolStep& step);
-  // Runs a tool that only reads; its output is not shown.
-  ToolOutput capture(const QStringList& command);
+  // Runs a tool that only reads; its output is not shown. With
+  // ToolProcess::Output::terminal its standard error is in the output too.
+  ToolOutput capture(const QStringList& command,
+                     ToolProcess::Output output = ToolProcess::Output::pipe);
 
  private:
   [[noreturn]] void stopCancelled();
@@ -54,6 +63,7 @@ class VerbRun {
   const DiskLock* lock_ = nullptr;
   QString cancelBefore_;
   QString cancelAfter_;
+  QString writtenNote_;
   bool writing_ = false;
   bool finishWhenCallerGone_ = false;
 };

@@ -11,8 +11,11 @@
 #include <exception>
 
 #include "exec/HelperContract.h"
+#include "helper/CancelWatch.h"
 #include "helper/HelperStop.h"
+#include "helper/HelperSupport.h"
 #include "helper/HelperVerbs.h"
+#include "helper/LoopBacking.h"
 #include "helper/VerbRun.h"
 
 using namespace tessaro;
@@ -21,15 +24,12 @@ using namespace tessaro::helper;
 namespace {
 
 // Root runs tools with a known environment: the system's directories for
-// PATH, and the caller's language only.
+// PATH, and the caller's language only, when it looks like one.
 void keepOnlyLanguage() {
   QList<QByteArray> kept;
   for (char** entry = environ; *entry; ++entry) {
     const QByteArray variable(*entry);
-    if (variable.startsWith("LANG=") || variable.startsWith("LANGUAGE=") ||
-        variable.startsWith("LC_")) {
-      kept << variable;
-    }
+    if (isLanguageVariable(variable)) kept << variable;
   }
   clearenv();
   for (const QByteArray& variable : kept) {
@@ -44,6 +44,16 @@ void keepOnlyLanguage() {
 int main(int argc, char** argv) {
   // A caller that goes away must not end a format half done by its pipe.
   signal(SIGPIPE, SIG_IGN);
+  // Nor by its terminal: pkexec runs the helper in the caller's foreground
+  // process group, where Ctrl+C, Ctrl+\, Ctrl+Z and a hang-up would end or
+  // stop it mid-write with the disk's lock let go. The helper leaves the
+  // caller's session where it can (not when it leads a process group, as
+  // pkexec started from a shell does) and ignores the terminal's signals
+  // either way; the caller cancels with the cancel line, or with SIGTERM.
+  for (const int terminalSignal : {SIGINT, SIGQUIT, SIGTSTP, SIGHUP, SIGTTIN, SIGTTOU})
+    signal(terminalSignal, SIG_IGN);
+  setsid();
+  CancelWatch::watchTermination();
   // Everything the helper says goes to standard output; what reaches
   // standard error comes from pkexec.
   const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
@@ -51,6 +61,8 @@ int main(int argc, char** argv) {
     dup2(null, STDERR_FILENO);
     if (null != STDERR_FILENO) close(null);
   }
+  // Whose files a loop device may serve; pkexec says who asked.
+  rememberRequestingUser(std::getenv("PKEXEC_UID"));
   keepOnlyLanguage();
 
   std::printf("%s\n", HelperContract::startMarker);
@@ -64,7 +76,7 @@ int main(int argc, char** argv) {
     if (verb == QLatin1String(HelperContract::infoVerb)) return infoVerb(args);
     if (verb == QLatin1String(HelperContract::probeVerb)) return probeVerb(args);
     printLine(
-        QStringLiteral("Usage: tessaro-helper format DISK NAME CLUSTER | check TARGET | "
+        QStringLiteral("Usage: tessaro-helper format DISK NAME CLUSTER [SIZE] | check TARGET | "
                        "info DISK [PARTITION] | probe DISK"));
     return HelperContract::usage;
   } catch (const HelperStop& stop) {

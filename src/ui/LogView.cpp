@@ -9,6 +9,8 @@
 #include <QTextCursor>
 #include <QTimer>
 
+#include "exec/VisibleText.h"
+
 namespace tessaro {
 
 LogView::LogView(QWidget* parent, qsizetype lineLimit)
@@ -42,14 +44,15 @@ void LogView::replaceText(const QString& text) {
   noticeShown_ = false;
   shownLines_ = 0;
   const QStringList lines = text.split(QLatin1Char('\n'));
-  setPlainText(symbols_.apply(lines.first()));
+  setPlainText(symbols_.apply(visibleText(lines.first())));
   shownLines_ = 1;
   appendLines(lines.mid(1));
   flush();
 }
 
 void LogView::appendLines(const QStringList& lines) {
-  for (const QString& line : lines) pending_.push_back(line);
+  // Controls from a drive or a tool are shown, not obeyed or hidden.
+  for (const QString& line : lines) pending_.push_back(visibleText(line));
   // Lines that would be dropped as soon as they were shown are dropped now.
   while (qsizetype(pending_.size()) > lineLimit_) {
     pending_.pop_front();

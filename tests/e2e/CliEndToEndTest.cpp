@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QJsonDocument>
+#include <QFile>
 #include <QJsonObject>
 #include <QTimer>
 #include <csignal>
@@ -161,6 +162,50 @@ TEST_F(CliOnSmallLoopDevice, RefusedRequestsLeaveTheImageUnchanged) {
     EXPECT_EQ(run.status, 3) << arguments.join(' ').toStdString() << '\n' << shown(run);
   }
   EXPECT_EQ(image.hash(), before);
+}
+
+// A drive whose boot sector carries terminal controls in its OEM name and
+// label (a title change, a screen clear, a bell, a C1 CSI): check and info
+// print them as visible escapes, never raw.
+TEST_F(CliOnSmallLoopDevice, ControlsFromTheBootSectorNeverReachTheTerminalRaw) {
+  ASSERT_EQ(runCli({"format", name(), "--name", "PLAIN", "--yes"}).status, 0);
+  {
+    QFile partition(image.partition());
+    ASSERT_TRUE(partition.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
+    ASSERT_TRUE(partition.seek(3));
+    ASSERT_EQ(partition.write("\x1b]0;X\x07\x1b[", 8), 8);      // OEM name
+    // The label, in the boot sector and in the root directory's label entry
+    // (the first entry that mkfs.fat writes), where blkid reads it.
+    const QByteArray label("\x1b[2J\x07\xc2\x9b" "EVIL", 11);
+    ASSERT_TRUE(partition.seek(0));
+    const QByteArray boot = partition.read(512);
+    const auto at = [&](int offset, int size) {
+      qint64 value = 0;
+      for (int i = size - 1; i >= 0; --i) value = value * 256 + quint8(boot[offset + i]);
+      return value;
+    };
+    const qint64 rootDirectory = (at(14, 2) + at(16, 1) * at(36, 4)) * at(11, 2);
+    for (const qint64 offset : {qint64(0x47), rootDirectory}) {
+      ASSERT_TRUE(partition.seek(offset));
+      ASSERT_EQ(partition.write(label), 11);
+    }
+  }
+  const auto rawControls = [](const QString& text) {
+    QString found;
+    for (const QChar c : text) {
+      const char16_t u = c.unicode();
+      if ((u < 0x20 && u != '\n' && u != '\t') || (u >= 0x7F && u <= 0x9F))
+        found += QStringLiteral("U+%1 ").arg(int(u), 4, 16, QLatin1Char('0'));
+    }
+    return found;
+  };
+  for (const QStringList& arguments : {QStringList{"info", name()}, QStringList{"check", name()}}) {
+    const CliRun run = runCli(arguments);
+    EXPECT_EQ(rawControls(run.out + run.err).toStdString(), "") << shown(run);
+    // fsck.fat prints the OEM name as it is; blkid, for info, escapes the label itself.
+    if (arguments.first() == "check")
+      EXPECT_TRUE(run.out.contains("\\x1B")) << "the controls are not shown at all: " << shown(run);
+  }
 }
 
 // Ctrl+C while a format runs is the window's Cancel: the helper is asked to

@@ -88,12 +88,15 @@ TEST_F(FormatLoopDeviceTest, Clusters4096BytesAfterUnmountingTheOldPartition) {
   expectFormatted(log, 4096);
 }
 
+// Refused before any tool runs, and the line says nothing was written.
 TEST_F(FormatLoopDeviceTest, ReadOnlyDriveEndsInTheFailureLine) {
   const QString log = format(300 * kMiB, "My USB", ClusterOption::Default, true);
   EXPECT_FALSE(log.contains("Format complete"));
-  EXPECT_TRUE(log.contains("wipefs"));  // the tool's own message, merged in
+  EXPECT_FALSE(log.contains("$ ")) << log.toStdString();
+  EXPECT_TRUE(log.contains("\nRefused: " + loop_->device() + " is read-only")) << log.toStdString();
+  EXPECT_TRUE(log.contains("; nothing was written.\n")) << log.toStdString();
   EXPECT_TRUE(log.endsWith("\nError: Format failed for MY USB on " + loop_->device() +
-                           ": a tool failed (exit status 71)"))
+                           ": the drive is not one Tessaro may change (exit status 65)"))
       << log.toStdString();
 }
 

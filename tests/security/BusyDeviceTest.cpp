@@ -102,6 +102,60 @@ TEST_F(BusyDevice, ADiskOrPartitionAnotherProgramHoldsIsRefused) {
   }
 }
 
+// Between check's test that nothing holds the partition and fsck.fat's end,
+// nothing may claim it (an automounter mounting it again): fsck.fat would
+// rewrite a file system in use.
+TEST_F(BusyDevice, NothingClaimsAPartitionWhileItIsChecked) {
+  LoopDisk disk{{.dirty = true}};
+  ASSERT_TRUE(disk.ready());
+  HelperRun check({"check", disk.partitionName().toUtf8()});
+  const auto repair = check.waitForLine([](const QString& line) {
+    return line.startsWith(QLatin1String("$ ")) && line.contains(QLatin1String("fsck.fat -a"));
+  });
+  ASSERT_TRUE(repair) << describe(check.finish());
+  check.freeze();  // at fsck.fat, after the test that nothing held the partition
+  {
+    const Holder claim(disk.partitionPath(), false);
+    EXPECT_FALSE(claim.held()) << "another program claimed the partition while it was checked";
+  }
+  check.thaw();
+  const HelperRun::Result result = check.finish();
+  EXPECT_TRUE(result.status == 0 || result.status == 1) << describe(result);
+}
+
+// Something claims the partition after the helper's busy test, just before
+// the first write (an automounter mounting it): the first tool fails to open
+// it, and the line says that nothing was written rather than "format it again".
+TEST_F(BusyDevice, AClaimJustBeforeTheFirstWriteIsReportedAsNothingWritten) {
+  // The helper is frozen as it shows the wipefs command: whether wipefs has
+  // opened the partition by then is luck, so it is tried a few times.
+  for (int attempt = 0; attempt < 12; ++attempt) {
+    LoopDisk disk;
+    ASSERT_TRUE(disk.ready());
+    const QString before = disk.hash();
+    HelperRun format({"format", disk.name().toUtf8(), "X", "default"});
+    const auto wipe = format.waitForLine([](const QString& line) {
+      return line.startsWith(QLatin1String("$ ")) && line.contains(QLatin1String("wipefs"));
+    });
+    ASSERT_TRUE(wipe) << describe(format.finish());
+    format.freeze();
+    const Holder claim(disk.partitionPath(), false);
+    if (!claim.held()) {  // wipefs had opened it already: try again
+      format.thaw();
+      format.finish();
+      continue;
+    }
+    format.thaw();
+    const HelperRun::Result result = format.finish();
+    EXPECT_EQ(result.status, C::deviceBusy) << describe(result);
+    EXPECT_TRUE(result.lines.last().endsWith(QLatin1String("nothing was written.")))
+        << describe(result);
+    EXPECT_EQ(disk.hash(), before);
+    return;
+  }
+  GTEST_SKIP() << "wipefs always opened the partition before the claim could be made";
+}
+
 // A btrfs raid1 mounted from its first member: the second one shows no mount
 // point in lsblk, yet erasing it breaks the mounted file system.
 TEST_F(BusyDevice, AMemberOfAMountedMultiDeviceFileSystemIsRefused) {

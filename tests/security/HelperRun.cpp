@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QThread>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -103,12 +105,27 @@ HelperRun::HelperRun(const QByteArrayList& args, const Setup& setup) {
   envp.push_back(nullptr);
 
   int in[2], out[2], err[2];
+  QByteArray terminalName;
+  if (setup.terminal) {
+    terminal_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (terminal_ < 0 || ::grantpt(terminal_) != 0 || ::unlockpt(terminal_) != 0) return;
+    terminalName = ::ptsname(terminal_);
+  }
   if (::pipe2(in, O_CLOEXEC) != 0) return;
   if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return;
   pid_ = ::fork();
   if (pid_ == 0) {
     // Only async-signal-safe calls from here on.
     ::dup2(in[0], 0);
+    if (!terminalName.isEmpty()) {
+      // A session of its own whose controlling terminal is the new one; as
+      // its leader, the helper is the terminal's foreground process group.
+      const int slave = ::setsid() < 0 ? -1 : ::open(terminalName.constData(), O_RDWR);
+      if (slave < 0 || ::ioctl(slave, TIOCSCTTY, 0) != 0 || ::dup2(slave, 0) < 0) {
+        writeAll(2, "test: cannot make the terminal the helper's own\n");
+        ::_exit(120);
+      }
+    }
     ::dup2(out[1], 1);
     ::dup2(err[1], 2);
     if (::chdir(workDir.constData()) != 0) {
@@ -142,7 +159,7 @@ HelperRun::HelperRun(const QByteArrayList& args, const Setup& setup) {
 
 HelperRun::~HelperRun() {
   if (pid_ > 0) killAll();
-  for (int fd : {stdin_, stdout_, stderr_}) {
+  for (int fd : {stdin_, stdout_, stderr_, terminal_}) {
     if (fd >= 0) ::close(fd);
   }
 }
@@ -209,6 +226,16 @@ void HelperRun::freeze() {
       frozen_ << child;
     }
   }
+}
+
+void HelperRun::typeAtTerminal(const QByteArray& keys) {
+  if (terminal_ < 0) return;
+  [[maybe_unused]] const auto n = ::write(terminal_, keys.constData(), size_t(keys.size()));
+}
+
+void HelperRun::hangUpTerminal() {
+  if (terminal_ >= 0) ::close(terminal_);
+  terminal_ = -1;
 }
 
 void HelperRun::thaw() {

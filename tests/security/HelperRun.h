@@ -30,6 +30,9 @@ class HelperRun {
     // A program to cover, in a private mount namespace of the helper's own,
     // with an empty file that cannot be run.
     QString hiddenTool;
+    // The helper is the foreground job of a pseudo-terminal of its own, as
+    // pkexec started from a shell is, with the terminal as its standard input.
+    bool terminal = false;
   };
 
   struct Result {
@@ -40,14 +43,15 @@ class HelperRun {
     QStringList leftBehind;  // what appeared in the working directory
   };
 
-  explicit HelperRun(const QByteArrayList& args, const Setup& setup = {});
+  HelperRun(const QByteArrayList& args, const Setup& setup);
+  explicit HelperRun(const QByteArrayList& args) : HelperRun(args, Setup{}) {}
   ~HelperRun();
   HelperRun(const HelperRun&) = delete;
   HelperRun& operator=(const HelperRun&) = delete;
 
   // Starts a run and waits for its end (see finish()).
-  static Result run(const QByteArrayList& args, const Setup& setup = {},
-                    int timeoutMs = kTimeoutMs);
+  static Result run(const QByteArrayList& args, const Setup& setup, int timeoutMs = kTimeoutMs);
+  static Result run(const QByteArrayList& args) { return run(args, Setup{}); }
 
   bool started() const { return pid_ > 0; }
   // Reads the helper's output until a line that accept takes, and returns it;
@@ -57,6 +61,11 @@ class HelperRun {
   // Stops the helper, then everything it started; thaw() lets them go on.
   void freeze();
   void thaw();
+  pid_t pid() const { return pid_; }
+  // With Setup::terminal: keys typed at the terminal ("\x03" is Ctrl+C), and
+  // its hang-up, which closes it.
+  void typeAtTerminal(const QByteArray& keys);
+  void hangUpTerminal();
   // Reads to the end of the output and waits for the helper to exit; kills
   // it, and everything it started, after timeoutMs.
   Result finish(int timeoutMs = kTimeoutMs);
@@ -72,6 +81,7 @@ class HelperRun {
   int stdin_ = -1;
   int stdout_ = -1;
   int stderr_ = -1;
+  int terminal_ = -1;
   QByteArray outBuffer_;
   QByteArray errBuffer_;
   QStringList lines_;

@@ -145,7 +145,7 @@ TEST(DiskManagerRefresh, MacFailuresKeepThePreviousList) {
   QFile::remove(log.path);
   QFile::remove(machine + "disk3.plist");
   EXPECT_EQ(failedRefresh(manager),
-            "The data couldn't be read because it isn't in the correct format.");
+            "diskutil failed with exit status 1: Could not find disk: /dev/disk3");
   EXPECT_EQ(log.queried(), (QStringList{"/dev/disk2", "/dev/disk3"}));
 
   QFile::remove(machine + "diskutil");
@@ -153,9 +153,15 @@ TEST(DiskManagerRefresh, MacFailuresKeepThePreviousList) {
   EXPECT_EQ(changes, 0);
 }
 
-TEST(DiskManagerRefresh, MissingLsblkIsNamedWithItsPackage) {
+TEST(DiskManagerRefresh, AMissingOrFailingLsblkIsNamed) {
   DiskManager manager(std::make_unique<LinuxDiskTools>("/nonexistent/lsblk"));
   EXPECT_EQ(failedRefresh(manager), "lsblk not found: install util-linux");
+  // Without a list to print, the stand-in fails as lsblk does: its message
+  // and status, not a complaint about its output.
+  QTemporaryDir dir;
+  ASSERT_TRUE(QFile::link(fixture("lsblk/fake-lsblk"), dir.filePath("lsblk")));
+  DiskManager failing(std::make_unique<LinuxDiskTools>(dir.filePath("lsblk")));
+  EXPECT_TRUE(failedRefresh(failing).startsWith("lsblk failed with exit status 32: lsblk: "));
 }
 
 // This machine's own lsblk, with a loop device made for the test (as root):

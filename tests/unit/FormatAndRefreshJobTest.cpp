@@ -61,7 +61,7 @@ TEST_F(FormatJobTest, ChunksAsLinesThenOutcome) {
       {0,
        "lines: The drive is formatted and not mounted: udisksctl (udisks2) is not installed.|"
        "succeeded: Format complete for MY USB on /dev/sdz"},
-      {1, "failed: Error: Format failed for MY USB on /dev/sdz (exit status 1)"},
+      {1, "failed: Error: Format failed for MY USB on /dev/sdz: a tool failed (exit status 1)"},
   };
   for (const auto& [status, outcome] : rows) {
     say("  mkfs.fat 4.2 (2021-01-31)\r\nDone.  \n", status);

@@ -9,13 +9,16 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstdio>
 
 #include "LoopDisk.h"
 #include "SystemTool.h"
 #include "exec/HelperContract.h"
+#include "helper/CancelWatch.h"
 #include "helper/HelperSupport.h"
 #include "helper/HelperTools.h"
 #include "helper/KernelDevice.h"
+#include "helper/VerbRun.h"
 #include "Capability.h"
 
 using namespace tessaro;
@@ -89,6 +92,60 @@ TEST(HelperBoundaryTest, MountTargetsByDeviceNumberOrSource) {
                            "garbage\n";
   EXPECT_EQ(mountTargetsOf(table, device), (QStringList{"/media/my stick", "/mnt/btrfs"}));
   EXPECT_TRUE(mountTargetsOf("", device).isEmpty());
+}
+
+// The caller's language reaches the tools only as a locale name.
+TEST(HelperBoundaryTest, OnlyLocaleNamesReachTheTools) {
+  QFile rows(TESSARO_FIXTURES_DIR "/HelperEnvironment/language-variables.rows");
+  ASSERT_TRUE(rows.open(QIODevice::ReadOnly));
+  int checked = 0;
+  while (!rows.atEnd()) {
+    const QByteArray line = rows.readLine().chopped(1);
+    if (line.isEmpty() || line.startsWith('#')) continue;
+    const QList<QByteArray> fields = line.split('\t');
+    ASSERT_EQ(fields.size(), 3) << line.toStdString();
+    // C escapes, so that a row can hold a line feed or a control.
+    QByteArray variable;
+    for (qsizetype i = 0; i < fields[1].size(); ++i) {
+      if (fields[1][i] != '\\' || i + 1 == fields[1].size()) {
+        variable += fields[1][i];
+      } else if (fields[1][++i] == 'x') {
+        variable += char(fields[1].mid(i + 1, 2).toInt(nullptr, 16));
+        i += 2;
+      } else {
+        variable += fields[1][i] == 'n' ? '\n' : fields[1][i] == 't' ? '\t' : fields[1][i];
+      }
+    }
+    EXPECT_EQ(isLanguageVariable(variable), fields[0] == "kept")
+        << fields[1].toStdString() << "\n  because " << fields[2].toStdString();
+    ++checked;
+  }
+  EXPECT_GT(checked, 0);
+}
+
+// A tool whose last line has no line feed: the helper's next line still
+// starts a line of its own, where the caller looks for "Failed:" or
+// "Cancelled:".
+TEST(HelperBoundaryTest, AToolsUnfinishedLastLineIsEndedBeforeTheHelpersNext) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  std::fflush(stdout);
+  const int saved = dup(STDOUT_FILENO);
+  dup2(fds[1], STDOUT_FILENO);
+  CancelWatch unwatched(-1);
+  VerbRun run(unwatched);
+  const int status = run.run({{"/usr/bin/printf", "mkfs.fat: cannot write"}, {}});
+  printLine("Failed: mkfs.fat ended with exit status 1");
+  std::fflush(stdout);
+  dup2(saved, STDOUT_FILENO);
+  close(saved);
+  close(fds[1]);
+  QFile output;
+  ASSERT_TRUE(output.open(fds[0], QIODevice::ReadOnly, QFile::AutoCloseHandle));
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(QString::fromUtf8(output.readAll()),
+            "$ /usr/bin/printf 'mkfs.fat: cannot write'\nmkfs.fat: cannot write\n"
+            "Failed: mkfs.fat ended with exit status 1\n");
 }
 
 class HelperLoopTest : public ::testing::Test {

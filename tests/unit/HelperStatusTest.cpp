@@ -11,8 +11,8 @@ using namespace tessaro;
 
 namespace {
 
-// A failed run's last line says why in the user's terms; a tool's own status
-// is left to the tool's lines above it.
+// A failed run's last line says why in the user's terms, with the status of
+// the tool that failed where the helper passes it on.
 TEST(HelperStatusTest, FailureLinesSayWhyInTheUsersTerms) {
   const std::pair<int, const char*> rows[] = {
       {HelperContract::deviceBusy, ": the drive is in use by another program (exit status 69)"},
@@ -21,7 +21,9 @@ TEST(HelperStatusTest, FailureLinesSayWhyInTheUsersTerms) {
       {HelperContract::toolMissing, ": a program it needs is not installed (exit status 70)"},
       {HelperContract::refusedDevice, ": the drive is not one Tessaro may change (exit status 65)"},
       {HelperContract::cancelled, ": it was cancelled (exit status 72)"},
-      {4, " (exit status 4)"},
+      // A tool's own status, which a format ends with (mkfs.fat's 1).
+      {1, ": a tool failed (exit status 1)"},
+      {4, ": a tool failed (exit status 4)"},
       {137, " (exit status 137)"},
   };
   for (const auto& [status, suffix] : rows) {
@@ -37,8 +39,8 @@ TEST(HelperStatusTest, FailureLinesSayWhyInTheUsersTerms) {
             "Reading info failed on /dev/sdb: the drive changed while it was being read "
             "(exit status 68)");
   // A name that looks like a placeholder is shown as it is.
-  EXPECT_EQ(reportText::formatToolFailed("%2 %1", "/dev/sdb", 4),
-            "Format failed for %2 %1 on /dev/sdb (exit status 4)");
+  EXPECT_EQ(reportText::formatToolFailed("%2 %1", "/dev/sdb", 137),
+            "Format failed for %2 %1 on /dev/sdb (exit status 137)");
 }
 
 // fsck.fat's 1 means "fixed" or "gave up": only a clean read-only re-check

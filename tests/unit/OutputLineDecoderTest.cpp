@@ -80,6 +80,12 @@ TEST(OutputLineDecoderTest, ALineWithoutEndIsCutAtTheLimit) {
                           QString(10, 'y')};
   EXPECT_EQ(decodeInPieces(stream, {3, 12, 30}, 10), lines);
   EXPECT_EQ(decodeInPieces(stream, {}, 10), lines);
+  // A character outside the Basic Multilingual Plane at the limit (two
+  // UTF-16 units) goes whole to the next piece rather than as two halves.
+  const QByteArray wide = QByteArray(9, 'x') + "\xF0\x9F\x9A\xAB" + QByteArray(9, 'z');
+  EXPECT_EQ(decodeInPieces(wide, {11}, 10),
+            QStringList({QString(9, 'x'), QString::fromUtf8("\xF0\x9F\x9A\xAB") + QString(8, 'z'),
+                         "z"}));
 }
 
 TEST(PkexecReasonTest, TheLineThatSaysWhy) {

@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+#pragma once
+
+#include <sys/types.h>
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <optional>
+
+#include "helper/KernelDevice.h"
+
+namespace tessaro::helper {
+
+// What a loop device serves, as the loop driver reports it
+// (LOOP_GET_STATUS64): a block device, or a regular file known by its file
+// system's device number and inode, whatever its path has become since.
+//
+// The helper's guard looks at the loop device it was named, and a loop device
+// passes on every write to what backs it; so what backs it must pass too:
+// - a loop over a block device is refused outright: the disk is to be named
+//   itself, where the guard sees its mounts, holders and partitions;
+// - a loop over a file serves only when no other loop device serves the same
+//   file (each has its own cache: a write through one corrupts what the other
+//   shows, a file system mounted from it included), and when the file belongs
+//   to the user who asked, so that pkexec's consent to format a drive is never
+//   a way to overwrite someone else's file;
+// - a read-only loop is refused by every verb that writes (BLKROGET).
+// And the other way round: a disk or partition that a loop device serves is
+// in use by it, and is refused.
+class LoopBacking {
+ public:
+  // The loop device's backing; none when device is no loop device or serves
+  // nothing. *failure says why when it is one and its status cannot be read.
+  static std::optional<LoopBacking> of(const KernelDevice& device, QString* failure);
+  // Every bound loop device on the system but the one named except (a kernel
+  // name, may be empty), as far as its status can be read.
+  static QList<LoopBacking> allBound(const QString& except);
+
+  const QString& loopName() const { return loopName_; }
+  // The device number of the block device it serves; 0 for a file.
+  dev_t backingDevice() const { return backingDevice_; }
+  // The file it serves: its file system's device number, its inode, and its
+  // path as sysfs shows it (for people; it may have moved since).
+  dev_t fileSystem() const { return fileSystem_; }
+  ino_t inode() const { return inode_; }
+  const QByteArray& path() const { return path_; }
+  bool readOnly() const { return readOnly_; }
+  bool sameFileAs(const LoopBacking& other) const {
+    return backingDevice_ == 0 && other.backingDevice_ == 0 && fileSystem_ == other.fileSystem_ &&
+           inode_ == other.inode_;
+  }
+
+  // The owner of the file, by a stat of its sysfs path that finds this very
+  // file (same device and inode); none when it cannot be found so.
+  std::optional<uid_t> fileOwner() const;
+  // "the file /tmp/disk.img" or "the block device /dev/sdb (8:16)", escaped
+  // for one line.
+  QString describe() const;
+
+ private:
+  QString loopName_;
+  dev_t backingDevice_ = 0;
+  dev_t fileSystem_ = 0;
+  ino_t inode_ = 0;
+  QByteArray path_;
+  bool readOnly_ = false;
+};
+
+// The user who asked for the run: pkexec's PKEXEC_UID, the real user when
+// the helper was started without pkexec; none when PKEXEC_UID is not a number.
+// Read once from the environment the helper was started with.
+std::optional<uid_t> requestingUser();
+void rememberRequestingUser(const char* pkexecUid);
+
+// Why the whole disk disk may not be used because of loop devices (see
+// LoopBacking): a line beginning "Refused: "; none when nothing stands
+// against it. diskNumbers: the device numbers of disk and its partitions.
+std::optional<QString> loopRefusal(const KernelDevice& disk, const QList<dev_t>& diskNumbers);
+
+}  // namespace tessaro::helper

@@ -1,0 +1,197 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+// Loop devices as a way around the guard: a loop over a disk or partition
+// that is in use, a second loop over the image of a mounted one, a loop over
+// a file of another user's, a read-only loop. The rows are in
+// data/loop-devices.rows; the scenes they name are set up here.
+
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "SecurityTest.h"
+
+namespace tessaro::security {
+namespace {
+
+// A loop device this test attached over target (an image or a block
+// device), detached again while it still serves target.
+class ExtraLoop {
+ public:
+  explicit ExtraLoop(const QString& target) : target_(target) {
+    const ToolRun attach = runTool(QStringLiteral("losetup"),
+                                   {QStringLiteral("--find"), QStringLiteral("--show"),
+                                    QStringLiteral("--partscan"), target});
+    const QString device = attach.output.trimmed().split(QLatin1Char('\n')).last();
+    if (attach.status == 0 && device.startsWith(QLatin1String("/dev/loop"))) {
+      name_ = device.mid(5);
+      runTool(QStringLiteral("partx"), {QStringLiteral("--update"), device});
+    }
+  }
+  ~ExtraLoop() {
+    if (serves()) runTool(QStringLiteral("losetup"), {QStringLiteral("--detach"), path()});
+  }
+  ExtraLoop(const ExtraLoop&) = delete;
+  ExtraLoop& operator=(const ExtraLoop&) = delete;
+
+  bool serves() const {
+    QFile backing(QStringLiteral("/sys/block/") + name_ + QStringLiteral("/loop/backing_file"));
+    return !name_.isEmpty() && backing.open(QIODevice::ReadOnly) &&
+           QString::fromUtf8(backing.readAll()).trimmed() ==
+               QFileInfo(target_).canonicalFilePath();
+  }
+  const QString& name() const { return name_; }
+  QString path() const { return QStringLiteral("/dev/") + name_; }
+
+ private:
+  QString target_;
+  QString name_;
+};
+
+// The drives of one scene, the names its rows use, and what keeps it so
+// while the rows run.
+struct Scene {
+  std::vector<std::unique_ptr<LoopDisk>> drives;  // every byte of each must stay
+  std::vector<std::unique_ptr<ExtraLoop>> loops;
+  std::unique_ptr<Mount> mount;
+  std::map<QByteArray, QString> names;
+  QString failure;  // why it could not be set up
+
+  LoopDisk& addDrive(const LoopDisk::Options& options = {}) {
+    drives.push_back(std::make_unique<LoopDisk>(options));
+    LoopDisk& drive = *drives.back();
+    if (!drive.ready()) failure = QStringLiteral("no loop drive");
+    names["disk"] = drive.name();
+    names["part"] = drive.partitionName();
+    return drive;
+  }
+  void mountExt4(const LoopDisk& drive) {
+    if (!makeExt4(drive.partitionPath())) failure = QStringLiteral("mkfs.ext4 failed");
+    mount = std::make_unique<Mount>(drive.partitionPath(), QStringLiteral("ext4"));
+    if (!mount->mounted()) failure = QStringLiteral("ext4 could not be mounted");
+  }
+  void addLoopOver(const QString& target) {
+    loops.push_back(std::make_unique<ExtraLoop>(target));
+    if (!loops.back()->serves()) failure = QStringLiteral("no loop over ") + target;
+    names["loop"] = loops.back()->name();
+    names["looppart"] = loops.back()->name() + QStringLiteral("p1");
+  }
+};
+
+const std::map<QByteArray, std::function<void(Scene&)>> scenes{
+    {"over-disk-mounted-outside-media",
+     [](Scene& scene) {
+       LoopDisk& disk = scene.addDrive();
+       scene.mountExt4(disk);
+       scene.addLoopOver(disk.devicePath());
+     }},
+    {"second-loop-over-mounted-image",
+     [](Scene& scene) {
+       LoopDisk& disk = scene.addDrive();
+       scene.mountExt4(disk);
+       scene.addLoopOver(disk.imagePath());
+     }},
+    {"over-mounted-partition",
+     [](Scene& scene) {
+       LoopDisk& disk = scene.addDrive();
+       scene.mountExt4(disk);
+       scene.addLoopOver(disk.partitionPath());
+     }},
+    {"disk-under-idle-loop",
+     [](Scene& scene) { scene.addLoopOver(scene.addDrive().devicePath()); }},
+    {"root-image", [](Scene& scene) { scene.addDrive(); }},
+    {"user-image",
+     [](Scene& scene) {
+       const LoopDisk& disk = scene.addDrive();
+       if (::chown(QFile::encodeName(disk.imagePath()).constData(), 65534, 65534) != 0)
+         scene.failure = QStringLiteral("chown failed");
+     }},
+    {"read-only-loop", [](Scene& scene) { scene.addDrive({.readOnly = true}); }},
+};
+
+struct Row {
+  int lineNumber = 0;
+  QByteArray scene;
+  QByteArrayList environment;
+  QByteArrayList args;
+  QList<int> allowed;
+  QByteArray because;
+};
+
+QList<Row> readRows(const QString& path) {
+  QFile file(path);
+  QList<Row> rows;
+  if (!file.open(QIODevice::ReadOnly)) return rows;
+  int lineNumber = 0;
+  while (!file.atEnd()) {
+    const QByteArray line = file.readLine().trimmed();
+    ++lineNumber;
+    if (line.isEmpty() || line.startsWith('#')) continue;
+    const QList<QByteArray> fields = line.split('|');
+    Row row;
+    row.lineNumber = lineNumber;
+    if (fields.size() == 4) {
+      row.scene = fields[0].trimmed();
+      for (const QByteArray& word : fields[1].simplified().split(' ')) {
+        (row.args.isEmpty() && word.contains('=') ? row.environment : row.args) << word;
+      }
+      for (const QByteArray& status : fields[2].split(',')) row.allowed << status.trimmed().toInt();
+      row.because = fields[3].trimmed();
+    }
+    rows << row;
+  }
+  return rows;
+}
+
+using LoopDevice = SecurityTest;
+
+TEST_F(LoopDevice, NoLoopDeviceCarriesAWritePastTheGuard) {
+  const QList<Row> rows = readRows(QStringLiteral(TESSARO_SECURITY_DATA_DIR "/loop-devices.rows"));
+  ASSERT_FALSE(rows.isEmpty()) << "no rows read";
+  QByteArray sceneName;
+  std::unique_ptr<Scene> scene;
+  for (const Row& row : rows) {
+    SCOPED_TRACE("loop-devices.rows:" + std::to_string(row.lineNumber) + ": " +
+                 row.args.join(' ').toStdString() + "\n  because " + row.because.toStdString());
+    ASSERT_TRUE(scenes.count(row.scene)) << "no scene " << row.scene.toStdString();
+    if (row.scene != sceneName) {  // rows of one scene share it
+      scene.reset();
+      scene = std::make_unique<Scene>();
+      scenes.at(row.scene)(*scene);
+      sceneName = row.scene;
+    }
+    ASSERT_TRUE(scene->failure.isEmpty()) << scene->failure.toStdString();
+    QByteArrayList args;
+    for (QByteArray arg : row.args) {
+      for (const auto& [key, name] : scene->names) {
+        if (!arg.contains("{" + key + "}")) continue;
+        ASSERT_TRUE(QFileInfo::exists(QStringLiteral("/sys/class/block/") + name))
+            << "the scene has no " << name.toStdString();
+        arg.replace("{" + key + "}", name.toUtf8());
+      }
+      args << arg;
+    }
+    QByteArrayList environment;
+    for (char** entry = environ; *entry; ++entry) {
+      if (!QByteArray(*entry).startsWith("PKEXEC_UID=")) environment << QByteArray(*entry);
+    }
+    environment << row.environment;
+
+    std::vector<QString> before;
+    for (const auto& drive : scene->drives) before.push_back(drive->hash());
+    const HelperRun::Result result = HelperRun::run(args, {.environment = environment}, 120000);
+    EXPECT_TRUE(row.allowed.contains(result.status)) << describe(result);
+    EXPECT_EQ(writingCommands(result.lines), QStringList()) << "it wrote or unmounted";
+    for (size_t i = 0; i < before.size(); ++i)
+      EXPECT_EQ(scene->drives[i]->hash(), before[i]) << "a drive that had to stay was written to";
+    if (scene->mount) EXPECT_TRUE(scene->mount->mounted()) << "a mount was taken away";
+  }
+}
+
+}  // namespace
+}  // namespace tessaro::security
