@@ -4,6 +4,7 @@
 #include "cli/InfoFactsJson.h"
 
 #include <QFileInfo>
+#include <tuple>
 
 #include "cli/BlockDeviceJson.h"
 #include "drives/DevicePaths.h"
@@ -41,6 +42,17 @@ BlockDevice diskFromFacts(const DriveFacts::Disk& facts, const QString& diskName
   return disk;
 }
 
+// lsblk's FSTYPE and FSVER for the report's file system name ("MS-DOS
+// (FAT32)", "ExFAT"), where lsblk had no word for it (no udev database).
+std::pair<QString, QString> lsblkFilesystem(const QString& reported) {
+  static const QString fat = QStringLiteral("MS-DOS (");
+  if (reported.startsWith(fat) && reported.endsWith(QLatin1Char(')'))) {
+    const QString version = reported.mid(fat.size(), reported.size() - fat.size() - 1);
+    return {QStringLiteral("vfat"), version == QLatin1String("FAT") ? QString() : version};
+  }
+  return {reported.toLower(), QString()};
+}
+
 }  // namespace
 
 QJsonObject InfoFactsJson::object(const std::optional<DriveFacts>& facts, const QString& diskName,
@@ -56,8 +68,9 @@ QJsonObject InfoFactsJson::object(const std::optional<DriveFacts>& facts, const 
   const QString node = partition->deviceNode.value_or(QString());
   const QString name = QFileInfo(node).fileName();
   const BlockDevice* record = name.isEmpty() ? nullptr : findByName(known, name);
-  const BlockDevice none;
-  const BlockDevice& lsblk = record ? *record : none;
+  BlockDevice lsblk = record ? *record : BlockDevice{};
+  if (lsblk.fstype.isEmpty() && partition->filesystem)
+    std::tie(lsblk.fstype, lsblk.fsver) = lsblkFilesystem(*partition->filesystem);
   object[QStringLiteral("partition")] = QJsonObject{
       {QStringLiteral("name"), text(name)},
       {QStringLiteral("path"), text(node)},

@@ -39,8 +39,8 @@ QString PlainText::of(const QString& line) {
     }
     while (i + 1 < codePoints.size() && isSymbol(codePoints.at(i + 1))) ++i;
     // A symbol that led the line leaves no blank behind.
-    if (c != 0x26A0 && plain.isEmpty() && i + 1 < codePoints.size() && codePoints.at(i + 1) == ' ')
-      ++i;
+    const bool lineStart = plain.isEmpty() || plain.endsWith(QLatin1Char('\n'));
+    if (c != 0x26A0 && lineStart && i + 1 < codePoints.size() && codePoints.at(i + 1) == ' ') ++i;
   }
   return plain;
 }

@@ -116,6 +116,7 @@ TEST(PlainText, DropsEmojiAndSymbolsKeepsWords) {
       {"\U0001F4BE 32 GB", "32 GB"},
       {"Volume: K\u00C4SE \u65E5\u672C", "Volume: K\u00C4SE \u65E5\u672C"},
       {"\U00020000 letter", "\U00020000 letter"},
+      {"\u2139\uFE0F one\n\u2705 two \u2705", "one\ntwo "},
       {"plain", "plain"},
       {"", ""},
   };

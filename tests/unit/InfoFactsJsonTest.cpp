@@ -44,7 +44,7 @@ TEST(InfoFactsJson, HoldsWhatTheReportShowsWithMissingValuesAsNull) {
     QJsonValue partition;
   } rows[] = {
       {"disk and partition", disk + partition, usbDisk, parsed(R"json({
-          "name": "disk4s1", "path": "/dev/disk4s1", "size": null, "fstype": null, "fsver": null,
+          "name": "disk4s1", "path": "/dev/disk4s1", "size": null, "fstype": "vfat", "fsver": "FAT32",
           "label": "MY USB", "mountpoint": "/Volumes/MY USB", "cluster-size": 32768})json")},
       {"no partition found", disk, usbDisk, QJsonValue()},
       {"no output", "", unreadableDisk, QJsonValue()},
