@@ -52,7 +52,8 @@ QString CliHelpText::text() {
                                                                shape.summary.toUtf8().constData()));
   text += HelpText::tr(
       "\nDEVICE is a drive that `tessaro-cli list` shows, as sdb or /dev/sdb, or a loop\n"
-      "device named explicitly (an image attached with losetup).\n\nOptions:\n");
+      "device named explicitly (an image attached with losetup); `tessaro-cli list\n"
+      "--all` says why any other device is not offered.\n\nOptions:\n");
   text += column(QStringLiteral("--json"), HelpText::tr("print JSON instead of lines"));
   text += column(QStringLiteral("--all"),
                  HelpText::tr("list every block device, with why it is not offered"));
@@ -79,10 +80,15 @@ QString CliHelpText::text() {
       {cliAuthorizationFailed, HelpText::tr("administrator rights were not granted")},
       {cliVerificationFailed, HelpText::tr("the drive does not hold what the format asked for")},
       {cliCounterfeit, HelpText::tr("probe: the drive holds less than it claims")},
+      {cliWriteError, HelpText::tr("standard output could not be written")},
       {cliCancelled, HelpText::tr("cancelled (Ctrl+C)")},
   };
   for (const auto& [status, meaning] : statuses)
     text += column(QStringLiteral("%1 ").arg(status, 3), meaning, 4);
+  text += HelpText::tr(
+      "\nOutput: the tools' lines on standard output; failures, refusals and warnings\n"
+      "on standard error. With --json, standard output holds one JSON document, a\n"
+      "failure included.\n");
   text += HelpText::tr("\nSee tessaro-cli(1) for more.\n");
   return text;
 }

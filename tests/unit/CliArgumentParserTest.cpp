@@ -170,7 +170,7 @@ TEST(CliHelpText, NamesEveryCommandAndExitStatus) {
   for (const CliCommandShape& shape : CliArgumentParser::commands())
     EXPECT_TRUE(help.contains("\n  " + shape.synopsis)) << shape.name.toStdString();
   for (int status : {cliSuccess, cliToolFailed, cliUsage, cliRefused, cliAuthorizationFailed,
-                     cliVerificationFailed, cliCounterfeit, cliCancelled}) {
+                     cliVerificationFailed, cliCounterfeit, cliWriteError, cliCancelled}) {
     EXPECT_TRUE(help.contains(QStringLiteral("\n  %1  ").arg(status, 3))) << status;
   }
 }
