@@ -218,7 +218,9 @@ QCoro::Task<int> CliApplication::runJob(Job& job, TerminalReport& report) {
   InterruptWatcher interrupts;
   connect(&interrupts, &InterruptWatcher::interrupted, this, [this, &job](int count) {
     job.cancel();
-    if (count == 1) output_.errorLine(tr("Cancelling: waiting for the tools to stop..."));
+    if (count == 1)
+      output_.errorLine(QStringLiteral("tessaro-cli: ") +
+                        tr("Cancelling: waiting for the tools to stop..."));
   });
   // Nobody reads what the job says any more: it stops where it safely can.
   output_.onFailure([&job] { job.cancel(); });

@@ -336,7 +336,7 @@ TEST_F(CliOnSmallLoopDevice, CtrlCAsksTheHelperToStop) {
   EXPECT_TRUE(printed.endsWith("\nCancelled: heard cancel, nothing changed.\n"))
       << printed.toStdString();
   EXPECT_EQ(contents(err),
-            "Cancelling: waiting for the tools to stop...\n"
+            "tessaro-cli: Cancelling: waiting for the tools to stop...\n"
             "tessaro-cli: Cancelled: heard cancel, nothing changed.\n");
   std::fclose(out);
   std::fclose(err);
