@@ -118,7 +118,9 @@ QCoro::Task<int> CliApplication::list(bool all, bool json) {
   } else {
     // Path, size, model (or the kind of device), and why it is not offered.
     for (const BlockDevice& device : devicesOf(manager_, true)) {
-      const QString what = device.model.isEmpty() ? device.type : device.model;
+      const QString what = !device.product.isEmpty() ? device.product
+                           : device.model.isEmpty()    ? device.type
+                                                       : device.model;
       output_.line(device.path + QLatin1Char('\t') + formatByteCount(device.size) +
                    QLatin1Char('\t') + what + QLatin1Char('\t') +
                    (device.reason ? device.reason->phrase() : tr("offered")));

@@ -25,6 +25,7 @@ struct BlockDevice {
   qint64 size = 0;  // bytes
   QString model;
   QString vendor;
+  QString product;  // vendor and model as one text, as the drive list shows them
   QString serial;
   QString transport;  // TRAN: usb, sata, nvme, ...
   bool removable = false;

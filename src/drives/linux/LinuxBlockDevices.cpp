@@ -170,9 +170,11 @@ void flatten(const LsblkDevice& device, const LsblkDevice* above, const QString&
     shown.id = linuxStableId(device, sysfsRoot, byIdDir);
     shown.size = device.size;
     shown.model = device.model.trimmed();
-    if (shown.model.isEmpty() && device.type == QLatin1String("disk"))
-      shown.model = linuxModel(device, sysfsRoot);
     shown.vendor = device.vendor.trimmed();
+    if (device.type == QLatin1String("disk")) {
+      shown.product = linuxModel(device, sysfsRoot);
+      if (shown.model.isEmpty()) shown.model = shown.product;
+    }
     shown.serial = device.serial.trimmed();
     shown.transport = device.transport;
     shown.removable = device.removable;
