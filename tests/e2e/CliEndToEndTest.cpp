@@ -195,6 +195,24 @@ TEST_F(CliOnLoopDevice, CheckAndInfoPrintWhatTheWindowShows) {
   }
 }
 
+// Emoji only on a terminal whose locale is UTF-8; script(1) gives the
+// program a terminal.
+TEST_F(CliOnLoopDevice, SymbolsOnlyOnAUtf8Terminal) {
+  ASSERT_EQ(runCli({"format", name(), "--yes"}).status, 0);
+  for (const auto& [locale, symbols] : {std::pair{"C.UTF-8", true}, std::pair{"C", false}}) {
+    QProcess script;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LC_ALL", locale);
+    script.setProcessEnvironment(environment);
+    script.start("script", {"-qec", QString(TESSARO_CLI_BUILD_PATH) + " check " + name(),
+                            "/dev/null"});
+    ASSERT_TRUE(script.waitForFinished(120000));
+    const QString out = QString::fromUtf8(script.readAllStandardOutput());
+    EXPECT_TRUE(out.contains("Repair completed.")) << out.toStdString();
+    EXPECT_EQ(out.contains("\u2705 Repair completed."), symbols) << locale;
+  }
+}
+
 // --size takes units as sfdisk does: 1G is a partition of 1 GiB from the
 // first MiB on.
 TEST_F(CliOnLargerLoopDevice, FormatsAPartitionOfTheSizeGivenWithAUnit) {
