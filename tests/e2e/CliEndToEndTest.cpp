@@ -101,6 +101,12 @@ TEST(CliProgram, AFailureGoesToStandardErrorAndIntoTheJsonDocument) {
   EXPECT_EQ(text.out, "") << shown(text);
   EXPECT_EQ(text.err, "tessaro-cli: /dev/sdzz: no such device\n") << shown(text);
 
+  for (const QString& command : {"check", "format", "probe"}) {
+    const CliRun run = runCli({command, "sdzz"});
+    EXPECT_EQ(run.status, 3) << shown(run);
+    EXPECT_EQ(run.err, text.err) << shown(run);
+  }
+
   const CliRun json = runCli({"info", "/dev/sdzz", "--json"});
   EXPECT_EQ(json.status, 3) << shown(json);
   EXPECT_EQ(json.err, text.err) << shown(json);
@@ -285,6 +291,19 @@ TEST_F(CliOnLoopDevice, InfoAsJsonHoldsTheReportsFacts) {
   EXPECT_EQ(facts["partition"]["cluster-size"].toInteger(), 4096) << shown(run);
 
   EXPECT_EQ(runCli({"info", name(), "--json"}, {}, "/dev/full").status, 74);
+
+  // A device that is there but not offered is refused for the reason
+  // `list --all` gives it.
+  const QString partition = image.partition();
+  const CliRun all = runCli({"list", "--all"});
+  const QString reason = "a partition of " + name();
+  EXPECT_TRUE(all.out.contains(partition + '\t')) << shown(all);
+  EXPECT_TRUE(all.out.contains('\t' + reason + '\n')) << shown(all);
+  for (const QString& command : {"info", "check"}) {
+    const CliRun refused = runCli({command, partition});
+    EXPECT_EQ(refused.status, 3) << shown(refused);
+    EXPECT_EQ(refused.err, "tessaro-cli: " + partition + " is not offered: " + reason + '\n');
+  }
 }
 
 // Nothing is written for a request that is refused, and the status says so.
