@@ -4,10 +4,6 @@
 <context>
     <name>CliArgumentParser</name>
     <message>
-        <source>the external and removable drives Tessaro may work on</source>
-        <translation>die externen Laufwerke und Wechsellaufwerke, die Tessaro bearbeiten darf</translation>
-    </message>
-    <message>
         <source>the report of a drive and its first partition</source>
         <translation>der Bericht über ein Laufwerk und seine erste Partition</translation>
     </message>
@@ -60,16 +56,20 @@
         <translation>unerwartetes Argument „%1“</translation>
     </message>
     <message>
-        <source>&apos;%1&apos; is not a cluster size: use default, 512, 1024, 2048, 4096, 8192, 16384, 32768 or 65536</source>
-        <translation>„%1“ ist keine Clustergröße: default, 512, 1024, 2048, 4096, 8192, 16384, 32768 oder 65536 verwenden</translation>
-    </message>
-    <message>
         <source>erase a drive to test how much of it really holds data</source>
         <translation>ein Laufwerk löschen, um zu prüfen, wie viel davon wirklich Daten speichert</translation>
     </message>
     <message>
-        <source>&apos;%1&apos; is not a partition size: give it in bytes, such as 1073741824</source>
-        <translation>„%1“ ist keine Partitionsgröße: bitte in Bytes angeben, etwa 1073741824</translation>
+        <source>the drives Tessaro may work on; --all: every device, with why it is not offered</source>
+        <translation>die Laufwerke, die Tessaro bearbeiten darf; --all: jedes Gerät, mit dem Grund, warum es nicht angeboten wird</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a cluster size: use default, 512, 1K, 2K, 4K, 8K, 16K, 32K or 64K</source>
+        <translation>„%1“ ist keine Clustergröße: default, 512, 1K, 2K, 4K, 8K, 16K, 32K oder 64K verwenden</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a partition size: give bytes, or a number with K, M, G or T (powers of 1024) or KB, MB, GB or TB (powers of 1000), such as 8G</source>
+        <translation>„%1“ ist keine Partitionsgröße: Bytes angeben oder eine Zahl mit K, M, G oder T (Potenzen von 1024) oder KB, MB, GB oder TB (Potenzen von 1000), etwa 8G</translation>
     </message>
 </context>
 <context>
@@ -87,30 +87,12 @@ Befehle:
 </translation>
     </message>
     <message>
-        <source>
-DEVICE is a drive that `tessaro-cli list` shows, as sdb or /dev/sdb, or a loop
-device named explicitly (an image attached with losetup).
-
-Options:
-</source>
-        <translation>
-DEVICE ist ein Laufwerk, das `tessaro-cli list` anzeigt, als sdb oder /dev/sdb, oder ein
-ausdrücklich genanntes Loop-Gerät (ein mit losetup angebundenes Abbild).
-
-Optionen:
-</translation>
-    </message>
-    <message>
         <source>print JSON instead of lines</source>
         <translation>JSON statt Zeilen ausgeben</translation>
     </message>
     <message>
         <source>volume name, upper-cased; UNTITLED when blank</source>
         <translation>Volumebezeichnung, in Großbuchstaben; UNTITLED, wenn leer</translation>
-    </message>
-    <message>
-        <source>cluster size: default, 512, 1024, ... 65536 bytes</source>
-        <translation>Clustergröße: default, 512, 1024, … 65536 Bytes</translation>
     </message>
     <message>
         <source>erase without asking; needed without a terminal</source>
@@ -169,12 +151,60 @@ Mehr dazu in tessaro-cli(1).
 </translation>
     </message>
     <message>
-        <source>partition size: only the first part of the drive, such as what probe found usable</source>
-        <translation>Partitionsgröße: nur der erste Teil des Laufwerks, etwa der Teil, den probe als nutzbar befunden hat</translation>
-    </message>
-    <message>
         <source>probe: the drive holds less than it claims</source>
         <translation>probe: das Laufwerk fasst weniger, als es angibt</translation>
+    </message>
+    <message>
+        <source>
+DEVICE is a drive that `tessaro-cli list` shows, as sdb or /dev/sdb, or a loop
+device named explicitly (an image attached with losetup); `tessaro-cli list
+--all` says why any other device is not offered.
+
+Options:
+</source>
+        <translation>
+DEVICE ist ein Laufwerk, das `tessaro-cli list` anzeigt, als sdb oder /dev/sdb,
+oder ein ausdrücklich genanntes Loop-Gerät (ein mit losetup angebundenes
+Abbild); `tessaro-cli list --all` sagt, warum ein anderes Gerät nicht angeboten
+wird.
+
+Optionen:
+</translation>
+    </message>
+    <message>
+        <source>list every block device, with why it is not offered</source>
+        <translation>jedes Blockgerät auflisten, mit dem Grund, warum es nicht angeboten wird</translation>
+    </message>
+    <message>
+        <source>cluster size: default, 512, 1K, 2K, 4K, 8K, 16K, 32K or 64K (or in bytes: 512 ... 65536)</source>
+        <translation>Clustergröße: default, 512, 1K, 2K, 4K, 8K, 16K, 32K oder 64K (oder in Bytes: 512 … 65536)</translation>
+    </message>
+    <message>
+        <source>partition size, such as what probe found usable: bytes, or K, M, G, T (powers of 1024; also KiB ... TiB) or KB, MB, GB, TB (powers of 1000) after the number, such as 8G</source>
+        <translation>Partitionsgröße, etwa was probe als nutzbar befunden hat: Bytes, oder K, M, G, T (Potenzen von 1024; auch KiB … TiB) oder KB, MB, GB, TB (Potenzen von 1000) nach der Zahl, etwa 8G</translation>
+    </message>
+    <message>
+        <source>standard output could not be written</source>
+        <translation>die Standardausgabe konnte nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>
+Output: the tools&apos; lines on standard output; failures, refusals and warnings
+on standard error. With --json, standard output holds one JSON document, a
+failure included.
+</source>
+        <translation>
+Ausgabe: die Zeilen der Werkzeuge auf der Standardausgabe; Fehler, Ablehnungen
+und Warnungen auf der Standardfehlerausgabe. Mit --json enthält die
+Standardausgabe ein JSON-Dokument, auch bei einem Fehler.
+</translation>
+    </message>
+</context>
+<context>
+    <name>CliOutput</name>
+    <message>
+        <source>cannot write to standard output: %1</source>
+        <translation>Standardausgabe kann nicht geschrieben werden: %1</translation>
     </message>
 </context>
 <context>
@@ -428,10 +458,69 @@ Mehr dazu in tessaro-cli(1).
     </message>
 </context>
 <context>
+    <name>NotOfferedReason</name>
+    <message>
+        <source>internal disk</source>
+        <translation>interner Datenträger</translation>
+    </message>
+    <message>
+        <source>holds swap space</source>
+        <translation>enthält Auslagerungsspeicher</translation>
+    </message>
+    <message>
+        <source>holds %1</source>
+        <extracomment>%1 is a mount point of the running system, such as / or /boot/efi.</extracomment>
+        <translation>enthält %1</translation>
+    </message>
+    <message>
+        <source>part of an LVM, RAID or encrypted volume</source>
+        <translation>Teil eines LVM-, RAID- oder verschlüsselten Volumes</translation>
+    </message>
+    <message>
+        <source>loop device: name it explicitly</source>
+        <translation>Loop-Gerät: ausdrücklich nennen</translation>
+    </message>
+    <message>
+        <source>virtual device</source>
+        <translation>virtuelles Gerät</translation>
+    </message>
+    <message>
+        <source>a partition of %1</source>
+        <translation>eine Partition von %1</translation>
+    </message>
+    <message>
+        <source>a volume on %1</source>
+        <translation>ein Volume auf %1</translation>
+    </message>
+    <message>
+        <source>optical drive</source>
+        <translation>optisches Laufwerk</translation>
+    </message>
+    <message>
+        <source>no medium</source>
+        <translation>kein Medium</translation>
+    </message>
+    <message>
+        <source>read-only</source>
+        <translation>schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>not a disk (%1)</source>
+        <translation>kein Datenträger (%1)</translation>
+    </message>
+</context>
+<context>
     <name>PkexecRunner</name>
     <message>
         <source>%1 was not found. Install polkit (pkexec) to work on drives.</source>
         <translation>%1 wurde nicht gefunden. Bitte polkit (pkexec) installieren, um Laufwerke zu bearbeiten.</translation>
+    </message>
+</context>
+<context>
+    <name>PlainText</name>
+    <message>
+        <source>Warning:</source>
+        <translation>Warnung:</translation>
     </message>
 </context>
 <context>
@@ -651,6 +740,13 @@ Zum Löschen %3 eingeben: </translation>
     </message>
 </context>
 <context>
+    <name>UserMount</name>
+    <message>
+        <source>Not mounted: %1</source>
+        <translation>Nicht eingehängt: %1</translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
         <source>Run tessaro-cli --help for the commands.</source>
@@ -672,28 +768,44 @@ Zum Löschen %3 eingeben: </translation>
         <translation>Nicht bestätigt: Auf %1 wurde nichts gelöscht.</translation>
     </message>
     <message>
-        <source>tessaro-cli: no terminal to confirm the erase of %1 on; give --yes to erase it without asking.</source>
-        <translation>tessaro-cli: Kein Terminal, um das Löschen von %1 zu bestätigen; mit --yes wird ohne Rückfrage gelöscht.</translation>
-    </message>
-    <message>
         <source>Cancelling: waiting for the tools to stop...</source>
         <translation>Wird abgebrochen: Warten, bis die Programme anhalten …</translation>
     </message>
     <message>
-        <source>tessaro-cli: &apos;%1&apos; is not a drive name: give it as sdb or /dev/sdb</source>
-        <translation>tessaro-cli: „%1“ ist kein Laufwerksname: als sdb oder /dev/sdb angeben</translation>
-    </message>
-    <message>
-        <source>tessaro-cli: /dev/%1 has no disk image attached</source>
-        <translation>tessaro-cli: An /dev/%1 ist kein Datenträgerabbild angebunden</translation>
-    </message>
-    <message>
-        <source>tessaro-cli: /dev/%1 is not an external or removable drive that Tessaro may use; tessaro-cli list shows those</source>
-        <translation>tessaro-cli: /dev/%1 ist kein externes Laufwerk oder Wechsellaufwerk, das Tessaro verwenden darf; tessaro-cli list zeigt diese an</translation>
-    </message>
-    <message>
         <source>To use it, format only the part that holds data: tessaro-cli format %1 --size %2</source>
         <translation>Um es zu verwenden, nur den Teil formatieren, der Daten speichert: tessaro-cli format %1 --size %2</translation>
+    </message>
+    <message>
+        <source>offered</source>
+        <translation>angeboten</translation>
+    </message>
+    <message>
+        <source>no terminal to confirm the erase of %1 on; give --yes to erase it without asking.</source>
+        <translation>Kein Terminal, um das Löschen von %1 zu bestätigen; mit --yes wird ohne Rückfrage gelöscht.</translation>
+    </message>
+    <message>
+        <source>Unexpected failure</source>
+        <translation>Unerwarteter Fehler</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a drive name: give it as sdb or /dev/sdb</source>
+        <translation>„%1“ ist kein Laufwerksname: als sdb oder /dev/sdb angeben</translation>
+    </message>
+    <message>
+        <source>%1 has no disk image attached</source>
+        <translation>An %1 ist kein Abbild angebunden</translation>
+    </message>
+    <message>
+        <source>%1 is not offered: %2</source>
+        <translation>%1 wird nicht angeboten: %2</translation>
+    </message>
+    <message>
+        <source>%1 is not an external or removable drive that Tessaro may use; tessaro-cli list shows those</source>
+        <translation>%1 ist kein externes Laufwerk oder Wechsellaufwerk, das Tessaro verwenden darf; tessaro-cli list zeigt diese</translation>
+    </message>
+    <message>
+        <source>%1: no such device</source>
+        <translation>%1: Gerät existiert nicht</translation>
     </message>
 </context>
 <context>

@@ -3,12 +3,13 @@
 
 #include "cli/CliApplication.h"
 
+#include <QFileInfo>
 #include <QJsonDocument>
 
+#include "cli/BlockDeviceJson.h"
 #include "cli/CliFailureStatus.h"
 #include "cli/CliHelpText.h"
 #include "cli/DeviceArgument.h"
-#include "cli/DriveJson.h"
 #include "cli/InfoFactsJson.h"
 #include "cli/InterruptWatcher.h"
 #include "cli/ProbeResultJson.h"
@@ -24,10 +25,54 @@
 
 namespace tessaro {
 
+namespace {
+
+// Where the platform tells nothing beyond the drives it offers, those.
+QList<BlockDevice> devicesOf(const DiskManager& manager, bool all) {
+  QList<BlockDevice> devices;
+  if (manager.blockDevices().isEmpty()) {
+    for (const Drive& drive : manager.drives()) {
+      BlockDevice device;
+      device.name = drive.bsdName;
+      device.path = drive.devicePath;
+      device.type = QStringLiteral("disk");
+      device.model = drive.model;
+      device.size = drive.size;
+      devices << device;
+    }
+    return devices;
+  }
+  for (const BlockDevice& device : manager.blockDevices())
+    if (all || device.offered()) devices << device;
+  return devices;
+}
+
+}  // namespace
+
 CliApplication::CliApplication(DiskManager& manager, CliOutput& output, QObject* parent)
     : QObject(parent), manager_(manager), output_(output) {}
 
+QByteArray CliApplication::errorDocument(const QString& kind, const QString& message,
+                                         const QString& reason) {
+  const QJsonObject error{
+      {QStringLiteral("kind"), kind},
+      {QStringLiteral("message"), message},
+      {QStringLiteral("reason"), reason.isEmpty() ? QJsonValue() : QJsonValue(reason)},
+  };
+  return QJsonDocument(QJsonObject{{QStringLiteral("error"), error}})
+      .toJson(QJsonDocument::Indented);
+}
+
 QCoro::Task<int> CliApplication::run(CliRequest request) {
+  const int status = co_await dispatch(request);
+  if (request.json && failure_ && !documentWritten_) {
+    output_.text(QString::fromUtf8(
+        errorDocument(failure_->kind, failure_->message, failure_->reason)));
+  }
+  co_return status;
+}
+
+QCoro::Task<int> CliApplication::dispatch(CliRequest request) {
   switch (request.command) {
     case CliCommand::Help:
       output_.text(CliHelpText::text());
@@ -36,7 +81,7 @@ QCoro::Task<int> CliApplication::run(CliRequest request) {
       output_.text(CliHelpText::version());
       co_return cliSuccess;
     case CliCommand::List:
-      co_return co_await list(request.json);
+      co_return co_await list(request.all, request.json);
     case CliCommand::Info:
     case CliCommand::Check:
     case CliCommand::Format:
@@ -51,22 +96,35 @@ QCoro::Task<int> CliApplication::run(CliRequest request) {
   co_return co_await format(*drive, request);
 }
 
-QCoro::Task<int> CliApplication::list(bool json) {
+QCoro::Task<int> CliApplication::list(bool all, bool json) {
   // As at the window's start: what is missing is named, success is silent.
   RefreshJob job(manager_, RefreshJob::Occasion::startUp);
   TerminalReport report(output_, json ? TerminalReport::Mode::quiet : TerminalReport::Mode::lines);
   const int status = co_await runJob(job, report);
   if (status != cliSuccess) co_return status;
 
-  const QList<Drive>& drives = manager_.drives();
   if (json) {
-    output_.text(QString::fromUtf8(DriveJson::array(drives)));
+    output_.text(QString::fromUtf8(BlockDeviceJson::document(devicesOf(manager_, all))));
+    documentWritten_ = true;
     co_return cliSuccess;
   }
-  for (const Drive& drive : drives) {
-    QString line = drive.devicePath + QLatin1Char('\t') + formatByteCount(drive.size);
-    if (!drive.model.isEmpty()) line += QLatin1Char('\t') + drive.model;
-    output_.line(line);
+  const QList<Drive>& drives = manager_.drives();
+  if (!all) {
+    for (const Drive& drive : drives) {
+      QString line = drive.devicePath + QLatin1Char('\t') + formatByteCount(drive.size);
+      if (!drive.model.isEmpty()) line += QLatin1Char('\t') + drive.model;
+      output_.line(line);
+    }
+  } else {
+    // Path, size, model (or the kind of device), and why it is not offered.
+    for (const BlockDevice& device : devicesOf(manager_, true)) {
+      const QString what = !device.product.isEmpty() ? device.product
+                           : device.model.isEmpty()    ? device.type
+                                                       : device.model;
+      output_.line(device.path + QLatin1Char('\t') + formatByteCount(device.size) +
+                   QLatin1Char('\t') + what + QLatin1Char('\t') +
+                   (device.reason ? device.reason->phrase() : tr("offered")));
+    }
   }
   output_.line(reportText::drivesFound(drives.size()));
   co_return cliSuccess;
@@ -77,8 +135,10 @@ QCoro::Task<int> CliApplication::info(Drive drive, bool json) {
   TerminalReport report(output_, json ? TerminalReport::Mode::quiet : TerminalReport::Mode::lines);
   const int status = co_await runJob(job, report);
   if (status == cliSuccess && json) {
-    const QJsonObject facts = InfoFactsJson::fromFacts(job.facts(), drive.bsdName);
+    const QJsonObject facts =
+        InfoFactsJson::object(job.facts(), drive.bsdName, manager_.blockDevices());
     output_.text(QString::fromUtf8(QJsonDocument(facts).toJson(QJsonDocument::Indented)));
+    documentWritten_ = true;
   }
   co_return status;
 }
@@ -101,7 +161,9 @@ QCoro::Task<int> CliApplication::format(Drive drive, CliRequest request) {
   FormatJob job(manager_.tools(), manager_.runner(), formatRequest);
   TerminalReport report(output_);
   const int status = co_await runJob(job, report);
-  co_return refused ? cliRefused : status;
+  if (!refused) co_return status;
+  if (failure_) failure_->kind = CliFailureStatus::kind(cliRefused);
+  co_return cliRefused;
 }
 
 QCoro::Task<int> CliApplication::probe(Drive drive, CliRequest request) {
@@ -118,6 +180,7 @@ QCoro::Task<int> CliApplication::probe(Drive drive, CliRequest request) {
   if (request.json) {
     const QJsonObject facts = ProbeResultJson::object(*result, drive);
     output_.text(QString::fromUtf8(QJsonDocument(facts).toJson(QJsonDocument::Indented)));
+    documentWritten_ = true;
   } else if (!result->genuine()) {
     output_.line(tr("To use it, format only the part that holds data: tessaro-cli format %1 "
                     "--size %2")
@@ -133,56 +196,88 @@ std::optional<int> CliApplication::refuseUnconfirmed(const Drive& drive, bool as
     case ConfirmationAnswer::Confirmed:
       return std::nullopt;
     case ConfirmationAnswer::Declined:
-      output_.errorLine(tr("Not confirmed: nothing on %1 was erased.").arg(drive.devicePath));
-      return cliRefused;
+      return fail(cliRefused, tr("Not confirmed: nothing on %1 was erased.").arg(drive.devicePath));
     case ConfirmationAnswer::NoTerminal:
-      output_.errorLine(tr("tessaro-cli: no terminal to confirm the erase of %1 on; give --yes "
-                           "to erase it without asking.")
-                            .arg(drive.devicePath));
-      return cliRefused;
+      return fail(cliRefused, tr("no terminal to confirm the erase of %1 on; give --yes to erase "
+                                 "it without asking.")
+                                  .arg(drive.devicePath));
   }
   return cliRefused;
+}
+
+int CliApplication::fail(int status, const QString& message, const QString& reason,
+                         const QString& kind) {
+  // The tool's own words first; the last line says what failed.
+  if (!reason.isEmpty() && !message.contains(reason))
+    output_.errorLine(QStringLiteral("tessaro-cli: ") + reason);
+  output_.errorLine(QStringLiteral("tessaro-cli: ") + message);
+  failure_ = Failure{kind.isEmpty() ? CliFailureStatus::kind(status) : kind, message,
+                     message.contains(reason) ? QString() : reason};
+  return status;
 }
 
 QCoro::Task<int> CliApplication::runJob(Job& job, TerminalReport& report) {
   InterruptWatcher interrupts;
   connect(&interrupts, &InterruptWatcher::interrupted, this, [this, &job](int count) {
     job.cancel();
-    if (count == 1) output_.errorLine(tr("Cancelling: waiting for the tools to stop..."));
+    if (count == 1)
+      output_.errorLine(QStringLiteral("tessaro-cli: ") +
+                        tr("Cancelling: waiting for the tools to stop..."));
   });
+  // Nobody reads what the job says any more: it stops where it safely can.
+  output_.onFailure([&job] { job.cancel(); });
   const bool done = co_await job.run(report);
+  output_.onFailure({});
   if (done) co_return cliSuccess;
-  if (!job.failure()) co_return cliToolFailed;
-  co_return CliFailureStatus::of(*job.failure(), job.cancellation()->isCancelled());
+  const std::optional<Error>& failure = job.failure();
+  if (!failure) co_return fail(cliToolFailed, tr("Unexpected failure"));
+  const int status = CliFailureStatus::of(*failure, job.cancellation()->isCancelled());
+  if (status == cliCancelled) {
+    // The report has said what the cancel left behind.
+    failure_ = Failure{CliFailureStatus::kind(status), failure->description(), QString()};
+    co_return status;
+  }
+  co_return fail(status, failure->description(), report.lastToolLine());
 }
 
 QCoro::Task<std::optional<Drive>> CliApplication::resolveDrive(QString argument) {
   const std::optional<QString> name = DeviceArgument::kernelName(argument);
   if (!name) {
-    output_.errorLine(
-        tr("tessaro-cli: '%1' is not a drive name: give it as sdb or /dev/sdb").arg(argument));
+    fail(cliRefused, tr("'%1' is not a drive name: give it as sdb or /dev/sdb").arg(argument));
     co_return std::nullopt;
-  }
-  if (DeviceArgument::isLoopDevice(*name)) {
-    const std::optional<Drive> loop = DeviceArgument::attachedLoopDrive(*name);
-    if (!loop) {
-      output_.errorLine(tr("tessaro-cli: /dev/%1 has no disk image attached").arg(*name));
-    }
-    co_return loop;
   }
   try {
     co_await manager_.refresh();
   } catch (const std::exception& error) {
-    output_.errorLine(QStringLiteral("tessaro-cli: ") +
-                      reportText::refreshFailed(describeError(error)));
+    fail(cliToolFailed, reportText::refreshFailed(describeError(error)));
     co_return std::nullopt;
   }
   for (const Drive& drive : manager_.drives()) {
     if (drive.bsdName == *name) co_return drive;
   }
-  output_.errorLine(tr("tessaro-cli: /dev/%1 is not an external or removable drive that Tessaro "
-                       "may use; tessaro-cli list shows those")
-                        .arg(*name));
+  const QString path = QStringLiteral("/dev/") + *name;
+  const BlockDevice* device = nullptr;
+  for (const BlockDevice& known : manager_.blockDevices())
+    if (known.name == *name) device = &known;
+  if (DeviceArgument::isLoopDevice(*name)) {
+    if (std::optional<Drive> loop = DeviceArgument::attachedLoopDrive(*name)) co_return loop;
+    if (device || QFileInfo::exists(QStringLiteral("/sys/class/block/") + *name)) {
+      fail(cliRefused, tr("%1 has no disk image attached").arg(path), {},
+           QStringLiteral("no-medium"));
+      co_return std::nullopt;
+    }
+  }
+  if (device && device->reason) {
+    fail(cliRefused,
+         tr("%1 is not offered: %2").arg(path, device->reason->phrase()), {},
+         QStringLiteral("not-offered"));
+  } else if (manager_.blockDevices().isEmpty() && !DeviceArgument::isLoopDevice(*name)) {
+    fail(cliRefused, tr("%1 is not an external or removable drive that Tessaro may use; "
+                        "tessaro-cli list shows those")
+                         .arg(path));
+  } else {
+    fail(cliRefused, tr("%1: no such device").arg(path), {}, QStringLiteral("no-such-device"));
+  }
   co_return std::nullopt;
 }
 

@@ -19,6 +19,12 @@ namespace tessaro {
 
 // Carries out one request of the command line with the window's engine: the
 // same DiskManager, disk tools, runner and helper, the same jobs and texts.
+//
+// Standard output carries the tools' lines, progress and the outcome of
+// what went well; every failure, refusal and warning goes to standard error
+// after "tessaro-cli: ", with the tool's own reason. With --json standard
+// output carries one JSON document only, and a failure is in it too, as
+// {"error": {"kind": ..., "message": ..., "reason": ...}}.
 class CliApplication : public QObject {
   Q_OBJECT
  public:
@@ -27,8 +33,14 @@ class CliApplication : public QObject {
   // The exit status of the request; everything it has to say is written.
   QCoro::Task<int> run(CliRequest request);
 
+  // The document of a failure for --json; reason (the tool's own words) is
+  // null when empty.
+  static QByteArray errorDocument(const QString& kind, const QString& message,
+                                  const QString& reason = {});
+
  private:
-  QCoro::Task<int> list(bool json);
+  QCoro::Task<int> dispatch(CliRequest request);
+  QCoro::Task<int> list(bool all, bool json);
   QCoro::Task<int> info(Drive drive, bool json);
   QCoro::Task<int> check(Drive drive);
   QCoro::Task<int> format(Drive drive, CliRequest request);
@@ -38,11 +50,23 @@ class CliApplication : public QObject {
   std::optional<int> refuseUnconfirmed(const Drive& drive, bool assumeYes);
   // The drive DEVICE names, or none after saying why it is refused.
   QCoro::Task<std::optional<Drive>> resolveDrive(QString argument);
-  // Runs job to its end; Ctrl+C meanwhile cancels it as the window's Cancel does.
+  // Runs job to its end; Ctrl+C meanwhile cancels it as the window's Cancel
+  // does, and so does output that nobody reads any more. A failure is said.
   QCoro::Task<int> runJob(Job& job, TerminalReport& report);
+  // Says on standard error why the request failed, and keeps it for the
+  // JSON document; the exit status.
+  int fail(int status, const QString& message, const QString& reason = {},
+           const QString& kind = {});
 
   DiskManager& manager_;
   CliOutput& output_;
+  struct Failure {
+    QString kind;
+    QString message;
+    QString reason;
+  };
+  std::optional<Failure> failure_;
+  bool documentWritten_ = false;
 };
 
 }  // namespace tessaro

@@ -5,7 +5,8 @@
 
 #include <QCoreApplication>
 #include <QMap>
-#include <QRegularExpression>
+
+#include "drives/ByteCount.h"
 
 namespace tessaro {
 
@@ -20,6 +21,7 @@ const QString kName = QStringLiteral("--name");
 const QString kCluster = QStringLiteral("--cluster");
 const QString kYes = QStringLiteral("--yes");
 const QString kSize = QStringLiteral("--size");
+const QString kAll = QStringLiteral("--all");
 
 bool takesValue(const QString& option) {
   return option == kName || option == kCluster || option == kSize;
@@ -34,8 +36,11 @@ const CliCommandShape* findCommand(const QString& word) {
 }
 
 std::optional<ClusterOption> clusterFromArgument(const QString& value) {
-  if (value == QLatin1String("default")) return ClusterOption(ClusterOption::Default);
-  return ClusterOption::fromRawValue(value);
+  if (value.compare(QLatin1String("default"), Qt::CaseInsensitive) == 0)
+    return ClusterOption(ClusterOption::Default);
+  const std::optional<qint64> bytes = parseByteCount(value);
+  if (!bytes) return std::nullopt;
+  return ClusterOption::fromRawValue(QString::number(*bytes));
 }
 
 }  // namespace
@@ -45,10 +50,11 @@ const QList<CliCommandShape>& CliArgumentParser::commands() {
       {QStringLiteral("list"),
        CliCommand::List,
        false,
-       {kJson},
-       QStringLiteral("list [--json]"),
-       QString::fromUtf8(QT_TRANSLATE_NOOP(
-           "CliArgumentParser", "the external and removable drives Tessaro may work on"))},
+       {kJson, kAll},
+       QStringLiteral("list [--all] [--json]"),
+       QString::fromUtf8(QT_TRANSLATE_NOOP("CliArgumentParser",
+                                           "the drives Tessaro may work on; --all: every "
+                                           "device, with why it is not offered"))},
       {QStringLiteral("info"),
        CliCommand::Info,
        true,
@@ -67,7 +73,7 @@ const QList<CliCommandShape>& CliArgumentParser::commands() {
        CliCommand::Format,
        true,
        {kName, kCluster, kSize, kYes},
-       QStringLiteral("format DEVICE [--name NAME] [--cluster SIZE] [--size BYTES] [--yes]"),
+       QStringLiteral("format DEVICE [--name NAME] [--cluster SIZE] [--size SIZE] [--yes]"),
        QString::fromUtf8(QT_TRANSLATE_NOOP(
            "CliArgumentParser", "erase a drive: MBR partition table, one FAT32 partition"))},
       {QStringLiteral("probe"),
@@ -85,6 +91,16 @@ const QList<CliCommandShape>& CliArgumentParser::commands() {
        QString::fromUtf8(QT_TRANSLATE_NOOP("CliArgumentParser", "this text"))},
   };
   return shapes;
+}
+
+bool CliArgumentParser::asksForJson(const QStringList& arguments) {
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const QString& argument = arguments.at(i);
+    if (argument == QLatin1String("--")) break;
+    if (takesValue(argument)) ++i;
+    if (argument == kJson) return true;
+  }
+  return false;
 }
 
 CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
@@ -120,7 +136,7 @@ CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
     }
     if (option == QLatin1String("-y")) option = kYes;
     if (option != kJson && option != kName && option != kCluster && option != kSize &&
-        option != kYes)
+        option != kYes && option != kAll)
       return usageError(ParserText::tr("unknown option '%1'").arg(argument));
     if (takesValue(option) && !value) {
       if (i + 1 >= arguments.size())
@@ -151,27 +167,29 @@ CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
   request.command = shape->command;
   if (shape->takesDevice) request.device = words.at(1);
   request.json = options.contains(kJson);
+  request.all = options.contains(kAll);
   request.assumeYes = options.contains(kYes);
   request.label = options.value(kName);
   if (options.contains(kCluster)) {
     const auto cluster = clusterFromArgument(options.value(kCluster));
     if (!cluster) {
       return {std::nullopt, cliRefused,
-              ParserText::tr("'%1' is not a cluster size: use default, 512, 1024, 2048, 4096, "
-                             "8192, 16384, 32768 or 65536")
+              ParserText::tr("'%1' is not a cluster size: use default, 512, 1K, 2K, 4K, 8K, "
+                             "16K, 32K or 64K")
                   .arg(options.value(kCluster))};
     }
     request.cluster = *cluster;
   }
   if (options.contains(kSize)) {
-    static const QRegularExpression decimal(
-        QRegularExpression::anchoredPattern(QStringLiteral("[1-9][0-9]{0,17}")));
-    if (!decimal.match(options.value(kSize)).hasMatch()) {
+    const std::optional<qint64> bytes = parseByteCount(options.value(kSize));
+    if (!bytes) {
       return {std::nullopt, cliRefused,
-              ParserText::tr("'%1' is not a partition size: give it in bytes, such as 1073741824")
+              ParserText::tr("'%1' is not a partition size: give bytes, or a number with K, M, "
+                             "G or T (powers of 1024) or KB, MB, GB or TB (powers of 1000), "
+                             "such as 8G")
                   .arg(options.value(kSize))};
     }
-    request.partitionBytes = options.value(kSize).toLongLong();
+    request.partitionBytes = *bytes;
   }
   return {request, cliSuccess, {}};
 }

@@ -42,6 +42,9 @@ class CliArgumentParser {
 
   // arguments without the program name.
   static CliParseResult parse(const QStringList& arguments);
+  // Whether --json stands among the options, also on a line parse() refuses:
+  // the refusal is then a JSON document too.
+  static bool asksForJson(const QStringList& arguments);
 };
 
 }  // namespace tessaro

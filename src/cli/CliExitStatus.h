@@ -14,6 +14,7 @@ enum CliExitStatus : int {
   cliAuthorizationFailed = 4,  // administrator rights were refused or could not be asked for
   cliVerificationFailed = 5,   // the tools succeeded but the drive does not hold what was asked
   cliCounterfeit = 6,          // probe: the drive holds less than it claims
+  cliWriteError = 74,          // standard output could not be written (EX_IOERR)
   cliCancelled = 130,          // interrupted (Ctrl+C), as shells count it
 };
 

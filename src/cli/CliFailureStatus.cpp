@@ -29,4 +29,25 @@ CliExitStatus CliFailureStatus::of(const Error& failure, bool cancelRequested) {
   }
 }
 
+QString CliFailureStatus::kind(int status) {
+  switch (status) {
+    case cliUsage:
+      return QStringLiteral("usage");
+    case cliRefused:
+      return QStringLiteral("refused");
+    case cliAuthorizationFailed:
+      return QStringLiteral("authorization");
+    case cliVerificationFailed:
+      return QStringLiteral("verification");
+    case cliCounterfeit:
+      return QStringLiteral("counterfeit");
+    case cliCancelled:
+      return QStringLiteral("cancelled");
+    case cliWriteError:
+      return QStringLiteral("write-error");
+    default:
+      return QStringLiteral("tool-failed");
+  }
+}
+
 }  // namespace tessaro

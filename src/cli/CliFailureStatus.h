@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include <QString>
+
 #include "cli/CliExitStatus.h"
 #include "exec/Error.h"
 
@@ -12,6 +14,10 @@ namespace tessaro {
 class CliFailureStatus {
  public:
   static CliExitStatus of(const Error& failure, bool cancelRequested);
+  // The "kind" of a failure with this status in --json's error: "usage",
+  // "refused", "tool-failed", "authorization", "verification",
+  // "counterfeit", "cancelled", "write-error".
+  static QString kind(int status);
 };
 
 }  // namespace tessaro

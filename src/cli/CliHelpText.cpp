@@ -16,11 +16,29 @@ struct HelpText {
   Q_DECLARE_TR_FUNCTIONS(CliHelpText)
 };
 
-QString column(const QString& left, const QString& right) {
-  if (left.size() > 24)
-    return QStringLiteral("  %1\n  %2 %3\n").arg(left, QString(24, u' '), right);
-  return QStringLiteral("  ") + left.leftJustified(24) + QLatin1Char(' ') + right +
-         QLatin1Char('\n');
+constexpr int kLeftWidth = 24;
+constexpr int kWidth = 80;
+
+// left in a column of its own, right beside it wrapped at words to end
+// before column 80; a left too wide for its column stands on a line alone.
+QString column(const QString& left, const QString& right, int leftWidth = kLeftWidth) {
+  const QString indent(2 + leftWidth + 1, u' ');
+  QStringList lines;
+  QString current;
+  for (const QString& word : right.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    if (!current.isEmpty() && indent.size() + current.size() + 1 + word.size() >= kWidth) {
+      lines << current;
+      current.clear();
+    }
+    current += (current.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+  }
+  if (!current.isEmpty()) lines << current;
+  QString text;
+  if (left.size() > leftWidth)
+    text = QStringLiteral("  ") + left + QLatin1Char('\n') + indent;
+  else
+    text = QStringLiteral("  ") + left.leftJustified(leftWidth) + QLatin1Char(' ');
+  return text + lines.join(QLatin1Char('\n') + indent) + QLatin1Char('\n');
 }
 
 }  // namespace
@@ -34,15 +52,20 @@ QString CliHelpText::text() {
                                                                shape.summary.toUtf8().constData()));
   text += HelpText::tr(
       "\nDEVICE is a drive that `tessaro-cli list` shows, as sdb or /dev/sdb, or a loop\n"
-      "device named explicitly (an image attached with losetup).\n\nOptions:\n");
+      "device named explicitly (an image attached with losetup); `tessaro-cli list\n"
+      "--all` says why any other device is not offered.\n\nOptions:\n");
   text += column(QStringLiteral("--json"), HelpText::tr("print JSON instead of lines"));
+  text += column(QStringLiteral("--all"),
+                 HelpText::tr("list every block device, with why it is not offered"));
   text += column(QStringLiteral("--name NAME"),
                  HelpText::tr("volume name, upper-cased; UNTITLED when blank"));
   text += column(QStringLiteral("--cluster SIZE"),
-                 HelpText::tr("cluster size: default, 512, 1024, ... 65536 bytes"));
-  text += column(QStringLiteral("--size BYTES"),
-                 HelpText::tr("partition size: only the first part of the drive, such as what "
-                              "probe found usable"));
+                 HelpText::tr("cluster size: default, 512, 1K, 2K, 4K, 8K, 16K, 32K or 64K "
+                              "(or in bytes: 512 ... 65536)"));
+  text += column(QStringLiteral("--size SIZE"),
+                 HelpText::tr("partition size, such as what probe found usable: bytes, or "
+                              "K, M, G, T (powers of 1024; also KiB ... TiB) or KB, MB, GB, TB "
+                              "(powers of 1000) after the number, such as 8G"));
   text += column(QStringLiteral("-y, --yes"),
                  HelpText::tr("erase without asking; needed without a terminal"));
   text += column(QStringLiteral("-h, --help"), HelpText::tr("this text"));
@@ -57,10 +80,15 @@ QString CliHelpText::text() {
       {cliAuthorizationFailed, HelpText::tr("administrator rights were not granted")},
       {cliVerificationFailed, HelpText::tr("the drive does not hold what the format asked for")},
       {cliCounterfeit, HelpText::tr("probe: the drive holds less than it claims")},
+      {cliWriteError, HelpText::tr("standard output could not be written")},
       {cliCancelled, HelpText::tr("cancelled (Ctrl+C)")},
   };
   for (const auto& [status, meaning] : statuses)
-    text += QStringLiteral("  %1  %2\n").arg(status, 3).arg(meaning);
+    text += column(QStringLiteral("%1 ").arg(status, 3), meaning, 4);
+  text += HelpText::tr(
+      "\nOutput: the tools' lines on standard output; failures, refusals and warnings\n"
+      "on standard error. With --json, standard output holds one JSON document, a\n"
+      "failure included.\n");
   text += HelpText::tr("\nSee tessaro-cli(1) for more.\n");
   return text;
 }

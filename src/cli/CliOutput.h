@@ -3,24 +3,31 @@
 
 #pragma once
 
-#include <unistd.h>
-
 #include <QMutex>
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <functional>
 
 #include "exec/VisibleText.h"
 
 namespace tessaro {
 
-// Where tessaro-cli writes: whole lines, UTF-8, flushed at once so that a
+// Where tessaro-cli writes: whole lines, UTF-8, written at once so that a
 // pipe sees each line as it happens. Lines may carry text from a drive, so
 // control characters in them are written as visible escapes (visibleText).
 // Safe to call from any thread.
+//
+// Emoji and symbols are written only when standard output is a terminal and
+// the locale's character set is UTF-8; elsewhere their lines are written as
+// PlainText. A write to standard output that fails ends all further output
+// there: a closed pipe silently, any other error (a full disk, an I/O error)
+// with one line on standard error. failure() says which, for the exit.
 class CliOutput {
  public:
-  explicit CliOutput(FILE* out = stdout, FILE* err = stderr) : out_(out), err_(err) {}
+  enum class Failure { none, closedPipe, writeFailed };
+
+  explicit CliOutput(FILE* out = stdout, FILE* err = stderr);
 
   void line(const QString& text) { write(out_, visibleText(text) + QLatin1Char('\n')); }
   void lines(const QStringList& texts) {
@@ -29,25 +36,34 @@ class CliOutput {
   // Without a line break added: JSON documents, help text.
   void text(const QString& text) { write(out_, text); }
   // Whether standard output is a terminal, where a line can be redrawn.
-  bool isTerminal() const { return isatty(fileno(out_)) == 1; }
+  bool isTerminal() const { return terminal_; }
   // Replaces the terminal's current line with text, without a line break.
   void redraw(const QString& text) {
     write(out_, QStringLiteral("\r\x1b[K") + visibleText(text, LineFeeds::escape));
   }
-  // Problems with the command line itself, and questions to the user.
+  // Failures, refusals, warnings and questions to the user.
   void errorLine(const QString& text) { write(err_, visibleText(text) + QLatin1Char('\n')); }
 
+  // Whether lines keep their emoji; set by the constructor from the stream
+  // and the locale.
+  bool symbols() const { return symbols_; }
+  void setSymbols(bool symbols) { symbols_ = symbols; }
+
+  Failure failure() const;
+  // Called once, on the writing thread, when standard output first fails:
+  // whatever runs should stop, since nobody reads what it says.
+  void onFailure(std::function<void()> stop) { onFailure_ = std::move(stop); }
+
  private:
-  void write(FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    QMutexLocker lock(&mutex_);
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
-  }
+  void write(FILE* stream, const QString& text);
 
   FILE* out_;
   FILE* err_;
-  QMutex mutex_;
+  bool terminal_ = false;
+  bool symbols_ = false;
+  Failure failure_ = Failure::none;
+  std::function<void()> onFailure_;
+  mutable QMutex mutex_;
 };
 
 }  // namespace tessaro

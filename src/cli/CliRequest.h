@@ -17,6 +17,7 @@ struct CliRequest {
   CliCommand command = CliCommand::Help;
   QString device;  // as typed: "sdb" or "/dev/sdb"
   bool json = false;
+  bool all = false;  // list --all: every block device, with why it is not offered
   QString label;  // --name as typed; the volume name is derived from it like the window's field
   ClusterOption cluster;
   std::optional<qint64> partitionBytes;  // --size: the partition's size; none: the whole drive

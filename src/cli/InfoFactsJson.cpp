@@ -3,17 +3,85 @@
 
 #include "cli/InfoFactsJson.h"
 
+#include <QFileInfo>
+#include <tuple>
+
+#include "cli/BlockDeviceJson.h"
 #include "drives/DevicePaths.h"
-#include "drives/DriveFactsJson.h"
 
 namespace tessaro {
 
-QJsonObject InfoFactsJson::fromFacts(const std::optional<DriveFacts>& facts,
-                                     const QString& bsdName) {
-  DriveFacts shown = facts.value_or(DriveFacts{});
-  if (shown.disk.deviceNode && shown.disk.deviceNode->isEmpty())
-    shown.disk.deviceNode = devicePathOf(bsdName);
-  return DriveFactsJson::toObject(shown);
+namespace {
+
+const BlockDevice* findByName(const QList<BlockDevice>& known, const QString& name) {
+  for (const BlockDevice& device : known)
+    if (device.name == name) return &device;
+  return nullptr;
+}
+
+QJsonValue text(const std::optional<QString>& value) {
+  return value && !value->isEmpty() ? QJsonValue(*value) : QJsonValue();
+}
+
+QJsonValue bytes(qint64 value) {
+  return value >= 1 ? QJsonValue(static_cast<double>(value)) : QJsonValue();
+}
+
+BlockDevice diskFromFacts(const DriveFacts::Disk& facts, const QString& diskName) {
+  BlockDevice disk;
+  disk.name = diskName;
+  disk.path = facts.deviceNode && !facts.deviceNode->isEmpty() ? *facts.deviceNode
+                                                               : devicePathOf(diskName);
+  disk.type = QStringLiteral("disk");
+  disk.size = facts.totalSize;
+  disk.model = facts.model.value_or(QString());
+  disk.transport = facts.bus.value_or(QString()).toLower();
+  disk.removable = facts.removable;
+  disk.hotplug = facts.ejectable;
+  disk.logicalSectorSize = int(facts.deviceBlockSize);
+  return disk;
+}
+
+// lsblk's FSTYPE and FSVER for the report's file system name ("MS-DOS
+// (FAT32)", "ExFAT"), where lsblk had no word for it (no udev database).
+std::pair<QString, QString> lsblkFilesystem(const QString& reported) {
+  static const QString fat = QStringLiteral("MS-DOS (");
+  if (reported.startsWith(fat) && reported.endsWith(QLatin1Char(')'))) {
+    const QString version = reported.mid(fat.size(), reported.size() - fat.size() - 1);
+    return {QStringLiteral("vfat"), version == QLatin1String("FAT") ? QString() : version};
+  }
+  return {reported.toLower(), QString()};
+}
+
+}  // namespace
+
+QJsonObject InfoFactsJson::object(const std::optional<DriveFacts>& facts, const QString& diskName,
+                                  const QList<BlockDevice>& known) {
+  const DriveFacts shown = facts.value_or(DriveFacts{});
+  const BlockDevice* listed = findByName(known, diskName);
+  const BlockDevice disk = listed ? *listed : diskFromFacts(shown.disk, diskName);
+  QJsonObject object{{QStringLiteral("disk"), BlockDeviceJson::object(disk)},
+                     {QStringLiteral("partition"), QJsonValue()}};
+  const std::optional<DriveFacts::Partition>& partition = shown.partition;
+  if (!partition) return object;
+
+  const QString node = partition->deviceNode.value_or(QString());
+  const QString name = QFileInfo(node).fileName();
+  const BlockDevice* record = name.isEmpty() ? nullptr : findByName(known, name);
+  BlockDevice lsblk = record ? *record : BlockDevice{};
+  if (lsblk.fstype.isEmpty() && partition->filesystem)
+    std::tie(lsblk.fstype, lsblk.fsver) = lsblkFilesystem(*partition->filesystem);
+  object[QStringLiteral("partition")] = QJsonObject{
+      {QStringLiteral("name"), text(name)},
+      {QStringLiteral("path"), text(node)},
+      {QStringLiteral("size"), bytes(lsblk.size)},
+      {QStringLiteral("fstype"), text(lsblk.fstype)},
+      {QStringLiteral("fsver"), text(lsblk.fsver)},
+      {QStringLiteral("label"), text(partition->volumeName ? partition->volumeName : lsblk.label)},
+      {QStringLiteral("mountpoint"), text(partition->mountPoint)},
+      {QStringLiteral("cluster-size"), bytes(partition->filesystemBlockSize)},
+  };
+  return object;
 }
 
 }  // namespace tessaro

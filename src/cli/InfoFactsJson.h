@@ -4,20 +4,26 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QList>
 #include <QString>
 #include <optional>
 
+#include "drives/BlockDevice.h"
 #include "drives/DriveFacts.h"
 
 namespace tessaro {
 
-// The facts of the drive information report as one JSON object, for
-// `tessaro-cli info --json`, in DriveFactsJson's form. As in the report, a
-// device node reported empty is the disk's own path.
+// `tessaro-cli info --json`: {"disk": ..., "partition": ...}. The disk is the
+// object `list --json` has for it (BlockDeviceJson), from lsblk's record
+// among known, else from the report's facts. The partition, null without
+// one, holds name, path, size, fstype, fsver, label, mountpoint (null when
+// not mounted) and cluster-size (bytes): what lsblk knows of it, with the
+// volume name, mount point and cluster size the helper read from the disk.
 class InfoFactsJson {
  public:
-  // No facts read as a disk of which nothing is known.
-  static QJsonObject fromFacts(const std::optional<DriveFacts>& facts, const QString& bsdName);
+  // No facts read as a disk of which nothing more is known.
+  static QJsonObject object(const std::optional<DriveFacts>& facts, const QString& diskName,
+                            const QList<BlockDevice>& known);
 };
 
 }  // namespace tessaro

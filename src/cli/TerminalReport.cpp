@@ -12,9 +12,25 @@ void TerminalReport::started(const QString& title) {
 }
 
 void TerminalReport::lines(const QStringList& lines) {
+  for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+    if (line->trimmed().isEmpty()) continue;
+    QMutexLocker lock(&mutex_);
+    lastToolLine_ = line->trimmed();
+    break;
+  }
   if (mode_ != Mode::lines) return;
   endProgress();
   output_.lines(lines);
+}
+
+void TerminalReport::warning(const QString& line) {
+  endProgress();
+  output_.errorLine(QStringLiteral("tessaro-cli: ") + line);
+}
+
+QString TerminalReport::lastToolLine() const {
+  QMutexLocker lock(&mutex_);
+  return lastToolLine_;
 }
 
 void TerminalReport::progress(const ProbeProgress& progress) {
@@ -33,13 +49,7 @@ void TerminalReport::succeeded(const QString& line) {
   output_.line(line);
 }
 
-void TerminalReport::failed(const QString& line) {
-  endProgress();
-  if (mode_ == Mode::lines)
-    output_.line(line);
-  else
-    output_.errorLine(line);
-}
+void TerminalReport::failed(const QString&) { endProgress(); }
 
 void TerminalReport::endProgress() {
   if (!progressShown_) return;
@@ -47,9 +57,12 @@ void TerminalReport::endProgress() {
   progressShown_ = false;
 }
 
-// An empty line: the tool's own last line has said it.
+// An empty line: the tool's own last line has said it, on standard output;
+// the one on standard error says it again.
 void TerminalReport::cancelled(const QString& line) {
-  if (!line.isEmpty()) failed(line);
+  endProgress();
+  const QString said = line.isEmpty() ? lastToolLine() : line;
+  if (!said.isEmpty()) output_.errorLine(QStringLiteral("tessaro-cli: ") + said);
 }
 
 }  // namespace tessaro

@@ -3,16 +3,21 @@
 
 #pragma once
 
+#include <QMutex>
+
 #include "cli/CliOutput.h"
 #include "jobs/Report.h"
 
 namespace tessaro {
 
-// A job on the terminal: its title, its lines and its outcome on standard
-// output, one per line, as the window's log shows them. Quiet, only a
-// failure or cancel line is written, on standard error: for --json, where
-// standard output carries the document alone. Progress is one line redrawn
-// in place on a terminal, a line per step elsewhere, nothing when quiet.
+// A job on the terminal: its title, the tools' lines and its success on
+// standard output, one per line, as the window's log shows them; warnings
+// and a cancel on standard error, after "tessaro-cli: ". A failure is left to
+// whoever runs the job, which has its error; the tools' last line, which
+// says why in their own words, is kept for it. Quiet, for --json where
+// standard output carries the document alone, writes only to standard error.
+// Progress is one line redrawn in place on a terminal, a line per step
+// elsewhere, nothing when quiet.
 class TerminalReport : public Report {
  public:
   enum class Mode { lines, quiet };
@@ -21,11 +26,15 @@ class TerminalReport : public Report {
 
   void started(const QString& title) override;
   void lines(const QStringList& lines) override;
+  void warning(const QString& line) override;
   void succeeded(const QString& line) override;
   void failed(const QString& line) override;
   void cancelled(const QString& line) override;
   void progress(const ProbeProgress& progress) override;
   void finished() override { endProgress(); }
+
+  // The last non-empty line a tool wrote.
+  QString lastToolLine() const;
 
  private:
   // Clears a redrawn progress line, so that the next line starts afresh.
@@ -34,6 +43,8 @@ class TerminalReport : public Report {
   CliOutput& output_;
   Mode mode_;
   bool progressShown_ = false;
+  mutable QMutex mutex_;
+  QString lastToolLine_;
 };
 
 }  // namespace tessaro

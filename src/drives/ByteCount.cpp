@@ -3,8 +3,10 @@
 
 #include "drives/ByteCount.h"
 
+#include <QRegularExpression>
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace tessaro {
 
@@ -49,6 +51,43 @@ QString formatByteCount(qint64 bytes) {
     if (number.endsWith(QLatin1Char('.'))) number.chop(1);
   }
   return number + QLatin1Char(' ') + QLatin1String(units[index].name);
+}
+
+std::optional<qint64> parseByteCount(const QString& text) {
+  static const QRegularExpression pattern(
+      QRegularExpression::anchoredPattern(
+          QStringLiteral("([0-9]{1,19})(?:\\.([0-9]{1,9}))?(?:([KMGT])(i?B)?)?")),
+      QRegularExpression::CaseInsensitiveOption);
+  // Case folding would take the Kelvin sign for a K.
+  for (const QChar c : text)
+    if (c.unicode() > 127) return std::nullopt;
+  const QRegularExpressionMatch match = pattern.match(text);
+  if (!match.hasMatch()) return std::nullopt;
+  const QString unit = match.captured(3).toUpper();
+  const QString suffix = match.captured(4).toUpper();
+  const qint64 base = suffix == QLatin1String("B") ? 1000 : 1024;
+  qint64 multiplier = 1;
+  if (!unit.isEmpty()) {
+    for (const QChar step : QStringLiteral("KMGT")) {
+      multiplier *= base;
+      if (step == unit.at(0)) break;
+    }
+  }
+  bool ok = false;
+  const qint64 whole = match.captured(1).toLongLong(&ok);
+  if (!ok || whole > std::numeric_limits<qint64>::max() / multiplier) return std::nullopt;
+  qint64 bytes = whole * multiplier;
+  if (const QString fraction = match.captured(2); !fraction.isEmpty()) {
+    qint64 scale = 1;
+    for (qsizetype i = 0; i < fraction.size(); ++i) scale *= 10;
+    // fraction / scale of multiplier, in steps that stay below 2^63.
+    const qint64 digits = fraction.toLongLong();
+    const qint64 part = multiplier / scale * digits + multiplier % scale * digits / scale;
+    if (part > std::numeric_limits<qint64>::max() - bytes) return std::nullopt;
+    bytes += part;
+  }
+  if (bytes <= 0) return std::nullopt;
+  return bytes;
 }
 
 }  // namespace tessaro

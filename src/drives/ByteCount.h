@@ -4,11 +4,19 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace tessaro {
 
 // A byte count as a file-size text with decimal units (1 KB = 1000 bytes):
 // "Zero KB", "1 byte", "999 bytes", "2 KB", "1.5 MB", "32 GB", "15.76 GB".
 QString formatByteCount(qint64 bytes);
+
+// A byte count as sfdisk and lsblk read one: a whole or decimal number, then
+// nothing (bytes), K, M, G or T, or KiB ... TiB (powers of 1024), or KB ...
+// TB (powers of 1000), letters in either case ("1G", "1.5GiB", "500MB").
+// None for anything else, for 0 and for a count beyond 2^63 - 1; a fraction
+// of a byte is dropped.
+std::optional<qint64> parseByteCount(const QString& text);
 
 }  // namespace tessaro

@@ -68,6 +68,7 @@ QCoro::Task<> DiskManager::refresh(std::shared_ptr<Cancellation> cancel) {
     if (auto drive = tools_->parseDriveInfo(infoText, bsdName)) found.append(*drive);
   }
 
+  blockDevices_ = tools_->parseBlockDevices(listText);
   drives_ = found;
   emit drivesChanged(drives_);
 }

@@ -24,6 +24,9 @@ class DiskManager : public QObject {
                        ProcessRunner& runner = ProcessRunner::shared(), QObject* parent = nullptr);
 
   const QList<Drive>& drives() const { return drives_; }
+  // Every block device the last refresh saw, offered or not (empty where the
+  // platform does not tell), published with drives().
+  const QList<BlockDevice>& blockDevices() const { return blockDevices_; }
   const DiskTools& tools() const { return *tools_; }
   ProcessRunner& runner() const { return runner_; }
 
@@ -43,6 +46,7 @@ class DiskManager : public QObject {
   std::unique_ptr<DiskTools> tools_;
   ProcessRunner& runner_;
   QList<Drive> drives_;
+  QList<BlockDevice> blockDevices_;
 };
 
 }  // namespace tessaro

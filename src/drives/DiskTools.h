@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "drives/BlockDevice.h"
 #include "drives/Drive.h"
 #include "drives/DriveFacts.h"
 
@@ -51,6 +52,13 @@ class DiskTools {
   // The drive when the disk is external or removable; none when it is not.
   virtual std::optional<Drive> parseDriveInfo(const QString& text,
                                               const QString& bsdName) const = 0;
+
+  // Every block device in the list's text, offered or not, with the reason
+  // it is not; empty where the platform does not tell.
+  virtual QList<BlockDevice> parseBlockDevices(const QString& listText) const {
+    (void)listText;
+    return {};
+  }
 
   // Partition lookup: the first partition of a whole disk.
   virtual QStringList partitionListCommand(const QString& bsdName) const = 0;

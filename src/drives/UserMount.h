@@ -14,7 +14,11 @@ namespace tessaro {
 
 struct UserMountOutcome {
   bool attempted = false;  // false: udisksctl is not installed
-  QStringList lines;       // what udisksctl said ("Mounted /dev/sdb1 at ...", or why not)
+  QStringList lines;       // what udisksctl said when it mounted ("Mounted /dev/sdb1 at ...")
+  // Why it did not mount, in udisksctl's words after "Not mounted: " (udisks
+  // not running, a device it does not manage): a note, never a failure of
+  // the work done before.
+  QStringList notes;
 };
 
 // Mounts a partition the way the desktop does, as the user running Tessaro

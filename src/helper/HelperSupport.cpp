@@ -132,9 +132,11 @@ LsblkDevice guardedDisk(VerbRun& run, const HelperTools& tools, const KernelDevi
              QStringLiteral("holds part of the running system (a mount outside /media, swap, LVM, "
                             "RAID or encryption)."));
   }
-  if (disk.type != QLatin1String("loop") && !isOfferableDisk(disk, kSysfsRoot)) {
-    stop(HelperContract::refusedDevice,
-         refused + QStringLiteral("is not an external or removable drive."));
+  if (disk.type != QLatin1String("loop")) {
+    // In the words `tessaro-cli list --all` uses for it.
+    if (const auto reason = linuxNotOfferedReason(disk, kSysfsRoot))
+      stop(HelperContract::refusedDevice,
+           refused + QStringLiteral("is not offered: ") + reason->phrase() + QLatin1Char('.'));
   }
   // What a loop device serves, and any loop device serving this disk.
   QString refusal;

@@ -30,22 +30,32 @@ QCoro::Task<> CheckJob::perform(Report& report) {
   const QString targetPath = devicePathOf(target);
   const PrivilegedCommand command = tools_.checkCommand(target);
   // Shown with the tools' first lines, or once the run has ended: refused
-  // rights end in the failure line alone.
-  QStringList heading{target == drive_.bsdName ? reportText::checkUsingWholeDisk(targetPath)
-                                               : reportText::checkUsingPartition(targetPath),
-                      reportText::checkCommandLine(command)};
+  // rights end in the failure line alone. Checking the whole disk is a
+  // fallback, told as a warning.
+  const bool wholeDisk = target == drive_.bsdName;
+  const QString usingLine = wholeDisk ? reportText::checkUsingWholeDisk(targetPath)
+                                      : reportText::checkUsingPartition(targetPath);
+  bool headed = false;
+  const auto head = [&] {
+    if (std::exchange(headed, true)) return;
+    if (wholeDisk)
+      report.warning(usingLine);
+    else
+      report.lines({usingLine});
+    report.lines({reportText::checkCommandLine(command)});
+  };
 
   // The tools' lines reach the report as they come, on the runner's reading
-  // thread; heading and lastLine are touched here only after the run has returned.
+  // thread; headed and lastLine are touched here only after the run has returned.
   QString lastLine;
-  const LineHandler stream = [&report, &lastLine, &heading](const QStringList& lines) {
+  const LineHandler stream = [&report, &lastLine, &head](const QStringList& lines) {
     lastLine = lines.last();
-    if (!heading.isEmpty()) report.lines(std::exchange(heading, QStringList()));
+    head();
     report.lines(lines);
   };
   const PrivilegedRunResult ran =
       co_await runner_.run(command.tool, command.args, stream, cancellation());
-  if (!heading.isEmpty()) report.lines(heading);
+  head();
   stopIfCancelled(ran, lastLine, reportText::checkCancelledPartWay(targetPath));
 
   if (!checkLeftFileSystemConsistent(ran.exitStatus)) {
@@ -53,14 +63,14 @@ QCoro::Task<> CheckJob::perform(Report& report) {
     fail(reportText::checkToolFailed(targetPath, *ran.exitStatus), *ran.exitStatus);
   }
   // Also after a check that fixed errors, the desktop user mounts it again.
-  QStringList after;
   if (tools_.mountsAsDesktopUser()) {
     const UserMountOutcome mounted = co_await mountAsDesktopUser(runner_, targetPath);
-    after << mounted.lines;
-    if (!mounted.attempted) after << reportText::notMountedAfterCheck();
+    if (!mounted.lines.isEmpty()) report.lines(mounted.lines);
+    for (const QString& note : mounted.notes) report.warning(note);
+    if (!mounted.attempted) report.warning(reportText::notMountedAfterCheck());
   }
   // An empty line before the outcome.
-  report.lines(after << QString());
+  report.lines({QString()});
   report.succeeded(reportText::checkComplete());
 }
 

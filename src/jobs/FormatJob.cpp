@@ -42,8 +42,9 @@ QCoro::Task<> FormatJob::perform(Report& report) {
   if (tools_.mountsAsDesktopUser()) {
     const UserMountOutcome mounted =
         co_await mountAsDesktopUser(runner_, tools_.formattedPartitionPath(drive));
-    if (!mounted.attempted) report.lines({reportText::notMountedAfterFormat()});
+    if (!mounted.attempted) report.warning(reportText::notMountedAfterFormat());
     if (!mounted.lines.isEmpty()) report.lines(mounted.lines);
+    for (const QString& note : mounted.notes) report.warning(note);
   }
   report.succeeded(reportText::formatComplete(request_.volumeName, drive.devicePath));
 }

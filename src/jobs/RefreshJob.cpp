@@ -16,8 +16,7 @@ QString RefreshJob::title() const {
 
 QCoro::Task<> RefreshJob::perform(Report& report) {
   if (occasion_ == Occasion::startUp) {
-    const QStringList notices = manager_.tools().missingToolNotices();
-    if (!notices.isEmpty()) report.lines(notices);
+    for (const QString& notice : manager_.tools().missingToolNotices()) report.warning(notice);
   }
   co_await manager_.refresh(cancellation());
   if (occasion_ == Occasion::request) {

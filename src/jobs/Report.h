@@ -31,6 +31,10 @@ class Report {
   // How far a long job has come; called like lines(). Where there is no
   // progress bar, the lines the job reports say what matters.
   virtual void progress(const ProbeProgress& progress) { (void)progress; }
+  // Something the user should know that did not stop the job: a fallback it
+  // took, an optional step it left out, a tool that is missing. Called like
+  // lines(); where warnings have no place of their own it is one more line.
+  virtual void warning(const QString& line) { lines({line}); }
   // The outcome, one line each: the job did what was asked, or why it did not.
   virtual void succeeded(const QString& line) = 0;
   virtual void failed(const QString& line) = 0;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QFile>
 #include <QJsonObject>
@@ -13,6 +14,7 @@
 #include "Await.h"
 #include "LoopImage.h"
 #include "cli/CliApplication.h"
+#include "cli/PlainText.h"
 #include "Capability.h"
 
 using namespace tessaro;
@@ -30,8 +32,10 @@ struct CliRun {
 
 // tessaro-cli of this build as a child process; its standard input is a
 // pipe, never a terminal.
-CliRun runCli(const QStringList& arguments, const QByteArray& input = {}) {
+CliRun runCli(const QStringList& arguments, const QByteArray& input = {},
+              const QString& outputFile = {}) {
   QProcess process;
+  if (!outputFile.isEmpty()) process.setStandardOutputFile(outputFile);
   process.start(TESSARO_CLI_BUILD_PATH, arguments);
   process.write(input);
   process.closeWriteChannel();
@@ -65,7 +69,8 @@ TEST(CliProgram, UnreadableCommandLinesExitWithTheUsageStatusAndSayWhy) {
   for (const auto& [arguments, error] : rows) {
     const CliRun run = runCli(arguments);
     EXPECT_EQ(run.status, 2) << shown(run);
-    EXPECT_TRUE(run.out.isEmpty()) << shown(run);
+    // With --json, the refusal is a document.
+    EXPECT_EQ(run.out.isEmpty(), !arguments.contains("--json")) << shown(run);
     EXPECT_TRUE(run.err.startsWith(error)) << shown(run);
   }
   const CliRun help = runCli({"--help"});
@@ -74,10 +79,68 @@ TEST(CliProgram, UnreadableCommandLinesExitWithTheUsageStatusAndSayWhy) {
   EXPECT_TRUE(runCli({"--version"}).out.startsWith("tessaro-cli "));
 }
 
-TEST(CliProgram, ListPrintsAJsonArrayOfDrives) {
-  const CliRun run = runCli({"list", "--json"});
-  ASSERT_EQ(run.status, 0) << shown(run);
-  EXPECT_TRUE(QJsonDocument::fromJson(run.out.toUtf8()).isArray()) << shown(run);
+TEST(CliProgram, ListPrintsLsblksDocumentWithEveryDeviceUnderAll) {
+  const CliRun offered = runCli({"list", "--json"});
+  ASSERT_EQ(offered.status, 0) << shown(offered);
+  EXPECT_TRUE(QJsonDocument::fromJson(offered.out.toUtf8())["blockdevices"].isArray())
+      << shown(offered);
+  const CliRun all = runCli({"list", "--all", "--json"});
+  ASSERT_EQ(all.status, 0) << shown(all);
+  const QJsonArray devices = QJsonDocument::fromJson(all.out.toUtf8())["blockdevices"].toArray();
+  for (const QJsonValue& device : devices) {
+    EXPECT_TRUE(device["offered"].toBool() || device["reason"]["message"].isString())
+        << device["name"].toString().toStdString();
+  }
+  // The same devices twice, the same text twice: nothing in it is random.
+  EXPECT_EQ(runCli({"list", "--all", "--json"}).out, all.out);
+}
+
+// Standard output carries what went well, standard error why not; with
+// --json, standard output is one document that holds the failure too.
+TEST(CliProgram, AFailureGoesToStandardErrorAndIntoTheJsonDocument) {
+  const CliRun text = runCli({"info", "sdzz"});
+  EXPECT_EQ(text.status, 3) << shown(text);
+  EXPECT_EQ(text.out, "") << shown(text);
+  EXPECT_EQ(text.err, "tessaro-cli: /dev/sdzz: no such device\n") << shown(text);
+
+  for (const QString& command : {"check", "format", "probe"}) {
+    const CliRun run = runCli({command, "sdzz"});
+    EXPECT_EQ(run.status, 3) << shown(run);
+    EXPECT_EQ(run.err, text.err) << shown(run);
+  }
+
+  const CliRun json = runCli({"info", "/dev/sdzz", "--json"});
+  EXPECT_EQ(json.status, 3) << shown(json);
+  EXPECT_EQ(json.err, text.err) << shown(json);
+  const QJsonObject error = QJsonDocument::fromJson(json.out.toUtf8())["error"].toObject();
+  EXPECT_EQ(error["kind"], "no-such-device") << shown(json);
+  EXPECT_EQ(error["message"], "/dev/sdzz: no such device") << shown(json);
+
+  const CliRun usage = runCli({"list", "--json", "--bogus"});
+  EXPECT_EQ(usage.status, 2) << shown(usage);
+  EXPECT_EQ(QJsonDocument::fromJson(usage.out.toUtf8())["error"]["kind"], "usage") << shown(usage);
+}
+
+// Output nobody can read: a full disk is an error (74, as sysexits' EX_IOERR),
+// a closed pipe ends the program quietly, as SIGPIPE ends other tools.
+TEST(CliProgram, OutputThatCannotBeWrittenEndsTheCommand) {
+  for (const QStringList& arguments : {QStringList{"list"}, QStringList{"list", "--json"},
+                                       QStringList{"--help"}, QStringList{"--version"}}) {
+    const CliRun full = runCli(arguments, {}, "/dev/full");
+    EXPECT_EQ(full.status, 74) << arguments.join(' ').toStdString() << '\n' << shown(full);
+    EXPECT_EQ(full.err, "tessaro-cli: cannot write to standard output: No space left on device\n")
+        << shown(full);
+  }
+  const auto [status, said] = runProgram(
+      "python3", {"-c",
+                  "import os, subprocess, sys\n"
+                  "r, w = os.pipe()\n"
+                  "os.close(r)\n"
+                  "run = subprocess.run(sys.argv[1:], stdout=w, stderr=subprocess.PIPE)\n"
+                  "print(run.returncode, repr(run.stderr))",
+                  TESSARO_CLI_BUILD_PATH, "--help"});
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(said, "-13 b''");
 }
 
 template <qint64 bytes>
@@ -94,6 +157,15 @@ class CliOnLoopImage : public ::testing::Test {
 using CliOnLoopDevice = CliOnLoopImage<kBytes>;
 // Small enough to hash quickly before and after.
 using CliOnSmallLoopDevice = CliOnLoopImage<64LL * 1024 * 1024>;
+using CliOnLargerLoopDevice = CliOnLoopImage<1200LL * 1024 * 1024>;
+
+// What was written to file, from its start.
+QString contents(FILE* file) {
+  std::rewind(file);
+  QFile read;
+  read.open(file, QIODevice::ReadOnly);
+  return QString::fromUtf8(read.readAll());
+}
 
 TEST_F(CliOnLoopDevice, FormatsWithNameAndClusterSizeAndVerifies) {
   const CliRun run = runCli({"format", name(), "--name", "My USB", "--cluster", "8192", "--yes"});
@@ -109,7 +181,8 @@ TEST_F(CliOnLoopDevice, FormatsWithNameAndClusterSizeAndVerifies) {
 }
 
 // What the window's workflows show, for the same drive, is what the command
-// line prints.
+// line prints: the lines on standard output, without emoji when it is no
+// terminal, and the warnings on standard error.
 TEST_F(CliOnLoopDevice, CheckAndInfoPrintWhatTheWindowShows) {
   ASSERT_EQ(runCli({"format", image.device(), "--name", "My USB", "--yes"}).status, 0);
   test::LoopWindow window;
@@ -119,8 +192,82 @@ TEST_F(CliOnLoopDevice, CheckAndInfoPrintWhatTheWindowShows) {
     const QString shownInWindow = window.logAfter(action, image.device(), kBytes);
     const CliRun run = runCli({command, name()});
     EXPECT_EQ(run.status, 0) << shown(run);
-    EXPECT_EQ(run.out, shownInWindow + '\n') << command.toStdString();
+    QStringList expected;
+    for (const QString& line : PlainText::of(shownInWindow).split('\n'))
+      if (!run.err.contains("tessaro-cli: " + line + '\n')) expected << line;
+    EXPECT_EQ(run.out.toStdString(), (expected.join('\n') + '\n').toStdString()) << shown(run);
+    for (const QString& output : {run.out, run.err}) {
+      for (const uint c : output.toUcs4())
+        EXPECT_TRUE(c < 0x2000 && c != 0xFE0F) << command.toStdString() << ": U+" << std::hex << c;
+    }
   }
+}
+
+// Emoji only on a terminal whose locale is UTF-8; script(1) gives the
+// program a terminal.
+TEST_F(CliOnLoopDevice, SymbolsOnlyOnAUtf8Terminal) {
+  ASSERT_EQ(runCli({"format", name(), "--yes"}).status, 0);
+  for (const auto& [locale, symbols] : {std::pair{"C.UTF-8", true}, std::pair{"C", false}}) {
+    QProcess script;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LC_ALL", locale);
+    script.setProcessEnvironment(environment);
+    script.start("script", {"-qec", QString(TESSARO_CLI_BUILD_PATH) + " check " + name(),
+                            "/dev/null"});
+    ASSERT_TRUE(script.waitForFinished(120000));
+    const QString out = QString::fromUtf8(script.readAllStandardOutput());
+    EXPECT_TRUE(out.contains("Repair completed.")) << out.toStdString();
+    EXPECT_EQ(out.contains("\u2705 Repair completed."), symbols) << locale;
+  }
+}
+
+// --size takes units as sfdisk does: 1G is a partition of 1 GiB from the
+// first MiB on.
+TEST_F(CliOnLargerLoopDevice, FormatsAPartitionOfTheSizeGivenWithAUnit) {
+  const CliRun run = runCli({"format", name(), "--size", "1G", "--yes"});
+  ASSERT_EQ(run.status, 0) << shown(run);
+  const QString partition = "/sys/class/block/" + image.partition().mid(5);
+  EXPECT_EQ(runProgram("cat", {partition + "/start"}).second, "2048");
+  EXPECT_EQ(runProgram("cat", {partition + "/size"}).second, "2097152");  // 512-byte units
+  EXPECT_EQ(runProgram("fsck.fat", {"-n", image.partition()}).first, 0);
+}
+
+// The helper's own words stay with its failure: on standard error before the
+// line that says what failed, and as the reason in the JSON document. A
+// stand-in helper refuses as the real one does.
+TEST_F(CliOnSmallLoopDevice, AHelpersRefusalKeepsItsOwnReason) {
+  QTemporaryDir dir;
+  const QString helper = dir.filePath("helper");
+  {
+    QFile script(helper);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(
+        "#!/bin/sh\necho '@@tessaro-helper-started@@'\n"
+        "echo \"Refused: there is no block device named $2.\"\nexit 65\n");
+    script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+  }
+  DiskManager manager(std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", helper));
+  FILE* out = std::tmpfile();
+  FILE* err = std::tmpfile();
+  CliOutput output(out, err);
+  CliApplication cli(manager, output);
+  CliRequest request;
+  request.command = CliCommand::Info;
+  request.device = name();
+  request.json = true;
+  EXPECT_EQ(test::awaitTask(cli.run(request)), cliRefused);
+
+  const QString reason = "Refused: there is no block device named " + name() + ".";
+  const QJsonObject error = QJsonDocument::fromJson(contents(out).toUtf8())["error"].toObject();
+  EXPECT_EQ(error["kind"], "refused");
+  EXPECT_EQ(error["reason"], reason);
+  EXPECT_TRUE(error["message"].toString().startsWith("Reading info failed on " + image.device()));
+  const QStringList said = contents(err).split('\n');
+  ASSERT_EQ(said.size(), 3) << contents(err).toStdString();
+  EXPECT_EQ(said.at(0), "tessaro-cli: " + reason);
+  EXPECT_EQ(said.at(1), "tessaro-cli: " + error["message"].toString());
+  std::fclose(out);
+  std::fclose(err);
 }
 
 TEST_F(CliOnLoopDevice, InfoAsJsonHoldsTheReportsFacts) {
@@ -136,10 +283,29 @@ TEST_F(CliOnLoopDevice, InfoAsJsonHoldsTheReportsFacts) {
 
   const QJsonObject facts = QJsonDocument::fromJson(run.out.toUtf8()).object();
   ASSERT_FALSE(facts.isEmpty()) << shown(run);
-  EXPECT_EQ(facts["disk"]["deviceNode"].toString(), image.device()) << shown(run);
-  EXPECT_EQ(facts["disk"]["totalSize"].toInteger(), kBytes) << shown(run);
-  EXPECT_EQ(facts["partition"]["volumeName"].toString(), "CARD") << shown(run);
-  EXPECT_EQ(facts["partition"]["filesystemBlockSize"].toInteger(), 4096) << shown(run);
+  EXPECT_EQ(facts["disk"]["path"].toString(), image.device()) << shown(run);
+  EXPECT_EQ(facts["disk"]["size"].toInteger(), kBytes) << shown(run);
+  EXPECT_EQ(facts["disk"]["reason"]["kind"], "loop-device") << shown(run);
+  EXPECT_EQ(facts["partition"]["path"].toString(), image.partition()) << shown(run);
+  EXPECT_EQ(facts["partition"]["fstype"].toString(), "vfat") << shown(run);
+  EXPECT_EQ(facts["partition"]["fsver"].toString(), "FAT32") << shown(run);
+  EXPECT_EQ(facts["partition"]["label"].toString(), "CARD") << shown(run);
+  EXPECT_EQ(facts["partition"]["cluster-size"].toInteger(), 4096) << shown(run);
+
+  EXPECT_EQ(runCli({"info", name(), "--json"}, {}, "/dev/full").status, 74);
+
+  // A device that is there but not offered is refused for the reason
+  // `list --all` gives it.
+  const QString partition = image.partition();
+  const CliRun all = runCli({"list", "--all"});
+  const QString reason = "a partition of " + name();
+  EXPECT_TRUE(all.out.contains(partition + '\t')) << shown(all);
+  EXPECT_TRUE(all.out.contains('\t' + reason + '\n')) << shown(all);
+  for (const QString& command : {"info", "check"}) {
+    const CliRun refused = runCli({command, partition});
+    EXPECT_EQ(refused.status, 3) << shown(refused);
+    EXPECT_EQ(refused.err, "tessaro-cli: " + partition + " is not offered: " + reason + '\n');
+  }
 }
 
 // Nothing is written for a request that is refused, and the status says so.
@@ -161,6 +327,11 @@ TEST_F(CliOnSmallLoopDevice, RefusedRequestsLeaveTheImageUnchanged) {
     const CliRun run = runCli(arguments, name().toUtf8() + '\n');
     EXPECT_EQ(run.status, 3) << arguments.join(' ').toStdString() << '\n' << shown(run);
   }
+  EXPECT_EQ(image.hash(), before);
+
+  // Nobody reads what a format would say: it stops before it writes.
+  const CliRun unread = runCli({"format", name(), "--yes"}, {}, "/dev/full");
+  EXPECT_EQ(unread.status, 74) << shown(unread);
   EXPECT_EQ(image.hash(), before);
 }
 
@@ -242,18 +413,14 @@ TEST_F(CliOnSmallLoopDevice, CtrlCAsksTheHelperToStop) {
   request.assumeYes = true;
   EXPECT_EQ(test::awaitTask(cli.run(request)), cliCancelled);
 
-  const auto contents = [](FILE* file) {
-    std::rewind(file);
-    QFile read;
-    read.open(file, QIODevice::ReadOnly);
-    return QString::fromUtf8(read.readAll());
-  };
   const QString printed = contents(out);
   EXPECT_TRUE(printed.startsWith("Starting format of " + image.device() + " as FAT32.\n"))
       << printed.toStdString();
   EXPECT_TRUE(printed.endsWith("\nCancelled: heard cancel, nothing changed.\n"))
       << printed.toStdString();
-  EXPECT_EQ(contents(err), "Cancelling: waiting for the tools to stop...\n");
+  EXPECT_EQ(contents(err),
+            "tessaro-cli: Cancelling: waiting for the tools to stop...\n"
+            "tessaro-cli: Cancelled: heard cancel, nothing changed.\n");
   std::fclose(out);
   std::fclose(err);
 }

@@ -66,6 +66,20 @@ check_installed_files() { # root prefix helper_path
   bash -n "$root$prefix/$completion_rel" || fail "the bash completion is not valid bash"
   grep -q 'complete -F _tessaro_cli tessaro-cli' "$root$prefix/$completion_rel" ||
     fail "the bash completion does not complete tessaro-cli"
+  # It offers what `list` shows, and loop devices once the word begins with "loop".
+  local offered
+  offered=$(bash -c '
+    _init_completion() { cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}; words=("${COMP_WORDS[@]}") cword=$COMP_CWORD; }
+    tessaro-cli() { printf "{\"blockdevices\": [\n  {\n    \"name\": \"sdb\",\n  }\n]}\n"; }
+    losetup() { echo /dev/loop7; }
+    source "$1"
+    for word in "" lo loop /dev/s; do
+      COMP_WORDS=(tessaro-cli format "$word") COMP_CWORD=2 COMPREPLY=()
+      _tessaro_cli
+      echo "${COMPREPLY[*]}"
+    done' completion "$root$prefix/$completion_rel")
+  [ "$offered" = $'sdb\n\nloop7\n/dev/sdb' ] ||
+    fail "the bash completion offers other devices: $offered"
   local copyright=$root$prefix/$copyright_rel changelog=$root$prefix/$changelog_rel
   head -1 "$copyright" |
     grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||

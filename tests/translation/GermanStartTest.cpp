@@ -206,6 +206,8 @@ TEST_F(GermanStartTest, CommandLineInTheUsersLanguage) {
   EXPECT_TRUE(
       help.out.contains(QString::fromUtf8("das FAT-Dateisystem auf einem Laufwerk prüfen")));
   EXPECT_TRUE(help.out.contains("  --json  ")) << "options stay as they are typed";
+  for (const QString& line : help.out.split('\n'))
+    EXPECT_LT(line.size(), 80) << "wider than a terminal: " << line.toStdString();
 
   const CliRun unknown = runCli({"list", "--jsn"}, "de");
   EXPECT_EQ(unknown.status, 2);

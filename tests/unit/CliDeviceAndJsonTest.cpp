@@ -11,7 +11,8 @@
 #include <QTemporaryDir>
 
 #include "cli/DeviceArgument.h"
-#include "cli/DriveJson.h"
+#include "cli/BlockDeviceJson.h"
+#include "cli/PlainText.h"
 #include "cli/TerminalConfirmation.h"
 
 using namespace tessaro;
@@ -60,27 +61,66 @@ TEST(DeviceArgument, LoopDevicesWithAnImageBecomeDrives) {
     EXPECT_FALSE(DeviceArgument::attachedLoopDrive(refused, sysfs.path())) << refused;
 }
 
-TEST(DriveJson, ListsTheDriveFieldsWithTheSizeInBytes) {
-  const Drive ultra{QUuid("{12345678-1234-1234-1234-123456789abc}"),
-                    "sdb",
-                    "/dev/sdb",
-                    "32 GB Ultra \"Fit\" (sdb)",
-                    "Ultra \"Fit\"",
-                    false,
-                    32000000000};
-  const Drive huge{QUuid::createUuid(), "sdc", "/dev/sdc", "4 TB (sdc)", "", false, 4000787030016};
-  const QJsonDocument document = QJsonDocument::fromJson(DriveJson::array({ultra, huge}));
-  ASSERT_TRUE(document.isArray());
-  const QJsonArray list = document.array();
+// lsblk's keys and values, and an id that is the same for the same device.
+TEST(BlockDeviceJson, HoldsLsblksKeysAndAStableId) {
+  BlockDevice stick;
+  stick.name = "sdb";
+  stick.path = "/dev/sdb";
+  stick.type = "disk";
+  stick.id = "usb-SanDisk_Ultra_\"Fit\"_4C53";
+  stick.size = 4000787030016;  // beyond 32 bits
+  stick.model = "Ultra \"Fit\"";
+  stick.vendor = "SanDisk";
+  stick.serial = "4C53";
+  stick.transport = "usb";
+  stick.removable = true;
+  stick.hotplug = true;
+  BlockDevice root = stick;
+  root.name = "nvme0n1p2";
+  root.id.clear();
+  root.model.clear();
+  root.mountpoints = {"/"};
+  root.logicalSectorSize = 4096;
+  root.reason = NotOfferedReason(NotOfferedReason::Kind::partition, "nvme0n1");
+
+  const QByteArray text = BlockDeviceJson::document({stick, root});
+  EXPECT_EQ(text, BlockDeviceJson::document({stick, root}));
+  const QJsonArray list = QJsonDocument::fromJson(text).object()["blockdevices"].toArray();
   ASSERT_EQ(list.size(), 2);
-  const QByteArray expected =
-      "{\"id\": \"12345678-1234-1234-1234-123456789abc\", \"bsdName\": \"sdb\", \"devicePath\": "
-      "\"/dev/sdb\", \"description\": \"32 GB Ultra \\\"Fit\\\" (sdb)\", \"model\": \"Ultra "
-      "\\\"Fit\\\"\", \"size\": 32000000000}";
-  EXPECT_EQ(list.at(0).toObject(), QJsonDocument::fromJson(expected).object());
-  EXPECT_EQ(list.at(1).toObject()["size"].toInteger(), 4000787030016);
-  EXPECT_EQ(list.at(1).toObject()["model"].toString(), "");
-  EXPECT_EQ(QJsonDocument::fromJson(DriveJson::array({})).array().size(), 0);
+  const QJsonObject expected = QJsonDocument::fromJson(R"json({
+      "name": "sdb", "path": "/dev/sdb", "id": "usb-SanDisk_Ultra_\"Fit\"_4C53",
+      "size": 4000787030016, "model": "Ultra \"Fit\"", "vendor": "SanDisk", "serial": "4C53",
+      "tran": "usb", "rm": true, "hotplug": true, "ro": false, "log-sec": 512, "type": "disk",
+      "pkname": null, "fstype": null, "mountpoints": [], "offered": true, "reason": null})json")
+                                   .object();
+  EXPECT_EQ(list.at(0).toObject(), expected) << text.toStdString();
+  const QJsonObject partition = list.at(1).toObject();
+  EXPECT_EQ(partition["id"], QJsonValue());
+  EXPECT_EQ(partition["model"], QJsonValue());
+  EXPECT_EQ(partition["log-sec"].toInt(), 4096);
+  EXPECT_EQ(partition["offered"], false);
+  EXPECT_EQ(partition["reason"]["kind"], "partition");
+  EXPECT_EQ(partition["reason"]["message"], "a partition of nvme0n1");
+  EXPECT_EQ(QJsonDocument::fromJson(BlockDeviceJson::document({})).object()["blockdevices"],
+            QJsonArray());
+}
+
+// What a pipe or a file gets: words, not pictures; letters of any script stay.
+TEST(PlainText, DropsEmojiAndSymbolsKeepsWords) {
+  const QList<std::pair<QString, QString>> rows{
+      {"\u274C Error: the drive is gone", "Error: the drive is gone"},
+      {"\u2705 Repair completed.", "Repair completed."},
+      {"\u2139\uFE0F Using partition /dev/sdb1 for repair", "Using partition /dev/sdb1 for repair"},
+      {"\u26A0\uFE0F No partition found", "Warning: No partition found"},
+      {"Model: \u2014   Bus: USB", "Model: -   Bus: USB"},
+      {"\U0001F4BE 32 GB", "32 GB"},
+      {"Volume: K\u00C4SE \u65E5\u672C", "Volume: K\u00C4SE \u65E5\u672C"},
+      {"\U00020000 letter", "\U00020000 letter"},
+      {"\u2139\uFE0F one\n\u2705 two \u2705", "one\ntwo "},
+      {"plain", "plain"},
+      {"", ""},
+  };
+  for (const auto& [line, plain] : rows) EXPECT_EQ(PlainText::of(line), plain) << line.toStdString();
 }
 
 TEST(TerminalConfirmation, OnlyTheDrivesNameConfirms) {

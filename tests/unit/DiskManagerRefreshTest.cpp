@@ -108,6 +108,13 @@ TEST(DiskManagerRefresh, ListsExternalDisksInOrderWithoutQueryingSystemDisks) {
        {"30.75 GB SanDisk Ultra (sdb)", "500.11 GB Samsung PSSD T7 (sdc)",
         "31.91 GB SD32G (mmcblk0)"},
        {}},
+      // Empty card reader slots, a locked card and a DVD drive are not offered.
+      {"lsblk/desktop", {"63.86 GB Generic- SD/MMC (sdc)", "61.53 GB SanDisk Ultra Fit (sdg)"}, {}},
+      // LUKS and LVM on NVMe, loop devices; an SD card and a Thunderbolt disk.
+      {"lsblk/nvme-lvm",
+       {"1 TB Samsung PSSD T7 (sdb)", "31.91 GB SD32G (mmcblk0)",
+        "2 TB WD_BLACK SN850X 2000GB (nvme1n1)"},
+       {}},
   };
   for (const auto& [machine, drives, queried] : machines) {
     ToolLog log;

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
+#include <QTemporaryDir>
+
 #include "JobFixture.h"
 #include "drives/DiskManager.h"
+#include "drives/UserMount.h"
 #include "drives/linux/LinuxDiskTools.h"
 #include "drives/mac/MacDiskTools.h"
 #include "jobs/FormatJob.h"
@@ -124,4 +127,33 @@ TEST(Job, AnythingThrownEndsInTheFailureLineAndFinished) {
   EXPECT_FALSE(awaitTask(job.run(report)));
   EXPECT_EQ(report.calls(), QStringList({"started: Breaking...",
                                          "failed: Broken: Unexpected failure", "finished"}));
+}
+
+// udisks that cannot mount (not running, a device it does not manage) leaves
+// a note, never a failure of the format or check before it.
+TEST(UserMount, WhatUdisksctlSaysWhenItCannotMountIsANote) {
+  QTemporaryDir dir;
+  const QString udisksctl = dir.filePath("udisksctl");
+  const auto answer = [&](const QByteArray& said, int status) {
+    QFile script(udisksctl);
+    script.remove();
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '" + said + "'\nexit " + QByteArray::number(status) + "\n");
+    script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+  };
+  answer("Error looking up object for device /dev/loop0p1\\n", 1);
+  UserMountOutcome outcome =
+      awaitTask(mountAsDesktopUser(ProcessRunner::shared(), "/dev/loop0p1", udisksctl));
+  EXPECT_TRUE(outcome.attempted);
+  EXPECT_EQ(outcome.lines, QStringList());
+  EXPECT_EQ(outcome.notes,
+            QStringList{"Not mounted: Error looking up object for device /dev/loop0p1"});
+
+  answer("Mounted /dev/sdz1 at /media/ann/STICK\\n", 0);
+  outcome = awaitTask(mountAsDesktopUser(ProcessRunner::shared(), "/dev/sdz1", udisksctl));
+  EXPECT_EQ(outcome.lines, QStringList{"Mounted /dev/sdz1 at /media/ann/STICK"});
+  EXPECT_EQ(outcome.notes, QStringList());
+
+  outcome = awaitTask(mountAsDesktopUser(ProcessRunner::shared(), "/dev/sdz1", "/nonexistent"));
+  EXPECT_FALSE(outcome.attempted);
 }

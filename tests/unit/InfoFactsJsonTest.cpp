@@ -23,16 +23,19 @@ QJsonObject parsed(const char* json) { return QJsonDocument::fromJson(json).obje
 
 }  // namespace
 
+// Without lsblk's record (macOS), the disk is what the report read.
 TEST(InfoFactsJson, HoldsWhatTheReportShowsWithMissingValuesAsNull) {
   const QString disk = fixture("usb-stick-disk.plist");
   const QString partition = fixture("usb-stick-partition.plist");
   const QJsonObject usbDisk = parsed(R"json({
-      "deviceNode": "/dev/disk4", "model": "Ultra", "bus": "USB", "removable": true,
-      "ejectable": true, "wholeDisk": true, "parentWholeDisk": "disk4",
-      "deviceBlockSize": 512, "totalSize": 32015679488})json");
-  const QJsonObject unreadableDisk = parsed(R"json({
-      "deviceNode": null, "model": null, "bus": null, "removable": false, "ejectable": false,
-      "wholeDisk": false, "parentWholeDisk": null, "deviceBlockSize": null, "totalSize": null})json");
+      "name": "disk4", "path": "/dev/disk4", "id": null, "size": 32015679488, "model": "Ultra",
+      "vendor": null, "serial": null, "tran": "usb", "rm": true, "hotplug": true, "ro": false,
+      "log-sec": 512, "type": "disk", "pkname": null, "fstype": null, "mountpoints": [],
+      "offered": true, "reason": null})json");
+  QJsonObject unreadableDisk = usbDisk;
+  for (const char* key : {"model", "tran", "log-sec"}) unreadableDisk[key] = QJsonValue();
+  unreadableDisk["size"] = 0;
+  unreadableDisk["rm"] = unreadableDisk["hotplug"] = false;
 
   const struct {
     const char* name;
@@ -41,21 +44,46 @@ TEST(InfoFactsJson, HoldsWhatTheReportShowsWithMissingValuesAsNull) {
     QJsonValue partition;
   } rows[] = {
       {"disk and partition", disk + partition, usbDisk, parsed(R"json({
-          "deviceNode": "/dev/disk4s1", "volumeName": "MY USB", "filesystem": "MS-DOS (FAT32)",
-          "mounted": true, "mountPoint": "/Volumes/MY USB", "filesystemBlockSize": 32768})json")},
+          "name": "disk4s1", "path": "/dev/disk4s1", "size": null, "fstype": "vfat", "fsver": "FAT32",
+          "label": "MY USB", "mountpoint": "/Volumes/MY USB", "cluster-size": 32768})json")},
       {"no partition found", disk, usbDisk, QJsonValue()},
       {"no output", "", unreadableDisk, QJsonValue()},
       {"truncated output", disk.left(disk.size() / 2), unreadableDisk, QJsonValue()},
       {"a partition that is not a property list", disk + "<?xml garbage", usbDisk, parsed(R"json({
-          "deviceNode": null, "volumeName": null, "filesystem": null, "mounted": false,
-          "mountPoint": null, "filesystemBlockSize": null})json")},
+          "name": null, "path": null, "size": null, "fstype": null, "fsver": null,
+          "label": null, "mountpoint": null, "cluster-size": null})json")},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     const QJsonObject facts =
-        InfoFactsJson::fromFacts(driveFactsFromPropertyLists(row.output), "disk4");
+        InfoFactsJson::object(driveFactsFromPropertyLists(row.output), "disk4", {});
     EXPECT_EQ(facts.keys(), (QStringList{"disk", "partition"}));
     EXPECT_EQ(facts["disk"].toObject(), row.disk) << QJsonDocument(facts).toJson().toStdString();
     EXPECT_EQ(facts["partition"], row.partition) << QJsonDocument(facts).toJson().toStdString();
   }
+}
+
+// With lsblk's records the disk is the one `list --json` shows, and the
+// partition has its file system type and version.
+TEST(InfoFactsJson, TakesTheDiskAndPartitionFromLsblk) {
+  BlockDevice stick;
+  stick.name = "sdb";
+  stick.path = "/dev/sdb";
+  stick.id = "usb-SanDisk_Ultra_4C53";
+  stick.size = 32015679488;
+  BlockDevice part;
+  part.name = "sdb1";
+  part.size = 32014630912;
+  part.fstype = "vfat";
+  part.fsver = "FAT32";
+  part.label = "OLD NAME";
+  DriveFacts facts;
+  facts.disk.totalSize = 1;
+  facts.partition = DriveFacts::Partition{"/dev/sdb1", "MY USB", "MS-DOS (FAT32)", {}, 4096};
+  const QJsonObject json = InfoFactsJson::object(facts, "sdb", {stick, part});
+  EXPECT_EQ(json["disk"]["id"], "usb-SanDisk_Ultra_4C53");
+  EXPECT_EQ(json["disk"]["size"].toInteger(), 32015679488);
+  EXPECT_EQ(json["partition"].toObject(), parsed(R"json({
+      "name": "sdb1", "path": "/dev/sdb1", "size": 32014630912, "fstype": "vfat",
+      "fsver": "FAT32", "label": "MY USB", "mountpoint": null, "cluster-size": 4096})json"));
 }

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonDocument>
+#include <QSet>
 
 #include "drives/linux/LinuxBlockDevices.h"
 #include "exec/Error.h"
@@ -79,4 +81,41 @@ TEST(LinuxBlockDevices, ATreeTooDeepToBeLsblksIsRefusedNotReadInPart) {
   ASSERT_EQ(shallow.size(), 1);
   EXPECT_TRUE(holdsRunningSystem(shallow.first()));
   EXPECT_THROW(LsblkDevice::parseList(nested(200)), Error);
+}
+
+// Every device lsblk reports on three machines, with its id and why it is
+// not offered, as `tessaro-cli list --all` shows them (list-all.txt beside
+// the machine's list.json): a laptop; a desktop with a built-in four-slot
+// card reader, a locked SD card and a DVD drive; an NVMe system with LUKS and
+// LVM, snap and image loop devices and a Thunderbolt enclosure. Only whole
+// removable or external disks are offered, and what identifies them is the
+// same in every run.
+TEST(LinuxBlockDevices, EveryDeviceOfAMachineIsOfferedOrSaysWhyNot) {
+  for (const QString machine : {"laptop", "desktop", "nvme-lvm"}) {
+    SCOPED_TRACE(machine.toStdString());
+    const QString dir = TESSARO_FIXTURES_DIR "/lsblk/" + machine;
+    QFile list(dir + "/list.json"), expected(dir + "/list-all.txt");
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
+    const QList<LsblkDevice> tree = LsblkDevice::parseList(QString::fromUtf8(list.readAll()));
+    const QList<BlockDevice> devices = linuxBlockDevices(tree, sysfs, dir + "/by-id");
+    EXPECT_EQ(devices, linuxBlockDevices(tree, sysfs, dir + "/by-id"));
+
+    QString shown;
+    QSet<QString> ids;
+    for (const BlockDevice& device : devices) {
+      shown += device.name + '\t' + (device.id.isEmpty() ? "-" : device.id) + '\t' +
+               (device.reason ? device.reason->phrase() : "offered") + '\n';
+      if (!device.id.isEmpty()) EXPECT_FALSE(ids.contains(device.id)) << device.id.toStdString();
+      ids.insert(device.id);
+      if (device.offered()) {
+        const LsblkDevice* disk = nullptr;
+        for (const LsblkDevice& top : tree)
+          if (top.name == device.name) disk = &top;
+        ASSERT_TRUE(disk) << device.name.toStdString();
+        EXPECT_EQ(device.type, "disk");
+        EXPECT_TRUE(isExternalOrRemovable(linuxPlacement(*disk, sysfs)));
+      }
+    }
+    EXPECT_EQ(shown.toStdString(), expected.readAll().toStdString());
+  }
 }

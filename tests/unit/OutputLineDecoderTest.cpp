@@ -99,6 +99,17 @@ TEST(PkexecReasonTest, TheLineThatSaysWhy) {
        "No authentication agent found."},
       {"Cannot run program /x: No such file or directory\n",
        "Cannot run program /x: No such file or directory"},
+      // A wrong password at pkexec's own text agent.
+      {"==== AUTHENTICATING FOR org.tessaro.helper ====\nAuthenticating as: ann\nPassword: \n"
+       "polkit-agent-helper-1: pam_authenticate failed: Authentication failure\n"
+       "==== AUTHENTICATION FAILED ====\n"
+       "Error executing command as another user: Not authorized\n\nThis incident has been "
+       "reported.\n",
+       "Not authorized (polkit-agent-helper-1: pam_authenticate failed: Authentication "
+       "failure)"},
+      {"Password: \nsu: one\ntwo\nthree\nError executing command as another user: Not "
+       "authorized\n",
+       "Not authorized (two; three)"},
       {"", ""},
       {"\n \n", ""},
       {"Not \x1b[31mred\x1b[0m \xFF\n", "Not " + fffd + "[31mred" + fffd + "[0m " + fffd},

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
+#include <functional>
 
 namespace tessaro {
 
@@ -113,9 +115,137 @@ QString linuxModel(const LsblkDevice& disk, const QString& sysfsRoot) {
   return model.isEmpty() ? vendor : vendor + QLatin1Char(' ') + model;
 }
 
+namespace {
+
+// The mount point that shows best that a device holds the running system:
+// "/" wherever it is in the tree, else the first one outside the user's
+// media folders.
+QString systemMountpoint(const LsblkDevice& device) {
+  QString first;
+  const std::function<bool(const LsblkDevice&)> visit = [&](const LsblkDevice& at) {
+    for (const QString& mountpoint : at.mountpoints) {
+      if (mountpoint == QLatin1String("/")) return true;
+      if (first.isEmpty() && !isUserMediaMount(mountpoint)) first = mountpoint;
+    }
+    for (const LsblkDevice& child : at.children)
+      if (visit(child)) return true;
+    return false;
+  };
+  return visit(device) ? QStringLiteral("/") : first;
+}
+
+// Letters, digits and ".-_" as they are, a run of anything else as one "_".
+QString idWord(const QString& text) {
+  QString word;
+  for (const QChar c : text.trimmed()) {
+    const bool plain = (c.unicode() < 128 && c.isLetterOrNumber()) || c == QLatin1Char('.') ||
+                       c == QLatin1Char('-') || c == QLatin1Char('_');
+    if (plain)
+      word += c;
+    else if (!word.endsWith(QLatin1Char('_')))
+      word += QLatin1Char('_');
+  }
+  return word;
+}
+
+QString byIdName(const QString& name, const QString& byIdDir) {
+  if (name.isEmpty()) return {};
+  const QDir dir(byIdDir);
+  for (const QFileInfo& link : dir.entryInfoList(QDir::System | QDir::Files, QDir::Name)) {
+    if (!link.isSymLink()) continue;
+    if (QFileInfo(link.symLinkTarget()).fileName() == name) return link.fileName();
+  }
+  return {};
+}
+
+void flatten(const LsblkDevice& device, const LsblkDevice* above, const QString& sysfsRoot,
+             const QString& byIdDir, QSet<QString>& seen, QList<BlockDevice>& into) {
+  if (!device.name.isEmpty() && !seen.contains(device.name)) {
+    seen.insert(device.name);
+    BlockDevice shown;
+    shown.name = device.name;
+    shown.path = device.path.isEmpty() ? QStringLiteral("/dev/") + device.name : device.path;
+    shown.parent = above ? above->name : QString();
+    shown.type = device.type;
+    shown.id = linuxStableId(device, sysfsRoot, byIdDir);
+    shown.size = device.size;
+    shown.model = device.model.trimmed();
+    shown.vendor = device.vendor.trimmed();
+    if (device.type == QLatin1String("disk")) {
+      shown.product = linuxModel(device, sysfsRoot);
+      if (shown.model.isEmpty()) shown.model = shown.product;
+    }
+    shown.serial = device.serial.trimmed();
+    shown.transport = device.transport;
+    shown.removable = device.removable;
+    shown.hotplug = device.hotplug;
+    shown.readOnly = device.readOnly;
+    shown.logicalSectorSize = device.logicalSectorSize.value_or(0);
+    shown.fstype = device.fstype;
+    shown.fsver = device.fsver;
+    shown.label = device.label;
+    for (const QString& mountpoint : device.mountpoints)
+      if (!mountpoint.isEmpty()) shown.mountpoints << mountpoint;
+    if (!above)
+      shown.reason = linuxNotOfferedReason(device, sysfsRoot);
+    else if (device.type == QLatin1String("part"))
+      shown.reason = NotOfferedReason(NotOfferedReason::Kind::partition, above->name);
+    else
+      shown.reason = NotOfferedReason(NotOfferedReason::Kind::volume, above->name);
+    into << shown;
+  }
+  for (const LsblkDevice& child : device.children)
+    flatten(child, &device, sysfsRoot, byIdDir, seen, into);
+}
+
+}  // namespace
+
+std::optional<NotOfferedReason> linuxNotOfferedReason(const LsblkDevice& disk,
+                                                      const QString& sysfsRoot) {
+  using Kind = NotOfferedReason::Kind;
+  if (disk.type == QLatin1String("loop") || disk.name.startsWith(QLatin1String("loop")))
+    return NotOfferedReason(Kind::loopDevice);
+  if (isVirtualDeviceName(disk.name)) return NotOfferedReason(Kind::virtualDevice);
+  if (disk.type == QLatin1String("rom")) return NotOfferedReason(Kind::opticalDrive);
+  if (disk.type != QLatin1String("disk")) return NotOfferedReason(Kind::notADisk, disk.type);
+  if (disk.size <= 0) return NotOfferedReason(Kind::noMedium);
+  if (disk.readOnly) return NotOfferedReason(Kind::readOnly);
+  if (holdsRunningSystem(disk)) {
+    const QString mountpoint = systemMountpoint(disk);
+    if (!mountpoint.isEmpty()) return NotOfferedReason(Kind::holdsSystem, mountpoint);
+    return NotOfferedReason(Kind::volumeMember);
+  }
+  if (!isExternalOrRemovable(linuxPlacement(disk, sysfsRoot)))
+    return NotOfferedReason(Kind::internalDisk);
+  return std::nullopt;
+}
+
 bool isOfferableDisk(const LsblkDevice& disk, const QString& sysfsRoot) {
-  return disk.type == QLatin1String("disk") && !isVirtualDeviceName(disk.name) && disk.size > 0 &&
-         !holdsRunningSystem(disk) && isExternalOrRemovable(linuxPlacement(disk, sysfsRoot));
+  return !linuxNotOfferedReason(disk, sysfsRoot);
+}
+
+QString linuxStableId(const LsblkDevice& device, const QString& sysfsRoot,
+                      const QString& byIdDir) {
+  if (device.type == QLatin1String("disk")) {
+    const QString wwn = idWord(device.wwn);
+    if (!wwn.isEmpty()) return QStringLiteral("wwn-") + wwn;
+    const QString serial = idWord(device.serial);
+    if (!serial.isEmpty()) {
+      const QString bus = linuxBus(device, sysfsRoot);
+      const QString model = idWord(linuxModel(device, sysfsRoot));
+      return (bus.isEmpty() ? QStringLiteral("disk") : bus) + QLatin1Char('-') +
+             (model.isEmpty() ? serial : model + QLatin1Char('_') + serial);
+    }
+  }
+  return byIdName(device.name, byIdDir);
+}
+
+QList<BlockDevice> linuxBlockDevices(const QList<LsblkDevice>& tree, const QString& sysfsRoot,
+                                     const QString& byIdDir) {
+  QList<BlockDevice> devices;
+  QSet<QString> seen;
+  for (const LsblkDevice& device : tree) flatten(device, nullptr, sysfsRoot, byIdDir, seen, devices);
+  return devices;
 }
 
 }  // namespace tessaro

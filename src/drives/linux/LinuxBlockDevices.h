@@ -5,7 +5,9 @@
 
 #include <QString>
 
+#include "drives/BlockDevice.h"
 #include "drives/DiscoveryRule.h"
+#include "drives/NotOfferedReason.h"
 #include "drives/linux/LsblkDevice.h"
 
 namespace tessaro {
@@ -38,8 +40,26 @@ DiskPlacement linuxPlacement(const LsblkDevice& disk, const QString& sysfsRoot);
 // has no model, the card's name from sysfs.
 QString linuxModel(const LsblkDevice& disk, const QString& sysfsRoot);
 
-// Whether discovery may offer this disk: a whole disk of non-zero size, not
-// virtual, not holding the running system, external or removable.
+// Why discovery does not offer a device lsblk lists at the top of its tree,
+// first reason first: a loop or other virtual device, not a disk, no medium,
+// read-only, holding the running system, internal. None: it is offered, a
+// whole disk of non-zero size that is external or removable.
+std::optional<NotOfferedReason> linuxNotOfferedReason(const LsblkDevice& diskWithChildren,
+                                                      const QString& sysfsRoot);
+
+// Whether discovery may offer this disk: linuxNotOfferedReason gives none.
 bool isOfferableDisk(const LsblkDevice& diskWithChildren, const QString& sysfsRoot);
+
+// What identifies a whole disk across runs: "wwn-<WWN>", else
+// "<bus>-<model>_<serial>" with blanks as "_", else the kernel's name for it
+// in byIdDir (/dev/disk/by-id); empty when nothing does. For any other
+// device, its by-id name or empty.
+QString linuxStableId(const LsblkDevice& device, const QString& sysfsRoot,
+                      const QString& byIdDir = QStringLiteral("/dev/disk/by-id"));
+
+// Every device of lsblk's tree, each once, in lsblk's order (a disk, then
+// what is on it), with the reason it is not offered.
+QList<BlockDevice> linuxBlockDevices(const QList<LsblkDevice>& tree, const QString& sysfsRoot,
+                                     const QString& byIdDir = QStringLiteral("/dev/disk/by-id"));
 
 }  // namespace tessaro

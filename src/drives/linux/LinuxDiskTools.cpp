@@ -21,10 +21,12 @@
 
 namespace tessaro {
 
-LinuxDiskTools::LinuxDiskTools(QString lsblkPath, QString sysfsRoot, QString helperPath)
+LinuxDiskTools::LinuxDiskTools(QString lsblkPath, QString sysfsRoot, QString helperPath,
+                               QString byIdDir)
     : lsblkPath_(std::move(lsblkPath)),
       sysfsRoot_(std::move(sysfsRoot)),
-      helperPath_(std::move(helperPath)) {}
+      helperPath_(std::move(helperPath)),
+      byIdDir_(std::move(byIdDir)) {}
 
 QString LinuxDiskTools::helperPath() const {
   if (!helperPath_.isEmpty()) return helperPath_;
@@ -76,6 +78,10 @@ std::optional<Drive> LinuxDiskTools::parseDriveInfo(const QString& listText,
     return discoveredDrive(bsdName, linuxModel(disk, sysfsRoot_), disk.size);
   }
   return std::nullopt;
+}
+
+QList<BlockDevice> LinuxDiskTools::parseBlockDevices(const QString& listText) const {
+  return linuxBlockDevices(LsblkDevice::parseList(listText), sysfsRoot_, byIdDir_);
 }
 
 std::optional<QString> LinuxDiskTools::validateFormat(const FormatRequest& request) const {

@@ -13,7 +13,8 @@ class LinuxDiskTools : public DiskTools {
  public:
   explicit LinuxDiskTools(QString lsblkPath = QStringLiteral("/usr/bin/lsblk"),
                           QString sysfsRoot = QStringLiteral("/sys"),
-                          QString helperPath = QString());
+                          QString helperPath = QString(),
+                          QString byIdDir = QStringLiteral("/dev/disk/by-id"));
 
   const QString& lsblkPath() const { return lsblkPath_; }
   // The privileged helper: the one next to the application when there is one
@@ -24,6 +25,7 @@ class LinuxDiskTools : public DiskTools {
   QStringList parseDiskList(const QString& text) const override;
   QStringList infoCommand(const QString& bsdName) const override;
   std::optional<Drive> parseDriveInfo(const QString& text, const QString& bsdName) const override;
+  QList<BlockDevice> parseBlockDevices(const QString& listText) const override;
 
   QStringList partitionListCommand(const QString& bsdName) const override;
   QString parseFirstPartition(const QString& text, const QString& bsdName) const override;
@@ -43,6 +45,7 @@ class LinuxDiskTools : public DiskTools {
   QString lsblkPath_;
   QString sysfsRoot_;
   QString helperPath_;
+  QString byIdDir_;
 };
 
 }  // namespace tessaro

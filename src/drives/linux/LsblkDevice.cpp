@@ -57,7 +57,12 @@ LsblkDevice read(const QJsonObject& object, int depth) {
   device.subsystems = text(object, "subsystems");
   device.vendor = text(object, "vendor");
   device.model = text(object, "model");
+  device.serial = text(object, "serial");
+  device.wwn = text(object, "wwn");
+  device.readOnly = flag(object, "ro");
   device.fstype = text(object, "fstype");
+  device.fsver = text(object, "fsver");
+  device.label = text(object, "label");
   for (const QJsonValue& mountpoint : object.value(QLatin1String("mountpoints")).toArray())
     if (mountpoint.isString()) device.mountpoints << mountpoint.toString();
   // lsblk before 2.37 prints one "mountpoint".
@@ -77,8 +82,8 @@ LsblkDevice read(const QJsonObject& object, int depth) {
 QStringList LsblkDevice::arguments() {
   return {
       QStringLiteral("--json"), QStringLiteral("--bytes"), QStringLiteral("--output"),
-      QStringLiteral("NAME,PATH,MAJ:MIN,PKNAME,TYPE,SIZE,LOG-SEC,RM,HOTPLUG,TRAN,SUBSYSTEMS,VENDOR,"
-                     "MODEL,FSTYPE,MOUNTPOINTS")};
+      QStringLiteral("NAME,PATH,MAJ:MIN,PKNAME,TYPE,SIZE,LOG-SEC,RM,HOTPLUG,RO,TRAN,SUBSYSTEMS,"
+                     "VENDOR,MODEL,SERIAL,WWN,FSTYPE,FSVER,LABEL,MOUNTPOINTS")};
 }
 
 QList<LsblkDevice> LsblkDevice::parseList(const QString& text) {

@@ -31,7 +31,12 @@ struct LsblkDevice {
   QString subsystems;  // SUBSYSTEMS, ":"-separated
   QString vendor;
   QString model;
+  QString serial;
+  QString wwn;
+  bool readOnly = false;  // RO
   QString fstype;
+  QString fsver;
+  QString label;
   QStringList mountpoints;  // "[SWAP]" for active swap
   QList<LsblkDevice> children;
 

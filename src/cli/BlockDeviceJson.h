@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QList>
+
+#include "drives/BlockDevice.h"
+
+namespace tessaro {
+
+// The devices of `tessaro-cli list --json` and the disk of `info --json`, as
+// lsblk names things: name, path, size (bytes), model, vendor, serial, tran,
+// rm, hotplug, ro, log-sec, type, pkname, fstype, mountpoints; besides them
+// id (what identifies the device across runs, or null), offered, and reason
+// (null, or {"kind", "message"} when it is not offered). What was not
+// reported is null. The same devices give the same text, byte for byte.
+class BlockDeviceJson {
+ public:
+  static QJsonObject object(const BlockDevice& device);
+  // {"blockdevices": [...]} in the order given, indented.
+  static QByteArray document(const QList<BlockDevice>& devices);
+};
+
+}  // namespace tessaro
