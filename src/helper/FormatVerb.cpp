@@ -10,6 +10,7 @@
 #include "drives/linux/LinuxFormatSteps.h"
 #include "drives/linux/PartitionNaming.h"
 #include "exec/HelperContract.h"
+#include "helper/ExclusiveOpen.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
 
@@ -89,7 +90,7 @@ void runWriteStep(VerbRun& run, const ToolStep& step, const QString& diskPath) {
 // Reads the table, the file system and the boot sector back, read-only. A
 // tool that fails says so; only what the tools did read is judged.
 FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& diskPath,
-                        const QString& partitionPath) {
+                        const QString& partitionPath, const ExclusiveOpen& partition) {
   FormatReadBack found;
   const ToolOutput dump =
       run.capture({tools.path(QStringLiteral("sfdisk")), QStringLiteral("--dump"), diskPath});
@@ -112,7 +113,7 @@ FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& d
   found.fsckClean = fsck.status == 0;
   readFsckVerbose(QString::fromUtf8(fsck.standardOutput), found);
 
-  const QByteArray bootSector = firstSectorOf(partitionPath);
+  const QByteArray bootSector = partition.read(0, 512);
   if (bootSector.size() != 512) {
     stop(HelperContract::toolFailed, QStringLiteral("Could not verify the format: the boot sector "
                                                     "of ") +
@@ -207,22 +208,48 @@ int formatVerb(const QStringList& args) {
   // Unmounted, nothing else may hold the disk or a partition of it.
   held.unmount(linuxUnmountSteps(plan));
 
+  // How the disk stays held from the busy test to the last write. The
+  // helper's lock (flock) keeps udev and every program that follows the
+  // convention away for the whole format; against the rest the kernel's
+  // exclusive claims do it, and a claim belongs to one open file, so it
+  // cannot be shared with a tool:
+  // - wipefs, sfdisk and partx run while the helper holds the whole disk
+  //   O_EXCL (the busy test itself): no partition of it can be mounted or
+  //   claimed, and the tools are told not to open it exclusively themselves;
+  // - mkfs.fat opens the new partition O_EXCL itself, so the helper lets the
+  //   disk go just before starting it: whatever claims the disk or mounts the
+  //   partition in that moment makes mkfs.fat's open fail before it writes;
+  // - the read-back holds the partition O_EXCL again, and reads its boot
+  //   sector through that hold.
+  ExclusiveOpen claim;
+  if (const auto busy = claim.claim(disk.path(), disk.number())) {
+    stop(HelperContract::deviceBusy, *busy + QStringLiteral("; nothing was written."));
+  }
+
   // From here on the drive is changed; a caller that goes away no longer
   // stops the format, so that it is not left half erased with nobody told.
   run.markWriting(true);
   for (const ToolStep& step : linuxPartitionSteps(plan)) runWriteStep(run, step, disk.path());
   const KernelDevice partition = waitForPartition(run, disk);
+  claim.release();
   runWriteStep(run, linuxMkfsStep(plan), disk.path());
+  if (const auto busy = claim.claim(partition.path(), partition.number())) {
+    stop(HelperContract::toolFailed,
+         QStringLiteral("Could not verify the format: ") + *busy + QLatin1Char('.'));
+  }
 
   const PartitionLayout layout =
       fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize, plan.partitionBytes);
+  const Fat32Layout fileSystem = linuxFat32Layout(plan);
   FormatExpectation expected;
   expected.partitionStart = layout.startSector;
   if (layout.sized) expected.partitionSectors = layout.sectorCount;
   expected.volumeName = volumeName;
-  expected.clusterBytes = clusterBytes;
+  expected.clusterBytes = int(fileSystem.clusterBytes());
+  expected.dataAlignment = fileSystem.flashAligned ? kFlashAlignment : fileSystem.clusterBytes();
   const FormatVerdict verdict =
-      verifyFormat(expected, readBack(run, tools, disk.path(), partition.path()));
+      verifyFormat(expected, readBack(run, tools, disk.path(), partition.path(), claim));
+  claim.release();
   run.checkpoint();
   printLine(verdict.line);
 

@@ -76,11 +76,31 @@ void readFsckVerbose(const QString& text, FormatReadBack& into) {
 }
 
 void readBootSector(const QByteArray& firstSector, FormatReadBack& into) {
-  if (firstSector.size() < 14) return;
+  if (firstSector.size() < 40) return;
   const auto byte = [&](int offset) { return static_cast<unsigned char>(firstSector[offset]); };
   into.bytesPerSector = byte(11) | (byte(12) << 8);
   into.sectorsPerCluster = byte(13);
+  into.reservedSectors = byte(14) | (byte(15) << 8);
+  into.fatCount = byte(16);
+  into.fatSectors = qint64(byte(36)) | (qint64(byte(37)) << 8) | (qint64(byte(38)) << 16) |
+                    (qint64(byte(39)) << 24);
 }
+
+qint64 FormatReadBack::dataStartBytes() const {
+  if (partitionStart < 0 || bytesPerSector <= 0 || fatCount <= 0) return -1;
+  return (partitionStart + reservedSectors + fatCount * fatSectors) * bytesPerSector;
+}
+
+namespace {
+
+QString alignmentText(qint64 bytes) {
+  if (bytes >= 1024 * 1024 && bytes % (1024 * 1024) == 0) {
+    return QString::number(bytes / (1024 * 1024)) + QStringLiteral(" MiB");
+  }
+  return QStringLiteral("the cluster (") + QString::number(bytes) + QStringLiteral(" bytes)");
+}
+
+}  // namespace
 
 FormatVerdict verifyFormat(const FormatExpectation& expected, const FormatReadBack& found) {
   QStringList differences;
@@ -115,6 +135,13 @@ FormatVerdict verifyFormat(const FormatExpectation& expected, const FormatReadBa
                        grouped(kFat32MaxClusters);
   }
   if (!found.fsckClean) differences << QStringLiteral("fsck.fat reports errors");
+  const qint64 dataStart = found.dataStartBytes();
+  const bool aligned = expected.dataAlignment > 0 && dataStart > 0 &&
+                       dataStart % expected.dataAlignment == 0;
+  if (expected.dataAlignment > 0 && !aligned) {
+    differences << QStringLiteral("data area is not aligned to ") +
+                       alignmentText(expected.dataAlignment);
+  }
 
   const QString readBack =
       QStringLiteral(
@@ -128,8 +155,12 @@ FormatVerdict verifyFormat(const FormatExpectation& expected, const FormatReadBa
                grouped(found.clusterCount));
   FormatVerdict verdict;
   verdict.matches = differences.isEmpty();
+  const QString alignment =
+      aligned ? QStringLiteral("; data area aligned to ") + alignmentText(expected.dataAlignment)
+              : QString();
   verdict.line = verdict.matches
-                     ? QStringLiteral("Verified: ") + readBack + QStringLiteral(": as asked.")
+                     ? QStringLiteral("Verified: ") + readBack + alignment +
+                           QStringLiteral(": as asked.")
                      : QStringLiteral("Verification failed: ") + readBack + QStringLiteral(": ") +
                            differences.join(QStringLiteral("; ")) + QLatin1Char('.');
   return verdict;

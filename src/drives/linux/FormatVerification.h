@@ -16,6 +16,9 @@ struct FormatExpectation {
   QString volumeName;                      // as derived, not quoted
   std::optional<int> clusterBytes;         // none: any size mkfs.fat chose
   std::optional<qint64> partitionSectors;  // none: any size
+  // Where cluster 2 must start: on a multiple of these bytes from the start
+  // of the disk (4 MiB, or the cluster where the drive cannot spare that).
+  qint64 dataAlignment = 0;
 };
 
 // What was read back from the drive, read-only, after a format.
@@ -30,10 +33,15 @@ struct FormatReadBack {
   QString label;              // blkid LABEL, unescaped
   int bytesPerSector = 0;     // boot sector
   int sectorsPerCluster = 0;  // boot sector
+  int reservedSectors = 0;    // boot sector
+  int fatCount = 0;           // boot sector
+  qint64 fatSectors = 0;      // boot sector, FAT32's sectors per FAT
   qint64 clusterCount = -1;   // fsck.fat -v "data clusters"
   bool fsckClean = false;     // fsck.fat -n exited 0
 
   int clusterBytes() const { return bytesPerSector * sectorsPerCluster; }
+  // Where cluster 2 starts, in bytes from the start of the disk (-1: unknown).
+  qint64 dataStartBytes() const;
 };
 
 // Reads "label:" and the partition lines of `sfdisk --dump`.
@@ -43,8 +51,9 @@ QMap<QString, QString> parseBlkidExport(const QString& text);
 void readBlkidExport(const QString& text, FormatReadBack& into);
 // The "N data clusters" line of `fsck.fat -v`.
 void readFsckVerbose(const QString& text, FormatReadBack& into);
-// Bytes per sector (offset 11, little-endian) and sectors per cluster
-// (offset 13) from the first sector of the file system.
+// Bytes per sector (offset 11, little-endian), sectors per cluster (13),
+// reserved sectors (14), number of FATs (16) and FAT32's sectors per FAT (36)
+// from the first sector of the file system.
 void readBootSector(const QByteArray& firstSector, FormatReadBack& into);
 
 struct FormatVerdict {
