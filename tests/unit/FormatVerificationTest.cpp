@@ -28,6 +28,11 @@ FormatReadBack readBack() {
   QByteArray sector(512, '\0');
   sector[12] = 2;  // 512 bytes per sector, little-endian at 11
   sector[13] = 8;  // sectors per cluster
+  sector[14] = char(4944 & 0xff);  // reserved sectors: 2048 + 4944 + 2 * 600 = 8192, 4 MiB
+  sector[15] = char(4944 >> 8);
+  sector[16] = 2;                 // FATs
+  sector[36] = char(600 & 0xff);  // sectors per FAT
+  sector[37] = char(600 >> 8);
   readBootSector(sector, found);
   found.fsckClean = true;
   return found;
@@ -44,6 +49,16 @@ TEST(FormatVerificationTest, WhatTheToolsReadBackMatchesTheRequestOrEachDifferen
   EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, 612352}, found).matches);
   EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, 612353}, found)
                   .line.endsWith(": partition is not 612,353 sectors long."));
+  // The data area's alignment, from the table and the boot sector.
+  EXPECT_EQ(verifyFormat({2048, "MY USB", 4096, {}, 4 << 20}, found).line.toStdString(),
+            "Verified: dos table, partition type c at sector 2048; vfat FAT32, label \"MY USB\", "
+            "4096-byte clusters, 76,383 clusters; data area aligned to 4 MiB: as asked.");
+  FormatReadBack unaligned = found;
+  unaligned.reservedSectors = 32;
+  EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, {}, 4 << 20}, unaligned)
+                  .line.endsWith(": data area is not aligned to 4 MiB."));
+  EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, {}, 4096}, unaligned)
+                  .line.endsWith("; data area aligned to the cluster (4096 bytes): as asked."));
 
   found.clusterCount = 4783;
   found.fsckClean = false;
