@@ -91,24 +91,27 @@ void runWriteStep(VerbRun& run, const ToolStep& step, const QString& diskPath) {
 // tool that fails says so; only what the tools did read is judged.
 FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& diskPath,
                         const QString& partitionPath, const ExclusiveOpen& partition) {
+  // Started together: the read-back takes as long as fsck.fat alone.
   FormatReadBack found;
-  const ToolOutput dump =
-      run.capture({tools.path(QStringLiteral("sfdisk")), QStringLiteral("--dump"), diskPath});
+  const QList<ToolOutput> outputs = run.captureAll(
+      {{tools.path(QStringLiteral("sfdisk")), QStringLiteral("--dump"), diskPath},
+       {tools.path(QStringLiteral("blkid")), QStringLiteral("-p"), QStringLiteral("-o"),
+        QStringLiteral("export"), partitionPath},
+       {tools.path(QStringLiteral("fsck.fat")), QStringLiteral("-n"), QStringLiteral("-v"),
+        partitionPath}});
+  const ToolOutput& dump = outputs[0];
   if (!dump.started || dump.status != 0) readBackFailed(QStringLiteral("sfdisk"), dump);
   readSfdiskDump(QString::fromUtf8(dump.standardOutput), found);
 
   // blkid exits 2 when it finds no file system at all: an answer, not a failure.
-  const ToolOutput blkid =
-      run.capture({tools.path(QStringLiteral("blkid")), QStringLiteral("-p"), QStringLiteral("-o"),
-                   QStringLiteral("export"), partitionPath});
+  const ToolOutput& blkid = outputs[1];
   if (!blkid.started || (blkid.status != 0 && blkid.status != 2)) {
     readBackFailed(QStringLiteral("blkid"), blkid);
   }
   readBlkidExport(QString::fromUtf8(blkid.standardOutput), found);
 
   // fsck.fat exits 1 when it finds errors; anything else above is its failure.
-  const ToolOutput fsck = run.capture({tools.path(QStringLiteral("fsck.fat")), QStringLiteral("-n"),
-                                       QStringLiteral("-v"), partitionPath});
+  const ToolOutput& fsck = outputs[2];
   if (!fsck.started || fsck.status > 1) readBackFailed(QStringLiteral("fsck.fat"), fsck);
   found.fsckClean = fsck.status == 0;
   readFsckVerbose(QString::fromUtf8(fsck.standardOutput), found);

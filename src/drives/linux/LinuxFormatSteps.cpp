@@ -50,12 +50,11 @@ QList<ToolStep> linuxPartitionSteps(const LinuxFormatPlan& plan) {
   // table); sfdisk --no-reread skips its in-use test (the helper's claim is
   // that test) and --no-tell-kernel its re-read; partx tells the kernel of
   // the new partition, which it does while the disk is claimed.
-  QList<ToolStep> steps;
-  for (const QString& old : plan.partitionPaths) {
-    steps.append({{wipefs, QStringLiteral("--all"), QStringLiteral("--force"), kNoLock, old}, {}});
-  }
-  steps.append(
-      {{wipefs, QStringLiteral("--all"), QStringLiteral("--force"), kNoLock, plan.diskPath}, {}});
+  // One wipefs for all: it clears the devices in the order named.
+  QList<ToolStep> steps{{QStringList{wipefs, QStringLiteral("--all"), QStringLiteral("--force"),
+                                     kNoLock} +
+                             plan.partitionPaths + QStringList{plan.diskPath},
+                         {}}};
   steps.append({{plan.tools.value(QStringLiteral("sfdisk")), QStringLiteral("--no-reread"),
                  QStringLiteral("--no-tell-kernel"), kNoLock, plan.diskPath},
                 sfdiskScript(fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize,

@@ -46,7 +46,7 @@ QString linuxFormatPartitionPath(const QString& diskPath);
 QList<ToolStep> linuxUnmountSteps(const LinuxFormatPlan& plan);
 
 // The writes up to the new partition: clear signatures (partitions, then the
-// disk), write a dos table with one type 0x0c partition from 1 MiB to the end
+// disk, in one wipefs), write a dos table with one type 0x0c partition from 1 MiB to the end
 // or of the plan's partition size (sfdisk reads the script on standard input), make the kernel read
 // it. wipefs and sfdisk take no lock of their own: the helper holds the disk's lock for the whole
 // format (see DiskLock).
