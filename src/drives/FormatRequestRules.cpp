@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <algorithm>
 
+#include "drives/ByteCount.h"
 #include "drives/ClusterOption.h"
 #include "drives/Fat32Layout.h"
 #include "drives/LogicalSectorSize.h"
@@ -125,6 +126,16 @@ PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize,
     layout.sized = true;
   }
   return layout;
+}
+
+QString mbrLimitNotice(qint64 diskBytes, std::optional<qint64> partitionBytes,
+                       int logicalSectorSize) {
+  const PartitionLayout layout = fat32PartitionLayout(diskBytes, logicalSectorSize, partitionBytes);
+  if (!layout.truncated) return {};
+  return RuleText::tr("Only the first %1 of %2 can be used: an MBR partition table cannot "
+                      "address more.")
+      .arg(formatByteCount((layout.startSector + layout.sectorCount) * logicalSectorSize),
+           formatByteCount(diskBytes));
 }
 
 qint64 alignedPartitionBytes(qint64 partitionBytes) {

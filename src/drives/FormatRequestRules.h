@@ -39,6 +39,16 @@ PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize,
 
 inline constexpr qint64 kPartitionAlignment = 1024 * 1024;
 
+// What the user must know before confirming the erase of a drive of
+// diskBytes that an MBR partition cannot cover: "Only the first 2.2 TB of
+// 3.3 TB can be used: an MBR partition table cannot address more." Empty
+// when the partition (partitionBytes, or to the end) fits the table. The
+// window and tessaro-cli assume 512-byte sectors, as their checks of a
+// request do; the helper, which knows the sector size, says the same in its
+// log.
+QString mbrLimitNotice(qint64 diskBytes, std::optional<qint64> partitionBytes = std::nullopt,
+                       int logicalSectorSize = 512);
+
 // A partition size rounded down to whole MiB, as the table gets it.
 qint64 alignedPartitionBytes(qint64 partitionBytes);
 
