@@ -7,7 +7,6 @@
 #include <QLocale>
 #include <algorithm>
 
-#include "drives/ByteCount.h"
 #include "drives/ClusterOption.h"
 #include "drives/Fat32Layout.h"
 #include "drives/LogicalSectorSize.h"
@@ -29,6 +28,12 @@ QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Ch
 QString grouped(qint64 number) {
   //: The locale whose digit grouping the cluster counts use.
   return QLocale(RuleText::tr("en_US")).toString(number);
+}
+
+// "2.2 TB": only drives of more than 2 TiB meet the MBR's limit.
+QString terabytes(qint64 bytes) {
+  return QLocale(RuleText::tr("en_US")).toString(double(bytes) / 1e12, 'f', 1) +
+         QStringLiteral(" TB");
 }
 
 QString joinedChoices(const QStringList& choices) {
@@ -134,8 +139,8 @@ QString mbrLimitNotice(qint64 diskBytes, std::optional<qint64> partitionBytes,
   if (!layout.truncated) return {};
   return RuleText::tr("Only the first %1 of %2 can be used: an MBR partition table cannot "
                       "address more.")
-      .arg(formatByteCount((layout.startSector + layout.sectorCount) * logicalSectorSize),
-           formatByteCount(diskBytes));
+      .arg(terabytes((layout.startSector + layout.sectorCount) * logicalSectorSize),
+           terabytes(diskBytes));
 }
 
 qint64 alignedPartitionBytes(qint64 partitionBytes) {
