@@ -133,6 +133,15 @@ TEST_F(FormatLoopDeviceTest, DataAreaStartsOnA4MiBBoundaryAndMtoolsReadsBackAFil
   }
 }
 
+// A drive just above FAT32's minimum cannot spare the few MiB: it is still
+// formatted, aligned to the cluster, and the line says so.
+TEST_F(FormatLoopDeviceTest, ADriveTooSmallForTheFlashAlignmentIsAlignedToTheCluster) {
+  const QString log = format(35 * kMiB, "My USB", ClusterOption::Default);
+  EXPECT_TRUE(log.contains("; data area aligned to the cluster (512 bytes): as asked."))
+      << log.toStdString();
+  expectFormatted(log, 512);
+}
+
 TEST_F(FormatLoopDeviceTest, ReadOnlyDriveEndsInTheFailureLine) {
   const QString log = format(300 * kMiB, "My USB", ClusterOption::Default, true);
   EXPECT_FALSE(log.contains("Format complete"));

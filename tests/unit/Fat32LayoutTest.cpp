@@ -29,7 +29,7 @@ TEST(Fat32LayoutTest, ClusterRulesAcceptExactlyWhatMkfsFatMakesIntoAValidFat32) 
   // Disk bytes, and what a user would lose if the rules were wrong there.
   const std::pair<qint64, const char*> disks[] = {
       {32 * kMiB, "too small for FAT32 with any cluster: refused before the erase"},
-      {36 * kMiB, "just above FAT32's minimum: 512-byte clusters only, unaligned"},
+      {35 * kMiB, "just above FAT32's minimum: 512-byte clusters only, unaligned"},
       {64 * kMiB, "a small stick: the 4 MiB alignment must not cost the valid sizes"},
       {260 * kMiB + kMiB, "mkfs.fat's first default step (260 MiB)"},
       {kGiB, "1 GiB with 4096-byte sectors: the default was refused while 4096 worked"},
