@@ -8,6 +8,8 @@
 //           chain wipefs -a; sfdisk (one type-c partition at 1 MiB);
 //           partx -u; mkfs.fat -F 32;
 //   check:  the helper's check against fsck.fat -a -w -v alone.
+// (The format's read-back is fsck.fat -n -v and three reads from the disk
+// the helper holds: it costs what that fsck.fat run costs.)
 // Prints, per case, the minimum and median of the per-round ratios
 // (helper / tools). Goals: format median <= 0.5, check median <= 1.05.
 // Needs root (loop devices); says so and ends otherwise.

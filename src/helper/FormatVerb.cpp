@@ -87,42 +87,40 @@ void runWriteStep(VerbRun& run, const ToolStep& step, const QString& diskPath) {
                            : QStringLiteral(" could not be started.")));
 }
 
-// Reads the table, the file system and the boot sector back, read-only. A
-// tool that fails says so; only what the tools did read is judged.
+// Reads the table, the file system and the boot sector back, read-only: the
+// table from the disk, the boot sector and the root directory through the
+// held partition, and fsck.fat's check of the whole file system, which is
+// what the read-back costs. A failing read or tool says so; only what was
+// read is judged.
 FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& diskPath,
                         const QString& partitionPath, const ExclusiveOpen& partition) {
-  // Started together: the read-back takes as long as fsck.fat alone.
   FormatReadBack found;
-  const QList<ToolOutput> outputs = run.captureAll(
-      {{tools.path(QStringLiteral("sfdisk")), QStringLiteral("--dump"), diskPath},
-       {tools.path(QStringLiteral("blkid")), QStringLiteral("-p"), QStringLiteral("-o"),
-        QStringLiteral("export"), partitionPath},
-       {tools.path(QStringLiteral("fsck.fat")), QStringLiteral("-n"), QStringLiteral("-v"),
-        partitionPath}});
-  const ToolOutput& dump = outputs[0];
-  if (!dump.started || dump.status != 0) readBackFailed(QStringLiteral("sfdisk"), dump);
-  readSfdiskDump(QString::fromUtf8(dump.standardOutput), found);
-
-  // blkid exits 2 when it finds no file system at all: an answer, not a failure.
-  const ToolOutput& blkid = outputs[1];
-  if (!blkid.started || (blkid.status != 0 && blkid.status != 2)) {
-    readBackFailed(QStringLiteral("blkid"), blkid);
-  }
-  readBlkidExport(QString::fromUtf8(blkid.standardOutput), found);
+  const auto unreadable = [](const QString& what) {
+    stop(HelperContract::toolFailed,
+         QStringLiteral("Could not verify the format: ") + what + QStringLiteral(" could not be read."));
+  };
+  const QByteArray table = firstSectorOf(diskPath);
+  if (table.size() != 512) unreadable(QStringLiteral("the partition table of ") + diskPath);
+  readMbr(table, found);
 
   // fsck.fat exits 1 when it finds errors; anything else above is its failure.
-  const ToolOutput& fsck = outputs[2];
+  const ToolOutput fsck = run.capture({tools.path(QStringLiteral("fsck.fat")), QStringLiteral("-n"),
+                                       QStringLiteral("-v"), partitionPath});
   if (!fsck.started || fsck.status > 1) readBackFailed(QStringLiteral("fsck.fat"), fsck);
   found.fsckClean = fsck.status == 0;
   readFsckVerbose(QString::fromUtf8(fsck.standardOutput), found);
 
   const QByteArray bootSector = partition.read(0, 512);
-  if (bootSector.size() != 512) {
-    stop(HelperContract::toolFailed, QStringLiteral("Could not verify the format: the boot sector "
-                                                    "of ") +
-                                         partitionPath + QStringLiteral(" could not be read."));
-  }
+  if (bootSector.size() != 512) unreadable(QStringLiteral("the boot sector of ") + partitionPath);
   readBootSector(bootSector, found);
+  // The root directory is cluster 2, the first of the data area.
+  const qint64 rootOffset =
+      qint64(found.reservedSectors + found.fatCount * found.fatSectors) * found.bytesPerSector;
+  const QByteArray rootCluster =
+      found.clusterBytes() > 0 && found.clusterBytes() <= 1 << 20 && rootOffset > 0
+          ? partition.read(rootOffset, found.clusterBytes())
+          : QByteArray();
+  readFatVolume(bootSector, rootCluster, found);
   return found;
 }
 

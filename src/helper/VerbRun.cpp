@@ -6,10 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
-#include <memory>
-#include <vector>
 
 #include "drives/ShellQuote.h"
 #include "exec/HelperContract.h"
@@ -107,40 +104,23 @@ int VerbRun::run(const ToolStep& step) {
 }
 
 ToolOutput VerbRun::capture(const QStringList& command) {
-  return captureAll({command}).first();
-}
-
-QList<ToolOutput> VerbRun::captureAll(const QList<QStringList>& commands) {
   checkpoint();
-  QList<ToolOutput> outputs(commands.size());
-  std::vector<std::unique_ptr<ToolProcess>> tools;
-  for (qsizetype i = 0; i < commands.size(); ++i) {
-    tools.push_back(std::make_unique<ToolProcess>(commands[i], ToolProcess::Output::pipe));
-    outputs[i].started = tools.back()->start();
-  }
-  bool stopped = false;
-  for (qsizetype i = 0; i < commands.size(); ++i) {
-    ToolProcess& tool = *tools[size_t(i)];
-    if (!outputs[i].started) continue;
-    if (stopped) {
-      tool.stop(std::chrono::seconds(2));
-      continue;
-    }
-    ToolOutput& output = outputs[i];
-    output.status = tool.run(
-        [&output](const QByteArray& bytes) { output.standardOutput += bytes; }, watch_.fd(),
-        [this] {
-          const CancelWatch::State state = watch_.readAvailable();
-          if (state == CancelWatch::State::quiet) return ToolProcess::Watch::carryOn;
-          if (state == CancelWatch::State::callerGone && finishesWithoutCaller()) {
-            return ToolProcess::Watch::stopWatching;
-          }
-          return ToolProcess::Watch::endTool;
-        });
-    stopped = tool.wasStopped();
-  }
-  if (stopped) stopCancelled();
-  return outputs;
+  ToolOutput output;
+  ToolProcess tool(command, ToolProcess::Output::pipe);
+  if (!tool.start()) return output;
+  output.started = true;
+  output.status =
+      tool.run([&output](const QByteArray& bytes) { output.standardOutput += bytes; }, watch_.fd(),
+               [this] {
+                 const CancelWatch::State state = watch_.readAvailable();
+                 if (state == CancelWatch::State::quiet) return ToolProcess::Watch::carryOn;
+                 if (state == CancelWatch::State::callerGone && finishesWithoutCaller()) {
+                   return ToolProcess::Watch::stopWatching;
+                 }
+                 return ToolProcess::Watch::endTool;
+               });
+  if (tool.wasStopped()) stopCancelled();
+  return output;
 }
 
 }  // namespace tessaro::helper

@@ -45,8 +45,6 @@ class VerbRun {
   int run(const ToolStep& step);
   // Runs a tool that only reads; its output is not shown.
   ToolOutput capture(const QStringList& command);
-  // The same for several tools at once, started together; in their order.
-  QList<ToolOutput> captureAll(const QList<QStringList>& commands);
 
  private:
   [[noreturn]] void stopCancelled();

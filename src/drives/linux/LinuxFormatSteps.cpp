@@ -24,9 +24,8 @@ const QString kNoLock = QStringLiteral("--lock=no");
 }  // namespace
 
 QStringList linuxFormatToolNames() {
-  return {QStringLiteral("umount"),  QStringLiteral("wipefs"),   QStringLiteral("sfdisk"),
-          QStringLiteral("partx"),   QStringLiteral("mkfs.fat"), QStringLiteral("blkid"),
-          QStringLiteral("fsck.fat")};
+  return {QStringLiteral("umount"), QStringLiteral("wipefs"),   QStringLiteral("sfdisk"),
+          QStringLiteral("partx"),  QStringLiteral("mkfs.fat"), QStringLiteral("fsck.fat")};
 }
 
 QString linuxFormatPartitionPath(const QString& diskPath) {
