@@ -77,8 +77,8 @@ class Disk {
 
  private:
   void detach() {
-    if (!device_.isEmpty() && output("losetup", {"--noheadings", "--output", "BACK-FILE", device_})
-                                      .endsWith(image_)) {
+    if (!device_.isEmpty() &&
+        output("losetup", {"--noheadings", "--output", "BACK-FILE", device_}).endsWith(image_)) {
       output("losetup", {"--detach", device_});
     }
     device_.clear();
@@ -127,8 +127,8 @@ struct Ratios {
       std::printf("%-36s  no valid round\n", what);
       return;
     }
-    std::printf("%-36s  min %.2fx  median %.2fx  (median %4.0f ms vs %4.0f ms, %zu rounds)\n",
-                what, *std::min_element(values.begin(), values.end()), median(values),
+    std::printf("%-36s  min %.2fx  median %.2fx  (median %4.0f ms vs %4.0f ms, %zu rounds)\n", what,
+                *std::min_element(values.begin(), values.end()), median(values),
                 median(ours) * 1000, median(theirs) * 1000, values.size());
   }
 };
@@ -155,11 +155,15 @@ int main(int argc, char** argv) {
       const bool oursFirst = round % 2 == 0;
       double ours = 0, theirs = 0;
       disk.reset();
-      if (oursFirst) ours = helperFormat(disk);
-      else theirs = bareChain(disk);
+      if (oursFirst)
+        ours = helperFormat(disk);
+      else
+        theirs = bareChain(disk);
       disk.reset();
-      if (oursFirst) theirs = bareChain(disk);
-      else ours = helperFormat(disk);
+      if (oursFirst)
+        theirs = bareChain(disk);
+      else
+        ours = helperFormat(disk);
       fresh.add(ours, theirs);
       // Already formatted (by the run before).
       if (oursFirst) {

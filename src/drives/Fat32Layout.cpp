@@ -36,9 +36,9 @@ void fat32Geometry(qint64 sectors512, int* heads, int* sectorsPerTrack) {
     *sectorsPerTrack = sectors512 <= 4096 ? 16 : 32;
     return;
   }
-  *heads = sectors512 <= 16 * 63 * 1024   ? 16
-           : sectors512 <= 32 * 63 * 1024 ? 32
-           : sectors512 <= 64 * 63 * 1024 ? 64
+  *heads = sectors512 <= 16 * 63 * 1024    ? 16
+           : sectors512 <= 32 * 63 * 1024  ? 32
+           : sectors512 <= 64 * 63 * 1024  ? 64
            : sectors512 <= 128 * 63 * 1024 ? 128
                                            : 255;
   *sectorsPerTrack = 63;
@@ -71,8 +71,8 @@ Fat32Layout mkfsFat32Layout(qint64 partitionStart, qint64 partitionSectors, int 
   const auto reserved = alignUp(uint32_t(reservedSectors), c);
 
   const uint32_t fatData = sectors - reserved;
-  const int64_t estimate = (int64_t(fatData) * sectorBytes + 2 * 8) /
-                           (int64_t(clusterSectors) * sectorBytes + 2 * 4);
+  const int64_t estimate =
+      (int64_t(fatData) * sectorBytes + 2 * 8) / (int64_t(clusterSectors) * sectorBytes + 2 * 4);
   auto clusters = static_cast<uint32_t>(estimate);
   const uint32_t fatLength = alignUp(intDivideUp((clusters + 2) * 4, sectorBytes), c);
   // The FATs' unused tails and the data area's rest could make one more,

@@ -24,14 +24,14 @@ struct Fat32Layout {
   qint64 partitionStart = 0;  // logical sectors from the start of the disk
   int sectorBytes = 0;
   int clusterSectors = 0;
-  int heads = 0;             // -g HEADS/SECTORS
+  int heads = 0;  // -g HEADS/SECTORS
   int sectorsPerTrack = 0;
   qint64 totalSectors = 0;     // what the file system covers
   qint64 reservedSectors = 0;  // -R, a whole number of clusters
   qint64 fatSectors = 0;       // each of the two FATs
   qint64 clusters = 0;
-  bool mkfsRefuses = false;    // too many clusters: clusters is then mkfs.fat's first estimate
-  bool flashAligned = false;   // the data area starts on a 4 MiB boundary of the disk
+  bool mkfsRefuses = false;   // too many clusters: clusters is then mkfs.fat's first estimate
+  bool flashAligned = false;  // the data area starts on a 4 MiB boundary of the disk
 
   qint64 clusterBytes() const { return qint64(clusterSectors) * sectorBytes; }
   // Where cluster 2 starts, in bytes from the start of the disk.

@@ -137,8 +137,9 @@ QString mbrLimitNotice(qint64 diskBytes, std::optional<qint64> partitionBytes,
                        int logicalSectorSize) {
   const PartitionLayout layout = fat32PartitionLayout(diskBytes, logicalSectorSize, partitionBytes);
   if (!layout.truncated) return {};
-  return RuleText::tr("Only the first %1 of %2 can be used: an MBR partition table cannot "
-                      "address more.")
+  return RuleText::tr(
+             "Only the first %1 of %2 can be used: an MBR partition table cannot "
+             "address more.")
       .arg(terabytes((layout.startSector + layout.sectorCount) * logicalSectorSize),
            terabytes(diskBytes));
 }
@@ -186,7 +187,8 @@ qint64 formatClusterBytes(std::optional<int> clusterBytes, const PartitionLayout
   qint64 nearest = 0;
   int nearestDistance = 0;
   for (const ClusterOption option : ClusterOption::allCases()) {
-    if (!option.bytes() || !plannedFat32Layout(layout, logicalSectorSize, *option.bytes()).isValid())
+    if (!option.bytes() ||
+        !plannedFat32Layout(layout, logicalSectorSize, *option.bytes()).isValid())
       continue;
     int distance = 0;
     for (qint64 a = std::min<qint64>(*option.bytes(), mkfsChoice),

@@ -19,19 +19,17 @@ std::optional<QString> ExclusiveOpen::claim(const QString& devicePath, dev_t exp
       open(QFile::encodeName(devicePath).constData(), O_RDONLY | O_CLOEXEC | O_EXCL | O_NOFOLLOW);
   if (fd < 0) {
     if (errno == EBUSY) {
-      return QStringLiteral("Refused: ") + devicePath +
-             QStringLiteral(
-                 " is in use by another program (mounted, or held by RAID, LVM, encryption or a "
-                 "file system spanning several drives)");
+      return devicePath + QStringLiteral(
+                              " is in use by another program (mounted, or held by RAID, LVM, "
+                              "encryption or a file system spanning several drives)");
     }
-    return QStringLiteral("Could not open ") + devicePath + QStringLiteral(": ") +
-           QString::fromLocal8Bit(std::strerror(errno));
+    return devicePath + QStringLiteral(" could not be opened (") +
+           QString::fromLocal8Bit(std::strerror(errno)) + QLatin1Char(')');
   }
   struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISBLK(info.st_mode) || info.st_rdev != expectedNumber) {
     close(fd);
-    return QStringLiteral("Stopped: ") + devicePath +
-           QStringLiteral(" is no longer the device that was checked");
+    return devicePath + QStringLiteral(" is no longer the device that was checked");
   }
   fd_ = fd;
   return std::nullopt;

@@ -23,8 +23,8 @@ class ExclusiveOpen {
   ExclusiveOpen(const ExclusiveOpen&) = delete;
   ExclusiveOpen& operator=(const ExclusiveOpen&) = delete;
 
-  // Opens devicePath exclusively; none when it is held now, else why not
-  // (EBUSY: another holder has it), in the user's terms.
+  // Opens devicePath exclusively; none when it is held now, else why not,
+  // in the user's terms ("/dev/sdb is in use by another program (...)").
   std::optional<QString> claim(const QString& devicePath, dev_t expectedNumber);
 
   // bytes bytes from offset of the held device; fewer when it cannot be read.

@@ -96,8 +96,8 @@ FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& d
                         const QString& partitionPath, const ExclusiveOpen& partition) {
   FormatReadBack found;
   const auto unreadable = [](const QString& what) {
-    stop(HelperContract::toolFailed,
-         QStringLiteral("Could not verify the format: ") + what + QStringLiteral(" could not be read."));
+    stop(HelperContract::toolFailed, QStringLiteral("Could not verify the format: ") + what +
+                                         QStringLiteral(" could not be read."));
   };
   const QByteArray table = firstSectorOf(diskPath);
   if (table.size() != 512) unreadable(QStringLiteral("the partition table of ") + diskPath);
@@ -224,7 +224,8 @@ int formatVerb(const QStringList& args) {
   //   sector through that hold.
   ExclusiveOpen claim;
   if (const auto busy = claim.claim(disk.path(), disk.number())) {
-    stop(HelperContract::deviceBusy, *busy + QStringLiteral("; nothing was written."));
+    stop(HelperContract::deviceBusy,
+         QStringLiteral("Refused: ") + *busy + QStringLiteral("; nothing was written."));
   }
 
   // From here on the drive is changed; a caller that goes away no longer

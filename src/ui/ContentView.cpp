@@ -48,10 +48,9 @@ bool askToErase(QWidget* parent, const Drive& drive, const QString& notice) {
   box.setIcon(QMessageBox::Warning);
   box.setWindowTitle(ContentView::tr("Erase drive?"));
   box.setText(ContentView::tr("Erase %1 (%2)?").arg(drive.description, drive.devicePath));
-  box.setInformativeText(
-      ContentView::tr("All data on this drive will be erased. "
-                      "This cannot be undone.") +
-      (notice.isEmpty() ? QString() : QStringLiteral("\n\n") + notice));
+  box.setInformativeText(ContentView::tr("All data on this drive will be erased. "
+                                         "This cannot be undone.") +
+                         (notice.isEmpty() ? QString() : QStringLiteral("\n\n") + notice));
   QPushButton* erase = box.addButton(ContentView::tr("Erase"), QMessageBox::DestructiveRole);
   QPushButton* cancel = box.addButton(QMessageBox::Cancel);
   box.setDefaultButton(cancel);

@@ -199,13 +199,13 @@ TEST(CliOnThreeTiBLoopDevice, PromptNamesTheMbrLimitAndDecliningLeavesTheImageUn
   waitpid(pid, &status, 0);
   close(terminal);
   EXPECT_TRUE(answered) << shown.toStdString();
-  const qsizetype notice =
-      shown.indexOf("Only the first 2.2 TB of 3.3 TB can be used: an MBR partition table cannot "
-                    "address more.");
+  const qsizetype notice = shown.indexOf(
+      "Only the first 2.2 TB of 3.3 TB can be used: an MBR partition table cannot "
+      "address more.");
   EXPECT_GE(notice, 0) << shown.toStdString();
   EXPECT_LT(notice, shown.indexOf("to erase it: ")) << shown.toStdString();
-  EXPECT_TRUE(shown.contains("Not confirmed: nothing on " + image.device().toUtf8() +
-                             " was erased."))
+  EXPECT_TRUE(
+      shown.contains("Not confirmed: nothing on " + image.device().toUtf8() + " was erased."))
       << shown.toStdString();
   EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 3);
   EXPECT_EQ(image.hash(), before);

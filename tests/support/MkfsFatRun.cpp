@@ -97,8 +97,8 @@ MkfsFatBootSector runMkfsFatOnSparseFile(const QStringList& arguments, qint64 pa
   return sector;
 }
 
-QString clusterRuleDisagreement(std::optional<int> clusterBytes, qint64 diskBytes,
-                                int sectorBytes, const QString& directory) {
+QString clusterRuleDisagreement(std::optional<int> clusterBytes, qint64 diskBytes, int sectorBytes,
+                                const QString& directory) {
   const PartitionLayout partition = fat32PartitionLayout(diskBytes, sectorBytes);
   const bool accepted = !refuseClusterSize(clusterBytes, diskBytes, sectorBytes);
   const Fat32Layout planned = plannedFat32Layout(
@@ -109,8 +109,8 @@ QString clusterRuleDisagreement(std::optional<int> clusterBytes, qint64 diskByte
   const MkfsFatBootSector made =
       runMkfsFatOnSparseFile(linuxMkfsArguments(planned, QStringLiteral("T")),
                              partition.sectorCount * sectorBytes, sectorBytes, directory);
-  const bool valid = made.made && made.clusters() >= kFat32MinClusters &&
-                     made.clusters() <= kFat32MaxClusters;
+  const bool valid =
+      made.made && made.clusters() >= kFat32MinClusters && made.clusters() <= kFat32MaxClusters;
   QStringList differences;
   if (accepted != valid) {
     differences << (accepted ? QStringLiteral("accepted, mkfs.fat made %1 clusters")
@@ -120,7 +120,8 @@ QString clusterRuleDisagreement(std::optional<int> clusterBytes, qint64 diskByte
   if (made.made) {
     const auto compare = [&](const char* what, qint64 found, qint64 plan) {
       if (found != plan) {
-        differences << QStringLiteral("%1 %2, planned %3").arg(QLatin1String(what)).arg(found).arg(plan);
+        differences
+            << QStringLiteral("%1 %2, planned %3").arg(QLatin1String(what)).arg(found).arg(plan);
       }
     };
     compare("reserved sectors", made.reservedSectors, planned.reservedSectors);

@@ -22,9 +22,9 @@ struct MkfsFatBootSector {
   qint64 totalSectors = 0;
 
   qint64 clusters() const {
-    return sectorsPerCluster ? (totalSectors - reservedSectors - fatCount * fatSectors) /
-                                   sectorsPerCluster
-                             : 0;
+    return sectorsPerCluster
+               ? (totalSectors - reservedSectors - fatCount * fatSectors) / sectorsPerCluster
+               : 0;
   }
 };
 
@@ -46,7 +46,7 @@ QString systemMkfsFat();
 // of the partition, and what it makes is the planned layout, its data area
 // on a 4 MiB boundary of the disk (or the cluster's, where the plan says
 // so). Empty when they agree.
-QString clusterRuleDisagreement(std::optional<int> clusterBytes, qint64 diskBytes,
-                                int sectorBytes, const QString& directory);
+QString clusterRuleDisagreement(std::optional<int> clusterBytes, qint64 diskBytes, int sectorBytes,
+                                const QString& directory);
 
 }  // namespace tessaro::test

@@ -41,8 +41,13 @@ TEST(FormatConfirmationTest, DialogNamesTheDriveAndDefaultsToCancel) {
 TEST(FormatConfirmationTest, DialogNamesTheMbrLimitOnADriveLargerThanTheTableCanAddress) {
   ContentView view(std::make_unique<DiskManager>(
       std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", "/nonexistent/tessaro-helper")));
-  view.setSelectedDrive(Drive{QUuid::createUuid(), "sdz", "/dev/sdz", "3 TB Example Disk (sdz)", {},
-                              false, 3'000'592'982'016});
+  view.setSelectedDrive(Drive{QUuid::createUuid(),
+                              "sdz",
+                              "/dev/sdz",
+                              "3 TB Example Disk (sdz)",
+                              {},
+                              false,
+                              3'000'592'982'016});
   QString text;
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -51,8 +56,9 @@ TEST(FormatConfirmationTest, DialogNamesTheMbrLimitOnADriveLargerThanTheTableCan
     box->defaultButton()->click();
   });
   view.formatSelectedDrive();
-  EXPECT_TRUE(text.endsWith("Only the first 2.2 TB of 3.0 TB can be used: an MBR partition table "
-                            "cannot address more."))
+  EXPECT_TRUE(
+      text.endsWith("Only the first 2.2 TB of 3.0 TB can be used: an MBR partition table "
+                    "cannot address more."))
       << text.toStdString();
   EXPECT_EQ(view.statusLog(), ContentView::welcomeText());
 }

@@ -70,8 +70,8 @@ TEST(Fat32LayoutTest, ClusterRulesAcceptExactlyWhatMkfsFatMakesIntoAValidFat32) 
       const qint64 mkfsChoice = defaultClusterBytes(partition, sectorBytes);
       const Fat32Layout plain = plannedFat32Layout(partition, sectorBytes, mkfsChoice);
       const test::MkfsFatBootSector own = test::runMkfsFatOnSparseFile(
-          {"-F", "32", "-g", QString::number(plain.heads) + '/' +
-                                 QString::number(plain.sectorsPerTrack)},
+          {"-F", "32", "-g",
+           QString::number(plain.heads) + '/' + QString::number(plain.sectorsPerTrack)},
           partitionBytes, sectorBytes, dir.path());
       if (own.made && own.clusters() <= kFat32MaxClusters && own.clusters() >= kFat32MinClusters)
         EXPECT_EQ(own.sectorsPerCluster * sectorBytes, mkfsChoice);

@@ -19,7 +19,8 @@ QString grouped(qint64 number) {
 
 qint64 littleEndian(const QByteArray& bytes, int at, int size) {
   qint64 value = 0;
-  for (int i = size - 1; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+  for (int i = size - 1; i >= 0; --i)
+    value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
   return value;
 }
 
@@ -135,8 +136,8 @@ FormatVerdict verifyFormat(const FormatExpectation& expected, const FormatReadBa
   }
   if (!found.fsckClean) differences << QStringLiteral("fsck.fat reports errors");
   const qint64 dataStart = found.dataStartBytes();
-  const bool aligned = expected.dataAlignment > 0 && dataStart > 0 &&
-                       dataStart % expected.dataAlignment == 0;
+  const bool aligned =
+      expected.dataAlignment > 0 && dataStart > 0 && dataStart % expected.dataAlignment == 0;
   if (expected.dataAlignment > 0 && !aligned) {
     differences << QStringLiteral("data area is not aligned to ") +
                        alignmentText(expected.dataAlignment);
@@ -157,11 +158,11 @@ FormatVerdict verifyFormat(const FormatExpectation& expected, const FormatReadBa
   const QString alignment =
       aligned ? QStringLiteral("; data area aligned to ") + alignmentText(expected.dataAlignment)
               : QString();
-  verdict.line = verdict.matches
-                     ? QStringLiteral("Verified: ") + readBack + alignment +
-                           QStringLiteral(": as asked.")
-                     : QStringLiteral("Verification failed: ") + readBack + QStringLiteral(": ") +
-                           differences.join(QStringLiteral("; ")) + QLatin1Char('.');
+  verdict.line =
+      verdict.matches
+          ? QStringLiteral("Verified: ") + readBack + alignment + QStringLiteral(": as asked.")
+          : QStringLiteral("Verification failed: ") + readBack + QStringLiteral(": ") +
+                differences.join(QStringLiteral("; ")) + QLatin1Char('.');
   return verdict;
 }
 

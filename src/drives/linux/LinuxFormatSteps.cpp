@@ -50,10 +50,10 @@ QList<ToolStep> linuxPartitionSteps(const LinuxFormatPlan& plan) {
   // that test) and --no-tell-kernel its re-read; partx tells the kernel of
   // the new partition, which it does while the disk is claimed.
   // One wipefs for all: it clears the devices in the order named.
-  QList<ToolStep> steps{{QStringList{wipefs, QStringLiteral("--all"), QStringLiteral("--force"),
-                                     kNoLock} +
-                             plan.partitionPaths + QStringList{plan.diskPath},
-                         {}}};
+  QList<ToolStep> steps{
+      {QStringList{wipefs, QStringLiteral("--all"), QStringLiteral("--force"), kNoLock} +
+           plan.partitionPaths + QStringList{plan.diskPath},
+       {}}};
   steps.append({{plan.tools.value(QStringLiteral("sfdisk")), QStringLiteral("--no-reread"),
                  QStringLiteral("--no-tell-kernel"), kNoLock, plan.diskPath},
                 sfdiskScript(fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize,
@@ -72,16 +72,17 @@ Fat32Layout linuxFat32Layout(const LinuxFormatPlan& plan) {
 }
 
 QStringList linuxMkfsArguments(const Fat32Layout& layout, const QString& volumeName) {
-  return {QStringLiteral("-F"),
-          QStringLiteral("32"),
-          QStringLiteral("-s"),
-          QString::number(layout.clusterSectors),
-          QStringLiteral("-R"),
-          QString::number(layout.reservedSectors),
-          QStringLiteral("-g"),
-          QString::number(layout.heads) + QLatin1Char('/') + QString::number(layout.sectorsPerTrack),
-          QStringLiteral("-n"),
-          volumeName};
+  return {
+      QStringLiteral("-F"),
+      QStringLiteral("32"),
+      QStringLiteral("-s"),
+      QString::number(layout.clusterSectors),
+      QStringLiteral("-R"),
+      QString::number(layout.reservedSectors),
+      QStringLiteral("-g"),
+      QString::number(layout.heads) + QLatin1Char('/') + QString::number(layout.sectorsPerTrack),
+      QStringLiteral("-n"),
+      volumeName};
 }
 
 ToolStep linuxMkfsStep(const LinuxFormatPlan& plan) {
