@@ -2,15 +2,22 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 // The volume-name and cluster-size rules a format is checked against, for
-// any name, disk size, sector size and cluster size.
+// any name, disk size, sector size and cluster size; where mkfs.fat is
+// installed, the cluster rules against mkfs.fat itself on a sparse file for
+// every real disk size from 32 MiB to 2 TiB, both sector sizes and every
+// cluster choice (the full sweep of the unit test's sampled table).
 #include <QByteArray>
+#include <QDir>
 #include <QRegularExpression>
 #include <QString>
+#include <QTemporaryDir>
 #include <optional>
 
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
+#include "MkfsFatRun.h"
 #include "drives/ClusterOption.h"
+#include "drives/Fat32Layout.h"
 #include "drives/FormatRequestRules.h"
 #include "drives/LogicalSectorSize.h"
 
@@ -29,12 +36,20 @@ bool mkfsFatTakesName(const QString& name) {
   return !name.startsWith(QLatin1Char(' '));
 }
 
+// What the format takes on purpose is narrower: a name must read back as
+// typed, and FAT pads a label with blanks (trailing ones vanish) and reads
+// "NO NAME" as no label at all. mkfs.fat writes both without a word.
+bool formatTakesName(const QString& name) {
+  return mkfsFatTakesName(name) && !name.endsWith(QLatin1Char(' ')) &&
+         name.compare(QLatin1String("NO NAME"), Qt::CaseInsensitive) != 0;
+}
+
 void checkVolumeName(const QString& label) {
   const QString name = deriveVolumeName(label);
   FUZZ_CHECK(!name.isEmpty(), label);
   for (const QString& candidate : {label, name}) {
     const auto refusal = refuseLinuxVolumeName(candidate);
-    FUZZ_CHECK(!refusal == mkfsFatTakesName(candidate), candidate);
+    FUZZ_CHECK(!refusal == formatTakesName(candidate), candidate);
     if (refusal) FUZZ_CHECK(!refusal->isEmpty(), candidate);
     const auto macRefusal = refuseMacVolumeName(candidate);
     if (!macRefusal) FUZZ_CHECK(candidate.toUtf8().size() <= 11, candidate);
@@ -75,7 +90,7 @@ void checkClusterRules(std::optional<int> clusterBytes, qint64 diskBytes, int se
     FUZZ_CHECK(layout.sectorCount == 0 && defaultClusterBytes(layout, sectorBytes) == 0,
                QString::number(sectorBytes));
   }
-  (void)estimateFat32Clusters(layout, sectorBytes, clusterBytes.value_or(0));
+  (void)plannedFat32Layout(layout, sectorBytes, clusterBytes.value_or(0));
 
   const auto refusal = refuseClusterSize(clusterBytes, diskBytes, sectorBytes);
   if (!validSector) {
@@ -83,16 +98,37 @@ void checkClusterRules(std::optional<int> clusterBytes, qint64 diskBytes, int se
     return;
   }
   if (!refusal) {
-    const qint64 bytes = clusterBytes ? *clusterBytes : defaultClusterBytes(layout, sectorBytes);
+    const qint64 bytes = formatClusterBytes(clusterBytes, layout, sectorBytes);
     FUZZ_CHECK(bytes >= sectorBytes && bytes % sectorBytes == 0, QString::number(bytes));
-    const qint64 clusters = estimateFat32Clusters(layout, sectorBytes, bytes);
-    FUZZ_CHECK(clusters >= kFat32MinClusters && clusters <= kFat32MaxClusters,
-               QString::number(clusters));
+    const Fat32Layout planned = plannedFat32Layout(layout, sectorBytes, bytes);
+    FUZZ_CHECK(planned.isValid(), QString::number(planned.clusters));
+    FUZZ_CHECK(planned.dataStartBytes() %
+                       (planned.flashAligned ? kFlashAlignment : planned.clusterBytes()) ==
+                   0,
+               QString::number(planned.dataStartBytes()));
     return;
   }
   // Every size a refusal offers is one that is then taken.
   for (const auto& choice : namedChoices(*refusal))
     FUZZ_CHECK(!refuseClusterSize(choice, diskBytes, sectorBytes), *refusal);
+}
+
+// The same choice made by mkfs.fat, for the disks it is asked about.
+void checkAgainstMkfsFat(std::optional<int> clusterBytes, qint64 diskBytes, int sectorBytes) {
+  constexpr qint64 kMiB = 1024 * 1024;
+  if (diskBytes < 32 * kMiB || diskBytes > 2 * 1024 * 1024 * kMiB) return;
+  if (sectorBytes != 512 && sectorBytes != 4096) return;
+  if (clusterBytes && !isOfferedClusterSize(*clusterBytes)) return;
+  static const bool installed = !test::systemMkfsFat().isEmpty();
+  static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/tessaro-fuzz-XXXXXX"));
+  if (!installed || !dir.isValid()) return;
+  const QString disagreement =
+      test::clusterRuleDisagreement(clusterBytes, diskBytes, sectorBytes, dir.path());
+  FUZZ_CHECK(disagreement.isEmpty(), QStringLiteral("%1 bytes, %2-byte sectors, cluster %3: %4")
+                                         .arg(diskBytes)
+                                         .arg(sectorBytes)
+                                         .arg(clusterBytes.value_or(0))
+                                         .arg(disagreement));
 }
 
 }  // namespace
@@ -114,6 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                           ? diskBytes
                           : static_cast<qint64>(static_cast<uint64_t>(diskBytes) % (8LL << 40));
   checkClusterRules(cluster, disk, sector);
+  checkAgainstMkfsFat(cluster, disk, sector);
   checkVolumeName(QString::fromUtf8(input.rest()));
   return 0;
 }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-// What a format reads back from the drive: sfdisk --dump, blkid export,
-// fsck.fat -v and the boot sector, and the verdict made from them.
+// What a format reads back from the drive: the MBR, fsck.fat -v, the boot
+// sector and the root directory's first cluster, and the verdict made from
+// them; and the info verb's reading of blkid's export.
 #include <QByteArray>
 #include <QString>
 
@@ -16,20 +17,23 @@ using namespace tessaro;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInput input(data, size);
   const auto clusterChoice = input.take<int32_t>();
-  const bool fsckClean = input.take<uint8_t>() & 1;
+  const auto flags = input.take<uint8_t>();
+  const bool fsckClean = flags & 1;
   const QByteArrayList parts = input.parts(QByteArrayLiteral("\n--\n"), 5);
-  const QString sfdisk = QString::fromUtf8(parts[0]);
-  const QString blkid = QString::fromUtf8(parts[1]);
+  const QByteArray& mbr = parts[0];
+  const QByteArray& rootCluster = parts[1];
   const QString fsck = QString::fromUtf8(parts[2]);
   const QByteArray bootSector = parts[3];
 
   FormatReadBack found;
-  readSfdiskDump(sfdisk, found);
-  readBlkidExport(blkid, found);
+  readMbr(mbr, found);
   readFsckVerbose(fsck, found);
   readBootSector(bootSector, found);
+  readFatVolume(bootSector, rootCluster, found);
   found.fsckClean = fsckClean;
-  FUZZ_CHECK(found.partitionCount >= 0, sfdisk);
+  FUZZ_CHECK(found.partitionCount >= 0 && found.partitionCount <= 4,
+             QString::number(found.partitionCount));
+  FUZZ_CHECK(found.label.size() <= 11, found.label);
 
   // The helper's reading of the same blkid output, from bytes.
   const auto values = parseBlkidExport(parts[1]);
@@ -41,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FormatExpectation expected;
   expected.volumeName = QString::fromUtf8(parts[4]);
   if (clusterChoice != 0) expected.clusterBytes = clusterChoice;
+  if (flags & 2) expected.dataAlignment = 4 << 20;
   const FormatVerdict verdict = verifyFormat(expected, found);
   FUZZ_CHECK(verdict.line.startsWith(verdict.matches ? QLatin1String("Verified: ")
                                                      : QLatin1String("Verification failed: ")),
@@ -49,6 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Nothing but a clean FAT32 as asked is ever called verified.
     FUZZ_CHECK(found.fsckClean, verdict.line);
     FUZZ_CHECK(found.label == expected.volumeName, verdict.line);
+    if (expected.dataAlignment) {
+      FUZZ_CHECK(found.dataStartBytes() > 0 && found.dataStartBytes() % expected.dataAlignment == 0,
+                 verdict.line);
+    }
   }
   return 0;
 }

@@ -324,6 +324,10 @@ Standardausgabe ein JSON-Dokument, auch bei einem Fehler.
         <source>A partition of %1 bytes does not fit on the drive: after its first MiB it has room for %2 bytes.</source>
         <translation>Eine Partition von %1 Bytes passt nicht auf das Laufwerk: Nach seinem ersten MiB bietet es Platz für %2 Bytes.</translation>
     </message>
+    <message>
+        <source>Only the first %1 of %2 can be used: an MBR partition table cannot address more.</source>
+        <translation>Nur die ersten %1 von %2 sind nutzbar: Eine MBR-Partitionstabelle kann nicht mehr adressieren.</translation>
+    </message>
 </context>
 <context>
     <name>HelperFailure</name>

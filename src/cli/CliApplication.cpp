@@ -156,6 +156,9 @@ QCoro::Task<int> CliApplication::format(Drive drive, CliRequest request) {
   // confirm: the job says why it is refused.
   const bool refused = manager_.tools().validateFormat(formatRequest).has_value();
   if (!refused) {
+    // Said before the question, and with --yes before the first write.
+    const QString notice = mbrLimitNotice(drive.size, request.partitionBytes);
+    if (!notice.isEmpty()) output_.line(notice);
     if (const auto status = refuseUnconfirmed(drive, request.assumeYes)) co_return *status;
   }
   FormatJob job(manager_.tools(), manager_.runner(), formatRequest);

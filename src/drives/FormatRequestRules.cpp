@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "drives/ClusterOption.h"
+#include "drives/Fat32Layout.h"
 #include "drives/LogicalSectorSize.h"
 #include "exec/VisibleText.h"
 
@@ -18,7 +19,6 @@ namespace {
 const QString kLinuxForbidden = QStringLiteral("*?.,;:/\\|+=<>[]\"");
 const QString kMacForbidden = QStringLiteral("\"*+,./:;<=>?[\\]|");
 constexpr qint64 kMbrMaxSectors = 0xFFFFFFFFLL;
-constexpr qint64 kReservedSectors = 32;
 
 struct RuleText {
   Q_DECLARE_TR_FUNCTIONS(FormatRequestRules)
@@ -34,15 +34,17 @@ QString grouped(qint64 number) {
   return QLocale(RuleText::tr("en_US")).toString(number);
 }
 
+// "2.2 TB": only drives of more than 2 TiB meet the MBR's limit.
+QString terabytes(qint64 bytes) {
+  return QLocale(RuleText::tr("en_US")).toString(double(bytes) / 1e12, 'f', 1) +
+         QStringLiteral(" TB");
+}
+
 QString joinedChoices(const QStringList& choices) {
   if (choices.size() == 1) return choices.first();
   //: The last of several choices: "512, 1024 or 2048".
   return RuleText::tr("%1 or %2")
       .arg(choices.mid(0, choices.size() - 1).join(QStringLiteral(", ")), choices.last());
-}
-
-bool fitsFat32(qint64 clusters) {
-  return clusters >= kFat32MinClusters && clusters <= kFat32MaxClusters;
 }
 
 std::optional<QString> refuseForbidden(const QString& name, const QString& forbidden) {
@@ -135,6 +137,17 @@ PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize,
   return layout;
 }
 
+QString mbrLimitNotice(qint64 diskBytes, std::optional<qint64> partitionBytes,
+                       int logicalSectorSize) {
+  const PartitionLayout layout = fat32PartitionLayout(diskBytes, logicalSectorSize, partitionBytes);
+  if (!layout.truncated) return {};
+  return RuleText::tr(
+             "Only the first %1 of %2 can be used: an MBR partition table cannot "
+             "address more.")
+      .arg(terabytes((layout.startSector + layout.sectorCount) * logicalSectorSize),
+           terabytes(diskBytes));
+}
+
 qint64 alignedPartitionBytes(qint64 partitionBytes) {
   return std::max<qint64>(partitionBytes, 0) / kPartitionAlignment * kPartitionAlignment;
 }
@@ -161,22 +174,38 @@ std::optional<QString> refusePartitionSize(qint64 partitionBytes, qint64 diskByt
 
 qint64 defaultClusterBytes(const PartitionLayout& layout, qint64 logicalSectorSize) {
   if (!isValidLogicalSectorSize(logicalSectorSize)) return 0;
-  const qint64 megabytes = layout.sectorCount * logicalSectorSize / (1024 * 1024);
-  const qint64 sectors = megabytes > 32 * 1024   ? 64
-                         : megabytes > 16 * 1024 ? 32
-                         : megabytes > 8 * 1024  ? 16
-                         : megabytes > 260       ? 8
-                                                 : 1;
-  return sectors * logicalSectorSize;
+  const qint64 sectors = layout.sectorCount;
+  const qint64 clusterSectors = sectors > 32LL * 1024 * 1024 * 2   ? 64
+                                : sectors > 16LL * 1024 * 1024 * 2 ? 32
+                                : sectors > 8LL * 1024 * 1024 * 2  ? 16
+                                : sectors > 260LL * 1024 * 2       ? 8
+                                                                   : 1;
+  return clusterSectors * logicalSectorSize;
 }
 
-qint64 estimateFat32Clusters(const PartitionLayout& layout, qint64 logicalSectorSize,
-                             qint64 clusterBytes) {
-  if (!isValidLogicalSectorSize(logicalSectorSize) || clusterBytes <= 0) return 0;
-  // At most 2^32 sectors of at most 2^16 bytes: no overflow below.
-  const qint64 usable = (layout.sectorCount - kReservedSectors) * logicalSectorSize;
-  if (usable <= 0) return 0;
-  return usable / (clusterBytes + 8);
+qint64 formatClusterBytes(std::optional<int> clusterBytes, const PartitionLayout& layout,
+                          int logicalSectorSize) {
+  if (clusterBytes) return *clusterBytes;
+  const qint64 mkfsChoice = defaultClusterBytes(layout, logicalSectorSize);
+  if (plannedFat32Layout(layout, logicalSectorSize, mkfsChoice).isValid()) return mkfsChoice;
+  qint64 nearest = 0;
+  int nearestDistance = 0;
+  for (const ClusterOption option : ClusterOption::allCases()) {
+    if (!option.bytes() ||
+        !plannedFat32Layout(layout, logicalSectorSize, *option.bytes()).isValid())
+      continue;
+    int distance = 0;
+    for (qint64 a = std::min<qint64>(*option.bytes(), mkfsChoice),
+                b = std::max<qint64>(*option.bytes(), mkfsChoice);
+         a < b; a *= 2) {
+      ++distance;
+    }
+    if (!nearest || distance <= nearestDistance) {
+      nearest = *option.bytes();
+      nearestDistance = distance;
+    }
+  }
+  return nearest ? nearest : mkfsChoice;
 }
 
 std::optional<QString> refuseClusterSize(std::optional<int> clusterBytes, qint64 diskBytes,
@@ -193,21 +222,19 @@ std::optional<QString> refuseClusterSize(std::optional<int> clusterBytes, qint64
         "bytes), so its partition cannot be sized; it is not formatted.");
   }
   const PartitionLayout layout = fat32PartitionLayout(diskBytes, logicalSectorSize, partitionBytes);
-  auto clustersFor = [&](qint64 bytes) -> qint64 {
-    if (bytes < logicalSectorSize || bytes % logicalSectorSize != 0) return 0;
-    return estimateFat32Clusters(layout, logicalSectorSize, bytes);
+  auto fits = [&](qint64 bytes) {
+    return plannedFat32Layout(layout, logicalSectorSize, bytes).isValid();
   };
-  const qint64 asked =
-      clusterBytes ? qint64(*clusterBytes) : defaultClusterBytes(layout, logicalSectorSize);
-  const qint64 clusters = clustersFor(asked);
-  if (fitsFat32(clusters)) return std::nullopt;
+  const qint64 asked = formatClusterBytes(clusterBytes, layout, logicalSectorSize);
+  if (fits(asked)) return std::nullopt;
+  const qint64 clusters = plannedFat32Layout(layout, logicalSectorSize, asked).clusters;
 
   QStringList fitting;
-  if (fitsFat32(clustersFor(defaultClusterBytes(layout, logicalSectorSize)))) {
+  if (fits(formatClusterBytes(std::nullopt, layout, logicalSectorSize))) {
     fitting << RuleText::tr("Default");
   }
   for (const ClusterOption option : ClusterOption::allCases()) {
-    if (option.bytes() && fitsFat32(clustersFor(*option.bytes()))) fitting << option.rawValue();
+    if (option.bytes() && fits(*option.bytes())) fitting << option.rawValue();
   }
   const QString counts[] = {QString::number(asked), grouped(clusters), grouped(kFat32MinClusters),
                             grouped(kFat32MaxClusters)};

@@ -39,6 +39,16 @@ PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize,
 
 inline constexpr qint64 kPartitionAlignment = 1024 * 1024;
 
+// What the user must know before confirming the erase of a drive of
+// diskBytes that an MBR partition cannot cover: "Only the first 2.2 TB of
+// 3.3 TB can be used: an MBR partition table cannot address more." Empty
+// when the partition (partitionBytes, or to the end) fits the table. The
+// window and tessaro-cli assume 512-byte sectors, as their checks of a
+// request do; the helper, which knows the sector size, says the same in its
+// log.
+QString mbrLimitNotice(qint64 diskBytes, std::optional<qint64> partitionBytes = std::nullopt,
+                       int logicalSectorSize = 512);
+
 // A partition size rounded down to whole MiB, as the table gets it.
 qint64 alignedPartitionBytes(qint64 partitionBytes);
 
@@ -53,21 +63,24 @@ std::optional<QString> refusePartitionSize(qint64 partitionBytes, qint64 diskByt
 inline constexpr qint64 kFat32MinClusters = 65525;
 inline constexpr qint64 kFat32MaxClusters = 268435445;
 
-// mkfs.fat's own choice when no cluster size is given (by partition size);
-// 0 for a sector size no drive has.
+// mkfs.fat's own choice when no cluster size is given, by the partition's
+// number of logical sectors (so 4096-byte sectors get the cluster sizes of a
+// disk eight times larger); 0 for a sector size no drive has.
 qint64 defaultClusterBytes(const PartitionLayout& layout, qint64 logicalSectorSize);
 
-// About how many clusters mkfs.fat makes in that partition with that cluster
-// size: 32 reserved sectors, then each cluster costs its bytes plus 4 bytes
-// in each of the two FATs. 0 for a sector size no drive has.
-qint64 estimateFat32Clusters(const PartitionLayout& layout, qint64 logicalSectorSize,
-                             qint64 clusterBytes);
+// The cluster size a format uses: the one asked for; for the default,
+// mkfs.fat's own choice where that gives a valid FAT32 here, else the offered
+// size nearest to it that does (the larger of two equally near), so that the
+// default works wherever any size works. mkfs.fat is always told the size.
+qint64 formatClusterBytes(std::optional<int> clusterBytes, const PartitionLayout& layout,
+                          int logicalSectorSize);
 
 // Whether the window offers this cluster size: a power of two from 512 to 65536.
 bool isOfferedClusterSize(int clusterBytes);
 
-// None when the cluster size (none = mkfs.fat's default) gives a valid FAT32
-// (65,525 to 268,435,445 clusters) on a disk of diskBytes; else a message
+// None when the cluster size (none = the default, formatClusterBytes) gives a
+// valid FAT32 (65,525 to 268,435,445 clusters) in the layout a format makes on
+// a disk of diskBytes (plannedFat32Layout); else a message
 // naming the cluster sizes that do fit. A size the window does not offer is
 // refused whatever the disk, and so is a logical sector size that is not a
 // power of two from 512 to 65536: nothing can be sized from it.

@@ -11,6 +11,7 @@
 #include "drives/linux/PartitionNaming.h"
 #include "exec/HelperContract.h"
 #include "exec/VisibleText.h"
+#include "helper/ExclusiveOpen.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
 
@@ -69,24 +70,18 @@ KernelDevice waitForPartition(VerbRun& run, const KernelDevice& disk) {
                                        QStringLiteral(" did not appear; ") + run.writtenNote());
 }
 
-// Runs a step that writes. When the first one fails because something took
-// the device it works on since the helper looked (a mount in between), its
-// open failed before it wrote, and the line says so.
-void runWriteStep(VerbRun& run, const ToolStep& step, bool& anyWritten) {
+// Runs a step that writes. Nothing can have taken the disk since the busy
+// test: the steps before mkfs.fat run under the helper's exclusive hold, and
+// mkfs.fat, which opens the partition exclusively itself, fails before it
+// writes when something claimed it in the moment between.
+void runWriteStep(VerbRun& run, const ToolStep& step) {
   const int status = run.run(step);
-  const bool first = !anyWritten;
-  anyWritten = true;
   if (status == 0) return;
-  const QString failed = QStringLiteral("Failed: ") + QFileInfo(step.command.first()).fileName() +
-                         QStringLiteral(" ended with exit status ") + QString::number(status);
-  if (first) {
-    if (const auto busy = DiskLock::inUse(step.command.last())) {
-      stop(HelperContract::deviceBusy, failed + QStringLiteral(". ") + *busy);
-    }
-  }
   // The tool's own status, where it fits below the helper's.
   stop(status > 0 && status < 64 ? status : int(HelperContract::toolFailed),
-       failed + QStringLiteral("; ") + run.writtenNote());
+       QStringLiteral("Failed: ") + QFileInfo(step.command.first()).fileName() +
+           QStringLiteral(" ended with exit status ") + QString::number(status) +
+           QStringLiteral("; ") + run.writtenNote());
 }
 
 [[noreturn]] void readBackFailed(const VerbRun& run, const QString& tool,
@@ -99,24 +94,21 @@ void runWriteStep(VerbRun& run, const ToolStep& step, bool& anyWritten) {
            run.writtenNote());
 }
 
-// Reads the table, the file system and the boot sector back, read-only. A
-// tool that fails says so; only what the tools did read is judged.
+// Reads the table, the file system and the boot sector back, read-only: the
+// table from the disk, the boot sector and the root directory through the
+// held partition, and fsck.fat's check of the whole file system, which is
+// what the read-back costs. A failing read or tool says so; only what was
+// read is judged.
 FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& diskPath,
-                        const QString& partitionPath) {
+                        const QString& partitionPath, const ExclusiveOpen& partition) {
   FormatReadBack found;
-  const ToolOutput dump =
-      run.capture({tools.path(QStringLiteral("sfdisk")), QStringLiteral("--dump"), diskPath});
-  if (!dump.started || dump.status != 0) readBackFailed(run, QStringLiteral("sfdisk"), dump);
-  readSfdiskDump(QString::fromUtf8(dump.standardOutput), found);
-
-  // blkid exits 2 when it finds no file system at all: an answer, not a failure.
-  const ToolOutput blkid =
-      run.capture({tools.path(QStringLiteral("blkid")), QStringLiteral("-p"), QStringLiteral("-o"),
-                   QStringLiteral("export"), partitionPath});
-  if (!blkid.started || (blkid.status != 0 && blkid.status != 2)) {
-    readBackFailed(run, QStringLiteral("blkid"), blkid);
-  }
-  readBlkidExport(QString::fromUtf8(blkid.standardOutput), found);
+  const auto unreadable = [&run](const QString& what) {
+    stop(HelperContract::toolFailed, QStringLiteral("Could not verify the format: ") + what +
+                                         QStringLiteral(" could not be read; ") + run.writtenNote());
+  };
+  const QByteArray table = firstSectorOf(diskPath);
+  if (table.size() != 512) unreadable(QStringLiteral("the partition table of ") + diskPath);
+  readMbr(table, found);
 
   // fsck.fat exits 1 when it finds errors; anything else above is its failure.
   const ToolOutput fsck = run.capture({tools.path(QStringLiteral("fsck.fat")), QStringLiteral("-n"),
@@ -125,14 +117,17 @@ FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& d
   found.fsckClean = fsck.status == 0;
   readFsckVerbose(QString::fromUtf8(fsck.standardOutput), found);
 
-  const QByteArray bootSector = firstSectorOf(partitionPath);
-  if (bootSector.size() != 512) {
-    stop(HelperContract::toolFailed, QStringLiteral("Could not verify the format: the boot sector "
-                                                    "of ") +
-                                         partitionPath + QStringLiteral(" could not be read; ") +
-                                         run.writtenNote());
-  }
+  const QByteArray bootSector = partition.read(0, 512);
+  if (bootSector.size() != 512) unreadable(QStringLiteral("the boot sector of ") + partitionPath);
   readBootSector(bootSector, found);
+  // The root directory is cluster 2, the first of the data area.
+  const qint64 rootOffset =
+      qint64(found.reservedSectors + found.fatCount * found.fatSectors) * found.bytesPerSector;
+  const QByteArray rootCluster =
+      found.clusterBytes() > 0 && found.clusterBytes() <= 1 << 20 && rootOffset > 0
+          ? partition.read(rootOffset, found.clusterBytes())
+          : QByteArray();
+  readFatVolume(bootSector, rootCluster, found);
   return found;
 }
 
@@ -222,23 +217,49 @@ int formatVerb(const QStringList& args) {
   // Unmounted, nothing else may hold the disk or a partition of it.
   held.unmount(linuxUnmountSteps(plan));
 
+  // How the disk stays held from the busy test to the last write. The
+  // helper's lock (flock) keeps udev and every program that follows the
+  // convention away for the whole format; against the rest the kernel's
+  // exclusive claims do it, and a claim belongs to one open file, so it
+  // cannot be shared with a tool:
+  // - wipefs, sfdisk and partx run while the helper holds the whole disk
+  //   O_EXCL (the busy test itself): no partition of it can be mounted or
+  //   claimed, and the tools are told not to open it exclusively themselves;
+  // - mkfs.fat opens the new partition O_EXCL itself, so the helper lets the
+  //   disk go just before starting it: whatever claims the disk or mounts the
+  //   partition in that moment makes mkfs.fat's open fail before it writes;
+  // - the read-back holds the partition O_EXCL again, and reads its boot
+  //   sector through that hold.
+  ExclusiveOpen claim;
+  if (const auto busy = claim.claim(disk.path(), disk.number())) {
+    stop(HelperContract::deviceBusy,
+         QStringLiteral("Refused: ") + *busy + QStringLiteral("; nothing was written."));
+  }
+
   // From here on the drive is changed; a caller that goes away no longer
   // stops the format, so that it is not left half erased with nobody told.
   run.markWriting(true);
-  bool anyWritten = false;
-  for (const ToolStep& step : linuxPartitionSteps(plan)) runWriteStep(run, step, anyWritten);
+  for (const ToolStep& step : linuxPartitionSteps(plan)) runWriteStep(run, step);
   const KernelDevice partition = waitForPartition(run, disk);
-  runWriteStep(run, linuxMkfsStep(plan), anyWritten);
+  claim.release();
+  runWriteStep(run, linuxMkfsStep(plan));
+  if (const auto busy = claim.claim(partition.path(), partition.number())) {
+    stop(HelperContract::toolFailed, QStringLiteral("Could not verify the format: ") + *busy +
+                                         QStringLiteral("; ") + run.writtenNote());
+  }
 
   const PartitionLayout layout =
       fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize, plan.partitionBytes);
+  const Fat32Layout fileSystem = linuxFat32Layout(plan);
   FormatExpectation expected;
   expected.partitionStart = layout.startSector;
   if (layout.sized) expected.partitionSectors = layout.sectorCount;
   expected.volumeName = volumeName;
-  expected.clusterBytes = clusterBytes;
+  expected.clusterBytes = int(fileSystem.clusterBytes());
+  expected.dataAlignment = fileSystem.flashAligned ? kFlashAlignment : fileSystem.clusterBytes();
   const FormatVerdict verdict =
-      verifyFormat(expected, readBack(run, tools, disk.path(), partition.path()));
+      verifyFormat(expected, readBack(run, tools, disk.path(), partition.path(), claim));
+  claim.release();
   run.checkpoint();
   printLine(verdict.line);
 

@@ -43,14 +43,14 @@ namespace tessaro {
 namespace {
 
 // Erasing is final, so the safe answer is the default one.
-bool askToErase(QWidget* parent, const Drive& drive) {
+bool askToErase(QWidget* parent, const Drive& drive, const QString& notice) {
   QMessageBox box(parent);
   box.setIcon(QMessageBox::Warning);
   box.setWindowTitle(ContentView::tr("Erase drive?"));
   box.setText(ContentView::tr("Erase %1 (%2)?").arg(drive.description, drive.devicePath));
-  box.setInformativeText(
-      ContentView::tr("All data on this drive will be erased. "
-                      "This cannot be undone."));
+  box.setInformativeText(ContentView::tr("All data on this drive will be erased. "
+                                         "This cannot be undone.") +
+                         (notice.isEmpty() ? QString() : QStringLiteral("\n\n") + notice));
   QPushButton* erase = box.addButton(ContentView::tr("Erase"), QMessageBox::DestructiveRole);
   QPushButton* cancel = box.addButton(QMessageBox::Cancel);
   box.setDefaultButton(cancel);
@@ -326,8 +326,8 @@ void ContentView::setCapacityFormatOffer(CapacityFormatOffer offer) {
   offerCapacityFormat_ = std::move(offer);
 }
 
-bool ContentView::confirmErase(const Drive& drive) {
-  return confirm_ ? confirm_(drive) : askToErase(this, drive);
+bool ContentView::confirmErase(const Drive& drive, const QString& notice) {
+  return confirm_ ? confirm_(drive) : askToErase(this, drive, notice);
 }
 
 void ContentView::updateEnabled() {
@@ -419,7 +419,9 @@ void ContentView::formatSelectedDrive() {
   FormatRequest request{*selectedDrive_, deriveVolumeName(label_), cluster_.bytes()};
   // A request that will be refused erases nothing, so there is nothing to
   // confirm; the job says why.
-  if (!diskManager_->tools().validateFormat(request) && !confirmErase(request.drive)) return;
+  if (!diskManager_->tools().validateFormat(request) &&
+      !confirmErase(request.drive, mbrLimitNotice(request.drive.size, request.partitionBytes)))
+    return;
   startFormat(std::move(request));
 }
 

@@ -130,7 +130,8 @@ class ContentView : public QWidget {
   void syncPicker();
   void deliverAllPendingLines();
   bool confirmStoppingFormat(const QString& question);
-  bool confirmErase(const Drive& drive);
+  // notice: what the user must know before answering (mbrLimitNotice).
+  bool confirmErase(const Drive& drive, const QString& notice = {});
   // Formats drive within the part a capacity test found holding data, when
   // the user agrees.
   void offerCapacityFormat(const Drive& drive, const ProbeResult& result);

@@ -88,6 +88,61 @@ TEST_F(FormatLoopDeviceTest, Clusters4096BytesAfterUnmountingTheOldPartition) {
   expectFormatted(log, 4096);
 }
 
+// Flash media write in 4 MiB units: cluster 2 starts on such a boundary of
+// the disk, as the MBR and the boot sector in the image say (read here, byte
+// by byte), and the file system is whole for fsck.fat and for mtools.
+TEST_F(FormatLoopDeviceTest, DataAreaStartsOnA4MiBBoundaryAndMtoolsReadsBackAFile) {
+  if (runProgram("/bin/sh", {"-c", "command -v mcopy"}).first != 0) {
+    GTEST_SKIP() << "mtools is not installed";
+  }
+  for (const qint64 bytes : {256 * kMiB, 8192 * kMiB, 32768 * kMiB}) {
+    SCOPED_TRACE(bytes);
+    loop_.reset();
+    const QString log = format(bytes, "My USB", ClusterOption::Default);
+    ASSERT_TRUE(log.contains("; data area aligned to 4 MiB: as asked.")) << log.toStdString();
+    QFile image(loop_->path());
+    ASSERT_TRUE(image.open(QIODevice::ReadOnly));
+    const auto le = [](const QByteArray& b, int at, int size) {
+      qint64 v = 0;
+      for (int i = size - 1; i >= 0; --i) v = v << 8 | uchar(b[at + i]);
+      return v;
+    };
+    const QByteArray mbr = image.read(512);
+    ASSERT_EQ(le(mbr, 510, 2), 0xAA55);
+    EXPECT_EQ(uchar(mbr[446 + 4]), 0x0c);
+    const qint64 start = le(mbr, 446 + 8, 4);
+    EXPECT_EQ(start * 512 % kMiB, 0);
+    ASSERT_TRUE(image.seek(start * 512));
+    const QByteArray boot = image.read(512);
+    const qint64 dataStart =
+        (start + le(boot, 14, 2) + le(boot, 16, 1) * le(boot, 36, 4)) * le(boot, 11, 2);
+    EXPECT_EQ(dataStart % (4 * kMiB), 0) << dataStart;
+    EXPECT_EQ(runProgram("fsck.fat", {"-n", loop_->partition()}).first, 0);
+
+    const QString file = loop_->path() + ".txt", back = loop_->path() + ".back";
+    QFile text(file);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write(QByteArray("written through mtools\n").repeated(5000));
+    text.close();
+    const QString target = "::/Long name for a file.txt";
+    EXPECT_EQ(runProgram("mcopy", {"-i", loop_->partition(), file, target}).first, 0);
+    EXPECT_EQ(runProgram("mcopy", {"-i", loop_->partition(), target, back}).first, 0);
+    QFile copy(back);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), QByteArray("written through mtools\n").repeated(5000));
+    EXPECT_EQ(runProgram("fsck.fat", {"-n", loop_->partition()}).first, 0);
+  }
+}
+
+// A drive just above FAT32's minimum cannot spare the few MiB: it is still
+// formatted, aligned to the cluster, and the line says so.
+TEST_F(FormatLoopDeviceTest, ADriveTooSmallForTheFlashAlignmentIsAlignedToTheCluster) {
+  const QString log = format(35 * kMiB, "My USB", ClusterOption::Default);
+  EXPECT_TRUE(log.contains("; data area aligned to the cluster (512 bytes): as asked."))
+      << log.toStdString();
+  expectFormatted(log, 512);
+}
+
 // Refused before any tool runs, and the line says nothing was written.
 TEST_F(FormatLoopDeviceTest, ReadOnlyDriveEndsInTheFailureLine) {
   const QString log = format(300 * kMiB, "My USB", ClusterOption::Default, true);

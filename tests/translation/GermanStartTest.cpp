@@ -140,8 +140,11 @@ TEST_F(GermanStartTest, BuiltLinesInGerman) {
        "Prüfung von /dev/sdb1 fehlgeschlagen (Exit-Status 4)"},
       {reportText::checkComplete(), "\u2705 Reparatur abgeschlossen."},
       {*refuseClusterSize(65536, 300LL * 1024 * 1024, 512),
-       "Eine Clustergröße von 65536 Bytes ergibt auf diesem Laufwerk 4.783 Cluster, FAT32 braucht "
+       "Eine Clustergröße von 65536 Bytes ergibt auf diesem Laufwerk 4.780 Cluster, FAT32 braucht "
        "aber 65.525 bis 268.435.445. Bitte Standard, 512, 1024, 2048 oder 4096 wählen."},
+      {mbrLimitNotice(3LL << 40),
+       "Nur die ersten 2,2 TB von 3,3 TB sind nutzbar: Eine MBR-Partitionstabelle kann nicht mehr "
+       "adressieren."},
       {*refuseLinuxVolumeName("%1 %2 %3 %4X"),
        "Die Volumebezeichnung \"%1 %2 %3 %4X\" ist 12 Zeichen lang; FAT32 erlaubt höchstens 11."},
       {StatusLog::droppedNotice(1234567),

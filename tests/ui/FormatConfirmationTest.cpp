@@ -35,3 +35,30 @@ TEST(FormatConfirmationTest, DialogNamesTheDriveAndDefaultsToCancel) {
   EXPECT_EQ(view.statusLog(), ContentView::welcomeText());
   EXPECT_FALSE(view.isBusy());
 }
+
+// A drive larger than an MBR partition can address: the question says how
+// much of it the format can use before the erase is confirmed.
+TEST(FormatConfirmationTest, DialogNamesTheMbrLimitOnADriveLargerThanTheTableCanAddress) {
+  ContentView view(std::make_unique<DiskManager>(
+      std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", "/nonexistent/tessaro-helper")));
+  view.setSelectedDrive(Drive{QUuid::createUuid(),
+                              "sdz",
+                              "/dev/sdz",
+                              "3 TB Example Disk (sdz)",
+                              {},
+                              false,
+                              3'000'592'982'016});
+  QString text;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_TRUE(box && box->defaultButton());
+    text = box->informativeText();
+    box->defaultButton()->click();
+  });
+  view.formatSelectedDrive();
+  EXPECT_TRUE(
+      text.endsWith("Only the first 2.2 TB of 3.0 TB can be used: an MBR partition table "
+                    "cannot address more."))
+      << text.toStdString();
+  EXPECT_EQ(view.statusLog(), ContentView::welcomeText());
+}

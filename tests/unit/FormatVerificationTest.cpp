@@ -9,26 +9,35 @@ using namespace tessaro;
 
 namespace {
 
-// What sfdisk 2.38, blkid 2.38, fsck.fat 4.2 and the boot sector show after
-// formatting a 300 MiB disk.
+// What a 300 MiB disk holds after a format (table, boot sector, root
+// directory) and what fsck.fat 4.2 -v says of it.
 FormatReadBack readBack() {
   FormatReadBack found;
-  readSfdiskDump(
-      "label: dos\nlabel-id: 0x4fdd4b04\ndevice: /dev/loop0\nunit: sectors\n\n"
-      "/dev/loop0p1 : start=        2048, size=      612352, type=c\n",
-      found);
-  readBlkidExport(
-      "DEVNAME=/dev/loop0p1\nLABEL_FATBOOT=MY\\ USB\nLABEL=MY\\ USB\nUUID=FB0C-74F5\n"
-      "VERSION=FAT32\nTYPE=vfat\nPART_ENTRY_TYPE=0xc\n",
-      found);
+  const auto put = [](QByteArray& bytes, int at, qint64 value, int size) {
+    for (int i = 0; i < size; ++i) bytes[at + i] = char(value >> (8 * i));
+  };
+  QByteArray mbr(512, '\0');
+  put(mbr, 446 + 4, 0x0c, 1);  // the first entry: type c, from sector 2048, 612352 sectors
+  put(mbr, 446 + 8, 2048, 4);
+  put(mbr, 446 + 12, 612352, 4);
+  put(mbr, 510, 0xAA55, 2);
+  readMbr(mbr, found);
   readFsckVerbose(
       "fsck.fat 4.2 (2021-01-31)\n      4096 bytes per cluster\n"
       "     76383 data clusters (312864768 bytes)\n",
       found);
   QByteArray sector(512, '\0');
-  sector[12] = 2;  // 512 bytes per sector, little-endian at 11
-  sector[13] = 8;  // sectors per cluster
+  put(sector, 11, 512, 2);   // bytes per sector
+  put(sector, 13, 8, 1);     // sectors per cluster
+  put(sector, 14, 4944, 2);  // reserved sectors: 2048 + 4944 + 2 * 600 = 8192, 4 MiB
+  put(sector, 16, 2, 1);     // FATs
+  put(sector, 36, 600, 4);   // sectors per FAT
+  sector.replace(71, 19, "NO NAME    FAT32   ");
+  put(sector, 510, 0xAA55, 2);
   readBootSector(sector, found);
+  QByteArray root(4096, '\0');
+  root.replace(0, 12, "MY USB     \x08");  // the volume label entry
+  readFatVolume(sector, root, found);
   found.fsckClean = true;
   return found;
 }
@@ -44,6 +53,42 @@ TEST(FormatVerificationTest, WhatTheToolsReadBackMatchesTheRequestOrEachDifferen
   EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, 612352}, found).matches);
   EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, 612353}, found)
                   .line.endsWith(": partition is not 612,353 sectors long."));
+  // The data area's alignment, from the table and the boot sector.
+  EXPECT_EQ(verifyFormat({2048, "MY USB", 4096, {}, 4 << 20}, found).line.toStdString(),
+            "Verified: dos table, partition type c at sector 2048; vfat FAT32, label \"MY USB\", "
+            "4096-byte clusters, 76,383 clusters; data area aligned to 4 MiB: as asked.");
+  FormatReadBack unaligned = found;
+  unaligned.reservedSectors = 32;
+  EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, {}, 4 << 20}, unaligned)
+                  .line.endsWith(": data area is not aligned to 4 MiB."));
+  EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, {}, 4096}, unaligned)
+                  .line.endsWith("; data area aligned to the cluster (4096 bytes): as asked."));
+
+  // The label as blkid reads it: the root directory's label entry, skipping
+  // deleted and long-name entries; else the boot sector's; "NO NAME" is none.
+  QByteArray boot(512, '\0');
+  boot.replace(71, 19, "BOOT NAME  FAT32   ");
+  boot[510] = char(0x55);
+  boot[511] = char(0xAA);
+  const std::pair<QByteArray, const char*> roots[] = {
+      {QByteArray("\xE5LD NAME   \x08", 12) + QByteArray(20, '\0') +
+           QByteArray("LONG NAME  \x0F", 12) + QByteArray(20, '\0') +
+           QByteArray("ROOT NAME  \x08", 12) + QByteArray(20, '\0'),
+       "ROOT NAME"},
+      {QByteArray("FILE    TXT\x20", 12) + QByteArray(20, '\0'), "BOOT NAME"},
+      {QByteArray("NO NAME    \x08", 12) + QByteArray(20, '\0'), ""},
+      {QByteArray(), "BOOT NAME"},
+  };
+  for (const auto& [root, label] : roots) {
+    FormatReadBack volume;
+    readFatVolume(boot, root, volume);
+    EXPECT_EQ(volume.label, label);
+    EXPECT_EQ(volume.fsVersion, "FAT32");
+  }
+  FormatReadBack noTable;
+  readMbr(QByteArray(512, '\0'), noTable);
+  EXPECT_EQ(noTable.partitionCount, 0);
+  EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096}, noTable).line.contains("no MBR (dos) table"));
 
   found.clusterCount = 4783;
   found.fsckClean = false;

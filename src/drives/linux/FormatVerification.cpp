@@ -17,55 +17,55 @@ QString grouped(qint64 number) {
   return QLocale(QLocale::English, QLocale::UnitedStates).toString(number);
 }
 
-QString unescapeBlkid(const QString& value) {
-  QString result;
-  for (qsizetype i = 0; i < value.size(); ++i) {
-    if (value[i] == QLatin1Char('\\') && i + 1 < value.size()) ++i;
-    result += value[i];
-  }
-  return result;
+qint64 littleEndian(const QByteArray& bytes, int at, int size) {
+  qint64 value = 0;
+  for (int i = size - 1; i >= 0; --i)
+    value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+bool hasBootSignature(const QByteArray& sector) {
+  return sector.size() >= 512 && littleEndian(sector, 510, 2) == 0xAA55;
+}
+
+QString labelText(const QByteArray& bytes) {
+  const QString label = QString::fromLatin1(bytes).trimmed();
+  return label == QLatin1String("NO NAME") ? QString() : label;
 }
 
 }  // namespace
 
-void readSfdiskDump(const QString& text, FormatReadBack& into) {
-  static const QRegularExpression partitionLine(QStringLiteral("^\\S+\\s*:\\s*(.*)$"));
+void readMbr(const QByteArray& firstSector, FormatReadBack& into) {
   into.partitionCount = 0;
-  for (const QString& rawLine : text.split(QLatin1Char('\n'))) {
-    const QString line = rawLine.trimmed();
-    if (line.startsWith(QLatin1String("label:"))) {
-      into.tableLabel = line.mid(6).trimmed();
-      continue;
-    }
-    if (!line.startsWith(QLatin1Char('/'))) continue;
-    const auto match = partitionLine.match(line);
-    if (!match.hasMatch()) continue;
+  if (!hasBootSignature(firstSector)) return;
+  into.tableLabel = QStringLiteral("dos");
+  for (int entry = 0; entry < 4; ++entry) {
+    const int at = 446 + 16 * entry;
+    const int type = static_cast<unsigned char>(firstSector[at + 4]);
+    if (type == 0) continue;
     if (++into.partitionCount != 1) continue;
-    for (const QString& field : match.captured(1).split(QLatin1Char(','))) {
-      const QString key = field.section(QLatin1Char('='), 0, 0).trimmed();
-      const QString value = field.section(QLatin1Char('='), 1).trimmed();
-      if (key == QLatin1String("start")) into.partitionStart = value.toLongLong();
-      if (key == QLatin1String("size")) into.partitionSectors = value.toLongLong();
-      if (key == QLatin1String("type")) into.partitionType = value;
-    }
+    into.partitionType = QString::number(type, 16);
+    into.partitionStart = littleEndian(firstSector, at + 8, 4);
+    into.partitionSectors = littleEndian(firstSector, at + 12, 4);
   }
 }
 
-QMap<QString, QString> parseBlkidExport(const QString& text) {
-  QMap<QString, QString> values;
-  for (const QString& line : text.split(QLatin1Char('\n'))) {
-    const qsizetype equals = line.indexOf(QLatin1Char('='));
-    if (equals <= 0) continue;
-    values.insert(line.left(equals), unescapeBlkid(line.mid(equals + 1)));
+void readFatVolume(const QByteArray& bootSector, const QByteArray& rootCluster,
+                   FormatReadBack& into) {
+  if (!hasBootSignature(bootSector)) return;
+  if (bootSector.mid(82, 8) == "FAT32   ") {
+    into.fsType = QStringLiteral("vfat");
+    into.fsVersion = QStringLiteral("FAT32");
   }
-  return values;
-}
-
-void readBlkidExport(const QString& text, FormatReadBack& into) {
-  const auto values = parseBlkidExport(text);
-  into.fsType = values.value(QStringLiteral("TYPE"));
-  into.fsVersion = values.value(QStringLiteral("VERSION"));
-  into.label = values.value(QStringLiteral("LABEL"));
+  into.label = labelText(bootSector.mid(71, 11));
+  for (qsizetype at = 0; at + 32 <= rootCluster.size(); at += 32) {
+    const auto first = static_cast<unsigned char>(rootCluster[at]);
+    if (first == 0x00) break;  // the end of the directory
+    const auto attributes = static_cast<unsigned char>(rootCluster[at + 11]);
+    if (first == 0xE5 || (attributes & 0x3F) == 0x0F || !(attributes & 0x08)) continue;
+    into.label = labelText(rootCluster.mid(at, 11));
+    break;
+  }
 }
 
 void readFsckVerbose(const QString& text, FormatReadBack& into) {
@@ -76,11 +76,31 @@ void readFsckVerbose(const QString& text, FormatReadBack& into) {
 }
 
 void readBootSector(const QByteArray& firstSector, FormatReadBack& into) {
-  if (firstSector.size() < 14) return;
+  if (firstSector.size() < 40) return;
   const auto byte = [&](int offset) { return static_cast<unsigned char>(firstSector[offset]); };
   into.bytesPerSector = byte(11) | (byte(12) << 8);
   into.sectorsPerCluster = byte(13);
+  into.reservedSectors = byte(14) | (byte(15) << 8);
+  into.fatCount = byte(16);
+  into.fatSectors = qint64(byte(36)) | (qint64(byte(37)) << 8) | (qint64(byte(38)) << 16) |
+                    (qint64(byte(39)) << 24);
 }
+
+qint64 FormatReadBack::dataStartBytes() const {
+  if (partitionStart < 0 || bytesPerSector <= 0 || fatCount <= 0) return -1;
+  return (partitionStart + reservedSectors + fatCount * fatSectors) * bytesPerSector;
+}
+
+namespace {
+
+QString alignmentText(qint64 bytes) {
+  if (bytes >= 1024 * 1024 && bytes % (1024 * 1024) == 0) {
+    return QString::number(bytes / (1024 * 1024)) + QStringLiteral(" MiB");
+  }
+  return QStringLiteral("the cluster (") + QString::number(bytes) + QStringLiteral(" bytes)");
+}
+
+}  // namespace
 
 FormatVerdict verifyFormat(const FormatExpectation& expected, const FormatReadBack& found) {
   QStringList differences;
@@ -115,6 +135,13 @@ FormatVerdict verifyFormat(const FormatExpectation& expected, const FormatReadBa
                        grouped(kFat32MaxClusters);
   }
   if (!found.fsckClean) differences << QStringLiteral("fsck.fat reports errors");
+  const qint64 dataStart = found.dataStartBytes();
+  const bool aligned =
+      expected.dataAlignment > 0 && dataStart > 0 && dataStart % expected.dataAlignment == 0;
+  if (expected.dataAlignment > 0 && !aligned) {
+    differences << QStringLiteral("data area is not aligned to ") +
+                       alignmentText(expected.dataAlignment);
+  }
 
   const QString readBack =
       QStringLiteral(
@@ -128,10 +155,14 @@ FormatVerdict verifyFormat(const FormatExpectation& expected, const FormatReadBa
                grouped(found.clusterCount));
   FormatVerdict verdict;
   verdict.matches = differences.isEmpty();
-  verdict.line = verdict.matches
-                     ? QStringLiteral("Verified: ") + readBack + QStringLiteral(": as asked.")
-                     : QStringLiteral("Verification failed: ") + readBack + QStringLiteral(": ") +
-                           differences.join(QStringLiteral("; ")) + QLatin1Char('.');
+  const QString alignment =
+      aligned ? QStringLiteral("; data area aligned to ") + alignmentText(expected.dataAlignment)
+              : QString();
+  verdict.line =
+      verdict.matches
+          ? QStringLiteral("Verified: ") + readBack + alignment + QStringLiteral(": as asked.")
+          : QStringLiteral("Verification failed: ") + readBack + QStringLiteral(": ") +
+                differences.join(QStringLiteral("; ")) + QLatin1Char('.');
   return verdict;
 }
 

@@ -24,9 +24,8 @@ const QString kNoLock = QStringLiteral("--lock=no");
 }  // namespace
 
 QStringList linuxFormatToolNames() {
-  return {QStringLiteral("umount"),  QStringLiteral("wipefs"),   QStringLiteral("sfdisk"),
-          QStringLiteral("partx"),   QStringLiteral("mkfs.fat"), QStringLiteral("blkid"),
-          QStringLiteral("fsck.fat")};
+  return {QStringLiteral("umount"), QStringLiteral("wipefs"),   QStringLiteral("sfdisk"),
+          QStringLiteral("partx"),  QStringLiteral("mkfs.fat"), QStringLiteral("fsck.fat")};
 }
 
 QString linuxFormatPartitionPath(const QString& diskPath) {
@@ -44,12 +43,19 @@ QList<ToolStep> linuxUnmountSteps(const LinuxFormatPlan& plan) {
 
 QList<ToolStep> linuxPartitionSteps(const LinuxFormatPlan& plan) {
   const QString wipefs = plan.tools.value(QStringLiteral("wipefs"));
-  QList<ToolStep> steps;
-  for (const QString& old : plan.partitionPaths) {
-    steps.append({{wipefs, QStringLiteral("--all"), kNoLock, old}, {}});
-  }
-  steps.append({{wipefs, QStringLiteral("--all"), kNoLock, plan.diskPath}, {}});
-  steps.append({{plan.tools.value(QStringLiteral("sfdisk")), kNoLock, plan.diskPath},
+  // The helper holds the disk exclusively (O_EXCL) while these run, so the
+  // tools must not ask for it themselves: wipefs --force opens the devices
+  // without O_EXCL (and so neither sleeps nor asks the kernel to re-read the
+  // table); sfdisk --no-reread skips its in-use test (the helper's claim is
+  // that test) and --no-tell-kernel its re-read; partx tells the kernel of
+  // the new partition, which it does while the disk is claimed.
+  // One wipefs for all: it clears the devices in the order named.
+  QList<ToolStep> steps{
+      {QStringList{wipefs, QStringLiteral("--all"), QStringLiteral("--force"), kNoLock} +
+           plan.partitionPaths + QStringList{plan.diskPath},
+       {}}};
+  steps.append({{plan.tools.value(QStringLiteral("sfdisk")), QStringLiteral("--no-reread"),
+                 QStringLiteral("--no-tell-kernel"), kNoLock, plan.diskPath},
                 sfdiskScript(fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize,
                                                   plan.partitionBytes))});
   steps.append(
@@ -57,14 +63,33 @@ QList<ToolStep> linuxPartitionSteps(const LinuxFormatPlan& plan) {
   return steps;
 }
 
+Fat32Layout linuxFat32Layout(const LinuxFormatPlan& plan) {
+  const PartitionLayout partition =
+      fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize, plan.partitionBytes);
+  return plannedFat32Layout(
+      partition, plan.logicalSectorSize,
+      formatClusterBytes(plan.clusterBytes, partition, plan.logicalSectorSize));
+}
+
+QStringList linuxMkfsArguments(const Fat32Layout& layout, const QString& volumeName) {
+  return {
+      QStringLiteral("-F"),
+      QStringLiteral("32"),
+      QStringLiteral("-s"),
+      QString::number(layout.clusterSectors),
+      QStringLiteral("-R"),
+      QString::number(layout.reservedSectors),
+      QStringLiteral("-g"),
+      QString::number(layout.heads) + QLatin1Char('/') + QString::number(layout.sectorsPerTrack),
+      QStringLiteral("-n"),
+      volumeName};
+}
+
 ToolStep linuxMkfsStep(const LinuxFormatPlan& plan) {
-  QStringList command{plan.tools.value(QStringLiteral("mkfs.fat")), QStringLiteral("-F"),
-                      QStringLiteral("32")};
-  if (plan.clusterBytes) {
-    command << QStringLiteral("-s") << QString::number(*plan.clusterBytes / plan.logicalSectorSize);
-  }
-  command << QStringLiteral("-n") << plan.volumeName << linuxFormatPartitionPath(plan.diskPath);
-  return {command, {}};
+  return {QStringList{plan.tools.value(QStringLiteral("mkfs.fat"))} +
+              linuxMkfsArguments(linuxFat32Layout(plan), plan.volumeName) +
+              QStringList{linuxFormatPartitionPath(plan.diskPath)},
+          {}};
 }
 
 QStringList linuxFormatNotes(const LinuxFormatPlan& plan) {

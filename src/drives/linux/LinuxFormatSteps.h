@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "drives/Fat32Layout.h"
+
 namespace tessaro {
 
 // One tool run of a Linux format: the program by its absolute path and its
@@ -44,14 +46,23 @@ QString linuxFormatPartitionPath(const QString& diskPath);
 QList<ToolStep> linuxUnmountSteps(const LinuxFormatPlan& plan);
 
 // The writes up to the new partition: clear signatures (partitions, then the
-// disk), write a dos table with one type 0x0c partition from 1 MiB to the end
+// disk, in one wipefs), write a dos table with one type 0x0c partition from 1 MiB to the end
 // or of the plan's partition size (sfdisk reads the script on standard input), make the kernel read
 // it. wipefs and sfdisk take no lock of their own: the helper holds the disk's lock for the whole
 // format (see DiskLock).
 QList<ToolStep> linuxPartitionSteps(const LinuxFormatPlan& plan);
 
-// mkfs.fat -F 32 on the new partition, with the volume name and, when one was
-// chosen, the cluster size in sectors.
+// The file system the plan makes (plannedFat32Layout with the cluster size
+// formatClusterBytes gives).
+Fat32Layout linuxFat32Layout(const LinuxFormatPlan& plan);
+
+// What mkfs.fat is told for that layout, before the device: FAT32, the
+// cluster size, reserved sectors and geometry in sectors, the volume name.
+// Nothing is left to mkfs.fat's own choice, so the layout is the planned one
+// on any device (and on a file of its size and sector size).
+QStringList linuxMkfsArguments(const Fat32Layout& layout, const QString& volumeName);
+
+// mkfs.fat on the new partition with linuxMkfsArguments.
 ToolStep linuxMkfsStep(const LinuxFormatPlan& plan);
 
 // Lines the helper prints before the steps (a disk larger than the table can

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+#pragma once
+
+#include <sys/types.h>
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace tessaro::helper {
+
+// A read-only, exclusive (O_EXCL) open of a block device: while it is held,
+// the kernel refuses every other exclusive claim of the device, and of a
+// whole disk's partitions or a partition's disk — a mount, RAID, LVM,
+// encryption, and the tools' own O_EXCL opens (mkfs.fat, wipefs without
+// --force) alike. Reads and writes without O_EXCL still work.
+class ExclusiveOpen {
+ public:
+  ExclusiveOpen() = default;
+  ~ExclusiveOpen() { release(); }
+  ExclusiveOpen(const ExclusiveOpen&) = delete;
+  ExclusiveOpen& operator=(const ExclusiveOpen&) = delete;
+
+  // Opens devicePath exclusively; none when it is held now, else why not,
+  // in the user's terms ("/dev/sdb is in use by another program (...)").
+  std::optional<QString> claim(const QString& devicePath, dev_t expectedNumber);
+
+  // bytes bytes from offset of the held device; fewer when it cannot be read.
+  QByteArray read(qint64 offset, int bytes) const;
+
+  void release();
+  bool isHeld() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace tessaro::helper
