@@ -46,6 +46,9 @@ void LogView::replaceText(const QString& text) {
   shownLines_ = 1;
   appendLines(lines.mid(1));
   flush();
+  // A new text is read from its first line; lines added later are followed.
+  moveCursor(QTextCursor::Start);
+  verticalScrollBar()->setValue(0);
 }
 
 void LogView::appendLines(const QStringList& lines) {

@@ -5,6 +5,7 @@
 
 #include <QEasingCurve>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyle>
@@ -76,6 +77,16 @@ QSizeF StyledButton::labelSize() const {
 QSize StyledButton::sizeHint() const {
   const QSizeF body = style_->bodySize(labelSize());
   return {int(std::ceil(body.width())), int(std::ceil(body.height()))};
+}
+
+void StyledButton::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !event->isAutoRepeat() &&
+      event->modifiers() == Qt::NoModifier) {
+    animateClick();
+    return;
+  }
+  QAbstractButton::keyPressEvent(event);
 }
 
 void StyledButton::paintEvent(QPaintEvent*) {
