@@ -68,8 +68,12 @@ void StyledButton::moveTo(bool held) {
 
 QSizeF StyledButton::labelSize() const {
   const QFontMetricsF metrics(font());
-  // The title's "&" marks its mnemonic and takes no room.
-  double width = metrics.size(Qt::TextShowMnemonic, text()).width();
+  // The title's "&" marks its mnemonic and takes no room. A glyph may reach
+  // past the advance of the last letter (the tail of an italic-looking "y").
+  QString shown = text();
+  shown.remove(QLatin1Char('&'));
+  double width = std::max(metrics.size(Qt::TextShowMnemonic, text()).width(),
+                          metrics.tightBoundingRect(shown).right());
   if (icon_) width += metrics.height() + iconTitleSpacing;
   return {width, metrics.height()};
 }
@@ -130,7 +134,7 @@ void StyledButton::paintEvent(QPaintEvent*) {
                            ? Qt::TextShowMnemonic
                            : Qt::TextHideMnemonic;
   painter.drawText(QRectF(x, top, label.width(), label.height()),
-                   Qt::AlignLeft | Qt::AlignVCenter | mnemonic, text());
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip | mnemonic, text());
 }
 
 }  // namespace tessaro

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QTest>
+#include <QTranslator>
 
 #include "ViewFixture.h"
+#include "i18n/Translations.h"
 
 using namespace tessaro;
 using namespace tessaro::test;
@@ -47,5 +50,42 @@ TEST(ContentViewLayout, ActionSlotsAndThe220WideClusterColumnHoldAtEverySize) {
     EXPECT_EQ(c.check->width(), 160);
     EXPECT_EQ(format.center().y(), info.center().y());
     EXPECT_GE(inView(*view, log).top(), inView(*view, c.check).bottom());
+  }
+}
+
+// Every title fits the control that shows it, in English and in German, at
+// the window's smallest size. CTest runs this again at scale 1.5 and 2
+// (QT_SCALE_FACTOR), where fonts round differently.
+TEST(ContentViewLayout, NoLabelIsClippedInEnglishOrGerman) {
+  for (const char* language : {"en_US", "de_DE"}) {
+    SCOPED_TRACE(language);
+    QList<QTranslator*> installed;
+    if (QByteArray(language) != "en_US") {
+      ASSERT_TRUE(Translations::install(*qApp, QLocale(QString::fromLatin1(language))));
+      installed = qApp->findChildren<QTranslator*>();
+    }
+    auto view = makeView("2");
+    view->resize(view->minimumSize());
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    QTRY_VERIFY_WITH_TIMEOUT(!view->isBusy(), 10000);
+    if (!installed.isEmpty()) EXPECT_EQ(Controls(*view).format->text(), "Als FAT32 &formatieren");
+    for (StyledButton* button : view->findChildren<StyledButton*>()) {
+      QString shown = button->text();
+      shown.remove('&');
+      const QRectF ink = QFontMetricsF(button->font()).tightBoundingRect(shown);
+      EXPECT_LE(ink.width(), button->width()) << shown.toStdString();
+      EXPECT_GE(button->width(), button->sizeHint().width()) << shown.toStdString();
+      EXPECT_GE(button->height(), button->sizeHint().height()) << shown.toStdString();
+    }
+    for (QLabel* label : view->findChildren<QLabel*>()) {
+      if (!label->isVisible() || label->wordWrap() || label->text().isEmpty()) continue;
+      EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+      EXPECT_GE(label->height(), label->sizeHint().height()) << label->text().toStdString();
+    }
+    for (QTranslator* translator : installed) {
+      QCoreApplication::removeTranslator(translator);
+      delete translator;
+    }
   }
 }
