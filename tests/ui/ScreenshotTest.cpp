@@ -9,6 +9,8 @@
 #include <QTimer>
 
 #include "ViewFixture.h"
+#include "i18n/Translations.h"
+#include "ui/Theme.h"
 
 using namespace tessaro;
 using namespace tessaro::test;
@@ -28,11 +30,16 @@ TEST(Screenshot, WindowWithTwoDrives) {
   ASSERT_TRUE(image.save(QDir::current().filePath(path))) << path.toStdString();
 }
 
-// Both erase confirmations over the window, saved into TESSARO_SCREENSHOT_DIR
-// when it is set (for a review of the dialogs' words and layout).
+// The window and both erase confirmations, drawn as the application draws
+// them, saved into TESSARO_SCREENSHOT_DIR when it is set, in the language
+// TESSARO_SCREENSHOT_LANGUAGE names (for a review of words and layout).
 TEST(Screenshot, Confirmations) {
   const QString directory = qEnvironmentVariable("TESSARO_SCREENSHOT_DIR");
   if (directory.isEmpty()) GTEST_SKIP() << "TESSARO_SCREENSHOT_DIR names no directory";
+  theme::applyDarkAppearance(*qApp);
+  if (const QString language = qEnvironmentVariable("TESSARO_SCREENSHOT_LANGUAGE");
+      !language.isEmpty())
+    ASSERT_TRUE(Translations::install(*qApp, QLocale(language)));
   auto view = makeView("2");
   view->resize(900, 640);
   view->show();
