@@ -101,7 +101,8 @@ bool LogView::flushTurn() {
     characters += piece.size();
     dropOldBlocks();
   }
-  scrollToEnd();
+  // Only new lines are followed: a text just replaced stays at its top.
+  if (lines > 0) scrollToEnd();
   return !pending_.empty();
 }
 
