@@ -30,14 +30,15 @@ std::optional<int> DesktopCommandLine::answer(int argc, char** argv) {
 }
 
 QString DesktopCommandLine::helpText() {
-  return tr("Usage: tessaro [OPTION]\n"
-            "Formats external and removable drives as FAT32, in a window.\n"
-            "\n"
-            "  -h, --help     show this help and exit\n"
-            "  -v, --version  show the version and exit\n"
-            "\n"
-            "Qt's own options (-platform, -style, ...) are accepted as well.\n"
-            "For the command line without a window, see: tessaro-cli --help\n");
+  return tr(
+      "Usage: tessaro [OPTION]\n"
+      "Formats external and removable drives as FAT32, in a window.\n"
+      "\n"
+      "  -h, --help     show this help and exit\n"
+      "  -v, --version  show the version and exit\n"
+      "\n"
+      "Qt's own options (-platform, -style, ...) are accepted as well.\n"
+      "For the command line without a window, see: tessaro-cli --help\n");
 }
 
 QString DesktopCommandLine::versionText() {

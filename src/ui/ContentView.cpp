@@ -69,8 +69,8 @@ bool askToFormatWithin(QWidget* parent, const FormatRequest& request, const Prob
   box.setIcon(QMessageBox::Warning);
   box.setWindowTitle(ContentView::tr("Format only what holds data?"));
   box.setText(ContentView::tr("%1 (%2) holds data only in its first %3 GB of %4 GB.")
-                  .arg(windowDriveDescription(drive), drive.devicePath, gigabytes(result.usableBytes),
-                       gigabytes(result.claimedBytes)));
+                  .arg(windowDriveDescription(drive), drive.devicePath,
+                       gigabytes(result.usableBytes), gigabytes(result.claimedBytes)));
   box.setInformativeText(
       ContentView::tr("Format it with one FAT32 partition of %1 GB, leaving the rest unused? "
                       "Files beyond that size would be lost on this drive.")
@@ -462,10 +462,10 @@ void ContentView::refreshAfterDeviceChange(const QSet<QString>& removedNames) {
   backgroundRefresh_ = job.get();
   backgroundCancel_ = job->cancellation();
   ++runningWorkflows_;
-  superviseJob(std::move(job),
-               std::make_unique<LogReport>(*this, LogReport::Outcome::appended,
-                                           LogReport::Busy::background),
-               QPointer<ContentView>(this));
+  superviseJob(
+      std::move(job),
+      std::make_unique<LogReport>(*this, LogReport::Outcome::appended, LogReport::Busy::background),
+      QPointer<ContentView>(this));
 }
 
 void ContentView::refreshDrives() {

@@ -5,6 +5,7 @@
 
 #include <qcoro/qcorotask.h>
 
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QPointer>
 #include <QSet>
@@ -12,7 +13,6 @@
 #include <QStringList>
 #include <QWaitCondition>
 #include <QWidget>
-#include <QElapsedTimer>
 #include <atomic>
 #include <chrono>
 #include <functional>

@@ -20,8 +20,8 @@ bool DesktopNotification::send(const QString& summary, const QString& body) {
   const QString desktopEntry = QGuiApplication::desktopFileName();
   QVariantMap hints;
   if (!desktopEntry.isEmpty()) hints.insert(QStringLiteral("desktop-entry"), desktopEntry);
-  notify << QStringLiteral("Tessaro") << uint(0) << desktopEntry << summary << body
-         << QStringList() << hints << int(-1);
+  notify << QStringLiteral("Tessaro") << uint(0) << desktopEntry << summary << body << QStringList()
+         << hints << int(-1);
   // The reply (the notification's id) is of no use: nothing waits for it.
   notify.setAutoStartService(true);
   return bus.send(notify);

@@ -40,17 +40,17 @@ QString EraseConfirmation::formatDetails(const FormatRequest& request) {
 EraseConfirmation EraseConfirmation::forCapacityTest(const Drive& drive) {
   const qint64 seconds = ProbePlan::estimatedSeconds(quint64(std::max<qint64>(drive.size, 0)), {});
   const int minutes = int(std::max<qint64>((seconds + 59) / 60, 1));
-  return {tr("Test the capacity?"),
-          tr("Test the capacity of %1 (%2)?").arg(windowDriveDescription(drive), drive.devicePath),
-          tr("The test writes test data across the whole drive, erasing all data on it. "
-             "This cannot be undone.") +
-              QStringLiteral("\n\n") +
-              tr("For a drive of this size it takes about %n minute(s) (an estimate).", "",
-                 minutes) +
-              QLatin1Char(' ') +
-              tr("Afterwards the drive holds no file system and must be formatted before "
-                 "it can be used."),
-          tr("Erase and Test")};
+  return {
+      tr("Test the capacity?"),
+      tr("Test the capacity of %1 (%2)?").arg(windowDriveDescription(drive), drive.devicePath),
+      tr("The test writes test data across the whole drive, erasing all data on it. "
+         "This cannot be undone.") +
+          QStringLiteral("\n\n") +
+          tr("For a drive of this size it takes about %n minute(s) (an estimate).", "", minutes) +
+          QLatin1Char(' ') +
+          tr("Afterwards the drive holds no file system and must be formatted before "
+             "it can be used."),
+      tr("Erase and Test")};
 }
 
 // Erasing is final, so the safe answer is the default one.

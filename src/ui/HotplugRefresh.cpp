@@ -13,8 +13,7 @@ HotplugRefresh::HotplugRefresh(ContentView& view, std::unique_ptr<DriveEvents> e
     : QObject(&view), view_(view), events_(std::move(events)), admits_(std::move(admits)) {
   if (!admits_) {
     admits_ = [&view](const QString& kernelName) {
-      return view.diskManager().tools().mayChangeDriveList(kernelName,
-                                                           view.diskManager().drives());
+      return view.diskManager().tools().mayChangeDriveList(kernelName, view.diskManager().drives());
     };
   }
   quiet_.setSingleShot(true);

@@ -35,11 +35,11 @@ TEST(HotplugLoopDevice, AttachingALoopDeviceRefreshesTheRunningWindowOnce) {
   RecordProperty("source", events->source() == LinuxDriveEvents::Source::udev ? "udev" : "kernel");
   QSignalSpy seen(events.get(), &DriveEvents::deviceEvent);
   const DiskTools& tools = window.view.diskManager().tools();
-  auto* hotplug = new HotplugRefresh(
-      window.view, std::move(events), std::chrono::milliseconds(500), std::chrono::seconds(3),
-      [&tools](const QString& kernelName) {
-        return kernelName.startsWith("loop") || tools.mayChangeDriveList(kernelName, {});
-      });
+  auto* hotplug = new HotplugRefresh(window.view, std::move(events), std::chrono::milliseconds(500),
+                                     std::chrono::seconds(3), [&tools](const QString& kernelName) {
+                                       return kernelName.startsWith("loop") ||
+                                              tools.mayChangeDriveList(kernelName, {});
+                                     });
   window.view.show();
   QTRY_VERIFY_WITH_TIMEOUT(!window.view.isBusy(), 20000);
   const QString before = window.view.statusLog();

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <cmath>
 #include <QTest>
 #include <QTranslator>
+#include <cmath>
 
 #include "ViewFixture.h"
 #include "i18n/Translations.h"
@@ -132,8 +132,8 @@ TEST(ContentViewLayout, QuietTextAndFieldOutlinesAreReadable) {
     const QColor text = over(label->palette().color(QPalette::WindowText), window);
     EXPECT_GE(contrast(text, window), 4.5) << label->text().toStdString();
   }
-  const QColor outline = over(QColor::fromRgbF(1, 1, 1, float(theme::surfaceOutlineOpacity)),
-                              surface);
+  const QColor outline =
+      over(QColor::fromRgbF(1, 1, 1, float(theme::surfaceOutlineOpacity)), surface);
   EXPECT_GE(contrast(outline, window), 3.0);
 }
 

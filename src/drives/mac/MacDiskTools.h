@@ -31,7 +31,8 @@ class MacDiskTools : public DiskTools {
   std::optional<DriveFacts> parseDriveFacts(const QString& output) const override;
   QString formattedPartitionPath(const Drive& drive) const override;
   QStringList toolNames() const override {
-    return {QStringLiteral("diskutil"), QStringLiteral("newfs_msdos"), QStringLiteral("fsck_msdos")};
+    return {QStringLiteral("diskutil"), QStringLiteral("newfs_msdos"),
+            QStringLiteral("fsck_msdos")};
   }
 
  private:
