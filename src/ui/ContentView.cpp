@@ -33,6 +33,7 @@
 #include "ui/BusyIndicator.h"
 #include "ui/ContentViewWidgets.h"
 #include "ui/DesktopNotification.h"
+#include "ui/ElidingLabel.h"
 #include "ui/EraseConfirmation.h"
 #include "ui/LogView.h"
 #include "ui/StyledButton.h"

@@ -11,6 +11,7 @@
 #include "ui/BusyIndicator.h"
 #include "ui/ContentView.h"
 #include "ui/ContentViewWidgets.h"
+#include "ui/ElidingLabel.h"
 #include "ui/FieldSurface.h"
 #include "ui/LogView.h"
 #include "ui/SlotRowLayout.h"
@@ -31,6 +32,7 @@ constexpr int checkSlotWidth = 200;
 constexpr int probeSlotWidth = 170;
 constexpr int progressWidth = 260;
 constexpr int minimumLogHeight = 180;
+constexpr int hintSpacing = 2;
 
 QLabel* caption(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
@@ -114,14 +116,17 @@ void ContentView::buildLayout() {
            tr("Optional name of the new FAT32 volume; UNTITLED when left empty"));
   auto* volumeCaption = caption(tr("&Volume Name (optional)"), this);
   volumeCaption->setBuddy(ui_->volumeField);
-  auto* volumeColumn = captionedColumn(
-      volumeCaption, new FieldSurface(ui_->volumeField, theme::fieldSurfaceOpacity, this));
-  ui_->volumeHint = caption(QString(), this);
+  // The field and, close under it, one quiet line with the name as it will be written.
+  auto* volumeField = new QWidget(this);
+  auto* fieldAndHint = new QVBoxLayout(volumeField);
+  fieldAndHint->setContentsMargins(0, 0, 0, 0);
+  fieldAndHint->setSpacing(hintSpacing);
+  fieldAndHint->addWidget(new FieldSurface(ui_->volumeField, theme::fieldSurfaceOpacity, this));
+  ui_->volumeHint = new ElidingLabel(this);
   ui_->volumeHint->setObjectName(QStringLiteral("volumeHint"));
-  ui_->volumeHint->setFont(theme::subheadlineFont());
-  ui_->volumeHint->setWordWrap(true);
-  volumeColumn->addWidget(ui_->volumeHint);
-  options->addLayout(volumeColumn, 1);
+  theme::styleCaption(ui_->volumeHint);
+  fieldAndHint->addWidget(ui_->volumeHint);
+  options->addLayout(captionedColumn(volumeCaption, volumeField), 1);
 
   auto* clusterColumn = new QWidget(this);
   clusterColumn->setObjectName(QStringLiteral("clusterColumn"));

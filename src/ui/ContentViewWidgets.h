@@ -16,6 +16,7 @@ class QProgressBar;
 namespace tessaro {
 
 class BusyIndicator;
+class ElidingLabel;
 class LogView;
 class SlotRowLayout;
 class StyledButton;
@@ -27,7 +28,7 @@ struct ContentView::Widgets {
   QComboBox* drivePicker = nullptr;
   QLineEdit* volumeField = nullptr;
   // Under the volume field: the name as it will be written, or why not.
-  QLabel* volumeHint = nullptr;
+  ElidingLabel* volumeHint = nullptr;
   QComboBox* clusterMenu = nullptr;
   StyledButton* formatButton = nullptr;
   StyledButton* infoButton = nullptr;

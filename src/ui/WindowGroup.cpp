@@ -31,7 +31,11 @@ ContentView* WindowGroup::openWindow() {
   auto* close = new QShortcut(QKeySequence::Close, window);
   close->setContext(Qt::WindowShortcut);
   connect(close, &QShortcut::activated, window, &QWidget::close);
-  auto* quit = new QShortcut(QKeySequence::Quit, window);
+  // Desktops without a key theme (a bare X session, Xfce) bind nothing to Quit.
+  QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+  if (quitKeys.isEmpty()) quitKeys << QKeySequence(Qt::CTRL | Qt::Key_Q);
+  auto* quit = new QShortcut(window);
+  quit->setKeys(quitKeys);
   quit->setContext(Qt::WindowShortcut);
   connect(quit, &QShortcut::activated, this, &WindowGroup::closeAllWindows);
   auto* about = new QShortcut(QKeySequence::HelpContents, window);

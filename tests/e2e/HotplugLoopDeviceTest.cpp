@@ -49,7 +49,7 @@ TEST(HotplugLoopDevice, AttachingALoopDeviceRefreshesTheRunningWindowOnce) {
   ASSERT_FALSE(image.device().isEmpty());
   const QString name = image.device().mid(5);
   QTRY_VERIFY_WITH_TIMEOUT(refreshesNaming(started, name) > 0, 20000);
-  QTRY_VERIFY_WITH_TIMEOUT(!window.view.isRefreshingInBackground(), 20000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.view.isRefreshingInBackground(); }, 20000));
   QTest::qWait(1500);  // longer than the quiet time: a second refresh would have begun
   EXPECT_EQ(refreshesNaming(started, name), 1);
   EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [&](const QList<QVariant>& event) {
@@ -73,7 +73,7 @@ TEST(HotplugLoopDevice, LoopDevicesComingAndGoingStartNoRefresh) {
   QSignalSpy seen(events.get(), &DriveEvents::deviceEvent);
   auto* hotplug = new HotplugRefresh(window.view, std::move(events));
   window.view.show();
-  QTRY_VERIFY_WITH_TIMEOUT(!window.view.isBusy(), 20000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.view.isBusy(); }, 20000));
   QSignalSpy started(hotplug, &HotplugRefresh::refreshStarted);
   QStringList names;
   for (int i = 0; i < 8; ++i) {

@@ -20,6 +20,7 @@
 #include "i18n/Translations.h"
 #include "jobs/ReportTexts.h"
 #include "ui/StatusLog.h"
+#include "ui/ElidingLabel.h"
 #include "ui/ViewFixture.h"
 
 using namespace tessaro;
@@ -82,9 +83,9 @@ TEST_F(GermanStartTest, WindowShowsGermanControlsAndLog) {
   EXPECT_EQ(controls.cluster->itemText(0), "Standard");
   EXPECT_EQ(controls.cluster->itemText(1), "512") << "sizes stay numbers";
   EXPECT_EQ(controls.picker->itemText(0), "32,02 GB SanDisk Ultra (sdb)") << "a decimal comma";
-  EXPECT_EQ(child<QLabel>(*view, "volumeHint")->text(), "Wird geschrieben als: UNTITLED");
+  EXPECT_EQ(child<ElidingLabel>(*view, "volumeHint")->text(), "Wird geschrieben als: UNTITLED");
   view->setLabel("Sehr langer Name");
-  EXPECT_TRUE(child<QLabel>(*view, "volumeHint")->text().contains("FAT32"));
+  EXPECT_TRUE(child<ElidingLabel>(*view, "volumeHint")->text().contains("FAT32"));
   EXPECT_TRUE(view->statusLog().contains("Willkommen bei Tessaro!"));
   EXPECT_TRUE(view->statusLog().startsWith(ContentView::welcomeText()));
 }

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "ViewFixture.h"
+#include "ui/ElidingLabel.h"
 
 using namespace tessaro;
 using namespace tessaro::test;
@@ -110,8 +111,10 @@ TEST(Accessibility, TabFollowsTheLayoutAndMnemonicsReachTheControls) {
   QTest::keyClick(view.get(), Qt::Key_V, Qt::AltModifier);
   EXPECT_EQ(QApplication::focusWidget(), c.volume);
   QTest::keyClick(view.get(), Qt::Key_R, Qt::AltModifier);
-  QTRY_COMPARE(view->statusLog(), "Refreshing drives...");  // pressed as by a click, released later
-  QTRY_VERIFY_WITH_TIMEOUT(!view->isBusy(), 10000);
+  // Pressed as by a click, released later.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return view->statusLog() == "Refreshing drives..."; }))
+      << view->statusLog().toStdString();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }, 10000));
 
   // The drawn title leaves the "&" out and keeps its width.
   StyledButton plain("Show Info", std::make_shared<PrimaryButtonStyle>()),
@@ -167,7 +170,7 @@ TEST(Accessibility, AnEmptyPickerSaysWhyUntilADriveAppears) {
 TEST(Accessibility, TheNameHintSaysWhatAFormatWouldWriteOrWhyNot) {
   auto view = settledView("2");
   Controls c(*view);
-  auto* hint = child<QLabel>(*view, "volumeHint");
+  auto* hint = child<ElidingLabel>(*view, "volumeHint");
   EXPECT_EQ(hint->text(), "Written as: UNTITLED");
   const struct {
     const char* typed;
@@ -194,6 +197,7 @@ TEST(Accessibility, TheNameHintSaysWhatAFormatWouldWriteOrWhyNot) {
     EXPECT_TRUE(hint->text().contains(QString::fromUtf8(row.hint)))
         << row.typed << ": " << hint->text().toStdString();
     EXPECT_TRUE(hint->isVisible());
+    EXPECT_EQ(hint->toolTip(), hint->text()) << "the whole text where the line is cut short";
   }
 }
 
@@ -211,10 +215,12 @@ TEST(Accessibility, ReturnAndEnterPressTheFocusedButton) {
   for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
     c.format->setFocus();
     QTest::keyClick(c.format, key);
-    QTRY_COMPARE(asked, key == Qt::Key_Return ? 1 : 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked == key == Qt::Key_Return ? 1 : 2; }))
+        << "waited for asked";
   }
   c.refresh->setFocus();
   QTest::keyClick(c.refresh, Qt::Key_Enter);
-  QTRY_COMPARE(view->statusLog(), "Refreshing drives...");
-  QTRY_VERIFY_WITH_TIMEOUT(!view->isBusy(), 10000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->statusLog() == "Refreshing drives..."; }))
+      << "waited for view->statusLog()";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }, 10000));
 }

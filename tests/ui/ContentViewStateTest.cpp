@@ -91,12 +91,13 @@ TEST(ContentView, TheLogOpensAtTheTopOfTheWelcomeText) {
   view->resize(view->minimumSize());
   view->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
-  QTRY_VERIFY_WITH_TIMEOUT(!view->isBusy(), 10000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }, 10000));
   LogView* log = Controls(*view).log;
   QScrollBar* bar = log->verticalScrollBar();
   ASSERT_GT(bar->maximum(), 0) << "the welcome text is longer than the log at this size";
   EXPECT_EQ(bar->value(), 0);
   EXPECT_EQ(log->cursorForPosition(QPoint(4, 4)).blockNumber(), 0);
   view->appendLog("a later line");
-  QTRY_COMPARE(bar->value(), bar->maximum());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == bar->maximum(); }))
+      << "waited for bar->value()";
 }

@@ -44,7 +44,9 @@ TEST(DesktopNotification, ReachesTheNotificationServiceOnTheSessionBus) {
                                  QDBusConnection::ExportAllSlots));
   ASSERT_TRUE(bus.registerService("org.freedesktop.Notifications"));
   EXPECT_TRUE(DesktopNotification::send("Format finished", "Format complete."));
-  QTRY_COMPARE(service.received, QStringList{"Tessaro | Format finished | Format complete."});
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    return service.received == QStringList{"Tessaro | Format finished | Format complete."};
+  })) << "waited for service.received";
   bus.unregisterService("org.freedesktop.Notifications");
   bus.unregisterObject("/org/freedesktop/Notifications");
 }

@@ -194,12 +194,12 @@ TEST(HotplugRefresh, AnEventRefreshLeavesFocusButtonsAndSelectionAlone) {
   Controls controls(*w.view);
   w.view->setSelectedDrive(w.view->diskManager().drives()[1]);
   controls.format->setFocus();
-  QTRY_VERIFY(controls.format->hasFocus());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return controls.format->hasFocus(); }));
   attachDrives("2", "0.4");
   const QString enabled = controls.enabledButtons();
   int busyTurns = 0, disabledTurns = 0, unfocusedTurns = 0;
   w.events->fire(Action::changed, "sdc");
-  QTRY_VERIFY_WITH_TIMEOUT(w.view->isRefreshingInBackground(), 5000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.view->isRefreshingInBackground(); }, 5000));
   while (w.view->isRefreshingInBackground()) {
     busyTurns += w.view->isBusy() || controls.busy->isVisible();
     disabledTurns += controls.enabledButtons() != enabled;

@@ -44,7 +44,7 @@ TEST(Screenshot, Confirmations) {
   view->resize(900, 640);
   view->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
-  QTRY_VERIFY(!view->isBusy());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }));
   const QString suffix = qEnvironmentVariable("TESSARO_SCREENSHOT_SUFFIX");
   ASSERT_TRUE(view->grab().toImage().save(QDir(directory).filePath("window" + suffix + ".png")));
   view->setLabel("My USB");
