@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
