@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AboutBox</name>
+    <message>
+        <source>About Tessaro</source>
+        <translation>Über Tessaro</translation>
+    </message>
+    <message>
+        <source>Prepares external and removable drives for FAT32: formats, checks and repairs them, shows what they are and tests how much they really hold.</source>
+        <translation>Bereitet externe Laufwerke und Wechsellaufwerke für FAT32 vor: formatiert, prüft und repariert sie, zeigt, was sie sind, und testet, wie viel sie wirklich speichern.</translation>
+    </message>
+    <message>
+        <source>License: GNU General Public License, version 3 or later. There is no warranty.</source>
+        <translation>Lizenz: GNU General Public License, Version 3 oder neuer. Es gibt keine Gewährleistung.</translation>
+    </message>
+    <message>
+        <source>The work is done by the system&apos;s own tools: %1.</source>
+        <translation>Die Arbeit erledigen die Werkzeuge des Systems: %1.</translation>
+    </message>
+</context>
+<context>
     <name>CliArgumentParser</name>
     <message>
         <source>the report of a drive and its first partition</source>
@@ -208,6 +227,29 @@ Standardausgabe ein JSON-Dokument, auch bei einem Fehler.
     </message>
 </context>
 <context>
+    <name>DesktopCommandLine</name>
+    <message>
+        <source>Usage: tessaro [OPTION]
+Formats external and removable drives as FAT32, in a window.
+
+  -h, --help     show this help and exit
+  -v, --version  show the version and exit
+
+Qt&apos;s own options (-platform, -style, ...) are accepted as well.
+For the command line without a window, see: tessaro-cli --help
+</source>
+        <translation>Aufruf: tessaro [OPTION]
+Formatiert externe Laufwerke und Wechsellaufwerke als FAT32, in einem Fenster.
+
+  -h, --help     diese Hilfe zeigen und beenden
+  -v, --version  die Version zeigen und beenden
+
+Auch die Optionen von Qt (-platform, -style, ...) werden angenommen.
+Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
+</translation>
+    </message>
+</context>
+<context>
     <name>DiskManager</name>
     <message>
         <source>lsblk not found: install util-linux</source>
@@ -242,6 +284,72 @@ Standardausgabe ein JSON-Dokument, auch bei einem Fehler.
     <message>
         <source>the drive&apos;s facts could not be read: %1</source>
         <translation>die Angaben zum Laufwerk konnten nicht gelesen werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>EraseConfirmation</name>
+    <message>
+        <source>Erase drive?</source>
+        <translation>Laufwerk löschen?</translation>
+    </message>
+    <message>
+        <source>Erase %1 (%2)?</source>
+        <translation>%1 (%2) löschen?</translation>
+    </message>
+    <message>
+        <source>All data on this drive will be erased. This cannot be undone.</source>
+        <translation>Alle Daten auf diesem Laufwerk werden gelöscht. Das kann nicht rückgängig gemacht werden.</translation>
+    </message>
+    <message>
+        <source>Erase</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Volume name: %1</source>
+        <translation>Volumebezeichnung: %1</translation>
+    </message>
+    <message>
+        <source>Cluster size: %1 bytes</source>
+        <translation>Clustergröße: %1 Bytes</translation>
+    </message>
+    <message>
+        <source>Cluster size: default for the drive&apos;s size</source>
+        <translation>Clustergröße: Standard für die Größe des Laufwerks</translation>
+    </message>
+    <message>
+        <source>Partition: %1 of the drive&apos;s %2; the rest stays unused</source>
+        <translation>Partition: %1 der %2 des Laufwerks; der Rest bleibt ungenutzt</translation>
+    </message>
+    <message>
+        <source>Partition: one FAT32 partition over the whole drive</source>
+        <translation>Partition: eine FAT32-Partition über das ganze Laufwerk</translation>
+    </message>
+    <message>
+        <source>Test the capacity?</source>
+        <translation>Kapazität testen?</translation>
+    </message>
+    <message>
+        <source>Test the capacity of %1 (%2)?</source>
+        <translation>Kapazität von %1 (%2) testen?</translation>
+    </message>
+    <message>
+        <source>The test writes test data across the whole drive, erasing all data on it. This cannot be undone.</source>
+        <translation>Der Kapazitätstest schreibt Testdaten über das ganze Laufwerk und löscht dabei alle Daten darauf. Das kann nicht rückgängig gemacht werden.</translation>
+    </message>
+    <message numerus="yes">
+        <source>For a drive of this size it takes about %n minute(s) (an estimate).</source>
+        <translation>
+            <numerusform>Bei einem Laufwerk dieser Größe dauert er etwa %n Minute (geschätzt).</numerusform>
+            <numerusform>Bei einem Laufwerk dieser Größe dauert er etwa %n Minuten (geschätzt).</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Afterwards the drive holds no file system and must be formatted before it can be used.</source>
+        <translation>Danach hat das Laufwerk kein Dateisystem mehr und muss formatiert werden, bevor es benutzt werden kann.</translation>
+    </message>
+    <message>
+        <source>Erase and Test</source>
+        <translation>Löschen und testen</translation>
     </message>
 </context>
 <context>
@@ -437,6 +545,14 @@ Standardausgabe ein JSON-Dokument, auch bei einem Fehler.
     <message>
         <source>Filesystem Block Size: %1 Bytes</source>
         <translation>Blockgröße des Dateisystems: %1 Bytes</translation>
+    </message>
+    <message>
+        <source>Disk Image</source>
+        <translation>Datenträgerabbild</translation>
+    </message>
+    <message>
+        <source>en_US</source>
+        <translation>de_DE</translation>
     </message>
 </context>
 <context>
@@ -751,6 +867,14 @@ Zum Löschen %3 eingeben: </translation>
     </message>
 </context>
 <context>
+    <name>WindowLocale</name>
+    <message>
+        <source>en_US</source>
+        <extracomment>The locale whose numbers the window shows (decimal point, digit grouping).</extracomment>
+        <translation>de_DE</translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
         <source>Run tessaro-cli --help for the commands.</source>
@@ -991,22 +1115,6 @@ Zum Löschen %3 eingeben: </translation>
         <translation>Sicherheitstipp: Im Zweifel die Clustergröße auf „Standard“ lassen und nur externe Laufwerke oder Wechsellaufwerke formatieren.</translation>
     </message>
     <message>
-        <source>Erase drive?</source>
-        <translation>Laufwerk löschen?</translation>
-    </message>
-    <message>
-        <source>Erase %1 (%2)?</source>
-        <translation>%1 (%2) löschen?</translation>
-    </message>
-    <message>
-        <source>All data on this drive will be erased. This cannot be undone.</source>
-        <translation>Alle Daten auf diesem Laufwerk werden gelöscht. Das kann nicht rückgängig gemacht werden.</translation>
-    </message>
-    <message>
-        <source>Erase</source>
-        <translation>Löschen</translation>
-    </message>
-    <message>
         <source>Tessaro log</source>
         <extracomment>The file name Save Log suggests; a date and time follow.</extracomment>
         <translation>Tessaro-Protokoll</translation>
@@ -1104,9 +1212,44 @@ Zum Löschen %3 eingeben: </translation>
         <translation>Wie viel des Kapazitätstests erledigt ist und wie lange er noch etwa dauert</translation>
     </message>
     <message>
-        <source>en_US</source>
-        <extracomment>The locale whose decimal point the sizes in gigabytes use.</extracomment>
-        <translation>de_DE</translation>
+        <source>Written as: %1</source>
+        <translation>Wird geschrieben als: %1</translation>
+    </message>
+    <message>
+        <source>Format finished</source>
+        <translation>Formatieren beendet</translation>
+    </message>
+    <message>
+        <source>Format did not finish</source>
+        <translation>Formatieren nicht abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Capacity test finished</source>
+        <translation>Kapazitätstest beendet</translation>
+    </message>
+    <message>
+        <source>Capacity test did not finish</source>
+        <translation>Kapazitätstest nicht abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Check finished</source>
+        <translation>Prüfung beendet</translation>
+    </message>
+    <message>
+        <source>Check did not finish</source>
+        <translation>Prüfung nicht abgeschlossen</translation>
+    </message>
+    <message>
+        <source>A&amp;bout</source>
+        <translation>Ü&amp;ber</translation>
+    </message>
+    <message>
+        <source>About Tessaro</source>
+        <translation>Über Tessaro</translation>
+    </message>
+    <message>
+        <source>Shows the version, the license and the tools Tessaro runs</source>
+        <translation>Zeigt die Version, die Lizenz und die Werkzeuge, die Tessaro ausführt</translation>
     </message>
 </context>
 </TS>

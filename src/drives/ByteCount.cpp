@@ -15,11 +15,13 @@ namespace tessaro {
 // 1000 and shown in that unit with at most 0 (KB), 1 (MB) or 2 (GB and up)
 // decimals, rounded half away from zero, trailing zeros dropped. When rounding
 // reaches 1000 the next unit is used (999,999 bytes is "1 MB", not "1000 KB").
-QString formatByteCount(qint64 bytes) {
+QString formatByteCount(qint64 bytes) { return formatByteCount(bytes, QLocale::c()); }
+
+QString formatByteCount(qint64 bytes, const QLocale& numbers) {
   if (bytes == 0) return QStringLiteral("Zero KB");
   if (bytes < 0) {
     // Written out so that the most negative count does not overflow.
-    const QString positive = formatByteCount(bytes == INT64_MIN ? INT64_MAX : -bytes);
+    const QString positive = formatByteCount(bytes == INT64_MIN ? INT64_MAX : -bytes, numbers);
     return QLatin1Char('-') + positive;
   }
   if (bytes == 1) return QStringLiteral("1 byte");
@@ -50,6 +52,8 @@ QString formatByteCount(qint64 bytes) {
     while (number.endsWith(QLatin1Char('0'))) number.chop(1);
     if (number.endsWith(QLatin1Char('.'))) number.chop(1);
   }
+  if (numbers.decimalPoint() != QLatin1String("."))
+    number.replace(QLatin1Char('.'), numbers.decimalPoint());
   return number + QLatin1Char(' ') + QLatin1String(units[index].name);
 }
 

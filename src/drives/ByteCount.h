@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <optional>
 
@@ -11,6 +12,8 @@ namespace tessaro {
 // A byte count as a file-size text with decimal units (1 KB = 1000 bytes):
 // "Zero KB", "1 byte", "999 bytes", "2 KB", "1.5 MB", "32 GB", "15.76 GB".
 QString formatByteCount(qint64 bytes);
+// The same with numbers in a language's way ("15,76 GB" in German).
+QString formatByteCount(qint64 bytes, const QLocale& numbers);
 
 // A byte count as sfdisk and lsblk read one: a whole or decimal number, then
 // nothing (bytes), K, M, G or T, or KiB ... TiB (powers of 1024), or KB ...

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -91,8 +92,22 @@ class DiskTools {
   // user mounts it afterwards (Linux); false where the command line mounts it.
   virtual bool mountsAsDesktopUser() const { return false; }
 
+  // The system tools the work runs, by name (the About box lists them).
+  virtual QStringList toolNames() const { return {}; }
+
   // What to install for required tools that are missing, one line per package.
   virtual QStringList missingToolNotices() const { return {}; }
+
+  // Whether an event about a device (its kernel name, without "/dev/") can
+  // change the drive list: the device, or the disk it is a partition of,
+  // could be offered, or it is one of the listed drives or a partition of
+  // one (a device that has gone can no longer be looked at). Where the
+  // platform cannot tell, every device can.
+  virtual bool mayChangeDriveList(const QString& kernelName, const QList<Drive>& listed) const {
+    (void)kernelName;
+    (void)listed;
+    return true;
+  }
 };
 
 }  // namespace tessaro

@@ -4,6 +4,7 @@
 #include "drives/InfoReport.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 
 #include "drives/ByteCount.h"
 #include "drives/DevicePaths.h"
@@ -20,6 +21,12 @@ const QString kMissingValueMark = QStringLiteral("\u2014");
 
 QString shown(const std::optional<QString>& text) { return text.value_or(kMissingValueMark); }
 
+// Bus names are names (USB, SATA), but a disk image is described in words.
+QString shownBus(const std::optional<QString>& bus) {
+  if (bus == QStringLiteral("Disk Image")) return ReportText::tr("Disk Image");
+  return shown(bus);
+}
+
 QString yesNo(bool yes) { return yes ? ReportText::tr("Yes") : ReportText::tr("No"); }
 
 }  // namespace
@@ -30,7 +37,7 @@ QStringList infoReportLines(const DriveFacts& facts, const QString& bsdName) {
   QString device = shown(disk.deviceNode);
   if (device.isEmpty()) device = devicePathOf(bsdName);
   lines << ReportText::tr("Device: %1").arg(device);
-  lines << ReportText::tr("Model: %1   Bus: %2").arg(shown(disk.model), shown(disk.bus));
+  lines << ReportText::tr("Model: %1   Bus: %2").arg(shown(disk.model), shownBus(disk.bus));
   lines << ReportText::tr("Removable: %1   Ejectable: %2   Whole Disk: %3")
                .arg(yesNo(disk.removable), yesNo(disk.ejectable), yesNo(disk.wholeDisk));
   if (disk.parentWholeDisk && !disk.parentWholeDisk->isEmpty())
@@ -39,7 +46,9 @@ QStringList infoReportLines(const DriveFacts& facts, const QString& bsdName) {
     lines << ReportText::tr("Device Block Size: %1 Bytes").arg(disk.deviceBlockSize);
   if (disk.totalSize >= 1) {
     lines << ReportText::tr("Disk Size: %1 (%2 Bytes)")
-                 .arg(formatByteCount(disk.totalSize), QString::number(disk.totalSize));
+                 //: The locale whose decimal point the disk's size uses.
+                 .arg(formatByteCount(disk.totalSize, QLocale(ReportText::tr("en_US"))),
+                      QString::number(disk.totalSize));
   }
   if (!facts.partition) return lines;
 

@@ -4,6 +4,7 @@
 #include "drives/ProbePlan.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <optional>
 
@@ -32,6 +33,20 @@ quint64 ProbePlan::shadowBytes(quint64 claimedBytes, const Settings& settings) {
   const quint64 wanted =
       std::max(alignDown(settings.cacheBytes + kBlock - 1), 2 * stride(covered, settings));
   return std::min(wanted, covered);
+}
+
+qint64 ProbePlan::estimatedSeconds(quint64 claimedBytes, const Settings& settings) {
+  constexpr double secondsPerSample = 0.005 + 0.001;  // one block written, then read
+  constexpr double writeBytesPerSecond = 10e6;
+  constexpr double readBytesPerSecond = 30e6;
+  const quint64 covered = coveredBytes(claimedBytes);
+  // The samples: one per slice, and two at each power of two.
+  int boundaries = 0;
+  for (quint64 boundary = kBlock; boundary < covered && boundary != 0; boundary <<= 1) ++boundaries;
+  const double samples = double(std::max(settings.strata, 0)) + 2.0 * boundaries;
+  const double shadow = double(shadowBytes(claimedBytes, settings));
+  return qint64(std::ceil(samples * secondsPerSample + shadow / writeBytesPerSecond +
+                          shadow / readBytesPerSecond));
 }
 
 std::vector<quint64> ProbePlan::survey(quint64 claimedBytes, const Settings& settings,

@@ -65,6 +65,12 @@ class ProbePlan {
   static std::vector<quint64> refinement(std::optional<quint64> lastGood, quint64 firstBad,
                                          int count);
 
+  // About how long a whole probe of a genuine drive of claimedBytes takes, in
+  // seconds, for the user to decide on: the survey and the shadow region
+  // written and read back once, at what a slow USB stick manages (5 ms for a
+  // single block, 10 MB/s writing and 30 MB/s reading in one stream).
+  static qint64 estimatedSeconds(quint64 claimedBytes, const Settings& settings);
+
   // One round's writes (and reads, in the same order): the samples from the
   // highest down, then the shadow region in chunks, also from the top down.
   static std::vector<Extent> round(const std::vector<quint64>& samples, quint64 shadowBytes,

@@ -28,11 +28,16 @@
 #include "jobs/InfoJob.h"
 #include "jobs/RefreshJob.h"
 #include "jobs/ReportTexts.h"
+#include "ui/AboutBox.h"
 #include "ui/BusyIndicator.h"
 #include "ui/ContentViewWidgets.h"
+#include "ui/DesktopNotification.h"
+#include "ui/ElidingLabel.h"
+#include "ui/EraseConfirmation.h"
 #include "ui/LogView.h"
 #include "ui/StyledButton.h"
 #include "ui/Theme.h"
+#include "ui/WindowLocale.h"
 
 // Resources of a static library are registered by hand; the macro has to be
 // used outside any namespace.
@@ -41,23 +46,6 @@ static void registerIconResources() { Q_INIT_RESOURCE(icons); }
 namespace tessaro {
 
 namespace {
-
-// Erasing is final, so the safe answer is the default one.
-bool askToErase(QWidget* parent, const Drive& drive, const QString& notice) {
-  QMessageBox box(parent);
-  box.setIcon(QMessageBox::Warning);
-  box.setWindowTitle(ContentView::tr("Erase drive?"));
-  box.setText(ContentView::tr("Erase %1 (%2)?").arg(drive.description, drive.devicePath));
-  box.setInformativeText(ContentView::tr("All data on this drive will be erased. "
-                                         "This cannot be undone.") +
-                         (notice.isEmpty() ? QString() : QStringLiteral("\n\n") + notice));
-  QPushButton* erase = box.addButton(ContentView::tr("Erase"), QMessageBox::DestructiveRole);
-  QPushButton* cancel = box.addButton(QMessageBox::Cancel);
-  box.setDefaultButton(cancel);
-  box.setEscapeButton(cancel);
-  box.exec();
-  return box.clickedButton() == erase;
-}
 
 // "42 %, about 3 min left", as the progress bar shows it.
 QString progressText(const ProbeProgress& progress) {
@@ -69,24 +57,25 @@ QString progressText(const ProbeProgress& progress) {
 }
 
 QString gigabytes(quint64 bytes) {
-  //: The locale whose decimal point the sizes in gigabytes use.
-  QLocale numbers(ContentView::tr("en_US"));
+  QLocale numbers = windowLocale();
   numbers.setNumberOptions(QLocale::OmitGroupSeparator);
   return numbers.toString(double(bytes) / 1e9, 'f', 2);
 }
 
-bool askToFormatWithin(QWidget* parent, const Drive& drive, const ProbeResult& result,
-                       qint64 partitionBytes) {
+bool askToFormatWithin(QWidget* parent, const FormatRequest& request, const ProbeResult& result) {
+  const Drive& drive = request.drive;
+  const qint64 partitionBytes = request.partitionBytes.value_or(drive.size);
   QMessageBox box(parent);
   box.setIcon(QMessageBox::Warning);
   box.setWindowTitle(ContentView::tr("Format only what holds data?"));
   box.setText(ContentView::tr("%1 (%2) holds data only in its first %3 GB of %4 GB.")
-                  .arg(drive.description, drive.devicePath, gigabytes(result.usableBytes),
-                       gigabytes(result.claimedBytes)));
+                  .arg(windowDriveDescription(drive), drive.devicePath,
+                       gigabytes(result.usableBytes), gigabytes(result.claimedBytes)));
   box.setInformativeText(
       ContentView::tr("Format it with one FAT32 partition of %1 GB, leaving the rest unused? "
                       "Files beyond that size would be lost on this drive.")
-          .arg(gigabytes(quint64(partitionBytes))));
+          .arg(gigabytes(quint64(partitionBytes))) +
+      QStringLiteral("\n\n") + EraseConfirmation::formatDetails(request));
   QPushButton* format =
       box.addButton(ContentView::tr("Format %1 GB").arg(gigabytes(quint64(partitionBytes))),
                     QMessageBox::DestructiveRole);
@@ -104,7 +93,7 @@ bool askToFormatWithin(QWidget* parent, const Drive& drive, const ProbeResult& r
 QCoro::Task<> ContentView::superviseJob(std::unique_ptr<Job> job, std::unique_ptr<LogReport> report,
                                         QPointer<ContentView> view) {
   co_await job->run(*report);
-  if (view) view->jobEnded();
+  if (view) view->jobEnded(job.get());
 }
 
 ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* parent)
@@ -119,6 +108,7 @@ ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* pare
   setMinimumSize(820, 520);
   buildLayout();
   ui_->log->replaceText(welcomeText());
+  ui_->volumeHint->setText(volumeNameHint());
   // Every new drive list selects its first drive.
   connect(diskManager_.get(), &DiskManager::drivesChanged, this, &ContentView::drivesListed);
   syncPicker();
@@ -131,6 +121,7 @@ ContentView::~ContentView() {
   if (runningWorkflows_ == 0) return;
   // A format is left to finish: nobody agreed to leave the drive half done.
   if (!runningFormat_ && workflowCancel_) workflowCancel_->cancel();
+  if (backgroundCancel_) backgroundCancel_->cancel();
   tearingDown_ = true;
   QEventLoop untilEnded;
   connect(this, &ContentView::workflowFinished, &untilEnded, [&] {
@@ -148,6 +139,46 @@ void ContentView::setSelectedDrive(const std::optional<Drive>& drive) {
 void ContentView::setLabel(const QString& label) {
   label_ = label;
   if (ui_->volumeField->text() != label) ui_->volumeField->setText(label);
+  ui_->volumeHint->setText(volumeNameHint());
+}
+
+QString ContentView::volumeNameHint() const {
+  const QString name = deriveVolumeName(label_);
+  // Only the name is judged here; the drive and cluster size when Format is pressed.
+  if (const auto refusal = diskManager_->tools().validateFormat(FormatRequest{{}, name, {}}))
+    return *refusal;
+  return tr("Written as: %1").arg(name);
+}
+
+void ContentView::showAbout() { AboutBox::show(this, diskManager_->tools()); }
+
+void ContentView::setFinishNotifier(FinishNotifier notify, std::chrono::milliseconds longerThan) {
+  notifyFinished_ = std::move(notify);
+  notifyAfter_ = longerThan;
+}
+
+void ContentView::notifyFinished(const Job* job) {
+  if (!actionClock_.isValid() || actionClock_.elapsed() <= notifyAfter_.count()) return;
+  if (isActiveWindow() || tearingDown_) return;
+  const bool succeeded = !job->failure().has_value();
+  QString summary;
+  if (job == runningFormat_) {
+    summary = succeeded ? tr("Format finished") : tr("Format did not finish");
+  } else if (job == runningProbe_) {
+    summary = succeeded ? tr("Capacity test finished") : tr("Capacity test did not finish");
+  } else if (job == runningCheck_) {
+    summary = succeeded ? tr("Check finished") : tr("Check did not finish");
+  } else {
+    return;
+  }
+  // The last line the action wrote says how it ended.
+  deliverAllPendingLines();
+  const QString body = statusLog_.text().section(QLatin1Char('\n'), -1).trimmed();
+  if (notifyFinished_) {
+    notifyFinished_(summary, body);
+  } else {
+    DesktopNotification::send(summary, body);
+  }
 }
 
 void ContentView::setCluster(ClusterOption cluster) {
@@ -326,8 +357,12 @@ void ContentView::setCapacityFormatOffer(CapacityFormatOffer offer) {
   offerCapacityFormat_ = std::move(offer);
 }
 
-bool ContentView::confirmErase(const Drive& drive, const QString& notice) {
-  return confirm_ ? confirm_(drive) : askToErase(this, drive, notice);
+bool ContentView::confirmErase(const FormatRequest& request) {
+  return confirm_ ? confirm_(request.drive) : EraseConfirmation::forFormat(request).ask(this);
+}
+
+bool ContentView::confirmCapacityTest(const Drive& drive) {
+  return confirm_ ? confirm_(drive) : EraseConfirmation::forCapacityTest(drive).ask(this);
 }
 
 void ContentView::updateEnabled() {
@@ -344,9 +379,16 @@ void ContentView::syncPicker() {
   const QList<Drive>& drives = diskManager_->drives();
   if (ui_->pickerDrives != drives) {
     ui_->pickerDrives = drives;
+    // Entries change in place, so that an open list or the focus stays put.
     const QSignalBlocker quiet(picker);
-    picker->clear();
-    for (const Drive& drive : drives) picker->addItem(drive.description);
+    while (picker->count() > drives.size()) picker->removeItem(picker->count() - 1);
+    for (int i = 0; i < drives.size(); ++i) {
+      if (i == picker->count()) {
+        picker->addItem(windowDriveDescription(drives[i]));
+      } else if (picker->itemText(i) != windowDriveDescription(drives[i])) {
+        picker->setItemText(i, windowDriveDescription(drives[i]));
+      }
+    }
   }
   // Shown greyed while no entry is chosen; only an empty list says so.
   picker->setPlaceholderText(drives.isEmpty() ? tr("No external drive found \u2014 plug one in")
@@ -364,7 +406,7 @@ void ContentView::drivesListed() {
   const DriveSelection next =
       DriveSelection::follow(selectedDrive_, diskManager_->drives(), *devicesRemoved_);
   setSelectedDrive(next.selected);
-  if (next.removed) appendLog(reportText::driveRemoved(next.removed->description));
+  if (next.removed) appendLog(reportText::driveRemoved(windowDriveDescription(*next.removed)));
 }
 
 void ContentView::selectFirstDrive() {
@@ -374,19 +416,28 @@ void ContentView::selectFirstDrive() {
 
 void ContentView::startJob(std::unique_ptr<Job> job, LogReport::Outcome outcome) {
   ++runningWorkflows_;
+  actionClock_.start();
   logDevice_ = selectedDrive_ ? selectedDrive_->bsdName : QString();
   workflowCancel_ = job->cancellation();
   superviseJob(std::move(job), std::make_unique<LogReport>(*this, outcome),
                QPointer<ContentView>(this));
 }
 
-void ContentView::jobEnded() {
+void ContentView::jobEnded(const Job* job) {
   --runningWorkflows_;
-  runningFormat_ = nullptr;
+  if (job == backgroundRefresh_) {
+    backgroundRefresh_ = nullptr;
+    backgroundCancel_.reset();
+    devicesRemoved_.reset();
+  }
+  notifyFinished(job);
+  if (job == runningFormat_) runningFormat_ = nullptr;
+  if (job == runningCheck_) runningCheck_ = nullptr;
   std::optional<ProbeResult> probed;
-  if (runningProbe_) probed = runningProbe_->result();
-  runningProbe_ = nullptr;
-  devicesRemoved_.reset();
+  if (runningProbe_ && job == runningProbe_) {
+    probed = runningProbe_->result();
+    runningProbe_ = nullptr;
+  }
   emit workflowFinished();
   // Offered once the test's account is complete, outside the job's end.
   if (probed && !probed->genuine() && !tearingDown_) {
@@ -402,11 +453,19 @@ void ContentView::refreshOnAppear() {
 }
 
 // Adds to the log instead of replacing it: what the last action printed stays.
+// Nobody asked for it, so it runs in the background: the buttons, the focus
+// and the selection stay as they are while it runs.
 void ContentView::refreshAfterDeviceChange(const QSet<QString>& removedNames) {
-  if (tearingDown_) return;
+  if (tearingDown_ || backgroundRefresh_) return;
   devicesRemoved_ = removedNames;
-  startJob(std::make_unique<RefreshJob>(*diskManager_, RefreshJob::Occasion::deviceChange),
-           LogReport::Outcome::appended);
+  auto job = std::make_unique<RefreshJob>(*diskManager_, RefreshJob::Occasion::deviceChange);
+  backgroundRefresh_ = job.get();
+  backgroundCancel_ = job->cancellation();
+  ++runningWorkflows_;
+  superviseJob(
+      std::move(job),
+      std::make_unique<LogReport>(*this, LogReport::Outcome::appended, LogReport::Busy::background),
+      QPointer<ContentView>(this));
 }
 
 void ContentView::refreshDrives() {
@@ -419,9 +478,7 @@ void ContentView::formatSelectedDrive() {
   FormatRequest request{*selectedDrive_, deriveVolumeName(label_), cluster_.bytes()};
   // A request that will be refused erases nothing, so there is nothing to
   // confirm; the job says why.
-  if (!diskManager_->tools().validateFormat(request) &&
-      !confirmErase(request.drive, mbrLimitNotice(request.drive.size, request.partitionBytes)))
-    return;
+  if (!diskManager_->tools().validateFormat(request) && !confirmErase(request)) return;
   startFormat(std::move(request));
 }
 
@@ -437,7 +494,7 @@ void ContentView::probeSelectedDrive() {
   // Where there is no capacity test nothing is erased, so there is nothing to
   // confirm; the job says so.
   const bool available = diskManager_->tools().probeCommand(selectedDrive_->bsdName).has_value();
-  if (available && !confirmErase(*selectedDrive_)) return;
+  if (available && !confirmCapacityTest(*selectedDrive_)) return;
   auto job =
       std::make_unique<ProbeJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_);
   runningProbe_ = job.get();
@@ -469,7 +526,7 @@ void ContentView::offerCapacityFormat(const Drive& drive, const ProbeResult& res
     return;
   }
   const bool agreed = offerCapacityFormat_ ? offerCapacityFormat_(drive, result, partitionBytes)
-                                           : askToFormatWithin(this, drive, result, partitionBytes);
+                                           : askToFormatWithin(this, request, result);
   if (!agreed) return;
   startFormat(std::move(request));
 }
@@ -482,8 +539,10 @@ void ContentView::showDriveInfo() {
 
 void ContentView::checkSelectedDrive() {
   if (!selectedDrive_) return;
-  startJob(
-      std::make_unique<CheckJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_));
+  auto job =
+      std::make_unique<CheckJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_);
+  runningCheck_ = job.get();
+  startJob(std::move(job));
 }
 
 void ContentView::closeEvent(QCloseEvent* event) {
@@ -501,6 +560,7 @@ void ContentView::closeEvent(QCloseEvent* event) {
     }
   }
   if (runningWorkflows_ > 0 && workflowCancel_) workflowCancel_->cancel();
+  if (backgroundCancel_) backgroundCancel_->cancel();
   if (runningWorkflows_ > 0 && testAttribute(Qt::WA_DeleteOnClose)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     connect(this, &ContentView::workflowFinished, this, [this] {

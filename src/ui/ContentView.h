@@ -5,6 +5,7 @@
 
 #include <qcoro/qcorotask.h>
 
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QPointer>
 #include <QSet>
@@ -13,6 +14,7 @@
 #include <QWaitCondition>
 #include <QWidget>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -51,6 +53,9 @@ class ContentView : public QWidget {
   void setCluster(ClusterOption cluster);
   bool isBusy() const { return isBusy_; }
   void setBusy(bool busy);
+  // While a refresh that devices coming and going started runs: the window
+  // does not turn busy for it.
+  bool isRefreshingInBackground() const { return backgroundRefresh_ != nullptr; }
   // What the log holds (at most its line limit; a line says how many
   // earlier lines were let go).
   QString statusLog() const { return statusLog_.text(); }
@@ -95,6 +100,20 @@ class ContentView : public QWidget {
       std::function<bool(const Drive&, const ProbeResult&, qint64 partitionBytes)>;
   void setCapacityFormatOffer(CapacityFormatOffer offer);
 
+  // The name a format would write for the volume name as typed ("MY USB"),
+  // or why a format would refuse it; shown under the field.
+  QString volumeNameHint() const;
+
+  // The About box.
+  void showAbout();
+
+  // Tells the desktop that an action that took a while has ended while the
+  // window was not the active one (summary, body); the default sends a
+  // desktop notification where there is a session bus.
+  using FinishNotifier = std::function<void(const QString& summary, const QString& body)>;
+  void setFinishNotifier(FinishNotifier notify,
+                         std::chrono::milliseconds longerThan = std::chrono::seconds(5));
+
   // The button actions: each starts its job and returns at once.
   void refreshOnAppear();
   void refreshDrives();
@@ -130,8 +149,8 @@ class ContentView : public QWidget {
   void syncPicker();
   void deliverAllPendingLines();
   bool confirmStoppingFormat(const QString& question);
-  // notice: what the user must know before answering (mbrLimitNotice).
-  bool confirmErase(const Drive& drive, const QString& notice = {});
+  bool confirmErase(const FormatRequest& request);
+  bool confirmCapacityTest(const Drive& drive);
   // Formats drive within the part a capacity test found holding data, when
   // the user agrees.
   void offerCapacityFormat(const Drive& drive, const ProbeResult& result);
@@ -144,7 +163,10 @@ class ContentView : public QWidget {
                 LogReport::Outcome outcome = LogReport::Outcome::appended);
   static QCoro::Task<> superviseJob(std::unique_ptr<Job> job, std::unique_ptr<LogReport> report,
                                     QPointer<ContentView> view);
-  void jobEnded();
+  void jobEnded(const Job* job);
+  // After an action the user waited for: a notification when it took long
+  // and the window is not active.
+  void notifyFinished(const Job* job);
   // After a new drive list: the first drive, or, after device events, the same drive.
   void drivesListed();
   void selectFirstDrive();
@@ -167,11 +189,20 @@ class ContentView : public QWidget {
   StopConfirmation confirmStop_;
   Confirmation confirm_;
   CapacityFormatOffer offerCapacityFormat_;
+  FinishNotifier notifyFinished_;
+  std::chrono::milliseconds notifyAfter_ = std::chrono::seconds(5);
+  // Since the running action began.
+  QElapsedTimer actionClock_;
+  // The running check, while it runs.
+  const Job* runningCheck_ = nullptr;
   bool appeared_ = false;
   // Set while the destructor waits for running jobs: nothing new starts.
   bool tearingDown_ = false;
   // Set while a refresh for device events runs: the selection follows its drive.
   std::optional<QSet<QString>> devicesRemoved_;
+  // The refresh for device events, while it runs, and its cancel.
+  const Job* backgroundRefresh_ = nullptr;
+  std::shared_ptr<Cancellation> backgroundCancel_;
   // Jobs started and not yet ended; the view outlives them.
   int runningWorkflows_ = 0;
   // The running job's cancel.

@@ -11,6 +11,7 @@
 #include "ui/BusyIndicator.h"
 #include "ui/ContentView.h"
 #include "ui/ContentViewWidgets.h"
+#include "ui/ElidingLabel.h"
 #include "ui/FieldSurface.h"
 #include "ui/LogView.h"
 #include "ui/SlotRowLayout.h"
@@ -31,6 +32,7 @@ constexpr int checkSlotWidth = 200;
 constexpr int probeSlotWidth = 170;
 constexpr int progressWidth = 260;
 constexpr int minimumLogHeight = 180;
+constexpr int hintSpacing = 2;
 
 QLabel* caption(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
@@ -80,8 +82,13 @@ void ContentView::buildLayout() {
   ui_->refreshButton->setIconFile(QStringLiteral(":/icons/arrow-clockwise.svg"));
   describe(ui_->refreshButton, tr("Refresh Drives"),
            tr("Looks again for attached external and removable drives"));
+  ui_->aboutButton = new StyledButton(tr("A&bout"), flat, this);
+  ui_->aboutButton->setObjectName(QStringLiteral("aboutButton"));
+  describe(ui_->aboutButton, tr("About Tessaro"),
+           tr("Shows the version, the license and the tools Tessaro runs"));
   header->addWidget(title);
   header->addStretch(1);
+  header->addWidget(ui_->aboutButton);
   header->addWidget(ui_->refreshButton);
   column->addLayout(header);
 
@@ -109,10 +116,17 @@ void ContentView::buildLayout() {
            tr("Optional name of the new FAT32 volume; UNTITLED when left empty"));
   auto* volumeCaption = caption(tr("&Volume Name (optional)"), this);
   volumeCaption->setBuddy(ui_->volumeField);
-  options->addLayout(
-      captionedColumn(volumeCaption,
-                      new FieldSurface(ui_->volumeField, theme::fieldSurfaceOpacity, this)),
-      1);
+  // The field and, close under it, one quiet line with the name as it will be written.
+  auto* volumeField = new QWidget(this);
+  auto* fieldAndHint = new QVBoxLayout(volumeField);
+  fieldAndHint->setContentsMargins(0, 0, 0, 0);
+  fieldAndHint->setSpacing(hintSpacing);
+  fieldAndHint->addWidget(new FieldSurface(ui_->volumeField, theme::fieldSurfaceOpacity, this));
+  ui_->volumeHint = new ElidingLabel(this);
+  ui_->volumeHint->setObjectName(QStringLiteral("volumeHint"));
+  theme::styleCaption(ui_->volumeHint);
+  fieldAndHint->addWidget(ui_->volumeHint);
+  options->addLayout(captionedColumn(volumeCaption, volumeField), 1);
 
   auto* clusterColumn = new QWidget(this);
   clusterColumn->setObjectName(QStringLiteral("clusterColumn"));
@@ -136,7 +150,7 @@ void ContentView::buildLayout() {
       captionedColumn(caption(tr("Cluster Size (bytes)"), clusterColumn),
                       new FieldSurface(clusterPicker, theme::fieldSurfaceOpacity, clusterColumn));
   clusterColumn->setLayout(clusterLayout);
-  options->addWidget(clusterColumn);
+  options->addWidget(clusterColumn, 0, Qt::AlignTop);
   column->addLayout(options);
 
   // Action row.
@@ -206,6 +220,7 @@ void ContentView::buildLayout() {
   status->addWidget(logSurface, 1);
   column->addLayout(status, 1);
 
+  connect(ui_->aboutButton, &QAbstractButton::clicked, this, &ContentView::showAbout);
   connect(ui_->refreshButton, &QAbstractButton::clicked, this, &ContentView::refreshDrives);
   connect(ui_->formatButton, &QAbstractButton::clicked, this, &ContentView::formatSelectedDrive);
   connect(ui_->infoButton, &QAbstractButton::clicked, this, &ContentView::showDriveInfo);

@@ -16,15 +16,19 @@ class QProgressBar;
 namespace tessaro {
 
 class BusyIndicator;
+class ElidingLabel;
 class LogView;
 class SlotRowLayout;
 class StyledButton;
 
 // The controls of a ContentView, built once by buildLayout().
 struct ContentView::Widgets {
+  StyledButton* aboutButton = nullptr;
   StyledButton* refreshButton = nullptr;
   QComboBox* drivePicker = nullptr;
   QLineEdit* volumeField = nullptr;
+  // Under the volume field: the name as it will be written, or why not.
+  ElidingLabel* volumeHint = nullptr;
   QComboBox* clusterMenu = nullptr;
   StyledButton* formatButton = nullptr;
   StyledButton* infoButton = nullptr;

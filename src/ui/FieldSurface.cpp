@@ -3,6 +3,7 @@
 
 #include "ui/FieldSurface.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
@@ -18,6 +19,14 @@ FieldSurface::FieldSurface(QWidget* content, double opacity, QWidget* parent)
                              theme::surfaceInset);
   layout->setSpacing(6);
   layout->addWidget(content);
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    if ((old && isAncestorOf(old)) || (now && isAncestorOf(now))) update();
+  });
+}
+
+bool FieldSurface::holdsFocus() const {
+  const QWidget* focused = QApplication::focusWidget();
+  return focused && isAncestorOf(focused);
 }
 
 void FieldSurface::paintEvent(QPaintEvent*) {
@@ -28,6 +37,15 @@ void FieldSurface::paintEvent(QPaintEvent*) {
   QPainterPath shape;
   shape.addRoundedRect(QRectF(rect()), theme::surfaceRadius, theme::surfaceRadius);
   painter.fillPath(shape, colour);
+  // Kept inside the widget so that no part of a line is clipped.
+  const bool focused = holdsFocus();
+  const double width = focused ? 2 : 1;
+  const double inset = width / 2;
+  painter.setPen(QPen(focused ? palette().color(QPalette::Highlight)
+                              : QColor::fromRgbF(1, 1, 1, float(theme::surfaceOutlineOpacity)),
+                      width));
+  painter.drawRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset),
+                          theme::surfaceRadius - inset, theme::surfaceRadius - inset);
 }
 
 }  // namespace tessaro

@@ -9,8 +9,13 @@ namespace tessaro {
 
 HotplugRefresh::HotplugRefresh(ContentView& view, std::unique_ptr<DriveEvents> events,
                                std::chrono::milliseconds quietTime,
-                               std::chrono::milliseconds longestWait)
-    : QObject(&view), view_(view), events_(std::move(events)) {
+                               std::chrono::milliseconds longestWait, Admission admits)
+    : QObject(&view), view_(view), events_(std::move(events)), admits_(std::move(admits)) {
+  if (!admits_) {
+    admits_ = [&view](const QString& kernelName) {
+      return view.diskManager().tools().mayChangeDriveList(kernelName, view.diskManager().drives());
+    };
+  }
   quiet_.setSingleShot(true);
   quiet_.setInterval(quietTime);
   longest_.setSingleShot(true);
@@ -24,6 +29,7 @@ HotplugRefresh::HotplugRefresh(ContentView& view, std::unique_ptr<DriveEvents> e
 }
 
 void HotplugRefresh::take(DriveEvents::Action action, const QString& kernelName) {
+  if (!admits_(kernelName)) return;
   if (!names_.contains(kernelName)) names_ << kernelName;
   if (action == DriveEvents::Action::removed) removed_ << kernelName;
   quiet_.start();
@@ -38,7 +44,7 @@ void HotplugRefresh::becomeDue() {
 }
 
 void HotplugRefresh::startWhenIdle() {
-  if (!due_ || view_.isBusy()) return;
+  if (!due_ || view_.isBusy() || view_.isRefreshingInBackground()) return;
   due_ = false;
   const QStringList names = std::exchange(names_, {});
   const QSet<QString> removed = std::exchange(removed_, {});

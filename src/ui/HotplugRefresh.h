@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 #include "drives/DriveEvents.h"
@@ -20,13 +21,20 @@ class ContentView;
 // arrive in bursts (a disk, then each of its partitions), so a refresh starts
 // once they have been quiet for a moment, or after the longest wait while they
 // keep coming. It never starts while the window is busy: it waits for the
-// running action to end.
+// running action to end. Only events about devices that could be offered
+// count: loop devices, RAM disks, device-mapper volumes and the partitions of
+// internal disks come and go all the time and change nothing in the list.
 class HotplugRefresh : public QObject {
   Q_OBJECT
  public:
+  // Which devices' events count; by default those the window's disk tools
+  // say may change its drive list.
+  using Admission = std::function<bool(const QString& kernelName)>;
+
   HotplugRefresh(ContentView& view, std::unique_ptr<DriveEvents> events,
                  std::chrono::milliseconds quietTime = std::chrono::milliseconds(500),
-                 std::chrono::milliseconds longestWait = std::chrono::seconds(3));
+                 std::chrono::milliseconds longestWait = std::chrono::seconds(3),
+                 Admission admits = {});
 
   const DriveEvents& events() const { return *events_; }
 
@@ -41,6 +49,7 @@ class HotplugRefresh : public QObject {
 
   ContentView& view_;
   std::unique_ptr<DriveEvents> events_;
+  Admission admits_;
   QTimer quiet_;
   QTimer longest_;
   QStringList names_;

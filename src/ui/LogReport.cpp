@@ -7,10 +7,11 @@
 
 namespace tessaro {
 
-LogReport::LogReport(ContentView& view, Outcome outcome) : view_(view), outcome_(outcome) {}
+LogReport::LogReport(ContentView& view, Outcome outcome, Busy busy)
+    : view_(view), outcome_(outcome), busy_(busy) {}
 
 void LogReport::started(const QString& title) {
-  view_.setBusy(true);
+  if (busy_ == Busy::shown) view_.setBusy(true);
   if (!title.isEmpty()) view_.setStatusLog(title);
 }
 
@@ -28,7 +29,9 @@ void LogReport::cancelled(const QString& line) {
   if (!line.isEmpty()) showOutcome(line);
 }
 
-void LogReport::finished() { view_.setBusy(false); }
+void LogReport::finished() {
+  if (busy_ == Busy::shown) view_.setBusy(false);
+}
 
 void LogReport::showOutcome(const QString& line) {
   if (outcome_ == Outcome::replacesLog) {

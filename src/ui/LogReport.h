@@ -11,12 +11,14 @@ class ContentView;
 
 // Shows a job in a window: busy while it runs, its title replacing the status
 // log, its lines and outcome added below, or, for a refresh, its outcome
-// replacing the log as the one status line.
+// replacing the log as the one status line. A job the user did not start
+// runs in the background: the window does not turn busy for it.
 class LogReport : public Report {
  public:
   enum class Outcome { appended, replacesLog };
+  enum class Busy { shown, background };
 
-  LogReport(ContentView& view, Outcome outcome);
+  LogReport(ContentView& view, Outcome outcome, Busy busy = Busy::shown);
 
   void started(const QString& title) override;
   void lines(const QStringList& lines) override;
@@ -31,6 +33,7 @@ class LogReport : public Report {
 
   ContentView& view_;
   Outcome outcome_;
+  Busy busy_;
 };
 
 }  // namespace tessaro

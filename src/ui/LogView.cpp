@@ -48,6 +48,9 @@ void LogView::replaceText(const QString& text) {
   shownLines_ = 1;
   appendLines(lines.mid(1));
   flush();
+  // A new text is read from its first line; lines added later are followed.
+  moveCursor(QTextCursor::Start);
+  verticalScrollBar()->setValue(0);
 }
 
 void LogView::appendLines(const QStringList& lines) {
@@ -101,7 +104,8 @@ bool LogView::flushTurn() {
     characters += piece.size();
     dropOldBlocks();
   }
-  scrollToEnd();
+  // Only new lines are followed: a text just replaced stays at its top.
+  if (lines > 0) scrollToEnd();
   return !pending_.empty();
 }
 

@@ -29,9 +29,9 @@ class LogView : public QPlainTextEdit {
 
   explicit LogView(QWidget* parent = nullptr, qsizetype lineLimit = StatusLog::defaultLineLimit);
 
-  // Shows text instead of everything shown so far.
+  // Shows text instead of everything shown so far, from its first line.
   void replaceText(const QString& text);
-  // Adds lines at the end.
+  // Adds lines at the end and scrolls to them.
   void appendLines(const QStringList& lines);
   // Shows every pending line now (tests, and before the log is read out).
   void flush();

@@ -5,6 +5,7 @@
 
 #include <QEasingCurve>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyle>
@@ -67,8 +68,12 @@ void StyledButton::moveTo(bool held) {
 
 QSizeF StyledButton::labelSize() const {
   const QFontMetricsF metrics(font());
-  // The title's "&" marks its mnemonic and takes no room.
-  double width = metrics.size(Qt::TextShowMnemonic, text()).width();
+  // The title's "&" marks its mnemonic and takes no room. A glyph may reach
+  // past the advance of the last letter (the tail of an italic-looking "y").
+  QString shown = text();
+  shown.remove(QLatin1Char('&'));
+  double width = std::max(metrics.size(Qt::TextShowMnemonic, text()).width(),
+                          metrics.tightBoundingRect(shown).right());
   if (icon_) width += metrics.height() + iconTitleSpacing;
   return {width, metrics.height()};
 }
@@ -76,6 +81,16 @@ QSizeF StyledButton::labelSize() const {
 QSize StyledButton::sizeHint() const {
   const QSizeF body = style_->bodySize(labelSize());
   return {int(std::ceil(body.width())), int(std::ceil(body.height()))};
+}
+
+void StyledButton::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !event->isAutoRepeat() &&
+      event->modifiers() == Qt::NoModifier) {
+    animateClick();
+    return;
+  }
+  QAbstractButton::keyPressEvent(event);
 }
 
 void StyledButton::paintEvent(QPaintEvent*) {
@@ -119,7 +134,7 @@ void StyledButton::paintEvent(QPaintEvent*) {
                            ? Qt::TextShowMnemonic
                            : Qt::TextHideMnemonic;
   painter.drawText(QRectF(x, top, label.width(), label.height()),
-                   Qt::AlignLeft | Qt::AlignVCenter | mnemonic, text());
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip | mnemonic, text());
 }
 
 }  // namespace tessaro

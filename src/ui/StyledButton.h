@@ -35,6 +35,8 @@ class StyledButton : public QAbstractButton {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // Return and Enter press a focused button, as Space does.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QSizeF labelSize() const;

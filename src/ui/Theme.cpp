@@ -31,7 +31,8 @@ QPalette darkPalette() {
   p.setColor(QPalette::AlternateBase, QColor(0x2a, 0x2a, 0x2a));
   p.setColor(QPalette::ToolTipBase, window);
   p.setColor(QPalette::ToolTipText, text);
-  p.setColor(QPalette::PlaceholderText, QColor(0xff, 0xff, 0xff, 0x60));
+  // Over a field on the shaded window: 5:1, readable as text must be.
+  p.setColor(QPalette::PlaceholderText, QColor(0xff, 0xff, 0xff, 0x80));
   p.setColor(QPalette::Text, text);
   p.setColor(QPalette::Button, QColor(0x3c, 0x3c, 0x3c));
   p.setColor(QPalette::ButtonText, text);

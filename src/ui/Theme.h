@@ -19,6 +19,8 @@ inline constexpr double windowShade = 0.9;
 inline constexpr double fieldSurfaceOpacity = 0.06;
 inline constexpr double logSurfaceOpacity = 0.04;
 inline constexpr int surfaceRadius = 12;
+// The outline that sets a surface off from the window: about 3:1 against it.
+inline constexpr double surfaceOutlineOpacity = 0.35;
 inline constexpr int surfaceInset = 10;
 inline constexpr double captionOpacity = 0.8;
 

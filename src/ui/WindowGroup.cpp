@@ -3,6 +3,7 @@
 
 #include "ui/WindowGroup.h"
 
+#include <QApplication>
 #include <QKeySequence>
 #include <QShortcut>
 
@@ -27,9 +28,30 @@ ContentView* WindowGroup::openWindow() {
   auto* newWindow = new QShortcut(QKeySequence::New, window);
   newWindow->setContext(Qt::WindowShortcut);
   connect(newWindow, &QShortcut::activated, this, &WindowGroup::openWindow);
+  auto* close = new QShortcut(QKeySequence::Close, window);
+  close->setContext(Qt::WindowShortcut);
+  connect(close, &QShortcut::activated, window, &QWidget::close);
+  // Desktops without a key theme (a bare X session, Xfce) bind nothing to Quit.
+  QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+  if (quitKeys.isEmpty()) quitKeys << QKeySequence(Qt::CTRL | Qt::Key_Q);
+  auto* quit = new QShortcut(window);
+  quit->setKeys(quitKeys);
+  quit->setContext(Qt::WindowShortcut);
+  connect(quit, &QShortcut::activated, this, &WindowGroup::closeAllWindows);
+  auto* about = new QShortcut(QKeySequence::HelpContents, window);
+  about->setContext(Qt::WindowShortcut);
+  connect(about, &QShortcut::activated, window, &ContentView::showAbout);
   emit windowOpened(window);
   window->show();
   return window;
+}
+
+bool WindowGroup::closeAllWindows() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* window = qobject_cast<ContentView*>(widget);
+    if (window && window->isVisible() && !window->close()) return false;
+  }
+  return true;
 }
 
 }  // namespace tessaro

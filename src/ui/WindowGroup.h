@@ -16,7 +16,9 @@ class ContentView;
 
 // The application's one kind of window. Every window shows a new
 // ContentView with its own DiskManager and state; New Window (Ctrl+N, Cmd+N on
-// macOS) in any of them opens another. Windows delete themselves when closed.
+// macOS) in any of them opens another, Close (Ctrl+W) closes it, Quit (Ctrl+Q)
+// closes them all, each asking first while its format runs, and F1 shows the
+// About box. Windows delete themselves when closed.
 class WindowGroup : public QObject {
   Q_OBJECT
  public:
@@ -29,6 +31,9 @@ class WindowGroup : public QObject {
                        QObject* parent = nullptr);
 
   ContentView* openWindow();
+  // Closes every window; stops at the first that stays open (its format runs
+  // on and the user chose to keep it).
+  static bool closeAllWindows();
 
  signals:
   void windowOpened(ContentView* window);

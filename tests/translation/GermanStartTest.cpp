@@ -8,6 +8,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -19,6 +20,7 @@
 #include "i18n/Translations.h"
 #include "jobs/ReportTexts.h"
 #include "ui/StatusLog.h"
+#include "ui/ElidingLabel.h"
 #include "ui/ViewFixture.h"
 
 using namespace tessaro;
@@ -80,6 +82,10 @@ TEST_F(GermanStartTest, WindowShowsGermanControlsAndLog) {
   EXPECT_EQ(controls.picker->accessibleName(), "Laufwerk");
   EXPECT_EQ(controls.cluster->itemText(0), "Standard");
   EXPECT_EQ(controls.cluster->itemText(1), "512") << "sizes stay numbers";
+  EXPECT_EQ(controls.picker->itemText(0), "32,02 GB SanDisk Ultra (sdb)") << "a decimal comma";
+  EXPECT_EQ(child<ElidingLabel>(*view, "volumeHint")->text(), "Wird geschrieben als: UNTITLED");
+  view->setLabel("Sehr langer Name");
+  EXPECT_TRUE(child<ElidingLabel>(*view, "volumeHint")->text().contains("FAT32"));
   EXPECT_TRUE(view->statusLog().contains("Willkommen bei Tessaro!"));
   EXPECT_TRUE(view->statusLog().startsWith(ContentView::welcomeText()));
 }
@@ -106,6 +112,7 @@ TEST_F(GermanStartTest, EraseQuestionIsGermanAndDefaultsToCancel) {
   const Drive drive{QUuid::createUuid(), "sdz", "/dev/sdz", "32 GB Example Stick (sdz)", {}, false,
                     32'000'000'000};
   view.setSelectedDrive(drive);
+  view.setCluster(ClusterOption::C32768);
   QString title, text, defaultButton;
   QStringList buttons;
   QTimer::singleShot(0, [&] {
@@ -122,6 +129,7 @@ TEST_F(GermanStartTest, EraseQuestionIsGermanAndDefaultsToCancel) {
   EXPECT_TRUE(text.startsWith(QString::fromUtf8("32 GB Example Stick (sdz) (/dev/sdz) löschen?")))
       << text.toStdString();
   EXPECT_TRUE(text.contains(QString::fromUtf8("Alle Daten auf diesem Laufwerk werden gelöscht")));
+  EXPECT_TRUE(text.contains(QString::fromUtf8("Clustergröße: 32.768 Bytes"))) << text.toStdString();
   EXPECT_EQ(defaultButton.remove('&'), "Abbrechen");
   EXPECT_TRUE(buttons.contains(QString::fromUtf8("Löschen")));
   EXPECT_EQ(view.statusLog(), ContentView::welcomeText()) << "nothing was started";

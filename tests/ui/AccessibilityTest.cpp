@@ -5,10 +5,12 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTest>
 
 #include "ViewFixture.h"
+#include "ui/ElidingLabel.h"
 
 using namespace tessaro;
 using namespace tessaro::test;
@@ -109,8 +111,10 @@ TEST(Accessibility, TabFollowsTheLayoutAndMnemonicsReachTheControls) {
   QTest::keyClick(view.get(), Qt::Key_V, Qt::AltModifier);
   EXPECT_EQ(QApplication::focusWidget(), c.volume);
   QTest::keyClick(view.get(), Qt::Key_R, Qt::AltModifier);
-  QTRY_COMPARE(view->statusLog(), "Refreshing drives...");  // pressed as by a click, released later
-  QTRY_VERIFY_WITH_TIMEOUT(!view->isBusy(), 10000);
+  // Pressed as by a click, released later.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return view->statusLog() == "Refreshing drives..."; }))
+      << view->statusLog().toStdString();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }, 10000));
 
   // The drawn title leaves the "&" out and keeps its width.
   StyledButton plain("Show Info", std::make_shared<PrimaryButtonStyle>()),
@@ -159,4 +163,64 @@ TEST(Accessibility, AnEmptyPickerSaysWhyUntilADriveAppears) {
   view->setSelectedDrive(std::nullopt);
   EXPECT_EQ(c.picker->currentIndex(), -1);
   EXPECT_TRUE(c.picker->placeholderText().isEmpty()) << "drives there, none chosen: no hint";
+}
+
+// Under the field, as typed: the name a format writes, or the reason it would
+// refuse the name; the field itself takes any text.
+TEST(Accessibility, TheNameHintSaysWhatAFormatWouldWriteOrWhyNot) {
+  auto view = settledView("2");
+  Controls c(*view);
+  auto* hint = child<ElidingLabel>(*view, "volumeHint");
+  EXPECT_EQ(hint->text(), "Written as: UNTITLED");
+  const struct {
+    const char* typed;
+    const char* hint;
+  } cases[] = {
+      {"My USB", "Written as: MY USB"},
+      {"   ", "Written as: UNTITLED"},
+      {"elevenchars", "Written as: ELEVENCHARS"},
+      {"seventeen chars x", "is 17 characters long; FAT32 allows at most 11."},
+      {"a*b", "may not contain"},
+      {"Café", "only printable ASCII characters"},
+      {" lead", "may not begin with a blank"},
+      {"no name", "\"NO NAME\" is how a drive without a name reads"},
+  };
+  c.volume->setFocus();
+  for (const auto& row : cases) {
+    c.volume->clear();
+    // Typed one key at a time, as a keyboard layout with é sends it.
+    for (const QChar key : QString::fromUtf8(row.typed)) {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(key));
+      QApplication::sendEvent(c.volume, &press);
+    }
+    EXPECT_EQ(c.volume->text(), QString::fromUtf8(row.typed)) << "the field keeps what is typed";
+    EXPECT_TRUE(hint->text().contains(QString::fromUtf8(row.hint)))
+        << row.typed << ": " << hint->text().toStdString();
+    EXPECT_TRUE(hint->isVisible());
+    EXPECT_EQ(hint->toolTip(), hint->text()) << "the whole text where the line is cut short";
+  }
+}
+
+// Return and Enter press the focused button as Space does.
+TEST(Accessibility, ReturnAndEnterPressTheFocusedButton) {
+  auto view = settledView("2");
+  Controls c(*view);
+  view->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+  int asked = 0;
+  view->setConfirmation([&](const Drive&) {
+    ++asked;
+    return false;
+  });
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+    c.format->setFocus();
+    QTest::keyClick(c.format, key);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked == key == Qt::Key_Return ? 1 : 2; }))
+        << "waited for asked";
+  }
+  c.refresh->setFocus();
+  QTest::keyClick(c.refresh, Qt::Key_Enter);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->statusLog() == "Refreshing drives..."; }))
+      << "waited for view->statusLog()";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }, 10000));
 }

@@ -84,3 +84,20 @@ TEST(ContentView, LogWrapsAndFollowsItsEnd) {
   view->appendLog("last");
   QTRY_COMPARE(bar->value(), bar->maximum());
 }
+
+// The welcome text is read from its first line; what comes after it is followed.
+TEST(ContentView, TheLogOpensAtTheTopOfTheWelcomeText) {
+  auto view = makeView("2");
+  view->resize(view->minimumSize());
+  view->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }, 10000));
+  LogView* log = Controls(*view).log;
+  QScrollBar* bar = log->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 0) << "the welcome text is longer than the log at this size";
+  EXPECT_EQ(bar->value(), 0);
+  EXPECT_EQ(log->cursorForPosition(QPoint(4, 4)).blockNumber(), 0);
+  view->appendLog("a later line");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == bar->maximum(); }))
+      << "waited for bar->value()";
+}

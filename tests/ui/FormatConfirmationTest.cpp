@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "ViewFixture.h"
+#include "ui/EraseConfirmation.h"
 
 using namespace tessaro;
 
@@ -19,6 +20,8 @@ TEST(FormatConfirmationTest, DialogNamesTheDriveAndDefaultsToCancel) {
   const Drive drive{QUuid::createUuid(), "sdz", "/dev/sdz", "32 GB Example Stick (sdz)", {}, false,
                     32'000'000'000};
   view.setSelectedDrive(drive);
+  view.setLabel("My USB");
+  view.setCluster(ClusterOption::C32768);
   QString text, defaultButton;
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -29,8 +32,10 @@ TEST(FormatConfirmationTest, DialogNamesTheDriveAndDefaultsToCancel) {
   });
   view.formatSelectedDrive();
   for (const QString& part :
-       {drive.description, drive.devicePath, QString("All data on this drive will be erased")})
-    EXPECT_TRUE(text.contains(part)) << part.toStdString();
+       {drive.description, drive.devicePath, QString("All data on this drive will be erased"),
+        QString("Volume name: MY USB"), QString("Cluster size: 32,768 bytes"),
+        QString("over the whole drive")})
+    EXPECT_TRUE(text.contains(part)) << part.toStdString() << " in " << text.toStdString();
   EXPECT_EQ(defaultButton, "Cancel");
   EXPECT_EQ(view.statusLog(), ContentView::welcomeText());
   EXPECT_FALSE(view.isBusy());
@@ -61,4 +66,51 @@ TEST(FormatConfirmationTest, DialogNamesTheMbrLimitOnADriveLargerThanTheTableCan
                     "cannot address more."))
       << text.toStdString();
   EXPECT_EQ(view.statusLog(), ContentView::welcomeText());
+}
+
+// The capacity test asks with words of its own: it writes over the whole drive,
+// takes minutes, and the drive has to be formatted afterwards.
+TEST(FormatConfirmationTest, TheCapacityTestSaysWhatItDoesAndHowLongItTakes) {
+  ContentView view(std::make_unique<DiskManager>(
+      std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", "/nonexistent/tessaro-helper")));
+  const Drive drive{QUuid::createUuid(), "sdz", "/dev/sdz", "32 GB Example Stick (sdz)", {}, false,
+                    32'000'000'000};
+  view.setSelectedDrive(drive);
+  QString title, text, defaultButton;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_TRUE(box && box->defaultButton());
+    title = box->windowTitle();
+    text = box->text() + ' ' + box->informativeText();
+    defaultButton = box->defaultButton()->text();
+    box->defaultButton()->click();
+  });
+  view.probeSelectedDrive();
+  EXPECT_EQ(title, "Test the capacity?");
+  for (const QString& part : {drive.description, QString("across the whole drive, erasing"),
+                              QString("about 1 minute"), QString("must be formatted")})
+    EXPECT_TRUE(text.contains(part)) << part.toStdString() << " in " << text.toStdString();
+  EXPECT_EQ(defaultButton, "Cancel");
+  EXPECT_FALSE(view.isBusy());
+
+  // A larger drive takes longer; the estimate grows with the region written whole.
+  const auto minutesFor = [](qint64 bytes) {
+    Drive big{{}, "sdz", "/dev/sdz", "big (sdz)", {}, false, bytes};
+    const QString details = EraseConfirmation::forCapacityTest(big).details;
+    return details.section("about ", 1).section(' ', 0, 0).toInt();
+  };
+  EXPECT_GT(minutesFor(4'000'000'000'000), minutesFor(32'000'000'000));
+}
+
+// Within the part of a drive that holds data, the partition's size is named
+// beside the drive's.
+TEST(FormatConfirmationTest, APartitionLessThanTheDriveIsNamed) {
+  const Drive drive{{}, "sdz", "/dev/sdz", "32.02 GB Stick (sdz)", "Stick", false, 32'015'679'488};
+  const QString details =
+      EraseConfirmation::formatDetails({drive, "UNTITLED", std::nullopt, 8'000'000'000});
+  EXPECT_EQ(details,
+            "Volume name: UNTITLED\nCluster size: default for the drive's size\n"
+            "Partition: 8 GB of the drive's 32.02 GB; the rest stays unused");
+  EXPECT_TRUE(EraseConfirmation::formatDetails({drive, "X", 512, drive.size})
+                  .endsWith("over the whole drive"));
 }

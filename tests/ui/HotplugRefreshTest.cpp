@@ -36,7 +36,8 @@ struct HotplugWindow {
     QSignalSpy started(hotplug, &HotplugRefresh::refreshStarted);
     events();
     QTest::qWait(150);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !view->isBusy() && !view->isRefreshingInBackground(); }, 10000));
     QTest::qWait(150);  // nothing more follows
     QList<QStringList> names;
     for (const QList<QVariant>& refresh : started) names << refresh.at(0).toStringList();
@@ -138,7 +139,7 @@ TEST(HotplugRefresh, EventsThatNeverStopStillRefreshAfterTheLongestWait) {
   QElapsedTimer clock;
   clock.start();
   while (started.isEmpty() && clock.elapsed() < 5000) {
-    w.events->fire(Action::changed, "loop7");
+    w.events->fire(Action::changed, "sdb");
     QTest::qWait(20);
   }
   EXPECT_EQ(started.count(), 1);
@@ -164,4 +165,52 @@ TEST(HotplugRefresh, AClosedOrDestroyedWindowStartsNoRefreshWhileItWaitsForItsAc
       EXPECT_EQ(started, 0);
     }
   }
+}
+
+// Loop devices, RAM disks, device-mapper and RAID volumes and the partitions
+// of the system disk come and go all the time on a desktop; the fixture's
+// sysfs places sdb and sdc on USB and sda on SATA.
+TEST(HotplugRefresh, EventsOfDevicesThatCannotBeOfferedStartNoRefresh) {
+  HotplugWindow w("2");
+  const auto ignored = w.refreshesAfter([&] {
+    for (const char* name : {"loop0", "loop0p1", "loop12", "ram0", "zram0", "dm-0", "md0", "nbd0",
+                             "zd0", "sda", "sda1", "sda2", "sdq", "mmcblk0boot0"}) {
+      w.events->fire(Action::added, name);
+      w.events->fire(Action::changed, name);
+      w.events->fire(Action::removed, name);
+    }
+  });
+  EXPECT_TRUE(ignored.isEmpty()) << ignored.value(0).join(' ').toStdString();
+
+  // An SSD in a USB enclosure says it is not removable; a gone partition of a
+  // listed drive is known by its name alone.
+  EXPECT_EQ(w.refreshesAfter([&] { w.events->fire(Action::added, "sdc1"); }).size(), 1);
+  EXPECT_EQ(w.refreshesAfter([&] { w.events->fire(Action::removed, "sdb7"); }).size(), 1);
+}
+
+TEST(HotplugRefresh, AnEventRefreshLeavesFocusButtonsAndSelectionAlone) {
+  HotplugWindow w("2");
+  w.view->activateWindow();
+  Controls controls(*w.view);
+  w.view->setSelectedDrive(w.view->diskManager().drives()[1]);
+  controls.format->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return controls.format->hasFocus(); }));
+  attachDrives("2", "0.4");
+  const QString enabled = controls.enabledButtons();
+  int busyTurns = 0, disabledTurns = 0, unfocusedTurns = 0;
+  w.events->fire(Action::changed, "sdc");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.view->isRefreshingInBackground(); }, 5000));
+  while (w.view->isRefreshingInBackground()) {
+    busyTurns += w.view->isBusy() || controls.busy->isVisible();
+    disabledTurns += controls.enabledButtons() != enabled;
+    unfocusedTurns += !controls.format->hasFocus();
+    QTest::qWait(20);
+  }
+  EXPECT_EQ(busyTurns, 0);
+  EXPECT_EQ(disabledTurns, 0);
+  EXPECT_EQ(unfocusedTurns, 0);
+  EXPECT_TRUE(controls.format->hasFocus());
+  EXPECT_EQ(controls.enabledButtons(), enabled);
+  EXPECT_EQ(w.view->selectedDrive()->bsdName, "sdc");
+  EXPECT_EQ(controls.picker->currentIndex(), 1);
 }

@@ -50,6 +50,26 @@ TEST(LinuxBlockDevices, VirtualDeviceNames) {
     EXPECT_FALSE(isVirtualDeviceName(name)) << name;
 }
 
+// A gone device is known by its name alone: the disk or one of its partitions.
+TEST(LinuxBlockDevices, PartitionNamesOfADisk) {
+  for (const auto& [name, disk] :
+       std::initializer_list<std::pair<const char*, const char*>>{{"sdb", "sdb"},
+                                                                  {"sdb1", "sdb"},
+                                                                  {"sdb15", "sdb"},
+                                                                  {"mmcblk0p1", "mmcblk0"},
+                                                                  {"nvme0n1p2", "nvme0n1"}})
+    EXPECT_TRUE(isSameOrPartitionOf(name, disk)) << name << " of " << disk;
+  for (const auto& [name, disk] :
+       std::initializer_list<std::pair<const char*, const char*>>{{"sdbb", "sdb"},
+                                                                  {"sdbp1", "sdb"},
+                                                                  {"mmcblk01", "mmcblk0"},
+                                                                  {"mmcblk0p", "mmcblk0"},
+                                                                  {"sd", "sdb"},
+                                                                  {"sdb1", ""},
+                                                                  {"sdc1", "sdb"}})
+    EXPECT_FALSE(isSameOrPartitionOf(name, disk)) << name << " of " << disk;
+}
+
 TEST(LinuxBlockDevices, BusAndPlacementFromTransportSubsystemsAndSysfs) {
   const std::pair<const char*, const char*> cases[] = {
       {R"({"name":"sdb","tran":"usb"})", "usb"},

@@ -43,11 +43,10 @@ bool isStackMember(const LsblkDevice& device) {
 
 // Devices behind Thunderbolt and USB4 ports have a PCI parent the kernel
 // marks "removable"; built-in PCI devices say "fixed" or "unknown".
-bool hasRemovablePciParent(const QString& name, const QString& sysfsRoot) {
+bool hasRemovablePciParent(QString path, const QString& sysfsRoot) {
   static const QRegularExpression pciAddress(
       QStringLiteral("^[0-9a-f]{4}:[0-9a-f]{2}:[0-9a-f]{2}\\.[0-9a-f]$"));
   const QString devices = QFileInfo(sysfsRoot + QStringLiteral("/devices")).canonicalFilePath();
-  QString path = QFileInfo(sysfsRoot + QStringLiteral("/block/") + name).canonicalFilePath();
   if (devices.isEmpty() || path.isEmpty()) return false;
   while (path.startsWith(devices + QLatin1Char('/'))) {
     const QFileInfo info(path);
@@ -89,7 +88,9 @@ QString linuxBus(const LsblkDevice& disk, const QString& sysfsRoot) {
   if (isMmcDisk(name) && readSysfs(sysfsRoot + QStringLiteral("/block/") + name +
                                    QStringLiteral("/device/type")) == QLatin1String("SD"))
     return QStringLiteral("sd");
-  if (hasRemovablePciParent(name, sysfsRoot)) return QStringLiteral("thunderbolt");
+  if (hasRemovablePciParent(
+          QFileInfo(sysfsRoot + QStringLiteral("/block/") + name).canonicalFilePath(), sysfsRoot))
+    return QStringLiteral("thunderbolt");
   return tran;
 }
 
@@ -218,6 +219,35 @@ std::optional<NotOfferedReason> linuxNotOfferedReason(const LsblkDevice& disk,
   if (!isExternalOrRemovable(linuxPlacement(disk, sysfsRoot)))
     return NotOfferedReason(Kind::internalDisk);
   return std::nullopt;
+}
+
+bool isSameOrPartitionOf(const QString& name, const QString& disk) {
+  if (disk.isEmpty() || !name.startsWith(disk)) return false;
+  static const QRegularExpression partitionNumber(QStringLiteral("^(p?\\d+)?$"));
+  const QString rest = name.mid(disk.size());
+  // "p" goes in only after a disk name that ends in a digit.
+  if (rest.startsWith(QLatin1Char('p')) != disk.back().isDigit() && !rest.isEmpty()) return false;
+  return partitionNumber.match(rest).hasMatch();
+}
+
+bool couldBeOffered(const QString& name, const QString& sysfsRoot) {
+  if (isVirtualDeviceName(name)) return false;
+  QString path = QFileInfo(sysfsRoot + QStringLiteral("/class/block/") + name).canonicalFilePath();
+  if (path.isEmpty()) return false;
+  // A partition's directory lies inside its disk's.
+  if (QFileInfo::exists(path + QStringLiteral("/partition"))) path = QFileInfo(path).path();
+  const QString disk = QFileInfo(path).fileName();
+  const QString devices = QFileInfo(sysfsRoot + QStringLiteral("/devices")).canonicalFilePath();
+  if (isVirtualDeviceName(disk) || devices.isEmpty() ||
+      !path.startsWith(devices + QLatin1Char('/')) ||
+      path.startsWith(devices + QStringLiteral("/virtual/")))
+    return false;
+  if (readSysfs(path + QStringLiteral("/removable")) == QLatin1String("1")) return true;
+  static const QRegularExpression hotplugBus(QStringLiteral("/(usb\\d+|fw\\d+)/"));
+  if (hotplugBus.match(path.mid(devices.size())).hasMatch()) return true;
+  if (path.contains(QStringLiteral("/mmc_host/")))
+    return readSysfs(path + QStringLiteral("/device/type")) == QLatin1String("SD");
+  return hasRemovablePciParent(path, sysfsRoot);
 }
 
 bool isOfferableDisk(const LsblkDevice& disk, const QString& sysfsRoot) {

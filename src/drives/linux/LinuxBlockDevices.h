@@ -47,6 +47,17 @@ QString linuxModel(const LsblkDevice& disk, const QString& sysfsRoot);
 std::optional<NotOfferedReason> linuxNotOfferedReason(const LsblkDevice& diskWithChildren,
                                                       const QString& sysfsRoot);
 
+
+// Whether name is disk or one of its partitions by the kernel's naming
+// (sdb, sdb1; mmcblk0, mmcblk0p1).
+bool isSameOrPartitionOf(const QString& name, const QString& disk);
+
+// Whether the device called name in sysfs, or the disk it is a partition of,
+// could be offered: a whole disk that is not virtual and is removable, sits
+// on USB or FireWire, is an SD card, or hangs off a hot-pluggable PCI port.
+// False for a device sysfs does not know (any more).
+bool couldBeOffered(const QString& name, const QString& sysfsRoot);
+
 // Whether discovery may offer this disk: linuxNotOfferedReason gives none.
 bool isOfferableDisk(const LsblkDevice& diskWithChildren, const QString& sysfsRoot);
 

@@ -50,6 +50,22 @@ QStringList LinuxDiskTools::missingToolNotices() const {
   return notices;
 }
 
+bool LinuxDiskTools::mayChangeDriveList(const QString& kernelName,
+                                        const QList<Drive>& listed) const {
+  if (isVirtualDeviceName(kernelName)) return false;
+  for (const Drive& drive : listed)
+    if (isSameOrPartitionOf(kernelName, drive.bsdName)) return true;
+  return couldBeOffered(kernelName, sysfsRoot_);
+}
+
+// Every tool counts as missing, so that each is listed.
+QStringList LinuxDiskTools::toolNames() const {
+  QStringList names;
+  for (const MissingTools& group : findMissingTools([](const QString&) { return false; }, false))
+    names += group.tools;
+  return names;
+}
+
 QStringList LinuxDiskTools::listCommand() const {
   return QStringList{lsblkPath_} + LsblkDevice::arguments();
 }

@@ -40,6 +40,8 @@ class LinuxDiskTools : public DiskTools {
   QString formattedPartitionPath(const Drive& drive) const override;
   bool mountsAsDesktopUser() const override { return true; }
   QStringList missingToolNotices() const override;
+  QStringList toolNames() const override;
+  bool mayChangeDriveList(const QString& kernelName, const QList<Drive>& listed) const override;
 
  private:
   QString lsblkPath_;

@@ -30,6 +30,10 @@ class MacDiskTools : public DiskTools {
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const override;
   std::optional<DriveFacts> parseDriveFacts(const QString& output) const override;
   QString formattedPartitionPath(const Drive& drive) const override;
+  QStringList toolNames() const override {
+    return {QStringLiteral("diskutil"), QStringLiteral("newfs_msdos"),
+            QStringLiteral("fsck_msdos")};
+  }
 
  private:
   QString diskutilPath_;

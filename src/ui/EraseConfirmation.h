@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+#pragma once
+
+#include <QCoreApplication>
+#include <QString>
+
+#include "drives/DiskTools.h"
+#include "drives/Drive.h"
+
+class QWidget;
+
+namespace tessaro {
+
+// What the window says before it erases a drive, and the dialog that asks:
+// the drive with its size, what will happen to it, and Cancel as the default.
+struct EraseConfirmation {
+  Q_DECLARE_TR_FUNCTIONS(EraseConfirmation)
+
+ public:
+  // Before a format: the drive, then what the format writes.
+  static EraseConfirmation forFormat(const FormatRequest& request);
+  // Before a capacity test: it writes over the whole drive, takes minutes,
+  // and leaves a drive to be formatted.
+  static EraseConfirmation forCapacityTest(const Drive& drive);
+
+  // What a format will write, one line each: the volume name as written,
+  // the cluster size and, where it is less than the drive, the partition's size.
+  static QString formatDetails(const FormatRequest& request);
+
+  // Shows the dialog; true when the user chose to go on.
+  bool ask(QWidget* parent) const;
+
+  QString title;
+  QString question;
+  QString details;
+  QString proceedButton;
+};
+
+}  // namespace tessaro
