@@ -26,7 +26,8 @@ TEST(ContentView, EnableRulesFollowSelectionAndBusy) {
   Controls c(*view);
   EXPECT_EQ(c.enabledButtons(), "refresh");
   view->show();
-  QTRY_VERIFY_WITH_TIMEOUT(!view->isBusy(), 10000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }, 10000))
+      << "still not so after 10000 ms: !view->isBusy()";
   EXPECT_EQ(c.enabledButtons(), "refresh format info check");
 
   auto* cancel = child<StyledButton>(*view, "cancelButton");
@@ -68,8 +69,11 @@ TEST(ContentView, AppendsArriveExactlyAndInCallOrderFromAnyThread) {
   worker->wait();
   QStringList expected{"start"};
   for (int i = 0; i < lines; ++i) expected << QString::number(i);
-  QTRY_COMPARE(view->statusLog(), expected.join('\n'));
-  QTRY_COMPARE(Controls(*view).log->toPlainText(), view->statusLog());
+  QTest::qWaitFor([&] { return (view->statusLog()) == (expected.join('\n')); }, 5000);
+  ASSERT_EQ(view->statusLog(), expected.join('\n'));
+  QTest::qWaitFor([&] { return (Controls(*view).log->toPlainText()) == (view->statusLog()); },
+                  5000);
+  ASSERT_EQ(Controls(*view).log->toPlainText(), view->statusLog());
 }
 
 TEST(ContentView, LogWrapsAndFollowsItsEnd) {
@@ -78,11 +82,14 @@ TEST(ContentView, LogWrapsAndFollowsItsEnd) {
   for (int i = 0; i < 200; ++i)
     view->appendLog(QString("wrapping words ").repeated(i % 10 * 8 + 1));
   QScrollBar* bar = Controls(*view).log->verticalScrollBar();
-  QTRY_VERIFY(bar->maximum() > 0 && bar->value() == bar->maximum());
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return bar->maximum() > 0 && bar->value() == bar->maximum(); }, 5000))
+      << "still not so after 5000 ms: bar->maximum() > 0 && bar->value() == bar->maximum()";
   EXPECT_EQ(Controls(*view).log->horizontalScrollBar()->maximum(), 0);
   bar->setValue(0);  // the user scrolls back; the next change returns to the end
   view->appendLog("last");
-  QTRY_COMPARE(bar->value(), bar->maximum());
+  QTest::qWaitFor([&] { return (bar->value()) == (bar->maximum()); }, 5000);
+  ASSERT_EQ(bar->value(), bar->maximum());
 }
 
 // The welcome text is read from its first line; what comes after it is followed.

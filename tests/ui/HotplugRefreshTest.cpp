@@ -28,7 +28,9 @@ struct HotplugWindow {
     events = source.get();
     hotplug = new HotplugRefresh(*view, std::move(source), 50ms, 400ms);
     view->show();
-    QTRY_VERIFY_WITH_TIMEOUT(!view->isBusy(), 10000);
+    // A constructor cannot return early: the tests go on and fail on their own.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }, 10000))
+        << "still not so after 10000 ms: !view->isBusy()";
   }
 
   // Waits for the refreshes the events started to end; their device names.
@@ -125,9 +127,11 @@ TEST(HotplugRefresh, EventsDuringAnActionWaitForItsEndAndStartOneRefresh) {
     QTest::qWait(100);  // quiet time passes while the action runs
   }
   EXPECT_EQ(started.count(), 0) << "not while the button's refresh runs";
-  QTRY_VERIFY_WITH_TIMEOUT(started.count() == 1, 10000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return started.count() == 1; }, 10000))
+      << "still not so after 10000 ms: started.count() == 1";
   EXPECT_GE(finished.count(), 1) << "only after it ended";
-  QTRY_VERIFY_WITH_TIMEOUT(!w.view->isBusy(), 10000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.view->isBusy(); }, 10000))
+      << "still not so after 10000 ms: !w.view->isBusy()";
   QTest::qWait(200);
   EXPECT_EQ(started.count(), 1);
   EXPECT_EQ(w.view->statusLog(), "Found 2 external/removable drive(s).");
@@ -159,7 +163,8 @@ TEST(HotplugRefresh, AClosedOrDestroyedWindowStartsNoRefreshWhileItWaitsForItsAc
       w.view.reset();  // returns once the refresh has ended
     } else {
       w.view->close();
-      QTRY_VERIFY_WITH_TIMEOUT(!w.view->isBusy(), 10000);
+      ASSERT_TRUE(QTest::qWaitFor([&] { return !w.view->isBusy(); }, 10000))
+          << "still not so after 10000 ms: !w.view->isBusy()";
       QTest::qWait(200);
       EXPECT_FALSE(w.view->isBusy());
       EXPECT_EQ(started, 0);

@@ -15,7 +15,8 @@ namespace {
 void showAndSettle(ContentView& view) {
   view.show();
   EXPECT_TRUE(view.isBusy()) << "busy from the moment the window appears";
-  QTRY_VERIFY_WITH_TIMEOUT(!view.isBusy(), 10000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view.isBusy(); }, 10000))
+      << "still not so after 10000 ms: !view.isBusy()";
 }
 
 void pressRefresh(ContentView& view) {
@@ -93,6 +94,7 @@ TEST(RefreshWorkflow, WindowClosedOrDestroyedDuringARefreshStaysUntilItEnds) {
   ASSERT_TRUE(closed);
   EXPECT_FALSE(closed->isVisible()) << "hidden at once";
   destroyed.reset();  // waits for its refresh, which resumes into the view
-  QTRY_VERIFY_WITH_TIMEOUT(!closed, 10000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !closed; }, 10000))
+      << "still not so after 10000 ms: !closed";
   attachDrives("2");
 }

@@ -23,7 +23,8 @@ TEST(Screenshot, WindowWithTwoDrives) {
   view->resize(900, 640);
   view->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
-  QTRY_VERIFY(!view->isBusy());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }, 5000))
+      << "still not so after 5000 ms: !view->isBusy()";
   ASSERT_EQ(view->diskManager().drives().size(), 2) << view->statusLog().toStdString();
   const QImage image = view->grab().toImage();
   const QString path = qEnvironmentVariable("TESSARO_SCREENSHOT", "screenshot.png");

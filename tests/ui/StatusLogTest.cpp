@@ -78,7 +78,8 @@ TEST(StatusLogTest, TheViewKeepsABoundedNumberOfBlocksAndTheNoticeOnTop) {
 TEST(StatusLogTest, AFloodFromAReadingThreadReachesTheWindowAndTheSavedLogWhole) {
   auto view = test::makeView("0");
   QTest::qWait(0);
-  QTRY_VERIFY(!view->isBusy());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }, 5000))
+      << "still not so after 5000 ms: !view->isBusy()";
   QTemporaryDir dir;
   const QString saved = dir.filePath("saved.txt");
   QString suggested;
@@ -92,7 +93,9 @@ TEST(StatusLogTest, AFloodFromAReadingThreadReachesTheWindowAndTheSavedLogWhole)
     for (int from = 0; from < total; from += 1000) view->appendLogLines(numbered(from, 1000));
   });
   reader->start();
-  QTRY_VERIFY_WITH_TIMEOUT(reader->isFinished() && !view->hasPendingLines(), 60000);
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return reader->isFinished() && !view->hasPendingLines(); }, 60000))
+      << "still not so after 60000 ms: reader->isFinished() && !view->hasPendingLines()";
   reader->wait();
   delete reader;
 

@@ -44,7 +44,8 @@ TEST(SymbolFallback, TheLogDrawsEverySymbolWithTheFontsAtHand) {
                            QString::fromUtf8("\xE2\x9C\x85 Repair completed."),
                            QString::fromUtf8("\xE2\x84\xB9\xEF\xB8\x8F Using partition /dev/sdb1")};
   for (const QString& line : lines) view->appendLog(line);
-  QTRY_VERIFY(view->statusLog().endsWith(lines[2]));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->statusLog().endsWith(lines[2]); }, 5000))
+      << "still not so after 5000 ms: view->statusLog().endsWith(lines[2])";
   c.log->flush();
   EXPECT_TRUE(view->statusLog().startsWith(ContentView::welcomeText())) << "the text itself stays";
   const QString shown = c.log->toPlainText();

@@ -21,7 +21,8 @@ TEST(WindowGroup, NewWindowShortcutOpensAWindowWithStateOfItsOwn) {
   attachDrives("2");
   WindowGroup group(&fixtureDiskManager);
   QPointer<ContentView> first = group.openWindow();
-  QTRY_VERIFY_WITH_TIMEOUT(first->isVisible() && !first->isBusy(), 10000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return first->isVisible() && !first->isBusy(); }, 10000))
+      << "still not so after 10000 ms: first->isVisible() && !first->isBusy()";
   ASSERT_EQ(first->diskManager().drives().size(), 2);
   first->setStatusLog("first window's log");
   first->setSelectedDrive(first->diskManager().drives()[1]);
@@ -32,14 +33,16 @@ TEST(WindowGroup, NewWindowShortcutOpensAWindowWithStateOfItsOwn) {
   QTest::keySequence(first, QKeySequence::New);
   ASSERT_TRUE(second);
   EXPECT_NE(&second->diskManager(), &first->diskManager());
-  QTRY_VERIFY_WITH_TIMEOUT(!second->isBusy(), 10000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !second->isBusy(); }, 10000))
+      << "still not so after 10000 ms: !second->isBusy()";
   EXPECT_EQ(second->statusLog(), ContentView::welcomeText());
   EXPECT_EQ(second->selectedDrive(), second->diskManager().drives().value(0));
   EXPECT_EQ(first->selectedDrive(), first->diskManager().drives()[1]);
   EXPECT_EQ(first->statusLog(), "first window's log");
 
   second->close();
-  QTRY_VERIFY(!second);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !second; }, 5000))
+      << "still not so after 5000 ms: !second";
   EXPECT_TRUE(first);
 }
 
