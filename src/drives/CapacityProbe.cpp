@@ -4,6 +4,7 @@
 #include "drives/CapacityProbe.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <algorithm>
 #include <cstdlib>
 
@@ -14,14 +15,19 @@ namespace tessaro {
 namespace {
 
 constexpr quint64 kBlock = ProbeSignature::blockBytes;
-
-quint64 bytesOf(const std::vector<ProbePlan::Extent>& extents) {
-  quint64 bytes = 0;
-  for (const auto& extent : extents) bytes += extent.blocks * kBlock;
-  return bytes;
-}
+constexpr quint64 kMiB = quint64(1) << 20;
+// The sentinels are read whenever the filler has grown by this factor.
+constexpr quint64 kCheckGrowthPercent = 125;
+constexpr size_t kSentinels = 4;
 
 qint64 nowMs() { return QDateTime::currentMSecsSinceEpoch(); }
+
+QRandomGenerator generatorFor(std::optional<quint64> seed) {
+  // Without a seed the generator comes from the operating system's entropy,
+  // so every run's nonce is new.
+  return seed ? QRandomGenerator(quint32(*seed ^ (*seed >> 32)))
+              : QRandomGenerator::securelySeeded();
+}
 
 }  // namespace
 
@@ -29,15 +35,11 @@ CapacityProbe::CapacityProbe(ProbeTarget& target, ProbePlan::Settings settings,
                              std::optional<quint64> seed)
     : target_(target),
       settings_(settings),
-      random_(seed ? QRandomGenerator(quint32(*seed ^ (*seed >> 32)))
-                   : QRandomGenerator::securelySeeded()),
+      random_(generatorFor(seed)),
+      signature_(ProbeSignature::Nonce{random_.generate64(), random_.generate64()}),
       buffer_(nullptr, std::free) {
   settings_.chunkBytes = std::max(settings_.chunkBytes / kBlock, quint64(1)) * kBlock;
-  // Without a seed random_ is seeded from the operating system's entropy, so
-  // every run's nonce is new.
-  nonce_ = {random_.generate64(), random_.generate64()};
-  bufferBytes_ = settings_.chunkBytes;
-  buffer_.reset(static_cast<char*>(std::aligned_alloc(kBlock, bufferBytes_)));
+  buffer_.reset(static_cast<char*>(std::aligned_alloc(kBlock, settings_.chunkBytes)));
   if (!buffer_) throw std::bad_alloc();
 }
 
@@ -45,104 +47,261 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
   onProgress_ = onProgress;
   isCancelled_ = isCancelled;
   startedAtMs_ = nowMs();
-  const quint64 claimed = target_.sizeBytes();
-  if (ProbePlan::coveredBytes(claimed) == 0) {
+  covered_ = ProbePlan::coveredBytes(target_.sizeBytes());
+  if (covered_ == 0) {
     throw Error(ErrorDomain::capacityProbe, tooSmall,
                 QStringLiteral("The drive is too small to test its capacity."));
   }
-  shadowBytes_ = ProbePlan::shadowBytes(claimed, settings_);
-  const auto survey = ProbePlan::round(ProbePlan::survey(claimed, settings_, random_), shadowBytes_,
-                                       settings_.chunkBytes);
-  // Planned: the survey and, as a counterfeit needs it, one refinement round.
-  const quint64 refinementBytes =
-      shadowBytes_ + quint64(std::max(settings_.refinementSamples, 0)) * kBlock;
-  plannedBytes_ = 2 * (bytesOf(survey) + refinementBytes);
-  if (runRound(survey)) {
-    throw Error(ErrorDomain::capacityProbe, unreadable,
-                QStringLiteral("The drive refused every write and read of the test."));
+  const std::vector<quint64> quick = ProbePlan::quick(covered_);
+  const quint64 quickFiller = std::min(settings_.quickShadowBytes, covered_);
+  const quint64 surveyFiller =
+      std::min(std::max(settings_.shadowBytes, settings_.cacheLimitBytes), covered_);
+  const quint64 surveyBlocks = std::max<quint64>(
+      quint64(settings_.strata), covered_ / std::max<quint64>(settings_.shadowBytes / 2, kBlock));
+  // Planned: the path of a genuine drive, the longest one.
+  plannedBytes_ = 2 * std::min(settings_.speedBytes, covered_ / 4) + 2 * quick.size() * kBlock +
+                  quickFiller + 2 * (surveyBlocks + quick.size()) * kBlock + surveyFiller;
+
+  measureSpeed();
+  runRound(quick, quickFiller, quickFiller, {});
+  if (!boundary().firstBad || !wrapsAtAPowerOfTwo()) {
+    // Nothing wrong so far, which may be a cache answering for lost blocks,
+    // or blocks that moved other than by a power of two, so that a sample
+    // past the real size may have read back intact: the survey, with the
+    // quick round's blocks again, behind a filler that looks for the cache.
+    std::vector<quint64> samples = ProbePlan::survey(covered_, settings_, random_);
+    samples.insert(samples.end(), quick.begin(), quick.end());
+    std::sort(samples.begin(), samples.end(), std::greater<>());
+    samples.erase(std::unique(samples.begin(), samples.end()), samples.end());
+    const std::vector<quint64> sentinels(quick.begin(),
+                                         quick.begin() + std::min(quick.size(), kSentinels));
+    runRound(samples, surveyFiller, std::min(settings_.shadowBytes, covered_), sentinels);
   }
 
   for (int round = 0; round < settings_.refinementRounds; ++round) {
     const Boundary found = boundary();
     if (!found.firstBad) break;
+    const int count = ProbePlan::refinementCount(found.lastGood, *found.firstBad, settings_);
     std::vector<quint64> samples;
-    for (const quint64 offset :
-         ProbePlan::refinement(found.lastGood, *found.firstBad, settings_.refinementSamples)) {
-      if (offset >= shadowBytes_ && !states_.contains(offset)) samples.push_back(offset);
+    for (const quint64 offset : ProbePlan::refinement(found.lastGood, *found.firstBad, count)) {
+      if (!states_.contains(offset)) samples.push_back(offset);
     }
     if (samples.empty()) break;
-    const auto extents = ProbePlan::round(samples, shadowBytes_, settings_.chunkBytes);
-    plannedBytes_ = bytesWritten_ + bytesRead_ + 2 * bytesOf(extents);
-    runRound(extents);
+    // The first bad block again, written first: a candidate that shares its
+    // place shows there.
+    samples.insert(samples.begin(), *found.firstBad);
+    const quint64 spacing = ProbePlan::refinementSpacing(found.lastGood, *found.firstBad, count);
+    const quint64 filler = std::min(std::max(spacing, cacheBound_.value_or(0)), covered_);
+    plannedBytes_ = bytesWritten_ + bytesRead_ + 2 * samples.size() * kBlock + filler;
+    runRound(samples, filler, filler, {});
   }
 
-  if (onProgress_) onProgress_({1.0, 0});
+  if (onProgress_) onProgress_({1.0, 0, bytesWritten_ + bytesRead_});
   return result();
 }
 
-bool CapacityProbe::runRound(const std::vector<ProbePlan::Extent>& extents) {
-  const auto checkCancel = [this] {
-    if (isCancelled_ && isCancelled_()) throw cancelledError();
-  };
-  std::vector<bool> refused(extents.size(), false);
-  quint64 refusedBlocks = 0;
-  for (size_t i = 0; i < extents.size(); ++i) {
+void CapacityProbe::measureSpeed() {
+  const quint64 region = std::min(settings_.speedBytes, covered_ / 4) / kBlock * kBlock;
+  if (region < kBlock) return;
+  refusedInRound_ = false;
+  QElapsedTimer clock;
+  clock.start();
+  for (quint64 at = 0; at < region; at += settings_.chunkBytes) {
     checkCancel();
-    const auto& extent = extents[i];
-    const quint64 bytes = extent.blocks * kBlock;
-    for (quint64 block = 0; block < extent.blocks; ++block) {
-      ProbeSignature::write(extent.offset + block * kBlock, nonce_,
-                            std::span<char>(buffer_.get() + block * kBlock, kBlock));
-    }
-    refused[i] = target_.write(extent.offset, std::span<const char>(buffer_.get(), bytes)) ==
-                 ProbeTarget::Outcome::mediaError;
-    bytesWritten_ += bytes;
+    refusedInRound_ |= writeSigned(at, std::min(settings_.chunkBytes, region - at)) ==
+                       ProbeTarget::Outcome::mediaError;
     step();
+  }
+  target_.flush();
+  const qint64 writeNs = std::max<qint64>(clock.nsecsElapsed(), 1);
+  clock.restart();
+  for (quint64 at = 0; at < region; at += settings_.chunkBytes) {
+    checkCancel();
+    refusedInRound_ |= readInto(at, std::min(settings_.chunkBytes, region - at)) ==
+                       ProbeTarget::Outcome::mediaError;
+    step();
+  }
+  const qint64 readNs = std::max<qint64>(clock.nsecsElapsed(), 1);
+  if (refusedInRound_) requireAnswers();
+  // Too short to time (under a millisecond): no figure rather than a wild one.
+  if (region >= kMiB && writeNs >= 1'000'000 && readNs >= 1'000'000) {
+    writeBytesPerSecond_ = quint64(double(region) * 1e9 / double(writeNs));
+    readBytesPerSecond_ = quint64(double(region) * 1e9 / double(readNs));
+  }
+}
+
+void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 fillerBytes,
+                             quint64 minimumFiller, std::vector<quint64> sentinels) {
+  refusedInRound_ = false;
+  aliases_.clear();
+  // Reads the sentinels whenever what was written since the first of them has
+  // grown by a quarter: intact after cleanAfter bytes and wrong after more,
+  // a sentinel shows a cache that holds at least the one and less than the
+  // other. Then the filler only has to take every sample past that cache.
+  std::map<quint64, quint64> cleanAfter;
+  quint64 nextCheck = 64 * 1024;
+  quint64 target = fillerBytes;
+  const auto watchCache = [&] {
+    if (sentinels.empty()) return;
+    const quint64 sinceFirst = bytesWritten_ - writtenBefore_[sentinels.front()];
+    if (sinceFirst < nextCheck) return;
+    nextCheck = std::max(sinceFirst + kBlock, sinceFirst * kCheckGrowthPercent / 100);
+    target_.flush();
+    bool tripped = false;
+    for (const quint64 sentinel : sentinels) {
+      checkCancel();
+      const quint64 since = bytesWritten_ - writtenBefore_[sentinel];
+      if (readInto(sentinel, kBlock) == ProbeTarget::Outcome::mediaError) {
+        refusedInRound_ = true;
+        continue;
+      }
+      if (inspectAt(sentinel, 0).kind == ProbeSignature::Kind::intact) {
+        cleanAfter[sentinel] = since;
+        continue;
+      }
+      tripped = true;
+      cacheBound_ = std::min(cacheBound_.value_or(since), since);
+      cacheFound_ = std::max(cacheFound_, cleanAfter[sentinel]);
+    }
+    if (!tripped) return;
+    sentinels.clear();
+    target = std::min(target, std::max(minimumFiller, *cacheBound_));
+  };
+
+  for (const quint64 offset : samples) {
+    checkCancel();
+    if (writeSigned(offset, kBlock) == ProbeTarget::Outcome::mediaError) {
+      refusedWrites_.insert(offset);
+      refusedInRound_ = true;
+    } else {
+      refusedWrites_.erase(offset);
+    }
+    writtenBefore_[offset] = bytesWritten_;
+    step();
+    watchCache();
+  }
+
+  // The filler, from the top down. Samples inside it are written again with it.
+  const std::set<quint64> sampled(samples.begin(), samples.end());
+  quint64 top = target;
+  while (top > 0) {
+    checkCancel();
+    const quint64 bytes = std::min(settings_.chunkBytes, top);
+    top -= bytes;
+    const bool refused = writeSigned(top, bytes) == ProbeTarget::Outcome::mediaError;
+    refusedInRound_ |= refused;
+    for (auto it = sampled.lower_bound(top); it != sampled.end() && *it < top + bytes; ++it) {
+      writtenBefore_[*it] = bytesWritten_;
+      if (refused) {
+        refusedWrites_.insert(*it);
+      } else {
+        refusedWrites_.erase(*it);
+      }
+    }
+    step();
+    if (top == 0) break;
+    watchCache();
+    // A cache found part way: what is still to write down from here has to
+    // take every sample past it, and the shadow has to be written.
+    if (top > target) {
+      top = target;
+      plannedBytes_ = bytesWritten_ + bytesRead_ + top + samples.size() * kBlock;
+    }
   }
   checkCancel();
   target_.flush();
 
-  // (reader, writtenAt) of every block that came back holding another's signature.
-  std::vector<std::pair<quint64, quint64>> aliases;
-  for (size_t i = 0; i < extents.size(); ++i) {
+  for (const quint64 offset : samples) {
     checkCancel();
-    const auto& extent = extents[i];
-    const quint64 bytes = extent.blocks * kBlock;
-    const bool readRefused = target_.read(extent.offset, std::span<char>(buffer_.get(), bytes)) ==
-                             ProbeTarget::Outcome::mediaError;
-    bytesRead_ += bytes;
-    for (quint64 block = 0; block < extent.blocks; ++block) {
-      const quint64 offset = extent.offset + block * kBlock;
-      if (refused[i] || readRefused) {
-        states_[offset] = ProbeSignature::Kind::lost;
-        ++refusedBlocks;
-        continue;
-      }
-      const auto reading = ProbeSignature::inspect(
-          offset, nonce_, std::span<const char>(buffer_.get() + block * kBlock, kBlock));
-      states_[offset] = reading.kind;
-      if (reading.kind == ProbeSignature::Kind::aliased) {
-        aliases.emplace_back(offset, reading.writtenAt);
-      }
-    }
+    const quint64 since = bytesWritten_ - writtenBefore_[offset];
+    const bool readRefused = readInto(offset, kBlock) == ProbeTarget::Outcome::mediaError;
     step();
+    if (readRefused || refusedWrites_.contains(offset)) {
+      refusedInRound_ = true;
+      states_[offset] = ProbeSignature::Kind::lost;
+      continue;
+    }
+    const ProbeSignature::Reading reading = inspectAt(offset, 0);
+    // A block once found wrong stays so: the drive did not keep it then.
+    if (reading.kind == ProbeSignature::Kind::intact) {
+      states_.try_emplace(offset, reading.kind);
+      continue;
+    }
+    states_[offset] = reading.kind;
+    // Wrong after `since` bytes: whatever cache the drive has holds less.
+    cacheBound_ = std::min(cacheBound_.value_or(since), since);
+    if (reading.kind == ProbeSignature::Kind::aliased) {
+      aliases_.emplace_back(offset, reading.writtenAt);
+    }
   }
-  // A block written at a higher offset that turned up at a lower one lives
-  // there, whatever reading its own offset showed: the lower one is where the
-  // drive keeps it, the higher one is not real.
-  for (const auto& [reader, writtenAt] : aliases) {
-    if (writtenAt <= reader) continue;
+  // Two offsets that share a place: a block written at a higher offset that
+  // turned up at a lower one lives there, whatever reading its own offset
+  // showed, so the higher one is not real. And where a block written at w
+  // turned up at r above it, w is not real either unless r lies at least w
+  // above it: a drive that wraps keeps [0, R) and sends r to r - kR, so r - w
+  // is a multiple of R, and R > w when w is real.
+  for (const auto& [reader, writtenAt] : aliases_) {
+    const bool writerLost = writtenAt > reader || reader - writtenAt <= writtenAt;
+    if (!writerLost) continue;
     if (auto it = states_.find(writtenAt); it != states_.end()) {
       it->second = ProbeSignature::Kind::aliased;
     }
   }
-  return refusedBlocks == bytesOf(extents) / kBlock;
+  if (refusedInRound_) requireAnswers();
+}
+
+bool CapacityProbe::wrapsAtAPowerOfTwo() const {
+  const Boundary found = boundary();
+  if (!found.firstBad) return true;
+  quint64 power = kBlock;
+  const quint64 real = found.lastGood ? *found.lastGood + kBlock : kBlock;
+  while (power < real && power != 0) power <<= 1;
+  if (power == 0) return false;
+  return std::all_of(aliases_.begin(), aliases_.end(), [power](const auto& alias) {
+    const quint64 apart =
+        alias.first > alias.second ? alias.first - alias.second : alias.second - alias.first;
+    return apart % power == 0;
+  });
+}
+
+ProbeTarget::Outcome CapacityProbe::writeSigned(quint64 offset, quint64 bytes) {
+  for (quint64 block = 0; block < bytes; block += kBlock) {
+    signature_.write(offset + block, std::span<char>(buffer_.get() + block, kBlock));
+  }
+  bytesWritten_ += bytes;
+  return target_.write(offset, std::span<const char>(buffer_.get(), bytes));
+}
+
+ProbeTarget::Outcome CapacityProbe::readInto(quint64 offset, quint64 bytes) {
+  bytesRead_ += bytes;
+  return target_.read(offset, std::span<char>(buffer_.get(), bytes));
+}
+
+ProbeSignature::Reading CapacityProbe::inspectAt(quint64 offset, qsizetype blockInBuffer) const {
+  return signature_.inspect(
+      offset, std::span<const char>(buffer_.get() + blockInBuffer * kBlock, kBlock));
+}
+
+void CapacityProbe::requireAnswers() {
+  checkCancel();
+  if (readInto(0, kBlock) == ProbeTarget::Outcome::done) return;
+  const qint64 seconds = (nowMs() - startedAtMs_ + 500) / 1000;
+  throw Error(ErrorDomain::capacityProbe, stoppedResponding,
+              QStringLiteral("the drive stopped responding after %1 MB had been written and read, "
+                             "%2 s into the test")
+                  .arg(QString::number(double(bytesWritten_ + bytesRead_) / 1e6, 'f', 1))
+                  .arg(seconds));
+}
+
+void CapacityProbe::checkCancel() const {
+  if (isCancelled_ && isCancelled_()) throw cancelledError();
 }
 
 void CapacityProbe::step() {
   if (!onProgress_) return;
-  ProbeProgress progress =
-      ProbeProgress::estimate(bytesWritten_ + bytesRead_, plannedBytes_, nowMs() - startedAtMs_);
+  ProbeProgress progress = ProbeProgress::estimate(bytesWritten_ + bytesRead_,
+                                                   std::max(plannedBytes_, quint64(1)),
+                                                   nowMs() - startedAtMs_);
   progress.fraction = std::min(std::max(progress.fraction, shownFraction_), 0.999);
   shownFraction_ = progress.fraction;
   onProgress_(progress);
@@ -185,6 +344,9 @@ ProbeResult CapacityProbe::result() const {
   result.bytesWritten = bytesWritten_;
   result.bytesRead = bytesRead_;
   result.milliseconds = nowMs() - startedAtMs_;
+  result.cacheBytes = cacheFound_;
+  result.writeBytesPerSecond = writeBytesPerSecond_;
+  result.readBytesPerSecond = readBytesPerSecond_;
   return result;
 }
 

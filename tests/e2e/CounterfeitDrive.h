@@ -14,20 +14,23 @@
 namespace tessaro::test {
 
 // A counterfeit drive on a loop device of its own: the FUSE file system of
-// tests/fakes claims `claimed` bytes and stores `real`, wrapping or dropping
-// what goes past. Unmounted and detached when it goes away. device() is
-// empty when any step failed; failure() says which.
+// tests/fakes claims `claimed` bytes and stores `real`, in the way of its
+// kind (wrap, chain, drop, failreads, genuine), with its options (--cache
+// BYTES, --delay-us N, --fail-after-ms N). Unmounted and detached when it
+// goes away. device() is empty when any step failed; failure() says which.
 class CounterfeitDrive {
  public:
-  CounterfeitDrive(const QString& mode, qint64 claimed, qint64 real) {
+  CounterfeitDrive(const QString& mode, qint64 claimed, qint64 real,
+                   const QStringList& options = {}) {
     if (!dir_.isValid() || !QDir(dir_.path()).mkdir("mnt")) {
       failure_ = "no temporary directory";
       return;
     }
     fake_.setProcessChannelMode(QProcess::MergedChannels);
     fake_.start(TESSARO_COUNTERFEIT_DRIVE_PATH,
-                {mode, QString::number(claimed), QString::number(real), dir_.filePath("store"),
-                 mountPoint()});
+                QStringList{mode, QString::number(claimed), QString::number(real),
+                            dir_.filePath("store"), mountPoint()} +
+                    options);
     const QString disk = mountPoint() + "/disk";
     for (int i = 0; i < 100 && QFileInfo(disk).size() != claimed; ++i) {
       if (fake_.state() == QProcess::NotRunning) break;
