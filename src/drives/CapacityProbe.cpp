@@ -16,8 +16,9 @@ namespace {
 
 constexpr quint64 kBlock = ProbeSignature::blockBytes;
 constexpr quint64 kMiB = quint64(1) << 20;
-// The sentinels are read whenever the filler has grown by this factor.
-constexpr quint64 kCheckGrowthPercent = 125;
+// The sentinels are read whenever what was written since them has grown by
+// this many parts in 16, so that a cache is measured to within about 6 %.
+constexpr quint64 kCheckGrowthSixteenths = 17;
 constexpr size_t kSentinels = 4;
 
 qint64 nowMs() { return QDateTime::currentMSecsSinceEpoch(); }
@@ -37,10 +38,12 @@ CapacityProbe::CapacityProbe(ProbeTarget& target, ProbePlan::Settings settings,
       settings_(settings),
       random_(generatorFor(seed)),
       signature_(ProbeSignature::Nonce{random_.generate64(), random_.generate64()}),
-      buffer_(nullptr, std::free) {
+      buffer_(nullptr, std::free),
+      anchor_(nullptr, std::free) {
   settings_.chunkBytes = std::max(settings_.chunkBytes / kBlock, quint64(1)) * kBlock;
   buffer_.reset(static_cast<char*>(std::aligned_alloc(kBlock, settings_.chunkBytes)));
-  if (!buffer_) throw std::bad_alloc();
+  anchor_.reset(static_cast<char*>(std::aligned_alloc(kBlock, kBlock)));
+  if (!buffer_ || !anchor_) throw std::bad_alloc();
 }
 
 ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCheck& isCancelled) {
@@ -81,7 +84,14 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
   for (int round = 0; round < settings_.refinementRounds; ++round) {
     const Boundary found = boundary();
     if (!found.firstBad) break;
-    const int count = ProbePlan::refinementCount(found.lastGood, *found.firstBad, settings_);
+    int count = ProbePlan::refinementCount(found.lastGood, *found.firstBad, settings_);
+    // Behind a large cache every round costs its filler: where every block
+    // between the two costs less than that, one round takes them all.
+    const quint64 gap = *found.firstBad - (found.lastGood ? *found.lastGood + kBlock : 0);
+    if (cacheBound_ && 2 * gap <= *cacheBound_ &&
+        gap / kBlock <= quint64(ProbePlan::maxRefinementSamples)) {
+      count = int(std::max<quint64>(gap / kBlock, quint64(count)));
+    }
     std::vector<quint64> samples;
     for (const quint64 offset : ProbePlan::refinement(found.lastGood, *found.firstBad, count)) {
       if (!states_.contains(offset)) samples.push_back(offset);
@@ -103,13 +113,14 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
 void CapacityProbe::measureSpeed() {
   const quint64 region = std::min(settings_.speedBytes, covered_ / 4) / kBlock * kBlock;
   if (region < kBlock) return;
-  refusedInRound_ = false;
   QElapsedTimer clock;
   clock.start();
   for (quint64 at = 0; at < region; at += settings_.chunkBytes) {
     checkCancel();
-    refusedInRound_ |= writeSigned(at, std::min(settings_.chunkBytes, region - at)) ==
-                       ProbeTarget::Outcome::mediaError;
+    if (writeSigned(at, std::min(settings_.chunkBytes, region - at)) ==
+        ProbeTarget::Outcome::mediaError) {
+      noteRefusal();
+    }
     step();
   }
   target_.flush();
@@ -117,12 +128,13 @@ void CapacityProbe::measureSpeed() {
   clock.restart();
   for (quint64 at = 0; at < region; at += settings_.chunkBytes) {
     checkCancel();
-    refusedInRound_ |= readInto(at, std::min(settings_.chunkBytes, region - at)) ==
-                       ProbeTarget::Outcome::mediaError;
+    if (readInto(at, std::min(settings_.chunkBytes, region - at)) ==
+        ProbeTarget::Outcome::mediaError) {
+      noteRefusal();
+    }
     step();
   }
   const qint64 readNs = std::max<qint64>(clock.nsecsElapsed(), 1);
-  if (refusedInRound_) requireAnswers();
   // Too short to time (under a millisecond): no figure rather than a wild one.
   if (region >= kMiB && writeNs >= 1'000'000 && readNs >= 1'000'000) {
     writeBytesPerSecond_ = quint64(double(region) * 1e9 / double(writeNs));
@@ -132,7 +144,6 @@ void CapacityProbe::measureSpeed() {
 
 void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 fillerBytes,
                              quint64 minimumFiller, std::vector<quint64> sentinels) {
-  refusedInRound_ = false;
   aliases_.clear();
   // Reads the sentinels whenever what was written since the first of them has
   // grown by a quarter: intact after cleanAfter bytes and wrong after more,
@@ -145,14 +156,13 @@ void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 filler
     if (sentinels.empty()) return;
     const quint64 sinceFirst = bytesWritten_ - writtenBefore_[sentinels.front()];
     if (sinceFirst < nextCheck) return;
-    nextCheck = std::max(sinceFirst + kBlock, sinceFirst * kCheckGrowthPercent / 100);
-    target_.flush();
+    nextCheck = std::max(sinceFirst + kBlock, sinceFirst * kCheckGrowthSixteenths / 16);
     bool tripped = false;
     for (const quint64 sentinel : sentinels) {
       checkCancel();
       const quint64 since = bytesWritten_ - writtenBefore_[sentinel];
       if (readInto(sentinel, kBlock) == ProbeTarget::Outcome::mediaError) {
-        refusedInRound_ = true;
+        noteRefusal();
         continue;
       }
       if (inspectAt(sentinel, 0).kind == ProbeSignature::Kind::intact) {
@@ -161,7 +171,8 @@ void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 filler
       }
       tripped = true;
       cacheBound_ = std::min(cacheBound_.value_or(since), since);
-      cacheFound_ = std::max(cacheFound_, cleanAfter[sentinel]);
+      // Somewhere between the two: the middle is off by at most half a step.
+      cacheFound_ = std::max(cacheFound_, (cleanAfter[sentinel] + since) / 2);
     }
     if (!tripped) return;
     sentinels.clear();
@@ -172,7 +183,7 @@ void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 filler
     checkCancel();
     if (writeSigned(offset, kBlock) == ProbeTarget::Outcome::mediaError) {
       refusedWrites_.insert(offset);
-      refusedInRound_ = true;
+      noteRefusal();
     } else {
       refusedWrites_.erase(offset);
     }
@@ -189,7 +200,7 @@ void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 filler
     const quint64 bytes = std::min(settings_.chunkBytes, top);
     top -= bytes;
     const bool refused = writeSigned(top, bytes) == ProbeTarget::Outcome::mediaError;
-    refusedInRound_ |= refused;
+    if (refused) noteRefusal();
     for (auto it = sampled.lower_bound(top); it != sampled.end() && *it < top + bytes; ++it) {
       writtenBefore_[*it] = bytesWritten_;
       if (refused) {
@@ -217,7 +228,7 @@ void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 filler
     const bool readRefused = readInto(offset, kBlock) == ProbeTarget::Outcome::mediaError;
     step();
     if (readRefused || refusedWrites_.contains(offset)) {
-      refusedInRound_ = true;
+      if (readRefused) noteRefusal();
       states_[offset] = ProbeSignature::Kind::lost;
       continue;
     }
@@ -247,7 +258,6 @@ void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 filler
       it->second = ProbeSignature::Kind::aliased;
     }
   }
-  if (refusedInRound_) requireAnswers();
 }
 
 bool CapacityProbe::wrapsAtAPowerOfTwo() const {
@@ -282,15 +292,20 @@ ProbeSignature::Reading CapacityProbe::inspectAt(quint64 offset, qsizetype block
       offset, std::span<const char>(buffer_.get() + blockInBuffer * kBlock, kBlock));
 }
 
-void CapacityProbe::requireAnswers() {
+void CapacityProbe::noteRefusal() {
+  // What was moved before this request, which the drive refused.
+  const quint64 moved = bytesWritten_ + bytesRead_;
   checkCancel();
-  if (readInto(0, kBlock) == ProbeTarget::Outcome::done) return;
-  const qint64 seconds = (nowMs() - startedAtMs_ + 500) / 1000;
+  // The anchor goes through the buffer of its own: the caller's block stays.
+  if (target_.read(0, std::span<char>(anchor_.get(), kBlock)) == ProbeTarget::Outcome::done) {
+    return;
+  }
+  const double seconds = double(nowMs() - startedAtMs_) / 1000.0;
   throw Error(ErrorDomain::capacityProbe, stoppedResponding,
               QStringLiteral("the drive stopped responding after %1 MB had been written and read, "
                              "%2 s into the test")
-                  .arg(QString::number(double(bytesWritten_ + bytesRead_) / 1e6, 'f', 1))
-                  .arg(seconds));
+                  .arg(QString::number(double(moved) / 1e6, 'f', 1),
+                       QString::number(seconds, 'f', 1)));
 }
 
 void CapacityProbe::checkCancel() const {

@@ -24,10 +24,10 @@ namespace tessaro {
 // them (see ProbePlan for where and why). Destroys what the blocks it writes
 // held. Runs synchronously.
 //
-// A drive that refuses requests is told apart from a counterfeit one: after a
-// round with refused requests the probe reads the first block again, which
-// every drive really stores, and when that is refused too the drive has
-// stopped answering, and the probe ends with stoppedResponding, not a verdict.
+// A drive that refuses requests is told apart from a counterfeit one: after
+// every refused request the probe reads the first block again, which every
+// drive really stores, and when that is refused too the drive has stopped
+// answering, and the probe ends with stoppedResponding, not a verdict.
 class CapacityProbe {
  public:
   using ProgressHandler = std::function<void(const ProbeProgress&)>;
@@ -67,8 +67,9 @@ class CapacityProbe {
   ProbeTarget::Outcome writeSigned(quint64 offset, quint64 bytes);
   ProbeTarget::Outcome readInto(quint64 offset, quint64 bytes);
   ProbeSignature::Reading inspectAt(quint64 offset, qsizetype blockInBuffer) const;
-  // Throws stoppedResponding when the drive refuses the first block too.
-  void requireAnswers();
+  // After a refused request: throws stoppedResponding when the drive refuses
+  // the first block too.
+  void noteRefusal();
   void checkCancel() const;
   void step();
   Boundary boundary() const;
@@ -79,6 +80,7 @@ class CapacityProbe {
   QRandomGenerator random_;
   ProbeSignature signature_;
   std::unique_ptr<char, void (*)(void*)> buffer_;
+  std::unique_ptr<char, void (*)(void*)> anchor_;
   quint64 covered_ = 0;
 
   std::map<quint64, ProbeSignature::Kind> states_;
@@ -86,7 +88,6 @@ class CapacityProbe {
   std::set<quint64> refusedWrites_;
   // (reader, writtenAt) of the last round's samples that held another's block.
   std::vector<std::pair<quint64, quint64>> aliases_;
-  bool refusedInRound_ = false;
   std::optional<quint64> cacheBound_;  // the lying cache holds less than this
   quint64 cacheFound_ = 0;
   quint64 writeBytesPerSecond_ = 0;
