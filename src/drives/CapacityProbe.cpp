@@ -146,11 +146,22 @@ void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 filler
                              quint64 minimumFiller, std::vector<quint64> sentinels) {
   aliases_.clear();
   // Reads the sentinels whenever what was written since the first of them has
-  // grown by a quarter: intact after cleanAfter bytes and wrong after more,
-  // a sentinel shows a cache that holds at least the one and less than the
-  // other. Then the filler only has to take every sample past that cache.
-  std::map<quint64, quint64> cleanAfter;
+  // grown by a sixteenth. A sentinel that reads back wrong has left the
+  // drive's cache, if it has one: the cache holds less than what was written
+  // since. When it read back intact at the last look although what shows now
+  // had been written before that look, the cache answered then: it holds at
+  // least what had been written since it by then. The filler then only has to
+  // take every sample past that cache.
+  std::map<quint64, quint64> cleanAfter;  // sentinel → bytes written since it, last intact
+  std::map<quint64, quint64> chunkWritten;  // filler chunk → bytes written when it was
+  const auto writtenWhen = [&](quint64 offset) -> std::optional<quint64> {
+    if (const auto it = writtenBefore_.find(offset); it != writtenBefore_.end()) return it->second;
+    const auto chunk = chunkWritten.upper_bound(offset);
+    if (chunk == chunkWritten.begin()) return std::nullopt;
+    return std::prev(chunk)->second;
+  };
   quint64 nextCheck = 64 * 1024;
+  quint64 lastLook = bytesWritten_;
   quint64 target = fillerBytes;
   const auto watchCache = [&] {
     if (sentinels.empty()) return;
@@ -165,15 +176,22 @@ void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 filler
         noteRefusal();
         continue;
       }
-      if (inspectAt(sentinel, 0).kind == ProbeSignature::Kind::intact) {
+      const ProbeSignature::Reading reading = inspectAt(sentinel, 0);
+      if (reading.kind == ProbeSignature::Kind::intact) {
         cleanAfter[sentinel] = since;
         continue;
       }
       tripped = true;
       cacheBound_ = std::min(cacheBound_.value_or(since), since);
-      // Somewhere between the two: the middle is off by at most half a step.
-      cacheFound_ = std::max(cacheFound_, (cleanAfter[sentinel] + since) / 2);
+      const auto shownSince = reading.kind == ProbeSignature::Kind::aliased
+                                  ? writtenWhen(reading.writtenAt)
+                                  : std::optional<quint64>(0);
+      if (cleanAfter.contains(sentinel) && shownSince && *shownSince <= lastLook) {
+        // Somewhere between the two: the middle is off by at most half a step.
+        cacheFound_ = std::max(cacheFound_, (cleanAfter[sentinel] + since) / 2);
+      }
     }
+    lastLook = bytesWritten_;
     if (!tripped) return;
     sentinels.clear();
     target = std::min(target, std::max(minimumFiller, *cacheBound_));
@@ -192,16 +210,12 @@ void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 filler
     watchCache();
   }
 
-  // The filler, from the top down. Samples inside it are written again with it.
+  // The filler, from the top down. Samples inside it are written again with
+  // it: where the filler above the real size wrapped onto them, their own
+  // blocks are back once it has passed.
   const std::set<quint64> sampled(samples.begin(), samples.end());
-  quint64 top = target;
-  while (top > 0) {
-    checkCancel();
-    const quint64 bytes = std::min(settings_.chunkBytes, top);
-    top -= bytes;
-    const bool refused = writeSigned(top, bytes) == ProbeTarget::Outcome::mediaError;
-    if (refused) noteRefusal();
-    for (auto it = sampled.lower_bound(top); it != sampled.end() && *it < top + bytes; ++it) {
+  const auto rewrote = [&](quint64 from, quint64 to, bool refused) {
+    for (auto it = sampled.lower_bound(from); it != sampled.end() && *it < to; ++it) {
       writtenBefore_[*it] = bytesWritten_;
       if (refused) {
         refusedWrites_.insert(*it);
@@ -209,12 +223,31 @@ void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 filler
         refusedWrites_.erase(*it);
       }
     }
+  };
+  quint64 top = target;
+  while (top > 0) {
+    checkCancel();
+    const quint64 bytes = std::min(settings_.chunkBytes, top);
+    top -= bytes;
+    const bool refused = writeSigned(top, bytes) == ProbeTarget::Outcome::mediaError;
+    if (refused) noteRefusal();
+    chunkWritten[top] = bytesWritten_;
+    rewrote(top, top + bytes, refused);
     step();
     if (top == 0) break;
     watchCache();
     // A cache found part way: what is still to write down from here has to
-    // take every sample past it, and the shadow has to be written.
+    // take every sample past it, and the shadow has to be written. The
+    // samples the filler skips are written again, from the top down, so that
+    // none keeps what a filler block above the real size left in its place.
     if (top > target) {
+      std::vector<quint64> skipped(sampled.lower_bound(target), sampled.lower_bound(top));
+      for (auto it = skipped.rbegin(); it != skipped.rend(); ++it) {
+        checkCancel();
+        const bool refusedAgain = writeSigned(*it, kBlock) == ProbeTarget::Outcome::mediaError;
+        if (refusedAgain) noteRefusal();
+        rewrote(*it, *it + kBlock, refusedAgain);
+      }
       top = target;
       plannedBytes_ = bytesWritten_ + bytesRead_ + top + samples.size() * kBlock;
     }

@@ -128,13 +128,42 @@ TEST_F(ProbeWorkflowTest, CliSaysCounterfeitAsJsonAndGenuineInLines) {
     EXPECT_NEAR(facts["usableBytes"].toDouble(), double(512 * kMiB), 0.01 * 512 * kMiB);
     EXPECT_EQ(facts["claimedBytes"].toInteger(), 4 * kGiB);
     EXPECT_GE(facts["firstBadOffset"].toInteger(), facts["usableBytes"].toInteger());
+    for (const char* figure : {"samples", "bytesWritten", "bytesRead", "seconds",
+                               "writeBytesPerSecond", "readBytesPerSecond"}) {
+      EXPECT_GT(facts[figure].toDouble(), 0) << figure;
+    }
+    EXPECT_TRUE(facts["cacheBytes"].isDouble());
+  }
+  {
+    // 20 MiB hold data: too little for FAT32, and the command says so
+    // instead of naming a size that format refuses.
+    test::CounterfeitDrive fake("drop", kGiB, 20 * kMiB);
+    ASSERT_FALSE(fake.device().isEmpty()) << fake.failure().toStdString();
+    const CliRun run = runCli({"probe", fake.device(), "--yes"});
+    EXPECT_EQ(run.status, 6) << shown(run);
+    ASSERT_FALSE(run.out.isEmpty());
+    EXPECT_TRUE(run.out.last().startsWith(
+        "The part that holds data is too small to format as FAT32: "))
+        << shown(run);
+  }
+  {
+    // A drive that dies part way is no counterfeit.
+    test::CounterfeitDrive dying("genuine", 4 * kGiB, 0, {"--fail-after-ms", "300"});
+    ASSERT_FALSE(dying.device().isEmpty()) << dying.failure().toStdString();
+    const CliRun run = runCli({"probe", dying.device(), "--yes"});
+    EXPECT_EQ(run.status, 1) << shown(run);
+    ASSERT_FALSE(run.out.isEmpty());
+    EXPECT_TRUE(run.out.last().startsWith("Failed: " + dying.device() + " stopped responding"))
+        << shown(run);
   }
   test::LoopImage image(4 * kGiB);
   ASSERT_FALSE(image.device().isEmpty());
   const CliRun run = runCli({"probe", image.device().mid(5), "--yes"});
   EXPECT_EQ(run.status, 0) << shown(run);
-  ASSERT_FALSE(run.out.isEmpty());
-  EXPECT_TRUE(run.out.last().startsWith("Genuine: all ")) << shown(run);
+  ASSERT_GE(run.out.size(), 2);
+  EXPECT_TRUE(run.out.at(run.out.size() - 2).startsWith("Genuine: all ")) << shown(run);
+  EXPECT_EQ(run.out.last(), "To use it, format it: tessaro-cli format " + image.device().mid(5))
+      << shown(run);
   // Not a terminal: progress comes as plain lines, never redrawn in place.
   EXPECT_GT(run.out.filter(QRegularExpression("^Progress: [1-9][0-9]? %")).size(), 10)
       << shown(run);

@@ -153,6 +153,10 @@ TEST(CapacityProbe, FindsTheRealSizeOfEveryKindOfCounterfeitToTheBlock) {
       {"wraps anywhere", Kind::wraps, 4 * kGiB, 700 * kMiB + 3 * kBlock},
       {"wraps just above the shadow", Kind::wraps, 4 * kGiB, 5 * kMiB},
       {"wraps past half", Kind::wraps, 16 * kGiB, 15 * kGiB / 2},
+      {"wraps below the filler", Kind::wraps, 4 * kGiB, 30 * kMiB + 3 * kBlock},
+      // The last block lands just below where the filler starts, so that it
+      // goes bad at once and the filler is cut short.
+      {"wraps below the filler, cut short", Kind::wraps, 4 * kGiB, 31232000},
       {"chain", Kind::chain, 16 * kGiB, 5 * kGiB},
       {"drops writes", Kind::dropsWrites, 4 * kGiB, 1536 * kMiB},
       {"returns garbage", Kind::returnsGarbage, 4 * kGiB, 3 * kGiB + 12345},
@@ -178,6 +182,7 @@ TEST(CapacityProbe, FindsTheRealSizeOfEveryKindOfCounterfeitToTheBlock) {
     EXPECT_TRUE(result.verdict().startsWith("Counterfeit: only the first"))
         << result.verdict().toStdString();
     EXPECT_GT(result.aliased + result.lost, 0);
+    if (c.cacheBytes == 0) EXPECT_EQ(result.cacheBytes, 0u);
     if (c.cacheBytes && c.kind == Kind::dropsWrites) {
       // Found to within the growth of what was written between two looks.
       EXPECT_NEAR(double(result.cacheBytes), double(c.cacheBytes), 0.1 * double(c.cacheBytes));
