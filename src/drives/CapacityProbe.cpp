@@ -152,7 +152,7 @@ void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 filler
   // had been written before that look, the cache answered then: it holds at
   // least what had been written since it by then. The filler then only has to
   // take every sample past that cache.
-  std::map<quint64, quint64> cleanAfter;  // sentinel → bytes written since it, last intact
+  std::map<quint64, quint64> cleanAfter;    // sentinel → bytes written since it, last intact
   std::map<quint64, quint64> chunkWritten;  // filler chunk → bytes written when it was
   const auto writtenWhen = [&](quint64 offset) -> std::optional<quint64> {
     if (const auto it = writtenBefore_.find(offset); it != writtenBefore_.end()) return it->second;
@@ -321,8 +321,8 @@ ProbeTarget::Outcome CapacityProbe::readInto(quint64 offset, quint64 bytes) {
 }
 
 ProbeSignature::Reading CapacityProbe::inspectAt(quint64 offset, qsizetype blockInBuffer) const {
-  return signature_.inspect(
-      offset, std::span<const char>(buffer_.get() + blockInBuffer * kBlock, kBlock));
+  return signature_.inspect(offset,
+                            std::span<const char>(buffer_.get() + blockInBuffer * kBlock, kBlock));
 }
 
 void CapacityProbe::noteRefusal() {
@@ -334,11 +334,11 @@ void CapacityProbe::noteRefusal() {
     return;
   }
   const double seconds = double(nowMs() - startedAtMs_) / 1000.0;
-  throw Error(ErrorDomain::capacityProbe, stoppedResponding,
-              QStringLiteral("the drive stopped responding after %1 MB had been written and read, "
-                             "%2 s into the test")
-                  .arg(QString::number(double(moved) / 1e6, 'f', 1),
-                       QString::number(seconds, 'f', 1)));
+  throw Error(
+      ErrorDomain::capacityProbe, stoppedResponding,
+      QStringLiteral("the drive stopped responding after %1 MB had been written and read, "
+                     "%2 s into the test")
+          .arg(QString::number(double(moved) / 1e6, 'f', 1), QString::number(seconds, 'f', 1)));
 }
 
 void CapacityProbe::checkCancel() const {
@@ -347,9 +347,8 @@ void CapacityProbe::checkCancel() const {
 
 void CapacityProbe::step() {
   if (!onProgress_) return;
-  ProbeProgress progress = ProbeProgress::estimate(bytesWritten_ + bytesRead_,
-                                                   std::max(plannedBytes_, quint64(1)),
-                                                   nowMs() - startedAtMs_);
+  ProbeProgress progress = ProbeProgress::estimate(
+      bytesWritten_ + bytesRead_, std::max(plannedBytes_, quint64(1)), nowMs() - startedAtMs_);
   progress.fraction = std::min(std::max(progress.fraction, shownFraction_), 0.999);
   shownFraction_ = progress.fraction;
   onProgress_(progress);

@@ -84,8 +84,7 @@ int ProbePlan::refinementCount(std::optional<quint64> lastGood, quint64 firstBad
                                  quint64(maxRefinementSamples)));
 }
 
-quint64 ProbePlan::refinementSpacing(std::optional<quint64> lastGood, quint64 firstBad,
-                                     int count) {
+quint64 ProbePlan::refinementSpacing(std::optional<quint64> lastGood, quint64 firstBad, int count) {
   const quint64 first = lastGood ? *lastGood + kBlock : 0;
   if (count <= 0 || firstBad <= first) return kBlock;
   const quint64 candidates = (firstBad - first) / kBlock;

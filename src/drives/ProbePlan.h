@@ -38,12 +38,12 @@ namespace tessaro {
 class ProbePlan {
  public:
   struct Settings {
-    int strata = 2048;                             // survey samples at least: one a slice
-    quint64 shadowBytes = quint64(64) << 20;       // survey: filler that catches any wrap
-    quint64 cacheLimitBytes = quint64(1) << 30;    // the largest lying cache looked for
-    quint64 quickShadowBytes = quint64(1) << 20;   // quick round's filler
-    quint64 speedBytes = quint64(16) << 20;        // timed sequential region
-    int refinementSamples = 256;                   // per refinement round
+    int strata = 2048;                            // survey samples at least: one a slice
+    quint64 shadowBytes = quint64(64) << 20;      // survey: filler that catches any wrap
+    quint64 cacheLimitBytes = quint64(1) << 30;   // the largest lying cache looked for
+    quint64 quickShadowBytes = quint64(1) << 20;  // quick round's filler
+    quint64 speedBytes = quint64(16) << 20;       // timed sequential region
+    int refinementSamples = 256;                  // per refinement round
     int refinementRounds = 8;
     quint64 chunkBytes = quint64(1) << 20;  // largest single write or read
   };

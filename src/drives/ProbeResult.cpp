@@ -87,10 +87,12 @@ std::optional<ProbeResult> ProbeResult::fromJson(const QJsonObject& figures) {
   if (verdict != QLatin1StringView("genuine") && verdict != QLatin1StringView("counterfeit")) {
     return std::nullopt;
   }
-  const char* names[] = {"claimedBytes", "usableBytes",         "samples",
-                         "intact",       "aliased",             "lost",
-                         "bytesWritten", "bytesRead",           "cacheBytes",
-                         "writeBytesPerSecond", "readBytesPerSecond"};
+  const char* names[] = {"claimedBytes",      "usableBytes",
+                         "samples",           "intact",
+                         "aliased",           "lost",
+                         "bytesWritten",      "bytesRead",
+                         "cacheBytes",        "writeBytesPerSecond",
+                         "readBytesPerSecond"};
   quint64 values[std::size(names)] = {};
   for (size_t i = 0; i < std::size(names); ++i) {
     const auto value = count(figures, names[i]);

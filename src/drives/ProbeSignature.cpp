@@ -51,8 +51,7 @@ void ProbeSignature::write(quint64 offset, std::span<char> block) const {
   }
 }
 
-ProbeSignature::Reading ProbeSignature::inspect(quint64 offset,
-                                                std::span<const char> block) const {
+ProbeSignature::Reading ProbeSignature::inspect(quint64 offset, std::span<const char> block) const {
   if (block.size() != blockBytes) return {};
   const char* data = block.data();
   if (std::memcmp(data, kMagic, sizeof kMagic) != 0) return {};

@@ -48,8 +48,8 @@ HelperEvent HelperEvent::result(const QString& verb, QJsonObject figures) {
   return {Kind::result, figures};
 }
 
-HelperEvent HelperEvent::failure(const QString& kind, bool written, const QString& tool,
-                                 int status, const QString& message) {
+HelperEvent HelperEvent::failure(const QString& kind, bool written, const QString& tool, int status,
+                                 const QString& message) {
   return {Kind::failure, QJsonObject{{kEvent, nameOf(Kind::failure)},
                                      {QStringLiteral("kind"), kind},
                                      {QStringLiteral("written"), written},

@@ -2,12 +2,11 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include <fcntl.h>
+#include <linux/blkpg.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <linux/blkpg.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -109,8 +108,8 @@ QList<int> partitionNumbers(const KernelDevice& disk) {
 // refuse it.
 void forgetPartitionTable(int fd, const KernelDevice& disk) {
   std::unique_ptr<char, void (*)(void*)> zeros(
-      static_cast<char*>(std::aligned_alloc(ProbeSignature::blockBytes,
-                                            ProbeSignature::blockBytes)),
+      static_cast<char*>(
+          std::aligned_alloc(ProbeSignature::blockBytes, ProbeSignature::blockBytes)),
       std::free);
   if (zeros) {
     std::memset(zeros.get(), 0, ProbeSignature::blockBytes);
@@ -184,7 +183,8 @@ int probeVerb(const QStringList& args) {
         });
     forgetPartitionTable(descriptor.fd(), disk);
     for (const QString& line : result.details()) printLine(line);
-    printEvent(HelperEvent::result(QString::fromLatin1(HelperContract::probeVerb), result.toJson()));
+    printEvent(
+        HelperEvent::result(QString::fromLatin1(HelperContract::probeVerb), result.toJson()));
     return result.genuine() ? HelperContract::success : HelperContract::counterfeit;
   } catch (const Error& error) {
     forgetPartitionTable(descriptor.fd(), disk);
@@ -196,8 +196,8 @@ int probeVerb(const QStringList& args) {
                             disk.path() +
                             QStringLiteral(" may hold test data: format it before using it.");
     printEvent(HelperEvent::failure(
-        stopped ? QStringLiteral("driveStopped") : QStringLiteral("toolFailed"), true, {},
-        status, message));
+        stopped ? QStringLiteral("driveStopped") : QStringLiteral("toolFailed"), true, {}, status,
+        message));
     stop(status, message);
   }
 }

@@ -475,8 +475,9 @@ void ContentView::offerCapacityFormat(const Drive& drive, const ProbeResult& res
   FormatRequest request{drive, deriveVolumeName(label_), cluster_.bytes(),
                         result.genuine() ? std::nullopt : std::optional<qint64>(partitionBytes)};
   if (const auto refusal = diskManager_->tools().validateFormat(request)) {
-    appendLog(result.genuine() ? tr("Not formatted: %1").arg(*refusal)
-                               : tr("Not formatted within the part that holds data: %1").arg(*refusal));
+    appendLog(result.genuine()
+                  ? tr("Not formatted: %1").arg(*refusal)
+                  : tr("Not formatted within the part that holds data: %1").arg(*refusal));
     return;
   }
   const bool agreed = offerCapacityFormat_ ? offerCapacityFormat_(drive, result, partitionBytes)

@@ -85,7 +85,10 @@ TEST_F(ProbeHelperTest, GivesTheExactVerdictOrSaysTheDriveStoppedResponding) {
   };
   const Case cases[] = {
       {"wrap", 16 * kGiB, kGiB, {}, HelperContract::counterfeit},
-      {"drop", 4 * kGiB, 1536 * kMiB, {"--cache", QString::number(128 * kMiB)},
+      {"drop",
+       4 * kGiB,
+       1536 * kMiB,
+       {"--cache", QString::number(128 * kMiB)},
        HelperContract::counterfeit},
       {"genuine", 2 * kGiB, 0, {}, HelperContract::success},
       {"genuine", 4 * kGiB, 0, {"--fail-after-ms", "300"}, HelperContract::driveStopped},
@@ -120,8 +123,7 @@ TEST_F(ProbeHelperTest, LeavesNoPartitionBehind) {
   ASSERT_FALSE(image.device().isEmpty());
   const QString name = image.device().mid(5);
   ASSERT_EQ(test::runProgram("sh", {"-c", "echo 'start=2048, type=c' | sfdisk -q " +
-                                              image.device() + " && partx -a " +
-                                              image.device()})
+                                              image.device() + " && partx -a " + image.device()})
                 .first,
             0);
   ASSERT_TRUE(QFileInfo::exists("/sys/class/block/" + name + "/" + name + "p1"));

@@ -133,7 +133,8 @@ TEST_F(ProbeWorkflowTest, WindowOffersToFormatAGenuineDriveWhole) {
   ended.exec();
   QCoreApplication::processEvents();
   EXPECT_EQ(offered, 0);
-  EXPECT_TRUE(window.view.statusLog().contains("\nGenuine: all ")) << window.view.statusLog().toStdString();
+  EXPECT_TRUE(window.view.statusLog().contains("\nGenuine: all "))
+      << window.view.statusLog().toStdString();
 }
 
 TEST_F(ProbeWorkflowTest, CliSaysCounterfeitAsJsonAndGenuineInLines) {
@@ -166,8 +167,8 @@ TEST_F(ProbeWorkflowTest, CliSaysCounterfeitAsJsonAndGenuineInLines) {
     const CliRun run = runCli({"probe", fake.device(), "--yes"});
     EXPECT_EQ(run.status, 6) << shown(run);
     ASSERT_FALSE(run.out.isEmpty());
-    EXPECT_TRUE(run.out.last().startsWith(
-        "The part that holds data is too small to format as FAT32: "))
+    EXPECT_TRUE(
+        run.out.last().startsWith("The part that holds data is too small to format as FAT32: "))
         << shown(run);
   }
   {

@@ -36,8 +36,7 @@ class MemoryDrive : public ProbeTarget {
     onePlace,        // past real: every block lands on the one at 1 MiB
   };
 
-  MemoryDrive(Kind kind, quint64 claimed, quint64 real, quint64 cacheBytes = 0,
-              int failAfter = -1)
+  MemoryDrive(Kind kind, quint64 claimed, quint64 real, quint64 cacheBytes = 0, int failAfter = -1)
       : kind_(kind),
         claimed_(claimed),
         real_(real),

@@ -95,8 +95,8 @@ TEST_F(ProbeJobTest, TheVerdictStandsOnlyWhenStatusAndResultAgree) {
     EXPECT_EQ(calls.at(calls.size() - 2), outcome);
     EXPECT_FALSE(calls.join('\n').contains(HelperContract::eventPrefix));
     EXPECT_EQ(job.failure() ? std::optional<qint64>(job.failure()->code()) : std::nullopt, code);
-    EXPECT_EQ(job.result().has_value(), !outcome.startsWith("failed: Error:") &&
-                                            status != HelperContract::driveStopped);
+    EXPECT_EQ(job.result().has_value(),
+              !outcome.startsWith("failed: Error:") && status != HelperContract::driveStopped);
   }
   say(progress + genuine, 0);
   ProbeJob job(tools, runner, kSdz);

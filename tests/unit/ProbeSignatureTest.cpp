@@ -37,8 +37,7 @@ TEST(ProbeSignature, TellsItsOwnBlockFromAnotherOffsetsAndFromAnythingElse) {
 
   const auto otherRun = signatureOf(5 * kGiB, {kNonce[0], kNonce[1] ^ 1});
   EXPECT_EQ(kSignature.inspect(5 * kGiB, otherRun).kind, ProbeSignature::Kind::lost);
-  EXPECT_EQ(kSignature.inspect(0, std::vector<char>(kBlock, 0)).kind,
-            ProbeSignature::Kind::lost);
+  EXPECT_EQ(kSignature.inspect(0, std::vector<char>(kBlock, 0)).kind, ProbeSignature::Kind::lost);
   EXPECT_EQ(kSignature.inspect(0, std::vector<char>(kBlock, char(0xff))).kind,
             ProbeSignature::Kind::lost);
   // A truncated read is no block at all.
