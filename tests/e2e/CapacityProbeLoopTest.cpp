@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "CounterfeitDrive.h"
+#include "LoopImage.h"
 #include "drives/CapacityProbe.h"
 #include "drives/linux/LinuxProbeDevice.h"
 #include "exec/Error.h"

@@ -8,6 +8,7 @@
 #include <QProcess>
 
 #include "CounterfeitDrive.h"
+#include "LoopImage.h"
 #include "drives/ProbeResult.h"
 #include "exec/HelperContract.h"
 #include "exec/HelperEvent.h"
