@@ -162,7 +162,7 @@ void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 filler
   };
   quint64 nextCheck = 64 * 1024;
   quint64 lastLook = bytesWritten_;
-  quint64 target = fillerBytes;
+  quint64 needed = fillerBytes;  // filler after the samples
   const auto watchCache = [&] {
     if (sentinels.empty()) return;
     const quint64 sinceFirst = bytesWritten_ - writtenBefore_[sentinels.front()];
@@ -194,7 +194,7 @@ void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 filler
     lastLook = bytesWritten_;
     if (!tripped) return;
     sentinels.clear();
-    target = std::min(target, std::max(minimumFiller, *cacheBound_));
+    needed = std::min(needed, *cacheBound_);
   };
 
   for (const quint64 offset : samples) {
@@ -210,45 +210,55 @@ void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 filler
     watchCache();
   }
 
-  // The filler, from the top down. Samples inside it are written again with
-  // it: where the filler above the real size wrapped onto them, their own
-  // blocks are back once it has passed.
+  // The filler, from the top down. In a round that looks for a cache it
+  // leaves the samples alone, so that every sample has the whole filler
+  // written after it; elsewhere it writes the samples inside it again, so
+  // that where the filler above the real size wrapped onto a real sample,
+  // the sample's own block is back once it has passed.
   const std::set<quint64> sampled(samples.begin(), samples.end());
-  const auto rewrote = [&](quint64 from, quint64 to, bool refused) {
-    for (auto it = sampled.lower_bound(from); it != sampled.end() && *it < to; ++it) {
-      writtenBefore_[*it] = bytesWritten_;
-      if (refused) {
-        refusedWrites_.insert(*it);
-      } else {
-        refusedWrites_.erase(*it);
-      }
-    }
-  };
-  quint64 top = target;
+  const bool skipSamples = !sentinels.empty();
+  quint64 top = std::max(needed, minimumFiller);
+  quint64 filled = 0;
   while (top > 0) {
     checkCancel();
     const quint64 bytes = std::min(settings_.chunkBytes, top);
     top -= bytes;
-    const bool refused = writeSigned(top, bytes) == ProbeTarget::Outcome::mediaError;
+    // The pieces of [top, top + bytes) to write, and the samples among them.
+    std::vector<std::pair<quint64, quint64>> pieces;
+    quint64 from = top;
+    if (skipSamples) {
+      for (auto it = sampled.lower_bound(top); it != sampled.end() && *it < top + bytes; ++it) {
+        if (*it > from) pieces.emplace_back(from, *it);
+        from = *it + kBlock;
+      }
+    }
+    if (from < top + bytes) pieces.emplace_back(from, top + bytes);
+    bool refused = false;
+    for (const auto& [begin, end] : pieces) {
+      refused |= writeSigned(begin, end - begin) == ProbeTarget::Outcome::mediaError;
+    }
     if (refused) noteRefusal();
     chunkWritten[top] = bytesWritten_;
-    rewrote(top, top + bytes, refused);
+    filled += bytes;
+    if (!skipSamples) {
+      for (auto it = sampled.lower_bound(top); it != sampled.end() && *it < top + bytes; ++it) {
+        writtenBefore_[*it] = bytesWritten_;
+        if (refused) {
+          refusedWrites_.insert(*it);
+        } else {
+          refusedWrites_.erase(*it);
+        }
+      }
+    }
     step();
     if (top == 0) break;
     watchCache();
-    // A cache found part way: what is still to write down from here has to
-    // take every sample past it, and the shadow has to be written. The
-    // samples the filler skips are written again, from the top down, so that
-    // none keeps what a filler block above the real size left in its place.
-    if (top > target) {
-      std::vector<quint64> skipped(sampled.lower_bound(target), sampled.lower_bound(top));
-      for (auto it = skipped.rbegin(); it != skipped.rend(); ++it) {
-        checkCancel();
-        const bool refusedAgain = writeSigned(*it, kBlock) == ProbeTarget::Outcome::mediaError;
-        if (refusedAgain) noteRefusal();
-        rewrote(*it, *it + kBlock, refusedAgain);
-      }
-      top = target;
+    // A cache found part way: every sample has had `filled` bytes written
+    // after it; what is still to write, down from the shadow at least, has to
+    // take each past the cache.
+    const quint64 rest = std::max(minimumFiller, needed > filled ? needed - filled : 0);
+    if (needed < fillerBytes && top > rest) {
+      top = rest;
       plannedBytes_ = bytesWritten_ + bytesRead_ + top + samples.size() * kBlock;
     }
   }
@@ -266,6 +276,17 @@ void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 filler
       continue;
     }
     const ProbeSignature::Reading reading = inspectAt(offset, 0);
+    // A filler block from above that turned up here: either this offset is
+    // real and the filler wrapped onto it past the real size, or both are
+    // not. Only a later round can tell.
+    if (reading.kind == ProbeSignature::Kind::aliased && reading.writtenAt > offset &&
+        !sampled.contains(reading.writtenAt)) {
+      if (const auto it = states_.find(offset);
+          it != states_.end() && it->second == ProbeSignature::Kind::intact) {
+        states_.erase(it);
+      }
+      continue;
+    }
     // A block once found wrong stays so: the drive did not keep it then.
     if (reading.kind == ProbeSignature::Kind::intact) {
       states_.try_emplace(offset, reading.kind);

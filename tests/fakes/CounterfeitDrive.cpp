@@ -12,8 +12,8 @@
 //   drop       writes past REAL vanish; reads there return zeros
 //   failreads  writes past REAL vanish; reads there fail with EIO
 // and, whatever the kind:
-//   --cache BYTES      the last BYTES written (in 4 KiB blocks) are kept in
-//                      memory and answer reads, whether stored or not
+//   --cache BYTES      the last BYTES written (in 512-byte sectors) are kept
+//                      in memory and answer reads, whether stored or not
 //   --delay-us N       every request takes N microseconds more (a slow drive)
 //   --fail-after-ms N  from N ms after the first write on, every request
 //                      fails with EIO (a drive that dies)
@@ -36,7 +36,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <optional>
 #include <string>
 #include <thread>
@@ -47,7 +46,6 @@ namespace {
 
 enum class Mode { genuine, wrap, chain, drop, failReads };
 
-constexpr uint64_t kBlock = 4096;
 
 struct Drive {
   Mode mode = Mode::wrap;
@@ -55,7 +53,7 @@ struct Drive {
   uint64_t real = 0;
   uint64_t power = 0;  // chain: where it wraps
   int store = -1;
-  uint64_t cacheBlocks = 0;
+  uint64_t cacheSectors = 0;
   int64_t delayUs = 0;
   int64_t failAfterMs = -1;
   std::optional<std::chrono::steady_clock::time_point> firstRequest;  // the first write
@@ -64,20 +62,23 @@ struct Drive {
 Drive drive;
 constexpr const char* kFile = "/disk";
 
-// The lying cache: the blocks written last, the newest data of each.
-std::deque<uint64_t> cacheOrder;
-std::unordered_map<uint64_t, std::pair<std::vector<char>, int>> cache;
+// The lying cache: the sectors written last, in a ring, and where the newest
+// data of each one is in it.
+constexpr uint64_t kSector = 512;
+std::vector<char> ring;
+std::vector<uint64_t> ringOwner;  // the sector each slot holds
+uint64_t ringNext = 0;
+std::unordered_map<uint64_t, uint64_t> cached;  // sector → slot
 
-void remember(uint64_t block, const char* data) {
-  if (drive.cacheBlocks == 0) return;
-  cacheOrder.push_back(block);
-  auto& [bytes, count] = cache[block];
-  bytes.assign(data, data + kBlock);
-  ++count;
-  if (cacheOrder.size() <= drive.cacheBlocks) return;
-  const auto oldest = cache.find(cacheOrder.front());
-  if (--oldest->second.second == 0) cache.erase(oldest);
-  cacheOrder.pop_front();
+void remember(uint64_t sector, const char* data) {
+  const uint64_t slot = ringNext;
+  ringNext = (ringNext + 1) % ringOwner.size();
+  if (const auto old = cached.find(ringOwner[slot]); old != cached.end() && old->second == slot) {
+    cached.erase(old);
+  }
+  std::memcpy(ring.data() + slot * kSector, data, kSector);
+  ringOwner[slot] = sector;
+  cached[sector] = slot;
 }
 
 // Whether this request fails because the drive has died; waits out the delay.
@@ -178,26 +179,24 @@ int readOp(const char*, char* buffer, size_t size, off_t offset, fuse_file_info*
     if (const auto place = placeOf(at)) {
       if (const int error = readStore(buffer + done, *place, length)) return error;
     } else if (drive.mode == Mode::failReads) {
-      bool cached = true;
-      for (uint64_t block = at / kBlock * kBlock; block < at + length; block += kBlock) {
-        cached = cached && cache.contains(block);
+      for (uint64_t sector = at / kSector; sector * kSector < at + length; ++sector) {
+        if (!cached.contains(sector)) return -EIO;
       }
-      if (!cached) return -EIO;
     } else {
       std::memset(buffer + done, 0, length);
     }
     done += length;
   }
   // What the cache holds answers, whatever the storage said.
-  if (!cache.empty()) {
-    for (uint64_t block = uint64_t(offset) / kBlock * kBlock; block < uint64_t(offset) + size;
-         block += kBlock) {
-      const auto it = cache.find(block);
-      if (it == cache.end()) continue;
-      const uint64_t from = std::max<uint64_t>(block, uint64_t(offset));
-      const uint64_t to = std::min<uint64_t>(block + kBlock, uint64_t(offset) + size);
-      std::memcpy(buffer + (from - uint64_t(offset)), it->second.first.data() + (from - block),
-                  to - from);
+  if (!cached.empty()) {
+    for (uint64_t sector = uint64_t(offset) / kSector; sector * kSector < uint64_t(offset) + size;
+         ++sector) {
+      const auto it = cached.find(sector);
+      if (it == cached.end()) continue;
+      const uint64_t from = std::max<uint64_t>(sector * kSector, uint64_t(offset));
+      const uint64_t to = std::min<uint64_t>((sector + 1) * kSector, uint64_t(offset) + size);
+      std::memcpy(buffer + (from - uint64_t(offset)),
+                  ring.data() + it->second * kSector + (from - sector * kSector), to - from);
     }
   }
   return int(size);
@@ -223,8 +222,11 @@ int writeOp(const char*, const char* buffer, size_t size, off_t offset, fuse_fil
     }
     done += length;
   }
-  if (drive.cacheBlocks > 0 && offset % kBlock == 0 && size % kBlock == 0) {
-    for (uint64_t at = 0; at < size; at += kBlock) remember(uint64_t(offset) + at, buffer + at);
+  // The block layer sends whole sectors.
+  if (drive.cacheSectors > 0 && offset % kSector == 0 && size % kSector == 0) {
+    for (uint64_t at = 0; at < size; at += kSector) {
+      remember((uint64_t(offset) + at) / kSector, buffer + at);
+    }
   }
   return int(size);
 }
@@ -265,7 +267,7 @@ bool parseOptions(int argc, char** argv) {
     uint64_t value = 0;
     if (i + 1 >= argc || !parseNumber(argv[i + 1], value)) return false;
     if (std::strcmp(argv[i], "--cache") == 0) {
-      drive.cacheBlocks = value / kBlock;
+      drive.cacheSectors = value / 512;
     } else if (std::strcmp(argv[i], "--delay-us") == 0) {
       drive.delayUs = int64_t(value);
     } else if (std::strcmp(argv[i], "--fail-after-ms") == 0) {
@@ -289,6 +291,10 @@ int main(int argc, char** argv) {
     return 64;
   }
   if (drive.mode == Mode::genuine) drive.real = drive.claimed;
+  if (drive.cacheSectors > 0) {
+    ring.resize(drive.cacheSectors * kSector);
+    ringOwner.assign(drive.cacheSectors, UINT64_MAX);
+  }
   drive.power = 1;
   while (drive.power < drive.real) drive.power <<= 1;
   drive.store = open(argv[4], O_RDWR | O_CREAT | O_CLOEXEC, 0600);
