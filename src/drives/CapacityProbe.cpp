@@ -67,7 +67,13 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
 
   measureSpeed();
   runRound(quick, quickFiller, quickFiller, {});
-  if (!boundary().firstBad || !wrapsAtAPowerOfTwo()) {
+  // Settled by the quick round: lost blocks past the real size, or blocks
+  // moved by a power of two, which the quick round finds to the block. What
+  // is left between its last good and first bad block loses what is written
+  // there, so that no filler is needed to show it, and few blocks a round
+  // close in on it in few requests.
+  const bool settledQuickly = boundary().firstBad && wrapsAtAPowerOfTwo();
+  if (!settledQuickly) {
     // Nothing wrong so far, which may be a cache answering for lost blocks,
     // or blocks that moved other than by a power of two, so that a sample
     // past the real size may have read back intact: the survey, with the
@@ -84,7 +90,9 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
   for (int round = 0; round < settings_.refinementRounds; ++round) {
     const Boundary found = boundary();
     if (!found.firstBad) break;
-    int count = ProbePlan::refinementCount(found.lastGood, *found.firstBad, settings_);
+    int count = settledQuickly
+                    ? settings_.quickRefinementSamples
+                    : ProbePlan::refinementCount(found.lastGood, *found.firstBad, settings_);
     // Behind a large cache every round costs its filler: where every block
     // between the two costs less than that, one round takes them all.
     const quint64 gap = *found.firstBad - (found.lastGood ? *found.lastGood + kBlock : 0);
@@ -101,7 +109,8 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
     // place shows there.
     samples.insert(samples.begin(), *found.firstBad);
     const quint64 spacing = ProbePlan::refinementSpacing(found.lastGood, *found.firstBad, count);
-    const quint64 filler = std::min(std::max(spacing, cacheBound_.value_or(0)), covered_);
+    const quint64 filler = std::min(
+        std::max(settledQuickly ? 0 : spacing, cacheBound_.value_or(0)), covered_);
     plannedBytes_ = bytesWritten_ + bytesRead_ + 2 * samples.size() * kBlock + filler;
     runRound(samples, filler, filler, {});
   }

@@ -44,6 +44,7 @@ class ProbePlan {
     quint64 quickShadowBytes = quint64(1) << 20;  // quick round's filler
     quint64 speedBytes = quint64(16) << 20;       // timed sequential region
     int refinementSamples = 256;                  // per refinement round
+    int quickRefinementSamples = 16;              // per round after a quick round settled it
     int refinementRounds = 8;
     quint64 chunkBytes = quint64(1) << 20;  // largest single write or read
   };
