@@ -150,8 +150,8 @@ void BM_ProbeFakeDrivesAgainstF3probe(benchmark::State& state) {
       {"dies after 300 ms", "genuine", 4 * kGiB, 4 * kGiB, {"--fail-after-ms", "300"}, true},
   };
   for (auto _ : state) {
-    std::printf("\n%-26s | %-24s %5s %8s | %-24s %5s %8s | %6s\n", "kind", "Tessaro", "exact",
-                "s", "f3probe", "exact", "s", "ratio");
+    std::printf("\n%-26s | %-24s %5s %8s | %-24s %5s %8s | %6s\n", "kind", "Tessaro", "exact", "s",
+                "f3probe", "exact", "s", "ratio");
     double tessaroTotal = 0, f3Total = 0;
     int tessaroExact = 0, f3Exact = 0, overBudget = 0, rows = 0;
     for (const Kind& kind : kinds) {
@@ -175,15 +175,17 @@ void BM_ProbeFakeDrivesAgainstF3probe(benchmark::State& state) {
       }
       std::printf("%-26s | %-24s %5s %8.2f | %-24s %5s %8.2f | %6.2f\n", kind.name,
                   qPrintable(shown(*ours)), oursExact ? "yes" : "NO", ours->seconds,
-                  theirs ? qPrintable(shown(*theirs)) : "-", theirs ? (theirsExact ? "yes" : "NO") : "-",
-                  theirs ? theirs->seconds : 0.0, theirs ? ours->seconds / theirs->seconds : 0.0);
+                  theirs ? qPrintable(shown(*theirs)) : "-",
+                  theirs ? (theirsExact ? "yes" : "NO") : "-", theirs ? theirs->seconds : 0.0,
+                  theirs ? ours->seconds / theirs->seconds : 0.0);
       std::fflush(stdout);
     }
-    std::printf("Tessaro exact on %d of %d kinds, f3probe on %d; over all kinds %.1f s against "
-                "%.1f s (%.2fx); kinds where f3probe is right and Tessaro takes more than its "
-                "time + 0.25 s: %d\n",
-                tessaroExact, rows, f3Exact, tessaroTotal, f3Total,
-                f3Total > 0 ? tessaroTotal / f3Total : 0.0, overBudget);
+    std::printf(
+        "Tessaro exact on %d of %d kinds, f3probe on %d; over all kinds %.1f s against "
+        "%.1f s (%.2fx); kinds where f3probe is right and Tessaro takes more than its "
+        "time + 0.25 s: %d\n",
+        tessaroExact, rows, f3Exact, tessaroTotal, f3Total,
+        f3Total > 0 ? tessaroTotal / f3Total : 0.0, overBudget);
     state.counters["tessaro_exact"] = tessaroExact;
     state.counters["f3probe_exact"] = f3Exact;
     state.counters["tessaro_s"] = tessaroTotal;
@@ -299,10 +301,7 @@ void BM_ProbeAgainstPlainODirect(benchmark::State& state) {
   state.counters["plain_O_DIRECT_s"] = plainSeconds / double(state.iterations());
   state.counters["probe_vs_plain_O_DIRECT"] = probeSeconds / plainSeconds;
 }
-BENCHMARK(BM_ProbeAgainstPlainODirect)
-    ->Iterations(4)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_ProbeAgainstPlainODirect)->Iterations(4)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -59,8 +59,8 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
   const quint64 quickFiller = std::min(settings_.quickShadowBytes, covered_);
   const quint64 surveyFiller =
       std::min(std::max(settings_.shadowBytes, settings_.cacheLimitBytes), covered_);
-  const quint64 surveyBlocks = std::max<quint64>(
-      quint64(settings_.strata), covered_ / std::max<quint64>(settings_.shadowBytes / 2, kBlock));
+  const quint64 surveyBlocks =
+      covered_ / std::max<quint64>(ProbePlan::surveyShadow(covered_, settings_) / 2, kBlock);
   // Planned: the path of a genuine drive, the longest one.
   plannedBytes_ = 2 * std::min(settings_.speedBytes, covered_ / 4) + 2 * quick.size() * kBlock +
                   quickFiller + 2 * (surveyBlocks + quick.size()) * kBlock + surveyFiller;
@@ -84,7 +84,7 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
     samples.erase(std::unique(samples.begin(), samples.end()), samples.end());
     const std::vector<quint64> sentinels(quick.begin(),
                                          quick.begin() + std::min(quick.size(), kSentinels));
-    runRound(samples, surveyFiller, std::min(settings_.shadowBytes, covered_), sentinels);
+    runRound(samples, surveyFiller, ProbePlan::surveyShadow(covered_, settings_), sentinels);
   }
 
   for (int round = 0; round < settings_.refinementRounds; ++round) {
@@ -109,8 +109,8 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
     // place shows there.
     samples.insert(samples.begin(), *found.firstBad);
     const quint64 spacing = ProbePlan::refinementSpacing(found.lastGood, *found.firstBad, count);
-    const quint64 filler = std::min(
-        std::max(settledQuickly ? 0 : spacing, cacheBound_.value_or(0)), covered_);
+    const quint64 filler =
+        std::min(std::max(settledQuickly ? 0 : spacing, cacheBound_.value_or(0)), covered_);
     plannedBytes_ = bytesWritten_ + bytesRead_ + 2 * samples.size() * kBlock + filler;
     runRound(samples, filler, filler, {});
   }

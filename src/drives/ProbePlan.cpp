@@ -16,6 +16,16 @@ constexpr quint64 kBlock = ProbeSignature::blockBytes;
 
 quint64 alignDown(quint64 value) { return value / kBlock * kBlock; }
 
+// The width of the survey's slices over covered bytes, in whole blocks.
+quint64 surveyStride(quint64 covered, const ProbePlan::Settings& settings) {
+  const quint64 blocks = covered / kBlock;
+  const quint64 filler = std::max(settings.shadowBytes, settings.cacheLimitBytes);
+  const quint64 widest = std::max<quint64>(filler / 2 / kBlock, 1);
+  const quint64 strata =
+      std::max<quint64>(quint64(std::max(settings.strata, 1)), (blocks + widest - 1) / widest);
+  return std::max<quint64>((blocks + strata - 1) / strata, 1) * kBlock;
+}
+
 void descendingUnique(std::vector<quint64>& samples) {
   std::sort(samples.begin(), samples.end(), std::greater<>());
   samples.erase(std::unique(samples.begin(), samples.end()), samples.end());
@@ -44,16 +54,19 @@ std::vector<quint64> ProbePlan::survey(quint64 claimedBytes, const Settings& set
   std::vector<quint64> samples;
   if (covered == 0) return samples;
   const quint64 blocks = covered / kBlock;
-  const quint64 widest = std::max<quint64>(settings.shadowBytes / 2 / kBlock, 1);
-  const quint64 strata =
-      std::max<quint64>(quint64(std::max(settings.strata, 1)), (blocks + widest - 1) / widest);
-  const quint64 step = std::max<quint64>((blocks + strata - 1) / strata, 1);
+  const quint64 step = surveyStride(covered, settings) / kBlock;
   for (quint64 start = 0; start < blocks; start += step) {
     const quint64 width = std::min(step, blocks - start);
     samples.push_back((start + random.bounded(quint64(0), width)) * kBlock);
   }
   descendingUnique(samples);
   return samples;
+}
+
+quint64 ProbePlan::surveyShadow(quint64 claimedBytes, const Settings& settings) {
+  const quint64 covered = coveredBytes(claimedBytes);
+  return std::min(std::max(2 * surveyStride(covered, settings), settings.quickShadowBytes),
+                  covered);
 }
 
 std::vector<quint64> ProbePlan::refinement(std::optional<quint64> lastGood, quint64 firstBad,

@@ -39,7 +39,7 @@ class ProbePlan {
  public:
   struct Settings {
     int strata = 2048;                            // survey samples at least: one a slice
-    quint64 shadowBytes = quint64(64) << 20;      // survey: filler that catches any wrap
+    quint64 shadowBytes = quint64(64) << 20;      // refinement: widest gap a round leaves x2
     quint64 cacheLimitBytes = quint64(1) << 30;   // the largest lying cache looked for
     quint64 quickShadowBytes = quint64(1) << 20;  // quick round's filler
     quint64 speedBytes = quint64(16) << 20;       // timed sequential region
@@ -57,10 +57,17 @@ class ProbePlan {
   static std::vector<quint64> quick(quint64 claimedBytes);
 
   // The survey's samples: one random block in each of at least
-  // settings.strata equal slices, the slices no wider than half the shadow.
-  // Highest first, no repeats.
+  // settings.strata equal slices, the slices no wider than half the survey's
+  // filler (the larger of the shadow and the cache limit), so that the
+  // sampling does not grow with capacity until that is reached. Highest
+  // first, no repeats.
   static std::vector<quint64> survey(quint64 claimedBytes, const Settings& settings,
                                      QRandomGenerator& random);
+
+  // Twice the width of the survey's slices: the least filler behind its
+  // samples that shows any wrap between them (the quick round's filler at
+  // least).
+  static quint64 surveyShadow(quint64 claimedBytes, const Settings& settings);
 
   // Up to count blocks evenly spread strictly between lastGood and firstBad
   // (block offsets; lastGood none when no block below firstBad held), highest first.

@@ -46,7 +46,6 @@ namespace {
 
 enum class Mode { genuine, wrap, chain, drop, failReads };
 
-
 struct Drive {
   Mode mode = Mode::wrap;
   uint64_t claimed = 0;

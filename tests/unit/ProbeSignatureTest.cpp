@@ -79,24 +79,27 @@ TEST(ProbePlan, SurveysTheWholeClaimedSizeWithNoGapWiderThanTheShadow) {
     quint64 claimed;
     size_t atLeast;
   };
-  // 4 TiB: more slices than settings.strata, so that the shadow need not grow.
+  // 4 TiB: more slices than settings.strata, so that the shadow stays within
+  // the cache limit's filler.
   for (const Case c : {Case{16 * kGiB, 2000}, Case{kGiB + 1234, 1800}, Case{128 * kMiB, 1000},
-                       Case{4096 * kGiB, 131000}, Case{2 * kMiB, 500}, Case{kBlock, 1},
+                       Case{4096 * kGiB, 8000}, Case{2 * kMiB, 500}, Case{kBlock, 1},
                        Case{kBlock - 1, 0}, Case{0, 0}}) {
     QRandomGenerator random(42);
     const auto samples = ProbePlan::survey(c.claimed, settings, random);
     const quint64 covered = ProbePlan::coveredBytes(c.claimed);
+    const quint64 shadow = ProbePlan::surveyShadow(c.claimed, settings);
     SCOPED_TRACE(c.claimed);
     EXPECT_GE(samples.size(), c.atLeast);
+    EXPECT_LE(shadow, std::min(covered, settings.cacheLimitBytes));
     EXPECT_TRUE(isDescendingAndUnique(samples));
     quint64 below = 0;
     for (auto it = samples.rbegin(); it != samples.rend(); ++it) {
       EXPECT_EQ(*it % kBlock, 0u);
       EXPECT_LE(*it + kBlock, covered);
-      EXPECT_LT(*it - below, settings.shadowBytes) << "gap below " << *it;
+      EXPECT_LT(*it - below, shadow) << "gap below " << *it;
       below = *it;
     }
-    if (!samples.empty()) EXPECT_LT(covered - samples.front(), settings.shadowBytes);
+    if (!samples.empty()) EXPECT_LE(covered - samples.front(), shadow);
   }
 }
 
