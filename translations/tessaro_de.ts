@@ -491,6 +491,10 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
         <source>the drive holds less than it claims</source>
         <translation>das Laufwerk fasst weniger, als es angibt</translation>
     </message>
+    <message>
+        <source>the drive stopped responding</source>
+        <translation>das Laufwerk hat aufgehört zu antworten</translation>
+    </message>
 </context>
 <context>
     <name>InfoReport</name>
@@ -803,21 +807,25 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
         <translation>Kapazitätstest von %1 fehlgeschlagen: %2 (Exit-Status %3)</translation>
     </message>
     <message>
-        <source>Genuine: all %1 samples read back</source>
-        <translation>Echt: Alle %1 Stichproben wurden korrekt zurückgelesen</translation>
-    </message>
-    <message>
         <source>en_US</source>
         <extracomment>The locale whose decimal point the sizes in gigabytes use.</extracomment>
         <translation>de_DE</translation>
     </message>
     <message>
-        <source>Counterfeit: only the first %1 GB of %2 GB hold data</source>
-        <translation>Gefälscht: Nur die ersten %1 GB von %2 GB speichern Daten</translation>
-    </message>
-    <message>
         <source>Reading info failed on %1: %2</source>
         <translation>Lesen der Informationen zu %1 fehlgeschlagen: %2</translation>
+    </message>
+    <message>
+        <source>Failed: %1 stopped responding during the capacity test, so there is no verdict on its capacity; the drive holds test data: format it before using it.</source>
+        <translation>Fehlgeschlagen: %1 hat während des Kapazitätstests aufgehört zu antworten, daher gibt es kein Urteil über seine Kapazität; das Laufwerk enthält Testdaten: vor der Verwendung formatieren.</translation>
+    </message>
+    <message>
+        <source>Genuine: all %1 samples read back. The drive now holds test data: format it before using it.</source>
+        <translation>Echt: Alle %1 Stichproben wurden korrekt zurückgelesen. Das Laufwerk enthält jetzt Testdaten: vor der Verwendung formatieren.</translation>
+    </message>
+    <message>
+        <source>Counterfeit: only the first %1 GB of %2 GB hold data. The drive now holds test data: format it before using it.</source>
+        <translation>Gefälscht: Nur die ersten %1 GB von %2 GB speichern Daten. Das Laufwerk enthält jetzt Testdaten: vor der Verwendung formatieren.</translation>
     </message>
 </context>
 <context>
@@ -934,6 +942,14 @@ Zum Löschen %3 eingeben: </translation>
     <message>
         <source>%1: no such device</source>
         <translation>%1: Gerät existiert nicht</translation>
+    </message>
+    <message>
+        <source>The part that holds data is too small to format as FAT32: %1</source>
+        <translation>Der Teil, der Daten speichert, ist zu klein, um ihn als FAT32 zu formatieren: %1</translation>
+    </message>
+    <message>
+        <source>To use it, format it: tessaro-cli format %1</source>
+        <translation>Um es zu verwenden, das Laufwerk formatieren: tessaro-cli format %1</translation>
     </message>
 </context>
 <context>
@@ -1250,6 +1266,26 @@ Zum Löschen %3 eingeben: </translation>
     <message>
         <source>Shows the version, the license and the tools Tessaro runs</source>
         <translation>Zeigt die Version, die Lizenz und die Werkzeuge, die Tessaro ausführt</translation>
+    </message>
+    <message>
+        <source>Format the tested drive?</source>
+        <translation>Das getestete Laufwerk formatieren?</translation>
+    </message>
+    <message>
+        <source>%1 (%2) holds data in all of its %3 GB. The test left test data on it.</source>
+        <translation>%1 (%2) speichert Daten auf allen seinen %3 GB. Der Test hat Testdaten darauf hinterlassen.</translation>
+    </message>
+    <message>
+        <source>Format it with one FAT32 partition over the whole drive?</source>
+        <translation>Mit einer FAT32-Partition über das ganze Laufwerk formatieren?</translation>
+    </message>
+    <message>
+        <source>Format</source>
+        <translation>Formatieren</translation>
+    </message>
+    <message>
+        <source>Not formatted: %1</source>
+        <translation>Nicht formatiert: %1</translation>
     </message>
 </context>
 </TS>

@@ -184,11 +184,23 @@ QCoro::Task<int> CliApplication::probe(Drive drive, CliRequest request) {
     const QJsonObject facts = ProbeResultJson::object(*result, drive);
     output_.text(QString::fromUtf8(QJsonDocument(facts).toJson(QJsonDocument::Indented)));
     documentWritten_ = true;
-  } else if (!result->genuine()) {
-    output_.line(tr("To use it, format only the part that holds data: tessaro-cli format %1 "
-                    "--size %2")
-                     .arg(drive.bsdName)
-                     .arg(partitionBytesWithin(qint64(result->usableBytes))));
+  } else {
+    // The drive holds test data now: the format that makes it usable, as big
+    // as it really holds, and only a size that format accepts.
+    FormatRequest request{drive, deriveVolumeName({}), std::nullopt, std::nullopt};
+    if (!result->genuine())
+      request.partitionBytes = partitionBytesWithin(qint64(result->usableBytes));
+    if (const auto refusal = manager_.tools().validateFormat(request)) {
+      output_.line(
+          tr("The part that holds data is too small to format as FAT32: %1").arg(*refusal));
+    } else if (request.partitionBytes) {
+      output_.line(tr("To use it, format only the part that holds data: tessaro-cli format %1 "
+                      "--size %2")
+                       .arg(drive.bsdName)
+                       .arg(*request.partitionBytes));
+    } else {
+      output_.line(tr("To use it, format it: tessaro-cli format %1").arg(drive.bsdName));
+    }
   }
   co_return status;
 }

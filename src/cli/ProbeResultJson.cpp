@@ -7,22 +7,13 @@
 
 namespace tessaro {
 
-// Byte counts up to 2^53 are exact as JSON numbers: 8 PiB, far above any drive.
+// The figures as the helper's result event carries them, with the drive and
+// the sentence a person reads.
 QJsonObject ProbeResultJson::object(const ProbeResult& result, const Drive& drive) {
-  return {
-      {QStringLiteral("device"), drive.devicePath},
-      {QStringLiteral("verdict"),
-       result.genuine() ? QStringLiteral("genuine") : QStringLiteral("counterfeit")},
-      {QStringLiteral("summary"), result.verdict()},
-      {QStringLiteral("claimedBytes"), qint64(result.claimedBytes)},
-      {QStringLiteral("usableBytes"), qint64(result.usableBytes)},
-      {QStringLiteral("firstBadOffset"),
-       result.firstBadOffset ? QJsonValue(qint64(*result.firstBadOffset)) : QJsonValue()},
-      {QStringLiteral("samples"), result.samples},
-      {QStringLiteral("intact"), result.intact},
-      {QStringLiteral("aliased"), result.aliased},
-      {QStringLiteral("lost"), result.lost},
-  };
+  QJsonObject object = result.toJson();
+  object.insert(QStringLiteral("device"), drive.devicePath);
+  object.insert(QStringLiteral("summary"), result.verdict());
+  return object;
 }
 
 }  // namespace tessaro

@@ -35,11 +35,12 @@ QString TerminalReport::lastToolLine() const {
 
 void TerminalReport::progress(const ProbeProgress& progress) {
   if (mode_ != Mode::lines) return;
+  const QString line = QStringLiteral("Progress: ") + progress.text();
   if (output_.isTerminal()) {
-    output_.redraw(progress.line());
+    output_.redraw(line);
     progressShown_ = true;
   } else {
-    output_.line(progress.line());
+    output_.line(line);
   }
 }
 

@@ -56,6 +56,8 @@ QString helperFailureReason(int exitStatus, HelperWork work) {
       return QCoreApplication::translate("HelperFailure", "it was cancelled");
     case contract::counterfeit:
       return QCoreApplication::translate("HelperFailure", "the drive holds less than it claims");
+    case contract::driveStopped:
+      return QCoreApplication::translate("HelperFailure", "the drive stopped responding");
     default:
       // A format ends with the status of the tool that failed.
       if (work == HelperWork::format && exitStatus > 0 && exitStatus < 64)

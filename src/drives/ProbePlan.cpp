@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <optional>
 
 #include "drives/ProbeSignature.h"
 
@@ -18,21 +17,36 @@ constexpr quint64 kBlock = ProbeSignature::blockBytes;
 
 quint64 alignDown(quint64 value) { return value / kBlock * kBlock; }
 
-quint64 stride(quint64 covered, const ProbePlan::Settings& settings) {
-  const quint64 strata = quint64(std::max(settings.strata, 1));
+// The width of the survey's slices over covered bytes, in whole blocks.
+quint64 surveyStride(quint64 covered, const ProbePlan::Settings& settings) {
   const quint64 blocks = covered / kBlock;
+  const quint64 filler = std::max(settings.shadowBytes, settings.cacheLimitBytes);
+  const quint64 widest = std::max<quint64>(filler / 2 / kBlock, 1);
+  const quint64 strata =
+      std::max<quint64>(quint64(std::max(settings.strata, 1)), (blocks + widest - 1) / widest);
   return std::max<quint64>((blocks + strata - 1) / strata, 1) * kBlock;
+}
+
+void descendingUnique(std::vector<quint64>& samples) {
+  std::sort(samples.begin(), samples.end(), std::greater<>());
+  samples.erase(std::unique(samples.begin(), samples.end()), samples.end());
 }
 
 }  // namespace
 
 quint64 ProbePlan::coveredBytes(quint64 claimedBytes) { return alignDown(claimedBytes); }
 
-quint64 ProbePlan::shadowBytes(quint64 claimedBytes, const Settings& settings) {
+std::vector<quint64> ProbePlan::quick(quint64 claimedBytes) {
   const quint64 covered = coveredBytes(claimedBytes);
-  const quint64 wanted =
-      std::max(alignDown(settings.cacheBytes + kBlock - 1), 2 * stride(covered, settings));
-  return std::min(wanted, covered);
+  std::vector<quint64> samples;
+  if (covered == 0) return samples;
+  for (quint64 boundary = 2 * kBlock; boundary < covered && boundary != 0; boundary <<= 1) {
+    samples.push_back(boundary - kBlock);
+    samples.push_back(boundary);
+  }
+  samples.push_back(covered - kBlock);
+  descendingUnique(samples);
+  return samples;
 }
 
 qint64 ProbePlan::estimatedSeconds(quint64 claimedBytes, const Settings& settings) {
@@ -40,37 +54,37 @@ qint64 ProbePlan::estimatedSeconds(quint64 claimedBytes, const Settings& setting
   constexpr double writeBytesPerSecond = 10e6;
   constexpr double readBytesPerSecond = 30e6;
   const quint64 covered = coveredBytes(claimedBytes);
-  // The samples: one per slice, and two at each power of two.
-  int boundaries = 0;
-  for (quint64 boundary = kBlock; boundary < covered && boundary != 0; boundary <<= 1) ++boundaries;
-  const double samples = double(std::max(settings.strata, 0)) + 2.0 * boundaries;
-  const double shadow = double(shadowBytes(claimedBytes, settings));
-  return qint64(std::ceil(samples * secondsPerSample + shadow / writeBytesPerSecond +
-                          shadow / readBytesPerSecond));
+  if (covered == 0) return 0;
+  // A genuine drive takes the longest: the quick round and the whole survey,
+  // the filler written up to the largest cache looked for, and the timed
+  // region written and read.
+  const double samples =
+      double(quick(claimedBytes).size()) + double(covered / surveyStride(covered, settings));
+  const double filler = double(std::min(covered, settings.cacheLimitBytes));
+  const double timed = double(std::min(covered, settings.speedBytes));
+  return qint64(std::ceil(samples * secondsPerSample + (filler + timed) / writeBytesPerSecond +
+                          timed / readBytesPerSecond));
 }
 
 std::vector<quint64> ProbePlan::survey(quint64 claimedBytes, const Settings& settings,
                                        QRandomGenerator& random) {
   const quint64 covered = coveredBytes(claimedBytes);
-  const quint64 shadow = shadowBytes(claimedBytes, settings);
   std::vector<quint64> samples;
   if (covered == 0) return samples;
-  const auto add = [&](quint64 offset) {
-    if (offset >= shadow && offset < covered) samples.push_back(offset);
-  };
-  for (quint64 boundary = kBlock; boundary < covered && boundary != 0; boundary <<= 1) {
-    add(boundary - kBlock);
-    add(boundary);
+  const quint64 blocks = covered / kBlock;
+  const quint64 step = surveyStride(covered, settings) / kBlock;
+  for (quint64 start = 0; start < blocks; start += step) {
+    const quint64 width = std::min(step, blocks - start);
+    samples.push_back((start + random.bounded(quint64(0), width)) * kBlock);
   }
-  add(covered - kBlock);
-  const quint64 step = stride(covered, settings);
-  for (quint64 start = 0; start < covered; start += step) {
-    const quint64 blocks = std::min(step, covered - start) / kBlock;
-    add(start + random.bounded(quint64(0), blocks) * kBlock);
-  }
-  std::sort(samples.begin(), samples.end(), std::greater<>());
-  samples.erase(std::unique(samples.begin(), samples.end()), samples.end());
+  descendingUnique(samples);
   return samples;
+}
+
+quint64 ProbePlan::surveyShadow(quint64 claimedBytes, const Settings& settings) {
+  const quint64 covered = coveredBytes(claimedBytes);
+  return std::min(std::max(2 * surveyStride(covered, settings), settings.quickShadowBytes),
+                  covered);
 }
 
 std::vector<quint64> ProbePlan::refinement(std::optional<quint64> lastGood, quint64 firstBad,
@@ -87,30 +101,25 @@ std::vector<quint64> ProbePlan::refinement(std::optional<quint64> lastGood, quin
       samples.push_back(first + (candidates * quint64(i) / quint64(count)) * kBlock);
     }
   }
-  std::sort(samples.begin(), samples.end(), std::greater<>());
-  samples.erase(std::unique(samples.begin(), samples.end()), samples.end());
+  descendingUnique(samples);
   return samples;
 }
 
-std::vector<ProbePlan::Extent> ProbePlan::round(const std::vector<quint64>& samples,
-                                                quint64 shadowBytes, quint64 chunkBytes) {
-  std::vector<quint64> outside;
-  for (const quint64 offset : samples) {
-    if (offset >= shadowBytes) outside.push_back(offset);
-  }
-  std::sort(outside.begin(), outside.end(), std::greater<>());
-  outside.erase(std::unique(outside.begin(), outside.end()), outside.end());
+int ProbePlan::refinementCount(std::optional<quint64> lastGood, quint64 firstBad,
+                               const Settings& settings) {
+  const quint64 first = lastGood ? *lastGood + kBlock : 0;
+  const quint64 gap = firstBad > first ? firstBad - first : 0;
+  const quint64 widest = std::max<quint64>(settings.shadowBytes / 2, kBlock);
+  return int(std::clamp<quint64>((gap + widest - 1) / widest,
+                                 quint64(std::max(settings.refinementSamples, 1)),
+                                 quint64(maxRefinementSamples)));
+}
 
-  std::vector<Extent> extents;
-  for (const quint64 offset : outside) extents.push_back({offset, 1});
-  const quint64 chunkBlocks = std::max<quint64>(chunkBytes / kBlock, 1);
-  quint64 end = shadowBytes / kBlock;
-  while (end > 0) {
-    const quint64 blocks = std::min(chunkBlocks, end);
-    end -= blocks;
-    extents.push_back({end * kBlock, blocks});
-  }
-  return extents;
+quint64 ProbePlan::refinementSpacing(std::optional<quint64> lastGood, quint64 firstBad, int count) {
+  const quint64 first = lastGood ? *lastGood + kBlock : 0;
+  if (count <= 0 || firstBad <= first) return kBlock;
+  const quint64 candidates = (firstBad - first) / kBlock;
+  return ((candidates + quint64(count) - 1) / quint64(count) + 1) * kBlock;
 }
 
 }  // namespace tessaro

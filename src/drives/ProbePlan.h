@@ -5,76 +5,91 @@
 
 #include <QRandomGenerator>
 #include <QtGlobal>
+#include <optional>
 #include <vector>
 
 namespace tessaro {
 
-// Where a capacity probe writes its signature blocks, and in what order.
+// Where a capacity probe writes its signature blocks, and how much.
 //
-// A counterfeit drive keeps the first R bytes and, past them, either loses
-// what is written or stores it over an earlier block: commonly at the offset
-// modulo R, or modulo the power of two its controller counts to. A probe
-// round therefore writes
-//   - the sampled offsets, from the highest down, and then
-//   - the whole "shadow" region at the start of the drive, last.
-// A block written past R that lands on [0, shadowBytes) is overwritten by the
-// shadow written after it, so reading it back shows the shadow's signature
-// instead of its own. Every wrap modulo R sends [R, R + shadowBytes) there, so
-// as long as the survey samples no further apart than shadowBytes, some
-// sample within shadowBytes above R reads back wrong, and refinement rounds
-// between the last good and first bad sample find R to the block.
-//
-// The shadow region also defeats the drive's cache: it is written after every
-// other block of the round and reads go in the order of the writes, so
-// between writing a sample and reading it back the drive has taken at least
-// cacheBytes of other writes (the shadow) and, for the shadow itself, the
-// reads of every other block. Flash controllers of USB sticks and memory
-// cards buffer kilobytes to a few MiB; cacheBytes is 64 MiB by default.
+// A counterfeit drive keeps the first R bytes and, past them, loses what is
+// written (drops it, or answers reads with zeros, old data or errors) or
+// stores it over an earlier block: at the offset modulo R, or modulo the power
+// of two its controller counts to (a chain: past R and below that power
+// writes vanish). A round writes its samples from the highest down and then,
+// also from the top down, a filler region at the start of the drive, and
+// reads the samples back:
+//   - A sample written past R that lands within the filler is overwritten by
+//     the filler written after it, so reading it back shows the filler's
+//     block instead of its own. Every wrap modulo R sends [R, R + filler)
+//     there, so as long as samples are no further apart than the filler, some
+//     sample just above R reads back wrong.
+//   - A drive whose write cache answers reads of data it never stored is
+//     caught only by reading a sample back after more than the cache holds
+//     has been written since. The filler is that write: the probe reads a few
+//     sentinel samples (the highest, always past R on a counterfeit) while it
+//     writes the filler, and the filler runs until a sentinel goes bad (the
+//     cache found) or cacheLimitBytes have been written (no lying cache up to
+//     that size).
+// A quick round first (the blocks at and just below every power of two, and
+// the last one, with a small filler) settles most counterfeits with a few MiB
+// of I/O; the survey (random samples in equal slices, no further apart than
+// half the shadow) runs only when the quick round found nothing wrong.
 class ProbePlan {
  public:
   struct Settings {
-    int strata = 2048;                       // random survey samples: one in each equal slice
-    quint64 cacheBytes = quint64(64) << 20;  // written between a sample and its read
-    int refinementSamples = 256;             // per refinement round
-    int refinementRounds = 3;
+    int strata = 2048;                            // survey samples at least: one a slice
+    quint64 shadowBytes = quint64(64) << 20;      // refinement: widest gap a round leaves x2
+    quint64 cacheLimitBytes = quint64(1) << 30;   // the largest lying cache looked for
+    quint64 quickShadowBytes = quint64(1) << 20;  // quick round's filler
+    quint64 speedBytes = quint64(16) << 20;       // timed sequential region
+    int refinementSamples = 256;                  // per refinement round
+    int quickRefinementSamples = 16;              // per round after a quick round settled it
+    int refinementRounds = 8;
     quint64 chunkBytes = quint64(1) << 20;  // largest single write or read
-  };
-
-  // A run of consecutive blocks written or read with one call.
-  struct Extent {
-    quint64 offset = 0;
-    quint64 blocks = 0;
-    bool operator==(const Extent&) const = default;
   };
 
   // The block-aligned size the probe covers: claimed bytes rounded down to whole blocks.
   static quint64 coveredBytes(quint64 claimedBytes);
 
-  // Size of the shadow region at the start of the drive: at least cacheBytes
-  // and twice the survey's stride, never more than the drive.
-  static quint64 shadowBytes(quint64 claimedBytes, const Settings& settings);
+  // The quick round's samples: the blocks at and just below every power of
+  // two, and the last block. Highest first, no repeats.
+  static std::vector<quint64> quick(quint64 claimedBytes);
 
-  // The survey's samples outside the shadow region: the blocks at and just
-  // below every power of two, the last block, and one random block in each of
-  // settings.strata equal slices. Highest first, no repeats.
+  // The survey's samples: one random block in each of at least
+  // settings.strata equal slices, the slices no wider than half the survey's
+  // filler (the larger of the shadow and the cache limit), so that the
+  // sampling does not grow with capacity until that is reached. Highest
+  // first, no repeats.
   static std::vector<quint64> survey(quint64 claimedBytes, const Settings& settings,
                                      QRandomGenerator& random);
+
+  // Twice the width of the survey's slices: the least filler behind its
+  // samples that shows any wrap between them (the quick round's filler at
+  // least).
+  static quint64 surveyShadow(quint64 claimedBytes, const Settings& settings);
 
   // Up to count blocks evenly spread strictly between lastGood and firstBad
   // (block offsets; lastGood none when no block below firstBad held), highest first.
   static std::vector<quint64> refinement(std::optional<quint64> lastGood, quint64 firstBad,
                                          int count);
+  // How many blocks a refinement round takes between lastGood and firstBad:
+  // settings.refinementSamples, more where that would leave gaps wider than
+  // half the shadow (the filler of such a round would grow with the gap), up
+  // to maxRefinementSamples.
+  static constexpr int maxRefinementSamples = 16384;
+  static int refinementCount(std::optional<quint64> lastGood, quint64 firstBad,
+                             const Settings& settings);
+  // The widest gap those blocks leave, in bytes: what the filler of their
+  // round has to cover for a wrap between them to show.
+  static quint64 refinementSpacing(std::optional<quint64> lastGood, quint64 firstBad, int count);
 
   // About how long a whole probe of a genuine drive of claimedBytes takes, in
-  // seconds, for the user to decide on: the survey and the shadow region
-  // written and read back once, at what a slow USB stick manages (5 ms for a
-  // single block, 10 MB/s writing and 30 MB/s reading in one stream).
+  // seconds, for the user to decide on: the quick round, the survey, the
+  // filler up to the cache limit and the timed region, at what a slow USB
+  // stick manages (5 ms for a single block, 10 MB/s writing and 30 MB/s
+  // reading in one stream).
   static qint64 estimatedSeconds(quint64 claimedBytes, const Settings& settings);
-
-  // One round's writes (and reads, in the same order): the samples from the
-  // highest down, then the shadow region in chunks, also from the top down.
-  static std::vector<Extent> round(const std::vector<quint64>& samples, quint64 shadowBytes,
-                                   quint64 chunkBytes);
 };
 
 }  // namespace tessaro

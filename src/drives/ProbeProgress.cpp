@@ -3,21 +3,16 @@
 
 #include "drives/ProbeProgress.h"
 
-#include <QRegularExpression>
+#include <QJsonValue>
 #include <algorithm>
 #include <cmath>
 
 namespace tessaro {
 
-namespace {
-
-const QString kPrefix = QStringLiteral("Progress: ");
-
-}  // namespace
-
 ProbeProgress ProbeProgress::estimate(quint64 doneBytes, quint64 plannedBytes, qint64 elapsedMs) {
   ProbeProgress progress;
-  if (plannedBytes == 0) return {1.0, 0};
+  progress.bytesDone = doneBytes;
+  if (plannedBytes == 0) return {1.0, 0, doneBytes};
   progress.fraction = std::clamp(double(doneBytes) / double(plannedBytes), 0.0, 1.0);
   // A guess from the first percent or the first second is mostly noise.
   if (progress.fraction >= 0.01 && elapsedMs >= 1000) {
@@ -36,19 +31,24 @@ QString ProbeProgress::text() const {
   return text + QStringLiteral(", about %1 min left").arg((*secondsLeft + 30) / 60);
 }
 
-QString ProbeProgress::line() const { return kPrefix + text(); }
+HelperEvent ProbeProgress::event() const {
+  return HelperEvent::progress(fraction, bytesDone, secondsLeft);
+}
 
-std::optional<ProbeProgress> ProbeProgress::fromLine(const QString& line) {
-  static const QRegularExpression pattern(
-      QStringLiteral(R"(^Progress: (\d{1,3}) %(?:, about (\d{1,7}) (s|min) left)?$)"));
-  const QRegularExpressionMatch match = pattern.match(line.trimmed());
-  if (!match.hasMatch()) return std::nullopt;
-  const int percent = match.captured(1).toInt();
-  if (percent > 100) return std::nullopt;
-  ProbeProgress progress{percent / 100.0, std::nullopt};
-  if (match.hasCaptured(2)) {
-    const qint64 amount = match.captured(2).toLongLong();
-    progress.secondsLeft = match.captured(3) == QLatin1String("min") ? amount * 60 : amount;
+std::optional<ProbeProgress> ProbeProgress::fromEvent(const HelperEvent& event) {
+  if (event.kind() != HelperEvent::Kind::progress) return std::nullopt;
+  const QJsonObject& fields = event.fields();
+  const double fraction = fields.value(QStringLiteral("fraction")).toDouble(-1);
+  const double bytes = fields.value(QStringLiteral("bytesDone")).toDouble(-1);
+  if (!(fraction >= 0 && fraction <= 1) || !(bytes >= 0 && bytes <= 9007199254740992.0)) {
+    return std::nullopt;
+  }
+  ProbeProgress progress{fraction, std::nullopt, quint64(bytes)};
+  if (const QJsonValue left = fields.value(QStringLiteral("secondsLeft")); !left.isUndefined()) {
+    const double seconds = left.toDouble(-1);
+    // Up to about 30 years: anything longer is not a drive's answer.
+    if (!(seconds >= 0 && seconds <= 1e9)) return std::nullopt;
+    progress.secondsLeft = qint64(seconds);
   }
   return progress;
 }

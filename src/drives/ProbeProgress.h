@@ -6,12 +6,15 @@
 #include <QString>
 #include <optional>
 
+#include "exec/HelperEvent.h"
+
 namespace tessaro {
 
 // How far a capacity probe has come, and how long it will still take.
 struct ProbeProgress {
   double fraction = 0;                // 0 to 1
   std::optional<qint64> secondsLeft;  // none until there is enough to go by
+  quint64 bytesDone = 0;              // written and read so far
 
   // From the bytes moved so far, the bytes planned and the time taken:
   // the rest is expected to go at the pace so far.
@@ -20,10 +23,10 @@ struct ProbeProgress {
   // "42 %, about 3 min left", "97 %, about 5 s left", "3 %".
   QString text() const;
 
-  // The line the helper prints ("Progress: " + text()), and back; none for
-  // any other line.
-  QString line() const;
-  static std::optional<ProbeProgress> fromLine(const QString& line);
+  // The helper's progress event, and back: none for another event or one
+  // whose figures are out of range.
+  HelperEvent event() const;
+  static std::optional<ProbeProgress> fromEvent(const HelperEvent& event);
 };
 
 }  // namespace tessaro

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -23,19 +24,25 @@ struct ProbeResult {
   quint64 bytesWritten = 0;
   quint64 bytesRead = 0;
   qint64 milliseconds = 0;
+  // The write cache found answering reads of what it did not store: about
+  // this many bytes; 0 when none was found.
+  quint64 cacheBytes = 0;
+  // Sequential speeds measured on a region at the start of the drive; 0 when
+  // the region was too small to time.
+  quint64 writeBytesPerSecond = 0;
+  quint64 readBytesPerSecond = 0;
 
   bool genuine() const { return !firstBadOffset.has_value(); }
   // "Genuine: all N samples read back" or
   // "Counterfeit: only the first X GB of Y GB hold data".
   QString verdict() const;
-  // The figures behind the verdict, one line each.
+  // The figures behind the verdict, one line each, for the log.
   QStringList details() const;
 
-  // details() and verdict() as the helper printed them, read back among other
-  // lines: claimed size, usable capacity and, for a counterfeit, the first
-  // bad offset. None unless all of them are there and agree with each other
-  // and with the verdict.
-  static std::optional<ProbeResult> fromLines(const QStringList& lines);
+  // The figures as the helper's result event carries them, and back. None
+  // unless every figure is there, in range and consistent with the others.
+  QJsonObject toJson() const;
+  static std::optional<ProbeResult> fromJson(const QJsonObject& figures);
 };
 
 }  // namespace tessaro

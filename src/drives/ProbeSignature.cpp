@@ -3,6 +3,7 @@
 
 #include "drives/ProbeSignature.h"
 
+#include <QtEndian>
 #include <cstring>
 
 namespace tessaro {
@@ -10,11 +11,9 @@ namespace tessaro {
 namespace {
 
 constexpr char kMagic[16] = {'T', 'E', 'S', 'S', 'A', 'R', 'O', '-',
-                             'P', 'R', 'O', 'B', 'E', '-', '0', '1'};
+                             'P', 'R', 'O', 'B', 'E', '-', '0', '2'};
 constexpr qsizetype kOffsetAt = 16;
 constexpr qsizetype kNonceAt = 24;
-constexpr qsizetype kFillerAt = 40;
-constexpr qsizetype kChecksumAt = ProbeSignature::blockBytes - 8;
 
 quint64 splitMix(quint64& state) {
   quint64 z = (state += 0x9e3779b97f4a7c15ULL);
@@ -23,52 +22,47 @@ quint64 splitMix(quint64& state) {
   return z ^ (z >> 31);
 }
 
-void putLittleEndian(quint64 value, char* at) {
-  for (int i = 0; i < 8; ++i) at[i] = static_cast<char>((value >> (8 * i)) & 0xff);
-}
+quint64 load(const char* at) { return qFromLittleEndian<quint64>(at); }
 
-quint64 getLittleEndian(const char* at) {
-  quint64 value = 0;
-  for (int i = 0; i < 8; ++i) value |= quint64(static_cast<unsigned char>(at[i])) << (8 * i);
-  return value;
-}
-
-// FNV-1a, 64 bits: enough to tell a damaged block from a whole one.
-quint64 checksum(const char* data, qsizetype size) {
-  quint64 hash = 0xcbf29ce484222325ULL;
-  for (qsizetype i = 0; i < size; ++i) {
-    hash ^= static_cast<unsigned char>(data[i]);
-    hash *= 0x100000001b3ULL;
-  }
-  return hash;
-}
+void store(quint64 value, char* at) { qToLittleEndian(value, at); }
 
 }  // namespace
 
-void ProbeSignature::write(quint64 offset, const Nonce& nonce, std::span<char> block) {
+ProbeSignature::ProbeSignature(const Nonce& nonce) : nonce_(nonce) {
+  quint64 state = nonce[0] ^ (nonce[1] << 1) ^ 0x5eed;
+  for (quint64& word : pattern_) word = splitMix(state);
+}
+
+quint64 ProbeSignature::keyOf(quint64 offset) const {
+  quint64 state = offset ^ nonce_[1];
+  return splitMix(state);
+}
+
+void ProbeSignature::write(quint64 offset, std::span<char> block) const {
   Q_ASSERT(block.size() == blockBytes);
   char* data = block.data();
   std::memcpy(data, kMagic, sizeof kMagic);
-  putLittleEndian(offset, data + kOffsetAt);
-  putLittleEndian(nonce[0], data + kNonceAt);
-  putLittleEndian(nonce[1], data + kNonceAt + 8);
-  quint64 state = offset ^ nonce[0] ^ (nonce[1] << 1);
-  for (qsizetype at = kFillerAt; at < kChecksumAt; at += 8)
-    putLittleEndian(splitMix(state), data + at);
-  putLittleEndian(checksum(data, kChecksumAt), data + kChecksumAt);
+  store(offset, data + kOffsetAt);
+  store(nonce_[0], data + kNonceAt);
+  store(nonce_[1], data + kNonceAt + 8);
+  const quint64 key = keyOf(offset);
+  for (qsizetype word = kBodyWord; word < kWords; ++word) {
+    store(pattern_[size_t(word)] ^ key, data + word * 8);
+  }
 }
 
-ProbeSignature::Reading ProbeSignature::inspect(quint64 offset, const Nonce& nonce,
-                                                std::span<const char> block) {
+ProbeSignature::Reading ProbeSignature::inspect(quint64 offset, std::span<const char> block) const {
   if (block.size() != blockBytes) return {};
   const char* data = block.data();
   if (std::memcmp(data, kMagic, sizeof kMagic) != 0) return {};
-  if (getLittleEndian(data + kNonceAt) != nonce[0] ||
-      getLittleEndian(data + kNonceAt + 8) != nonce[1]) {
-    return {};
+  if (load(data + kNonceAt) != nonce_[0] || load(data + kNonceAt + 8) != nonce_[1]) return {};
+  const quint64 writtenAt = load(data + kOffsetAt);
+  const quint64 key = keyOf(writtenAt);
+  quint64 differences = 0;
+  for (qsizetype word = kBodyWord; word < kWords; ++word) {
+    differences |= load(data + word * 8) ^ pattern_[size_t(word)] ^ key;
   }
-  if (getLittleEndian(data + kChecksumAt) != checksum(data, kChecksumAt)) return {};
-  const quint64 writtenAt = getLittleEndian(data + kOffsetAt);
+  if (differences != 0) return {};
   return {writtenAt == offset ? Kind::intact : Kind::aliased, writtenAt};
 }
 

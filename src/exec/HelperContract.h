@@ -56,18 +56,25 @@
 // is refused as in use. A read-only disk, partition or loop device is refused
 // by format, check and probe before anything is unmounted or written.
 //
-// probe writes test blocks over the whole claimed size of DISK (destroying
-// what they cover, like a format), reads them back and prints, while it runs,
-// lines "Progress: N %" (with ", about T s left" or ", about T min left" once
-// it can tell), then "Claimed size: N bytes", "Usable capacity: N bytes",
-// for a counterfeit "First bad offset: N", "Samples: ..." and "Written: ...",
-// and last the verdict, "Genuine: ..." (status success) or "Counterfeit: ..."
-// (status counterfeit). A caller that goes away stops it like a cancel.
+// Events: besides those lines, which are for people and written once, the
+// helper prints typed events (HelperEvent), each a line of its own beginning
+// eventPrefix. They are the only part of the output the caller reads; the
+// caller keeps them out of any log.
+//
+// probe writes test blocks over the claimed size of DISK (destroying what they
+// cover, like a format), reads them back and tells, while it runs, progress
+// events, and at its end one result event (verb "probe": the verdict and its
+// figures, see ProbeResult) with status success (genuine) or counterfeit, or
+// one failure event: kind "driveStopped" with status driveStopped when the
+// drive stopped answering part way. After a verdict the kernel has been told
+// that the drive holds no partition table any more. A caller that goes away
+// stops it like a cancel.
 
 namespace tessaro::HelperContract {
 
 inline constexpr const char* startMarker = "@@tessaro-helper-started@@";
 inline constexpr const char* cancelRequest = "cancel";
+inline constexpr const char* eventPrefix = "@@tessaro-event@@ ";
 
 inline constexpr const char* formatVerb = "format";
 inline constexpr const char* checkVerb = "check";
@@ -94,6 +101,8 @@ enum Status : int {
   toolFailed = 71,          // a tool the verb ran failed; its line says which and why
   cancelled = 72,           // the caller cancelled; the "Cancelled:" line says what state remains
   counterfeit = 73,         // probe: the drive holds less than it claims; the verdict says how much
+  driveStopped = 74,        // probe: the drive stopped answering part way; no verdict on its
+                            // capacity, and it holds test data
 };
 
 }  // namespace tessaro::HelperContract

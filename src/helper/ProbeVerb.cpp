@@ -2,20 +2,26 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include <fcntl.h>
+#include <linux/blkpg.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "drives/CapacityProbe.h"
 #include "drives/linux/LinuxProbeDevice.h"
 #include "exec/Error.h"
 #include "exec/HelperContract.h"
+#include "exec/HelperEvent.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
 
@@ -80,6 +86,49 @@ int openForProbe(const KernelDevice& disk) {
   return fd;
 }
 
+// The partition numbers the kernel has for disk, from /sys.
+QList<int> partitionNumbers(const KernelDevice& disk) {
+  QList<int> numbers;
+  const QDir sysfs(QStringLiteral("/sys/class/block/") + disk.name());
+  for (const QString& entry : sysfs.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    QFile number(sysfs.filePath(entry + QStringLiteral("/partition")));
+    if (!number.open(QIODevice::ReadOnly)) continue;
+    bool ok = false;
+    const int value = number.readAll().trimmed().toInt(&ok);
+    if (ok && value > 0) numbers.append(value);
+  }
+  return numbers;
+}
+
+// The test wrote over the partition table: clears its first block, so that no
+// leftover of the test can pass for a table, and has the kernel drop the
+// partitions it still knows (a re-read where the disk is scanned for
+// partitions; each one deleted where partitions were added by hand, as partx
+// does on loop devices). Best effort: a drive that stopped answering may
+// refuse it.
+void forgetPartitionTable(int fd, const KernelDevice& disk) {
+  std::unique_ptr<char, void (*)(void*)> zeros(
+      static_cast<char*>(
+          std::aligned_alloc(ProbeSignature::blockBytes, ProbeSignature::blockBytes)),
+      std::free);
+  if (zeros) {
+    std::memset(zeros.get(), 0, ProbeSignature::blockBytes);
+    if (::pwrite(fd, zeros.get(), ProbeSignature::blockBytes, 0) > 0) ::fdatasync(fd);
+  }
+  for (const int number : partitionNumbers(disk)) {
+    blkpg_partition partition{};
+    partition.pno = number;
+    blkpg_ioctl_arg request{};
+    request.op = BLKPG_DEL_PARTITION;
+    request.datalen = sizeof partition;
+    request.data = &partition;
+    ::ioctl(fd, BLKPG, &request);
+  }
+  ::ioctl(fd, BLKRRPART, 0);
+}
+
+void printEvent(const HelperEvent& event) { printLine(event.line()); }
+
 }  // namespace
 
 // probe DISK
@@ -112,8 +161,9 @@ int probeVerb(const QStringList& args) {
   // the test like a cancel: the drive holds test data either way.
   run.markWriting(false);
   printLine(QStringLiteral("Testing the capacity of ") + disk.path() +
-            QStringLiteral(": writing test blocks over its whole claimed size."));
-  int shownPercent = -1;
+            QStringLiteral(": writing test blocks over its claimed size."));
+  printEvent(ProbeProgress{}.event());
+  int shownPercent = 0;
   QElapsedTimer sinceCheckpoint;
   sinceCheckpoint.start();
   try {
@@ -124,7 +174,7 @@ int probeVerb(const QStringList& args) {
           const int percent = int(std::floor(progress.fraction * 100.0));
           if (percent == shownPercent) return;
           shownPercent = percent;
-          printLine(progress.line());
+          printEvent(progress.event());
         },
         [&] {
           if (sinceCheckpoint.elapsed() >= kCheckpointMs) {
@@ -133,14 +183,24 @@ int probeVerb(const QStringList& args) {
           }
           return false;
         });
+    forgetPartitionTable(descriptor.fd(), disk);
     for (const QString& line : result.details()) printLine(line);
-    printLine(result.verdict());
+    printEvent(
+        HelperEvent::result(QString::fromLatin1(HelperContract::probeVerb), result.toJson()));
     return result.genuine() ? HelperContract::success : HelperContract::counterfeit;
   } catch (const Error& error) {
-    stop(HelperContract::toolFailed, QStringLiteral("Failed: ") + error.description() +
-                                         QLatin1Char(' ') + disk.path() +
-                                         QStringLiteral(" may hold test data: format it before "
-                                                        "using it."));
+    forgetPartitionTable(descriptor.fd(), disk);
+    const bool stopped = error.domain() == ErrorDomain::capacityProbe &&
+                         error.code() == CapacityProbe::stoppedResponding;
+    const int status = stopped ? HelperContract::driveStopped : HelperContract::toolFailed;
+    const QString message = QStringLiteral("Failed: ") + error.description() +
+                            (stopped ? QStringLiteral(".") : QString()) + QLatin1Char(' ') +
+                            disk.path() +
+                            QStringLiteral(" may hold test data: format it before using it.");
+    printEvent(HelperEvent::failure(
+        stopped ? QStringLiteral("driveStopped") : QStringLiteral("toolFailed"), true, {}, status,
+        message));
+    stop(status, message);
   }
 }
 

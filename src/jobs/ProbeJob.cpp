@@ -5,18 +5,10 @@
 
 #include "drives/ProbeProgress.h"
 #include "exec/HelperContract.h"
+#include "exec/HelperEvent.h"
 #include "jobs/ReportTexts.h"
 
 namespace tessaro {
-
-namespace {
-
-bool isVerdict(const QString& line) {
-  return line.startsWith(QLatin1String("Genuine: ")) ||
-         line.startsWith(QLatin1String("Counterfeit: "));
-}
-
-}  // namespace
 
 ProbeJob::ProbeJob(const DiskTools& tools, ProcessRunner& runner, Drive drive)
     : DriveJob(tools, runner), drive_(std::move(drive)) {}
@@ -27,24 +19,34 @@ QCoro::Task<> ProbeJob::perform(Report& report) {
   const std::optional<PrivilegedCommand> command = tools_.probeCommand(drive_.bsdName);
   if (!command) fail(reportText::probeUnavailable());
 
-  // Called on the runner's reading thread; seen and lastLine are read only
-  // after the run has returned. Progress lines move the progress bar, the
-  // verdict ends the account; the rest is shown as it comes.
-  QStringList seen;
+  // Called on the runner's reading thread; the figures are read only after
+  // the run has returned. Events move the progress bar and carry the
+  // verdict; they never reach the log. The rest is shown as it comes.
+  std::optional<ProbeResult> said;
+  int results = 0;
   QString lastLine;
-  const LineHandler onLines = [this, &report, &seen, &lastLine](const QStringList& lines) {
+  const LineHandler onLines = [this, &report, &said, &results,
+                               &lastLine](const QStringList& lines) {
     QStringList shown;
     for (const QString& line : lines) {
-      if (const auto progress = ProbeProgress::fromLine(line)) {
-        begunWriting_ = true;
-        report.progress(*progress);
+      if (!HelperEvent::isEventLine(line)) {
+        shown << line;
+        lastLine = line;
         continue;
       }
-      seen << line;
-      if (line.startsWith(QLatin1String("Testing the capacity of "))) begunWriting_ = true;
-      if (!isVerdict(line)) shown << line;
+      const std::optional<HelperEvent> event = HelperEvent::fromLine(line);
+      if (!event) continue;
+      if (const auto progress = ProbeProgress::fromEvent(*event)) {
+        begunWriting_ = true;
+        report.progress(*progress);
+      } else if (event->kind() == HelperEvent::Kind::result) {
+        ++results;
+        if (event->fields().value(QStringLiteral("verb")).toString() ==
+            QLatin1StringView(HelperContract::probeVerb)) {
+          said = ProbeResult::fromJson(event->fields());
+        }
+      }
     }
-    lastLine = lines.last();
     if (!shown.isEmpty()) report.lines(shown);
   };
   const PrivilegedRunResult ran =
@@ -52,15 +54,18 @@ QCoro::Task<> ProbeJob::perform(Report& report) {
   stopIfCancelled(ran, lastLine, reportText::probeCancelledPartWay(drive_.devicePath));
 
   const int status = ran.exitStatus.value_or(0);
+  if (status == HelperContract::driveStopped) {
+    stopped_ = true;
+    fail(reportText::probeDriveStopped(drive_.devicePath), status);
+  }
   if (status != HelperContract::success && status != HelperContract::counterfeit)
     fail(reportText::probeToolFailed(drive_.devicePath, status), status);
-  // The status and the lines have to tell the same story.
-  const std::optional<ProbeResult> result = ProbeResult::fromLines(seen);
-  if (!result || result->genuine() != (status == HelperContract::success))
+  // One verdict, and the status has to tell the same story.
+  if (results != 1 || !said || said->genuine() != (status == HelperContract::success))
     fail(reportText::probeUnreadable(drive_.devicePath));
-  result_ = result;
-  if (!result->genuine()) fail(reportText::probeVerdict(*result), HelperContract::counterfeit);
-  report.succeeded(reportText::probeVerdict(*result));
+  result_ = said;
+  if (!said->genuine()) fail(reportText::probeVerdict(*said), HelperContract::counterfeit);
+  report.succeeded(reportText::probeVerdict(*said));
 }
 
 QString ProbeJob::cancelledLine() const {
@@ -68,9 +73,10 @@ QString ProbeJob::cancelledLine() const {
                        : reportText::probeCancelledBeforeWriting(drive_.devicePath);
 }
 
-// A counterfeit verdict is the test's finding, not an error: it stands alone.
+// A counterfeit verdict is the test's finding, not an error, and a drive that
+// stopped answering is told as such: both stand alone.
 QString ProbeJob::failureLine(const QString& description) const {
-  if (result_ && !result_->genuine()) return description;
+  if ((result_ && !result_->genuine()) || stopped_) return description;
   return reportText::formatFailed(description);
 }
 

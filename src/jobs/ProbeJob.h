@@ -13,9 +13,11 @@ namespace tessaro {
 
 // Tests how much of a drive really holds data, with administrator rights:
 // writes test blocks over its whole claimed size (erasing it) and reads them
-// back. Reports the helper's lines, its progress as progress(), and ends with
-// the verdict: succeeded for a genuine drive, failed for a counterfeit one
-// (its failure's code is then HelperContract::counterfeit).
+// back. Reports the helper's log lines, its progress events as progress(), and
+// ends with the verdict of its result event: succeeded for a genuine drive,
+// failed for a counterfeit one (its failure's code is then
+// HelperContract::counterfeit), or failed with HelperContract::driveStopped
+// when the drive stopped answering.
 class ProbeJob : public DriveJob {
  public:
   ProbeJob(const DiskTools& tools, ProcessRunner& runner, Drive drive);
@@ -35,6 +37,7 @@ class ProbeJob : public DriveJob {
   Drive drive_;
   std::optional<ProbeResult> result_;
   std::atomic<bool> begunWriting_ = false;
+  bool stopped_ = false;
 };
 
 }  // namespace tessaro

@@ -177,16 +177,28 @@ QString probeCancelledPartWay(const QString& devicePath) {
       .arg(devicePath);
 }
 
+QString probeDriveStopped(const QString& devicePath) {
+  return ReportText::tr(
+             "Failed: %1 stopped responding during the capacity test, so there is no verdict on "
+             "its capacity; the drive holds test data: format it before using it.")
+      .arg(devicePath);
+}
+
 QString probeVerdict(const ProbeResult& result) {
   if (result.genuine())
-    return ReportText::tr("Genuine: all %1 samples read back").arg(result.samples);
+    return ReportText::tr(
+               "Genuine: all %1 samples read back. The drive now holds test data: format it "
+               "before using it.")
+        .arg(result.samples);
   //: The locale whose decimal point the sizes in gigabytes use.
   QLocale numbers(ReportText::tr("en_US"));
   numbers.setNumberOptions(QLocale::OmitGroupSeparator);
   const auto gigabytes = [&](quint64 bytes) {
     return numbers.toString(double(bytes) / 1e9, 'f', 2);
   };
-  return ReportText::tr("Counterfeit: only the first %1 GB of %2 GB hold data")
+  return ReportText::tr(
+             "Counterfeit: only the first %1 GB of %2 GB hold data. The drive now holds test "
+             "data: format it before using it.")
       .arg(gigabytes(result.usableBytes), gigabytes(result.claimedBytes));
 }
 

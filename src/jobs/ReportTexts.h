@@ -54,6 +54,8 @@ QString probeUnavailable();
 QString probeToolFailed(const QString& devicePath, int exitStatus);
 // The helper ended without a verdict that agrees with its exit status.
 QString probeUnreadable(const QString& devicePath);
+// The drive stopped answering part way: a failure, not a verdict.
+QString probeDriveStopped(const QString& devicePath);
 QString probeCancelledBeforeWriting(const QString& devicePath);
 QString probeCancelledPartWay(const QString& devicePath);
 // The test's finding as the user reads it; ProbeResult::verdict() stays the

@@ -67,18 +67,30 @@ bool askToFormatWithin(QWidget* parent, const FormatRequest& request, const Prob
   const qint64 partitionBytes = request.partitionBytes.value_or(drive.size);
   QMessageBox box(parent);
   box.setIcon(QMessageBox::Warning);
-  box.setWindowTitle(ContentView::tr("Format only what holds data?"));
-  box.setText(ContentView::tr("%1 (%2) holds data only in its first %3 GB of %4 GB.")
-                  .arg(windowDriveDescription(drive), drive.devicePath,
-                       gigabytes(result.usableBytes), gigabytes(result.claimedBytes)));
-  box.setInformativeText(
-      ContentView::tr("Format it with one FAT32 partition of %1 GB, leaving the rest unused? "
-                      "Files beyond that size would be lost on this drive.")
-          .arg(gigabytes(quint64(partitionBytes))) +
-      QStringLiteral("\n\n") + EraseConfirmation::formatDetails(request));
-  QPushButton* format =
-      box.addButton(ContentView::tr("Format %1 GB").arg(gigabytes(quint64(partitionBytes))),
-                    QMessageBox::DestructiveRole);
+  QPushButton* format = nullptr;
+  if (result.genuine()) {
+    box.setWindowTitle(ContentView::tr("Format the tested drive?"));
+    box.setText(ContentView::tr("%1 (%2) holds data in all of its %3 GB. The test left test "
+                                "data on it.")
+                    .arg(windowDriveDescription(drive), drive.devicePath,
+                         gigabytes(result.claimedBytes)));
+    box.setInformativeText(
+        ContentView::tr("Format it with one FAT32 partition over the whole drive?") +
+        QStringLiteral("\n\n") + EraseConfirmation::formatDetails(request));
+    format = box.addButton(ContentView::tr("Format"), QMessageBox::DestructiveRole);
+  } else {
+    box.setWindowTitle(ContentView::tr("Format only what holds data?"));
+    box.setText(ContentView::tr("%1 (%2) holds data only in its first %3 GB of %4 GB.")
+                    .arg(windowDriveDescription(drive), drive.devicePath,
+                         gigabytes(result.usableBytes), gigabytes(result.claimedBytes)));
+    box.setInformativeText(
+        ContentView::tr("Format it with one FAT32 partition of %1 GB, leaving the rest unused? "
+                        "Files beyond that size would be lost on this drive.")
+            .arg(gigabytes(quint64(partitionBytes))) +
+        QStringLiteral("\n\n") + EraseConfirmation::formatDetails(request));
+    format = box.addButton(ContentView::tr("Format %1 GB").arg(gigabytes(quint64(partitionBytes))),
+                           QMessageBox::DestructiveRole);
+  }
   QPushButton* cancel = box.addButton(QMessageBox::Cancel);
   box.setDefaultButton(cancel);
   box.setEscapeButton(cancel);
@@ -440,7 +452,7 @@ void ContentView::jobEnded(const Job* job) {
   }
   emit workflowFinished();
   // Offered once the test's account is complete, outside the job's end.
-  if (probed && !probed->genuine() && !tearingDown_) {
+  if (probed && !tearingDown_) {
     QTimer::singleShot(0, this, [this, drive = probedDrive_, result = *probed] {
       offerCapacityFormat(drive, result);
     });
@@ -519,10 +531,14 @@ void ContentView::showProbeProgress(const ProbeProgress& progress) {
 
 void ContentView::offerCapacityFormat(const Drive& drive, const ProbeResult& result) {
   if (isBusy_) return;
-  const qint64 partitionBytes = partitionBytesWithin(qint64(result.usableBytes));
-  FormatRequest request{drive, deriveVolumeName(label_), cluster_.bytes(), partitionBytes};
+  const qint64 partitionBytes =
+      result.genuine() ? 0 : partitionBytesWithin(qint64(result.usableBytes));
+  FormatRequest request{drive, deriveVolumeName(label_), cluster_.bytes(),
+                        result.genuine() ? std::nullopt : std::optional<qint64>(partitionBytes)};
   if (const auto refusal = diskManager_->tools().validateFormat(request)) {
-    appendLog(tr("Not formatted within the part that holds data: %1").arg(*refusal));
+    appendLog(result.genuine()
+                  ? tr("Not formatted: %1").arg(*refusal)
+                  : tr("Not formatted within the part that holds data: %1").arg(*refusal));
     return;
   }
   const bool agreed = offerCapacityFormat_ ? offerCapacityFormat_(drive, result, partitionBytes)

@@ -93,9 +93,10 @@ class ContentView : public QWidget {
   // Asks before an erase; the default shows a dialog whose default is Cancel.
   using Confirmation = std::function<bool(const Drive&)>;
   void setConfirmation(Confirmation confirm);
-  // After a capacity test found less than the drive claims: asks whether to
-  // format only the part that holds data, partitionBytes long; the default
-  // shows a dialog whose default is Cancel.
+  // After a capacity test, which leaves test data on the drive: asks whether
+  // to format it, only the part that holds data (partitionBytes long) when
+  // the test found less than the drive claims, else the whole drive
+  // (partitionBytes 0); the default shows a dialog whose default is Cancel.
   using CapacityFormatOffer =
       std::function<bool(const Drive&, const ProbeResult&, qint64 partitionBytes)>;
   void setCapacityFormatOffer(CapacityFormatOffer offer);

@@ -69,7 +69,7 @@ TEST(HotplugLoopDevice, AttachingALoopDeviceRefreshesTheRunningWindowOnce) {
 // Disk images, snap packages and containers attach and detach loop devices
 // all the time: an idle window lists nothing again for them.
 TEST(HotplugLoopDevice, LoopDevicesComingAndGoingStartNoRefresh) {
-  if (geteuid() != 0) GTEST_SKIP() << "needs root to attach loop devices";
+  if (const std::string why = test::missingLoopDevices(); !why.empty()) GTEST_SKIP() << why;
   test::LoopWindow window;
   auto events = std::make_unique<LinuxDriveEvents>();
   ASSERT_TRUE(events->isListening());

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <QProcess>
 
 #include "CounterfeitDrive.h"
+#include "LoopImage.h"
 #include "drives/ProbeResult.h"
 #include "exec/HelperContract.h"
+#include "exec/HelperEvent.h"
 #include "Capability.h"
 
 using namespace tessaro;
@@ -21,6 +24,9 @@ constexpr qint64 kGiB = qint64(1) << 30;
 struct HelperOutcome {
   int status = -1;
   QStringList lines;
+  std::optional<ProbeResult> result;  // from its result event
+  std::optional<HelperEvent> failure;
+  int progressEvents = 0;
 };
 
 // Runs `tessaro-helper probe NAME` as the application does, its standard input
@@ -42,7 +48,21 @@ HelperOutcome probeWithHelper(const QString& name, const QString& cancelAfter = 
     if (helper.state() == QProcess::NotRunning && helper.bytesAvailable() == 0) break;
   }
   outcome.status = helper.exitStatus() == QProcess::NormalExit ? helper.exitCode() : -1;
-  outcome.lines = QString::fromUtf8(output).split('\n', Qt::SkipEmptyParts);
+  for (const QString& line : QString::fromUtf8(output).split('\n', Qt::SkipEmptyParts)) {
+    const std::optional<HelperEvent> event = HelperEvent::fromLine(line);
+    if (!event) {
+      EXPECT_FALSE(HelperEvent::isEventLine(line)) << "a malformed event: " << line.toStdString();
+      outcome.lines << line;
+    } else if (event->kind() == HelperEvent::Kind::progress) {
+      ++outcome.progressEvents;
+    } else if (event->kind() == HelperEvent::Kind::result) {
+      EXPECT_FALSE(outcome.result) << "two results";
+      outcome.result = ProbeResult::fromJson(event->fields());
+      EXPECT_TRUE(outcome.result) << line.toStdString();
+    } else {
+      outcome.failure = event;
+    }
+  }
   return outcome;
 }
 
@@ -53,37 +73,75 @@ class ProbeHelperTest : public ::testing::Test {
   }
 };
 
-TEST_F(ProbeHelperTest, SaysCounterfeitWithTheRealSizeAndGenuineForAGenuineImage) {
-  {
-    test::CounterfeitDrive fake("wrap", 16 * kGiB, kGiB);
+// A few of the fake kinds through the helper, as the application runs it: the
+// verdict, its figures and its status agree; a drive that dies part way is no
+// counterfeit.
+TEST_F(ProbeHelperTest, GivesTheExactVerdictOrSaysTheDriveStoppedResponding) {
+  struct Case {
+    const char* kind;
+    qint64 claimed;
+    qint64 real;
+    QStringList options;
+    int status;
+  };
+  const Case cases[] = {
+      {"wrap", 16 * kGiB, kGiB, {}, HelperContract::counterfeit},
+      {"drop",
+       4 * kGiB,
+       1536 * kMiB,
+       {"--cache", QString::number(128 * kMiB)},
+       HelperContract::counterfeit},
+      {"genuine", 2 * kGiB, 0, {}, HelperContract::success},
+      {"genuine", 4 * kGiB, 0, {"--fail-after-ms", "300"}, HelperContract::driveStopped},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.kind) + " " + c.options.join(' ').toStdString());
+    test::CounterfeitDrive fake(c.kind, c.claimed, c.real, c.options);
     ASSERT_FALSE(fake.device().isEmpty()) << fake.failure().toStdString();
     const HelperOutcome outcome = probeWithHelper(fake.device().mid(5));
-    EXPECT_EQ(outcome.status, HelperContract::counterfeit)
-        << outcome.lines.join('\n').toStdString();
-    const auto result = ProbeResult::fromLines(outcome.lines);
-    ASSERT_TRUE(result);
-    EXPECT_EQ(result->usableBytes, quint64(kGiB));
-    EXPECT_TRUE(
-        outcome.lines.contains("Counterfeit: only the first 1.07 GB of 17.18 GB hold data"));
-    EXPECT_TRUE(outcome.lines.contains("Progress: 0 %") || outcome.lines.contains("Progress: 1 %"));
+    EXPECT_EQ(outcome.status, c.status) << outcome.lines.join('\n').toStdString();
+    EXPECT_GT(outcome.progressEvents, 0);
+    if (c.status == HelperContract::driveStopped) {
+      ASSERT_TRUE(outcome.failure);
+      EXPECT_EQ(outcome.failure->fields()["kind"].toString(), "driveStopped");
+      EXPECT_TRUE(outcome.failure->fields()["written"].toBool());
+      EXPECT_FALSE(outcome.result);
+      EXPECT_TRUE(outcome.lines.last().startsWith("Failed: the drive stopped responding after "))
+          << outcome.lines.last().toStdString();
+      continue;
+    }
+    ASSERT_TRUE(outcome.result);
+    EXPECT_EQ(outcome.result->genuine(), c.status == HelperContract::success);
+    EXPECT_EQ(outcome.result->usableBytes, quint64(c.real ? c.real : c.claimed));
+    EXPECT_GT(outcome.result->bytesWritten, 0u);
+    EXPECT_GT(outcome.result->writeBytesPerSecond, 0u);
   }
-  test::LoopImage image(16 * kGiB);
+}
+
+// After the verdict the kernel knows no partition of the drive any more.
+TEST_F(ProbeHelperTest, LeavesNoPartitionBehind) {
+  test::LoopImage image(256 * kMiB);
   ASSERT_FALSE(image.device().isEmpty());
-  const HelperOutcome outcome = probeWithHelper(image.device().mid(5));
+  const QString name = image.device().mid(5);
+  ASSERT_EQ(test::runProgram("sh", {"-c", "echo 'start=2048, type=c' | sfdisk -q " +
+                                              image.device() + " && partx -a " + image.device()})
+                .first,
+            0);
+  ASSERT_TRUE(QFileInfo::exists("/sys/class/block/" + name + "/" + name + "p1"));
+  const HelperOutcome outcome = probeWithHelper(name);
   EXPECT_EQ(outcome.status, HelperContract::success) << outcome.lines.join('\n').toStdString();
-  ASSERT_FALSE(outcome.lines.isEmpty());
-  EXPECT_TRUE(outcome.lines.last().startsWith("Genuine: all "))
-      << outcome.lines.last().toStdString();
+  EXPECT_FALSE(QFileInfo::exists("/sys/class/block/" + name + "/" + name + "p1"));
+  EXPECT_EQ(test::runProgram("blkid", {"-p", image.device()}).second, "");
 }
 
 TEST_F(ProbeHelperTest, StopsOnCancelAndSaysTheDriveHoldsTestData) {
   test::LoopImage image(4 * kGiB);
   ASSERT_FALSE(image.device().isEmpty());
-  const HelperOutcome outcome = probeWithHelper(image.device().mid(5), "Progress: 1 %");
+  const HelperOutcome outcome = probeWithHelper(image.device().mid(5), "\"fraction\":0.01");
   EXPECT_EQ(outcome.status, HelperContract::cancelled) << outcome.lines.join('\n').toStdString();
   ASSERT_FALSE(outcome.lines.isEmpty());
   EXPECT_TRUE(outcome.lines.last().startsWith("Cancelled: ")) << outcome.lines.last().toStdString();
-  EXPECT_FALSE(ProbeResult::fromLines(outcome.lines));
+  EXPECT_FALSE(outcome.result);
 }
 
 TEST_F(ProbeHelperTest, RefusesPathsShellTextAndReadOnlyDrives) {

@@ -113,6 +113,31 @@ TEST_F(ProbeWorkflowTest, WindowFindsTheCounterfeitAndFormatsOnlyWhatHoldsData) 
       << dump.toStdString();
 }
 
+// After a genuine verdict the drive holds test data too: the window offers to
+// format all of it.
+TEST_F(ProbeWorkflowTest, WindowOffersToFormatAGenuineDriveWhole) {
+  test::LoopImage image(600 * kMiB);
+  ASSERT_FALSE(image.device().isEmpty());
+  test::LoopWindow window;
+  std::optional<qint64> offered;
+  window.view.setCapacityFormatOffer([&](const Drive&, const ProbeResult& result, qint64 bytes) {
+    EXPECT_TRUE(result.genuine());
+    offered = bytes;
+    return false;
+  });
+  window.view.setSelectedDrive(
+      Drive{{}, image.device().mid(5), image.device(), "Genuine", {}, false, 600 * kMiB});
+  QEventLoop ended;
+  QObject::connect(&window.view, &ContentView::workflowFinished, &ended, &QEventLoop::quit);
+  QTimer::singleShot(240000, &ended, &QEventLoop::quit);
+  window.view.probeSelectedDrive();
+  ended.exec();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(offered, 0);
+  EXPECT_TRUE(window.view.statusLog().contains("\nGenuine: all "))
+      << window.view.statusLog().toStdString();
+}
+
 TEST_F(ProbeWorkflowTest, CliSaysCounterfeitAsJsonAndGenuineInLines) {
   {
     test::CounterfeitDrive fake("drop", 4 * kGiB, 512 * kMiB);
@@ -129,13 +154,42 @@ TEST_F(ProbeWorkflowTest, CliSaysCounterfeitAsJsonAndGenuineInLines) {
     EXPECT_NEAR(facts["usableBytes"].toDouble(), double(512 * kMiB), 0.01 * 512 * kMiB);
     EXPECT_EQ(facts["claimedBytes"].toInteger(), 4 * kGiB);
     EXPECT_GE(facts["firstBadOffset"].toInteger(), facts["usableBytes"].toInteger());
+    for (const char* figure : {"samples", "bytesWritten", "bytesRead", "seconds",
+                               "writeBytesPerSecond", "readBytesPerSecond"}) {
+      EXPECT_GT(facts[figure].toDouble(), 0) << figure;
+    }
+    EXPECT_TRUE(facts["cacheBytes"].isDouble());
+  }
+  {
+    // 20 MiB hold data: too little for FAT32, and the command says so
+    // instead of naming a size that format refuses.
+    test::CounterfeitDrive fake("drop", kGiB, 20 * kMiB);
+    ASSERT_FALSE(fake.device().isEmpty()) << fake.failure().toStdString();
+    const CliRun run = runCli({"probe", fake.device(), "--yes"});
+    EXPECT_EQ(run.status, 6) << shown(run);
+    ASSERT_FALSE(run.out.isEmpty());
+    EXPECT_TRUE(
+        run.out.last().startsWith("The part that holds data is too small to format as FAT32: "))
+        << shown(run);
+  }
+  {
+    // A drive that dies part way is no counterfeit.
+    test::CounterfeitDrive dying("genuine", 4 * kGiB, 0, {"--fail-after-ms", "300"});
+    ASSERT_FALSE(dying.device().isEmpty()) << dying.failure().toStdString();
+    const CliRun run = runCli({"probe", dying.device(), "--yes"});
+    EXPECT_EQ(run.status, 1) << shown(run);
+    ASSERT_FALSE(run.out.isEmpty());
+    EXPECT_TRUE(run.out.last().startsWith("Failed: " + dying.device() + " stopped responding"))
+        << shown(run);
   }
   test::LoopImage image(4 * kGiB);
   ASSERT_FALSE(image.device().isEmpty());
   const CliRun run = runCli({"probe", image.device().mid(5), "--yes"});
   EXPECT_EQ(run.status, 0) << shown(run);
-  ASSERT_FALSE(run.out.isEmpty());
-  EXPECT_TRUE(run.out.last().startsWith("Genuine: all ")) << shown(run);
+  ASSERT_GE(run.out.size(), 2);
+  EXPECT_TRUE(run.out.at(run.out.size() - 2).startsWith("Genuine: all ")) << shown(run);
+  EXPECT_EQ(run.out.last(), "To use it, format it: tessaro-cli format " + image.device().mid(5))
+      << shown(run);
   // Not a terminal: progress comes as plain lines, never redrawn in place.
   EXPECT_GT(run.out.filter(QRegularExpression("^Progress: [1-9][0-9]? %")).size(), 10)
       << shown(run);

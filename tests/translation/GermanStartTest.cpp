@@ -167,7 +167,9 @@ TEST_F(GermanStartTest, BuiltLinesInGerman) {
   counterfeit.usableBytes = 15'500'000'000;
   counterfeit.firstBadOffset = 15'500'000'000;
   EXPECT_EQ(reportText::probeVerdict(counterfeit),
-            QString::fromUtf8("Gefälscht: Nur die ersten 15,50 GB von 64,00 GB speichern Daten"));
+            QString::fromUtf8("Gefälscht: Nur die ersten 15,50 GB von 64,00 GB speichern Daten. "
+                              "Das Laufwerk enthält jetzt Testdaten: vor der Verwendung "
+                              "formatieren."));
   EXPECT_EQ(counterfeit.verdict(), "Counterfeit: only the first 15.50 GB of 64.00 GB hold data");
 }
 

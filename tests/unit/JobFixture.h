@@ -26,7 +26,8 @@ namespace tessaro::test {
 inline const QString kFixtures = QStringLiteral(TESSARO_FIXTURES_DIR "/");
 
 // Keeps what a job reported, one entry per call: "started: <title>",
-// "lines: <lines joined by \n>", "succeeded: …", "failed: …", "finished".
+// "lines: <lines joined by \n>", "progress: 42 %", "succeeded: …", "failed: …",
+// "finished".
 class RecordingReport : public Report {
  public:
   void started(const QString& title) override { add("started: " + title); }
@@ -35,6 +36,7 @@ class RecordingReport : public Report {
   void failed(const QString& line) override { add("failed: " + line); }
   void cancelled(const QString& line) override { add("cancelled: " + line); }
   void finished() override { add("finished"); }
+  void progress(const ProbeProgress& progress) override { add("progress: " + progress.text()); }
 
   QStringList calls() const {
     QMutexLocker lock(&mutex_);

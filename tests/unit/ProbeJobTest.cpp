@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
+#include <QFile>
+
 #include "JobFixture.h"
 #include "drives/linux/LinuxDiskTools.h"
 #include "drives/mac/MacDiskTools.h"
 #include "exec/HelperContract.h"
+#include "exec/HelperEvent.h"
 #include "jobs/ProbeJob.h"
 
 using namespace tessaro;
@@ -16,23 +19,42 @@ using ProbeJobTest = JobFixture;
 
 const Drive kSdz{{}, "sdz", "/dev/sdz", "Stick (sdz)"};
 
-const QByteArray kFigures =
-    "Claimed size: 4294967296 bytes\nUsable capacity: 4294967296 bytes\n"
-    "Samples: 3 (3 intact, 0 aliased, 0 lost)\n";
-const QByteArray kCounterfeit =
-    "Claimed size: 4294967296 bytes\nUsable capacity: 1073741824 bytes\n"
-    "First bad offset: 1073741824\nSamples: 3 (1 intact, 2 aliased, 0 lost)\n"
-    "Counterfeit: only the first 1.07 GB of 4.29 GB hold data\n";
+QByteArray eventLine(const HelperEvent& event) { return event.line().toUtf8() + '\n'; }
+
+ProbeResult counterfeitResult() {
+  ProbeResult result;
+  result.claimedBytes = 4294967296;
+  result.usableBytes = result.firstBadOffset.emplace(1073741824);
+  result.samples = 3;
+  result.intact = 1;
+  result.aliased = 2;
+  return result;
+}
+
+ProbeResult genuineResult() {
+  ProbeResult result;
+  result.claimedBytes = result.usableBytes = 4294967296;
+  result.samples = result.intact = 3;
+  return result;
+}
+
+QByteArray resultLine(const ProbeResult& result) {
+  return eventLine(HelperEvent::result("probe", result.toJson()));
+}
+
+const QString kUntrusted =
+    "failed: Error: The capacity test of /dev/sdz ended without a verdict that can be "
+    "trusted; the drive holds test data: format it before using it.";
 
 }  // namespace
 
-// The verdict ends the account only when the helper's status and every figure
-// agree; progress moves a bar and never reaches the log.
-TEST_F(ProbeJobTest, TheVerdictStandsOnlyWhenStatusAndLinesAgree) {
+// The verdict ends the account only when the helper's status and its result
+// event agree; events move the bar and never reach the log.
+TEST_F(ProbeJobTest, TheVerdictStandsOnlyWhenStatusAndResultAgree) {
   const LinuxDiskTools tools("/usr/bin/lsblk", "/sys", "/opt/tessaro-helper");
-  const QString untrusted =
-      "failed: Error: The capacity test of /dev/sdz ended without a verdict that can be "
-      "trusted; the drive holds test data: format it before using it.";
+  const QByteArray progress = eventLine(HelperEvent::progress(0.5, 1 << 20, 30));
+  const QByteArray genuine = resultLine(genuineResult());
+  const QByteArray counterfeit = resultLine(counterfeitResult());
   // clang-format off
   const struct {
     QByteArray said;
@@ -40,16 +62,23 @@ TEST_F(ProbeJobTest, TheVerdictStandsOnlyWhenStatusAndLinesAgree) {
     QString outcome;
     std::optional<qint64> code;
   } rows[] = {
-      {"Progress: 50 %\n" + kFigures + "Genuine: all 3 samples read back\n", 0,
-       "succeeded: Genuine: all 3 samples read back", std::nullopt},
-      {kCounterfeit, HelperContract::counterfeit,
-       "failed: Counterfeit: only the first 1.07 GB of 4.29 GB hold data",
-       HelperContract::counterfeit},
-      // A status that contradicts the verdict, a verdict without its figures, no verdict.
-      {kCounterfeit, 0, untrusted, 1},
-      {kFigures + "Genuine: all 3 samples read back\n", HelperContract::counterfeit, untrusted, 1},
-      {"Genuine: all 3 samples read back\n", 0, untrusted, 1},
-      {kFigures, 0, untrusted, 1},
+      {progress + "Claimed size: 4294967296 bytes\n" + genuine, 0,
+       "succeeded: Genuine: all 3 samples read back. The drive now holds test data: format it "
+       "before using it.", std::nullopt},
+      {counterfeit, HelperContract::counterfeit,
+       "failed: Counterfeit: only the first 1.07 GB of 4.29 GB hold data. The drive now holds "
+       "test data: format it before using it.", HelperContract::counterfeit},
+      // A status that contradicts the verdict, two verdicts, none.
+      {counterfeit, 0, kUntrusted, 1},
+      {genuine, HelperContract::counterfeit, kUntrusted, 1},
+      {genuine + genuine, 0, kUntrusted, 1},
+      {"Genuine: all 3 samples read back\n", 0, kUntrusted, 1},
+      {eventLine(HelperEvent::failure("driveStopped", true, {}, HelperContract::driveStopped,
+                                      "Failed: the drive stopped responding")),
+       HelperContract::driveStopped,
+       "failed: Failed: /dev/sdz stopped responding during the capacity test, so there is no "
+       "verdict on its capacity; the drive holds test data: format it before using it.",
+       HelperContract::driveStopped},
       {"Refused: /dev/sdz is in use by another program; nothing was written.\n",
        HelperContract::deviceBusy,
        "failed: Error: Capacity test failed on /dev/sdz: the drive is in use by another program "
@@ -64,11 +93,39 @@ TEST_F(ProbeJobTest, TheVerdictStandsOnlyWhenStatusAndLinesAgree) {
     ASSERT_GE(calls.size(), 2);
     EXPECT_EQ(calls.first(), "started: Starting capacity test of /dev/sdz.");
     EXPECT_EQ(calls.at(calls.size() - 2), outcome);
-    EXPECT_FALSE(calls.join('\n').contains("Progress:"));
+    EXPECT_FALSE(calls.join('\n').contains(HelperContract::eventPrefix));
     EXPECT_EQ(job.failure() ? std::optional<qint64>(job.failure()->code()) : std::nullopt, code);
-    EXPECT_EQ(job.result().has_value(), !outcome.startsWith("failed: Error:"));
+    EXPECT_EQ(job.result().has_value(),
+              !outcome.startsWith("failed: Error:") && status != HelperContract::driveStopped);
   }
+  say(progress + genuine, 0);
+  ProbeJob job(tools, runner, kSdz);
+  EXPECT_TRUE(reportOf(job).contains("progress: 50 %, about 30 s left"));
+  EXPECT_TRUE(job.hasBegunWriting());
   EXPECT_EQ(ranArguments(), (QStringList{"/opt/tessaro-helper", "probe", "sdz"}));
+}
+
+// What a broken or hostile helper prints where events go neither moves the
+// bar nor passes for a verdict, whatever the status.
+TEST_F(ProbeJobTest, HostileEventLinesAreNoVerdictAndNoProgress) {
+  const LinuxDiskTools tools("/usr/bin/lsblk", "/sys", "/opt/tessaro-helper");
+  QFile file(TESSARO_FIXTURES_DIR "/HelperEvents/hostile-probe-lines.txt");
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  int rows = 0;
+  for (const QByteArray& line : file.readAll().split('\n')) {
+    if (line.isEmpty() || line.startsWith('#')) continue;
+    ++rows;
+    for (const int status : {int(HelperContract::success), int(HelperContract::counterfeit)}) {
+      SCOPED_TRACE(line.toStdString());
+      say(line + '\n', status);
+      ProbeJob job(tools, runner, kSdz);
+      const QStringList calls = reportOf(job);
+      EXPECT_EQ(calls.at(calls.size() - 2), kUntrusted);
+      EXPECT_FALSE(calls.join('\n').contains("progress:"));
+      EXPECT_FALSE(job.result());
+    }
+  }
+  EXPECT_GE(rows, 20);
 }
 
 TEST_F(ProbeJobTest, WithoutACapacityTestNothingRuns) {

@@ -5,6 +5,7 @@
 
 #include "drives/ProbeProgress.h"
 #include "drives/ProbeResult.h"
+#include "exec/HelperEvent.h"
 
 using namespace tessaro;
 
@@ -31,18 +32,16 @@ TEST(ProbeProgress, EstimatesTheTimeLeftFromThePaceSoFar) {
   }
 }
 
-TEST(ProbeProgress, ReadsBackOnlyItsOwnLines) {
-  for (const ProbeProgress progress :
-       {ProbeProgress{0.42, 200}, ProbeProgress{0.97, 5}, ProbeProgress{0.03, std::nullopt}}) {
-    const auto parsed = ProbeProgress::fromLine(progress.line());
-    ASSERT_TRUE(parsed) << progress.line().toStdString();
-    EXPECT_EQ(parsed->text(), progress.text());
-  }
-  EXPECT_EQ(ProbeProgress::fromLine("Progress: 42 %, about 3 min left")->secondsLeft, 180);
-  for (const char* hostile :
-       {"Progress: 101 %", "Progress: -1 %", "Progress: 42 % and more", "XProgress: 4 %",
-        "Progress: 4", "Progress: 99999999999 %", "Progress: 5 %, about 99999999999 s left", ""}) {
-    EXPECT_FALSE(ProbeProgress::fromLine(hostile)) << hostile;
+TEST(ProbeProgress, CrossesAsAnEventWithoutLosingTheTimeLeft) {
+  for (const ProbeProgress progress : {ProbeProgress{0.42, 200, 5}, ProbeProgress{0.97, 5, 0},
+                                       ProbeProgress{0.03, std::nullopt, 1ULL << 40}}) {
+    const auto event = HelperEvent::fromLine(progress.event().line());
+    ASSERT_TRUE(event);
+    const auto read = ProbeProgress::fromEvent(*event);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->fraction, progress.fraction);
+    EXPECT_EQ(read->secondsLeft, progress.secondsLeft);
+    EXPECT_EQ(read->bytesDone, progress.bytesDone);
   }
 }
 
@@ -61,7 +60,7 @@ TEST(ProbeResult, SaysWhatItFoundInTheUsersTerms) {
   EXPECT_TRUE(result.details().contains("First bad offset: 0"));
 }
 
-TEST(ProbeResult, ReadsItsOwnLinesBackAndNothingThatDisagrees) {
+TEST(ProbeResult, CrossesAsAnEventWithEveryFigure) {
   ProbeResult counterfeit;
   counterfeit.claimedBytes = 16ULL << 30;
   counterfeit.usableBytes = 1ULL << 30;
@@ -69,46 +68,24 @@ TEST(ProbeResult, ReadsItsOwnLinesBackAndNothingThatDisagrees) {
   counterfeit.samples = 18440;
   counterfeit.intact = 18307;
   counterfeit.aliased = 133;
-  QStringList lines{"$ something a tool said", "Progress: 100 %"};
-  lines << counterfeit.details() << counterfeit.verdict();
-  const auto read = ProbeResult::fromLines(lines);
+  counterfeit.bytesWritten = 123456789;
+  counterfeit.bytesRead = 98765432;
+  counterfeit.milliseconds = 1234;
+  counterfeit.cacheBytes = 128ULL << 20;
+  counterfeit.writeBytesPerSecond = 20'000'000;
+  counterfeit.readBytesPerSecond = 30'000'000;
+  const auto event =
+      HelperEvent::fromLine(HelperEvent::result("probe", counterfeit.toJson()).line());
+  ASSERT_TRUE(event);
+  const auto read = ProbeResult::fromJson(event->fields());
   ASSERT_TRUE(read);
-  EXPECT_EQ(read->usableBytes, counterfeit.usableBytes);
-  EXPECT_EQ(read->firstBadOffset, counterfeit.firstBadOffset);
-  EXPECT_EQ(read->verdict(), counterfeit.verdict());
-  EXPECT_EQ(read->aliased, 133);
+  EXPECT_EQ(read->toJson(), counterfeit.toJson());
 
   ProbeResult genuine;
   genuine.claimedBytes = genuine.usableBytes = 8'000'000'000;
-  genuine.samples = 100;
-  EXPECT_TRUE(ProbeResult::fromLines(genuine.details() << genuine.verdict()));
-
-  const auto without = [&](const QString& start) {
-    QStringList kept;
-    for (const QString& line : lines) {
-      if (!line.startsWith(start)) kept << line;
-    }
-    return kept;
-  };
-  const auto replaced = [&](const QString& start, const QString& by) {
-    return without(start) << by;
-  };
-  const std::vector<QStringList> refused{
-      without("Claimed size:"),
-      without("Usable capacity:"),
-      without("Counterfeit:"),                                  // no verdict
-      lines + QStringList{"Genuine: all 3 samples read back"},  // two verdicts
-      without("First bad offset:"),                             // counterfeit without an edge
-      replaced("Usable capacity:", "Usable capacity: 99999999999 bytes"),  // above the claim
-      replaced("First bad offset:", "First bad offset: 4096"),             // below usable
-      replaced("First bad offset:", "First bad offset: 99999999999999"),   // past the end
-      replaced("Usable capacity:", "Usable capacity: 99999999999999999999 bytes"),  // overflow
-      replaced("Claimed size:", "Claimed size: -5 bytes"),
-      genuine.details() << genuine.verdict() << "First bad offset: 5",
-  };
-  for (const QStringList& hostile : refused) {
-    EXPECT_FALSE(ProbeResult::fromLines(hostile)) << hostile.join(" | ").toStdString();
-  }
+  genuine.samples = genuine.intact = 100;
+  EXPECT_TRUE(ProbeResult::fromJson(genuine.toJson()));
+  // Hostile figures are in tests/fixtures/HelperEvents, run through the job.
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "drives/ProbePlan.h"
@@ -17,47 +18,50 @@ constexpr quint64 kMiB = quint64(1) << 20;
 constexpr quint64 kGiB = quint64(1) << 30;
 const ProbeSignature::Nonce kNonce{0x0123456789abcdefULL, 0xfedcba9876543210ULL};
 
+const ProbeSignature kSignature(kNonce);
+
 std::vector<char> signatureOf(quint64 offset, const ProbeSignature::Nonce& nonce = kNonce) {
   std::vector<char> block(kBlock);
-  ProbeSignature::write(offset, nonce, block);
+  ProbeSignature(nonce).write(offset, block);
   return block;
 }
 
 TEST(ProbeSignature, TellsItsOwnBlockFromAnotherOffsetsAndFromAnythingElse) {
   const auto block = signatureOf(5 * kGiB);
-  const auto own = ProbeSignature::inspect(5 * kGiB, kNonce, block);
+  const auto own = kSignature.inspect(5 * kGiB, block);
   EXPECT_EQ(own.kind, ProbeSignature::Kind::intact);
 
-  const auto moved = ProbeSignature::inspect(kGiB, kNonce, block);
+  const auto moved = kSignature.inspect(kGiB, block);
   EXPECT_EQ(moved.kind, ProbeSignature::Kind::aliased);
   EXPECT_EQ(moved.writtenAt, 5 * kGiB);
 
   const auto otherRun = signatureOf(5 * kGiB, {kNonce[0], kNonce[1] ^ 1});
-  EXPECT_EQ(ProbeSignature::inspect(5 * kGiB, kNonce, otherRun).kind, ProbeSignature::Kind::lost);
-  EXPECT_EQ(ProbeSignature::inspect(0, kNonce, std::vector<char>(kBlock, 0)).kind,
-            ProbeSignature::Kind::lost);
-  EXPECT_EQ(ProbeSignature::inspect(0, kNonce, std::vector<char>(kBlock, char(0xff))).kind,
+  EXPECT_EQ(kSignature.inspect(5 * kGiB, otherRun).kind, ProbeSignature::Kind::lost);
+  EXPECT_EQ(kSignature.inspect(0, std::vector<char>(kBlock, 0)).kind, ProbeSignature::Kind::lost);
+  EXPECT_EQ(kSignature.inspect(0, std::vector<char>(kBlock, char(0xff))).kind,
             ProbeSignature::Kind::lost);
   // A truncated read is no block at all.
-  EXPECT_EQ(ProbeSignature::inspect(5 * kGiB, kNonce, std::span(block).first(kBlock - 1)).kind,
+  EXPECT_EQ(kSignature.inspect(5 * kGiB, std::span(block).first(kBlock - 1)).kind,
             ProbeSignature::Kind::lost);
 }
 
 TEST(ProbeSignature, BlocksDoNotRepeatAcrossOffsets) {
-  // Filler differs between offsets, so that a drive cannot store one block for many.
+  // Every word past the header differs between offsets, so that a drive
+  // cannot store one block for many.
   const auto first = signatureOf(kMiB);
   const auto second = signatureOf(kMiB + kBlock);
-  EXPECT_NE(std::vector<char>(first.begin() + 40, first.end() - 8),
-            std::vector<char>(second.begin() + 40, second.end() - 8));
+  for (size_t at = 40; at < kBlock; at += 8) {
+    EXPECT_NE(std::memcmp(first.data() + at, second.data() + at, 8), 0) << at;
+  }
 }
 
 TEST(ProbeSignature, ADamagedBlockIsLostWhereverTheDamageIs) {
-  // The magic, the offset field, the nonce, the filler and the checksum.
+  // The magic, the offset field, the nonce and the body to its last byte.
   for (const qsizetype at : {qsizetype(0), qsizetype(16), qsizetype(23), qsizetype(30),
                              qsizetype(40), qsizetype(2048), qsizetype(4087), qsizetype(4095)}) {
     auto block = signatureOf(7 * kBlock);
     block[at] = char(block[at] ^ 0x10);
-    EXPECT_EQ(ProbeSignature::inspect(7 * kBlock, kNonce, block).kind, ProbeSignature::Kind::lost)
+    EXPECT_EQ(kSignature.inspect(7 * kBlock, block).kind, ProbeSignature::Kind::lost)
         << "byte " << at;
   }
 }
@@ -75,31 +79,40 @@ TEST(ProbePlan, SurveysTheWholeClaimedSizeWithNoGapWiderThanTheShadow) {
     quint64 claimed;
     size_t atLeast;
   };
+  // 4 TiB: more slices than settings.strata, so that the shadow stays within
+  // the cache limit's filler.
   for (const Case c : {Case{16 * kGiB, 2000}, Case{kGiB + 1234, 1800}, Case{128 * kMiB, 1000},
-                       Case{2 * kMiB, 0}, Case{kBlock, 0}, Case{kBlock - 1, 0}, Case{0, 0}}) {
+                       Case{4096 * kGiB, 8000}, Case{2 * kMiB, 500}, Case{kBlock, 1},
+                       Case{kBlock - 1, 0}, Case{0, 0}}) {
     QRandomGenerator random(42);
     const auto samples = ProbePlan::survey(c.claimed, settings, random);
     const quint64 covered = ProbePlan::coveredBytes(c.claimed);
-    const quint64 shadow = ProbePlan::shadowBytes(c.claimed, settings);
+    const quint64 shadow = ProbePlan::surveyShadow(c.claimed, settings);
     SCOPED_TRACE(c.claimed);
-    EXPECT_LE(shadow, covered);
     EXPECT_GE(samples.size(), c.atLeast);
-    EXPECT_LE(samples.size(), size_t(settings.strata) + 2 * 64 + 1);
+    EXPECT_LE(shadow, std::min(covered, settings.cacheLimitBytes));
     EXPECT_TRUE(isDescendingAndUnique(samples));
-    quint64 below = shadow;
+    quint64 below = 0;
     for (auto it = samples.rbegin(); it != samples.rend(); ++it) {
       EXPECT_EQ(*it % kBlock, 0u);
-      EXPECT_GE(*it, shadow);
       EXPECT_LE(*it + kBlock, covered);
-      EXPECT_LE(*it - below, shadow) << "gap below " << *it;
+      EXPECT_LT(*it - below, shadow) << "gap below " << *it;
       below = *it;
     }
-    if (!samples.empty()) EXPECT_EQ(samples.front(), covered - kBlock);
-    for (quint64 boundary = 2 * shadow; boundary < covered; boundary <<= 1) {
-      EXPECT_NE(std::find(samples.begin(), samples.end(), boundary), samples.end()) << boundary;
-      EXPECT_NE(std::find(samples.begin(), samples.end(), boundary - kBlock), samples.end());
-    }
+    if (!samples.empty()) EXPECT_LE(covered - samples.front(), shadow);
   }
+}
+
+TEST(ProbePlan, TheQuickRoundTakesThePowersOfTwoAndTheLastBlock) {
+  EXPECT_EQ(ProbePlan::quick(5 * kBlock + 100),
+            (std::vector<quint64>{4 * kBlock, 3 * kBlock, 2 * kBlock, kBlock}));
+  const auto samples = ProbePlan::quick(16 * kGiB);
+  EXPECT_TRUE(isDescendingAndUnique(samples));
+  EXPECT_EQ(samples.front(), 16 * kGiB - kBlock);
+  EXPECT_NE(std::find(samples.begin(), samples.end(), 8 * kGiB), samples.end());
+  EXPECT_NE(std::find(samples.begin(), samples.end(), 8 * kGiB - kBlock), samples.end());
+  EXPECT_LT(samples.size(), 70u);
+  EXPECT_TRUE(ProbePlan::quick(kBlock - 1).empty());
 }
 
 TEST(ProbePlan, RefinesStrictlyBetweenTheLastGoodAndTheFirstBadSample) {
@@ -128,14 +141,10 @@ TEST(ProbePlan, RefinesStrictlyBetweenTheLastGoodAndTheFirstBadSample) {
   EXPECT_LT(spread.front(), kGiB + 16 * kMiB);
 }
 
-TEST(ProbePlan, ARoundWritesSamplesHighestFirstAndTheShadowLastInChunks) {
-  using Extent = ProbePlan::Extent;
-  const std::vector<quint64> samples{kMiB + kBlock, 9 * kMiB, kBlock, 9 * kMiB};
-  const auto extents = ProbePlan::round(samples, kMiB + 2 * kBlock, kMiB);
-  const std::vector<Extent> want{{9 * kMiB, 1}, {2 * kBlock, 256}, {0, 2}};
-  // kMiB + kBlock lies inside the shadow, and so does kBlock: the shadow covers them.
-  EXPECT_EQ(extents, want);
-  EXPECT_TRUE(ProbePlan::round({}, 0, kMiB).empty());
+TEST(ProbePlan, TheRefinementsSpacingCoversItsWidestGap) {
+  EXPECT_EQ(ProbePlan::refinementSpacing(kMiB, kMiB + 4 * kBlock, 8), 2 * kBlock);
+  // 4095 candidates over 256 samples: gaps of at most 16 blocks, and one more.
+  EXPECT_EQ(ProbePlan::refinementSpacing(kGiB, kGiB + 16 * kMiB, 256), 17 * kBlock);
 }
 
 }  // namespace

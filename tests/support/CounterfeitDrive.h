@@ -9,25 +9,29 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include "LoopImage.h"
+#include "SystemTool.h"
 
 namespace tessaro::test {
 
-// A counterfeit drive on a loop device of its own: the FUSE file system of
-// tests/fakes claims `claimed` bytes and stores `real`, wrapping or dropping
-// what goes past. Unmounted and detached when it goes away. device() is
-// empty when any step failed; failure() says which.
+// A counterfeit drive on a loop device of its own (needs root and /dev/fuse;
+// TESSARO_COUNTERFEIT_DRIVE_PATH names the fake's program): the FUSE file
+// system of tests/fakes claims `claimed` bytes and stores `real`, in the way of its
+// kind (wrap, chain, drop, failreads, genuine), with its options (--cache
+// BYTES, --delay-us N, --fail-after-ms N). Unmounted and detached when it
+// goes away. device() is empty when any step failed; failure() says which.
 class CounterfeitDrive {
  public:
-  CounterfeitDrive(const QString& mode, qint64 claimed, qint64 real) {
+  CounterfeitDrive(const QString& mode, qint64 claimed, qint64 real,
+                   const QStringList& options = {}) {
     if (!dir_.isValid() || !QDir(dir_.path()).mkdir("mnt")) {
       failure_ = "no temporary directory";
       return;
     }
     fake_.setProcessChannelMode(QProcess::MergedChannels);
     fake_.start(TESSARO_COUNTERFEIT_DRIVE_PATH,
-                {mode, QString::number(claimed), QString::number(real), dir_.filePath("store"),
-                 mountPoint()});
+                QStringList{mode, QString::number(claimed), QString::number(real),
+                            dir_.filePath("store"), mountPoint()} +
+                    options);
     const QString disk = mountPoint() + "/disk";
     for (int i = 0; i < 100 && QFileInfo(disk).size() != claimed; ++i) {
       if (fake_.state() == QProcess::NotRunning) break;
@@ -39,8 +43,9 @@ class CounterfeitDrive {
       return;
     }
     mounted_ = true;
-    const auto [status, device] = runProgram("losetup", {"--find", "--show", disk});
-    if (status != 0 || !device.startsWith("/dev/loop")) {
+    const ToolRun attached = runTool("losetup", {"--find", "--show", disk});
+    const QString device = attached.output.trimmed();
+    if (attached.status != 0 || !device.startsWith("/dev/loop")) {
       failure_ = "losetup failed: " + device;
       return;
     }
@@ -48,8 +53,8 @@ class CounterfeitDrive {
   }
 
   ~CounterfeitDrive() {
-    if (!device_.isEmpty()) runProgram("losetup", {"--detach", device_});
-    if (mounted_) runProgram("umount", {mountPoint()});
+    if (!device_.isEmpty()) runTool("losetup", {"--detach", device_});
+    if (mounted_) runTool("umount", {mountPoint()});
     if (fake_.state() != QProcess::NotRunning && !fake_.waitForFinished(5000)) {
       fake_.kill();
       fake_.waitForFinished(5000);

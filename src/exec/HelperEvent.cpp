@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+#include "exec/HelperEvent.h"
+
+#include <QJsonDocument>
+#include <QLatin1StringView>
+
+#include "exec/HelperContract.h"
+
+namespace tessaro {
+
+namespace {
+
+const QLatin1StringView kEvent("event");
+
+struct KindName {
+  HelperEvent::Kind kind;
+  QLatin1StringView name;
+};
+constexpr KindName kKinds[] = {
+    {HelperEvent::Kind::progress, QLatin1StringView("progress")},
+    {HelperEvent::Kind::result, QLatin1StringView("result")},
+    {HelperEvent::Kind::failure, QLatin1StringView("failure")},
+};
+
+QString nameOf(HelperEvent::Kind kind) {
+  for (const auto& [known, name] : kKinds) {
+    if (known == kind) return name;
+  }
+  return {};
+}
+
+}  // namespace
+
+HelperEvent HelperEvent::progress(double fraction, quint64 bytesDone,
+                                  std::optional<qint64> secondsLeft) {
+  QJsonObject fields{{QStringLiteral("fraction"), fraction},
+                     {QStringLiteral("bytesDone"), qint64(bytesDone)}};
+  if (secondsLeft) fields.insert(QStringLiteral("secondsLeft"), *secondsLeft);
+  fields.insert(kEvent, nameOf(Kind::progress));
+  return {Kind::progress, fields};
+}
+
+HelperEvent HelperEvent::result(const QString& verb, QJsonObject figures) {
+  figures.insert(QStringLiteral("verb"), verb);
+  figures.insert(kEvent, nameOf(Kind::result));
+  return {Kind::result, figures};
+}
+
+HelperEvent HelperEvent::failure(const QString& kind, bool written, const QString& tool, int status,
+                                 const QString& message) {
+  return {Kind::failure, QJsonObject{{kEvent, nameOf(Kind::failure)},
+                                     {QStringLiteral("kind"), kind},
+                                     {QStringLiteral("written"), written},
+                                     {QStringLiteral("tool"), tool},
+                                     {QStringLiteral("status"), status},
+                                     {QStringLiteral("message"), message}}};
+}
+
+QString HelperEvent::line() const {
+  return QLatin1StringView(HelperContract::eventPrefix) +
+         QString::fromUtf8(QJsonDocument(fields_).toJson(QJsonDocument::Compact));
+}
+
+bool HelperEvent::isEventLine(const QString& line) {
+  return line.startsWith(QLatin1StringView(HelperContract::eventPrefix));
+}
+
+std::optional<HelperEvent> HelperEvent::fromLine(const QString& line) {
+  if (!isEventLine(line)) return std::nullopt;
+  QJsonParseError error{};
+  const QJsonDocument document = QJsonDocument::fromJson(
+      QStringView(line).sliced(qsizetype(qstrlen(HelperContract::eventPrefix))).toUtf8(), &error);
+  if (error.error != QJsonParseError::NoError || !document.isObject()) return std::nullopt;
+  const QJsonObject fields = document.object();
+  const QString name = fields.value(kEvent).toString();
+  for (const auto& [kind, known] : kKinds) {
+    if (name == known) return HelperEvent(kind, fields);
+  }
+  return std::nullopt;
+}
+
+}  // namespace tessaro

@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <optional>
+
+namespace tessaro {
+
+// One typed event of tessaro-helper, the part of its output the application
+// reads. The helper writes each event as one line of its own, among the log
+// lines that are for people: HelperContract::eventPrefix, then one compact
+// JSON object whose "event" member names the kind. The application keeps
+// event lines out of the log and reads nothing else of the helper's output.
+//
+//   progress  "fraction" 0..1, "bytesDone", "secondsLeft" (absent until known)
+//   result    "verb" and the verb's own figures
+//   failure   "kind", "written" (whether the drive was changed), "tool" (may be
+//             empty), "status" (the helper's exit status), "message"
+class HelperEvent {
+ public:
+  enum class Kind { progress, result, failure };
+
+  static HelperEvent progress(double fraction, quint64 bytesDone,
+                              std::optional<qint64> secondsLeft);
+  static HelperEvent result(const QString& verb, QJsonObject figures);
+  static HelperEvent failure(const QString& kind, bool written, const QString& tool, int status,
+                             const QString& message);
+
+  Kind kind() const { return kind_; }
+  // The members, "event" included.
+  const QJsonObject& fields() const { return fields_; }
+
+  // The line the helper prints (without its line feed).
+  QString line() const;
+  // Whether a line of output is meant as an event, well formed or not.
+  static bool isEventLine(const QString& line);
+  // The event a line carries; none for any other line, and for an event line
+  // that is not one JSON object naming a known kind.
+  static std::optional<HelperEvent> fromLine(const QString& line);
+
+ private:
+  HelperEvent(Kind kind, QJsonObject fields) : kind_(kind), fields_(std::move(fields)) {}
+
+  Kind kind_;
+  QJsonObject fields_;
+};
+
+}  // namespace tessaro
