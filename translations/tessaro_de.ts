@@ -336,12 +336,9 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
         <source>The test writes test data across the whole drive, erasing all data on it. This cannot be undone.</source>
         <translation>Der Kapazitätstest schreibt Testdaten über das ganze Laufwerk und löscht dabei alle Daten darauf. Das kann nicht rückgängig gemacht werden.</translation>
     </message>
-    <message numerus="yes">
-        <source>For a drive of this size it takes about %n minute(s) (an estimate).</source>
-        <translation>
-            <numerusform>Bei einem Laufwerk dieser Größe dauert er etwa %n Minute (geschätzt).</numerusform>
-            <numerusform>Bei einem Laufwerk dieser Größe dauert er etwa %n Minuten (geschätzt).</numerusform>
-        </translation>
+    <message>
+        <source>For a drive of this size it takes about %1 min (an estimate).</source>
+        <translation>Bei einem Laufwerk dieser Größe dauert er etwa %1 Min. (geschätzt).</translation>
     </message>
     <message>
         <source>Afterwards the drive holds no file system and must be formatted before it can be used.</source>

@@ -49,7 +49,8 @@ EraseConfirmation EraseConfirmation::forCapacityTest(const Drive& drive) {
       tr("The test writes test data across the whole drive, erasing all data on it. "
          "This cannot be undone.") +
           QStringLiteral("\n\n") +
-          tr("For a drive of this size it takes about %n minute(s) (an estimate).", "", minutes) +
+          tr("For a drive of this size it takes about %1 min (an estimate).")
+              .arg(windowLocale().toString(minutes)) +
           QLatin1Char(' ') +
           tr("Afterwards the drive holds no file system and must be formatted before "
              "it can be used."),

@@ -21,7 +21,7 @@ programs=(
   losetup lsblk findmnt mount umount blkid sfdisk wipefs partx
   mkfs.fat fsck.fat mkfs.ext4 mkfs.btrfs btrfs mcopy mdir mtype
   fusermount3 f3probe
-  xvfb-run Xvfb xauth xwininfo xprop
+  xvfb-run Xvfb xauth xwininfo xprop dbus-run-session
   desktop-file-validate appstreamcli xmllint dpkg-deb dpkg-shlibdeps dpkg-parsechangelog
   file lintian man gzip awk dd truncate pkexec python3
 )
