@@ -872,10 +872,10 @@ Zum Löschen %3 eingeben: </translation>
     </message>
 </context>
 <context>
-    <name>WindowLocale</name>
+    <name>NumberLocale</name>
     <message>
         <source>en_US</source>
-        <extracomment>The locale whose numbers the window shows (decimal point, digit grouping).</extracomment>
+        <extracomment>The locale whose numbers Tessaro shows (decimal point, digit grouping).</extracomment>
         <translation>de_DE</translation>
     </message>
 </context>

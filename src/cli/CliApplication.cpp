@@ -111,7 +111,8 @@ QCoro::Task<int> CliApplication::list(bool all, bool json) {
   const QList<Drive>& drives = manager_.drives();
   if (!all) {
     for (const Drive& drive : drives) {
-      QString line = drive.devicePath + QLatin1Char('\t') + formatByteCount(drive.size);
+      QString line =
+          drive.devicePath + QLatin1Char('\t') + formatByteCount(drive.size, userNumberLocale());
       if (!drive.model.isEmpty()) line += QLatin1Char('\t') + drive.model;
       output_.line(line);
     }
@@ -121,9 +122,9 @@ QCoro::Task<int> CliApplication::list(bool all, bool json) {
       const QString what = !device.product.isEmpty() ? device.product
                            : device.model.isEmpty()    ? device.type
                                                        : device.model;
-      output_.line(device.path + QLatin1Char('\t') + formatByteCount(device.size) +
-                   QLatin1Char('\t') + what + QLatin1Char('\t') +
-                   (device.reason ? device.reason->phrase() : tr("offered")));
+      output_.line(device.path + QLatin1Char('\t') +
+                   formatByteCount(device.size, userNumberLocale()) + QLatin1Char('\t') + what +
+                   QLatin1Char('\t') + (device.reason ? device.reason->phrase() : tr("offered")));
     }
   }
   output_.line(reportText::drivesFound(drives.size()));

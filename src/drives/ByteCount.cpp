@@ -3,6 +3,7 @@
 
 #include "drives/ByteCount.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <array>
 #include <cmath>
@@ -55,6 +56,11 @@ QString formatByteCount(qint64 bytes, const QLocale& numbers) {
   if (numbers.decimalPoint() != QLatin1String("."))
     number.replace(QLatin1Char('.'), numbers.decimalPoint());
   return number + QLatin1Char(' ') + QLatin1String(units[index].name);
+}
+
+QLocale userNumberLocale() {
+  //: The locale whose numbers Tessaro shows (decimal point, digit grouping).
+  return QLocale(QCoreApplication::translate("NumberLocale", "en_US"));
 }
 
 std::optional<qint64> parseByteCount(const QString& text) {

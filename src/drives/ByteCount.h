@@ -15,6 +15,12 @@ QString formatByteCount(qint64 bytes);
 // The same with numbers in a language's way ("15,76 GB" in German).
 QString formatByteCount(qint64 bytes, const QLocale& numbers);
 
+// The locale whose numbers the user reads: that of the language Tessaro
+// speaks to them (its translation names it), so that the window and
+// tessaro-cli write "32,02 GB" in German whatever locale the tools run in.
+// The root helper's lines, installed no translation, keep English numbers.
+QLocale userNumberLocale();
+
 // A byte count as sfdisk and lsblk read one: a whole or decimal number, then
 // nothing (bytes), K, M, G or T, or KiB ... TiB (powers of 1024), or KB ...
 // TB (powers of 1000), letters in either case ("1G", "1.5GiB", "500MB").

@@ -3,16 +3,11 @@
 
 #include "ui/WindowLocale.h"
 
-#include <QCoreApplication>
-
 #include "drives/ByteCount.h"
 
 namespace tessaro {
 
-QLocale windowLocale() {
-  //: The locale whose numbers the window shows (decimal point, digit grouping).
-  return QLocale(QCoreApplication::translate("WindowLocale", "en_US"));
-}
+QLocale windowLocale() { return userNumberLocale(); }
 
 QString windowByteCount(qint64 bytes) { return formatByteCount(bytes, windowLocale()); }
 
