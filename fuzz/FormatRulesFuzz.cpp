@@ -103,7 +103,7 @@ void checkClusterRules(std::optional<int> clusterBytes, qint64 diskBytes, int se
     const Fat32Layout planned = plannedFat32Layout(layout, sectorBytes, bytes);
     FUZZ_CHECK(planned.isValid(), QString::number(planned.clusters));
     FUZZ_CHECK(planned.dataStartBytes() %
-                       (planned.flashAligned ? kFlashAlignment : planned.clusterBytes()) ==
+                       planned.dataAlignmentBytes() ==
                    0,
                QString::number(planned.dataStartBytes()));
     return;

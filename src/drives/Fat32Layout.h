@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QtGlobal>
+#include <numeric>
 
 namespace tessaro {
 
@@ -37,6 +38,14 @@ struct Fat32Layout {
   // Where cluster 2 starts, in bytes from the start of the disk.
   qint64 dataStartBytes() const {
     return (partitionStart + reservedSectors + 2 * fatSectors) * sectorBytes;
+  }
+  // The boundary of the disk the data area starts on: 4 MiB where it was
+  // moved there; otherwise mkfs.fat's alignment to the cluster within the
+  // partition, which on the disk is the largest power of two dividing both
+  // the cluster and the partition's start (the cluster itself, unless a
+  // cluster is larger than the 1 MiB the partition starts at).
+  qint64 dataAlignmentBytes() const {
+    return flashAligned ? kFlashAlignment : std::gcd(clusterBytes(), partitionStart * sectorBytes);
   }
   // 65,525 to 268,435,445 clusters: what every FAT32 reader takes for FAT32.
   bool isValid() const;

@@ -256,7 +256,7 @@ int formatVerb(const QStringList& args) {
   if (layout.sized) expected.partitionSectors = layout.sectorCount;
   expected.volumeName = volumeName;
   expected.clusterBytes = int(fileSystem.clusterBytes());
-  expected.dataAlignment = fileSystem.flashAligned ? kFlashAlignment : fileSystem.clusterBytes();
+  expected.dataAlignment = fileSystem.dataAlignmentBytes();
   const FormatVerdict verdict =
       verifyFormat(expected, readBack(run, tools, disk.path(), partition.path(), claim));
   claim.release();

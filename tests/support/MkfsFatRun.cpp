@@ -131,7 +131,7 @@ QString clusterRuleDisagreement(std::optional<int> clusterBytes, qint64 diskByte
     const qint64 dataStart =
         (partition.startSector + made.reservedSectors + made.fatCount * made.fatSectors) *
         sectorBytes;
-    if (valid && dataStart % (planned.flashAligned ? kFlashAlignment : planned.clusterBytes()) != 0)
+    if (valid && dataStart % planned.dataAlignmentBytes() != 0)
       differences << QStringLiteral("data area at byte %1 is not aligned").arg(dataStart);
   }
   return differences.join(QStringLiteral("; "));
