@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <csignal>
 #include <vector>
 
@@ -75,7 +76,12 @@ MkfsFatBootSector runMkfsFatOnSparseFile(const QStringList& arguments, qint64 pa
     _exit(127);
   }
   int status = 0;
-  if (pid < 0 || waitpid(pid, &status, 0) != pid) return sector;
+  // libFuzzer's timer signals interrupt the wait: it is waited out again.
+  pid_t waited = -1;
+  do {
+    waited = pid < 0 ? -1 : waitpid(pid, &status, 0);
+  } while (waited < 0 && errno == EINTR);
+  if (waited != pid) return sector;
 
   QFile file(image);
   if (!file.open(QIODevice::ReadOnly)) return sector;
