@@ -10,7 +10,7 @@
 
 #include "drives/ShellQuote.h"
 #include "exec/HelperContract.h"
-#include "exec/ToolProcess.h"
+#include "helper/ToolProcess.h"
 #include "helper/HelperStop.h"
 
 namespace tessaro::helper {

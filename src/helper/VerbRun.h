@@ -9,7 +9,7 @@
 
 #include "drives/linux/LinuxFormatSteps.h"
 #include "helper/CancelWatch.h"
-#include "exec/ToolProcess.h"
+#include "helper/ToolProcess.h"
 #include "helper/DiskLock.h"
 
 namespace tessaro::helper {
