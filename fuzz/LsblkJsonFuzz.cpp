@@ -12,9 +12,9 @@
 #include "drives/LogicalSectorSize.h"
 #include "drives/linux/LinuxBlockDevices.h"
 #include "drives/linux/LinuxDiskTools.h"
-#include "drives/linux/LinuxDriveFacts.h"
 #include "drives/linux/LsblkDevice.h"
 #include "exec/Error.h"
+#include "helper/info/LinuxDriveFacts.h"
 
 using namespace tessaro;
 

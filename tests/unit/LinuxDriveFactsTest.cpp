@@ -9,8 +9,8 @@
 
 #include "drives/DriveFactsJson.h"
 #include "drives/InfoReport.h"
-#include "drives/linux/LinuxDriveFacts.h"
 #include "exec/Error.h"
+#include "helper/info/LinuxDriveFacts.h"
 
 using namespace tessaro;
 
