@@ -30,10 +30,10 @@
 
 #include "CounterfeitDrive.h"
 #include "LoopDisk.h"
-#include "drives/CapacityProbe.h"
-#include "drives/linux/LinuxProbeDevice.h"
 #include "exec/HelperContract.h"
 #include "exec/HelperEvent.h"
+#include "helper/probe/CapacityProbe.h"
+#include "helper/probe/LinuxProbeDevice.h"
 
 using namespace tessaro;
 

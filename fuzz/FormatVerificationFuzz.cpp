@@ -9,8 +9,8 @@
 
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
-#include "drives/linux/FormatVerification.h"
-#include "drives/linux/LinuxDriveFacts.h"
+#include "helper/format/FormatVerification.h"
+#include "helper/info/LinuxDriveFacts.h"
 
 using namespace tessaro;
 

@@ -8,13 +8,13 @@
 
 #include "FuzzCheck.h"
 #include "drives/DriveFactsJson.h"
-#include "drives/InfoReport.h"
 #include "drives/LogicalSectorSize.h"
 #include "drives/linux/LinuxBlockDevices.h"
 #include "drives/linux/LinuxDiskTools.h"
-#include "drives/linux/LinuxDriveFacts.h"
 #include "drives/linux/LsblkDevice.h"
 #include "exec/Error.h"
+#include "helper/info/LinuxDriveFacts.h"
+#include "jobs/InfoReport.h"
 
 using namespace tessaro;
 

@@ -8,10 +8,10 @@
 
 #include "FuzzCheck.h"
 #include "drives/DiskIdentifier.h"
-#include "drives/InfoReport.h"
 #include "drives/mac/MacDiskTools.h"
 #include "drives/mac/PropertyList.h"
 #include "exec/Error.h"
+#include "jobs/InfoReport.h"
 
 using namespace tessaro;
 

@@ -7,13 +7,11 @@
 #include <cmath>
 #include <functional>
 
-#include "drives/ProbeSignature.h"
-
 namespace tessaro {
 
 namespace {
 
-constexpr quint64 kBlock = ProbeSignature::blockBytes;
+constexpr quint64 kBlock = ProbePlan::blockBytes;
 
 quint64 alignDown(quint64 value) { return value / kBlock * kBlock; }
 

@@ -37,6 +37,9 @@ namespace tessaro {
 // half the shadow) runs only when the quick round found nothing wrong.
 class ProbePlan {
  public:
+  // One sample: a signature block of this size, at an offset that is a multiple of it.
+  static constexpr qsizetype blockBytes = 4096;
+
   struct Settings {
     int strata = 2048;                            // survey samples at least: one a slice
     quint64 shadowBytes = quint64(64) << 20;      // refinement: widest gap a round leaves x2

@@ -6,12 +6,12 @@
 #include <QList>
 #include <QString>
 
-#include "drives/linux/LinuxFormatSteps.h"
 #include "helper/CancelWatch.h"
 #include "helper/DiskLock.h"
 #include "helper/HelperSupport.h"
 #include "helper/HelperTools.h"
 #include "helper/KernelDevice.h"
+#include "helper/LinuxFormatSteps.h"
 #include "helper/VerbRun.h"
 
 namespace tessaro::helper {

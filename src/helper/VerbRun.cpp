@@ -10,8 +10,8 @@
 
 #include "drives/ShellQuote.h"
 #include "exec/HelperContract.h"
-#include "exec/ToolProcess.h"
 #include "helper/HelperStop.h"
+#include "helper/ToolProcess.h"
 
 namespace tessaro::helper {
 

@@ -7,10 +7,10 @@
 #include <QString>
 #include <QStringList>
 
-#include "drives/linux/LinuxFormatSteps.h"
 #include "helper/CancelWatch.h"
-#include "exec/ToolProcess.h"
 #include "helper/DiskLock.h"
+#include "helper/LinuxFormatSteps.h"
+#include "helper/ToolProcess.h"
 
 namespace tessaro::helper {
 

@@ -3,9 +3,9 @@
 
 #include "jobs/InfoJob.h"
 
-#include "drives/InfoReport.h"
 #include "drives/PartitionLookup.h"
 #include "exec/Error.h"
+#include "jobs/InfoReport.h"
 #include "jobs/ReportTexts.h"
 
 namespace tessaro {

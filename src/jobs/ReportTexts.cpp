@@ -6,8 +6,8 @@
 #include <QCoreApplication>
 #include <QLocale>
 
-#include "drives/HelperFailure.h"
 #include "drives/ShellQuote.h"
+#include "jobs/HelperFailure.h"
 
 namespace tessaro::reportText {
 

@@ -8,12 +8,12 @@
 #include <QTemporaryFile>
 #include <cstdio>
 
+#include "Capability.h"
 #include "CounterfeitDrive.h"
 #include "LoopImage.h"
-#include "drives/CapacityProbe.h"
-#include "drives/linux/LinuxProbeDevice.h"
 #include "exec/Error.h"
-#include "Capability.h"
+#include "helper/probe/CapacityProbe.h"
+#include "helper/probe/LinuxProbeDevice.h"
 
 using namespace tessaro;
 

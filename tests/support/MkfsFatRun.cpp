@@ -16,7 +16,7 @@
 
 #include "drives/Fat32Layout.h"
 #include "drives/FormatRequestRules.h"
-#include "drives/linux/LinuxFormatSteps.h"
+#include "helper/LinuxFormatSteps.h"
 
 namespace tessaro::test {
 

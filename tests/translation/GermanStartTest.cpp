@@ -16,11 +16,11 @@
 #include <QTimer>
 
 #include "drives/FormatRequestRules.h"
-#include "drives/InfoReport.h"
 #include "i18n/Translations.h"
+#include "jobs/InfoReport.h"
 #include "jobs/ReportTexts.h"
-#include "ui/StatusLog.h"
 #include "ui/ElidingLabel.h"
+#include "ui/StatusLog.h"
 #include "ui/ViewFixture.h"
 
 using namespace tessaro;

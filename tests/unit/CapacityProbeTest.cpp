@@ -9,8 +9,8 @@
 #include <functional>
 #include <unordered_map>
 
-#include "drives/CapacityProbe.h"
 #include "exec/Error.h"
+#include "helper/probe/CapacityProbe.h"
 
 using namespace tessaro;
 

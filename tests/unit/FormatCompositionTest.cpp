@@ -12,9 +12,9 @@
 #include "drives/FormatRequestRules.h"
 #include "drives/LogicalSectorSize.h"
 #include "drives/linux/LinuxDiskTools.h"
-#include "drives/linux/LinuxFormatSteps.h"
 #include "drives/linux/PartitionNaming.h"
 #include "drives/mac/MacDiskTools.h"
+#include "helper/LinuxFormatSteps.h"
 
 using namespace tessaro;
 

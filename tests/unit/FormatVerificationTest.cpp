@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "drives/linux/FormatVerification.h"
+#include "helper/format/FormatVerification.h"
 
 using namespace tessaro;
 

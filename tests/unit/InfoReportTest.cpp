@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QRegularExpression>
 
-#include "drives/InfoReport.h"
 #include "drives/mac/PropertyListFacts.h"
+#include "jobs/InfoReport.h"
 
 using namespace tessaro;
 

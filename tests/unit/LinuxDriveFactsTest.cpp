@@ -8,9 +8,9 @@
 #include <QJsonObject>
 
 #include "drives/DriveFactsJson.h"
-#include "drives/InfoReport.h"
-#include "drives/linux/LinuxDriveFacts.h"
 #include "exec/Error.h"
+#include "helper/info/LinuxDriveFacts.h"
+#include "jobs/InfoReport.h"
 
 using namespace tessaro;
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "drives/ProbePlan.h"
-#include "drives/ProbeSignature.h"
+#include "helper/probe/ProbeSignature.h"
 
 using namespace tessaro;
 

@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <chrono>
 
-#include "exec/ToolProcess.h"
+#include "helper/ToolProcess.h"
 
 using namespace tessaro;
 

@@ -15,4 +15,10 @@ inline QString linuxPartitionName(const QString& disk, int number) {
   return disk + (endsInDigit ? QStringLiteral("p") : QString()) + QString::number(number);
 }
 
+// The partition a format creates: /dev/sdb1, /dev/mmcblk0p1, /dev/loop0p1.
+inline QString linuxFormatPartitionPath(const QString& diskPath) {
+  const int slash = diskPath.lastIndexOf(QLatin1Char('/'));
+  return diskPath.left(slash + 1) + linuxPartitionName(diskPath.mid(slash + 1), 1);
+}
+
 }  // namespace tessaro

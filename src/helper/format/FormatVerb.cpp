@@ -6,14 +6,14 @@
 #include <QThread>
 
 #include "drives/FormatRequestRules.h"
-#include "drives/linux/FormatVerification.h"
-#include "drives/linux/LinuxFormatSteps.h"
 #include "drives/linux/PartitionNaming.h"
 #include "exec/HelperContract.h"
 #include "exec/VisibleText.h"
 #include "helper/ExclusiveOpen.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
+#include "helper/LinuxFormatSteps.h"
+#include "helper/format/FormatVerification.h"
 
 namespace tessaro::helper {
 

@@ -17,13 +17,13 @@
 #include <cstring>
 #include <memory>
 
-#include "drives/CapacityProbe.h"
-#include "drives/linux/LinuxProbeDevice.h"
 #include "exec/Error.h"
 #include "exec/HelperContract.h"
 #include "exec/HelperEvent.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
+#include "helper/probe/CapacityProbe.h"
+#include "helper/probe/LinuxProbeDevice.h"
 
 namespace tessaro::helper {
 

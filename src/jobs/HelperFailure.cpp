@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include "drives/HelperFailure.h"
+#include "jobs/HelperFailure.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include "drives/linux/LinuxProbeDevice.h"
+#include "helper/probe/LinuxProbeDevice.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>

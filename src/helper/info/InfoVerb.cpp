@@ -4,11 +4,11 @@
 #include <cstdio>
 
 #include "drives/DriveFactsJson.h"
-#include "drives/linux/LinuxDriveFacts.h"
 #include "exec/HelperContract.h"
 #include "helper/CancelWatch.h"
 #include "helper/HelperSupport.h"
 #include "helper/HelperVerbs.h"
+#include "helper/info/LinuxDriveFacts.h"
 
 namespace tessaro::helper {
 namespace {

@@ -39,9 +39,6 @@ struct LinuxFormatPlan {
 // The tools the format steps and their read-back run, by name.
 QStringList linuxFormatToolNames();
 
-// The partition the steps create: /dev/sdb1, /dev/mmcblk0p1, /dev/loop0p1.
-QString linuxFormatPartitionPath(const QString& diskPath);
-
 // Unmount every mounted device of the disk, in the plan's order.
 QList<ToolStep> linuxUnmountSteps(const LinuxFormatPlan& plan);
 

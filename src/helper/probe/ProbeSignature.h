@@ -7,6 +7,8 @@
 #include <array>
 #include <span>
 
+#include "drives/ProbePlan.h"
+
 namespace tessaro {
 
 // The 4 KiB blocks one capacity probe writes. Each names the offset it was
@@ -24,7 +26,7 @@ namespace tessaro {
 // once per run: no checksum to compute, nothing the compiler cannot vectorize.
 class ProbeSignature {
  public:
-  static constexpr qsizetype blockBytes = 4096;
+  static constexpr qsizetype blockBytes = ProbePlan::blockBytes;
   using Nonce = std::array<quint64, 2>;
 
   enum class Kind {

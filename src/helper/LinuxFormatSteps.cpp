@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include "drives/linux/LinuxFormatSteps.h"
+#include "helper/LinuxFormatSteps.h"
 
 #include "drives/FormatRequestRules.h"
 #include "drives/linux/PartitionNaming.h"
@@ -26,11 +26,6 @@ const QString kNoLock = QStringLiteral("--lock=no");
 QStringList linuxFormatToolNames() {
   return {QStringLiteral("umount"), QStringLiteral("wipefs"),   QStringLiteral("sfdisk"),
           QStringLiteral("partx"),  QStringLiteral("mkfs.fat"), QStringLiteral("fsck.fat")};
-}
-
-QString linuxFormatPartitionPath(const QString& diskPath) {
-  const int slash = diskPath.lastIndexOf(QLatin1Char('/'));
-  return diskPath.left(slash + 1) + linuxPartitionName(diskPath.mid(slash + 1), 1);
 }
 
 QList<ToolStep> linuxUnmountSteps(const LinuxFormatPlan& plan) {

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "drives/ProbeTarget.h"
+#include "helper/probe/ProbeTarget.h"
 
 namespace tessaro {
 

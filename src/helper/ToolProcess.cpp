@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#ifndef __APPLE__
-
-#include "exec/ToolProcess.h"
+#include "helper/ToolProcess.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -321,5 +319,3 @@ int ToolProcess::stop(std::chrono::milliseconds grace) {
 }
 
 }  // namespace tessaro
-
-#endif

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include "drives/InfoReport.h"
+#include "jobs/InfoReport.h"
 
 #include <QCoreApplication>
 #include <QLocale>

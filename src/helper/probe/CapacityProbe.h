@@ -14,8 +14,8 @@
 #include "drives/ProbePlan.h"
 #include "drives/ProbeProgress.h"
 #include "drives/ProbeResult.h"
-#include "drives/ProbeSignature.h"
-#include "drives/ProbeTarget.h"
+#include "helper/probe/ProbeSignature.h"
+#include "helper/probe/ProbeTarget.h"
 
 namespace tessaro {
 
