@@ -16,16 +16,12 @@ struct FactsText {
   Q_DECLARE_TR_FUNCTIONS(DriveFactsJson)
 };
 
-// The largest whole number a JSON number holds exactly.
-constexpr double kMaxExactInteger = 9007199254740992.0;
-
 QJsonValue text(const std::optional<QString>& value) {
   return value ? QJsonValue(*value) : QJsonValue();
 }
 
-QJsonValue size(qint64 bytes) {
-  return bytes >= 1 ? QJsonValue(static_cast<double>(bytes)) : QJsonValue();
-}
+// Written as an integer, exact at any size (a double is not past 2^53).
+QJsonValue size(qint64 bytes) { return bytes >= 1 ? QJsonValue(bytes) : QJsonValue(); }
 
 [[noreturn]] void unreadable(const QString& why) {
   throw Error(ErrorDomain::json, QJsonParseError::IllegalValue,
@@ -54,11 +50,11 @@ bool readFlag(const QJsonObject& in, const char* key) {
 qint64 readSize(const QJsonObject& in, const char* key) {
   const QJsonValue value = field(in, key);
   if (value.isNull()) return 0;
-  const double number = value.toDouble(-1);
-  if (!value.isDouble() || number < 1 || number > kMaxExactInteger ||
-      number != static_cast<double>(static_cast<qint64>(number)))
+  // A whole number of bytes, within qint64; toInteger refuses fractions.
+  const qint64 number = value.toInteger(-1);
+  if (!value.isDouble() || number < 1)
     unreadable(QLatin1String(key) + QStringLiteral(" is not a number of bytes"));
-  return static_cast<qint64>(number);
+  return number;
 }
 
 QJsonObject readObject(const QJsonObject& in, const char* key) {
