@@ -25,22 +25,21 @@ QCoro::Task<> ProbeJob::perform(Report& report) {
   // returned. The helper's lines are shown as they come.
   std::optional<ProbeResult> said;
   int results = 0;
-  HelperOutput output(
-      [&report](const QStringList& lines) { report.lines(lines); },
-      [this, &report, &said, &results](const HelperEvent& event) {
-        if (event.kind() == HelperEvent::Kind::writing) {
-          begunWriting_ = true;
-        } else if (const auto progress = ProbeProgress::fromEvent(event)) {
-          begunWriting_ = true;
-          report.progress(*progress);
-        } else if (event.kind() == HelperEvent::Kind::result) {
-          ++results;
-          if (event.fields().value(QStringLiteral("verb")).toString() ==
-              QLatin1StringView(HelperContract::probeVerb)) {
-            said = ProbeResult::fromJson(event.fields());
-          }
-        }
-      });
+  const auto onEvent = [this, &report, &said, &results](const HelperEvent& event) {
+    if (event.kind() == HelperEvent::Kind::writing) {
+      begunWriting_ = true;
+    } else if (const auto progress = ProbeProgress::fromEvent(event)) {
+      begunWriting_ = true;
+      report.progress(*progress);
+    } else if (event.kind() == HelperEvent::Kind::result) {
+      ++results;
+      if (event.fields().value(QStringLiteral("verb")).toString() ==
+          QLatin1StringView(HelperContract::probeVerb)) {
+        said = ProbeResult::fromJson(event.fields());
+      }
+    }
+  };
+  HelperOutput output([&report](const QStringList& lines) { report.lines(lines); }, onEvent);
   const PrivilegedRunResult ran =
       co_await runner_.run(command->tool, command->args, output.reader(), cancellation());
   stopIfCancelled(ran, output.saidCancelled(),
