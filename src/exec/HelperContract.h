@@ -70,6 +70,11 @@
 // run's failure event has the kind "cancelled" and the "Cancelled:" line as
 // its message.
 //
+// format reads the drive back after its last write and tells one result event
+// (verb "format": what it found, whether it matches what was asked, see
+// FormatVerdict), followed by a failure event of kind "verificationFailed"
+// when it does not match.
+//
 // probe writes test blocks over the claimed size of DISK (destroying what they
 // cover, like a format), reads them back and tells, while it runs, progress
 // events, and at its end one result event (verb "probe": the verdict and its
@@ -118,17 +123,28 @@ enum Status : int {
 // "toolFailed" for a tool's own status.
 constexpr const char* failureKind(int status) {
   switch (status) {
-    case usage: return "usage";
-    case refusedDevice: return "refusedDevice";
-    case refusedRequest: return "refusedRequest";
-    case verificationFailed: return "verificationFailed";
-    case deviceChanged: return "deviceChanged";
-    case deviceBusy: return "deviceBusy";
-    case toolMissing: return "toolMissing";
-    case cancelled: return "cancelled";
-    case counterfeit: return "counterfeit";
-    case driveStopped: return "driveStopped";
-    default: return "toolFailed";
+    case usage:
+      return "usage";
+    case refusedDevice:
+      return "refusedDevice";
+    case refusedRequest:
+      return "refusedRequest";
+    case verificationFailed:
+      return "verificationFailed";
+    case deviceChanged:
+      return "deviceChanged";
+    case deviceBusy:
+      return "deviceBusy";
+    case toolMissing:
+      return "toolMissing";
+    case cancelled:
+      return "cancelled";
+    case counterfeit:
+      return "counterfeit";
+    case driveStopped:
+      return "driveStopped";
+    default:
+      return "toolFailed";
   }
 }
 
