@@ -38,7 +38,8 @@
 // writes nothing to it until it wants the run to stop. A line cancelRequest
 // asks the helper to stop: it ends the tool it is running (SIGTERM to the
 // tool's process group, SIGKILL after a short grace) and exits with
-// Status::cancelled after one line beginning "Cancelled:". When standard
+// Status::cancelled after its failure event of kind "cancelled" and one line
+// beginning "Cancelled:" for people. When standard
 // input ends without that line, the caller has gone away: the helper stops
 // the same way, except that a format that has begun writing finishes, so
 // that the drive is not left half erased with nobody told. A standard input
@@ -59,7 +60,20 @@
 // Events: besides those lines, which are for people and written once, the
 // helper prints typed events (HelperEvent), each a line of its own beginning
 // eventPrefix. They are the only part of the output the caller reads; the
-// caller keeps them out of any log.
+// caller keeps them out of any log. Every verb tells one writing event where
+// it begins to change the drive (format before its first write, check before
+// fsck.fat repairs, probe before its test blocks): a cancel or a failure after
+// it leaves the drive changed. Every run that stops early with one of the
+// helper's statuses (or a tool's, for a format) tells one failure event just
+// before the line that says why: its kind is failureKind(status), "written"
+// whether the writing event came before it, "message" that line. A cancelled
+// run's failure event has the kind "cancelled" and the "Cancelled:" line as
+// its message.
+//
+// format reads the drive back after its last write and tells one result event
+// (verb "format": what it found, whether it matches what was asked, see
+// FormatVerdict), followed by a failure event of kind "verificationFailed"
+// when it does not match.
 //
 // probe writes test blocks over the claimed size of DISK (destroying what they
 // cover, like a format), reads them back and tells, while it runs, progress
@@ -87,7 +101,7 @@ inline constexpr const char* defaultCluster = "default";
 // failed with a status from 1 to 63 ends with that status, toolFailed when
 // the tool could not say, as when a signal ended it). 126 and 127 are
 // pkexec's own (dismissed, not authorized or not started) and never the
-// helper's.
+// helper's. A failure event names its status by failureKind.
 enum Status : int {
   success = 0,
   usage = 64,               // unknown verb, wrong number or shape of arguments; nothing ran
@@ -104,5 +118,34 @@ enum Status : int {
   driveStopped = 74,        // probe: the drive stopped answering part way; no verdict on its
                             // capacity, and it holds test data
 };
+
+// The kind a failure event gives its status: the name of the status above, or
+// "toolFailed" for a tool's own status.
+constexpr const char* failureKind(int status) {
+  switch (status) {
+    case usage:
+      return "usage";
+    case refusedDevice:
+      return "refusedDevice";
+    case refusedRequest:
+      return "refusedRequest";
+    case verificationFailed:
+      return "verificationFailed";
+    case deviceChanged:
+      return "deviceChanged";
+    case deviceBusy:
+      return "deviceBusy";
+    case toolMissing:
+      return "toolMissing";
+    case cancelled:
+      return "cancelled";
+    case counterfeit:
+      return "counterfeit";
+    case driveStopped:
+      return "driveStopped";
+    default:
+      return "toolFailed";
+  }
+}
 
 }  // namespace tessaro::HelperContract

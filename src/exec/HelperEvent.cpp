@@ -19,6 +19,7 @@ struct KindName {
   QLatin1StringView name;
 };
 constexpr KindName kKinds[] = {
+    {HelperEvent::Kind::writing, QLatin1StringView("writing")},
     {HelperEvent::Kind::progress, QLatin1StringView("progress")},
     {HelperEvent::Kind::result, QLatin1StringView("result")},
     {HelperEvent::Kind::failure, QLatin1StringView("failure")},
@@ -31,7 +32,22 @@ QString nameOf(HelperEvent::Kind kind) {
   return {};
 }
 
+// A failure names its kind, whether anything was written, the tool, an exit
+// status a process can have and its message.
+bool isWellFormedFailure(const QJsonObject& fields) {
+  // toInt gives -1 for a status that is no whole number.
+  const int status = fields.value(QStringLiteral("status")).toInt(-1);
+  return !fields.value(QStringLiteral("kind")).toString().isEmpty() &&
+         fields.value(QStringLiteral("written")).isBool() &&
+         fields.value(QStringLiteral("tool")).isString() && status >= 0 && status <= 255 &&
+         fields.value(QStringLiteral("message")).isString();
+}
+
 }  // namespace
+
+HelperEvent HelperEvent::writing() {
+  return {Kind::writing, QJsonObject{{kEvent, nameOf(Kind::writing)}}};
+}
 
 HelperEvent HelperEvent::progress(double fraction, quint64 bytesDone,
                                   std::optional<qint64> secondsLeft) {
@@ -58,6 +74,11 @@ HelperEvent HelperEvent::failure(const QString& kind, bool written, const QStrin
                                      {QStringLiteral("message"), message}}};
 }
 
+HelperEvent HelperEvent::failure(int status, bool written, const QString& message) {
+  return failure(QLatin1StringView(HelperContract::failureKind(status)), written, {}, status,
+                 message);
+}
+
 QString HelperEvent::line() const {
   return QLatin1StringView(HelperContract::eventPrefix) +
          QString::fromUtf8(QJsonDocument(fields_).toJson(QJsonDocument::Compact));
@@ -76,7 +97,9 @@ std::optional<HelperEvent> HelperEvent::fromLine(const QString& line) {
   const QJsonObject fields = document.object();
   const QString name = fields.value(kEvent).toString();
   for (const auto& [kind, known] : kKinds) {
-    if (name == known) return HelperEvent(kind, fields);
+    if (name != known) continue;
+    if (kind == Kind::failure && !isWellFormedFailure(fields)) return std::nullopt;
+    return HelperEvent(kind, fields);
   }
   return std::nullopt;
 }

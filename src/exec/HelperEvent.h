@@ -15,19 +15,25 @@ namespace tessaro {
 // JSON object whose "event" member names the kind. The application keeps
 // event lines out of the log and reads nothing else of the helper's output.
 //
+//   writing   no members: from here on the run changes the drive
 //   progress  "fraction" 0..1, "bytesDone", "secondsLeft" (absent until known)
 //   result    "verb" and the verb's own figures
-//   failure   "kind", "written" (whether the drive was changed), "tool" (may be
-//             empty), "status" (the helper's exit status), "message"
+//   failure   "kind" (HelperContract::failureKind of the status), "written"
+//             (whether the drive was changed), "tool" (may be empty), "status"
+//             (the helper's exit status), "message" (the line it printed)
+// A failure event whose members are missing or of the wrong type is no event.
 class HelperEvent {
  public:
-  enum class Kind { progress, result, failure };
+  enum class Kind { writing, progress, result, failure };
 
+  static HelperEvent writing();
   static HelperEvent progress(double fraction, quint64 bytesDone,
                               std::optional<qint64> secondsLeft);
   static HelperEvent result(const QString& verb, QJsonObject figures);
   static HelperEvent failure(const QString& kind, bool written, const QString& tool, int status,
                              const QString& message);
+  // The failure event of a run that stops with status.
+  static HelperEvent failure(int status, bool written, const QString& message);
 
   Kind kind() const { return kind_; }
   // The members, "event" included.

@@ -8,8 +8,8 @@
 namespace tessaro::helper {
 
 // Ends a verb early with an exit status of HelperContract::Status. Whoever
-// throws it has already printed the line that says why; main() returns the
-// status.
+// throws it has already told the failure (sayFailure: its event and the line
+// that says why); main() returns the status.
 class HelperStop : public std::exception {
  public:
   explicit HelperStop(int status) : status_(status) {}

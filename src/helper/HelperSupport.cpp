@@ -60,8 +60,7 @@ KernelDevice deviceNamed(const QString& name) {
 void requireTools(const HelperTools& tools) {
   const QStringList missing = tools.missingLines();
   if (missing.isEmpty()) return;
-  for (const QString& line : missing) printLine(line);
-  throw HelperStop(HelperContract::toolMissing);
+  stop(HelperContract::toolMissing, missing.join(QLatin1Char('\n')));
 }
 
 LsblkDevice readLsblkDevice(VerbRun& run, const QString& lsblkPath, const QString& devicePath) {
@@ -166,26 +165,20 @@ void lockDisk(DiskLock& lock, VerbRun& run, const KernelDevice& device) {
   bool usageError = false;
   const KernelDevice disk =
       device.isPartition() ? KernelDevice::find(device.diskName(), &refusal, &usageError) : device;
-  if (!disk.isValid()) {
-    printLine(refusal);
-    throw HelperStop(HelperContract::refusedDevice);
-  }
+  if (!disk.isValid()) stop(HelperContract::refusedDevice, refusal);
   QString why;
   switch (lock.lock(disk, &why)) {
     case DiskLock::Outcome::locked:
       run.setLock(&lock);
       return;
     case DiskLock::Outcome::busy:
-      printLine(why);
-      throw HelperStop(HelperContract::deviceBusy);
+      stop(HelperContract::deviceBusy, why);
     case DiskLock::Outcome::changed:
-      printLine(why);
-      throw HelperStop(HelperContract::deviceChanged);
+      stop(HelperContract::deviceChanged, why);
     case DiskLock::Outcome::failed:
       break;
   }
-  printLine(why);
-  throw HelperStop(HelperContract::toolFailed);
+  stop(HelperContract::toolFailed, why);
 }
 
 QStringList mountTargetsOf(const QByteArray& findmntOutput, const KernelDevice& device) {
@@ -223,13 +216,13 @@ QStringList readMountTargets(VerbRun& run, const HelperTools& tools, const Kerne
                    QStringLiteral("MAJ:MIN,SOURCE,TARGET")});
   // There is always a root file system, so an empty list is a failure too.
   if (!output.started || output.status != 0 || output.standardOutput.trimmed().isEmpty()) {
-    printLine(QStringLiteral("Failed: findmnt could not tell whether ") + device.path() +
-              QStringLiteral(" is mounted") +
-              (output.started ? QStringLiteral(" (exit status ") + QString::number(output.status) +
-                                    QStringLiteral(")")
-                              : QString()) +
-              QStringLiteral("; nothing was changed."));
-    throw HelperStop(HelperContract::toolFailed);
+    stop(HelperContract::toolFailed,
+         QStringLiteral("Failed: findmnt could not tell whether ") + device.path() +
+             QStringLiteral(" is mounted") +
+             (output.started ? QStringLiteral(" (exit status ") + QString::number(output.status) +
+                                   QStringLiteral(")")
+                             : QString()) +
+             QStringLiteral("; nothing was changed."));
   }
   return mountTargetsOf(output.standardOutput, device);
 }

@@ -9,7 +9,8 @@ namespace tessaro::helper {
 
 // One function per verb; each takes the words after the verb and returns the
 // process's exit status (HelperContract::Status, or a tool's own below 64).
-// Stopping early throws HelperStop after the line that says why.
+// Stopping early throws HelperStop after the failure event and the line that
+// says why.
 int formatVerb(const QStringList& args);
 int checkVerb(const QStringList& args);
 int infoVerb(const QStringList& args);

@@ -31,6 +31,10 @@ void forward(const QByteArray& bytes) {
   }
 }
 
+// Whether the run has begun writing, told in its failure event. One verb
+// runs per process, and stopping need not reach its VerbRun.
+bool runWrites = false;
+
 }  // namespace
 
 void printLine(const QString& line) {
@@ -39,10 +43,15 @@ void printLine(const QString& line) {
   std::fflush(stdout);
 }
 
-void stop(int status, const QString& line) {
+void printEvent(const HelperEvent& event) { printLine(event.line()); }
+
+int sayFailure(int status, const QString& line) {
+  printEvent(HelperEvent::failure(status, runWrites, line));
   printLine(line);
-  throw HelperStop(status);
+  return status;
 }
+
+void stop(int status, const QString& line) { throw HelperStop(sayFailure(status, line)); }
 
 void VerbRun::setCancelLines(QString beforeWriting, QString afterWriting) {
   cancelBefore_ = std::move(beforeWriting);
@@ -54,13 +63,13 @@ QString VerbRun::writtenNote() const {
 }
 
 void VerbRun::markWriting(bool finishWhenCallerGone) {
-  writing_ = true;
+  if (!writing_) printEvent(HelperEvent::writing());
+  writing_ = runWrites = true;
   finishWhenCallerGone_ = finishWhenCallerGone;
 }
 
 void VerbRun::stopCancelled() {
-  printLine(writing_ ? cancelAfter_ : cancelBefore_);
-  throw HelperStop(HelperContract::cancelled);
+  stop(HelperContract::cancelled, writing_ ? cancelAfter_ : cancelBefore_);
 }
 
 void VerbRun::checkpoint() {
@@ -71,10 +80,10 @@ void VerbRun::checkpoint() {
   }
   if (lock_) {
     if (const auto change = lock_->changed()) {
-      printLine(*change + (writing_ ? QStringLiteral(" Nothing more was written; the drive it "
-                                                     "was working on is incomplete.")
-                                    : QStringLiteral(" Nothing was written.")));
-      throw HelperStop(HelperContract::deviceChanged);
+      stop(HelperContract::deviceChanged,
+           *change + (writing_ ? QStringLiteral(" Nothing more was written; the drive it "
+                                                "was working on is incomplete.")
+                               : QStringLiteral(" Nothing was written.")));
     }
   }
 }
@@ -88,9 +97,8 @@ int VerbRun::run(const ToolStep& step) {
   ToolProcess tool(step.command, ToolProcess::Output::terminal);
   if (!step.input.isEmpty()) tool.setInputText(step.input);
   if (!tool.start()) {
-    printLine(QStringLiteral("Failed: ") + tool.errorString() + QStringLiteral("; ") +
-              writtenNote());
-    throw HelperStop(HelperContract::toolFailed);
+    stop(HelperContract::toolFailed,
+         QStringLiteral("Failed: ") + tool.errorString() + QStringLiteral("; ") + writtenNote());
   }
   // A last line without a line feed is ended when the tool ends, so that
   // the helper's next line is never joined to it.

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "exec/HelperEvent.h"
 #include "helper/CancelWatch.h"
 #include "helper/DiskLock.h"
 #include "helper/LinuxFormatSteps.h"
@@ -24,7 +25,8 @@ struct ToolOutput {
 // Runs the tools of one verb: before each, the caller's cancel request and the
 // locked disk's identity are checked; a tool that works on the drive is shown
 // as "$ " and its command, and what it prints is passed on as it arrives.
-// Every way of stopping early prints its line and throws HelperStop.
+// Every way of stopping early prints its failure event and line and throws
+// HelperStop.
 class VerbRun {
  public:
   explicit VerbRun(CancelWatch& watch) : watch_(watch) {}
@@ -40,9 +42,9 @@ class VerbRun {
   void setWrittenNote(QString afterWriting) { writtenNote_ = std::move(afterWriting); }
   QString writtenNote() const;
   bool writing() const { return writing_; }
-  // From now on the run writes to the drive: a caller that goes away no
-  // longer stops it (when finishWhenCallerGone), a cancel says the drive is
-  // incomplete.
+  // From now on the run writes to the drive: the caller is told so (a
+  // writing event), a caller that goes away no longer stops it (when
+  // finishWhenCallerGone), a cancel says the drive is incomplete.
   void markWriting(bool finishWhenCallerGone);
 
   // Stops here when the caller cancelled or went away, or the disk changed.
@@ -71,8 +73,13 @@ class VerbRun {
 // Writes one line to standard output and flushes it, so that it reaches the
 // caller before anything a tool prints after it.
 void printLine(const QString& line);
+// Writes an event for the caller, as a line of its own.
+void printEvent(const HelperEvent& event);
 
-// Prints line, which says why, and ends the verb with status (HelperStop).
+// Tells the caller that the run fails with status: its failure event, then
+// line, which says why, for people; returns status.
+int sayFailure(int status, const QString& line);
+// Says so (sayFailure) and ends the verb with status (HelperStop).
 [[noreturn]] void stop(int status, const QString& line);
 
 }  // namespace tessaro::helper

@@ -75,14 +75,14 @@ int main(int argc, char** argv) {
     if (verb == QLatin1String(HelperContract::checkVerb)) return checkVerb(args);
     if (verb == QLatin1String(HelperContract::infoVerb)) return infoVerb(args);
     if (verb == QLatin1String(HelperContract::probeVerb)) return probeVerb(args);
-    printLine(
+    return sayFailure(
+        HelperContract::usage,
         QStringLiteral("Usage: tessaro-helper format DISK NAME CLUSTER [SIZE] | check TARGET | "
                        "info DISK [PARTITION] | probe DISK"));
-    return HelperContract::usage;
   } catch (const HelperStop& stop) {
     return stop.status();
   } catch (const std::exception& error) {
-    printLine(QStringLiteral("Failed: ") + QString::fromUtf8(error.what()));
-    return HelperContract::toolFailed;
+    return sayFailure(HelperContract::toolFailed,
+                      QStringLiteral("Failed: ") + QString::fromUtf8(error.what()));
   }
 }

@@ -8,6 +8,7 @@
 #include "drives/PartitionLookup.h"
 #include "drives/UserMount.h"
 #include "exec/Error.h"
+#include "jobs/HelperOutput.h"
 #include "jobs/ReportTexts.h"
 
 namespace tessaro {
@@ -46,17 +47,15 @@ QCoro::Task<> CheckJob::perform(Report& report) {
   };
 
   // The tools' lines reach the report as they come, on the runner's reading
-  // thread; headed and lastLine are touched here only after the run has returned.
-  QString lastLine;
-  const LineHandler stream = [&report, &lastLine, &head](const QStringList& lines) {
-    lastLine = lines.last();
+  // thread; headed is touched here only after the run has returned.
+  HelperOutput output([&report, &head](const QStringList& lines) {
     head();
     report.lines(lines);
-  };
+  });
   const PrivilegedRunResult ran =
-      co_await runner_.run(command.tool, command.args, stream, cancellation());
+      co_await runner_.run(command.tool, command.args, output.reader(), cancellation());
   head();
-  stopIfCancelled(ran, lastLine, reportText::checkCancelledPartWay(targetPath));
+  stopIfCancelled(ran, output.saidCancelled(), reportText::checkCancelledPartWay(targetPath));
 
   if (!checkLeftFileSystemConsistent(ran.exitStatus)) {
     report.lines({QString()});

@@ -5,6 +5,7 @@
 
 #include "drives/UserMount.h"
 #include "exec/HelperContract.h"
+#include "jobs/HelperOutput.h"
 #include "jobs/ReportTexts.h"
 
 namespace tessaro {
@@ -19,22 +20,16 @@ QCoro::Task<> FormatJob::perform(Report& report) {
   if (const auto refusal = tools_.validateFormat(request_)) fail(*refusal);
 
   const PrivilegedCommand command = tools_.formatCommand(request_);
-  // Called on the runner's reading thread. The helper announces each tool
-  // with a "$ " line; the first one is where the drive may start to change.
-  // lastLine is read only after the run has returned.
-  QString lastLine;
-  const LineHandler onLines = [this, &report, &lastLine](const QStringList& lines) {
-    if (!begunWriting_) {
-      for (const QString& line : lines)
-        if (line.startsWith(QLatin1String("$ "))) begunWriting_ = true;
-    }
-    lastLine = lines.last();
-    report.lines(lines);
-  };
+  // The helper's lines are shown as they come; its writing event is where
+  // the drive starts to change.
+  HelperOutput output([&report](const QStringList& lines) { report.lines(lines); },
+                      [this](const HelperEvent& event) {
+                        if (event.kind() == HelperEvent::Kind::writing) begunWriting_ = true;
+                      });
   const PrivilegedRunResult ran =
-      co_await runner_.run(command.tool, command.args, onLines, cancellation());
-  // The helper's own last line says what it stopped and what state remains.
-  stopIfCancelled(ran, lastLine, cancelledLine());
+      co_await runner_.run(command.tool, command.args, output.reader(), cancellation());
+  // The helper's own cancel line says what it stopped and what state remains.
+  stopIfCancelled(ran, output.saidCancelled(), cancelledLine());
   if (ran.exitStatus.value_or(0) != 0)
     fail(reportText::formatToolFailed(request_.volumeName, drive.devicePath, *ran.exitStatus),
          *ran.exitStatus);

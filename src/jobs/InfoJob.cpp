@@ -5,6 +5,7 @@
 
 #include "drives/PartitionLookup.h"
 #include "exec/Error.h"
+#include "jobs/HelperOutput.h"
 #include "jobs/InfoReport.h"
 #include "jobs/ReportTexts.h"
 
@@ -28,13 +29,13 @@ QCoro::Task<> InfoJob::perform(Report& report) {
   // Filled on the runner's reading thread, read only after the run returned.
   QString output;
   facts_.reset();
-  auto collect = [&output](const QStringList& lines) {
+  HelperOutput said([&output](const QStringList& lines) {
     for (const QString& line : lines) output += line + QLatin1Char('\n');
-  };
+  });
   const PrivilegedRunResult ran =
-      co_await runner_.run(command.tool, command.args, collect, cancellation());
+      co_await runner_.run(command.tool, command.args, said.reader(), cancellation());
   // None of the helper's lines were shown, its own cancel line neither.
-  stopIfCancelled(ran, QString(), cancelledLine());
+  stopIfCancelled(ran, false, cancelledLine());
   if (ran.exitStatus.value_or(0) != 0) {
     // The helper refused the drive or could not read it: its own words say why.
     const QString said = output.trimmed();

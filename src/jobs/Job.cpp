@@ -49,14 +49,14 @@ void Job::fail(const QString& description, qint64 code) {
 
 void Job::stop(const QString& line) { throw Error(ErrorDomain::cancelled, stoppedWithLine, line); }
 
-void Job::stopIfCancelled(const PrivilegedRunResult& ran, const QString& lastToolLine,
+void Job::stopIfCancelled(const PrivilegedRunResult& ran, bool helperSaidCancelled,
                           const QString& partWay) const {
   if (!ran.cancelled) return;
   if (!ran.toolStarted) stop(cancelledLine());
   // A tool that ended on its own before the cancel reached it is reported as
   // it ended.
   if (ran.exitStatus != HelperContract::cancelled) return;
-  stop(lastToolLine.startsWith(QLatin1String("Cancelled:")) ? QString() : partWay);
+  stop(helperSaidCancelled ? QString() : partWay);
 }
 
 }  // namespace tessaro

@@ -6,6 +6,7 @@
 #include "drives/ProbeProgress.h"
 #include "exec/HelperContract.h"
 #include "exec/HelperEvent.h"
+#include "jobs/HelperOutput.h"
 #include "jobs/ReportTexts.h"
 
 namespace tessaro {
@@ -19,39 +20,30 @@ QCoro::Task<> ProbeJob::perform(Report& report) {
   const std::optional<PrivilegedCommand> command = tools_.probeCommand(drive_.bsdName);
   if (!command) fail(reportText::probeUnavailable());
 
-  // Called on the runner's reading thread; the figures are read only after
-  // the run has returned. Events move the progress bar and carry the
-  // verdict; they never reach the log. The rest is shown as it comes.
+  // Events move the progress bar and carry the verdict, read on the
+  // runner's reading thread; the figures are read only after the run has
+  // returned. The helper's lines are shown as they come.
   std::optional<ProbeResult> said;
   int results = 0;
-  QString lastLine;
-  const LineHandler onLines = [this, &report, &said, &results,
-                               &lastLine](const QStringList& lines) {
-    QStringList shown;
-    for (const QString& line : lines) {
-      if (!HelperEvent::isEventLine(line)) {
-        shown << line;
-        lastLine = line;
-        continue;
-      }
-      const std::optional<HelperEvent> event = HelperEvent::fromLine(line);
-      if (!event) continue;
-      if (const auto progress = ProbeProgress::fromEvent(*event)) {
-        begunWriting_ = true;
-        report.progress(*progress);
-      } else if (event->kind() == HelperEvent::Kind::result) {
-        ++results;
-        if (event->fields().value(QStringLiteral("verb")).toString() ==
-            QLatin1StringView(HelperContract::probeVerb)) {
-          said = ProbeResult::fromJson(event->fields());
-        }
+  const auto onEvent = [this, &report, &said, &results](const HelperEvent& event) {
+    if (event.kind() == HelperEvent::Kind::writing) {
+      begunWriting_ = true;
+    } else if (const auto progress = ProbeProgress::fromEvent(event)) {
+      begunWriting_ = true;
+      report.progress(*progress);
+    } else if (event.kind() == HelperEvent::Kind::result) {
+      ++results;
+      if (event.fields().value(QStringLiteral("verb")).toString() ==
+          QLatin1StringView(HelperContract::probeVerb)) {
+        said = ProbeResult::fromJson(event.fields());
       }
     }
-    if (!shown.isEmpty()) report.lines(shown);
   };
+  HelperOutput output([&report](const QStringList& lines) { report.lines(lines); }, onEvent);
   const PrivilegedRunResult ran =
-      co_await runner_.run(command->tool, command->args, onLines, cancellation());
-  stopIfCancelled(ran, lastLine, reportText::probeCancelledPartWay(drive_.devicePath));
+      co_await runner_.run(command->tool, command->args, output.reader(), cancellation());
+  stopIfCancelled(ran, output.saidCancelled(),
+                  reportText::probeCancelledPartWay(drive_.devicePath));
 
   const int status = ran.exitStatus.value_or(0);
   if (status == HelperContract::driveStopped) {

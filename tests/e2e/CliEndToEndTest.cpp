@@ -242,6 +242,7 @@ TEST_F(CliOnSmallLoopDevice, AHelpersRefusalKeepsItsOwnReason) {
   QTemporaryDir dir;
   const QString helper = dir.filePath("helper");
   {
+    // A stand-in that stops as the helper does: its failure event, then its line.
     QFile script(helper);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
     script.write(
@@ -435,10 +436,14 @@ TEST_F(CliOnSmallLoopDevice, CtrlCAsksTheHelperToStop) {
   QTemporaryDir dir;
   const QString helper = dir.filePath("helper"), started = dir.filePath("started");
   {
+    // A stand-in that stops as the helper does: its failure event, then its line.
     QFile script(helper);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
     script.write("#!/bin/sh\necho '@@tessaro-helper-started@@'\n: > '" + started.toUtf8() +
-                 "'\nread line\necho \"Cancelled: heard $line, nothing changed.\"\nexit 72\n");
+                 "'\nread line\necho '@@tessaro-event@@ "
+                 "{\"event\":\"failure\",\"kind\":\"cancelled\",\"written\":false,\"tool\":\"\","
+                 "\"status\":72,\"message\":\"Cancelled: heard cancel, nothing changed.\"}'"
+                 "\necho \"Cancelled: heard $line, nothing changed.\"\nexit 72\n");
     script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
   }
   DiskManager manager(std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", helper));

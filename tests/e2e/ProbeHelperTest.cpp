@@ -59,7 +59,7 @@ HelperOutcome probeWithHelper(const QString& name, const QString& cancelAfter = 
       EXPECT_FALSE(outcome.result) << "two results";
       outcome.result = ProbeResult::fromJson(event->fields());
       EXPECT_TRUE(outcome.result) << line.toStdString();
-    } else {
+    } else if (event->kind() == HelperEvent::Kind::failure) {
       outcome.failure = event;
     }
   }

@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 
 #include "SecurityTest.h"
+#include "exec/HelperEvent.h"
 
 namespace tessaro::security {
 namespace {
@@ -46,11 +47,14 @@ TEST_F(TerminalSignals, TheCallersTerminalNeverCutsAFormatShort) {
   ::kill(-helper.pid(), SIGHUP);
   helper.hangUpTerminal();
   helper.thaw();
-  // The disk stays locked until the helper has said how the format ended.
+  // The disk stays locked until the helper has said how the format ended:
+  // its result event, then its verdict line.
   for (;;) {
     EXPECT_FALSE(lockIsFree(disk)) << "the lock was let go before the format ended";
     const auto line = helper.waitForLine([](const QString&) { return true; }, 10000);
     if (!line || line->startsWith(QLatin1String("Verified:"))) break;
+    const auto event = HelperEvent::fromLine(*line);
+    if (event && event->kind() == HelperEvent::Kind::result) break;
   }
   const HelperRun::Result result = helper.finish(120000);
   EXPECT_EQ(result.status, C::success) << describe(result);

@@ -57,6 +57,19 @@ TEST(FormatVerificationTest, WhatTheToolsReadBackMatchesTheRequestOrEachDifferen
   EXPECT_EQ(verifyFormat({2048, "MY USB", 4096, {}, 4 << 20}, found).line.toStdString(),
             "Verified: dos table, partition type c at sector 2048; vfat FAT32, label \"MY USB\", "
             "4096-byte clusters, 76,383 clusters; data area aligned to 4 MiB: as asked.");
+  // The same facts for the result event.
+  const QJsonObject figures = verifyFormat({2048, "MY USB", 4096, {}, 4 << 20}, found).figures;
+  EXPECT_EQ(figures, (QJsonObject{{"matches", true},
+                                  {"table", "dos"},
+                                  {"partitionType", "c"},
+                                  {"partitionStart", 2048},
+                                  {"partitionSectors", 612352},
+                                  {"fileSystem", "FAT32"},
+                                  {"label", "MY USB"},
+                                  {"clusterBytes", 4096},
+                                  {"clusters", 76383},
+                                  {"dataAlignment", 4 << 20},
+                                  {"fsckClean", true}}));
   FormatReadBack unaligned = found;
   unaligned.reservedSectors = 32;
   EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, {}, 4 << 20}, unaligned)

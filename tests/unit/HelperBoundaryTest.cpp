@@ -14,6 +14,7 @@
 #include "LoopDisk.h"
 #include "SystemTool.h"
 #include "exec/HelperContract.h"
+#include "exec/HelperEvent.h"
 #include "helper/CancelWatch.h"
 #include "helper/HelperSupport.h"
 #include "helper/HelperTools.h"
@@ -29,7 +30,8 @@ namespace {
 
 struct HelperRun {
   int status = -1;
-  QStringList lines;
+  QStringList lines;          // for people
+  QList<HelperEvent> events;  // for the application
 };
 
 // Runs the helper of this build; its standard input stays open (and silent)
@@ -46,8 +48,17 @@ HelperRun runHelper(
     helper.closeWriteChannel();
   }
   helper.waitForFinished(120000);
-  return {helper.exitCode(),
-          QString::fromUtf8(helper.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)};
+  HelperRun ran{helper.exitCode(), {}, {}};
+  for (const QString& line :
+       QString::fromUtf8(helper.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+    const std::optional<HelperEvent> event = HelperEvent::fromLine(line);
+    EXPECT_EQ(event.has_value(), HelperEvent::isEventLine(line)) << line.toStdString();
+    if (event)
+      ran.events << *event;
+    else
+      ran.lines << line;
+  }
+  return ran;
 }
 
 TEST(HelperBoundaryTest, KernelNamesHaveTheKernelsShape) {
@@ -163,6 +174,10 @@ TEST_F(HelperLoopTest, CancelOrAGoneCallerBeforeTheFirstWriteChangesNothing) {
   HelperRun ran = runHelper({"format", loop.name(), "X", "default"}, QByteArray("cancel\n"));
   EXPECT_EQ(ran.status, contract::cancelled) << ran.lines.join('\n').toStdString();
   EXPECT_EQ(ran.lines.last(), "Cancelled: nothing was written to " + loop.devicePath() + ".");
+  // Its last event tells the same, typed.
+  ASSERT_FALSE(ran.events.isEmpty());
+  EXPECT_EQ(ran.events.last().fields(),
+            HelperEvent::failure(contract::cancelled, false, ran.lines.last()).fields());
   ran = runHelper({"format", loop.name(), "X", "default"}, QByteArray());
   EXPECT_EQ(ran.status, contract::cancelled);
   ran = runHelper({"check", loop.name()}, QByteArray());
@@ -181,6 +196,9 @@ TEST_F(HelperLoopTest, ASuperfloppyIsCheckedOnTheWholeDiskWithoutPath) {
   const HelperRun ran = runHelper({"check", loop.name()}, {}, environment);
   EXPECT_EQ(ran.status, 0) << ran.lines.join('\n').toStdString();
   EXPECT_EQ(ran.lines.value(1), "$ /usr/sbin/fsck.fat -a -w -v " + loop.devicePath());
+  // fsck.fat may repair: the run said it writes, once.
+  ASSERT_EQ(ran.events.size(), 1);
+  EXPECT_EQ(ran.events.first().kind(), HelperEvent::Kind::writing);
 }
 
 // The refusal names the partition and says why.

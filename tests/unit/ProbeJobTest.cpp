@@ -8,6 +8,7 @@
 #include "drives/mac/MacDiskTools.h"
 #include "exec/HelperContract.h"
 #include "exec/HelperEvent.h"
+#include "jobs/HelperOutput.h"
 #include "jobs/ProbeJob.h"
 
 using namespace tessaro;
@@ -106,7 +107,8 @@ TEST_F(ProbeJobTest, TheVerdictStandsOnlyWhenStatusAndResultAgree) {
 }
 
 // What a broken or hostile helper prints where events go neither moves the
-// bar nor passes for a verdict, whatever the status.
+// bar, nor passes for a verdict, the start of writing or the helper's failure,
+// whatever the status.
 TEST_F(ProbeJobTest, HostileEventLinesAreNoVerdictAndNoProgress) {
   const LinuxDiskTools tools("/usr/bin/lsblk", "/sys", "/opt/tessaro-helper");
   QFile file(TESSARO_FIXTURES_DIR "/HelperEvents/hostile-probe-lines.txt");
@@ -123,9 +125,13 @@ TEST_F(ProbeJobTest, HostileEventLinesAreNoVerdictAndNoProgress) {
       EXPECT_EQ(calls.at(calls.size() - 2), kUntrusted);
       EXPECT_FALSE(calls.join('\n').contains("progress:"));
       EXPECT_FALSE(job.result());
+      EXPECT_FALSE(job.hasBegunWriting());
     }
+    HelperOutput output({});
+    output.reader()({QString::fromUtf8(line)});
+    EXPECT_FALSE(output.failure()) << line.toStdString();
   }
-  EXPECT_GE(rows, 20);
+  EXPECT_GE(rows, 40);
 }
 
 TEST_F(ProbeJobTest, WithoutACapacityTestNothingRuns) {

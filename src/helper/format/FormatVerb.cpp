@@ -261,7 +261,13 @@ int formatVerb(const QStringList& args) {
       verifyFormat(expected, readBack(run, tools, disk.path(), partition.path(), claim));
   claim.release();
   run.checkpoint();
-  printLine(verdict.line);
+  printEvent(
+      HelperEvent::result(QString::fromLatin1(HelperContract::formatVerb), verdict.figures));
+  // A drive that does not hold what was asked is the run's failure.
+  if (verdict.matches)
+    printLine(verdict.line);
+  else
+    sayFailure(HelperContract::verificationFailed, verdict.line);
 
   held.release();
   settleUdev(tools);

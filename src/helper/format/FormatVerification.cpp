@@ -163,6 +163,17 @@ FormatVerdict verifyFormat(const FormatExpectation& expected, const FormatReadBa
           ? QStringLiteral("Verified: ") + readBack + alignment + QStringLiteral(": as asked.")
           : QStringLiteral("Verification failed: ") + readBack + QStringLiteral(": ") +
                 differences.join(QStringLiteral("; ")) + QLatin1Char('.');
+  verdict.figures = {{QStringLiteral("matches"), verdict.matches},
+                     {QStringLiteral("table"), found.tableLabel},
+                     {QStringLiteral("partitionType"), found.partitionType},
+                     {QStringLiteral("partitionStart"), found.partitionStart},
+                     {QStringLiteral("partitionSectors"), found.partitionSectors},
+                     {QStringLiteral("fileSystem"), found.fsVersion},
+                     {QStringLiteral("label"), found.label},
+                     {QStringLiteral("clusterBytes"), found.clusterBytes()},
+                     {QStringLiteral("clusters"), found.clusterCount},
+                     {QStringLiteral("dataAlignment"), aligned ? expected.dataAlignment : 0},
+                     {QStringLiteral("fsckClean"), found.fsckClean}};
   return verdict;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QString>
 #include <optional>
 
@@ -63,6 +64,12 @@ void readBootSector(const QByteArray& firstSector, FormatReadBack& into);
 struct FormatVerdict {
   bool matches = false;
   QString line;  // one summary line for the log
+  // What was verified, for the format's result event: "matches", "table",
+  // "partitionType", "partitionStart" and "partitionSectors" (in logical
+  // sectors), "fileSystem", "label", "clusterBytes", "clusters",
+  // "dataAlignment" (the bytes the data area is aligned to as asked; 0 when
+  // it is not), "fsckClean".
+  QJsonObject figures;
 };
 FormatVerdict verifyFormat(const FormatExpectation& expected, const FormatReadBack& found);
 

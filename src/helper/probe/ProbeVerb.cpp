@@ -127,8 +127,6 @@ void forgetPartitionTable(int fd, const KernelDevice& disk) {
   ::ioctl(fd, BLKRRPART, 0);
 }
 
-void printEvent(const HelperEvent& event) { printLine(event.line()); }
-
 }  // namespace
 
 // probe DISK
@@ -197,9 +195,6 @@ int probeVerb(const QStringList& args) {
                             (stopped ? QStringLiteral(".") : QString()) + QLatin1Char(' ') +
                             disk.path() +
                             QStringLiteral(" may hold test data: format it before using it.");
-    printEvent(HelperEvent::failure(
-        stopped ? QStringLiteral("driveStopped") : QStringLiteral("toolFailed"), true, {}, status,
-        message));
     stop(status, message);
   }
 }
