@@ -170,6 +170,30 @@ QString contents(FILE* file) {
   return QString::fromUtf8(read.readAll());
 }
 
+// tessaro-cli in this process, its helper a shell script that takes the real
+// one's place, and its two streams in files.
+struct CliWithStandInHelper {
+  explicit CliWithStandInHelper(const QByteArray& script)
+      : helper(dir.filePath("helper")),
+        manager(std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", helper)) {
+    QFile file(helper);
+    if (file.open(QIODevice::WriteOnly))
+      file.write("#!/bin/sh\necho '@@tessaro-helper-started@@'\n" + script);
+    file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+  }
+
+  QTemporaryDir dir;
+  QString helper;
+  DiskManager manager;
+  // Closed after the command line that writes to them is gone.
+  std::unique_ptr<FILE, int (*)(FILE*)> outFile{std::tmpfile(), &std::fclose};
+  std::unique_ptr<FILE, int (*)(FILE*)> errFile{std::tmpfile(), &std::fclose};
+  FILE* out = outFile.get();
+  FILE* err = errFile.get();
+  CliOutput output{out, err};
+  CliApplication cli{manager, output};
+};
+
 TEST_F(CliOnLoopDevice, FormatsWithNameAndClusterSizeAndVerifies) {
   const CliRun run = runCli({"format", name(), "--name", "My USB", "--cluster", "8192", "--yes"});
   EXPECT_EQ(run.status, 0) << shown(run);
@@ -239,27 +263,14 @@ TEST_F(CliOnLargerLoopDevice, FormatsAPartitionOfTheSizeGivenWithAUnit) {
 // line that says what failed, and as the reason in the JSON document. A
 // stand-in helper refuses as the real one does.
 TEST_F(CliOnSmallLoopDevice, AHelpersRefusalKeepsItsOwnReason) {
-  QTemporaryDir dir;
-  const QString helper = dir.filePath("helper");
-  {
-    // A stand-in that stops as the helper does: its failure event, then its line.
-    QFile script(helper);
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(
-        "#!/bin/sh\necho '@@tessaro-helper-started@@'\n"
-        "echo \"Refused: there is no block device named $2.\"\nexit 65\n");
-    script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-  }
-  DiskManager manager(std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", helper));
-  FILE* out = std::tmpfile();
-  FILE* err = std::tmpfile();
-  CliOutput output(out, err);
-  CliApplication cli(manager, output);
+  CliWithStandInHelper run("echo \"Refused: there is no block device named $2.\"\nexit 65\n");
+  FILE* out = run.out;
+  FILE* err = run.err;
   CliRequest request;
   request.command = CliCommand::Info;
   request.device = name();
   request.json = true;
-  EXPECT_EQ(test::awaitTask(cli.run(request)), cliRefused);
+  EXPECT_EQ(test::awaitTask(run.cli.run(request)), cliRefused);
 
   const QString reason = "Refused: there is no block device named " + name() + ".";
   const QJsonObject error = QJsonDocument::fromJson(contents(out).toUtf8())["error"].toObject();
@@ -270,8 +281,6 @@ TEST_F(CliOnSmallLoopDevice, AHelpersRefusalKeepsItsOwnReason) {
   ASSERT_EQ(said.size(), 3) << contents(err).toStdString();
   EXPECT_EQ(said.at(0), "tessaro-cli: " + reason);
   EXPECT_EQ(said.at(1), "tessaro-cli: " + error["message"].toString());
-  std::fclose(out);
-  std::fclose(err);
 }
 
 TEST_F(CliOnLoopDevice, InfoAsJsonHoldsTheReportsFacts) {
@@ -433,24 +442,17 @@ TEST(CliOnThreeTiBLoopDevice, PromptNamesTheMbrLimitAndDecliningLeavesTheImageUn
 // stop through its standard input, and the exit status says cancelled. A
 // stand-in helper that waits for that request takes the real one's place.
 TEST_F(CliOnSmallLoopDevice, CtrlCAsksTheHelperToStop) {
-  QTemporaryDir dir;
-  const QString helper = dir.filePath("helper"), started = dir.filePath("started");
-  {
-    // A stand-in that stops as the helper does: its failure event, then its line.
-    QFile script(helper);
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\necho '@@tessaro-helper-started@@'\n: > '" + started.toUtf8() +
-                 "'\nread line\necho '@@tessaro-event@@ "
-                 "{\"event\":\"failure\",\"kind\":\"cancelled\",\"written\":false,\"tool\":\"\","
-                 "\"status\":72,\"message\":\"Cancelled: heard cancel, nothing changed.\"}'"
-                 "\necho \"Cancelled: heard $line, nothing changed.\"\nexit 72\n");
-    script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-  }
-  DiskManager manager(std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", helper));
-  FILE* out = std::tmpfile();
-  FILE* err = std::tmpfile();
-  CliOutput output(out, err);
-  CliApplication cli(manager, output);
+  QTemporaryDir marks;
+  const QString started = marks.filePath("started");
+  // It stops as the helper does: its failure event, then its line.
+  CliWithStandInHelper run(
+      ": > '" + started.toUtf8() +
+      "'\nread line\necho '@@tessaro-event@@ "
+      "{\"event\":\"failure\",\"kind\":\"cancelled\",\"written\":false,\"tool\":\"\","
+      "\"status\":72,\"message\":\"Cancelled: heard cancel, nothing changed.\"}'"
+      "\necho \"Cancelled: heard $line, nothing changed.\"\nexit 72\n");
+  FILE* out = run.out;
+  FILE* err = run.err;
 
   // Only once the helper runs: before, SIGINT would still end the process.
   QTimer interrupt;
@@ -465,7 +467,7 @@ TEST_F(CliOnSmallLoopDevice, CtrlCAsksTheHelperToStop) {
   request.command = CliCommand::Format;
   request.device = image.device();
   request.assumeYes = true;
-  EXPECT_EQ(test::awaitTask(cli.run(request)), cliCancelled);
+  EXPECT_EQ(test::awaitTask(run.cli.run(request)), cliCancelled);
 
   const QString printed = contents(out);
   EXPECT_TRUE(printed.startsWith("Starting format of " + image.device() + " as FAT32.\n"))
@@ -475,8 +477,6 @@ TEST_F(CliOnSmallLoopDevice, CtrlCAsksTheHelperToStop) {
   EXPECT_EQ(contents(err),
             "tessaro-cli: Cancelling: waiting for the tools to stop...\n"
             "tessaro-cli: Cancelled: heard cancel, nothing changed.\n");
-  std::fclose(out);
-  std::fclose(err);
 }
 
 }  // namespace
