@@ -28,6 +28,7 @@
 #include "jobs/InfoJob.h"
 #include "jobs/RefreshJob.h"
 #include "jobs/ReportTexts.h"
+#include "jobs/WorkflowPolicy.h"
 #include "ui/AboutBox.h"
 #include "ui/BusyIndicator.h"
 #include "ui/ContentViewWidgets.h"
@@ -488,9 +489,8 @@ void ContentView::refreshDrives() {
 void ContentView::formatSelectedDrive() {
   if (!selectedDrive_) return;
   FormatRequest request{*selectedDrive_, deriveVolumeName(label_), cluster_.bytes()};
-  // A request that will be refused erases nothing, so there is nothing to
-  // confirm; the job says why.
-  if (!diskManager_->tools().validateFormat(request) && !confirmErase(request)) return;
+  if (WorkflowPolicy(diskManager_->tools()).asksBeforeFormat(request) && !confirmErase(request))
+    return;
   startFormat(std::move(request));
 }
 
@@ -503,10 +503,9 @@ void ContentView::startFormat(FormatRequest request) {
 
 void ContentView::probeSelectedDrive() {
   if (!selectedDrive_) return;
-  // Where there is no capacity test nothing is erased, so there is nothing to
-  // confirm; the job says so.
-  const bool available = diskManager_->tools().probeCommand(selectedDrive_->bsdName).has_value();
-  if (available && !confirmCapacityTest(*selectedDrive_)) return;
+  if (WorkflowPolicy(diskManager_->tools()).asksBeforeCapacityTest(*selectedDrive_) &&
+      !confirmCapacityTest(*selectedDrive_))
+    return;
   auto job =
       std::make_unique<ProbeJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_);
   runningProbe_ = job.get();
@@ -531,20 +530,19 @@ void ContentView::showProbeProgress(const ProbeProgress& progress) {
 
 void ContentView::offerCapacityFormat(const Drive& drive, const ProbeResult& result) {
   if (isBusy_) return;
-  const qint64 partitionBytes =
-      result.genuine() ? 0 : partitionBytesWithin(qint64(result.usableBytes));
-  FormatRequest request{drive, deriveVolumeName(label_), cluster_.bytes(),
-                        result.genuine() ? std::nullopt : std::optional<qint64>(partitionBytes)};
-  if (const auto refusal = diskManager_->tools().validateFormat(request)) {
-    appendLog(result.genuine()
-                  ? tr("Not formatted: %1").arg(*refusal)
-                  : tr("Not formatted within the part that holds data: %1").arg(*refusal));
+  WorkflowPolicy::CapacityFormat offer =
+      WorkflowPolicy(diskManager_->tools()).formatAfterTest(drive, result, label_, cluster_.bytes());
+  if (offer.refusal) {
+    appendLog(offer.withinHeldData
+                  ? tr("Not formatted within the part that holds data: %1").arg(*offer.refusal)
+                  : tr("Not formatted: %1").arg(*offer.refusal));
     return;
   }
+  const qint64 partitionBytes = offer.request.partitionBytes.value_or(0);
   const bool agreed = offerCapacityFormat_ ? offerCapacityFormat_(drive, result, partitionBytes)
-                                           : askToFormatWithin(this, request, result);
+                                           : askToFormatWithin(this, offer.request, result);
   if (!agreed) return;
-  startFormat(std::move(request));
+  startFormat(std::move(offer.request));
 }
 
 void ContentView::showDriveInfo() {
