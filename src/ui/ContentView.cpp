@@ -113,7 +113,6 @@ ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* pare
     : QWidget(parent),
       diskManager_(diskManager ? std::move(diskManager) : std::make_unique<DiskManager>()),
       ui_(std::make_unique<Widgets>()) {
-  statusLog_.replace(welcomeText());
   registerIconResources();
   // Dark whatever the desktop uses, also where the application set no palette.
   setPalette(theme::darkPalette());
@@ -121,6 +120,7 @@ ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* pare
   setMinimumSize(820, 520);
   buildLayout();
   ui_->log->replaceText(welcomeText());
+  connect(ui_->log, &LogView::logChanged, this, &ContentView::statusLogChanged);
   ui_->volumeHint->setText(volumeNameHint());
   // Every new drive list selects its first drive.
   connect(diskManager_.get(), &DiskManager::drivesChanged, this, &ContentView::drivesListed);
@@ -185,8 +185,8 @@ void ContentView::notifyFinished(const Job* job) {
     return;
   }
   // The last line the action wrote says how it ended.
-  deliverAllPendingLines();
-  const QString body = statusLog_.text().section(QLatin1Char('\n'), -1).trimmed();
+  ui_->log->flush();
+  const QString body = statusLog().section(QLatin1Char('\n'), -1).trimmed();
   if (notifyFinished_) {
     notifyFinished_(summary, body);
   } else {
@@ -216,79 +216,15 @@ void ContentView::setBusy(bool busy) {
   if (!busy) ui_->probeProgress->setVisible(false);
 }
 
-void ContentView::setStatusLog(const QString& text) {
-  statusLog_.replace(text);
-  ui_->log->replaceText(text);
-  emit statusLogChanged();
-}
+void ContentView::setStatusLog(const QString& text) { ui_->log->replaceText(text); }
 
 void ContentView::appendLog(const QString& text) { appendLogLines(text.split(QLatin1Char('\n'))); }
 
-namespace {
-// Handed to the log in pieces of at most this much, for no longer than
-// deliveryMilliseconds in one turn of the event loop.
-constexpr qsizetype deliveryLines = 500;
-constexpr qsizetype deliveryCharacters = 50'000;
-constexpr qint64 deliveryMilliseconds = 6;
-// A reading thread waits while more than this waits for the window.
-constexpr qsizetype pendingCharacterLimit = 4'000'000;
-}  // namespace
+void ContentView::appendLogLines(const QStringList& lines) { ui_->log->appendLines(lines); }
 
-void ContentView::appendLogLines(const QStringList& lines) {
-  QMutexLocker lock(&pendingMutex_);
-  // A flood from a reading thread waits for the window instead of piling up;
-  // the window's own thread never waits for itself.
-  if (QThread::currentThread() != thread()) {
-    while (pendingCharacters_ > pendingCharacterLimit) pendingDrained_.wait(&pendingMutex_);
-  }
-  pendingLines_ += lines;
-  for (const QString& line : lines) pendingCharacters_ += line.size() + 1;
-  if (deliveryQueued_) return;
-  deliveryQueued_ = true;
-  // Always queued, also from the main thread, so a line never shows up before
-  // the caller's current step has finished.
-  QMetaObject::invokeMethod(this, &ContentView::deliverPendingLines, Qt::QueuedConnection);
-}
+bool ContentView::hasPendingLines() const { return ui_->log->hasPending(); }
 
-bool ContentView::hasPendingLines() const {
-  QMutexLocker lock(&pendingMutex_);
-  return !pendingLines_.isEmpty() || ui_->log->hasPending();
-}
-
-void ContentView::deliverPendingLines() {
-  QElapsedTimer spent;
-  spent.start();
-  bool more = true;
-  while (more && spent.elapsed() < deliveryMilliseconds) {
-    QStringList batch;
-    {
-      QMutexLocker lock(&pendingMutex_);
-      qsizetype count = 0, characters = 0;
-      while (count < pendingLines_.size() && count < deliveryLines &&
-             (count == 0 || characters + pendingLines_.at(count).size() < deliveryCharacters)) {
-        characters += pendingLines_.at(count).size() + 1;
-        ++count;
-      }
-      if (count == pendingLines_.size()) {
-        batch.swap(pendingLines_);
-      } else {
-        batch = pendingLines_.mid(0, count);
-        pendingLines_.remove(0, count);
-      }
-      pendingCharacters_ -= characters;
-      more = !pendingLines_.isEmpty();
-      deliveryQueued_ = more;
-      pendingDrained_.wakeAll();
-    }
-    if (batch.isEmpty()) break;
-    statusLog_.append(batch);
-    ui_->log->appendLines(batch);
-  }
-  emit statusLogChanged();
-  // The rest comes in a later turn, after the events waiting now (input among them).
-  if (more)
-    QMetaObject::invokeMethod(this, &ContentView::deliverPendingLines, Qt::QueuedConnection);
-}
+const StatusLog& ContentView::log() const { return ui_->log->record(); }
 
 void ContentView::setSavePathChooser(SavePathChooser choose) {
   chooseSavePath_ = std::move(choose);
@@ -312,25 +248,11 @@ void ContentView::saveLog() {
           : QFileDialog::getSaveFileName(this, tr("Save Log"), suggested, tr("Text files (*.txt)"));
   if (path.isEmpty()) return;
   // Lines still on their way belong in the file.
-  deliverAllPendingLines();
-  if (const auto failure = statusLog_.saveTo(path)) {
+  ui_->log->flush();
+  if (const auto failure = log().saveTo(path)) {
     QMessageBox::warning(this, tr("Save Log"),
                          tr("The log could not be saved to %1: %2").arg(path, *failure));
   }
-}
-
-void ContentView::deliverAllPendingLines() {
-  QStringList batch;
-  {
-    QMutexLocker lock(&pendingMutex_);
-    batch.swap(pendingLines_);
-    pendingCharacters_ = 0;
-    pendingDrained_.wakeAll();
-  }
-  if (batch.isEmpty()) return;
-  statusLog_.append(batch);
-  ui_->log->appendLines(batch);
-  emit statusLogChanged();
 }
 
 void ContentView::setStopConfirmation(StopConfirmation confirm) {

@@ -6,12 +6,10 @@
 #include <qcoro/qcorotask.h>
 
 #include <QElapsedTimer>
-#include <QMutex>
 #include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <QWaitCondition>
 #include <QWidget>
 #include <atomic>
 #include <chrono>
@@ -58,18 +56,18 @@ class ContentView : public QWidget {
   bool isRefreshingInBackground() const { return backgroundRefresh_ != nullptr; }
   // What the log holds (at most its line limit; a line says how many
   // earlier lines were let go).
-  QString statusLog() const { return statusLog_.text(); }
-  const StatusLog& log() const { return statusLog_; }
+  QString statusLog() const { return log().text(); }
+  const StatusLog& log() const;
   // Replaces the whole log. Main thread only.
   void setStatusLog(const QString& text);
 
   // Adds a line feed and text at the end of the log. Callable from any
   // thread; always queued on the main thread, in call order.
   void appendLog(const QString& text);
-  // Adds lines at the end of the log, queued like appendLog. Batches that
-  // arrive faster than the window shows them are handed over a bounded
-  // amount per turn of the event loop; a thread other than the window's
-  // waits while too much is waiting.
+  // Adds lines at the end of the log, queued like appendLog. Lines that
+  // arrive faster than the window shows them are shown a bounded amount per
+  // turn of the event loop; a thread other than the window's waits while too
+  // much is waiting.
   void appendLogLines(const QStringList& lines);
   bool hasPendingLines() const;
 
@@ -148,7 +146,6 @@ class ContentView : public QWidget {
   void updateEnabled();
   // Refills the picker from the drive list and shows the selected entry.
   void syncPicker();
-  void deliverAllPendingLines();
   bool confirmStoppingFormat(const QString& question);
   bool confirmErase(const FormatRequest& request);
   bool confirmCapacityTest(const Drive& drive);
@@ -156,8 +153,6 @@ class ContentView : public QWidget {
   // the user agrees.
   void offerCapacityFormat(const Drive& drive, const ProbeResult& result);
   void startFormat(FormatRequest request);
-  // Takes a bounded amount of what appendLogLines queued into the log.
-  void deliverPendingLines();
   // Runs a job on the main thread, shown in this view, and emits
   // workflowFinished when it has ended.
   void startJob(std::unique_ptr<Job> job,
@@ -177,13 +172,6 @@ class ContentView : public QWidget {
   QString label_;
   ClusterOption cluster_ = ClusterOption::Default;
   bool isBusy_ = false;
-  StatusLog statusLog_;
-  // Lines handed over by appendLogLines, waiting for the main thread.
-  mutable QMutex pendingMutex_;
-  QWaitCondition pendingDrained_;
-  QStringList pendingLines_;
-  qsizetype pendingCharacters_ = 0;
-  bool deliveryQueued_ = false;
   // The drive of the workflow the log belongs to (for the saved log's name).
   QString logDevice_;
   SavePathChooser chooseSavePath_;

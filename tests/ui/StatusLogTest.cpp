@@ -70,6 +70,8 @@ TEST(StatusLogTest, TheViewKeepsABoundedNumberOfBlocksAndTheNoticeOnTop) {
   // The notice and the blocks after it account for every line.
   EXPECT_EQ(count.captured(1).remove(',').toInt() + blocks - 1, 1001);
   EXPECT_EQ(view.document()->lastBlock().text(), numbered(999, 1).first());
+  // Lines never shown are still kept for Save Log.
+  EXPECT_EQ(view.record().totalLines(), 1001);
   // A replace starts over without a notice.
   view.replaceText("fresh\nlog");
   EXPECT_EQ(view.toPlainText(), "fresh\nlog");
