@@ -7,18 +7,15 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QThread>
 #include <QTimer>
 #include <cmath>
 
@@ -31,8 +28,8 @@
 #include "jobs/WorkflowPolicy.h"
 #include "ui/AboutBox.h"
 #include "ui/BusyIndicator.h"
+#include "ui/CapacityFormatDialog.h"
 #include "ui/ContentViewWidgets.h"
-#include "ui/DesktopNotification.h"
 #include "ui/ElidingLabel.h"
 #include "ui/EraseConfirmation.h"
 #include "ui/LogView.h"
@@ -55,48 +52,6 @@ QString progressText(const ProbeProgress& progress) {
   const qint64 seconds = *progress.secondsLeft;
   if (seconds < 60) return ContentView::tr("%1 %, about %2 s left").arg(percent).arg(seconds);
   return ContentView::tr("%1 %, about %2 min left").arg(percent).arg((seconds + 30) / 60);
-}
-
-QString gigabytes(quint64 bytes) {
-  QLocale numbers = windowLocale();
-  numbers.setNumberOptions(QLocale::OmitGroupSeparator);
-  return numbers.toString(double(bytes) / 1e9, 'f', 2);
-}
-
-bool askToFormatWithin(QWidget* parent, const FormatRequest& request, const ProbeResult& result) {
-  const Drive& drive = request.drive;
-  const qint64 partitionBytes = request.partitionBytes.value_or(drive.size);
-  QMessageBox box(parent);
-  box.setIcon(QMessageBox::Warning);
-  QPushButton* format = nullptr;
-  if (result.genuine()) {
-    box.setWindowTitle(ContentView::tr("Format the tested drive?"));
-    box.setText(ContentView::tr("%1 (%2) holds data in all of its %3 GB. The test left test "
-                                "data on it.")
-                    .arg(windowDriveDescription(drive), drive.devicePath,
-                         gigabytes(result.claimedBytes)));
-    box.setInformativeText(
-        ContentView::tr("Format it with one FAT32 partition over the whole drive?") +
-        QStringLiteral("\n\n") + EraseConfirmation::formatDetails(request));
-    format = box.addButton(ContentView::tr("Format"), QMessageBox::DestructiveRole);
-  } else {
-    box.setWindowTitle(ContentView::tr("Format only what holds data?"));
-    box.setText(ContentView::tr("%1 (%2) holds data only in its first %3 GB of %4 GB.")
-                    .arg(windowDriveDescription(drive), drive.devicePath,
-                         gigabytes(result.usableBytes), gigabytes(result.claimedBytes)));
-    box.setInformativeText(
-        ContentView::tr("Format it with one FAT32 partition of %1 GB, leaving the rest unused? "
-                        "Files beyond that size would be lost on this drive.")
-            .arg(gigabytes(quint64(partitionBytes))) +
-        QStringLiteral("\n\n") + EraseConfirmation::formatDetails(request));
-    format = box.addButton(ContentView::tr("Format %1 GB").arg(gigabytes(quint64(partitionBytes))),
-                           QMessageBox::DestructiveRole);
-  }
-  QPushButton* cancel = box.addButton(QMessageBox::Cancel);
-  box.setDefaultButton(cancel);
-  box.setEscapeButton(cancel);
-  box.exec();
-  return box.clickedButton() == format;
 }
 
 }  // namespace
@@ -166,32 +121,25 @@ QString ContentView::volumeNameHint() const {
 void ContentView::showAbout() { AboutBox::show(this, diskManager_->tools()); }
 
 void ContentView::setFinishNotifier(FinishNotifier notify, std::chrono::milliseconds longerThan) {
-  notifyFinished_ = std::move(notify);
-  notifyAfter_ = longerThan;
+  finishNotice_.setNotifier(std::move(notify), longerThan);
 }
 
 void ContentView::notifyFinished(const Job* job) {
-  if (!actionClock_.isValid() || actionClock_.elapsed() <= notifyAfter_.count()) return;
-  if (isActiveWindow() || tearingDown_) return;
-  const bool succeeded = !job->failure().has_value();
-  QString summary;
+  if (!finishNotice_.isDue() || isActiveWindow() || tearingDown_) return;
+  FinishNotice::Action action;
   if (job == runningFormat_) {
-    summary = succeeded ? tr("Format finished") : tr("Format did not finish");
+    action = FinishNotice::Action::format;
   } else if (job == runningProbe_) {
-    summary = succeeded ? tr("Capacity test finished") : tr("Capacity test did not finish");
+    action = FinishNotice::Action::capacityTest;
   } else if (job == runningCheck_) {
-    summary = succeeded ? tr("Check finished") : tr("Check did not finish");
+    action = FinishNotice::Action::check;
   } else {
     return;
   }
   // The last line the action wrote says how it ended.
   ui_->log->flush();
-  const QString body = statusLog().section(QLatin1Char('\n'), -1).trimmed();
-  if (notifyFinished_) {
-    notifyFinished_(summary, body);
-  } else {
-    DesktopNotification::send(summary, body);
-  }
+  finishNotice_.send(action, !job->failure().has_value(),
+                     statusLog().section(QLatin1Char('\n'), -1).trimmed());
 }
 
 void ContentView::setCluster(ClusterOption cluster) {
@@ -351,7 +299,7 @@ void ContentView::selectFirstDrive() {
 
 void ContentView::startJob(std::unique_ptr<Job> job, LogReport::Outcome outcome) {
   ++runningWorkflows_;
-  actionClock_.start();
+  finishNotice_.begin();
   logDevice_ = selectedDrive_ ? selectedDrive_->bsdName : QString();
   workflowCancel_ = job->cancellation();
   superviseJob(std::move(job), std::make_unique<LogReport>(*this, outcome),
@@ -462,7 +410,7 @@ void ContentView::offerCapacityFormat(const Drive& drive, const ProbeResult& res
   }
   const qint64 partitionBytes = offer.request.partitionBytes.value_or(0);
   const bool agreed = offerCapacityFormat_ ? offerCapacityFormat_(drive, result, partitionBytes)
-                                           : askToFormatWithin(this, offer.request, result);
+                                           : CapacityFormatDialog::ask(this, offer.request, result);
   if (!agreed) return;
   startFormat(std::move(offer.request));
 }

@@ -5,7 +5,6 @@
 
 #include <qcoro/qcorotask.h>
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QSet>
 #include <QString>
@@ -24,6 +23,7 @@
 #include "jobs/FormatJob.h"
 #include "jobs/Job.h"
 #include "jobs/ProbeJob.h"
+#include "ui/FinishNotice.h"
 #include "ui/LogReport.h"
 #include "ui/StatusLog.h"
 
@@ -109,7 +109,7 @@ class ContentView : public QWidget {
   // Tells the desktop that an action that took a while has ended while the
   // window was not the active one (summary, body); the default sends a
   // desktop notification where there is a session bus.
-  using FinishNotifier = std::function<void(const QString& summary, const QString& body)>;
+  using FinishNotifier = FinishNotice::Notifier;
   void setFinishNotifier(FinishNotifier notify,
                          std::chrono::milliseconds longerThan = std::chrono::seconds(5));
 
@@ -178,10 +178,7 @@ class ContentView : public QWidget {
   StopConfirmation confirmStop_;
   Confirmation confirm_;
   CapacityFormatOffer offerCapacityFormat_;
-  FinishNotifier notifyFinished_;
-  std::chrono::milliseconds notifyAfter_ = std::chrono::seconds(5);
-  // Since the running action began.
-  QElapsedTimer actionClock_;
+  FinishNotice finishNotice_;
   // The running check, while it runs.
   const Job* runningCheck_ = nullptr;
   bool appeared_ = false;
