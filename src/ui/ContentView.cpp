@@ -7,12 +7,10 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -56,14 +54,6 @@ QString progressText(const ProbeProgress& progress) {
 
 }  // namespace
 
-// Awaits a job (which never raises) and reports its end while the view still
-// exists. The job and its report live in this frame until then.
-QCoro::Task<> ContentView::superviseJob(std::unique_ptr<Job> job, std::unique_ptr<LogReport> report,
-                                        QPointer<ContentView> view) {
-  co_await job->run(*report);
-  if (view) view->jobEnded(job.get());
-}
-
 ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* parent)
     : QWidget(parent),
       diskManager_(diskManager ? std::move(diskManager) : std::make_unique<DiskManager>()),
@@ -79,6 +69,7 @@ ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* pare
   ui_->volumeHint->setText(volumeNameHint());
   // Every new drive list selects its first drive.
   connect(diskManager_.get(), &DiskManager::drivesChanged, this, &ContentView::drivesListed);
+  connect(&jobs_, &WindowJobs::ended, this, &ContentView::jobEnded);
   syncPicker();
   updateEnabled();
 }
@@ -86,16 +77,12 @@ ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* pare
 ContentView::~ContentView() {
   // A workflow's task resumes into this view when its tool ends, so the view
   // has to stay until then; the window is already gone from the screen.
-  if (runningWorkflows_ == 0) return;
+  if (jobs_.running() == 0) return;
   // A format is left to finish: nobody agreed to leave the drive half done.
-  if (!runningFormat_ && workflowCancel_) workflowCancel_->cancel();
-  if (backgroundCancel_) backgroundCancel_->cancel();
+  if (!jobs_.format()) jobs_.cancel();
+  jobs_.cancelBackground();
   tearingDown_ = true;
-  QEventLoop untilEnded;
-  connect(this, &ContentView::workflowFinished, &untilEnded, [&] {
-    if (runningWorkflows_ == 0) untilEnded.quit();
-  });
-  untilEnded.exec();
+  jobs_.waitForAll();
 }
 
 void ContentView::setSelectedDrive(const std::optional<Drive>& drive) {
@@ -124,14 +111,14 @@ void ContentView::setFinishNotifier(FinishNotifier notify, std::chrono::millisec
   finishNotice_.setNotifier(std::move(notify), longerThan);
 }
 
-void ContentView::notifyFinished(const Job* job) {
+void ContentView::notifyFinished(const Job* job, WindowJobs::Kind kind) {
   if (!finishNotice_.isDue() || isActiveWindow() || tearingDown_) return;
   FinishNotice::Action action;
-  if (job == runningFormat_) {
+  if (kind == WindowJobs::Kind::format) {
     action = FinishNotice::Action::format;
-  } else if (job == runningProbe_) {
+  } else if (kind == WindowJobs::Kind::capacityTest) {
     action = FinishNotice::Action::capacityTest;
-  } else if (job == runningCheck_) {
+  } else if (kind == WindowJobs::Kind::check) {
     action = FinishNotice::Action::check;
   } else {
     return;
@@ -225,12 +212,12 @@ bool ContentView::confirmStoppingFormat(const QString& question) {
 }
 
 void ContentView::cancelWorkflow() {
-  if (!workflowCancel_ || workflowCancel_->isCancelled()) return;
-  if (runningFormat_ && runningFormat_->hasBegunWriting() &&
+  if (!jobs_.canCancel()) return;
+  if (jobs_.format() && jobs_.format()->hasBegunWriting() &&
       !confirmStoppingFormat(
           tr("The format of %1 has begun writing. Stop it anyway?").arg(logDevice_)))
     return;
-  workflowCancel_->cancel();
+  jobs_.cancel();
   ui_->cancelButton->setEnabled(false);
 }
 
@@ -297,30 +284,18 @@ void ContentView::selectFirstDrive() {
   setSelectedDrive(drives.isEmpty() ? std::nullopt : std::optional<Drive>(drives.first()));
 }
 
-void ContentView::startJob(std::unique_ptr<Job> job, LogReport::Outcome outcome) {
-  ++runningWorkflows_;
+void ContentView::startJob(std::unique_ptr<Job> job, WindowJobs::Kind kind,
+                           LogReport::Outcome outcome) {
   finishNotice_.begin();
   logDevice_ = selectedDrive_ ? selectedDrive_->bsdName : QString();
-  workflowCancel_ = job->cancellation();
-  superviseJob(std::move(job), std::make_unique<LogReport>(*this, outcome),
-               QPointer<ContentView>(this));
+  jobs_.start(std::move(job), std::make_unique<LogReport>(*this, outcome), kind);
 }
 
-void ContentView::jobEnded(const Job* job) {
-  --runningWorkflows_;
-  if (job == backgroundRefresh_) {
-    backgroundRefresh_ = nullptr;
-    backgroundCancel_.reset();
-    devicesRemoved_.reset();
-  }
-  notifyFinished(job);
-  if (job == runningFormat_) runningFormat_ = nullptr;
-  if (job == runningCheck_) runningCheck_ = nullptr;
+void ContentView::jobEnded(const Job* job, WindowJobs::Kind kind) {
+  if (kind == WindowJobs::Kind::backgroundRefresh) devicesRemoved_.reset();
+  notifyFinished(job, kind);
   std::optional<ProbeResult> probed;
-  if (runningProbe_ && job == runningProbe_) {
-    probed = runningProbe_->result();
-    runningProbe_ = nullptr;
-  }
+  if (kind == WindowJobs::Kind::capacityTest) probed = static_cast<const ProbeJob*>(job)->result();
   emit workflowFinished();
   // Offered once the test's account is complete, outside the job's end.
   if (probed && !tearingDown_) {
@@ -332,28 +307,24 @@ void ContentView::jobEnded(const Job* job) {
 
 void ContentView::refreshOnAppear() {
   startJob(std::make_unique<RefreshJob>(*diskManager_, RefreshJob::Occasion::startUp),
-           LogReport::Outcome::replacesLog);
+           WindowJobs::Kind::other, LogReport::Outcome::replacesLog);
 }
 
 // Adds to the log instead of replacing it: what the last action printed stays.
 // Nobody asked for it, so it runs in the background: the buttons, the focus
 // and the selection stay as they are while it runs.
 void ContentView::refreshAfterDeviceChange(const QSet<QString>& removedNames) {
-  if (tearingDown_ || backgroundRefresh_) return;
+  if (tearingDown_ || jobs_.isRefreshingInBackground()) return;
   devicesRemoved_ = removedNames;
-  auto job = std::make_unique<RefreshJob>(*diskManager_, RefreshJob::Occasion::deviceChange);
-  backgroundRefresh_ = job.get();
-  backgroundCancel_ = job->cancellation();
-  ++runningWorkflows_;
-  superviseJob(
-      std::move(job),
+  jobs_.start(
+      std::make_unique<RefreshJob>(*diskManager_, RefreshJob::Occasion::deviceChange),
       std::make_unique<LogReport>(*this, LogReport::Outcome::appended, LogReport::Busy::background),
-      QPointer<ContentView>(this));
+      WindowJobs::Kind::backgroundRefresh);
 }
 
 void ContentView::refreshDrives() {
   startJob(std::make_unique<RefreshJob>(*diskManager_, RefreshJob::Occasion::request),
-           LogReport::Outcome::replacesLog);
+           WindowJobs::Kind::other, LogReport::Outcome::replacesLog);
 }
 
 void ContentView::formatSelectedDrive() {
@@ -365,10 +336,9 @@ void ContentView::formatSelectedDrive() {
 }
 
 void ContentView::startFormat(FormatRequest request) {
-  auto job = std::make_unique<FormatJob>(diskManager_->tools(), diskManager_->runner(),
-                                         std::move(request));
-  runningFormat_ = job.get();
-  startJob(std::move(job));
+  startJob(std::make_unique<FormatJob>(diskManager_->tools(), diskManager_->runner(),
+                                       std::move(request)),
+           WindowJobs::Kind::format);
 }
 
 void ContentView::probeSelectedDrive() {
@@ -376,14 +346,13 @@ void ContentView::probeSelectedDrive() {
   if (WorkflowPolicy(diskManager_->tools()).asksBeforeCapacityTest(*selectedDrive_) &&
       !confirmCapacityTest(*selectedDrive_))
     return;
-  auto job =
-      std::make_unique<ProbeJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_);
-  runningProbe_ = job.get();
   probedDrive_ = *selectedDrive_;
   ui_->probeProgress->setValue(0);
   ui_->probeProgress->setFormat(progressText({}));
   ui_->probeProgress->setVisible(true);
-  startJob(std::move(job));
+  startJob(
+      std::make_unique<ProbeJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_),
+      WindowJobs::Kind::capacityTest);
 }
 
 void ContentView::showProbeProgress(const ProbeProgress& progress) {
@@ -391,7 +360,7 @@ void ContentView::showProbeProgress(const ProbeProgress& progress) {
       this,
       [this, progress] {
         // Progress still on its way when the test has ended is stale.
-        if (!runningProbe_) return;
+        if (!jobs_.capacityTest()) return;
         ui_->probeProgress->setValue(int(std::floor(progress.fraction * 100.0)));
         ui_->probeProgress->setFormat(progressText(progress));
       },
@@ -418,23 +387,23 @@ void ContentView::offerCapacityFormat(const Drive& drive, const ProbeResult& res
 void ContentView::showDriveInfo() {
   if (!selectedDrive_) return;
   startJob(
-      std::make_unique<InfoJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_));
+      std::make_unique<InfoJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_),
+      WindowJobs::Kind::other);
 }
 
 void ContentView::checkSelectedDrive() {
   if (!selectedDrive_) return;
-  auto job =
-      std::make_unique<CheckJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_);
-  runningCheck_ = job.get();
-  startJob(std::move(job));
+  startJob(
+      std::make_unique<CheckJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_),
+      WindowJobs::Kind::check);
 }
 
 void ContentView::closeEvent(QCloseEvent* event) {
   // Closing while a workflow runs hides the window at once and deletes it
   // when the workflow has ended.
-  if (runningWorkflows_ > 0 && runningFormat_) {
+  if (jobs_.running() > 0 && jobs_.format()) {
     const QString question =
-        runningFormat_->hasBegunWriting()
+        jobs_.format()->hasBegunWriting()
             ? tr("The format of %1 has begun writing. Stop it and close the window?")
                   .arg(logDevice_)
             : tr("A format of %1 is about to begin. Stop it and close the window?").arg(logDevice_);
@@ -443,12 +412,12 @@ void ContentView::closeEvent(QCloseEvent* event) {
       return;
     }
   }
-  if (runningWorkflows_ > 0 && workflowCancel_) workflowCancel_->cancel();
-  if (backgroundCancel_) backgroundCancel_->cancel();
-  if (runningWorkflows_ > 0 && testAttribute(Qt::WA_DeleteOnClose)) {
+  if (jobs_.running() > 0) jobs_.cancel();
+  jobs_.cancelBackground();
+  if (jobs_.running() > 0 && testAttribute(Qt::WA_DeleteOnClose)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     connect(this, &ContentView::workflowFinished, this, [this] {
-      if (runningWorkflows_ == 0) deleteLater();
+      if (jobs_.running() == 0) deleteLater();
     });
   }
   QWidget::closeEvent(event);

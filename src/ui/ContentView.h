@@ -3,9 +3,6 @@
 
 #pragma once
 
-#include <qcoro/qcorotask.h>
-
-#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -19,13 +16,11 @@
 #include "drives/ClusterOption.h"
 #include "drives/DiskManager.h"
 #include "drives/Drive.h"
-#include "exec/Cancellation.h"
 #include "jobs/FormatJob.h"
-#include "jobs/Job.h"
-#include "jobs/ProbeJob.h"
 #include "ui/FinishNotice.h"
 #include "ui/LogReport.h"
 #include "ui/StatusLog.h"
+#include "ui/WindowJobs.h"
 
 namespace tessaro {
 
@@ -53,7 +48,7 @@ class ContentView : public QWidget {
   void setBusy(bool busy);
   // While a refresh that devices coming and going started runs: the window
   // does not turn busy for it.
-  bool isRefreshingInBackground() const { return backgroundRefresh_ != nullptr; }
+  bool isRefreshingInBackground() const { return jobs_.isRefreshingInBackground(); }
   // What the log holds (at most its line limit; a line says how many
   // earlier lines were let go).
   QString statusLog() const { return log().text(); }
@@ -155,14 +150,12 @@ class ContentView : public QWidget {
   void startFormat(FormatRequest request);
   // Runs a job on the main thread, shown in this view, and emits
   // workflowFinished when it has ended.
-  void startJob(std::unique_ptr<Job> job,
+  void startJob(std::unique_ptr<Job> job, WindowJobs::Kind kind,
                 LogReport::Outcome outcome = LogReport::Outcome::appended);
-  static QCoro::Task<> superviseJob(std::unique_ptr<Job> job, std::unique_ptr<LogReport> report,
-                                    QPointer<ContentView> view);
-  void jobEnded(const Job* job);
+  void jobEnded(const Job* job, WindowJobs::Kind kind);
   // After an action the user waited for: a notification when it took long
   // and the window is not active.
-  void notifyFinished(const Job* job);
+  void notifyFinished(const Job* job, WindowJobs::Kind kind);
   // After a new drive list: the first drive, or, after device events, the same drive.
   void drivesListed();
   void selectFirstDrive();
@@ -179,25 +172,15 @@ class ContentView : public QWidget {
   Confirmation confirm_;
   CapacityFormatOffer offerCapacityFormat_;
   FinishNotice finishNotice_;
-  // The running check, while it runs.
-  const Job* runningCheck_ = nullptr;
   bool appeared_ = false;
   // Set while the destructor waits for running jobs: nothing new starts.
   bool tearingDown_ = false;
   // Set while a refresh for device events runs: the selection follows its drive.
   std::optional<QSet<QString>> devicesRemoved_;
-  // The refresh for device events, while it runs, and its cancel.
-  const Job* backgroundRefresh_ = nullptr;
-  std::shared_ptr<Cancellation> backgroundCancel_;
-  // Jobs started and not yet ended; the view outlives them.
-  int runningWorkflows_ = 0;
-  // The running job's cancel.
-  std::shared_ptr<Cancellation> workflowCancel_;
-  // The running format, while it runs; the job lives in superviseJob.
-  const FormatJob* runningFormat_ = nullptr;
-  // The running capacity test and its drive, while it runs.
-  const ProbeJob* runningProbe_ = nullptr;
+  // The drive of the last capacity test.
   Drive probedDrive_;
+  // Jobs started and not yet ended; the view outlives them.
+  WindowJobs jobs_;
   std::unique_ptr<Widgets> ui_;
 };
 
