@@ -30,9 +30,9 @@ bool CapacityFormatDialog::ask(QWidget* parent, const FormatRequest& request,
   QPushButton* format = nullptr;
   if (result.genuine()) {
     box.setWindowTitle(tr("Format the tested drive?"));
-    box.setText(tr("%1 (%2) holds data in all of its %3 GB. The test left test data on it.")
-                    .arg(windowDriveDescription(drive), drive.devicePath,
-                         gigabytes(result.claimedBytes)));
+    box.setText(
+        tr("%1 (%2) holds data in all of its %3 GB. The test left test data on it.")
+            .arg(windowDriveDescription(drive), drive.devicePath, gigabytes(result.claimedBytes)));
     box.setInformativeText(tr("Format it with one FAT32 partition over the whole drive?") +
                            QStringLiteral("\n\n") + EraseConfirmation::formatDetails(request));
     format = box.addButton(tr("Format"), QMessageBox::DestructiveRole);

@@ -370,7 +370,8 @@ void ContentView::showProbeProgress(const ProbeProgress& progress) {
 void ContentView::offerCapacityFormat(const Drive& drive, const ProbeResult& result) {
   if (isBusy_) return;
   WorkflowPolicy::CapacityFormat offer =
-      WorkflowPolicy(diskManager_->tools()).formatAfterTest(drive, result, label_, cluster_.bytes());
+      WorkflowPolicy(diskManager_->tools())
+          .formatAfterTest(drive, result, label_, cluster_.bytes());
   if (offer.refusal) {
     appendLog(offer.withinHeldData
                   ? tr("Not formatted within the part that holds data: %1").arg(*offer.refusal)

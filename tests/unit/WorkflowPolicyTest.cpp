@@ -48,7 +48,8 @@ TEST(WorkflowPolicy, AsksOnlyBeforeWorkThatWillErase) {
       {"partition larger than the drive", {driveOf(16 * GB), "UNTITLED", {}, 17 * GB}, false},
       {"partition too small for FAT32", {driveOf(16 * GB), "UNTITLED", {}, 20'000'000}, false},
   };
-  for (const auto& row : rows) EXPECT_EQ(policy.asksBeforeFormat(row.request), row.asks) << row.what;
+  for (const auto& row : rows)
+    EXPECT_EQ(policy.asksBeforeFormat(row.request), row.asks) << row.what;
 
   EXPECT_TRUE(policy.asksBeforeCapacityTest(driveOf(16 * GB)));
   // Where there is no capacity test it erases nothing; the job says so.
@@ -83,7 +84,8 @@ TEST(WorkflowPolicy, OffersTheFormatThatMakesATestedDriveUsable) {
   };
   for (const auto& row : rows) {
     const Drive drive = driveOf(row.claimed);
-    const auto offer = policy.formatAfterTest(drive, tested(row.claimed, row.usable), "stick", 4096);
+    const auto offer =
+        policy.formatAfterTest(drive, tested(row.claimed, row.usable), "stick", 4096);
     EXPECT_EQ(offer.request.drive, drive) << row.what;
     EXPECT_EQ(offer.request.volumeName, "STICK") << row.what;
     EXPECT_EQ(offer.request.clusterBytes, 4096) << row.what;
