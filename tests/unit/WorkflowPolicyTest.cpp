@@ -57,14 +57,6 @@ TEST(WorkflowPolicy, AsksOnlyBeforeWorkThatWillErase) {
   EXPECT_FALSE(WorkflowPolicy(mac).asksBeforeCapacityTest(driveOf(16 * GB)));
 }
 
-TEST(WorkflowPolicy, TheQuestionNamesWhatAnMbrCannotCover) {
-  const qint64 big = 3LL << 40;
-  EXPECT_EQ(WorkflowPolicy::formatNotice({driveOf(big), "UNTITLED", {}}), mbrLimitNotice(big));
-  EXPECT_FALSE(WorkflowPolicy::formatNotice({driveOf(big), "UNTITLED", {}}).isEmpty());
-  EXPECT_TRUE(WorkflowPolicy::formatNotice({driveOf(big), "UNTITLED", {}, 1LL << 40}).isEmpty());
-  EXPECT_TRUE(WorkflowPolicy::formatNotice({driveOf(16 * GB), "UNTITLED", {}}).isEmpty());
-}
-
 // After a capacity test: the whole drive when it held everything, else only
 // what holds data, in a size the format accepts; refused when too small.
 TEST(WorkflowPolicy, OffersTheFormatThatMakesATestedDriveUsable) {
