@@ -21,6 +21,41 @@
     </message>
 </context>
 <context>
+    <name>CapacityFormatDialog</name>
+    <message>
+        <source>Format the tested drive?</source>
+        <translation>Das getestete Laufwerk formatieren?</translation>
+    </message>
+    <message>
+        <source>%1 (%2) holds data in all of its %3 GB. The test left test data on it.</source>
+        <translation>%1 (%2) speichert Daten auf allen seinen %3 GB. Der Test hat Testdaten darauf hinterlassen.</translation>
+    </message>
+    <message>
+        <source>Format it with one FAT32 partition over the whole drive?</source>
+        <translation>Mit einer FAT32-Partition über das ganze Laufwerk formatieren?</translation>
+    </message>
+    <message>
+        <source>Format</source>
+        <translation>Formatieren</translation>
+    </message>
+    <message>
+        <source>Format only what holds data?</source>
+        <translation>Nur den Teil formatieren, der Daten speichert?</translation>
+    </message>
+    <message>
+        <source>%1 (%2) holds data only in its first %3 GB of %4 GB.</source>
+        <translation>%1 (%2) speichert Daten nur in den ersten %3 GB von %4 GB.</translation>
+    </message>
+    <message>
+        <source>Format it with one FAT32 partition of %1 GB, leaving the rest unused? Files beyond that size would be lost on this drive.</source>
+        <translation>Mit einer FAT32-Partition von %1 GB formatieren und den Rest ungenutzt lassen? Dateien darüber hinaus gingen auf diesem Laufwerk verloren.</translation>
+    </message>
+    <message>
+        <source>Format %1 GB</source>
+        <translation>%1 GB formatieren</translation>
+    </message>
+</context>
+<context>
     <name>CliArgumentParser</name>
     <message>
         <source>the report of a drive and its first partition</source>
@@ -350,6 +385,33 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
     </message>
 </context>
 <context>
+    <name>FinishNotice</name>
+    <message>
+        <source>Format finished</source>
+        <translation>Formatieren beendet</translation>
+    </message>
+    <message>
+        <source>Format did not finish</source>
+        <translation>Formatieren nicht abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Capacity test finished</source>
+        <translation>Kapazitätstest beendet</translation>
+    </message>
+    <message>
+        <source>Capacity test did not finish</source>
+        <translation>Kapazitätstest nicht abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Check finished</source>
+        <translation>Prüfung beendet</translation>
+    </message>
+    <message>
+        <source>Check did not finish</source>
+        <translation>Prüfung nicht abgeschlossen</translation>
+    </message>
+</context>
+<context>
     <name>FormatRequestRules</name>
     <message>
         <source>en_US</source>
@@ -631,6 +693,14 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
     </message>
 </context>
 <context>
+    <name>NumberLocale</name>
+    <message>
+        <source>en_US</source>
+        <extracomment>The locale whose numbers Tessaro shows (decimal point, digit grouping).</extracomment>
+        <translation>de_DE</translation>
+    </message>
+</context>
+<context>
     <name>PkexecRunner</name>
     <message>
         <source>%1 was not found. Install polkit (pkexec) to work on drives.</source>
@@ -869,14 +939,6 @@ Zum Löschen %3 eingeben: </translation>
     <message>
         <source>Not mounted: %1</source>
         <translation>Nicht eingehängt: %1</translation>
-    </message>
-</context>
-<context>
-    <name>NumberLocale</name>
-    <message>
-        <source>en_US</source>
-        <extracomment>The locale whose numbers Tessaro shows (decimal point, digit grouping).</extracomment>
-        <translation>de_DE</translation>
     </message>
 </context>
 <context>
@@ -1185,22 +1247,6 @@ Zum Löschen %3 eingeben: </translation>
         <translation>%1 %, noch etwa %2 min</translation>
     </message>
     <message>
-        <source>Format only what holds data?</source>
-        <translation>Nur den Teil formatieren, der Daten speichert?</translation>
-    </message>
-    <message>
-        <source>%1 (%2) holds data only in its first %3 GB of %4 GB.</source>
-        <translation>%1 (%2) speichert Daten nur in den ersten %3 GB von %4 GB.</translation>
-    </message>
-    <message>
-        <source>Format it with one FAT32 partition of %1 GB, leaving the rest unused? Files beyond that size would be lost on this drive.</source>
-        <translation>Mit einer FAT32-Partition von %1 GB formatieren und den Rest ungenutzt lassen? Dateien darüber hinaus gingen auf diesem Laufwerk verloren.</translation>
-    </message>
-    <message>
-        <source>Format %1 GB</source>
-        <translation>%1 GB formatieren</translation>
-    </message>
-    <message>
         <source>Not formatted within the part that holds data: %1</source>
         <translation>Nicht innerhalb des Teils formatiert, der Daten speichert: %1</translation>
     </message>
@@ -1229,30 +1275,6 @@ Zum Löschen %3 eingeben: </translation>
         <translation>Wird geschrieben als: %1</translation>
     </message>
     <message>
-        <source>Format finished</source>
-        <translation>Formatieren beendet</translation>
-    </message>
-    <message>
-        <source>Format did not finish</source>
-        <translation>Formatieren nicht abgeschlossen</translation>
-    </message>
-    <message>
-        <source>Capacity test finished</source>
-        <translation>Kapazitätstest beendet</translation>
-    </message>
-    <message>
-        <source>Capacity test did not finish</source>
-        <translation>Kapazitätstest nicht abgeschlossen</translation>
-    </message>
-    <message>
-        <source>Check finished</source>
-        <translation>Prüfung beendet</translation>
-    </message>
-    <message>
-        <source>Check did not finish</source>
-        <translation>Prüfung nicht abgeschlossen</translation>
-    </message>
-    <message>
         <source>A&amp;bout</source>
         <translation>Ü&amp;ber</translation>
     </message>
@@ -1263,22 +1285,6 @@ Zum Löschen %3 eingeben: </translation>
     <message>
         <source>Shows the version, the license and the tools Tessaro runs</source>
         <translation>Zeigt die Version, die Lizenz und die Werkzeuge, die Tessaro ausführt</translation>
-    </message>
-    <message>
-        <source>Format the tested drive?</source>
-        <translation>Das getestete Laufwerk formatieren?</translation>
-    </message>
-    <message>
-        <source>%1 (%2) holds data in all of its %3 GB. The test left test data on it.</source>
-        <translation>%1 (%2) speichert Daten auf allen seinen %3 GB. Der Test hat Testdaten darauf hinterlassen.</translation>
-    </message>
-    <message>
-        <source>Format it with one FAT32 partition over the whole drive?</source>
-        <translation>Mit einer FAT32-Partition über das ganze Laufwerk formatieren?</translation>
-    </message>
-    <message>
-        <source>Format</source>
-        <translation>Formatieren</translation>
     </message>
     <message>
         <source>Not formatted: %1</source>

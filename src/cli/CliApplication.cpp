@@ -22,6 +22,7 @@
 #include "jobs/ProbeJob.h"
 #include "jobs/RefreshJob.h"
 #include "jobs/ReportTexts.h"
+#include "jobs/WorkflowPolicy.h"
 
 namespace tessaro {
 
@@ -153,12 +154,10 @@ QCoro::Task<int> CliApplication::check(Drive drive) {
 QCoro::Task<int> CliApplication::format(Drive drive, CliRequest request) {
   const FormatRequest formatRequest{drive, deriveVolumeName(request.label), request.cluster.bytes(),
                                     request.partitionBytes};
-  // A request that will be refused erases nothing, so there is nothing to
-  // confirm: the job says why it is refused.
-  const bool refused = manager_.tools().validateFormat(formatRequest).has_value();
+  const bool refused = !WorkflowPolicy(manager_.tools()).asksBeforeFormat(formatRequest);
   if (!refused) {
     // Said before the question, and with --yes before the first write.
-    const QString notice = mbrLimitNotice(drive.size, request.partitionBytes);
+    const QString notice = WorkflowPolicy::formatNotice(formatRequest);
     if (!notice.isEmpty()) output_.line(notice);
     if (const auto status = refuseUnconfirmed(drive, request.assumeYes)) co_return *status;
   }
@@ -171,8 +170,7 @@ QCoro::Task<int> CliApplication::format(Drive drive, CliRequest request) {
 }
 
 QCoro::Task<int> CliApplication::probe(Drive drive, CliRequest request) {
-  // Where there is no capacity test nothing is erased; the job says so.
-  if (manager_.tools().probeCommand(drive.bsdName)) {
+  if (WorkflowPolicy(manager_.tools()).asksBeforeCapacityTest(drive)) {
     if (const auto status = refuseUnconfirmed(drive, request.assumeYes)) co_return *status;
   }
   ProbeJob job(manager_.tools(), manager_.runner(), drive);
@@ -186,19 +184,17 @@ QCoro::Task<int> CliApplication::probe(Drive drive, CliRequest request) {
     output_.text(QString::fromUtf8(QJsonDocument(facts).toJson(QJsonDocument::Indented)));
     documentWritten_ = true;
   } else {
-    // The drive holds test data now: the format that makes it usable, as big
-    // as it really holds, and only a size that format accepts.
-    FormatRequest request{drive, deriveVolumeName({}), std::nullopt, std::nullopt};
-    if (!result->genuine())
-      request.partitionBytes = partitionBytesWithin(qint64(result->usableBytes));
-    if (const auto refusal = manager_.tools().validateFormat(request)) {
+    // The drive holds test data now: the command that makes it usable.
+    const WorkflowPolicy::CapacityFormat offer =
+        WorkflowPolicy(manager_.tools()).formatAfterTest(drive, *result, {}, std::nullopt);
+    if (offer.refusal) {
       output_.line(
-          tr("The part that holds data is too small to format as FAT32: %1").arg(*refusal));
-    } else if (request.partitionBytes) {
+          tr("The part that holds data is too small to format as FAT32: %1").arg(*offer.refusal));
+    } else if (offer.withinHeldData) {
       output_.line(tr("To use it, format only the part that holds data: tessaro-cli format %1 "
                       "--size %2")
                        .arg(drive.bsdName)
-                       .arg(*request.partitionBytes));
+                       .arg(*offer.request.partitionBytes));
     } else {
       output_.line(tr("To use it, format it: tessaro-cli format %1").arg(drive.bsdName));
     }

@@ -8,29 +8,26 @@
 #include <QStringList>
 #include <optional>
 
+#include "drives/linux/ToolAvailability.h"
+
 namespace tessaro::helper {
 
 // The programs one verb runs, each found by name in the system's own
-// directories (/usr/sbin, /usr/bin, /sbin, /bin, in that order) when the verb
-// starts: never through PATH, whatever the caller's environment says.
+// directories (systemToolDirectories) when the verb starts: never through
+// PATH, whatever the caller's environment says.
 class HelperTools {
  public:
   explicit HelperTools(const QStringList& names,
-                       const QStringList& directories = {
-                           QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
-                           QStringLiteral("/sbin"), QStringLiteral("/bin")});
+                       const QStringList& directories = systemToolDirectories());
 
   // The absolute path of a tool that was found; empty otherwise.
   QString path(const QString& name) const { return paths_.value(name); }
   const QMap<QString, QString>& paths() const { return paths_; }
 
   // One line per Debian package with tools that were not found, such as
-  // "Refused: mkfs.fat and fsck.fat are not installed: install dosfstools.";
-  // empty when everything is there.
+  // "Refused: mkfs.fat and fsck.fat are not installed: install dosfstools;
+  // nothing was written."; empty when everything is there.
   QStringList missingLines() const;
-
-  // The Debian package a tool comes with.
-  static QString packageOf(const QString& name);
 
  private:
   QStringList names_;

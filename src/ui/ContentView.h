@@ -3,15 +3,9 @@
 
 #pragma once
 
-#include <qcoro/qcorotask.h>
-
-#include <QElapsedTimer>
-#include <QMutex>
-#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <QWaitCondition>
 #include <QWidget>
 #include <atomic>
 #include <chrono>
@@ -22,12 +16,11 @@
 #include "drives/ClusterOption.h"
 #include "drives/DiskManager.h"
 #include "drives/Drive.h"
-#include "exec/Cancellation.h"
 #include "jobs/FormatJob.h"
-#include "jobs/Job.h"
-#include "jobs/ProbeJob.h"
+#include "ui/FinishNotice.h"
 #include "ui/LogReport.h"
 #include "ui/StatusLog.h"
+#include "ui/WindowJobs.h"
 
 namespace tessaro {
 
@@ -55,21 +48,21 @@ class ContentView : public QWidget {
   void setBusy(bool busy);
   // While a refresh that devices coming and going started runs: the window
   // does not turn busy for it.
-  bool isRefreshingInBackground() const { return backgroundRefresh_ != nullptr; }
+  bool isRefreshingInBackground() const { return jobs_.isRefreshingInBackground(); }
   // What the log holds (at most its line limit; a line says how many
   // earlier lines were let go).
-  QString statusLog() const { return statusLog_.text(); }
-  const StatusLog& log() const { return statusLog_; }
+  QString statusLog() const { return log().text(); }
+  const StatusLog& log() const;
   // Replaces the whole log. Main thread only.
   void setStatusLog(const QString& text);
 
   // Adds a line feed and text at the end of the log. Callable from any
   // thread; always queued on the main thread, in call order.
   void appendLog(const QString& text);
-  // Adds lines at the end of the log, queued like appendLog. Batches that
-  // arrive faster than the window shows them are handed over a bounded
-  // amount per turn of the event loop; a thread other than the window's
-  // waits while too much is waiting.
+  // Adds lines at the end of the log, queued like appendLog. Lines that
+  // arrive faster than the window shows them are shown a bounded amount per
+  // turn of the event loop; a thread other than the window's waits while too
+  // much is waiting.
   void appendLogLines(const QStringList& lines);
   bool hasPendingLines() const;
 
@@ -111,7 +104,7 @@ class ContentView : public QWidget {
   // Tells the desktop that an action that took a while has ended while the
   // window was not the active one (summary, body); the default sends a
   // desktop notification where there is a session bus.
-  using FinishNotifier = std::function<void(const QString& summary, const QString& body)>;
+  using FinishNotifier = FinishNotice::Notifier;
   void setFinishNotifier(FinishNotifier notify,
                          std::chrono::milliseconds longerThan = std::chrono::seconds(5));
 
@@ -148,7 +141,6 @@ class ContentView : public QWidget {
   void updateEnabled();
   // Refills the picker from the drive list and shows the selected entry.
   void syncPicker();
-  void deliverAllPendingLines();
   bool confirmStoppingFormat(const QString& question);
   bool confirmErase(const FormatRequest& request);
   bool confirmCapacityTest(const Drive& drive);
@@ -156,18 +148,14 @@ class ContentView : public QWidget {
   // the user agrees.
   void offerCapacityFormat(const Drive& drive, const ProbeResult& result);
   void startFormat(FormatRequest request);
-  // Takes a bounded amount of what appendLogLines queued into the log.
-  void deliverPendingLines();
   // Runs a job on the main thread, shown in this view, and emits
   // workflowFinished when it has ended.
-  void startJob(std::unique_ptr<Job> job,
+  void startJob(std::unique_ptr<Job> job, WindowJobs::Kind kind,
                 LogReport::Outcome outcome = LogReport::Outcome::appended);
-  static QCoro::Task<> superviseJob(std::unique_ptr<Job> job, std::unique_ptr<LogReport> report,
-                                    QPointer<ContentView> view);
-  void jobEnded(const Job* job);
+  void jobEnded(const Job* job, WindowJobs::Kind kind);
   // After an action the user waited for: a notification when it took long
   // and the window is not active.
-  void notifyFinished(const Job* job);
+  void notifyFinished(const Job* job, WindowJobs::Kind kind);
   // After a new drive list: the first drive, or, after device events, the same drive.
   void drivesListed();
   void selectFirstDrive();
@@ -177,42 +165,22 @@ class ContentView : public QWidget {
   QString label_;
   ClusterOption cluster_ = ClusterOption::Default;
   bool isBusy_ = false;
-  StatusLog statusLog_;
-  // Lines handed over by appendLogLines, waiting for the main thread.
-  mutable QMutex pendingMutex_;
-  QWaitCondition pendingDrained_;
-  QStringList pendingLines_;
-  qsizetype pendingCharacters_ = 0;
-  bool deliveryQueued_ = false;
   // The drive of the workflow the log belongs to (for the saved log's name).
   QString logDevice_;
   SavePathChooser chooseSavePath_;
   StopConfirmation confirmStop_;
   Confirmation confirm_;
   CapacityFormatOffer offerCapacityFormat_;
-  FinishNotifier notifyFinished_;
-  std::chrono::milliseconds notifyAfter_ = std::chrono::seconds(5);
-  // Since the running action began.
-  QElapsedTimer actionClock_;
-  // The running check, while it runs.
-  const Job* runningCheck_ = nullptr;
+  FinishNotice finishNotice_;
   bool appeared_ = false;
   // Set while the destructor waits for running jobs: nothing new starts.
   bool tearingDown_ = false;
   // Set while a refresh for device events runs: the selection follows its drive.
   std::optional<QSet<QString>> devicesRemoved_;
-  // The refresh for device events, while it runs, and its cancel.
-  const Job* backgroundRefresh_ = nullptr;
-  std::shared_ptr<Cancellation> backgroundCancel_;
-  // Jobs started and not yet ended; the view outlives them.
-  int runningWorkflows_ = 0;
-  // The running job's cancel.
-  std::shared_ptr<Cancellation> workflowCancel_;
-  // The running format, while it runs; the job lives in superviseJob.
-  const FormatJob* runningFormat_ = nullptr;
-  // The running capacity test and its drive, while it runs.
-  const ProbeJob* runningProbe_ = nullptr;
+  // The drive of the last capacity test.
   Drive probedDrive_;
+  // Jobs started and not yet ended; the view outlives them.
+  WindowJobs jobs_;
   std::unique_ptr<Widgets> ui_;
 };
 

@@ -6,8 +6,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "drives/FormatRequestRules.h"
 #include "drives/ProbePlan.h"
+#include "jobs/WorkflowPolicy.h"
 #include "ui/WindowLocale.h"
 
 namespace tessaro {
@@ -35,7 +35,7 @@ QString EraseConfirmation::formatDetails(const FormatRequest& request) {
   } else {
     lines << tr("Partition: one FAT32 partition over the whole drive");
   }
-  const QString notice = mbrLimitNotice(driveBytes, request.partitionBytes);
+  const QString notice = WorkflowPolicy::formatNotice(request);
   if (!notice.isEmpty()) lines << QString() << notice;
   return lines.join(QLatin1Char('\n'));
 }

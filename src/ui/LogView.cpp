@@ -7,14 +7,21 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QThread>
 #include <QTimer>
 
 #include "exec/VisibleText.h"
 
 namespace tessaro {
 
+namespace {
+// Lines go into the document in pieces of at most this much.
+constexpr qsizetype pieceLines = 100;
+constexpr qsizetype pieceCharacters = 20'000;
+}  // namespace
+
 LogView::LogView(QWidget* parent, qsizetype lineLimit)
-    : QPlainTextEdit(parent), lineLimit_(std::max<qsizetype>(lineLimit, 1)) {
+    : QPlainTextEdit(parent), record_(lineLimit), queue_(record_.lineLimit()) {
   setReadOnly(true);
   // An undo history would keep every appended line a second time.
   setUndoRedoEnabled(false);
@@ -39,81 +46,92 @@ void LogView::changeEvent(QEvent* event) {
 }
 
 void LogView::replaceText(const QString& text) {
-  pending_.clear();
-  droppedLines_ = 0;
-  noticeShown_ = false;
-  shownLines_ = 0;
-  const QStringList lines = text.split(QLatin1Char('\n'));
-  setPlainText(symbols_.apply(visibleText(lines.first())));
-  shownLines_ = 1;
-  appendLines(lines.mid(1));
-  flush();
+  record_.replace(text);
+  // The document starts as the record does: the kept lines under the notice.
+  droppedLines_ = record_.droppedLines();
+  noticeShown_ = droppedLines_ > 0;
+  shownLines_ = record_.totalLines() - droppedLines_;
+  QStringList lines = record_.text().split(QLatin1Char('\n'));
+  // Controls from a drive or a tool are shown, not obeyed or hidden.
+  for (QString& line : lines) line = visibleText(line);
+  setPlainText(symbols_.apply(lines.join(QLatin1Char('\n'))));
   // A new text is read from its first line; lines added later are followed.
   moveCursor(QTextCursor::Start);
   verticalScrollBar()->setValue(0);
+  emit logChanged();
 }
 
 void LogView::appendLines(const QStringList& lines) {
-  // Controls from a drive or a tool are shown, not obeyed or hidden.
-  for (const QString& line : lines) pending_.push_back(visibleText(line));
-  // Lines that would be dropped as soon as they were shown are dropped now.
-  while (qsizetype(pending_.size()) > lineLimit_) {
-    pending_.pop_front();
-    ++droppedLines_;
-  }
-  scheduleFlush();
+  // A flood from a reading thread waits for the window instead of piling up;
+  // the window's own thread never waits for itself.
+  const bool mayWait = QThread::currentThread() != thread();
+  // Always queued, also from the main thread, so a line never shows up before
+  // the caller's current step has finished.
+  if (queue_.push(lines, mayWait))
+    QMetaObject::invokeMethod(this, &LogView::deliverTurn, Qt::QueuedConnection);
 }
 
-void LogView::scheduleFlush() {
-  if (flushQueued_ || pending_.empty()) return;
-  flushQueued_ = true;
-  // A zero timer runs after the events already waiting, input among them.
-  QTimer::singleShot(0, this, [this] {
-    flushQueued_ = false;
-    if (flushTurn()) scheduleFlush();
-  });
-}
-
-void LogView::flush() {
-  while (flushTurn()) {
-  }
-}
-
-bool LogView::flushTurn() {
+void LogView::deliverTurn() {
   QElapsedTimer spent;
   spent.start();
   qsizetype lines = 0;
   qsizetype characters = 0;
-  // Small pieces until the turn's time or amount is used up.
-  while (!pending_.empty() && lines < linesPerTurn && characters < charactersPerTurn &&
+  bool more = true;
+  while (more && lines < linesPerTurn && characters < charactersPerTurn &&
          spent.elapsed() < millisecondsPerTurn) {
-    QString piece;
-    qsizetype pieceLines = 0;
-    while (!pending_.empty() && pieceLines < 100 &&
-           (pieceLines == 0 || piece.size() + pending_.front().size() < 20'000)) {
-      piece += QLatin1Char('\n');
-      piece += pending_.front();
-      pending_.pop_front();
-      ++pieceLines;
-    }
-    QTextCursor end(document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(symbols_.apply(piece));
-    shownLines_ += pieceLines;
-    lines += pieceLines;
-    characters += piece.size();
-    dropOldBlocks();
+    const LogQueue::Piece piece = queue_.take(pieceLines, pieceCharacters);
+    more = piece.more;
+    show(piece);
+    lines += piece.lines.size();
+    for (const QString& line : piece.lines) characters += line.size() + 1;
   }
   // Only new lines are followed: a text just replaced stays at its top.
   if (lines > 0) scrollToEnd();
-  return !pending_.empty();
+  emit logChanged();
+  // The rest comes in a later turn, after the events waiting now (input
+  // among them).
+  if (more) QTimer::singleShot(0, this, &LogView::deliverTurn);
+}
+
+void LogView::flush() {
+  bool more = !queue_.isEmpty();
+  if (!more) return;
+  while (more) {
+    const LogQueue::Piece piece = queue_.take(pieceLines, pieceCharacters);
+    more = piece.more;
+    show(piece);
+  }
+  scrollToEnd();
+  emit logChanged();
+}
+
+void LogView::show(const LogQueue::Piece& piece) {
+  // Lines that would be dropped as soon as they were shown are only kept.
+  if (!piece.unshown.isEmpty()) {
+    record_.append(piece.unshown);
+    droppedLines_ += piece.unshown.size();
+  }
+  if (!piece.lines.isEmpty()) {
+    record_.append(piece.lines);
+    QString text;
+    for (const QString& line : piece.lines) {
+      text += QLatin1Char('\n');
+      text += visibleText(line);
+    }
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(symbols_.apply(text));
+    shownLines_ += piece.lines.size();
+  }
+  dropOldBlocks();
 }
 
 void LogView::dropOldBlocks() {
   // Lines go in steps of a hundredth of the limit: few enough for one turn
   // of the event loop, many enough that removing them costs little per line.
-  const qsizetype excess = shownLines_ - lineLimit_;
-  if (excess >= std::max<qsizetype>(lineLimit_ / 100, 1)) {
+  const qsizetype lineLimit = record_.lineLimit();
+  const qsizetype excess = shownLines_ - lineLimit;
+  if (excess >= std::max<qsizetype>(lineLimit / 100, 1)) {
     const int first = noticeShown_ ? 1 : 0;
     QTextCursor cut(document()->findBlockByNumber(first));
     cut.setPosition(document()->findBlockByNumber(first + int(excess)).position(),

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include "drives/linux/ToolAvailability.h"
 
@@ -38,14 +40,31 @@ TEST(ToolAvailability, PkexecIsOnlyNeededWithoutRoot) {
   EXPECT_TRUE(findMissingTools(allBut({"pkexec"}), true).isEmpty());
 }
 
-TEST(ToolAvailability, RealProbeFindsSbinToolsOutsidePath) {
+// The window looks where the helper looks: the system's directories, not PATH.
+TEST(ToolAvailability, RealProbeLooksWhereTheHelperLooks) {
   // A desktop user's PATH often lacks /usr/sbin, where mkfs.fat lives on Debian.
+  QTemporaryDir onPath;
+  ASSERT_TRUE(onPath.isValid());
+  QFile impostor(onPath.filePath("tessaro-only-on-path"));
+  ASSERT_TRUE(impostor.open(QIODevice::WriteOnly));
+  impostor.write("#!/bin/sh\n");
+  impostor.close();
+  impostor.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
   const QByteArray savedPath = qgetenv("PATH");
-  qputenv("PATH", "/nonexistent");
+  qputenv("PATH", onPath.path().toLocal8Bit());
   const bool sbinToolFound = isToolInstalled("mkfs.fat");
+  const bool pathToolFound = isToolInstalled("tessaro-only-on-path");
   qputenv("PATH", savedPath);
   EXPECT_TRUE(sbinToolFound) << "dosfstools is installed on test machines";
+  EXPECT_FALSE(pathToolFound) << "the helper would not find it";
   EXPECT_FALSE(isToolInstalled("tessaro-no-such-tool"));
+  EXPECT_EQ(systemToolPath("sh", {"/nonexistent", "/bin"}), "/bin/sh");
+  EXPECT_EQ(systemToolPath("../bin/sh", {"/bin"}), "");
+  // Every tool the helper runs has its package, and one the table does not know is its own.
+  EXPECT_EQ(packageOf("umount"), "mount");
+  EXPECT_EQ(packageOf("findmnt"), "util-linux");
+  EXPECT_EQ(missingOf({"sfdisk", "frobnicate"}, allBut({"frobnicate"})),
+            QList<MissingTools>({{{"frobnicate"}, "frobnicate", true}}));
 }
 
 }  // namespace

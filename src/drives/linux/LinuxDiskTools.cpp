@@ -58,13 +58,7 @@ bool LinuxDiskTools::mayChangeDriveList(const QString& kernelName,
   return couldBeOffered(kernelName, sysfsRoot_);
 }
 
-// Every tool counts as missing, so that each is listed.
-QStringList LinuxDiskTools::toolNames() const {
-  QStringList names;
-  for (const MissingTools& group : findMissingTools([](const QString&) { return false; }, false))
-    names += group.tools;
-  return names;
-}
+QStringList LinuxDiskTools::toolNames() const { return allToolNames(); }
 
 QStringList LinuxDiskTools::listCommand() const {
   return QStringList{lsblkPath_} + LsblkDevice::arguments();
