@@ -86,6 +86,9 @@ TEST(ChildProcessTest, InputTextExitStatusesAndLaunchFailures) {
     EXPECT_TRUE(large.output.endsWith("\n299999\n300000\n"));
   }
 
+  // Words reach the program as they are: no shell reads them.
+  EXPECT_EQ(runChild({"/bin/echo", "$(id)", "; kill 1", "a  b", "*"}).output,
+            "$(id) ; kill 1 a  b *\n");
   // Never a search path, and nothing started for a program that is not there.
   for (const QStringList& command :
        {QStringList{"sh", "-c", "true"}, QStringList{}, QStringList{"/nonexistent/tool"}}) {
