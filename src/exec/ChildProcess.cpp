@@ -250,8 +250,7 @@ bool ChildProcess::start() {
   sigfillset(&signalSet);
   posix_spawnattr_setsigdefault(&attributes, &signalSet);
 
-  const int spawned =
-      posix_spawn(&pid_, argv[0], &actions, &attributes, argv.data(), envp.data());
+  const int spawned = posix_spawn(&pid_, argv[0], &actions, &attributes, argv.data(), envp.data());
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) {

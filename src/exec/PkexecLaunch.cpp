@@ -40,8 +40,7 @@ LaunchOutcome launchAndRead(const LaunchRequest& request) {
     if (request.elevated && !filter.markerSeen()) child.signal(SIGTERM);
     return ChildProcess::Watch::stopWatching;
   };
-  outcome.exitStatus =
-      child.run(deliver, request.cancel ? request.cancel->fd() : -1, askToStop);
+  outcome.exitStatus = child.run(deliver, request.cancel ? request.cancel->fd() : -1, askToStop);
   const QByteArray rest = filter.finish();
   if (!rest.isEmpty() && request.onOutput) request.onOutput(rest);
   outcome.markerSeen = filter.markerSeen();

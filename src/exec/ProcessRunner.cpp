@@ -70,9 +70,9 @@ QCoro::Task<QString> ProcessRunner::runAndCapture(QStringList cmd, LineHandler o
             &receiver, [onLines, lines] { onLines(lines); }, Qt::QueuedConnection);
       }
     };
-    run.status = child.run([&](const QByteArray& bytes) { consume(decoder.feed(bytes)); },
-                           cancel ? cancel->fd() : -1,
-                           [] { return ChildProcess::Watch::endChild; });
+    run.status =
+        child.run([&](const QByteArray& bytes) { consume(decoder.feed(bytes)); },
+                  cancel ? cancel->fd() : -1, [] { return ChildProcess::Watch::endChild; });
     consume(decoder.finish());
     run.stopped = child.wasStopped();
     return run;

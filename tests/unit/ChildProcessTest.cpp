@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -105,7 +105,8 @@ TEST(ChildProcessTest, InputTextExitStatusesAndLaunchFailures) {
 TEST(ChildProcessTest, TheChildStartsClean) {
   const int leaked = open("/dev/null", O_RDONLY);  // without close-on-exec
   ASSERT_GE(leaked, 3);
-  struct sigaction ignore {}, previous {};
+  struct sigaction ignore {
+  }, previous{};
   ignore.sa_handler = SIG_IGN;
   sigaction(SIGINT, &ignore, &previous);
   sigset_t blocked, before;
@@ -113,13 +114,13 @@ TEST(ChildProcessTest, TheChildStartsClean) {
   sigaddset(&blocked, SIGUSR1);
   pthread_sigmask(SIG_BLOCK, &blocked, &before);
 
-  const QString script =
-      QString("[ -e /proc/self/fd/%1 ] && echo leaked; env; "
-              "while read -r key value; do case $key in SigIgn:|SigBlk:) "
-              "echo $key $((0x$value & 0x7fffffff));; esac; "
-              "done < /proc/self/status; "
-              "read -r stat < /proc/self/stat; set -- ${stat##*) }; echo $3 $4 $5")
-          .arg(leaked);
+  const QString script = QString(
+                             "[ -e /proc/self/fd/%1 ] && echo leaked; env; "
+                             "while read -r key value; do case $key in SigIgn:|SigBlk:) "
+                             "echo $key $((0x$value & 0x7fffffff));; esac; "
+                             "done < /proc/self/status; "
+                             "read -r stat < /proc/self/stat; set -- ${stat##*) }; echo $3 $4 $5")
+                             .arg(leaked);
   for (const auto group :
        {ChildProcess::Group::session, ChildProcess::Group::own, ChildProcess::Group::caller}) {
     ChildProcess child({"/bin/sh", "-c", script}, ChildProcess::Output::pipe, group);
@@ -201,9 +202,8 @@ TEST(ChildProcessTest, OutputAndExitEndApartWithoutHangingTheRun) {
   for (const bool leavesGroup : {false, true}) {
     SCOPED_TRACE(leavesGroup ? "grandchild in a session of its own" : "grandchild in the group");
     const QString start = leavesGroup ? "/usr/bin/setsid /bin/sleep 60" : "/bin/sleep 60";
-    const Ran orphaned =
-        runChild({"/bin/sh", "-c", start + " & echo $!; printf 'no line feed'"},
-                 ChildProcess::Output::merged);
+    const Ran orphaned = runChild({"/bin/sh", "-c", start + " & echo $!; printf 'no line feed'"},
+                                  ChildProcess::Output::merged);
     EXPECT_EQ(orphaned.status, 0);
     EXPECT_TRUE(orphaned.output.endsWith("\nno line feed"));
     EXPECT_LT(orphaned.took, ChildProcess::defaultGrace + std::chrono::seconds(3));
@@ -227,10 +227,11 @@ TEST(ChildProcessTest, StopWatchingLetsTheChildFinish) {
   ASSERT_TRUE(child.start());
   QByteArray output;
   int watched = 0;
-  const int status = child.run([&](const QByteArray& bytes) { output += bytes; }, channel[0], [&] {
-    ++watched;
-    return ChildProcess::Watch::stopWatching;
-  });
+  const int status = child.run([&](const QByteArray& bytes) { output += bytes; }, channel[0],
+                               [&] {
+                                 ++watched;
+                                 return ChildProcess::Watch::stopWatching;
+                               });
   EXPECT_EQ(status, 0);
   EXPECT_EQ(output, "finished\n");
   EXPECT_EQ(watched, 1);
