@@ -58,8 +58,7 @@ void VerbRun::setCancelLines(QString beforeWriting, QString afterWriting) {
 }
 
 QString VerbRun::writtenNote() const {
-  return writing_ && !writtenNote_.isEmpty() ? writtenNote_
-                                             : QStringLiteral("nothing was written.");
+  return writing_ && !writtenNote_.isEmpty() ? writtenNote_ : QStringLiteral("nothing was written.");
 }
 
 void VerbRun::markWriting(bool finishWhenCallerGone) {
