@@ -17,6 +17,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #ifdef __linux__
@@ -154,10 +155,6 @@ void ChildProcess::setHeldInput() { input_ = Input::held; }
 
 void ChildProcess::setInheritedInput() { input_ = Input::inherited; }
 
-void ChildProcess::setEnvironment(QList<QByteArray> variables) {
-  environment_ = std::move(variables);
-}
-
 bool ChildProcess::start() {
   if (pid_ > 0) return false;
   if (command_.isEmpty() || !command_.first().startsWith(QLatin1Char('/'))) {
@@ -169,15 +166,6 @@ bool ChildProcess::start() {
   std::vector<char*> argv;
   for (QByteArray& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
-  QList<QByteArray> variables;
-  if (environment_) {
-    variables = *environment_;
-  } else {
-    for (char** entry = environ; entry && *entry; ++entry) variables << QByteArray(*entry);
-  }
-  std::vector<char*> envp;
-  for (QByteArray& variable : variables) envp.push_back(variable.data());
-  envp.push_back(nullptr);
 
   // The child's ends, closed here once it has them.
   int childOutput = -1, childError = -1, childInput = -1;
@@ -250,7 +238,7 @@ bool ChildProcess::start() {
   sigfillset(&signalSet);
   posix_spawnattr_setsigdefault(&attributes, &signalSet);
 
-  const int spawned = posix_spawn(&pid_, argv[0], &actions, &attributes, argv.data(), envp.data());
+  const int spawned = posix_spawn(&pid_, argv[0], &actions, &attributes, argv.data(), environ);
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) {

@@ -6,19 +6,18 @@
 #include <sys/types.h>
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
 #include <QStringList>
 #include <chrono>
 #include <functional>
-#include <optional>
 
 namespace tessaro {
 
 // The one way Tessaro starts a program (the helper through pkexec, the
 // helper's tools, the window's own lsblk and udisksctl runs): posix_spawn of
 // an absolute path with an argument vector (never a shell, never a search
-// path), with an explicit environment, with no descriptor of this process but
+// path), with this process's environment as it is at start() (the helper
+// has cut its own down to what its tools may see), with no descriptor of this process but
 // the standard ones it is given, with the signal mask and dispositions a fresh
 // program expects, and in a process group of its own so that it can be ended
 // with everything it started.
@@ -81,9 +80,6 @@ class ChildProcess {
   void setHeldInput();
   // Before start(): the child reads this process's standard input.
   void setInheritedInput();
-  // Before start(): the child's whole environment ("NAME=value" each); by
-  // default this process's environment as it is at start().
-  void setEnvironment(QList<QByteArray> variables);
 
   // Starts the child. False when it could not be started (errorString says
   // why); a program that is not an absolute path is never started.
@@ -126,7 +122,6 @@ class ChildProcess {
   Input input_ = Input::null;
   QByteArray inputText_;
   qsizetype inputWritten_ = 0;
-  std::optional<QList<QByteArray>> environment_;
   QString error_;
   QByteArray errorOutput_;
   pid_t pid_ = -1;
