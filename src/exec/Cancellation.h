@@ -44,6 +44,11 @@ class Cancellation {
     int id_ = 0;
   };
 
+  Cancellation() = default;
+  ~Cancellation();
+  Cancellation(const Cancellation&) = delete;
+  Cancellation& operator=(const Cancellation&) = delete;
+
   // Asks once; later calls do nothing. Runs every registered action on the
   // calling thread. An action must not call back into this object.
   void cancel();
@@ -52,6 +57,11 @@ class Cancellation {
   // Runs action when cancel() is called, or at once when it already was.
   [[nodiscard]] Hook onCancel(std::function<void()> action);
 
+  // A descriptor for a run that waits in poll(): readable, and never read
+  // empty, once cancel() has been called. Made on first use; -1 when it
+  // cannot be made.
+  int fd();
+
  private:
   void remove(int id);
 
@@ -59,6 +69,7 @@ class Cancellation {
   bool cancelled_ = false;
   int nextId_ = 1;
   std::map<int, std::function<void()>> actions_;
+  int pipe_[2] = {-1, -1};
 };
 
 }  // namespace tessaro

@@ -37,11 +37,12 @@ struct LaunchOutcome {
 // Whether this process already has root's rights (effective user id 0).
 bool runsAsRoot();
 
-// Starts request.command[0] with the rest as its arguments (no shell), with
-// its standard input on a socket that this side keeps open until the run has
-// ended, and reads standard output and standard error until the output ends,
-// then waits for the exit. A cancel writes the helper's cancel line to its
-// standard input. Blocks the calling thread throughout.
+// Starts request.command[0], an absolute path, with the rest as its arguments
+// (a ChildProcess: no shell), with its standard input on a socket that this
+// side keeps open until the run has ended, and reads standard output and
+// standard error until both have ended and it has exited. A cancel writes the
+// helper's cancel line to its standard input. Blocks the calling thread
+// throughout.
 LaunchOutcome launchAndRead(const LaunchRequest& request);
 
 }  // namespace tessaro

@@ -11,7 +11,6 @@
 #include "drives/ShellQuote.h"
 #include "exec/HelperContract.h"
 #include "helper/HelperStop.h"
-#include "helper/ToolProcess.h"
 
 namespace tessaro::helper {
 
@@ -94,7 +93,7 @@ int VerbRun::run(const ToolStep& step) {
   for (const QByteArray& line : step.input.split('\n')) {
     if (!line.isEmpty()) printLine(QStringLiteral("> ") + QString::fromUtf8(line));
   }
-  ToolProcess tool(step.command, ToolProcess::Output::terminal);
+  ChildProcess tool(step.command, ChildProcess::Output::terminal);
   if (!step.input.isEmpty()) tool.setInputText(step.input);
   if (!tool.start()) {
     stop(HelperContract::toolFailed,
@@ -110,36 +109,36 @@ int VerbRun::run(const ToolStep& step) {
   const int status = tool.run(passOn, watch_.fd(), [this] {
     switch (watch_.readAvailable()) {
       case CancelWatch::State::quiet:
-        return ToolProcess::Watch::carryOn;
+        return ChildProcess::Watch::carryOn;
       case CancelWatch::State::callerGone:
         // Still watched: SIGTERM stops even a format that finishes without its caller.
-        if (finishesWithoutCaller()) return ToolProcess::Watch::carryOn;
+        if (finishesWithoutCaller()) return ChildProcess::Watch::carryOn;
         [[fallthrough]];
       case CancelWatch::State::cancelRequested:
         break;
     }
-    return ToolProcess::Watch::endTool;
+    return ChildProcess::Watch::endChild;
   });
   if (lineOpen) forward("\n");
   if (tool.wasStopped()) stopCancelled();
   return status;
 }
 
-ToolOutput VerbRun::capture(const QStringList& command, ToolProcess::Output mode) {
+ToolOutput VerbRun::capture(const QStringList& command, ChildProcess::Output mode) {
   checkpoint();
   ToolOutput output;
-  ToolProcess tool(command, mode);
+  ChildProcess tool(command, mode);
   if (!tool.start()) return output;
   output.started = true;
   output.status =
       tool.run([&output](const QByteArray& bytes) { output.standardOutput += bytes; }, watch_.fd(),
                [this] {
                  const CancelWatch::State state = watch_.readAvailable();
-                 if (state == CancelWatch::State::quiet) return ToolProcess::Watch::carryOn;
+                 if (state == CancelWatch::State::quiet) return ChildProcess::Watch::carryOn;
                  if (state == CancelWatch::State::callerGone && finishesWithoutCaller()) {
-                   return ToolProcess::Watch::carryOn;
+                   return ChildProcess::Watch::carryOn;
                  }
-                 return ToolProcess::Watch::endTool;
+                 return ChildProcess::Watch::endChild;
                });
   if (tool.wasStopped()) stopCancelled();
   return output;

@@ -7,13 +7,16 @@
 #include <QString>
 #include <QStringList>
 
+#include "exec/ChildProcess.h"
 #include "exec/HelperEvent.h"
 #include "helper/CancelWatch.h"
 #include "helper/DiskLock.h"
 #include "helper/LinuxFormatSteps.h"
-#include "helper/ToolProcess.h"
 
 namespace tessaro::helper {
+
+// The guard's lsblk run still names the runner so.
+using ToolProcess = ChildProcess;
 
 // What a read-only tool printed on standard output, and its exit status.
 struct ToolOutput {
@@ -53,9 +56,9 @@ class VerbRun {
   // Shows the step and runs it; its exit status.
   int run(const ToolStep& step);
   // Runs a tool that only reads; its output is not shown. With
-  // ToolProcess::Output::terminal its standard error is in the output too.
+  // ChildProcess::Output::terminal its standard error is in the output too.
   ToolOutput capture(const QStringList& command,
-                     ToolProcess::Output output = ToolProcess::Output::pipe);
+                     ChildProcess::Output output = ChildProcess::Output::pipe);
 
  private:
   [[noreturn]] void stopCancelled();

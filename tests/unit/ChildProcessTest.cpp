@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <chrono>
+
+#include "exec/ChildProcess.h"
+
+using namespace tessaro;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct Ran {
+  int status = -1;
+  QByteArray output;
+  QByteArray errorOutput;
+  Clock::duration took{};
+};
+
+Ran runChild(ChildProcess& child) {
+  EXPECT_TRUE(child.start()) << child.errorString().toStdString();
+  Ran ran;
+  const auto started = Clock::now();
+  ran.status = child.run([&](const QByteArray& bytes) { ran.output += bytes; });
+  ran.took = Clock::now() - started;
+  ran.errorOutput = child.errorOutput();
+  return ran;
+}
+
+Ran runChild(const QStringList& command, ChildProcess::Output mode = ChildProcess::Output::terminal,
+             const QByteArray& input = {}) {
+  ChildProcess child(command, mode);
+  if (!input.isEmpty()) child.setInputText(input);
+  return runChild(child);
+}
+
+bool processGone(pid_t pid) {
+  for (int i = 0; i < 100; ++i, usleep(20000)) {
+    if (kill(pid, 0) != 0) return true;
+    // A zombie waiting for init to reap it runs no more either.
+    QFile stat(QString("/proc/%1/stat").arg(pid));
+    if (stat.open(QIODevice::ReadOnly) && stat.readAll().contains(") Z ")) return true;
+  }
+  return false;
+}
+
+// awk writes standard output through stdio, fully buffered into a pipe but
+// line by line onto a terminal; its standard error is unbuffered. On the
+// child's terminal the order is the order written, with the bytes unchanged
+// (raw mode: no "\r\n"); through pipes the error line comes first or apart.
+TEST(ChildProcessTest, StandardOutputAndErrorArriveAsTheChannelsPromise) {
+  const QStringList awk{"/usr/bin/awk", R"(BEGIN { print "out 1"; print "err é" > "/dev/stderr"; )"
+                                        R"(printf "out 2\ttab\n"; printf "no newline" })"};
+  EXPECT_EQ(runChild(awk).output, "out 1\nerr é\nout 2\ttab\nno newline");
+  EXPECT_EQ(runChild(awk, ChildProcess::Output::pipe).output, "out 1\nout 2\ttab\nno newline");
+  EXPECT_EQ(runChild(awk, ChildProcess::Output::merged).output,
+            "err é\nout 1\nout 2\ttab\nno newline");
+  const Ran separate = runChild(awk, ChildProcess::Output::separate);
+  EXPECT_EQ(separate.output, "out 1\nout 2\ttab\nno newline");
+  EXPECT_EQ(separate.errorOutput, "err é\n");
+  // Standard error is kept up to its cap, and read to its end all the same.
+  const Ran flood = runChild({"/bin/sh", "-c", "head -c 1000000 /dev/zero >&2; echo done"},
+                             ChildProcess::Output::separate);
+  EXPECT_EQ(flood.output, "done\n");
+  EXPECT_EQ(flood.errorOutput.size(), ChildProcess::errorOutputCap);
+}
+
+TEST(ChildProcessTest, InputTextExitStatusesAndLaunchFailures) {
+  EXPECT_EQ(runChild({"/bin/cat"}, ChildProcess::Output::pipe, "label: dos\nstart=2048\n").output,
+            "label: dos\nstart=2048\n");
+  EXPECT_EQ(runChild({"/bin/sh", "-c", "exit 3"}).status, 3);
+  EXPECT_EQ(runChild({"/bin/sh", "-c", "kill -TERM $$"}).status, 128 + SIGTERM);
+  // A child reads end of input, not the caller's terminal.
+  EXPECT_EQ(runChild({"/bin/cat"}).output, "");
+  // Large output through the terminal and through a pipe, whole and in order.
+  for (const auto mode : {ChildProcess::Output::terminal, ChildProcess::Output::merged}) {
+    const Ran large = runChild({"/usr/bin/seq", "1", "300000"}, mode);
+    EXPECT_EQ(large.output.count('\n'), 300000);
+    EXPECT_TRUE(large.output.endsWith("\n299999\n300000\n"));
+  }
+
+  // Words reach the program as they are: no shell reads them.
+  EXPECT_EQ(runChild({"/bin/echo", "$(id)", "; kill 1", "a  b", "*"}).output,
+            "$(id) ; kill 1 a  b *\n");
+  // Never a search path, and nothing started for a program that is not there.
+  for (const QStringList& command :
+       {QStringList{"sh", "-c", "true"}, QStringList{}, QStringList{"/nonexistent/tool"}}) {
+    ChildProcess child(command);
+    EXPECT_FALSE(child.start()) << command.join(' ').toStdString();
+    EXPECT_FALSE(child.errorString().isEmpty());
+    EXPECT_EQ(child.run({}), 127);
+  }
+}
+
+// The child gets its standard descriptors and nothing else of this process,
+// no signal ignored or blocked, and its own group; in a session of its own it has no controlling
+// terminal.
+TEST(ChildProcessTest, TheChildStartsClean) {
+  const int leaked = open("/dev/null", O_RDONLY);  // without close-on-exec
+  ASSERT_GE(leaked, 3);
+  struct sigaction ignore {
+  }, previous{};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGINT, &ignore, &previous);
+  sigset_t blocked, before;
+  sigemptyset(&blocked);
+  sigaddset(&blocked, SIGUSR1);
+  pthread_sigmask(SIG_BLOCK, &blocked, &before);
+
+  const QString script = QString(
+                             "[ -e /proc/self/fd/%1 ] && echo leaked; "
+                             "while read -r key value; do case $key in SigIgn:|SigBlk:) "
+                             "echo $key $((0x$value & 0x7fffffff));; esac; "
+                             "done < /proc/self/status; "
+                             "read -r stat < /proc/self/stat; set -- ${stat##*) }; echo $3 $4 $5")
+                             .arg(leaked);
+  for (const auto group :
+       {ChildProcess::Group::session, ChildProcess::Group::own, ChildProcess::Group::caller}) {
+    ChildProcess child({"/bin/sh", "-c", script}, ChildProcess::Output::pipe, group);
+    const Ran ran = runChild(child);
+    const QList<QByteArray> lines = ran.output.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 3) << ran.output.toStdString();
+    // The standard signals (glibc keeps two real-time ones of its own).
+    EXPECT_EQ(lines[0], "SigBlk: 0");
+    EXPECT_EQ(lines[1], "SigIgn: 0");
+    const QList<QByteArray> ids = lines[2].split(' ');  // group, session, terminal
+    ASSERT_EQ(ids.size(), 3);
+    const bool ownGroup = group != ChildProcess::Group::caller;
+    EXPECT_EQ(ids[0].toInt() == child.pid(), ownGroup);
+    EXPECT_EQ(ids[0].toInt() == getpgrp(), !ownGroup);
+    EXPECT_EQ(ids[1].toInt() == child.pid(), group == ChildProcess::Group::session);
+    if (group == ChildProcess::Group::session) EXPECT_EQ(ids[2], "0");
+  }
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  sigaction(SIGINT, &previous, nullptr);
+  close(leaked);
+}
+
+// A request on the watched descriptor ends the child's whole process group:
+// SIGTERM first, SIGKILL after the grace for whatever ignores SIGTERM.
+TEST(ChildProcessTest, AWatchRequestEndsTheChildsProcessGroup) {
+  struct Case {
+    const char* script;
+    int status;
+  };
+  const Case cases[] = {
+      {"sleep 60 & echo $!; wait", 128 + SIGTERM},
+      {"trap '' TERM; sleep 60 & echo $!; wait; wait", 128 + SIGKILL},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    int channel[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, channel), 0);
+    ChildProcess child({"/bin/sh", "-c", c.script});
+    ASSERT_TRUE(child.start());
+    QByteArray output;
+    int watched = 0;
+    const auto started = Clock::now();
+    const int status = child.run(
+        [&](const QByteArray& bytes) {
+          output += bytes;
+          // Once the grandchild is known, the caller asks to stop.
+          if (output.contains('\n')) (void)!write(channel[1], "cancel\n", 7);
+        },
+        channel[0],
+        [&] {
+          ++watched;
+          return ChildProcess::Watch::endChild;
+        });
+    EXPECT_EQ(status, c.status);
+    EXPECT_TRUE(child.wasStopped());
+    EXPECT_EQ(watched, 1);
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(20));
+    const pid_t grandchild = output.trimmed().toInt();
+    ASSERT_GT(grandchild, 0);
+    EXPECT_TRUE(processGone(grandchild)) << "the child's child " << grandchild << " still runs";
+    close(channel[0]);
+    close(channel[1]);
+  }
+}
+
+// The end of the output is not the end of the child, nor the other way round:
+// a child that closes its output keeps being waited for; one that has gone
+// while what it started holds the output open is waited for only a grace,
+// then its group is killed. A grandchild that left the group is left alone,
+// but no longer waited for.
+TEST(ChildProcessTest, OutputAndExitEndApartWithoutHangingTheRun) {
+  const Ran closedEarly = runChild({"/bin/sh", "-c", "echo bye; exec >&- 2>&-; sleep 0.5; exit 4"});
+  EXPECT_EQ(closedEarly.status, 4);
+  EXPECT_EQ(closedEarly.output, "bye\n");
+  EXPECT_GE(closedEarly.took, std::chrono::milliseconds(500));
+
+  for (const bool leavesGroup : {false, true}) {
+    SCOPED_TRACE(leavesGroup ? "grandchild in a session of its own" : "grandchild in the group");
+    const QString start = leavesGroup ? "/usr/bin/setsid /bin/sleep 60" : "/bin/sleep 60";
+    const Ran orphaned = runChild({"/bin/sh", "-c", start + " & echo $!; printf 'no line feed'"},
+                                  ChildProcess::Output::merged);
+    EXPECT_EQ(orphaned.status, 0);
+    EXPECT_TRUE(orphaned.output.endsWith("\nno line feed"));
+    EXPECT_LT(orphaned.took, ChildProcess::defaultGrace + std::chrono::seconds(3));
+    const pid_t grandchild = orphaned.output.split('\n').first().toInt();
+    ASSERT_GT(grandchild, 0);
+    if (leavesGroup) {
+      EXPECT_FALSE(processGone(grandchild));
+      kill(grandchild, SIGKILL);
+    }
+    EXPECT_TRUE(processGone(grandchild));
+  }
+}
+
+// A caller that is gone (end of its channel) but whose run must finish:
+// the watch is dropped and the child runs to its end.
+TEST(ChildProcessTest, StopWatchingLetsTheChildFinish) {
+  int channel[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, channel), 0);
+  close(channel[1]);
+  ChildProcess child({"/bin/sh", "-c", "sleep 0.3; echo finished"});
+  ASSERT_TRUE(child.start());
+  QByteArray output;
+  int watched = 0;
+  const int status = child.run([&](const QByteArray& bytes) { output += bytes; }, channel[0],
+                               [&] {
+                                 ++watched;
+                                 return ChildProcess::Watch::stopWatching;
+                               });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(output, "finished\n");
+  EXPECT_EQ(watched, 1);
+  EXPECT_FALSE(child.wasStopped());
+  close(channel[0]);
+}
+
+TEST(ChildProcessTest, DestroyingARunningChildEndsIt) {
+  pid_t pid = 0;
+  {
+    ChildProcess child({"/bin/sleep", "60"});
+    ASSERT_TRUE(child.start());
+    pid = child.pid();
+  }
+  EXPECT_TRUE(processGone(pid));
+}
+
+}  // namespace
