@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -68,6 +69,24 @@ void VerbRun::markWriting(bool finishWhenCallerGone) {
   finishWhenCallerGone_ = finishWhenCallerGone;
 }
 
+void VerbRun::planSteps(int count) {
+  plannedSteps_ = std::max(count, 1);
+  stepsDone_ = 0;
+  printEvent(HelperEvent::progress(0, 0, std::nullopt));
+}
+
+void VerbRun::stepDone() {
+  if (plannedSteps_ == 0 || stepsDone_ >= plannedSteps_) return;
+  ++stepsDone_;
+  printEvent(HelperEvent::progress(double(stepsDone_) / plannedSteps_, 0, std::nullopt));
+}
+
+void VerbRun::allStepsDone() {
+  if (plannedSteps_ == 0 || stepsDone_ >= plannedSteps_) return;
+  stepsDone_ = plannedSteps_ - 1;
+  stepDone();
+}
+
 void VerbRun::stopCancelled() {
   stop(HelperContract::cancelled, writing_ ? cancelAfter_ : cancelBefore_);
 }
@@ -90,6 +109,7 @@ void VerbRun::checkpoint() {
 
 int VerbRun::run(const ToolStep& step) {
   checkpoint();
+  printEvent(HelperEvent::step(step.command));
   printLine(QStringLiteral("$ ") + displayCommand(step.command));
   for (const QByteArray& line : step.input.split('\n')) {
     if (!line.isEmpty()) printLine(QStringLiteral("> ") + QString::fromUtf8(line));
@@ -122,6 +142,7 @@ int VerbRun::run(const ToolStep& step) {
   });
   if (lineOpen) forward("\n");
   if (tool.wasStopped()) stopCancelled();
+  stepDone();
   return status;
 }
 

@@ -103,7 +103,7 @@ TEST_F(InfoJobTest, HelperRefusalAndEmptyOutput) {
       // Ended well but printed no facts: that is no report.
       {"no facts here", 0,
        {"failed: \u274C Error: Reading info failed on /dev/sdz: the drive's facts could not be "
-        "read: illegal value"}},
+        "read: the helper told none"}},
   };
   // clang-format on
   for (const auto& [said, status, middle] : rows) {

@@ -239,7 +239,10 @@ int formatVerb(const QStringList& args) {
   // From here on the drive is changed; a caller that goes away no longer
   // stops the format, so that it is not left half erased with nobody told.
   run.markWriting(true);
-  for (const ToolStep& step : linuxPartitionSteps(plan)) runWriteStep(run, step);
+  // Progress by step: the table's, mkfs.fat and the read-back.
+  const QList<ToolStep> tableSteps = linuxPartitionSteps(plan);
+  run.planSteps(int(tableSteps.size()) + 2);
+  for (const ToolStep& step : tableSteps) runWriteStep(run, step);
   const KernelDevice partition = waitForPartition(run, disk);
   claim.release();
   runWriteStep(run, linuxMkfsStep(plan));
@@ -260,6 +263,7 @@ int formatVerb(const QStringList& args) {
   const FormatVerdict verdict =
       verifyFormat(expected, readBack(run, tools, disk.path(), partition.path(), claim));
   claim.release();
+  run.stepDone();
   run.checkpoint();
   printEvent(
       HelperEvent::result(QString::fromLatin1(HelperContract::formatVerb), verdict.figures));
