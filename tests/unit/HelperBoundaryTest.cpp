@@ -154,7 +154,12 @@ TEST(HelperBoundaryTest, AToolsUnfinishedLastLineIsEndedBeforeTheHelpersNext) {
   QFile output;
   ASSERT_TRUE(output.open(fds[0], QIODevice::ReadOnly, QFile::AutoCloseHandle));
   EXPECT_EQ(status, 0);
-  EXPECT_EQ(QString::fromUtf8(output.readAll()),
+  // The step's event comes first, on a line of its own.
+  QStringList lines = QString::fromUtf8(output.readAll()).split('\n');
+  const std::optional<HelperEvent> step = HelperEvent::fromLine(lines.takeFirst());
+  ASSERT_TRUE(step);
+  EXPECT_EQ(step->command(), (QStringList{"/usr/bin/printf", "mkfs.fat: cannot write"}));
+  EXPECT_EQ(lines.join('\n'),
             "$ /usr/bin/printf 'mkfs.fat: cannot write'\nmkfs.fat: cannot write\n"
             "Failed: mkfs.fat ended with exit status 1\n");
 }
@@ -196,9 +201,20 @@ TEST_F(HelperLoopTest, ASuperfloppyIsCheckedOnTheWholeDiskWithoutPath) {
   const HelperRun ran = runHelper({"check", loop.name()}, {}, environment);
   EXPECT_EQ(ran.status, 0) << ran.lines.join('\n').toStdString();
   EXPECT_EQ(ran.lines.value(1), "$ /usr/sbin/fsck.fat -a -w -v " + loop.devicePath());
-  // fsck.fat may repair: the run said it writes, once.
-  ASSERT_EQ(ran.events.size(), 1);
+  // fsck.fat may repair: the run said it writes, once, before its first
+  // step; its progress ends at 1.
+  ASSERT_FALSE(ran.events.isEmpty());
   EXPECT_EQ(ran.events.first().kind(), HelperEvent::Kind::writing);
+  QList<HelperEvent::Kind> kinds;
+  for (const HelperEvent& event : ran.events) kinds << event.kind();
+  EXPECT_EQ(kinds.count(HelperEvent::Kind::writing), 1);
+  EXPECT_EQ(kinds.count(HelperEvent::Kind::step), 1);
+  for (const HelperEvent& event : ran.events) {
+    if (event.kind() == HelperEvent::Kind::step)
+      EXPECT_EQ(event.command(), ran.lines.value(1).mid(2).split(' '));
+  }
+  ASSERT_EQ(ran.events.last().kind(), HelperEvent::Kind::progress);
+  EXPECT_EQ(ran.events.last().fields().value("fraction").toDouble(), 1.0);
 }
 
 // The refusal names the partition and says why.
