@@ -107,8 +107,8 @@ TEST_F(ProbeJobTest, TheVerdictStandsOnlyWhenStatusAndResultAgree) {
 }
 
 // What a broken or hostile helper prints where events go neither moves the
-// bar, nor passes for a verdict, the start of writing or the helper's failure,
-// whatever the status.
+// bar, nor passes for a verdict, the start of writing, a step or the helper's
+// failure, whatever the status.
 TEST_F(ProbeJobTest, HostileEventLinesAreNoVerdictAndNoProgress) {
   const LinuxDiskTools tools("/usr/bin/lsblk", "/sys", "/opt/tessaro-helper");
   QFile file(TESSARO_FIXTURES_DIR "/HelperEvents/hostile-probe-lines.txt");
@@ -130,6 +130,8 @@ TEST_F(ProbeJobTest, HostileEventLinesAreNoVerdictAndNoProgress) {
     HelperOutput output({});
     output.reader()({QString::fromUtf8(line)});
     EXPECT_FALSE(output.failure()) << line.toStdString();
+    const std::optional<HelperEvent> event = HelperEvent::fromLine(QString::fromUtf8(line));
+    EXPECT_FALSE(event && event->kind() == HelperEvent::Kind::step) << line.toStdString();
   }
   EXPECT_GE(rows, 40);
 }
