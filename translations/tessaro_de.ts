@@ -631,6 +631,14 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
     </message>
 </context>
 <context>
+    <name>NumberLocale</name>
+    <message>
+        <source>en_US</source>
+        <extracomment>The locale whose numbers Tessaro shows (decimal point, digit grouping).</extracomment>
+        <translation>de_DE</translation>
+    </message>
+</context>
+<context>
     <name>PkexecRunner</name>
     <message>
         <source>%1 was not found. Install polkit (pkexec) to work on drives.</source>
@@ -824,6 +832,10 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
         <source>Counterfeit: only the first %1 GB of %2 GB hold data. The drive now holds test data: format it before using it.</source>
         <translation>Gefälscht: Nur die ersten %1 GB von %2 GB speichern Daten. Das Laufwerk enthält jetzt Testdaten: vor der Verwendung formatieren.</translation>
     </message>
+    <message>
+        <source>Format of %1 on %2 could not be verified: the drive may not hold what was asked; format it again.</source>
+        <translation>Die Formatierung von %1 auf %2 konnte nicht überprüft werden: Das Laufwerk enthält möglicherweise nicht das Verlangte; bitte erneut formatieren.</translation>
+    </message>
 </context>
 <context>
     <name>StatusLog</name>
@@ -869,14 +881,6 @@ Zum Löschen %3 eingeben: </translation>
     <message>
         <source>Not mounted: %1</source>
         <translation>Nicht eingehängt: %1</translation>
-    </message>
-</context>
-<context>
-    <name>NumberLocale</name>
-    <message>
-        <source>en_US</source>
-        <extracomment>The locale whose numbers Tessaro shows (decimal point, digit grouping).</extracomment>
-        <translation>de_DE</translation>
     </message>
 </context>
 <context>
