@@ -9,6 +9,7 @@
 #include "drives/UserMount.h"
 #include "drives/linux/LinuxDiskTools.h"
 #include "drives/mac/MacDiskTools.h"
+#include "exec/HelperContract.h"
 #include "jobs/FormatJob.h"
 #include "jobs/RefreshJob.h"
 
@@ -78,6 +79,7 @@ TEST_F(FormatJobTest, ChunksAsLinesThenOutcome) {
     int status;
     QString outcome;
     std::optional<JobFailure::Kind> kind;
+    bool written = false;
   } rows[] = {
       // No udisksctl on this machine: said so before the outcome.
       {progress + formatResultLine(true), 0,
@@ -90,8 +92,17 @@ TEST_F(FormatJobTest, ChunksAsLinesThenOutcome) {
       {"", 0, kUnverified, JobFailure::Kind::verificationFailed},
       {formatResultLine(true) + formatResultLine(true), 0, kUnverified,
        JobFailure::Kind::verificationFailed},
+      // The helper's failure event tells the kind and whether it had written.
+      {eventLine(HelperEvent::failure(HelperContract::deviceBusy, false, "Refused: in use")),
+       HelperContract::deviceBusy,
+       "failed: Error: Format failed for MY USB on /dev/sdz: the drive is in use by another "
+       "program (exit status 69)", JobFailure::Kind::deviceBusy},
+      {eventLine(HelperEvent::writing()) +
+           eventLine(HelperEvent::failure("toolFailed", true, "mkfs.fat", 1, "Failed: mkfs.fat")),
+       1, "failed: Error: Format failed for MY USB on /dev/sdz: a tool failed (exit status 1)",
+       JobFailure::Kind::toolFailed, true},
   };
-  for (const auto& [told, status, outcome, kind] : rows) {
+  for (const auto& [told, status, outcome, kind, written] : rows) {
     say("  mkfs.fat 4.2 (2021-01-31)\r\nDone.  \n" + told, status);
     FormatJob job(tools, runner, request);
     EXPECT_EQ(reportOf(job).join('|'),
@@ -99,6 +110,7 @@ TEST_F(FormatJobTest, ChunksAsLinesThenOutcome) {
               "lines:   mkfs.fat 4.2 (2021-01-31)\nDone.  |" +
                   outcome + "|finished");
     EXPECT_EQ(job.failure() ? std::optional(job.failure()->kind) : std::nullopt, kind);
+    EXPECT_EQ(job.failure() && job.failure()->written, written);
     EXPECT_EQ(job.verification().has_value(), !kind);
     EXPECT_EQ(ranArguments(),
               QStringList{"/opt/tessaro-helper"} + tools.formatCommand(request).args);
