@@ -20,7 +20,7 @@ namespace tessaro {
 // volume name, mount point and cluster size the helper read from the disk.
 class InfoFactsJson {
  public:
-  // facts as the info job tells them (DriveFacts::ofDisk).
+  // The facts as the info job tells them (DriveFacts::ofDisk).
   static QJsonObject object(const DriveFacts& facts, const QString& diskName,
                             const QList<BlockDevice>& known);
 };

@@ -61,15 +61,15 @@
 // helper prints typed events (HelperEvent), each a line of its own beginning
 // eventPrefix. They are the only part of the output the caller reads; the
 // caller keeps them out of any log. Every tool run on the drive is told by a
-// step event (its argument vector) just before its "$ " line. Every verb
-// tells one writing event where it begins to change the drive (format before
-// its first write, check before fsck.fat repairs, probe before its test
-// blocks): a cancel or a failure after it leaves the drive changed. Every run that stops early with one of the
-// helper's statuses (or a tool's, for a format) tells one failure event just
-// before the line that says why: its kind is failureKind(status), "written"
-// whether the writing event came before it, "message" that line. A cancelled
-// run's failure event has the kind "cancelled" and the "Cancelled:" line as
-// its message.
+// step event (its argument vector) just before its "$ " line. Every verb tells
+// one writing event where it begins to change the drive (format before its
+// first write, check before fsck.fat repairs, probe before its test blocks): a
+// cancel or a failure after it leaves the drive changed. Every run that stops
+// early with one of the helper's statuses (or a tool's, for a format) tells one
+// failure event just before the line that says why: its kind is
+// failureKind(status), "written" whether the writing event came before it,
+// "message" that line. A cancelled run's failure event has the kind
+// "cancelled" and the "Cancelled:" line as its message.
 //
 // info tells the facts it read as one result event (verb "info": "disk" and
 // "partition", see DriveFactsJson) and prints no line for people.
