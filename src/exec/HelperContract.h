@@ -60,8 +60,8 @@
 // Events: besides those lines, which are for people and written once, the
 // helper prints typed events (HelperEvent), each a line of its own beginning
 // eventPrefix. They are the only part of the output the caller reads; the
-// caller keeps them out of any log. Every tool run on the drive is told by a
-// step event (its argument vector) just before its "$ " line. Every verb tells
+// caller keeps them out of any log. Every tool shown by a "$ " line is told
+// just before it by a step event (its argument vector). Every verb tells
 // one writing event where it begins to change the drive (format before its
 // first write, check before fsck.fat repairs, probe before its test blocks): a
 // cancel or a failure after it leaves the drive changed. Every run that stops

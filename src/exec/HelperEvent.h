@@ -16,8 +16,8 @@ namespace tessaro {
 // JSON object whose "event" member names the kind. The application keeps
 // event lines out of the log and reads nothing else of the helper's output.
 //
-//   step      "command": the argument vector of the tool about to run on
-//             the drive (the "$ " line shows it to people)
+//   step      "command": the argument vector of the tool about to run, as
+//             the "$ " line after it shows it to people
 //   writing   no members: from here on the run changes the drive
 //   progress  "fraction" 0..1, "bytesDone" (0 where a verb counts its steps
 //             rather than bytes), "secondsLeft" (absent until known)
