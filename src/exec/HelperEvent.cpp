@@ -57,8 +57,9 @@ bool isWellFormedStep(const QJsonObject& fields) {
 }  // namespace
 
 HelperEvent HelperEvent::step(const QStringList& command) {
-  return {Kind::step, QJsonObject{{kEvent, nameOf(Kind::step)},
-                                  {QStringLiteral("command"), QJsonArray::fromStringList(command)}}};
+  return {Kind::step,
+          QJsonObject{{kEvent, nameOf(Kind::step)},
+                      {QStringLiteral("command"), QJsonArray::fromStringList(command)}}};
 }
 
 QStringList HelperEvent::command() const {

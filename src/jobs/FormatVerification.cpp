@@ -39,16 +39,16 @@ std::optional<FormatVerification> FormatVerification::fromEvent(const HelperEven
       in.value(QStringLiteral("verb")) != QLatin1StringView(HelperContract::formatVerb))
     return std::nullopt;
   FormatVerification read;
-  const bool whole =
-      readFlag(in, "matches", read.matches) && readText(in, "table", read.table) &&
-      readText(in, "partitionType", read.partitionType) &&
-      readCount(in, "partitionStart", read.partitionStart) &&
-      readCount(in, "partitionSectors", read.partitionSectors) &&
-      readText(in, "fileSystem", read.fileSystem) && readText(in, "label", read.label) &&
-      readCount(in, "clusterBytes", read.clusterBytes) &&
-      readCount(in, "clusters", read.clusters) &&
-      readCount(in, "dataAlignment", read.dataAlignment) &&
-      readFlag(in, "fsckClean", read.fsckClean);
+  const bool whole = readFlag(in, "matches", read.matches) && readText(in, "table", read.table) &&
+                     readText(in, "partitionType", read.partitionType) &&
+                     readCount(in, "partitionStart", read.partitionStart) &&
+                     readCount(in, "partitionSectors", read.partitionSectors) &&
+                     readText(in, "fileSystem", read.fileSystem) &&
+                     readText(in, "label", read.label) &&
+                     readCount(in, "clusterBytes", read.clusterBytes) &&
+                     readCount(in, "clusters", read.clusters) &&
+                     readCount(in, "dataAlignment", read.dataAlignment) &&
+                     readFlag(in, "fsckClean", read.fsckClean);
   if (!whole) return std::nullopt;
   return read;
 }

@@ -20,7 +20,7 @@ struct FormatVerification {
   // In logical sectors; a figure of -1 was not found on the drive.
   qint64 partitionStart = 0;
   qint64 partitionSectors = 0;
-  QString fileSystem;           // "FAT32"
+  QString fileSystem;  // "FAT32"
   QString label;
   qint64 clusterBytes = 0;
   qint64 clusters = 0;

@@ -50,8 +50,7 @@ QCoro::Task<> InfoJob::perform(Report& report) {
     // The helper refused the drive or could not read it: its own words say why.
     const QString said = output.trimmed();
     if (!said.isEmpty()) report.lines(said.split(QLatin1Char('\n')));
-    failRun(reportText::infoToolFailed(drive_.devicePath, *ran.exitStatus), ran,
-            helper.failure());
+    failRun(reportText::infoToolFailed(drive_.devicePath, *ran.exitStatus), ran, helper.failure());
   }
   std::optional<DriveFacts> read;
   try {

@@ -55,8 +55,9 @@ QString formatFailed(const QString& description) {
 }
 
 QString formatUnverified(const QString& volumeName, const QString& devicePath) {
-  return ReportText::tr("Format of %1 on %2 could not be verified: the drive may not hold what "
-                        "was asked; format it again.")
+  return ReportText::tr(
+             "Format of %1 on %2 could not be verified: the drive may not hold what "
+             "was asked; format it again.")
       .arg(volumeName, devicePath);
 }
 

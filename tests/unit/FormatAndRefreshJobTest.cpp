@@ -49,11 +49,17 @@ QByteArray eventLine(const HelperEvent& event) { return event.line().toUtf8() + 
 
 // The read-back of a format of sdz as MY USB with 8 KiB clusters.
 QByteArray formatResultLine(bool matches) {
-  return eventLine(HelperEvent::result(
-      "format", {{"matches", matches}, {"table", "dos"}, {"partitionType", "c"},
-                 {"partitionStart", 2048}, {"partitionSectors", 62498816},
-                 {"fileSystem", "FAT32"}, {"label", "MY USB"}, {"clusterBytes", 8192},
-                 {"clusters", 3905000}, {"dataAlignment", 1048576}, {"fsckClean", true}}));
+  return eventLine(HelperEvent::result("format", {{"matches", matches},
+                                                  {"table", "dos"},
+                                                  {"partitionType", "c"},
+                                                  {"partitionStart", 2048},
+                                                  {"partitionSectors", 62498816},
+                                                  {"fileSystem", "FAT32"},
+                                                  {"label", "MY USB"},
+                                                  {"clusterBytes", 8192},
+                                                  {"clusters", 3905000},
+                                                  {"dataAlignment", 1048576},
+                                                  {"fsckClean", true}}));
 }
 
 const QString kUnverified =
@@ -85,7 +91,8 @@ TEST_F(FormatJobTest, ChunksAsLinesThenOutcome) {
       {progress + formatResultLine(true), 0,
        "steps: 0.5|verified: FAT32 \"MY USB\"|"
        "lines: The drive is formatted and not mounted: udisksctl (udisks2) is not installed.|"
-       "succeeded: Format complete for MY USB on /dev/sdz", std::nullopt},
+       "succeeded: Format complete for MY USB on /dev/sdz",
+       std::nullopt},
       {"", 1, "failed: Error: Format failed for MY USB on /dev/sdz: a tool failed (exit status 1)",
        JobFailure::Kind::toolFailed},
       // Ended well without the read-back saying so: never a success.
@@ -96,7 +103,8 @@ TEST_F(FormatJobTest, ChunksAsLinesThenOutcome) {
       {eventLine(HelperEvent::failure(HelperContract::deviceBusy, false, "Refused: in use")),
        HelperContract::deviceBusy,
        "failed: Error: Format failed for MY USB on /dev/sdz: the drive is in use by another "
-       "program (exit status 69)", JobFailure::Kind::deviceBusy},
+       "program (exit status 69)",
+       JobFailure::Kind::deviceBusy},
       {eventLine(HelperEvent::writing()) +
            eventLine(HelperEvent::failure("toolFailed", true, "mkfs.fat", 1, "Failed: mkfs.fat")),
        1, "failed: Error: Format failed for MY USB on /dev/sdz: a tool failed (exit status 1)",
