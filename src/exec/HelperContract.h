@@ -75,9 +75,9 @@
 // "partition", see DriveFactsJson) and prints no line for people.
 //
 // format and check tell progress events by step from their writing event
-// on (bytesDone 0, no secondsLeft): format after each step of the table,
-// after mkfs.fat and after its read-back; check, as fsck.fat tells no
-// fraction of its own, 0 when it begins, after its repair and 1 at its end.
+// on (bytesDone 0, no secondsLeft): format after each step of the table and
+// after mkfs.fat, before its read-back; check, as fsck.fat tells no fraction
+// of its own, 0 when it begins, after its repair and 1 at its end.
 //
 // format reads the drive back after its last write and tells one result event
 // (verb "format": what it found, whether it matches what was asked, see

@@ -239,9 +239,10 @@ int formatVerb(const QStringList& args) {
   // From here on the drive is changed; a caller that goes away no longer
   // stops the format, so that it is not left half erased with nobody told.
   run.markWriting(true);
-  // Progress by step: the table's, mkfs.fat and the read-back.
+  // Progress by step: the table's and mkfs.fat. The read-back that follows
+  // tells its end by the result event.
   const QList<ToolStep> tableSteps = linuxPartitionSteps(plan);
-  run.planSteps(int(tableSteps.size()) + 2);
+  run.planSteps(int(tableSteps.size()) + 1);
   for (const ToolStep& step : tableSteps) runWriteStep(run, step);
   const KernelDevice partition = waitForPartition(run, disk);
   claim.release();
@@ -263,7 +264,6 @@ int formatVerb(const QStringList& args) {
   const FormatVerdict verdict =
       verifyFormat(expected, readBack(run, tools, disk.path(), partition.path(), claim));
   claim.release();
-  run.stepDone();
   run.checkpoint();
   printEvent(
       HelperEvent::result(QString::fromLatin1(HelperContract::formatVerb), verdict.figures));
