@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include "drives/ShellQuote.h"
 #include "exec/HelperContract.h"
@@ -31,6 +32,41 @@ void forward(const QByteArray& bytes) {
     written += wrote;
   }
 }
+
+// What a tool prints is passed on as it comes, except that a line of it that
+// begins like the helper's own markers ("@@tessaro-", as the start marker
+// and every event do) is moved off the start of its line by a space: only the
+// helper tells events, and a file or volume name that a tool prints can never
+// pass for one. Bytes that may begin such a line are held until it is told.
+class ToolLines {
+ public:
+  QByteArray pass(const QByteArray& bytes) {
+    QByteArray out;
+    for (const char byte : bytes) {
+      if (!atLineStart_) {
+        out += byte;
+        atLineStart_ = byte == '\n';
+        continue;
+      }
+      held_ += byte;
+      if (kMarker.startsWith(held_)) {
+        if (held_.size() < kMarker.size()) continue;
+        out += ' ';
+      }
+      out += held_;
+      atLineStart_ = byte == '\n';
+      held_.clear();
+    }
+    return out;
+  }
+  // At the tool's end, what is still held.
+  QByteArray finish() { return std::exchange(held_, {}); }
+
+ private:
+  static inline const QByteArray kMarker = QByteArrayLiteral("@@tessaro-");
+  bool atLineStart_ = true;
+  QByteArray held_;
+};
 
 // Whether the run has begun writing, told in its failure event. One verb
 // runs per process, and stopping need not reach its VerbRun.
@@ -123,10 +159,12 @@ int VerbRun::run(const ToolStep& step) {
   // A last line without a line feed is ended when the tool ends, so that
   // the helper's next line is never joined to it.
   bool lineOpen = false;
-  const auto passOn = [&lineOpen](const QByteArray& bytes) {
+  const auto forwardLines = [&lineOpen](const QByteArray& bytes) {
     forward(bytes);
     if (!bytes.isEmpty()) lineOpen = !bytes.endsWith('\n');
   };
+  ToolLines lines;
+  const auto passOn = [&](const QByteArray& bytes) { forwardLines(lines.pass(bytes)); };
   const int status = tool.run(passOn, watch_.fd(), [this] {
     switch (watch_.readAvailable()) {
       case CancelWatch::State::quiet:
@@ -140,6 +178,7 @@ int VerbRun::run(const ToolStep& step) {
     }
     return ToolProcess::Watch::endTool;
   });
+  forwardLines(lines.finish());
   if (lineOpen) forward("\n");
   if (tool.wasStopped()) stopCancelled();
   stepDone();
