@@ -27,8 +27,10 @@
 // Output: the helper first prints startMarker on a line of its own, then its
 // own lines and, for every tool it runs on the drive, the command as one line
 // beginning "$ " followed by what the tool printed (standard output and
-// standard error together, in the order the tool wrote them); a text the tool
-// reads on standard input follows the command, one line each, after "> ".
+// standard error together, in the order the tool wrote them; a line of it
+// that begins "@@tessaro-" is shown after one space, so that it is never
+// taken for the helper's own marker or event); a text the tool reads on
+// standard input follows the command, one line each, after "> ".
 // Tools that only read for the helper (lsblk, findmnt, the read-back after a
 // format, info's blkid) are not shown: their findings are. Everything goes
 // to standard output; the helper writes nothing to standard error, so what
