@@ -2,8 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 // lsblk's JSON as discovery, the partition lookup, the helper's guard and the
-// information report read it, and the report's facts as the helper writes them.
-#include <QByteArray>
+// information report read it, and the report's facts as the helper tells them.
 #include <QString>
 
 #include "FuzzCheck.h"
@@ -13,6 +12,8 @@
 #include "drives/linux/LinuxDiskTools.h"
 #include "drives/linux/LsblkDevice.h"
 #include "exec/Error.h"
+#include "exec/HelperContract.h"
+#include "exec/HelperEvent.h"
 #include "helper/info/LinuxDriveFacts.h"
 #include "jobs/InfoReport.h"
 
@@ -22,15 +23,14 @@ namespace {
 
 const QString kSysfs = QStringLiteral(TESSARO_FIXTURES_DIR "/sysfs");
 
-// What the helper prints must read back as it was written.
+// What the helper tells must read back as it was told.
 void checkRoundTrip(const DriveFacts& facts) {
-  const QByteArray written = DriveFactsJson::toText(facts);
+  const QString told = DriveFactsJson::event(facts).line();
   try {
-    const DriveFacts readBack = DriveFactsJson::fromText(QString::fromUtf8(written));
-    FUZZ_CHECK(DriveFactsJson::toText(readBack) == written, QString::fromUtf8(written));
+    const DriveFacts readBack = DriveFactsJson::fromEvent(HelperEvent::fromLine(told));
+    FUZZ_CHECK(DriveFactsJson::event(readBack).line() == told, told);
   } catch (const Error& error) {
-    FUZZ_CHECK(false,
-               error.description() + QStringLiteral(" reading ") + QString::fromUtf8(written));
+    FUZZ_CHECK(false, error.description() + QStringLiteral(" reading ") + told);
   }
 }
 
@@ -48,7 +48,7 @@ void readDevice(const LsblkDevice& disk) {
     facts.partition = linuxPartitionFacts(child, blkid, {});
     checkRoundTrip(facts);
   }
-  const QStringList lines = infoReportLines(facts, disk.name);
+  const QStringList lines = infoReportLines(DriveFacts::ofDisk(facts, disk.name));
   FUZZ_CHECK(!lines.isEmpty() && lines.first().startsWith(QLatin1String("Device: ")),
              lines.join(QLatin1Char('\n')));
 }
@@ -76,9 +76,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const LsblkDevice& device : LsblkDevice::parseList(text)) readDevice(device);
   } catch (const Error&) {
   }
-  // The helper's document, as the application reads it.
+  // The helper's result event, as the application reads it.
   try {
-    const DriveFacts facts = DriveFactsJson::fromText(text);
+    const DriveFacts facts = DriveFactsJson::fromEvent(
+        HelperEvent::fromLine(QLatin1StringView(HelperContract::eventPrefix) + text));
     checkRoundTrip(facts);
   } catch (const Error&) {
   }

@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const Error&) {
   }
 
-  if (const auto facts = tools.parseDriveFacts(text)) {
-    const QStringList lines = infoReportLines(*facts, QStringLiteral("disk4"));
+  if (const auto facts = tools.parseDriveFacts(text, std::nullopt)) {
+    const QStringList lines = infoReportLines(*facts);
     FUZZ_CHECK(lines.first().startsWith(QLatin1String("Device: ")), lines.first());
     FUZZ_CHECK(lines.size() >= 3, QString::number(lines.size()));
   }

@@ -894,6 +894,10 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
         <source>Counterfeit: only the first %1 GB of %2 GB hold data. The drive now holds test data: format it before using it.</source>
         <translation>Gefälscht: Nur die ersten %1 GB von %2 GB speichern Daten. Das Laufwerk enthält jetzt Testdaten: vor der Verwendung formatieren.</translation>
     </message>
+    <message>
+        <source>Format of %1 on %2 could not be verified: the drive may not hold what was asked; format it again.</source>
+        <translation>Die Formatierung von %1 auf %2 konnte nicht überprüft werden: Das Laufwerk enthält möglicherweise nicht das Verlangte; bitte erneut formatieren.</translation>
+    </message>
 </context>
 <context>
     <name>StatusLog</name>

@@ -136,9 +136,9 @@ QCoro::Task<int> CliApplication::info(Drive drive, bool json) {
   InfoJob job(manager_.tools(), manager_.runner(), drive);
   TerminalReport report(output_, json ? TerminalReport::Mode::quiet : TerminalReport::Mode::lines);
   const int status = co_await runJob(job, report);
-  if (status == cliSuccess && json) {
+  if (status == cliSuccess && json && job.facts()) {
     const QJsonObject facts =
-        InfoFactsJson::object(job.facts(), drive.bsdName, manager_.blockDevices());
+        InfoFactsJson::object(*job.facts(), drive.bsdName, manager_.blockDevices());
     output_.text(QString::fromUtf8(QJsonDocument(facts).toJson(QJsonDocument::Indented)));
     documentWritten_ = true;
   }
@@ -163,10 +163,7 @@ QCoro::Task<int> CliApplication::format(Drive drive, CliRequest request) {
   }
   FormatJob job(manager_.tools(), manager_.runner(), formatRequest);
   TerminalReport report(output_);
-  const int status = co_await runJob(job, report);
-  if (!refused) co_return status;
-  if (failure_) failure_->kind = CliFailureStatus::kind(cliRefused);
-  co_return cliRefused;
+  co_return co_await runJob(job, report);
 }
 
 QCoro::Task<int> CliApplication::probe(Drive drive, CliRequest request) {
@@ -241,15 +238,15 @@ QCoro::Task<int> CliApplication::runJob(Job& job, TerminalReport& report) {
   const bool done = co_await job.run(report);
   output_.onFailure({});
   if (done) co_return cliSuccess;
-  const std::optional<Error>& failure = job.failure();
+  const std::optional<JobFailure>& failure = job.failure();
   if (!failure) co_return fail(cliToolFailed, tr("Unexpected failure"));
   const int status = CliFailureStatus::of(*failure, job.cancellation()->isCancelled());
   if (status == cliCancelled) {
     // The report has said what the cancel left behind.
-    failure_ = Failure{CliFailureStatus::kind(status), failure->description(), QString()};
+    failure_ = Failure{CliFailureStatus::kind(status), failure->description, QString()};
     co_return status;
   }
-  co_return fail(status, failure->description(), report.lastToolLine());
+  co_return fail(status, failure->description, report.lastToolLine());
 }
 
 QCoro::Task<std::optional<Drive>> CliApplication::resolveDrive(QString argument) {

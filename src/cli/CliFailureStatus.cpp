@@ -3,51 +3,49 @@
 
 #include "cli/CliFailureStatus.h"
 
-#include "exec/HelperContract.h"
+#include <optional>
 
 namespace tessaro {
 
-CliExitStatus CliFailureStatus::of(const Error& failure, bool cancelRequested) {
-  if (cancelRequested || failure.domain() == ErrorDomain::cancelled) return cliCancelled;
-  if (failure.domain() == ErrorDomain::authorization) return cliAuthorizationFailed;
-  if (failure.domain() != ErrorDomain::job) return cliToolFailed;
-  // The helper's own statuses; below 64 a tool's.
-  switch (failure.code()) {
-    case HelperContract::refusedDevice:
-    case HelperContract::refusedRequest:
-    case HelperContract::deviceChanged:
-    case HelperContract::deviceBusy:
-      return cliRefused;
-    case HelperContract::verificationFailed:
-      return cliVerificationFailed;
-    case HelperContract::counterfeit:
-      return cliCounterfeit;
-    case HelperContract::cancelled:
-      return cliCancelled;
-    default:
-      return cliToolFailed;
-  }
+namespace {
+
+using Kind = JobFailure::Kind;
+
+struct Row {
+  std::optional<Kind> failure;  // none: a status of the command line's own
+  CliExitStatus status;
+  const char* kind;
+};
+
+// The first row of a status gives its "kind".
+constexpr Row kRows[] = {
+    {std::nullopt, cliUsage, "usage"},
+    {Kind::refused, cliRefused, "refused"},
+    {Kind::deviceChanged, cliRefused, "refused"},
+    {Kind::deviceBusy, cliRefused, "refused"},
+    {Kind::authorization, cliAuthorizationFailed, "authorization"},
+    {Kind::verificationFailed, cliVerificationFailed, "verification"},
+    {Kind::counterfeit, cliCounterfeit, "counterfeit"},
+    {Kind::cancelled, cliCancelled, "cancelled"},
+    {Kind::toolFailed, cliToolFailed, "tool-failed"},
+    {Kind::toolMissing, cliToolFailed, "tool-failed"},
+    {Kind::driveStopped, cliToolFailed, "tool-failed"},
+    {std::nullopt, cliWriteError, "write-error"},
+};
+
+}  // namespace
+
+CliExitStatus CliFailureStatus::of(const JobFailure& failure, bool cancelRequested) {
+  if (cancelRequested) return cliCancelled;
+  for (const Row& row : kRows)
+    if (row.failure == failure.kind) return row.status;
+  return cliToolFailed;
 }
 
 QString CliFailureStatus::kind(int status) {
-  switch (status) {
-    case cliUsage:
-      return QStringLiteral("usage");
-    case cliRefused:
-      return QStringLiteral("refused");
-    case cliAuthorizationFailed:
-      return QStringLiteral("authorization");
-    case cliVerificationFailed:
-      return QStringLiteral("verification");
-    case cliCounterfeit:
-      return QStringLiteral("counterfeit");
-    case cliCancelled:
-      return QStringLiteral("cancelled");
-    case cliWriteError:
-      return QStringLiteral("write-error");
-    default:
-      return QStringLiteral("tool-failed");
-  }
+  for (const Row& row : kRows)
+    if (row.status == status) return QLatin1StringView(row.kind);
+  return QStringLiteral("tool-failed");
 }
 
 }  // namespace tessaro

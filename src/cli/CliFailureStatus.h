@@ -6,14 +6,17 @@
 #include <QString>
 
 #include "cli/CliExitStatus.h"
-#include "exec/Error.h"
+#include "jobs/JobFailure.h"
 
 namespace tessaro {
 
-// The exit status of a job that failed, from the error it ended with.
+// tessaro-cli's exit status and --json's error "kind" for every way a
+// command can fail, in one table.
 class CliFailureStatus {
  public:
-  static CliExitStatus of(const Error& failure, bool cancelRequested);
+  // The exit status of a job that failed; once a cancel was requested,
+  // whatever ended the job counts as cancelled.
+  static CliExitStatus of(const JobFailure& failure, bool cancelRequested);
   // The "kind" of a failure with this status in --json's error: "usage",
   // "refused", "tool-failed", "authorization", "verification",
   // "counterfeit", "cancelled", "write-error".

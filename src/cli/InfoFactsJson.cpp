@@ -7,7 +7,6 @@
 #include <tuple>
 
 #include "cli/BlockDeviceJson.h"
-#include "drives/DevicePaths.h"
 
 namespace tessaro {
 
@@ -30,8 +29,7 @@ QJsonValue bytes(qint64 value) {
 BlockDevice diskFromFacts(const DriveFacts::Disk& facts, const QString& diskName) {
   BlockDevice disk;
   disk.name = diskName;
-  disk.path = facts.deviceNode && !facts.deviceNode->isEmpty() ? *facts.deviceNode
-                                                               : devicePathOf(diskName);
+  disk.path = facts.deviceNode.value_or(QString());
   disk.type = QStringLiteral("disk");
   disk.size = facts.totalSize;
   disk.model = facts.model.value_or(QString());
@@ -55,9 +53,8 @@ std::pair<QString, QString> lsblkFilesystem(const QString& reported) {
 
 }  // namespace
 
-QJsonObject InfoFactsJson::object(const std::optional<DriveFacts>& facts, const QString& diskName,
+QJsonObject InfoFactsJson::object(const DriveFacts& shown, const QString& diskName,
                                   const QList<BlockDevice>& known) {
-  const DriveFacts shown = facts.value_or(DriveFacts{});
   const BlockDevice* listed = findByName(known, diskName);
   const BlockDevice disk = listed ? *listed : diskFromFacts(shown.disk, diskName);
   QJsonObject object{{QStringLiteral("disk"), BlockDeviceJson::object(disk)},

@@ -6,7 +6,6 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
-#include <optional>
 
 #include "drives/BlockDevice.h"
 #include "drives/DriveFacts.h"
@@ -21,8 +20,8 @@ namespace tessaro {
 // volume name, mount point and cluster size the helper read from the disk.
 class InfoFactsJson {
  public:
-  // No facts read as a disk of which nothing more is known.
-  static QJsonObject object(const std::optional<DriveFacts>& facts, const QString& diskName,
+  // The facts as the info job tells them (DriveFacts::ofDisk).
+  static QJsonObject object(const DriveFacts& facts, const QString& diskName,
                             const QList<BlockDevice>& known);
 };
 

@@ -44,6 +44,13 @@ void TerminalReport::progress(const ProbeProgress& progress) {
   }
 }
 
+// Only on a terminal: in a pipe the steps' own lines say how far it has come.
+void TerminalReport::stepProgress(double fraction) {
+  if (mode_ != Mode::lines || !output_.isTerminal()) return;
+  output_.redraw(QStringLiteral("Progress: ") + ProbeProgress{fraction, std::nullopt, 0}.text());
+  progressShown_ = true;
+}
+
 void TerminalReport::succeeded(const QString& line) {
   if (mode_ != Mode::lines) return;
   endProgress();

@@ -31,6 +31,7 @@ class TerminalReport : public Report {
   void failed(const QString& line) override;
   void cancelled(const QString& line) override;
   void progress(const ProbeProgress& progress) override;
+  void stepProgress(double fraction) override;
   void finished() override { endProgress(); }
 
   // The last non-empty line a tool wrote.

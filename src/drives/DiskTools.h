@@ -12,6 +12,7 @@
 #include "drives/BlockDevice.h"
 #include "drives/Drive.h"
 #include "drives/DriveFacts.h"
+#include "exec/HelperEvent.h"
 
 namespace tessaro {
 
@@ -77,15 +78,22 @@ class DiskTools {
   // Print the facts of the disk and, when known, of its partition.
   virtual PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const = 0;
-  // The facts in what infoReportCommand printed; none when it printed none.
-  // Raises Error when the output cannot be read.
-  virtual std::optional<DriveFacts> parseDriveFacts(const QString& output) const = 0;
+  // The facts a run of infoReportCommand told: where the platform's helper
+  // tells typed events (Linux), its one result event, else what it printed
+  // (output, the lines for people). None when it told none. Raises Error
+  // when they cannot be read.
+  virtual std::optional<DriveFacts> parseDriveFacts(
+      const QString& output, const std::optional<HelperEvent>& result) const = 0;
   // Test how much of the whole disk really holds data (destroys its data);
   // none where the platform has no capacity test.
   virtual std::optional<PrivilegedCommand> probeCommand(const QString& diskBsdName) const {
     (void)diskBsdName;
     return std::nullopt;
   }
+  // Whether formatCommand reads the drive back after its last write and
+  // tells what it found in a result event (Linux): a format that does not
+  // tell it did not succeed, whatever its exit status.
+  virtual bool verifiesFormat() const { return false; }
   // The partition a format makes on the drive, as a device path.
   virtual QString formattedPartitionPath(const Drive& drive) const = 0;
   // True where the privileged steps leave a volume unmounted and the desktop

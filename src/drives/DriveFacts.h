@@ -7,6 +7,8 @@
 #include <QtGlobal>
 #include <optional>
 
+#include "drives/DevicePaths.h"
+
 namespace tessaro {
 
 // The partition part of DriveFacts. It stands outside DriveFacts so that it is
@@ -44,6 +46,16 @@ struct DriveFacts {
   Disk disk;
   std::optional<Partition> partition;  // none: the report covers the disk only
   bool operator==(const DriveFacts&) const = default;
+
+  // The facts of the disk diskName as Tessaro tells them: those read (none:
+  // nothing more is known of it), with the disk's own path as its device
+  // node where that was reported empty or not at all.
+  static DriveFacts ofDisk(const std::optional<DriveFacts>& read, const QString& diskName) {
+    DriveFacts facts = read.value_or(DriveFacts{});
+    if (facts.disk.deviceNode.value_or(QString()).isEmpty())
+      facts.disk.deviceNode = devicePathOf(diskName);
+    return facts;
+  }
 };
 
 }  // namespace tessaro

@@ -4,10 +4,11 @@
 #include "drives/DriveFactsJson.h"
 
 #include <QCoreApplication>
-#include <QJsonDocument>
 #include <QJsonParseError>
+#include <QLatin1StringView>
 
 #include "exec/Error.h"
+#include "exec/HelperContract.h"
 
 namespace tessaro {
 namespace {
@@ -95,16 +96,16 @@ QJsonObject DriveFactsJson::toObject(const DriveFacts& facts) {
   return object;
 }
 
-QByteArray DriveFactsJson::toText(const DriveFacts& facts) {
-  return QJsonDocument(toObject(facts)).toJson(QJsonDocument::Indented);
+HelperEvent DriveFactsJson::event(const DriveFacts& facts) {
+  return HelperEvent::result(QLatin1StringView(HelperContract::infoVerb), toObject(facts));
 }
 
-DriveFacts DriveFactsJson::fromText(const QString& text) {
-  QJsonParseError error;
-  const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
-  if (error.error != QJsonParseError::NoError) unreadable(error.errorString());
-  if (!document.isObject()) unreadable(QStringLiteral("it is not one JSON object"));
-  const QJsonObject top = document.object();
+DriveFacts DriveFactsJson::fromEvent(const std::optional<HelperEvent>& result) {
+  if (!result || result->kind() != HelperEvent::Kind::result)
+    unreadable(QStringLiteral("the helper told none"));
+  const QJsonObject& top = result->fields();
+  if (top.value(QStringLiteral("verb")) != QLatin1StringView(HelperContract::infoVerb))
+    unreadable(QStringLiteral("the helper told another verb's result"));
 
   DriveFacts facts;
   const QJsonObject disk = readObject(top, "disk");

@@ -11,7 +11,7 @@
 //   tessaro-helper format DISK NAME CLUSTER [SIZE]
 //                                             erase DISK: MBR, one FAT32 partition
 //   tessaro-helper check TARGET               check and repair the FAT on TARGET
-//   tessaro-helper info DISK [PARTITION]      print the facts of DISK (and PARTITION)
+//   tessaro-helper info DISK [PARTITION]      tell the facts of DISK (and PARTITION)
 //   tessaro-helper probe DISK                 test how much of DISK really holds data
 //
 // DISK, TARGET and PARTITION are kernel device names ("sdb", "sdb1",
@@ -27,8 +27,10 @@
 // Output: the helper first prints startMarker on a line of its own, then its
 // own lines and, for every tool it runs on the drive, the command as one line
 // beginning "$ " followed by what the tool printed (standard output and
-// standard error together, in the order the tool wrote them); a text the tool
-// reads on standard input follows the command, one line each, after "> ".
+// standard error together, in the order the tool wrote them; a line of it
+// that begins "@@tessaro-" is shown after one space, so that it is never
+// taken for the helper's own marker or event); a text the tool reads on
+// standard input follows the command, one line each, after "> ".
 // Tools that only read for the helper (lsblk, findmnt, the read-back after a
 // format, info's blkid) are not shown: their findings are. Everything goes
 // to standard output; the helper writes nothing to standard error, so what
@@ -60,15 +62,24 @@
 // Events: besides those lines, which are for people and written once, the
 // helper prints typed events (HelperEvent), each a line of its own beginning
 // eventPrefix. They are the only part of the output the caller reads; the
-// caller keeps them out of any log. Every verb tells one writing event where
-// it begins to change the drive (format before its first write, check before
-// fsck.fat repairs, probe before its test blocks): a cancel or a failure after
-// it leaves the drive changed. Every run that stops early with one of the
-// helper's statuses (or a tool's, for a format) tells one failure event just
-// before the line that says why: its kind is failureKind(status), "written"
-// whether the writing event came before it, "message" that line. A cancelled
-// run's failure event has the kind "cancelled" and the "Cancelled:" line as
-// its message.
+// caller keeps them out of any log. Every tool shown by a "$ " line is told
+// just before it by a step event (its argument vector). Every verb tells
+// one writing event where it begins to change the drive (format before its
+// first write, check before fsck.fat repairs, probe before its test blocks): a
+// cancel or a failure after it leaves the drive changed. Every run that stops
+// early with one of the helper's statuses (or a tool's, for a format) tells one
+// failure event just before the line that says why: its kind is
+// failureKind(status), "written" whether the writing event came before it,
+// "message" that line. A cancelled run's failure event has the kind
+// "cancelled" and the "Cancelled:" line as its message.
+//
+// info tells the facts it read as one result event (verb "info": "disk" and
+// "partition", see DriveFactsJson) and prints no line for people.
+//
+// format and check tell progress events by step from their writing event
+// on (bytesDone 0, no secondsLeft): format after each step of the table and
+// after mkfs.fat, before its read-back; check, as fsck.fat tells no fraction
+// of its own, 0 when it begins, after its repair and 1 at its end.
 //
 // format reads the drive back after its last write and tells one result event
 // (verb "format": what it found, whether it matches what was asked, see

@@ -3,6 +3,7 @@
 
 #include "exec/HelperEvent.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QLatin1StringView>
 
@@ -19,6 +20,7 @@ struct KindName {
   QLatin1StringView name;
 };
 constexpr KindName kKinds[] = {
+    {HelperEvent::Kind::step, QLatin1StringView("step")},
     {HelperEvent::Kind::writing, QLatin1StringView("writing")},
     {HelperEvent::Kind::progress, QLatin1StringView("progress")},
     {HelperEvent::Kind::result, QLatin1StringView("result")},
@@ -43,7 +45,30 @@ bool isWellFormedFailure(const QJsonObject& fields) {
          fields.value(QStringLiteral("message")).isString();
 }
 
+// A step names a command of at least one word, each a text.
+bool isWellFormedStep(const QJsonObject& fields) {
+  const QJsonValue command = fields.value(QStringLiteral("command"));
+  if (!command.isArray() || command.toArray().isEmpty()) return false;
+  for (const QJsonValue word : command.toArray())
+    if (!word.isString()) return false;
+  return true;
+}
+
 }  // namespace
+
+HelperEvent HelperEvent::step(const QStringList& command) {
+  return {Kind::step,
+          QJsonObject{{kEvent, nameOf(Kind::step)},
+                      {QStringLiteral("command"), QJsonArray::fromStringList(command)}}};
+}
+
+QStringList HelperEvent::command() const {
+  QStringList words;
+  if (kind_ != Kind::step) return words;
+  for (const QJsonValue word : fields_.value(QStringLiteral("command")).toArray())
+    words << word.toString();
+  return words;
+}
 
 HelperEvent HelperEvent::writing() {
   return {Kind::writing, QJsonObject{{kEvent, nameOf(Kind::writing)}}};
@@ -99,6 +124,7 @@ std::optional<HelperEvent> HelperEvent::fromLine(const QString& line) {
   for (const auto& [kind, known] : kKinds) {
     if (name != known) continue;
     if (kind == Kind::failure && !isWellFormedFailure(fields)) return std::nullopt;
+    if (kind == Kind::step && !isWellFormedStep(fields)) return std::nullopt;
     return HelperEvent(kind, fields);
   }
   return std::nullopt;

@@ -5,6 +5,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace tessaro {
@@ -15,17 +16,22 @@ namespace tessaro {
 // JSON object whose "event" member names the kind. The application keeps
 // event lines out of the log and reads nothing else of the helper's output.
 //
+//   step      "command": the argument vector of the tool about to run, as
+//             the "$ " line after it shows it to people
 //   writing   no members: from here on the run changes the drive
-//   progress  "fraction" 0..1, "bytesDone", "secondsLeft" (absent until known)
+//   progress  "fraction" 0..1, "bytesDone" (0 where a verb counts its steps
+//             rather than bytes), "secondsLeft" (absent until known)
 //   result    "verb" and the verb's own figures
 //   failure   "kind" (HelperContract::failureKind of the status), "written"
 //             (whether the drive was changed), "tool" (may be empty), "status"
 //             (the helper's exit status), "message" (the line it printed)
-// A failure event whose members are missing or of the wrong type is no event.
+// A step or failure event whose members are missing or of the wrong type is
+// no event.
 class HelperEvent {
  public:
-  enum class Kind { writing, progress, result, failure };
+  enum class Kind { step, writing, progress, result, failure };
 
+  static HelperEvent step(const QStringList& command);
   static HelperEvent writing();
   static HelperEvent progress(double fraction, quint64 bytesDone,
                               std::optional<qint64> secondsLeft);
@@ -41,6 +47,9 @@ class HelperEvent {
 
   // The line the helper prints (without its line feed).
   QString line() const;
+  // A step event's command; empty for any other event.
+  QStringList command() const;
+
   // Whether a line of output is meant as an event, well formed or not.
   static bool isEventLine(const QString& line);
   // The event a line carries; none for any other line, and for an event line

@@ -5,8 +5,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include "drives/ShellQuote.h"
 #include "exec/HelperContract.h"
@@ -29,6 +31,41 @@ void forward(const QByteArray& bytes) {
     written += wrote;
   }
 }
+
+// What a tool prints is passed on as it comes, except that a line of it that
+// begins like the helper's own markers ("@@tessaro-", as the start marker
+// and every event do) is moved off the start of its line by a space: only the
+// helper tells events, and a file or volume name that a tool prints can never
+// pass for one. Bytes that may begin such a line are held until it is told.
+class ToolLines {
+ public:
+  QByteArray pass(const QByteArray& bytes) {
+    QByteArray out;
+    for (const char byte : bytes) {
+      if (!atLineStart_) {
+        out += byte;
+        atLineStart_ = byte == '\n';
+        continue;
+      }
+      held_ += byte;
+      if (kMarker.startsWith(held_)) {
+        if (held_.size() < kMarker.size()) continue;
+        out += ' ';
+      }
+      out += held_;
+      atLineStart_ = byte == '\n';
+      held_.clear();
+    }
+    return out;
+  }
+  // At the tool's end, what is still held.
+  QByteArray finish() { return std::exchange(held_, {}); }
+
+ private:
+  static inline const QByteArray kMarker = QByteArrayLiteral("@@tessaro-");
+  bool atLineStart_ = true;
+  QByteArray held_;
+};
 
 // Whether the run has begun writing, told in its failure event. One verb
 // runs per process, and stopping need not reach its VerbRun.
@@ -67,6 +104,24 @@ void VerbRun::markWriting(bool finishWhenCallerGone) {
   finishWhenCallerGone_ = finishWhenCallerGone;
 }
 
+void VerbRun::planSteps(int count) {
+  plannedSteps_ = std::max(count, 1);
+  stepsDone_ = 0;
+  printEvent(HelperEvent::progress(0, 0, std::nullopt));
+}
+
+void VerbRun::stepDone() {
+  if (plannedSteps_ == 0 || stepsDone_ >= plannedSteps_) return;
+  ++stepsDone_;
+  printEvent(HelperEvent::progress(double(stepsDone_) / plannedSteps_, 0, std::nullopt));
+}
+
+void VerbRun::allStepsDone() {
+  if (plannedSteps_ == 0 || stepsDone_ >= plannedSteps_) return;
+  stepsDone_ = plannedSteps_ - 1;
+  stepDone();
+}
+
 void VerbRun::stopCancelled() {
   stop(HelperContract::cancelled, writing_ ? cancelAfter_ : cancelBefore_);
 }
@@ -89,6 +144,7 @@ void VerbRun::checkpoint() {
 
 int VerbRun::run(const ToolStep& step) {
   checkpoint();
+  printEvent(HelperEvent::step(step.command));
   printLine(QStringLiteral("$ ") + displayCommand(step.command));
   for (const QByteArray& line : step.input.split('\n')) {
     if (!line.isEmpty()) printLine(QStringLiteral("> ") + QString::fromUtf8(line));
@@ -102,10 +158,12 @@ int VerbRun::run(const ToolStep& step) {
   // A last line without a line feed is ended when the tool ends, so that
   // the helper's next line is never joined to it.
   bool lineOpen = false;
-  const auto passOn = [&lineOpen](const QByteArray& bytes) {
+  const auto forwardLines = [&lineOpen](const QByteArray& bytes) {
     forward(bytes);
     if (!bytes.isEmpty()) lineOpen = !bytes.endsWith('\n');
   };
+  ToolLines lines;
+  const auto passOn = [&](const QByteArray& bytes) { forwardLines(lines.pass(bytes)); };
   const int status = tool.run(passOn, watch_.fd(), [this] {
     switch (watch_.readAvailable()) {
       case CancelWatch::State::quiet:
@@ -119,8 +177,10 @@ int VerbRun::run(const ToolStep& step) {
     }
     return ChildProcess::Watch::endChild;
   });
+  forwardLines(lines.finish());
   if (lineOpen) forward("\n");
   if (tool.wasStopped()) stopCancelled();
+  stepDone();
   return status;
 }
 

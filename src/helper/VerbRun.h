@@ -50,10 +50,17 @@ class VerbRun {
   // finishWhenCallerGone), a cancel says the drive is incomplete.
   void markWriting(bool finishWhenCallerGone);
 
+  // From here on the run tells progress by steps: a progress event now, and
+  // one each time one of the count steps that follow ends (a tool run, or
+  // stepDone for work of the helper's own); allStepsDone ends at 1.
+  void planSteps(int count);
+  void stepDone();
+  void allStepsDone();
+
   // Stops here when the caller cancelled or went away, or the disk changed.
   void checkpoint();
 
-  // Shows the step and runs it; its exit status.
+  // Tells the step (its step event and "$ " line) and runs it; its exit status.
   int run(const ToolStep& step);
   // Runs a tool that only reads; its output is not shown. With
   // ChildProcess::Output::terminal its standard error is in the output too.
@@ -71,6 +78,8 @@ class VerbRun {
   QString writtenNote_;
   bool writing_ = false;
   bool finishWhenCallerGone_ = false;
+  int plannedSteps_ = 0;
+  int stepsDone_ = 0;
 };
 
 // Writes one line to standard output and flushes it, so that it reaches the

@@ -6,6 +6,7 @@
 #include "drives/CheckLine.h"
 #include "drives/DevicePaths.h"
 #include "drives/PartitionLookup.h"
+#include "drives/ProbeProgress.h"
 #include "drives/UserMount.h"
 #include "exec/Error.h"
 #include "jobs/HelperOutput.h"
@@ -48,10 +49,16 @@ QCoro::Task<> CheckJob::perform(Report& report) {
 
   // The tools' lines reach the report as they come, on the runner's reading
   // thread; headed is touched here only after the run has returned.
-  HelperOutput output([&report, &head](const QStringList& lines) {
-    head();
-    report.lines(lines);
-  });
+  HelperOutput output(
+      [&report, &head](const QStringList& lines) {
+        head();
+        report.lines(lines);
+      },
+      [this, &report](const HelperEvent& event) {
+        if (event.kind() == HelperEvent::Kind::writing) begunWriting_ = true;
+        if (const auto progress = ProbeProgress::fromEvent(event))
+          report.stepProgress(progress->fraction);
+      });
   const PrivilegedRunResult ran =
       co_await runner_.run(command.tool, command.args, output.reader(), cancellation());
   head();
@@ -59,7 +66,7 @@ QCoro::Task<> CheckJob::perform(Report& report) {
 
   if (!checkLeftFileSystemConsistent(ran.exitStatus)) {
     report.lines({QString()});
-    fail(reportText::checkToolFailed(targetPath, *ran.exitStatus), *ran.exitStatus);
+    failRun(reportText::checkToolFailed(targetPath, *ran.exitStatus), ran, output.failure());
   }
   // Also after a check that fixed errors, the desktop user mounts it again.
   if (tools_.mountsAsDesktopUser()) {

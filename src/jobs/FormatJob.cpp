@@ -3,6 +3,7 @@
 
 #include "jobs/FormatJob.h"
 
+#include "drives/ProbeProgress.h"
 #include "drives/UserMount.h"
 #include "exec/HelperContract.h"
 #include "jobs/HelperOutput.h"
@@ -17,22 +18,43 @@ QString FormatJob::title() const { return reportText::formatStarting(request_.dr
 
 QCoro::Task<> FormatJob::perform(Report& report) {
   const Drive& drive = request_.drive;
-  if (const auto refusal = tools_.validateFormat(request_)) fail(*refusal);
+  if (const auto refusal = tools_.validateFormat(request_))
+    fail(*refusal, JobFailure::Kind::refused);
 
   const PrivilegedCommand command = tools_.formatCommand(request_);
   // The helper's lines are shown as they come; its writing event is where
-  // the drive starts to change.
-  HelperOutput output([&report](const QStringList& lines) { report.lines(lines); },
-                      [this](const HelperEvent& event) {
-                        if (event.kind() == HelperEvent::Kind::writing) begunWriting_ = true;
-                      });
+  // the drive starts to change. The read-back is read only after the run
+  // has returned.
+  std::optional<FormatVerification> told;
+  int results = 0;
+  const auto onEvent = [this, &report, &told, &results](const HelperEvent& event) {
+    if (event.kind() == HelperEvent::Kind::writing) {
+      begunWriting_ = true;
+    } else if (const auto progress = ProbeProgress::fromEvent(event)) {
+      report.stepProgress(progress->fraction);
+    } else if (event.kind() == HelperEvent::Kind::result) {
+      ++results;
+      told = FormatVerification::fromEvent(event);
+    }
+  };
+  HelperOutput output([&report](const QStringList& lines) { report.lines(lines); }, onEvent);
   const PrivilegedRunResult ran =
       co_await runner_.run(command.tool, command.args, output.reader(), cancellation());
   // The helper's own cancel line says what it stopped and what state remains.
   stopIfCancelled(ran, output.saidCancelled(), cancelledLine());
-  if (ran.exitStatus.value_or(0) != 0)
-    fail(reportText::formatToolFailed(request_.volumeName, drive.devicePath, *ran.exitStatus),
-         *ran.exitStatus);
+  if (ran.exitStatus.value_or(0) != 0) {
+    failRun(reportText::formatToolFailed(request_.volumeName, drive.devicePath, *ran.exitStatus),
+            ran, output.failure());
+  }
+  if (tools_.verifiesFormat()) {
+    // One read-back, and it has to say the drive holds what was asked.
+    if (results != 1 || !told || !told->matches) {
+      fail(reportText::formatUnverified(request_.volumeName, drive.devicePath),
+           JobFailure::Kind::verificationFailed);
+    }
+    verification_ = told;
+    report.verified(*told);
+  }
 
   if (tools_.mountsAsDesktopUser()) {
     const UserMountOutcome mounted =

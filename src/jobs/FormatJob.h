@@ -3,22 +3,26 @@
 
 #pragma once
 
-#include <atomic>
+#include <optional>
 
 #include "jobs/DriveJob.h"
+#include "jobs/FormatVerification.h"
 
 namespace tessaro {
 
 // Erases a drive and makes one FAT32 partition on it with administrator
 // rights, streaming the tools' output line by line, then mounts the new file
 // system as the desktop user where the platform leaves that to Tessaro.
+// Where the platform reads the drive back (DiskTools::verifiesFormat), the
+// format succeeds only when the helper's one result event says the drive
+// holds what was asked.
 class FormatJob : public DriveJob {
  public:
   FormatJob(const DiskTools& tools, ProcessRunner& runner, FormatRequest request);
 
-  // Whether the drive may have begun to change: the helper has announced its
-  // first tool. Callable from any thread.
-  bool hasBegunWriting() const { return begunWriting_; }
+  // What the format read back, once it has told it; none before and where
+  // the platform does not tell it.
+  const std::optional<FormatVerification>& verification() const { return verification_; }
 
  protected:
   QString title() const override;
@@ -28,7 +32,7 @@ class FormatJob : public DriveJob {
 
  private:
   FormatRequest request_;
-  std::atomic<bool> begunWriting_ = false;
+  std::optional<FormatVerification> verification_;
 };
 
 }  // namespace tessaro

@@ -26,29 +26,42 @@ QCoro::Task<> InfoJob::perform(Report& report) {
   }
   const PrivilegedCommand command = tools_.infoReportCommand(drive_.bsdName, partition);
 
-  // Filled on the runner's reading thread, read only after the run returned.
+  // Filled on the runner's reading thread, read only after the run returned:
+  // the lines for people (the facts themselves where the platform has no
+  // helper that tells events) and the helper's result events.
   QString output;
+  std::optional<HelperEvent> result;
+  int results = 0;
   facts_.reset();
-  HelperOutput said([&output](const QStringList& lines) {
-    for (const QString& line : lines) output += line + QLatin1Char('\n');
-  });
+  HelperOutput helper(
+      [&output](const QStringList& lines) {
+        for (const QString& line : lines) output += line + QLatin1Char('\n');
+      },
+      [&result, &results](const HelperEvent& event) {
+        if (event.kind() != HelperEvent::Kind::result) return;
+        ++results;
+        result = event;
+      });
   const PrivilegedRunResult ran =
-      co_await runner_.run(command.tool, command.args, said.reader(), cancellation());
+      co_await runner_.run(command.tool, command.args, helper.reader(), cancellation());
   // None of the helper's lines were shown, its own cancel line neither.
   stopIfCancelled(ran, false, cancelledLine());
   if (ran.exitStatus.value_or(0) != 0) {
     // The helper refused the drive or could not read it: its own words say why.
     const QString said = output.trimmed();
     if (!said.isEmpty()) report.lines(said.split(QLatin1Char('\n')));
-    fail(reportText::infoToolFailed(drive_.devicePath, *ran.exitStatus), *ran.exitStatus);
+    failRun(reportText::infoToolFailed(drive_.devicePath, *ran.exitStatus), ran, helper.failure());
   }
+  std::optional<DriveFacts> read;
   try {
-    facts_ = tools_.parseDriveFacts(output);
+    // Facts told twice are no answer.
+    read = tools_.parseDriveFacts(output, results == 1 ? result : std::nullopt);
   } catch (const Error& error) {
     fail(reportText::infoUnreadable(drive_.devicePath, error.description()));
   }
+  facts_ = DriveFacts::ofDisk(read, drive_.bsdName);
   // An empty report still shows as one empty line.
-  report.lines(facts_ ? infoReportLines(*facts_, drive_.bsdName) : QStringList{QString()});
+  report.lines(read ? infoReportLines(*facts_) : QStringList{QString()});
 }
 
 QString InfoJob::cancelledLine() const { return reportText::infoCancelled(drive_.devicePath); }

@@ -15,8 +15,8 @@ class InfoJob : public DriveJob {
  public:
   InfoJob(const DiskTools& tools, ProcessRunner& runner, Drive drive);
 
-  // The facts the report shows, once run() has ended; none when the tool
-  // printed none.
+  // The facts of the drive (DriveFacts::ofDisk) once run() has done what
+  // was asked; none until then.
   const std::optional<DriveFacts>& facts() const { return facts_; }
 
  protected:

@@ -7,7 +7,6 @@
 #include <QLocale>
 
 #include "drives/ByteCount.h"
-#include "drives/DevicePaths.h"
 
 namespace tessaro {
 namespace {
@@ -31,12 +30,10 @@ QString yesNo(bool yes) { return yes ? ReportText::tr("Yes") : ReportText::tr("N
 
 }  // namespace
 
-QStringList infoReportLines(const DriveFacts& facts, const QString& bsdName) {
+QStringList infoReportLines(const DriveFacts& facts) {
   const DriveFacts::Disk& disk = facts.disk;
   QStringList lines;
-  QString device = shown(disk.deviceNode);
-  if (device.isEmpty()) device = devicePathOf(bsdName);
-  lines << ReportText::tr("Device: %1").arg(device);
+  lines << ReportText::tr("Device: %1").arg(shown(disk.deviceNode));
   lines << ReportText::tr("Model: %1   Bus: %2").arg(shown(disk.model), shownBus(disk.bus));
   lines << ReportText::tr("Removable: %1   Ejectable: %2   Whole Disk: %3")
                .arg(yesNo(disk.removable), yesNo(disk.ejectable), yesNo(disk.wholeDisk));

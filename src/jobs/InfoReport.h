@@ -11,8 +11,7 @@
 namespace tessaro {
 
 // The drive information report: the whole disk's lines and, when there is a
-// partition, its lines. A fact not reported shows as "—"; a device node
-// reported empty is the disk's own path.
-QStringList infoReportLines(const DriveFacts& facts, const QString& bsdName);
+// partition, its lines. A fact not reported shows as "—".
+QStringList infoReportLines(const DriveFacts& facts);
 
 }  // namespace tessaro

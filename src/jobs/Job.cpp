@@ -17,6 +17,26 @@ constexpr qint64 stoppedWithLine = 1;
 struct JobText {
   Q_DECLARE_TR_FUNCTIONS(Job)
 };
+
+// A job's own failure, raised by fail() and failRun().
+class JobFailed : public Error {
+ public:
+  explicit JobFailed(JobFailure failure)
+      : Error(ErrorDomain::job, failure.exitStatus.value_or(1), failure.description),
+        failure_(std::move(failure)) {}
+  const JobFailure& failure() const { return failure_; }
+
+ private:
+  JobFailure failure_;
+};
+
+// The kind of a failure that the job did not name itself.
+JobFailure::Kind kindOf(const std::exception& error) {
+  const auto* own = dynamic_cast<const Error*>(&error);
+  if (own && own->domain() == ErrorDomain::authorization) return JobFailure::Kind::authorization;
+  if (isCancellation(error)) return JobFailure::Kind::cancelled;
+  return JobFailure::Kind::toolFailed;
+}
 }  // namespace
 
 QCoro::Task<bool> Job::run(Report& report) {
@@ -26,8 +46,11 @@ QCoro::Task<bool> Job::run(Report& report) {
     co_await perform(report);
     done = true;
   } catch (const std::exception& error) {
-    const auto* own = dynamic_cast<const Error*>(&error);
-    failure_ = own ? *own : Error(ErrorDomain::job, 1, describeError(error));
+    if (const auto* failed = dynamic_cast<const JobFailed*>(&error)) {
+      failure_ = failed->failure();
+    } else {
+      failure_ = JobFailure{kindOf(error), begunWriting_, describeError(error), std::nullopt};
+    }
     if (isCancellation(error)) {
       // A job's own stop carries its last line; the runner's carries none.
       const auto& stopped = static_cast<const Error&>(error);
@@ -36,15 +59,30 @@ QCoro::Task<bool> Job::run(Report& report) {
       report.failed(failureLine(describeError(error)));
     }
   } catch (...) {
-    failure_ = Error(ErrorDomain::job, 1, JobText::tr("Unexpected failure"));
-    report.failed(failureLine(failure_->description()));
+    failure_ = JobFailure{JobFailure::Kind::toolFailed, begunWriting_,
+                          JobText::tr("Unexpected failure"), std::nullopt};
+    report.failed(failureLine(failure_->description));
   }
   report.finished();
   co_return done;
 }
 
-void Job::fail(const QString& description, qint64 code) {
-  throw Error(ErrorDomain::job, code, description);
+void Job::fail(const QString& description, JobFailure::Kind kind) const {
+  throw JobFailed(JobFailure{kind, begunWriting_, description, std::nullopt});
+}
+
+void Job::failRun(const QString& description, const PrivilegedRunResult& ran,
+                  const std::optional<HelperEvent>& helperFailure) const {
+  JobFailure failure{JobFailure::Kind::toolFailed, begunWriting_, description, ran.exitStatus};
+  if (helperFailure) {
+    const QJsonObject& told = helperFailure->fields();
+    failure.kind = JobFailure::ofHelperKind(told.value(QStringLiteral("kind")).toString());
+    failure.written = told.value(QStringLiteral("written")).toBool() || begunWriting_;
+  } else if (ran.exitStatus) {
+    failure.kind =
+        JobFailure::ofHelperKind(QLatin1StringView(HelperContract::failureKind(*ran.exitStatus)));
+  }
+  throw JobFailed(std::move(failure));
 }
 
 void Job::stop(const QString& line) { throw Error(ErrorDomain::cancelled, stoppedWithLine, line); }

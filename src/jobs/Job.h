@@ -6,12 +6,15 @@
 #include <qcoro/qcorotask.h>
 
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <optional>
 
 #include "exec/Cancellation.h"
 #include "exec/Error.h"
+#include "exec/HelperEvent.h"
 #include "exec/ProcessRunner.h"
+#include "jobs/JobFailure.h"
 #include "jobs/Report.h"
 
 namespace tessaro {
@@ -37,11 +40,11 @@ class Job {
   // Cancel control may keep it.
   const std::shared_ptr<Cancellation>& cancellation() const { return cancellation_; }
 
-  // The error the run ended with, when it did not do what was asked. Its
-  // domain and code tell why: ErrorDomain::authorization; ErrorDomain::job
-  // with the exit status of the tool that failed (1 for a request refused
-  // before anything ran); ErrorDomain::cancelled; ...
-  const std::optional<Error>& failure() const { return failure_; }
+  // Why the run did not do what was asked, once it has ended; none when it did.
+  const std::optional<JobFailure>& failure() const { return failure_; }
+  // Whether the drive may have begun to change: the helper has said it
+  // begins writing. Callable from any thread.
+  bool hasBegunWriting() const { return begunWriting_; }
 
  protected:
   // The title its account begins with; empty to add to what is shown.
@@ -50,9 +53,15 @@ class Job {
   virtual QCoro::Task<> perform(Report& report) = 0;
   // The failure line of this kind of job for a description.
   virtual QString failureLine(const QString& description) const = 0;
-  // Ends the job here with its failure line for description; code is the
-  // exit status of the tool that failed, if one did.
-  [[noreturn]] static void fail(const QString& description, qint64 code = 1);
+  // Ends the job here with its failure line for description: a failure of
+  // kind, written when the job had begun writing.
+  [[noreturn]] void fail(const QString& description,
+                         JobFailure::Kind kind = JobFailure::Kind::toolFailed) const;
+  // Ends the job here after a privileged run that did not end well: the kind
+  // and whether anything was written as the helper's failure event tells
+  // them, else as its exit status does.
+  [[noreturn]] void failRun(const QString& description, const PrivilegedRunResult& ran,
+                            const std::optional<HelperEvent>& helperFailure) const;
   // Ends the job here as cancelled, with line (empty: nothing to add).
   [[noreturn]] static void stop(const QString& line);
   // The last line when a cancel stopped the job in a step of its own or
@@ -65,9 +74,12 @@ class Job {
   void stopIfCancelled(const PrivilegedRunResult& ran, bool helperSaidCancelled,
                        const QString& partWay) const;
 
+  // Set from the helper's writing event, on the runner's reading thread.
+  std::atomic<bool> begunWriting_ = false;
+
  private:
   std::shared_ptr<Cancellation> cancellation_ = std::make_shared<Cancellation>();
-  std::optional<Error> failure_;
+  std::optional<JobFailure> failure_;
 };
 
 }  // namespace tessaro

@@ -48,15 +48,15 @@ QCoro::Task<> ProbeJob::perform(Report& report) {
   const int status = ran.exitStatus.value_or(0);
   if (status == HelperContract::driveStopped) {
     stopped_ = true;
-    fail(reportText::probeDriveStopped(drive_.devicePath), status);
+    failRun(reportText::probeDriveStopped(drive_.devicePath), ran, output.failure());
   }
   if (status != HelperContract::success && status != HelperContract::counterfeit)
-    fail(reportText::probeToolFailed(drive_.devicePath, status), status);
+    failRun(reportText::probeToolFailed(drive_.devicePath, status), ran, output.failure());
   // One verdict, and the status has to tell the same story.
   if (results != 1 || !said || said->genuine() != (status == HelperContract::success))
     fail(reportText::probeUnreadable(drive_.devicePath));
   result_ = said;
-  if (!said->genuine()) fail(reportText::probeVerdict(*said), HelperContract::counterfeit);
+  if (!said->genuine()) fail(reportText::probeVerdict(*said), JobFailure::Kind::counterfeit);
   report.succeeded(reportText::probeVerdict(*said));
 }
 

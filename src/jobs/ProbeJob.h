@@ -15,17 +15,14 @@ namespace tessaro {
 // writes test blocks over its whole claimed size (erasing it) and reads them
 // back. Reports the helper's log lines, its progress events as progress(), and
 // ends with the verdict of its result event: succeeded for a genuine drive,
-// failed for a counterfeit one (its failure's code is then
-// HelperContract::counterfeit), or failed with HelperContract::driveStopped
-// when the drive stopped answering.
+// failed for a counterfeit one (a failure of kind counterfeit), or failed
+// with kind driveStopped when the drive stopped answering.
 class ProbeJob : public DriveJob {
  public:
   ProbeJob(const DiskTools& tools, ProcessRunner& runner, Drive drive);
 
   // What the test found, once it has ended with a verdict.
   const std::optional<ProbeResult>& result() const { return result_; }
-  // Whether test data may have reached the drive. Callable from any thread.
-  bool hasBegunWriting() const { return begunWriting_; }
 
  protected:
   QString title() const override;
@@ -36,7 +33,6 @@ class ProbeJob : public DriveJob {
  private:
   Drive drive_;
   std::optional<ProbeResult> result_;
-  std::atomic<bool> begunWriting_ = false;
   bool stopped_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "drives/ProbeProgress.h"
+#include "jobs/FormatVerification.h"
 
 namespace tessaro {
 
@@ -31,6 +32,14 @@ class Report {
   // How far a long job has come; called like lines(). Where there is no
   // progress bar, the lines the job reports say what matters.
   virtual void progress(const ProbeProgress& progress) { (void)progress; }
+  // How far a job that counts its steps (format, check) has come, 0 to 1;
+  // called like lines(). Shown where there is a progress bar, never as a
+  // line: the steps' own lines say it there.
+  virtual void stepProgress(double fraction) { (void)fraction; }
+  // What a format read back from the drive, before its outcome; called on
+  // the job's thread. Where it has no place of its own, the helper's
+  // "Verified:" line has said it.
+  virtual void verified(const FormatVerification& found) { (void)found; }
   // Something the user should know that did not stop the job: a fallback it
   // took, an optional step it left out, a tool that is missing. Called like
   // lines(); where warnings have no place of their own it is one more line.

@@ -54,6 +54,13 @@ QString formatFailed(const QString& description) {
   return ReportText::tr("Error: %1").arg(description);
 }
 
+QString formatUnverified(const QString& volumeName, const QString& devicePath) {
+  return ReportText::tr(
+             "Format of %1 on %2 could not be verified: the drive may not hold what "
+             "was asked; format it again.")
+      .arg(volumeName, devicePath);
+}
+
 QString formatCancelledBeforeWriting(const QString& devicePath) {
   return ReportText::tr("Cancelled: nothing was written to %1.").arg(devicePath);
 }

@@ -25,6 +25,8 @@ QString formatStarting(const QString& devicePath);
 // reason where the status is one of its own: a description.
 QString formatToolFailed(const QString& volumeName, const QString& devicePath, int exitStatus);
 QString formatFailed(const QString& description);
+// The tools ended well but the read-back did not say the drive holds what was asked.
+QString formatUnverified(const QString& volumeName, const QString& devicePath);
 QString formatCancelledBeforeWriting(const QString& devicePath);
 QString formatCancelledPartWay(const QString& devicePath);
 QString refreshCancelled();

@@ -367,6 +367,18 @@ void ContentView::showProbeProgress(const ProbeProgress& progress) {
       Qt::QueuedConnection);
 }
 
+void ContentView::showStepProgress(double fraction) {
+  QMetaObject::invokeMethod(
+      this,
+      [this, fraction] {
+        if (!runningFormat_ && !runningCheck_) return;
+        ui_->probeProgress->setValue(int(std::floor(fraction * 100.0)));
+        ui_->probeProgress->setFormat(progressText({fraction, std::nullopt, 0}));
+        ui_->probeProgress->setVisible(true);
+      },
+      Qt::QueuedConnection);
+}
+
 void ContentView::offerCapacityFormat(const Drive& drive, const ProbeResult& result) {
   if (isBusy_) return;
   WorkflowPolicy::CapacityFormat offer =

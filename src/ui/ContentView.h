@@ -119,6 +119,8 @@ class ContentView : public QWidget {
   // How far the running capacity test has come (the progress bar). Callable
   // from any thread.
   void showProbeProgress(const ProbeProgress& progress);
+  // A format's or check's progress by step, on the same bar.
+  void showStepProgress(double fraction);
   // Lists the drives again because devices came or went: says nothing when
   // that works, keeps the selection on the same drive and names the selected
   // drive in the log when it is gone (removedNames: devices removed since the

@@ -21,6 +21,8 @@ void LogReport::lines(const QStringList& lines) {
 
 void LogReport::progress(const ProbeProgress& progress) { view_.showProbeProgress(progress); }
 
+void LogReport::stepProgress(double fraction) { view_.showStepProgress(fraction); }
+
 void LogReport::succeeded(const QString& line) { showOutcome(line); }
 
 void LogReport::failed(const QString& line) { showOutcome(line); }

@@ -25,6 +25,7 @@ class LogReport : public Report {
   void succeeded(const QString& line) override;
   void failed(const QString& line) override;
   void progress(const ProbeProgress& progress) override;
+  void stepProgress(double fraction) override;
   void cancelled(const QString& line) override;
   void finished() override;
 

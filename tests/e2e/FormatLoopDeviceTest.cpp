@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "LoopImage.h"
+#include <QProgressBar>
+
 #include "Capability.h"
+#include "LoopImage.h"
 
 using namespace tessaro;
 using test::runProgram;
@@ -31,6 +33,11 @@ class FormatLoopDeviceTest : public ::testing::Test {
     if (loop_->device().isEmpty()) return "no loop device";
     window_.view.setLabel(label);
     window_.view.setCluster(cluster);
+    // The helper's progress by step moves the window's progress bar.
+    auto* bar = window_.view.findChild<QProgressBar*>("probeProgress");
+    if (bar)
+      QObject::connect(bar, &QProgressBar::valueChanged,
+                       [this](int value) { lastProgress_ = value; });
     return window_.logAfter(&ContentView::formatSelectedDrive, loop_->device(), bytes);
   }
 
@@ -41,6 +48,7 @@ class FormatLoopDeviceTest : public ::testing::Test {
     EXPECT_TRUE(log.endsWith("\nFormat complete for MY USB on " + loop_->device()))
         << log.toStdString();
     EXPECT_TRUE(log.contains("\nVerified: dos table, partition type c at sector 2048"));
+    EXPECT_EQ(lastProgress_, 100);
     const QString dump = runProgram("sfdisk", {"--dump", loop_->device()}).second;
     EXPECT_TRUE(dump.startsWith("label: dos") && dump.count(" : start=") == 1)
         << dump.toStdString();
@@ -57,6 +65,7 @@ class FormatLoopDeviceTest : public ::testing::Test {
     EXPECT_EQ(runProgram("fsck.fat", {"-n", partition}).first, 0);
   }
 
+  int lastProgress_ = -1;
   std::optional<test::LoopImage> loop_;
   std::optional<QTemporaryDir> media_;
   test::LoopWindow window_;

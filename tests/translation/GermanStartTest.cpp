@@ -184,7 +184,7 @@ TEST_F(GermanStartTest, InformationReportInGerman) {
                 .wholeDisk = true,
                 .deviceBlockSize = 512,
                 .totalSize = 32'000'000'000};
-  const QStringList lines = infoReportLines(facts, "sdb");
+  const QStringList lines = infoReportLines(facts);
   EXPECT_EQ(lines,
             QStringList({QString::fromUtf8("Gerät: /dev/sdb"), "Modell: Stick %1   Bus: USB",
                          QString::fromUtf8("Wechselmedium: Ja   Auswerfbar: Nein   Ganzer "

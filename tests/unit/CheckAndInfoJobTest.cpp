@@ -3,6 +3,7 @@
 
 #include "JobFixture.h"
 #include "drives/CheckLine.h"
+#include "drives/DriveFactsJson.h"
 #include "drives/linux/LinuxDiskTools.h"
 #include "drives/mac/MacDiskTools.h"
 #include "jobs/CheckJob.h"
@@ -90,6 +91,10 @@ TEST_F(InfoJobTest, HelperRefusalAndEmptyOutput) {
   const QString refused =
       "failed: \u274C Error: Reading info failed on /dev/sdz: the drive is not one Tessaro may "
       "change (exit status 65)";
+  DriveFacts facts;
+  facts.disk.model = "Stick";
+  facts.disk.removable = facts.disk.wholeDisk = true;
+  const QByteArray told = DriveFactsJson::event(facts).line().toUtf8() + '\n';
   // clang-format off
   const struct {
     QByteArray said;
@@ -100,10 +105,16 @@ TEST_F(InfoJobTest, HelperRefusalAndEmptyOutput) {
       {"Refused: sdz is not an external or removable drive.\n", 65,
        {"lines: Refused: sdz is not an external or removable drive.", refused}},
       {"", 65, {refused}},
-      // Ended well but printed no facts: that is no report.
+      // Ended well but told no facts, or told them twice: that is no report.
       {"no facts here", 0,
        {"failed: \u274C Error: Reading info failed on /dev/sdz: the drive's facts could not be "
-        "read: illegal value"}},
+        "read: the helper told none"}},
+      {told + told, 0,
+       {"failed: \u274C Error: Reading info failed on /dev/sdz: the drive's facts could not be "
+        "read: the helper told none"}},
+      // The facts of its result event, the disk's own path where it gave none.
+      {told, 0, {"lines: Device: /dev/sdz\nModel: Stick   Bus: \u2014\n"
+                 "Removable: Yes   Ejectable: No   Whole Disk: Yes"}},
   };
   // clang-format on
   for (const auto& [said, status, middle] : rows) {

@@ -8,38 +8,42 @@
 
 using namespace tessaro;
 
+// From the helper's failure event (its kind names its status) to the exit
+// status; tessaro-cli's statuses stay what scripts rely on.
 TEST(CliFailureStatus, TellsRefusalsAuthorizationToolsVerificationAndCancelApart) {
+  using Kind = JobFailure::Kind;
   const struct {
-    QString domain;
-    qint64 code;
-    bool cancelRequested;
+    int helperStatus;
     CliExitStatus status;
-  } rows[] = {
-      {ErrorDomain::authorization, 126, false, cliAuthorizationFailed},
-      {ErrorDomain::authorization, 127, false, cliAuthorizationFailed},
-      {ErrorDomain::job, HelperContract::refusedDevice, false, cliRefused},
-      {ErrorDomain::job, HelperContract::refusedRequest, false, cliRefused},
-      {ErrorDomain::job, HelperContract::deviceChanged, false, cliRefused},
-      {ErrorDomain::job, HelperContract::deviceBusy, false, cliRefused},
-      {ErrorDomain::job, HelperContract::verificationFailed, false, cliVerificationFailed},
-      {ErrorDomain::job, HelperContract::cancelled, false, cliCancelled},
-      {ErrorDomain::job, HelperContract::counterfeit, false, cliCounterfeit},
-      {ErrorDomain::job, HelperContract::toolFailed, false, cliToolFailed},
-      {ErrorDomain::job, HelperContract::toolMissing, false, cliToolFailed},
-      {ErrorDomain::job, HelperContract::usage, false, cliToolFailed},
-      {ErrorDomain::job, 1, false, cliToolFailed},  // wipefs, mkfs.fat, or fsck.fat left errors
-      {ErrorDomain::job, 4, false, cliToolFailed},
-      {ErrorDomain::job, 128 + 15, false, cliToolFailed},  // the helper killed
-      {ErrorDomain::process, 2, false, cliToolFailed},
-      {ErrorDomain::json, 1, false, cliToolFailed},
-      {ErrorDomain::cancelled, 0, false, cliCancelled},
-      // Once Ctrl+C was pressed, whatever ended the job counts as cancelled.
-      {ErrorDomain::job, HelperContract::toolFailed, true, cliCancelled},
-      {ErrorDomain::authorization, 126, true, cliCancelled},
+    const char* kind;
+  } told[] = {
+      {HelperContract::refusedDevice, cliRefused, "refused"},
+      {HelperContract::refusedRequest, cliRefused, "refused"},
+      {HelperContract::deviceChanged, cliRefused, "refused"},
+      {HelperContract::deviceBusy, cliRefused, "refused"},
+      {HelperContract::verificationFailed, cliVerificationFailed, "verification"},
+      {HelperContract::cancelled, cliCancelled, "cancelled"},
+      {HelperContract::counterfeit, cliCounterfeit, "counterfeit"},
+      {HelperContract::toolFailed, cliToolFailed, "tool-failed"},
+      {HelperContract::toolMissing, cliToolFailed, "tool-failed"},
+      {HelperContract::driveStopped, cliToolFailed, "tool-failed"},
+      // A request the helper could not read is Tessaro's fault, not a refusal.
+      {HelperContract::usage, cliToolFailed, "tool-failed"},
+      {1, cliToolFailed, "tool-failed"},  // wipefs, mkfs.fat, or fsck.fat left errors
+      {4, cliToolFailed, "tool-failed"},
+      {128 + 15, cliToolFailed, "tool-failed"},  // the helper killed
   };
-  for (const auto& row : rows) {
-    EXPECT_EQ(CliFailureStatus::of(Error(row.domain, row.code, "x"), row.cancelRequested),
-              row.status)
-        << row.domain.toStdString() << ' ' << row.code;
+  for (const auto& row : told) {
+    const JobFailure failure{
+        JobFailure::ofHelperKind(HelperContract::failureKind(row.helperStatus)), false, "x", {}};
+    EXPECT_EQ(CliFailureStatus::of(failure, false), row.status) << row.helperStatus;
+    EXPECT_EQ(CliFailureStatus::kind(row.status), row.kind) << row.helperStatus;
   }
+  EXPECT_EQ(CliFailureStatus::of({Kind::authorization, false, "x", 126}, false),
+            cliAuthorizationFailed);
+  // Once Ctrl+C was pressed, whatever ended the job counts as cancelled.
+  for (const Kind kind : {Kind::toolFailed, Kind::authorization, Kind::refused})
+    EXPECT_EQ(CliFailureStatus::of({kind, true, "x", {}}, true), cliCancelled);
+  EXPECT_EQ(CliFailureStatus::kind(cliUsage), "usage");
+  EXPECT_EQ(CliFailureStatus::kind(cliWriteError), "write-error");
 }

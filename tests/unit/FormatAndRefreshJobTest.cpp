@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "JobFixture.h"
@@ -8,6 +9,7 @@
 #include "drives/UserMount.h"
 #include "drives/linux/LinuxDiskTools.h"
 #include "drives/mac/MacDiskTools.h"
+#include "exec/HelperContract.h"
 #include "jobs/FormatJob.h"
 #include "jobs/RefreshJob.h"
 
@@ -43,6 +45,27 @@ class BrokenJob : public Job {
   QString cancelledLine() const override { return "Cancelled: broken."; }
 };
 
+QByteArray eventLine(const HelperEvent& event) { return event.line().toUtf8() + '\n'; }
+
+// The read-back of a format of sdz as MY USB with 8 KiB clusters.
+QByteArray formatResultLine(bool matches) {
+  return eventLine(HelperEvent::result("format", {{"matches", matches},
+                                                  {"table", "dos"},
+                                                  {"partitionType", "c"},
+                                                  {"partitionStart", 2048},
+                                                  {"partitionSectors", 62498816},
+                                                  {"fileSystem", "FAT32"},
+                                                  {"label", "MY USB"},
+                                                  {"clusterBytes", 8192},
+                                                  {"clusters", 3905000},
+                                                  {"dataAlignment", 1048576},
+                                                  {"fsckClean", true}}));
+}
+
+const QString kUnverified =
+    "failed: Error: Format of MY USB on /dev/sdz could not be verified: the drive may not hold "
+    "what was asked; format it again.";
+
 QStringList reportOf(Job& job) {
   RecordingReport report;
   awaitTask(job.run(report));
@@ -56,26 +79,70 @@ QStringList reportOf(Job& job) {
 TEST_F(FormatJobTest, ChunksAsLinesThenOutcome) {
   const LinuxDiskTools tools = linux();
   const FormatRequest request{kStick, "MY USB", 8192};
+  const QByteArray progress = eventLine(HelperEvent::progress(0.5, 0, std::nullopt));
   const struct {
+    QByteArray told;
     int status;
     QString outcome;
+    std::optional<JobFailure::Kind> kind;
+    bool written = false;
   } rows[] = {
       // No udisksctl on this machine: said so before the outcome.
-      {0,
+      {progress + formatResultLine(true), 0,
+       "steps: 0.5|verified: FAT32 \"MY USB\"|"
        "lines: The drive is formatted and not mounted: udisksctl (udisks2) is not installed.|"
-       "succeeded: Format complete for MY USB on /dev/sdz"},
-      {1, "failed: Error: Format failed for MY USB on /dev/sdz: a tool failed (exit status 1)"},
+       "succeeded: Format complete for MY USB on /dev/sdz",
+       std::nullopt},
+      {"", 1, "failed: Error: Format failed for MY USB on /dev/sdz: a tool failed (exit status 1)",
+       JobFailure::Kind::toolFailed},
+      // Ended well without the read-back saying so: never a success.
+      {"", 0, kUnverified, JobFailure::Kind::verificationFailed},
+      {formatResultLine(true) + formatResultLine(true), 0, kUnverified,
+       JobFailure::Kind::verificationFailed},
+      // The helper's failure event tells the kind and whether it had written.
+      {eventLine(HelperEvent::failure(HelperContract::deviceBusy, false, "Refused: in use")),
+       HelperContract::deviceBusy,
+       "failed: Error: Format failed for MY USB on /dev/sdz: the drive is in use by another "
+       "program (exit status 69)",
+       JobFailure::Kind::deviceBusy},
+      {eventLine(HelperEvent::writing()) +
+           eventLine(HelperEvent::failure("toolFailed", true, "mkfs.fat", 1, "Failed: mkfs.fat")),
+       1, "failed: Error: Format failed for MY USB on /dev/sdz: a tool failed (exit status 1)",
+       JobFailure::Kind::toolFailed, true},
   };
-  for (const auto& [status, outcome] : rows) {
-    say("  mkfs.fat 4.2 (2021-01-31)\r\nDone.  \n", status);
+  for (const auto& [told, status, outcome, kind, written] : rows) {
+    say("  mkfs.fat 4.2 (2021-01-31)\r\nDone.  \n" + told, status);
     FormatJob job(tools, runner, request);
     EXPECT_EQ(reportOf(job).join('|'),
               "started: Starting format of /dev/sdz as FAT32.|"
               "lines:   mkfs.fat 4.2 (2021-01-31)\nDone.  |" +
                   outcome + "|finished");
+    EXPECT_EQ(job.failure() ? std::optional(job.failure()->kind) : std::nullopt, kind);
+    EXPECT_EQ(job.failure() && job.failure()->written, written);
+    EXPECT_EQ(job.verification().has_value(), !kind);
     EXPECT_EQ(ranArguments(),
               QStringList{"/opt/tessaro-helper"} + tools.formatCommand(request).args);
   }
+}
+
+// What a broken or hostile helper tells as a format's result, before it
+// exits 0, never makes the format a success.
+TEST_F(FormatJobTest, ResultsThatAreNotTheReadBacksOwnFailTheFormat) {
+  const LinuxDiskTools tools = linux();
+  QFile file(TESSARO_FIXTURES_DIR "/HelperEvents/hostile-format-results.txt");
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  int rows = 0;
+  for (const QByteArray& line : file.readAll().split('\n')) {
+    if (line.isEmpty() || line.startsWith('#')) continue;
+    ++rows;
+    say(line + '\n', 0);
+    FormatJob job(tools, runner, {kStick, "MY USB", 8192});
+    const QStringList calls = reportOf(job);
+    EXPECT_EQ(calls.value(calls.size() - 2), kUnverified) << line.toStdString();
+    EXPECT_EQ(job.failure() ? std::optional(job.failure()->kind) : std::nullopt,
+              JobFailure::Kind::verificationFailed);
+  }
+  EXPECT_GT(rows, 15);
 }
 
 TEST_F(FormatJobTest, RefusedRequestsRunNothing) {

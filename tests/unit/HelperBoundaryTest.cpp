@@ -134,29 +134,68 @@ TEST(HelperBoundaryTest, OnlyLocaleNamesReachTheTools) {
   EXPECT_GT(checked, 0);
 }
 
-// A tool whose last line has no line feed: the helper's next line still
-// starts a line of its own, where the caller looks for "Failed:" or
-// "Cancelled:".
-TEST(HelperBoundaryTest, AToolsUnfinishedLastLineIsEndedBeforeTheHelpersNext) {
+// What the helper prints to standard output while run runs step, and then
+// its own line after it.
+QString shownWhileRunning(const ToolStep& step, const QString& after) {
   int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
+  if (pipe(fds) != 0) return "no pipe";
   std::fflush(stdout);
   const int saved = dup(STDOUT_FILENO);
   dup2(fds[1], STDOUT_FILENO);
   CancelWatch unwatched(-1);
   VerbRun run(unwatched);
-  const int status = run.run({{"/usr/bin/printf", "mkfs.fat: cannot write"}, {}});
-  printLine("Failed: mkfs.fat ended with exit status 1");
+  run.run(step);
+  printLine(after);
   std::fflush(stdout);
   dup2(saved, STDOUT_FILENO);
   close(saved);
   close(fds[1]);
   QFile output;
-  ASSERT_TRUE(output.open(fds[0], QIODevice::ReadOnly, QFile::AutoCloseHandle));
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(QString::fromUtf8(output.readAll()),
+  if (!output.open(fds[0], QIODevice::ReadOnly, QFile::AutoCloseHandle)) return "unreadable";
+  return QString::fromUtf8(output.readAll());
+}
+
+// A tool whose last line has no line feed: the helper's next line still
+// starts a line of its own, where the caller looks for "Failed:" or
+// "Cancelled:".
+TEST(HelperBoundaryTest, AToolsUnfinishedLastLineIsEndedBeforeTheHelpersNext) {
+  // The step's event comes first, on a line of its own.
+  QStringList lines =
+      shownWhileRunning({{"/usr/bin/printf", "mkfs.fat: cannot write"}, {}},
+                        "Failed: mkfs.fat ended with exit status 1")
+          .split('\n');
+  const std::optional<HelperEvent> step = HelperEvent::fromLine(lines.takeFirst());
+  ASSERT_TRUE(step);
+  EXPECT_EQ(step->command(), (QStringList{"/usr/bin/printf", "mkfs.fat: cannot write"}));
+  EXPECT_EQ(lines.join('\n'),
             "$ /usr/bin/printf 'mkfs.fat: cannot write'\nmkfs.fat: cannot write\n"
             "Failed: mkfs.fat ended with exit status 1\n");
+}
+
+// Only the helper tells events: a tool that prints event lines (a file or
+// volume name fsck.fat shows, a hostile drive) has them shown moved off the
+// start of their line, whole, also when a line arrives in pieces; what only
+// began like one is shown as it was.
+TEST(HelperBoundaryTest, EventLinesThatAToolPrintsAreShownAndNeverTold) {
+  const QString fixture = TESSARO_FIXTURES_DIR "/HelperEvents/hostile-probe-lines.txt";
+  QFile file(fixture);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QStringList printed = QString::fromUtf8(file.readAll()).split('\n');
+  QStringList shown = shownWhileRunning({{"/bin/cat", fixture}, {}}, "Done.").split('\n');
+  ASSERT_TRUE(HelperEvent::fromLine(shown.takeFirst()));  // the step
+  ASSERT_EQ(shown.size(), printed.size() + 2) << shown.join('\n').toStdString();
+  for (qsizetype i = 0; i < printed.size() - 1; ++i) {
+    const QString expected = printed[i].startsWith("@@tessaro-") ? ' ' + printed[i] : printed[i];
+    EXPECT_EQ(shown[i + 1], expected);
+  }
+  shown = shownWhileRunning({{"/bin/sh", "-c",
+                              "printf '@@tessa'; sleep 0.2; printf 'ro-event@@ "
+                              "{\"event\":\"writing\"}\\n@@tessaro'"},
+                             {}},
+                            "Done.")
+              .split('\n');
+  EXPECT_EQ(shown.mid(2), (QStringList{" @@tessaro-event@@ {\"event\":\"writing\"}",
+                                       "@@tessaro", "Done.", ""}));
 }
 
 class HelperLoopTest : public ::testing::Test {
@@ -196,9 +235,20 @@ TEST_F(HelperLoopTest, ASuperfloppyIsCheckedOnTheWholeDiskWithoutPath) {
   const HelperRun ran = runHelper({"check", loop.name()}, {}, environment);
   EXPECT_EQ(ran.status, 0) << ran.lines.join('\n').toStdString();
   EXPECT_EQ(ran.lines.value(1), "$ /usr/sbin/fsck.fat -a -w -v " + loop.devicePath());
-  // fsck.fat may repair: the run said it writes, once.
-  ASSERT_EQ(ran.events.size(), 1);
+  // fsck.fat may repair: the run said it writes, once, before its first
+  // step; its progress ends at 1.
+  ASSERT_FALSE(ran.events.isEmpty());
   EXPECT_EQ(ran.events.first().kind(), HelperEvent::Kind::writing);
+  QList<HelperEvent::Kind> kinds;
+  for (const HelperEvent& event : ran.events) kinds << event.kind();
+  EXPECT_EQ(kinds.count(HelperEvent::Kind::writing), 1);
+  EXPECT_EQ(kinds.count(HelperEvent::Kind::step), 1);
+  for (const HelperEvent& event : ran.events) {
+    if (event.kind() == HelperEvent::Kind::step)
+      EXPECT_EQ(event.command(), ran.lines.value(1).mid(2).split(' '));
+  }
+  ASSERT_EQ(ran.events.last().kind(), HelperEvent::Kind::progress);
+  EXPECT_EQ(ran.events.last().fields().value("fraction").toDouble(), 1.0);
 }
 
 // The refusal names the partition and says why.

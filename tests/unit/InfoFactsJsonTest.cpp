@@ -56,7 +56,8 @@ TEST(InfoFactsJson, HoldsWhatTheReportShowsWithMissingValuesAsNull) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     const QJsonObject facts =
-        InfoFactsJson::object(driveFactsFromPropertyLists(row.output), "disk4", {});
+        InfoFactsJson::object(
+        DriveFacts::ofDisk(driveFactsFromPropertyLists(row.output), "disk4"), "disk4", {});
     EXPECT_EQ(facts.keys(), (QStringList{"disk", "partition"}));
     EXPECT_EQ(facts["disk"].toObject(), row.disk) << QJsonDocument(facts).toJson().toStdString();
     EXPECT_EQ(facts["partition"], row.partition) << QJsonDocument(facts).toJson().toStdString();

@@ -20,9 +20,9 @@ QString fixture(const char* name) {
 }
 
 // The report of diskutil's output, as the macOS tools read it.
-QStringList reportOf(const QString& output, const QString& bsdName) {
+QStringList reportOf(const QString& output) {
   const auto facts = driveFactsFromPropertyLists(output);
-  return facts ? infoReportLines(*facts, bsdName) : QStringList();
+  return facts ? infoReportLines(*facts) : QStringList();
 }
 
 QString diskText() { return fixture("usb-stick-disk.plist"); }
@@ -44,9 +44,9 @@ TEST(InfoReport, TypicalUsbStickWithItsFat32PartitionAndWithoutIt) {
       "Mounted: Yes   Mount Point: /Volumes/MY USB",
       "Filesystem Block Size: 32768 Bytes",
   };
-  EXPECT_EQ(reportOf(diskText() + partitionText(), "disk4"), expected);
+  EXPECT_EQ(reportOf(diskText() + partitionText()), expected);
   // A failed partition lookup leaves the whole disk alone.
-  EXPECT_EQ(reportOf(diskText(), "disk4"), expected.mid(0, 6));
+  EXPECT_EQ(reportOf(diskText()), expected.mid(0, 6));
 }
 
 TEST(InfoReport, MissingValuesFallBackOrLeaveTheirLineOut) {
@@ -66,7 +66,7 @@ TEST(InfoReport, MissingValuesFallBackOrLeaveTheirLineOut) {
     SCOPED_TRACE(row.pattern);
     const QString output = QString(diskText() + partitionText())
                                .replace(QRegularExpression(row.pattern), row.replacement);
-    const QStringList lines = reportOf(output, "disk4");
+    const QStringList lines = reportOf(output);
     EXPECT_TRUE(lines.contains(row.shown)) << lines.join('\n').toStdString();
     if (!row.missing.isEmpty()) EXPECT_TRUE(lines.filter(row.missing).isEmpty());
   }
@@ -78,12 +78,12 @@ TEST(InfoReport, StrayTextAndDocumentsThatAreNotPropertyLists) {
   // Text in front of the first document is a document of its own, in the disk's place.
   const QStringList partition{"", "Partition Info:", "Volume Name: " + kMark,
                               "Mounted: No   Mount Point: " + kMark};
-  EXPECT_EQ(reportOf("Password:\n" + diskText() + partitionText(), "disk4"),
+  EXPECT_EQ(reportOf("Password:\n" + diskText() + partitionText()),
             unknownDisk + partition);
   for (const char* notAList :
        {"<?xml Could not find disk: /dev/disk9", R"(<?xml version="1.0"?><html></html>)"})
-    EXPECT_EQ(reportOf(notAList, "disk9"), unknownDisk) << notAList;
-  EXPECT_TRUE(reportOf("Could not find disk: /dev/disk9\n", "disk9").isEmpty());
+    EXPECT_EQ(reportOf(notAList), unknownDisk) << notAList;
+  EXPECT_TRUE(reportOf("Could not find disk: /dev/disk9\n").isEmpty());
 }
 
 }  // namespace

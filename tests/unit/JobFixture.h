@@ -37,6 +37,10 @@ class RecordingReport : public Report {
   void cancelled(const QString& line) override { add("cancelled: " + line); }
   void finished() override { add("finished"); }
   void progress(const ProbeProgress& progress) override { add("progress: " + progress.text()); }
+  void stepProgress(double fraction) override { add("steps: " + QString::number(fraction)); }
+  void verified(const FormatVerification& found) override {
+    add("verified: " + found.fileSystem + " \"" + found.label + '"');
+  }
 
   QStringList calls() const {
     QMutexLocker lock(&mutex_);

@@ -61,32 +61,32 @@ TEST_F(ProbeJobTest, TheVerdictStandsOnlyWhenStatusAndResultAgree) {
     QByteArray said;
     int status;
     QString outcome;
-    std::optional<qint64> code;
+    std::optional<JobFailure::Kind> kind;
   } rows[] = {
       {progress + "Claimed size: 4294967296 bytes\n" + genuine, 0,
        "succeeded: Genuine: all 3 samples read back. The drive now holds test data: format it "
        "before using it.", std::nullopt},
       {counterfeit, HelperContract::counterfeit,
        "failed: Counterfeit: only the first 1.07 GB of 4.29 GB hold data. The drive now holds "
-       "test data: format it before using it.", HelperContract::counterfeit},
+       "test data: format it before using it.", JobFailure::Kind::counterfeit},
       // A status that contradicts the verdict, two verdicts, none.
-      {counterfeit, 0, kUntrusted, 1},
-      {genuine, HelperContract::counterfeit, kUntrusted, 1},
-      {genuine + genuine, 0, kUntrusted, 1},
-      {"Genuine: all 3 samples read back\n", 0, kUntrusted, 1},
+      {counterfeit, 0, kUntrusted, JobFailure::Kind::toolFailed},
+      {genuine, HelperContract::counterfeit, kUntrusted, JobFailure::Kind::toolFailed},
+      {genuine + genuine, 0, kUntrusted, JobFailure::Kind::toolFailed},
+      {"Genuine: all 3 samples read back\n", 0, kUntrusted, JobFailure::Kind::toolFailed},
       {eventLine(HelperEvent::failure("driveStopped", true, {}, HelperContract::driveStopped,
                                       "Failed: the drive stopped responding")),
        HelperContract::driveStopped,
        "failed: Failed: /dev/sdz stopped responding during the capacity test, so there is no "
        "verdict on its capacity; the drive holds test data: format it before using it.",
-       HelperContract::driveStopped},
+       JobFailure::Kind::driveStopped},
       {"Refused: /dev/sdz is in use by another program; nothing was written.\n",
        HelperContract::deviceBusy,
        "failed: Error: Capacity test failed on /dev/sdz: the drive is in use by another program "
-       "(exit status 69)", HelperContract::deviceBusy},
+       "(exit status 69)", JobFailure::Kind::deviceBusy},
   };
   // clang-format on
-  for (const auto& [said, status, outcome, code] : rows) {
+  for (const auto& [said, status, outcome, kind] : rows) {
     SCOPED_TRACE(said.toStdString());
     say(said, status);
     ProbeJob job(tools, runner, kSdz);
@@ -95,7 +95,7 @@ TEST_F(ProbeJobTest, TheVerdictStandsOnlyWhenStatusAndResultAgree) {
     EXPECT_EQ(calls.first(), "started: Starting capacity test of /dev/sdz.");
     EXPECT_EQ(calls.at(calls.size() - 2), outcome);
     EXPECT_FALSE(calls.join('\n').contains(HelperContract::eventPrefix));
-    EXPECT_EQ(job.failure() ? std::optional<qint64>(job.failure()->code()) : std::nullopt, code);
+    EXPECT_EQ(job.failure() ? std::optional(job.failure()->kind) : std::nullopt, kind);
     EXPECT_EQ(job.result().has_value(),
               !outcome.startsWith("failed: Error:") && status != HelperContract::driveStopped);
   }
@@ -107,8 +107,8 @@ TEST_F(ProbeJobTest, TheVerdictStandsOnlyWhenStatusAndResultAgree) {
 }
 
 // What a broken or hostile helper prints where events go neither moves the
-// bar, nor passes for a verdict, the start of writing or the helper's failure,
-// whatever the status.
+// bar, nor passes for a verdict, the start of writing, a step or the helper's
+// failure, whatever the status.
 TEST_F(ProbeJobTest, HostileEventLinesAreNoVerdictAndNoProgress) {
   const LinuxDiskTools tools("/usr/bin/lsblk", "/sys", "/opt/tessaro-helper");
   QFile file(TESSARO_FIXTURES_DIR "/HelperEvents/hostile-probe-lines.txt");
@@ -130,6 +130,8 @@ TEST_F(ProbeJobTest, HostileEventLinesAreNoVerdictAndNoProgress) {
     HelperOutput output({});
     output.reader()({QString::fromUtf8(line)});
     EXPECT_FALSE(output.failure()) << line.toStdString();
+    const std::optional<HelperEvent> event = HelperEvent::fromLine(QString::fromUtf8(line));
+    EXPECT_FALSE(event && event->kind() == HelperEvent::Kind::step) << line.toStdString();
   }
   EXPECT_GE(rows, 40);
 }

@@ -159,9 +159,11 @@ PrivilegedCommand LinuxDiskTools::infoReportCommand(
   return {helperPath(), args};
 }
 
-// The helper prints the facts as JSON; anything else is no answer at all.
-std::optional<DriveFacts> LinuxDiskTools::parseDriveFacts(const QString& output) const {
-  return DriveFactsJson::fromText(output);
+// The helper tells the facts in its result event; its lines are for people.
+std::optional<DriveFacts> LinuxDiskTools::parseDriveFacts(
+    const QString& output, const std::optional<HelperEvent>& result) const {
+  (void)output;
+  return DriveFactsJson::fromEvent(result);
 }
 
 }  // namespace tessaro

@@ -35,10 +35,12 @@ class LinuxDiskTools : public DiskTools {
   PrivilegedCommand checkCommand(const QString& targetBsdName) const override;
   PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const override;
-  std::optional<DriveFacts> parseDriveFacts(const QString& output) const override;
+  std::optional<DriveFacts> parseDriveFacts(
+      const QString& output, const std::optional<HelperEvent>& result) const override;
   std::optional<PrivilegedCommand> probeCommand(const QString& diskBsdName) const override;
   QString formattedPartitionPath(const Drive& drive) const override;
   bool mountsAsDesktopUser() const override { return true; }
+  bool verifiesFormat() const override { return true; }
   QStringList missingToolNotices() const override;
   QStringList toolNames() const override;
   bool mayChangeDriveList(const QString& kernelName, const QList<Drive>& listed) const override;

@@ -184,7 +184,10 @@ PrivilegedCommand MacDiskTools::infoReportCommand(
   return {QStringLiteral("/bin/sh"), {QStringLiteral("-c"), line}};
 }
 
-std::optional<DriveFacts> MacDiskTools::parseDriveFacts(const QString& output) const {
+// diskutil's property lists; no helper tells events here.
+std::optional<DriveFacts> MacDiskTools::parseDriveFacts(
+    const QString& output, const std::optional<HelperEvent>& result) const {
+  (void)result;
   return driveFactsFromPropertyLists(output);
 }
 

@@ -28,7 +28,8 @@ class MacDiskTools : public DiskTools {
   PrivilegedCommand checkCommand(const QString& targetBsdName) const override;
   PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const override;
-  std::optional<DriveFacts> parseDriveFacts(const QString& output) const override;
+  std::optional<DriveFacts> parseDriveFacts(
+      const QString& output, const std::optional<HelperEvent>& result) const override;
   QString formattedPartitionPath(const Drive& drive) const override;
   QStringList toolNames() const override {
     return {QStringLiteral("diskutil"), QStringLiteral("newfs_msdos"),

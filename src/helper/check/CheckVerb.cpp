@@ -71,12 +71,16 @@ int checkVerb(const QStringList& args) {
   held.holdExclusively(target);
 
   run.markWriting(false);
+  // fsck.fat tells no fraction of its own: progress is its repair and its
+  // second look, when it takes one.
+  run.planSteps(2);
   const QString fsck = tools.path(QStringLiteral("fsck.fat"));
   const int repair = run.run(
       {{fsck, QStringLiteral("-a"), QStringLiteral("-w"), QStringLiteral("-v"), target.path()},
        {}});
   std::optional<int> recheck;
   if (repair == 1) recheck = run.run({{fsck, QStringLiteral("-n"), target.path()}, {}});
+  run.allStepsDone();
   const int status = linuxCheckStatus(repair, recheck);
   if (status >= 64) {
     stop(HelperContract::toolFailed, QStringLiteral("Failed: fsck.fat ended with status ") +

@@ -239,7 +239,11 @@ int formatVerb(const QStringList& args) {
   // From here on the drive is changed; a caller that goes away no longer
   // stops the format, so that it is not left half erased with nobody told.
   run.markWriting(true);
-  for (const ToolStep& step : linuxPartitionSteps(plan)) runWriteStep(run, step);
+  // Progress by step: the table's and mkfs.fat. The read-back that follows
+  // tells its end by the result event.
+  const QList<ToolStep> tableSteps = linuxPartitionSteps(plan);
+  run.planSteps(int(tableSteps.size()) + 1);
+  for (const ToolStep& step : tableSteps) runWriteStep(run, step);
   const KernelDevice partition = waitForPartition(run, disk);
   claim.release();
   runWriteStep(run, linuxMkfsStep(plan));

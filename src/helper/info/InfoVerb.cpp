@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include <cstdio>
-
 #include "drives/DriveFactsJson.h"
 #include "exec/HelperContract.h"
 #include "helper/CancelWatch.h"
@@ -28,8 +26,8 @@ DriveFacts::Partition partitionFacts(VerbRun& run, const HelperTools& tools,
 
 }  // namespace
 
-// info DISK [PARTITION]: the facts of the disk and the partition as one JSON
-// document (DriveFactsJson). Reads only.
+// info DISK [PARTITION]: the facts of the disk and the partition, told as
+// one result event (DriveFactsJson). Reads only.
 int infoVerb(const QStringList& args) {
   if (args.isEmpty() || args.size() > 2) {
     stop(HelperContract::usage, QStringLiteral("Usage: tessaro-helper info DISK [PARTITION]"));
@@ -59,9 +57,7 @@ int infoVerb(const QStringList& args) {
   DriveFacts facts;
   facts.disk = linuxDiskFacts(diskRecord, kSysfsRoot);
   if (partition) facts.partition = partitionFacts(run, tools, *partition, diskRecord);
-  const QByteArray output = DriveFactsJson::toText(facts);
-  std::fputs(output.constData(), stdout);
-  std::fflush(stdout);
+  printEvent(DriveFactsJson::event(facts));
   return HelperContract::success;
 }
 
