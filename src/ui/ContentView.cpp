@@ -371,7 +371,7 @@ void ContentView::showStepProgress(double fraction) {
   QMetaObject::invokeMethod(
       this,
       [this, fraction] {
-        if (!runningFormat_ && !runningCheck_) return;
+        if (!jobs_.format() && !jobs_.check()) return;
         ui_->probeProgress->setValue(int(std::floor(fraction * 100.0)));
         ui_->probeProgress->setFormat(progressText({fraction, std::nullopt, 0}));
         ui_->probeProgress->setVisible(true);
