@@ -6,7 +6,6 @@
 #include <sys/sysmacros.h>
 
 #include <QFile>
-#include <QRegularExpression>
 #include <algorithm>
 
 #include "drives/linux/LinuxBlockDevices.h"
@@ -24,12 +23,37 @@ bool isWholeDisk(const QString& type) {
   return type == QLatin1String("disk") || type == QLatin1String("loop");
 }
 
+bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Takes from text, at *at, one to max characters that pass; whether it did.
+template <typename Pass>
+bool takeRun(const QByteArray& text, qsizetype* at, int max, Pass pass) {
+  qsizetype end = *at;
+  while (end < text.size() && end - *at < max && pass(text[end])) ++end;
+  if (end == *at || (end < text.size() && end - *at == max && pass(text[end]))) return false;
+  *at = end;
+  return true;
+}
+
 // A locale name as glibc takes it ("de_DE.UTF-8", "sr_RS@latin", "C"), and
-// no path: glibc loads a locale named with a slash from that path.
+// no path: glibc loads a locale named with a slash from that path. The
+// language, then optionally "_" and a territory, "." and a codeset, "@" and
+// a modifier: [A-Za-z]{1,8}(_[A-Za-z0-9]{1,8})?(\.[A-Za-z0-9_-]{1,16})?
+// (@[A-Za-z0-9_-]{1,16})?, read by hand (a regular expression's compilation
+// costs more than the helper's whole guard).
 bool isLocaleName(const QByteArray& value) {
-  static const QRegularExpression name(QRegularExpression::anchoredPattern(
-      QStringLiteral("[A-Za-z]{1,8}(_[A-Za-z0-9]{1,8})?(\\.[A-Za-z0-9_-]{1,16})?(@[A-Za-z0-9_-]{1,16})?")));
-  return name.match(QString::fromLatin1(value)).hasMatch();
+  const auto alphanumeric = [](char c) { return isAsciiLetter(c) || isAsciiDigit(c); };
+  const auto word = [&](char c) { return alphanumeric(c) || c == '_' || c == '-'; };
+  qsizetype at = 0;
+  if (!takeRun(value, &at, 8, isAsciiLetter)) return false;
+  const auto part = [&](char lead, int max, auto pass) {
+    if (at >= value.size() || value[at] != lead) return true;  // absent
+    ++at;
+    return takeRun(value, &at, max, pass);
+  };
+  return part('_', 8, alphanumeric) && part('.', 16, word) && part('@', 16, word) &&
+         at == value.size();
 }
 
 void collectNumbers(const LsblkDevice& node, QList<dev_t>& into) {
@@ -171,13 +195,17 @@ QStringList readMountTargets(const KernelDevice& device) {
 namespace tessaro::helper {
 
 bool isLanguageVariable(const QByteArray& variable) {
-  static const QRegularExpression names(
-      QRegularExpression::anchoredPattern(QStringLiteral("LANG|LANGUAGE|LC_[A-Z]{1,16}")));
   const qsizetype equals = variable.indexOf('=');
-  if (equals < 0 || !names.match(QString::fromLatin1(variable.left(equals))).hasMatch())
-    return false;
+  if (equals < 0) return false;
+  // LANG, LANGUAGE or LC_ and one to sixteen capitals.
+  const QByteArray name = variable.left(equals);
+  qsizetype at = 3;
+  const bool category =
+      name.startsWith("LC_") &&
+      takeRun(name, &at, 16, [](char c) { return c >= 'A' && c <= 'Z'; }) && at == name.size();
+  if (name != "LANG" && name != "LANGUAGE" && !category) return false;
   const QByteArray value = variable.mid(equals + 1);
-  if (variable.startsWith("LANGUAGE=")) {
+  if (name == "LANGUAGE") {
     for (const QByteArray& part : value.split(':'))
       if (!isLocaleName(part)) return false;
     return true;

@@ -3,7 +3,7 @@
 
 #include "drives/linux/MountInfo.h"
 
-#include <sys/sysmacros.h>
+#include "drives/linux/DeviceNumber.h"
 
 #include <QFile>
 
@@ -20,17 +20,6 @@ bool isDecimal(const QByteArray& text) {
   for (const char c : text)
     if (c < '0' || c > '9') return false;
   return true;
-}
-
-std::optional<dev_t> deviceNumber(const QByteArray& field) {
-  const qsizetype colon = field.indexOf(':');
-  if (colon < 0) return std::nullopt;
-  const QByteArray majorText = field.left(colon), minorText = field.mid(colon + 1);
-  if (!isDecimal(majorText) || !isDecimal(minorText)) return std::nullopt;
-  bool majorOk = false, minorOk = false;
-  const uint majorNumber = majorText.toUInt(&majorOk), minorNumber = minorText.toUInt(&minorOk);
-  if (!majorOk || !minorOk) return std::nullopt;
-  return makedev(majorNumber, minorNumber);
 }
 
 }  // namespace
@@ -68,7 +57,7 @@ std::optional<MountInfo> MountInfo::parse(const QByteArray& text) {
       }
     }
     if (separator < 0 || fields.size() - separator != 4) return std::nullopt;
-    const std::optional<dev_t> number = deviceNumber(fields[2]);
+    const std::optional<dev_t> number = parseDeviceNumber(fields[2]);
     if (!isDecimal(fields[0]) || !isDecimal(fields[1]) || !number) return std::nullopt;
     Mount mount;
     mount.number = *number;

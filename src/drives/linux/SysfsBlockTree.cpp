@@ -9,11 +9,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 
 #include "drives/LogicalSectorSize.h"
+#include "drives/linux/DeviceNumber.h"
 #include "drives/linux/MountInfo.h"
 
 namespace tessaro {
@@ -102,10 +102,9 @@ class Reader {
                                     const QString& parentDir, int depth, QString* failure) {
     const QString dir =
         QFileInfo(sources_.sysfsRoot + QStringLiteral("/class/block/") + name).canonicalFilePath();
-    static const QRegularExpression numbers(
-        QRegularExpression::anchoredPattern(QStringLiteral("(\\d{1,9}):(\\d{1,9})")));
-    const QRegularExpressionMatch match = numbers.match(text(dir + QStringLiteral("/dev")).trimmed());
-    if (dir.isEmpty() || !match.hasMatch()) {
+    const std::optional<dev_t> deviceNumber =
+        parseDeviceNumber(text(dir + QStringLiteral("/dev")).trimmed().toLatin1());
+    if (dir.isEmpty() || !deviceNumber) {
       *failure = QStringLiteral("there is no block device named ") + name;
       return std::nullopt;
     }
@@ -122,7 +121,8 @@ class Reader {
     record.name = dmName.isEmpty() ? name : dmName;
     record.path = (dmName.isEmpty() ? QStringLiteral("/dev/") : QStringLiteral("/dev/mapper/")) +
                   record.name;
-    record.majorMinor = match.captured(1) + QLatin1Char(':') + match.captured(2);
+    record.majorMinor = QString::number(major(*deviceNumber)) + QLatin1Char(':') +
+                        QString::number(minor(*deviceNumber));
     if (parent) record.parentName = parent->name;
     record.type = type(name, dir, partition);
     record.size = number(dir + QStringLiteral("/size")).value_or(0) * 512;
@@ -170,8 +170,7 @@ class Reader {
                               udev.value(QStringLiteral("ID_WWN")));
     }
 
-    const dev_t deviceNumber = makedev(match.captured(1).toUInt(), match.captured(2).toUInt());
-    record.mountpoints = mounts_.targetsOf(deviceNumber, record.path);
+    record.mountpoints = mounts_.targetsOf(*deviceNumber, record.path);
     if (record.mountpoints.isEmpty() &&
         (swaps_.contains(record.path) || swaps_.contains(QStringLiteral("/dev/") + name)))
       record.mountpoints << QStringLiteral("[SWAP]");
@@ -248,12 +247,18 @@ class Reader {
 
   // lsblk's TRAN: from the SCSI host the device hangs off, else nvme by name.
   QString transport(const QString& name, const QString& dir) const {
-    static const QRegularExpression hctlPattern(
-        QRegularExpression::anchoredPattern(QStringLiteral("(\\d+):\\d+:\\d+:\\d+")));
+    // A SCSI device is named HOST:CHANNEL:TARGET:LUN.
     const QString hctl = linkName(dir + QStringLiteral("/device"));
-    const QRegularExpressionMatch match = hctlPattern.match(hctl);
-    if (match.hasMatch()) {
-      const QString host = QStringLiteral("/host") + match.captured(1);
+    const QStringList address = hctl.split(QLatin1Char(':'));
+    const bool scsi =
+        address.size() == 4 && std::all_of(address.begin(), address.end(), [](const QString& part) {
+          return !part.isEmpty() && part.size() <= 9 &&
+                 std::all_of(part.begin(), part.end(), [](QChar c) {
+                   return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+                 });
+        });
+    if (scsi) {
+      const QString host = QStringLiteral("/host") + address[0];
       const QString classDir = sources_.sysfsRoot + QStringLiteral("/class/");
       const QString scsiDevice = sources_.sysfsRoot + QStringLiteral("/bus/scsi/devices/") + hctl;
       const auto isDir = [](const QString& path) { return QFileInfo(path).isDir(); };
