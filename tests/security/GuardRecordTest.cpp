@@ -126,6 +126,10 @@ TEST_F(GuardRecord, EqualsLsblksRecordOnLoopDevicesOfThisTest) {
           report += "the mounted partition's two mount points are not both seen\n";
       }
     }
+    // Unmounted here, so that the partition is let go before this test
+    // detaches its loop device, not whenever the namespace is torn down.
+    ::umount2(second.path().toUtf8().constData(), 0);
+    ::umount2(first.path().toUtf8().constData(), 0);
     [[maybe_unused]] const ssize_t written = ::write(fds[1], report.constData(), report.size());
     ::_exit(0);
   }
