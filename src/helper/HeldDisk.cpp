@@ -44,18 +44,18 @@ void refuseReadOnly(const KernelDevice& device) {
 
 }  // namespace
 
-HeldDisk::HeldDisk(const KernelDevice& device, const HelperTools& tools,
-                   QString cancelledBeforeWriting, QString cancelledAfterWriting)
+HeldDisk::HeldDisk(const KernelDevice& device, QString cancelledBeforeWriting,
+                   QString cancelledAfterWriting)
     : run_(watch_) {
   run_.setCancelLines(std::move(cancelledBeforeWriting), std::move(cancelledAfterWriting));
   run_.checkpoint();
-  // Guarded before it is opened: lsblk's record is of the device number
-  // that was looked up, and the lock then holds that number with the
-  // sequence number read before lsblk ran. A device number is used again
+  // Guarded before it is opened: the record is of the device number that
+  // was looked up, and the lock then holds that number with the sequence
+  // number read before the record was. A device number is used again
   // for the next disk, a sequence number never, so an equal pair means
   // that the disk that was checked is the disk that is held.
   const QString diskseqChecked = readDiskseq(device.diskName());
-  tree_ = guardedDisk(run_, tools, device);
+  tree_ = guardedDisk(device);
   lockDisk(lock_, run_, device);
   if (tree_.majorMinor != lock_.disk().majorMinor() || lock_.diskseq() != diskseqChecked) {
     stop(HelperContract::deviceChanged, QStringLiteral("Stopped: ") + lock_.disk().path() +

@@ -17,7 +17,7 @@
 namespace tessaro::helper {
 
 // The opening every verb that works on a drive shares: the caller's cancel is
-// watched, the drive's whole disk is read with lsblk once, guarded and
+// watched, the drive's whole disk is read once (guardedDisk), guarded and
 // locked, a disk or partition the kernel keeps read-only is refused (every
 // verb that holds a disk writes to it), and every tool runs through run(), which checks the cancel and the
 // disk's identity before each step. Stops, having said why, when any of that
@@ -25,7 +25,7 @@ namespace tessaro::helper {
 class HeldDisk {
  public:
   // The "Cancelled:" lines of the verb, before it writes and after.
-  HeldDisk(const KernelDevice& device, const HelperTools& tools, QString cancelledBeforeWriting,
+  HeldDisk(const KernelDevice& device, QString cancelledBeforeWriting,
            QString cancelledAfterWriting);
 
   VerbRun& run() { return run_; }

@@ -6,13 +6,12 @@
 #include <sys/sysmacros.h>
 
 #include <QFile>
-#include <QRegularExpression>
 #include <algorithm>
 
 #include "drives/linux/LinuxBlockDevices.h"
-#include "exec/Error.h"
+#include "drives/linux/MountInfo.h"
+#include "drives/linux/SysfsBlockTree.h"
 #include "exec/HelperContract.h"
-#include "exec/VisibleText.h"
 #include "helper/HelperStop.h"
 #include "helper/LoopBacking.h"
 
@@ -24,12 +23,37 @@ bool isWholeDisk(const QString& type) {
   return type == QLatin1String("disk") || type == QLatin1String("loop");
 }
 
+bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Takes from text, at *at, one to max characters that pass; whether it did.
+template <typename Pass>
+bool takeRun(const QByteArray& text, qsizetype* at, int max, Pass pass) {
+  qsizetype end = *at;
+  while (end < text.size() && end - *at < max && pass(text[end])) ++end;
+  if (end == *at || (end < text.size() && end - *at == max && pass(text[end]))) return false;
+  *at = end;
+  return true;
+}
+
 // A locale name as glibc takes it ("de_DE.UTF-8", "sr_RS@latin", "C"), and
-// no path: glibc loads a locale named with a slash from that path.
+// no path: glibc loads a locale named with a slash from that path. The
+// language, then optionally "_" and a territory, "." and a codeset, "@" and
+// a modifier: [A-Za-z]{1,8}(_[A-Za-z0-9]{1,8})?(\.[A-Za-z0-9_-]{1,16})?
+// (@[A-Za-z0-9_-]{1,16})?, read by hand (a regular expression's compilation
+// costs more than the helper's whole guard).
 bool isLocaleName(const QByteArray& value) {
-  static const QRegularExpression name(QRegularExpression::anchoredPattern(
-      QStringLiteral("[A-Za-z]{1,8}(_[A-Za-z0-9]{1,8})?(\\.[A-Za-z0-9_-]{1,16})?(@[A-Za-z0-9_-]{1,16})?")));
-  return name.match(QString::fromLatin1(value)).hasMatch();
+  const auto alphanumeric = [](char c) { return isAsciiLetter(c) || isAsciiDigit(c); };
+  const auto word = [&](char c) { return alphanumeric(c) || c == '_' || c == '-'; };
+  qsizetype at = 0;
+  if (!takeRun(value, &at, 8, isAsciiLetter)) return false;
+  const auto part = [&](char lead, int max, auto pass) {
+    if (at >= value.size() || value[at] != lead) return true;  // absent
+    ++at;
+    return takeRun(value, &at, max, pass);
+  };
+  return part('_', 8, alphanumeric) && part('.', 16, word) && part('@', 16, word) &&
+         at == value.size();
 }
 
 void collectNumbers(const LsblkDevice& node, QList<dev_t>& into) {
@@ -63,49 +87,23 @@ void requireTools(const HelperTools& tools) {
   stop(HelperContract::toolMissing, missing.join(QLatin1Char('\n')));
 }
 
-LsblkDevice readLsblkDevice(VerbRun& run, const QString& lsblkPath, const QString& devicePath) {
-  const ToolOutput output =
-      run.capture(QStringList{lsblkPath} + LsblkDevice::arguments() + QStringList{devicePath});
-  const QString failed = QStringLiteral("Failed: lsblk could not describe ") + devicePath;
-  if (!output.started) {
-    stop(HelperContract::toolFailed,
-         failed + QStringLiteral(" (it could not be started); nothing was written."));
-  }
-  if (output.status != 0) {
-    // Its message, from a second run that keeps standard error: a read.
-    const ToolOutput again = run.capture(
-        QStringList{lsblkPath} + LsblkDevice::arguments() + QStringList{devicePath},
-        ToolProcess::Output::terminal);
-    const QString message =
-        QString::fromUtf8(again.standardOutput).trimmed().split(QLatin1Char('\n')).last().trimmed();
-    stop(HelperContract::toolFailed,
-         QStringLiteral("Failed: lsblk failed on ") + devicePath +
-             QStringLiteral(" with exit status ") + QString::number(output.status) +
-             (again.status != 0 && !message.isEmpty()
-                  ? QStringLiteral(" (") + visibleText(message.left(200), LineFeeds::escape) +
-                        QLatin1Char(')')
-                  : QString()) +
-             QStringLiteral("; nothing was written."));
-  }
-  try {
-    const QList<LsblkDevice> devices =
-        LsblkDevice::parseList(QString::fromUtf8(output.standardOutput));
-    if (devices.size() == 1) return devices.first();
-  } catch (const Error&) {
-  }
-  stop(HelperContract::toolFailed,
-       failed + QStringLiteral(" (its output could not be read); nothing was written."));
-}
-
 QByteArray firstSectorOf(const QString& devicePath) {
   QFile device(devicePath);
   if (!device.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return {};
   return device.read(512);
 }
 
-LsblkDevice guardedDisk(VerbRun& run, const HelperTools& tools, const KernelDevice& device) {
+LsblkDevice guardedDisk(const KernelDevice& device) {
   const QString diskPath = QStringLiteral("/dev/") + device.diskName();
-  const LsblkDevice disk = readLsblkDevice(run, tools.path(QStringLiteral("lsblk")), diskPath);
+  QString failure;
+  const std::optional<LsblkDevice> read =
+      SysfsBlockTree::read(device.diskName(), SysfsBlockTree::Sources{}, &failure);
+  if (!read) {
+    stop(HelperContract::toolFailed, QStringLiteral("Failed: what ") + diskPath +
+                                         QStringLiteral(" holds could not be told (") + failure +
+                                         QStringLiteral("); nothing was written."));
+  }
+  const LsblkDevice& disk = *read;
   const QString refused = QStringLiteral("Refused: ") + device.path() + QLatin1Char(' ');
   bool known = disk.path == diskPath && isWholeDisk(disk.type);
   // The record is of the device the caller named, by number too: a name
@@ -181,50 +179,15 @@ void lockDisk(DiskLock& lock, VerbRun& run, const KernelDevice& device) {
   stop(HelperContract::toolFailed, why);
 }
 
-QStringList mountTargetsOf(const QByteArray& findmntOutput, const KernelDevice& device) {
-  const QByteArray number =
-      QByteArray::number(major(device.number())) + ':' + QByteArray::number(minor(device.number()));
-  auto unescape = [](const QByteArray& raw) {
-    QByteArray text;
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-      if (raw[i] == '\\' && i + 3 < raw.size() && raw[i + 1] == 'x') {
-        bool ok = false;
-        const int byte = raw.mid(i + 2, 2).toInt(&ok, 16);
-        if (ok) {
-          text += char(byte);
-          i += 3;
-          continue;
-        }
-      }
-      text += raw[i];
-    }
-    return QString::fromUtf8(text);
-  };
-  QStringList targets;
-  for (const QByteArray& line : findmntOutput.split('\n')) {
-    const QList<QByteArray> fields = line.trimmed().split(' ');
-    if (fields.size() != 3) continue;
-    if (fields[0] == number || unescape(fields[1]) == device.path()) targets << unescape(fields[2]);
-  }
-  return targets;
-}
-
-QStringList readMountTargets(VerbRun& run, const HelperTools& tools, const KernelDevice& device) {
-  const ToolOutput output =
-      run.capture({tools.path(QStringLiteral("findmnt")), QStringLiteral("--raw"),
-                   QStringLiteral("--noheadings"), QStringLiteral("--output"),
-                   QStringLiteral("MAJ:MIN,SOURCE,TARGET")});
-  // There is always a root file system, so an empty list is a failure too.
-  if (!output.started || output.status != 0 || output.standardOutput.trimmed().isEmpty()) {
+QStringList readMountTargets(const KernelDevice& device) {
+  const std::optional<MountInfo> mounts = MountInfo::readFile();
+  if (!mounts) {
     stop(HelperContract::toolFailed,
-         QStringLiteral("Failed: findmnt could not tell whether ") + device.path() +
-             QStringLiteral(" is mounted") +
-             (output.started ? QStringLiteral(" (exit status ") + QString::number(output.status) +
-                                   QStringLiteral(")")
-                             : QString()) +
-             QStringLiteral("; nothing was changed."));
+         QStringLiteral("Failed: whether ") + device.path() +
+             QStringLiteral(" is mounted could not be told (the mount table could not be read); "
+                            "nothing was changed."));
   }
-  return mountTargetsOf(output.standardOutput, device);
+  return mounts->targetsOf(device.number(), device.path());
 }
 
 }  // namespace tessaro::helper
@@ -232,13 +195,17 @@ QStringList readMountTargets(VerbRun& run, const HelperTools& tools, const Kerne
 namespace tessaro::helper {
 
 bool isLanguageVariable(const QByteArray& variable) {
-  static const QRegularExpression names(
-      QRegularExpression::anchoredPattern(QStringLiteral("LANG|LANGUAGE|LC_[A-Z]{1,16}")));
   const qsizetype equals = variable.indexOf('=');
-  if (equals < 0 || !names.match(QString::fromLatin1(variable.left(equals))).hasMatch())
-    return false;
+  if (equals < 0) return false;
+  // LANG, LANGUAGE or LC_ and one to sixteen capitals.
+  const QByteArray name = variable.left(equals);
+  qsizetype at = 3;
+  const bool category =
+      name.startsWith("LC_") &&
+      takeRun(name, &at, 16, [](char c) { return c >= 'A' && c <= 'Z'; }) && at == name.size();
+  if (name != "LANG" && name != "LANGUAGE" && !category) return false;
   const QByteArray value = variable.mid(equals + 1);
-  if (variable.startsWith("LANGUAGE=")) {
+  if (name == "LANGUAGE") {
     for (const QByteArray& part : value.split(':'))
       if (!isLocaleName(part)) return false;
     return true;

@@ -27,24 +27,20 @@ KernelDevice deviceNamed(const QString& name);
 // Prints the lines of missing tools and stops with toolMissing when there are any.
 void requireTools(const HelperTools& tools);
 
-// The lsblk record of devicePath, its children included. Stops with
-// toolFailed, saying so, when lsblk fails or does not describe exactly one
-// device.
-LsblkDevice readLsblkDevice(VerbRun& run, const QString& lsblkPath, const QString& devicePath);
-
 // The first 512 bytes of a device, where the FAT boot sector lives; empty
 // when it cannot be read.
 QByteArray firstSectorOf(const QString& devicePath);
 
-// The whole disk of device, read with lsblk, after the guard: a whole disk
-// (or loop device) that holds nothing of the running system and that is
-// either a drive discovery offers or a loop device, with device being the
-// disk itself or one of its partitions, by name and by device number; for a
-// loop device, what it serves passes too, and no loop device serves the disk
-// or a partition of it (loopRefusal). Prints
-// the refusal and stops with refusedDevice otherwise (deviceChanged when the
-// number is another's).
-LsblkDevice guardedDisk(VerbRun& run, const HelperTools& tools, const KernelDevice& device);
+// The whole disk of device, read from the kernel as lsblk would print it
+// (SysfsBlockTree), after the guard: a whole disk (or loop device) that
+// holds nothing of the running system and that is either a drive discovery
+// offers or a loop device, with device being the disk itself or one of its
+// partitions, by name and by device number; for a loop device, what it
+// serves passes too, and no loop device serves the disk or a partition of it
+// (loopRefusal). Prints the refusal and stops with refusedDevice otherwise
+// (deviceChanged when the number is another's, toolFailed when the kernel's
+// tables cannot be read).
+LsblkDevice guardedDisk(const KernelDevice& device);
 
 // Device paths under tree (tree included) that have a file system mounted,
 // deepest first, so that unmounting them in order works.
@@ -59,15 +55,9 @@ namespace tessaro::helper {
 // when it cannot.
 void lockDisk(DiskLock& lock, VerbRun& run, const KernelDevice& device);
 
-// Where device is mounted, from `findmnt --raw --noheadings --output
-// MAJ:MIN,SOURCE,TARGET` (every mount of the system): the targets of the
-// lines whose device number or source is device's, with findmnt's \xNN
-// escapes undone.
-QStringList mountTargetsOf(const QByteArray& findmntOutput, const KernelDevice& device);
-
-// The mount targets of device, read with findmnt; stops with toolFailed when
-// findmnt fails (a failing findmnt never counts as "not mounted").
-QStringList readMountTargets(VerbRun& run, const HelperTools& tools, const KernelDevice& device);
+// Where device is mounted now (MountInfo::targetsOf); stops with toolFailed
+// when the mount table cannot be read (that never counts as "not mounted").
+QStringList readMountTargets(const KernelDevice& device);
 
 }  // namespace tessaro::helper
 

@@ -8,8 +8,9 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <algorithm>
 
+#include "drives/linux/DeviceNumber.h"
 #include "exec/VisibleText.h"
 
 namespace tessaro::helper {
@@ -33,18 +34,19 @@ dev_t nodeNumber(const QString& path) {
 }  // namespace
 
 dev_t sysfsDeviceNumber(const QString& sysRoot, const QString& name) {
-  static const QRegularExpression numbers(
-      QRegularExpression::anchoredPattern(QStringLiteral("(\\d{1,9}):(\\d{1,9})")));
-  const auto match = numbers.match(
-      readLine(sysRoot + QStringLiteral("/class/block/") + name + QStringLiteral("/dev")));
-  if (!match.hasMatch()) return 0;
-  return makedev(match.captured(1).toUInt(), match.captured(2).toUInt());
+  return parseDeviceNumber(
+             readLine(sysRoot + QStringLiteral("/class/block/") + name + QStringLiteral("/dev"))
+                 .toLatin1())
+      .value_or(0);
 }
 
 bool KernelDevice::hasKernelNameShape(const QString& name) {
-  static const QRegularExpression shape(
-      QRegularExpression::anchoredPattern(QStringLiteral("[a-z][a-z0-9]{0,31}")));
-  return shape.match(name).hasMatch();
+  // [a-z][a-z0-9]{0,31}, read by hand as every run reads a few names.
+  const auto lowerLetter = [](QChar c) { return c >= QLatin1Char('a') && c <= QLatin1Char('z'); };
+  const auto digit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
+  if (name.isEmpty() || name.size() > 32 || !lowerLetter(name.front())) return false;
+  return std::all_of(name.begin(), name.end(),
+                     [&](QChar c) { return lowerLetter(c) || digit(c); });
 }
 
 KernelDevice KernelDevice::find(const QString& name, QString* refusal, bool* usageError,

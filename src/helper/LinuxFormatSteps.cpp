@@ -28,11 +28,10 @@ QStringList linuxFormatToolNames() {
           QStringLiteral("partx"),  QStringLiteral("mkfs.fat"), QStringLiteral("fsck.fat")};
 }
 
-QList<ToolStep> linuxUnmountSteps(const LinuxFormatPlan& plan) {
+QList<ToolStep> linuxUnmountSteps(const QString& umount, const QStringList& mountedDevices) {
   QList<ToolStep> steps;
-  for (const QString& mounted : plan.mountedDevices) {
-    steps.append({{plan.tools.value(QStringLiteral("umount")), mounted}, {}});
-  }
+  for (const QString& mounted : mountedDevices)
+    steps.append({{umount, QStringLiteral("--all-targets"), mounted}, {}});
   return steps;
 }
 

@@ -39,8 +39,10 @@ struct LinuxFormatPlan {
 // The tools the format steps and their read-back run, by name.
 QStringList linuxFormatToolNames();
 
-// Unmount every mounted device of the disk, in the plan's order.
-QList<ToolStep> linuxUnmountSteps(const LinuxFormatPlan& plan);
+// Unmounts each device, in the order given, from every place it is mounted
+// (bind mounts too): one `umount --all-targets DEVICE` each, umount being the
+// tool's absolute path. Format, check and capacity test unmount alike.
+QList<ToolStep> linuxUnmountSteps(const QString& umount, const QStringList& mountedDevices);
 
 // The writes up to the new partition: clear signatures (partitions, then the
 // disk, in one wipefs), write a dos table with one type 0x0c partition from 1 MiB to the end

@@ -13,7 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -85,13 +85,18 @@ std::optional<LoopBacking> LoopBacking::of(const KernelDevice& device, QString* 
 }
 
 QList<LoopBacking> LoopBacking::allBound(const QString& except) {
-  static const QRegularExpression loopName(
-      QRegularExpression::anchoredPattern(QStringLiteral("loop[0-9]+")));
+  // loop[0-9]+
+  const auto isLoopName = [](const QString& name) {
+    return name.size() > 4 && name.startsWith(QLatin1String("loop")) &&
+           std::all_of(name.begin() + 4, name.end(), [](QChar c) {
+             return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+           });
+  };
   QList<LoopBacking> bound;
   const QStringList names =
       QDir(QStringLiteral("/sys/class/block")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
   for (const QString& name : names) {
-    if (name == except || !loopName.match(name).hasMatch()) continue;
+    if (name == except || !isLoopName(name)) continue;
     const QByteArray path = sysfsBackingPath(name);
     if (path.isEmpty()) continue;  // serves nothing
     QString refusal, failure;
@@ -148,12 +153,13 @@ void rememberRequestingUser(const char* pkexecUid) {
     requestingUid = ::getuid();
     return;
   }
-  static const QRegularExpression decimal(
-      QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{1,10}")));
-  const QString text = QString::fromLatin1(pkexecUid);
+  // [0-9]{1,10}, below 2^32 - 1 (which is no user).
+  const QByteArray text(pkexecUid);
+  const bool decimal = !text.isEmpty() && text.size() <= 10 &&
+                       std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
   bool ok = false;
   const qulonglong uid = text.toULongLong(&ok);
-  if (decimal.match(text).hasMatch() && ok && uid < 0xFFFFFFFFull) requestingUid = uid_t(uid);
+  if (decimal && ok && uid < 0xFFFFFFFFull) requestingUid = uid_t(uid);
 }
 
 std::optional<QString> loopRefusal(const KernelDevice& disk, const QList<dev_t>& diskNumbers) {

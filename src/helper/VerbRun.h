@@ -15,9 +15,6 @@
 
 namespace tessaro::helper {
 
-// The guard's lsblk run still names the runner so.
-using ToolProcess = ChildProcess;
-
 // What a read-only tool printed on standard output, and its exit status.
 struct ToolOutput {
   bool started = false;

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <QScopeGuard>
+#include <QThread>
 #include <QtEndian>
 
 #include "LoopImage.h"
@@ -73,7 +75,13 @@ TEST_F(CheckAndInfoEndToEnd, CheckRepairsADamagedFileSystemExceptOnAReadOnlyDevi
   // the repair, which a second loop would refuse too.
   {
     const QString readOnly = runProgram("losetup", {"-f", "--show", "-r", image.path()}).second;
-    const auto detach = qScopeGuard([&] { runProgram("losetup", {"-d", readOnly}); });
+    const auto detach = qScopeGuard([&] {
+      runProgram("losetup", {"-d", readOnly});
+      // The kernel lets a loop device go at its last close, which can come
+      // after losetup has returned; until then it serves the image too.
+      const QString backing = "/sys/block/" + readOnly.mid(5) + "/loop/backing_file";
+      for (int i = 0; i < 100 && QFileInfo::exists(backing); ++i) QThread::msleep(50);
+    });
     ASSERT_TRUE(readOnly.startsWith("/dev/loop"));
     runProgram("partx", {"-u", readOnly});
     const QString log = logAfter(&ContentView::checkSelectedDrive, readOnly);

@@ -92,7 +92,8 @@ TEST_F(FormatLoopDeviceTest, Clusters4096BytesAfterUnmountingTheOldPartition) {
                 .first,
             0);
   const QString log = format(300 * kMiB, "My USB", ClusterOption::C4096);
-  EXPECT_TRUE(log.contains("\n$ /usr/bin/umount " + partition + "\n")) << log.toStdString();
+  EXPECT_TRUE(log.contains("\n$ /usr/bin/umount --all-targets " + partition + "\n"))
+      << log.toStdString();
   EXPECT_NE(runProgram("findmnt", {"--source", partition}).first, 0);
   expectFormatted(log, 4096);
 }

@@ -2,7 +2,6 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include <gtest/gtest.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -87,22 +86,6 @@ TEST(HelperBoundaryTest, MissingToolsAreNamedWithTheirPackages) {
   const HelperTools found({"sh"}, {"/nonexistent", "/bin"});
   EXPECT_EQ(found.path("sh"), "/bin/sh");
   EXPECT_TRUE(found.missingLines().isEmpty());
-}
-
-// findmnt --raw: escaped blanks, bind mounts, btrfs's anonymous device numbers.
-TEST(HelperBoundaryTest, MountTargetsByDeviceNumberOrSource) {
-  if (!QFileInfo::exists("/sys/class/block/loop0")) GTEST_SKIP() << "no loop0 to name";
-  QString refusal;
-  bool usage = false;
-  const KernelDevice device = KernelDevice::find("loop0", &refusal, &usage);
-  ASSERT_TRUE(device.isValid()) << refusal.toStdString();
-  const QByteArray number =
-      QByteArray::number(major(device.number())) + ':' + QByteArray::number(minor(device.number()));
-  const QByteArray table = "0:30 /dev/vda1 /\n" + number + " /dev/loop0 /media/my\\x20stick\n" +
-                           "0:55 /dev/loop0 /mnt/btrfs\n" + "0:56 /dev/loop01 /elsewhere\n" +
-                           "garbage\n";
-  EXPECT_EQ(mountTargetsOf(table, device), (QStringList{"/media/my stick", "/mnt/btrfs"}));
-  EXPECT_TRUE(mountTargetsOf("", device).isEmpty());
 }
 
 // The caller's language reaches the tools only as a locale name.

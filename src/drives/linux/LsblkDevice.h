@@ -12,9 +12,10 @@
 namespace tessaro {
 
 // One block device as lsblk printed it (util-linux 2.38, `--json --bytes`
-// with the columns of arguments()), and the devices below it. Discovery, the
-// helper's guard and the information report all read this one record, from
-// one lsblk run.
+// with the columns of arguments()), and the devices below it. Discovery and
+// the helper's guard and information report all judge this one record:
+// discovery reads it from one lsblk run, the helper from the kernel itself
+// (SysfsBlockTree), as lsblk would print it.
 struct LsblkDevice {
   QString name;        // sdb, sdb1, loop0p1
   QString path;        // /dev/sdb

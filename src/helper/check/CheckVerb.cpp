@@ -6,6 +6,7 @@
 #include "exec/VisibleText.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
+#include "helper/LinuxFormatSteps.h"
 
 namespace tessaro::helper {
 
@@ -27,12 +28,11 @@ int checkVerb(const QStringList& args) {
   if (args.size() != 1)
     stop(HelperContract::usage, QStringLiteral("Usage: tessaro-helper check TARGET"));
   const KernelDevice target = deviceNamed(args[0]);
-  HelperTools tools({QStringLiteral("lsblk"), QStringLiteral("findmnt"), QStringLiteral("umount"),
-                     QStringLiteral("fsck.fat")});
+  HelperTools tools({QStringLiteral("umount"), QStringLiteral("fsck.fat")});
   requireTools(tools);
 
   HeldDisk held(
-      target, tools,
+      target,
       QStringLiteral("Cancelled: nothing on ") + target.path() + QStringLiteral(" was changed."),
       QStringLiteral("Cancelled: the check of ") + target.path() +
           QStringLiteral(" was stopped before it finished; check it again."));
@@ -40,7 +40,9 @@ int checkVerb(const QStringList& args) {
   run.setWrittenNote(QStringLiteral("the check of ") + target.path() +
                      QStringLiteral(" may have stopped part way: check it again."));
 
-  const QStringList mounts = readMountTargets(run, tools, target);
+  // Where the target is mounted, as the guard read it just now.
+  const LsblkDevice* record = held.tree().find(target.name());
+  const QStringList mounts = record ? record->mountpoints : readMountTargets(target);
   if (!mounts.isEmpty()) {
     for (const QString& mount : mounts) {
       if (!isUserMediaMount(mount)) {
@@ -50,16 +52,17 @@ int checkVerb(const QStringList& args) {
                                                 QStringLiteral(", outside /media."));
       }
     }
-    const int status = run.run(
-        {{tools.path(QStringLiteral("umount")), QStringLiteral("--all-targets"), target.path()},
-         {}});
-    if (status != 0) {
-      stop(HelperContract::toolFailed, QStringLiteral("Failed: ") + target.path() +
-                                           QStringLiteral(" could not be unmounted (exit status ") +
-                                           QString::number(status) +
-                                           QStringLiteral("); it was not checked."));
+    for (const ToolStep& step :
+         linuxUnmountSteps(tools.path(QStringLiteral("umount")), {target.path()})) {
+      const int status = run.run(step);
+      if (status != 0) {
+        stop(HelperContract::toolFailed,
+             QStringLiteral("Failed: ") + target.path() +
+                 QStringLiteral(" could not be unmounted (exit status ") + QString::number(status) +
+                 QStringLiteral("); it was not checked."));
+      }
     }
-    if (!readMountTargets(run, tools, target).isEmpty()) {
+    if (!readMountTargets(target).isEmpty()) {
       stop(HelperContract::deviceBusy,
            QStringLiteral("Refused: ") + target.path() +
                QStringLiteral(" is still mounted; it was not checked."));

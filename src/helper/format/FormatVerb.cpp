@@ -165,15 +165,14 @@ int formatVerb(const QStringList& args) {
     stop(HelperContract::refusedRequest, QStringLiteral("Refused: ") + *refusal);
   }
 
-  HelperTools tools(QStringList{QStringLiteral("lsblk")} + linuxFormatToolNames() +
-                    QStringList{QStringLiteral("udevadm")});
+  HelperTools tools(linuxFormatToolNames() + QStringList{QStringLiteral("udevadm")});
   {
     // udevadm is used where it is there; the rest is needed.
-    HelperTools needed(QStringList{QStringLiteral("lsblk")} + linuxFormatToolNames());
+    HelperTools needed(linuxFormatToolNames());
     requireTools(needed);
   }
   HeldDisk held(
-      disk, tools,
+      disk,
       QStringLiteral("Cancelled: nothing was written to ") + disk.path() + QStringLiteral("."),
       QStringLiteral("Cancelled: ") + disk.path() +
           QStringLiteral(" is incomplete: format it again before using it."));
@@ -215,7 +214,7 @@ int formatVerb(const QStringList& args) {
   for (const QString& note : linuxFormatNotes(plan)) printLine(note);
 
   // Unmounted, nothing else may hold the disk or a partition of it.
-  held.unmount(linuxUnmountSteps(plan));
+  held.unmount(linuxUnmountSteps(plan.tools.value(QStringLiteral("umount")), plan.mountedDevices));
 
   // How the disk stays held from the busy test to the last write. The
   // helper's lock (flock) keeps udev and every program that follows the

@@ -46,13 +46,13 @@ int infoVerb(const QStringList& args) {
                                               disk.path() + QStringLiteral("."));
     }
   }
-  HelperTools tools({QStringLiteral("lsblk"), QStringLiteral("blkid")});
+  HelperTools tools({QStringLiteral("blkid")});
   requireTools(tools);
   CancelWatch watch;
   VerbRun run(watch);
   const QString cancelled = QStringLiteral("Cancelled: nothing was changed.");
   run.setCancelLines(cancelled, cancelled);
-  const LsblkDevice diskRecord = guardedDisk(run, tools, partition.value_or(disk));
+  const LsblkDevice diskRecord = guardedDisk(partition.value_or(disk));
 
   DriveFacts facts;
   facts.disk = linuxDiskFacts(diskRecord, kSysfsRoot);

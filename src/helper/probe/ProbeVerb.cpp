@@ -139,20 +139,17 @@ int probeVerb(const QStringList& args) {
          QStringLiteral("Refused: ") + disk.path() +
              QStringLiteral(" is a partition; a capacity test writes over a whole disk."));
   }
-  HelperTools tools({QStringLiteral("lsblk"), QStringLiteral("umount")});
+  HelperTools tools({QStringLiteral("umount")});
   requireTools(tools);
   HeldDisk held(
-      disk, tools,
+      disk,
       QStringLiteral("Cancelled: nothing was written to ") + disk.path() + QStringLiteral("."),
       QStringLiteral("Cancelled: ") + disk.path() +
           QStringLiteral(" holds test data now: format it before using it."));
   VerbRun& run = held.run();
   run.setWrittenNote(disk.path() +
                      QStringLiteral(" may hold test data: format it before using it."));
-  QList<ToolStep> unmountSteps;
-  for (const QString& mounted : mountedDevices(held.tree()))
-    unmountSteps.append({{tools.path(QStringLiteral("umount")), mounted}, {}});
-  held.unmount(unmountSteps);
+  held.unmount(linuxUnmountSteps(tools.path(QStringLiteral("umount")), mountedDevices(held.tree())));
   const ProbeDescriptor descriptor(openForProbe(disk));
 
   // Test data goes on the drive from here on. A caller that goes away stops

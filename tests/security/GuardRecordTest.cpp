@@ -1,0 +1,149 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+// The guard reads a disk from the kernel itself (SysfsBlockTree) where it
+// used to start lsblk: on loop devices this test made, a plain one, a
+// partitioned one and one whose partition is mounted twice (a bind mount
+// too, in a private mount namespace), its record equals lsblk's, field by
+// field.
+
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QProcess>
+#include <cstdio>
+#include <cstdlib>
+
+#include "Capability.h"
+#include "SecurityTest.h"
+#include "drives/linux/SysfsBlockTree.h"
+
+namespace tessaro::security {
+namespace {
+
+using GuardRecord = SecurityTest;
+
+QString differences(const LsblkDevice& ours, const LsblkDevice& lsblk) {
+  QStringList found;
+  const auto compare = [&](const char* field, const QString& mine, const QString& theirs) {
+    if (mine != theirs)
+      found << lsblk.name + QLatin1Char(' ') + QLatin1String(field) + QStringLiteral(": \"") +
+                   mine + QStringLiteral("\" where lsblk says \"") + theirs + QLatin1Char('"');
+  };
+  const auto number = [](qint64 value) { return QString::number(value); };
+  compare("name", ours.name, lsblk.name);
+  compare("path", ours.path, lsblk.path);
+  compare("maj:min", ours.majorMinor, lsblk.majorMinor);
+  compare("pkname", ours.parentName, lsblk.parentName);
+  compare("type", ours.type, lsblk.type);
+  compare("size", number(ours.size), number(lsblk.size));
+  compare("log-sec", number(ours.logicalSectorSize.value_or(-1)),
+          number(lsblk.logicalSectorSize.value_or(-1)));
+  compare("rm", number(ours.removable), number(lsblk.removable));
+  compare("hotplug", number(ours.hotplug), number(lsblk.hotplug));
+  compare("ro", number(ours.readOnly), number(lsblk.readOnly));
+  compare("tran", ours.transport, lsblk.transport);
+  compare("subsystems", ours.subsystems, lsblk.subsystems);
+  compare("vendor", ours.vendor, lsblk.vendor);
+  compare("model", ours.model, lsblk.model);
+  compare("serial", ours.serial, lsblk.serial);
+  compare("wwn", ours.wwn, lsblk.wwn);
+  compare("fstype", ours.fstype, lsblk.fstype);
+  compare("fsver", ours.fsver, lsblk.fsver);
+  compare("label", ours.label, lsblk.label);
+  compare("mountpoints", ours.mountpoints.join(QLatin1Char('|')),
+          lsblk.mountpoints.join(QLatin1Char('|')));
+  compare("children", number(ours.children.size()), number(lsblk.children.size()));
+  for (qsizetype i = 0; i < std::min(ours.children.size(), lsblk.children.size()); ++i) {
+    const QString below = differences(ours.children[i], lsblk.children[i]);
+    if (!below.isEmpty()) found << below;
+  }
+  return found.join(QLatin1Char('\n'));
+}
+
+// lsblk's record of /dev/NAME, read in this process's mount namespace.
+std::optional<LsblkDevice> lsblkRecord(const QString& name) {
+  const QByteArray command = "/usr/bin/lsblk " +
+                             LsblkDevice::arguments().join(QLatin1Char(' ')).toUtf8() +
+                             " /dev/" + name.toUtf8();
+  FILE* pipe = ::popen(command.constData(), "r");
+  if (!pipe) return std::nullopt;
+  QByteArray output;
+  char buffer[4096];
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
+  if (::pclose(pipe) != 0) return std::nullopt;
+  const QList<LsblkDevice> devices = LsblkDevice::parseList(QString::fromUtf8(output));
+  if (devices.size() != 1) return std::nullopt;
+  return devices.first();
+}
+
+TEST_F(GuardRecord, EqualsLsblksRecordOnLoopDevicesOfThisTest) {
+  if (const std::string why = test::missingMountNamespace(); !why.empty()) GTEST_SKIP() << why;
+  LoopDisk plain{{.blank = true}}, partitioned, mounted;
+  ASSERT_TRUE(plain.ready() && partitioned.ready() && mounted.ready());
+  ASSERT_EQ(QProcess::execute("/usr/sbin/mkfs.ext4", {"-q", "-F", mounted.partitionPath()}), 0);
+  QTemporaryDir first(QDir::tempPath() + "/tessaro guard\tfirst-XXXXXX"),
+      second(QDir::tempPath() + "/tessaro-guard-second-XXXXXX");
+  ASSERT_TRUE(first.isValid() && second.isValid());
+
+  // The child mounts in a namespace of its own, which goes with it; what it
+  // found comes back through a pipe.
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::close(fds[0]);
+    QByteArray report;
+    if (::unshare(CLONE_NEWNS) != 0 ||
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount(mounted.partitionPath().toUtf8().constData(), first.path().toUtf8().constData(),
+                "ext4", 0, nullptr) != 0 ||
+        ::mount(first.path().toUtf8().constData(), second.path().toUtf8().constData(), nullptr,
+                MS_BIND, nullptr) != 0) {
+      report = "SKIP the ext4 partition could not be mounted in a private namespace";
+    } else {
+      for (const LoopDisk* disk : {&plain, &partitioned, &mounted}) {
+        QString failure;
+        const auto ours = SysfsBlockTree::read(disk->name(), {}, &failure);
+        const auto theirs = lsblkRecord(disk->name());
+        if (!ours || !theirs) {
+          report += (QStringLiteral("no record of ") + disk->name() + QStringLiteral(": ") +
+                     (ours ? QStringLiteral("lsblk failed") : failure))
+                        .toUtf8() +
+                    '\n';
+          continue;
+        }
+        const QString differing = differences(*ours, *theirs);
+        if (!differing.isEmpty()) report += differing.toUtf8() + '\n';
+        // The bind mount and the mount are both seen, the last one first.
+        if (disk == &mounted && ours->children.value(0).mountpoints !=
+                                    QStringList{second.path(), first.path()})
+          report += "the mounted partition's two mount points are not both seen\n";
+      }
+    }
+    // Unmounted here, so that the partition is let go before this test
+    // detaches its loop device, not whenever the namespace is torn down.
+    ::umount2(second.path().toUtf8().constData(), 0);
+    ::umount2(first.path().toUtf8().constData(), 0);
+    [[maybe_unused]] const ssize_t written = ::write(fds[1], report.constData(), report.size());
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  QByteArray report;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(fds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, got);
+  ::close(fds[0]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  if (report.startsWith("SKIP ")) GTEST_SKIP() << report.mid(5).toStdString();
+  EXPECT_EQ(report.toStdString(), "")
+      << "a guard that sees less than lsblk lets a mounted or system disk through";
+}
+
+}  // namespace
+}  // namespace tessaro::security
