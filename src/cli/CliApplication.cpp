@@ -54,11 +54,12 @@ CliApplication::CliApplication(DiskManager& manager, CliOutput& output, QObject*
     : QObject(parent), manager_(manager), output_(output) {}
 
 QByteArray CliApplication::errorDocument(const QString& kind, const QString& message,
-                                         const QString& reason) {
+                                         const QString& reason, bool written) {
   const QJsonObject error{
       {QStringLiteral("kind"), kind},
       {QStringLiteral("message"), message},
       {QStringLiteral("reason"), reason.isEmpty() ? QJsonValue() : QJsonValue(reason)},
+      {QStringLiteral("written"), written},
   };
   return QJsonDocument(QJsonObject{{QStringLiteral("error"), error}})
       .toJson(QJsonDocument::Indented);
@@ -68,7 +69,7 @@ QCoro::Task<int> CliApplication::run(CliRequest request) {
   const int status = co_await dispatch(request);
   if (request.json && failure_ && !documentWritten_) {
     output_.text(QString::fromUtf8(
-        errorDocument(failure_->kind, failure_->message, failure_->reason)));
+        errorDocument(failure_->kind, failure_->message, failure_->reason, failure_->written)));
   }
   co_return status;
 }
@@ -243,10 +244,13 @@ QCoro::Task<int> CliApplication::runJob(Job& job, TerminalReport& report) {
   const int status = CliFailureStatus::of(*failure, job.cancellation()->isCancelled());
   if (status == cliCancelled) {
     // The report has said what the cancel left behind.
-    failure_ = Failure{CliFailureStatus::kind(status), failure->description, QString()};
+    failure_ = Failure{CliFailureStatus::kind(status), failure->description, QString(),
+                       failure->written};
     co_return status;
   }
-  co_return fail(status, failure->description, report.lastToolLine());
+  fail(status, failure->description, report.lastToolLine());
+  failure_->written = failure->written;
+  co_return status;
 }
 
 QCoro::Task<std::optional<Drive>> CliApplication::resolveDrive(QString argument) {

@@ -34,9 +34,10 @@ class CliApplication : public QObject {
   QCoro::Task<int> run(CliRequest request);
 
   // The document of a failure for --json; reason (the tool's own words) is
-  // null when empty.
+  // null when empty; written says whether the drive was changed before the
+  // failure.
   static QByteArray errorDocument(const QString& kind, const QString& message,
-                                  const QString& reason = {});
+                                  const QString& reason = {}, bool written = false);
 
  private:
   QCoro::Task<int> dispatch(CliRequest request);
@@ -64,6 +65,7 @@ class CliApplication : public QObject {
     QString kind;
     QString message;
     QString reason;
+    bool written = false;
   };
   std::optional<Failure> failure_;
   bool documentWritten_ = false;
