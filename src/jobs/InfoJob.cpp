@@ -3,6 +3,8 @@
 
 #include "jobs/InfoJob.h"
 
+#include <QCoreApplication>
+
 #include "drives/PartitionLookup.h"
 #include "exec/Error.h"
 #include "jobs/HelperOutput.h"
@@ -52,10 +54,16 @@ QCoro::Task<> InfoJob::perform(Report& report) {
     if (!said.isEmpty()) report.lines(said.split(QLatin1Char('\n')));
     failRun(reportText::infoToolFailed(drive_.devicePath, *ran.exitStatus), ran, helper.failure());
   }
+  // Facts told twice are no answer: which of them would be the drive's?
+  if (results > 1) {
+    fail(reportText::infoUnreadable(
+        drive_.devicePath,
+        QCoreApplication::translate("DriveFactsJson", "the drive's facts could not be read: %1")
+            .arg(QStringLiteral("the helper told them %1 times").arg(results))));
+  }
   std::optional<DriveFacts> read;
   try {
-    // Facts told twice are no answer.
-    read = tools_.parseDriveFacts(output, results == 1 ? result : std::nullopt);
+    read = tools_.parseDriveFacts(output, result);
   } catch (const Error& error) {
     fail(reportText::infoUnreadable(drive_.devicePath, error.description()));
   }

@@ -111,7 +111,7 @@ TEST_F(InfoJobTest, HelperRefusalAndEmptyOutput) {
         "read: the helper told none"}},
       {told + told, 0,
        {"failed: \u274C Error: Reading info failed on /dev/sdz: the drive's facts could not be "
-        "read: the helper told none"}},
+        "read: the helper told them 2 times"}},
       // The facts of its result event, the disk's own path where it gave none.
       {told, 0, {"lines: Device: /dev/sdz\nModel: Stick   Bus: \u2014\n"
                  "Removable: Yes   Ejectable: No   Whole Disk: Yes"}},
