@@ -8,9 +8,10 @@
 #include <QString>
 
 #include "FuzzCheck.h"
-#include "drives/linux/MountInfo.h"
+#include "helper/MountInfo.h"
 
 using namespace tessaro;
+using namespace tessaro::helper;
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <algorithm>
 
 #include "drives/linux/LinuxBlockDevices.h"
-#include "drives/linux/MountInfo.h"
-#include "drives/linux/SysfsBlockTree.h"
+#include "helper/MountInfo.h"
+#include "helper/SysfsBlockTree.h"
 #include "exec/HelperContract.h"
 #include "helper/HelperStop.h"
 #include "helper/LoopBacking.h"

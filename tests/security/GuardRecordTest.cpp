@@ -20,7 +20,7 @@
 
 #include "Capability.h"
 #include "SecurityTest.h"
-#include "drives/linux/SysfsBlockTree.h"
+#include "helper/SysfsBlockTree.h"
 
 namespace tessaro::security {
 namespace {
@@ -109,7 +109,7 @@ TEST_F(GuardRecord, EqualsLsblksRecordOnLoopDevicesOfThisTest) {
     } else {
       for (const LoopDisk* disk : {&plain, &partitioned, &mounted}) {
         QString failure;
-        const auto ours = SysfsBlockTree::read(disk->name(), {}, &failure);
+        const auto ours = helper::SysfsBlockTree::read(disk->name(), {}, &failure);
         const auto theirs = lsblkRecord(disk->name());
         if (!ours || !theirs) {
           report += (QStringLiteral("no record of ") + disk->name() + QStringLiteral(": ") +

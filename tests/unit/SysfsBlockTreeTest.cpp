@@ -14,10 +14,11 @@
 #include <functional>
 
 #include "drives/linux/LinuxBlockDevices.h"
-#include "drives/linux/MountInfo.h"
-#include "drives/linux/SysfsBlockTree.h"
+#include "helper/MountInfo.h"
+#include "helper/SysfsBlockTree.h"
 
 using namespace tessaro;
+using namespace tessaro::helper;
 
 namespace {
 

@@ -15,7 +15,7 @@ namespace tessaro {
 // with the columns of arguments()), and the devices below it. Discovery and
 // the helper's guard and information report all judge this one record:
 // discovery reads it from one lsblk run, the helper from the kernel itself
-// (SysfsBlockTree), as lsblk would print it.
+// (helper/SysfsBlockTree), as lsblk would print it.
 struct LsblkDevice {
   QString name;        // sdb, sdb1, loop0p1
   QString path;        // /dev/sdb

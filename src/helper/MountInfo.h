@@ -11,7 +11,7 @@
 #include <QStringList>
 #include <optional>
 
-namespace tessaro {
+namespace tessaro::helper {
 
 // The kernel's table of mounts as /proc/self/mountinfo gives it, one line a
 // mount ("36 35 98:0 /root /mnt/point rw,noatime master:1 - ext4 /dev/sdb1
@@ -56,4 +56,4 @@ class MountInfo {
   QList<Mount> mounts_;
 };
 
-}  // namespace tessaro
+}  // namespace tessaro::helper

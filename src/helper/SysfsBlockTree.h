@@ -8,7 +8,7 @@
 
 #include "drives/linux/LsblkDevice.h"
 
-namespace tessaro {
+namespace tessaro::helper {
 
 // The record lsblk prints for one whole disk and the devices below it
 // (LsblkDevice, with the columns of LsblkDevice::arguments()), read where
@@ -41,4 +41,4 @@ class SysfsBlockTree {
                                          QString* failure);
 };
 
-}  // namespace tessaro
+}  // namespace tessaro::helper

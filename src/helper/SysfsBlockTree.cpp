@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include "drives/linux/SysfsBlockTree.h"
+#include "helper/SysfsBlockTree.h"
 
 #include <sys/sysmacros.h>
 
@@ -14,9 +14,9 @@
 
 #include "drives/LogicalSectorSize.h"
 #include "drives/linux/DeviceNumber.h"
-#include "drives/linux/MountInfo.h"
+#include "helper/MountInfo.h"
 
-namespace tessaro {
+namespace tessaro::helper {
 
 namespace {
 
@@ -333,4 +333,4 @@ std::optional<LsblkDevice> SysfsBlockTree::read(const QString& diskName, const S
   return reader.device(diskName, nullptr, QString(), 0, failure);
 }
 
-}  // namespace tessaro
+}  // namespace tessaro::helper

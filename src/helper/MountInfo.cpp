@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include "drives/linux/MountInfo.h"
+#include "helper/MountInfo.h"
 
 #include "drives/linux/DeviceNumber.h"
 
 #include <QFile>
 
-namespace tessaro {
+namespace tessaro::helper {
 
 namespace {
 
@@ -96,4 +96,4 @@ QStringList MountInfo::targetsOf(dev_t number, const QString& devicePath) const 
   return targets;
 }
 
-}  // namespace tessaro
+}  // namespace tessaro::helper
