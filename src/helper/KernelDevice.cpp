@@ -10,7 +10,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
-#include "drives/linux/DeviceNumber.h"
+#include "helper/DeviceNumber.h"
 #include "exec/VisibleText.h"
 
 namespace tessaro::helper {

@@ -3,7 +3,7 @@
 
 #include "helper/MountInfo.h"
 
-#include "drives/linux/DeviceNumber.h"
+#include "helper/DeviceNumber.h"
 
 #include <QFile>
 

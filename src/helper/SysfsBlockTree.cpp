@@ -13,7 +13,7 @@
 #include <algorithm>
 
 #include "drives/LogicalSectorSize.h"
-#include "drives/linux/DeviceNumber.h"
+#include "helper/DeviceNumber.h"
 #include "helper/MountInfo.h"
 
 namespace tessaro::helper {

@@ -9,7 +9,7 @@
 #include <QByteArrayView>
 #include <optional>
 
-namespace tessaro {
+namespace tessaro::helper {
 
 // A device number as the kernel writes it in sysfs ("dev") and the mount
 // table: "MAJOR:MINOR", two decimal numbers of one to nine digits; none for
@@ -33,4 +33,4 @@ inline std::optional<dev_t> parseDeviceNumber(QByteArrayView text) {
   return makedev(*majorNumber, *minorNumber);
 }
 
-}  // namespace tessaro
+}  // namespace tessaro::helper
