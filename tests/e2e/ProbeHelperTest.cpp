@@ -137,25 +137,4 @@ TEST_F(ProbeHelperTest, StopsOnCancelAndSaysTheDriveHoldsTestData) {
   EXPECT_FALSE(outcome.result);
 }
 
-TEST_F(ProbeHelperTest, RefusesPathsShellTextAndReadOnlyDrives) {
-  test::LoopImage readOnly(64 * kMiB, true);
-  ASSERT_FALSE(readOnly.device().isEmpty());
-  const QString before = readOnly.hash();
-  struct Case {
-    QString argument;
-    int status;
-  };
-  for (const Case& c : {Case{readOnly.device(), HelperContract::usage},
-                        Case{readOnly.device().mid(5), HelperContract::refusedDevice},
-                        Case{"../" + readOnly.device().mid(5), HelperContract::usage},
-                        Case{readOnly.device().mid(5) + " ", HelperContract::usage},
-                        Case{readOnly.device().mid(5) + "; true", HelperContract::usage},
-                        Case{"", HelperContract::usage}}) {
-    const HelperOutcome outcome = probeWithHelper(c.argument);
-    EXPECT_EQ(outcome.status, c.status) << c.argument.toStdString() << "\n"
-                                        << outcome.lines.join('\n').toStdString();
-  }
-  EXPECT_EQ(readOnly.hash(), before);
-}
-
 }  // namespace
