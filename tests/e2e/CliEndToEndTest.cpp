@@ -21,39 +21,13 @@
 #include "Capability.h"
 
 using namespace tessaro;
+using test::CliRun;
+using test::runCli;
 using test::runProgram;
 
 namespace {
 
 constexpr qint64 kBytes = 700LL * 1024 * 1024;
-
-struct CliRun {
-  int status = -1;
-  QString out;
-  QString err;
-};
-
-// tessaro-cli of this build as a child process; its standard input is a
-// pipe, never a terminal.
-CliRun runCli(const QStringList& arguments, const QByteArray& input = {},
-              const QString& outputFile = {}) {
-  QProcess process;
-  if (!outputFile.isEmpty()) process.setStandardOutputFile(outputFile);
-  process.start(TESSARO_CLI_BUILD_PATH, arguments);
-  process.write(input);
-  process.closeWriteChannel();
-  process.waitForFinished(300000);
-  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-          QString::fromUtf8(process.readAllStandardOutput()),
-          QString::fromUtf8(process.readAllStandardError())};
-}
-
-std::string shown(const CliRun& run) {
-  return QStringLiteral("status %1\nstdout:\n%2stderr:\n%3")
-      .arg(run.status)
-      .arg(run.out, run.err)
-      .toStdString();
-}
 
 TEST(CliProgram, LoadsNoGraphicsLibraries) {
   const auto [status, libraries] = runProgram("ldd", {TESSARO_CLI_BUILD_PATH});
@@ -160,7 +134,6 @@ class CliOnLoopImage : public ::testing::Test {
 using CliOnLoopDevice = CliOnLoopImage<kBytes>;
 // Small enough to hash quickly before and after.
 using CliOnSmallLoopDevice = CliOnLoopImage<64LL * 1024 * 1024>;
-using CliOnLargerLoopDevice = CliOnLoopImage<1200LL * 1024 * 1024>;
 
 // What was written to file, from its start.
 QString contents(FILE* file) {
@@ -194,19 +167,6 @@ struct CliWithStandInHelper {
   CliApplication cli{manager, output};
 };
 
-TEST_F(CliOnLoopDevice, FormatsWithNameAndClusterSizeAndVerifies) {
-  const CliRun run = runCli({"format", name(), "--name", "My USB", "--cluster", "8192", "--yes"});
-  EXPECT_EQ(run.status, 0) << shown(run);
-  const QStringList lines = run.out.trimmed().split('\n');
-  EXPECT_EQ(lines.first(), "Starting format of " + image.device() + " as FAT32.");
-  EXPECT_TRUE(run.out.contains("\nVerified: dos table, partition type c at sector 2048"))
-      << shown(run);
-  EXPECT_EQ(lines.last(), "Format complete for MY USB on " + image.device());
-  EXPECT_EQ(runProgram("blkid", {"-s", "LABEL", "-o", "value", image.partition()}).second,
-            "MY USB");
-  EXPECT_EQ(runProgram("fsck.fat", {"-n", image.partition()}).first, 0);
-}
-
 // What the window's workflows show, for the same drive, is what the command
 // line prints: the lines on standard output, without emoji when it is no
 // terminal, and the warnings on standard error.
@@ -235,28 +195,14 @@ TEST_F(CliOnLoopDevice, CheckAndInfoPrintWhatTheWindowShows) {
 TEST_F(CliOnLoopDevice, SymbolsOnlyOnAUtf8Terminal) {
   ASSERT_EQ(runCli({"format", name(), "--yes"}).status, 0);
   for (const auto& [locale, symbols] : {std::pair{"C.UTF-8", true}, std::pair{"C", false}}) {
-    QProcess script;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("LC_ALL", locale);
-    script.setProcessEnvironment(environment);
-    script.start("script", {"-qec", QString(TESSARO_CLI_BUILD_PATH) + " check " + name(),
-                            "/dev/null"});
-    ASSERT_TRUE(script.waitForFinished(120000));
-    const QString out = QString::fromUtf8(script.readAllStandardOutput());
+    const test::ChildRun::Result script = test::ChildRun::run(
+        "script", {"-qec", TESSARO_CLI_BUILD_PATH " check " + name().toUtf8(), "/dev/null"},
+        {.environmentChanges = {"LC_ALL=" + QByteArray(locale)}}, 120000);
+    ASSERT_FALSE(script.timedOut);
+    const QString out = script.output;
     EXPECT_TRUE(out.contains("Repair completed.")) << out.toStdString();
     EXPECT_EQ(out.contains("\u2705 Repair completed."), symbols) << locale;
   }
-}
-
-// --size takes units as sfdisk does: 1G is a partition of 1 GiB from the
-// first MiB on.
-TEST_F(CliOnLargerLoopDevice, FormatsAPartitionOfTheSizeGivenWithAUnit) {
-  const CliRun run = runCli({"format", name(), "--size", "1G", "--yes"});
-  ASSERT_EQ(run.status, 0) << shown(run);
-  const QString partition = "/sys/class/block/" + image.partition().mid(5);
-  EXPECT_EQ(runProgram("cat", {partition + "/start"}).second, "2048");
-  EXPECT_EQ(runProgram("cat", {partition + "/size"}).second, "2097152");  // 512-byte units
-  EXPECT_EQ(runProgram("fsck.fat", {"-n", image.partition()}).first, 0);
 }
 
 // The helper's own words stay with its failure: on standard error before the
@@ -287,12 +233,10 @@ TEST_F(CliOnLoopDevice, InfoAsJsonHoldsTheReportsFacts) {
   ASSERT_EQ(runCli({"format", name(), "--name", "Card", "--cluster", "4096", "--yes"}).status, 0);
   const CliRun run = runCli({"info", image.device(), "--json"});
   ASSERT_EQ(run.status, 0) << shown(run);
-  QProcess tool;
-  tool.start("python3", {"-m", "json.tool"});
-  tool.write(run.out.toUtf8());
-  tool.closeWriteChannel();
-  ASSERT_TRUE(tool.waitForFinished(60000));
-  EXPECT_EQ(tool.exitCode(), 0) << shown(run);
+  const test::ChildRun::Result tool =
+      test::ChildRun::run("python3", {"-m", "json.tool"}, {.input = run.out.toUtf8()}, 60000);
+  ASSERT_FALSE(tool.timedOut);
+  EXPECT_EQ(tool.status, 0) << shown(run);
 
   const QJsonObject facts = QJsonDocument::fromJson(run.out.toUtf8()).object();
   ASSERT_FALSE(facts.isEmpty()) << shown(run);

@@ -11,6 +11,7 @@
 
 using namespace tessaro;
 using test::runProgram;
+using test::shown;
 
 namespace {
 
@@ -31,6 +32,7 @@ class FormatLoopDeviceTest : public ::testing::Test {
   QString format(qint64 bytes, const QString& label, ClusterOption cluster, bool readOnly = false) {
     if (!loop_) loop_.emplace(bytes, readOnly);
     if (loop_->device().isEmpty()) return "no loop device";
+    viaWindow_ = true;
     window_.view.setLabel(label);
     window_.view.setCluster(cluster);
     // The helper's progress by step moves the window's progress bar.
@@ -48,7 +50,8 @@ class FormatLoopDeviceTest : public ::testing::Test {
     EXPECT_TRUE(log.endsWith("\nFormat complete for MY USB on " + loop_->device()))
         << log.toStdString();
     EXPECT_TRUE(log.contains("\nVerified: dos table, partition type c at sector 2048"));
-    EXPECT_EQ(lastProgress_, 100);
+    // The helper's progress by step moved the window's bar to its end.
+    if (viaWindow_) EXPECT_EQ(lastProgress_, 100);
     const QString dump = runProgram("sfdisk", {"--dump", loop_->device()}).second;
     EXPECT_TRUE(dump.startsWith("label: dos") && dump.count(" : start=") == 1)
         << dump.toStdString();
@@ -65,38 +68,82 @@ class FormatLoopDeviceTest : public ::testing::Test {
     EXPECT_EQ(runProgram("fsck.fat", {"-n", partition}).first, 0);
   }
 
+  bool viaWindow_ = false;
   int lastProgress_ = -1;
   std::optional<test::LoopImage> loop_;
   std::optional<QTemporaryDir> media_;
   test::LoopWindow window_;
 };
 
-TEST_F(FormatLoopDeviceTest, DefaultClusterSize) {
-  // mkfs.fat's choice for 260 MiB to 8 GiB
-  expectFormatted(format(300 * kMiB, "My USB", ClusterOption::Default), 4096);
-}
+// One format of a new loop device, through the window or tessaro-cli, and
+// its read-back.
+struct FormatRow {
+  const char* name;
+  qint64 bytes;
+  ClusterOption cluster;  // the window's choice
+  QStringList cli;        // tessaro-cli format's options; none: through the window
+  int clusterBytes;       // what the boot sector says
+  bool oldPartitionMounted = false;
+  qint64 partitionSectors = 0;  // 0: to the end of the disk
+};
 
-TEST_F(FormatLoopDeviceTest, Clusters32768BytesOnA2200MiBDrive) {
-  expectFormatted(format(2200 * kMiB, "My USB", ClusterOption::C32768), 32768);
-}
+void PrintTo(const FormatRow& row, std::ostream* out) { *out << row.name; }
 
-// The old partition, ext4 as this kernel has no vfat driver, is mounted where
-// the desktop mounts removable drives: the format unmounts it first.
-TEST_F(FormatLoopDeviceTest, Clusters4096BytesAfterUnmountingTheOldPartition) {
-  ASSERT_FALSE(loop_.emplace(300 * kMiB).device().isEmpty());
+class FormatTable : public FormatLoopDeviceTest, public ::testing::WithParamInterface<FormatRow> {};
+
+TEST_P(FormatTable, FormatsAndReadsBack) {
+  const FormatRow& row = GetParam();
+  ASSERT_FALSE(loop_.emplace(row.bytes).device().isEmpty());
   const QString disk = loop_->device(), partition = loop_->partition();
-  ASSERT_EQ(runProgram("/bin/sh", {"-c", "printf 'start=2048, type=83\\n' | sfdisk -q " + disk +
-                                             " && partx -u " + disk + " && mkfs.ext4 -q " +
-                                             partition + " && mount " + partition + " " +
-                                             media_.emplace("/media/tessaro-e2e-XXXXXX").path()})
-                .first,
-            0);
-  const QString log = format(300 * kMiB, "My USB", ClusterOption::C4096);
-  EXPECT_TRUE(log.contains("\n$ /usr/bin/umount --all-targets " + partition + "\n"))
-      << log.toStdString();
-  EXPECT_NE(runProgram("findmnt", {"--source", partition}).first, 0);
-  expectFormatted(log, 4096);
+  // The old partition, ext4 as this kernel has no vfat driver, is mounted where
+  // the desktop mounts removable drives: the format unmounts it first.
+  if (row.oldPartitionMounted) {
+    ASSERT_EQ(runProgram("/bin/sh", {"-c", "printf 'start=2048, type=83\\n' | sfdisk -q " + disk +
+                                               " && partx -u " + disk + " && mkfs.ext4 -q " +
+                                               partition + " && mount " + partition + " " +
+                                               media_.emplace("/media/tessaro-e2e-XXXXXX").path()})
+                  .first,
+              0);
+  }
+  QString log;
+  if (row.cli.isEmpty()) {
+    log = format(row.bytes, "My USB", row.cluster);
+  } else {
+    const test::CliRun run = test::runCli(QStringList{"format", disk.mid(5)} + row.cli);
+    EXPECT_EQ(run.status, 0) << shown(run);
+    EXPECT_TRUE(run.out.startsWith("Starting format of " + disk + " as FAT32.\n")) << shown(run);
+    log = run.out.trimmed();
+  }
+  if (row.oldPartitionMounted) {
+    EXPECT_TRUE(log.contains("\n$ /usr/bin/umount --all-targets " + partition + "\n"))
+        << log.toStdString();
+    EXPECT_NE(runProgram("findmnt", {"--source", partition}).first, 0);
+  }
+  expectFormatted(log, row.clusterBytes);
+  if (row.partitionSectors) {
+    const QString sysfs = "/sys/class/block/" + partition.mid(5);
+    EXPECT_EQ(runProgram("cat", {sysfs + "/start"}).second, "2048");
+    EXPECT_EQ(runProgram("cat", {sysfs + "/size"}).second, QString::number(row.partitionSectors));
+  }
 }
+
+// clang-format off
+const FormatRow kFormats[] = {
+    // mkfs.fat's choice for 260 MiB to 8 GiB
+    {"WindowDefaultClusterSize", 300 * kMiB, ClusterOption::Default, {}, 4096},
+    {"WindowClusters32768BytesOnA2200MiBDrive", 2200 * kMiB, ClusterOption::C32768, {}, 32768},
+    {"WindowClusters4096BytesAfterUnmountingTheOldPartition", 300 * kMiB, ClusterOption::C4096, {},
+     4096, true},
+    {"CliNameAndClusterSize", 700 * kMiB, {}, {"--name", "My USB", "--cluster", "8192", "--yes"},
+     8192},
+    // --size takes units as sfdisk does: 1G is a partition of 1 GiB (in
+    // 512-byte sectors) from the first MiB on.
+    {"CliPartitionOfTheSizeGivenWithAUnit", 1200 * kMiB, {},
+     {"--name", "My USB", "--size", "1G", "--yes"}, 4096, false, 2 * kMiB},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(LoopDevice, FormatTable, ::testing::ValuesIn(kFormats),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Flash media write in 4 MiB units: cluster 2 starts on such a boundary of
 // the disk, as the MBR and the boot sector in the image say (read here, byte

@@ -7,8 +7,8 @@
 
 #include <QEventLoop>
 #include <QFile>
-#include <QProcess>
 
+#include "ChildRun.h"
 #include "LoopDisk.h"
 #include "drives/DiskManager.h"
 #include "drives/linux/LinuxDiskTools.h"
@@ -16,12 +16,27 @@
 
 namespace tessaro::test {
 
-// Runs a program to its end: its exit status and its trimmed standard output.
-inline std::pair<int, QString> runProgram(const QString& program, const QStringList& args) {
-  QProcess process;
-  process.start(program, args);
-  process.waitForFinished(120000);
-  return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()).trimmed()};
+// What tessaro-cli printed and how it ended.
+struct CliRun {
+  int status = -1;
+  QString out;
+  QString err;
+};
+
+// tessaro-cli of this build as a child process; its standard input is a
+// pipe that holds input, never a terminal.
+inline CliRun runCli(const QStringList& arguments, const QByteArray& input = {},
+                     const QString& outputFile = {}) {
+  const ChildRun::Result ran = ChildRun::run(TESSARO_CLI_BUILD_PATH, argumentsOf(arguments),
+                                             {.input = input, .outputFile = outputFile});
+  return {ran.status, ran.output, ran.errorOutput};
+}
+
+inline std::string shown(const CliRun& run) {
+  return QStringLiteral("status %1\nstdout:\n%2stderr:\n%3")
+      .arg(run.status)
+      .arg(run.out, run.err)
+      .toStdString();
 }
 
 // A blank sparse image on a loop device of its own (see LoopDisk); device()

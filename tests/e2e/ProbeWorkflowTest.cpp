@@ -26,21 +26,16 @@ namespace {
 constexpr qint64 kMiB = qint64(1) << 20;
 constexpr qint64 kGiB = qint64(1) << 30;
 
+// tessaro-cli's standard output in lines, empty ones left out.
 struct CliRun {
   int status = -1;
   QStringList out;
   QString err;
 };
 
-// tessaro-cli of this build, its standard input and output pipes.
 CliRun runCli(const QStringList& arguments) {
-  QProcess process;
-  process.start(TESSARO_CLI_BUILD_PATH, arguments);
-  process.closeWriteChannel();
-  process.waitForFinished(300000);
-  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-          QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
-          QString::fromUtf8(process.readAllStandardError())};
+  const test::CliRun run = test::runCli(arguments);
+  return {run.status, run.out.split('\n', Qt::SkipEmptyParts), run.err};
 }
 
 std::string shown(const CliRun& run) {

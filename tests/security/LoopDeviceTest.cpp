@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 
+#include "DataRows.h"
 #include "SecurityTest.h"
 
 namespace tessaro::security {
@@ -115,7 +116,7 @@ const std::map<QByteArray, std::function<void(Scene&)>> scenes{
 };
 
 struct Row {
-  int lineNumber = 0;
+  QString where;
   QByteArray scene;
   QByteArrayList environment;
   QByteArrayList args;
@@ -124,24 +125,17 @@ struct Row {
 };
 
 QList<Row> readRows(const QString& path) {
-  QFile file(path);
   QList<Row> rows;
-  if (!file.open(QIODevice::ReadOnly)) return rows;
-  int lineNumber = 0;
-  while (!file.atEnd()) {
-    const QByteArray line = file.readLine().trimmed();
-    ++lineNumber;
-    if (line.isEmpty() || line.startsWith('#')) continue;
-    const QList<QByteArray> fields = line.split('|');
+  for (const DataRow& data : readDataRows(path)) {
     Row row;
-    row.lineNumber = lineNumber;
-    if (fields.size() == 4) {
-      row.scene = fields[0].trimmed();
-      for (const QByteArray& word : fields[1].simplified().split(' ')) {
+    row.where = data.where;
+    if (data.fields.size() == 4) {
+      row.scene = data.fields[0];
+      for (const QByteArray& word : wordsOf(data.fields[1])) {
         (row.args.isEmpty() && word.contains('=') ? row.environment : row.args) << word;
       }
-      for (const QByteArray& status : fields[2].split(',')) row.allowed << status.trimmed().toInt();
-      row.because = fields[3].trimmed();
+      for (const QByteArray& status : data.fields[2].split(',')) row.allowed << status.trimmed().toInt();
+      row.because = data.fields[3];
     }
     rows << row;
   }
@@ -156,7 +150,7 @@ TEST_F(LoopDevice, NoLoopDeviceCarriesAWritePastTheGuard) {
   QByteArray sceneName;
   std::unique_ptr<Scene> scene;
   for (const Row& row : rows) {
-    SCOPED_TRACE("loop-devices.rows:" + std::to_string(row.lineNumber) + ": " +
+    SCOPED_TRACE(row.where.toStdString() + ": " +
                  row.args.join(' ').toStdString() + "\n  because " + row.because.toStdString());
     ASSERT_TRUE(scenes.count(row.scene)) << "no scene " << row.scene.toStdString();
     if (row.scene != sceneName) {  // rows of one scene share it
@@ -176,15 +170,11 @@ TEST_F(LoopDevice, NoLoopDeviceCarriesAWritePastTheGuard) {
       }
       args << arg;
     }
-    QByteArrayList environment;
-    for (char** entry = environ; *entry; ++entry) {
-      if (!QByteArray(*entry).startsWith("PKEXEC_UID=")) environment << QByteArray(*entry);
-    }
-    environment << row.environment;
-
     std::vector<QString> before;
     for (const auto& drive : scene->drives) before.push_back(drive->hash());
-    const HelperRun::Result result = HelperRun::run(args, {.environment = environment}, 120000);
+    // PKEXEC_UID only as the row says.
+    const HelperRun::Result result = HelperRun::run(
+        args, {.environmentChanges = QByteArrayList{"PKEXEC_UID"} + row.environment}, 120000);
     EXPECT_TRUE(row.allowed.contains(result.status)) << describe(result);
     EXPECT_EQ(writingCommands(result.lines), QStringList()) << "it wrote or unmounted";
     for (size_t i = 0; i < before.size(); ++i)

@@ -10,7 +10,7 @@
 #include <ostream>
 #include <string>
 
-#include "HelperRun.h"
+#include "ChildRun.h"
 #include "LoopDisk.h"
 #include "SystemTool.h"
 #include "exec/HelperContract.h"
@@ -24,6 +24,18 @@ namespace tessaro::security {
 
 using namespace tessaro::test;
 namespace C = HelperContract;
+
+// The helper of this build as a child process, the way a caller who got past
+// pkexec could start it: any arguments, any environment.
+class HelperRun : public ChildRun {
+ public:
+  explicit HelperRun(const QByteArrayList& args, const Setup& setup = {})
+      : ChildRun(QStringLiteral(TESSARO_HELPER_BUILD_PATH), args, setup) {}
+  static Result run(const QByteArrayList& args, const Setup& setup = {},
+                    int timeoutMs = kTimeoutMs) {
+    return HelperRun(args, setup).finish(timeoutMs);
+  }
+};
 
 // Attacks on the helper run it as root on loop devices; without root there is
 // nothing to attack.

@@ -5,10 +5,11 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <optional>
 
+#include "ChildRun.h"
 #include "SystemTool.h"
 
 namespace tessaro::test {
@@ -27,19 +28,18 @@ class CounterfeitDrive {
       failure_ = "no temporary directory";
       return;
     }
-    fake_.setProcessChannelMode(QProcess::MergedChannels);
-    fake_.start(TESSARO_COUNTERFEIT_DRIVE_PATH,
-                QStringList{mode, QString::number(claimed), QString::number(real),
-                            dir_.filePath("store"), mountPoint()} +
-                    options);
+    fake_.emplace(TESSARO_COUNTERFEIT_DRIVE_PATH,
+                  argumentsOf(QStringList{mode, QString::number(claimed), QString::number(real),
+                                          dir_.filePath("store"), mountPoint()} +
+                              options),
+                  ChildRun::Setup{.mergeErrorOutput = true});
     const QString disk = mountPoint() + "/disk";
     for (int i = 0; i < 100 && QFileInfo(disk).size() != claimed; ++i) {
-      if (fake_.state() == QProcess::NotRunning) break;
+      if (!fake_->running()) break;
       QThread::msleep(50);
     }
     if (QFileInfo(disk).size() != claimed) {
-      fake_.waitForFinished(100);
-      failure_ = "the fake did not mount: " + QString::fromUtf8(fake_.readAll());
+      failure_ = "the fake did not mount: " + fake_->finish(100).output;
       return;
     }
     mounted_ = true;
@@ -55,10 +55,7 @@ class CounterfeitDrive {
   ~CounterfeitDrive() {
     if (!device_.isEmpty()) runTool("losetup", {"--detach", device_});
     if (mounted_) runTool("umount", {mountPoint()});
-    if (fake_.state() != QProcess::NotRunning && !fake_.waitForFinished(5000)) {
-      fake_.kill();
-      fake_.waitForFinished(5000);
-    }
+    if (fake_) fake_->finish(5000);  // killed if it has not ended by then
   }
 
   const QString& device() const { return device_; }
@@ -68,7 +65,7 @@ class CounterfeitDrive {
   QString mountPoint() const { return dir_.filePath("mnt"); }
 
   QTemporaryDir dir_;
-  QProcess fake_;
+  std::optional<ChildRun> fake_;
   bool mounted_ = false;
   QString device_;
   QString failure_;

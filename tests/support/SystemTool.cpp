@@ -9,21 +9,16 @@
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QProcess>
 #include <algorithm>
+
+#include "ChildRun.h"
 
 namespace tessaro::test {
 
 ToolRun runTool(const QString& program, const QStringList& args, const QByteArray& input) {
-  QProcess process;
-  process.setProcessChannelMode(QProcess::MergedChannels);
-  process.start(program, args);
-  if (!process.waitForStarted(10000)) return {-1, process.errorString()};
-  process.write(input);
-  process.closeWriteChannel();
-  process.waitForFinished(120000);
-  const int status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-  return {status, QString::fromUtf8(process.readAll())};
+  const ChildRun::Result ran = ChildRun::run(
+      program, argumentsOf(args), {.input = input, .mergeErrorOutput = true}, 120000);
+  return {ran.status, ran.output + ran.errorOutput};
 }
 
 bool makeExt4(const QString& device) {

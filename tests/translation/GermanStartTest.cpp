@@ -10,11 +10,11 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
 
+#include "ChildRun.h"
 #include "drives/FormatRequestRules.h"
 #include "i18n/Translations.h"
 #include "jobs/InfoReport.h"
@@ -199,14 +199,10 @@ struct CliRun {
 };
 
 CliRun runCli(const QStringList& arguments, const QString& language) {
-  QProcess process;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("LANGUAGE", language);
-  process.setProcessEnvironment(environment);
-  process.start(TESSARO_CLI_BUILD_PATH, arguments);
-  process.waitForFinished(30000);
-  return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-          QString::fromUtf8(process.readAllStandardError())};
+  const test::ChildRun::Result run =
+      test::ChildRun::run(TESSARO_CLI_BUILD_PATH, test::argumentsOf(arguments),
+                          {.environmentChanges = {"LANGUAGE=" + language.toUtf8()}}, 30000);
+  return {run.status, run.output, run.errorOutput};
 }
 
 // The command line speaks the user's language, falls back to English where

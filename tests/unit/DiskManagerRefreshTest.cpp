@@ -5,11 +5,11 @@
 #include <unistd.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "Await.h"
+#include "ChildRun.h"
 #include "LoopDisk.h"
 #include "drives/DiskManager.h"
 #include "drives/linux/LinuxDiskTools.h"
@@ -56,16 +56,8 @@ std::unique_ptr<DiskTools> toolsFor(const QString& machine) {
 
 // A copy of a fixture machine, whose answers a test may take away or change.
 QString copyMachine(const QTemporaryDir& dir, const QString& machine) {
-  QProcess::execute("/bin/cp", {"-rL", fixture(machine) + "/.", dir.path()});
+  test::runProgram("/bin/cp", {"-rL", fixture(machine) + "/.", dir.path()});
   return dir.path() + '/';
-}
-
-// A program's trimmed standard output.
-QString outputOf(const QString& program, const QStringList& args) {
-  QProcess process;
-  process.start(program, args);
-  process.waitForFinished();
-  return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
 QStringList descriptions(const DiskManager& manager) {
@@ -180,8 +172,9 @@ TEST(DiskManagerRefresh, RealLsblkOffersNoSystemOrVirtualDisk) {
   DiskManager manager(std::make_unique<LinuxDiskTools>());
   awaitTask(manager.refresh());
   if (loop.startsWith("/dev/loop"))
-    EXPECT_TRUE(outputOf("/usr/bin/lsblk", {"--nodeps", "--noheadings"}).contains(loop.mid(5)));
-  const QString root = outputOf("/usr/bin/findmnt", {"-no", "SOURCE", "/"});
+    EXPECT_TRUE(test::runProgram("/usr/bin/lsblk", {"--nodeps", "--noheadings"})
+                    .second.contains(loop.mid(5)));
+  const QString root = test::runProgram("/usr/bin/findmnt", {"-no", "SOURCE", "/"}).second;
   for (const Drive& drive : manager.drives()) {
     EXPECT_FALSE(drive.bsdName.contains(QRegularExpression("^(loop|zram|vd)")))
         << drive.description.toStdString();

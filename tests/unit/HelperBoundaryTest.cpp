@@ -6,10 +6,11 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "ChildRun.h"
+#include "DataRows.h"
 #include "LoopDisk.h"
 #include "SystemTool.h"
 #include "exec/HelperContract.h"
@@ -35,21 +36,14 @@ struct HelperRun {
 
 // Runs the helper of this build; its standard input stays open (and silent)
 // unless input is given, which is written and then closed.
-HelperRun runHelper(
-    const QStringList& args, const std::optional<QByteArray>& input = {},
-    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
-  QProcess helper;
-  helper.setProcessEnvironment(environment);
-  helper.start(TESSARO_HELPER_BUILD_PATH, args);
-  helper.waitForStarted();
-  if (input) {
-    helper.write(*input);
-    helper.closeWriteChannel();
-  }
-  helper.waitForFinished(120000);
-  HelperRun ran{helper.exitCode(), {}, {}};
-  for (const QString& line :
-       QString::fromUtf8(helper.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+HelperRun runHelper(const QStringList& args, const std::optional<QByteArray>& input = {},
+                    const std::optional<QByteArrayList>& environment = {}) {
+  const test::ChildRun::Result helper =
+      test::ChildRun::run(TESSARO_HELPER_BUILD_PATH, test::argumentsOf(args),
+                          {.environment = environment, .input = input}, 120000);
+  HelperRun ran{helper.status, {}, {}};
+  for (const QString& line : helper.lines) {
+    if (line.isEmpty()) continue;
     const std::optional<HelperEvent> event = HelperEvent::fromLine(line);
     EXPECT_EQ(event.has_value(), HelperEvent::isEventLine(line)) << line.toStdString();
     if (event)
@@ -61,13 +55,15 @@ HelperRun runHelper(
 }
 
 TEST(HelperBoundaryTest, KernelNamesHaveTheKernelsShape) {
-  for (const char* name : {"sdb", "sdb1", "mmcblk0p1", "nvme0n1p1", "loop12"}) {
-    EXPECT_TRUE(KernelDevice::hasKernelNameShape(name)) << name;
+  const QList<test::DataRow> rows =
+      test::readDataRows(TESSARO_FIXTURES_DIR "/DeviceNames/device-arguments.rows", "\t");
+  for (const test::DataRow& row : rows) {
+    ASSERT_EQ(row.fields.size(), 3) << row.where.toStdString();
+    EXPECT_EQ(KernelDevice::hasKernelNameShape(QString::fromUtf8(test::unescaped(row.fields[0]))),
+              row.fields[2] == "name")
+        << row.where.toStdString();
   }
-  for (const char* name : {"", "1sdb", "sd b", "sdb/", "..", "sdb\n", "dm-0", "-sdb", "Sdb",
-                           "abcdefghijklmnopqrstuvwxyzabcdefg"}) {
-    EXPECT_FALSE(KernelDevice::hasKernelNameShape(name)) << name;
-  }
+  EXPECT_GT(rows.size(), 0);
 }
 
 TEST(HelperBoundaryTest, MissingToolsAreNamedWithTheirPackages) {
@@ -90,31 +86,14 @@ TEST(HelperBoundaryTest, MissingToolsAreNamedWithTheirPackages) {
 
 // The caller's language reaches the tools only as a locale name.
 TEST(HelperBoundaryTest, OnlyLocaleNamesReachTheTools) {
-  QFile rows(TESSARO_FIXTURES_DIR "/HelperEnvironment/language-variables.rows");
-  ASSERT_TRUE(rows.open(QIODevice::ReadOnly));
-  int checked = 0;
-  while (!rows.atEnd()) {
-    const QByteArray line = rows.readLine().chopped(1);
-    if (line.isEmpty() || line.startsWith('#')) continue;
-    const QList<QByteArray> fields = line.split('\t');
-    ASSERT_EQ(fields.size(), 3) << line.toStdString();
-    // C escapes, so that a row can hold a line feed or a control.
-    QByteArray variable;
-    for (qsizetype i = 0; i < fields[1].size(); ++i) {
-      if (fields[1][i] != '\\' || i + 1 == fields[1].size()) {
-        variable += fields[1][i];
-      } else if (fields[1][++i] == 'x') {
-        variable += char(fields[1].mid(i + 1, 2).toInt(nullptr, 16));
-        i += 2;
-      } else {
-        variable += fields[1][i] == 'n' ? '\n' : fields[1][i] == 't' ? '\t' : fields[1][i];
-      }
-    }
-    EXPECT_EQ(isLanguageVariable(variable), fields[0] == "kept")
-        << fields[1].toStdString() << "\n  because " << fields[2].toStdString();
-    ++checked;
+  const QList<test::DataRow> rows =
+      test::readDataRows(TESSARO_FIXTURES_DIR "/HelperEnvironment/language-variables.rows", "\t");
+  for (const test::DataRow& row : rows) {
+    ASSERT_EQ(row.fields.size(), 3) << row.where.toStdString();
+    EXPECT_EQ(isLanguageVariable(test::unescaped(row.fields[1])), row.fields[0] == "kept")
+        << row.fields[1].toStdString() << "\n  because " << row.fields[2].toStdString();
   }
-  EXPECT_GT(checked, 0);
+  EXPECT_GT(rows.size(), 0);
 }
 
 // What the helper prints to standard output while run runs step, and then
@@ -212,10 +191,9 @@ TEST_F(HelperLoopTest, CancelOrAGoneCallerBeforeTheFirstWriteChangesNothing) {
 // and the tools are found whatever PATH the caller had.
 TEST_F(HelperLoopTest, ASuperfloppyIsCheckedOnTheWholeDiskWithoutPath) {
   ASSERT_EQ(
-      QProcess::execute("/usr/sbin/mkfs.fat", {"-F", "32", "-n", "FLOPPY", loop.devicePath()}), 0);
-  QProcessEnvironment environment;
-  environment.insert("PATH", "/nonexistent");
-  const HelperRun ran = runHelper({"check", loop.name()}, {}, environment);
+      test::runProgram("/usr/sbin/mkfs.fat", {"-F", "32", "-n", "FLOPPY", loop.devicePath()}).first,
+      0);
+  const HelperRun ran = runHelper({"check", loop.name()}, {}, QByteArrayList{"PATH=/nonexistent"});
   EXPECT_EQ(ran.status, 0) << ran.lines.join('\n').toStdString();
   EXPECT_EQ(ran.lines.value(1), "$ /usr/sbin/fsck.fat -a -w -v " + loop.devicePath());
   // fsck.fat may repair: the run said it writes, once, before its first

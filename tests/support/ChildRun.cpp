@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include "HelperRun.h"
+#include "ChildRun.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -15,6 +15,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QThread>
 #include <cstdlib>
 #include <cstring>
@@ -22,7 +23,7 @@
 
 extern char** environ;
 
-namespace tessaro::security {
+namespace tessaro::test {
 
 namespace {
 
@@ -74,11 +75,33 @@ void writeAll(int fd, const char* text) {
   [[maybe_unused]] auto n = ::write(fd, text, std::strlen(text));
 }
 
+QByteArrayList environmentFor(const ChildRun::Setup& setup) {
+  QByteArrayList entries;
+  if (setup.environment) {
+    entries = *setup.environment;
+  } else {
+    for (char** entry = environ; *entry; ++entry) entries << QByteArray(*entry);
+  }
+  for (const QByteArray& change : setup.environmentChanges) {
+    const QByteArray name = change.left(change.indexOf('=')) + '=';
+    entries.removeIf([&](const QByteArray& entry) { return entry.startsWith(name); });
+    if (change.contains('=')) entries << change;
+  }
+  return entries;
+}
+
 }  // namespace
 
-HelperRun::HelperRun(const QByteArrayList& args, const Setup& setup) {
-  if (!workDir_.isValid() || !scratch_.isValid()) return;
-  const QByteArray helper = TESSARO_HELPER_BUILD_PATH;
+QByteArrayList argumentsOf(const QStringList& args) {
+  QByteArrayList bytes;
+  for (const QString& arg : args) bytes << arg.toUtf8();
+  return bytes;
+}
+
+ChildRun::ChildRun(const QString& program, const QByteArrayList& args, const Setup& setup)
+    : program_(program.contains(QLatin1Char('/')) ? program
+                                                  : QStandardPaths::findExecutable(program)) {
+  if (!workDir_.isValid() || !scratch_.isValid() || program_.isEmpty()) return;
   const QByteArray workDir = QFile::encodeName(workDir_.path());
   QByteArray emptyFile;
   const QByteArray hiddenTool = QFile::encodeName(setup.hiddenTool);
@@ -89,17 +112,12 @@ HelperRun::HelperRun(const QByteArrayList& args, const Setup& setup) {
     emptyFile = QFile::encodeName(empty.fileName());
   }
 
-  QByteArrayList argStorage{helper};
+  QByteArrayList argStorage{QFile::encodeName(program_)};
   argStorage << args;
   std::vector<char*> argv;
   for (QByteArray& arg : argStorage) argv.push_back(arg.data());
   argv.push_back(nullptr);
-  QByteArrayList envStorage;
-  if (setup.environment) {
-    envStorage = *setup.environment;
-  } else {
-    for (char** entry = environ; *entry; ++entry) envStorage << QByteArray(*entry);
-  }
+  QByteArrayList envStorage = environmentFor(setup);
   std::vector<char*> envp;
   for (QByteArray& entry : envStorage) envp.push_back(entry.data());
   envp.push_back(nullptr);
@@ -111,23 +129,31 @@ HelperRun::HelperRun(const QByteArrayList& args, const Setup& setup) {
     if (terminal_ < 0 || ::grantpt(terminal_) != 0 || ::unlockpt(terminal_) != 0) return;
     terminalName = ::ptsname(terminal_);
   }
+  int outputFile = -1;
+  if (!setup.outputFile.isEmpty()) {
+    outputFile = ::open(QFile::encodeName(setup.outputFile).constData(),
+                        O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (outputFile < 0) return;
+  }
   if (::pipe2(in, O_CLOEXEC) != 0) return;
   if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return;
   pid_ = ::fork();
   if (pid_ == 0) {
-    // Only async-signal-safe calls from here on.
+    // Only async-signal-safe calls from here on. The child starts with
+    // SIGPIPE as any program does, whatever the test process ignores.
+    ::signal(SIGPIPE, SIG_DFL);
     ::dup2(in[0], 0);
     if (!terminalName.isEmpty()) {
       // A session of its own whose controlling terminal is the new one; as
-      // its leader, the helper is the terminal's foreground process group.
+      // its leader, the child is the terminal's foreground process group.
       const int slave = ::setsid() < 0 ? -1 : ::open(terminalName.constData(), O_RDWR);
       if (slave < 0 || ::ioctl(slave, TIOCSCTTY, 0) != 0 || ::dup2(slave, 0) < 0) {
-        writeAll(2, "test: cannot make the terminal the helper's own\n");
+        writeAll(2, "test: cannot make the terminal the child's own\n");
         ::_exit(120);
       }
     }
-    ::dup2(out[1], 1);
-    ::dup2(err[1], 2);
+    ::dup2(outputFile >= 0 ? outputFile : out[1], 1);
+    ::dup2(setup.mergeErrorOutput ? 1 : err[1], 2);
     if (::chdir(workDir.constData()) != 0) {
       writeAll(2, "test: cannot enter the working directory\n");
       ::_exit(120);
@@ -141,9 +167,10 @@ HelperRun::HelperRun(const QByteArrayList& args, const Setup& setup) {
       }
     }
     ::execve(argv[0], argv.data(), envp.data());
-    writeAll(2, "test: cannot start the helper\n");
-    ::_exit(120);
+    writeAll(2, "test: cannot start the program\n");
+    ::_exit(127);
   }
+  if (outputFile >= 0) ::close(outputFile);
   ::close(in[0]);
   ::close(out[1]);
   ::close(err[1]);
@@ -155,21 +182,27 @@ HelperRun::HelperRun(const QByteArrayList& args, const Setup& setup) {
     ::close(stderr_);
     stdout_ = stderr_ = -1;
   }
+  if (pid_ > 0 && setup.input) {
+    send(*setup.input);
+    ::close(stdin_);
+    stdin_ = -1;
+  }
 }
 
-HelperRun::~HelperRun() {
+ChildRun::~ChildRun() {
   if (pid_ > 0) killAll();
   for (int fd : {stdin_, stdout_, stderr_, terminal_}) {
     if (fd >= 0) ::close(fd);
   }
 }
 
-HelperRun::Result HelperRun::run(const QByteArrayList& args, const Setup& setup, int timeoutMs) {
-  HelperRun helper(args, setup);
-  return helper.finish(timeoutMs);
+ChildRun::Result ChildRun::run(const QString& program, const QByteArrayList& args,
+                               const Setup& setup, int timeoutMs) {
+  ChildRun child(program, args, setup);
+  return child.finish(timeoutMs);
 }
 
-bool HelperRun::pump(int timeoutMs) {
+bool ChildRun::pump(int timeoutMs) {
   pollfd fds[2];
   nfds_t count = 0;
   for (int fd : {stdout_, stderr_}) {
@@ -188,6 +221,7 @@ bool HelperRun::pump(int timeoutMs) {
       continue;
     }
     (isOut ? outBuffer_ : errBuffer_).append(buffer, n);
+    if (isOut) output_.append(buffer, n);
   }
   qsizetype end;
   while ((end = outBuffer_.indexOf('\n')) >= 0) {
@@ -197,8 +231,8 @@ bool HelperRun::pump(int timeoutMs) {
   return stdout_ >= 0 || stderr_ >= 0;
 }
 
-std::optional<QString> HelperRun::waitForLine(const std::function<bool(const QString&)>& accept,
-                                              int timeoutMs) {
+std::optional<QString> ChildRun::waitForLine(const std::function<bool(const QString&)>& accept,
+                                             int timeoutMs) {
   QDeadlineTimer deadline(timeoutMs);
   while (true) {
     while (linesSeen_ < lines_.size()) {
@@ -213,7 +247,17 @@ std::optional<QString> HelperRun::waitForLine(const std::function<bool(const QSt
   }
 }
 
-void HelperRun::freeze() {
+void ChildRun::send(const QByteArray& bytes) {
+  // A child that stops reading only loses what it did not read.
+  ::signal(SIGPIPE, SIG_IGN);
+  for (qsizetype sent = 0; stdin_ >= 0 && sent < bytes.size();) {
+    const ssize_t n = ::write(stdin_, bytes.constData() + sent, size_t(bytes.size() - sent));
+    if (n <= 0) break;
+    sent += n;
+  }
+}
+
+void ChildRun::freeze() {
   if (pid_ <= 0) return;
   ::kill(pid_, SIGSTOP);
   waitUntilStopped(pid_);
@@ -228,24 +272,29 @@ void HelperRun::freeze() {
   }
 }
 
-void HelperRun::typeAtTerminal(const QByteArray& keys) {
-  if (terminal_ < 0) return;
-  [[maybe_unused]] const auto n = ::write(terminal_, keys.constData(), size_t(keys.size()));
-}
-
-void HelperRun::hangUpTerminal() {
-  if (terminal_ >= 0) ::close(terminal_);
-  terminal_ = -1;
-}
-
-void HelperRun::thaw() {
+void ChildRun::thaw() {
   if (pid_ <= 0) return;
   for (pid_t child : descendantsOf(pid_)) ::kill(child, SIGCONT);
   ::kill(pid_, SIGCONT);
   frozen_.clear();
 }
 
-void HelperRun::killAll() {
+bool ChildRun::running() const {
+  const char state = pid_ > 0 ? processState(pid_) : '?';
+  return state != '?' && state != 'Z' && state != 'X';
+}
+
+void ChildRun::typeAtTerminal(const QByteArray& keys) {
+  if (terminal_ < 0) return;
+  [[maybe_unused]] const auto n = ::write(terminal_, keys.constData(), size_t(keys.size()));
+}
+
+void ChildRun::hangUpTerminal() {
+  if (terminal_ >= 0) ::close(terminal_);
+  terminal_ = -1;
+}
+
+void ChildRun::killAll() {
   ::kill(pid_, SIGSTOP);
   for (pid_t child : descendantsOf(pid_)) ::kill(child, SIGKILL);
   ::kill(pid_, SIGKILL);
@@ -253,10 +302,11 @@ void HelperRun::killAll() {
   pid_ = -1;
 }
 
-HelperRun::Result HelperRun::finish(int timeoutMs) {
+ChildRun::Result ChildRun::finish(int timeoutMs) {
   Result result;
   if (pid_ <= 0) {
-    result.errorOutput = QStringLiteral("test: the helper could not be started");
+    result.errorOutput = QStringLiteral("test: %1 could not be started")
+                             .arg(program_.isEmpty() ? QStringLiteral("the program") : program_);
     return result;
   }
   QDeadlineTimer deadline(timeoutMs);
@@ -270,14 +320,16 @@ HelperRun::Result HelperRun::finish(int timeoutMs) {
   if (ended == pid_) {
     pid_ = -1;
     if (WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
+    if (WIFSIGNALED(raw)) result.signal = WTERMSIG(raw);
   } else {
     result.timedOut = true;
     killAll();
   }
-  ::close(stdin_);
+  if (stdin_ >= 0) ::close(stdin_);
   stdin_ = -1;
   if (!outBuffer_.isEmpty()) lines_ << QString::fromUtf8(outBuffer_);
   outBuffer_.clear();
+  result.output = QString::fromUtf8(output_);
   result.lines = lines_;
   result.errorOutput = QString::fromUtf8(errBuffer_);
   result.leftBehind =
@@ -286,4 +338,9 @@ HelperRun::Result HelperRun::finish(int timeoutMs) {
   return result;
 }
 
-}  // namespace tessaro::security
+std::pair<int, QString> runProgram(const QString& program, const QStringList& args) {
+  const ChildRun::Result ran = ChildRun::run(program, argumentsOf(args), {}, 120000);
+  return {ran.status, ran.output.trimmed()};
+}
+
+}  // namespace tessaro::test

@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+#pragma once
+
+#include <sys/types.h>
+
+#include <QByteArrayList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+#include <optional>
+#include <utility>
+
+namespace tessaro::test {
+
+// One run of a program as a child process of the test, the way a caller
+// starts it: any arguments, any environment. Standard input is a pipe: the
+// input given is written and the pipe closed; without input it stays open
+// and silent for the whole run (the helper reads its end as the caller going
+// away). Standard output, split into lines, and standard error are read
+// separately. The working directory is an empty directory of the run's own,
+// so that text a shell would have run ("touch M") leaves a file there.
+//
+// The run can be frozen between two of its steps from outside, with no hook
+// in the program: SIGSTOP for it and every process below it.
+class ChildRun;
+
+// How a child is started.
+struct ChildRunSetup {
+  // NAME=VALUE entries; the test's own environment when none.
+  std::optional<QByteArrayList> environment;
+  // A program to cover, in a private mount namespace of the child's own,
+  // with an empty file that cannot be run.
+  QString hiddenTool;
+  // The child is the foreground job of a pseudo-terminal of its own, as
+  // pkexec started from a shell is, with the terminal as its standard input.
+  bool terminal = false;
+  // Written to standard input, which is then closed.
+  std::optional<QByteArray> input;
+  // Changes to the environment: NAME=VALUE sets NAME, a bare NAME removes it.
+  QByteArrayList environmentChanges;
+  // Standard output goes to this file instead ("/dev/full": nobody can read it).
+  QString outputFile;
+  // Standard error goes where standard output goes, interleaved as on a terminal.
+  bool mergeErrorOutput = false;
+};
+
+// How it ended and what it printed.
+struct ChildRunResult {
+  int status = -1;  // the exit status; -1 when a signal ended the child or it did not end
+  int signal = 0;   // the signal that ended it
+  bool timedOut = false;
+  QString output;          // standard output
+  QStringList lines;       // the same, one entry a line
+  QString errorOutput;     // standard error
+  QStringList leftBehind;  // what appeared in the working directory
+};
+
+class ChildRun {
+ public:
+  using Setup = ChildRunSetup;
+  using Result = ChildRunResult;
+
+  // program: an absolute path, or a name looked up in PATH as a shell would.
+  ChildRun(const QString& program, const QByteArrayList& args, const Setup& setup = {});
+  ~ChildRun();
+  ChildRun(const ChildRun&) = delete;
+  ChildRun& operator=(const ChildRun&) = delete;
+
+  // Starts a run and waits for its end (see finish()).
+  static Result run(const QString& program, const QByteArrayList& args, const Setup& setup = {},
+                    int timeoutMs = kTimeoutMs);
+
+  bool started() const { return pid_ > 0; }
+  // Reads the output until a line that accept takes, and returns it; none when
+  // the output ends first or after timeoutMs.
+  std::optional<QString> waitForLine(const std::function<bool(const QString&)>& accept,
+                                     int timeoutMs = 60000);
+  // Writes to standard input while the child runs.
+  void send(const QByteArray& bytes);
+  // Stops the child, then everything it started; thaw() lets them go on.
+  void freeze();
+  void thaw();
+  pid_t pid() const { return pid_; }
+  // Whether the child has not ended yet (it is not reaped by asking).
+  bool running() const;
+  // With Setup::terminal: keys typed at the terminal ("\x03" is Ctrl+C), and
+  // its hang-up, which closes it.
+  void typeAtTerminal(const QByteArray& keys);
+  void hangUpTerminal();
+  // Reads to the end of the output and waits for the child to exit; kills
+  // it, and everything it started, after timeoutMs.
+  Result finish(int timeoutMs = kTimeoutMs);
+  static constexpr int kTimeoutMs = 300000;
+
+ private:
+  bool pump(int timeoutMs);
+  void killAll();
+
+  QTemporaryDir workDir_;
+  QTemporaryDir scratch_;
+  QString program_;
+  pid_t pid_ = -1;
+  int stdin_ = -1;
+  int stdout_ = -1;
+  int stderr_ = -1;
+  int terminal_ = -1;
+  QByteArray outBuffer_;
+  QByteArray errBuffer_;
+  QByteArray output_;
+  QStringList lines_;
+  qsizetype linesSeen_ = 0;
+  QList<pid_t> frozen_;
+};
+
+// Runs a program to its end, its standard input open and silent: its exit
+// status and its trimmed standard output.
+std::pair<int, QString> runProgram(const QString& program, const QStringList& args);
+
+// Texts as the arguments of a run, in UTF-8.
+QByteArrayList argumentsOf(const QStringList& args);
+
+}  // namespace tessaro::test

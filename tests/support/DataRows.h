@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+#pragma once
+
+#include <QByteArrayList>
+#include <QList>
+#include <QString>
+
+namespace tessaro::test {
+
+// One row of a table of hostile inputs kept as data: its fields, and where
+// it is, for the failure message ("argument-attacks.rows:12").
+struct DataRow {
+  QString where;
+  QByteArrayList fields;
+};
+
+// The rows of a file, one a line, fields separated by separator (" | " or a
+// tab) and trimmed of blanks at either end; blank lines and lines that start
+// with # are left out. Empty when the file cannot be read.
+QList<DataRow> readDataRows(const QString& path, const QByteArray& separator = " | ");
+
+// Text with C escapes resolved, so that a row can hold any byte: \n \t \\ and
+// \xHH (two hex digits; \x20 is a blank). "" alone is the empty text.
+QByteArray unescaped(const QByteArray& text);
+
+// A field of words separated by blanks, each unescaped.
+QByteArrayList wordsOf(const QByteArray& field);
+
+}  // namespace tessaro::test
