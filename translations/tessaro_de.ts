@@ -722,6 +722,21 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
     </message>
 </context>
 <context>
+    <name>ProbeProgress</name>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>%1 %, about %2 s left</source>
+        <translation>%1 %, noch etwa %2 s</translation>
+    </message>
+    <message>
+        <source>%1 %, about %2 min left</source>
+        <translation>%1 %, noch etwa %2 min</translation>
+    </message>
+</context>
+<context>
     <name>PropertyList</name>
     <message>
         <source>The data couldn&apos;t be read because it is a binary property list; only the XML form is read.</source>
@@ -1237,18 +1252,6 @@ Zum Löschen %3 eingeben: </translation>
     <message>
         <source>A format of %1 is about to begin. Stop it and close the window?</source>
         <translation>Eine Formatierung von %1 beginnt gleich. Anhalten und das Fenster schließen?</translation>
-    </message>
-    <message>
-        <source>%1 %</source>
-        <translation>%1 %</translation>
-    </message>
-    <message>
-        <source>%1 %, about %2 s left</source>
-        <translation>%1 %, noch etwa %2 s</translation>
-    </message>
-    <message>
-        <source>%1 %, about %2 min left</source>
-        <translation>%1 %, noch etwa %2 min</translation>
     </message>
     <message>
         <source>Not formatted within the part that holds data: %1</source>

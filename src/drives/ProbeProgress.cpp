@@ -3,6 +3,7 @@
 
 #include "drives/ProbeProgress.h"
 
+#include <QCoreApplication>
 #include <QJsonValue>
 #include <algorithm>
 #include <cmath>
@@ -23,12 +24,20 @@ ProbeProgress ProbeProgress::estimate(quint64 doneBytes, quint64 plannedBytes, q
   return progress;
 }
 
+namespace {
+
+struct ProgressText {
+  Q_DECLARE_TR_FUNCTIONS(ProbeProgress)
+};
+
+}  // namespace
+
 QString ProbeProgress::text() const {
   const int percent = int(std::floor(std::clamp(fraction, 0.0, 1.0) * 100.0));
-  QString text = QStringLiteral("%1 %").arg(percent);
-  if (!secondsLeft || percent >= 100) return text;
-  if (*secondsLeft < 60) return text + QStringLiteral(", about %1 s left").arg(*secondsLeft);
-  return text + QStringLiteral(", about %1 min left").arg((*secondsLeft + 30) / 60);
+  if (!secondsLeft || percent >= 100) return ProgressText::tr("%1 %").arg(percent);
+  if (*secondsLeft < 60)
+    return ProgressText::tr("%1 %, about %2 s left").arg(percent).arg(*secondsLeft);
+  return ProgressText::tr("%1 %, about %2 min left").arg(percent).arg((*secondsLeft + 30) / 60);
 }
 
 HelperEvent ProbeProgress::event() const {

@@ -20,7 +20,8 @@ struct ProbeProgress {
   // the rest is expected to go at the pace so far.
   static ProbeProgress estimate(quint64 doneBytes, quint64 plannedBytes, qint64 elapsedMs);
 
-  // "42 %, about 3 min left", "97 %, about 5 s left", "3 %".
+  // "42 %, about 3 min left", "97 %, about 5 s left", "3 %", in the user's
+  // language, as the window's progress bar and tessaro-cli's progress line show it.
   QString text() const;
 
   // The helper's progress event, and back: none for another event or one

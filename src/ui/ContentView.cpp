@@ -41,19 +41,6 @@ static void registerIconResources() { Q_INIT_RESOURCE(icons); }
 
 namespace tessaro {
 
-namespace {
-
-// "42 %, about 3 min left", as the progress bar shows it.
-QString progressText(const ProbeProgress& progress) {
-  const int percent = int(std::floor(std::clamp(progress.fraction, 0.0, 1.0) * 100.0));
-  if (!progress.secondsLeft || percent >= 100) return ContentView::tr("%1 %").arg(percent);
-  const qint64 seconds = *progress.secondsLeft;
-  if (seconds < 60) return ContentView::tr("%1 %, about %2 s left").arg(percent).arg(seconds);
-  return ContentView::tr("%1 %, about %2 min left").arg(percent).arg((seconds + 30) / 60);
-}
-
-}  // namespace
-
 ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* parent)
     : QWidget(parent),
       diskManager_(diskManager ? std::move(diskManager) : std::make_unique<DiskManager>()),
@@ -348,7 +335,7 @@ void ContentView::probeSelectedDrive() {
     return;
   probedDrive_ = *selectedDrive_;
   ui_->probeProgress->setValue(0);
-  ui_->probeProgress->setFormat(progressText({}));
+  ui_->probeProgress->setFormat(ProbeProgress{}.text());
   ui_->probeProgress->setVisible(true);
   startJob(
       std::make_unique<ProbeJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_),
@@ -362,7 +349,7 @@ void ContentView::showProbeProgress(const ProbeProgress& progress) {
         // Progress still on its way when the test has ended is stale.
         if (!jobs_.capacityTest()) return;
         ui_->probeProgress->setValue(int(std::floor(progress.fraction * 100.0)));
-        ui_->probeProgress->setFormat(progressText(progress));
+        ui_->probeProgress->setFormat(progress.text());
       },
       Qt::QueuedConnection);
 }
@@ -373,7 +360,7 @@ void ContentView::showStepProgress(double fraction) {
       [this, fraction] {
         if (!jobs_.format() && !jobs_.check()) return;
         ui_->probeProgress->setValue(int(std::floor(fraction * 100.0)));
-        ui_->probeProgress->setFormat(progressText({fraction, std::nullopt, 0}));
+        ui_->probeProgress->setFormat(ProbeProgress{fraction, std::nullopt, 0}.text());
         ui_->probeProgress->setVisible(true);
       },
       Qt::QueuedConnection);
