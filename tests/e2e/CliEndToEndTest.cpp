@@ -222,11 +222,31 @@ TEST_F(CliOnSmallLoopDevice, AHelpersRefusalKeepsItsOwnReason) {
   const QJsonObject error = QJsonDocument::fromJson(contents(out).toUtf8())["error"].toObject();
   EXPECT_EQ(error["kind"], "refused");
   EXPECT_EQ(error["reason"], reason);
+  EXPECT_EQ(error["written"], false);
   EXPECT_TRUE(error["message"].toString().startsWith("Reading info failed on " + image.device()));
   const QStringList said = contents(err).split('\n');
   ASSERT_EQ(said.size(), 3) << contents(err).toStdString();
   EXPECT_EQ(said.at(0), "tessaro-cli: " + reason);
   EXPECT_EQ(said.at(1), "tessaro-cli: " + error["message"].toString());
+}
+
+// A script reading the JSON document learns that the drive was changed before
+// the failure, as the helper's failure event said.
+TEST_F(CliOnSmallLoopDevice, AFailureAfterTheFirstWriteSaysSoInTheJsonDocument) {
+  CliWithStandInHelper run(
+      "echo '@@tessaro-event@@ {\"event\":\"writing\"}'\n"
+      "echo '@@tessaro-event@@ {\"event\":\"failure\",\"kind\":\"driveStopped\","
+      "\"written\":true,\"tool\":\"\",\"status\":74,\"message\":\"Stopped: no answer.\"}'\n"
+      "echo 'Stopped: no answer.'\nexit 74\n");
+  CliRequest request;
+  request.command = CliCommand::Probe;
+  request.device = name();
+  request.json = true;
+  request.assumeYes = true;
+  EXPECT_NE(test::awaitTask(run.cli.run(request)), cliSuccess);
+  const QString printed = contents(run.out);
+  EXPECT_EQ(QJsonDocument::fromJson(printed.toUtf8())["error"]["written"], true)
+      << printed.toStdString() << contents(run.err).toStdString();
 }
 
 TEST_F(CliOnLoopDevice, InfoAsJsonHoldsTheReportsFacts) {
