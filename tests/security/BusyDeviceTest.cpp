@@ -10,8 +10,11 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
+#include <algorithm>
 #include <set>
 
 #include "SecurityTest.h"
@@ -100,6 +103,46 @@ TEST_F(BusyDevice, ADiskOrPartitionAnotherProgramHoldsIsRefused) {
         },
         disk, allowed);
   }
+}
+
+// A check unmounts what the desktop mounted under /media, and only then runs
+// fsck.fat; where the unmount fails (a program has a file open there) it
+// stops before fsck.fat, and says so. Here the partition holds ext4 (this
+// kernel has no vfat driver), which fsck.fat must not call clean either.
+TEST_F(BusyDevice, ACheckUnmountsUnderMediaAndStopsWhereTheUnmountFails) {
+  LoopDisk disk;
+  ASSERT_TRUE(disk.ready());
+  ASSERT_TRUE(makeExt4(disk.partitionPath()));
+  QDir().mkpath(QStringLiteral("/media"));
+  QTemporaryDir media(QStringLiteral("/media/tessaro-check-XXXXXX"));
+  if (!media.isValid()) GTEST_SKIP() << "no directory can be made under /media";
+  ASSERT_EQ(runTool(QStringLiteral("mount"), {disk.partitionPath(), media.path()}).status, 0);
+  const auto mounted = [&] {
+    return runTool(QStringLiteral("findmnt"), {QStringLiteral("--source"), disk.partitionPath()})
+               .status == 0;
+  };
+  const auto ranFsck = [](const QStringList& lines) {
+    return std::count_if(lines.begin(), lines.end(), [](const QString& line) {
+      return line.startsWith(QLatin1String("$ ")) && line.contains(QLatin1String("/fsck.fat "));
+    });
+  };
+  {
+    QFile open(media.filePath(QStringLiteral("in-use")));
+    ASSERT_TRUE(open.open(QIODevice::WriteOnly));
+    const HelperRun::Result busy = HelperRun::run({"check", disk.partitionName().toUtf8()});
+    EXPECT_EQ(busy.status, C::toolFailed) << describe(busy);
+    EXPECT_TRUE(busy.output.contains(" could not be unmounted (exit status ")) << describe(busy);
+    EXPECT_EQ(ranFsck(busy.lines), 0) << describe(busy);
+    EXPECT_TRUE(mounted()) << "the file a program has open went away under it";
+  }
+  const HelperRun::Result result = HelperRun::run({"check", disk.partitionName().toUtf8()});
+  EXPECT_TRUE(result.output.contains("\n$ /usr/bin/umount --all-targets " + disk.partitionPath() +
+                                     "\n"))
+      << describe(result);
+  EXPECT_FALSE(mounted()) << describe(result);
+  EXPECT_GE(ranFsck(result.lines), 1) << describe(result);
+  EXPECT_NE(result.status, C::success) << "an ext4 partition passed as a clean FAT file system";
+  if (mounted()) runTool(QStringLiteral("umount"), {media.path()});
 }
 
 // Between check's test that nothing holds the partition and fsck.fat's end,
