@@ -2,9 +2,6 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <pty.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QJsonArray>
@@ -364,41 +361,20 @@ TEST(CliOnThreeTiBLoopDevice, PromptNamesTheMbrLimitAndDecliningLeavesTheImageUn
   test::LoopImage image(3LL << 40);
   ASSERT_FALSE(image.device().isEmpty());
   const QString before = image.hash();
-  int terminal = -1;
-  const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    const QByteArray name = image.device().mid(5).toUtf8();
-    execl(TESSARO_CLI_BUILD_PATH, TESSARO_CLI_BUILD_PATH, "format", name.constData(),
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  QByteArray shown;
-  bool answered = false;
-  for (;;) {
-    pollfd ready{terminal, POLLIN, 0};
-    if (poll(&ready, 1, 60000) <= 0) break;
-    char buffer[4096];
-    const ssize_t got = read(terminal, buffer, sizeof buffer);
-    if (got <= 0) break;  // EIO once the program has ended
-    shown.append(buffer, got);
-    if (!answered && shown.contains("to erase it: ")) {
-      answered = write(terminal, "no\n", 3) == 3;
-    }
-  }
-  int status = -1;
-  waitpid(pid, &status, 0);
-  close(terminal);
-  EXPECT_TRUE(answered) << shown.toStdString();
+  // The answer waits at the terminal until the prompt reads it.
+  test::ChildRun cli(TESSARO_CLI_BUILD_PATH, {"format", image.device().mid(5).toUtf8()},
+                     {.terminal = true});
+  cli.typeAtTerminal("no\n");
+  const test::ChildRun::Result ran = cli.finish();
+  const QString shown = ran.output + ran.errorOutput;
   const qsizetype notice = shown.indexOf(
       "Only the first 2.2 TB of 3.3 TB can be used: an MBR partition table cannot "
       "address more.");
   EXPECT_GE(notice, 0) << shown.toStdString();
   EXPECT_LT(notice, shown.indexOf("to erase it: ")) << shown.toStdString();
-  EXPECT_TRUE(
-      shown.contains("Not confirmed: nothing on " + image.device().toUtf8() + " was erased."))
+  EXPECT_TRUE(shown.contains("Not confirmed: nothing on " + image.device() + " was erased."))
       << shown.toStdString();
-  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 3);
+  EXPECT_EQ(ran.status, 3);
   EXPECT_EQ(image.hash(), before);
 }
 

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QScrollBar>
 #include <QTest>
 #include <QThread>
@@ -12,14 +11,6 @@
 
 using namespace tessaro;
 using namespace tessaro::test;
-
-// The 17 lines character for character: en dashes, arrows, symbols without
-// variation selectors.
-TEST(ContentView, WelcomeTextIsExact) {
-  QFile file(TESSARO_FIXTURES_DIR "/ui/welcome.txt");
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(ContentView::welcomeText(), QString::fromUtf8(file.readAll()));
-}
 
 TEST(ContentView, EnableRulesFollowSelectionAndBusy) {
   auto view = makeView("2");
