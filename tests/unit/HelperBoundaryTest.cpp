@@ -12,7 +12,6 @@
 #include "ChildRun.h"
 #include "DataRows.h"
 #include "LoopDisk.h"
-#include "SystemTool.h"
 #include "exec/HelperContract.h"
 #include "exec/HelperEvent.h"
 #include "helper/CancelWatch.h"
@@ -210,19 +209,6 @@ TEST_F(HelperLoopTest, ASuperfloppyIsCheckedOnTheWholeDiskWithoutPath) {
   }
   ASSERT_EQ(ran.events.last().kind(), HelperEvent::Kind::progress);
   EXPECT_EQ(ran.events.last().fields().value("fraction").toDouble(), 1.0);
-}
-
-// The refusal names the partition and says why.
-TEST_F(HelperLoopTest, APartitionIsNoDiskToFormat) {
-  ASSERT_EQ(test::runTool("sfdisk", {"--quiet", loop.devicePath()}, "start=2048, type=c\n").status,
-            0);
-  test::runTool("partx", {"--update", loop.devicePath()});
-  const QString before = loop.hash();
-  const HelperRun ran = runHelper({"format", loop.partitionName(), "X", "default"});
-  EXPECT_EQ(ran.status, contract::refusedDevice);
-  EXPECT_EQ(ran.lines.last(),
-            "Refused: " + loop.partitionPath() + " is a partition; a format erases a whole disk.");
-  EXPECT_EQ(loop.hash(), before);
 }
 
 }  // namespace
