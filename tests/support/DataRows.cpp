@@ -41,8 +41,11 @@ QByteArray unescaped(const QByteArray& text) {
     } else if (text[++i] == 'x') {
       bytes += char(text.mid(i + 1, 2).toInt(nullptr, 16));
       i += 2;
+    } else if (text[i] == 'u') {
+      bytes += QString(QChar(text.mid(i + 1, 4).toUShort(nullptr, 16))).toUtf8();
+      i += 4;
     } else {
-      bytes += text[i] == 'n' ? '\n' : text[i] == 't' ? '\t' : text[i];
+      bytes += text[i] == 'n' ? '\n' : text[i] == 't' ? '\t' : text[i] == 'r' ? '\r' : text[i];
     }
   }
   return bytes;

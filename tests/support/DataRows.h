@@ -21,8 +21,9 @@ struct DataRow {
 // with # are left out. Empty when the file cannot be read.
 QList<DataRow> readDataRows(const QString& path, const QByteArray& separator = " | ");
 
-// Text with C escapes resolved, so that a row can hold any byte: \n \t \\ and
-// \xHH (two hex digits; \x20 is a blank). "" alone is the empty text.
+// Text with C escapes resolved, so that a row can hold any byte: \n \r \t \\,
+// \xHH (a byte, two hex digits; \x20 is a blank) and \uHHHH (a character of
+// the Basic Multilingual Plane, in UTF-8). "" alone is the empty text.
 QByteArray unescaped(const QByteArray& text);
 
 // A field of words separated by blanks, each unescaped.

@@ -5,10 +5,12 @@
 
 #include <QStringList>
 
+#include "DataRows.h"
 #include "exec/OutputLineDecoder.h"
 #include "exec/PkexecReason.h"
 
 using tessaro::OutputLineDecoder;
+namespace test = tessaro::test;
 
 namespace {
 
@@ -27,6 +29,13 @@ QStringList decodeInPieces(const QByteArray& bytes, const QList<qsizetype>& cuts
 }
 
 const QString fffd(QChar::ReplacementCharacter);
+
+// Fields of a row, unescaped, as text.
+QStringList textsOf(const QByteArrayList& fields) {
+  QStringList texts;
+  for (const QByteArray& field : fields) texts << QString::fromUtf8(test::unescaped(field));
+  return texts;
+}
 
 }  // namespace
 
@@ -53,22 +62,14 @@ TEST(OutputLineDecoderTest, EverySplitOfAStreamGivesTheSameLines) {
 }
 
 TEST(OutputLineDecoderTest, BytesThatAreNotUtf8BecomeReplacementCharacters) {
-  // Input, lines.
-  const std::pair<QByteArray, QStringList> cases[] = {
-      {"Latin-1: Fehler beim \xD6"
-       "ffnen\n",
-       {"Latin-1: Fehler beim " + fffd + "ffnen"}},
-      {"\xFF\xFE\n", {fffd + fffd}},
-      {"cut short \xE2\x9C", {"cut short " + fffd}},  // unfinished character at the end
-      {"\xC3", {fffd}},
-      {"overlong \xC0\xAF ok\n", {"overlong " + fffd + fffd + " ok"}},
-      {"", {}},
-      {"\n", {""}},
-      {"a\n\n", {"a", ""}},
-      {"lone \r in a line\r\n", {"lone \r in a line"}},
-  };
-  for (const auto& [bytes, lines] : cases) {
-    EXPECT_EQ(decodeInPieces(bytes, {}), lines) << bytes.toStdString();
+  const QList<test::DataRow> rows =
+      test::readDataRows(TESSARO_FIXTURES_DIR "/OutputLines/decoded.rows");
+  ASSERT_GT(rows.size(), 5);
+  for (const test::DataRow& row : rows) {
+    SCOPED_TRACE(row.where.toStdString());
+    const QByteArray bytes = test::unescaped(row.fields[0]);
+    const QStringList lines = textsOf(row.fields.mid(1));
+    EXPECT_EQ(decodeInPieces(bytes, {}), lines);
     // Cut inside whatever is there.
     if (bytes.size() > 2) EXPECT_EQ(decodeInPieces(bytes, {bytes.size() - 2}), lines);
   }
@@ -89,31 +90,12 @@ TEST(OutputLineDecoderTest, ALineWithoutEndIsCutAtTheLimit) {
 }
 
 TEST(PkexecReasonTest, TheLineThatSaysWhy) {
-  // pkexec's standard error, reason.
-  const std::pair<QByteArray, QString> cases[] = {
-      {"Error executing command as another user: Not authorized\n\nThis incident has been "
-       "reported.\n",
-       "Not authorized"},
-      {"Error executing command as another user: Request dismissed\n", "Request dismissed"},
-      {"Error executing command as another user: No authentication agent found.\n",
-       "No authentication agent found."},
-      {"Cannot run program /x: No such file or directory\n",
-       "Cannot run program /x: No such file or directory"},
-      // A wrong password at pkexec's own text agent.
-      {"==== AUTHENTICATING FOR org.tessaro.helper ====\nAuthenticating as: ann\nPassword: \n"
-       "polkit-agent-helper-1: pam_authenticate failed: Authentication failure\n"
-       "==== AUTHENTICATION FAILED ====\n"
-       "Error executing command as another user: Not authorized\n\nThis incident has been "
-       "reported.\n",
-       "Not authorized (polkit-agent-helper-1: pam_authenticate failed: Authentication "
-       "failure)"},
-      {"Password: \nsu: one\ntwo\nthree\nError executing command as another user: Not "
-       "authorized\n",
-       "Not authorized (two; three)"},
-      {"", ""},
-      {"\n \n", ""},
-      {"Not \x1b[31mred\x1b[0m \xFF\n", "Not " + fffd + "[31mred" + fffd + "[0m " + fffd},
-  };
-  for (const auto& [errorOutput, reason] : cases)
-    EXPECT_EQ(tessaro::pkexecReason(errorOutput), reason) << errorOutput.toStdString();
+  const QList<test::DataRow> rows =
+      test::readDataRows(TESSARO_FIXTURES_DIR "/OutputLines/pkexec-reasons.rows");
+  ASSERT_GT(rows.size(), 5);
+  for (const test::DataRow& row : rows) {
+    EXPECT_EQ(tessaro::pkexecReason(test::unescaped(row.fields[0])),
+              textsOf(row.fields.mid(1)).join(QString()))
+        << row.where.toStdString();
+  }
 }
