@@ -7,16 +7,12 @@
 // too, in a private mount namespace), its record equals lsblk's, field by
 // field.
 
-#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
-#include <QProcess>
-#include <cstdio>
-#include <cstdlib>
 
 #include "Capability.h"
 #include "SecurityTest.h"
@@ -67,17 +63,10 @@ QString differences(const LsblkDevice& ours, const LsblkDevice& lsblk) {
 
 // lsblk's record of /dev/NAME, read in this process's mount namespace.
 std::optional<LsblkDevice> lsblkRecord(const QString& name) {
-  const QByteArray command = "/usr/bin/lsblk " +
-                             LsblkDevice::arguments().join(QLatin1Char(' ')).toUtf8() +
-                             " /dev/" + name.toUtf8();
-  FILE* pipe = ::popen(command.constData(), "r");
-  if (!pipe) return std::nullopt;
-  QByteArray output;
-  char buffer[4096];
-  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
-  if (::pclose(pipe) != 0) return std::nullopt;
-  const QList<LsblkDevice> devices = LsblkDevice::parseList(QString::fromUtf8(output));
-  if (devices.size() != 1) return std::nullopt;
+  const auto [status, output] =
+      test::runProgram("/usr/bin/lsblk", LsblkDevice::arguments() << "/dev/" + name);
+  const QList<LsblkDevice> devices = LsblkDevice::parseList(output);
+  if (status != 0 || devices.size() != 1) return std::nullopt;
   return devices.first();
 }
 
@@ -85,7 +74,7 @@ TEST_F(GuardRecord, EqualsLsblksRecordOnLoopDevicesOfThisTest) {
   if (const std::string why = test::missingMountNamespace(); !why.empty()) GTEST_SKIP() << why;
   LoopDisk plain{{.blank = true}}, partitioned, mounted;
   ASSERT_TRUE(plain.ready() && partitioned.ready() && mounted.ready());
-  ASSERT_EQ(QProcess::execute("/usr/sbin/mkfs.ext4", {"-q", "-F", mounted.partitionPath()}), 0);
+  ASSERT_EQ(test::runProgram("/usr/sbin/mkfs.ext4", {"-q", "-F", mounted.partitionPath()}).first, 0);
   QTemporaryDir first(QDir::tempPath() + "/tessaro guard\tfirst-XXXXXX"),
       second(QDir::tempPath() + "/tessaro-guard-second-XXXXXX");
   ASSERT_TRUE(first.isValid() && second.isValid());
