@@ -8,6 +8,7 @@
 #include <climits>
 #include <limits>
 
+#include "DataRows.h"
 #include "drives/Fat32Layout.h"
 #include "drives/FormatRequestRules.h"
 #include "drives/LogicalSectorSize.h"
@@ -83,34 +84,16 @@ TEST(FormatCompositionTest, PartitionIsCappedAtTheMbrLimitAndNamedAsTheKernelDoe
 }
 
 TEST(FormatValidationTest, VolumeNameRulesOfMkfsFatAndNewfsMsdosSayWhatToChange) {
-  const char* blank = "The volume name may not begin with a blank.";
-  const char* ascii = "The volume name may hold only printable ASCII characters; ";
-  const char* noName =
-      "\"NO NAME\" is how a drive without a name reads; choose another volume name.";
-  const std::tuple<const char*, QString, QString> cases[] = {
-      // name, Linux, macOS refusal
-      {"MY USB", "", ""},
-      {"ABCDEFGHIJKL",
-       R"(The volume name "ABCDEFGHIJKL" is 12 characters long; FAT32 allows at most 11.)",
-       R"(The volume name "ABCDEFGHIJKL" takes 12 bytes; FAT32 allows at most 11.)"},
-      {"CLÉ", ascii + QString(R"("É" is not one.)"), ""},
-      {"ÉÉÉÉÉÉ", ascii + QString(R"("É" is not one.)"),
-       R"(The volume name "ÉÉÉÉÉÉ" takes 12 bytes; FAT32 allows at most 11.)"},
-      {"A\tB", ascii + QString("\"\t\" is not one."),
-       "The volume name may not hold control characters."},
-      {" USB", blank, blank},
-      // FAT pads a label with blanks and reads "NO NAME" as no label at all:
-      // neither would read back as typed, so both are refused before erasing.
-      {"USB ", "The volume name may not end with a blank; remove it.",
-       "The volume name may not end with a blank; remove it."},
-      {"no name", noName, noName},
-      {"NO NAME", noName, noName},
-      {"NO  NAME", "", ""},
-  };
-  for (const auto& [name, onLinux, onMac] : cases) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(text(refuseLinuxVolumeName(name)), text(onLinux));
-    EXPECT_EQ(text(refuseMacVolumeName(name)), text(onMac));
+  const QList<test::DataRow> rows =
+      test::readDataRows(TESSARO_FIXTURES_DIR "/VolumeNames/names.rows");
+  ASSERT_GT(rows.size(), 8);
+  for (const test::DataRow& row : rows) {
+    ASSERT_EQ(row.fields.size(), 3) << row.where.toStdString();
+    const QString name = QString::fromUtf8(test::unescaped(row.fields[0]));
+    EXPECT_EQ(text(refuseLinuxVolumeName(name)), test::unescaped(row.fields[1]).toStdString())
+        << row.where.toStdString();
+    EXPECT_EQ(text(refuseMacVolumeName(name)), test::unescaped(row.fields[2]).toStdString())
+        << row.where.toStdString();
   }
   for (const QChar c : QStringLiteral(R"(*?.,;:/\|+=<>[]")")) {
     const QString refusal = "The volume name may not contain \"" + QString(c) + "\"; remove it.";
