@@ -212,13 +212,4 @@ TEST_F(FormatLoopDeviceTest, ReadOnlyDriveEndsInTheFailureLine) {
       << log.toStdString();
 }
 
-TEST_F(FormatLoopDeviceTest, TooLongANameLeavesTheDriveUnchanged) {
-  ASSERT_FALSE(loop_.emplace(64 * kMiB).device().isEmpty());
-  const QString before = loop_->hash();
-  EXPECT_TRUE(format(64 * kMiB, "much too long a name", ClusterOption::Default)
-                  .endsWith("\nError: The volume name \"MUCH TOO LONG A NAME\" is 20 characters "
-                            "long; FAT32 allows at most 11."));
-  EXPECT_EQ(loop_->hash(), before);
-}
-
 }  // namespace
