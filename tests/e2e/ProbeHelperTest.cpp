@@ -2,10 +2,13 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QFileInfo>
 
+#include "CounterfeitDrive.h"
 #include "LoopImage.h"
+#include "drives/ProbeResult.h"
 #include "exec/HelperContract.h"
 #include "exec/HelperEvent.h"
 #include "Capability.h"
@@ -19,8 +22,10 @@ constexpr qint64 kGiB = qint64(1) << 30;
 
 struct HelperOutcome {
   int status = -1;
-  QStringList lines;  // for people
-  bool result = false;  // a result event came
+  QStringList lines;
+  std::optional<ProbeResult> result;  // from its result event
+  std::optional<HelperEvent> failure;
+  int progressEvents = 0;
 };
 
 // Runs `tessaro-helper probe NAME` as the application does, its standard input
@@ -33,11 +38,23 @@ HelperOutcome probeWithHelper(const QString& name, const QString& cancelAfter = 
     helper.send(QByteArray(HelperContract::cancelRequest) + "\n");
   }
   const test::ChildRun::Result ran = helper.finish();
-  HelperOutcome outcome{ran.status, {}, false};
+  HelperOutcome outcome;
+  outcome.status = ran.status;
   for (const QString& line : ran.lines) {
+    if (line.isEmpty()) continue;
     const std::optional<HelperEvent> event = HelperEvent::fromLine(line);
-    if (!event && !line.isEmpty()) outcome.lines << line;
-    outcome.result |= event && event->kind() == HelperEvent::Kind::result;
+    if (!event) {
+      EXPECT_FALSE(HelperEvent::isEventLine(line)) << "a malformed event: " << line.toStdString();
+      outcome.lines << line;
+    } else if (event->kind() == HelperEvent::Kind::progress) {
+      ++outcome.progressEvents;
+    } else if (event->kind() == HelperEvent::Kind::result) {
+      EXPECT_FALSE(outcome.result) << "two results";
+      outcome.result = ProbeResult::fromJson(event->fields());
+      EXPECT_TRUE(outcome.result) << line.toStdString();
+    } else if (event->kind() == HelperEvent::Kind::failure) {
+      outcome.failure = event;
+    }
   }
   return outcome;
 }
@@ -45,9 +62,54 @@ HelperOutcome probeWithHelper(const QString& name, const QString& cancelAfter = 
 class ProbeHelperTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (const std::string why = test::missingLoopDevices(); !why.empty()) GTEST_SKIP() << why;
+    if (const std::string why = test::missingFuse(); !why.empty()) GTEST_SKIP() << why;
   }
 };
+
+// A few of the fake kinds through the helper, as the application runs it: the
+// verdict, its figures and its status agree; a drive that dies part way is no
+// counterfeit.
+TEST_F(ProbeHelperTest, GivesTheExactVerdictOrSaysTheDriveStoppedResponding) {
+  struct Case {
+    const char* kind;
+    qint64 claimed;
+    qint64 real;
+    QStringList options;
+    int status;
+  };
+  const Case cases[] = {
+      {"wrap", 16 * kGiB, kGiB, {}, HelperContract::counterfeit},
+      {"drop",
+       4 * kGiB,
+       1536 * kMiB,
+       {"--cache", QString::number(128 * kMiB)},
+       HelperContract::counterfeit},
+      {"genuine", 2 * kGiB, 0, {}, HelperContract::success},
+      {"genuine", 4 * kGiB, 0, {"--fail-after-ms", "300"}, HelperContract::driveStopped},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.kind) + " " + c.options.join(' ').toStdString());
+    test::CounterfeitDrive fake(c.kind, c.claimed, c.real, c.options);
+    ASSERT_FALSE(fake.device().isEmpty()) << fake.failure().toStdString();
+    const HelperOutcome outcome = probeWithHelper(fake.device().mid(5));
+    EXPECT_EQ(outcome.status, c.status) << outcome.lines.join('\n').toStdString();
+    EXPECT_GT(outcome.progressEvents, 0);
+    if (c.status == HelperContract::driveStopped) {
+      ASSERT_TRUE(outcome.failure);
+      EXPECT_EQ(outcome.failure->fields()["kind"].toString(), "driveStopped");
+      EXPECT_TRUE(outcome.failure->fields()["written"].toBool());
+      EXPECT_FALSE(outcome.result);
+      EXPECT_TRUE(outcome.lines.last().startsWith("Failed: the drive stopped responding after "))
+          << outcome.lines.last().toStdString();
+      continue;
+    }
+    ASSERT_TRUE(outcome.result);
+    EXPECT_EQ(outcome.result->genuine(), c.status == HelperContract::success);
+    EXPECT_EQ(outcome.result->usableBytes, quint64(c.real ? c.real : c.claimed));
+    EXPECT_GT(outcome.result->bytesWritten, 0u);
+    EXPECT_GT(outcome.result->writeBytesPerSecond, 0u);
+  }
+}
 
 // After the verdict the kernel knows no partition of the drive any more.
 TEST_F(ProbeHelperTest, LeavesNoPartitionBehind) {
