@@ -60,4 +60,10 @@ QByteArrayList wordsOf(const QByteArray& field) {
   return words;
 }
 
+QStringList textsOf(const QByteArrayList& fields) {
+  QStringList texts;
+  for (const QByteArray& field : fields) texts << QString::fromUtf8(unescaped(field));
+  return texts;
+}
+
 }  // namespace tessaro::test

@@ -6,6 +6,7 @@
 #include <QByteArrayList>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace tessaro::test {
 
@@ -28,5 +29,8 @@ QByteArray unescaped(const QByteArray& text);
 
 // A field of words separated by blanks, each unescaped.
 QByteArrayList wordsOf(const QByteArray& field);
+
+// Fields (or the words of one, split at its blanks), each unescaped, as UTF-8 text.
+QStringList textsOf(const QByteArrayList& fields);
 
 }  // namespace tessaro::test

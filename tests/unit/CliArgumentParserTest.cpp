@@ -11,12 +11,6 @@ using namespace tessaro;
 
 namespace {
 
-QStringList textsOf(const QByteArrayList& words) {
-  QStringList texts;
-  for (const QByteArray& word : words) texts << QString::fromUtf8(word);
-  return texts;
-}
-
 // A request as the rows write it: the command, then each field that differs
 // from its default.
 QStringList described(const CliRequest& request) {
@@ -43,8 +37,9 @@ TEST(CliArgumentParser, ReadsEveryCommandWithItsOptionsAnywhereAndSaysWhyNot) {
   for (const test::DataRow& row : rows) {
     SCOPED_TRACE(row.where.toStdString());
     ASSERT_EQ(row.fields.size(), 2);
-    const CliParseResult result = CliArgumentParser::parse(textsOf(test::wordsOf(row.fields[0])));
-    const QStringList expected = textsOf(test::wordsOf(row.fields[1]));
+    const QStringList arguments = test::textsOf(row.fields[0].split(' '));
+    const CliParseResult result = CliArgumentParser::parse(arguments);
+    const QStringList expected = test::textsOf(row.fields[1].split(' '));
     if (expected.first() == "usage" || expected.first() == "refused") {
       EXPECT_FALSE(result.request);
       EXPECT_EQ(result.status, expected.first() == "usage" ? cliUsage : cliRefused);

@@ -30,13 +30,6 @@ QStringList decodeInPieces(const QByteArray& bytes, const QList<qsizetype>& cuts
 
 const QString fffd(QChar::ReplacementCharacter);
 
-// Fields of a row, unescaped, as text.
-QStringList textsOf(const QByteArrayList& fields) {
-  QStringList texts;
-  for (const QByteArray& field : fields) texts << QString::fromUtf8(test::unescaped(field));
-  return texts;
-}
-
 }  // namespace
 
 // Every way of cutting a stream into two or three reads, including inside
@@ -68,7 +61,7 @@ TEST(OutputLineDecoderTest, BytesThatAreNotUtf8BecomeReplacementCharacters) {
   for (const test::DataRow& row : rows) {
     SCOPED_TRACE(row.where.toStdString());
     const QByteArray bytes = test::unescaped(row.fields[0]);
-    const QStringList lines = textsOf(row.fields.mid(1));
+    const QStringList lines = test::textsOf(row.fields.mid(1));
     EXPECT_EQ(decodeInPieces(bytes, {}), lines);
     // Cut inside whatever is there.
     if (bytes.size() > 2) EXPECT_EQ(decodeInPieces(bytes, {bytes.size() - 2}), lines);
@@ -95,7 +88,7 @@ TEST(PkexecReasonTest, TheLineThatSaysWhy) {
   ASSERT_GT(rows.size(), 5);
   for (const test::DataRow& row : rows) {
     EXPECT_EQ(tessaro::pkexecReason(test::unescaped(row.fields[0])),
-              textsOf(row.fields.mid(1)).join(QString()))
+              test::textsOf(row.fields.mid(1)).join(QString()))
         << row.where.toStdString();
   }
 }
