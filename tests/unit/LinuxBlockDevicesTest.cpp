@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QSet>
 
+#include "DataRows.h"
 #include "drives/linux/LinuxBlockDevices.h"
 #include "exec/Error.h"
 
@@ -14,7 +15,7 @@ using namespace tessaro;
 
 namespace {
 
-LsblkDevice device(const char* json) {
+LsblkDevice device(const QByteArray& json) {
   return LsblkDevice::fromJson(QJsonDocument::fromJson(json).object());
 }
 
@@ -24,64 +25,31 @@ const QString sysfs = TESSARO_FIXTURES_DIR "/sysfs";
 
 }  // namespace
 
-TEST(LinuxBlockDevices, RunningSystemIsRecognisedAnywhereInTheTree) {
-  const std::pair<const char*, bool> cases[] = {
-      {R"({"name":"vda","mountpoints":["/"]})", true},
-      {R"({"children":[{"mountpoints":["/boot/efi"]},{"mountpoints":[null]}]})", true},
-      {R"({"children":[{"fstype":"swap","mountpoints":["[SWAP]"]}]})", true},
-      {R"({"children":[{"fstype":"LVM2_member"}]})", true},
-      {R"({"children":[{"children":[{"type":"crypt"}]}]})", true},
-      {R"({"children":[{"fstype":"linux_raid_member"}]})", true},
-      {R"({"children":[{"mountpoints":["/mediafiles"]}]})", true},
-      {R"({"mountpoints":[null],"children":[{"mountpoints":["/media/ann/STICK"]},
-          {"mountpoints":["/run/media/ann/DATA"]}]})",
-       false},
-      {R"({"name":"sdb","mountpoint":null})", false},
-  };
-  for (const auto& [disk, system] : cases)
-    EXPECT_EQ(holdsRunningSystem(device(disk)), system) << disk;
-}
-
-TEST(LinuxBlockDevices, VirtualDeviceNames) {
-  for (const char* name : {"loop0", "loop12", "zram0", "ram15", "md127", "dm-3", "nbd0",
-                           "mmcblk0boot0", "mmcblk1rpmb", "md_home"})
-    EXPECT_TRUE(isVirtualDeviceName(name)) << name;
-  for (const char* name : {"sda", "mmcblk0", "nvme0n1", "vda", "sr0", "mdx"})
-    EXPECT_FALSE(isVirtualDeviceName(name)) << name;
-}
-
-// A gone device is known by its name alone: the disk or one of its partitions.
-TEST(LinuxBlockDevices, PartitionNamesOfADisk) {
-  for (const auto& [name, disk] :
-       std::initializer_list<std::pair<const char*, const char*>>{{"sdb", "sdb"},
-                                                                  {"sdb1", "sdb"},
-                                                                  {"sdb15", "sdb"},
-                                                                  {"mmcblk0p1", "mmcblk0"},
-                                                                  {"nvme0n1p2", "nvme0n1"}})
-    EXPECT_TRUE(isSameOrPartitionOf(name, disk)) << name << " of " << disk;
-  for (const auto& [name, disk] :
-       std::initializer_list<std::pair<const char*, const char*>>{{"sdbb", "sdb"},
-                                                                  {"sdbp1", "sdb"},
-                                                                  {"mmcblk01", "mmcblk0"},
-                                                                  {"mmcblk0p", "mmcblk0"},
-                                                                  {"sd", "sdb"},
-                                                                  {"sdb1", ""},
-                                                                  {"sdc1", "sdb"}})
-    EXPECT_FALSE(isSameOrPartitionOf(name, disk)) << name << " of " << disk;
-}
-
-TEST(LinuxBlockDevices, BusAndPlacementFromTransportSubsystemsAndSysfs) {
-  const std::pair<const char*, const char*> cases[] = {
-      {R"({"name":"sdb","tran":"usb"})", "usb"},
-      {R"({"name":"sdc","tran":null,"subsystems":"block:scsi:usb:pci"})", "usb"},
-      {R"({"name":"sdd","tran":"sbp"})", "firewire"},
-      {R"({"name":"mmcblk0","tran":null})", "sd"},
-      {R"({"name":"mmcblk1","tran":null})", ""},
-      {R"({"name":"nvme1n1","tran":"nvme"})", "thunderbolt"},
-      {R"({"name":"nvme0n1","tran":"nvme"})", "nvme"},
-      {R"({"name":"sda","tran":"SATA"})", "sata"},
-  };
-  for (const auto& [disk, bus] : cases) EXPECT_EQ(linuxBus(device(disk), sysfs), bus) << disk;
+// The rules as a table of records and names (LinuxBlockDevices/rules.rows).
+TEST(LinuxBlockDevices, SystemVirtualPartitionAndBusRules) {
+  const QList<test::DataRow> rows =
+      test::readDataRows(TESSARO_FIXTURES_DIR "/LinuxBlockDevices/rules.rows");
+  ASSERT_GT(rows.size(), 20);
+  for (const test::DataRow& row : rows) {
+    ASSERT_EQ(row.fields.size(), 3) << row.where.toStdString();
+    const QByteArray& kind = row.fields[0];
+    const QByteArray& input = row.fields[1];
+    const QString expected = QString::fromUtf8(test::unescaped(row.fields[2]));
+    const bool yes = expected == "yes";
+    SCOPED_TRACE(row.where.toStdString());
+    if (kind == "system") {
+      EXPECT_EQ(holdsRunningSystem(device(input)), yes);
+    } else if (kind == "virtual") {
+      for (const QByteArray& name : test::wordsOf(input))
+        EXPECT_EQ(isVirtualDeviceName(QString::fromUtf8(name)), yes) << name.toStdString();
+    } else if (kind == "partition") {
+      const QStringList names = test::textsOf(input.split(' '));
+      EXPECT_EQ(isSameOrPartitionOf(names.value(0), names.value(1)), yes);
+    } else {
+      ASSERT_EQ(kind, "bus");
+      EXPECT_EQ(linuxBus(device(input), sysfs), expected);
+    }
+  }
 
   const DiskPlacement sd = linuxPlacement(device(R"({"name":"mmcblk0","rm":false})"), sysfs);
   EXPECT_TRUE(sd.removable && sd.ejectable && !sd.internal);
