@@ -111,6 +111,14 @@ TEST(FormatVerificationTest, WhatTheToolsReadBackMatchesTheRequestOrEachDifferen
   for (const char* part : {"label is not \"OTHER\"", "cluster size is not 65536 bytes",
                            "cluster count is outside", "fsck.fat reports errors"})
     EXPECT_TRUE(mismatch.line.contains(QLatin1String(part))) << part;
+
+  // FAT32's own bounds on the cluster count, each side of them.
+  FormatReadBack bounds = readBack();
+  for (const auto& [clusters, fat32] : {std::pair{65524, false}, std::pair{65525, true},
+                                        std::pair{268435445, true}, std::pair{268435446, false}}) {
+    bounds.clusterCount = clusters;
+    EXPECT_EQ(verifyFormat({2048, "MY USB", std::nullopt}, bounds).matches, fat32) << clusters;
+  }
 }
 
 }  // namespace
