@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QFileInfo>
 
 #include "CounterfeitDrive.h"
@@ -125,6 +126,10 @@ TEST_F(ProbeHelperTest, LeavesNoPartitionBehind) {
   EXPECT_EQ(outcome.status, HelperContract::success) << outcome.lines.join('\n').toStdString();
   EXPECT_FALSE(QFileInfo::exists("/sys/class/block/" + name + "/" + name + "p1"));
   EXPECT_EQ(test::runProgram("blkid", {"-p", image.device()}).second, "");
+  // Nothing of the test is left where a table would be read.
+  QFile disk(image.device());
+  ASSERT_TRUE(disk.open(QIODevice::ReadOnly));
+  EXPECT_EQ(disk.read(4096), QByteArray(4096, '\0'));
 }
 
 TEST_F(ProbeHelperTest, StopsOnCancelAndSaysTheDriveHoldsTestData) {
