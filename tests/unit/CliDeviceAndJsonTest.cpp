@@ -102,22 +102,14 @@ TEST(BlockDeviceJson, HoldsLsblksKeysAndAStableId) {
             QJsonArray());
 }
 
-// What a pipe or a file gets: words, not pictures; letters of any script stay.
+// What a pipe or a file gets (PlainText/lines.rows).
 TEST(PlainText, DropsEmojiAndSymbolsKeepsWords) {
-  const QList<std::pair<QString, QString>> rows{
-      {"\u274C Error: the drive is gone", "Error: the drive is gone"},
-      {"\u2705 Repair completed.", "Repair completed."},
-      {"\u2139\uFE0F Using partition /dev/sdb1 for repair", "Using partition /dev/sdb1 for repair"},
-      {"\u26A0\uFE0F No partition found", "Warning: No partition found"},
-      {"Model: \u2014   Bus: USB", "Model: -   Bus: USB"},
-      {"\U0001F4BE 32 GB", "32 GB"},
-      {"Volume: K\u00C4SE \u65E5\u672C", "Volume: K\u00C4SE \u65E5\u672C"},
-      {"\U00020000 letter", "\U00020000 letter"},
-      {"\u2139\uFE0F one\n\u2705 two \u2705", "one\ntwo "},
-      {"plain", "plain"},
-      {"", ""},
-  };
-  for (const auto& [line, plain] : rows) EXPECT_EQ(PlainText::of(line), plain) << line.toStdString();
+  const QList<test::DataRow> rows = test::readDataRows(TESSARO_FIXTURES_DIR "/PlainText/lines.rows");
+  ASSERT_GT(rows.size(), 5);
+  for (const test::DataRow& row : rows) {
+    const QStringList texts = test::textsOf(row.fields);
+    EXPECT_EQ(PlainText::of(texts.value(0)), texts.value(1)) << row.where.toStdString();
+  }
 }
 
 TEST(TerminalConfirmation, OnlyTheDrivesNameConfirms) {
