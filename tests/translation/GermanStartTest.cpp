@@ -78,29 +78,17 @@ TEST_F(GermanStartTest, WindowShowsGermanControlsAndLog) {
 
 // Qt's own buttons come from Qt's German translation, Tessaro's from its own.
 TEST_F(GermanStartTest, EraseQuestionIsGermanAndDefaultsToCancel) {
-  ContentView view(std::make_unique<DiskManager>(
-      std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", "/nonexistent/tessaro-helper")));
-  const Drive drive{QUuid::createUuid(), "sdz", "/dev/sdz", "32 GB Example Stick (sdz)", {}, false,
-                    32'000'000'000};
-  view.setSelectedDrive(drive);
-  view.setCluster(ClusterOption::C32768);
-  QString text, defaultButton;
-  QStringList buttons;
-  QTimer::singleShot(0, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_TRUE(box && box->defaultButton());
-    text = box->text() + ' ' + box->informativeText();
-    for (QAbstractButton* button : box->buttons()) buttons << button->text();
-    defaultButton = box->defaultButton()->text();
-    box->defaultButton()->click();
-  });
-  view.formatSelectedDrive();
+  const auto view = viewWithoutHelper(
+      {QUuid::createUuid(), "sdz", "/dev/sdz", "32 GB Example Stick (sdz)", {}, false, 32'000'000'000});
+  view->setCluster(ClusterOption::C32768);
+  const Question asked = questionAfter([&] { view->formatSelectedDrive(); });
+  const QString& text = asked.text;
   EXPECT_TRUE(text.startsWith(QString::fromUtf8("32 GB Example Stick (sdz) (/dev/sdz) löschen?")))
       << text.toStdString();
   EXPECT_TRUE(text.contains(QString::fromUtf8("Clustergröße: 32.768 Bytes"))) << text.toStdString();
-  EXPECT_EQ(defaultButton.remove('&'), "Abbrechen");
-  EXPECT_TRUE(buttons.contains(QString::fromUtf8("Löschen")));
-  EXPECT_EQ(view.statusLog(), ContentView::welcomeText()) << "nothing was started";
+  EXPECT_EQ(QString(asked.defaultButton).remove('&'), "Abbrechen");
+  EXPECT_TRUE(asked.buttons.contains(QString::fromUtf8("Löschen")));
+  EXPECT_EQ(view->statusLog(), ContentView::welcomeText()) << "nothing was started";
 }
 
 // Lines built from parts: plural forms, numbers in German digit grouping, and

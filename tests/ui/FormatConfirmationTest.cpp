@@ -3,95 +3,58 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
-
 #include "ViewFixture.h"
 #include "ui/EraseConfirmation.h"
 
 using namespace tessaro;
+using namespace tessaro::test;
 
-// The helper path leads nowhere, so even a wrong answer erases nothing.
+namespace {
+const Drive stick{QUuid::createUuid(), "sdz", "/dev/sdz", "32 GB Example Stick (sdz)", {}, false,
+                  32'000'000'000};
+}  // namespace
+
 TEST(FormatConfirmationTest, DialogNamesTheDriveAndDefaultsToCancel) {
-  ContentView view(std::make_unique<DiskManager>(
-      std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", "/nonexistent/tessaro-helper")));
-  const Drive drive{QUuid::createUuid(), "sdz", "/dev/sdz", "32 GB Example Stick (sdz)", {}, false,
-                    32'000'000'000};
-  view.setSelectedDrive(drive);
-  view.setLabel("My USB");
-  view.setCluster(ClusterOption::C32768);
-  QString text, defaultButton;
-  QTimer::singleShot(0, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_TRUE(box && box->defaultButton());
-    text = box->text() + ' ' + box->informativeText();
-    defaultButton = box->defaultButton()->text();
-    box->defaultButton()->click();
-  });
-  view.formatSelectedDrive();
+  const auto view = viewWithoutHelper(stick);
+  view->setLabel("My USB");
+  view->setCluster(ClusterOption::C32768);
+  const Question asked = questionAfter([&] { view->formatSelectedDrive(); });
   for (const QString& part :
-       {drive.description, drive.devicePath, QString("All data on this drive will be erased"),
+       {stick.description, stick.devicePath, QString("All data on this drive will be erased"),
         QString("Volume name: MY USB"), QString("Cluster size: 32,768 bytes"),
         QString("over the whole drive")})
-    EXPECT_TRUE(text.contains(part)) << part.toStdString() << " in " << text.toStdString();
-  EXPECT_EQ(defaultButton, "Cancel");
-  EXPECT_EQ(view.statusLog(), ContentView::welcomeText());
-  EXPECT_FALSE(view.isBusy());
+    EXPECT_TRUE(asked.text.contains(part)) << part.toStdString() << " in " << asked.text.toStdString();
+  EXPECT_EQ(asked.defaultButton, "Cancel");
+  EXPECT_EQ(view->statusLog(), ContentView::welcomeText());
+  EXPECT_FALSE(view->isBusy());
 }
 
 // A drive larger than an MBR partition can address: the question says how
 // much of it the format can use before the erase is confirmed.
 TEST(FormatConfirmationTest, DialogNamesTheMbrLimitOnADriveLargerThanTheTableCanAddress) {
-  ContentView view(std::make_unique<DiskManager>(
-      std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", "/nonexistent/tessaro-helper")));
-  view.setSelectedDrive(Drive{QUuid::createUuid(),
-                              "sdz",
-                              "/dev/sdz",
-                              "3 TB Example Disk (sdz)",
-                              {},
-                              false,
-                              3'000'592'982'016});
-  QString text;
-  QTimer::singleShot(0, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_TRUE(box && box->defaultButton());
-    text = box->informativeText();
-    box->defaultButton()->click();
-  });
-  view.formatSelectedDrive();
+  Drive disk = stick;
+  disk.description = "3 TB Example Disk (sdz)";
+  disk.size = 3'000'592'982'016;
+  const auto view = viewWithoutHelper(disk);
+  const QString text = questionAfter([&] { view->formatSelectedDrive(); }).text;
   EXPECT_TRUE(
       text.endsWith("Only the first 2.2 TB of 3.0 TB can be used: an MBR partition table "
                     "cannot address more."))
       << text.toStdString();
-  EXPECT_EQ(view.statusLog(), ContentView::welcomeText());
+  EXPECT_EQ(view->statusLog(), ContentView::welcomeText());
 }
 
 // The capacity test asks with words of its own: it writes over the whole drive,
 // takes minutes, and the drive has to be formatted afterwards.
 TEST(FormatConfirmationTest, TheCapacityTestSaysWhatItDoesAndHowLongItTakes) {
-  ContentView view(std::make_unique<DiskManager>(
-      std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", "/nonexistent/tessaro-helper")));
-  const Drive drive{QUuid::createUuid(), "sdz", "/dev/sdz", "32 GB Example Stick (sdz)", {}, false,
-                    32'000'000'000};
-  view.setSelectedDrive(drive);
-  QString title, text, defaultButton;
-  QTimer::singleShot(0, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_TRUE(box && box->defaultButton());
-    title = box->windowTitle();
-    text = box->text() + ' ' + box->informativeText();
-    defaultButton = box->defaultButton()->text();
-    box->defaultButton()->click();
-  });
-  view.probeSelectedDrive();
-  EXPECT_EQ(title, "Test the capacity?");
-  for (const QString& part : {drive.description, QString("across the whole drive, erasing"),
+  const auto view = viewWithoutHelper(stick);
+  const Question asked = questionAfter([&] { view->probeSelectedDrive(); });
+  EXPECT_EQ(asked.title, "Test the capacity?");
+  for (const QString& part : {stick.description, QString("across the whole drive, erasing"),
                               QString("about 3 min (an estimate)"), QString("must be formatted")})
-    EXPECT_TRUE(text.contains(part)) << part.toStdString() << " in " << text.toStdString();
-  EXPECT_EQ(defaultButton, "Cancel");
-  EXPECT_FALSE(view.isBusy());
+    EXPECT_TRUE(asked.text.contains(part)) << part.toStdString() << " in " << asked.text.toStdString();
+  EXPECT_EQ(asked.defaultButton, "Cancel");
+  EXPECT_FALSE(view->isBusy());
 
   // A drive smaller than the largest cache looked for takes less time.
   const auto minutesFor = [](qint64 bytes) {

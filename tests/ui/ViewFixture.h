@@ -3,9 +3,14 @@
 
 #pragma once
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QString>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "drives/DiskManager.h"
@@ -38,6 +43,35 @@ inline std::unique_ptr<DiskManager> fixtureDiskManager() {
 inline std::unique_ptr<ContentView> makeView(const char* drives = "2", const char* delay = "") {
   attachDrives(drives, delay);
   return std::make_unique<ContentView>(fixtureDiskManager());
+}
+
+// A window whose helper path leads nowhere, so that even a wrong answer to a
+// question erases nothing.
+inline std::unique_ptr<ContentView> viewWithoutHelper(const Drive& drive) {
+  auto view = std::make_unique<ContentView>(std::make_unique<DiskManager>(
+      std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", "/nonexistent/tessaro-helper")));
+  view->setSelectedDrive(drive);
+  return view;
+}
+
+// The question an action asks, answered with its default button.
+struct Question {
+  QString title, text, defaultButton;
+  QStringList buttons;
+};
+
+inline Question questionAfter(const std::function<void()>& action) {
+  Question asked;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->defaultButton()) return;
+    asked = {box->windowTitle(), box->text() + ' ' + box->informativeText(),
+             box->defaultButton()->text(), {}};
+    for (QAbstractButton* button : box->buttons()) asked.buttons << button->text();
+    box->defaultButton()->click();
+  });
+  action();
+  return asked;
 }
 
 template <typename T = QWidget>
