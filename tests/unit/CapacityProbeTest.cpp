@@ -238,26 +238,6 @@ TEST(CapacityProbe, ReportsProgressThatOnlyGrowsAndEndsComplete) {
   EXPECT_EQ(fractions.back(), 1.0);
 }
 
-TEST(CapacityProbe, StopsWhenCancelledAndWhenThereIsNothingToTest) {
-  MemoryDrive drive(MemoryDrive::Kind::genuine, kGiB, 0);
-  int checks = 0;
-  try {
-    CapacityProbe(drive, smallSettings(), 7).run({}, [&] { return ++checks > 10; });
-    FAIL() << "not cancelled";
-  } catch (const Error& error) {
-    EXPECT_TRUE(isCancellation(error));
-  }
-  EXPECT_EQ(drive.calls, 10);  // nothing after the cancel was seen
-
-  MemoryDrive tiny(MemoryDrive::Kind::genuine, kBlock - 1, 0);
-  try {
-    CapacityProbe(tiny, smallSettings(), 7).run();
-    FAIL() << "nothing to test";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.code(), CapacityProbe::tooSmall);
-  }
-}
-
 TEST(CapacityProbe, EachRunWritesNewSignatures) {
   // A stale block from an earlier run must not pass for this run's: a drive
   // that drops every write past 1 GiB but still holds an earlier run's blocks.

@@ -12,7 +12,6 @@
 
 #include "DataRows.h"
 #include "cli/DeviceArgument.h"
-#include "cli/BlockDeviceJson.h"
 #include "cli/PlainText.h"
 #include "cli/TerminalConfirmation.h"
 
@@ -56,50 +55,6 @@ TEST(DeviceArgument, LoopDevicesWithAnImageBecomeDrives) {
   EXPECT_EQ(drive->description, "734 MB (loop3)");
   for (const char* refused : {"loop4", "loop5", "loop6", "loop9", "sdz"})
     EXPECT_FALSE(DeviceArgument::attachedLoopDrive(refused, sysfs.path())) << refused;
-}
-
-// lsblk's keys and values, and an id that is the same for the same device.
-TEST(BlockDeviceJson, HoldsLsblksKeysAndAStableId) {
-  BlockDevice stick;
-  stick.name = "sdb";
-  stick.path = "/dev/sdb";
-  stick.type = "disk";
-  stick.id = "usb-SanDisk_Ultra_\"Fit\"_4C53";
-  stick.size = 4000787030016;  // beyond 32 bits
-  stick.model = "Ultra \"Fit\"";
-  stick.vendor = "SanDisk";
-  stick.serial = "4C53";
-  stick.transport = "usb";
-  stick.removable = true;
-  stick.hotplug = true;
-  BlockDevice root = stick;
-  root.name = "nvme0n1p2";
-  root.id.clear();
-  root.model.clear();
-  root.mountpoints = {"/"};
-  root.logicalSectorSize = 4096;
-  root.reason = NotOfferedReason(NotOfferedReason::Kind::partition, "nvme0n1");
-
-  const QByteArray text = BlockDeviceJson::document({stick, root});
-  EXPECT_EQ(text, BlockDeviceJson::document({stick, root}));
-  const QJsonArray list = QJsonDocument::fromJson(text).object()["blockdevices"].toArray();
-  ASSERT_EQ(list.size(), 2);
-  const QJsonObject expected = QJsonDocument::fromJson(R"json({
-      "name": "sdb", "path": "/dev/sdb", "id": "usb-SanDisk_Ultra_\"Fit\"_4C53",
-      "size": 4000787030016, "model": "Ultra \"Fit\"", "vendor": "SanDisk", "serial": "4C53",
-      "tran": "usb", "rm": true, "hotplug": true, "ro": false, "log-sec": 512, "type": "disk",
-      "pkname": null, "fstype": null, "mountpoints": [], "offered": true, "reason": null})json")
-                                   .object();
-  EXPECT_EQ(list.at(0).toObject(), expected) << text.toStdString();
-  const QJsonObject partition = list.at(1).toObject();
-  EXPECT_EQ(partition["id"], QJsonValue());
-  EXPECT_EQ(partition["model"], QJsonValue());
-  EXPECT_EQ(partition["log-sec"].toInt(), 4096);
-  EXPECT_EQ(partition["offered"], false);
-  EXPECT_EQ(partition["reason"]["kind"], "partition");
-  EXPECT_EQ(partition["reason"]["message"], "a partition of nvme0n1");
-  EXPECT_EQ(QJsonDocument::fromJson(BlockDeviceJson::document({})).object()["blockdevices"],
-            QJsonArray());
 }
 
 // What a pipe or a file gets (PlainText/lines.rows).

@@ -2,19 +2,14 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "Await.h"
-#include "ChildRun.h"
-#include "LoopDisk.h"
 #include "drives/DiskManager.h"
 #include "drives/linux/LinuxDiskTools.h"
 #include "drives/mac/MacDiskTools.h"
-#include "exec/Error.h"
 
 using namespace tessaro;
 using tessaro::test::awaitTask;
@@ -54,29 +49,10 @@ std::unique_ptr<DiskTools> toolsFor(const QString& machine) {
   return std::make_unique<MacDiskTools>(path);
 }
 
-// A copy of a fixture machine, whose answers a test may take away or change.
-QString copyMachine(const QTemporaryDir& dir, const QString& machine) {
-  test::runProgram("/bin/cp", {"-rL", fixture(machine) + "/.", dir.path()});
-  return dir.path() + '/';
-}
-
 QStringList descriptions(const DiskManager& manager) {
   QStringList result;
   for (const Drive& drive : manager.drives()) result << drive.description;
   return result;
-}
-
-// A refresh that fails leaves the list as it was; gives the error's text.
-QString failedRefresh(DiskManager& manager) {
-  const QList<Drive> before = manager.drives();
-  QString description = "no error";
-  try {
-    awaitTask(manager.refresh());
-  } catch (const Error& error) {
-    description = error.description();
-  }
-  EXPECT_EQ(manager.drives(), before);
-  return description;
 }
 
 }  // namespace
@@ -120,64 +96,3 @@ TEST(DiskManagerRefresh, ListsExternalDisksInOrderWithoutQueryingSystemDisks) {
   }
 }
 
-TEST(DiskManagerRefresh, LinuxStartsLsblkOnceHoweverManyDrivesAreAttached) {
-  ToolLog log;
-  DiskManager manager(toolsFor("lsblk/laptop"));
-  awaitTask(manager.refresh());
-  EXPECT_EQ(manager.drives().size(), 3);
-  EXPECT_EQ(log.calls().size(), 1) << QByteArrayList(log.calls()).join('|').toStdString();
-}
-
-TEST(DiskManagerRefresh, MacFailuresKeepThePreviousList) {
-  ToolLog log;
-  QTemporaryDir dir;
-  const QString machine = copyMachine(dir, "diskutil/second-unreadable");
-  QFile::copy(fixture("diskutil/mixed/disk5.plist"), machine + "disk3.plist");
-  DiskManager manager(std::make_unique<MacDiskTools>(machine + "diskutil"));
-  awaitTask(manager.refresh());
-  ASSERT_EQ(manager.drives().size(), 3);
-  int changes = 0;
-  QObject::connect(&manager, &DiskManager::drivesChanged, [&] { ++changes; });
-
-  // The second of three info texts is an error message: the refresh fails
-  // there, and the third disk is not queried.
-  QFile::remove(log.path);
-  QFile::remove(machine + "disk3.plist");
-  EXPECT_EQ(failedRefresh(manager),
-            "diskutil failed with exit status 1: Could not find disk: /dev/disk3");
-  EXPECT_EQ(log.queried(), (QStringList{"/dev/disk2", "/dev/disk3"}));
-
-  QFile::remove(machine + "diskutil");
-  EXPECT_EQ(failedRefresh(manager), "diskutil not found");
-  EXPECT_EQ(changes, 0);
-}
-
-TEST(DiskManagerRefresh, AMissingOrFailingLsblkIsNamed) {
-  DiskManager manager(std::make_unique<LinuxDiskTools>("/nonexistent/lsblk"));
-  EXPECT_EQ(failedRefresh(manager), "lsblk not found: install util-linux");
-  // Without a list to print, the stand-in fails as lsblk does: its message
-  // and status, not a complaint about its output.
-  QTemporaryDir dir;
-  ASSERT_TRUE(QFile::link(fixture("lsblk/fake-lsblk"), dir.filePath("lsblk")));
-  DiskManager failing(std::make_unique<LinuxDiskTools>(dir.filePath("lsblk")));
-  EXPECT_TRUE(failedRefresh(failing).startsWith("lsblk failed with exit status 32: lsblk: "));
-}
-
-// This machine's own lsblk, with a loop device made for the test (as root):
-// neither the system disk nor a loop, zram or virtio disk is offered.
-TEST(DiskManagerRefresh, RealLsblkOffersNoSystemOrVirtualDisk) {
-  std::optional<test::LoopDisk> disk;
-  if (geteuid() == 0) disk.emplace(test::LoopDisk::Options{.bytes = 16 << 20, .blank = true});
-  const QString loop = disk && disk->ready() ? disk->devicePath() : QString();
-  DiskManager manager(std::make_unique<LinuxDiskTools>());
-  awaitTask(manager.refresh());
-  if (loop.startsWith("/dev/loop"))
-    EXPECT_TRUE(test::runProgram("/usr/bin/lsblk", {"--nodeps", "--noheadings"})
-                    .second.contains(loop.mid(5)));
-  const QString root = test::runProgram("/usr/bin/findmnt", {"-no", "SOURCE", "/"}).second;
-  for (const Drive& drive : manager.drives()) {
-    EXPECT_FALSE(drive.bsdName.contains(QRegularExpression("^(loop|zram|vd)")))
-        << drive.description.toStdString();
-    EXPECT_FALSE(root.startsWith(drive.devicePath)) << drive.description.toStdString();
-  }
-}

@@ -54,14 +54,6 @@ TEST(FormatCompositionTest, MacRunsTheFourInvocationsQuotedAndUpperCased) {
   EXPECT_EQ(deriveVolumeName(" my usb "), " MY USB ");  // blanks kept
 }
 
-// What the helper then runs is read back from real drives by the end-to-end tests.
-TEST(FormatCompositionTest, LinuxRunsTheHelperWithKernelNames) {
-  const LinuxDiskTools tools("/usr/bin/lsblk", "/sys", "/opt/helper");
-  const PrivilegedCommand command = tools.formatCommand(request("/dev/sdb", "o'neil", {}));
-  EXPECT_EQ(QStringList{command.tool} + command.args,
-            (QStringList{"/opt/helper", "format", "sdb", "O'NEIL", "default"}));
-}
-
 TEST(FormatCompositionTest, PartitionIsCappedAtTheMbrLimitAndNamedAsTheKernelDoes) {
   LinuxFormatPlan plan{.diskPath = "/dev/sdc", .diskBytes = 4096 * kGiB, .volumeName = "BIG"};
   EXPECT_EQ(linuxPartitionSteps(plan).at(1).input,

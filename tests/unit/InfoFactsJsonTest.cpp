@@ -64,27 +64,3 @@ TEST(InfoFactsJson, HoldsWhatTheReportShowsWithMissingValuesAsNull) {
   }
 }
 
-// With lsblk's records the disk is the one `list --json` shows, and the
-// partition has its file system type and version.
-TEST(InfoFactsJson, TakesTheDiskAndPartitionFromLsblk) {
-  BlockDevice stick;
-  stick.name = "sdb";
-  stick.path = "/dev/sdb";
-  stick.id = "usb-SanDisk_Ultra_4C53";
-  stick.size = 32015679488;
-  BlockDevice part;
-  part.name = "sdb1";
-  part.size = 32014630912;
-  part.fstype = "vfat";
-  part.fsver = "FAT32";
-  part.label = "OLD NAME";
-  DriveFacts facts;
-  facts.disk.totalSize = 1;
-  facts.partition = DriveFacts::Partition{"/dev/sdb1", "MY USB", "MS-DOS (FAT32)", {}, 4096};
-  const QJsonObject json = InfoFactsJson::object(facts, "sdb", {stick, part});
-  EXPECT_EQ(json["disk"]["id"], "usb-SanDisk_Ultra_4C53");
-  EXPECT_EQ(json["disk"]["size"].toInteger(), 32015679488);
-  EXPECT_EQ(json["partition"].toObject(), parsed(R"json({
-      "name": "sdb1", "path": "/dev/sdb1", "size": 32014630912, "fstype": "vfat",
-      "fsver": "FAT32", "label": "MY USB", "mountpoint": null, "cluster-size": 4096})json"));
-}

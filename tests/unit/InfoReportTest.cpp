@@ -29,49 +29,6 @@ QString diskText() { return fixture("usb-stick-disk.plist"); }
 QString partitionText() { return fixture("usb-stick-partition.plist"); }
 const QString kMark = QStringLiteral("\u2014");
 
-TEST(InfoReport, TypicalUsbStickWithItsFat32PartitionAndWithoutIt) {
-  const QStringList expected{
-      "Device: /dev/disk4",
-      "Model: Ultra   Bus: USB",
-      "Removable: Yes   Ejectable: Yes   Whole Disk: Yes",
-      "Part of Whole: disk4",
-      "Device Block Size: 512 Bytes",
-      "Disk Size: 32.02 GB (32015679488 Bytes)",
-      "",
-      "Partition Info:",
-      "Volume Name: MY USB",
-      "Filesystem: MS-DOS (FAT32)",
-      "Mounted: Yes   Mount Point: /Volumes/MY USB",
-      "Filesystem Block Size: 32768 Bytes",
-  };
-  EXPECT_EQ(reportOf(diskText() + partitionText()), expected);
-  // A failed partition lookup leaves the whole disk alone.
-  EXPECT_EQ(reportOf(diskText()), expected.mid(0, 6));
-}
-
-TEST(InfoReport, MissingValuesFallBackOrLeaveTheirLineOut) {
-  const QString gone = "<key>Gone\\1</key>";  // the key renamed: its value is missing
-  const struct {
-    const char* pattern;
-    QString replacement, shown, missing;
-  } rows[] = {
-      {"<key>(DeviceModel)</key>", gone, "Model: SanDisk Ultra Media   Bus: USB"},
-      {"32015679488", "0", "Device Block Size: 512 Bytes", "Disk Size"},  // TotalSize 0
-      {"<key>(MountPoint)</key>", gone, "Mounted: No   Mount Point: " + kMark},
-      {"<key>(FilesystemName)</key>", gone, "Filesystem: MS-DOS FAT32"},
-      {"<key>(FilesystemName|FileSystemPersonality)</key>", gone,
-       "Filesystem Block Size: 32768 Bytes", "Filesystem:"},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.pattern);
-    const QString output = QString(diskText() + partitionText())
-                               .replace(QRegularExpression(row.pattern), row.replacement);
-    const QStringList lines = reportOf(output);
-    EXPECT_TRUE(lines.contains(row.shown)) << lines.join('\n').toStdString();
-    if (!row.missing.isEmpty()) EXPECT_TRUE(lines.filter(row.missing).isEmpty());
-  }
-}
-
 TEST(InfoReport, StrayTextAndDocumentsThatAreNotPropertyLists) {
   const QStringList unknownDisk{"Device: " + kMark, "Model: " + kMark + "   Bus: " + kMark,
                                 "Removable: No   Ejectable: No   Whole Disk: No"};

@@ -7,7 +7,6 @@
 #include <QJsonDocument>
 #include <QSet>
 
-#include "DataRows.h"
 #include "drives/linux/LinuxBlockDevices.h"
 #include "exec/Error.h"
 
@@ -24,38 +23,6 @@ LsblkDevice device(const QByteArray& json) {
 const QString sysfs = TESSARO_FIXTURES_DIR "/sysfs";
 
 }  // namespace
-
-// The rules as a table of records and names (LinuxBlockDevices/rules.rows).
-TEST(LinuxBlockDevices, SystemVirtualPartitionAndBusRules) {
-  const QList<test::DataRow> rows =
-      test::readDataRows(TESSARO_FIXTURES_DIR "/LinuxBlockDevices/rules.rows");
-  ASSERT_GT(rows.size(), 20);
-  for (const test::DataRow& row : rows) {
-    ASSERT_EQ(row.fields.size(), 3) << row.where.toStdString();
-    const QByteArray& kind = row.fields[0];
-    const QByteArray& input = row.fields[1];
-    const QString expected = QString::fromUtf8(test::unescaped(row.fields[2]));
-    const bool yes = expected == "yes";
-    SCOPED_TRACE(row.where.toStdString());
-    if (kind == "system") {
-      EXPECT_EQ(holdsRunningSystem(device(input)), yes);
-    } else if (kind == "virtual") {
-      for (const QByteArray& name : test::wordsOf(input))
-        EXPECT_EQ(isVirtualDeviceName(QString::fromUtf8(name)), yes) << name.toStdString();
-    } else if (kind == "partition") {
-      const QStringList names = test::textsOf(input.split(' '));
-      EXPECT_EQ(isSameOrPartitionOf(names.value(0), names.value(1)), yes);
-    } else {
-      ASSERT_EQ(kind, "bus");
-      EXPECT_EQ(linuxBus(device(input), sysfs), expected);
-    }
-  }
-
-  const DiskPlacement sd = linuxPlacement(device(R"({"name":"mmcblk0","rm":false})"), sysfs);
-  EXPECT_TRUE(sd.removable && sd.ejectable && !sd.internal);
-  const DiskPlacement emmc = linuxPlacement(device(R"({"name":"mmcblk1","rm":false})"), sysfs);
-  EXPECT_TRUE(emmc.internal && !emmc.removable && !emmc.ejectable);
-}
 
 // A system mount deep in the tree must not be cut off: a tree deeper than any
 // stack of devices is refused as a whole.

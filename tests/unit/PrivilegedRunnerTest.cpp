@@ -99,39 +99,4 @@ TEST(PrivilegedRunnerTest, ElevationOutcomesAndWhatReachesTheLog) {
   }
 }
 
-// The helper hears a cancel on its standard input, which stays open for the
-// whole run; before the helper has begun (a password dialog still open) the
-// elevation program itself is ended.
-TEST(PrivilegedRunnerTest, CancelReachesTheHelperOrEndsTheElevationProgram) {
-  const Outcome heard = runElevated(
-      "exec \"$@\"", "echo $M; echo waiting; read line; echo \"Cancelled: heard $line\"; exit 72",
-      300);
-  EXPECT_EQ(heard.lines, (QStringList{"waiting", "Cancelled: heard cancel"}));
-  EXPECT_EQ(heard.status, 72);
-  EXPECT_TRUE(heard.toolStarted);
-  EXPECT_TRUE(heard.cancelled);
-
-  const Outcome dialog = runElevated("exec sleep 1000", "echo never", 300);
-  EXPECT_EQ(dialog.error, "");
-  EXPECT_EQ(dialog.lines, QStringList());
-  EXPECT_EQ(dialog.status, 128 + SIGTERM);
-  EXPECT_FALSE(dialog.toolStarted);
-  EXPECT_TRUE(dialog.cancelled);
-}
-
-// A terminal's Ctrl+C goes to its foreground process group; the helper run
-// as root is not in it and hears of a cancel only through its standard input.
-TEST(PrivilegedRunnerTest, HelperRunAsRootHasAProcessGroupOfItsOwn) {
-  if (!runsAsRoot()) GTEST_SKIP() << "runs the tool directly only as root";
-  ProcessRunner runner;
-  QStringList lines;
-  const QStringList args{"-c",
-                         "echo '" + QString(HelperContract::startMarker) + "'; ps -o pgid= -p $$"};
-  const auto onLines = [&lines](const QStringList& batch) { lines += batch; };
-  const PrivilegedRunResult result = test::awaitTask(runner.run("/bin/sh", args, onLines));
-  EXPECT_EQ(result.exitStatus, 0);
-  ASSERT_EQ(lines.size(), 1);
-  EXPECT_NE(lines.first().trimmed().toInt(), int(getpgrp()));
-}
-
 }  // namespace

@@ -11,55 +11,6 @@ using namespace tessaro;
 
 namespace {
 
-TEST(ProbeProgress, EstimatesTheTimeLeftFromThePaceSoFar) {
-  struct Case {
-    quint64 done, planned;
-    qint64 elapsedMs;
-    QString text;
-  };
-  const std::vector<Case> cases{
-      {0, 100, 0, "0 %"},
-      {50, 100, 30000, "50 %, about 30 s left"},
-      {25, 100, 60000, "25 %, about 3 min left"},
-      {5, 1000, 5000, "0 %"},  // under a percent: no guess yet
-      {50, 100, 500, "50 %"},  // under a second: no guess yet
-      {100, 100, 9000, "100 %"},
-      {150, 100, 9000, "100 %"},
-      {0, 0, 0, "100 %"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ProbeProgress::estimate(c.done, c.planned, c.elapsedMs).text(), c.text) << c.done;
-  }
-}
-
-TEST(ProbeProgress, CrossesAsAnEventWithoutLosingTheTimeLeft) {
-  for (const ProbeProgress progress : {ProbeProgress{0.42, 200, 5}, ProbeProgress{0.97, 5, 0},
-                                       ProbeProgress{0.03, std::nullopt, 1ULL << 40}}) {
-    const auto event = HelperEvent::fromLine(progress.event().line());
-    ASSERT_TRUE(event);
-    const auto read = ProbeProgress::fromEvent(*event);
-    ASSERT_TRUE(read);
-    EXPECT_EQ(read->fraction, progress.fraction);
-    EXPECT_EQ(read->secondsLeft, progress.secondsLeft);
-    EXPECT_EQ(read->bytesDone, progress.bytesDone);
-  }
-}
-
-TEST(ProbeResult, SaysWhatItFoundInTheUsersTerms) {
-  ProbeResult result;
-  result.claimedBytes = 128'000'000'000;
-  result.samples = 4000;
-  result.usableBytes = 128'000'000'000;
-  EXPECT_EQ(result.verdict(), "Genuine: all 4000 samples read back");
-  result.usableBytes = 8'053'063'680;
-  result.firstBadOffset = 8'053'063'680;
-  EXPECT_EQ(result.verdict(), "Counterfeit: only the first 8.05 GB of 128.00 GB hold data");
-  result.usableBytes = 0;
-  result.firstBadOffset = 0;
-  EXPECT_EQ(result.verdict(), "Counterfeit: only the first 0.00 GB of 128.00 GB hold data");
-  EXPECT_TRUE(result.details().contains("First bad offset: 0"));
-}
-
 TEST(ProbeResult, CrossesAsAnEventWithEveryFigure) {
   ProbeResult counterfeit;
   counterfeit.claimedBytes = 16ULL << 30;

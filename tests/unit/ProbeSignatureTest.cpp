@@ -26,81 +26,11 @@ std::vector<char> signatureOf(quint64 offset, const ProbeSignature::Nonce& nonce
   return block;
 }
 
-TEST(ProbeSignature, TellsItsOwnBlockFromAnotherOffsetsAndFromAnythingElse) {
-  const auto block = signatureOf(5 * kGiB);
-  const auto own = kSignature.inspect(5 * kGiB, block);
-  EXPECT_EQ(own.kind, ProbeSignature::Kind::intact);
-
-  const auto moved = kSignature.inspect(kGiB, block);
-  EXPECT_EQ(moved.kind, ProbeSignature::Kind::aliased);
-  EXPECT_EQ(moved.writtenAt, 5 * kGiB);
-
-  const auto otherRun = signatureOf(5 * kGiB, {kNonce[0], kNonce[1] ^ 1});
-  EXPECT_EQ(kSignature.inspect(5 * kGiB, otherRun).kind, ProbeSignature::Kind::lost);
-  EXPECT_EQ(kSignature.inspect(0, std::vector<char>(kBlock, 0)).kind, ProbeSignature::Kind::lost);
-  EXPECT_EQ(kSignature.inspect(0, std::vector<char>(kBlock, char(0xff))).kind,
-            ProbeSignature::Kind::lost);
-  // A truncated read is no block at all.
-  EXPECT_EQ(kSignature.inspect(5 * kGiB, std::span(block).first(kBlock - 1)).kind,
-            ProbeSignature::Kind::lost);
-}
-
-TEST(ProbeSignature, BlocksDoNotRepeatAcrossOffsets) {
-  // Every word past the header differs between offsets, so that a drive
-  // cannot store one block for many.
-  const auto first = signatureOf(kMiB);
-  const auto second = signatureOf(kMiB + kBlock);
-  for (size_t at = 40; at < kBlock; at += 8) {
-    EXPECT_NE(std::memcmp(first.data() + at, second.data() + at, 8), 0) << at;
-  }
-}
-
-TEST(ProbeSignature, ADamagedBlockIsLostWhereverTheDamageIs) {
-  // The magic, the offset field, the nonce and the body to its last byte.
-  for (const qsizetype at : {qsizetype(0), qsizetype(16), qsizetype(23), qsizetype(30),
-                             qsizetype(40), qsizetype(2048), qsizetype(4087), qsizetype(4095)}) {
-    auto block = signatureOf(7 * kBlock);
-    block[at] = char(block[at] ^ 0x10);
-    EXPECT_EQ(kSignature.inspect(7 * kBlock, block).kind, ProbeSignature::Kind::lost)
-        << "byte " << at;
-  }
-}
-
 bool isDescendingAndUnique(const std::vector<quint64>& offsets) {
   for (size_t i = 1; i < offsets.size(); ++i) {
     if (offsets[i] >= offsets[i - 1]) return false;
   }
   return true;
-}
-
-TEST(ProbePlan, SurveysTheWholeClaimedSizeWithNoGapWiderThanTheShadow) {
-  const ProbePlan::Settings settings;
-  struct Case {
-    quint64 claimed;
-    size_t atLeast;
-  };
-  // 4 TiB: more slices than settings.strata, so that the shadow stays within
-  // the cache limit's filler.
-  for (const Case c : {Case{16 * kGiB, 2000}, Case{kGiB + 1234, 1800}, Case{128 * kMiB, 1000},
-                       Case{4096 * kGiB, 8000}, Case{2 * kMiB, 500}, Case{kBlock, 1},
-                       Case{kBlock - 1, 0}, Case{0, 0}}) {
-    QRandomGenerator random(42);
-    const auto samples = ProbePlan::survey(c.claimed, settings, random);
-    const quint64 covered = ProbePlan::coveredBytes(c.claimed);
-    const quint64 shadow = ProbePlan::surveyShadow(c.claimed, settings);
-    SCOPED_TRACE(c.claimed);
-    EXPECT_GE(samples.size(), c.atLeast);
-    EXPECT_LE(shadow, std::min(covered, settings.cacheLimitBytes));
-    EXPECT_TRUE(isDescendingAndUnique(samples));
-    quint64 below = 0;
-    for (auto it = samples.rbegin(); it != samples.rend(); ++it) {
-      EXPECT_EQ(*it % kBlock, 0u);
-      EXPECT_LE(*it + kBlock, covered);
-      EXPECT_LT(*it - below, shadow) << "gap below " << *it;
-      below = *it;
-    }
-    if (!samples.empty()) EXPECT_LE(covered - samples.front(), shadow);
-  }
 }
 
 TEST(ProbePlan, TheQuickRoundTakesThePowersOfTwoAndTheLastBlock) {

@@ -11,27 +11,6 @@
 
 using tessaro::parsePropertyList;
 
-TEST(PropertyList, ReadsXmlAndWritesXmlThatReadsBack) {
-  QFile file(TESSARO_FIXTURES_DIR "/PropertyList/typed-values.plist");
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  const QByteArray xml = file.readAll();
-  const QVariantMap expected{{"Ejectable", true},
-                             {"Internal", false},
-                             {"TotalSize", qint64(32015679488)},
-                             {"Ratio", 0.25},
-                             {"Partitions", QVariantList{QVariantMap{{"Offset", qint64(-512)}}}},
-                             {"MediaName", QString::fromUtf8("Ünïcode Stick")}};
-  EXPECT_EQ(parsePropertyList(QString::fromUtf8(xml)).toMap(), expected);
-  EXPECT_EQ(parsePropertyList(tessaro::writeXmlPropertyList(expected)).toMap(), expected);
-}
-
-// A drive's model may hold control characters; the document stays readable.
-TEST(PropertyList, WritesTextsXmlCannotHoldWithReplacementCharacters) {
-  const QVariantMap written{{"DeviceModel", QString::fromUtf8("Ultra\0\x01\x1f <&>\tX", 14)}};
-  const QVariantMap readBack{{"DeviceModel", QString::fromUtf8("Ultra\uFFFD\uFFFD\uFFFD <&>\tX")}};
-  EXPECT_EQ(parsePropertyList(tessaro::writeXmlPropertyList(written)).toMap(), readBack);
-}
-
 // libplist 2.2 aborts the process on some binary lists (a key holding U+0000);
 // the binary form never reaches it.
 TEST(PropertyList, RefusesTheBinaryFormBeforeLibplistSeesIt) {

@@ -19,21 +19,6 @@ ToolProbe allBut(const QStringList& absent) {
   };
 }
 
-TEST(ToolAvailability, MissingToolsAreGroupedByPackageInOrder) {
-  const auto missing = findMissingTools(
-      allBut({"fsck.fat", "udisksctl", "sfdisk", "blkid", "mkfs.fat", "wipefs", "lsblk"}), false);
-  QStringList messages;
-  for (const MissingTools& group : missing) messages << group.message();
-  EXPECT_EQ(messages, QStringList({"lsblk, wipefs and blkid not found: install util-linux",
-                                   "sfdisk not found: install fdisk",
-                                   "mkfs.fat and fsck.fat not found: install dosfstools",
-                                   "udisksctl not found: install udisks2, or a drive will not be "
-                                   "mounted after it is formatted"}));
-  ASSERT_EQ(missing.size(), 4);
-  EXPECT_TRUE(missing[2].required);
-  EXPECT_FALSE(missing[3].required);
-}
-
 TEST(ToolAvailability, PkexecIsOnlyNeededWithoutRoot) {
   EXPECT_EQ(findMissingTools(allBut({"pkexec"}), false),
             QList<MissingTools>({{{"pkexec"}, "pkexec", true}}));
