@@ -128,10 +128,4 @@ TEST_F(CancelEndToEnd, CheckCancelledEndsAtOnce) {
   EXPECT_EQ(processesLeftFor(image.device()), QStringList());
 }
 
-TEST_F(CancelEndToEnd, InfoCancelledEndsAtOnce) {
-  const QString log = cancelled(&ContentView::showDriveInfo);
-  EXPECT_TRUE(lastLine(log).startsWith("Cancelled:")) << log.toStdString();
-  EXPECT_EQ(processesLeftFor(image.device()), QStringList());
-}
-
 }  // namespace

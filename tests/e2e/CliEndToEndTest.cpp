@@ -14,7 +14,6 @@
 #include "Await.h"
 #include "LoopImage.h"
 #include "cli/CliApplication.h"
-#include "cli/PlainText.h"
 #include "Capability.h"
 
 using namespace tessaro;
@@ -163,29 +162,6 @@ struct CliWithStandInHelper {
   CliOutput output{out, err};
   CliApplication cli{manager, output};
 };
-
-// What the window's workflows show, for the same drive, is what the command
-// line prints: the lines on standard output, without emoji when it is no
-// terminal, and the warnings on standard error.
-TEST_F(CliOnLoopDevice, CheckAndInfoPrintWhatTheWindowShows) {
-  ASSERT_EQ(runCli({"format", image.device(), "--name", "My USB", "--yes"}).status, 0);
-  test::LoopWindow window;
-  for (const auto& [action, command] :
-       {std::pair{&ContentView::checkSelectedDrive, QStringLiteral("check")},
-        std::pair{&ContentView::showDriveInfo, QStringLiteral("info")}}) {
-    const QString shownInWindow = window.logAfter(action, image.device(), kBytes);
-    const CliRun run = runCli({command, name()});
-    EXPECT_EQ(run.status, 0) << shown(run);
-    QStringList expected;
-    for (const QString& line : PlainText::of(shownInWindow).split('\n'))
-      if (!run.err.contains("tessaro-cli: " + line + '\n')) expected << line;
-    EXPECT_EQ(run.out.toStdString(), (expected.join('\n') + '\n').toStdString()) << shown(run);
-    for (const QString& output : {run.out, run.err}) {
-      for (const uint c : output.toUcs4())
-        EXPECT_TRUE(c < 0x2000 && c != 0xFE0F) << command.toStdString() << ": U+" << std::hex << c;
-    }
-  }
-}
 
 // Emoji only on a terminal whose locale is UTF-8; script(1) gives the
 // program a terminal.
@@ -351,31 +327,6 @@ TEST_F(CliOnSmallLoopDevice, ControlsFromTheBootSectorNeverReachTheTerminalRaw) 
     if (arguments.first() == "check")
       EXPECT_TRUE(run.out.contains("\\x1B")) << "the controls are not shown at all: " << shown(run);
   }
-}
-
-// A drive larger than an MBR partition can address: the prompt on the
-// terminal says how much can be used before it asks, and an answer other
-// than the drive's name leaves the drive as it was.
-TEST(CliOnThreeTiBLoopDevice, PromptNamesTheMbrLimitAndDecliningLeavesTheImageUnchanged) {
-  if (const std::string why = test::missingLoopDevices(); !why.empty()) GTEST_SKIP() << why;
-  test::LoopImage image(3LL << 40);
-  ASSERT_FALSE(image.device().isEmpty());
-  const QString before = image.hash();
-  // The answer waits at the terminal until the prompt reads it.
-  test::ChildRun cli(TESSARO_CLI_BUILD_PATH, {"format", image.device().mid(5).toUtf8()},
-                     {.terminal = true});
-  cli.typeAtTerminal("no\n");
-  const test::ChildRun::Result ran = cli.finish();
-  const QString shown = ran.output + ran.errorOutput;
-  const qsizetype notice = shown.indexOf(
-      "Only the first 2.2 TB of 3.3 TB can be used: an MBR partition table cannot "
-      "address more.");
-  EXPECT_GE(notice, 0) << shown.toStdString();
-  EXPECT_LT(notice, shown.indexOf("to erase it: ")) << shown.toStdString();
-  EXPECT_TRUE(shown.contains("Not confirmed: nothing on " + image.device() + " was erased."))
-      << shown.toStdString();
-  EXPECT_EQ(ran.status, 3);
-  EXPECT_EQ(image.hash(), before);
 }
 
 // Ctrl+C while a format runs is the window's Cancel: the helper is asked to

@@ -29,8 +29,8 @@ class FormatLoopDeviceTest : public ::testing::Test {
     if (media_) runProgram("umount", {media_->path()});
   }
 
-  QString format(qint64 bytes, const QString& label, ClusterOption cluster, bool readOnly = false) {
-    if (!loop_) loop_.emplace(bytes, readOnly);
+  QString format(qint64 bytes, const QString& label, ClusterOption cluster) {
+    if (!loop_) loop_.emplace(bytes);
     if (loop_->device().isEmpty()) return "no loop device";
     viaWindow_ = true;
     window_.view.setLabel(label);
@@ -189,27 +189,6 @@ TEST_F(FormatLoopDeviceTest, DataAreaStartsOnA4MiBBoundaryAndMtoolsReadsBackAFil
     EXPECT_EQ(copy.readAll(), QByteArray("written through mtools\n").repeated(5000));
     EXPECT_EQ(runProgram("fsck.fat", {"-n", loop_->partition()}).first, 0);
   }
-}
-
-// A drive just above FAT32's minimum cannot spare the few MiB: it is still
-// formatted, aligned to the cluster, and the line says so.
-TEST_F(FormatLoopDeviceTest, ADriveTooSmallForTheFlashAlignmentIsAlignedToTheCluster) {
-  const QString log = format(35 * kMiB, "My USB", ClusterOption::Default);
-  EXPECT_TRUE(log.contains("; data area aligned to the cluster (512 bytes): as asked."))
-      << log.toStdString();
-  expectFormatted(log, 512);
-}
-
-// Refused before any tool runs, and the line says nothing was written.
-TEST_F(FormatLoopDeviceTest, ReadOnlyDriveEndsInTheFailureLine) {
-  const QString log = format(300 * kMiB, "My USB", ClusterOption::Default, true);
-  EXPECT_FALSE(log.contains("Format complete"));
-  EXPECT_FALSE(log.contains("$ ")) << log.toStdString();
-  EXPECT_TRUE(log.contains("\nRefused: " + loop_->device() + " is read-only")) << log.toStdString();
-  EXPECT_TRUE(log.contains("; nothing was written.\n")) << log.toStdString();
-  EXPECT_TRUE(log.endsWith("\nError: Format failed for MY USB on " + loop_->device() +
-                           ": the drive is not one Tessaro may change (exit status 65)"))
-      << log.toStdString();
 }
 
 }  // namespace

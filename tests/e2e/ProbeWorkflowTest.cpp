@@ -108,31 +108,6 @@ TEST_F(ProbeWorkflowTest, WindowFindsTheCounterfeitAndFormatsOnlyWhatHoldsData) 
       << dump.toStdString();
 }
 
-// After a genuine verdict the drive holds test data too: the window offers to
-// format all of it.
-TEST_F(ProbeWorkflowTest, WindowOffersToFormatAGenuineDriveWhole) {
-  test::LoopImage image(600 * kMiB);
-  ASSERT_FALSE(image.device().isEmpty());
-  test::LoopWindow window;
-  std::optional<qint64> offered;
-  window.view.setCapacityFormatOffer([&](const Drive&, const ProbeResult& result, qint64 bytes) {
-    EXPECT_TRUE(result.genuine());
-    offered = bytes;
-    return false;
-  });
-  window.view.setSelectedDrive(
-      Drive{{}, image.device().mid(5), image.device(), "Genuine", {}, false, 600 * kMiB});
-  QEventLoop ended;
-  QObject::connect(&window.view, &ContentView::workflowFinished, &ended, &QEventLoop::quit);
-  QTimer::singleShot(240000, &ended, &QEventLoop::quit);
-  window.view.probeSelectedDrive();
-  ended.exec();
-  QCoreApplication::processEvents();
-  EXPECT_EQ(offered, 0);
-  EXPECT_TRUE(window.view.statusLog().contains("\nGenuine: all "))
-      << window.view.statusLog().toStdString();
-}
-
 TEST_F(ProbeWorkflowTest, CliSaysCounterfeitAsJsonAndGenuineInLines) {
   {
     test::CounterfeitDrive fake("drop", 4 * kGiB, 512 * kMiB);

@@ -5,13 +5,10 @@
 #include <QTemporaryDir>
 
 #include "JobFixture.h"
-#include "drives/DiskManager.h"
 #include "drives/UserMount.h"
 #include "drives/linux/LinuxDiskTools.h"
-#include "drives/mac/MacDiskTools.h"
 #include "exec/HelperContract.h"
 #include "jobs/FormatJob.h"
-#include "jobs/RefreshJob.h"
 
 using namespace tessaro;
 using namespace tessaro::test;
@@ -23,13 +20,6 @@ const Drive kStick{{}, "sdz", "/dev/sdz", "32 GB Stick (sdz)", {}, false, 32'000
 LinuxDiskTools linux() { return LinuxDiskTools("/usr/bin/lsblk", "/sys", "/opt/tessaro-helper"); }
 
 using FormatJobTest = JobFixture;
-
-// Linux tools on the window tests' machine that find a required tool missing.
-class ToolsMissingPkexec : public LinuxDiskTools {
- public:
-  using LinuxDiskTools::LinuxDiskTools;
-  QStringList missingToolNotices() const override { return {"pkexec not found: install pkexec"}; }
-};
 
 // A job that breaks in a way no job expects.
 class BrokenJob : public Job {
@@ -163,29 +153,6 @@ TEST_F(FormatJobTest, RefusedRequestsRunNothing) {
   EXPECT_EQ(
       reportOf(refused).mid(1),
       QStringList({"failed: Error: Authorization failed (126): Request dismissed", "finished"}));
-}
-
-TEST_F(FormatJobTest, MacLineMountsItselfSoNothingIsAddedAfterIt) {
-  const MacDiskTools tools;
-  say("Started erase on disk4\n");
-  FormatJob job(tools, runner, {Drive{{}, "disk4", "/dev/disk4", "disk4"}, "MY USB", {}});
-  EXPECT_EQ(reportOf(job),
-            QStringList({"started: Starting format of /dev/disk4 as FAT32.",
-                         "lines: Started erase on disk4",
-                         "succeeded: Format complete for MY USB on /dev/disk4", "finished"}));
-}
-
-// The window's refresh tests count drives and keep the list on failure; at
-// start-up only missing tools are said.
-TEST(RefreshJob, AtStartUpOnlyMissingToolsAreSaid) {
-  const QString fixtures = kFixtures + "ui/";
-  qputenv("TESSARO_UI_DRIVES", "1");
-  DiskManager manager(std::make_unique<ToolsMissingPkexec>(fixtures + "lsblk", fixtures + "sysfs"));
-  RefreshJob atStartUp(manager, RefreshJob::Occasion::startUp);
-  EXPECT_EQ(reportOf(atStartUp),
-            QStringList({"started: ", "lines: pkexec not found: install pkexec", "finished"}));
-  EXPECT_EQ(manager.drives().size(), 1);
-  qputenv("TESSARO_UI_DRIVES", "2");
 }
 
 TEST(Job, AnythingThrownEndsInTheFailureLineAndFinished) {
