@@ -115,63 +115,6 @@ TEST(HotplugRefresh, TheSelectedDriveGoneOrSwappedClearsTheSelectionAndSaysSo) {
       << w.view->statusLog().toStdString();
 }
 
-TEST(HotplugRefresh, EventsDuringAnActionWaitForItsEndAndStartOneRefresh) {
-  HotplugWindow w("2");
-  QSignalSpy started(w.hotplug, &HotplugRefresh::refreshStarted);
-  QSignalSpy finished(w.view.get(), &ContentView::workflowFinished);
-  attachDrives("2", "1.2");  // one lsblk run outlasts the events below
-  Controls(*w.view).refresh->click();
-  ASSERT_TRUE(w.view->isBusy());
-  for (int i = 0; i < 5; ++i) {
-    w.events->fire(Action::changed, "sdb");
-    QTest::qWait(100);  // quiet time passes while the action runs
-  }
-  EXPECT_EQ(started.count(), 0) << "not while the button's refresh runs";
-  ASSERT_TRUE(QTest::qWaitFor([&] { return started.count() == 1; }, 10000))
-      << "still not so after 10000 ms: started.count() == 1";
-  EXPECT_GE(finished.count(), 1) << "only after it ended";
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.view->isBusy(); }, 10000))
-      << "still not so after 10000 ms: !w.view->isBusy()";
-  QTest::qWait(200);
-  EXPECT_EQ(started.count(), 1);
-  EXPECT_EQ(w.view->statusLog(), "Found 2 external/removable drive(s).");
-}
-
-TEST(HotplugRefresh, EventsThatNeverStopStillRefreshAfterTheLongestWait) {
-  HotplugWindow w("2");
-  QSignalSpy started(w.hotplug, &HotplugRefresh::refreshStarted);
-  QElapsedTimer clock;
-  clock.start();
-  while (started.isEmpty() && clock.elapsed() < 5000) {
-    w.events->fire(Action::changed, "sdb");
-    QTest::qWait(20);
-  }
-  EXPECT_EQ(started.count(), 1);
-}
-
-TEST(HotplugRefresh, AClosedOrDestroyedWindowStartsNoRefreshWhileItWaitsForItsAction) {
-  for (const bool destroy : {false, true}) {
-    SCOPED_TRACE(destroy ? "destroyed" : "closed");
-    HotplugWindow w("2");
-    int started = 0;
-    QObject::connect(w.hotplug, &HotplugRefresh::refreshStarted, [&] { ++started; });
-    attachDrives("2", "0.3");
-    Controls(*w.view).refresh->click();
-    w.events->fire(Action::removed, "sdb");
-    QTest::qWait(100);  // due, and waiting for the button's refresh
-    if (destroy) {
-      w.view.reset();  // returns once the refresh has ended
-    } else {
-      w.view->close();
-      ASSERT_TRUE(QTest::qWaitFor([&] { return !w.view->isBusy(); }, 10000))
-          << "still not so after 10000 ms: !w.view->isBusy()";
-      QTest::qWait(200);
-      EXPECT_FALSE(w.view->isBusy());
-      EXPECT_EQ(started, 0);
-    }
-  }
-}
-
 // Loop devices, RAM disks, device-mapper and RAID volumes and the partitions
 // of the system disk come and go all the time on a desktop; the fixture's
 // sysfs places sdb and sdc on USB and sda on SATA.
@@ -193,29 +136,3 @@ TEST(HotplugRefresh, EventsOfDevicesThatCannotBeOfferedStartNoRefresh) {
   EXPECT_EQ(w.refreshesAfter([&] { w.events->fire(Action::removed, "sdb7"); }).size(), 1);
 }
 
-TEST(HotplugRefresh, AnEventRefreshLeavesFocusButtonsAndSelectionAlone) {
-  HotplugWindow w("2");
-  w.view->activateWindow();
-  Controls controls(*w.view);
-  w.view->setSelectedDrive(w.view->diskManager().drives()[1]);
-  controls.format->setFocus();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return controls.format->hasFocus(); }));
-  attachDrives("2", "0.4");
-  const QString enabled = controls.enabledButtons();
-  int busyTurns = 0, disabledTurns = 0, unfocusedTurns = 0;
-  w.events->fire(Action::changed, "sdc");
-  ASSERT_TRUE(QTest::qWaitFor([&] { return w.view->isRefreshingInBackground(); }, 5000));
-  while (w.view->isRefreshingInBackground()) {
-    busyTurns += w.view->isBusy() || controls.busy->isVisible();
-    disabledTurns += controls.enabledButtons() != enabled;
-    unfocusedTurns += !controls.format->hasFocus();
-    QTest::qWait(20);
-  }
-  EXPECT_EQ(busyTurns, 0);
-  EXPECT_EQ(disabledTurns, 0);
-  EXPECT_EQ(unfocusedTurns, 0);
-  EXPECT_TRUE(controls.format->hasFocus());
-  EXPECT_EQ(controls.enabledButtons(), enabled);
-  EXPECT_EQ(w.view->selectedDrive()->bsdName, "sdc");
-  EXPECT_EQ(controls.picker->currentIndex(), 1);
-}

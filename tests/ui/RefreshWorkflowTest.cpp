@@ -69,32 +69,3 @@ TEST(RefreshWorkflow, CountsAndSelectsTheFirstDriveAndAFailureKeepsBoth) {
   EXPECT_EQ(c.enabledButtons(), "refresh format info check");
 }
 
-TEST(RefreshWorkflow, AFailedStartUpRefreshReplacesTheWelcomeTextAndRunsOnce) {
-  auto v = makeView("broken");
-  QSignalSpy finished(v.get(), &ContentView::workflowFinished);
-  showAndSettle(*v);
-  EXPECT_TRUE(v->statusLog().startsWith("Error refreshing drives: "));
-  EXPECT_FALSE(v->selectedDrive().has_value());
-  v->hide();
-  v->show();
-  QTest::qWait(50);
-  EXPECT_EQ(finished.count(), 1);
-}
-
-TEST(RefreshWorkflow, WindowClosedOrDestroyedDuringARefreshStaysUntilItEnds) {
-  auto destroyed = makeView("2", "0.3");
-  QPointer<ContentView> closed = makeView("2", "0.3").release();
-  closed->setAttribute(Qt::WA_DeleteOnClose);
-  closed->show();
-  destroyed->show();
-  ASSERT_TRUE(closed->isBusy() && destroyed->isBusy());
-  // Closing cancels the refresh, so the window may go soon after; it is
-  // hidden at once and deleted only once the refresh has ended.
-  closed->close();
-  ASSERT_TRUE(closed);
-  EXPECT_FALSE(closed->isVisible()) << "hidden at once";
-  destroyed.reset();  // waits for its refresh, which resumes into the view
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !closed; }, 10000))
-      << "still not so after 10000 ms: !closed";
-  attachDrives("2");
-}

@@ -9,10 +9,8 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QThread>
-#include <atomic>
 
 #include "ViewFixture.h"
-#include "ui/LogQueue.h"
 #include "ui/LogView.h"
 #include "ui/StatusLog.h"
 
@@ -77,31 +75,6 @@ TEST(StatusLogTest, TheViewKeepsABoundedNumberOfBlocksAndTheNoticeOnTop) {
   // A replace starts over without a notice.
   view.replaceText("fresh\nlog");
   EXPECT_EQ(view.toPlainText(), "fresh\nlog");
-}
-
-// A reading thread waits while too much waits for the window; the window's
-// own thread never waits for itself, and one delivery is arranged at a time.
-TEST(StatusLogTest, AReadingThreadWaitsForTheWindowWhileTooMuchWaits) {
-  LogQueue queue(100);
-  EXPECT_TRUE(queue.push({QString(LogQueue::waitingCharacterLimit, 'x')}, false));
-  EXPECT_FALSE(queue.push({"from the window"}, false));
-  std::atomic<bool> pushed = false;
-  QThread* reader = QThread::create([&] {
-    queue.push({"from a reader"}, true);
-    pushed = true;
-  });
-  reader->start();
-  EXPECT_FALSE(reader->wait(200)) << "the reader went on past the limit";
-  EXPECT_FALSE(pushed);
-  LogQueue::Piece piece = queue.take(1, 10);
-  EXPECT_TRUE(reader->wait(5000));
-  delete reader;
-  EXPECT_EQ(piece.lines.size(), 1) << "the first line goes whatever its length";
-  EXPECT_TRUE(piece.more);
-  piece = queue.take(100, 100'000);
-  EXPECT_EQ(piece.lines, (QStringList{"from the window", "from a reader"}));
-  EXPECT_FALSE(piece.more);
-  EXPECT_TRUE(queue.push({"next"}, false)) << "a new delivery is arranged";
 }
 
 TEST(StatusLogTest, AFloodFromAReadingThreadReachesTheWindowAndTheSavedLogWhole) {

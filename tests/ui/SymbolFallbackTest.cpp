@@ -57,12 +57,3 @@ TEST(SymbolFallback, TheLogDrawsEverySymbolWithTheFontsAtHand) {
   }
 }
 
-TEST(SymbolFallback, ReplacesEveryOccurrenceAndNothingElse) {
-  const SymbolFallback fallback({{U'\U0001F6AB', U'\u2298'}, {U'\u274C', U'x'}});
-  EXPECT_EQ(
-      fallback.apply(QString::fromUtf8("\xF0\x9F\x9A\xAB Warning: \xF0\x9F\x9A\xAB\xE2\x9D\x8C")),
-      QString::fromUtf8("\xE2\x8A\x98 Warning: \xE2\x8A\x98x"));
-  EXPECT_EQ(fallback.apply("plain \xE2\x9A\xA0 text"), "plain \xE2\x9A\xA0 text");
-  EXPECT_EQ(fallback.apply(QString()), QString());
-  EXPECT_TRUE(SymbolFallback().isEmpty());
-}
