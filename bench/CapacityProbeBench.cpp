@@ -30,7 +30,7 @@
 
 #include "CounterfeitDrive.h"
 #include "LoopDisk.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "exec/HelperEvent.h"
 #include "helper/probe/CapacityProbe.h"
 #include "helper/probe/LinuxProbeDevice.h"

@@ -12,7 +12,7 @@
 #include "drives/linux/LinuxDiskTools.h"
 #include "drives/linux/LsblkDevice.h"
 #include "exec/Error.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "exec/HelperEvent.h"
 #include "helper/info/LinuxDriveFacts.h"
 #include "jobs/InfoReport.h"

@@ -7,7 +7,7 @@
 
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "exec/StartMarkerFilter.h"
 
 using namespace tessaro;

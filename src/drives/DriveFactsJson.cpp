@@ -8,7 +8,7 @@
 #include <QLatin1StringView>
 
 #include "exec/Error.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 
 namespace tessaro {
 namespace {

@@ -7,7 +7,7 @@
 #include <QJsonDocument>
 #include <QLatin1StringView>
 
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 
 namespace tessaro {
 

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "exec/ChildProcess.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "exec/StartMarkerFilter.h"
 
 namespace tessaro {

@@ -6,7 +6,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "exec/OnWorkerThread.h"
 #include "exec/OutputLineDecoder.h"
 #include "exec/PkexecLaunch.h"

@@ -13,7 +13,7 @@
 #include <array>
 #include <cerrno>
 
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 
 namespace tessaro::helper {
 

@@ -10,7 +10,7 @@
 
 #include <QFile>
 
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "helper/LoopBacking.h"
 
 namespace tessaro::helper {

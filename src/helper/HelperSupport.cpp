@@ -11,7 +11,7 @@
 #include "drives/linux/LinuxBlockDevices.h"
 #include "helper/MountInfo.h"
 #include "helper/SysfsBlockTree.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "helper/HelperStop.h"
 #include "helper/LoopBacking.h"
 

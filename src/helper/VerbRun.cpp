@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "drives/ShellQuote.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "helper/HelperStop.h"
 
 namespace tessaro::helper {

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "helper/CancelWatch.h"
 #include "helper/HelperStop.h"
 #include "helper/HelperSupport.h"

@@ -5,7 +5,7 @@
 
 #include "drives/ProbeProgress.h"
 #include "drives/UserMount.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "jobs/HelperOutput.h"
 #include "jobs/ReportTexts.h"
 

@@ -6,7 +6,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 
 namespace tessaro {
 

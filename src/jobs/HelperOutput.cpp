@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 
 namespace tessaro {
 

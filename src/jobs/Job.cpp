@@ -6,7 +6,7 @@
 #include <QCoreApplication>
 
 #include "exec/Error.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 
 namespace tessaro {
 

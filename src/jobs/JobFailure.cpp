@@ -3,7 +3,7 @@
 
 #include "jobs/JobFailure.h"
 
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 
 namespace tessaro {
 

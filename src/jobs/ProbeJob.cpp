@@ -4,7 +4,7 @@
 #include "jobs/ProbeJob.h"
 
 #include "drives/ProbeProgress.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "exec/HelperEvent.h"
 #include "jobs/HelperOutput.h"
 #include "jobs/ReportTexts.h"

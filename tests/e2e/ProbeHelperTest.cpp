@@ -10,7 +10,7 @@
 #include "CounterfeitDrive.h"
 #include "LoopImage.h"
 #include "drives/ProbeResult.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "exec/HelperEvent.h"
 #include "Capability.h"
 

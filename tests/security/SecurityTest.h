@@ -13,7 +13,7 @@
 #include "ChildRun.h"
 #include "LoopDisk.h"
 #include "SystemTool.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 
 // Failure messages show texts as texts.
 inline void PrintTo(const QString& text, std::ostream* out) {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliFailureStatus.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 
 using namespace tessaro;
 

@@ -7,7 +7,7 @@
 #include "JobFixture.h"
 #include "drives/UserMount.h"
 #include "drives/linux/LinuxDiskTools.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "jobs/FormatJob.h"
 
 using namespace tessaro;

@@ -12,7 +12,7 @@
 #include "ChildRun.h"
 #include "DataRows.h"
 #include "LoopDisk.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "exec/HelperEvent.h"
 #include "helper/CancelWatch.h"
 #include "helper/HelperSupport.h"

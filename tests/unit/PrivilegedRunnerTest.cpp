@@ -11,7 +11,7 @@
 
 #include "Await.h"
 #include "exec/Error.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "exec/PkexecLaunch.h"
 #include "exec/PkexecRunner.h"
 #include "exec/ProcessRunner.h"

@@ -6,7 +6,7 @@
 #include "JobFixture.h"
 #include "drives/linux/LinuxDiskTools.h"
 #include "drives/mac/MacDiskTools.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "exec/HelperEvent.h"
 #include "jobs/HelperOutput.h"
 #include "jobs/ProbeJob.h"

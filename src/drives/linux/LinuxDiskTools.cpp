@@ -17,7 +17,7 @@
 #include "drives/linux/PartitionNaming.h"
 #include "drives/linux/ToolAvailability.h"
 #include "exec/Error.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 
 namespace tessaro {
 
@@ -146,7 +146,7 @@ QString LinuxDiskTools::parseFirstPartition(const QString& text, const QString&)
   return disk.name;
 }
 
-// The helper takes kernel names, never paths (HelperContract.h).
+// The helper takes kernel names, never paths (contract/HelperContract.h).
 PrivilegedCommand LinuxDiskTools::checkCommand(const QString& targetBsdName) const {
   const QStringList args{QLatin1String(HelperContract::checkVerb), targetBsdName};
   return {helperPath(), args};

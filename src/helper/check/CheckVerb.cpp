@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include "drives/CheckLine.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "exec/VisibleText.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"

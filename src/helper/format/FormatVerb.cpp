@@ -7,7 +7,7 @@
 
 #include "drives/FormatRequestRules.h"
 #include "drives/linux/PartitionNaming.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "exec/VisibleText.h"
 #include "helper/ExclusiveOpen.h"
 #include "helper/HeldDisk.h"

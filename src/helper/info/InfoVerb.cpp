@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include "drives/DriveFactsJson.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "helper/CancelWatch.h"
 #include "helper/HelperSupport.h"
 #include "helper/HelperVerbs.h"

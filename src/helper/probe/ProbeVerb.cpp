@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "exec/Error.h"
-#include "exec/HelperContract.h"
+#include "contract/HelperContract.h"
 #include "exec/HelperEvent.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
