@@ -10,7 +10,7 @@
 //
 //   tessaro-helper format DISK NAME CLUSTER [SIZE]
 //                                             erase DISK: MBR, one FAT32 partition
-//   tessaro-helper check TARGET               check and repair the FAT on TARGET
+//   tessaro-helper check TARGET [MODE]        check (and repair) the FAT on TARGET
 //   tessaro-helper info DISK [PARTITION]      tell the facts of DISK (and PARTITION)
 //   tessaro-helper probe DISK                 test how much of DISK really holds data
 //
@@ -23,6 +23,10 @@
 // size in bytes, a decimal number: it is aligned down to whole MiB and must
 // leave the partition, which starts at 1 MiB, on the disk and large enough
 // for FAT32 with CLUSTER; without it the partition runs to the end of the disk.
+// MODE is checkRepair (the default: repair what can be repaired) or
+// checkReadOnly (fsck.fat -n: the check opens TARGET read-only, tells no
+// writing event and changes nothing on it; it is guarded, unmounted and held
+// as a repair is).
 //
 // Output: the helper first prints startMarker on a line of its own, then its
 // own lines and, for every tool it runs on the drive, the command as one line
@@ -79,12 +83,16 @@
 // format and check tell progress events by step from their writing event
 // on (bytesDone 0, no secondsLeft): format after each step of the table and
 // after mkfs.fat, before its read-back; check, as fsck.fat tells no fraction
-// of its own, 0 when it begins, after its repair and 1 at its end.
+// of its own, 0 when it begins, after its repair and 1 at its end (a
+// read-only check, which tells no writing event, from where it begins).
 //
 // format reads the drive back after its last write and tells one result event
 // (verb "format": what it found, whether it matches what was asked, see
 // FormatVerdict), followed by a failure event of kind "verificationFailed"
-// when it does not match.
+// when it does not match; the read-back is told by that event alone, its
+// line for people only when it does not match. mkfs.fat is told the
+// partition's start in the disk's own logical sectors as the boot sector's
+// hidden sectors, and the read-back checks that field.
 //
 // probe writes test blocks over the claimed size of DISK (destroying what they
 // cover, like a format), reads them back and tells, while it runs, progress
@@ -106,9 +114,12 @@ inline constexpr const char* checkVerb = "check";
 inline constexpr const char* infoVerb = "info";
 inline constexpr const char* probeVerb = "probe";
 inline constexpr const char* defaultCluster = "default";
+inline constexpr const char* checkRepair = "repair";
+inline constexpr const char* checkReadOnly = "read-only";
 
 // Exit statuses. Below 64 a status is the one a tool reported (check passes
-// fsck.fat's on: 0 clean, 1 errors fixed, 4 errors left; a format whose tool
+// fsck.fat's on: 0 clean, 1 errors fixed, 4 errors left, and in read-only
+// mode 0 clean, 4 errors found and left as they are; a format whose tool
 // failed with a status from 1 to 63 ends with that status, toolFailed when
 // the tool could not say, as when a signal ended it). 126 and 127 are
 // pkexec's own (dismissed, not authorized or not started) and never the
@@ -128,6 +139,8 @@ enum Status : int {
   counterfeit = 73,         // probe: the drive holds less than it claims; the verdict says how much
   driveStopped = 74,        // probe: the drive stopped answering part way; no verdict on its
                             // capacity, and it holds test data
+  noSuchDevice = 75,        // the kernel knows no block device of that name (any more): the
+                            // drive is no longer attached; nothing written
 };
 
 // The kind a failure event gives its status: the name of the status above, or
@@ -154,6 +167,8 @@ constexpr const char* failureKind(int status) {
       return "counterfeit";
     case driveStopped:
       return "driveStopped";
+    case noSuchDevice:
+      return "noSuchDevice";
     default:
       return "toolFailed";
   }

@@ -12,21 +12,19 @@
 namespace tessaro {
 
 // The rule, after the file style of the platform formatters: below 1000 the
-// count is given in bytes; above, it is divided by 1000 until it is below
-// 1000 and shown in that unit with at most 0 (KB), 1 (MB) or 2 (GB and up)
-// decimals, rounded half away from zero, trailing zeros dropped. When rounding
-// reaches 1000 the next unit is used (999,999 bytes is "1 MB", not "1000 KB").
+// count is given in bytes ("B", the same in every language); above, it is divided by 1000 until it
+// is below 1000 and shown in that unit with at most 0 (KB), 1 (MB) or 2 (GB and up) decimals,
+// rounded half away from zero, trailing zeros dropped. When rounding reaches 1000 the next unit is
+// used (999,999 bytes is "1 MB", not "1000 KB").
 QString formatByteCount(qint64 bytes) { return formatByteCount(bytes, QLocale::c()); }
 
 QString formatByteCount(qint64 bytes, const QLocale& numbers) {
-  if (bytes == 0) return QStringLiteral("Zero KB");
   if (bytes < 0) {
     // Written out so that the most negative count does not overflow.
     const QString positive = formatByteCount(bytes == INT64_MIN ? INT64_MAX : -bytes, numbers);
     return QLatin1Char('-') + positive;
   }
-  if (bytes == 1) return QStringLiteral("1 byte");
-  if (bytes < 1000) return QStringLiteral("%1 bytes").arg(bytes);
+  if (bytes < 1000) return QStringLiteral("%1 B").arg(bytes);
 
   struct Unit {
     const char* name;

@@ -5,11 +5,13 @@
 
 namespace tessaro {
 
-QString macCheckLine(const QString& targetBsdName, const QString& diskutilPath) {
+QString macCheckLine(const QString& targetBsdName, const QString& diskutilPath, bool readOnly) {
   const QString target = devicePathOf(targetBsdName);
   return diskutilPath + QStringLiteral(" unmount ") + target + QStringLiteral(" &&\n") +
-         QStringLiteral("/sbin/fsck_msdos -fy ") + rawDevicePathOf(target) +
-         QStringLiteral(" &&\n") + diskutilPath + QStringLiteral(" mount ") + target;
+         (readOnly ? QStringLiteral("/sbin/fsck_msdos -n ")
+                   : QStringLiteral("/sbin/fsck_msdos -fy ")) +
+         rawDevicePathOf(target) + QStringLiteral(" &&\n") + diskutilPath +
+         QStringLiteral(" mount ") + target;
 }
 
 int linuxCheckStatus(int repairStatus, std::optional<int> recheckStatus) {
@@ -17,8 +19,20 @@ int linuxCheckStatus(int repairStatus, std::optional<int> recheckStatus) {
   return repairStatus;
 }
 
-bool checkLeftFileSystemConsistent(std::optional<int> exitStatus) {
-  return !exitStatus || *exitStatus == 0 || *exitStatus == 1;
+CheckFinding checkFinding(std::optional<int> exitStatus, bool statusTellsFinding) {
+  if (!exitStatus) return CheckFinding::untold;
+  if (!statusTellsFinding)
+    return *exitStatus == 0 || *exitStatus == 1 ? CheckFinding::untold : CheckFinding::failed;
+  switch (*exitStatus) {
+    case 0:
+      return CheckFinding::noErrors;
+    case 1:
+      return CheckFinding::errorsCorrected;
+    case 4:
+      return CheckFinding::errorsLeft;
+    default:
+      return CheckFinding::failed;
+  }
 }
 
 }  // namespace tessaro

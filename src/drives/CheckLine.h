@@ -10,11 +10,12 @@
 
 namespace tessaro {
 
-// macOS: unmount, check and repair on the raw device, mount again, on three
-// lines joined by "&&".
-QString macCheckLine(const QString& targetBsdName, const QString& diskutilPath);
+// macOS: unmount, check and repair on the raw device (or, readOnly, only
+// check it: fsck_msdos -n), mount again, on three lines joined by "&&".
+QString macCheckLine(const QString& targetBsdName, const QString& diskutilPath,
+                     bool readOnly = false);
 
-// Linux: the status a check reports after `fsck.fat -a -w -v`. fsck.fat exits
+// Linux: the status a repairing check reports after `fsck.fat -a -w -v`. fsck.fat exits
 // 1 both when it fixed errors and when it gave up (not a FAT file system,
 // unreadable boot sector), so after a 1 the helper checks again read-only
 // (`fsck.fat -n`): when that is not clean the file system is still
@@ -22,9 +23,13 @@ QString macCheckLine(const QString& targetBsdName, const QString& diskutilPath);
 // counts). Any other repair status stands as it is.
 int linuxCheckStatus(int repairStatus, std::optional<int> recheckStatus);
 
-// Whether a check that ended with this exit status left a consistent file
-// system: 0 (clean) or 1 (errors fixed). Without a status (macOS reports
-// none) the tools' output is all there is, and the check counts as done.
-bool checkLeftFileSystemConsistent(std::optional<int> exitStatus);
+// What a check found, as its exit status tells it where it tells one
+// (fsck(8)'s statuses, which the Linux helper passes on): 0 no errors, 1
+// errors found and corrected, 4 errors found and left; any other status is
+// no finding: the check failed. Where the status tells no finding (macOS),
+// 0 or 1, or no status at all, is a check done whose tools' output says the
+// rest: untold.
+enum class CheckFinding { noErrors, errorsCorrected, errorsLeft, untold, failed };
+CheckFinding checkFinding(std::optional<int> exitStatus, bool statusTellsFinding);
 
 }  // namespace tessaro

@@ -3,6 +3,7 @@
 
 #include "drives/ClusterOption.h"
 
+#include <QCoreApplication>
 #include <QHash>
 
 namespace tessaro {
@@ -23,6 +24,21 @@ QString ClusterOption::rawValue() const {
   if (case_ == Default) return QStringLiteral("Default");
   return QString::number(*bytes());
 }
+
+namespace {
+QString& chosenDefaultName() {
+  static QString name;
+  return name;
+}
+}  // namespace
+
+QString ClusterOption::defaultName() {
+  if (!chosenDefaultName().isEmpty()) return chosenDefaultName();
+  //: The cluster size menu's entry that lets the formatter choose.
+  return QCoreApplication::translate("ClusterOption", "Default");
+}
+
+void ClusterOption::setDefaultName(const QString& name) { chosenDefaultName() = name; }
 
 std::optional<int> ClusterOption::bytes() const {
   if (case_ == Default) return std::nullopt;

@@ -24,6 +24,13 @@ class ClusterOption {
   QString rawValue() const;
   std::optional<int> bytes() const;
 
+  // How this program names the default choice wherever it lists the choices:
+  // the window's menu entry ("Default", in the user's language) unless set
+  // otherwise; tessaro-cli sets the option value, "default", as it is typed.
+  // Set once at start-up, before any thread reads it.
+  static QString defaultName();
+  static void setDefaultName(const QString& name);
+
   bool operator==(const ClusterOption&) const = default;
 
  private:

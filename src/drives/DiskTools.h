@@ -22,6 +22,10 @@ struct PrivilegedCommand {
   QStringList args;
 };
 
+// How a check treats the file system: repairs what it can, or only reads it
+// and changes nothing.
+enum class CheckMode { repair, readOnly };
+
 // What the user asked a format to do, derived from the window's fields.
 struct FormatRequest {
   Drive drive;
@@ -72,9 +76,13 @@ class DiskTools {
   // before anything runs; it says what to change.
   virtual std::optional<QString> validateFormat(const FormatRequest& request) const = 0;
   virtual PrivilegedCommand formatCommand(const FormatRequest& request) const = 0;
-  // Check and repair the file system at target (a partition or whole disk,
-  // without "/dev/").
-  virtual PrivilegedCommand checkCommand(const QString& targetBsdName) const = 0;
+  // Check the file system at target (a partition or whole disk, without
+  // "/dev/"), repairing it or only reading it.
+  virtual PrivilegedCommand checkCommand(const QString& targetBsdName, CheckMode mode) const = 0;
+  // Whether checkCommand's exit status tells what the check found, as fsck(8)
+  // counts (Linux: the helper passes fsck.fat's on); elsewhere it tells only
+  // whether the check could be done.
+  virtual bool checkStatusTellsFinding() const { return false; }
   // Print the facts of the disk and, when known, of its partition.
   virtual PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const = 0;

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <algorithm>
 
+#include "drives/ByteCount.h"
 #include "drives/ClusterOption.h"
 #include "drives/Fat32Layout.h"
 #include "drives/LogicalSectorSize.h"
@@ -34,11 +35,8 @@ QString grouped(qint64 number) {
   return QLocale(RuleText::tr("en_US")).toString(number);
 }
 
-// "2.2 TB": only drives of more than 2 TiB meet the MBR's limit.
-QString terabytes(qint64 bytes) {
-  return QLocale(RuleText::tr("en_US")).toString(double(bytes) / 1e12, 'f', 1) +
-         QStringLiteral(" TB");
-}
+// Unused space at the end of a disk that is worth a word: 1 MB.
+constexpr qint64 kMbrNoticeLoss = 1000 * 1000;
 
 QString joinedChoices(const QStringList& choices) {
   if (choices.size() == 1) return choices.first();
@@ -137,15 +135,24 @@ PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize,
   return layout;
 }
 
+std::optional<qint64> mbrLimitedEnd(qint64 diskBytes, std::optional<qint64> partitionBytes,
+                                    int logicalSectorSize) {
+  const PartitionLayout layout = fat32PartitionLayout(diskBytes, logicalSectorSize, partitionBytes);
+  if (!layout.truncated) return std::nullopt;
+  const qint64 end = (layout.startSector + layout.sectorCount) * logicalSectorSize;
+  if (diskBytes - end < kMbrNoticeLoss) return std::nullopt;
+  return end;
+}
+
 QString mbrLimitNotice(qint64 diskBytes, std::optional<qint64> partitionBytes,
                        int logicalSectorSize) {
-  const PartitionLayout layout = fat32PartitionLayout(diskBytes, logicalSectorSize, partitionBytes);
-  if (!layout.truncated) return {};
+  const std::optional<qint64> end = mbrLimitedEnd(diskBytes, partitionBytes, logicalSectorSize);
+  if (!end) return {};
   return RuleText::tr(
              "Only the first %1 of %2 can be used: an MBR partition table cannot "
              "address more.")
-      .arg(terabytes((layout.startSector + layout.sectorCount) * logicalSectorSize),
-           terabytes(diskBytes));
+      .arg(formatByteCount(*end, userNumberLocale()),
+           formatByteCount(diskBytes, userNumberLocale()));
 }
 
 qint64 alignedPartitionBytes(qint64 partitionBytes) {
@@ -231,7 +238,7 @@ std::optional<QString> refuseClusterSize(std::optional<int> clusterBytes, qint64
 
   QStringList fitting;
   if (fits(formatClusterBytes(std::nullopt, layout, logicalSectorSize))) {
-    fitting << RuleText::tr("Default");
+    fitting << ClusterOption::defaultName();
   }
   for (const ClusterOption option : ClusterOption::allCases()) {
     if (option.bytes() && fits(*option.bytes())) fitting << option.rawValue();

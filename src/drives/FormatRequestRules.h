@@ -39,13 +39,20 @@ PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize,
 
 inline constexpr qint64 kPartitionAlignment = 1024 * 1024;
 
+// Where the one partition ends, in bytes from the start of the disk, when an
+// MBR partition table cannot describe the rest of the disk and that rest is
+// 1 MB or more; none when the partition (partitionBytes, or to the end) fits
+// the table, or leaves less unused (a disk of exactly 2 TiB loses one sector,
+// less than the MiB before the partition that nobody is told about either).
+std::optional<qint64> mbrLimitedEnd(qint64 diskBytes, std::optional<qint64> partitionBytes,
+                                    int logicalSectorSize);
+
 // What the user must know before confirming the erase of a drive of
-// diskBytes that an MBR partition cannot cover: "Only the first 2.2 TB of
-// 3.3 TB can be used: an MBR partition table cannot address more." Empty
-// when the partition (partitionBytes, or to the end) fits the table. The
-// window and tessaro-cli assume 512-byte sectors, as their checks of a
-// request do; the helper, which knows the sector size, says the same in its
-// log.
+// diskBytes that an MBR partition cannot cover (mbrLimitedEnd): "Only the
+// first 2.2 TB of 3.3 TB can be used: an MBR partition table cannot address
+// more.", with numbers in the user's language. Empty when it can. The window
+// and tessaro-cli assume 512-byte sectors, as their checks of a request do;
+// the helper, which knows the sector size, says the same in its log.
 QString mbrLimitNotice(qint64 diskBytes, std::optional<qint64> partitionBytes = std::nullopt,
                        int logicalSectorSize = 512);
 

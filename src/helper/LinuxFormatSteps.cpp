@@ -75,6 +75,8 @@ QStringList linuxMkfsArguments(const Fat32Layout& layout, const QString& volumeN
       QString::number(layout.reservedSectors),
       QStringLiteral("-g"),
       QString::number(layout.heads) + QLatin1Char('/') + QString::number(layout.sectorsPerTrack),
+      QStringLiteral("-h"),
+      QString::number(layout.partitionStart),
       QStringLiteral("-n"),
       volumeName};
 }
@@ -87,12 +89,11 @@ ToolStep linuxMkfsStep(const LinuxFormatPlan& plan) {
 }
 
 QStringList linuxFormatNotes(const LinuxFormatPlan& plan) {
-  const PartitionLayout layout =
-      fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize, plan.partitionBytes);
-  if (!layout.truncated) return {};
-  const qint64 usedBytes = (layout.startSector + layout.sectorCount) * plan.logicalSectorSize;
+  const std::optional<qint64> end =
+      mbrLimitedEnd(plan.diskBytes, plan.partitionBytes, plan.logicalSectorSize);
+  if (!end) return {};
   return {QStringLiteral("Note: an MBR partition table can describe only the first ") +
-          QString::number(usedBytes / (1024 * 1024 * 1024)) + QStringLiteral(" GiB of ") +
+          QString::number(*end / (1024 * 1024 * 1024)) + QStringLiteral(" GiB of ") +
           plan.diskPath + QStringLiteral("; the rest of the disk stays unused.")};
 }
 

@@ -56,7 +56,10 @@ QList<ToolStep> linuxPartitionSteps(const LinuxFormatPlan& plan);
 Fat32Layout linuxFat32Layout(const LinuxFormatPlan& plan);
 
 // What mkfs.fat is told for that layout, before the device: FAT32, the
-// cluster size, reserved sectors and geometry in sectors, the volume name.
+// cluster size, reserved sectors and geometry in sectors, the partition's
+// start in the disk's own logical sectors as the hidden sectors (mkfs.fat's
+// own guess counts 512-byte units, eight times too many on a disk of
+// 4096-byte sectors), the volume name.
 // Nothing is left to mkfs.fat's own choice, so the layout is the planned one
 // on any device (and on a file of its size and sector size).
 QStringList linuxMkfsArguments(const Fat32Layout& layout, const QString& volumeName);

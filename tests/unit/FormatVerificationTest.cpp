@@ -31,6 +31,7 @@ FormatReadBack readBack() {
   put(sector, 13, 8, 1);     // sectors per cluster
   put(sector, 14, 4944, 2);  // reserved sectors: 2048 + 4944 + 2 * 600 = 8192, 4 MiB
   put(sector, 16, 2, 1);     // FATs
+  put(sector, 28, 2048, 4);  // hidden sectors: where the partition starts
   put(sector, 36, 600, 4);   // sectors per FAT
   sector.replace(71, 19, "NO NAME    FAT32   ");
   put(sector, 510, 0xAA55, 2);
@@ -53,6 +54,12 @@ TEST(FormatVerificationTest, WhatTheToolsReadBackMatchesTheRequestOrEachDifferen
   EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, 612352}, found).matches);
   EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, 612353}, found)
                   .line.endsWith(": partition is not 612,353 sectors long."));
+  // The boot sector says where its partition starts in the disk's own
+  // sectors: 256 on a disk of 4096-byte sectors, not 2048 512-byte units.
+  FormatReadBack hidden = found;
+  hidden.hiddenSectors = 2048;
+  EXPECT_TRUE(verifyFormat({256, "MY USB", 4096}, hidden)
+                  .line.contains("boot sector's hidden sectors are not 256"));
   // The data area's alignment, from the table and the boot sector.
   EXPECT_EQ(verifyFormat({2048, "MY USB", 4096, {}, 4 << 20}, found).line.toStdString(),
             "Verified: dos table, partition type c at sector 2048; vfat FAT32, label \"MY USB\", "

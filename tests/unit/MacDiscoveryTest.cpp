@@ -41,7 +41,7 @@ TEST(MacDiscovery, DescriptionFromSizeAndModelOrElseMediaName) {
       {{{"DeviceModel", "Ultra"}, {"MediaName", "Media"}, {"TotalSize", qint64(32'000'000'000)}},
        "32 GB Ultra (disk4)"},
       {{{"MediaName", "SD32G"}, {"TotalSize", qint64(1'500'000'000)}}, "1.5 GB SD32G (disk4)"},
-      {{{"DeviceModel", ""}, {"MediaName", "Media"}}, "Zero KB (disk4)"},
+      {{{"DeviceModel", ""}, {"MediaName", "Media"}}, "0 B (disk4)"},
   };
   for (const auto& [info, description] : cases)
     EXPECT_EQ(driveFrom(info).value().description, description);

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include "contract/HelperContract.h"
 #include "drives/DevicePaths.h"
 #include "drives/DiscoveryRule.h"
 #include "drives/DriveFactsJson.h"
@@ -17,7 +18,6 @@
 #include "drives/linux/PartitionNaming.h"
 #include "drives/linux/ToolAvailability.h"
 #include "exec/Error.h"
-#include "contract/HelperContract.h"
 
 namespace tessaro {
 
@@ -147,8 +147,9 @@ QString LinuxDiskTools::parseFirstPartition(const QString& text, const QString&)
 }
 
 // The helper takes kernel names, never paths (contract/HelperContract.h).
-PrivilegedCommand LinuxDiskTools::checkCommand(const QString& targetBsdName) const {
-  const QStringList args{QLatin1String(HelperContract::checkVerb), targetBsdName};
+PrivilegedCommand LinuxDiskTools::checkCommand(const QString& targetBsdName, CheckMode mode) const {
+  QStringList args{QLatin1String(HelperContract::checkVerb), targetBsdName};
+  if (mode == CheckMode::readOnly) args << QLatin1String(HelperContract::checkReadOnly);
   return {helperPath(), args};
 }
 

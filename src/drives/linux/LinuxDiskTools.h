@@ -32,7 +32,8 @@ class LinuxDiskTools : public DiskTools {
 
   std::optional<QString> validateFormat(const FormatRequest& request) const override;
   PrivilegedCommand formatCommand(const FormatRequest& request) const override;
-  PrivilegedCommand checkCommand(const QString& targetBsdName) const override;
+  PrivilegedCommand checkCommand(const QString& targetBsdName, CheckMode mode) const override;
+  bool checkStatusTellsFinding() const override { return true; }
   PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const override;
   std::optional<DriveFacts> parseDriveFacts(

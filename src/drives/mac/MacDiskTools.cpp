@@ -169,8 +169,8 @@ QString MacDiskTools::parseFirstPartition(const QString& text, const QString&) c
   throw noPartitionIdentifier();
 }
 
-PrivilegedCommand MacDiskTools::checkCommand(const QString& targetBsdName) const {
-  const QString line = macCheckLine(targetBsdName, diskutilPath_);
+PrivilegedCommand MacDiskTools::checkCommand(const QString& targetBsdName, CheckMode mode) const {
+  const QString line = macCheckLine(targetBsdName, diskutilPath_, mode == CheckMode::readOnly);
   return {QStringLiteral("/bin/sh"), {QStringLiteral("-c"), line}};
 }
 

@@ -25,7 +25,7 @@ class MacDiskTools : public DiskTools {
 
   std::optional<QString> validateFormat(const FormatRequest& request) const override;
   PrivilegedCommand formatCommand(const FormatRequest& request) const override;
-  PrivilegedCommand checkCommand(const QString& targetBsdName) const override;
+  PrivilegedCommand checkCommand(const QString& targetBsdName, CheckMode mode) const override;
   PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const override;
   std::optional<DriveFacts> parseDriveFacts(

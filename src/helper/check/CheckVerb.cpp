@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include "drives/CheckLine.h"
 #include "contract/HelperContract.h"
+#include "drives/CheckLine.h"
 #include "exec/VisibleText.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
@@ -21,12 +21,24 @@ bool isUserMediaMount(const QString& target) {
 
 }  // namespace
 
-// check TARGET: unmount TARGET where the desktop mounted it, then check and
-// repair its FAT file system. Exits with fsck.fat's status as
-// linuxCheckStatus reads it; the helper's own statuses above 63.
+// check TARGET [MODE]: unmount TARGET where the desktop mounted it, then
+// check its FAT file system, repairing it unless MODE is read-only. Exits
+// with fsck.fat's status as linuxCheckStatus reads it (read-only: 0 clean,
+// 4 errors found and left); the helper's own statuses above 63.
 int checkVerb(const QStringList& args) {
-  if (args.size() != 1)
-    stop(HelperContract::usage, QStringLiteral("Usage: tessaro-helper check TARGET"));
+  if (args.size() != 1 && args.size() != 2)
+    stop(HelperContract::usage, QStringLiteral("Usage: tessaro-helper check TARGET [MODE]"));
+  bool readOnly = false;
+  if (args.size() == 2) {
+    readOnly = args[1] == QLatin1String(HelperContract::checkReadOnly);
+    if (!readOnly && args[1] != QLatin1String(HelperContract::checkRepair)) {
+      stop(HelperContract::usage,
+           QStringLiteral("Usage: the check's mode is \"") +
+               QLatin1String(HelperContract::checkRepair) + QStringLiteral("\" or \"") +
+               QLatin1String(HelperContract::checkReadOnly) + QStringLiteral("\", not \"") +
+               visibleText(args[1], LineFeeds::escape) + QStringLiteral("\"."));
+    }
+  }
   const KernelDevice target = deviceNamed(args[0]);
   HelperTools tools({QStringLiteral("umount"), QStringLiteral("fsck.fat")});
   requireTools(tools);
@@ -46,10 +58,9 @@ int checkVerb(const QStringList& args) {
   if (!mounts.isEmpty()) {
     for (const QString& mount : mounts) {
       if (!isUserMediaMount(mount)) {
-        stop(HelperContract::refusedDevice, QStringLiteral("Refused: ") + target.path() +
-                                                QStringLiteral(" is mounted at ") +
-                                                visibleText(mount, LineFeeds::escape) +
-                                                QStringLiteral(", outside /media."));
+        stop(HelperContract::refusedDevice,
+             QStringLiteral("Refused: ") + target.path() + QStringLiteral(" is mounted at ") +
+                 visibleText(mount, LineFeeds::escape) + QStringLiteral(", outside /media."));
       }
     }
     for (const ToolStep& step :
@@ -73,11 +84,23 @@ int checkVerb(const QStringList& args) {
   // exclusively from here to its end (fsck.fat's own open is not exclusive).
   held.holdExclusively(target);
 
+  const QString fsck = tools.path(QStringLiteral("fsck.fat"));
+  if (readOnly) {
+    // fsck.fat -n opens the file system read-only and changes nothing: no
+    // writing event, and a cancel leaves the drive as it was.
+    run.planSteps(1);
+    const int found =
+        run.run({{fsck, QStringLiteral("-n"), QStringLiteral("-v"), target.path()}, {}});
+    run.allStepsDone();
+    if (found == 0 || found == 1) return found == 0 ? 0 : 4;
+    stop(HelperContract::toolFailed, QStringLiteral("Failed: fsck.fat ended with status ") +
+                                         QString::number(found) + QStringLiteral("; nothing on ") +
+                                         target.path() + QStringLiteral(" was changed."));
+  }
   run.markWriting(false);
   // fsck.fat tells no fraction of its own: progress is its repair and its
   // second look, when it takes one.
   run.planSteps(2);
-  const QString fsck = tools.path(QStringLiteral("fsck.fat"));
   const int repair = run.run(
       {{fsck, QStringLiteral("-a"), QStringLiteral("-w"), QStringLiteral("-v"), target.path()},
        {}});

@@ -5,9 +5,9 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include "contract/HelperContract.h"
 #include "drives/FormatRequestRules.h"
 #include "drives/linux/PartitionNaming.h"
-#include "contract/HelperContract.h"
 #include "exec/VisibleText.h"
 #include "helper/ExclusiveOpen.h"
 #include "helper/HeldDisk.h"
@@ -49,8 +49,7 @@ qint64 partitionSizeArgument(const QString& word) {
   if (!decimal.match(word).hasMatch()) {
     stop(HelperContract::usage,
          QStringLiteral("Usage: the partition size is a number of bytes, not \"") +
-             visibleText(word, LineFeeds::escape) +
-             QStringLiteral("\"."));
+             visibleText(word, LineFeeds::escape) + QStringLiteral("\"."));
   }
   return word.toLongLong();
 }
@@ -104,7 +103,8 @@ FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& d
   FormatReadBack found;
   const auto unreadable = [&run](const QString& what) {
     stop(HelperContract::toolFailed, QStringLiteral("Could not verify the format: ") + what +
-                                         QStringLiteral(" could not be read; ") + run.writtenNote());
+                                         QStringLiteral(" could not be read; ") +
+                                         run.writtenNote());
   };
   const QByteArray table = firstSectorOf(diskPath);
   if (table.size() != 512) unreadable(QStringLiteral("the partition table of ") + diskPath);
@@ -264,13 +264,11 @@ int formatVerb(const QStringList& args) {
       verifyFormat(expected, readBack(run, tools, disk.path(), partition.path(), claim));
   claim.release();
   run.checkpoint();
-  printEvent(
-      HelperEvent::result(QString::fromLatin1(HelperContract::formatVerb), verdict.figures));
-  // A drive that does not hold what was asked is the run's failure.
-  if (verdict.matches)
-    printLine(verdict.line);
-  else
-    sayFailure(HelperContract::verificationFailed, verdict.line);
+  printEvent(HelperEvent::result(QString::fromLatin1(HelperContract::formatVerb), verdict.figures));
+  // A drive that does not hold what was asked is the run's failure, said in a
+  // line of its own; what matches the result event tells, and the caller
+  // says it in the user's language.
+  if (!verdict.matches) sayFailure(HelperContract::verificationFailed, verdict.line);
 
   held.release();
   settleUdev(tools);

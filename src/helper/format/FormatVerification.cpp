@@ -82,6 +82,8 @@ void readBootSector(const QByteArray& firstSector, FormatReadBack& into) {
   into.sectorsPerCluster = byte(13);
   into.reservedSectors = byte(14) | (byte(15) << 8);
   into.fatCount = byte(16);
+  into.hiddenSectors = qint64(byte(28)) | (qint64(byte(29)) << 8) | (qint64(byte(30)) << 16) |
+                       (qint64(byte(31)) << 24);
   into.fatSectors = qint64(byte(36)) | (qint64(byte(37)) << 8) | (qint64(byte(38)) << 16) |
                     (qint64(byte(39)) << 24);
 }
@@ -113,6 +115,10 @@ FormatVerdict verifyFormat(const FormatExpectation& expected, const FormatReadBa
   }
   if (found.partitionStart != expected.partitionStart) {
     differences << QStringLiteral("partition does not start at sector ") +
+                       QString::number(expected.partitionStart);
+  }
+  if (found.hiddenSectors != expected.partitionStart) {
+    differences << QStringLiteral("boot sector's hidden sectors are not ") +
                        QString::number(expected.partitionStart);
   }
   if (expected.partitionSectors && found.partitionSectors != *expected.partitionSectors) {

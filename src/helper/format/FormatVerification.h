@@ -36,6 +36,7 @@ struct FormatReadBack {
   int reservedSectors = 0;    // boot sector
   int fatCount = 0;           // boot sector
   qint64 fatSectors = 0;      // boot sector, FAT32's sectors per FAT
+  qint64 hiddenSectors = -1;  // boot sector: where the file system says its partition starts
   qint64 clusterCount = -1;   // fsck.fat -v "data clusters"
   bool fsckClean = false;     // fsck.fat -n exited 0
 
@@ -57,8 +58,8 @@ void readFatVolume(const QByteArray& bootSector, const QByteArray& rootCluster,
 // The "N data clusters" line of `fsck.fat -v`.
 void readFsckVerbose(const QString& text, FormatReadBack& into);
 // Bytes per sector (offset 11, little-endian), sectors per cluster (13),
-// reserved sectors (14), number of FATs (16) and FAT32's sectors per FAT (36)
-// from the first sector of the file system.
+// reserved sectors (14), number of FATs (16), hidden sectors (28) and FAT32's
+// sectors per FAT (36) from the first sector of the file system.
 void readBootSector(const QByteArray& firstSector, FormatReadBack& into);
 
 struct FormatVerdict {
