@@ -14,8 +14,8 @@
 
 namespace tessaro {
 
-CheckJob::CheckJob(const DiskTools& tools, ProcessRunner& runner, Drive drive)
-    : DriveJob(tools, runner), drive_(std::move(drive)) {}
+CheckJob::CheckJob(const DiskTools& tools, ProcessRunner& runner, Drive drive, CheckMode mode)
+    : DriveJob(tools, runner), drive_(std::move(drive)), mode_(mode) {}
 
 QString CheckJob::title() const { return reportText::checkStarting(drive_.devicePath); }
 
@@ -30,21 +30,21 @@ QCoro::Task<> CheckJob::perform(Report& report) {
   }
   // A disk that holds its file system without a partition table is its own target.
   const QString targetPath = devicePathOf(target);
-  const PrivilegedCommand command = tools_.checkCommand(target);
+  const PrivilegedCommand command = tools_.checkCommand(target, mode_);
   // Shown with the tools' first lines, or once the run has ended: refused
   // rights end in the failure line alone. Checking the whole disk is a
   // fallback, told as a warning.
   const bool wholeDisk = target == drive_.bsdName;
   const QString usingLine = wholeDisk ? reportText::checkUsingWholeDisk(targetPath)
-                                      : reportText::checkUsingPartition(targetPath);
+                                      : reportText::checkUsingPartition(targetPath, mode_);
   bool headed = false;
   const auto head = [&] {
     if (std::exchange(headed, true)) return;
     if (wholeDisk)
       report.warning(usingLine);
     else
-      report.lines({usingLine});
-    report.lines({reportText::checkCommandLine(command)});
+      report.ownLines({usingLine});
+    report.ownLines({reportText::checkCommandLine(command)});
   };
 
   // The tools' lines reach the report as they come, on the runner's reading
@@ -64,9 +64,16 @@ QCoro::Task<> CheckJob::perform(Report& report) {
   head();
   stopIfCancelled(ran, output.saidCancelled(), reportText::checkCancelledPartWay(targetPath));
 
-  if (!checkLeftFileSystemConsistent(ran.exitStatus)) {
+  const CheckFinding finding = checkFinding(ran.exitStatus, tools_.checkStatusTellsFinding());
+  if (finding == CheckFinding::failed) {
     report.lines({QString()});
     failRun(reportText::checkToolFailed(targetPath, *ran.exitStatus), ran, output.failure());
+  }
+  if (finding == CheckFinding::errorsLeft) {
+    report.lines({QString()});
+    fail(mode_ == CheckMode::readOnly ? reportText::checkErrorsFound(targetPath)
+                                      : reportText::checkErrorsLeft(targetPath),
+         JobFailure::Kind::errorsLeft);
   }
   // Also after a check that fixed errors, the desktop user mounts it again.
   if (tools_.mountsAsDesktopUser()) {
@@ -75,8 +82,10 @@ QCoro::Task<> CheckJob::perform(Report& report) {
     for (const QString& note : mounted.notes) report.warning(note);
     if (!mounted.attempted) report.warning(reportText::notMountedAfterCheck());
   }
-  // An empty line before the outcome.
+  // An empty line, what the check found, and the outcome.
   report.lines({QString()});
+  finding_ = finding;
+  if (finding != CheckFinding::untold) report.ownLines({reportText::checkFound(finding)});
   report.succeeded(reportText::checkComplete());
 }
 

@@ -3,18 +3,24 @@
 
 #pragma once
 
+#include "drives/CheckLine.h"
 #include "drives/Drive.h"
 #include "jobs/DriveJob.h"
 
 namespace tessaro {
 
-// Checks and repairs the FAT file system on a drive's first partition, or on
-// the whole disk when no partition is found, with administrator rights. The
-// account (partition, command line, the tools' output) arrives in one piece
-// at the end.
+// Checks the FAT file system on a drive's first partition, or on the whole
+// disk when no partition is found, with administrator rights, and repairs it
+// unless asked to only read it. The account says in one line before its last
+// what the check found; errors it left are its failure.
 class CheckJob : public DriveJob {
  public:
-  CheckJob(const DiskTools& tools, ProcessRunner& runner, Drive drive);
+  CheckJob(const DiskTools& tools, ProcessRunner& runner, Drive drive,
+           CheckMode mode = CheckMode::repair);
+
+  // What the check found, once it has ended well: no errors, errors
+  // corrected, or untold where the platform tells no status.
+  CheckFinding finding() const { return finding_; }
 
  protected:
   QString title() const override;
@@ -24,6 +30,8 @@ class CheckJob : public DriveJob {
 
  private:
   Drive drive_;
+  CheckMode mode_;
+  CheckFinding finding_ = CheckFinding::untold;
 };
 
 }  // namespace tessaro

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 
+#include "contract/HelperContract.h"
 #include "drives/PartitionLookup.h"
 #include "exec/Error.h"
 #include "jobs/HelperOutput.h"
@@ -49,9 +50,11 @@ QCoro::Task<> InfoJob::perform(Report& report) {
   // None of the helper's lines were shown, its own cancel line neither.
   stopIfCancelled(ran, false, cancelledLine());
   if (ran.exitStatus.value_or(0) != 0) {
-    // The helper refused the drive or could not read it: its own words say why.
+    // The helper refused the drive or could not read it: its own words say
+    // why, except for a drive that has gone, which the failure says.
     const QString said = output.trimmed();
-    if (!said.isEmpty()) report.lines(said.split(QLatin1Char('\n')));
+    if (!said.isEmpty() && ran.exitStatus != HelperContract::noSuchDevice)
+      report.lines(said.split(QLatin1Char('\n')));
     failRun(reportText::infoToolFailed(drive_.devicePath, *ran.exitStatus), ran, helper.failure());
   }
   // Facts told twice are no answer: which of them would be the drive's?
@@ -69,7 +72,7 @@ QCoro::Task<> InfoJob::perform(Report& report) {
   }
   facts_ = DriveFacts::ofDisk(read, drive_.bsdName);
   // An empty report still shows as one empty line.
-  report.lines(read ? infoReportLines(*facts_) : QStringList{QString()});
+  report.ownLines(read ? infoReportLines(*facts_) : QStringList{QString()});
 }
 
 QString InfoJob::cancelledLine() const { return reportText::infoCancelled(drive_.devicePath); }

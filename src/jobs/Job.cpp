@@ -5,8 +5,9 @@
 
 #include <QCoreApplication>
 
-#include "exec/Error.h"
 #include "contract/HelperContract.h"
+#include "exec/Error.h"
+#include "jobs/ReportTexts.h"
 
 namespace tessaro {
 
@@ -82,6 +83,9 @@ void Job::failRun(const QString& description, const PrivilegedRunResult& ran,
     failure.kind =
         JobFailure::ofHelperKind(QLatin1StringView(HelperContract::failureKind(*ran.exitStatus)));
   }
+  // Whatever the job was about, a drive that has gone is said so, alike for
+  // every job.
+  if (failure.kind == JobFailure::Kind::noSuchDevice) failure.description = reportText::driveGone();
   throw JobFailed(std::move(failure));
 }
 

@@ -22,6 +22,7 @@ JobFailure::Kind JobFailure::ofHelperKind(const QString& kind) {
       {contract::cancelled, Kind::cancelled},
       {contract::counterfeit, Kind::counterfeit},
       {contract::driveStopped, Kind::driveStopped},
+      {contract::noSuchDevice, Kind::noSuchDevice},
   };
   for (const auto& row : kinds)
     if (kind == QLatin1StringView(contract::failureKind(row.status))) return row.kind;

@@ -22,6 +22,8 @@ struct JobFailure {
     cancelled,           // stopped on request
     counterfeit,         // the capacity test found less than the drive claims
     driveStopped,        // the drive stopped responding part way
+    errorsLeft,          // a check found errors in the file system and left them there
+    noSuchDevice,        // the drive is no longer attached; nothing ran on it
   };
 
   Kind kind = Kind::toolFailed;

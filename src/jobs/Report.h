@@ -29,6 +29,11 @@ class Report {
   // the job's own, so an implementation has to accept both; calls never
   // overlap and keep their order.
   virtual void lines(const QStringList& lines) = 0;
+  // Lines of Tessaro's own among them (what it is about to run, a report it
+  // composed, what a check found), which may carry its symbols where a tool's
+  // lines are shown exactly as the tool printed them; called like lines().
+  // Where the two are shown alike, they are simply more lines.
+  virtual void ownLines(const QStringList& lines) { this->lines(lines); }
   // How far a long job has come; called like lines(). Where there is no
   // progress bar, the lines the job reports say what matters.
   virtual void progress(const ProbeProgress& progress) { (void)progress; }
@@ -37,9 +42,9 @@ class Report {
   // line: the steps' own lines say it there.
   virtual void stepProgress(double fraction) { (void)fraction; }
   // What a format read back from the drive, before its outcome; called on
-  // the job's thread. Where it has no place of its own, the helper's
-  // "Verified:" line has said it.
-  virtual void verified(const FormatVerification& found) { (void)found; }
+  // the job's thread. Where it has no place of its own, it is one more of
+  // Tessaro's lines ("Verified: ...", in the user's language).
+  virtual void verified(const FormatVerification& found);
   // Something the user should know that did not stop the job: a fallback it
   // took, an optional step it left out, a tool that is missing. Called like
   // lines(); where warnings have no place of their own it is one more line.

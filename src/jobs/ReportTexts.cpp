@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QLocale>
 
+#include "drives/ByteCount.h"
 #include "drives/ShellQuote.h"
 #include "jobs/HelperFailure.h"
 
@@ -16,8 +17,6 @@ namespace {
 struct ReportText {
   Q_DECLARE_TR_FUNCTIONS(ReportTexts)
 };
-
-QString number(int value) { return QString::number(value); }
 
 QString udisksctlMissing() { return ReportText::tr("udisksctl (udisks2) is not installed."); }
 
@@ -37,6 +36,8 @@ QString driveRemoved(const QString& description) {
   return ReportText::tr("Drive removed: %1").arg(description);
 }
 
+QString driveGone() { return ReportText::tr("The drive is no longer attached."); }
+
 QString formatStarting(const QString& devicePath) {
   return ReportText::tr("Starting format of %1 as FAT32.").arg(devicePath);
 }
@@ -44,10 +45,8 @@ QString formatStarting(const QString& devicePath) {
 QString formatToolFailed(const QString& volumeName, const QString& devicePath, int exitStatus) {
   const QString reason = helperFailureReason(exitStatus, HelperWork::format);
   if (reason.isEmpty())
-    return ReportText::tr("Format failed for %1 on %2 (exit status %3)")
-        .arg(volumeName, devicePath, number(exitStatus));
-  return ReportText::tr("Format failed for %1 on %2: %3 (exit status %4)")
-      .arg(volumeName, devicePath, reason, number(exitStatus));
+    return ReportText::tr("Format failed for %1 on %2.").arg(volumeName, devicePath);
+  return ReportText::tr("Format failed for %1 on %2: %3").arg(volumeName, devicePath, reason);
 }
 
 QString formatFailed(const QString& description) {
@@ -99,13 +98,34 @@ QString formatComplete(const QString& volumeName, const QString& devicePath) {
   return ReportText::tr("Format complete for %1 on %2").arg(volumeName, devicePath);
 }
 
+QString formatVerified(const FormatVerification& found) {
+  const QLocale numbers = userNumberLocale();
+  QString line =
+      ReportText::tr(
+          "Verified: %1 table, partition type %2 at sector %3; %4, label \"%5\", %6-byte "
+          "clusters, %7 clusters")
+          .arg(found.table, found.partitionType, QString::number(found.partitionStart),
+               found.fileSystem, found.label, numbers.toString(found.clusterBytes),
+               numbers.toString(found.clusters));
+  if (found.dataAlignment >= 1024 * 1024 && found.dataAlignment % (1024 * 1024) == 0) {
+    line += ReportText::tr("; data area aligned to %1 MiB")
+                .arg(numbers.toString(found.dataAlignment / (1024 * 1024)));
+  } else if (found.dataAlignment > 0) {
+    line += ReportText::tr("; data area aligned to the cluster (%1 bytes)")
+                .arg(numbers.toString(found.dataAlignment));
+  }
+  return line + ReportText::tr(": as asked.");
+}
+
 QString checkStarting(const QString& devicePath) {
   return ReportText::tr("Running disk checking operation on %1...").arg(devicePath);
 }
 
-QString checkUsingPartition(const QString& partitionPath) {
+QString checkUsingPartition(const QString& partitionPath, CheckMode mode) {
   return QStringLiteral("\u2139\uFE0F ") +
-         ReportText::tr("Using partition %1 for repair").arg(partitionPath);
+         (mode == CheckMode::readOnly
+              ? ReportText::tr("Using partition %1 for a read-only check").arg(partitionPath)
+              : ReportText::tr("Using partition %1 for repair").arg(partitionPath));
 }
 
 QString checkUsingWholeDisk(const QString& diskPath) {
@@ -124,14 +144,31 @@ QString notMountedAfterCheck() { return ReportText::tr("Not mounted: %1").arg(ud
 
 QString checkToolFailed(const QString& targetPath, int exitStatus) {
   const QString reason = helperFailureReason(exitStatus, HelperWork::check);
-  if (reason.isEmpty())
-    return ReportText::tr("Check failed on %1 (exit status %2)")
-        .arg(targetPath, number(exitStatus));
-  return ReportText::tr("Check failed on %1: %2 (exit status %3)")
-      .arg(targetPath, reason, number(exitStatus));
+  if (reason.isEmpty()) return ReportText::tr("Check failed on %1.").arg(targetPath);
+  return ReportText::tr("Check failed on %1: %2").arg(targetPath, reason);
 }
 
-QString checkComplete() { return QStringLiteral("\u2705 ") + ReportText::tr("Repair completed."); }
+QString checkFound(CheckFinding finding) {
+  return finding == CheckFinding::errorsCorrected
+             ? ReportText::tr("Errors were found and corrected.")
+             : ReportText::tr("No errors were found.");
+}
+
+QString checkErrorsLeft(const QString& targetPath) {
+  return ReportText::tr(
+             "Errors were found on %1 and not all of them could be corrected; copy what you "
+             "need from it and format it.")
+      .arg(targetPath);
+}
+
+QString checkErrorsFound(const QString& targetPath) {
+  return ReportText::tr(
+             "Errors were found on %1 and left as they are: this check changes nothing; one "
+             "that repairs can correct them.")
+      .arg(targetPath);
+}
+
+QString checkComplete() { return QStringLiteral("\u2705 ") + ReportText::tr("Check complete."); }
 
 QString infoStarting(const QString& devicePath) {
   return ReportText::tr("Reading info for %1...").arg(devicePath);
@@ -139,11 +176,8 @@ QString infoStarting(const QString& devicePath) {
 
 QString infoToolFailed(const QString& devicePath, int exitStatus) {
   const QString reason = helperFailureReason(exitStatus, HelperWork::read);
-  if (reason.isEmpty())
-    return ReportText::tr("Reading info failed on %1 (exit status %2)")
-        .arg(devicePath, number(exitStatus));
-  return ReportText::tr("Reading info failed on %1: %2 (exit status %3)")
-      .arg(devicePath, reason, number(exitStatus));
+  if (reason.isEmpty()) return ReportText::tr("Reading info failed on %1.").arg(devicePath);
+  return ReportText::tr("Reading info failed on %1: %2").arg(devicePath, reason);
 }
 
 QString probeStarting(const QString& devicePath) {
@@ -158,11 +192,8 @@ QString probeUnavailable() {
 
 QString probeToolFailed(const QString& devicePath, int exitStatus) {
   const QString reason = helperFailureReason(exitStatus, HelperWork::probe);
-  if (reason.isEmpty())
-    return ReportText::tr("Capacity test failed on %1 (exit status %2)")
-        .arg(devicePath, number(exitStatus));
-  return ReportText::tr("Capacity test failed on %1: %2 (exit status %3)")
-      .arg(devicePath, reason, number(exitStatus));
+  if (reason.isEmpty()) return ReportText::tr("Capacity test failed on %1.").arg(devicePath);
+  return ReportText::tr("Capacity test failed on %1: %2").arg(devicePath, reason);
 }
 
 QString probeUnreadable(const QString& devicePath) {

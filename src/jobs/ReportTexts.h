@@ -5,8 +5,10 @@
 
 #include <QString>
 
+#include "drives/CheckLine.h"
 #include "drives/DiskTools.h"
 #include "drives/ProbeResult.h"
+#include "jobs/FormatVerification.h"
 
 namespace tessaro::reportText {
 
@@ -19,10 +21,13 @@ QString drivesFound(qsizetype count);
 QString refreshFailed(const QString& description);
 // The selected drive is gone since the last list.
 QString driveRemoved(const QString& description);
+// The drive a job was to work on is gone: the helper found no device of its name.
+QString driveGone();
 
 QString formatStarting(const QString& devicePath);
-// "Format failed for MY USB on /dev/sdb (exit status 1)", with the helper's
-// reason where the status is one of its own: a description.
+// "Format failed for MY USB on /dev/sdb: a tool failed", with the helper's
+// reason for its status (helperFailureReason) where it has one, never the
+// status itself (the helper's own line and --json tell it): a description.
 QString formatToolFailed(const QString& volumeName, const QString& devicePath, int exitStatus);
 QString formatFailed(const QString& description);
 // The tools ended well but the read-back did not say the drive holds what was asked.
@@ -35,14 +40,23 @@ QString checkCancelledPartWay(const QString& targetPath);
 QString infoCancelled(const QString& devicePath);
 QString notMountedAfterFormat();
 QString formatComplete(const QString& volumeName, const QString& devicePath);
+// What the read-back found when it matches what was asked: "Verified: dos
+// table, partition type c at sector 2048; FAT32, label "MY USB", ...".
+QString formatVerified(const FormatVerification& found);
 
 QString checkStarting(const QString& devicePath);
-QString checkUsingPartition(const QString& partitionPath);
+QString checkUsingPartition(const QString& partitionPath, CheckMode mode);
 QString checkUsingWholeDisk(const QString& diskPath);
 // A shell line as the shell gets it; any other tool as it is run.
 QString checkCommandLine(const PrivilegedCommand& command);
 QString notMountedAfterCheck();
 QString checkToolFailed(const QString& targetPath, int exitStatus);
+// What a check that ended well found: no errors, or errors it corrected.
+QString checkFound(CheckFinding finding);
+// A check found errors and left them: a repair that could not correct them
+// all, or a read-only check, which corrects nothing.
+QString checkErrorsLeft(const QString& targetPath);
+QString checkErrorsFound(const QString& targetPath);
 QString checkComplete();
 
 QString infoStarting(const QString& devicePath);
@@ -52,7 +66,7 @@ QString infoUnreadable(const QString& devicePath, const QString& why);
 
 QString probeStarting(const QString& devicePath);
 QString probeUnavailable();
-// "Capacity test failed on /dev/sdb: the drive is in use ... (exit status 69)".
+// "Capacity test failed on /dev/sdb: the drive is in use by another program".
 QString probeToolFailed(const QString& devicePath, int exitStatus);
 // The helper ended without a verdict that agrees with its exit status.
 QString probeUnreadable(const QString& devicePath);

@@ -6,7 +6,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "jobs/EraseQuestion.h"
 #include "ui/EraseConfirmation.h"
+#include "ui/Theme.h"
 #include "ui/WindowLocale.h"
 
 namespace tessaro {
@@ -30,17 +32,16 @@ bool CapacityFormatDialog::ask(QWidget* parent, const FormatRequest& request,
   QPushButton* format = nullptr;
   if (result.genuine()) {
     box.setWindowTitle(tr("Format the tested drive?"));
-    box.setText(
-        tr("%1 (%2) holds data in all of its %3 GB. The test left test data on it.")
-            .arg(windowDriveDescription(drive), drive.devicePath, gigabytes(result.claimedBytes)));
+    box.setText(tr("%1 holds data in all of its %2 GB. The test left test data on it.")
+                    .arg(EraseQuestion::driveName(drive), gigabytes(result.claimedBytes)));
     box.setInformativeText(tr("Format it with one FAT32 partition over the whole drive?") +
                            QStringLiteral("\n\n") + EraseConfirmation::formatDetails(request));
     format = box.addButton(tr("Format"), QMessageBox::DestructiveRole);
   } else {
     box.setWindowTitle(tr("Format only what holds data?"));
-    box.setText(tr("%1 (%2) holds data only in its first %3 GB of %4 GB.")
-                    .arg(windowDriveDescription(drive), drive.devicePath,
-                         gigabytes(result.usableBytes), gigabytes(result.claimedBytes)));
+    box.setText(tr("%1 holds data only in its first %2 GB of %3 GB.")
+                    .arg(EraseQuestion::driveName(drive), gigabytes(result.usableBytes),
+                         gigabytes(result.claimedBytes)));
     box.setInformativeText(
         tr("Format it with one FAT32 partition of %1 GB, leaving the rest unused? "
            "Files beyond that size would be lost on this drive.")
@@ -49,6 +50,7 @@ bool CapacityFormatDialog::ask(QWidget* parent, const FormatRequest& request,
     format = box.addButton(tr("Format %1 GB").arg(gigabytes(quint64(partitionBytes))),
                            QMessageBox::DestructiveRole);
   }
+  theme::styleDestructive(format);
   QPushButton* cancel = box.addButton(QMessageBox::Cancel);
   box.setDefaultButton(cancel);
   box.setEscapeButton(cancel);

@@ -191,6 +191,7 @@ bool ContentView::confirmStoppingFormat(const QString& question) {
       tr("The drive has already been partly erased. If the format stops now, "
          "the drive will be unusable until it is formatted again."));
   QPushButton* stop = box.addButton(tr("Stop Format"), QMessageBox::DestructiveRole);
+  theme::styleDestructive(stop);
   QPushButton* keep = box.addButton(tr("Keep Formatting"), QMessageBox::RejectRole);
   box.setDefaultButton(keep);
   box.setEscapeButton(keep);
@@ -263,7 +264,8 @@ void ContentView::drivesListed() {
   const DriveSelection next =
       DriveSelection::follow(selectedDrive_, diskManager_->drives(), *devicesRemoved_);
   setSelectedDrive(next.selected);
-  if (next.removed) appendLog(reportText::driveRemoved(windowDriveDescription(*next.removed)));
+  if (next.removed && announceRemoval_)
+    appendLog(reportText::driveRemoved(windowDriveDescription(*next.removed)));
 }
 
 void ContentView::selectFirstDrive() {
@@ -279,8 +281,15 @@ void ContentView::startJob(std::unique_ptr<Job> job, WindowJobs::Kind kind,
 }
 
 void ContentView::jobEnded(const Job* job, WindowJobs::Kind kind) {
-  if (kind == WindowJobs::Kind::backgroundRefresh) devicesRemoved_.reset();
+  if (kind == WindowJobs::Kind::backgroundRefresh) {
+    devicesRemoved_.reset();
+    announceRemoval_ = true;
+  }
   notifyFinished(job, kind);
+  // A drive that has gone leaves the list at once; the job has said so.
+  if (job->failure() && job->failure()->kind == JobFailure::Kind::noSuchDevice && !tearingDown_) {
+    QTimer::singleShot(0, this, [this, gone = logDevice_] { refreshInBackground({gone}, false); });
+  }
   std::optional<ProbeResult> probed;
   if (kind == WindowJobs::Kind::capacityTest) probed = static_cast<const ProbeJob*>(job)->result();
   emit workflowFinished();
@@ -301,8 +310,13 @@ void ContentView::refreshOnAppear() {
 // Nobody asked for it, so it runs in the background: the buttons, the focus
 // and the selection stay as they are while it runs.
 void ContentView::refreshAfterDeviceChange(const QSet<QString>& removedNames) {
+  refreshInBackground(removedNames, true);
+}
+
+void ContentView::refreshInBackground(const QSet<QString>& removedNames, bool announceRemoval) {
   if (tearingDown_ || jobs_.isRefreshingInBackground()) return;
   devicesRemoved_ = removedNames;
+  announceRemoval_ = announceRemoval;
   jobs_.start(
       std::make_unique<RefreshJob>(*diskManager_, RefreshJob::Occasion::deviceChange),
       std::make_unique<LogReport>(*this, LogReport::Outcome::appended, LogReport::Busy::background),

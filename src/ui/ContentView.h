@@ -160,6 +160,10 @@ class ContentView : public QWidget {
   void notifyFinished(const Job* job, WindowJobs::Kind kind);
   // After a new drive list: the first drive, or, after device events, the same drive.
   void drivesListed();
+  // Lists the drives again without taking the buttons or the focus; the
+  // selection follows its drive, and a selected drive that has gone is named
+  // in the log when announceRemoval.
+  void refreshInBackground(const QSet<QString>& removedNames, bool announceRemoval);
   void selectFirstDrive();
 
   std::unique_ptr<DiskManager> diskManager_;
@@ -179,6 +183,7 @@ class ContentView : public QWidget {
   bool tearingDown_ = false;
   // Set while a refresh for device events runs: the selection follows its drive.
   std::optional<QSet<QString>> devicesRemoved_;
+  bool announceRemoval_ = true;
   // The drive of the last capacity test.
   Drive probedDrive_;
   // Jobs started and not yet ended; the view outlives them.

@@ -14,7 +14,6 @@
 #include "ui/ElidingLabel.h"
 #include "ui/FieldSurface.h"
 #include "ui/LogView.h"
-#include "ui/SlotRowLayout.h"
 #include "ui/StyledButton.h"
 #include "ui/Theme.h"
 
@@ -26,10 +25,6 @@ constexpr int sectionSpacing = 16;
 constexpr int captionSpacing = 6;
 constexpr int rowSpacing = 12;
 constexpr int clusterColumnWidth = 220;
-constexpr int formatSlotWidth = 200;
-constexpr int infoSlotWidth = 120;
-constexpr int checkSlotWidth = 200;
-constexpr int probeSlotWidth = 170;
 constexpr int progressWidth = 260;
 constexpr int minimumLogHeight = 180;
 constexpr int hintSpacing = 2;
@@ -139,7 +134,7 @@ void ContentView::buildLayout() {
   ui_->clusterMenu = new QComboBox(clusterPicker);
   ui_->clusterMenu->setObjectName(QStringLiteral("clusterMenu"));
   for (const ClusterOption& option : ClusterOption::allCases())
-    ui_->clusterMenu->addItem(option.bytes() ? option.rawValue() : tr("Default"));
+    ui_->clusterMenu->addItem(option.bytes() ? option.rawValue() : ClusterOption::defaultName());
   clusterLabel->setBuddy(ui_->clusterMenu);
   describe(ui_->clusterMenu, tr("Cluster size"),
            tr("Bytes per cluster of the new file system; Default lets the "
@@ -153,11 +148,13 @@ void ContentView::buildLayout() {
   options->addWidget(clusterColumn, 0, Qt::AlignTop);
   column->addLayout(options);
 
-  // Action row.
+  // Action row: the buttons at their own widths, from the fields' leading
+  // edge, whatever their titles' length in the user's language.
   auto* actions = new QWidget(this);
   actions->setObjectName(QStringLiteral("actionRow"));
-  ui_->actionRow = new SlotRowLayout(actions);
-  ui_->actionRow->setSpacing(rowSpacing);
+  auto* actionRow = new QHBoxLayout(actions);
+  actionRow->setContentsMargins(0, 0, 0, 0);
+  actionRow->setSpacing(rowSpacing);
   ui_->formatButton = new StyledButton(tr("&Format to FAT32"), primary, actions);
   ui_->formatButton->setObjectName(QStringLiteral("formatButton"));
   ui_->formatButton->setFont(theme::headlineFont());
@@ -176,10 +173,10 @@ void ContentView::buildLayout() {
   ui_->probeButton->setObjectName(QStringLiteral("probeButton"));
   describe(ui_->probeButton, tr("Test Capacity"),
            tr("Erases the selected drive to test how much of it really holds data"));
-  ui_->actionRow->addWidget(ui_->formatButton, formatSlotWidth);
-  ui_->actionRow->addWidget(ui_->infoButton, infoSlotWidth);
-  ui_->actionRow->addWidget(ui_->checkButton, checkSlotWidth);
-  ui_->actionRow->addWidget(ui_->probeButton, probeSlotWidth);
+  for (StyledButton* button :
+       {ui_->formatButton, ui_->infoButton, ui_->checkButton, ui_->probeButton})
+    actionRow->addWidget(button, 0, Qt::AlignVCenter);
+  actionRow->addStretch(1);
   column->addWidget(actions);
 
   // Status section.

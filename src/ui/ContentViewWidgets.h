@@ -18,7 +18,6 @@ namespace tessaro {
 class BusyIndicator;
 class ElidingLabel;
 class LogView;
-class SlotRowLayout;
 class StyledButton;
 
 // The controls of a ContentView, built once by buildLayout().
@@ -34,7 +33,6 @@ struct ContentView::Widgets {
   StyledButton* infoButton = nullptr;
   StyledButton* checkButton = nullptr;
   StyledButton* probeButton = nullptr;
-  SlotRowLayout* actionRow = nullptr;
   BusyIndicator* busyIndicator = nullptr;
   QProgressBar* probeProgress = nullptr;
   StyledButton* cancelButton = nullptr;

@@ -8,9 +8,9 @@
 
 namespace tessaro {
 
-// One line of quiet text that never makes its row taller or wider: a text
-// longer than the room there is ends in "…", and the whole of it is the
-// tooltip and the accessible description.
+// One line of quiet text that never makes its row wider, and never cuts off
+// an accent or a descender: a text longer than the room there is ends in
+// "…", and the whole of it is the tooltip and the accessible description.
 class ElidingLabel : public QWidget {
   Q_OBJECT
  public:
@@ -28,6 +28,13 @@ class ElidingLabel : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // Pixels the line needs above its baseline and below it.
+  struct Extent {
+    int above;
+    int below;
+  };
+  Extent extent() const;
+
   QString text_;
 };
 

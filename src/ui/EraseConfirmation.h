@@ -14,7 +14,9 @@ class QWidget;
 namespace tessaro {
 
 // What the window says before it erases a drive, and the dialog that asks:
-// the drive with its size, what will happen to it, and Cancel as the default.
+// the drive with its size, what will happen to it (EraseQuestion, as
+// tessaro-cli says it too), and Cancel as the default; the button that
+// erases is marked as destructive.
 struct EraseConfirmation {
   Q_DECLARE_TR_FUNCTIONS(EraseConfirmation)
 
@@ -25,8 +27,7 @@ struct EraseConfirmation {
   // and leaves a drive to be formatted.
   static EraseConfirmation forCapacityTest(const Drive& drive);
 
-  // What a format will write, one line each: the volume name as written,
-  // the cluster size and, where it is less than the drive, the partition's size.
+  // What a format will write, one line each (EraseQuestion::formatDetails).
   static QString formatDetails(const FormatRequest& request);
 
   // Shows the dialog; true when the user chose to go on.

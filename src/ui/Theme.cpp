@@ -3,6 +3,7 @@
 
 #include "ui/Theme.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -90,6 +91,15 @@ void styleCaption(QWidget* label) {
   colour.setAlphaF(float(colour.alphaF() * captionOpacity));
   palette.setColor(QPalette::WindowText, colour);
   label->setPalette(palette);
+}
+
+void styleDestructive(QAbstractButton* button) {
+  QPalette palette = button->palette();
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, QPalette::Button, destructiveColour);
+    palette.setColor(group, QPalette::ButtonText, Qt::white);
+  }
+  button->setPalette(palette);
 }
 
 }  // namespace tessaro::theme

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QPalette>
 
+class QAbstractButton;
 class QApplication;
 class QWidget;
 
@@ -37,5 +38,12 @@ QFont logFont();
 
 // A section caption: subheadline type in the primary text colour at 0.8.
 void styleCaption(QWidget* label);
+
+// The button of a question that destroys data: white on red, as GNOME and
+// KDE mark a destructive action. Fusion draws a button's colour lighter:
+// its body shows about #b33c46, near Adwaita's destructive colour, almost
+// 6:1 against the white title.
+inline const QColor destructiveColour{0x8b, 0x10, 0x19};
+void styleDestructive(QAbstractButton* button);
 
 }  // namespace tessaro::theme

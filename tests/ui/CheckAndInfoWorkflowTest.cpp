@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include "drives/DiskManager.h"
+#include "drives/linux/LinuxDiskTools.h"
 #include "drives/mac/MacDiskTools.h"
 #include "exec/PkexecRunner.h"
 #include "ui/ContentView.h"
@@ -75,4 +79,55 @@ TEST_F(CheckAndInfoWorkflow, InfoReportArrivesInOnePiece) {
   EXPECT_EQ(changes.count(), 2);  // the start line, then the whole report
   EXPECT_THAT(log, StartsWith("Reading info for /dev/disk4...\nDevice: /dev/disk4\n"));
   EXPECT_THAT(log, EndsWith("\nFilesystem Block Size: 32768 Bytes"));
+}
+
+// A drive pulled after it was listed: the helper finds no device of its name
+// (its status 75). Show Info, Check and Format say so in one line of the
+// user's words, none of the helper's, and the list lets the drive go without
+// saying it again.
+TEST(PulledDriveWorkflow, TheDriveIsNoLongerAttachedAndLeavesTheList) {
+  QTemporaryDir dir;
+  QFile said(dir.filePath("said"));
+  ASSERT_TRUE(said.open(QIODevice::WriteOnly));
+  said.write(
+      "@@tessaro-event@@ {\"event\":\"failure\",\"kind\":\"noSuchDevice\",\"written\":false,"
+      "\"tool\":\"\",\"status\":75,\"message\":\"Refused: there is no block device named "
+      "sdb.\"}\n");
+  said.close();
+  qputenv("TESSARO_TEST_SAY", QFile::encodeName(said.fileName()));
+  qputenv("TESSARO_TEST_STATUS", "75");
+  const auto done = qScopeGuard([] {
+    qunsetenv("TESSARO_TEST_SAY");
+    qunsetenv("TESSARO_TEST_STATUS");
+  });
+  ProcessRunner runner;
+  runner.setPrivilegedRunner(
+      std::make_unique<PkexecRunner>(kFixtures + "Jobs/elevate-and-say", true));
+  const QString ui = kFixtures + "ui/";
+  ContentView view(std::make_unique<DiskManager>(
+      std::make_unique<LinuxDiskTools>(ui + "lsblk", ui + "sysfs", "/opt/helper"), runner));
+  view.setConfirmation([](const Drive&) { return true; });
+  const auto waitForEnd = [&](void (ContentView::*action)()) {
+    QSignalSpy finished(&view, &ContentView::workflowFinished);
+    (view.*action)();
+    EXPECT_TRUE(finished.wait(10000));
+  };
+  for (const auto action : {&ContentView::showDriveInfo, &ContentView::checkSelectedDrive,
+                            &ContentView::formatSelectedDrive}) {
+    qputenv("TESSARO_UI_DRIVES", "2");
+    waitForEnd(&ContentView::refreshDrives);
+    ASSERT_TRUE(view.selectedDrive());
+    ASSERT_EQ(view.selectedDrive()->bsdName, "sdb");
+    qputenv("TESSARO_UI_DRIVES", "0");  // pulled
+    waitForEnd(action);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view.selectedDrive(); }, 10000))
+        << "still listed: " << view.statusLog().toStdString();
+    QCoreApplication::processEvents();
+    const QString log = view.statusLog();
+    EXPECT_TRUE(log.endsWith("Error: The drive is no longer attached.")) << log.toStdString();
+    EXPECT_FALSE(log.contains("Refused:")) << log.toStdString();
+    EXPECT_FALSE(log.contains("exit status")) << log.toStdString();
+    EXPECT_FALSE(log.contains("Drive removed")) << log.toStdString();
+    EXPECT_EQ(view.diskManager().drives().size(), 0);
+  }
 }

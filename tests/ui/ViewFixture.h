@@ -54,10 +54,14 @@ inline std::unique_ptr<ContentView> viewWithoutHelper(const Drive& drive) {
   return view;
 }
 
-// The question an action asks, answered with its default button.
+// The question an action asks, answered with its default button: its texts,
+// and how its destructive button looks (its body's colour, as drawn).
 struct Question {
   QString title, text, defaultButton;
   QStringList buttons;
+  QColor destructiveBody;
+  // The dialog as drawn, for a screenshot.
+  QImage picture;
 };
 
 inline Question questionAfter(const std::function<void()>& action) {
@@ -65,9 +69,19 @@ inline Question questionAfter(const std::function<void()>& action) {
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box || !box->defaultButton()) return;
-    asked = {box->windowTitle(), box->text() + ' ' + box->informativeText(),
-             box->defaultButton()->text(), {}};
-    for (QAbstractButton* button : box->buttons()) asked.buttons << button->text();
+    asked = {box->windowTitle(),
+             box->text() + ' ' + box->informativeText(),
+             box->defaultButton()->text(),
+             {},
+             {},
+             box->grab().toImage()};
+    for (QAbstractButton* button : box->buttons()) {
+      asked.buttons << button->text();
+      if (box->buttonRole(button) != QMessageBox::DestructiveRole) continue;
+      // Left of its title, halfway down: its body, not its title or frame.
+      const QImage drawn = button->grab().toImage();
+      asked.destructiveBody = drawn.pixelColor(3, drawn.height() / 2);
+    }
     box->defaultButton()->click();
   });
   action();

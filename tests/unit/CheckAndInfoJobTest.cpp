@@ -46,7 +46,7 @@ TEST_F(CheckJobTest, PartitionLineCommandLineThenOneTrimmedLinePerChunk) {
                              "  ** /dev/rdisk4s1  \n** Phase 1\n\n"
                              "** Phase 2 - Check Cluster Chains\n"
                              "   \n",
-                         "succeeded: \u2705 Repair completed.", "finished"}));
+                         "succeeded: \u2705 Check complete.", "finished"}));
   EXPECT_EQ(ranArguments(), QStringList({"/bin/sh", "-c"}) + line.split('\n'));
 }
 
@@ -68,10 +68,12 @@ TEST_F(CheckJobTest, FailedLookupChecksTheWholeDisk) {
             "lines: \u26A0\uFE0F No partition found, using whole disk /dev/sdz\n"
             "$ /opt/tessaro-helper check sdz\n"
             "fsck.fat 4.2\n/dev/sdz: 0 files\n"
-            "Not mounted: udisksctl (udisks2) is not installed.\n");
-  EXPECT_EQ(calls.value(2), "succeeded: \u2705 Repair completed.") << "1: errors fixed";
-  EXPECT_EQ(ranArguments(),
-            QStringList{"/opt/tessaro-helper"} + linuxTools.checkCommand("sdz").args);
+            "Not mounted: udisksctl (udisks2) is not installed.\n\n"
+            "Errors were found and corrected.");
+  EXPECT_EQ(calls.value(2), "succeeded: \u2705 Check complete.");
+  EXPECT_EQ(onLinux.finding(), CheckFinding::errorsCorrected) << "1: errors fixed";
+  EXPECT_EQ(ranArguments(), QStringList{"/opt/tessaro-helper"} +
+                                linuxTools.checkCommand("sdz", CheckMode::repair).args);
 }
 
 // What the tools said is shown, then why the check failed; nothing is mounted.
@@ -83,14 +85,17 @@ TEST_F(CheckJobTest, ErrorsLeftEndInOneErrorLine) {
   ASSERT_EQ(calls.size(), 4) << calls.join('|').toStdString();
   EXPECT_TRUE(calls[1].endsWith("\nDirty bit is set.\n")) << calls[1].toStdString();
   EXPECT_FALSE(calls[1].contains("Not mounted"));
-  EXPECT_EQ(calls[2], "failed: \u274C Error: Check failed on /dev/mmcblk0p1 (exit status 4)");
+  EXPECT_EQ(calls[2],
+            "failed: \u274C Error: Errors were found on /dev/mmcblk0p1 and not all of them could "
+            "be corrected; copy what you need from it and format it.");
+  EXPECT_EQ(left.failure()->kind, JobFailure::Kind::errorsLeft);
 }
 
 TEST_F(InfoJobTest, HelperRefusalAndEmptyOutput) {
   const LinuxDiskTools tools = linux();
   const QString refused =
       "failed: \u274C Error: Reading info failed on /dev/sdz: the drive is not one Tessaro may "
-      "change (exit status 65)";
+      "change";
   DriveFacts facts;
   facts.disk.model = "Stick";
   facts.disk.removable = facts.disk.wholeDisk = true;

@@ -24,7 +24,8 @@ TEST(DeviceArgument, TakesAKernelNameOrItsDevicePathOnly) {
     ASSERT_EQ(row.fields.size(), 3) << row.where.toStdString();
     const std::optional<QString> name =
         DeviceArgument::kernelName(QString::fromUtf8(test::unescaped(row.fields[0])));
-    EXPECT_EQ(name.value_or("refused"), QString::fromUtf8(row.fields[1])) << row.where.toStdString();
+    EXPECT_EQ(name.value_or("refused"), QString::fromUtf8(row.fields[1]))
+        << row.where.toStdString();
   }
   EXPECT_GT(rows.size(), 0);
 }
@@ -59,7 +60,8 @@ TEST(DeviceArgument, LoopDevicesWithAnImageBecomeDrives) {
 
 // What a pipe or a file gets (PlainText/lines.rows).
 TEST(PlainText, DropsEmojiAndSymbolsKeepsWords) {
-  const QList<test::DataRow> rows = test::readDataRows(TESSARO_FIXTURES_DIR "/PlainText/lines.rows");
+  const QList<test::DataRow> rows =
+      test::readDataRows(TESSARO_FIXTURES_DIR "/PlainText/lines.rows");
   ASSERT_GT(rows.size(), 5);
   for (const test::DataRow& row : rows) {
     const QStringList texts = test::textsOf(row.fields);
@@ -67,21 +69,36 @@ TEST(PlainText, DropsEmojiAndSymbolsKeepsWords) {
   }
 }
 
-TEST(TerminalConfirmation, OnlyTheDrivesNameConfirms) {
-  const Drive drive{QUuid::createUuid(), "sdb", "/dev/sdb", "32 GB Ultra (sdb)", "Ultra"};
+TEST(TerminalConfirmation, OnlyTheDrivesNameConfirmsWhatThePromptNames) {
+  const Drive drive{QUuid::createUuid(), "sdb", "/dev/sdb", "32 GB Ultra (sdb)", "Ultra", false,
+                    32'000'000'000};
   for (const char* yes : {"sdb", "/dev/sdb", "  sdb\n", "sdb\r\n"})
     EXPECT_TRUE(TerminalConfirmation::confirms(yes, drive)) << yes;
   for (const char* no :
        {"", "\n", "y", "yes", "YES", "sdc", "sd", "sdb1", "SDB", "/dev/sdc", "sdb sdb", "dev/sdb"})
     EXPECT_FALSE(TerminalConfirmation::confirms(no, drive)) << no;
+  // What the window's question says, in the same words: the drive once, the
+  // name as written, the cluster size the default stands for, the partition.
+  const QString format = TerminalConfirmation::formatPrompt({drive, "MY USB", {}, {}});
+  EXPECT_EQ(
+      format.split('\n'),
+      QStringList({"Erase 32 GB Ultra (/dev/sdb)?",
+                   "All data on this drive will be erased. This cannot be undone.",
+                   "  Volume name: MY USB", "  Cluster size: 16 KiB, the default for this drive",
+                   "  Partition: one FAT32 partition over the whole drive",
+                   "Type sdb to erase it: "}));
+  const QString probe = TerminalConfirmation::probePrompt(drive);
   EXPECT_TRUE(
-      TerminalConfirmation::prompt(drive).startsWith("Erase 32 GB Ultra (sdb) (/dev/sdb)?"));
-  EXPECT_TRUE(TerminalConfirmation::prompt(drive).endsWith("Type sdb to erase it: "));
+      probe.startsWith("Test the capacity of 32 GB Ultra (/dev/sdb)?\nThe capacity test "
+                       "writes test data across the whole drive, erasing all data on it."))
+      << probe.toStdString();
+  EXPECT_TRUE(probe.endsWith("\nType sdb to erase it and test its capacity: "));
 
   // Standard input that is not a terminal is never read.
   FILE* notATerminal = tmpfile();
   std::fputs("sdb\n", notATerminal);
   std::rewind(notATerminal);
-  EXPECT_EQ(TerminalConfirmation::ask(drive, notATerminal, stderr), ConfirmationAnswer::NoTerminal);
+  EXPECT_EQ(TerminalConfirmation::ask(format, drive, notATerminal, stderr),
+            ConfirmationAnswer::NoTerminal);
   std::fclose(notATerminal);
 }

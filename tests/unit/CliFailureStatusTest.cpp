@@ -9,7 +9,7 @@
 using namespace tessaro;
 
 // From the helper's failure event (its kind names its status) to the exit
-// status; tessaro-cli's statuses stay what scripts rely on.
+// status; tessaro-cli's statuses are what its manual says scripts can rely on.
 TEST(CliFailureStatus, TellsRefusalsAuthorizationToolsVerificationAndCancelApart) {
   using Kind = JobFailure::Kind;
   const struct {
@@ -27,9 +27,10 @@ TEST(CliFailureStatus, TellsRefusalsAuthorizationToolsVerificationAndCancelApart
       {HelperContract::toolFailed, cliToolFailed, "tool-failed"},
       {HelperContract::toolMissing, cliToolFailed, "tool-failed"},
       {HelperContract::driveStopped, cliToolFailed, "tool-failed"},
+      {HelperContract::noSuchDevice, cliRefused, "no-such-device"},
       // A request the helper could not read is Tessaro's fault, not a refusal.
       {HelperContract::usage, cliToolFailed, "tool-failed"},
-      {1, cliToolFailed, "tool-failed"},  // wipefs, mkfs.fat, or fsck.fat left errors
+      {1, cliToolFailed, "tool-failed"},  // a tool's own status: wipefs or mkfs.fat failed
       {4, cliToolFailed, "tool-failed"},
       {128 + 15, cliToolFailed, "tool-failed"},  // the helper killed
   };
@@ -37,13 +38,16 @@ TEST(CliFailureStatus, TellsRefusalsAuthorizationToolsVerificationAndCancelApart
     const JobFailure failure{
         JobFailure::ofHelperKind(HelperContract::failureKind(row.helperStatus)), false, "x", {}};
     EXPECT_EQ(CliFailureStatus::of(failure, false), row.status) << row.helperStatus;
-    EXPECT_EQ(CliFailureStatus::kind(row.status), row.kind) << row.helperStatus;
+    EXPECT_EQ(CliFailureStatus::kind(failure, false), row.kind) << row.helperStatus;
   }
   EXPECT_EQ(CliFailureStatus::of({Kind::authorization, false, "x", 126}, false),
             cliAuthorizationFailed);
   // Once Ctrl+C was pressed, whatever ended the job counts as cancelled.
   for (const Kind kind : {Kind::toolFailed, Kind::authorization, Kind::refused})
     EXPECT_EQ(CliFailureStatus::of({kind, true, "x", {}}, true), cliCancelled);
+  // A check's errors left are fsck's 4; every status a signal gave is a cancel.
+  EXPECT_EQ(CliFailureStatus::of({Kind::errorsLeft, true, "x", 4}, false), cliErrorsLeft);
+  EXPECT_EQ(CliFailureStatus::kind(cliSignalled + 15), "cancelled");
   EXPECT_EQ(CliFailureStatus::kind(cliUsage), "usage");
   EXPECT_EQ(CliFailureStatus::kind(cliWriteError), "write-error");
 }

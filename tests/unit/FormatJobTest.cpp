@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 
 #include "JobFixture.h"
+#include "contract/HelperContract.h"
 #include "drives/UserMount.h"
 #include "drives/linux/LinuxDiskTools.h"
-#include "contract/HelperContract.h"
 #include "jobs/FormatJob.h"
 
 using namespace tessaro;
@@ -83,7 +83,7 @@ TEST_F(FormatJobTest, ChunksAsLinesThenOutcome) {
        "lines: The drive is formatted and not mounted: udisksctl (udisks2) is not installed.|"
        "succeeded: Format complete for MY USB on /dev/sdz",
        std::nullopt},
-      {"", 1, "failed: Error: Format failed for MY USB on /dev/sdz: a tool failed (exit status 1)",
+      {"", 1, "failed: Error: Format failed for MY USB on /dev/sdz: a tool failed",
        JobFailure::Kind::toolFailed},
       // Ended well without the read-back saying so: never a success.
       {"", 0, kUnverified, JobFailure::Kind::verificationFailed},
@@ -93,11 +93,15 @@ TEST_F(FormatJobTest, ChunksAsLinesThenOutcome) {
       {eventLine(HelperEvent::failure(HelperContract::deviceBusy, false, "Refused: in use")),
        HelperContract::deviceBusy,
        "failed: Error: Format failed for MY USB on /dev/sdz: the drive is in use by another "
-       "program (exit status 69)",
+       "program",
        JobFailure::Kind::deviceBusy},
+      // A drive that has gone is said so, whatever the job.
+      {eventLine(HelperEvent::failure(HelperContract::noSuchDevice, false, "Refused: gone")),
+       HelperContract::noSuchDevice, "failed: Error: The drive is no longer attached.",
+       JobFailure::Kind::noSuchDevice},
       {eventLine(HelperEvent::writing()) +
            eventLine(HelperEvent::failure("toolFailed", true, "mkfs.fat", 1, "Failed: mkfs.fat")),
-       1, "failed: Error: Format failed for MY USB on /dev/sdz: a tool failed (exit status 1)",
+       1, "failed: Error: Format failed for MY USB on /dev/sdz: a tool failed",
        JobFailure::Kind::toolFailed, true},
   };
   for (const auto& [told, status, outcome, kind, written] : rows) {

@@ -30,7 +30,7 @@ TEST(InfoFactsJson, HoldsWhatTheReportShowsWithMissingValuesAsNull) {
   const QJsonObject usbDisk = parsed(R"json({
       "name": "disk4", "path": "/dev/disk4", "id": null, "size": 32015679488, "model": "Ultra",
       "vendor": null, "serial": null, "tran": "usb", "rm": true, "hotplug": true, "ro": false,
-      "log-sec": 512, "type": "disk", "pkname": null, "fstype": null, "mountpoints": [],
+      "log-sec": 512, "type": "disk", "fstype": null, "mountpoints": [],
       "offered": true, "reason": null})json");
   QJsonObject unreadableDisk = usbDisk;
   for (const char* key : {"model", "tran", "log-sec"}) unreadableDisk[key] = QJsonValue();
@@ -55,12 +55,10 @@ TEST(InfoFactsJson, HoldsWhatTheReportShowsWithMissingValuesAsNull) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    const QJsonObject facts =
-        InfoFactsJson::object(
+    const QJsonObject facts = InfoFactsJson::object(
         DriveFacts::ofDisk(driveFactsFromPropertyLists(row.output), "disk4"), "disk4", {});
     EXPECT_EQ(facts.keys(), (QStringList{"disk", "partition"}));
     EXPECT_EQ(facts["disk"].toObject(), row.disk) << QJsonDocument(facts).toJson().toStdString();
     EXPECT_EQ(facts["partition"], row.partition) << QJsonDocument(facts).toJson().toStdString();
   }
 }
-
