@@ -27,10 +27,6 @@
         <translation>Das getestete Laufwerk formatieren?</translation>
     </message>
     <message>
-        <source>%1 (%2) holds data in all of its %3 GB. The test left test data on it.</source>
-        <translation>%1 (%2) speichert Daten auf allen seinen %3 GB. Der Test hat Testdaten darauf hinterlassen.</translation>
-    </message>
-    <message>
         <source>Format it with one FAT32 partition over the whole drive?</source>
         <translation>Mit einer FAT32-Partition über das ganze Laufwerk formatieren?</translation>
     </message>
@@ -43,10 +39,6 @@
         <translation>Nur den Teil formatieren, der Daten speichert?</translation>
     </message>
     <message>
-        <source>%1 (%2) holds data only in its first %3 GB of %4 GB.</source>
-        <translation>%1 (%2) speichert Daten nur in den ersten %3 GB von %4 GB.</translation>
-    </message>
-    <message>
         <source>Format it with one FAT32 partition of %1 GB, leaving the rest unused? Files beyond that size would be lost on this drive.</source>
         <translation>Mit einer FAT32-Partition von %1 GB formatieren und den Rest ungenutzt lassen? Dateien darüber hinaus gingen auf diesem Laufwerk verloren.</translation>
     </message>
@@ -54,16 +46,20 @@
         <source>Format %1 GB</source>
         <translation>%1 GB formatieren</translation>
     </message>
+    <message>
+        <source>%1 holds data in all of its %2 GB. The test left test data on it.</source>
+        <translation>%1 speichert Daten auf allen seinen %2 GB. Der Test hat Testdaten darauf hinterlassen.</translation>
+    </message>
+    <message>
+        <source>%1 holds data only in its first %2 GB of %3 GB.</source>
+        <translation>%1 speichert Daten nur in den ersten %2 GB von %3 GB.</translation>
+    </message>
 </context>
 <context>
     <name>CliArgumentParser</name>
     <message>
         <source>the report of a drive and its first partition</source>
         <translation>der Bericht über ein Laufwerk und seine erste Partition</translation>
-    </message>
-    <message>
-        <source>check and repair the FAT file system on a drive</source>
-        <translation>das FAT-Dateisystem auf einem Laufwerk prüfen und reparieren</translation>
     </message>
     <message>
         <source>erase a drive: MBR partition table, one FAT32 partition</source>
@@ -114,16 +110,20 @@
         <translation>ein Laufwerk löschen, um zu prüfen, wie viel davon wirklich Daten speichert</translation>
     </message>
     <message>
-        <source>the drives Tessaro may work on; --all: every device, with why it is not offered</source>
-        <translation>die Laufwerke, die Tessaro bearbeiten darf; --all: jedes Gerät, mit dem Grund, warum es nicht angeboten wird</translation>
-    </message>
-    <message>
         <source>&apos;%1&apos; is not a cluster size: use default, 512, 1K, 2K, 4K, 8K, 16K, 32K or 64K</source>
         <translation>„%1“ ist keine Clustergröße: default, 512, 1K, 2K, 4K, 8K, 16K, 32K oder 64K verwenden</translation>
     </message>
     <message>
         <source>&apos;%1&apos; is not a partition size: give bytes, or a number with K, M, G or T (powers of 1024) or KB, MB, GB or TB (powers of 1000), such as 8G</source>
         <translation>„%1“ ist keine Partitionsgröße: Bytes angeben oder eine Zahl mit K, M, G oder T (Potenzen von 1024) oder KB, MB, GB oder TB (Potenzen von 1000), etwa 8G</translation>
+    </message>
+    <message>
+        <source>the drives Tessaro may work on, as a table; --all: every device, with why it is not offered</source>
+        <translation>die Laufwerke, die Tessaro bearbeiten darf, als Tabelle; --all: jedes Gerät, mit dem Grund, warum es nicht angeboten wird</translation>
+    </message>
+    <message>
+        <source>check and repair the FAT file system on a drive; -n, --read-only: only check it, change nothing</source>
+        <translation>das FAT-Dateisystem auf einem Laufwerk prüfen und reparieren; -n, --read-only: nur prüfen, nichts ändern</translation>
     </message>
 </context>
 <context>
@@ -161,28 +161,8 @@ Befehle:
         <translation>die Version</translation>
     </message>
     <message>
-        <source>
-Exit status:
-</source>
-        <translation>
-Exit-Status:
-</translation>
-    </message>
-    <message>
-        <source>success</source>
-        <translation>Erfolg</translation>
-    </message>
-    <message>
-        <source>a tool failed or could not be started</source>
-        <translation>ein Programm ist fehlgeschlagen oder konnte nicht gestartet werden</translation>
-    </message>
-    <message>
         <source>the command line cannot be read</source>
         <translation>die Befehlszeile ist nicht lesbar</translation>
-    </message>
-    <message>
-        <source>refused: bad name, cluster size or device, or not confirmed; nothing written</source>
-        <translation>abgelehnt: ungültige Bezeichnung, Clustergröße oder ungültiges Gerät, oder nicht bestätigt; nichts geschrieben</translation>
     </message>
     <message>
         <source>administrator rights were not granted</source>
@@ -191,10 +171,6 @@ Exit-Status:
     <message>
         <source>the drive does not hold what the format asked for</source>
         <translation>das Laufwerk enthält nicht, was die Formatierung verlangt hat</translation>
-    </message>
-    <message>
-        <source>cancelled (Ctrl+C)</source>
-        <translation>abgebrochen (Strg+C)</translation>
     </message>
     <message>
         <source>
@@ -242,15 +218,58 @@ Optionen:
         <translation>die Standardausgabe konnte nicht geschrieben werden</translation>
     </message>
     <message>
+        <source>list: leave out the table&apos;s header line</source>
+        <translation>list: die Kopfzeile der Tabelle weglassen</translation>
+    </message>
+    <message>
+        <source>check: only check, as fsck.fat -n; nothing is changed</source>
+        <translation>check: nur prüfen, wie fsck.fat -n; nichts wird geändert</translation>
+    </message>
+    <message>
         <source>
-Output: the tools&apos; lines on standard output; failures, refusals and warnings
-on standard error. With --json, standard output holds one JSON document, a
-failure included.
+Exit status, the same for every command (check&apos;s are fsck&apos;s: 0, 1, 4, 8):
 </source>
         <translation>
-Ausgabe: die Zeilen der Werkzeuge auf der Standardausgabe; Fehler, Ablehnungen
-und Warnungen auf der Standardfehlerausgabe. Mit --json enthält die
-Standardausgabe ein JSON-Dokument, auch bei einem Fehler.
+Exit-Status, für jeden Befehl gleich (bei check die von fsck: 0, 1, 4, 8):
+</translation>
+    </message>
+    <message>
+        <source>success; check: no errors were found</source>
+        <translation>Erfolg; check: keine Fehler gefunden</translation>
+    </message>
+    <message>
+        <source>check: errors were found and corrected</source>
+        <translation>check: Fehler wurden gefunden und behoben</translation>
+    </message>
+    <message>
+        <source>refused: bad name, cluster size or device, a drive no longer attached, or not confirmed; nothing written</source>
+        <translation>abgelehnt: ungültige Bezeichnung, Clustergröße oder ungültiges Gerät, ein nicht mehr angeschlossenes Laufwerk, oder nicht bestätigt; nichts geschrieben</translation>
+    </message>
+    <message>
+        <source>check: errors were found and left in the file system</source>
+        <translation>check: Fehler wurden gefunden und bleiben im Dateisystem</translation>
+    </message>
+    <message>
+        <source>a tool failed or could not be started, or the drive stopped responding</source>
+        <translation>ein Programm ist fehlgeschlagen oder konnte nicht gestartet werden, oder das Laufwerk antwortet nicht mehr</translation>
+    </message>
+    <message>
+        <source>cancelled by Ctrl+C or SIGTERM (128 and the signal&apos;s number)</source>
+        <translation>abgebrochen mit Strg+C oder SIGTERM (128 und die Nummer des Signals)</translation>
+    </message>
+    <message>
+        <source>
+Output: the tools&apos; lines on standard output, exactly as they printed them;
+each failure, refusal and warning as one line on standard error. With --json,
+standard output holds one JSON document, a failure included; its keys are
+lsblk&apos;s, in lower case with - between words.
+</source>
+        <translation>
+Ausgabe: die Zeilen der Programme auf der Standardausgabe, genau wie sie sie
+ausgegeben haben; jeder Fehler, jede Ablehnung und jede Warnung als eine Zeile
+auf der Standardfehlerausgabe. Mit --json enthält die Standardausgabe ein
+JSON-Dokument, auch bei einem Fehler; seine Schlüssel sind die von lsblk,
+kleingeschrieben mit - zwischen den Wörtern.
 </translation>
     </message>
 </context>
@@ -259,6 +278,14 @@ Standardausgabe ein JSON-Dokument, auch bei einem Fehler.
     <message>
         <source>cannot write to standard output: %1</source>
         <translation>Standardausgabe kann nicht geschrieben werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>ClusterOption</name>
+    <message>
+        <source>Default</source>
+        <extracomment>The cluster size menu&apos;s entry that lets the formatter choose.</extracomment>
+        <translation>Standard</translation>
     </message>
 </context>
 <context>
@@ -282,6 +309,22 @@ Formatiert externe Laufwerke und Wechsellaufwerke als FAT32, in einem Fenster.
 Auch die Optionen von Qt (-platform, -style, ...) werden angenommen.
 Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
 </translation>
+    </message>
+    <message>
+        <source>Run tessaro --help for the options.</source>
+        <translation>tessaro --help zeigt die Optionen.</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 braucht einen Wert</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>unbekannte Option „%1“</translation>
+    </message>
+    <message>
+        <source>unexpected argument &apos;%1&apos;</source>
+        <translation>unerwartetes Argument „%1“</translation>
     </message>
 </context>
 <context>
@@ -328,27 +371,54 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
         <translation>Laufwerk löschen?</translation>
     </message>
     <message>
-        <source>Erase %1 (%2)?</source>
-        <translation>%1 (%2) löschen?</translation>
+        <source>Erase</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Test the capacity?</source>
+        <translation>Kapazität testen?</translation>
+    </message>
+    <message>
+        <source>For a drive of this size it takes about %1 min (an estimate).</source>
+        <translation>Bei einem Laufwerk dieser Größe dauert er etwa %1 Min. (geschätzt).</translation>
+    </message>
+    <message>
+        <source>Erase and Test</source>
+        <translation>Löschen und testen</translation>
+    </message>
+</context>
+<context>
+    <name>EraseQuestion</name>
+    <message>
+        <source>Erase %1?</source>
+        <translation>%1 löschen?</translation>
     </message>
     <message>
         <source>All data on this drive will be erased. This cannot be undone.</source>
         <translation>Alle Daten auf diesem Laufwerk werden gelöscht. Das kann nicht rückgängig gemacht werden.</translation>
     </message>
     <message>
-        <source>Erase</source>
-        <translation>Löschen</translation>
+        <source>%1 KiB</source>
+        <translation>%1 KiB</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 Bytes</translation>
     </message>
     <message>
         <source>Volume name: %1</source>
         <translation>Volumebezeichnung: %1</translation>
     </message>
     <message>
-        <source>Cluster size: %1 bytes</source>
-        <translation>Clustergröße: %1 Bytes</translation>
+        <source>Cluster size: %1</source>
+        <translation>Clustergröße: %1</translation>
     </message>
     <message>
-        <source>Cluster size: default for the drive&apos;s size</source>
+        <source>Cluster size: %1, the default for this drive</source>
+        <translation>Clustergröße: %1, der Standard für dieses Laufwerk</translation>
+    </message>
+    <message>
+        <source>Cluster size: the default for the drive&apos;s size</source>
         <translation>Clustergröße: Standard für die Größe des Laufwerks</translation>
     </message>
     <message>
@@ -356,32 +426,20 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
         <translation>Partition: %1 der %2 des Laufwerks; der Rest bleibt ungenutzt</translation>
     </message>
     <message>
+        <source>Partition: one FAT32 partition over the first %1 of the drive&apos;s %2, as far as an MBR partition table can address; the rest stays unused</source>
+        <translation>Partition: eine FAT32-Partition über die ersten %1 der %2 des Laufwerks, so weit eine MBR-Partitionstabelle reicht; der Rest bleibt ungenutzt</translation>
+    </message>
+    <message>
         <source>Partition: one FAT32 partition over the whole drive</source>
         <translation>Partition: eine FAT32-Partition über das ganze Laufwerk</translation>
     </message>
     <message>
-        <source>Test the capacity?</source>
-        <translation>Kapazität testen?</translation>
+        <source>Test the capacity of %1?</source>
+        <translation>Kapazität von %1 testen?</translation>
     </message>
     <message>
-        <source>Test the capacity of %1 (%2)?</source>
-        <translation>Kapazität von %1 (%2) testen?</translation>
-    </message>
-    <message>
-        <source>The test writes test data across the whole drive, erasing all data on it. This cannot be undone.</source>
-        <translation>Der Kapazitätstest schreibt Testdaten über das ganze Laufwerk und löscht dabei alle Daten darauf. Das kann nicht rückgängig gemacht werden.</translation>
-    </message>
-    <message>
-        <source>For a drive of this size it takes about %1 min (an estimate).</source>
-        <translation>Bei einem Laufwerk dieser Größe dauert er etwa %1 Min. (geschätzt).</translation>
-    </message>
-    <message>
-        <source>Afterwards the drive holds no file system and must be formatted before it can be used.</source>
-        <translation>Danach hat das Laufwerk kein Dateisystem mehr und muss formatiert werden, bevor es benutzt werden kann.</translation>
-    </message>
-    <message>
-        <source>Erase and Test</source>
-        <translation>Löschen und testen</translation>
+        <source>The capacity test writes test data across the whole drive, erasing all data on it. This cannot be undone. Afterwards the drive holds no file system and must be formatted before it can be used.</source>
+        <translation>Der Kapazitätstest schreibt Testdaten über das ganze Laufwerk und löscht dabei alle Daten darauf. Das kann nicht rückgängig gemacht werden. Danach hat das Laufwerk kein Dateisystem mehr und muss formatiert werden, bevor es benutzt werden kann.</translation>
     </message>
 </context>
 <context>
@@ -462,10 +520,6 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
     <message>
         <source>The drive reports no usable logical sector size (a power of two from 512 to 65,536 bytes), so its partition cannot be sized; it is not formatted.</source>
         <translation>Das Laufwerk meldet keine verwendbare logische Sektorgröße (eine Zweierpotenz von 512 bis 65.536 Bytes), daher lässt sich seine Partition nicht bemessen; es wird nicht formatiert.</translation>
-    </message>
-    <message>
-        <source>Default</source>
-        <translation>Standard</translation>
     </message>
     <message>
         <source>A cluster size of %1 bytes gives %2 clusters on this drive, but FAT32 needs %3 to %4.</source>
@@ -781,14 +835,6 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
         <translation>Formatierung von %1 als FAT32 beginnt.</translation>
     </message>
     <message>
-        <source>Format failed for %1 on %2 (exit status %3)</source>
-        <translation>Formatierung von %1 auf %2 fehlgeschlagen (Exit-Status %3)</translation>
-    </message>
-    <message>
-        <source>Format failed for %1 on %2: %3 (exit status %4)</source>
-        <translation>Formatierung von %1 auf %2 fehlgeschlagen: %3 (Exit-Status %4)</translation>
-    </message>
-    <message>
         <source>Error: %1</source>
         <translation>Fehler: %1</translation>
     </message>
@@ -841,28 +887,8 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
         <translation>Nicht eingehängt: %1</translation>
     </message>
     <message>
-        <source>Check failed on %1 (exit status %2)</source>
-        <translation>Prüfung von %1 fehlgeschlagen (Exit-Status %2)</translation>
-    </message>
-    <message>
-        <source>Check failed on %1: %2 (exit status %3)</source>
-        <translation>Prüfung von %1 fehlgeschlagen: %2 (Exit-Status %3)</translation>
-    </message>
-    <message>
-        <source>Repair completed.</source>
-        <translation>Reparatur abgeschlossen.</translation>
-    </message>
-    <message>
         <source>Reading info for %1...</source>
         <translation>Informationen zu %1 werden gelesen …</translation>
-    </message>
-    <message>
-        <source>Reading info failed on %1 (exit status %2)</source>
-        <translation>Lesen der Informationen zu %1 fehlgeschlagen (Exit-Status %2)</translation>
-    </message>
-    <message>
-        <source>Reading info failed on %1: %2 (exit status %3)</source>
-        <translation>Lesen der Informationen zu %1 fehlgeschlagen: %2 (Exit-Status %3)</translation>
     </message>
     <message>
         <source>Starting capacity test of %1.</source>
@@ -879,14 +905,6 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
     <message>
         <source>Cancelled: the capacity test of %1 stopped part way; the drive holds test data: format it before using it.</source>
         <translation>Abgebrochen: Der Kapazitätstest von %1 wurde mittendrin angehalten; das Laufwerk enthält Testdaten: vor der Verwendung formatieren.</translation>
-    </message>
-    <message>
-        <source>Capacity test failed on %1 (exit status %2)</source>
-        <translation>Kapazitätstest von %1 fehlgeschlagen (Exit-Status %2)</translation>
-    </message>
-    <message>
-        <source>Capacity test failed on %1: %2 (exit status %3)</source>
-        <translation>Kapazitätstest von %1 fehlgeschlagen: %2 (Exit-Status %3)</translation>
     </message>
     <message>
         <source>en_US</source>
@@ -913,6 +931,78 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
         <source>Format of %1 on %2 could not be verified: the drive may not hold what was asked; format it again.</source>
         <translation>Die Formatierung von %1 auf %2 konnte nicht überprüft werden: Das Laufwerk enthält möglicherweise nicht das Verlangte; bitte erneut formatieren.</translation>
     </message>
+    <message>
+        <source>The drive is no longer attached.</source>
+        <translation>Das Laufwerk ist nicht mehr angeschlossen.</translation>
+    </message>
+    <message>
+        <source>Format failed for %1 on %2.</source>
+        <translation>Formatierung von %1 auf %2 fehlgeschlagen.</translation>
+    </message>
+    <message>
+        <source>Format failed for %1 on %2: %3</source>
+        <translation>Formatierung von %1 auf %2 fehlgeschlagen: %3</translation>
+    </message>
+    <message>
+        <source>Verified: %1 table, partition type %2 at sector %3; %4, label &quot;%5&quot;, %6-byte clusters, %7 clusters</source>
+        <translation>Geprüft: %1-Tabelle, Partitionstyp %2 ab Sektor %3; %4, Bezeichnung „%5“, Cluster zu %6 Bytes, %7 Cluster</translation>
+    </message>
+    <message>
+        <source>; data area aligned to %1 MiB</source>
+        <translation>; Datenbereich an %1 MiB ausgerichtet</translation>
+    </message>
+    <message>
+        <source>; data area aligned to the cluster (%1 bytes)</source>
+        <translation>; Datenbereich am Cluster (%1 Bytes) ausgerichtet</translation>
+    </message>
+    <message>
+        <source>: as asked.</source>
+        <translation>: wie verlangt.</translation>
+    </message>
+    <message>
+        <source>Using partition %1 for a read-only check</source>
+        <translation>Partition %1 wird nur lesend geprüft</translation>
+    </message>
+    <message>
+        <source>Check failed on %1.</source>
+        <translation>Prüfung von %1 fehlgeschlagen.</translation>
+    </message>
+    <message>
+        <source>Check failed on %1: %2</source>
+        <translation>Prüfung von %1 fehlgeschlagen: %2</translation>
+    </message>
+    <message>
+        <source>Errors were found and corrected.</source>
+        <translation>Fehler wurden gefunden und behoben.</translation>
+    </message>
+    <message>
+        <source>No errors were found.</source>
+        <translation>Es wurden keine Fehler gefunden.</translation>
+    </message>
+    <message>
+        <source>Errors were found on %1 and not all of them could be corrected; copy what you need from it and format it.</source>
+        <translation>Auf %1 wurden Fehler gefunden, die nicht alle behoben werden konnten; kopieren Sie, was Sie davon brauchen, und formatieren Sie es.</translation>
+    </message>
+    <message>
+        <source>Errors were found on %1 and left as they are: this check changes nothing; one that repairs can correct them.</source>
+        <translation>Auf %1 wurden Fehler gefunden und so belassen: Diese Prüfung ändert nichts; eine Prüfung mit Reparatur kann sie beheben.</translation>
+    </message>
+    <message>
+        <source>Check complete.</source>
+        <translation>Prüfung abgeschlossen.</translation>
+    </message>
+    <message>
+        <source>Reading info failed on %1.</source>
+        <translation>Lesen der Informationen zu %1 fehlgeschlagen.</translation>
+    </message>
+    <message>
+        <source>Capacity test failed on %1.</source>
+        <translation>Kapazitätstest von %1 fehlgeschlagen.</translation>
+    </message>
+    <message>
+        <source>Capacity test failed on %1: %2</source>
+        <translation>Kapazitätstest von %1 fehlgeschlagen: %2</translation>
+    </message>
 </context>
 <context>
     <name>StatusLog</name>
@@ -929,12 +1019,19 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
 <context>
     <name>TerminalConfirmation</name>
     <message>
-        <source>Erase %1 (%2)?
-All data on this drive will be erased. This cannot be undone.
-Type %3 to erase it: </source>
-        <translation>%1 (%2) löschen?
-Alle Daten auf diesem Laufwerk werden gelöscht. Das kann nicht rückgängig gemacht werden.
-Zum Löschen %3 eingeben: </translation>
+        <source>Type %1 to erase it: </source>
+        <translation>Zum Löschen %1 eingeben: </translation>
+    </message>
+    <message>
+        <source>Type %1 to erase it and test its capacity: </source>
+        <translation>Zum Löschen und Testen der Kapazität %1 eingeben: </translation>
+    </message>
+</context>
+<context>
+    <name>TerminalReport</name>
+    <message>
+        <source>Progress: %1</source>
+        <translation>Fortschritt: %1</translation>
     </message>
 </context>
 <context>
@@ -988,10 +1085,6 @@ Zum Löschen %3 eingeben: </translation>
     <message>
         <source>To use it, format only the part that holds data: tessaro-cli format %1 --size %2</source>
         <translation>Um es zu verwenden, nur den Teil formatieren, der Daten speichert: tessaro-cli format %1 --size %2</translation>
-    </message>
-    <message>
-        <source>offered</source>
-        <translation>angeboten</translation>
     </message>
     <message>
         <source>no terminal to confirm the erase of %1 on; give --yes to erase it without asking.</source>
@@ -1075,10 +1168,6 @@ Zum Löschen %3 eingeben: </translation>
     <message>
         <source>Cluster Si&amp;ze</source>
         <translation>Cluster&amp;größe</translation>
-    </message>
-    <message>
-        <source>Default</source>
-        <translation>Standard</translation>
     </message>
     <message>
         <source>Cluster size</source>

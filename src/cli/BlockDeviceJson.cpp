@@ -5,13 +5,32 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSet>
 
 namespace tessaro {
 
 namespace {
 
-QJsonValue text(const QString& value) {
-  return value.isEmpty() ? QJsonValue() : QJsonValue(value);
+QJsonValue text(const QString& value) { return value.isEmpty() ? QJsonValue() : QJsonValue(value); }
+
+// The devices whose parent is `parent` (empty: those with no parent among
+// them), each with its own children.
+QJsonArray level(const QList<BlockDevice>& devices, const QSet<QString>& names,
+                 const QString& parent, int depth) {
+  QJsonArray list;
+  for (const BlockDevice& device : devices) {
+    const bool top = device.parent.isEmpty() || !names.contains(device.parent);
+    if (parent.isEmpty() ? !top : device.parent != parent) continue;
+    QJsonObject object = BlockDeviceJson::object(device);
+    // lsblk nests no deeper than a disk's partitions' volumes' volumes; a
+    // loop in the records ends here.
+    if (depth < 8) {
+      const QJsonArray children = level(devices, names, device.name, depth + 1);
+      if (!children.isEmpty()) object.insert(QStringLiteral("children"), children);
+    }
+    list.append(object);
+  }
+  return list;
 }
 
 }  // namespace
@@ -35,11 +54,9 @@ QJsonObject BlockDeviceJson::object(const BlockDevice& device) {
       {QStringLiteral("rm"), device.removable},
       {QStringLiteral("hotplug"), device.hotplug},
       {QStringLiteral("ro"), device.readOnly},
-      {QStringLiteral("log-sec"), device.logicalSectorSize > 0
-                                      ? QJsonValue(device.logicalSectorSize)
-                                      : QJsonValue()},
+      {QStringLiteral("log-sec"),
+       device.logicalSectorSize > 0 ? QJsonValue(device.logicalSectorSize) : QJsonValue()},
       {QStringLiteral("type"), text(device.type)},
-      {QStringLiteral("pkname"), text(device.parent)},
       {QStringLiteral("fstype"), text(device.fstype)},
       {QStringLiteral("mountpoints"), QJsonArray::fromStringList(device.mountpoints)},
       {QStringLiteral("offered"), device.offered()},
@@ -48,9 +65,10 @@ QJsonObject BlockDeviceJson::object(const BlockDevice& device) {
 }
 
 QByteArray BlockDeviceJson::document(const QList<BlockDevice>& devices) {
-  QJsonArray list;
-  for (const BlockDevice& device : devices) list.append(object(device));
-  return QJsonDocument(QJsonObject{{QStringLiteral("blockdevices"), list}})
+  QSet<QString> names;
+  for (const BlockDevice& device : devices) names.insert(device.name);
+  return QJsonDocument(
+             QJsonObject{{QStringLiteral("blockdevices"), level(devices, names, QString(), 0)}})
       .toJson(QJsonDocument::Indented);
 }
 

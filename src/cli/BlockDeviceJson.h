@@ -13,14 +13,18 @@ namespace tessaro {
 
 // The devices of `tessaro-cli list --json` and the disk of `info --json`, as
 // lsblk names things: name, path, size (bytes), model, vendor, serial, tran,
-// rm, hotplug, ro, log-sec, type, pkname, fstype, mountpoints; besides them
-// id (what identifies the device across runs, or null), offered, and reason
-// (null, or {"kind", "message"} when it is not offered). What was not
-// reported is null. The same devices give the same text, byte for byte.
+// rm, hotplug, ro, log-sec, type, fstype, mountpoints; besides them id (what
+// identifies the device across runs, or null), offered, and reason (null, or
+// {"kind", "message"} when it is not offered). What was not reported is null.
+// Keys are lsblk's style: lower case, "-" between words. The same devices
+// give the same text, byte for byte.
 class BlockDeviceJson {
  public:
   static QJsonObject object(const BlockDevice& device);
-  // {"blockdevices": [...]} in the order given, indented.
+  // {"blockdevices": [...]} in the order given, indented, each device's
+  // partitions and the volumes built on them nested under it as "children",
+  // as lsblk nests them; a device whose parent is not among them stands at
+  // the top.
   static QByteArray document(const QList<BlockDevice>& devices);
 };
 

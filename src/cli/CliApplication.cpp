@@ -10,6 +10,7 @@
 #include "cli/CliFailureStatus.h"
 #include "cli/CliHelpText.h"
 #include "cli/DeviceArgument.h"
+#include "cli/DeviceTable.h"
 #include "cli/InfoFactsJson.h"
 #include "cli/InterruptWatcher.h"
 #include "cli/ProbeResultJson.h"
@@ -54,12 +55,14 @@ CliApplication::CliApplication(DiskManager& manager, CliOutput& output, QObject*
     : QObject(parent), manager_(manager), output_(output) {}
 
 QByteArray CliApplication::errorDocument(const QString& kind, const QString& message,
-                                         const QString& reason, bool written) {
+                                         const QString& reason, bool written,
+                                         std::optional<int> status) {
   const QJsonObject error{
       {QStringLiteral("kind"), kind},
       {QStringLiteral("message"), message},
       {QStringLiteral("reason"), reason.isEmpty() ? QJsonValue() : QJsonValue(reason)},
       {QStringLiteral("written"), written},
+      {QStringLiteral("status"), status ? QJsonValue(*status) : QJsonValue()},
   };
   return QJsonDocument(QJsonObject{{QStringLiteral("error"), error}})
       .toJson(QJsonDocument::Indented);
@@ -68,8 +71,8 @@ QByteArray CliApplication::errorDocument(const QString& kind, const QString& mes
 QCoro::Task<int> CliApplication::run(CliRequest request) {
   const int status = co_await dispatch(request);
   if (request.json && failure_ && !documentWritten_) {
-    output_.text(QString::fromUtf8(
-        errorDocument(failure_->kind, failure_->message, failure_->reason, failure_->written)));
+    output_.text(QString::fromUtf8(errorDocument(
+        failure_->kind, failure_->message, failure_->reason, failure_->written, failure_->status)));
   }
   co_return status;
 }
@@ -83,53 +86,40 @@ QCoro::Task<int> CliApplication::dispatch(CliRequest request) {
       output_.text(CliHelpText::version());
       co_return cliSuccess;
     case CliCommand::List:
-      co_return co_await list(request.all, request.json);
+      co_return co_await list(request);
     case CliCommand::Info:
     case CliCommand::Check:
     case CliCommand::Format:
     case CliCommand::Probe:
       break;
   }
-  const std::optional<Drive> drive = co_await resolveDrive(request.device);
+  // Info only reads; everything else holds the drive to write to it (a
+  // read-only check too, as the helper does).
+  const bool writes = request.command != CliCommand::Info;
+  const std::optional<Drive> drive = co_await resolveDrive(request.device, writes);
   if (!drive) co_return cliRefused;
   if (request.command == CliCommand::Info) co_return co_await info(*drive, request.json);
-  if (request.command == CliCommand::Check) co_return co_await check(*drive);
+  if (request.command == CliCommand::Check) co_return co_await check(*drive, request.readOnly);
   if (request.command == CliCommand::Probe) co_return co_await probe(*drive, request);
   co_return co_await format(*drive, request);
 }
 
-QCoro::Task<int> CliApplication::list(bool all, bool json) {
+QCoro::Task<int> CliApplication::list(CliRequest request) {
   // As at the window's start: what is missing is named, success is silent.
   RefreshJob job(manager_, RefreshJob::Occasion::startUp);
-  TerminalReport report(output_, json ? TerminalReport::Mode::quiet : TerminalReport::Mode::lines);
+  TerminalReport report(output_, TerminalReport::Mode::quiet);
   const int status = co_await runJob(job, report);
   if (status != cliSuccess) co_return status;
 
-  if (json) {
-    output_.text(QString::fromUtf8(BlockDeviceJson::document(devicesOf(manager_, all))));
+  const QList<BlockDevice> devices = devicesOf(manager_, request.all);
+  if (request.json) {
+    output_.text(QString::fromUtf8(BlockDeviceJson::document(devices)));
     documentWritten_ = true;
     co_return cliSuccess;
   }
-  const QList<Drive>& drives = manager_.drives();
-  if (!all) {
-    for (const Drive& drive : drives) {
-      QString line =
-          drive.devicePath + QLatin1Char('\t') + formatByteCount(drive.size, userNumberLocale());
-      if (!drive.model.isEmpty()) line += QLatin1Char('\t') + drive.model;
-      output_.line(line);
-    }
-  } else {
-    // Path, size, model (or the kind of device), and why it is not offered.
-    for (const BlockDevice& device : devicesOf(manager_, true)) {
-      const QString what = !device.product.isEmpty() ? device.product
-                           : device.model.isEmpty()    ? device.type
-                                                       : device.model;
-      output_.line(device.path + QLatin1Char('\t') +
-                   formatByteCount(device.size, userNumberLocale()) + QLatin1Char('\t') + what +
-                   QLatin1Char('\t') + (device.reason ? device.reason->phrase() : tr("offered")));
-    }
-  }
-  output_.line(reportText::drivesFound(drives.size()));
+  output_.lines(DeviceTable::lines(
+      devices,
+      {.reasons = request.all, .header = !request.noHeadings, .aligned = output_.isTerminal()}));
   co_return cliSuccess;
 }
 
@@ -146,21 +136,31 @@ QCoro::Task<int> CliApplication::info(Drive drive, bool json) {
   co_return status;
 }
 
-QCoro::Task<int> CliApplication::check(Drive drive) {
-  CheckJob job(manager_.tools(), manager_.runner(), drive);
+QCoro::Task<int> CliApplication::check(Drive drive, bool readOnly) {
+  CheckJob job(manager_.tools(), manager_.runner(), drive,
+               readOnly ? CheckMode::readOnly : CheckMode::repair);
   TerminalReport report(output_);
-  co_return co_await runJob(job, report);
+  const int status = co_await runJob(job, report);
+  // As fsck counts: a check that corrected errors says so by its status.
+  if (status == cliSuccess && job.finding() == CheckFinding::errorsCorrected)
+    co_return cliErrorsCorrected;
+  co_return status;
 }
 
 QCoro::Task<int> CliApplication::format(Drive drive, CliRequest request) {
   const FormatRequest formatRequest{drive, deriveVolumeName(request.label), request.cluster.bytes(),
                                     request.partitionBytes};
-  const bool refused = !WorkflowPolicy(manager_.tools()).asksBeforeFormat(formatRequest);
-  if (!refused) {
-    // Said before the question, and with --yes before the first write.
+  // A request that will be refused is said before anything else, and
+  // nothing is asked.
+  if (const auto refusal = manager_.tools().validateFormat(formatRequest))
+    co_return fail(cliRefused, *refusal);
+  if (request.assumeYes) {
+    // Said before the first write, as the question would have said it.
     const QString notice = WorkflowPolicy::formatNotice(formatRequest);
-    if (!notice.isEmpty()) output_.line(notice);
-    if (const auto status = refuseUnconfirmed(drive, request.assumeYes)) co_return *status;
+    if (!notice.isEmpty()) output_.errorLine(QStringLiteral("tessaro-cli: ") + notice);
+  } else if (const auto status =
+                 refuseUnconfirmed(TerminalConfirmation::formatPrompt(formatRequest), drive)) {
+    co_return *status;
   }
   FormatJob job(manager_.tools(), manager_.runner(), formatRequest);
   TerminalReport report(output_);
@@ -168,8 +168,9 @@ QCoro::Task<int> CliApplication::format(Drive drive, CliRequest request) {
 }
 
 QCoro::Task<int> CliApplication::probe(Drive drive, CliRequest request) {
-  if (WorkflowPolicy(manager_.tools()).asksBeforeCapacityTest(drive)) {
-    if (const auto status = refuseUnconfirmed(drive, request.assumeYes)) co_return *status;
+  if (!request.assumeYes && WorkflowPolicy(manager_.tools()).asksBeforeCapacityTest(drive)) {
+    if (const auto status = refuseUnconfirmed(TerminalConfirmation::probePrompt(drive), drive))
+      co_return *status;
   }
   ProbeJob job(manager_.tools(), manager_.runner(), drive);
   TerminalReport report(output_,
@@ -200,9 +201,8 @@ QCoro::Task<int> CliApplication::probe(Drive drive, CliRequest request) {
   co_return status;
 }
 
-std::optional<int> CliApplication::refuseUnconfirmed(const Drive& drive, bool assumeYes) {
-  if (assumeYes) return std::nullopt;
-  switch (TerminalConfirmation::ask(drive)) {
+std::optional<int> CliApplication::refuseUnconfirmed(const QString& prompt, const Drive& drive) {
+  switch (TerminalConfirmation::ask(prompt, drive)) {
     case ConfirmationAnswer::Confirmed:
       return std::nullopt;
     case ConfirmationAnswer::Declined:
@@ -215,14 +215,11 @@ std::optional<int> CliApplication::refuseUnconfirmed(const Drive& drive, bool as
   return cliRefused;
 }
 
-int CliApplication::fail(int status, const QString& message, const QString& reason,
-                         const QString& kind) {
-  // The tool's own words first; the last line says what failed.
-  if (!reason.isEmpty() && !message.contains(reason))
-    output_.errorLine(QStringLiteral("tessaro-cli: ") + reason);
+int CliApplication::fail(int status, const QString& message, const QString& kind) {
+  // One line: what failed, in the user's words. The tool's own words are on
+  // standard output already, and in the JSON document.
   output_.errorLine(QStringLiteral("tessaro-cli: ") + message);
-  failure_ = Failure{kind.isEmpty() ? CliFailureStatus::kind(status) : kind, message,
-                     message.contains(reason) ? QString() : reason};
+  failure_ = Failure{kind.isEmpty() ? CliFailureStatus::kind(status) : kind, message};
   return status;
 }
 
@@ -241,19 +238,26 @@ QCoro::Task<int> CliApplication::runJob(Job& job, TerminalReport& report) {
   if (done) co_return cliSuccess;
   const std::optional<JobFailure>& failure = job.failure();
   if (!failure) co_return fail(cliToolFailed, tr("Unexpected failure"));
-  const int status = CliFailureStatus::of(*failure, job.cancellation()->isCancelled());
+  const bool cancelRequested = job.cancellation()->isCancelled();
+  int status = CliFailureStatus::of(*failure, cancelRequested);
+  const QString kind = CliFailureStatus::kind(*failure, cancelRequested);
   if (status == cliCancelled) {
+    // 128 and the signal that asked for it, as a shell counts a process that
+    // the signal ended.
+    if (interrupts.firstSignal() > 0) status = cliSignalled + interrupts.firstSignal();
     // The report has said what the cancel left behind.
-    failure_ = Failure{CliFailureStatus::kind(status), failure->description, QString(),
-                       failure->written};
-    co_return status;
+    failure_ = Failure{kind, failure->description};
+  } else {
+    fail(status, failure->description, kind);
   }
-  fail(status, failure->description, report.lastToolLine());
+  const QString reason = report.lastToolLine();
+  if (!failure->description.contains(reason)) failure_->reason = reason;
   failure_->written = failure->written;
+  failure_->status = failure->exitStatus;
   co_return status;
 }
 
-QCoro::Task<std::optional<Drive>> CliApplication::resolveDrive(QString argument) {
+QCoro::Task<std::optional<Drive>> CliApplication::resolveDrive(QString argument, bool writes) {
   const std::optional<QString> name = DeviceArgument::kernelName(argument);
   if (!name) {
     fail(cliRefused, tr("'%1' is not a drive name: give it as sdb or /dev/sdb").arg(argument));
@@ -273,23 +277,30 @@ QCoro::Task<std::optional<Drive>> CliApplication::resolveDrive(QString argument)
   for (const BlockDevice& known : manager_.blockDevices())
     if (known.name == *name) device = &known;
   if (DeviceArgument::isLoopDevice(*name)) {
+    // Refused here, before a word on standard output, as the helper would
+    // refuse it.
+    if (writes && device && device->readOnly) {
+      fail(cliRefused,
+           tr("%1 is not offered: %2")
+               .arg(path, NotOfferedReason(NotOfferedReason::Kind::readOnly).phrase()),
+           QStringLiteral("not-offered"));
+      co_return std::nullopt;
+    }
     if (std::optional<Drive> loop = DeviceArgument::attachedLoopDrive(*name)) co_return loop;
     if (device || QFileInfo::exists(QStringLiteral("/sys/class/block/") + *name)) {
-      fail(cliRefused, tr("%1 has no disk image attached").arg(path), {},
-           QStringLiteral("no-medium"));
+      fail(cliRefused, tr("%1 has no disk image attached").arg(path), QStringLiteral("no-medium"));
       co_return std::nullopt;
     }
   }
   if (device && device->reason) {
-    fail(cliRefused,
-         tr("%1 is not offered: %2").arg(path, device->reason->phrase()), {},
+    fail(cliRefused, tr("%1 is not offered: %2").arg(path, device->reason->phrase()),
          QStringLiteral("not-offered"));
   } else if (manager_.blockDevices().isEmpty() && !DeviceArgument::isLoopDevice(*name)) {
     fail(cliRefused, tr("%1 is not an external or removable drive that Tessaro may use; "
                         "tessaro-cli list shows those")
                          .arg(path));
   } else {
-    fail(cliRefused, tr("%1: no such device").arg(path), {}, QStringLiteral("no-such-device"));
+    fail(cliRefused, tr("%1: no such device").arg(path), QStringLiteral("no-such-device"));
   }
   co_return std::nullopt;
 }

@@ -21,10 +21,12 @@ namespace tessaro {
 // same DiskManager, disk tools, runner and helper, the same jobs and texts.
 //
 // Standard output carries the tools' lines, progress and the outcome of
-// what went well; every failure, refusal and warning goes to standard error
-// after "tessaro-cli: ", with the tool's own reason. With --json standard
+// what went well, and nothing before a request has passed its checks; every
+// failure, refusal and warning goes to standard error as one line after
+// "tessaro-cli: ", in the user's words and language. With --json standard
 // output carries one JSON document only, and a failure is in it too, as
-// {"error": {"kind": ..., "message": ..., "reason": ...}}.
+// {"error": {"kind": ..., "message": ..., "reason": ..., "written": ...,
+// "status": ...}}.
 class CliApplication : public QObject {
   Q_OBJECT
  public:
@@ -35,29 +37,33 @@ class CliApplication : public QObject {
 
   // The document of a failure for --json; reason (the tool's own words) is
   // null when empty; written says whether the drive was changed before the
-  // failure.
+  // failure; status is the exit status of the helper or tool that ended it,
+  // null where none did.
   static QByteArray errorDocument(const QString& kind, const QString& message,
-                                  const QString& reason = {}, bool written = false);
+                                  const QString& reason = {}, bool written = false,
+                                  std::optional<int> status = std::nullopt);
 
  private:
   QCoro::Task<int> dispatch(CliRequest request);
-  QCoro::Task<int> list(bool all, bool json);
+  QCoro::Task<int> list(CliRequest request);
+  // Each of these works on one drive that resolveDrive gave.
   QCoro::Task<int> info(Drive drive, bool json);
-  QCoro::Task<int> check(Drive drive);
+  QCoro::Task<int> check(Drive drive, bool readOnly);
   QCoro::Task<int> format(Drive drive, CliRequest request);
   QCoro::Task<int> probe(Drive drive, CliRequest request);
-  // Asks on the terminal before drive is erased, unless --yes; the exit
-  // status when the erase is not confirmed, after saying so.
-  std::optional<int> refuseUnconfirmed(const Drive& drive, bool assumeYes);
-  // The drive DEVICE names, or none after saying why it is refused.
-  QCoro::Task<std::optional<Drive>> resolveDrive(QString argument);
+  // Asks prompt on the terminal before drive is erased; the exit status when
+  // the erase is not confirmed, after saying so.
+  std::optional<int> refuseUnconfirmed(const QString& prompt, const Drive& drive);
+  // The drive DEVICE names, or none after saying why it is refused; one the
+  // request would write to is refused when it is read-only.
+  QCoro::Task<std::optional<Drive>> resolveDrive(QString argument, bool writes);
   // Runs job to its end; Ctrl+C meanwhile cancels it as the window's Cancel
   // does, and so does output that nobody reads any more. A failure is said.
   QCoro::Task<int> runJob(Job& job, TerminalReport& report);
-  // Says on standard error why the request failed, and keeps it for the
-  // JSON document; the exit status.
-  int fail(int status, const QString& message, const QString& reason = {},
-           const QString& kind = {});
+  // Says on standard error in one line why the request failed, and keeps it
+  // for the JSON document (kind: the status's own unless given); the exit
+  // status.
+  int fail(int status, const QString& message, const QString& kind = {});
 
   DiskManager& manager_;
   CliOutput& output_;
@@ -66,6 +72,7 @@ class CliApplication : public QObject {
     QString message;
     QString reason;
     bool written = false;
+    std::optional<int> status;
   };
   std::optional<Failure> failure_;
   bool documentWritten_ = false;

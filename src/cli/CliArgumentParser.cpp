@@ -22,9 +22,19 @@ const QString kCluster = QStringLiteral("--cluster");
 const QString kYes = QStringLiteral("--yes");
 const QString kSize = QStringLiteral("--size");
 const QString kAll = QStringLiteral("--all");
+const QString kNoHeadings = QStringLiteral("--noheadings");
+const QString kReadOnly = QStringLiteral("--read-only");
+// -n: --noheadings for list, as lsblk has it; --read-only for check, as fsck has it.
+const QString kShortN = QStringLiteral("-n");
 
 bool takesValue(const QString& option) {
   return option == kName || option == kCluster || option == kSize;
+}
+
+bool isKnownOption(const QString& option) {
+  return option == kJson || option == kName || option == kCluster || option == kSize ||
+         option == kYes || option == kAll || option == kNoHeadings || option == kReadOnly ||
+         option == kShortN;
 }
 
 CliParseResult usageError(const QString& text) { return {std::nullopt, cliUsage, text}; }
@@ -50,11 +60,11 @@ const QList<CliCommandShape>& CliArgumentParser::commands() {
       {QStringLiteral("list"),
        CliCommand::List,
        false,
-       {kJson, kAll},
-       QStringLiteral("list [--all] [--json]"),
+       {kJson, kAll, kNoHeadings},
+       QStringLiteral("list [--all] [-n] [--json]"),
        QString::fromUtf8(QT_TRANSLATE_NOOP("CliArgumentParser",
-                                           "the drives Tessaro may work on; --all: every "
-                                           "device, with why it is not offered"))},
+                                           "the drives Tessaro may work on, as a table; --all: "
+                                           "every device, with why it is not offered"))},
       {QStringLiteral("info"),
        CliCommand::Info,
        true,
@@ -65,10 +75,11 @@ const QList<CliCommandShape>& CliArgumentParser::commands() {
       {QStringLiteral("check"),
        CliCommand::Check,
        true,
-       {},
-       QStringLiteral("check DEVICE"),
+       {kReadOnly},
+       QStringLiteral("check DEVICE [--read-only]"),
        QString::fromUtf8(QT_TRANSLATE_NOOP("CliArgumentParser",
-                                           "check and repair the FAT file system on a drive"))},
+                                           "check and repair the FAT file system on a drive; "
+                                           "-n, --read-only: only check it, change nothing"))},
       {QStringLiteral("format"),
        CliCommand::Format,
        true,
@@ -111,7 +122,7 @@ CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
     if (takesValue(argument)) ++i;
     if (argument == QLatin1String("-h") || argument == QLatin1String("--help"))
       return {CliRequest{CliCommand::Help}, cliSuccess, {}};
-    if (argument == QLatin1String("--version"))
+    if (argument == QLatin1String("-V") || argument == QLatin1String("--version"))
       return {CliRequest{CliCommand::Version}, cliSuccess, {}};
   }
 
@@ -135,8 +146,7 @@ CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
       value = argument.mid(equals + 1);
     }
     if (option == QLatin1String("-y")) option = kYes;
-    if (option != kJson && option != kName && option != kCluster && option != kSize &&
-        option != kYes && option != kAll)
+    if (!isKnownOption(option))
       return usageError(ParserText::tr("unknown option '%1'").arg(argument));
     if (takesValue(option) && !value) {
       if (i + 1 >= arguments.size())
@@ -153,6 +163,16 @@ CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
   if (words.isEmpty()) return usageError(ParserText::tr("no command given"));
   const CliCommandShape* shape = findCommand(words.first());
   if (!shape) return usageError(ParserText::tr("unknown command '%1'").arg(words.first()));
+  // -n is the short form of the one of --noheadings and --read-only the command takes.
+  if (options.contains(kShortN)) {
+    const QString* meant = shape->options.contains(kNoHeadings) ? &kNoHeadings
+                           : shape->options.contains(kReadOnly) ? &kReadOnly
+                                                                : nullptr;
+    if (!meant) return usageError(ParserText::tr("%1 does not take %2").arg(shape->name, kShortN));
+    if (options.contains(*meant))
+      return usageError(ParserText::tr("%1 is given more than once").arg(*meant));
+    options.insert(*meant, options.take(kShortN));
+  }
   for (auto it = options.cbegin(); it != options.cend(); ++it) {
     if (!shape->options.contains(it.key()))
       return usageError(ParserText::tr("%1 does not take %2").arg(shape->name, it.key()));
@@ -168,26 +188,28 @@ CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
   if (shape->takesDevice) request.device = words.at(1);
   request.json = options.contains(kJson);
   request.all = options.contains(kAll);
+  request.noHeadings = options.contains(kNoHeadings);
+  request.readOnly = options.contains(kReadOnly);
   request.assumeYes = options.contains(kYes);
   request.label = options.value(kName);
   if (options.contains(kCluster)) {
     const auto cluster = clusterFromArgument(options.value(kCluster));
     if (!cluster) {
-      return {std::nullopt, cliRefused,
-              ParserText::tr("'%1' is not a cluster size: use default, 512, 1K, 2K, 4K, 8K, "
-                             "16K, 32K or 64K")
-                  .arg(options.value(kCluster))};
+      return usageError(
+          ParserText::tr("'%1' is not a cluster size: use default, 512, 1K, 2K, 4K, 8K, "
+                         "16K, 32K or 64K")
+              .arg(options.value(kCluster)));
     }
     request.cluster = *cluster;
   }
   if (options.contains(kSize)) {
     const std::optional<qint64> bytes = parseByteCount(options.value(kSize));
     if (!bytes) {
-      return {std::nullopt, cliRefused,
-              ParserText::tr("'%1' is not a partition size: give bytes, or a number with K, M, "
-                             "G or T (powers of 1024) or KB, MB, GB or TB (powers of 1000), "
-                             "such as 8G")
-                  .arg(options.value(kSize))};
+      return usageError(
+          ParserText::tr("'%1' is not a partition size: give bytes, or a number with K, M, "
+                         "G or T (powers of 1024) or KB, MB, GB or TB (powers of 1000), "
+                         "such as 8G")
+              .arg(options.value(kSize)));
     }
     request.partitionBytes = *bytes;
   }

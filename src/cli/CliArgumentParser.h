@@ -33,7 +33,9 @@ struct CliParseResult {
 
 // Reads tessaro-cli's command line: a command, its DEVICE where it takes one,
 // and options before or after them ("--name NAME" or "--name=NAME"; "--"
-// ends the options). -h/--help and --version win over everything else.
+// ends the options). -h/--help and -V/--version win over everything else; -n means
+// --noheadings for list and --read-only for check. Every line it cannot read
+// is refused with one status, cliUsage, values of --size and --cluster included.
 class CliArgumentParser {
  public:
   // Every command, in the order --help lists them. A new command is a new row

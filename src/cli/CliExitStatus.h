@@ -5,17 +5,25 @@
 
 namespace tessaro {
 
-// tessaro-cli's exit statuses; --help and the manual page list them.
+// tessaro-cli's exit statuses; --help and the manual page list them. Each
+// means the same for every command; check's findings are fsck(8)'s (0, 1, 4),
+// and so a tool that failed is fsck's operational error (8), for every command.
 enum CliExitStatus : int {
-  cliSuccess = 0,
-  cliToolFailed = 1,  // a tool failed or could not be started; the last line says which
-  cliUsage = 2,       // the command line cannot be read; nothing ran
-  cliRefused = 3,     // bad name, cluster size or device, or no confirmation; nothing written
-  cliAuthorizationFailed = 4,  // administrator rights were refused or could not be asked for
+  cliSuccess = 0,          // done; check: no errors were found
+  cliErrorsCorrected = 1,  // check: errors were found and corrected
+  cliUsage = 2,            // the command line cannot be read; nothing ran
+  cliRefused =
+      3,  // bad name, cluster size or device, a drive gone or not confirmed; nothing written
+  cliErrorsLeft = 4,           // check: errors were found and left in the file system
   cliVerificationFailed = 5,   // the tools succeeded but the drive does not hold what was asked
   cliCounterfeit = 6,          // probe: the drive holds less than it claims
-  cliWriteError = 74,          // standard output could not be written (EX_IOERR)
-  cliCancelled = 130,          // interrupted (Ctrl+C), as shells count it
+  cliAuthorizationFailed = 7,  // administrator rights were refused or could not be asked for
+  cliToolFailed = 8,   // a tool failed or could not be started, or the drive stopped responding
+  cliWriteError = 74,  // standard output could not be written (EX_IOERR)
+  // Stopped by a signal: 128 and its number, as shells count it (130 for
+  // Ctrl+C, 143 for SIGTERM, 129 for a hang-up).
+  cliSignalled = 128,
+  cliCancelled = cliSignalled + 2,
 };
 
 }  // namespace tessaro

@@ -23,6 +23,8 @@ constexpr Row kRows[] = {
     {Kind::refused, cliRefused, "refused"},
     {Kind::deviceChanged, cliRefused, "refused"},
     {Kind::deviceBusy, cliRefused, "refused"},
+    {Kind::noSuchDevice, cliRefused, "no-such-device"},
+    {Kind::errorsLeft, cliErrorsLeft, "errors-left"},
     {Kind::authorization, cliAuthorizationFailed, "authorization"},
     {Kind::verificationFailed, cliVerificationFailed, "verification"},
     {Kind::counterfeit, cliCounterfeit, "counterfeit"},
@@ -42,7 +44,16 @@ CliExitStatus CliFailureStatus::of(const JobFailure& failure, bool cancelRequest
   return cliToolFailed;
 }
 
+QString CliFailureStatus::kind(const JobFailure& failure, bool cancelRequested) {
+  if (cancelRequested) return kind(cliCancelled);
+  for (const Row& row : kRows)
+    if (row.failure == failure.kind) return QLatin1StringView(row.kind);
+  return kind(cliToolFailed);
+}
+
 QString CliFailureStatus::kind(int status) {
+  // Every signal that stopped a command cancelled it.
+  if (status > cliSignalled && status < cliSignalled + 64) status = cliCancelled;
   for (const Row& row : kRows)
     if (row.status == status) return QLatin1StringView(row.kind);
   return QStringLiteral("tool-failed");

@@ -17,9 +17,12 @@ class CliFailureStatus {
   // The exit status of a job that failed; once a cancel was requested,
   // whatever ended the job counts as cancelled.
   static CliExitStatus of(const JobFailure& failure, bool cancelRequested);
+  // The "kind" of that failure in --json's error: what its status gives, or
+  // a finer kind of its own ("no-such-device" for a drive that has gone).
+  static QString kind(const JobFailure& failure, bool cancelRequested);
   // The "kind" of a failure with this status in --json's error: "usage",
-  // "refused", "tool-failed", "authorization", "verification",
-  // "counterfeit", "cancelled", "write-error".
+  // "refused", "errors-left", "tool-failed", "authorization",
+  // "verification", "counterfeit", "cancelled", "write-error".
   static QString kind(int status);
 };
 

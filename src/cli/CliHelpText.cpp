@@ -57,6 +57,10 @@ QString CliHelpText::text() {
   text += column(QStringLiteral("--json"), HelpText::tr("print JSON instead of lines"));
   text += column(QStringLiteral("--all"),
                  HelpText::tr("list every block device, with why it is not offered"));
+  text += column(QStringLiteral("-n, --noheadings"),
+                 HelpText::tr("list: leave out the table's header line"));
+  text += column(QStringLiteral("-n, --read-only"),
+                 HelpText::tr("check: only check, as fsck.fat -n; nothing is changed"));
   text += column(QStringLiteral("--name NAME"),
                  HelpText::tr("volume name, upper-cased; UNTITLED when blank"));
   text += column(QStringLiteral("--cluster SIZE"),
@@ -69,26 +73,36 @@ QString CliHelpText::text() {
   text += column(QStringLiteral("-y, --yes"),
                  HelpText::tr("erase without asking; needed without a terminal"));
   text += column(QStringLiteral("-h, --help"), HelpText::tr("this text"));
-  text += column(QStringLiteral("--version"), HelpText::tr("the version"));
-  text += HelpText::tr("\nExit status:\n");
-  const QList<std::pair<int, QString>> statuses{
-      {cliSuccess, HelpText::tr("success")},
-      {cliToolFailed, HelpText::tr("a tool failed or could not be started")},
-      {cliUsage, HelpText::tr("the command line cannot be read")},
-      {cliRefused, HelpText::tr("refused: bad name, cluster size or device, or not confirmed; "
-                                "nothing written")},
-      {cliAuthorizationFailed, HelpText::tr("administrator rights were not granted")},
-      {cliVerificationFailed, HelpText::tr("the drive does not hold what the format asked for")},
-      {cliCounterfeit, HelpText::tr("probe: the drive holds less than it claims")},
-      {cliWriteError, HelpText::tr("standard output could not be written")},
-      {cliCancelled, HelpText::tr("cancelled (Ctrl+C)")},
+  text += column(QStringLiteral("-V, --version"), HelpText::tr("the version"));
+  text +=
+      HelpText::tr("\nExit status, the same for every command (check's are fsck's: 0, 1, 4, 8):\n");
+  const QList<std::pair<QString, QString>> statuses{
+      {QString::number(cliSuccess), HelpText::tr("success; check: no errors were found")},
+      {QString::number(cliErrorsCorrected), HelpText::tr("check: errors were found and corrected")},
+      {QString::number(cliUsage), HelpText::tr("the command line cannot be read")},
+      {QString::number(cliRefused),
+       HelpText::tr("refused: bad name, cluster size or device, a drive no longer attached, or "
+                    "not confirmed; nothing written")},
+      {QString::number(cliErrorsLeft),
+       HelpText::tr("check: errors were found and left in the file system")},
+      {QString::number(cliVerificationFailed),
+       HelpText::tr("the drive does not hold what the format asked for")},
+      {QString::number(cliCounterfeit), HelpText::tr("probe: the drive holds less than it claims")},
+      {QString::number(cliAuthorizationFailed),
+       HelpText::tr("administrator rights were not granted")},
+      {QString::number(cliToolFailed),
+       HelpText::tr("a tool failed or could not be started, or the drive stopped responding")},
+      {QString::number(cliWriteError), HelpText::tr("standard output could not be written")},
+      {QStringLiteral("130, 143"),
+       HelpText::tr("cancelled by Ctrl+C or SIGTERM (128 and the signal's number)")},
   };
   for (const auto& [status, meaning] : statuses)
-    text += column(QStringLiteral("%1 ").arg(status, 3), meaning, 4);
+    text += column(status.rightJustified(3), meaning, 8);
   text += HelpText::tr(
-      "\nOutput: the tools' lines on standard output; failures, refusals and warnings\n"
-      "on standard error. With --json, standard output holds one JSON document, a\n"
-      "failure included.\n");
+      "\nOutput: the tools' lines on standard output, exactly as they printed them;\n"
+      "each failure, refusal and warning as one line on standard error. With --json,\n"
+      "standard output holds one JSON document, a failure included; its keys are\n"
+      "lsblk's, in lower case with - between words.\n");
   text += HelpText::tr("\nSee tessaro-cli(1) for more.\n");
   return text;
 }

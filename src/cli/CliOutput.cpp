@@ -49,8 +49,9 @@ CliOutput::Failure CliOutput::failure() const {
   return failure_;
 }
 
-void CliOutput::write(FILE* stream, const QString& text) {
-  const QByteArray bytes = (symbols_ ? text : PlainText::of(text)).toUtf8();
+void CliOutput::write(FILE* stream, const QString& text, Symbols symbols) {
+  const bool plain = !symbols_ && symbols == Symbols::own;
+  const QByteArray bytes = (plain ? PlainText::of(text) : text).toUtf8();
   std::function<void()> stop;
   {
     QMutexLocker lock(&mutex_);

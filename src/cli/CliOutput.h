@@ -18,9 +18,11 @@ namespace tessaro {
 // control characters in them are written as visible escapes (visibleText).
 // Safe to call from any thread.
 //
-// Emoji and symbols are written only when standard output is a terminal and
-// the locale's character set is UTF-8; elsewhere their lines are written as
-// PlainText. A write to standard output that fails ends all further output
+// Tessaro's own symbols are written only when standard output is a terminal
+// and the locale's character set is UTF-8; elsewhere its lines are written as
+// PlainText. What a tool printed is written as the tool printed it, emoji and
+// U+FFFD (a byte that was no UTF-8) included. A write to standard output that
+// fails ends all further output
 // there: a closed pipe silently, any other error (a full disk, an I/O error)
 // with one line on standard error. failure() says which, for the exit.
 class CliOutput {
@@ -29,9 +31,15 @@ class CliOutput {
 
   explicit CliOutput(FILE* out = stdout, FILE* err = stderr);
 
+  // Tessaro's own lines.
   void line(const QString& text) { write(out_, visibleText(text) + QLatin1Char('\n')); }
   void lines(const QStringList& texts) {
     for (const QString& text : texts) line(text);
+  }
+  // Lines a tool printed, as it printed them.
+  void toolLines(const QStringList& texts) {
+    for (const QString& text : texts)
+      write(out_, visibleText(text) + QLatin1Char('\n'), Symbols::asPrinted);
   }
   // Without a line break added: JSON documents, help text.
   void text(const QString& text) { write(out_, text); }
@@ -55,7 +63,8 @@ class CliOutput {
   void onFailure(std::function<void()> stop) { onFailure_ = std::move(stop); }
 
  private:
-  void write(FILE* stream, const QString& text);
+  enum class Symbols { own, asPrinted };
+  void write(FILE* stream, const QString& text, Symbols symbols = Symbols::own);
 
   FILE* out_;
   FILE* err_;

@@ -17,7 +17,9 @@ struct CliRequest {
   CliCommand command = CliCommand::Help;
   QString device;  // as typed: "sdb" or "/dev/sdb"
   bool json = false;
-  bool all = false;  // list --all: every block device, with why it is not offered
+  bool all = false;         // list --all: every block device, with why it is not offered
+  bool noHeadings = false;  // list -n: the table without its header line
+  bool readOnly = false;    // check -n: only read the file system, change nothing
   QString label;  // --name as typed; the volume name is derived from it like the window's field
   ClusterOption cluster;
   std::optional<qint64> partitionBytes;  // --size: the partition's size; none: the whole drive

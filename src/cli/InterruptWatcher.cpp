@@ -18,9 +18,9 @@ int wakeFds[2] = {-1, -1};
 constexpr std::array kSignals{SIGINT, SIGTERM, SIGHUP};
 std::array<struct sigaction, kSignals.size()> previous{};
 
-void onSignal(int) {
+void onSignal(int signal) {
   const int saved = errno;
-  const char byte = 1;
+  const char byte = char(signal);
   [[maybe_unused]] const ssize_t written = write(wakeFds[1], &byte, 1);
   errno = saved;
 }
@@ -33,7 +33,10 @@ InterruptWatcher::InterruptWatcher(QObject* parent) : QObject(parent) {
   connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
     std::array<char, 16> drained{};
     for (ssize_t got; (got = read(wakeFds[0], drained.data(), drained.size())) > 0;) {
-      for (ssize_t i = 0; i < got; ++i) emit interrupted(++count_);
+      for (ssize_t i = 0; i < got; ++i) {
+        if (count_ == 0) firstSignal_ = drained[size_t(i)];
+        emit interrupted(++count_);
+      }
     }
   });
   struct sigaction action {};

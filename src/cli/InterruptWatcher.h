@@ -20,6 +20,8 @@ class InterruptWatcher : public QObject {
   ~InterruptWatcher() override;
 
   int count() const { return count_; }
+  // The signal that came first (SIGINT, SIGTERM or SIGHUP); 0 before any.
+  int firstSignal() const { return firstSignal_; }
 
  signals:
   // count is 1 for the first interrupt, 2 for the second, ...
@@ -28,6 +30,7 @@ class InterruptWatcher : public QObject {
  private:
   std::unique_ptr<QSocketNotifier> notifier_;
   int count_ = 0;
+  int firstSignal_ = 0;
 };
 
 }  // namespace tessaro

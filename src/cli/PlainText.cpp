@@ -13,10 +13,13 @@ struct PlainWords {
   Q_DECLARE_TR_FUNCTIONS(PlainText)
 };
 
-// Pictographs, dingbats and other symbols, and the selector and joiner that
-// build emoji from them.
-bool isSymbol(char32_t c) {
-  return c == 0xFE0F || c == 0x200D || QChar::category(c) == QChar::Symbol_Other;
+constexpr char32_t kWarningSign = 0x26A0;
+constexpr char32_t kMissingValueDash = 0x2014;  // em dash
+
+// The symbols Tessaro puts before its own lines: check mark, cross mark,
+// information source, warning sign.
+bool isOwnSymbol(char32_t c) {
+  return c == 0x2705 || c == 0x274C || c == 0x2139 || c == kWarningSign;
 }
 
 }  // namespace
@@ -27,20 +30,23 @@ QString PlainText::of(const QString& line) {
   plain.reserve(line.size());
   for (qsizetype i = 0; i < codePoints.size(); ++i) {
     const char32_t c = codePoints.at(i);
-    // Any character shown as an emoji ("\u2139\uFE0F" is a letter otherwise).
-    const bool emoji = i + 1 < codePoints.size() && codePoints.at(i + 1) == 0xFE0F;
-    if (c == 0x26A0) {  // warning sign
-      plain += PlainWords::tr("Warning:");
-    } else if (c == 0x2014) {  // em dash: a missing value
+    if (c == kMissingValueDash) {
       plain += QLatin1Char('-');
-    } else if (!emoji && !isSymbol(c)) {
+      continue;
+    }
+    if (!isOwnSymbol(c)) {
       plain += QString::fromUcs4(&c, 1);
       continue;
     }
-    while (i + 1 < codePoints.size() && isSymbol(codePoints.at(i + 1))) ++i;
+    // The selector that shows it as an emoji goes with it.
+    if (i + 1 < codePoints.size() && codePoints.at(i + 1) == 0xFE0F) ++i;
+    if (c == kWarningSign) {
+      plain += PlainWords::tr("Warning:");
+      continue;
+    }
     // A symbol that led the line leaves no blank behind.
     const bool lineStart = plain.isEmpty() || plain.endsWith(QLatin1Char('\n'));
-    if (c != 0x26A0 && lineStart && i + 1 < codePoints.size() && codePoints.at(i + 1) == ' ') ++i;
+    if (lineStart && i + 1 < codePoints.size() && codePoints.at(i + 1) == ' ') ++i;
   }
   return plain;
 }

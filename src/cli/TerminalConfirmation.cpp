@@ -9,6 +9,7 @@
 #include <array>
 
 #include "exec/VisibleText.h"
+#include "jobs/EraseQuestion.h"
 
 namespace tessaro {
 
@@ -16,13 +17,25 @@ namespace {
 struct ConfirmationText {
   Q_DECLARE_TR_FUNCTIONS(TerminalConfirmation)
 };
+
+QString indented(const QStringList& lines) {
+  QString text;
+  for (const QString& line : lines) text += QStringLiteral("  ") + line + QLatin1Char('\n');
+  return text;
+}
 }  // namespace
 
-QString TerminalConfirmation::prompt(const Drive& drive) {
-  return ConfirmationText::tr(
-             "Erase %1 (%2)?\nAll data on this drive will be erased. This cannot be undone.\n"
-             "Type %3 to erase it: ")
-      .arg(drive.description, drive.devicePath, drive.bsdName);
+QString TerminalConfirmation::formatPrompt(const FormatRequest& request) {
+  const Drive& drive = request.drive;
+  return EraseQuestion::formatQuestion(drive) + QLatin1Char('\n') + EraseQuestion::formatWarning() +
+         QLatin1Char('\n') + indented(EraseQuestion::formatDetails(request)) +
+         ConfirmationText::tr("Type %1 to erase it: ").arg(drive.bsdName);
+}
+
+QString TerminalConfirmation::probePrompt(const Drive& drive) {
+  return EraseQuestion::probeQuestion(drive) + QLatin1Char('\n') + EraseQuestion::probeWarning() +
+         QLatin1Char('\n') +
+         ConfirmationText::tr("Type %1 to erase it and test its capacity: ").arg(drive.bsdName);
 }
 
 bool TerminalConfirmation::confirms(const QString& typedLine, const Drive& drive) {
@@ -30,10 +43,11 @@ bool TerminalConfirmation::confirms(const QString& typedLine, const Drive& drive
   return !typed.isEmpty() && (typed == drive.bsdName || typed == drive.devicePath);
 }
 
-ConfirmationAnswer TerminalConfirmation::ask(const Drive& drive, FILE* in, FILE* out) {
+ConfirmationAnswer TerminalConfirmation::ask(const QString& prompt, const Drive& drive, FILE* in,
+                                             FILE* out) {
   if (!isatty(fileno(in))) return ConfirmationAnswer::NoTerminal;
   // The prompt names the drive by its model, which the drive itself reports.
-  std::fputs(visibleText(prompt(drive)).toLocal8Bit().constData(), out);
+  std::fputs(visibleText(prompt).toLocal8Bit().constData(), out);
   std::fflush(out);
   std::array<char, 256> line{};
   if (!std::fgets(line.data(), static_cast<int>(line.size()), in)) {

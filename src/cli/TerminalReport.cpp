@@ -3,7 +3,19 @@
 
 #include "cli/TerminalReport.h"
 
+#include <QCoreApplication>
+
 namespace tessaro {
+
+namespace {
+struct ReportWords {
+  Q_DECLARE_TR_FUNCTIONS(TerminalReport)
+};
+
+QString progressLine(const QString& progress) {
+  return ReportWords::tr("Progress: %1").arg(progress);
+}
+}  // namespace
 
 TerminalReport::TerminalReport(CliOutput& output, Mode mode) : output_(output), mode_(mode) {}
 
@@ -18,6 +30,12 @@ void TerminalReport::lines(const QStringList& lines) {
     lastToolLine_ = line->trimmed();
     break;
   }
+  if (mode_ != Mode::lines) return;
+  endProgress();
+  output_.toolLines(lines);
+}
+
+void TerminalReport::ownLines(const QStringList& lines) {
   if (mode_ != Mode::lines) return;
   endProgress();
   output_.lines(lines);
@@ -35,7 +53,7 @@ QString TerminalReport::lastToolLine() const {
 
 void TerminalReport::progress(const ProbeProgress& progress) {
   if (mode_ != Mode::lines) return;
-  const QString line = QStringLiteral("Progress: ") + progress.text();
+  const QString line = progressLine(progress.text());
   if (output_.isTerminal()) {
     output_.redraw(line);
     progressShown_ = true;
@@ -47,7 +65,7 @@ void TerminalReport::progress(const ProbeProgress& progress) {
 // Only on a terminal: in a pipe the steps' own lines say how far it has come.
 void TerminalReport::stepProgress(double fraction) {
   if (mode_ != Mode::lines || !output_.isTerminal()) return;
-  output_.redraw(QStringLiteral("Progress: ") + ProbeProgress{fraction, std::nullopt, 0}.text());
+  output_.redraw(progressLine(ProbeProgress{fraction, std::nullopt, 0}.text()));
   progressShown_ = true;
 }
 

@@ -10,8 +10,9 @@
 
 namespace tessaro {
 
-// A job on the terminal: its title, the tools' lines and its success on
-// standard output, one per line, as the window's log shows them; warnings
+// A job on the terminal: its title, the tools' lines (as they printed them)
+// and Tessaro's own and its success on standard output, one per line, as the
+// window's log shows them; warnings
 // and a cancel on standard error, after "tessaro-cli: ". A failure is left to
 // whoever runs the job, which has its error; the tools' last line, which
 // says why in their own words, is kept for it. Quiet, for --json where
@@ -26,6 +27,7 @@ class TerminalReport : public Report {
 
   void started(const QString& title) override;
   void lines(const QStringList& lines) override;
+  void ownLines(const QStringList& lines) override;
   void warning(const QString& line) override;
   void succeeded(const QString& line) override;
   void failed(const QString& line) override;

@@ -9,6 +9,7 @@
 #include "cli/CliArgumentParser.h"
 #include "cli/CliFailureStatus.h"
 #include "cli/CliOutput.h"
+#include "drives/ClusterOption.h"
 #include "i18n/Translations.h"
 
 using namespace tessaro;
@@ -45,8 +46,10 @@ int main(int argc, char** argv) {
 
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("tessaro-cli"));
-  // Lines for people in their language; JSON stays as it is.
+  // Lines for people in their language; JSON stays as it is. Option values
+  // stay as they are typed.
   Translations::install(app);
+  ClusterOption::setDefaultName(QStringLiteral("default"));
   CliOutput output;
 
   const QStringList arguments = app.arguments().mid(1);
@@ -56,8 +59,8 @@ int main(int argc, char** argv) {
     output.errorLine(
         QCoreApplication::translate("main", "Run tessaro-cli --help for the commands."));
     if (CliArgumentParser::asksForJson(arguments)) {
-      output.text(QString::fromUtf8(CliApplication::errorDocument(
-          CliFailureStatus::kind(parsed.status), parsed.error)));
+      output.text(QString::fromUtf8(
+          CliApplication::errorDocument(CliFailureStatus::kind(parsed.status), parsed.error)));
     }
     return finalStatus(output, parsed.status);
   }

@@ -16,6 +16,15 @@ grep -q '^Usage: tessaro \[OPTION\]' <<<"$out" || { echo "FAIL: --help printed: 
 grep -q -- '--version' <<<"$out" || { echo "FAIL: --help names no --version" >&2; exit 1; }
 out=$(run LANGUAGE=de LANG=de_DE.UTF-8 "$app" -h)
 grep -q '^Aufruf: tessaro' <<<"$out" || { echo "FAIL: German help printed: $out" >&2; exit 1; }
+# An option nobody knows is refused with one line and the usage status, as
+# tessaro-cli refuses it, without opening anything; Qt's own are left to Qt.
+status=0
+err=$(run "$app" --bogus 2>&1 >/dev/null) || status=$?
+[ "$status" = 2 ] || { echo "FAIL: --bogus ended with $status: $err" >&2; exit 1; }
+grep -q "^tessaro: unknown option '--bogus'$" <<<"$err" || { echo "FAIL: --bogus said: $err" >&2; exit 1; }
+status=0
+err=$(run "$app" -style Fusion --bogus 2>&1 >/dev/null) || status=$?
+[ "$status" = 2 ] || { echo "FAIL: -style Fusion --bogus ended with $status: $err" >&2; exit 1; }
 # Without a display and without these options the window cannot start.
 if run timeout 20 "$app" >/dev/null 2>&1; then
   echo "FAIL: the window started without a display" >&2

@@ -8,8 +8,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-#include "LoopImage.h"
 #include "Capability.h"
+#include "LoopImage.h"
 
 using namespace tessaro;
 using test::runProgram;
@@ -124,7 +124,7 @@ TEST_F(CancelEndToEnd, CheckCancelledEndsAtOnce) {
   const QString log = cancelled(&ContentView::checkSelectedDrive);
   EXPECT_TRUE(lastLine(log).startsWith("Cancelled:")) << log.toStdString();
   EXPECT_EQ(log.count("\nCancelled:"), 1);
-  EXPECT_FALSE(log.contains("Repair completed"));
+  EXPECT_FALSE(log.contains("Check complete"));
   EXPECT_EQ(processesLeftFor(image.device()), QStringList());
 }
 

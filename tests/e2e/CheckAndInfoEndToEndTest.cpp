@@ -9,8 +9,8 @@
 #include <QThread>
 #include <QtEndian>
 
-#include "LoopImage.h"
 #include "Capability.h"
+#include "LoopImage.h"
 
 using namespace tessaro;
 using test::runProgram;
@@ -97,7 +97,8 @@ TEST_F(CheckAndInfoEndToEnd, CheckRepairsADamagedFileSystemExceptOnAReadOnlyDevi
       << log.toStdString();
   EXPECT_TRUE(log.contains("\n$ /usr/sbin/fsck.fat -a -w -v " + image.partition() + "\n"));
   EXPECT_TRUE(log.contains("Reclaimed")) << log.toStdString();
-  EXPECT_TRUE(log.endsWith("\n\n\u2705 Repair completed.")) << log.toStdString();
+  EXPECT_TRUE(log.endsWith("\n\nErrors were found and corrected.\n\u2705 Check complete."))
+      << log.toStdString();
   EXPECT_EQ(runProgram("fsck.fat", {"-n", image.partition()}).first, 0);
 }
 

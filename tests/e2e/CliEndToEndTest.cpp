@@ -4,17 +4,20 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QFile>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTimer>
 #include <csignal>
+#include <functional>
 
 #include "Await.h"
+#include "Capability.h"
+#include "DataRows.h"
 #include "LoopImage.h"
 #include "cli/CliApplication.h"
-#include "Capability.h"
 
 using namespace tessaro;
 using test::CliRun;
@@ -33,23 +36,21 @@ TEST(CliProgram, LoadsNoGraphicsLibraries) {
     EXPECT_FALSE(libraries.contains(gui)) << gui;
 }
 
-TEST(CliProgram, UnreadableCommandLinesExitWithTheUsageStatusAndSayWhy) {
-  const QList<std::pair<QStringList, QString>> rows{
-      {{}, "tessaro-cli: no command given\n"},
-      {{"erase", "sdb"}, "tessaro-cli: unknown command 'erase'\n"},
-      {{"format", "sdb", "--json"}, "tessaro-cli: format does not take --json\n"},
-  };
-  for (const auto& [arguments, error] : rows) {
-    const CliRun run = runCli(arguments);
-    EXPECT_EQ(run.status, 2) << shown(run);
-    // With --json, the refusal is a document.
-    EXPECT_EQ(run.out.isEmpty(), !arguments.contains("--json")) << shown(run);
-    EXPECT_TRUE(run.err.startsWith(error)) << shown(run);
+// Every key of a JSON document in lsblk's style: lower case, "-" between
+// words; the keys that are not, with where they are.
+QStringList keysInAnotherStyle(const QJsonValue& value, const QString& where = "") {
+  static const QRegularExpression style(QStringLiteral("^[a-z]+(-[a-z]+)*$"));
+  QStringList found;
+  if (value.isArray()) {
+    for (const QJsonValue& item : value.toArray()) found << keysInAnotherStyle(item, where + "[]");
+  } else if (value.isObject()) {
+    const QJsonObject object = value.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+      if (!style.match(it.key()).hasMatch()) found << where + "." + it.key();
+      found << keysInAnotherStyle(it.value(), where + "." + it.key());
+    }
   }
-  const CliRun help = runCli({"--help"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(help.out.startsWith("Usage: tessaro-cli COMMAND")) << shown(help);
-  EXPECT_TRUE(runCli({"--version"}).out.startsWith("tessaro-cli "));
+  return found;
 }
 
 TEST(CliProgram, ListPrintsLsblksDocumentWithEveryDeviceUnderAll) {
@@ -59,11 +60,19 @@ TEST(CliProgram, ListPrintsLsblksDocumentWithEveryDeviceUnderAll) {
       << shown(offered);
   const CliRun all = runCli({"list", "--all", "--json"});
   ASSERT_EQ(all.status, 0) << shown(all);
-  const QJsonArray devices = QJsonDocument::fromJson(all.out.toUtf8())["blockdevices"].toArray();
-  for (const QJsonValue& device : devices) {
-    EXPECT_TRUE(device["offered"].toBool() || device["reason"]["message"].isString())
-        << device["name"].toString().toStdString();
-  }
+  const QJsonDocument document = QJsonDocument::fromJson(all.out.toUtf8());
+  EXPECT_EQ(keysInAnotherStyle(document.object()), QStringList());
+  // Partitions and volumes under their disk, as lsblk nests them.
+  const std::function<void(const QJsonArray&, const QString&)> walk = [&](const QJsonArray& devices,
+                                                                          const QString& parent) {
+    for (const QJsonValue& device : devices) {
+      EXPECT_TRUE(device["offered"].toBool() || device["reason"]["message"].isString())
+          << device["name"].toString().toStdString();
+      if (device["type"] == "part") EXPECT_FALSE(parent.isEmpty()) << shown(all);
+      walk(device["children"].toArray(), device["name"].toString());
+    }
+  };
+  walk(document["blockdevices"].toArray(), {});
   // The same devices twice, the same text twice: nothing in it is random.
   EXPECT_EQ(runCli({"list", "--all", "--json"}).out, all.out);
 }
@@ -88,6 +97,8 @@ TEST(CliProgram, AFailureGoesToStandardErrorAndIntoTheJsonDocument) {
   const QJsonObject error = QJsonDocument::fromJson(json.out.toUtf8())["error"].toObject();
   EXPECT_EQ(error["kind"], "no-such-device") << shown(json);
   EXPECT_EQ(error["message"], "/dev/sdzz: no such device") << shown(json);
+
+  EXPECT_EQ(keysInAnotherStyle(QJsonDocument::fromJson(json.out.toUtf8()).object()), QStringList());
 
   const CliRun usage = runCli({"list", "--json", "--bogus"});
   EXPECT_EQ(usage.status, 2) << shown(usage);
@@ -163,44 +174,60 @@ struct CliWithStandInHelper {
   CliApplication cli{manager, output};
 };
 
-// Emoji only on a terminal whose locale is UTF-8; script(1) gives the
-// program a terminal.
-TEST_F(CliOnLoopDevice, SymbolsOnlyOnAUtf8Terminal) {
-  ASSERT_EQ(runCli({"format", name(), "--yes"}).status, 0);
+// Tessaro's own symbols only on a terminal whose locale is UTF-8 (script(1)
+// gives the program one); what a tool printed as the tool printed it
+// everywhere, emoji, symbols and bytes that are no UTF-8 (as U+FFFD) too.
+TEST_F(CliOnSmallLoopDevice, OwnSymbolsOnlyOnAUtf8TerminalAToolsLinesAsPrinted) {
+  test::LoopDisk disk;
+  ASSERT_TRUE(disk.ready());
   for (const auto& [locale, symbols] : {std::pair{"C.UTF-8", true}, std::pair{"C", false}}) {
     const test::ChildRun::Result script = test::ChildRun::run(
-        "script", {"-qec", TESSARO_CLI_BUILD_PATH " check " + name().toUtf8(), "/dev/null"},
+        "script", {"-qec", TESSARO_CLI_BUILD_PATH " check " + disk.name().toUtf8(), "/dev/null"},
         {.environmentChanges = {"LC_ALL=" + QByteArray(locale)}}, 120000);
     ASSERT_FALSE(script.timedOut);
     const QString out = script.output;
-    EXPECT_TRUE(out.contains("Repair completed.")) << out.toStdString();
-    EXPECT_EQ(out.contains("\u2705 Repair completed."), symbols) << locale;
+    EXPECT_TRUE(out.contains("Check complete.")) << out.toStdString();
+    EXPECT_EQ(out.contains("\u2705 Check complete."), symbols) << locale;
   }
+
+  // A localised tool's Latin-1, emoji in a file name, a check mark of the
+  // tool's own, split across writes and between its two streams.
+  CliWithStandInHelper run(
+      "printf 'Ger\\344t bereit\\n'\n"
+      "printf '\\360\\237\\222\\276 FOTO.JPG \\342\\234\\205 ok\\n' >&2\n"
+      "printf '\\342\\234'; printf '\\205 done\\n'\n");
+  CliRequest request;
+  request.command = CliCommand::Check;
+  request.device = image.device();
+  EXPECT_EQ(test::awaitTask(run.cli.run(request)), cliSuccess) << contents(run.err).toStdString();
+  const QString printed = contents(run.out);
+  for (const QString& line : {QString::fromUtf8("Ger\xEF\xBF\xBDt bereit\n"),
+                              QString::fromUtf8("\xF0\x9F\x92\xBE FOTO.JPG \xE2\x9C\x85 ok\n"),
+                              QString::fromUtf8("\n\xE2\x9C\x85 done\n")})
+    EXPECT_TRUE(printed.contains(line)) << line.toStdString() << " in\n" << printed.toStdString();
+  EXPECT_TRUE(printed.endsWith("\nNo errors were found.\nCheck complete.\n"))
+      << printed.toStdString();
 }
 
-// The helper's own words stay with its failure: on standard error before the
-// line that says what failed, and as the reason in the JSON document. A
-// stand-in helper refuses as the real one does.
-TEST_F(CliOnSmallLoopDevice, AHelpersRefusalKeepsItsOwnReason) {
-  CliWithStandInHelper run("echo \"Refused: there is no block device named $2.\"\nexit 65\n");
-  FILE* out = run.out;
-  FILE* err = run.err;
+// A refusal of the helper is one line in the user's words on standard error;
+// the helper's own words and status are in the JSON document. A stand-in
+// helper refuses as the real one does.
+TEST_F(CliOnSmallLoopDevice, AHelpersRefusalIsOneLineAndItsWordsAreInTheJson) {
+  CliWithStandInHelper run("echo \"Refused: $2 is read-only.\"\nexit 65\n");
   CliRequest request;
   request.command = CliCommand::Info;
   request.device = name();
   request.json = true;
   EXPECT_EQ(test::awaitTask(run.cli.run(request)), cliRefused);
 
-  const QString reason = "Refused: there is no block device named " + name() + ".";
-  const QJsonObject error = QJsonDocument::fromJson(contents(out).toUtf8())["error"].toObject();
+  const QJsonObject error = QJsonDocument::fromJson(contents(run.out).toUtf8())["error"].toObject();
   EXPECT_EQ(error["kind"], "refused");
-  EXPECT_EQ(error["reason"], reason);
+  EXPECT_EQ(error["reason"], "Refused: " + name() + " is read-only.");
+  EXPECT_EQ(error["status"], 65);
   EXPECT_EQ(error["written"], false);
-  EXPECT_TRUE(error["message"].toString().startsWith("Reading info failed on " + image.device()));
-  const QStringList said = contents(err).split('\n');
-  ASSERT_EQ(said.size(), 3) << contents(err).toStdString();
-  EXPECT_EQ(said.at(0), "tessaro-cli: " + reason);
-  EXPECT_EQ(said.at(1), "tessaro-cli: " + error["message"].toString());
+  EXPECT_EQ(error["message"], "Reading info failed on " + image.device() +
+                                  ": the drive is not one Tessaro may change");
+  EXPECT_EQ(contents(run.err), "tessaro-cli: " + error["message"].toString() + '\n');
 }
 
 // A script reading the JSON document learns that the drive was changed before
@@ -233,6 +260,7 @@ TEST_F(CliOnLoopDevice, InfoAsJsonHoldsTheReportsFacts) {
 
   const QJsonObject facts = QJsonDocument::fromJson(run.out.toUtf8()).object();
   ASSERT_FALSE(facts.isEmpty()) << shown(run);
+  EXPECT_EQ(keysInAnotherStyle(facts), QStringList());
   EXPECT_EQ(facts["disk"]["path"].toString(), image.device()) << shown(run);
   EXPECT_EQ(facts["disk"]["size"].toInteger(), kBytes) << shown(run);
   EXPECT_EQ(facts["disk"]["reason"]["kind"], "loop-device") << shown(run);
@@ -249,7 +277,7 @@ TEST_F(CliOnLoopDevice, InfoAsJsonHoldsTheReportsFacts) {
   const QString partition = image.partition();
   const CliRun all = runCli({"list", "--all"});
   const QString reason = "a partition of " + name();
-  EXPECT_TRUE(all.out.contains(partition + '\t')) << shown(all);
+  EXPECT_TRUE(all.out.contains('\n' + partition.mid(5) + '\t')) << shown(all);
   EXPECT_TRUE(all.out.contains('\t' + reason + '\n')) << shown(all);
   for (const QString& command : {"info", "check"}) {
     const CliRun refused = runCli({command, partition});
@@ -258,28 +286,81 @@ TEST_F(CliOnLoopDevice, InfoAsJsonHoldsTheReportsFacts) {
   }
 }
 
-// Nothing is written for a request that is refused, and the status says so.
-TEST_F(CliOnSmallLoopDevice, RefusedRequestsLeaveTheImageUnchanged) {
-  const QString before = image.hash();
-  const QList<QStringList> refused{
-      {"format", name(), "--name", "BAD.NAME", "--yes"},
-      {"format", name(), "--name", "much too long a name", "--yes"},
-      {"format", name(), "--cluster", "16384", "--yes"},  // too few clusters for FAT32
-      {"format", name(), "--cluster", "1000", "--yes"},
-      {"format", "/dev/../" + name(), "--yes"},
-      {"format", name() + "p1", "--yes"},  // a partition, not a listed drive
-      {"format", "loop999999", "--yes"},   // nothing attached
-      {"format", "sda;" + name(), "--yes"},
-      {"check", "/tmp/" + name()},
-      {"format", name()},  // no terminal to confirm on, no --yes
-  };
-  for (const QStringList& arguments : refused) {
-    const CliRun run = runCli(arguments, name().toUtf8() + '\n');
-    EXPECT_EQ(run.status, 3) << arguments.join(' ').toStdString() << '\n' << shown(run);
+// The drive a row of CliEndToEnd/cases.rows starts from.
+std::unique_ptr<test::LoopDisk> driveFor(const QString& kind) {
+  auto disk = std::make_unique<test::LoopDisk>(test::LoopDisk::Options{
+      .dirty = kind == "dirty", .blank = kind == "blank", .readOnly = kind == "read-only"});
+  if (kind == "broken" && disk->ready()) {
+    QFile partition(disk->partitionPath());
+    if (partition.open(QIODevice::ReadWrite | QIODevice::Unbuffered) && partition.seek(13))
+      partition.write(QByteArray(1, '\0'));  // no cluster size
   }
-  EXPECT_EQ(image.hash(), before);
+  return disk;
+}
+
+// Whether text meets what a row expects of it (see cases.rows).
+std::string unmet(const QString& expected, const QString& text) {
+  const QString kind = expected.section(' ', 0, 0);
+  const QString wanted = expected.section(' ', 1).replace("\\n", "\n");
+  const bool met = kind == "any"     ? true
+                   : kind == "empty" ? text.isEmpty()
+                   : kind == "has"   ? text.contains(wanted)
+                   : kind == "ends"  ? text.endsWith(wanted + '\n')
+                   : kind == "one"
+                       ? text.count('\n') == 1 && text.startsWith("tessaro-cli: " + wanted)
+                       : false;
+  return met ? std::string() : "not " + expected.toStdString() + ":\n" + text.toStdString();
+}
+
+// Each row: a refusal is one line on standard error and nothing on standard
+// output, every status is the one the manual gives, a read-only check
+// changes nothing, and nothing is written for a request that is refused.
+TEST(CliCases, EachEndsWithItsStatusAndItsLinesAndLeavesTheDriveAsItSays) {
+  if (const std::string why = test::missingLoopDevices(); !why.empty()) GTEST_SKIP() << why;
+  const QList<test::DataRow> rows =
+      test::readDataRows(TESSARO_FIXTURES_DIR "/CliEndToEnd/cases.rows");
+  ASSERT_GT(rows.size(), 20);
+  std::unique_ptr<test::LoopDisk> disk;
+  for (const test::DataRow& row : rows) {
+    ASSERT_EQ(row.fields.size(), 6) << row.where.toStdString();
+    const QStringList fields = test::textsOf(row.fields);
+    SCOPED_TRACE(row.where.toStdString() + ": " + fields[1].toStdString());
+    if (fields[0] != "same") disk = driveFor(fields[0]);
+    ASSERT_TRUE(disk && disk->ready());
+    QStringList arguments;
+    for (const QString& word : test::textsOf(row.fields[1].split(' ')))
+      arguments
+          << QString(word).replace("{dev}", disk->name()).replace("{part}", disk->partitionName());
+    const QString before = disk->hash();
+    const CliRun run = runCli(arguments);
+    const auto expected = [&](QString text) {
+      return text.replace("{dev}", disk->name()).replace("{part}", disk->partitionName());
+    };
+    EXPECT_EQ(QString::number(run.status), fields[2]) << shown(run);
+    EXPECT_EQ(unmet(expected(fields[3]), run.out), "") << "standard output";
+    EXPECT_EQ(unmet(expected(fields[4]), run.err), "") << "standard error";
+    if (fields[5] != "-") EXPECT_EQ(disk->hash() == before, fields[5] == "unchanged");
+  }
+}
+
+// A script reads the table with awk, its header in the first line or, with
+// -n, not at all; every column is there, the empty ones too.
+TEST_F(CliOnSmallLoopDevice, ListIsATableThatAwkReads) {
+  const auto awk = [](const QString& options) {
+    return runProgram("sh", {"-c", TESSARO_CLI_BUILD_PATH " list --all " + options +
+                                       " | awk -F'\\t' '{print NF \"|\" $1 \"|\" $3 \"|\" $6}'"})
+        .second.split('\n', Qt::SkipEmptyParts);
+  };
+  const QStringList headed = awk("");
+  ASSERT_FALSE(headed.isEmpty());
+  EXPECT_EQ(headed.first(), "6|NAME|TYPE|REASON");
+  EXPECT_TRUE(headed.contains("6|" + name() + "|loop|loop device: name it explicitly"))
+      << headed.join('\n').toStdString();
+  const QStringList bare = awk("-n");
+  EXPECT_EQ(bare, headed.mid(1));
 
   // Nobody reads what a format would say: it stops before it writes.
+  const QString before = image.hash();
   const CliRun unread = runCli({"format", name(), "--yes"}, {}, "/dev/full");
   EXPECT_EQ(unread.status, 74) << shown(unread);
   EXPECT_EQ(image.hash(), before);
@@ -294,10 +375,13 @@ TEST_F(CliOnSmallLoopDevice, ControlsFromTheBootSectorNeverReachTheTerminalRaw) 
     QFile partition(image.partition());
     ASSERT_TRUE(partition.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
     ASSERT_TRUE(partition.seek(3));
-    ASSERT_EQ(partition.write("\x1b]0;X\x07\x1b[", 8), 8);      // OEM name
+    ASSERT_EQ(partition.write("\x1b]0;X\x07\x1b[", 8), 8);  // OEM name
     // The label, in the boot sector and in the root directory's label entry
     // (the first entry that mkfs.fat writes), where blkid reads it.
-    const QByteArray label("\x1b[2J\x07\xc2\x9b" "EVIL", 11);
+    const QByteArray label(
+        "\x1b[2J\x07\xc2\x9b"
+        "EVIL",
+        11);
     ASSERT_TRUE(partition.seek(0));
     const QByteArray boot = partition.read(512);
     const auto at = [&](int offset, int size) {
@@ -329,45 +413,49 @@ TEST_F(CliOnSmallLoopDevice, ControlsFromTheBootSectorNeverReachTheTerminalRaw) 
   }
 }
 
-// Ctrl+C while a format runs is the window's Cancel: the helper is asked to
-// stop through its standard input, and the exit status says cancelled. A
-// stand-in helper that waits for that request takes the real one's place.
-TEST_F(CliOnSmallLoopDevice, CtrlCAsksTheHelperToStop) {
-  QTemporaryDir marks;
-  const QString started = marks.filePath("started");
-  // It stops as the helper does: its failure event, then its line.
-  CliWithStandInHelper run(
-      ": > '" + started.toUtf8() +
-      "'\nread line\necho '@@tessaro-event@@ "
-      "{\"event\":\"failure\",\"kind\":\"cancelled\",\"written\":false,\"tool\":\"\","
-      "\"status\":72,\"message\":\"Cancelled: heard cancel, nothing changed.\"}'"
-      "\necho \"Cancelled: heard $line, nothing changed.\"\nexit 72\n");
-  FILE* out = run.out;
-  FILE* err = run.err;
+// Ctrl+C or SIGTERM while a format runs is the window's Cancel: the helper is
+// asked to stop through its standard input, and the exit status says which
+// signal cancelled it, as a shell counts it. A stand-in helper that waits for
+// that request takes the real one's place.
+TEST_F(CliOnSmallLoopDevice, CtrlCAndSigtermAskTheHelperToStop) {
+  for (const int signal : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(signal);
+    QTemporaryDir marks;
+    const QString started = marks.filePath("started");
+    // It stops as the helper does: its failure event, then its line.
+    CliWithStandInHelper run(
+        ": > '" + started.toUtf8() +
+        "'\nread line\necho '@@tessaro-event@@ "
+        "{\"event\":\"failure\",\"kind\":\"cancelled\",\"written\":false,\"tool\":\"\","
+        "\"status\":72,\"message\":\"Cancelled: heard cancel, nothing changed.\"}'"
+        "\necho \"Cancelled: heard $line, nothing changed.\"\nexit 72\n");
+    FILE* out = run.out;
+    FILE* err = run.err;
 
-  // Only once the helper runs: before, SIGINT would still end the process.
-  QTimer interrupt;
-  QObject::connect(&interrupt, &QTimer::timeout, [&] {
-    if (QFile::exists(started)) {
-      interrupt.stop();
-      std::raise(SIGINT);
-    }
-  });
-  interrupt.start(20);
-  CliRequest request;
-  request.command = CliCommand::Format;
-  request.device = image.device();
-  request.assumeYes = true;
-  EXPECT_EQ(test::awaitTask(run.cli.run(request)), cliCancelled);
+    // Only once the helper runs: before, SIGINT would still end the process.
+    QTimer interrupt;
+    QObject::connect(&interrupt, &QTimer::timeout, [&] {
+      if (QFile::exists(started)) {
+        interrupt.stop();
+        std::raise(signal);
+      }
+    });
+    interrupt.start(20);
+    CliRequest request;
+    request.command = CliCommand::Format;
+    request.device = image.device();
+    request.assumeYes = true;
+    EXPECT_EQ(test::awaitTask(run.cli.run(request)), 128 + signal);
 
-  const QString printed = contents(out);
-  EXPECT_TRUE(printed.startsWith("Starting format of " + image.device() + " as FAT32.\n"))
-      << printed.toStdString();
-  EXPECT_TRUE(printed.endsWith("\nCancelled: heard cancel, nothing changed.\n"))
-      << printed.toStdString();
-  EXPECT_EQ(contents(err),
-            "tessaro-cli: Cancelling: waiting for the tools to stop...\n"
-            "tessaro-cli: Cancelled: heard cancel, nothing changed.\n");
+    const QString printed = contents(out);
+    EXPECT_TRUE(printed.startsWith("Starting format of " + image.device() + " as FAT32.\n"))
+        << printed.toStdString();
+    EXPECT_TRUE(printed.endsWith("\nCancelled: heard cancel, nothing changed.\n"))
+        << printed.toStdString();
+    EXPECT_EQ(contents(err),
+              "tessaro-cli: Cancelling: waiting for the tools to stop...\n"
+              "tessaro-cli: Cancelled: heard cancel, nothing changed.\n");
+  }
 }
 
 }  // namespace

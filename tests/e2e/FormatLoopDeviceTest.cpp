@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QProgressBar>
+#include <QtEndian>
 
 #include "Capability.h"
 #include "LoopImage.h"
@@ -45,17 +46,23 @@ class FormatLoopDeviceTest : public ::testing::Test {
 
   // The log's account, then an independent read-back: the table, the file
   // system, the boot sector.
-  void expectFormatted(const QString& log, int clusterBytes) {
+  void expectFormatted(const QString& log, int clusterBytes, int sectorBytes = 512) {
     const QString partition = loop_->partition();
+    // The partition starts 1 MiB in, counted in the disk's own sectors.
+    const qint64 start = kMiB / sectorBytes;
     EXPECT_TRUE(log.endsWith("\nFormat complete for MY USB on " + loop_->device()))
         << log.toStdString();
-    EXPECT_TRUE(log.contains("\nVerified: dos table, partition type c at sector 2048"));
+    EXPECT_TRUE(log.contains("\nVerified: dos table, partition type c at sector " +
+                             QString::number(start) + ";"))
+        << log.toStdString();
     // The helper's progress by step moved the window's bar to its end.
     if (viaWindow_) EXPECT_EQ(lastProgress_, 100);
     const QString dump = runProgram("sfdisk", {"--dump", loop_->device()}).second;
     EXPECT_TRUE(dump.startsWith("label: dos") && dump.count(" : start=") == 1)
         << dump.toStdString();
-    EXPECT_TRUE(dump.contains(partition + " : start=        2048,") && dump.contains("type=c"));
+    EXPECT_TRUE(dump.contains(partition + QStringLiteral(" : start=%1,").arg(start, 12)) &&
+                dump.contains("type=c"))
+        << dump.toStdString();
     const QString blkid = runProgram("blkid", {"-p", "-o", "export", partition}).second;
     for (const char* field : {"\nTYPE=vfat\n", "\nVERSION=FAT32\n", "\nLABEL=MY\\ USB\n"}) {
       EXPECT_TRUE(blkid.contains(field)) << blkid.toStdString();
@@ -64,7 +71,10 @@ class FormatLoopDeviceTest : public ::testing::Test {
     ASSERT_TRUE(device.open(QIODevice::ReadOnly));
     const QByteArray boot = device.read(512);
     ASSERT_EQ(boot.size(), 512);
-    EXPECT_EQ((uchar(boot[11]) | uchar(boot[12]) << 8) * uchar(boot[13]), clusterBytes);
+    EXPECT_EQ(sectorBytes * uchar(boot[13]), clusterBytes);
+    EXPECT_EQ(sectorBytes, uchar(boot[11]) | uchar(boot[12]) << 8);
+    // The hidden sectors say where the partition starts, as the read-back checked.
+    EXPECT_EQ(qFromLittleEndian<quint32>(boot.constData() + 28), start);
     EXPECT_EQ(runProgram("fsck.fat", {"-n", partition}).first, 0);
   }
 
@@ -85,6 +95,7 @@ struct FormatRow {
   int clusterBytes;       // what the boot sector says
   bool oldPartitionMounted = false;
   qint64 partitionSectors = 0;  // 0: to the end of the disk
+  int sectorBytes = 512;        // the drive's logical sector size
 };
 
 void PrintTo(const FormatRow& row, std::ostream* out) { *out << row.name; }
@@ -93,7 +104,7 @@ class FormatTable : public FormatLoopDeviceTest, public ::testing::WithParamInte
 
 TEST_P(FormatTable, FormatsAndReadsBack) {
   const FormatRow& row = GetParam();
-  ASSERT_FALSE(loop_.emplace(row.bytes).device().isEmpty());
+  ASSERT_FALSE(loop_.emplace(row.bytes, false, row.sectorBytes).device().isEmpty());
   const QString disk = loop_->device(), partition = loop_->partition();
   // The old partition, ext4 as this kernel has no vfat driver, is mounted where
   // the desktop mounts removable drives: the format unmounts it first.
@@ -119,10 +130,10 @@ TEST_P(FormatTable, FormatsAndReadsBack) {
         << log.toStdString();
     EXPECT_NE(runProgram("findmnt", {"--source", partition}).first, 0);
   }
-  expectFormatted(log, row.clusterBytes);
+  expectFormatted(log, row.clusterBytes, row.sectorBytes);
   if (row.partitionSectors) {
     const QString sysfs = "/sys/class/block/" + partition.mid(5);
-    EXPECT_EQ(runProgram("cat", {sysfs + "/start"}).second, "2048");
+    EXPECT_EQ(runProgram("cat", {sysfs + "/start"}).second, "2048") << "in 512-byte units";
     EXPECT_EQ(runProgram("cat", {sysfs + "/size"}).second, QString::number(row.partitionSectors));
   }
 }
@@ -140,6 +151,8 @@ const FormatRow kFormats[] = {
     // 512-byte sectors) from the first MiB on.
     {"CliPartitionOfTheSizeGivenWithAUnit", 1200 * kMiB, {},
      {"--name", "My USB", "--size", "1G", "--yes"}, 4096, false, 2 * kMiB},
+    // 4096-byte sectors: the partition starts at sector 256 of them.
+    {"CliOn4096ByteSectors", 300 * kMiB, {}, {"--name", "My USB", "--yes"}, 4096, false, 0, 4096},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(LoopDevice, FormatTable, ::testing::ValuesIn(kFormats),

@@ -43,8 +43,9 @@ inline std::string shown(const CliRun& run) {
 // is empty when attaching failed.
 class LoopImage : public LoopDisk {
  public:
-  explicit LoopImage(qint64 bytes, bool readOnly = false)
-      : LoopDisk({.bytes = bytes, .blank = true, .readOnly = readOnly}) {}
+  explicit LoopImage(qint64 bytes, bool readOnly = false, int sectorBytes = 512)
+      : LoopDisk(
+            {.bytes = bytes, .blank = true, .readOnly = readOnly, .sectorBytes = sectorBytes}) {}
 
   QString device() const { return ready() ? devicePath() : QString(); }
   QString partition() const { return partitionPath(); }

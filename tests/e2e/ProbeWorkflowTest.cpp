@@ -13,10 +13,10 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include "Capability.h"
 #include "CounterfeitDrive.h"
 #include "LoopImage.h"
 #include "drives/FormatRequestRules.h"
-#include "Capability.h"
 
 using namespace tessaro;
 using test::runProgram;
@@ -143,11 +143,11 @@ TEST_F(ProbeWorkflowTest, CliSaysCounterfeitAsJsonAndGenuineInLines) {
         << shown(run);
   }
   {
-    // A drive that dies part way is no counterfeit.
+    // A drive that dies part way is no counterfeit: the status of a failure.
     test::CounterfeitDrive dying("genuine", 4 * kGiB, 0, {"--fail-after-ms", "300"});
     ASSERT_FALSE(dying.device().isEmpty()) << dying.failure().toStdString();
     const CliRun run = runCli({"probe", dying.device(), "--yes"});
-    EXPECT_EQ(run.status, 1) << shown(run);
+    EXPECT_EQ(run.status, 8) << shown(run);
     EXPECT_TRUE(run.err.contains("tessaro-cli: Failed: " + dying.device() + " stopped responding"))
         << shown(run);
     EXPECT_FALSE(run.out.join('\n').contains("Counterfeit")) << shown(run);

@@ -55,7 +55,7 @@ check_installed_files() { # root prefix helper_path
   local cli_manual=$root$prefix/$cli_manual_rel
   gzip -t "$cli_manual" || fail "the manual page is not gzip"
   zcat "$cli_manual" | grep -q '^\.TH TESSARO-CLI 1 ' || fail "the manual page has no TESSARO-CLI(1) title"
-  for status in 0 1 2 3 4 5 130; do
+  for status in 0 1 2 3 4 5 6 7 8 74 130 143; do
     zcat "$cli_manual" | grep -qx "\.B $status" || fail "the manual page does not explain exit status $status"
   done
   if command -v groff >/dev/null; then
@@ -66,20 +66,25 @@ check_installed_files() { # root prefix helper_path
   bash -n "$root$prefix/$completion_rel" || fail "the bash completion is not valid bash"
   grep -q 'complete -F _tessaro_cli tessaro-cli' "$root$prefix/$completion_rel" ||
     fail "the bash completion does not complete tessaro-cli"
-  # It offers what `list` shows, and loop devices once the word begins with "loop".
+  # Without the bash-completion package, it offers what `list` shows, loop
+  # devices once the word begins with "loop", and every option of a command.
   local offered
   offered=$(bash -c '
-    _init_completion() { cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}; words=("${COMP_WORDS[@]}") cword=$COMP_CWORD; }
-    tessaro-cli() { printf "{\"blockdevices\": [\n  {\n    \"name\": \"sdb\",\n  }\n]}\n"; }
+    tessaro-cli() { [ "$*" = "list --noheadings" ] && printf "sdb\t32 GB\tdisk\tusb\tSanDisk Ultra\n"; }
     losetup() { echo /dev/loop7; }
     source "$1"
     for word in "" lo loop /dev/s; do
       COMP_WORDS=(tessaro-cli format "$word") COMP_CWORD=2 COMPREPLY=()
       _tessaro_cli
       echo "${COMPREPLY[*]}"
+    done
+    for command in list check format probe; do
+      COMP_WORDS=(tessaro-cli "$command" -) COMP_CWORD=2 COMPREPLY=()
+      _tessaro_cli
+      echo "${COMPREPLY[*]}"
     done' completion "$root$prefix/$completion_rel")
-  [ "$offered" = $'sdb\n\nloop7\n/dev/sdb' ] ||
-    fail "the bash completion offers other devices: $offered"
+  [ "$offered" = $'sdb\n\nloop7\n/dev/sdb\n-h --help --all -n --noheadings --json\n-h --help -n --read-only\n-h --help --name --cluster --size -y --yes\n-h --help --json -y --yes' ] ||
+    fail "the bash completion offers other words: $offered"
   local copyright=$root$prefix/$copyright_rel changelog=$root$prefix/$changelog_rel
   head -1 "$copyright" |
     grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||

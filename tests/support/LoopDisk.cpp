@@ -47,6 +47,8 @@ LoopDisk::LoopDisk(const Options& options) {
   QStringList args{QStringLiteral("--find"), QStringLiteral("--show"),
                    QStringLiteral("--partscan")};
   if (options.readOnly) args << QStringLiteral("--read-only");
+  if (options.sectorBytes != 512)
+    args << QStringLiteral("--sector-size") << QString::number(options.sectorBytes);
   const ToolRun attach = runTool(QStringLiteral("losetup"), args << imagePath());
   const QString device = attach.output.trimmed().split(QLatin1Char('\n')).last();
   if (attach.status != 0 || !device.startsWith(QLatin1String("/dev/loop"))) return;

@@ -29,6 +29,7 @@ class LoopDisk {
     bool attach = true;     // attach at once, else only by attachAs()
     bool blank = false;     // nothing on it: no partition table, no file system, no data
     bool readOnly = false;  // attached read-only
+    int sectorBytes = 512;  // the loop device's logical sector size
   };
 
   LoopDisk() : LoopDisk(Options{}) {}

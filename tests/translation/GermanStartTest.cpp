@@ -9,10 +9,13 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTimer>
 
+#include "Capability.h"
 #include "ChildRun.h"
+#include "LoopDisk.h"
 #include "drives/FormatRequestRules.h"
 #include "i18n/Translations.h"
 #include "jobs/ReportTexts.h"
@@ -79,13 +82,13 @@ TEST_F(GermanStartTest, WindowShowsGermanControlsAndLog) {
 // Qt's own buttons come from Qt's German translation, Tessaro's from its own.
 TEST_F(GermanStartTest, EraseQuestionIsGermanAndDefaultsToCancel) {
   const auto view = viewWithoutHelper(
-      {QUuid::createUuid(), "sdz", "/dev/sdz", "32 GB Example Stick (sdz)", {}, false, 32'000'000'000});
-  view->setCluster(ClusterOption::C32768);
+      {QUuid::createUuid(), "sdz", "/dev/sdz", "(sdz)", "Example Stick", false, 31'500'000'000});
   const Question asked = questionAfter([&] { view->formatSelectedDrive(); });
   const QString& text = asked.text;
-  EXPECT_TRUE(text.startsWith(QString::fromUtf8("32 GB Example Stick (sdz) (/dev/sdz) löschen?")))
+  EXPECT_TRUE(text.startsWith(QString::fromUtf8("31,5 GB Example Stick (/dev/sdz) löschen?")))
       << text.toStdString();
-  EXPECT_TRUE(text.contains(QString::fromUtf8("Clustergröße: 32.768 Bytes"))) << text.toStdString();
+  EXPECT_TRUE(text.contains(QString::fromUtf8("Clustergröße: 16 KiB, der Standard für dieses")))
+      << text.toStdString();
   EXPECT_EQ(QString(asked.defaultButton).remove('&'), "Abbrechen");
   EXPECT_TRUE(asked.buttons.contains(QString::fromUtf8("Löschen")));
   EXPECT_EQ(view->statusLog(), ContentView::welcomeText()) << "nothing was started";
@@ -132,6 +135,15 @@ CliRun runCli(const QStringList& arguments, const QString& language) {
   return {run.status, run.output, run.errorOutput};
 }
 
+// What tessaro-cli prints on a terminal (script(1) gives it one) when the
+// user answers its question with answer.
+QString onATerminal(const QString& commandLine, const QString& language, const QByteArray& answer) {
+  const test::ChildRun::Result run = test::ChildRun::run(
+      "script", {"-qec", TESSARO_CLI_BUILD_PATH " " + commandLine.toUtf8(), "/dev/null"},
+      {.input = answer, .environmentChanges = {"LANGUAGE=" + language.toUtf8()}}, 60000);
+  return run.output;
+}
+
 // The command line speaks the user's language, falls back to English where
 // there is no translation, and keeps its command words.
 TEST_F(GermanStartTest, CommandLineInTheUsersLanguage) {
@@ -150,6 +162,39 @@ TEST_F(GermanStartTest, CommandLineInTheUsersLanguage) {
 
   const CliRun french = runCli({"--help"}, "fr");
   EXPECT_TRUE(french.out.startsWith("Usage: tessaro-cli COMMAND")) << french.out.toStdString();
+}
+
+// The command line's questions on a terminal and its table in German: every
+// size with a decimal comma, and no line of the English question left.
+TEST_F(GermanStartTest, CommandLineAsksAndListsInGerman) {
+  if (const std::string why = test::missingLoopDevices(); !why.empty()) GTEST_SKIP() << why;
+  test::LoopDisk disk({.bytes = 64 * 1024 * 1024, .blank = true});
+  ASSERT_TRUE(disk.ready());
+  static const QRegularExpression pointInASize(QStringLiteral("[0-9]\\.[0-9]+ ?[KMGTP]?i?B\\b"));
+  for (const QString& command : {"format " + disk.name() + " --name Stick --cluster 512",
+                                 "format " + disk.name(), "probe " + disk.name()}) {
+    SCOPED_TRACE(command.toStdString());
+    const QString german = onATerminal(command, "de", "nein\n");
+    const QString english = onATerminal(command, "en", "no\n");
+    ASSERT_TRUE(english.contains("Erase ") || english.contains("Test the capacity"))
+        << english.toStdString();
+    EXPECT_TRUE(german.contains(QString::fromUtf8("67,1 MB"))) << german.toStdString();
+    EXPECT_FALSE(german.contains(pointInASize)) << german.toStdString();
+    for (QString line : english.split(QRegularExpression("[\r\n]+"), Qt::SkipEmptyParts)) {
+      line = line.trimmed();
+      if (line.isEmpty() || line.startsWith("nein") || line.startsWith("no")) continue;
+      EXPECT_FALSE(german.contains(line)) << "English in German: " << line.toStdString();
+    }
+  }
+  // An option value is named as it is typed, not as the window's menu says it.
+  const QString refused = onATerminal("format " + disk.name() + " --cluster 4K", "de", "");
+  EXPECT_TRUE(refused.contains(QString::fromUtf8("Bitte default oder 512 wählen.")))
+      << refused.toStdString();
+  const CliRun list = runCli({"list", "--all"}, "de");
+  EXPECT_EQ(list.status, 0);
+  EXPECT_TRUE(list.out.contains(disk.name() + QString::fromUtf8("\t67,1 MB\tloop\t")))
+      << list.out.toStdString();
+  EXPECT_FALSE(list.out.contains(pointInASize)) << list.out.toStdString();
 }
 
 }  // namespace
