@@ -117,7 +117,8 @@ QCoro::Task<int> CliApplication::list(CliRequest request) {
     documentWritten_ = true;
     co_return cliSuccess;
   }
-  output_.lines(DeviceTable::lines(
+  // What the drives call themselves, as they do.
+  output_.toolLines(DeviceTable::lines(
       devices,
       {.reasons = request.all, .header = !request.noHeadings, .aligned = output_.isTerminal()}));
   co_return cliSuccess;

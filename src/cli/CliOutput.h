@@ -36,7 +36,7 @@ class CliOutput {
   void lines(const QStringList& texts) {
     for (const QString& text : texts) line(text);
   }
-  // Lines a tool printed, as it printed them.
+  // Lines a tool printed, or text a drive reports, as they are.
   void toolLines(const QStringList& texts) {
     for (const QString& text : texts)
       write(out_, visibleText(text) + QLatin1Char('\n'), Symbols::asPrinted);
