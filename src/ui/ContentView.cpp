@@ -111,7 +111,7 @@ void ContentView::notifyFinished(const Job* job, WindowJobs::Kind kind) {
     return;
   }
   // The last line the action wrote says how it ended.
-  ui_->log->flush();
+  ui_->log->recordWaiting();
   finishNotice_.send(action, !job->failure().has_value(),
                      statusLog().section(QLatin1Char('\n'), -1).trimmed());
 }
@@ -170,7 +170,7 @@ void ContentView::saveLog() {
           : QFileDialog::getSaveFileName(this, tr("Save Log"), suggested, tr("Text files (*.txt)"));
   if (path.isEmpty()) return;
   // Lines still on their way belong in the file.
-  ui_->log->flush();
+  ui_->log->recordWaiting();
   if (const auto failure = log().saveTo(path)) {
     QMessageBox::warning(this, tr("Save Log"),
                          tr("The log could not be saved to %1: %2").arg(path, *failure));

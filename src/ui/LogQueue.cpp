@@ -5,9 +5,6 @@
 
 namespace tessaro {
 
-LogQueue::LogQueue(qsizetype shownLineLimit)
-    : shownLineLimit_(std::max<qsizetype>(shownLineLimit, 1)) {}
-
 bool LogQueue::push(const QStringList& lines, bool mayWait) {
   QMutexLocker lock(&mutex_);
   if (mayWait) {
@@ -25,16 +22,8 @@ bool LogQueue::push(const QStringList& lines, bool mayWait) {
 LogQueue::Piece LogQueue::take(qsizetype maxLines, qsizetype maxCharacters) {
   Piece piece;
   QMutexLocker lock(&mutex_);
-  const qsizetype excess = qsizetype(waiting_.size()) - shownLineLimit_;
-  for (qsizetype i = 0; i < std::min(excess, unshownPerPiece); ++i) {
-    characters_ -= waiting_.front().size() + 1;
-    piece.unshown << std::move(waiting_.front());
-    waiting_.pop_front();
-  }
-  // Lines are shown only once none of them is pushed out at once.
-  const bool shown = qsizetype(waiting_.size()) <= shownLineLimit_;
   qsizetype characters = 0;
-  while (shown && !waiting_.empty() && piece.lines.size() < std::max<qsizetype>(maxLines, 1) &&
+  while (!waiting_.empty() && piece.lines.size() < std::max<qsizetype>(maxLines, 1) &&
          (piece.lines.isEmpty() || characters + waiting_.front().size() < maxCharacters)) {
     characters += waiting_.front().size() + 1;
     piece.lines << std::move(waiting_.front());
@@ -43,7 +32,7 @@ LogQueue::Piece LogQueue::take(qsizetype maxLines, qsizetype maxCharacters) {
   characters_ -= characters;
   piece.more = !waiting_.empty();
   deliveryArranged_ = piece.more;
-  drained_.wakeAll();
+  if (characters > 0) drained_.wakeAll();
   return piece;
 }
 

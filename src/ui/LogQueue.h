@@ -14,17 +14,11 @@ namespace tessaro {
 // Lines on their way into the status log: handed over from any thread, taken
 // on the window's thread a bounded piece at a time. A thread other than the
 // window's waits while too much is waiting, so that a flood of output never
-// piles up in memory. Lines that could no longer be shown once they arrive
-// (more are waiting behind them than the log shows) are taken apart, to be
-// kept for the saved log only.
+// piles up in memory.
 class LogQueue {
  public:
   // A thread that may wait does so while more than this many characters wait.
   static constexpr qsizetype waitingCharacterLimit = 4'000'000;
-  // At most this many lines that will not be shown are taken at once.
-  static constexpr qsizetype unshownPerPiece = 10'000;
-
-  explicit LogQueue(qsizetype shownLineLimit);
 
   // Adds lines at the end, after waiting while too much waits when mayWait.
   // True when no delivery was arranged yet: the caller arranges one, which
@@ -32,9 +26,7 @@ class LogQueue {
   bool push(const QStringList& lines, bool mayWait);
 
   struct Piece {
-    // The oldest lines, that more waiting lines would push out of the log at once.
-    QStringList unshown;
-    // Then at most maxLines lines and, beyond the first, maxCharacters characters.
+    // The oldest lines: at most maxLines and, beyond the first, maxCharacters characters.
     QStringList lines;
     // Lines are still waiting: the delivery stays arranged.
     bool more = false;
@@ -44,7 +36,6 @@ class LogQueue {
   bool isEmpty() const;
 
  private:
-  const qsizetype shownLineLimit_;
   mutable QMutex mutex_;
   QWaitCondition drained_;
   std::deque<QString> waiting_;

@@ -9,6 +9,8 @@
 #include <QTextCursor>
 #include <QThread>
 #include <QTimer>
+#include <limits>
+#include <utility>
 
 #include "exec/VisibleText.h"
 
@@ -18,10 +20,13 @@ namespace {
 // Lines go into the document in pieces of at most this much.
 constexpr qsizetype pieceLines = 100;
 constexpr qsizetype pieceCharacters = 20'000;
+// And into the record in pieces of at most this much.
+constexpr qsizetype recordPieceLines = 1000;
+constexpr qsizetype recordPieceCharacters = 100'000;
 }  // namespace
 
 LogView::LogView(QWidget* parent, qsizetype lineLimit)
-    : QPlainTextEdit(parent), record_(lineLimit), queue_(record_.lineLimit()) {
+    : QPlainTextEdit(parent), record_(lineLimit) {
   setReadOnly(true);
   // An undo history would keep every appended line a second time.
   setUndoRedoEnabled(false);
@@ -74,56 +79,78 @@ void LogView::appendLines(const QStringList& lines) {
 void LogView::deliverTurn() {
   QElapsedTimer spent;
   spent.start();
-  qsizetype lines = 0;
-  qsizetype characters = 0;
-  bool more = true;
-  while (more && lines < linesPerTurn && characters < charactersPerTurn &&
-         spent.elapsed() < millisecondsPerTurn) {
-    const LogQueue::Piece piece = queue_.take(pieceLines, pieceCharacters);
-    more = piece.more;
-    show(piece);
-    lines += piece.lines.size();
-    for (const QString& line : piece.lines) characters += line.size() + 1;
-  }
+  // Into the record first: it costs little per line, and a reading thread
+  // that waits for room goes on.
+  const bool waiting = takeIntoRecord(&spent, recordMillisecondsPerTurn);
   // Only new lines are followed: a text just replaced stays at its top.
-  if (lines > 0) scrollToEnd();
+  if (showUnshown(linesPerTurn, charactersPerTurn, &spent, millisecondsPerTurn) > 0) scrollToEnd();
   emit logChanged();
   // The rest comes in a later turn, after the events waiting now (input
   // among them).
-  if (more) QTimer::singleShot(0, this, &LogView::deliverTurn);
+  if ((waiting || unshownLines() > 0) && !std::exchange(turnArranged_, true)) {
+    QTimer::singleShot(0, this, [this] {
+      turnArranged_ = false;
+      deliverTurn();
+    });
+  }
 }
+
+bool LogView::takeIntoRecord(const QElapsedTimer* spent, qint64 untilMs) {
+  for (;;) {
+    const LogQueue::Piece piece = queue_.take(recordPieceLines, recordPieceCharacters);
+    if (!piece.lines.isEmpty()) record_.append(piece.lines);
+    if (!piece.more) return false;
+    if (spent && spent->elapsed() >= untilMs) return true;
+  }
+}
+
+qsizetype LogView::showUnshown(qsizetype maxLines, qsizetype maxCharacters,
+                               const QElapsedTimer* spent, qint64 untilMs) {
+  // Lines the record no longer keeps would be let go as soon as they were
+  // shown, and so would everything the document shows now.
+  if (droppedLines_ + shownLines_ < record_.droppedLines()) startOverAt(record_.droppedLines());
+  qsizetype lines = 0;
+  qsizetype characters = 0;
+  while (unshownLines() > 0 && lines < maxLines && characters < maxCharacters &&
+         (!spent || spent->elapsed() < untilMs)) {
+    qsizetype next = droppedLines_ + shownLines_;
+    const qsizetype end = std::min(record_.totalLines(), next + pieceLines);
+    QString text;
+    for (; next < end && (next == droppedLines_ + shownLines_ || text.size() < pieceCharacters);
+         ++next) {
+      // A line feed ends what the document shows, the notice included.
+      if (noticeShown_ || next > droppedLines_) text += QLatin1Char('\n');
+      // Controls from a drive or a tool are shown, not obeyed or hidden.
+      text += visibleText(record_.line(next));
+    }
+    QTextCursor at(document());
+    at.movePosition(QTextCursor::End);
+    at.insertText(symbols_.apply(text));
+    const qsizetype count = next - droppedLines_ - shownLines_;
+    shownLines_ += count;
+    lines += count;
+    characters += text.size();
+    dropOldBlocks();
+  }
+  return lines;
+}
+
+void LogView::startOverAt(qsizetype firstLine) {
+  droppedLines_ = firstLine;
+  shownLines_ = 0;
+  noticeShown_ = true;
+  setPlainText(StatusLog::droppedNotice(droppedLines_));
+}
+
+void LogView::recordWaiting() { takeIntoRecord(nullptr, 0); }
 
 void LogView::flush() {
-  bool more = !queue_.isEmpty();
-  if (!more) return;
-  while (more) {
-    const LogQueue::Piece piece = queue_.take(pieceLines, pieceCharacters);
-    more = piece.more;
-    show(piece);
-  }
+  if (!hasPending()) return;
+  takeIntoRecord(nullptr, 0);
+  showUnshown(std::numeric_limits<qsizetype>::max(), std::numeric_limits<qsizetype>::max(), nullptr,
+              0);
   scrollToEnd();
   emit logChanged();
-}
-
-void LogView::show(const LogQueue::Piece& piece) {
-  // Lines that would be dropped as soon as they were shown are only kept.
-  if (!piece.unshown.isEmpty()) {
-    record_.append(piece.unshown);
-    droppedLines_ += piece.unshown.size();
-  }
-  if (!piece.lines.isEmpty()) {
-    record_.append(piece.lines);
-    QString text;
-    for (const QString& line : piece.lines) {
-      text += QLatin1Char('\n');
-      text += visibleText(line);
-    }
-    QTextCursor end(document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(symbols_.apply(text));
-    shownLines_ += piece.lines.size();
-  }
-  dropOldBlocks();
 }
 
 void LogView::dropOldBlocks() {

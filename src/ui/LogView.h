@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QString>
 #include <QStringList>
@@ -14,11 +15,13 @@
 namespace tessaro {
 
 // The read-only status log and what it holds. Lines come from any thread
-// through one queue and are shown a bounded amount per turn of the event
-// loop, so that a flood of output never keeps the window from answering;
-// the document keeps at most the log's line limit and, in place of older
-// lines, one line that says how many it let go. Emoji that no installed font
-// can draw are shown as monochrome symbols.
+// through one queue. Each turn of the event loop takes what waits into the
+// record, which keeps every line for Save Log, and shows a bounded amount of
+// it, so that a flood of output never keeps the window from answering; the
+// document keeps at most the log's line limit and, in place of older lines,
+// one line that says how many it let go. Lines the record no longer keeps by
+// the time the document could show them are never shown. Emoji that no
+// installed font can draw are shown as monochrome symbols.
 class LogView : public QPlainTextEdit {
   Q_OBJECT
  public:
@@ -27,10 +30,13 @@ class LogView : public QPlainTextEdit {
   static constexpr qsizetype linesPerTurn = 2000;
   static constexpr qsizetype charactersPerTurn = 200'000;
   static constexpr qint64 millisecondsPerTurn = 8;
+  // Of a turn, taking waiting lines into the record ends after this long.
+  static constexpr qint64 recordMillisecondsPerTurn = 4;
 
   explicit LogView(QWidget* parent = nullptr, qsizetype lineLimit = StatusLog::defaultLineLimit);
 
-  // Every line shown so far, also those the document let go (Save Log).
+  // Every line of the log so far, also those the document let go or never
+  // showed (Save Log).
   const StatusLog& record() const { return record_; }
 
   // Shows text instead of everything shown so far, from its first line.
@@ -40,9 +46,13 @@ class LogView : public QPlainTextEdit {
   // always queued, in call order. A thread other than the window's waits
   // while too much is waiting.
   void appendLines(const QStringList& lines);
-  // Shows every waiting line now (before the log is read out, and tests).
+  // Takes every waiting line into the record now, before the record is read
+  // out (Save Log); the document catches up in its own turns.
+  void recordWaiting();
+  // Shows every waiting line now.
   void flush();
-  bool hasPending() const { return !queue_.isEmpty(); }
+  // Lines are waiting, or the document does not show all of the record yet.
+  bool hasPending() const { return !queue_.isEmpty() || unshownLines() > 0; }
 
  signals:
   // The text changed: replaced, or lines were added.
@@ -52,20 +62,33 @@ class LogView : public QPlainTextEdit {
   void changeEvent(QEvent* event) override;
 
  private:
-  // Adds one turn's worth of waiting lines, and arranges the next turn while
-  // lines are left.
+  // Takes waiting lines into the record and shows one turn's worth of them,
+  // and arranges the next turn while lines are left.
   void deliverTurn();
-  void show(const LogQueue::Piece& piece);
+  // Takes waiting lines into the record until none wait or spent (when
+  // given) has reached untilMs; true when lines still wait.
+  bool takeIntoRecord(const QElapsedTimer* spent, qint64 untilMs);
+  // Shows lines of the record the document lacks, oldest first, up to the
+  // bounds; returns how many.
+  qsizetype showUnshown(qsizetype maxLines, qsizetype maxCharacters, const QElapsedTimer* spent,
+                        qint64 untilMs);
+  // The record's newest lines that the document does not show yet.
+  qsizetype unshownLines() const { return record_.totalLines() - droppedLines_ - shownLines_; }
+  // The document shows the notice alone, for lines before firstLine.
+  void startOverAt(qsizetype firstLine);
   void dropOldBlocks();
   void showDroppedNotice();
   void scrollToEnd();
 
   StatusLog record_;
   LogQueue queue_;
-  // Lines in the document, without the dropped-lines line.
+  // The document shows the record's lines from droppedLines_ on, shownLines_
+  // of them, under the dropped-lines line when there is one.
   qsizetype shownLines_ = 0;
   qsizetype droppedLines_ = 0;
   bool noticeShown_ = false;
+  // A later turn is arranged by a timer.
+  bool turnArranged_ = false;
   SymbolFallback symbols_;
 };
 

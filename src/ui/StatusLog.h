@@ -33,6 +33,9 @@ class StatusLog {
   qsizetype lineLimit() const { return lineLimit_; }
   // Every line since the last replace, also those no longer kept.
   qsizetype totalLines() const { return dropped_ + qsizetype(kept_.size()); }
+  // Line number (counted from 0 at the last replace) while it is kept:
+  // droppedLines() <= number < totalLines().
+  const QString& line(qsizetype number) const { return kept_[size_t(number - dropped_)]; }
 
   // Writes every line since the last replace to path. On failure returns a
   // readable reason.

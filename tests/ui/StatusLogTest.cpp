@@ -114,3 +114,4 @@ TEST(StatusLogTest, AFloodFromAReadingThreadReachesTheWindowAndTheSavedLogWhole)
   EXPECT_TRUE(file.startsWith("Starting\nline 0 caf\xC3\xA9\nline 1 "));
   EXPECT_TRUE(file.endsWith(numbered(total - 1, 1).first().toUtf8()));
 }
+
