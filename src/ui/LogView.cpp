@@ -4,12 +4,15 @@
 #include "ui/LogView.h"
 
 #include <QElapsedTimer>
+#include <QImage>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QThread>
 #include <QTimer>
 #include <limits>
+#include <optional>
 #include <utility>
 
 #include "exec/VisibleText.h"
@@ -45,9 +48,73 @@ LogView::LogView(QWidget* parent, qsizetype lineLimit)
   symbols_ = SymbolFallback::forFont(font());
 }
 
+void LogView::showEvent(QShowEvent* event) {
+  QPlainTextEdit::showEvent(event);
+  takeBackgroundFromBelow();
+}
+
 void LogView::changeEvent(QEvent* event) {
   QPlainTextEdit::changeEvent(event);
   if (event->type() == QEvent::FontChange) symbols_ = SymbolFallback::forFont(font());
+  if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) &&
+      isVisible() && !takingBackground_)
+    takeBackgroundFromBelow();
+}
+
+namespace {
+
+// The colour the widgets under below's top paint at point (in the window's
+// coordinates), each without its children.
+QColor colourUnder(const QList<QWidget*>& below, const QPoint& point) {
+  QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+  pixel.fill(Qt::transparent);
+  for (QWidget* widget : below) {
+    const QPoint at = widget->mapFrom(widget->window(), point);
+    widget->render(&pixel, QPoint(), QRegion(at.x(), at.y(), 1, 1),
+                   widget->isWindow() ? QWidget::DrawWindowBackground : QWidget::RenderFlags());
+  }
+  return pixel.pixelColor(0, 0);
+}
+
+bool paintsEveryPixel(QWidget* widget) {
+  if (widget->size().isEmpty()) return false;
+  QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  widget->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < image.width(); ++x)
+      if (qAlpha(line[x]) != 255) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void LogView::takeBackgroundFromBelow() {
+  // The widgets under the log, the window first.
+  QList<QWidget*> below;
+  for (QWidget* widget = parentWidget(); widget; widget = widget->parentWidget()) {
+    below.prepend(widget);
+    if (widget->isWindow()) break;
+  }
+  const QRect area(viewport()->mapTo(window(), QPoint()), viewport()->size());
+  std::optional<QColor> flat;
+  if (!below.isEmpty() && below.first()->isWindow() && !area.isEmpty()) {
+    flat = colourUnder(below, area.center());
+    for (const QPoint& corner :
+         {area.topLeft(), area.topRight(), area.bottomLeft(), area.bottomRight()}) {
+      if (colourUnder(below, corner) != *flat) flat.reset();
+      if (!flat) break;
+    }
+    if (flat && flat->alpha() != 255) flat.reset();
+  }
+  const QScopedValueRollback<bool> taking(takingBackground_, true);
+  QPalette p = palette();
+  p.setColor(QPalette::Base, flat.value_or(Qt::transparent));
+  setPalette(p);
+  viewport()->setAutoFillBackground(flat.has_value());
+  verticalScrollBar()->setAttribute(Qt::WA_OpaquePaintEvent, paintsEveryPixel(verticalScrollBar()));
 }
 
 void LogView::replaceText(const QString& text) {

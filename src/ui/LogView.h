@@ -59,6 +59,7 @@ class LogView : public QPlainTextEdit {
   void logChanged();
 
  protected:
+  void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
@@ -78,6 +79,11 @@ class LogView : public QPlainTextEdit {
   void startOverAt(qsizetype firstLine);
   void dropOldBlocks();
   void showDroppedNotice();
+  // Where the widgets under the log show one flat colour there, the log
+  // paints its background in it, and a scroll bar that paints every pixel of
+  // its own is marked so: a new line then scrolls what the log shows and
+  // repaints the log alone, not every widget under it. Looks the same.
+  void takeBackgroundFromBelow();
   void scrollToEnd();
 
   StatusLog record_;
@@ -89,6 +95,8 @@ class LogView : public QPlainTextEdit {
   bool noticeShown_ = false;
   // A later turn is arranged by a timer.
   bool turnArranged_ = false;
+  // Set while takeBackgroundFromBelow changes the palette.
+  bool takingBackground_ = false;
   SymbolFallback symbols_;
 };
 

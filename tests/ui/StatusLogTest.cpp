@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QThread>
+#include <QWidget>
 
 #include "ViewFixture.h"
 #include "ui/LogView.h"
@@ -115,3 +116,40 @@ TEST(StatusLogTest, AFloodFromAReadingThreadReachesTheWindowAndTheSavedLogWhole)
   EXPECT_TRUE(file.endsWith(numbered(total - 1, 1).first().toUtf8()));
 }
 
+// Under a flood the log repaints alone: it paints its background in the
+// colour of the surface under it, so that a new line scrolls what it shows
+// instead of repainting the window and the surface under the log as well.
+TEST(StatusLogTest, ANewLineRepaintsTheLogAloneWhichLooksAsTheSurfaceUnderIt) {
+  auto view = test::makeView("0");
+  view->resize(900, 640);
+  view->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view->isBusy() && !view->hasPendingLines(); }, 5000));
+  test::Controls c(*view);
+  auto* surface = test::child(*view, "logSurface");
+
+  const QImage shot = view->grab().toImage();
+  const QPoint margin = surface->mapTo(view.get(), QPoint(5, surface->height() / 2));
+  const QWidget* page = c.log->viewport();
+  const QPoint empty = page->mapTo(view.get(), QPoint(page->width() - 3, page->height() - 3));
+  EXPECT_EQ(shot.pixelColor(margin), shot.pixelColor(empty));
+
+  struct PaintCount : QObject {
+    QMap<QObject*, int> paints;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() == QEvent::Paint) ++paints[watched];
+      return false;
+    }
+  } count;
+  // What the end of the start-up refresh changed is painted first.
+  QTest::qWait(50);
+  view->installEventFilter(&count);
+  surface->installEventFilter(&count);
+  for (int i = 0; i < 60; ++i) {
+    view->appendLog(QStringLiteral("mkfs.fat: line %1").arg(i));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->hasPendingLines(); }, 5000));
+    QTest::qWait(1);
+  }
+  EXPECT_EQ(count.paints.value(view.get()), 0);
+  EXPECT_EQ(count.paints.value(surface), 0);
+}
