@@ -1,29 +1,39 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-// What a format and a check cost against the system's tools typed by hand,
+// What a format and a check cost, through the helper alone and through
+// tessaro-cli as a user types it, against the system's tools typed by hand,
 // interleaved in one run on loop devices over sparse images of 1 GiB and
 // 8 GiB, fresh (all zeros) and already formatted:
-//   format: the helper of this build, read-back included, against the bare
+//   format: the helper of this build, read-back included, and
+//           tessaro-cli format DEVICE --name BENCH --yes, against the bare
 //           chain wipefs -a; sfdisk (one type-c partition at 1 MiB);
 //           partx -u; mkfs.fat -F 32;
-//   check:  the helper's check against fsck.fat -a -w -v alone.
+//   check:  the helper's check and tessaro-cli check DEVICE against
+//           fsck.fat -a -w -v alone, on the formatted file system with 4,000
+//           files in 40 folders.
 // (The format's read-back is fsck.fat -n -v and three reads from the disk
 // the helper holds: it costs what that fsck.fat run costs.)
 // Prints, per case, the minimum and median of the per-round ratios
-// (helper / tools). Goals: format median <= 0.5, check median <= 1.05.
+// (Tessaro / tools), and the load average before and after.
 // Needs root (loop devices); says so and ends otherwise.
 // Usage: FormatBench [ROUNDS]  (default 9)
+// The helper and tessaro-cli measured are this build's; TESSARO_BENCH_HELPER
+// and TESSARO_BENCH_CLI name others (another build's, for a before and after).
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
+
+#include "BenchRounds.h"
 
 namespace {
 
@@ -90,8 +100,32 @@ class Disk {
   QString device_;
 };
 
+QString helperPath() { return bench::program("TESSARO_BENCH_HELPER", TESSARO_HELPER_BUILD_PATH); }
+QString cliPath() { return bench::program("TESSARO_BENCH_CLI", TESSARO_CLI_BUILD_PATH); }
+
 double helperFormat(const Disk& disk) {
-  return timed(TESSARO_HELPER_BUILD_PATH, {"format", disk.name(), "BENCH", "default"});
+  return timed(helperPath(), {"format", disk.name(), "BENCH", "default"});
+}
+
+double cliFormat(const Disk& disk) {
+  return timed(cliPath(), {"format", disk.name(), "--name", "BENCH", "--yes"});
+}
+
+// 4,000 files of 100 bytes to 3 KB in 40 folders, copied onto the disk's file
+// system with mtools (no vfat driver needed).
+bool addFiles(const Disk& disk) {
+  QTemporaryDir dir;
+  const QString tree = dir.filePath("tree");
+  for (int folder = 0; folder < 40; ++folder) {
+    const QString path = tree + QStringLiteral("/folder%1").arg(folder);
+    if (!QDir().mkpath(path)) return false;
+    for (int file = 0; file < 100; ++file) {
+      QFile out(path + QStringLiteral("/file%1.txt").arg(file));
+      if (!out.open(QIODevice::WriteOnly)) return false;
+      out.write(QByteArray((folder * 100 + file) % 3000 + 100, 'x'));
+    }
+  }
+  return timed("mcopy", {"-s", "-Q", "-i", disk.partition(), tree, "::"}) >= 0;
 }
 
 double bareChain(const Disk& disk) {
@@ -109,31 +143,20 @@ double bareChain(const Disk& disk) {
   return total;
 }
 
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-struct Ratios {
-  std::vector<double> values, ours, theirs;
-  void add(double oursSeconds, double theirsSeconds) {
-    if (oursSeconds <= 0 || theirsSeconds <= 0) return;
-    values.push_back(oursSeconds / theirsSeconds);
-    ours.push_back(oursSeconds);
-    theirs.push_back(theirsSeconds);
-  }
-  void print(const char* what) {
-    if (values.empty()) {
-      std::printf("%-36s  no valid round\n", what);
-      return;
-    }
-    std::printf("%-36s  min %.2fx  median %.2fx  (median %4.0f ms vs %4.0f ms, %zu rounds)\n", what,
-                *std::min_element(values.begin(), values.end()), median(values),
-                median(ours) * 1000, median(theirs) * 1000, values.size());
-  }
-};
-
 }  // namespace
+
+// Runs each of contenders once, in an order that turns with round, and adds
+// each Tessaro side's time against the tools' (the last contender) to its
+// ratios.
+void race(int round, const std::vector<std::function<double()>>& contenders,
+          const std::vector<bench::Ratios*>& ratios) {
+  std::vector<double> seconds(contenders.size());
+  for (size_t i = 0; i < contenders.size(); ++i) {
+    const size_t which = (i + size_t(round)) % contenders.size();
+    seconds[which] = contenders[which]();
+  }
+  for (size_t i = 0; i + 1 < contenders.size(); ++i) ratios[i]->add(seconds[i], seconds.back());
+}
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
@@ -142,52 +165,62 @@ int main(int argc, char** argv) {
     return 0;
   }
   const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
+  bench::printLoad("before");
   for (const qint64 gib : {1, 8}) {
     Disk disk(gib << 30);
     if (disk.device().isEmpty()) {
       std::printf("no loop device for %lld GiB\n", static_cast<long long>(gib));
       continue;
     }
-    Ratios fresh, formatted, check;
+    bench::Ratios helperFresh, cliFresh, helperFormatted, cliFormatted, helperCheck, cliCheck;
     for (int round = 0; round < rounds; ++round) {
-      // Fresh: a blank image for each; alternately first, so that neither
-      // side always meets a warm cache.
-      const bool oursFirst = round % 2 == 0;
-      double ours = 0, theirs = 0;
-      disk.reset();
-      if (oursFirst)
-        ours = helperFormat(disk);
-      else
-        theirs = bareChain(disk);
-      disk.reset();
-      if (oursFirst)
-        theirs = bareChain(disk);
-      else
-        ours = helperFormat(disk);
-      fresh.add(ours, theirs);
+      // Fresh: a blank image for each.
+      race(round,
+           {[&] {
+              disk.reset();
+              return helperFormat(disk);
+            },
+            [&] {
+              disk.reset();
+              return cliFormat(disk);
+            },
+            [&] {
+              disk.reset();
+              return bareChain(disk);
+            }},
+           {&helperFresh, &cliFresh});
       // Already formatted (by the run before).
-      if (oursFirst) {
-        ours = helperFormat(disk);
-        theirs = bareChain(disk);
-      } else {
-        theirs = bareChain(disk);
-        ours = helperFormat(disk);
-      }
-      formatted.add(ours, theirs);
-      const QStringList fsck{"-a", "-w", "-v", disk.partition()};
-      if (oursFirst) {
-        ours = timed(TESSARO_HELPER_BUILD_PATH, {"check", disk.partition().mid(5)});
-        theirs = timed("fsck.fat", fsck);
-      } else {
-        theirs = timed("fsck.fat", fsck);
-        ours = timed(TESSARO_HELPER_BUILD_PATH, {"check", disk.partition().mid(5)});
-      }
-      check.add(ours, theirs);
+      race(round,
+           {[&] { return helperFormat(disk); }, [&] { return cliFormat(disk); },
+            [&] { return bareChain(disk); }},
+           {&helperFormatted, &cliFormatted});
     }
     const QByteArray size = QByteArray::number(gib) + " GiB";
-    fresh.print("format, " + size + ", fresh");
-    formatted.print("format, " + size + ", already formatted");
-    check.print("check, " + size + " vs fsck.fat alone");
+    helperFresh.print("format, " + size + ", fresh, helper");
+    cliFresh.print("format, " + size + ", fresh, tessaro-cli");
+    helperFormatted.print("format, " + size + ", already formatted, helper");
+    cliFormatted.print("format, " + size + ", already formatted, tessaro-cli");
+
+    if (helperFormat(disk) < 0 || !addFiles(disk)) {
+      std::printf("check, %s: the 4,000 files could not be written\n", size.constData());
+      continue;
+    }
+    const QString partition = disk.partition().mid(5);
+    const QStringList fsck{"-a", "-w", "-v", disk.partition()};
+    for (int round = 0; round < rounds; ++round) {
+      race(round,
+           {[&] {
+              return timed(helperPath(), {"check", partition});
+            },
+            [&] {
+              return timed(cliPath(), {"check", disk.name()});
+            },
+            [&] { return timed("fsck.fat", fsck); }},
+           {&helperCheck, &cliCheck});
+    }
+    helperCheck.print("check, " + size + ", 4,000 files, helper");
+    cliCheck.print("check, " + size + ", 4,000 files, tessaro-cli");
   }
+  bench::printLoad("after");
   return 0;
 }

@@ -6,9 +6,12 @@
 // against a plain QProcess + QPlainTextEdit program fed by the same tool.
 // Each side runs in a process of its own so that its peak memory is its own.
 // Reported: the longest time the event loop did not turn, peak resident
-// memory and total time, with the ratio of ours to the plain program.
+// memory and total time of each side, and over the rounds (the two sides
+// interleaved) the minimum and median of the ratios of ours to the plain
+// program, with the load average before and after.
 //
-//   OutputStreamBench                 both sides and the ratios
+//   OutputStreamBench                 3 rounds of both sides and the ratios
+//   OutputStreamBench --rounds N      N rounds
 //   OutputStreamBench --lines N       a smaller stream (N lines)
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,6 +24,7 @@
 #include <ctime>
 #include <memory>
 
+#include "BenchRounds.h"
 #include "drives/DiskManager.h"
 #include "drives/linux/LinuxDiskTools.h"
 #include "exec/ProcessRunner.h"
@@ -217,31 +221,42 @@ Measured readSide(const QByteArray& output, const char* side) {
   return m;
 }
 
-int compare(qint64 lines) {
-  Measured sides[2];
-  const char* names[] = {"baseline", "ours"};
-  for (int i = 0; i < 2; ++i) {
-    QProcess side;
-    side.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    side.start(QCoreApplication::applicationFilePath(),
-               {QStringLiteral("--side"), QString::fromLatin1(names[i]), QStringLiteral("--lines"),
-                QString::number(lines)});
-    side.waitForFinished(-1);
-    const QByteArray output = side.readAllStandardOutput();
-    std::fputs(output.constData(), stdout);
-    sides[i] = readSide(output, names[i]);
+Measured runSide(const char* side, qint64 lines) {
+  QProcess process;
+  process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  process.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--side"), QString::fromLatin1(side), QStringLiteral("--lines"),
+                 QString::number(lines)});
+  process.waitForFinished(-1);
+  const QByteArray output = process.readAllStandardOutput();
+  std::fputs(output.constData(), stdout);
+  return readSide(output, side);
+}
+
+int compare(qint64 lines, int rounds) {
+  bench::printLoad("before");
+  bench::Ratios time, memory, stall, stallCpu, longest;
+  for (int round = 0; round < rounds; ++round) {
+    Measured base, ours;
+    if (round % 2 == 0) {
+      base = runSide("baseline", lines);
+      ours = runSide("ours", lines);
+    } else {
+      ours = runSide("ours", lines);
+      base = runSide("baseline", lines);
+    }
+    time.add(ours.totalMs, base.totalMs);
+    memory.add(double(ours.rssKb), double(base.rssKb));
+    stall.add(ours.stallMs, base.stallMs);
+    stallCpu.add(ours.stallCpuMs, base.stallCpuMs);
   }
-  const Measured& base = sides[0];
-  const Measured& ours = sides[1];
-  std::printf(
-      "ratios (ours / baseline): stall %.2f (processor time %.2f), peak RSS %.2f, total time "
-      "%.2f\n",
-      ours.stallMs / base.stallMs, ours.stallCpuMs / base.stallCpuMs,
-      double(ours.rssKb) / double(base.rssKb), ours.totalMs / base.totalMs);
-  std::printf(
-      "goals: stall <= 50 ms (ours %.1f ms wall, %.1f ms processor), peak RSS <= 1.0x, total "
-      "time <= 1.0x\n",
-      ours.stallMs, ours.stallCpuMs);
+  std::printf("ratios, ours / QProcess + QPlainTextEdit:\n");
+  time.print("total time", 1);
+  memory.print("peak RSS", 1.0 / 1024, "MB");
+  stall.print("longest stall of the event loop", 1);
+  stallCpu.print("longest stall, main thread's processor time", 1);
+  std::printf("goals: total time <= 0.3x, peak RSS <= 0.4x, stall <= 50 ms\n");
+  bench::printLoad("after");
   return 0;
 }
 
@@ -256,6 +271,10 @@ int main(int argc, char** argv) {
   qint64 lines = kDefaultLines;
   if (const qsizetype at = args.indexOf(QStringLiteral("--lines")); at >= 0 && at + 1 < args.size())
     lines = args[at + 1].toLongLong();
+  int rounds = 3;
+  if (const qsizetype at = args.indexOf(QStringLiteral("--rounds"));
+      at >= 0 && at + 1 < args.size())
+    rounds = std::max(1, args[at + 1].toInt());
   if (args.value(0) == QStringLiteral("--generate")) return generate(args.value(1).toLongLong());
 
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -263,5 +282,5 @@ int main(int argc, char** argv) {
   if (const qsizetype at = args.indexOf(QStringLiteral("--side")); at >= 0) {
     return args.value(at + 1) == QStringLiteral("ours") ? runOurs(lines) : runBaseline(lines);
   }
-  return compare(lines);
+  return compare(lines, rounds);
 }
