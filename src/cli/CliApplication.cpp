@@ -125,7 +125,7 @@ QCoro::Task<int> CliApplication::list(CliRequest request) {
 }
 
 QCoro::Task<int> CliApplication::info(Drive drive, bool json) {
-  InfoJob job(manager_.tools(), manager_.runner(), drive);
+  InfoJob job(manager_.tools(), manager_.runner(), drive, manager_.listedPartition(drive.bsdName));
   TerminalReport report(output_, json ? TerminalReport::Mode::quiet : TerminalReport::Mode::lines);
   const int status = co_await runJob(job, report);
   if (status == cliSuccess && json && job.facts()) {
@@ -139,7 +139,8 @@ QCoro::Task<int> CliApplication::info(Drive drive, bool json) {
 
 QCoro::Task<int> CliApplication::check(Drive drive, bool readOnly) {
   CheckJob job(manager_.tools(), manager_.runner(), drive,
-               readOnly ? CheckMode::readOnly : CheckMode::repair);
+               readOnly ? CheckMode::readOnly : CheckMode::repair,
+               manager_.listedPartition(drive.bsdName));
   TerminalReport report(output_);
   const int status = co_await runJob(job, report);
   // As fsck counts: a check that corrected errors says so by its status.

@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-#include "drives/PartitionLookup.h"
 #include "exec/Error.h"
 
 namespace tessaro {
@@ -73,8 +72,15 @@ QCoro::Task<> DiskManager::refresh(std::shared_ptr<Cancellation> cancel) {
   emit drivesChanged(drives_);
 }
 
-QCoro::Task<QString> DiskManager::findPartition(QString bsdName) {
-  return tessaro::findPartition(*tools_, runner_, std::move(bsdName));
+std::optional<QString> DiskManager::listedPartition(const QString& bsdName) const {
+  bool listed = false;
+  for (const BlockDevice& device : blockDevices_) {
+    // A partition comes after its disk, in the order of the disk's table.
+    if (device.parent == bsdName && device.type == QLatin1String("part")) return device.name;
+    listed = listed || device.name == bsdName;
+  }
+  if (listed) return bsdName;
+  return std::nullopt;
 }
 
 }  // namespace tessaro

@@ -36,8 +36,11 @@ class DiskManager : public QObject {
   // runner's cancellation and keeps the list.
   QCoro::Task<> refresh(std::shared_ptr<Cancellation> cancel = {});
 
-  // The first partition of a whole disk, without "/dev/".
-  QCoro::Task<QString> findPartition(QString bsdName);
+  // What a check or an information report of the whole disk bsdName looks
+  // at, as the last refresh listed it: its first partition, or the disk
+  // itself when it has none; none when the list did not show the disk (or
+  // the platform does not tell).
+  std::optional<QString> listedPartition(const QString& bsdName) const;
 
  signals:
   void drivesChanged(const QList<Drive>& drives);

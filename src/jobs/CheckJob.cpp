@@ -14,19 +14,25 @@
 
 namespace tessaro {
 
-CheckJob::CheckJob(const DiskTools& tools, ProcessRunner& runner, Drive drive, CheckMode mode)
-    : DriveJob(tools, runner), drive_(std::move(drive)), mode_(mode) {}
+CheckJob::CheckJob(const DiskTools& tools, ProcessRunner& runner, Drive drive, CheckMode mode,
+                   std::optional<QString> target)
+    : DriveJob(tools, runner),
+      drive_(std::move(drive)),
+      mode_(mode),
+      target_(std::move(target)) {}
 
 QString CheckJob::title() const { return reportText::checkStarting(drive_.devicePath); }
 
 QCoro::Task<> CheckJob::perform(Report& report) {
-  QString target = drive_.bsdName;
-  try {
-    target = co_await findPartition(tools_, runner_, drive_.bsdName, cancellation());
-  } catch (const std::exception& error) {
-    if (isCancellation(error)) throw;
-    // Whatever the lookup's trouble, the whole disk is checked instead.
-    target = drive_.bsdName;
+  QString target = target_.value_or(drive_.bsdName);
+  if (!target_) {
+    try {
+      target = co_await findPartition(tools_, runner_, drive_.bsdName, cancellation());
+    } catch (const std::exception& error) {
+      if (isCancellation(error)) throw;
+      // Whatever the lookup's trouble, the whole disk is checked instead.
+      target = drive_.bsdName;
+    }
   }
   // A disk that holds its file system without a partition table is its own target.
   const QString targetPath = devicePathOf(target);

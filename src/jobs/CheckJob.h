@@ -15,8 +15,11 @@ namespace tessaro {
 // what the check found; errors it left are its failure.
 class CheckJob : public DriveJob {
  public:
+  // target: the partition (or the whole disk) to look at, where the caller
+  // has just listed the drive (DiskManager::listedPartition); without it the
+  // job looks for the drive's first partition itself.
   CheckJob(const DiskTools& tools, ProcessRunner& runner, Drive drive,
-           CheckMode mode = CheckMode::repair);
+           CheckMode mode = CheckMode::repair, std::optional<QString> target = std::nullopt);
 
   // What the check found, once it has ended well: no errors, errors
   // corrected, or untold where the platform tells no status.
@@ -32,6 +35,7 @@ class CheckJob : public DriveJob {
   Drive drive_;
   CheckMode mode_;
   CheckFinding finding_ = CheckFinding::untold;
+  std::optional<QString> target_;
 };
 
 }  // namespace tessaro

@@ -14,18 +14,21 @@
 
 namespace tessaro {
 
-InfoJob::InfoJob(const DiskTools& tools, ProcessRunner& runner, Drive drive)
-    : DriveJob(tools, runner), drive_(std::move(drive)) {}
+InfoJob::InfoJob(const DiskTools& tools, ProcessRunner& runner, Drive drive,
+                 std::optional<QString> target)
+    : DriveJob(tools, runner), drive_(std::move(drive)), target_(std::move(target)) {}
 
 QString InfoJob::title() const { return reportText::infoStarting(drive_.devicePath); }
 
 QCoro::Task<> InfoJob::perform(Report& report) {
-  std::optional<QString> partition;
-  try {
-    partition = co_await findPartition(tools_, runner_, drive_.bsdName, cancellation());
-  } catch (const std::exception& error) {
-    if (isCancellation(error)) throw;
-    // Reported without its partition section.
+  std::optional<QString> partition = target_;
+  if (!partition) {
+    try {
+      partition = co_await findPartition(tools_, runner_, drive_.bsdName, cancellation());
+    } catch (const std::exception& error) {
+      if (isCancellation(error)) throw;
+      // Reported without its partition section.
+    }
   }
   const PrivilegedCommand command = tools_.infoReportCommand(drive_.bsdName, partition);
 

@@ -13,7 +13,11 @@ namespace tessaro {
 // partition the report covers the whole disk only.
 class InfoJob : public DriveJob {
  public:
-  InfoJob(const DiskTools& tools, ProcessRunner& runner, Drive drive);
+  // target: the partition (or the whole disk) to look at, where the caller
+  // has just listed the drive (DiskManager::listedPartition); without it the
+  // job looks for the drive's first partition itself.
+  InfoJob(const DiskTools& tools, ProcessRunner& runner, Drive drive,
+          std::optional<QString> target = std::nullopt);
 
   // The facts of the drive (DriveFacts::ofDisk) once run() has done what
   // was asked; none until then.
@@ -27,6 +31,7 @@ class InfoJob : public DriveJob {
 
  private:
   Drive drive_;
+  std::optional<QString> target_;
   std::optional<DriveFacts> facts_;
 };
 

@@ -76,6 +76,19 @@ TEST_F(CheckJobTest, FailedLookupChecksTheWholeDisk) {
                                 linuxTools.checkCommand("sdz", CheckMode::repair).args);
 }
 
+// A partition the caller has just listed is checked without a lookup of its
+// own (the stand-in lsblk knows no sdz).
+TEST_F(CheckJobTest, AListedPartitionIsCheckedWithoutALookup) {
+  say("fsck.fat 4.2\n", 0);
+  const LinuxDiskTools tools = linux();
+  CheckJob job(tools, runner, kSdz, CheckMode::repair, QString("sdz1"));
+  EXPECT_EQ(mergedReportOf(job).value(1),
+            "lines: \u2139\uFE0F Using partition /dev/sdz1 for repair\n"
+            "$ /opt/tessaro-helper check sdz1\nfsck.fat 4.2\n"
+            "Not mounted: udisksctl (udisks2) is not installed.\n");
+  EXPECT_EQ(ranArguments(), QStringList{"/opt/tessaro-helper"} + tools.checkCommand("sdz1").args);
+}
+
 // What the tools said is shown, then why the check failed; nothing is mounted.
 TEST_F(CheckJobTest, ErrorsLeftEndInOneErrorLine) {
   const LinuxDiskTools tools = linux();

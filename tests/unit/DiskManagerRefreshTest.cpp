@@ -96,3 +96,20 @@ TEST(DiskManagerRefresh, ListsExternalDisksInOrderWithoutQueryingSystemDisks) {
   }
 }
 
+
+// What a check or report looks at comes from the list just read, so that
+// tessaro-cli runs lsblk once: the first partition, the disk itself without
+// one, nothing for a disk the list does not show or a platform that tells no
+// partitions.
+TEST(DiskManagerRefresh, TheListedPartitionOfADiskIsItsFirstPartitionOrItself) {
+  DiskManager linux(toolsFor("lsblk/laptop"));
+  awaitTask(linux.refresh());
+  EXPECT_EQ(linux.listedPartition("sdb"), "sdb1");
+  EXPECT_EQ(linux.listedPartition("mmcblk0"), "mmcblk0p1");
+  EXPECT_EQ(linux.listedPartition("nvme0n1"), "nvme0n1p1");
+  EXPECT_EQ(linux.listedPartition("zram0"), "zram0");
+  EXPECT_EQ(linux.listedPartition("sdz"), std::nullopt);
+  DiskManager mac(toolsFor("diskutil/mixed"));
+  awaitTask(mac.refresh());
+  EXPECT_EQ(mac.listedPartition("disk2"), std::nullopt);
+}
