@@ -12,7 +12,8 @@
 
 namespace tessaro {
 
-QuillonApp::QuillonApp(int& argc, char** argv) : app_(argc, argv) {
+QuillonApp::QuillonApp(int& argc, char** argv, std::unique_ptr<DiskManager> firstDrives)
+    : app_(argc, argv), firstDrives_(std::move(firstDrives)) {
   QApplication::setApplicationName(QStringLiteral("Tessaro"));
   QApplication::setApplicationDisplayName(QStringLiteral("Tessaro"));
   Translations::install(app_);
@@ -24,7 +25,7 @@ QuillonApp::QuillonApp(int& argc, char** argv) : app_(argc, argv) {
 }
 
 int QuillonApp::exec() {
-  windows_.openWindow();
+  windows_.openWindow(std::move(firstDrives_));
   return QApplication::exec();
 }
 

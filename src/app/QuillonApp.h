@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QApplication>
+#include <memory>
 
+#include "drives/DiskManager.h"
 #include "ui/WindowGroup.h"
 
 namespace tessaro {
@@ -13,7 +15,9 @@ namespace tessaro {
 // desktop's setting.
 class QuillonApp {
  public:
-  QuillonApp(int& argc, char** argv);
+  // firstDrives: the first window's drive list, begun before the
+  // application (DiskManager::beginRefresh).
+  QuillonApp(int& argc, char** argv, std::unique_ptr<DiskManager> firstDrives = nullptr);
 
   // Opens the first window and runs until the last one closes.
   int exec();
@@ -21,6 +25,7 @@ class QuillonApp {
  private:
   QApplication app_;
   WindowGroup windows_;
+  std::unique_ptr<DiskManager> firstDrives_;
 };
 
 }  // namespace tessaro

@@ -7,6 +7,9 @@
 int main(int argc, char** argv) {
   // --help and --version are answered without a window or a display.
   if (const auto status = tessaro::DesktopCommandLine::answer(argc, argv)) return *status;
-  tessaro::QuillonApp app(argc, argv);
+  // The drive list is read while Qt starts and the window is built.
+  auto drives = std::make_unique<tessaro::DiskManager>();
+  drives->beginRefresh();
+  tessaro::QuillonApp app(argc, argv, std::move(drives));
   return app.exec();
 }

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <utility>
 
 #include "exec/Error.h"
 
@@ -26,9 +27,14 @@ QString missingToolDescription(const QString& program) {
 
 constexpr qint64 toolNotFound = 3;
 
+// Runs cmd, or takes the run of it already begun.
 QCoro::Task<QString> runTool(ProcessRunner& runner, QStringList cmd,
-                             std::shared_ptr<Cancellation> cancel) {
+                             std::shared_ptr<Cancellation> cancel,
+                             std::shared_ptr<ProcessRunner::BegunCapture> begun = {}) {
   try {
+    if (begun)
+      co_return co_await runner.runAndCapture(std::move(begun), std::move(cancel),
+                                              ProcessRunner::Status::checked);
     co_return co_await runner.runAndCapture(cmd, {}, std::move(cancel),
                                             ProcessRunner::Status::checked);
   } catch (const Error& error) {
@@ -54,8 +60,19 @@ QCoro::Task<QString> runTool(ProcessRunner& runner, QStringList cmd,
 DiskManager::DiskManager(std::unique_ptr<DiskTools> tools, ProcessRunner& runner, QObject* parent)
     : QObject(parent), tools_(std::move(tools)), runner_(runner) {}
 
+void DiskManager::beginRefresh() {
+  const QStringList command = tools_->listCommand();
+  if (!command.isEmpty()) begunList_ = std::make_shared<ProcessRunner::BegunCapture>(command);
+}
+
+bool DiskManager::waitForBegunRefresh(std::chrono::milliseconds timeout) const {
+  return !begunList_ || begunList_->waitFor(timeout);
+}
+
 QCoro::Task<> DiskManager::refresh(std::shared_ptr<Cancellation> cancel) {
-  const QString listText = co_await runTool(runner_, tools_->listCommand(), cancel);
+  std::shared_ptr<ProcessRunner::BegunCapture> begun = std::exchange(begunList_, nullptr);
+  const QStringList listCommand = begun ? begun->command() : tools_->listCommand();
+  const QString listText = co_await runTool(runner_, listCommand, cancel, std::move(begun));
   const QStringList identifiers = tools_->parseDiskList(listText);
 
   QList<Drive> found;

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QObject>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -36,6 +37,14 @@ class DiskManager : public QObject {
   // runner's cancellation and keeps the list.
   QCoro::Task<> refresh(std::shared_ptr<Cancellation> cancel = {});
 
+  // Starts listing the disks now, ahead of the next refresh(), which then
+  // takes this list instead of starting one of its own: at start-up the list
+  // is read while Qt starts and the window is built.
+  void beginRefresh();
+  // Waits up to timeout for a list that beginRefresh() began; true when the
+  // next refresh() will not have to wait for it (also when none was begun).
+  bool waitForBegunRefresh(std::chrono::milliseconds timeout) const;
+
   // What a check or an information report of the whole disk bsdName looks
   // at, as the last refresh listed it: its first partition, or the disk
   // itself when it has none; none when the list did not show the disk (or
@@ -48,6 +57,7 @@ class DiskManager : public QObject {
  private:
   std::unique_ptr<DiskTools> tools_;
   ProcessRunner& runner_;
+  std::shared_ptr<ProcessRunner::BegunCapture> begunList_;
   QList<Drive> drives_;
   QList<BlockDevice> blockDevices_;
 };

@@ -14,13 +14,45 @@ namespace tessaro {
 
 namespace {
 
-// What a run on the worker thread brings back.
-struct CapturedRun {
-  QString startError;  // why it did not start; empty when it did
-  int status = 0;
-  bool stopped = false;
-  QStringList lines;
-};
+// Runs cmd to its end on the calling thread, handing on its lines as the
+// reads complete them.
+ProcessRunner::CapturedRun capture(const QStringList& cmd, int cancelFd,
+                                   const LineHandler& onLines) {
+  ProcessRunner::CapturedRun run;
+  // One channel: what the tool wrote to either stream arrives in the order
+  // it wrote it (as far as its own buffering lets it). A group of its own,
+  // so that a cancel reaches whatever the tool started.
+  ChildProcess child(cmd, ChildProcess::Output::merged, ChildProcess::Group::own);
+  child.setInheritedInput();
+  if (!child.start()) {
+    run.startError = child.errorString();
+    return run;
+  }
+  OutputLineDecoder decoder;
+  const auto consume = [&](const QStringList& lines) {
+    if (lines.isEmpty()) return;
+    run.lines += lines;
+    if (onLines) onLines(lines);
+  };
+  run.status = child.run([&](const QByteArray& bytes) { consume(decoder.feed(bytes)); }, cancelFd,
+                         [] { return ChildProcess::Watch::endChild; });
+  consume(decoder.finish());
+  run.stopped = child.wasStopped();
+  return run;
+}
+
+// The run's text, trimmed; raises as runAndCapture says.
+QString capturedText(const ProcessRunner::CapturedRun& run, ProcessRunner::Status status) {
+  if (!run.startError.isEmpty()) throw Error(ErrorDomain::process, 0, run.startError);
+  if (run.stopped) throw cancelledError();
+  if (status == ProcessRunner::Status::checked && run.status != 0) {
+    QString lastLine;
+    for (auto line = run.lines.crbegin(); line != run.lines.crend() && lastLine.isEmpty(); ++line)
+      lastLine = line->trimmed();
+    throw Error(ErrorDomain::toolStatus, run.status, lastLine);
+  }
+  return run.lines.join(QLatin1Char('\n')).trimmed();
+}
 
 }  // namespace
 
@@ -51,42 +83,29 @@ QCoro::Task<QString> ProcessRunner::runAndCapture(QStringList cmd, LineHandler o
   // here, through this thread's event loop, before the run's end does.
   QObject receiver;
   OnWorkerThread<CapturedRun> ran([&receiver, cmd, onLines, cancel] {
-    CapturedRun run;
-    // One channel: what the tool wrote to either stream arrives in the order
-    // it wrote it (as far as its own buffering lets it). A group of its own,
-    // so that a cancel reaches whatever the tool started.
-    ChildProcess child(cmd, ChildProcess::Output::merged, ChildProcess::Group::own);
-    child.setInheritedInput();
-    if (!child.start()) {
-      run.startError = child.errorString();
-      return run;
-    }
-    OutputLineDecoder decoder;
-    const auto consume = [&](const QStringList& lines) {
-      if (lines.isEmpty()) return;
-      run.lines += lines;
-      if (onLines) {
-        QMetaObject::invokeMethod(
-            &receiver, [onLines, lines] { onLines(lines); }, Qt::QueuedConnection);
-      }
-    };
-    run.status =
-        child.run([&](const QByteArray& bytes) { consume(decoder.feed(bytes)); },
-                  cancel ? cancel->fd() : -1, [] { return ChildProcess::Watch::endChild; });
-    consume(decoder.finish());
-    run.stopped = child.wasStopped();
-    return run;
+    return capture(cmd, cancel ? cancel->fd() : -1,
+                   [&receiver, &onLines](const QStringList& lines) {
+                     if (!onLines) return;
+                     QMetaObject::invokeMethod(
+                         &receiver, [onLines, lines] { onLines(lines); }, Qt::QueuedConnection);
+                   });
   });
   const CapturedRun run = co_await ran;
-  if (!run.startError.isEmpty()) throw Error(ErrorDomain::process, 0, run.startError);
-  if (run.stopped) throw cancelledError();
-  if (status == Status::checked && run.status != 0) {
-    QString lastLine;
-    for (auto line = run.lines.crbegin(); line != run.lines.crend() && lastLine.isEmpty(); ++line)
-      lastLine = line->trimmed();
-    throw Error(ErrorDomain::toolStatus, run.status, lastLine);
-  }
-  co_return run.lines.join(QLatin1Char('\n')).trimmed();
+  co_return capturedText(run, status);
+}
+
+ProcessRunner::BegunCapture::BegunCapture(QStringList cmd)
+    : command_(std::move(cmd)),
+      run_([cmd = command_, cancel = cancel_] { return capture(cmd, cancel->fd(), {}); }) {}
+
+QCoro::Task<QString> ProcessRunner::runAndCapture(std::shared_ptr<BegunCapture> begun,
+                                                  std::shared_ptr<Cancellation> cancel,
+                                                  Status status) {
+  // The begun run has its own cancel, which this one's reaches while it waits.
+  Cancellation::Hook passOn;
+  if (cancel) passOn = cancel->onCancel([stop = begun->cancel_] { stop->cancel(); });
+  const CapturedRun run = co_await begun->run_;
+  co_return capturedText(run, status);
 }
 
 }  // namespace tessaro

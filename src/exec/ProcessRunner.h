@@ -8,10 +8,12 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <functional>
 #include <memory>
 
 #include "exec/Cancellation.h"
+#include "exec/OnWorkerThread.h"
 #include "exec/PrivilegedRunner.h"
 
 namespace tessaro {
@@ -42,6 +44,35 @@ class ProcessRunner : public QObject {
   // of the cancelled domain.
   enum class Status { ignored, checked };
   QCoro::Task<QString> runAndCapture(QStringList cmd, LineHandler onLines = {},
+                                     std::shared_ptr<Cancellation> cancel = {},
+                                     Status status = Status::ignored);
+
+  // What a run of runAndCapture's brings back from its thread.
+  struct CapturedRun {
+    QString startError;  // why it did not start; empty when it did
+    int status = 0;
+    bool stopped = false;
+    QStringList lines;
+  };
+  // A run of runAndCapture's begun ahead of need (at start-up, the drive
+  // list while Qt starts and the window is built), before anyone awaits it.
+  class BegunCapture {
+   public:
+    explicit BegunCapture(QStringList cmd);
+    const QStringList& command() const { return command_; }
+    // Waits up to timeout for the run to end; true when it has.
+    bool waitFor(std::chrono::milliseconds timeout) const { return run_.waitFor(timeout); }
+
+   private:
+    friend class ProcessRunner;
+    QStringList command_;
+    std::shared_ptr<Cancellation> cancel_ = std::make_shared<Cancellation>();
+    OnWorkerThread<CapturedRun> run_;
+  };
+  // Gives what runAndCapture would have given for the begun run's command
+  // (without lines as they come); at once when the run has already ended. A
+  // cancel stops it as runAndCapture's cancel does.
+  QCoro::Task<QString> runAndCapture(std::shared_ptr<BegunCapture> begun,
                                      std::shared_ptr<Cancellation> cancel = {},
                                      Status status = Status::ignored);
 

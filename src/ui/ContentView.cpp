@@ -441,6 +441,10 @@ void ContentView::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (appeared_) return;
   appeared_ = true;
+  // A list begun while the window was built is in its first frame: the
+  // refresh takes it without waiting for the event loop. One that takes
+  // longer comes in a later frame.
+  diskManager_->waitForBegunRefresh(begunListWait);
   refreshOnAppear();
 }
 

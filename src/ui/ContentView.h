@@ -30,6 +30,10 @@ namespace tessaro {
 class ContentView : public QWidget {
   Q_OBJECT
  public:
+  // A list that diskManager began (DiskManager::beginRefresh) is waited for
+  // this long when the window is first shown.
+  static constexpr std::chrono::milliseconds begunListWait{250};
+
   explicit ContentView(std::unique_ptr<DiskManager> diskManager = nullptr,
                        QWidget* parent = nullptr);
   ~ContentView() override;

@@ -18,8 +18,9 @@ WindowGroup::WindowGroup(DiskManagerFactory makeDiskManager, DriveEventsFactory 
       makeDiskManager_(std::move(makeDiskManager)),
       makeDriveEvents_(std::move(makeDriveEvents)) {}
 
-ContentView* WindowGroup::openWindow() {
-  auto* window = new ContentView(makeDiskManager_ ? makeDiskManager_() : nullptr);
+ContentView* WindowGroup::openWindow(std::unique_ptr<DiskManager> diskManager) {
+  if (!diskManager && makeDiskManager_) diskManager = makeDiskManager_();
+  auto* window = new ContentView(std::move(diskManager));
   window->setAttribute(Qt::WA_DeleteOnClose);
   // Without a title of its own X11 gets the application name only in
   // _NET_WM_NAME; an explicit title goes into WM_NAME as well.
@@ -27,7 +28,7 @@ ContentView* WindowGroup::openWindow() {
   if (makeDriveEvents_) new HotplugRefresh(*window, makeDriveEvents_());
   auto* newWindow = new QShortcut(QKeySequence::New, window);
   newWindow->setContext(Qt::WindowShortcut);
-  connect(newWindow, &QShortcut::activated, this, &WindowGroup::openWindow);
+  connect(newWindow, &QShortcut::activated, this, [this] { openWindow(); });
   auto* close = new QShortcut(QKeySequence::Close, window);
   close->setContext(Qt::WindowShortcut);
   connect(close, &QShortcut::activated, window, &QWidget::close);

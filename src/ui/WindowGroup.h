@@ -30,7 +30,9 @@ class WindowGroup : public QObject {
                        DriveEventsFactory makeDriveEvents = &DriveEvents::platformDefault,
                        QObject* parent = nullptr);
 
-  ContentView* openWindow();
+  // Opens a window; with diskManager, on that one (the first window's, which
+  // began reading its list at start-up).
+  ContentView* openWindow(std::unique_ptr<DiskManager> diskManager = nullptr);
   // Closes every window; stops at the first that stays open (its format runs
   // on and the user chose to keep it).
   static bool closeAllWindows();

@@ -69,3 +69,24 @@ TEST(RefreshWorkflow, CountsAndSelectsTheFirstDriveAndAFailureKeepsBoth) {
   EXPECT_EQ(c.enabledButtons(), "refresh format info check");
 }
 
+// A list begun while the window is built is in its first frame: shown, the
+// window has its drives before the event loop turns once; later windows list
+// theirs after they appear.
+TEST(RefreshWorkflow, AListBegunBeforeTheWindowIsInItsFirstFrame) {
+  attachDrives("2");
+  auto begun = fixtureDiskManager();
+  begun->beginRefresh();
+  ContentView first(std::move(begun));
+  first.show();
+  EXPECT_FALSE(first.isBusy());
+  EXPECT_EQ(Controls(first).picker->count(), 2);
+  EXPECT_EQ(first.selectedDrive(), first.diskManager().drives().value(0));
+  EXPECT_EQ(first.statusLog(), ContentView::welcomeText());
+
+  ContentView later(fixtureDiskManager());
+  later.show();
+  EXPECT_TRUE(later.isBusy());
+  EXPECT_EQ(Controls(later).picker->count(), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !later.isBusy(); }, 10000));
+  EXPECT_EQ(Controls(later).picker->count(), 2);
+}

@@ -3,13 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "Await.h"
 #include "drives/DiskManager.h"
 #include "drives/linux/LinuxDiskTools.h"
 #include "drives/mac/MacDiskTools.h"
+#include "exec/Error.h"
 
 using namespace tessaro;
 using tessaro::test::awaitTask;
@@ -96,7 +99,6 @@ TEST(DiskManagerRefresh, ListsExternalDisksInOrderWithoutQueryingSystemDisks) {
   }
 }
 
-
 // What a check or report looks at comes from the list just read, so that
 // tessaro-cli runs lsblk once: the first partition, the disk itself without
 // one, nothing for a disk the list does not show or a platform that tells no
@@ -112,4 +114,36 @@ TEST(DiskManagerRefresh, TheListedPartitionOfADiskIsItsFirstPartitionOrItself) {
   DiskManager mac(toolsFor("diskutil/mixed"));
   awaitTask(mac.refresh());
   EXPECT_EQ(mac.listedPartition("disk2"), std::nullopt);
+}
+
+// A list begun ahead is the next refresh's: lsblk runs once, and the
+// refresh after it lists anew.
+TEST(DiskManagerRefresh, ARefreshTakesTheListBegunAheadOnce) {
+  ToolLog log;
+  DiskManager manager(toolsFor("lsblk/laptop"));
+  manager.beginRefresh();
+  EXPECT_TRUE(manager.waitForBegunRefresh(std::chrono::seconds(10)));
+  EXPECT_EQ(log.calls().size(), 1);
+  awaitTask(manager.refresh());
+  EXPECT_EQ(manager.drives().size(), 3);
+  EXPECT_EQ(log.calls().size(), 1);
+  awaitTask(manager.refresh());
+  EXPECT_EQ(log.calls().size(), 2);
+
+  // A cancel reaches a begun list that is still running (this one takes 30 s).
+  qputenv("TESSARO_UI_DELAY", "30");
+  DiskManager slow(std::make_unique<LinuxDiskTools>(fixture("ui/lsblk"), fixture("ui/sysfs")));
+  slow.beginRefresh();
+  auto cancel = std::make_shared<Cancellation>();
+  QTimer::singleShot(100, [cancel] { cancel->cancel(); });
+  QElapsedTimer clock;
+  clock.start();
+  try {
+    awaitTask(slow.refresh(cancel));
+    ADD_FAILURE() << "the cancelled refresh ended";
+  } catch (const std::exception& error) {
+    EXPECT_TRUE(isCancellation(error)) << error.what();
+  }
+  EXPECT_LT(clock.elapsed(), 10'000);
+  qunsetenv("TESSARO_UI_DELAY");
 }
