@@ -5,6 +5,7 @@
 
 #include <QIcon>
 
+#include "app/AfterFirstFrame.h"
 #include "app/WindowChrome.h"
 #include "i18n/Translations.h"
 #include "ui/ContentView.h"
@@ -18,14 +19,17 @@ QuillonApp::QuillonApp(int& argc, char** argv, std::unique_ptr<DiskManager> firs
   QApplication::setApplicationDisplayName(QStringLiteral("Tessaro"));
   Translations::install(app_);
   QApplication::setDesktopFileName(QStringLiteral("org.tessaro.Tessaro"));
-  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.tessaro.Tessaro")));
   theme::applyDarkAppearance(app_);
   QObject::connect(&windows_, &WindowGroup::windowOpened, &windows_,
                    [](ContentView* window) { hideTitleBar(window); });
 }
 
 int QuillonApp::exec() {
-  windows_.openWindow(std::move(firstDrives_));
+  ContentView* first = windows_.openWindow(std::move(firstDrives_));
+  // Searching the icon themes takes longer than the first frame needs to wait.
+  new AfterFirstFrame(*first, [] {
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.tessaro.Tessaro")));
+  });
   return QApplication::exec();
 }
 
