@@ -45,7 +45,11 @@ LogView::LogView(QWidget* parent, qsizetype lineLimit)
   setPalette(p);
   viewport()->setAutoFillBackground(false);
   setTabChangesFocus(true);
-  symbols_ = SymbolFallback::forFont(font());
+}
+
+const SymbolFallback& LogView::symbols() {
+  if (!symbols_) symbols_ = SymbolFallback::forFont(font());
+  return *symbols_;
 }
 
 void LogView::showEvent(QShowEvent* event) {
@@ -55,7 +59,7 @@ void LogView::showEvent(QShowEvent* event) {
 
 void LogView::changeEvent(QEvent* event) {
   QPlainTextEdit::changeEvent(event);
-  if (event->type() == QEvent::FontChange) symbols_ = SymbolFallback::forFont(font());
+  if (event->type() == QEvent::FontChange) symbols_.reset();
   if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) &&
       isVisible() && !takingBackground_)
     takeBackgroundFromBelow();
@@ -126,7 +130,7 @@ void LogView::replaceText(const QString& text) {
   QStringList lines = record_.text().split(QLatin1Char('\n'));
   // Controls from a drive or a tool are shown, not obeyed or hidden.
   for (QString& line : lines) line = visibleText(line);
-  setPlainText(symbols_.apply(lines.join(QLatin1Char('\n'))));
+  setPlainText(symbols().apply(lines.join(QLatin1Char('\n'))));
   // A new text is read from its first line; lines added later are followed.
   moveCursor(QTextCursor::Start);
   verticalScrollBar()->setValue(0);
@@ -192,7 +196,7 @@ qsizetype LogView::showUnshown(qsizetype maxLines, qsizetype maxCharacters,
     }
     QTextCursor at(document());
     at.movePosition(QTextCursor::End);
-    at.insertText(symbols_.apply(text));
+    at.insertText(symbols().apply(text));
     const qsizetype count = next - droppedLines_ - shownLines_;
     shownLines_ += count;
     lines += count;

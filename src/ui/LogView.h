@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "ui/LogQueue.h"
 #include "ui/StatusLog.h"
@@ -85,6 +86,7 @@ class LogView : public QPlainTextEdit {
   // repaints the log alone, not every widget under it. Looks the same.
   void takeBackgroundFromBelow();
   void scrollToEnd();
+  const SymbolFallback& symbols();
 
   StatusLog record_;
   LogQueue queue_;
@@ -97,7 +99,8 @@ class LogView : public QPlainTextEdit {
   bool turnArranged_ = false;
   // Set while takeBackgroundFromBelow changes the palette.
   bool takingBackground_ = false;
-  SymbolFallback symbols_;
+  // For the font shown; found when first needed, after the font is set.
+  std::optional<SymbolFallback> symbols_;
 };
 
 }  // namespace tessaro
