@@ -85,8 +85,10 @@ TEST_F(CheckJobTest, AListedPartitionIsCheckedWithoutALookup) {
   EXPECT_EQ(mergedReportOf(job).value(1),
             "lines: \u2139\uFE0F Using partition /dev/sdz1 for repair\n"
             "$ /opt/tessaro-helper check sdz1\nfsck.fat 4.2\n"
-            "Not mounted: udisksctl (udisks2) is not installed.\n");
-  EXPECT_EQ(ranArguments(), QStringList{"/opt/tessaro-helper"} + tools.checkCommand("sdz1").args);
+            "Not mounted: udisksctl (udisks2) is not installed.\n\n"
+            "No errors were found.");
+  EXPECT_EQ(ranArguments(), QStringList{"/opt/tessaro-helper"} +
+                                tools.checkCommand("sdz1", CheckMode::repair).args);
 }
 
 // What the tools said is shown, then why the check failed; nothing is mounted.
