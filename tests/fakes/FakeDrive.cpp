@@ -1,0 +1,359 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+#include "FakeDrive.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace tessaro::fake {
+
+namespace {
+
+bool parseNumber(const std::string& text, uint64_t& value) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  char* end = nullptr;
+  errno = 0;
+  value = std::strtoull(text.c_str(), &end, 10);
+  return errno == 0 && *end == '\0';
+}
+
+}  // namespace
+
+const char* FakeDriveSpec::usage() {
+  return "genuine|wrap|chain|drop|failreads|failio|garbage|oneplace CLAIMED REAL [--cache BYTES] "
+         "[--delay-us N] [--fail-after-ms N] [--drop-after BYTES] [--readonly-after BYTES] "
+         "[--erofs-after BYTES] [--flip-band AT BYTES]";
+}
+
+std::optional<FakeDriveSpec> FakeDriveSpec::parse(const std::vector<std::string>& words,
+                                                  std::string& error) {
+  FakeDriveSpec spec;
+  const std::pair<const char*, Placement> kinds[] = {
+      {"genuine", Placement::genuine},     {"wrap", Placement::wrap},
+      {"chain", Placement::chain},         {"drop", Placement::drop},
+      {"failreads", Placement::failReads}, {"failio", Placement::failIo},
+      {"garbage", Placement::garbage},     {"oneplace", Placement::onePlace}};
+  if (words.size() < 3) {
+    error = "a kind, the claimed and the real size are needed";
+    return std::nullopt;
+  }
+  const auto kind = std::find_if(std::begin(kinds), std::end(kinds),
+                                 [&](const auto& known) { return words[0] == known.first; });
+  if (kind == std::end(kinds)) {
+    error = "unknown kind " + words[0];
+    return std::nullopt;
+  }
+  spec.placement = kind->second;
+  if (!parseNumber(words[1], spec.claimed) || !parseNumber(words[2], spec.real) ||
+      spec.claimed == 0) {
+    error = "sizes are whole numbers of bytes";
+    return std::nullopt;
+  }
+  for (size_t i = 3; i < words.size(); i += 2) {
+    uint64_t value = 0;
+    const std::string& option = words[i];
+    if (i + 1 >= words.size() || !parseNumber(words[i + 1], value)) {
+      error = option + " needs a number";
+      return std::nullopt;
+    }
+    if (option == "--cache") {
+      spec.cacheBytes = value;
+    } else if (option == "--delay-us") {
+      spec.delayUs = int64_t(value);
+    } else if (option == "--fail-after-ms") {
+      spec.failAfterMs = int64_t(value);
+    } else if (option == "--drop-after") {
+      spec.dropAfter = value;
+    } else if (option == "--readonly-after") {
+      spec.readOnlyAfter = value;
+    } else if (option == "--erofs-after") {
+      spec.erofsAfter = value;
+    } else if (option == "--flip-band") {
+      spec.bandAt = value;
+      if (i + 2 >= words.size() || !parseNumber(words[i + 2], spec.bandBytes)) {
+        error = "--flip-band needs where and how many bytes";
+        return std::nullopt;
+      }
+      ++i;
+    } else {
+      error = "unknown option " + option;
+      return std::nullopt;
+    }
+  }
+  if (spec.placement == Placement::genuine) spec.real = spec.claimed;
+  if (spec.real == 0 || spec.real > spec.claimed) {
+    error = "the real size must be from 1 byte to the claimed size";
+    return std::nullopt;
+  }
+  return spec;
+}
+
+int MemoryStorage::read(uint64_t at, char* data, uint64_t bytes) {
+  while (bytes > 0) {
+    const uint64_t within = at % kPage;
+    const uint64_t piece = std::min(bytes, kPage - within);
+    if (const auto page = pages_.find(at / kPage); page != pages_.end()) {
+      std::memcpy(data, page->second.get() + within, piece);
+    } else {
+      std::memset(data, 0, piece);
+    }
+    at += piece;
+    data += piece;
+    bytes -= piece;
+  }
+  return 0;
+}
+
+int MemoryStorage::write(uint64_t at, const char* data, uint64_t bytes) {
+  while (bytes > 0) {
+    const uint64_t within = at % kPage;
+    const uint64_t piece = std::min(bytes, kPage - within);
+    auto& page = pages_[at / kPage];
+    if (!page) {
+      page = std::make_unique<char[]>(kPage);
+      std::memset(page.get(), 0, kPage);
+    }
+    std::memcpy(page.get() + within, data, piece);
+    at += piece;
+    data += piece;
+    bytes -= piece;
+  }
+  return 0;
+}
+
+int FileStorage::read(uint64_t at, char* data, uint64_t bytes) {
+  uint64_t got = 0;
+  while (got < bytes) {
+    const ssize_t n = ::pread(fd_, data + got, bytes - got, off_t(at + got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -errno;
+    if (n == 0) {  // past the end of the file: nothing written there yet
+      std::memset(data + got, 0, bytes - got);
+      break;
+    }
+    got += uint64_t(n);
+  }
+  return 0;
+}
+
+int FileStorage::write(uint64_t at, const char* data, uint64_t bytes) {
+  uint64_t put = 0;
+  while (put < bytes) {
+    const ssize_t n = ::pwrite(fd_, data + put, bytes - put, off_t(at + put));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n < 0 ? -errno : -EIO;
+    put += uint64_t(n);
+  }
+  return 0;
+}
+
+int FileStorage::sync() { return ::fdatasync(fd_) == 0 ? 0 : -errno; }
+
+FakeDrive::FakeDrive(const FakeDriveSpec& spec, Storage& store, Storage& cache)
+    : spec_(spec), store_(store), cache_(cache), ringSectors_(spec.cacheBytes / kSector) {
+  while (power_ < spec_.real) power_ <<= 1;
+}
+
+bool FakeDrive::dead(bool writing) {
+  const auto now = std::chrono::steady_clock::now();
+  if (!firstWrite_ && writing) firstWrite_ = now;
+  if (spec_.delayUs > 0) std::this_thread::sleep_for(std::chrono::microseconds(spec_.delayUs));
+  return spec_.failAfterMs >= 0 && firstWrite_ &&
+         now - *firstWrite_ >= std::chrono::milliseconds(spec_.failAfterMs);
+}
+
+std::optional<uint64_t> FakeDrive::placeOf(uint64_t at) const {
+  if (spec_.placement == Placement::genuine || at < spec_.real) return at;
+  switch (spec_.placement) {
+    case Placement::wrap:
+      return at % spec_.real;
+    case Placement::chain: {
+      const uint64_t place = at % power_;
+      return place < spec_.real ? std::optional<uint64_t>(place) : std::nullopt;
+    }
+    case Placement::onePlace:
+      return (uint64_t(1) << 20) + at % 4096;
+    default:
+      return std::nullopt;
+  }
+}
+
+uint64_t FakeDrive::runFrom(uint64_t at, uint64_t size) const {
+  if (spec_.placement == Placement::genuine) return size;
+  if (at < spec_.real) return std::min(size, spec_.real - at);
+  const auto place = placeOf(at);
+  switch (spec_.placement) {
+    case Placement::wrap:
+      return std::min(size, spec_.real - *place);
+    case Placement::chain:
+      return std::min(size, place ? spec_.real - *place : power_ - at % power_);
+    case Placement::onePlace:
+      return std::min(size, 4096 - at % 4096);
+    default:
+      return size;
+  }
+}
+
+int FakeDrive::readStored(uint64_t at, char* data, uint64_t size) {
+  uint64_t done = 0;
+  while (done < size) {
+    const uint64_t from = at + done;
+    const uint64_t length = runFrom(from, size - done);
+    if (const auto place = placeOf(from)) {
+      if (const int error = store_.read(*place, data + done, length)) return error;
+    } else if (spec_.placement == Placement::failReads || spec_.placement == Placement::failIo) {
+      // Only what the cache still answers for can be read.
+      for (uint64_t sector = from / kSector; sector * kSector < from + length; ++sector) {
+        const auto span = owned_.upper_bound(sector);
+        if (span == owned_.begin() ||
+            std::prev(span)->first + std::prev(span)->second.count <= sector)
+          return -EIO;
+      }
+    } else {
+      std::memset(data + done, spec_.placement == Placement::garbage ? 0x5a : 0, length);
+    }
+    done += length;
+  }
+  return 0;
+}
+
+int FakeDrive::store(uint64_t at, const char* data, uint64_t size) {
+  uint64_t done = 0;
+  while (done < size) {
+    const uint64_t from = at + done;
+    const uint64_t length = runFrom(from, size - done);
+    if (const auto place = placeOf(from)) {
+      if (const int error = store_.write(*place, data + done, length)) return error;
+    }
+    done += length;
+  }
+  return 0;
+}
+
+int64_t FakeDrive::read(uint64_t offset, char* data, uint64_t size) {
+  if (dead(false)) return -EIO;
+  if (offset >= spec_.claimed) return 0;
+  size = std::min(size, spec_.claimed - offset);
+  if (const int error = readStored(offset, data, size)) return error;
+  if (const int error = answerFromCache(offset, data, size)) return error;
+  flipBand(offset, data, size);
+  return int64_t(size);
+}
+
+int64_t FakeDrive::write(uint64_t offset, const char* data, uint64_t size) {
+  if (dead(true)) return -EIO;
+  if (offset >= spec_.claimed) return -ENOSPC;
+  size = std::min(size, spec_.claimed - offset);
+  if (spec_.erofsAfter && written_ >= *spec_.erofsAfter) return -EROFS;
+  if (spec_.readOnlyAfter && written_ >= *spec_.readOnlyAfter) return -EIO;
+  uint64_t kept = size;
+  if (spec_.dropAfter)
+    kept = written_ >= *spec_.dropAfter ? 0 : std::min(size, *spec_.dropAfter - written_);
+  if (spec_.placement == Placement::failIo && offset + size > spec_.real) {
+    // What lies below the real size is stored; the request fails.
+    if (offset < spec_.real) store(offset, data, std::min(kept, spec_.real - offset));
+    return -EIO;
+  }
+  written_ += size;
+  if (const int error = store(offset, data, kept)) return error;
+  // The block layer sends whole sectors.
+  if (ringSectors_ > 0 && offset % kSector == 0 && size % kSector == 0) {
+    remember(offset / kSector, data, size / kSector);
+  }
+  return int64_t(size);
+}
+
+int FakeDrive::flush() {
+  if (dead(false)) return -EIO;
+  return store_.sync();
+}
+
+void FakeDrive::cut(uint64_t first, uint64_t end) {
+  auto span = owned_.upper_bound(first);
+  if (span != owned_.begin()) --span;
+  while (span != owned_.end() && span->first < end) {
+    const uint64_t begin = span->first;
+    const Span piece = span->second;
+    const uint64_t stop = begin + piece.count;
+    if (stop <= first) {
+      ++span;
+      continue;
+    }
+    span = owned_.erase(span);
+    if (begin < first) owned_.emplace(begin, Span{first - begin, piece.slot, piece.seq});
+    if (stop > end) {
+      owned_.emplace(end, Span{stop - end, piece.slot + (end - begin), piece.seq});
+      break;
+    }
+  }
+}
+
+void FakeDrive::forget(const Record& record) {
+  auto span = owned_.lower_bound(record.first);
+  while (span != owned_.end() && span->first < record.first + record.count) {
+    span = span->second.seq == record.seq ? owned_.erase(span) : std::next(span);
+  }
+}
+
+void FakeDrive::remember(uint64_t firstSector, const char* data, uint64_t sectors) {
+  if (sectors > ringSectors_) {
+    const uint64_t skipped = sectors - ringSectors_;
+    firstSector += skipped;
+    data += skipped * kSector;
+    sectors = ringSectors_;
+  }
+  while (sectors > 0) {
+    const uint64_t piece = std::min(sectors, ringSectors_ - ringNext_);
+    while (ringUsed_ + piece > ringSectors_ && !records_.empty()) {
+      forget(records_.front());
+      ringUsed_ -= records_.front().count;
+      records_.pop_front();
+    }
+    // The ring is used in order, so the slots from ringNext_ on are free now.
+    cache_.write(ringNext_ * kSector, data, piece * kSector);
+    cut(firstSector, firstSector + piece);
+    owned_.emplace(firstSector, Span{piece, ringNext_, ++seq_});
+    records_.push_back({firstSector, piece, seq_});
+    ringUsed_ += piece;
+    ringNext_ = (ringNext_ + piece) % ringSectors_;
+    firstSector += piece;
+    data += piece * kSector;
+    sectors -= piece;
+  }
+}
+
+int FakeDrive::answerFromCache(uint64_t offset, char* data, uint64_t size) {
+  if (owned_.empty()) return 0;
+  const uint64_t end = offset + size;
+  auto span = owned_.upper_bound(offset / kSector);
+  if (span != owned_.begin()) --span;
+  for (; span != owned_.end() && span->first * kSector < end; ++span) {
+    const uint64_t spanBegin = span->first * kSector;
+    const uint64_t spanEnd = spanBegin + span->second.count * kSector;
+    const uint64_t from = std::max(spanBegin, offset);
+    const uint64_t to = std::min(spanEnd, end);
+    if (from >= to) continue;
+    if (const int error = cache_.read(span->second.slot * kSector + (from - spanBegin),
+                                      data + (from - offset), to - from))
+      return error;
+  }
+  return 0;
+}
+
+void FakeDrive::flipBand(uint64_t offset, char* data, uint64_t size) const {
+  if (spec_.bandBytes == 0) return;
+  const uint64_t from = std::max(offset, spec_.bandAt);
+  const uint64_t to = std::min(offset + size, spec_.bandAt + spec_.bandBytes);
+  for (uint64_t sector = from / kSector; sector * kSector < to; ++sector) {
+    const uint64_t at = sector * kSector + 64;  // inside a test block's body
+    if (at >= from && at < to) data[at - offset] ^= 0x01;
+  }
+}
+
+}  // namespace tessaro::fake
