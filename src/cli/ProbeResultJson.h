@@ -10,11 +10,14 @@
 
 namespace tessaro {
 
-// What `tessaro-cli probe --json` prints: the drive, the verdict ("genuine"
-// or "counterfeit"), the sizes in bytes (firstBadOffset null for a genuine
-// drive), the samples by what they read back as, the bytes written and read,
-// the seconds taken, the lying write cache found (cacheBytes, 0 for none) and
-// the sequential write and read speeds in bytes per second.
+// What `tessaro-cli probe --json` prints, in lsblk's key style (lower case,
+// words joined by "-"): the drive, the verdict (genuine, counterfeit,
+// damaged or failed), the mode (quick or full), the sentence a person reads
+// (in English), the sizes in bytes, the regions that did not hold and those
+// that did around them, how a failed drive failed and after how many bytes,
+// the samples by what they read back as, the requests the drive failed, the
+// bytes written and read, the seconds taken, the lying write cache found and
+// the largest one ruled out, and the sequential speeds in bytes per second.
 class ProbeResultJson {
  public:
   static QJsonObject object(const ProbeResult& result, const Drive& drive);

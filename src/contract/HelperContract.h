@@ -12,7 +12,7 @@
 //                                             erase DISK: MBR, one FAT32 partition
 //   tessaro-helper check TARGET [MODE]        check (and repair) the FAT on TARGET
 //   tessaro-helper info DISK [PARTITION]      tell the facts of DISK (and PARTITION)
-//   tessaro-helper probe DISK                 test how much of DISK really holds data
+//   tessaro-helper probe DISK [full]          test how much of DISK really holds data
 //
 // DISK, TARGET and PARTITION are kernel device names ("sdb", "sdb1",
 // "mmcblk0p1", "loop3"), never paths: the helper builds "/dev/NAME" itself
@@ -97,11 +97,16 @@
 // probe writes test blocks over the claimed size of DISK (destroying what they
 // cover, like a format), reads them back and tells, while it runs, progress
 // events, and at its end one result event (verb "probe": the verdict and its
-// figures, see ProbeResult) with status success (genuine) or counterfeit, or
-// one failure event: kind "driveStopped" with status driveStopped when the
-// drive stopped answering part way. After a verdict the kernel has been told
-// that the drive holds no partition table any more. A caller that goes away
-// stops it like a cancel.
+// figures, see ProbeResult) with the status of its verdict: success
+// (genuine), counterfeit, damaged or driveFailed; or one failure event: kind
+// "driveStopped" with status driveStopped when the drive stopped answering
+// part way. Without a mode it samples the drive behind writes that flush a
+// lying cache (the quick test); with fullProbe it writes every block and
+// reads every block back, and its progress events tell the speed too. After
+// a verdict the kernel has been told that the drive holds no partition table
+// any more (the result says when that failed). It prints no line of its
+// verdict: the caller says it from the result event, in the user's language.
+// A caller that goes away stops it like a cancel.
 
 namespace tessaro::HelperContract {
 
@@ -116,6 +121,7 @@ inline constexpr const char* probeVerb = "probe";
 inline constexpr const char* defaultCluster = "default";
 inline constexpr const char* checkRepair = "repair";
 inline constexpr const char* checkReadOnly = "read-only";
+inline constexpr const char* fullProbe = "full";
 
 // Exit statuses. Below 64 a status is the one a tool reported (check passes
 // fsck.fat's on: 0 clean, 1 errors fixed, 4 errors left, and in read-only
@@ -141,6 +147,9 @@ enum Status : int {
                             // capacity, and it holds test data
   noSuchDevice = 75,        // the kernel knows no block device of that name (any more): the
                             // drive is no longer attached; nothing written
+  damaged = 76,             // probe: the drive loses data in places and keeps it around them
+  driveFailed = 77,         // probe: the drive refused writes, or stopped storing them, from
+                            // some point of the test on
 };
 
 // The kind a failure event gives its status: the name of the status above, or
@@ -169,6 +178,10 @@ constexpr const char* failureKind(int status) {
       return "driveStopped";
     case noSuchDevice:
       return "noSuchDevice";
+    case damaged:
+      return "damaged";
+    case driveFailed:
+      return "driveFailed";
     default:
       return "toolFailed";
   }

@@ -34,6 +34,19 @@ void descendingUnique(std::vector<quint64>& samples) {
 
 quint64 ProbePlan::coveredBytes(quint64 claimedBytes) { return alignDown(claimedBytes); }
 
+quint64 ProbePlan::quickFiller(quint64 claimedBytes, const Settings& settings) {
+  return alignDown(std::min(settings.speedBytes, coveredBytes(claimedBytes) / 4));
+}
+
+quint64 ProbePlan::cacheLimit(quint64 claimedBytes, const Settings& settings) {
+  const quint64 covered = coveredBytes(claimedBytes);
+  quint64 half = kBlock;
+  while (half < covered / 2) half <<= 1;  // the power of two at or above half of it
+  const quint64 above = covered > half ? covered - half : covered / 2;
+  return alignDown(
+      std::max(std::min(settings.cacheLimitBytes, above), quickFiller(claimedBytes, settings)));
+}
+
 std::vector<quint64> ProbePlan::quick(quint64 claimedBytes) {
   const quint64 covered = coveredBytes(claimedBytes);
   std::vector<quint64> samples;
@@ -58,10 +71,15 @@ qint64 ProbePlan::estimatedSeconds(quint64 claimedBytes, const Settings& setting
   // region written and read.
   const double samples =
       double(quick(claimedBytes).size()) + double(covered / surveyStride(covered, settings));
-  const double filler = double(std::min(covered, settings.cacheLimitBytes));
-  const double timed = double(std::min(covered, settings.speedBytes));
-  return qint64(std::ceil(samples * secondsPerSample + (filler + timed) / writeBytesPerSecond +
+  const double filler = double(cacheLimit(claimedBytes, settings));
+  const double timed = double(quickFiller(claimedBytes, settings));
+  return qint64(std::ceil(samples * secondsPerSample + filler / writeBytesPerSecond +
                           timed / readBytesPerSecond));
+}
+
+qint64 ProbePlan::estimatedFullSeconds(quint64 claimedBytes) {
+  const double covered = double(coveredBytes(claimedBytes));
+  return qint64(std::ceil(covered / 10e6 + covered / 30e6));
 }
 
 std::vector<quint64> ProbePlan::survey(quint64 claimedBytes, const Settings& settings,

@@ -26,15 +26,20 @@ namespace tessaro {
 //     sample just above R reads back wrong.
 //   - A drive whose write cache answers reads of data it never stored is
 //     caught only by reading a sample back after more than the cache holds
-//     has been written since. The filler is that write: the probe reads a few
-//     sentinel samples (the highest, always past R on a counterfeit) while it
-//     writes the filler, and the filler runs until a sentinel goes bad (the
-//     cache found) or cacheLimitBytes have been written (no lying cache up to
-//     that size).
+//     has been written since. The filler is that write: the probe reads the
+//     first samples it wrote (the highest, always past R on a counterfeit)
+//     while it writes the filler, and the filler runs until one goes bad (the
+//     cache found) or more than cacheLimit() has been written since they were
+//     (no lying cache up to that size), as much as f3probe writes there.
+//   - The filler is signed too, and read back while it is written (a block
+//     from a while ago) and after it (a sample spread over all of it): a
+//     drive that stops storing what it takes after some volume, wherever it
+//     goes, shows there.
 // A quick round first (the blocks at and just below every power of two, and
-// the last one, with a small filler) settles most counterfeits with a few MiB
-// of I/O; the survey (random samples in equal slices, no further apart than
-// half the shadow) runs only when the quick round found nothing wrong.
+// the last one, behind the timed sequential region) settles most
+// counterfeits with a few MiB of I/O; the survey (random samples in equal
+// slices, no further apart than half the shadow) runs only when the quick
+// round found nothing wrong.
 class ProbePlan {
  public:
   // One sample: a signature block of this size, at an offset that is a multiple of it.
@@ -43,9 +48,12 @@ class ProbePlan {
   struct Settings {
     int strata = 2048;                            // survey samples at least: one a slice
     quint64 shadowBytes = quint64(64) << 20;      // refinement: widest gap a round leaves x2
-    quint64 cacheLimitBytes = quint64(1) << 30;   // the largest lying cache looked for
-    quint64 quickShadowBytes = quint64(1) << 20;  // quick round's filler
-    quint64 speedBytes = quint64(16) << 20;       // timed sequential region
+    quint64 cacheLimitBytes = quint64(2) << 30;   // the largest lying cache looked for
+    quint64 quickShadowBytes = quint64(1) << 20;  // the least filler of a survey
+    quint64 speedBytes = quint64(16) << 20;       // quick round's filler, timed
+    int fillerChecks = 1024;                      // filler blocks read back after it
+    quint64 watchBytes = quint64(8) << 20;        // filler written between two looks back
+    quint64 lagBytes = quint64(4) << 20;          // how far back such a look goes
     int refinementSamples = 256;                  // per refinement round
     int quickRefinementSamples = 16;              // per round after a quick round settled it
     int refinementRounds = 8;
@@ -54,6 +62,15 @@ class ProbePlan {
 
   // The block-aligned size the probe covers: claimed bytes rounded down to whole blocks.
   static quint64 coveredBytes(quint64 claimedBytes);
+
+  // The quick round's filler: the timed sequential region at the start.
+  static quint64 quickFiller(quint64 claimedBytes, const Settings& settings);
+  // The largest lying cache the survey's filler rules out on a drive that
+  // gives no reason to look further: settings.cacheLimitBytes, or less where
+  // the part of the drive above the power of two at or above its half is
+  // smaller (as far as f3probe looks for one), but never less than the quick
+  // round's filler.
+  static quint64 cacheLimit(quint64 claimedBytes, const Settings& settings);
 
   // The quick round's samples: the blocks at and just below every power of
   // two, and the last block. Highest first, no repeats.
@@ -93,6 +110,8 @@ class ProbePlan {
   // stick manages (5 ms for a single block, 10 MB/s writing and 30 MB/s
   // reading in one stream).
   static qint64 estimatedSeconds(quint64 claimedBytes, const Settings& settings);
+  // The same for a full test, which writes every block and reads it back.
+  static qint64 estimatedFullSeconds(quint64 claimedBytes);
 };
 
 }  // namespace tessaro

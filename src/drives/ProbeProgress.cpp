@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QJsonValue>
+#include <QLocale>
 #include <algorithm>
 #include <cmath>
 
@@ -34,14 +35,25 @@ struct ProgressText {
 
 QString ProbeProgress::text() const {
   const int percent = int(std::floor(std::clamp(fraction, 0.0, 1.0) * 100.0));
-  if (!secondsLeft || percent >= 100) return ProgressText::tr("%1 %").arg(percent);
-  if (*secondsLeft < 60)
-    return ProgressText::tr("%1 %, about %2 s left").arg(percent).arg(*secondsLeft);
-  return ProgressText::tr("%1 %, about %2 min left").arg(percent).arg((*secondsLeft + 30) / 60);
+  QString shown;
+  if (!secondsLeft || percent >= 100) {
+    shown = ProgressText::tr("%1 %").arg(percent);
+  } else if (*secondsLeft < 60) {
+    shown = ProgressText::tr("%1 %, about %2 s left").arg(percent).arg(*secondsLeft);
+  } else {
+    shown = ProgressText::tr("%1 %, about %2 min left").arg(percent).arg((*secondsLeft + 30) / 60);
+  }
+  if (!bytesPerSecond || percent >= 100) return shown;
+  //: The locale whose decimal point the speed uses.
+  QLocale numbers(ProgressText::tr("en_US"));
+  numbers.setNumberOptions(QLocale::OmitGroupSeparator);
+  //: %1 is what is done and left, %2 the speed in MB/s.
+  return ProgressText::tr("%1 (%2 MB/s)")
+      .arg(shown, numbers.toString(double(*bytesPerSecond) / 1e6, 'f', 1));
 }
 
 HelperEvent ProbeProgress::event() const {
-  return HelperEvent::progress(fraction, bytesDone, secondsLeft);
+  return HelperEvent::progress(fraction, bytesDone, secondsLeft, bytesPerSecond);
 }
 
 std::optional<ProbeProgress> ProbeProgress::fromEvent(const HelperEvent& event) {
@@ -52,12 +64,19 @@ std::optional<ProbeProgress> ProbeProgress::fromEvent(const HelperEvent& event) 
   if (!(fraction >= 0 && fraction <= 1) || !(bytes >= 0 && bytes <= 9007199254740992.0)) {
     return std::nullopt;
   }
-  ProbeProgress progress{fraction, std::nullopt, quint64(bytes)};
+  ProbeProgress progress{fraction, std::nullopt, quint64(bytes), std::nullopt};
   if (const QJsonValue left = fields.value(QStringLiteral("secondsLeft")); !left.isUndefined()) {
     const double seconds = left.toDouble(-1);
     // Up to about 30 years: anything longer is not a drive's answer.
     if (!(seconds >= 0 && seconds <= 1e9)) return std::nullopt;
     progress.secondsLeft = qint64(seconds);
+  }
+  if (const QJsonValue speed = fields.value(QStringLiteral("bytesPerSecond"));
+      !speed.isUndefined()) {
+    // Up to a petabyte a second: anything faster is not a drive's answer.
+    const double bytesPerSecond = speed.toDouble(-1);
+    if (!(bytesPerSecond >= 0 && bytesPerSecond <= 1e15)) return std::nullopt;
+    progress.bytesPerSecond = quint64(bytesPerSecond);
   }
   return progress;
 }

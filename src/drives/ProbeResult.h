@@ -6,38 +6,100 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace tessaro {
 
 // What a capacity probe found.
 struct ProbeResult {
-  quint64 claimedBytes = 0;
-  qint64 samples = 0;  // blocks written and read back
+  enum class Verdict {
+    genuine,      // every block read back as written
+    counterfeit,  // holds data only up to usableBytes; past it, never
+    damaged,      // loses data in badRegions, holds it above and below them
+    failed,       // refused writes, or stopped storing them, from some point of the run on
+  };
+  enum class Mode {
+    quick,  // samples over the drive behind writes that flush a lying cache
+    full,   // every block written, then every block read back
+  };
+  // Why a drive failed.
+  enum class Failure {
+    refusedWrites,   // it answered writes with errors from some point on
+    stoppedStoring,  // it took writes but kept none of them from some point on
+  };
+  // A stretch of the drive, [begin, end) in bytes.
+  struct Region {
+    uint64_t begin = 0;
+    uint64_t end = 0;
+    bool operator==(const Region&) const = default;
+  };
+  // Requests the drive failed again when they were tried a second time.
+  struct Trouble {
+    uint64_t requests = 0;
+    uint64_t bytes = 0;
+    std::optional<uint64_t> firstOffset;  // the lowest offset among them
+    bool operator==(const Trouble&) const = default;
+  };
+
+  Verdict verdict = Verdict::genuine;
+  Mode mode = Mode::quick;
+  uint64_t claimedBytes = 0;
+  qint64 samples = 0;  // blocks written and read back (every block in a full test)
   qint64 intact = 0;
   qint64 aliased = 0;  // held, or shared their place with, another offset's block
   qint64 lost = 0;     // read back as something else, or refused by the drive
-  // Where the last intact block below the first bad one ends: every sample
-  // below it read back intact. The claimed size when every sample did.
-  quint64 usableBytes = 0;
-  std::optional<quint64> firstBadOffset;  // the lowest sample that did not
-  quint64 bytesWritten = 0;
-  quint64 bytesRead = 0;
+  // Where the stretch from the start that holds data ends: the claimed size
+  // for a genuine drive; for a counterfeit, the end of the last intact block
+  // below the first bad one; for a damaged drive, the start of the first bad
+  // region; 0 for a failed one.
+  uint64_t usableBytes = 0;
+  std::optional<uint64_t> firstBadOffset;  // counterfeit: the lowest sample that did not hold
+  // damaged, and a full test's map: where data was lost, lowest first, at
+  // most maxRegions of them (badRegionsLeftOut more were not kept).
+  static constexpr size_t maxRegions = 64;
+  std::vector<Region> badRegions;
+  uint64_t badRegionsLeftOut = 0;
+  // failed: how, and how many bytes had been written when it began.
+  std::optional<Failure> failure;
+  std::optional<uint64_t> failedAfterBytes;
+  // Requests that failed twice, and those that failed once and went through
+  // when tried again.
+  Trouble writeErrors;
+  Trouble readErrors;
+  uint64_t retriedWrites = 0;
+  uint64_t retriedReads = 0;
+  uint64_t bytesWritten = 0;
+  uint64_t bytesRead = 0;
   qint64 milliseconds = 0;
   // The write cache found answering reads of what it did not store: about
   // this many bytes; 0 when none was found.
-  quint64 cacheBytes = 0;
-  // Sequential speeds measured on a region at the start of the drive; 0 when
-  // the region was too small to time.
-  quint64 writeBytesPerSecond = 0;
-  quint64 readBytesPerSecond = 0;
+  uint64_t cacheBytes = 0;
+  // Quick test: no lying write cache of up to this many bytes can have hid
+  // missing capacity (what was written after the first block read back).
+  // None for a full test, which writes every block.
+  std::optional<uint64_t> cacheRuledOutBytes;
+  // Sequential speeds from acknowledged writes and reads only; 0 when there
+  // was too little to time. speedPartial: some of the timed writes were refused.
+  uint64_t writeBytesPerSecond = 0;
+  uint64_t readBytesPerSecond = 0;
+  bool speedPartial = false;
+  // Whether the partition table the test wrote over is gone, as far as the
+  // kernel knows: false when clearing it or telling the kernel failed.
+  bool tableCleared = true;
 
-  bool genuine() const { return !firstBadOffset.has_value(); }
-  // "Genuine: all N samples read back" or
-  // "Counterfeit: only the first X GB of Y GB hold data".
-  QString verdict() const;
-  // The figures behind the verdict, one line each, for the log.
-  QStringList details() const;
+  bool genuine() const { return verdict == Verdict::genuine; }
+  // Every region of the claimed size that is no bad region.
+  std::vector<Region> goodRegions() const;
+
+  // The verdict in the same words in every language, as the command line's
+  // JSON summary and the helper's own log give it: "Genuine: all N samples
+  // read back", "Counterfeit: only the first X GB of Y GB hold data",
+  // "Damaged: data read back wrong between X MB and Y MB", "Failed: the
+  // drive refused writes after N MB", "Failed: the drive stopped storing data
+  // after N MB written".
+  QString verdictLine() const;
 
   // The figures as the helper's result event carries them, and back. None
   // unless every figure is there, in range and consistent with the others.

@@ -75,10 +75,12 @@ HelperEvent HelperEvent::writing() {
 }
 
 HelperEvent HelperEvent::progress(double fraction, quint64 bytesDone,
-                                  std::optional<qint64> secondsLeft) {
+                                  std::optional<qint64> secondsLeft,
+                                  std::optional<quint64> bytesPerSecond) {
   QJsonObject fields{{QStringLiteral("fraction"), fraction},
                      {QStringLiteral("bytesDone"), qint64(bytesDone)}};
   if (secondsLeft) fields.insert(QStringLiteral("secondsLeft"), *secondsLeft);
+  if (bytesPerSecond) fields.insert(QStringLiteral("bytesPerSecond"), qint64(*bytesPerSecond));
   fields.insert(kEvent, nameOf(Kind::progress));
   return {Kind::progress, fields};
 }

@@ -20,7 +20,8 @@ namespace tessaro {
 //             the "$ " line after it shows it to people
 //   writing   no members: from here on the run changes the drive
 //   progress  "fraction" 0..1, "bytesDone" (0 where a verb counts its steps
-//             rather than bytes), "secondsLeft" (absent until known)
+//             rather than bytes), "secondsLeft" (absent until known),
+//             "bytesPerSecond" (absent where the verb does not tell it)
 //   result    "verb" and the verb's own figures
 //   failure   "kind" (HelperContract::failureKind of the status), "written"
 //             (whether the drive was changed), "tool" (may be empty), "status"
@@ -33,8 +34,8 @@ class HelperEvent {
 
   static HelperEvent step(const QStringList& command);
   static HelperEvent writing();
-  static HelperEvent progress(double fraction, quint64 bytesDone,
-                              std::optional<qint64> secondsLeft);
+  static HelperEvent progress(double fraction, quint64 bytesDone, std::optional<qint64> secondsLeft,
+                              std::optional<quint64> bytesPerSecond = std::nullopt);
   static HelperEvent result(const QString& verb, QJsonObject figures);
   static HelperEvent failure(const QString& kind, bool written, const QString& tool, int status,
                              const QString& message);

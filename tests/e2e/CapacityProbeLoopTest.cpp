@@ -37,8 +37,7 @@ class CapacityProbeLoopTest : public ::testing::Test {
       LinuxProbeDevice target(fd, device);
       ProbeResult result = CapacityProbe(target).run();
       ::close(fd);
-      std::printf("%s: %s\n", qPrintable(device), qPrintable(result.verdict()));
-      for (const QString& line : result.details()) std::printf("  %s\n", qPrintable(line));
+      std::printf("%s: %s\n", qPrintable(device), qPrintable(result.verdictLine()));
       return result;
     } catch (...) {
       ::close(fd);

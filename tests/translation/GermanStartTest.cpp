@@ -120,7 +120,7 @@ TEST_F(GermanStartTest, BuiltLinesInGerman) {
             QString::fromUtf8("Gefälscht: Nur die ersten 15,50 GB von 64,00 GB speichern Daten. "
                               "Das Laufwerk enthält jetzt Testdaten: vor der Verwendung "
                               "formatieren."));
-  EXPECT_EQ(counterfeit.verdict(), "Counterfeit: only the first 15.50 GB of 64.00 GB hold data");
+  EXPECT_EQ(counterfeit.verdictLine(), "Counterfeit: only the first 15.50 GB of 64.00 GB hold data");
 }
 
 struct CliRun {

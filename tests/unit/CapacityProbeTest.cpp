@@ -3,14 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QHash>
-#include <cstring>
-#include <deque>
+#include <QRegularExpression>
+#include <cerrno>
 #include <functional>
-#include <unordered_map>
 
+#include "DataRows.h"
+#include "FakeDrive.h"
 #include "exec/Error.h"
 #include "helper/probe/CapacityProbe.h"
+#include "helper/probe/SurfaceTest.h"
 
 using namespace tessaro;
 
@@ -20,109 +21,63 @@ constexpr quint64 kBlock = ProbeSignature::blockBytes;
 constexpr quint64 kMiB = quint64(1) << 20;
 constexpr quint64 kGiB = quint64(1) << 30;
 
-// A drive in memory that claims `claimed` bytes; where each block really goes
-// is up to its kind. A cache answers reads of the last cacheBytes written,
-// whatever the storage kept, and after failAfter requests every one fails.
-class MemoryDrive : public ProbeTarget {
+// The fake drive of the FUSE program, in memory.
+class MemoryFake : public ProbeTarget {
  public:
-  enum class Kind {
-    genuine,
-    wraps,           // block at o is stored at o mod real
-    chain,           // wraps at the next power of two; writes between vanish
-    dropsWrites,     // past real: writes vanish, reads give zeros
-    returnsGarbage,  // past real: writes vanish, reads give a fixed pattern
-    failsReads,      // past real: writes vanish, reads fail
-    failsIo,         // past real: I/O errors
-    onePlace,        // past real: every block lands on the one at 1 MiB
-  };
+  explicit MemoryFake(const fake::FakeDriveSpec& spec) : drive_(spec, store_, cache_) {}
 
-  MemoryDrive(Kind kind, quint64 claimed, quint64 real, quint64 cacheBytes = 0, int failAfter = -1)
-      : kind_(kind),
-        claimed_(claimed),
-        real_(real),
-        cacheBlocks_(cacheBytes / kBlock),
-        failAfter_(failAfter) {}
-
-  quint64 sizeBytes() const override { return claimed_; }
-
+  quint64 sizeBytes() const override { return drive_.claimedBytes(); }
   Outcome write(quint64 offset, std::span<const char> data) override {
-    if (failing()) return Outcome::mediaError;
-    for (quint64 at = 0; at < data.size(); at += kBlock) {
-      const quint64 block = offset + at;
-      if (kind_ == Kind::failsIo && block >= real_) return Outcome::mediaError;
-      const QByteArray bytes(data.data() + at, kBlock);
-      remember(block, bytes);
-      if (const auto place = placeOf(block)) store_[*place] = bytes;
-    }
-    return Outcome::done;
+    return outcome(drive_.write(offset, data.data(), data.size()), data.size());
   }
-
   Outcome read(quint64 offset, std::span<char> data) override {
-    if (failing()) return Outcome::mediaError;
-    for (quint64 at = 0; at < data.size(); at += kBlock) {
-      const quint64 block = offset + at;
-      if (const auto cached = cache_.find(block); cached != cache_.end()) {
-        std::memcpy(data.data() + at, cached->second.first.constData(), kBlock);
-        continue;
-      }
-      if ((kind_ == Kind::failsIo || kind_ == Kind::failsReads) && block >= real_)
-        return Outcome::mediaError;
-      QByteArray bytes(kBlock, kind_ == Kind::returnsGarbage ? char(0x5a) : char(0));
-      if (const auto place = placeOf(block); place && store_.contains(*place)) {
-        bytes = store_.value(*place);
-      }
-      std::memcpy(data.data() + at, bytes.constData(), kBlock);
-    }
-    return Outcome::done;
+    return outcome(drive_.read(offset, data.data(), data.size()), data.size());
   }
-
-  void flush() override { ++flushes; }
-
-  int calls = 0;
-  int flushes = 0;
+  void flush() override { drive_.flush(); }
 
  private:
-  bool failing() { return ++calls > failAfter_ && failAfter_ >= 0; }
-
-  std::optional<quint64> placeOf(quint64 block) const {
-    if (block < real_ || kind_ == Kind::genuine) return block;
-    switch (kind_) {
-      case Kind::wraps:
-        return block % real_ / kBlock * kBlock;
-      case Kind::chain: {
-        quint64 power = 1;
-        while (power < real_) power <<= 1;
-        const quint64 place = block % power;
-        return place < real_ ? std::optional<quint64>(place) : std::nullopt;
-      }
-      case Kind::onePlace:
-        return kMiB;
-      default:
-        return std::nullopt;
-    }
+  static Outcome outcome(int64_t done, size_t wanted) {
+    if (done == int64_t(wanted)) return Outcome::done;
+    return done == -EROFS ? Outcome::readOnly : Outcome::mediaError;
   }
 
-  // The last cacheBlocks_ writes, and the newest data of each block among them.
-  void remember(quint64 block, const QByteArray& bytes) {
-    if (cacheBlocks_ == 0) return;
-    order_.push_back(block);
-    auto& [data, count] = cache_[block];
-    data = bytes;
-    ++count;
-    if (order_.size() <= cacheBlocks_) return;
-    const auto oldest = cache_.find(order_.front());
-    if (--oldest->second.second == 0) cache_.erase(oldest);
-    order_.pop_front();
-  }
+  fake::MemoryStorage store_;
+  fake::MemoryStorage cache_;
+  fake::FakeDrive drive_;
+};
 
-  Kind kind_;
-  quint64 claimed_;
-  quint64 real_;
-  size_t cacheBlocks_;
-  int failAfter_;
-  QHash<quint64, QByteArray> store_;
-  std::deque<quint64> order_;
-  std::unordered_map<quint64, std::pair<QByteArray, int>> cache_;
+// A drive that fails requests where it is told to: the request numbered
+// failOnce (counting writes and reads apart) once, the blocks at failAt every
+// time, or every request from the one numbered dieAt on.
+class Faulty : public ProbeTarget {
+ public:
+  struct Faults {
+    std::optional<int> writeOnce, readOnce;
+    std::optional<quint64> writeAt, readAt;
+    std::optional<int> dieAt;
+  };
+  Faulty(ProbeTarget& inner, Faults faults) : inner_(inner), faults_(faults) {}
+  quint64 sizeBytes() const override { return inner_.sizeBytes(); }
+  Outcome write(quint64 offset, std::span<const char> data) override {
+    if (dies() || ++writes_ == faults_.writeOnce || covers(faults_.writeAt, offset, data.size()))
+      return Outcome::mediaError;
+    return inner_.write(offset, data);
+  }
+  Outcome read(quint64 offset, std::span<char> data) override {
+    if (dies() || ++reads_ == faults_.readOnce || covers(faults_.readAt, offset, data.size()))
+      return Outcome::mediaError;
+    return inner_.read(offset, data);
+  }
+  void flush() override { inner_.flush(); }
+
+ private:
+  bool dies() { return faults_.dieAt && ++requests_ > *faults_.dieAt; }
+  static bool covers(std::optional<quint64> at, quint64 offset, size_t bytes) {
+    return at && *at >= offset && *at < offset + bytes;
+  }
+  ProbeTarget& inner_;
+  Faults faults_;
+  int writes_ = 0, reads_ = 0, requests_ = 0;
 };
 
 // Small enough to run in memory quickly, with the same structure as the defaults.
@@ -132,120 +87,203 @@ ProbePlan::Settings smallSettings() {
   settings.shadowBytes = 4 * kMiB;
   settings.cacheLimitBytes = 48 * kMiB;
   settings.quickShadowBytes = 256 * 1024;
-  settings.speedBytes = kMiB;
+  settings.speedBytes = 2 * kMiB;
   settings.refinementSamples = 64;
   settings.chunkBytes = 256 * 1024;
+  settings.fillerChecks = 256;
+  settings.watchBytes = 2 * kMiB;
+  settings.lagBytes = kMiB;
   return settings;
 }
 
-TEST(CapacityProbe, FindsTheRealSizeOfEveryKindOfCounterfeitToTheBlock) {
-  using Kind = MemoryDrive::Kind;
-  struct Case {
-    const char* name;
-    Kind kind;
-    quint64 claimed;
-    quint64 real;
-    quint64 cacheBytes = 0;
-  };
-  const std::vector<Case> cases{
-      {"wraps at a power of two", Kind::wraps, 8 * kGiB, kGiB},
-      {"wraps anywhere", Kind::wraps, 4 * kGiB, 700 * kMiB + 3 * kBlock},
-      {"wraps just above the shadow", Kind::wraps, 4 * kGiB, 5 * kMiB},
-      {"wraps past half", Kind::wraps, 16 * kGiB, 15 * kGiB / 2},
-      {"wraps below the filler", Kind::wraps, 4 * kGiB, 30 * kMiB + 3 * kBlock},
-      // The last block lands just below where the filler starts, so that it
-      // goes bad at once and the filler is cut short.
-      {"wraps below the filler, cut short", Kind::wraps, 4 * kGiB, 31232000},
-      {"chain", Kind::chain, 16 * kGiB, 5 * kGiB},
-      {"drops writes", Kind::dropsWrites, 4 * kGiB, 1536 * kMiB},
-      {"returns garbage", Kind::returnsGarbage, 4 * kGiB, 3 * kGiB + 12345},
-      {"fails reads", Kind::failsReads, 2 * kGiB, 1000 * kMiB},
-      {"fails I/O", Kind::failsIo, 2 * kGiB, 1000 * kMiB},
-      {"stores everything in one place", Kind::onePlace, 2 * kGiB, 300 * kMiB},
-      {"misses only the last block", Kind::dropsWrites, 2 * kGiB, 2 * kGiB - kBlock},
-      {"larger than 2 TiB", Kind::dropsWrites, 2560 * kGiB, 2048 * kGiB + 5 * kMiB},
-      {"caches 2 MiB over a wrap", Kind::wraps, 4 * kGiB, kGiB, 2 * kMiB},
-      {"caches 8 MiB over a drop", Kind::dropsWrites, 4 * kGiB, 1536 * kMiB, 8 * kMiB},
-      {"caches 32 MiB over a wrap anywhere", Kind::wraps, 4 * kGiB, 700 * kMiB, 32 * kMiB},
-      {"caches 32 MiB over a drop", Kind::dropsWrites, 4 * kGiB, kGiB, 32 * kMiB},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    MemoryDrive drive(c.kind, c.claimed, c.real, c.cacheBytes);
-    const ProbeResult result = CapacityProbe(drive, smallSettings(), 7).run();
-    ASSERT_FALSE(result.genuine());
-    // The memory drive keeps a block when it starts below the real size.
-    const quint64 realBlocks = (c.real + kBlock - 1) / kBlock * kBlock;
-    EXPECT_EQ(result.usableBytes, realBlocks);
-    EXPECT_EQ(*result.firstBadOffset, realBlocks);
-    EXPECT_TRUE(result.verdict().startsWith("Counterfeit: only the first"))
-        << result.verdict().toStdString();
-    EXPECT_GT(result.aliased + result.lost, 0);
-    if (c.cacheBytes == 0) EXPECT_EQ(result.cacheBytes, 0u);
-    if (c.cacheBytes && c.kind == Kind::dropsWrites) {
-      // Found to within the growth of what was written between two looks.
-      EXPECT_NEAR(double(result.cacheBytes), double(c.cacheBytes), 0.1 * double(c.cacheBytes));
+// "700M+12K", "2G-4K", "31232000": bytes.
+quint64 bytesOf(const QString& text) {
+  quint64 total = 0;
+  static const QRegularExpression term(R"(([+-]?)(\d+)([KMGT]?))");
+  for (auto it = term.globalMatch(text); it.hasNext();) {
+    const QRegularExpressionMatch part = it.next();
+    quint64 value = part.captured(2).toULongLong();
+    for (const char unit : {'K', 'M', 'G', 'T'}) {
+      value <<= 10;
+      if (part.captured(3) == QChar(unit)) break;
+      if (unit == 'T' || part.captured(3).isEmpty()) value >>= 10;
+      if (part.captured(3).isEmpty()) break;
     }
+    total = part.captured(1) == "-" ? total - value : total + value;
+  }
+  return total;
+}
+
+fake::FakeDriveSpec specOf(const QString& words) {
+  std::vector<std::string> parts;
+  for (const QString& word : words.split(' ', Qt::SkipEmptyParts)) {
+    const bool size = !parts.empty() && !word.startsWith('-');
+    parts.push_back(size ? std::to_string(bytesOf(word)) : word.toStdString());
+  }
+  std::string error;
+  const auto spec = fake::FakeDriveSpec::parse(parts, error);
+  EXPECT_TRUE(spec) << error;
+  return spec.value_or(fake::FakeDriveSpec{});
+}
+
+ProbeResult probed(ProbeTarget& drive, bool full) {
+  return full ? SurfaceTest(drive, 1 << 20, 7).run()
+              : CapacityProbe(drive, smallSettings(), 7).run();
+}
+
+const char* verdictName(ProbeResult::Verdict verdict) {
+  switch (verdict) {
+    case ProbeResult::Verdict::genuine:
+      return "genuine";
+    case ProbeResult::Verdict::counterfeit:
+      return "counterfeit";
+    case ProbeResult::Verdict::damaged:
+      return "damaged";
+    case ProbeResult::Verdict::failed:
+      return "failed";
+  }
+  return "";
+}
+
+// Every kind of the fake drive, quick and full: the verdict, and where.
+TEST(CapacityProbe, GivesEveryKindOfDriveItsVerdict) {
+  const auto rows = test::readDataRows(TESSARO_FIXTURES_DIR "/Probe/kinds.rows");
+  ASSERT_GE(rows.size(), 30);
+  for (const test::DataRow& row : rows) {
+    const QStringList fields = test::textsOf(row.fields);
+    SCOPED_TRACE((row.where + ": " + fields.join(" | ")).toStdString());
+    ASSERT_GE(fields.size(), 3);
+    const bool full = fields[0] == "full";
+    MemoryFake drive(specOf(fields[1]));
+    const ProbeResult result = probed(drive, full);
+    const QStringList where = fields.value(3).split(' ', Qt::SkipEmptyParts);
+    EXPECT_EQ(verdictName(result.verdict), fields[2]) << result.verdictLine().toStdString();
+    // The helper's event carries it whole.
+    const auto carried = ProbeResult::fromJson(result.toJson());
+    ASSERT_TRUE(carried);
+    EXPECT_EQ(carried->toJson(), result.toJson());
+    EXPECT_EQ(result.mode, full ? ProbeResult::Mode::full : ProbeResult::Mode::quick);
+    switch (result.verdict) {
+      case ProbeResult::Verdict::genuine:
+        EXPECT_EQ(result.usableBytes, result.claimedBytes);
+        if (!full) EXPECT_GE(result.cacheRuledOutBytes.value_or(0), bytesOf(fields.value(3)));
+        break;
+      case ProbeResult::Verdict::counterfeit:
+        EXPECT_EQ(result.usableBytes, bytesOf(fields.value(3)) / kBlock * kBlock);
+        EXPECT_EQ(result.firstBadOffset, bytesOf(fields.value(3)) / kBlock * kBlock);
+        break;
+      case ProbeResult::Verdict::damaged:
+        ASSERT_FALSE(result.badRegions.empty());
+        EXPECT_EQ(result.badRegions.front(),
+                  (ProbeResult::Region{bytesOf(where.value(0)), bytesOf(where.value(1))}));
+        EXPECT_EQ(result.usableBytes, bytesOf(where.value(0)));
+        EXPECT_EQ(result.goodRegions().back().end, result.claimedBytes);
+        break;
+      case ProbeResult::Verdict::failed: {
+        ASSERT_TRUE(result.failure && result.failedAfterBytes);
+        const bool refused = where.value(0) == "refused";
+        EXPECT_EQ(*result.failure, refused ? ProbeResult::Failure::refusedWrites
+                                           : ProbeResult::Failure::stoppedStoring);
+        // A drive takes the request that crosses where it stops whole.
+        const quint64 after = bytesOf(where.value(1));
+        EXPECT_LE(*result.failedAfterBytes, after + kMiB);
+        EXPECT_GE(*result.failedAfterBytes + (refused ? 0 : 4 * kMiB), after);
+        if (refused) EXPECT_GT(result.writeErrors.requests, 0u);
+        break;
+      }
+    }
+  }
+}
+
+// One failed write and one failed read are evidence, never a verdict alone:
+// tried again, counted and told; failing every time, a damaged place.
+TEST(CapacityProbe, AFailedReadAndWriteAreToldAndWeighed) {
+  for (const bool full : {false, true}) {
+    SCOPED_TRACE(full ? "full" : "quick");
+    const auto genuine = specOf(full ? "genuine 256M 0" : "genuine 2G 0");
+    {
+      MemoryFake inner(genuine);
+      Faulty drive(inner, {.writeOnce = 40, .readOnce = 60});
+      const ProbeResult result = probed(drive, full);
+      EXPECT_EQ(result.verdict, ProbeResult::Verdict::genuine);
+      EXPECT_EQ(result.retriedWrites, 1u);
+      EXPECT_EQ(result.retriedReads, 1u);
+    }
+    MemoryFake inner(genuine);
+    Faulty drive(inner, {.writeAt = 20 * kMiB + 8 * kBlock, .readAt = 16 * kMiB});
+    const ProbeResult result = probed(drive, full);
+    EXPECT_NE(result.verdict, ProbeResult::Verdict::counterfeit);
+    EXPECT_NE(result.verdict, ProbeResult::Verdict::genuine);
+    EXPECT_GE(result.writeErrors.requests, 1u);
+    EXPECT_GE(result.readErrors.requests, 1u);
   }
 }
 
 TEST(CapacityProbe, ADriveThatStopsAnsweringIsNoCounterfeit) {
   // It fails every request from the first, or after some went well.
-  for (const int failAfter : {0, 3, 40, 400}) {
-    SCOPED_TRACE(failAfter);
-    MemoryDrive drive(MemoryDrive::Kind::genuine, 2 * kGiB, 0, 0, failAfter);
-    try {
-      CapacityProbe(drive, smallSettings(), 7).run();
-      FAIL() << "a verdict on a drive that stopped answering";
-    } catch (const Error& error) {
-      EXPECT_EQ(error.code(), CapacityProbe::stoppedResponding);
-      EXPECT_TRUE(error.description().startsWith("the drive stopped responding after "));
+  for (const int dieAt : {0, 3, 40, 300}) {
+    for (const bool full : {false, true}) {
+      SCOPED_TRACE(std::to_string(dieAt) + (full ? " full" : " quick"));
+      MemoryFake inner(specOf(full ? "genuine 256M 0" : "genuine 2G 0"));
+      Faulty drive(inner, {.dieAt = dieAt});
+      try {
+        probed(drive, full);
+        FAIL() << "a verdict on a drive that stopped answering";
+      } catch (const Error& error) {
+        EXPECT_EQ(error.code(), CapacityProbe::stoppedResponding);
+        EXPECT_TRUE(error.description().startsWith("the drive stopped responding after "));
+      }
     }
   }
 }
 
-TEST(CapacityProbe, AGenuineDriveReadsBackEverySample) {
-  MemoryDrive drive(MemoryDrive::Kind::genuine, 2 * kGiB + 5000, 0);
+TEST(CapacityProbe, AGenuineDriveGetsAsMuchWrittenAsRulesOutTheLargestCache) {
+  MemoryFake drive(specOf("genuine 2G 0"));
   const ProbeResult result = CapacityProbe(drive, smallSettings(), 7).run();
-  EXPECT_TRUE(result.genuine());
-  EXPECT_EQ(result.usableBytes, 2 * kGiB + 5000);
+  ASSERT_TRUE(result.genuine());
   EXPECT_EQ(result.intact, result.samples);
-  EXPECT_EQ(result.verdict(),
+  EXPECT_EQ(result.verdictLine(),
             QStringLiteral("Genuine: all %1 samples read back").arg(result.samples));
-  // No round beyond the quick one and the survey, and the whole cache limit
-  // written behind the survey's samples.
-  EXPECT_GE(result.bytesWritten, smallSettings().cacheLimitBytes);
-  EXPECT_LT(result.bytesWritten, smallSettings().cacheLimitBytes + 8 * kMiB);
+  // Just more than the cache limit after the first block written, and not a block more.
+  EXPECT_GE(result.cacheRuledOutBytes.value_or(0), smallSettings().cacheLimitBytes);
+  EXPECT_LE(result.bytesWritten, smallSettings().cacheLimitBytes + 2 * kBlock);
   EXPECT_EQ(result.cacheBytes, 0u);
 }
 
 TEST(CapacityProbe, SettlesACounterfeitWithoutACacheInTheQuickRound) {
-  MemoryDrive drive(MemoryDrive::Kind::chain, 16 * kGiB, 5 * kGiB);
+  MemoryFake drive(specOf("chain 16G 5G"));
   const ProbeResult result = CapacityProbe(drive, smallSettings(), 7).run();
   EXPECT_EQ(result.usableBytes, 5 * kGiB);
   EXPECT_LT(result.bytesWritten, 24 * kMiB);
 }
 
 TEST(CapacityProbe, ReportsProgressThatOnlyGrowsAndEndsComplete) {
-  MemoryDrive drive(MemoryDrive::Kind::wraps, 2 * kGiB, 500 * kMiB);
-  std::vector<double> fractions;
-  CapacityProbe(drive, smallSettings(), 7).run([&](const ProbeProgress& progress) {
-    fractions.push_back(progress.fraction);
-  });
-  ASSERT_GT(fractions.size(), 100u);
-  EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end()));
-  EXPECT_LT(fractions[fractions.size() - 2], 1.0);
-  EXPECT_EQ(fractions.back(), 1.0);
+  for (const bool full : {false, true}) {
+    MemoryFake drive(specOf(full ? "wrap 256M 100M" : "wrap 2G 500M"));
+    std::vector<ProbeProgress> seen;
+    const auto onProgress = [&](const ProbeProgress& progress) { seen.push_back(progress); };
+    if (full) {
+      SurfaceTest(drive, 1 << 20, 7).run(onProgress);
+    } else {
+      CapacityProbe(drive, smallSettings(), 7).run(onProgress);
+    }
+    ASSERT_GT(seen.size(), 100u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end(), [](const auto& a, const auto& b) {
+      return a.fraction < b.fraction;
+    }));
+    EXPECT_LT(seen[seen.size() - 2].fraction, 1.0);
+    EXPECT_EQ(seen.back().fraction, 1.0);
+  }
 }
 
 TEST(CapacityProbe, EachRunWritesNewSignatures) {
   // A stale block from an earlier run must not pass for this run's: a drive
   // that drops every write past 1 GiB but still holds an earlier run's blocks.
-  MemoryDrive drive(MemoryDrive::Kind::genuine, 2 * kGiB, 0);
+  MemoryFake drive(specOf("genuine 2G 0"));
   CapacityProbe(drive, smallSettings(), 1).run();
   class FrozenAbove : public ProbeTarget {
    public:
-    explicit FrozenAbove(MemoryDrive& inner) : inner_(inner) {}
+    explicit FrozenAbove(ProbeTarget& inner) : inner_(inner) {}
     quint64 sizeBytes() const override { return inner_.sizeBytes(); }
     Outcome write(quint64 offset, std::span<const char> data) override {
       return offset >= kGiB ? Outcome::done : inner_.write(offset, data);
@@ -256,7 +294,7 @@ TEST(CapacityProbe, EachRunWritesNewSignatures) {
     void flush() override {}
 
    private:
-    MemoryDrive& inner_;
+    ProbeTarget& inner_;
   } frozen(drive);
   const ProbeResult result = CapacityProbe(frozen, smallSettings(), 2).run();
   EXPECT_EQ(result.usableBytes, kGiB);

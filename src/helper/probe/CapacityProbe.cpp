@@ -3,8 +3,6 @@
 
 #include "helper/probe/CapacityProbe.h"
 
-#include <QDateTime>
-#include <QElapsedTimer>
 #include <algorithm>
 #include <cstdlib>
 
@@ -14,14 +12,17 @@ namespace tessaro {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr quint64 kBlock = ProbeSignature::blockBytes;
 constexpr quint64 kMiB = quint64(1) << 20;
 // The sentinels are read whenever what was written since them has grown by
 // this many parts in 16, so that a cache is measured to within about 6 %.
 constexpr quint64 kCheckGrowthSixteenths = 17;
 constexpr size_t kSentinels = 4;
-
-qint64 nowMs() { return QDateTime::currentMSecsSinceEpoch(); }
+// Writes refused in a row at offsets below one the drive took: it takes no more.
+constexpr int kRefusalsToStop = 8;
+constexpr int kMostEdges = 16;
 
 QRandomGenerator generatorFor(std::optional<quint64> seed) {
   // Without a seed the generator comes from the operating system's entropy,
@@ -30,278 +31,331 @@ QRandomGenerator generatorFor(std::optional<quint64> seed) {
               : QRandomGenerator::securelySeeded();
 }
 
+ProbePlan::Settings inWholeBlocks(ProbePlan::Settings settings) {
+  settings.chunkBytes = std::max(settings.chunkBytes / kBlock, quint64(1)) * kBlock;
+  return settings;
+}
+
+qint64 nanosecondsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count();
+}
+
 }  // namespace
 
 CapacityProbe::CapacityProbe(ProbeTarget& target, ProbePlan::Settings settings,
                              std::optional<quint64> seed)
     : target_(target),
-      settings_(settings),
+      settings_(inWholeBlocks(settings)),
       random_(generatorFor(seed)),
       signature_(ProbeSignature::Nonce{random_.generate64(), random_.generate64()}),
-      buffer_(nullptr, std::free),
-      anchor_(nullptr, std::free) {
-  settings_.chunkBytes = std::max(settings_.chunkBytes / kBlock, quint64(1)) * kBlock;
-  buffer_.reset(static_cast<char*>(std::aligned_alloc(kBlock, settings_.chunkBytes)));
-  anchor_.reset(static_cast<char*>(std::aligned_alloc(kBlock, kBlock)));
-  if (!buffer_ || !anchor_) throw std::bad_alloc();
-}
+      io_(target, settings_.chunkBytes, signature_, [this] { checkCancel(); }) {}
 
 ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCheck& isCancelled) {
   onProgress_ = onProgress;
   isCancelled_ = isCancelled;
-  startedAtMs_ = nowMs();
   covered_ = ProbePlan::coveredBytes(target_.sizeBytes());
   if (covered_ == 0) {
     throw Error(ErrorDomain::capacityProbe, tooSmall,
                 QStringLiteral("The drive is too small to test its capacity."));
   }
   const std::vector<quint64> quick = ProbePlan::quick(covered_);
-  const quint64 quickFiller = std::min(settings_.quickShadowBytes, covered_);
-  const quint64 surveyFiller =
-      std::min(std::max(settings_.shadowBytes, settings_.cacheLimitBytes), covered_);
-  const quint64 surveyBlocks =
-      covered_ / std::max<quint64>(ProbePlan::surveyShadow(covered_, settings_) / 2, kBlock);
+  const quint64 quickFiller = ProbePlan::quickFiller(covered_, settings_);
+  const quint64 limit = ProbePlan::cacheLimit(covered_, settings_);
+  const quint64 shadow = ProbePlan::surveyShadow(covered_, settings_);
+  const quint64 surveyBlocks = covered_ / std::max<quint64>(shadow / 2, kBlock);
   // Planned: the path of a genuine drive, the longest one.
-  plannedBytes_ = 2 * std::min(settings_.speedBytes, covered_ / 4) + 2 * quick.size() * kBlock +
-                  quickFiller + 2 * (surveyBlocks + quick.size()) * kBlock + surveyFiller;
+  plannedBytes_ = 3 * quick.size() * kBlock + 2 * quickFiller + 2 * surveyBlocks * kBlock + limit +
+                  quint64(settings_.fillerChecks) * kBlock;
 
-  measureSpeed();
-  runRound(quick, quickFiller, quickFiller, {});
+  // The quick round: its samples, then the timed sequential region behind
+  // them, read back whole. The first samples written are the sentinels that
+  // measure any cache from here on.
+  sentinels_.assign(quick.begin(), quick.begin() + std::min(quick.size(), kSentinels));
+  firstSentinelAt_ = io_.bytesWritten();
+  writeSamples(quick);
+  std::set<quint64> sampled(quick.begin(), quick.end());
+  const std::vector<Chunk> timed = writeFiller(
+      {.regionBytes = quickFiller, .bytes = quickFiller, .minimum = quickFiller, .timed = true},
+      sampled);
+  checkCancel();
+  io_.flush();
+  readBackTimed(quickFiller, timed, sampled);
+  readSamples(quick, sampled);
+
   // Settled by the quick round: lost blocks past the real size, or blocks
   // moved by a power of two, which the quick round finds to the block. What
   // is left between its last good and first bad block loses what is written
   // there, so that no filler is needed to show it, and few blocks a round
-  // close in on it in few requests.
-  const bool settledQuickly = boundary().firstBad && wrapsAtAPowerOfTwo();
-  if (!settledQuickly) {
+  // close in on it in few requests. A drive that failed needs nothing more.
+  const ProbeResult::Verdict first = judge().verdict;
+  const bool settledQuickly = first == ProbeResult::Verdict::counterfeit && wrapsAtAPowerOfTwo();
+  if (!settledQuickly && first != ProbeResult::Verdict::failed) {
     // Nothing wrong so far, which may be a cache answering for lost blocks,
     // or blocks that moved other than by a power of two, so that a sample
-    // past the real size may have read back intact: the survey, with the
-    // quick round's blocks again, behind a filler that looks for the cache.
-    std::vector<quint64> samples = ProbePlan::survey(covered_, settings_, random_);
-    samples.insert(samples.end(), quick.begin(), quick.end());
-    std::sort(samples.begin(), samples.end(), std::greater<>());
-    samples.erase(std::unique(samples.begin(), samples.end()), samples.end());
-    const std::vector<quint64> sentinels(quick.begin(),
-                                         quick.begin() + std::min(quick.size(), kSentinels));
-    runRound(samples, surveyFiller, ProbePlan::surveyShadow(covered_, settings_), sentinels);
+    // past the real size may have read back intact: the survey, behind a
+    // filler that looks for the cache. The quick round's samples stay as they
+    // were written, the oldest writes of the run.
+    std::vector<quint64> survey;
+    for (const quint64 offset : ProbePlan::survey(covered_, settings_, random_)) {
+      if (!sampled.contains(offset)) survey.push_back(offset);
+    }
+    writeSamples(survey);
+    sampled.insert(survey.begin(), survey.end());
+    // Written since the first sentinel: more than the limit in the end.
+    const quint64 since = io_.bytesWritten() - *firstSentinelAt_;
+    const quint64 wanted = limit + kBlock > since ? limit + kBlock - since : 0;
+    const std::vector<Chunk> chunks = writeFiller({.regionBytes = std::max(limit, shadow),
+                                                   .bytes = std::max(wanted, shadow),
+                                                   .minimum = shadow,
+                                                   .keepSamples = true,
+                                                   .timed = true,
+                                                   .watch = true},
+                                                  sampled);
+    checkCancel();
+    io_.flush();
+    ruledOut_ = io_.bytesWritten() - *firstSentinelAt_ - kBlock;
+    readSamples(std::vector<quint64>(sampled.rbegin(), sampled.rend()), sampled);
+    checkFiller(chunks, sampled, settings_.fillerChecks);
+  } else {
+    ruledOut_ = io_.bytesWritten() - *firstSentinelAt_ - kBlock;
   }
 
-  for (int round = 0; round < settings_.refinementRounds; ++round) {
-    const Boundary found = boundary();
-    if (!found.firstBad) break;
-    int count = settledQuickly
-                    ? settings_.quickRefinementSamples
-                    : ProbePlan::refinementCount(found.lastGood, *found.firstBad, settings_);
-    // Behind a large cache every round costs its filler: where every block
-    // between the two costs less than that, one round takes them all.
-    const quint64 gap = *found.firstBad - (found.lastGood ? *found.lastGood + kBlock : 0);
-    if (cacheBound_ && 2 * gap <= *cacheBound_ &&
-        gap / kBlock <= quint64(ProbePlan::maxRefinementSamples)) {
-      count = int(std::max<quint64>(gap / kBlock, quint64(count)));
-    }
-    std::vector<quint64> samples;
-    for (const quint64 offset : ProbePlan::refinement(found.lastGood, *found.firstBad, count)) {
-      if (!states_.contains(offset)) samples.push_back(offset);
-    }
-    if (samples.empty()) break;
-    // The first bad block again, written first: a candidate that shares its
-    // place shows there.
-    samples.insert(samples.begin(), *found.firstBad);
-    const quint64 spacing = ProbePlan::refinementSpacing(found.lastGood, *found.firstBad, count);
-    const quint64 filler =
-        std::min(std::max(settledQuickly ? 0 : spacing, cacheBound_.value_or(0)), covered_);
-    plannedBytes_ = bytesWritten_ + bytesRead_ + 2 * samples.size() * kBlock + filler;
-    runRound(samples, filler, filler, {});
-  }
-
-  if (onProgress_) onProgress_({1.0, 0, bytesWritten_ + bytesRead_});
+  refine(settledQuickly);
+  if (onProgress_) onProgress_({1.0, 0, io_.bytesWritten() + io_.bytesRead()});
   return result();
 }
 
-void CapacityProbe::measureSpeed() {
-  const quint64 region = std::min(settings_.speedBytes, covered_ / 4) / kBlock * kBlock;
-  if (region < kBlock) return;
-  QElapsedTimer clock;
-  clock.start();
-  for (quint64 at = 0; at < region; at += settings_.chunkBytes) {
+void CapacityProbe::writeSamples(const std::vector<quint64>& samples) {
+  const quint64 generation = ++generation_;
+  for (const quint64 offset : samples) {
     checkCancel();
-    if (writeSigned(at, std::min(settings_.chunkBytes, region - at)) ==
-        ProbeTarget::Outcome::mediaError) {
-      noteRefusal();
+    const Written before{io_.bytesWritten(), io_.bytesTaken(), generation};
+    if (io_.write(offset, kBlock, generation)) {
+      refusedWrites_.erase(offset);
+    } else {
+      refusedWrites_.insert(offset);
     }
+    written_[offset] = before;
     step();
-  }
-  target_.flush();
-  const qint64 writeNs = std::max<qint64>(clock.nsecsElapsed(), 1);
-  clock.restart();
-  for (quint64 at = 0; at < region; at += settings_.chunkBytes) {
-    checkCancel();
-    if (readInto(at, std::min(settings_.chunkBytes, region - at)) ==
-        ProbeTarget::Outcome::mediaError) {
-      noteRefusal();
-    }
-    step();
-  }
-  const qint64 readNs = std::max<qint64>(clock.nsecsElapsed(), 1);
-  // Too short to time (under a millisecond): no figure rather than a wild one.
-  if (region >= kMiB && writeNs >= 1'000'000 && readNs >= 1'000'000) {
-    writeBytesPerSecond_ = quint64(double(region) * 1e9 / double(writeNs));
-    readBytesPerSecond_ = quint64(double(region) * 1e9 / double(readNs));
   }
 }
 
-void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 fillerBytes,
-                             quint64 minimumFiller, std::vector<quint64> sentinels) {
-  aliases_.clear();
-  // Reads the sentinels whenever what was written since the first of them has
-  // grown by a sixteenth. A sentinel that reads back wrong has left the
-  // drive's cache, if it has one: the cache holds less than what was written
-  // since. When it read back intact at the last look although what shows now
-  // had been written before that look, the cache answered then: it holds at
-  // least what had been written since it by then. The filler then only has to
-  // take every sample past that cache.
-  std::map<quint64, quint64> cleanAfter;    // sentinel → bytes written since it, last intact
-  std::map<quint64, quint64> chunkWritten;  // filler chunk → bytes written when it was
-  const auto writtenWhen = [&](quint64 offset) -> std::optional<quint64> {
-    if (const auto it = writtenBefore_.find(offset); it != writtenBefore_.end()) return it->second;
-    const auto chunk = chunkWritten.upper_bound(offset);
-    if (chunk == chunkWritten.begin()) return std::nullopt;
-    return std::prev(chunk)->second;
-  };
-  quint64 nextCheck = 64 * 1024;
-  quint64 lastLook = bytesWritten_;
-  quint64 needed = fillerBytes;  // filler after the samples
-  const auto watchCache = [&] {
-    if (sentinels.empty()) return;
-    const quint64 sinceFirst = bytesWritten_ - writtenBefore_[sentinels.front()];
-    if (sinceFirst < nextCheck) return;
-    nextCheck = std::max(sinceFirst + kBlock, sinceFirst * kCheckGrowthSixteenths / 16);
-    bool tripped = false;
-    for (const quint64 sentinel : sentinels) {
-      checkCancel();
-      const quint64 since = bytesWritten_ - writtenBefore_[sentinel];
-      if (readInto(sentinel, kBlock) == ProbeTarget::Outcome::mediaError) {
-        noteRefusal();
-        continue;
-      }
-      const ProbeSignature::Reading reading = inspectAt(sentinel, 0);
-      if (reading.kind == ProbeSignature::Kind::intact) {
-        cleanAfter[sentinel] = since;
-        continue;
-      }
-      tripped = true;
-      cacheBound_ = std::min(cacheBound_.value_or(since), since);
-      const auto shownSince = reading.kind == ProbeSignature::Kind::aliased
-                                  ? writtenWhen(reading.writtenAt)
-                                  : std::optional<quint64>(0);
-      if (cleanAfter.contains(sentinel) && shownSince && *shownSince <= lastLook) {
-        // Somewhere between the two: the middle is off by at most half a step.
-        cacheFound_ = std::max(cacheFound_, (cleanAfter[sentinel] + since) / 2);
-      }
-    }
-    lastLook = bytesWritten_;
-    if (!tripped) return;
-    sentinels.clear();
-    needed = std::min(needed, *cacheBound_);
+std::vector<CapacityProbe::Chunk> CapacityProbe::writeFiller(const Filler& plan,
+                                                             const std::set<quint64>& sampled) {
+  std::vector<Chunk> chunks;
+  const quint64 region = plan.regionBytes / kBlock * kBlock;
+  if (region == 0) return chunks;
+  const quint64 generation = ++generation_;
+  const auto blocksFor = [](quint64 bytes) { return (bytes + kBlock - 1) / kBlock * kBlock; };
+  quint64 needed = plan.bytes;
+  quint64 written = 0;  // bytes of filler written so far
+  // From the top down to the start of the drive, so that it ends on the
+  // blocks any wrap sends the region above the real size to; again from the
+  // top of the region while more is needed than it holds.
+  quint64 top = std::min(region, blocksFor(std::max(needed, plan.minimum)));
+  bool lastStretch = false;  // the filler ends where top reaches 0
+  quint64 nextLook = 64 * 1024;
+  quint64 sinceCheck = 0;
+  bool watchingSentinels = plan.watch && !sentinels_.empty();
+  cleanAfter_.clear();
+  lastLook_ = io_.bytesWritten();
+  qint64 timedNs = 0;
+  quint64 timedBytes = 0;
+  // A cache found, or filler lost: what still has to be written goes at the
+  // start of the drive, and is never less than the least filler, which is
+  // what shows a wrap between the samples.
+  const auto endWith = [&](quint64 rest) {
+    top = std::min(top, blocksFor(std::max(plan.minimum, rest)));
+    lastStretch = true;
   };
 
-  for (const quint64 offset : samples) {
-    checkCancel();
-    if (writeSigned(offset, kBlock) == ProbeTarget::Outcome::mediaError) {
-      refusedWrites_.insert(offset);
-      noteRefusal();
-    } else {
-      refusedWrites_.erase(offset);
+  bool again = false;  // around the region again
+  while (true) {
+    const quint64 target = std::max(needed, plan.minimum);
+    if (again && !lastStretch && written >= target) break;
+    if (top == 0) {
+      if (lastStretch || written >= target) break;
+      top = region;
+      again = true;
     }
-    writtenBefore_[offset] = bytesWritten_;
-    step();
-    watchCache();
-  }
-
-  // The filler, from the top down. In a round that looks for a cache it
-  // leaves the samples alone, so that every sample has the whole filler
-  // written after it; elsewhere it writes the samples inside it again, so
-  // that where the filler above the real size wrapped onto a real sample,
-  // the sample's own block is back once it has passed.
-  const std::set<quint64> sampled(samples.begin(), samples.end());
-  const bool skipSamples = !sentinels.empty();
-  quint64 top = std::max(needed, minimumFiller);
-  quint64 filled = 0;
-  while (top > 0) {
     checkCancel();
-    const quint64 bytes = std::min(settings_.chunkBytes, top);
+    quint64 bytes = std::min(settings_.chunkBytes, top);
+    if (again && !lastStretch) bytes = std::min(bytes, blocksFor(target - written));
     top -= bytes;
-    // The pieces of [top, top + bytes) to write, and the samples among them.
+    // The pieces of [top, top + bytes) to write: with keepSamples, those
+    // between the samples.
     std::vector<std::pair<quint64, quint64>> pieces;
     quint64 from = top;
-    if (skipSamples) {
+    if (plan.keepSamples) {
       for (auto it = sampled.lower_bound(top); it != sampled.end() && *it < top + bytes; ++it) {
         if (*it > from) pieces.emplace_back(from, *it);
         from = *it + kBlock;
       }
     }
     if (from < top + bytes) pieces.emplace_back(from, top + bytes);
-    bool refused = false;
+    Chunk chunk{top, bytes, io_.bytesWritten(), io_.bytesTaken(), generation, true};
     for (const auto& [begin, end] : pieces) {
-      refused |= writeSigned(begin, end - begin) == ProbeTarget::Outcome::mediaError;
+      const quint64 at = io_.bytesWritten();
+      const quint64 taken = io_.bytesTaken();
+      const Clock::time_point started = Clock::now();
+      written += end - begin;
+      if (io_.write(begin, end - begin, generation)) {
+        if (plan.timed) {
+          timedNs += nanosecondsSince(started);
+          timedBytes += end - begin;
+        }
+        continue;
+      }
+      chunk.taken = false;
+      if (plan.timed) speedPartial_ = true;
+      refusedFiller_.push_back({begin, end, Kind::writeRefused, at, at, taken});
     }
-    if (refused) noteRefusal();
-    chunkWritten[top] = bytesWritten_;
-    filled += bytes;
-    if (!skipSamples) {
+    chunks.push_back(chunk);
+    chunkWritten_[top] = chunk.writtenAt;
+    if (!plan.keepSamples) {
+      // The samples inside were written again, with the filler.
       for (auto it = sampled.lower_bound(top); it != sampled.end() && *it < top + bytes; ++it) {
-        writtenBefore_[*it] = bytesWritten_;
-        if (refused) {
-          refusedWrites_.insert(*it);
-        } else {
+        written_[*it] = {chunk.writtenAt, chunk.takenBefore, generation};
+        if (chunk.taken) {
           refusedWrites_.erase(*it);
+        } else {
+          refusedWrites_.insert(*it);
         }
       }
     }
     step();
-    if (top == 0) break;
-    watchCache();
-    // A cache found part way: every sample has had `filled` bytes written
-    // after it; what is still to write, down from the shadow at least, has to
-    // take each past the cache.
-    const quint64 rest = std::max(minimumFiller, needed > filled ? needed - filled : 0);
-    if (needed < fillerBytes && top > rest) {
-      top = rest;
-      plannedBytes_ = bytesWritten_ + bytesRead_ + top + samples.size() * kBlock;
+    // A drive that refuses writes below what it took takes no more: what it
+    // holds is all there is to read.
+    if (io_.unexplainedRefusals() >= kRefusalsToStop) break;
+    if (!plan.watch || lastStretch) continue;
+
+    // A look back at what was written a while ago: lost now, it was lost
+    // then, and no cache as large as what came after it answers for it.
+    sinceCheck += bytes;
+    if (sinceCheck >= settings_.watchBytes) {
+      sinceCheck = 0;
+      for (auto it = chunks.rbegin(); it != chunks.rend(); ++it) {
+        const quint64 since = io_.bytesWritten() - it->writtenAt;
+        if (since < settings_.lagBytes) continue;
+        if (!it->taken) break;
+        quint64 offset = it->top;
+        while (sampled.contains(offset) && offset + kBlock < it->top + it->bytes) offset += kBlock;
+        if (sampled.contains(offset)) break;
+        if (!checkFillerBlock(offset, *it)) {
+          cacheBound_ = std::min(cacheBound_.value_or(since), since);
+          needed = written;
+          endWith(0);
+        }
+        break;
+      }
+    }
+    if (!lastStretch && watchingSentinels && watchSentinels(nextLook)) {
+      watchingSentinels = false;
+      // A cache found: every sample needs only what it holds written after it.
+      needed = std::min(needed, *cacheBound_);
+      endWith(needed > written ? needed - written : 0);
+    }
+    if (lastStretch) {
+      plannedBytes_ = io_.bytesWritten() + io_.bytesRead() + top + sampled.size() * kBlock +
+                      quint64(settings_.fillerChecks) * kBlock;
     }
   }
-  checkCancel();
-  target_.flush();
+  if (plan.timed && timedBytes >= kMiB && timedNs >= 1'000'000) {
+    writeBytesPerSecond_ = quint64(double(timedBytes) * 1e9 / double(timedNs));
+  }
+  return chunks;
+}
 
-  for (const quint64 offset : samples) {
+bool CapacityProbe::watchSentinels(quint64& nextLook) {
+  const quint64 sinceFirst = io_.bytesWritten() - written_[sentinels_.front()].at;
+  if (sinceFirst < nextLook) return false;
+  nextLook = std::max(sinceFirst + kBlock, sinceFirst * kCheckGrowthSixteenths / 16);
+  // A sentinel that reads back wrong has left the drive's cache, if it has
+  // one: the cache holds less than what was written since. When it read
+  // back intact at the last look although what shows now had been written
+  // before that look, the cache answered then: it holds at least what had
+  // been written since it by then.
+  const auto writtenWhen = [&](quint64 offset) -> std::optional<quint64> {
+    if (const auto it = written_.find(offset); it != written_.end()) return it->second.at;
+    const auto chunk = chunkWritten_.upper_bound(offset);
+    if (chunk == chunkWritten_.begin()) return std::nullopt;
+    return std::prev(chunk)->second;
+  };
+  bool tripped = false;
+  for (const quint64 sentinel : sentinels_) {
     checkCancel();
-    const quint64 since = bytesWritten_ - writtenBefore_[offset];
-    const bool readRefused = readInto(offset, kBlock) == ProbeTarget::Outcome::mediaError;
-    step();
-    if (readRefused || refusedWrites_.contains(offset)) {
-      if (readRefused) noteRefusal();
-      states_[offset] = ProbeSignature::Kind::lost;
+    if (refusedWrites_.contains(sentinel)) continue;
+    const quint64 since = io_.bytesWritten() - written_[sentinel].at;
+    if (!io_.read(sentinel, kBlock)) continue;
+    const ProbeSignature::Reading reading = io_.inspect(sentinel, 0);
+    if (kindOf(reading, written_[sentinel].generation) == Kind::intact) {
+      cleanAfter_[sentinel] = since;
       continue;
     }
-    const ProbeSignature::Reading reading = inspectAt(offset, 0);
-    // A filler block from above that turned up here: either this offset is
-    // real and the filler wrapped onto it past the real size, or both are
-    // not. Only a later round can tell.
-    if (reading.kind == ProbeSignature::Kind::aliased && reading.writtenAt > offset &&
-        !sampled.contains(reading.writtenAt)) {
+    tripped = true;
+    cacheBound_ = std::min(cacheBound_.value_or(since), since);
+    const auto shownSince = reading.kind == ProbeSignature::Kind::aliased
+                                ? writtenWhen(reading.writtenAt)
+                                : std::optional<quint64>(0);
+    if (cleanAfter_.contains(sentinel) && shownSince && *shownSince <= lastLook_) {
+      // Somewhere between the two: the middle is off by at most half a step.
+      cacheFound_ = std::max(cacheFound_, (cleanAfter_[sentinel] + since) / 2);
+    }
+  }
+  lastLook_ = io_.bytesWritten();
+  return tripped;
+}
+
+CapacityProbe::Kind CapacityProbe::kindOf(const ProbeSignature::Reading& reading,
+                                          quint64 generation) {
+  switch (reading.kind) {
+    case ProbeSignature::Kind::intact:
+      return reading.generation == generation ? Kind::intact : Kind::lost;
+    case ProbeSignature::Kind::aliased:
+      return Kind::aliased;
+    case ProbeSignature::Kind::lost:
+      break;
+  }
+  return Kind::lost;
+}
+
+void CapacityProbe::readSamples(const std::vector<quint64>& samples,
+                                const std::set<quint64>& sampled) {
+  aliases_.clear();
+  for (const quint64 offset : samples) {
+    checkCancel();
+    const Written when = written_[offset];
+    const quint64 since = io_.bytesWritten() - when.at;
+    if (refusedWrites_.contains(offset)) {
+      states_[offset] = {Kind::writeRefused, when.at, when.taken};
+      continue;
+    }
+    const bool read = io_.read(offset, kBlock);
+    step();
+    if (!read) {
+      states_[offset] = {Kind::readFailed, when.at, when.taken};
+      continue;
+    }
+    const ProbeSignature::Reading reading = io_.inspect(offset, 0);
+    // A block from above that turned up here, written after this one: either
+    // this offset is real and the higher one wrapped onto it past the real
+    // size, or both are not. Only a later round can tell; the higher one is
+    // not real either way.
+    if (reading.kind == ProbeSignature::Kind::aliased && reading.writtenAt > offset) {
       if (const auto it = states_.find(offset);
-          it != states_.end() && it->second == ProbeSignature::Kind::intact) {
+          it != states_.end() && it->second.kind == Kind::intact)
         states_.erase(it);
-      }
+      if (sampled.contains(reading.writtenAt)) aliases_.emplace_back(offset, reading.writtenAt);
       continue;
     }
     // A block once found wrong stays so: the drive did not keep it then.
-    if (reading.kind == ProbeSignature::Kind::intact) {
-      states_.try_emplace(offset, reading.kind);
+    const Kind kind = kindOf(reading, when.generation);
+    if (kind == Kind::intact) {
+      Sample& sample = states_.try_emplace(offset).first->second;
+      if (sample.kind == Kind::intact) sample = {Kind::intact, when.at, when.taken};
       continue;
     }
-    states_[offset] = reading.kind;
+    states_[offset] = {kind, when.at, when.taken};
     // Wrong after `since` bytes: whatever cache the drive has holds less.
     cacheBound_ = std::min(cacheBound_.value_or(since), since);
     if (reading.kind == ProbeSignature::Kind::aliased) {
@@ -318,8 +372,166 @@ void CapacityProbe::runRound(const std::vector<quint64>& samples, quint64 filler
     const bool writerLost = writtenAt > reader || reader - writtenAt <= writtenAt;
     if (!writerLost) continue;
     if (auto it = states_.find(writtenAt); it != states_.end()) {
-      it->second = ProbeSignature::Kind::aliased;
+      it->second.kind = Kind::aliased;
     }
+  }
+}
+
+bool CapacityProbe::checkFillerBlock(quint64 offset, const Chunk& chunk) {
+  checkCancel();
+  const Sample when{Kind::intact, chunk.writtenAt, chunk.takenBefore};
+  if (!io_.read(offset, kBlock)) {
+    fillerChecks_[offset] = {Kind::readFailed, when.writtenAt, when.takenBefore};
+    return false;
+  }
+  const ProbeSignature::Reading reading = io_.inspect(offset, 0);
+  if (reading.kind == ProbeSignature::Kind::aliased && reading.writtenAt > offset) {
+    // Filler from above that landed here: the higher offset is not real;
+    // whether this one is, a sample tells.
+    fillerChecks_[reading.writtenAt] = {Kind::aliased, when.writtenAt, when.takenBefore};
+    return false;
+  }
+  const Kind kind = kindOf(reading, chunk.generation);
+  fillerChecks_[offset] = {kind, when.writtenAt, when.takenBefore};
+  return kind == Kind::intact;
+}
+
+void CapacityProbe::readBackTimed(quint64 bytes, const std::vector<Chunk>& chunks,
+                                  const std::set<quint64>& sampled) {
+  bytes = bytes / kBlock * kBlock;
+  if (bytes == 0) return;
+  std::map<quint64, const Chunk*> latest;  // by top: what each piece holds now
+  for (const Chunk& chunk : chunks) latest[chunk.top] = &chunk;
+  qint64 timedNs = 0;
+  quint64 timedBytes = 0;
+  for (quint64 at = 0; at < bytes; at += settings_.chunkBytes) {
+    checkCancel();
+    const quint64 length = std::min(settings_.chunkBytes, bytes - at);
+    const Clock::time_point started = Clock::now();
+    const bool read = io_.read(at, length);
+    step();
+    if (read) {
+      timedNs += nanosecondsSince(started);
+      timedBytes += length;
+    }
+    for (quint64 block = 0; block < length; block += kBlock) {
+      const quint64 offset = at + block;
+      auto chunk = latest.upper_bound(offset);
+      if (sampled.contains(offset) || chunk == latest.begin()) continue;
+      const Chunk& from = *std::prev(chunk)->second;
+      if (!from.taken) continue;  // kept as refused already
+      if (!read) {
+        fillerChecks_[offset] = {Kind::readFailed, from.writtenAt, from.takenBefore};
+        continue;
+      }
+      const ProbeSignature::Reading reading = io_.inspect(offset, qsizetype(block / kBlock));
+      if (reading.kind == ProbeSignature::Kind::aliased && reading.writtenAt > offset) {
+        fillerChecks_[reading.writtenAt] = {Kind::aliased, from.writtenAt, from.takenBefore};
+        continue;
+      }
+      fillerChecks_[offset] = {kindOf(reading, from.generation), from.writtenAt, from.takenBefore};
+    }
+  }
+  if (timedBytes >= kMiB && timedNs >= 1'000'000) {
+    readBytesPerSecond_ = quint64(double(timedBytes) * 1e9 / double(timedNs));
+  }
+}
+
+void CapacityProbe::checkFiller(const std::vector<Chunk>& chunks, const std::set<quint64>& sampled,
+                                int count) {
+  std::map<quint64, const Chunk*> latest;
+  quint64 volume = 0;
+  for (const Chunk& chunk : chunks) {
+    latest[chunk.top] = &chunk;
+    volume += chunk.bytes;
+  }
+  if (count <= 0 || volume == 0) return;
+  // Evenly over the volume written, so that a drive that stopped keeping
+  // what it took after some amount shows it, wherever that went.
+  const quint64 spacing = std::max<quint64>(volume / quint64(count), kBlock);
+  quint64 passed = 0;
+  quint64 next = spacing / 2;
+  for (const Chunk& chunk : chunks) {
+    while (next < passed + chunk.bytes) {
+      quint64 offset = chunk.top + (next - passed) / kBlock * kBlock;
+      next += spacing;
+      while (sampled.contains(offset) && offset + kBlock < chunk.top + chunk.bytes)
+        offset += kBlock;
+      const Chunk& now = *latest[chunk.top];
+      if (sampled.contains(offset) || !now.taken) continue;
+      checkFillerBlock(offset, now);
+      step();
+    }
+    passed += chunk.bytes;
+  }
+}
+
+void CapacityProbe::refine(bool settledQuickly) {
+  for (int round = 0; round < settings_.refinementRounds; ++round) {
+    const ProbeJudgement::Judgement found = judge();
+    std::vector<quint64> samples;
+    quint64 filler = 0;
+    if (found.verdict == ProbeResult::Verdict::counterfeit) {
+      const Boundary edge = boundary();
+      if (!edge.firstBad) break;
+      int count = settledQuickly
+                      ? settings_.quickRefinementSamples
+                      : ProbePlan::refinementCount(edge.lastGood, *edge.firstBad, settings_);
+      // Behind a large cache every round costs its filler: where every block
+      // between the two costs less than that, one round takes them all.
+      const quint64 gap = *edge.firstBad - (edge.lastGood ? *edge.lastGood + kBlock : 0);
+      if (cacheBound_ && 2 * gap <= *cacheBound_ &&
+          gap / kBlock <= quint64(ProbePlan::maxRefinementSamples)) {
+        count = int(std::max<quint64>(gap / kBlock, quint64(count)));
+      }
+      for (const quint64 offset : ProbePlan::refinement(edge.lastGood, *edge.firstBad, count)) {
+        if (!states_.contains(offset)) samples.push_back(offset);
+      }
+      if (samples.empty()) break;
+      // The first bad block again, written first: a candidate that shares its
+      // place shows there.
+      samples.insert(samples.begin(), *edge.firstBad);
+      const quint64 spacing = ProbePlan::refinementSpacing(edge.lastGood, *edge.firstBad, count);
+      filler = std::max(settledQuickly ? 0 : spacing, cacheBound_.value_or(0));
+    } else if (found.verdict == ProbeResult::Verdict::damaged) {
+      // Both edges of every bad region, between the nearest readings either
+      // side that held and did not.
+      std::vector<std::pair<quint64, bool>> seen;  // offset, held
+      for (const auto& [offset, sample] : states_)
+        seen.emplace_back(offset, sample.kind == Kind::intact);
+      for (const auto& [offset, sample] : fillerChecks_)
+        seen.emplace_back(offset, sample.kind == Kind::intact);
+      std::sort(seen.begin(), seen.end());
+      std::vector<std::pair<std::optional<quint64>, quint64>> gaps;  // (last one side, first other)
+      for (size_t i = 1; i < seen.size() && gaps.size() < size_t(kMostEdges); ++i) {
+        if (seen[i].second != seen[i - 1].second && seen[i].first > seen[i - 1].first + kBlock)
+          gaps.emplace_back(seen[i - 1].first, seen[i].first);
+      }
+      if (!seen.empty() && !seen.front().second && seen.front().first > 0)
+        gaps.emplace_back(std::nullopt, seen.front().first);
+      if (gaps.empty()) break;
+      const int count = std::max(settings_.refinementSamples / int(gaps.size()), 16);
+      for (const auto& [low, high] : gaps) {
+        for (const quint64 offset : ProbePlan::refinement(low, high, count)) {
+          if (!states_.contains(offset) && !fillerChecks_.contains(offset))
+            samples.push_back(offset);
+        }
+      }
+      if (samples.empty()) break;
+      std::sort(samples.begin(), samples.end(), std::greater<>());
+      samples.erase(std::unique(samples.begin(), samples.end()), samples.end());
+      filler = std::max(settings_.quickShadowBytes, cacheBound_.value_or(0));
+    } else {
+      break;
+    }
+    filler = std::min(filler, covered_);
+    plannedBytes_ = io_.bytesWritten() + io_.bytesRead() + 2 * samples.size() * kBlock + filler;
+    writeSamples(samples);
+    const std::set<quint64> sampled(samples.begin(), samples.end());
+    writeFiller({.regionBytes = filler, .bytes = filler, .minimum = filler}, sampled);
+    checkCancel();
+    io_.flush();
+    readSamples(samples, sampled);
   }
 }
 
@@ -337,57 +549,10 @@ bool CapacityProbe::wrapsAtAPowerOfTwo() const {
   });
 }
 
-ProbeTarget::Outcome CapacityProbe::writeSigned(quint64 offset, quint64 bytes) {
-  for (quint64 block = 0; block < bytes; block += kBlock) {
-    signature_.write(offset + block, std::span<char>(buffer_.get() + block, kBlock));
-  }
-  bytesWritten_ += bytes;
-  return target_.write(offset, std::span<const char>(buffer_.get(), bytes));
-}
-
-ProbeTarget::Outcome CapacityProbe::readInto(quint64 offset, quint64 bytes) {
-  bytesRead_ += bytes;
-  return target_.read(offset, std::span<char>(buffer_.get(), bytes));
-}
-
-ProbeSignature::Reading CapacityProbe::inspectAt(quint64 offset, qsizetype blockInBuffer) const {
-  return signature_.inspect(offset,
-                            std::span<const char>(buffer_.get() + blockInBuffer * kBlock, kBlock));
-}
-
-void CapacityProbe::noteRefusal() {
-  // What was moved before this request, which the drive refused.
-  const quint64 moved = bytesWritten_ + bytesRead_;
-  checkCancel();
-  // The anchor goes through the buffer of its own: the caller's block stays.
-  if (target_.read(0, std::span<char>(anchor_.get(), kBlock)) == ProbeTarget::Outcome::done) {
-    return;
-  }
-  const double seconds = double(nowMs() - startedAtMs_) / 1000.0;
-  throw Error(
-      ErrorDomain::capacityProbe, stoppedResponding,
-      QStringLiteral("the drive stopped responding after %1 MB had been written and read, "
-                     "%2 s into the test")
-          .arg(QString::number(double(moved) / 1e6, 'f', 1), QString::number(seconds, 'f', 1)));
-}
-
-void CapacityProbe::checkCancel() const {
-  if (isCancelled_ && isCancelled_()) throw cancelledError();
-}
-
-void CapacityProbe::step() {
-  if (!onProgress_) return;
-  ProbeProgress progress = ProbeProgress::estimate(
-      bytesWritten_ + bytesRead_, std::max(plannedBytes_, quint64(1)), nowMs() - startedAtMs_);
-  progress.fraction = std::min(std::max(progress.fraction, shownFraction_), 0.999);
-  shownFraction_ = progress.fraction;
-  onProgress_(progress);
-}
-
 CapacityProbe::Boundary CapacityProbe::boundary() const {
   Boundary found;
-  for (const auto& [offset, kind] : states_) {
-    if (kind != ProbeSignature::Kind::intact) {
+  for (const auto& [offset, sample] : states_) {
+    if (sample.kind != Kind::intact) {
       found.firstBad = offset;
       break;
     }
@@ -396,34 +561,76 @@ CapacityProbe::Boundary CapacityProbe::boundary() const {
   return found;
 }
 
-ProbeResult CapacityProbe::result() const {
-  ProbeResult result;
-  result.claimedBytes = target_.sizeBytes();
-  result.samples = qint64(states_.size());
-  for (const auto& [offset, kind] : states_) {
-    switch (kind) {
-      case ProbeSignature::Kind::intact:
-        ++result.intact;
-        break;
-      case ProbeSignature::Kind::aliased:
-        ++result.aliased;
-        break;
-      case ProbeSignature::Kind::lost:
-        ++result.lost;
-        break;
+ProbeJudgement::Judgement CapacityProbe::judge() const {
+  std::vector<ProbeJudgement::Observation> seen;
+  seen.reserve(states_.size() + fillerChecks_.size() + refusedFiller_.size());
+  for (const auto& group : {&states_, &fillerChecks_}) {
+    for (const auto& [offset, sample] : *group) {
+      seen.push_back({offset, offset + sample.bytes, sample.kind, sample.writtenAt,
+                      sample.writtenAt, sample.takenBefore});
     }
   }
-  const Boundary found = boundary();
-  result.firstBadOffset = found.firstBad;
-  result.usableBytes = !found.firstBad  ? result.claimedBytes
-                       : found.lastGood ? *found.lastGood + kBlock
-                                        : 0;
-  result.bytesWritten = bytesWritten_;
-  result.bytesRead = bytesRead_;
-  result.milliseconds = nowMs() - startedAtMs_;
+  seen.insert(seen.end(), refusedFiller_.begin(), refusedFiller_.end());
+  return ProbeJudgement::judge(std::move(seen), covered_);
+}
+
+void CapacityProbe::checkCancel() const {
+  if (isCancelled_ && isCancelled_()) throw cancelledError();
+}
+
+void CapacityProbe::step() {
+  if (!onProgress_) return;
+  ProbeProgress progress = ProbeProgress::estimate(io_.bytesWritten() + io_.bytesRead(),
+                                                   std::max(plannedBytes_, quint64(1)),
+                                                   io_.nanosecondsSinceStart() / 1'000'000);
+  progress.fraction = std::min(std::max(progress.fraction, shownFraction_), 0.999);
+  shownFraction_ = progress.fraction;
+  onProgress_(progress);
+}
+
+ProbeResult CapacityProbe::result() const {
+  const ProbeJudgement::Judgement found = judge();
+  ProbeResult result;
+  result.verdict = found.verdict;
+  result.mode = ProbeResult::Mode::quick;
+  result.claimedBytes = target_.sizeBytes();
+  for (const auto& group : {&states_, &fillerChecks_}) {
+    for (const auto& [offset, sample] : *group) {
+      ++result.samples;
+      switch (sample.kind) {
+        case Kind::intact:
+          ++result.intact;
+          break;
+        case Kind::aliased:
+          ++result.aliased;
+          break;
+        default:
+          ++result.lost;
+          break;
+      }
+    }
+  }
+  result.usableBytes =
+      found.verdict == ProbeResult::Verdict::genuine ? result.claimedBytes : found.usableBytes;
+  result.firstBadOffset = found.firstBadOffset;
+  if (found.verdict == ProbeResult::Verdict::damaged) {
+    result.badRegions = found.badRegions;
+    result.badRegionsLeftOut = found.badRegionsLeftOut;
+  }
+  result.failure = found.failure;
+  result.failedAfterBytes = found.failedAfterBytes;
+  result.writeErrors = io_.writeErrors();
+  result.readErrors = io_.readErrors();
+  result.retriedWrites = io_.retriedWrites();
+  result.retriedReads = io_.retriedReads();
+  result.bytesWritten = io_.bytesWritten();
+  result.bytesRead = io_.bytesRead();
+  result.milliseconds = io_.nanosecondsSinceStart() / 1'000'000;
   result.cacheBytes = cacheFound_;
+  result.cacheRuledOutBytes = ruledOut_;
   result.writeBytesPerSecond = writeBytesPerSecond_;
   result.readBytesPerSecond = readBytesPerSecond_;
+  result.speedPartial = speedPartial_;
   return result;
 }
 

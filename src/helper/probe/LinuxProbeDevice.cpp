@@ -62,6 +62,8 @@ ProbeTarget::Outcome LinuxProbeDevice::write(quint64 offset, std::span<const cha
     const ssize_t written =
         ::pwrite(fd_, data.data() + done, data.size() - done, off_t(offset + done));
     if (written < 0 && errno == EINTR) continue;
+    // The kernel turns a disk read-only when the drive says it is write-protected.
+    if (written < 0 && (errno == EROFS || errno == EPERM)) return Outcome::readOnly;
     if (written < 0 && !isMediaError(errno)) fail(QStringLiteral("write to"), offset + done, errno);
     if (written <= 0) return Outcome::mediaError;
     done += size_t(written);

@@ -11,9 +11,10 @@ namespace tessaro {
 namespace {
 
 constexpr char kMagic[16] = {'T', 'E', 'S', 'S', 'A', 'R', 'O', '-',
-                             'P', 'R', 'O', 'B', 'E', '-', '0', '2'};
+                             'P', 'R', 'O', 'B', 'E', '-', '0', '3'};
 constexpr qsizetype kOffsetAt = 16;
 constexpr qsizetype kNonceAt = 24;
+constexpr qsizetype kGenerationAt = 40;
 
 quint64 splitMix(quint64& state) {
   quint64 z = (state += 0x9e3779b97f4a7c15ULL);
@@ -33,19 +34,21 @@ ProbeSignature::ProbeSignature(const Nonce& nonce) : nonce_(nonce) {
   for (quint64& word : pattern_) word = splitMix(state);
 }
 
-quint64 ProbeSignature::keyOf(quint64 offset) const {
+quint64 ProbeSignature::keyOf(quint64 offset, quint64 generation) const {
   quint64 state = offset ^ nonce_[1];
-  return splitMix(state);
+  quint64 again = generation ^ nonce_[0];
+  return splitMix(state) ^ splitMix(again);
 }
 
-void ProbeSignature::write(quint64 offset, std::span<char> block) const {
+void ProbeSignature::write(quint64 offset, std::span<char> block, quint64 generation) const {
   Q_ASSERT(block.size() == blockBytes);
   char* data = block.data();
   std::memcpy(data, kMagic, sizeof kMagic);
   store(offset, data + kOffsetAt);
   store(nonce_[0], data + kNonceAt);
   store(nonce_[1], data + kNonceAt + 8);
-  const quint64 key = keyOf(offset);
+  store(generation, data + kGenerationAt);
+  const quint64 key = keyOf(offset, generation);
   for (qsizetype word = kBodyWord; word < kWords; ++word) {
     store(pattern_[size_t(word)] ^ key, data + word * 8);
   }
@@ -57,13 +60,14 @@ ProbeSignature::Reading ProbeSignature::inspect(quint64 offset, std::span<const 
   if (std::memcmp(data, kMagic, sizeof kMagic) != 0) return {};
   if (load(data + kNonceAt) != nonce_[0] || load(data + kNonceAt + 8) != nonce_[1]) return {};
   const quint64 writtenAt = load(data + kOffsetAt);
-  const quint64 key = keyOf(writtenAt);
+  const quint64 generation = load(data + kGenerationAt);
+  const quint64 key = keyOf(writtenAt, generation);
   quint64 differences = 0;
   for (qsizetype word = kBodyWord; word < kWords; ++word) {
     differences |= load(data + word * 8) ^ pattern_[size_t(word)] ^ key;
   }
   if (differences != 0) return {};
-  return {writtenAt == offset ? Kind::intact : Kind::aliased, writtenAt};
+  return {writtenAt == offset ? Kind::intact : Kind::aliased, writtenAt, generation};
 }
 
 }  // namespace tessaro

@@ -16,11 +16,16 @@ namespace tessaro {
 // both, so that reading it back tells whether the drive kept it where it was
 // put, and damage anywhere in it shows.
 //
-//   bytes 0-15      magic "TESSARO-PROBE-02"
+//   bytes 0-15      magic "TESSARO-PROBE-03"
 //   bytes 16-23     the offset, little-endian
 //   bytes 24-39     the run's nonce
-//   bytes 40-4095   the run's pattern (random, from the nonce), each 64-bit
-//                   word XORed with a key derived from offset and nonce
+//   bytes 40-47     the generation: which of the run's writes of the offset
+//   bytes 48-4095   the run's pattern (random, from the nonce), each 64-bit
+//                   word XORed with a key derived from offset, generation
+//                   and nonce
+//
+// A drive that drops a write of an offset written before keeps the earlier
+// block; its generation tells it from the later one.
 //
 // Filling and checking go a 64-bit word at a time against the pattern made
 // once per run: no checksum to compute, nothing the compiler cannot vectorize.
@@ -36,21 +41,22 @@ class ProbeSignature {
   };
   struct Reading {
     Kind kind = Kind::lost;
-    quint64 writtenAt = 0;  // aliased: the offset the block was written to
+    quint64 writtenAt = 0;   // aliased: the offset the block was written to
+    quint64 generation = 0;  // intact or aliased: the generation it was written in
   };
 
   explicit ProbeSignature(const Nonce& nonce);
 
   // Fills block (blockBytes long) with the signature of offset.
-  void write(quint64 offset, std::span<char> block) const;
+  void write(quint64 offset, std::span<char> block, quint64 generation = 0) const;
   // What block, read back from offset, holds.
   Reading inspect(quint64 offset, std::span<const char> block) const;
 
  private:
   static constexpr qsizetype kWords = blockBytes / 8;
-  static constexpr qsizetype kBodyWord = 5;  // bytes 40 on
+  static constexpr qsizetype kBodyWord = 6;  // bytes 48 on
 
-  quint64 keyOf(quint64 offset) const;
+  quint64 keyOf(quint64 offset, quint64 generation) const;
 
   Nonce nonce_;
   std::array<quint64, kWords> pattern_{};

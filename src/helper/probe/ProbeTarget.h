@@ -15,6 +15,7 @@ class ProbeTarget {
   enum class Outcome {
     done,
     mediaError,  // the drive refused this range (I/O error); the probe counts it lost
+    readOnly,    // the drive refused a write as read-only from now on
   };
 
   virtual ~ProbeTarget() = default;

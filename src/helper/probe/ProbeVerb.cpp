@@ -17,13 +17,14 @@
 #include <cstring>
 #include <memory>
 
-#include "exec/Error.h"
 #include "contract/HelperContract.h"
+#include "exec/Error.h"
 #include "exec/HelperEvent.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
 #include "helper/probe/CapacityProbe.h"
 #include "helper/probe/LinuxProbeDevice.h"
+#include "helper/probe/SurfaceTest.h"
 
 namespace tessaro::helper {
 
@@ -104,16 +105,20 @@ QList<int> partitionNumbers(const KernelDevice& disk) {
 // leftover of the test can pass for a table, and has the kernel drop the
 // partitions it still knows (a re-read where the disk is scanned for
 // partitions; each one deleted where partitions were added by hand, as partx
-// does on loop devices). Best effort: a drive that stopped answering may
-// refuse it.
-void forgetPartitionTable(int fd, const KernelDevice& disk) {
+// does on loop devices). A drive that stopped answering may refuse it: false
+// when the first block could not be cleared or the kernel still knows a
+// partition of the disk afterwards.
+bool forgetPartitionTable(int fd, const KernelDevice& disk) {
+  bool cleared = false;
   std::unique_ptr<char, void (*)(void*)> zeros(
       static_cast<char*>(
           std::aligned_alloc(ProbeSignature::blockBytes, ProbeSignature::blockBytes)),
       std::free);
   if (zeros) {
     std::memset(zeros.get(), 0, ProbeSignature::blockBytes);
-    if (::pwrite(fd, zeros.get(), ProbeSignature::blockBytes, 0) > 0) ::fdatasync(fd);
+    cleared = ::pwrite(fd, zeros.get(), ProbeSignature::blockBytes, 0) ==
+                  ssize_t(ProbeSignature::blockBytes) &&
+              ::fdatasync(fd) == 0;
   }
   for (const int number : partitionNumbers(disk)) {
     blkpg_partition partition{};
@@ -124,15 +129,34 @@ void forgetPartitionTable(int fd, const KernelDevice& disk) {
     request.data = &partition;
     ::ioctl(fd, BLKPG, &request);
   }
+  // Where the disk is not scanned for partitions (a loop device without
+  // partition scanning) the re-read is refused; what counts is what is left.
   ::ioctl(fd, BLKRRPART, 0);
+  return cleared && partitionNumbers(disk).isEmpty();
+}
+
+int statusOf(const ProbeResult& result) {
+  switch (result.verdict) {
+    case ProbeResult::Verdict::genuine:
+      return HelperContract::success;
+    case ProbeResult::Verdict::counterfeit:
+      return HelperContract::counterfeit;
+    case ProbeResult::Verdict::damaged:
+      return HelperContract::damaged;
+    case ProbeResult::Verdict::failed:
+      return HelperContract::driveFailed;
+  }
+  return HelperContract::toolFailed;
 }
 
 }  // namespace
 
-// probe DISK
+// probe DISK [full]
 int probeVerb(const QStringList& args) {
-  if (args.size() != 1)
-    stop(HelperContract::usage, QStringLiteral("Usage: tessaro-helper probe DISK"));
+  if (args.size() < 1 || args.size() > 2 ||
+      (args.size() == 2 && args[1] != QLatin1StringView(HelperContract::fullProbe)))
+    stop(HelperContract::usage, QStringLiteral("Usage: tessaro-helper probe DISK [full]"));
+  const bool full = args.size() == 2;
   const KernelDevice disk = deviceNamed(args[0]);
   if (disk.isPartition()) {
     stop(HelperContract::refusedDevice,
@@ -149,40 +173,43 @@ int probeVerb(const QStringList& args) {
   VerbRun& run = held.run();
   run.setWrittenNote(disk.path() +
                      QStringLiteral(" may hold test data: format it before using it."));
-  held.unmount(linuxUnmountSteps(tools.path(QStringLiteral("umount")), mountedDevices(held.tree())));
+  held.unmount(
+      linuxUnmountSteps(tools.path(QStringLiteral("umount")), mountedDevices(held.tree())));
   const ProbeDescriptor descriptor(openForProbe(disk));
 
   // Test data goes on the drive from here on. A caller that goes away stops
   // the test like a cancel: the drive holds test data either way.
   run.markWriting(false);
-  printLine(QStringLiteral("Testing the capacity of ") + disk.path() +
-            QStringLiteral(": writing test blocks over its claimed size."));
+  printLine(full ? QStringLiteral("Testing the capacity of ") + disk.path() +
+                       QStringLiteral(": writing every block and reading it back.")
+                 : QStringLiteral("Testing the capacity of ") + disk.path() +
+                       QStringLiteral(": writing test blocks over its claimed size."));
   printEvent(ProbeProgress{}.event());
   int shownPercent = 0;
   QElapsedTimer sinceCheckpoint;
   sinceCheckpoint.start();
   try {
     LinuxProbeDevice target(descriptor.fd(), disk.path());
-    CapacityProbe probe(target);
-    const ProbeResult result = probe.run(
-        [&](const ProbeProgress& progress) {
-          const int percent = int(std::floor(progress.fraction * 100.0));
-          if (percent == shownPercent) return;
-          shownPercent = percent;
-          printEvent(progress.event());
-        },
-        [&] {
-          if (sinceCheckpoint.elapsed() >= kCheckpointMs) {
-            sinceCheckpoint.restart();
-            run.checkpoint();  // throws HelperStop when cancelled or changed
-          }
-          return false;
-        });
-    forgetPartitionTable(descriptor.fd(), disk);
-    for (const QString& line : result.details()) printLine(line);
+    const auto onProgress = [&](const ProbeProgress& progress) {
+      const int percent = int(std::floor(progress.fraction * 100.0));
+      if (percent == shownPercent) return;
+      shownPercent = percent;
+      printEvent(progress.event());
+    };
+    const auto checkpoint = [&] {
+      if (sinceCheckpoint.elapsed() >= kCheckpointMs) {
+        sinceCheckpoint.restart();
+        run.checkpoint();  // throws HelperStop when cancelled or changed
+      }
+      return false;
+    };
+    ProbeResult result = full ? SurfaceTest(target).run(onProgress, checkpoint)
+                              : CapacityProbe(target).run(onProgress, checkpoint);
+    result.tableCleared = forgetPartitionTable(descriptor.fd(), disk);
+    // The verdict is the result event's: the caller says it in the user's language.
     printEvent(
         HelperEvent::result(QString::fromLatin1(HelperContract::probeVerb), result.toJson()));
-    return result.genuine() ? HelperContract::success : HelperContract::counterfeit;
+    return statusOf(result);
   } catch (const Error& error) {
     forgetPartitionTable(descriptor.fd(), disk);
     const bool stopped = error.domain() == ErrorDomain::capacityProbe &&
