@@ -47,6 +47,20 @@ quint64 ProbePlan::cacheLimit(quint64 claimedBytes, const Settings& settings) {
       std::max(std::min(settings.cacheLimitBytes, above), quickFiller(claimedBytes, settings)));
 }
 
+std::vector<quint64> ProbePlan::sentinels(quint64 claimedBytes, const Settings& settings) {
+  const quint64 covered = coveredBytes(claimedBytes);
+  std::vector<quint64> ladder;
+  if (covered == 0) return ladder;
+  const quint64 spacing = std::max(
+      {alignDown(cacheLimit(claimedBytes, settings) / 2), alignDown(covered / 2048), kBlock});
+  // Down to the last one past the first stretch: below it, the filler.
+  for (quint64 at = covered - kBlock; ladder.empty() || at >= spacing; at -= spacing) {
+    ladder.push_back(at);
+    if (at < 2 * spacing) break;
+  }
+  return ladder;
+}
+
 std::vector<quint64> ProbePlan::quick(quint64 claimedBytes) {
   const quint64 covered = coveredBytes(claimedBytes);
   std::vector<quint64> samples;

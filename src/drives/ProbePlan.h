@@ -72,6 +72,14 @@ class ProbePlan {
   // round's filler.
   static quint64 cacheLimit(quint64 claimedBytes, const Settings& settings);
 
+  // Blocks from the last one down, no further apart than half the cache
+  // limit (more apart only on drives of over 2048 times that), for the quick
+  // round to write first: after the survey's filler, which runs over the
+  // start of the drive, at least one of them reads back wrong on any
+  // counterfeit once a lying cache has let it go, as one lies in every
+  // stretch that a wrap sends into the filler. Highest first.
+  static std::vector<quint64> sentinels(quint64 claimedBytes, const Settings& settings);
+
   // The quick round's samples: the blocks at and just below every power of
   // two, and the last block. Highest first, no repeats.
   static std::vector<quint64> quick(quint64 claimedBytes);

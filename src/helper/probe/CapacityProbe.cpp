@@ -19,7 +19,9 @@ constexpr quint64 kMiB = quint64(1) << 20;
 // The sentinels are read whenever what was written since them has grown by
 // this many parts in 16, so that a cache is measured to within about 6 %.
 constexpr quint64 kCheckGrowthSixteenths = 17;
+// Sentinels read at every look: the highest, and a few more in turn.
 constexpr size_t kSentinels = 4;
+constexpr size_t kSentinelsInTurn = 16;
 // Writes refused in a row at offsets below one the drive took: it takes no more.
 constexpr int kRefusalsToStop = 8;
 constexpr int kMostEdges = 16;
@@ -58,7 +60,12 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
     throw Error(ErrorDomain::capacityProbe, tooSmall,
                 QStringLiteral("The drive is too small to test its capacity."));
   }
-  const std::vector<quint64> quick = ProbePlan::quick(covered_);
+  // The quick round's samples, with the sentinels among them.
+  std::vector<quint64> quick = ProbePlan::quick(covered_);
+  const std::vector<quint64> ladder = ProbePlan::sentinels(covered_, settings_);
+  quick.insert(quick.end(), ladder.begin(), ladder.end());
+  std::sort(quick.begin(), quick.end(), std::greater<>());
+  quick.erase(std::unique(quick.begin(), quick.end()), quick.end());
   const quint64 quickFiller = ProbePlan::quickFiller(covered_, settings_);
   const quint64 limit = ProbePlan::cacheLimit(covered_, settings_);
   const quint64 shadow = ProbePlan::surveyShadow(covered_, settings_);
@@ -68,11 +75,13 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
                   quint64(settings_.fillerChecks) * kBlock;
 
   // The quick round: its samples, then the timed sequential region behind
-  // them, read back whole. The first samples written are the sentinels that
-  // measure any cache from here on.
-  sentinels_.assign(quick.begin(), quick.begin() + std::min(quick.size(), kSentinels));
+  // them, read back whole. Its samples are the first writes of the run, the
+  // sentinels that find or rule out a lying cache from here on.
+  sentinels_ = quick;
   firstSentinelAt_ = io_.bytesWritten();
   writeSamples(quick);
+  // What rules a cache out is written after the lowest of the ladder.
+  sentinelsWritten_ = written_[ladder.back()].at + kBlock;
   std::set<quint64> sampled(quick.begin(), quick.end());
   const std::vector<Chunk> timed = writeFiller(
       {.regionBytes = quickFiller, .bytes = quickFiller, .minimum = quickFiller, .timed = true},
@@ -101,9 +110,9 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
     }
     writeSamples(survey);
     sampled.insert(survey.begin(), survey.end());
-    // Written since the first sentinel: more than the limit in the end.
-    const quint64 since = io_.bytesWritten() - *firstSentinelAt_;
-    const quint64 wanted = limit + kBlock > since ? limit + kBlock - since : 0;
+    // Written after the last sentinel: the limit in the end.
+    const quint64 since = io_.bytesWritten() - sentinelsWritten_;
+    const quint64 wanted = limit > since ? limit - since : 0;
     const std::vector<Chunk> chunks = writeFiller({.regionBytes = std::max(limit, shadow),
                                                    .bytes = std::max(wanted, shadow),
                                                    .minimum = shadow,
@@ -113,11 +122,11 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
                                                   sampled);
     checkCancel();
     io_.flush();
-    ruledOut_ = io_.bytesWritten() - *firstSentinelAt_ - kBlock;
+    ruledOut_ = io_.bytesWritten() - sentinelsWritten_;
     readSamples(std::vector<quint64>(sampled.rbegin(), sampled.rend()), sampled);
     checkFiller(chunks, sampled, settings_.fillerChecks);
   } else {
-    ruledOut_ = io_.bytesWritten() - *firstSentinelAt_ - kBlock;
+    ruledOut_ = io_.bytesWritten() - sentinelsWritten_;
   }
 
   refine(settledQuickly);
@@ -172,9 +181,22 @@ std::vector<CapacityProbe::Chunk> CapacityProbe::writeFiller(const Filler& plan,
   bool again = false;  // around the region again
   while (true) {
     const quint64 target = std::max(needed, plan.minimum);
-    if (again && !lastStretch && written >= target) break;
+    const bool done =
+        top == 0 ? lastStretch || written >= target : again && !lastStretch && written >= target;
+    if (done) {
+      // One last look at the sentinels, which a cache as large as all that
+      // was written since them lets go only now.
+      quint64 now = 0;
+      if (lastStretch || !watchingSentinels || !watchSentinels(now)) {
+        if (plan.watch && watchingSentinels) surveyFoundNoCache_ = true;
+        break;
+      }
+      watchingSentinels = false;
+      needed = *cacheBound_;
+      endWith(needed > written ? needed - written : 0);
+      continue;
+    }
     if (top == 0) {
-      if (lastStretch || written >= target) break;
       top = region;
       again = true;
     }
@@ -251,8 +273,9 @@ std::vector<CapacityProbe::Chunk> CapacityProbe::writeFiller(const Filler& plan,
     }
     if (!lastStretch && watchingSentinels && watchSentinels(nextLook)) {
       watchingSentinels = false;
-      // A cache found: every sample needs only what it holds written after it.
-      needed = std::min(needed, *cacheBound_);
+      // A cache found, smaller than what was written after the first
+      // sample: every sample needs as much written after it, and no more.
+      needed = *cacheBound_;
       endWith(needed > written ? needed - written : 0);
     }
     if (lastStretch) {
@@ -268,6 +291,7 @@ std::vector<CapacityProbe::Chunk> CapacityProbe::writeFiller(const Filler& plan,
 
 bool CapacityProbe::watchSentinels(quint64& nextLook) {
   const quint64 sinceFirst = io_.bytesWritten() - written_[sentinels_.front()].at;
+  const bool final = nextLook == 0;
   if (sinceFirst < nextLook) return false;
   nextLook = std::max(sinceFirst + kBlock, sinceFirst * kCheckGrowthSixteenths / 16);
   // A sentinel that reads back wrong has left the drive's cache, if it has
@@ -281,8 +305,17 @@ bool CapacityProbe::watchSentinels(quint64& nextLook) {
     if (chunk == chunkWritten_.begin()) return std::nullopt;
     return std::prev(chunk)->second;
   };
+  // The highest sentinels, and the others a few at a time; all of them
+  // when the filler is done (nextLook 0).
+  std::vector<quint64> looked(sentinels_.begin(),
+                              sentinels_.begin() + std::min(sentinels_.size(), kSentinels));
+  for (size_t i = 0; i < kSentinelsInTurn && kSentinels + i < sentinels_.size(); ++i) {
+    looked.push_back(sentinels_[kSentinels + (nextInTurn_ + i) % (sentinels_.size() - kSentinels)]);
+  }
+  nextInTurn_ += kSentinelsInTurn;
+  if (final) looked = sentinels_;
   bool tripped = false;
-  for (const quint64 sentinel : sentinels_) {
+  for (const quint64 sentinel : looked) {
     checkCancel();
     if (refusedWrites_.contains(sentinel)) continue;
     const quint64 since = io_.bytesWritten() - written_[sentinel].at;
@@ -379,7 +412,9 @@ void CapacityProbe::readSamples(const std::vector<quint64>& samples,
 
 bool CapacityProbe::checkFillerBlock(quint64 offset, const Chunk& chunk) {
   checkCancel();
-  const Sample when{Kind::intact, chunk.writtenAt, chunk.takenBefore};
+  // Within one request the blocks go to the drive in order.
+  const quint64 into = offset - chunk.top;
+  const Sample when{Kind::intact, chunk.writtenAt + into, chunk.takenBefore + into};
   if (!io_.read(offset, kBlock)) {
     fillerChecks_[offset] = {Kind::readFailed, when.writtenAt, when.takenBefore};
     return false;
@@ -420,16 +455,18 @@ void CapacityProbe::readBackTimed(quint64 bytes, const std::vector<Chunk>& chunk
       if (sampled.contains(offset) || chunk == latest.begin()) continue;
       const Chunk& from = *std::prev(chunk)->second;
       if (!from.taken) continue;  // kept as refused already
+      const quint64 at = from.writtenAt + (offset - from.top);
+      const quint64 taken = from.takenBefore + (offset - from.top);
       if (!read) {
-        fillerChecks_[offset] = {Kind::readFailed, from.writtenAt, from.takenBefore};
+        fillerChecks_[offset] = {Kind::readFailed, at, taken};
         continue;
       }
       const ProbeSignature::Reading reading = io_.inspect(offset, qsizetype(block / kBlock));
       if (reading.kind == ProbeSignature::Kind::aliased && reading.writtenAt > offset) {
-        fillerChecks_[reading.writtenAt] = {Kind::aliased, from.writtenAt, from.takenBefore};
+        fillerChecks_[reading.writtenAt] = {Kind::aliased, at, taken};
         continue;
       }
-      fillerChecks_[offset] = {kindOf(reading, from.generation), from.writtenAt, from.takenBefore};
+      fillerChecks_[offset] = {kindOf(reading, from.generation), at, taken};
     }
   }
   if (timedBytes >= kMiB && timedNs >= 1'000'000) {
@@ -492,7 +529,7 @@ void CapacityProbe::refine(bool settledQuickly) {
       // place shows there.
       samples.insert(samples.begin(), *edge.firstBad);
       const quint64 spacing = ProbePlan::refinementSpacing(edge.lastGood, *edge.firstBad, count);
-      filler = std::max(settledQuickly ? 0 : spacing, cacheBound_.value_or(0));
+      filler = std::max(settledQuickly ? 0 : spacing, cacheToFlush());
     } else if (found.verdict == ProbeResult::Verdict::damaged) {
       // Both edges of every bad region, between the nearest readings either
       // side that held and did not.
@@ -520,7 +557,7 @@ void CapacityProbe::refine(bool settledQuickly) {
       if (samples.empty()) break;
       std::sort(samples.begin(), samples.end(), std::greater<>());
       samples.erase(std::unique(samples.begin(), samples.end()), samples.end());
-      filler = std::max(settings_.quickShadowBytes, cacheBound_.value_or(0));
+      filler = std::max(settings_.quickShadowBytes, cacheToFlush());
     } else {
       break;
     }
@@ -533,6 +570,14 @@ void CapacityProbe::refine(bool settledQuickly) {
     io_.flush();
     readSamples(samples, sampled);
   }
+}
+
+quint64 CapacityProbe::cacheToFlush() const {
+  // After a survey that found no cache, none up to what it wrote is there,
+  // and a larger one is beyond any filler a round could write: whatever the
+  // bad samples bounded, there is nothing to flush.
+  if (surveyFoundNoCache_) return 0;
+  return cacheBound_.value_or(0);
 }
 
 bool CapacityProbe::wrapsAtAPowerOfTwo() const {

@@ -99,10 +99,14 @@ class CapacityProbe {
                      const std::set<quint64>& sampled);
   // Reads count blocks spread over the volume of filler written.
   void checkFiller(const std::vector<Chunk>& chunks, const std::set<quint64>& sampled, int count);
-  // Looks at the sentinels; true when one went bad (a cache found).
+  // Looks at the sentinels once what was written since the first has grown
+  // to nextLook (at all of them for nextLook 0); true when one went bad (a
+  // cache found).
   bool watchSentinels(quint64& nextLook);
 
   void refine(bool settledQuickly);
+  // The filler a refinement round writes against a lying cache.
+  quint64 cacheToFlush() const;
   bool wrapsAtAPowerOfTwo() const;
   Boundary boundary() const;
   ProbeJudgement::Judgement judge() const;
@@ -121,7 +125,9 @@ class CapacityProbe {
   ProbeIo io_;
   quint64 covered_ = 0;
 
-  std::vector<quint64> sentinels_;          // the first samples written
+  std::vector<quint64> sentinels_;  // the first samples written
+  quint64 sentinelsWritten_ = 0;    // bytes written when the last of them was
+  size_t nextInTurn_ = 0;
   std::map<quint64, Written> written_;      // samples by offset: their last write
   std::map<quint64, Sample> states_;        // samples by offset
   std::map<quint64, Sample> fillerChecks_;  // filler blocks read back, by offset
@@ -130,6 +136,7 @@ class CapacityProbe {
   // (reader, writtenAt) of the last round's samples that held another's block.
   std::vector<std::pair<quint64, quint64>> aliases_;
   std::optional<quint64> cacheBound_;  // the lying cache holds less than this
+  bool surveyFoundNoCache_ = false;    // its sentinels held to the end
   quint64 cacheFound_ = 0;
   std::optional<quint64> firstSentinelAt_;   // bytes written before the first sample
   quint64 ruledOut_ = 0;                     // written after it when the sentinels last held
