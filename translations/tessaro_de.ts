@@ -54,6 +54,10 @@
         <source>%1 holds data only in its first %2 GB of %3 GB.</source>
         <translation>%1 speichert Daten nur in den ersten %2 GB von %3 GB.</translation>
     </message>
+    <message>
+        <source>%1 loses data in places from %2 GB on; its first %2 GB of %3 GB hold data.</source>
+        <translation>%1 verliert ab %2 GB stellenweise Daten; die ersten %2 GB von %3 GB speichern Daten.</translation>
+    </message>
 </context>
 <context>
     <name>CliArgumentParser</name>
@@ -272,6 +276,18 @@ JSON-Dokument, auch bei einem Fehler; seine Schlüssel sind die von lsblk,
 kleingeschrieben mit - zwischen den Wörtern.
 </translation>
     </message>
+    <message>
+        <source>probe: write and read back every block, not samples (hours)</source>
+        <translation>probe: jeden Block schreiben und zurücklesen, nicht nur Stichproben (dauert Stunden)</translation>
+    </message>
+    <message>
+        <source>probe: the drive loses data in places</source>
+        <translation>probe: das Laufwerk verliert stellenweise Daten</translation>
+    </message>
+    <message>
+        <source>probe: the drive refused writes or stopped storing them</source>
+        <translation>probe: das Laufwerk hat Schreibvorgänge abgelehnt oder nicht mehr gespeichert</translation>
+    </message>
 </context>
 <context>
     <name>CliOutput</name>
@@ -385,6 +401,10 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
     <message>
         <source>Erase and Test</source>
         <translation>Löschen und testen</translation>
+    </message>
+    <message>
+        <source>Write and check every block (about %1 min): finds every bad place, and any cache</source>
+        <translation>Jeden Block schreiben und prüfen (etwa %1 Min.): findet jede defekte Stelle und jeden Cache</translation>
     </message>
 </context>
 <context>
@@ -608,6 +628,14 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
         <source>the drive stopped responding</source>
         <translation>das Laufwerk hat aufgehört zu antworten</translation>
     </message>
+    <message>
+        <source>the drive loses data in places</source>
+        <translation>das Laufwerk verliert stellenweise Daten</translation>
+    </message>
+    <message>
+        <source>the drive refused writes or stopped storing them</source>
+        <translation>das Laufwerk hat Schreibvorgänge abgelehnt oder nicht mehr gespeichert</translation>
+    </message>
 </context>
 <context>
     <name>InfoReport</name>
@@ -788,6 +816,16 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
     <message>
         <source>%1 %, about %2 min left</source>
         <translation>%1 %, noch etwa %2 min</translation>
+    </message>
+    <message>
+        <source>en_US</source>
+        <extracomment>The locale whose decimal point the speed uses.</extracomment>
+        <translation>de_DE</translation>
+    </message>
+    <message>
+        <source>%1 (%2 MB/s)</source>
+        <extracomment>%1 is what is done and left, %2 the speed in MB/s.</extracomment>
+        <translation>%1 (%2 MB/s)</translation>
     </message>
 </context>
 <context>
@@ -1003,6 +1041,148 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
         <source>Capacity test failed on %1: %2</source>
         <translation>Kapazitätstest von %1 fehlgeschlagen: %2</translation>
     </message>
+    <message>
+        <source>Starting full capacity test of %1: every block is written and read back.</source>
+        <translation>Vollständiger Kapazitätstest von %1 wird gestartet: Jeder Block wird geschrieben und zurückgelesen.</translation>
+    </message>
+    <message>
+        <source>%1 MB to %2 MB</source>
+        <extracomment>A stretch of the drive, from one offset to another, in MB.</extracomment>
+        <translation>%1 MB bis %2 MB</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <extracomment>The separator between stretches of the drive in a list.</extracomment>
+        <translation>, </translation>
+    </message>
+    <message numerus="yes">
+        <source>Writes the drive refused, also when tried again: %n (%1 MB, the first at byte %2)</source>
+        <translation>
+            <numerusform>Vom Laufwerk auch beim zweiten Versuch abgelehnter Schreibvorgang: %n (%1 MB, bei Byte %2)</numerusform>
+            <numerusform>Vom Laufwerk auch beim zweiten Versuch abgelehnte Schreibvorgänge: %n (%1 MB, der erste bei Byte %2)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Reads the drive failed, also when tried again: %n (%1 MB, the first at byte %2)</source>
+        <translation>
+            <numerusform>Vom Laufwerk auch beim zweiten Versuch verweigerter Lesevorgang: %n (%1 MB, bei Byte %2)</numerusform>
+            <numerusform>Vom Laufwerk auch beim zweiten Versuch verweigerte Lesevorgänge: %n (%1 MB, der erste bei Byte %2)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Genuine: every block read back as written. The drive now holds test data: format it before using it.</source>
+        <translation>Echt: Jeder Block wurde so zurückgelesen, wie er geschrieben wurde. Das Laufwerk enthält jetzt Testdaten: vor der Verwendung formatieren.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Damaged: data read back wrong between %1 MB and %2 MB, and in %n more place(s).</source>
+        <translation>
+            <numerusform>Beschädigt: Zwischen %1 MB und %2 MB und an %n weiteren Stelle wurden Daten falsch zurückgelesen.</numerusform>
+            <numerusform>Beschädigt: Zwischen %1 MB und %2 MB und an %n weiteren Stellen wurden Daten falsch zurückgelesen.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Damaged: data read back wrong between %1 MB and %2 MB.</source>
+        <translation>Beschädigt: Zwischen %1 MB und %2 MB wurden Daten falsch zurückgelesen.</translation>
+    </message>
+    <message>
+        <source>Do not trust the drive with data there. It now holds test data: format it before using it.</source>
+        <translation>Dort keine Daten auf dem Laufwerk ablegen. Es enthält jetzt Testdaten: vor der Verwendung formatieren.</translation>
+    </message>
+    <message>
+        <source>Failed: the drive refused writes after %1 MB.</source>
+        <translation>Fehlgeschlagen: Das Laufwerk hat nach %1 MB das Schreiben verweigert.</translation>
+    </message>
+    <message>
+        <source>Failed: the drive stopped storing data after %1 MB written.</source>
+        <translation>Fehlgeschlagen: Das Laufwerk hat keine Daten mehr gespeichert, nachdem %1 MB geschrieben waren.</translation>
+    </message>
+    <message>
+        <source>Do not trust it with data: it may keep none of what is written to it.</source>
+        <translation>Keine Daten darauf ablegen: Es behält womöglich nichts von dem, was darauf geschrieben wird.</translation>
+    </message>
+    <message>
+        <source>Claimed size: %1 bytes (%2 GB)</source>
+        <translation>Angegebene Größe: %1 Bytes (%2 GB)</translation>
+    </message>
+    <message>
+        <source>Usable capacity: %1 bytes (%2 GB)</source>
+        <translation>Nutzbare Kapazität: %1 Bytes (%2 GB)</translation>
+    </message>
+    <message>
+        <source>Held data from the start up to byte %1 (%2 GB)</source>
+        <translation>Speichert Daten vom Anfang bis Byte %1 (%2 GB)</translation>
+    </message>
+    <message>
+        <source>First bad offset: %1</source>
+        <translation>Erste fehlerhafte Position: %1</translation>
+    </message>
+    <message>
+        <source>Data lost from %1</source>
+        <translation>Daten verloren: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>... and in %n more place(s) not listed</source>
+        <translation>
+            <numerusform>… und an %n weiteren, nicht aufgeführten Stelle</numerusform>
+            <numerusform>… und an %n weiteren, nicht aufgeführten Stellen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Data held from %1</source>
+        <translation>Daten gespeichert: %1</translation>
+    </message>
+    <message>
+        <source>The drive took %1 MB, then refused every write</source>
+        <translation>Das Laufwerk hat %1 MB angenommen und danach jeden Schreibvorgang abgelehnt</translation>
+    </message>
+    <message>
+        <source>The drive kept what was written up to %1 MB, then none of it</source>
+        <translation>Das Laufwerk hat das Geschriebene bis %1 MB behalten, danach nichts mehr</translation>
+    </message>
+    <message>
+        <source>Blocks: %1 (%2 intact, %3 aliased, %4 lost)</source>
+        <translation>Blöcke: %1 (%2 intakt, %3 an fremder Stelle, %4 verloren)</translation>
+    </message>
+    <message>
+        <source>Samples: %1 (%2 intact, %3 aliased, %4 lost)</source>
+        <translation>Stichproben: %1 (%2 intakt, %3 an fremder Stelle, %4 verloren)</translation>
+    </message>
+    <message>
+        <source>Requests that failed once and went through when tried again: %1 writes, %2 reads</source>
+        <translation>Beim ersten Versuch fehlgeschlagene, beim zweiten gelungene Zugriffe: %1 Schreib-, %2 Lesevorgänge</translation>
+    </message>
+    <message>
+        <source>Written: %1 MB, read: %2 MB, in %3 s</source>
+        <translation>Geschrieben: %1 MB, gelesen: %2 MB, in %3 s</translation>
+    </message>
+    <message>
+        <source>Write cache: about %1 MB answered reads of data it did not store</source>
+        <translation>Schreibcache: etwa %1 MB beantworteten Lesezugriffe auf Daten, die nicht gespeichert waren</translation>
+    </message>
+    <message>
+        <source>Write cache: none of up to %1 MB hides missing capacity; only the full test rules out a larger one</source>
+        <translation>Schreibcache: Keiner mit bis zu %1 MB verbirgt fehlende Kapazität; nur der vollständige Test schließt einen größeren aus</translation>
+    </message>
+    <message>
+        <source>Write cache: every block was written before any was read back</source>
+        <translation>Schreibcache: Jeder Block wurde geschrieben, bevor einer zurückgelesen wurde</translation>
+    </message>
+    <message>
+        <source>(not measured)</source>
+        <translation>(nicht gemessen)</translation>
+    </message>
+    <message>
+        <source>Sequential speed: writing %1 MB/s, reading %2 MB/s (from the writes the drive took; it refused some)</source>
+        <translation>Sequenzielle Geschwindigkeit: Schreiben %1 MB/s, Lesen %2 MB/s (aus den angenommenen Schreibvorgängen; einige hat das Laufwerk abgelehnt)</translation>
+    </message>
+    <message>
+        <source>Sequential speed: writing %1 MB/s, reading %2 MB/s</source>
+        <translation>Sequenzielle Geschwindigkeit: Schreiben %1 MB/s, Lesen %2 MB/s</translation>
+    </message>
+    <message>
+        <source>The old partition table of %1 could not be cleared, or the system still lists its partitions: unplug the drive and plug it in again before formatting it.</source>
+        <translation>Die alte Partitionstabelle von %1 ließ sich nicht löschen, oder das System führt noch seine Partitionen: das Laufwerk vor dem Formatieren abziehen und wieder anschließen.</translation>
+    </message>
 </context>
 <context>
     <name>StatusLog</name>
@@ -1121,6 +1301,10 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
     <message>
         <source>To use it, format it: tessaro-cli format %1</source>
         <translation>Um es zu verwenden, das Laufwerk formatieren: tessaro-cli format %1</translation>
+    </message>
+    <message>
+        <source>No format is offered: the drive failed the test.</source>
+        <translation>Keine Formatierung angeboten: Das Laufwerk hat den Test nicht bestanden.</translation>
     </message>
 </context>
 <context>
@@ -1385,6 +1569,10 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
     <message>
         <source>Not formatted: %1</source>
         <translation>Nicht formatiert: %1</translation>
+    </message>
+    <message>
+        <source>No format is offered: %1 failed the capacity test; do not trust it with data.</source>
+        <translation>Keine Formatierung angeboten: %1 hat den Kapazitätstest nicht bestanden; keine Daten darauf ablegen.</translation>
     </message>
 </context>
 </TS>

@@ -174,7 +174,7 @@ QCoro::Task<int> CliApplication::probe(Drive drive, CliRequest request) {
     if (const auto status = refuseUnconfirmed(TerminalConfirmation::probePrompt(drive), drive))
       co_return *status;
   }
-  ProbeJob job(manager_.tools(), manager_.runner(), drive);
+  ProbeJob job(manager_.tools(), manager_.runner(), drive, request.full);
   TerminalReport report(output_,
                         request.json ? TerminalReport::Mode::quiet : TerminalReport::Mode::lines);
   const int status = co_await runJob(job, report);
@@ -188,7 +188,9 @@ QCoro::Task<int> CliApplication::probe(Drive drive, CliRequest request) {
     // The drive holds test data now: the command that makes it usable.
     const WorkflowPolicy::CapacityFormat offer =
         WorkflowPolicy(manager_.tools()).formatAfterTest(drive, *result, {}, std::nullopt);
-    if (offer.refusal) {
+    if (offer.unusable) {
+      output_.line(tr("No format is offered: the drive failed the test."));
+    } else if (offer.refusal) {
       output_.line(
           tr("The part that holds data is too small to format as FAT32: %1").arg(*offer.refusal));
     } else if (offer.withinHeldData) {
@@ -252,8 +254,12 @@ QCoro::Task<int> CliApplication::runJob(Job& job, TerminalReport& report) {
   } else {
     fail(status, failure->description, kind);
   }
+  // A capacity test's verdict is its own reason: no line of its figures.
+  const bool verdict = failure->kind == JobFailure::Kind::counterfeit ||
+                       failure->kind == JobFailure::Kind::damaged ||
+                       failure->kind == JobFailure::Kind::driveFailed;
   const QString reason = report.lastToolLine();
-  if (!failure->description.contains(reason)) failure_->reason = reason;
+  if (!verdict && !failure->description.contains(reason)) failure_->reason = reason;
   failure_->written = failure->written;
   failure_->status = failure->exitStatus;
   co_return status;

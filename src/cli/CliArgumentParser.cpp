@@ -26,6 +26,7 @@ const QString kNoHeadings = QStringLiteral("--noheadings");
 const QString kReadOnly = QStringLiteral("--read-only");
 // -n: --noheadings for list, as lsblk has it; --read-only for check, as fsck has it.
 const QString kShortN = QStringLiteral("-n");
+const QString kFull = QStringLiteral("--full");
 
 bool takesValue(const QString& option) {
   return option == kName || option == kCluster || option == kSize;
@@ -34,7 +35,7 @@ bool takesValue(const QString& option) {
 bool isKnownOption(const QString& option) {
   return option == kJson || option == kName || option == kCluster || option == kSize ||
          option == kYes || option == kAll || option == kNoHeadings || option == kReadOnly ||
-         option == kShortN;
+         option == kShortN || option == kFull;
 }
 
 CliParseResult usageError(const QString& text) { return {std::nullopt, cliUsage, text}; }
@@ -90,8 +91,8 @@ const QList<CliCommandShape>& CliArgumentParser::commands() {
       {QStringLiteral("probe"),
        CliCommand::Probe,
        true,
-       {kJson, kYes},
-       QStringLiteral("probe DEVICE [--json] [--yes]"),
+       {kJson, kYes, kFull},
+       QStringLiteral("probe DEVICE [--full] [--json] [--yes]"),
        QString::fromUtf8(QT_TRANSLATE_NOOP(
            "CliArgumentParser", "erase a drive to test how much of it really holds data"))},
       {QStringLiteral("help"),
@@ -191,6 +192,7 @@ CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
   request.noHeadings = options.contains(kNoHeadings);
   request.readOnly = options.contains(kReadOnly);
   request.assumeYes = options.contains(kYes);
+  request.full = options.contains(kFull);
   request.label = options.value(kName);
   if (options.contains(kCluster)) {
     const auto cluster = clusterFromArgument(options.value(kCluster));

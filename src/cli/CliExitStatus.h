@@ -19,6 +19,8 @@ enum CliExitStatus : int {
   cliCounterfeit = 6,          // probe: the drive holds less than it claims
   cliAuthorizationFailed = 7,  // administrator rights were refused or could not be asked for
   cliToolFailed = 8,   // a tool failed or could not be started, or the drive stopped responding
+  cliDamaged = 9,      // probe: the drive loses data in places and keeps it around them
+  cliDriveFailed = 10,  // probe: the drive refused writes, or stopped storing them
   cliWriteError = 74,  // standard output could not be written (EX_IOERR)
   // Stopped by a signal: 128 and its number, as shells count it (130 for
   // Ctrl+C, 143 for SIGTERM, 129 for a hang-up).

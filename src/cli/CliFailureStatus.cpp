@@ -28,10 +28,12 @@ constexpr Row kRows[] = {
     {Kind::authorization, cliAuthorizationFailed, "authorization"},
     {Kind::verificationFailed, cliVerificationFailed, "verification"},
     {Kind::counterfeit, cliCounterfeit, "counterfeit"},
+    {Kind::damaged, cliDamaged, "damaged"},
     {Kind::cancelled, cliCancelled, "cancelled"},
     {Kind::toolFailed, cliToolFailed, "tool-failed"},
     {Kind::toolMissing, cliToolFailed, "tool-failed"},
     {Kind::driveStopped, cliToolFailed, "tool-failed"},
+    {Kind::driveFailed, cliDriveFailed, "drive-failed"},
     {std::nullopt, cliWriteError, "write-error"},
 };
 

@@ -70,6 +70,8 @@ QString CliHelpText::text() {
                  HelpText::tr("partition size, such as what probe found usable: bytes, or "
                               "K, M, G, T (powers of 1024; also KiB ... TiB) or KB, MB, GB, TB "
                               "(powers of 1000) after the number, such as 8G"));
+  text += column(QStringLiteral("--full"),
+                 HelpText::tr("probe: write and read back every block, not samples (hours)"));
   text += column(QStringLiteral("-y, --yes"),
                  HelpText::tr("erase without asking; needed without a terminal"));
   text += column(QStringLiteral("-h, --help"), HelpText::tr("this text"));
@@ -92,6 +94,9 @@ QString CliHelpText::text() {
        HelpText::tr("administrator rights were not granted")},
       {QString::number(cliToolFailed),
        HelpText::tr("a tool failed or could not be started, or the drive stopped responding")},
+      {QString::number(cliDamaged), HelpText::tr("probe: the drive loses data in places")},
+      {QString::number(cliDriveFailed),
+       HelpText::tr("probe: the drive refused writes or stopped storing them")},
       {QString::number(cliWriteError), HelpText::tr("standard output could not be written")},
       {QStringLiteral("130, 143"),
        HelpText::tr("cancelled by Ctrl+C or SIGTERM (128 and the signal's number)")},

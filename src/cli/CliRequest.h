@@ -24,6 +24,7 @@ struct CliRequest {
   ClusterOption cluster;
   std::optional<qint64> partitionBytes;  // --size: the partition's size; none: the whole drive
   bool assumeYes = false;                // --yes: erase without asking
+  bool full = false;                     // probe --full: write and read back every block
 };
 
 }  // namespace tessaro

@@ -92,10 +92,13 @@ class DiskTools {
   // when they cannot be read.
   virtual std::optional<DriveFacts> parseDriveFacts(
       const QString& output, const std::optional<HelperEvent>& result) const = 0;
-  // Test how much of the whole disk really holds data (destroys its data);
-  // none where the platform has no capacity test.
-  virtual std::optional<PrivilegedCommand> probeCommand(const QString& diskBsdName) const {
+  // Test how much of the whole disk really holds data (destroys its data):
+  // quickly, or writing and reading back every block (full); none where the
+  // platform has no capacity test.
+  virtual std::optional<PrivilegedCommand> probeCommand(const QString& diskBsdName,
+                                                        bool full = false) const {
     (void)diskBsdName;
+    (void)full;
     return std::nullopt;
   }
   // Whether formatCommand reads the drive back after its last write and

@@ -79,7 +79,7 @@ struct ProbeResult {
   // Quick test: no lying write cache of up to this many bytes can have hid
   // missing capacity (what was written after the first block read back).
   // None for a full test, which writes every block.
-  std::optional<uint64_t> cacheRuledOutBytes;
+  std::optional<uint64_t> cacheRuledOutBytes = 0;
   // Sequential speeds from acknowledged writes and reads only; 0 when there
   // was too little to time. speedPartial: some of the timed writes were refused.
   uint64_t writeBytesPerSecond = 0;

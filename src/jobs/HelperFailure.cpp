@@ -58,6 +58,11 @@ QString helperFailureReason(int exitStatus, HelperWork work) {
       return QCoreApplication::translate("HelperFailure", "the drive holds less than it claims");
     case contract::driveStopped:
       return QCoreApplication::translate("HelperFailure", "the drive stopped responding");
+    case contract::damaged:
+      return QCoreApplication::translate("HelperFailure", "the drive loses data in places");
+    case contract::driveFailed:
+      return QCoreApplication::translate("HelperFailure",
+                                         "the drive refused writes or stopped storing them");
     default:
       // A format ends with the status of the tool that failed.
       if (work == HelperWork::format && exitStatus > 0 && exitStatus < 64)

@@ -21,6 +21,8 @@ JobFailure::Kind JobFailure::ofHelperKind(const QString& kind) {
       {contract::toolMissing, Kind::toolMissing},
       {contract::cancelled, Kind::cancelled},
       {contract::counterfeit, Kind::counterfeit},
+      {contract::damaged, Kind::damaged},
+      {contract::driveFailed, Kind::driveFailed},
       {contract::driveStopped, Kind::driveStopped},
       {contract::noSuchDevice, Kind::noSuchDevice},
   };

@@ -21,6 +21,8 @@ struct JobFailure {
     deviceBusy,          // another program or Tessaro run holds the drive
     cancelled,           // stopped on request
     counterfeit,         // the capacity test found less than the drive claims
+    damaged,             // the capacity test found data lost in places of the drive
+    driveFailed,         // the capacity test found the drive refusing or dropping writes
     driveStopped,        // the drive stopped responding part way
     errorsLeft,          // a check found errors in the file system and left them there
     noSuchDevice,        // the drive is no longer attached; nothing ran on it

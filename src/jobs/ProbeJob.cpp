@@ -3,21 +3,51 @@
 
 #include "jobs/ProbeJob.h"
 
-#include "drives/ProbeProgress.h"
 #include "contract/HelperContract.h"
+#include "drives/ProbeProgress.h"
 #include "exec/HelperEvent.h"
 #include "jobs/HelperOutput.h"
 #include "jobs/ReportTexts.h"
 
 namespace tessaro {
 
-ProbeJob::ProbeJob(const DiskTools& tools, ProcessRunner& runner, Drive drive)
-    : DriveJob(tools, runner), drive_(std::move(drive)) {}
+namespace {
 
-QString ProbeJob::title() const { return reportText::probeStarting(drive_.devicePath); }
+// The exit status the helper ends with after a verdict.
+int statusOf(ProbeResult::Verdict verdict) {
+  switch (verdict) {
+    case ProbeResult::Verdict::genuine:
+      return HelperContract::success;
+    case ProbeResult::Verdict::counterfeit:
+      return HelperContract::counterfeit;
+    case ProbeResult::Verdict::damaged:
+      return HelperContract::damaged;
+    case ProbeResult::Verdict::failed:
+      return HelperContract::driveFailed;
+  }
+  return -1;
+}
+
+JobFailure::Kind failureOf(ProbeResult::Verdict verdict) {
+  switch (verdict) {
+    case ProbeResult::Verdict::damaged:
+      return JobFailure::Kind::damaged;
+    case ProbeResult::Verdict::failed:
+      return JobFailure::Kind::driveFailed;
+    default:
+      return JobFailure::Kind::counterfeit;
+  }
+}
+
+}  // namespace
+
+ProbeJob::ProbeJob(const DiskTools& tools, ProcessRunner& runner, Drive drive, bool full)
+    : DriveJob(tools, runner), drive_(std::move(drive)), full_(full) {}
+
+QString ProbeJob::title() const { return reportText::probeStarting(drive_.devicePath, full_); }
 
 QCoro::Task<> ProbeJob::perform(Report& report) {
-  const std::optional<PrivilegedCommand> command = tools_.probeCommand(drive_.bsdName);
+  const std::optional<PrivilegedCommand> command = tools_.probeCommand(drive_.bsdName, full_);
   if (!command) fail(reportText::probeUnavailable());
 
   // Events move the progress bar and carry the verdict, read on the
@@ -50,13 +80,19 @@ QCoro::Task<> ProbeJob::perform(Report& report) {
     stopped_ = true;
     failRun(reportText::probeDriveStopped(drive_.devicePath), ran, output.failure());
   }
-  if (status != HelperContract::success && status != HelperContract::counterfeit)
+  const bool verdictStatus =
+      status == HelperContract::success || status == HelperContract::counterfeit ||
+      status == HelperContract::damaged || status == HelperContract::driveFailed;
+  if (!verdictStatus)
     failRun(reportText::probeToolFailed(drive_.devicePath, status), ran, output.failure());
   // One verdict, and the status has to tell the same story.
-  if (results != 1 || !said || said->genuine() != (status == HelperContract::success))
+  if (results != 1 || !said || statusOf(said->verdict) != status)
     fail(reportText::probeUnreadable(drive_.devicePath));
   result_ = said;
-  if (!said->genuine()) fail(reportText::probeVerdict(*said), JobFailure::Kind::counterfeit);
+  // The figures, then what failed after the verdict, then the verdict.
+  report.lines(reportText::probeSummary(*said));
+  if (!said->tableCleared) report.warning(reportText::probeTableNotCleared(drive_.devicePath));
+  if (!said->genuine()) fail(reportText::probeVerdict(*said), failureOf(said->verdict));
   report.succeeded(reportText::probeVerdict(*said));
 }
 

@@ -13,13 +13,14 @@ namespace tessaro {
 
 // Tests how much of a drive really holds data, with administrator rights:
 // writes test blocks over its whole claimed size (erasing it) and reads them
-// back. Reports the helper's log lines, its progress events as progress(), and
-// ends with the verdict of its result event: succeeded for a genuine drive,
-// failed for a counterfeit one (a failure of kind counterfeit), or failed
-// with kind driveStopped when the drive stopped answering.
+// back, quickly or every block (full). Reports the helper's log lines, its
+// progress events as progress(), the figures of its result event as lines,
+// and ends with the verdict: succeeded for a genuine drive, failed for one
+// that is not (a failure of kind counterfeit, damaged or driveFailed), or
+// failed with kind driveStopped when the drive stopped answering.
 class ProbeJob : public DriveJob {
  public:
-  ProbeJob(const DiskTools& tools, ProcessRunner& runner, Drive drive);
+  ProbeJob(const DiskTools& tools, ProcessRunner& runner, Drive drive, bool full = false);
 
   // What the test found, once it has ended with a verdict.
   const std::optional<ProbeResult>& result() const { return result_; }
@@ -32,6 +33,7 @@ class ProbeJob : public DriveJob {
 
  private:
   Drive drive_;
+  bool full_;
   std::optional<ProbeResult> result_;
   bool stopped_ = false;
 };

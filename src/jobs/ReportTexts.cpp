@@ -180,7 +180,11 @@ QString infoToolFailed(const QString& devicePath, int exitStatus) {
   return ReportText::tr("Reading info failed on %1: %2").arg(devicePath, reason);
 }
 
-QString probeStarting(const QString& devicePath) {
+QString probeStarting(const QString& devicePath, bool full) {
+  if (full)
+    return ReportText::tr(
+               "Starting full capacity test of %1: every block is written and read back.")
+        .arg(devicePath);
   return ReportText::tr("Starting capacity test of %1.").arg(devicePath);
 }
 
@@ -222,22 +226,177 @@ QString probeDriveStopped(const QString& devicePath) {
       .arg(devicePath);
 }
 
-QString probeVerdict(const ProbeResult& result) {
-  if (result.genuine())
-    return ReportText::tr(
-               "Genuine: all %1 samples read back. The drive now holds test data: format it "
-               "before using it.")
-        .arg(result.samples);
+namespace {
+
+// Sizes and speeds in the user's notation: GB and MB (powers of 1000) and MB/s.
+QLocale probeNumbers() {
   //: The locale whose decimal point the sizes in gigabytes use.
   QLocale numbers(ReportText::tr("en_US"));
   numbers.setNumberOptions(QLocale::OmitGroupSeparator);
-  const auto gigabytes = [&](quint64 bytes) {
-    return numbers.toString(double(bytes) / 1e9, 'f', 2);
-  };
+  return numbers;
+}
+
+QString gigabytes(quint64 bytes) { return probeNumbers().toString(double(bytes) / 1e9, 'f', 2); }
+
+QString megabytes(quint64 bytes) { return probeNumbers().toString(double(bytes) / 1e6, 'f', 1); }
+
+QString regionText(const ProbeResult::Region& region) {
+  //: A stretch of the drive, from one offset to another, in MB.
+  return ReportText::tr("%1 MB to %2 MB").arg(megabytes(region.begin), megabytes(region.end));
+}
+
+QString regionsText(const std::vector<ProbeResult::Region>& regions) {
+  QStringList shown;
+  for (const ProbeResult::Region& region : regions) shown << regionText(region);
+  //: The separator between stretches of the drive in a list.
+  return shown.join(ReportText::tr(", "));
+}
+
+QString troubleText(const ProbeResult::Trouble& trouble, bool writes) {
+  const QString first = QString::number(trouble.firstOffset.value_or(0));
+  return writes ? ReportText::tr(
+                      "Writes the drive refused, also when tried again: %n (%1 MB, the "
+                      "first at byte %2)",
+                      nullptr, int(trouble.requests))
+                      .arg(megabytes(trouble.bytes), first)
+                : ReportText::tr(
+                      "Reads the drive failed, also when tried again: %n (%1 MB, the "
+                      "first at byte %2)",
+                      nullptr, int(trouble.requests))
+                      .arg(megabytes(trouble.bytes), first);
+}
+
+}  // namespace
+
+QString probeVerdict(const ProbeResult& result) {
+  switch (result.verdict) {
+    case ProbeResult::Verdict::genuine:
+      if (result.mode == ProbeResult::Mode::full)
+        return ReportText::tr(
+            "Genuine: every block read back as written. The drive now holds test data: "
+            "format it before using it.");
+      return ReportText::tr(
+                 "Genuine: all %1 samples read back. The drive now holds test data: format it "
+                 "before using it.")
+          .arg(result.samples);
+    case ProbeResult::Verdict::counterfeit:
+      return ReportText::tr(
+                 "Counterfeit: only the first %1 GB of %2 GB hold data. The drive now holds "
+                 "test data: format it before using it.")
+          .arg(gigabytes(result.usableBytes), gigabytes(result.claimedBytes));
+    case ProbeResult::Verdict::damaged: {
+      const ProbeResult::Region first =
+          result.badRegions.empty() ? ProbeResult::Region{} : result.badRegions.front();
+      const int more = int(result.badRegions.size() + result.badRegionsLeftOut) - 1;
+      const QString where =
+          more > 0 ? ReportText::tr(
+                         "Damaged: data read back wrong between %1 MB and %2 MB, and "
+                         "in %n more place(s).",
+                         nullptr, more)
+                         .arg(megabytes(first.begin), megabytes(first.end))
+                   : ReportText::tr("Damaged: data read back wrong between %1 MB and %2 MB.")
+                         .arg(megabytes(first.begin), megabytes(first.end));
+      return where + QLatin1Char(' ') +
+             ReportText::tr(
+                 "Do not trust the drive with data there. It now holds test data: "
+                 "format it before using it.");
+    }
+    case ProbeResult::Verdict::failed:
+      return (result.failure == ProbeResult::Failure::refusedWrites
+                  ? ReportText::tr("Failed: the drive refused writes after %1 MB.")
+                  : ReportText::tr("Failed: the drive stopped storing data after %1 MB written."))
+                 .arg(megabytes(result.failedAfterBytes.value_or(0))) +
+             QLatin1Char(' ') +
+             ReportText::tr(
+                 "Do not trust it with data: it may keep none of what is written to it.");
+  }
+  return {};
+}
+
+QStringList probeSummary(const ProbeResult& result) {
+  QStringList lines;
+  const QLocale numbers = probeNumbers();
+  lines << ReportText::tr("Claimed size: %1 bytes (%2 GB)")
+               .arg(result.claimedBytes)
+               .arg(gigabytes(result.claimedBytes));
+  switch (result.verdict) {
+    case ProbeResult::Verdict::genuine:
+    case ProbeResult::Verdict::counterfeit:
+      lines << ReportText::tr("Usable capacity: %1 bytes (%2 GB)")
+                   .arg(result.usableBytes)
+                   .arg(gigabytes(result.usableBytes));
+      break;
+    case ProbeResult::Verdict::damaged:
+      lines << ReportText::tr("Held data from the start up to byte %1 (%2 GB)")
+                   .arg(result.usableBytes)
+                   .arg(gigabytes(result.usableBytes));
+      break;
+    case ProbeResult::Verdict::failed:
+      break;
+  }
+  if (result.firstBadOffset)
+    lines << ReportText::tr("First bad offset: %1").arg(*result.firstBadOffset);
+  if (!result.badRegions.empty()) {
+    lines << ReportText::tr("Data lost from %1").arg(regionsText(result.badRegions));
+    if (result.badRegionsLeftOut > 0)
+      lines << ReportText::tr("... and in %n more place(s) not listed", nullptr,
+                              int(result.badRegionsLeftOut));
+    if (result.verdict == ProbeResult::Verdict::damaged)
+      lines << ReportText::tr("Data held from %1").arg(regionsText(result.goodRegions()));
+  }
+  if (result.failedAfterBytes) {
+    lines << (result.failure == ProbeResult::Failure::refusedWrites
+                  ? ReportText::tr("The drive took %1 MB, then refused every write")
+                  : ReportText::tr("The drive kept what was written up to %1 MB, then none of it"))
+                 .arg(megabytes(*result.failedAfterBytes));
+  }
+  lines << (result.mode == ProbeResult::Mode::full
+                ? ReportText::tr("Blocks: %1 (%2 intact, %3 aliased, %4 lost)")
+                : ReportText::tr("Samples: %1 (%2 intact, %3 aliased, %4 lost)"))
+               .arg(result.samples)
+               .arg(result.intact)
+               .arg(result.aliased)
+               .arg(result.lost);
+  if (result.writeErrors.requests > 0) lines << troubleText(result.writeErrors, true);
+  if (result.readErrors.requests > 0) lines << troubleText(result.readErrors, false);
+  if (result.retriedWrites + result.retriedReads > 0)
+    lines << ReportText::tr(
+                 "Requests that failed once and went through when tried again: %1 "
+                 "writes, %2 reads")
+                 .arg(result.retriedWrites)
+                 .arg(result.retriedReads);
+  lines << ReportText::tr("Written: %1 MB, read: %2 MB, in %3 s")
+               .arg(megabytes(result.bytesWritten), megabytes(result.bytesRead),
+                    numbers.toString(double(result.milliseconds) / 1000.0, 'f', 1));
+  if (result.cacheBytes > 0) {
+    lines << ReportText::tr("Write cache: about %1 MB answered reads of data it did not store")
+                 .arg(megabytes(result.cacheBytes));
+  } else if (result.cacheRuledOutBytes) {
+    lines << ReportText::tr(
+                 "Write cache: none of up to %1 MB hides missing capacity; only the "
+                 "full test rules out a larger one")
+                 .arg(megabytes(*result.cacheRuledOutBytes));
+  } else {
+    lines << ReportText::tr("Write cache: every block was written before any was read back");
+  }
+  if (result.writeBytesPerSecond > 0 || result.readBytesPerSecond > 0) {
+    const auto speed = [&](quint64 bytesPerSecond) {
+      return bytesPerSecond > 0 ? megabytes(bytesPerSecond) : ReportText::tr("(not measured)");
+    };
+    lines << (result.speedPartial
+                  ? ReportText::tr("Sequential speed: writing %1 MB/s, reading %2 MB/s (from the "
+                                   "writes the drive took; it refused some)")
+                  : ReportText::tr("Sequential speed: writing %1 MB/s, reading %2 MB/s"))
+                 .arg(speed(result.writeBytesPerSecond), speed(result.readBytesPerSecond));
+  }
+  return lines;
+}
+
+QString probeTableNotCleared(const QString& devicePath) {
   return ReportText::tr(
-             "Counterfeit: only the first %1 GB of %2 GB hold data. The drive now holds test "
-             "data: format it before using it.")
-      .arg(gigabytes(result.usableBytes), gigabytes(result.claimedBytes));
+             "The old partition table of %1 could not be cleared, or the system still lists "
+             "its partitions: unplug the drive and plug it in again before formatting it.")
+      .arg(devicePath);
 }
 
 QString infoUnreadable(const QString& devicePath, const QString& why) {

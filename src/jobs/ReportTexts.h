@@ -64,7 +64,7 @@ QString infoToolFailed(const QString& devicePath, int exitStatus);
 // The tool ended well but what it printed could not be read.
 QString infoUnreadable(const QString& devicePath, const QString& why);
 
-QString probeStarting(const QString& devicePath);
+QString probeStarting(const QString& devicePath, bool full = false);
 QString probeUnavailable();
 // "Capacity test failed on /dev/sdb: the drive is in use by another program".
 QString probeToolFailed(const QString& devicePath, int exitStatus);
@@ -74,9 +74,13 @@ QString probeUnreadable(const QString& devicePath);
 QString probeDriveStopped(const QString& devicePath);
 QString probeCancelledBeforeWriting(const QString& devicePath);
 QString probeCancelledPartWay(const QString& devicePath);
-// The test's finding as the user reads it; ProbeResult::verdict() stays the
-// same in every language (the command line's JSON).
+// The test's finding as the user reads it; ProbeResult::verdictLine() stays
+// the same in every language (the command line's JSON).
 QString probeVerdict(const ProbeResult& result);
+// The figures behind it, one line each, in MB and MB/s (powers of 1000).
+QStringList probeSummary(const ProbeResult& result);
+// Clearing the partition table after the test failed.
+QString probeTableNotCleared(const QString& devicePath);
 
 // The failure line of a check or an information report.
 QString checkOrInfoFailed(const QString& description);

@@ -26,8 +26,12 @@ WorkflowPolicy::CapacityFormat WorkflowPolicy::formatAfterTest(
     std::optional<int> clusterBytes) const {
   CapacityFormat offer;
   offer.request = FormatRequest{drive, deriveVolumeName(label), clusterBytes, std::nullopt};
+  if (result.verdict == ProbeResult::Verdict::failed) {
+    offer.unusable = true;
+    return offer;
+  }
   // A drive that loses data beyond some point is formatted only as far as it
-  // holds data, and only in a size a format accepts.
+  // holds data from its start, and only in a size a format accepts.
   if (!result.genuine()) {
     offer.request.partitionBytes = partitionBytesWithin(qint64(result.usableBytes));
     offer.withinHeldData = true;

@@ -31,11 +31,14 @@ class WorkflowPolicy {
   static QString formatNotice(const FormatRequest& request);
 
   // The format that makes a tested drive usable: over the whole drive when
-  // every sample read back, else only within the part that holds data.
+  // every sample read back, else only within the part from its start that
+  // holds data; none for a drive that failed the test.
   struct CapacityFormat {
     FormatRequest request;
     // The request keeps within the part that holds data (its partitionBytes).
     bool withinHeldData = false;
+    // The drive refused writes or stopped storing them: no format is offered.
+    bool unusable = false;
     // Why the format would be refused; none when it may be offered.
     std::optional<QString> refusal;
   };

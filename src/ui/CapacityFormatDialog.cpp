@@ -39,9 +39,16 @@ bool CapacityFormatDialog::ask(QWidget* parent, const FormatRequest& request,
     format = box.addButton(tr("Format"), QMessageBox::DestructiveRole);
   } else {
     box.setWindowTitle(tr("Format only what holds data?"));
-    box.setText(tr("%1 holds data only in its first %2 GB of %3 GB.")
-                    .arg(EraseQuestion::driveName(drive), gigabytes(result.usableBytes),
-                         gigabytes(result.claimedBytes)));
+    if (result.verdict == ProbeResult::Verdict::damaged && !result.badRegions.empty()) {
+      box.setText(tr("%1 loses data in places from %2 GB on; its first %2 GB of %3 GB hold data.")
+                      .arg(EraseQuestion::driveName(drive),
+                           gigabytes(result.badRegions.front().begin),
+                           gigabytes(result.claimedBytes)));
+    } else {
+      box.setText(tr("%1 holds data only in its first %2 GB of %3 GB.")
+                      .arg(EraseQuestion::driveName(drive), gigabytes(result.usableBytes),
+                           gigabytes(result.claimedBytes)));
+    }
     box.setInformativeText(
         tr("Format it with one FAT32 partition of %1 GB, leaving the rest unused? "
            "Files beyond that size would be lost on this drive.")

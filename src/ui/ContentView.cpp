@@ -219,8 +219,16 @@ bool ContentView::confirmErase(const FormatRequest& request) {
   return confirm_ ? confirm_(request.drive) : EraseConfirmation::forFormat(request).ask(this);
 }
 
-bool ContentView::confirmCapacityTest(const Drive& drive) {
-  return confirm_ ? confirm_(drive) : EraseConfirmation::forCapacityTest(drive).ask(this);
+void ContentView::setCapacityTestChoice(CapacityTestChoice choose) {
+  chooseCapacityTest_ = std::move(choose);
+}
+
+std::optional<bool> ContentView::confirmCapacityTest(const Drive& drive) {
+  if (chooseCapacityTest_) return chooseCapacityTest_(drive);
+  if (confirm_) return confirm_(drive) ? std::optional<bool>(false) : std::nullopt;
+  bool full = false;
+  if (!EraseConfirmation::forCapacityTest(drive).ask(this, &full)) return std::nullopt;
+  return full;
 }
 
 void ContentView::updateEnabled() {
@@ -344,16 +352,17 @@ void ContentView::startFormat(FormatRequest request) {
 
 void ContentView::probeSelectedDrive() {
   if (!selectedDrive_) return;
-  if (WorkflowPolicy(diskManager_->tools()).asksBeforeCapacityTest(*selectedDrive_) &&
-      !confirmCapacityTest(*selectedDrive_))
-    return;
+  std::optional<bool> full = false;
+  if (WorkflowPolicy(diskManager_->tools()).asksBeforeCapacityTest(*selectedDrive_))
+    full = confirmCapacityTest(*selectedDrive_);
+  if (!full) return;
   probedDrive_ = *selectedDrive_;
   ui_->probeProgress->setValue(0);
   ui_->probeProgress->setFormat(ProbeProgress{}.text());
   ui_->probeProgress->setVisible(true);
-  startJob(
-      std::make_unique<ProbeJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_),
-      WindowJobs::Kind::capacityTest);
+  startJob(std::make_unique<ProbeJob>(diskManager_->tools(), diskManager_->runner(),
+                                      *selectedDrive_, *full),
+           WindowJobs::Kind::capacityTest);
 }
 
 void ContentView::showProbeProgress(const ProbeProgress& progress) {
@@ -385,6 +394,11 @@ void ContentView::offerCapacityFormat(const Drive& drive, const ProbeResult& res
   WorkflowPolicy::CapacityFormat offer =
       WorkflowPolicy(diskManager_->tools())
           .formatAfterTest(drive, result, label_, cluster_.bytes());
+  if (offer.unusable) {
+    appendLog(tr("No format is offered: %1 failed the capacity test; do not trust it with data.")
+                  .arg(drive.devicePath));
+    return;
+  }
   if (offer.refusal) {
     appendLog(offer.withinHeldData
                   ? tr("Not formatted within the part that holds data: %1").arg(*offer.refusal)

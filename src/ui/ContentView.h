@@ -90,6 +90,11 @@ class ContentView : public QWidget {
   // Asks before an erase; the default shows a dialog whose default is Cancel.
   using Confirmation = std::function<bool(const Drive&)>;
   void setConfirmation(Confirmation confirm);
+  // Asks before a capacity test, and which: none to test nothing, true for
+  // the full test (every block). Without it, the confirmation above decides
+  // for the quick test, or the dialog asks (with the full test as its option).
+  using CapacityTestChoice = std::function<std::optional<bool>(const Drive&)>;
+  void setCapacityTestChoice(CapacityTestChoice choose);
   // After a capacity test, which leaves test data on the drive: asks whether
   // to format it, only the part that holds data (partitionBytes long) when
   // the test found less than the drive claims, else the whole drive
@@ -149,7 +154,8 @@ class ContentView : public QWidget {
   void syncPicker();
   bool confirmStoppingFormat(const QString& question);
   bool confirmErase(const FormatRequest& request);
-  bool confirmCapacityTest(const Drive& drive);
+  // None when the user declined; else whether to test every block.
+  std::optional<bool> confirmCapacityTest(const Drive& drive);
   // Formats drive within the part a capacity test found holding data, when
   // the user agrees.
   void offerCapacityFormat(const Drive& drive, const ProbeResult& result);
@@ -180,6 +186,7 @@ class ContentView : public QWidget {
   SavePathChooser chooseSavePath_;
   StopConfirmation confirmStop_;
   Confirmation confirm_;
+  CapacityTestChoice chooseCapacityTest_;
   CapacityFormatOffer offerCapacityFormat_;
   FinishNotice finishNotice_;
   bool appeared_ = false;

@@ -3,6 +3,7 @@
 
 #include "ui/EraseConfirmation.h"
 
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -24,18 +25,23 @@ QString EraseConfirmation::formatDetails(const FormatRequest& request) {
 }
 
 EraseConfirmation EraseConfirmation::forCapacityTest(const Drive& drive) {
-  const qint64 seconds = ProbePlan::estimatedSeconds(quint64(std::max<qint64>(drive.size, 0)), {});
-  const int minutes = int(std::max<qint64>((seconds + 59) / 60, 1));
+  const quint64 size = quint64(std::max<qint64>(drive.size, 0));
+  const auto minutes = [](qint64 seconds) {
+    return windowLocale().toString(int(std::max<qint64>((seconds + 59) / 60, 1)));
+  };
   return {tr("Test the capacity?"), EraseQuestion::probeQuestion(drive),
           EraseQuestion::probeWarning() + QStringLiteral("\n\n") +
               tr("For a drive of this size it takes about %1 min (an estimate).")
-                  .arg(windowLocale().toString(minutes)),
-          tr("Erase and Test")};
+                  .arg(minutes(ProbePlan::estimatedSeconds(size, {}))),
+          tr("Erase and Test"),
+          tr("Write and check every block (about %1 min): finds every bad place, and any cache")
+              .arg(minutes(ProbePlan::estimatedFullSeconds(size)))};
 }
 
 // Erasing is final, so the safe answer is the default one.
-bool EraseConfirmation::ask(QWidget* parent) const {
+bool EraseConfirmation::ask(QWidget* parent, bool* optionChosen) const {
   QMessageBox box(parent);
+  if (!option.isEmpty()) box.setCheckBox(new QCheckBox(option, &box));
   box.setIcon(QMessageBox::Warning);
   box.setWindowTitle(title);
   box.setText(question);
@@ -46,6 +52,7 @@ bool EraseConfirmation::ask(QWidget* parent) const {
   box.setDefaultButton(cancel);
   box.setEscapeButton(cancel);
   box.exec();
+  if (optionChosen) *optionChosen = box.checkBox() && box.checkBox()->isChecked();
   return box.clickedButton() == proceed;
 }
 

@@ -24,19 +24,21 @@ struct EraseConfirmation {
   // Before a format: the drive, then what the format writes.
   static EraseConfirmation forFormat(const FormatRequest& request);
   // Before a capacity test: it writes over the whole drive, takes minutes,
-  // and leaves a drive to be formatted.
+  // and leaves a drive to be formatted; its option is the full test.
   static EraseConfirmation forCapacityTest(const Drive& drive);
 
   // What a format will write, one line each (EraseQuestion::formatDetails).
   static QString formatDetails(const FormatRequest& request);
 
-  // Shows the dialog; true when the user chose to go on.
-  bool ask(QWidget* parent) const;
+  // Shows the dialog; true when the user chose to go on, and then in
+  // optionChosen whether the option's box was ticked.
+  bool ask(QWidget* parent, bool* optionChosen = nullptr) const;
 
   QString title;
   QString question;
   QString details;
   QString proceedButton;
+  QString option;  // a box to tick besides, unticked; none when empty
 };
 
 }  // namespace tessaro

@@ -7,12 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "Capability.h"
 #include "CounterfeitDrive.h"
 #include "LoopImage.h"
-#include "drives/ProbeResult.h"
 #include "contract/HelperContract.h"
+#include "drives/ProbeResult.h"
 #include "exec/HelperEvent.h"
-#include "Capability.h"
 
 using namespace tessaro;
 
@@ -29,10 +29,12 @@ struct HelperOutcome {
   int progressEvents = 0;
 };
 
-// Runs `tessaro-helper probe NAME` as the application does, its standard input
-// kept open; cancels once it has printed cancelAfter, when given.
-HelperOutcome probeWithHelper(const QString& name, const QString& cancelAfter = {}) {
-  test::ChildRun helper(TESSARO_HELPER_BUILD_PATH, {"probe", name.toUtf8()});
+// Runs `tessaro-helper probe NAME [MODE]` as the application does, its
+// standard input kept open; cancels once it has printed cancelAfter, when given.
+HelperOutcome probeWithHelper(const QString& name, const QString& cancelAfter = {},
+                              const QStringList& mode = {}) {
+  test::ChildRun helper(TESSARO_HELPER_BUILD_PATH,
+                        test::argumentsOf(QStringList{"probe", name} + mode));
   if (!cancelAfter.isEmpty() &&
       helper.waitForLine([&](const QString& line) { return line.contains(cancelAfter); },
                          test::ChildRun::kTimeoutMs)) {
@@ -67,32 +69,35 @@ class ProbeHelperTest : public ::testing::Test {
   }
 };
 
-// A few of the fake kinds through the helper, as the application runs it: the
+// Kinds of the fake through the helper, as the application runs it: the
 // verdict, its figures and its status agree; a drive that dies part way is no
-// counterfeit.
+// counterfeit, one that stops storing or takes no more writes after 64 MiB
+// written is no genuine one, and a 2 GiB cache does not hide a counterfeit.
 TEST_F(ProbeHelperTest, GivesTheExactVerdictOrSaysTheDriveStoppedResponding) {
+  const auto bytes = [](qint64 value) { return QString::number(value); };
   struct Case {
     const char* kind;
     qint64 claimed;
     qint64 real;
     QStringList options;
     int status;
+    QStringList mode = {};
   };
   const Case cases[] = {
       {"wrap", 16 * kGiB, kGiB, {}, HelperContract::counterfeit},
-      {"drop",
-       4 * kGiB,
-       1536 * kMiB,
-       {"--cache", QString::number(128 * kMiB)},
-       HelperContract::counterfeit},
+      {"drop", 4 * kGiB, 1536 * kMiB, {"--cache", bytes(128 * kMiB)}, HelperContract::counterfeit},
+      {"wrap", 32 * kGiB, 4 * kGiB, {"--cache", bytes(2 * kGiB)}, HelperContract::counterfeit},
       {"genuine", 2 * kGiB, 0, {}, HelperContract::success},
+      {"genuine", 4 * kGiB, 0, {"--drop-after", bytes(64 * kMiB)}, HelperContract::driveFailed},
+      {"genuine", 4 * kGiB, 0, {"--readonly-after", bytes(64 * kMiB)}, HelperContract::driveFailed},
       {"genuine", 4 * kGiB, 0, {"--fail-after-ms", "300"}, HelperContract::driveStopped},
+      {"wrap", 512 * kMiB, 192 * kMiB, {}, HelperContract::counterfeit, {"full"}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.kind) + " " + c.options.join(' ').toStdString());
+    SCOPED_TRACE(std::string(c.kind) + " " + (c.options + c.mode).join(' ').toStdString());
     test::CounterfeitDrive fake(c.kind, c.claimed, c.real, c.options);
     ASSERT_FALSE(fake.device().isEmpty()) << fake.failure().toStdString();
-    const HelperOutcome outcome = probeWithHelper(fake.device().mid(5));
+    const HelperOutcome outcome = probeWithHelper(fake.device().mid(5), {}, c.mode);
     EXPECT_EQ(outcome.status, c.status) << outcome.lines.join('\n').toStdString();
     EXPECT_GT(outcome.progressEvents, 0);
     if (c.status == HelperContract::driveStopped) {
@@ -105,9 +110,20 @@ TEST_F(ProbeHelperTest, GivesTheExactVerdictOrSaysTheDriveStoppedResponding) {
       continue;
     }
     ASSERT_TRUE(outcome.result);
+    // No line of the verdict from the helper: the caller says it.
+    EXPECT_FALSE(outcome.lines.join('\n').contains(outcome.result->verdictLine()));
+    EXPECT_EQ(outcome.result->mode,
+              c.mode.isEmpty() ? ProbeResult::Mode::quick : ProbeResult::Mode::full);
+    EXPECT_GT(outcome.result->bytesWritten, 0u);
+    EXPECT_TRUE(outcome.result->tableCleared);
+    if (c.status == HelperContract::driveFailed) {
+      EXPECT_EQ(outcome.result->verdict, ProbeResult::Verdict::failed);
+      EXPECT_NEAR(double(outcome.result->failedAfterBytes.value_or(0)), double(64 * kMiB),
+                  double(4 * kMiB));
+      continue;
+    }
     EXPECT_EQ(outcome.result->genuine(), c.status == HelperContract::success);
     EXPECT_EQ(outcome.result->usableBytes, quint64(c.real ? c.real : c.claimed));
-    EXPECT_GT(outcome.result->bytesWritten, 0u);
     EXPECT_GT(outcome.result->writeBytesPerSecond, 0u);
   }
 }
@@ -135,11 +151,14 @@ TEST_F(ProbeHelperTest, LeavesNoPartitionBehind) {
 TEST_F(ProbeHelperTest, StopsOnCancelAndSaysTheDriveHoldsTestData) {
   test::LoopImage image(4 * kGiB);
   ASSERT_FALSE(image.device().isEmpty());
-  const HelperOutcome outcome = probeWithHelper(image.device().mid(5), "\"fraction\":0.01");
-  EXPECT_EQ(outcome.status, HelperContract::cancelled) << outcome.lines.join('\n').toStdString();
-  ASSERT_FALSE(outcome.lines.isEmpty());
-  EXPECT_TRUE(outcome.lines.last().startsWith("Cancelled: ")) << outcome.lines.last().toStdString();
-  EXPECT_FALSE(outcome.result);
+  for (const QStringList& mode : {QStringList(), QStringList{"full"}}) {
+    const HelperOutcome outcome = probeWithHelper(image.device().mid(5), "\"fraction\":0.01", mode);
+    EXPECT_EQ(outcome.status, HelperContract::cancelled) << outcome.lines.join('\n').toStdString();
+    ASSERT_FALSE(outcome.lines.isEmpty());
+    EXPECT_TRUE(outcome.lines.last().startsWith("Cancelled: "))
+        << outcome.lines.last().toStdString();
+    EXPECT_FALSE(outcome.result);
+  }
 }
 
 }  // namespace

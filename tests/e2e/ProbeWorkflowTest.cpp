@@ -7,11 +7,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTimer>
+#include <functional>
 
 #include "Capability.h"
 #include "CounterfeitDrive.h"
@@ -108,7 +110,17 @@ TEST_F(ProbeWorkflowTest, WindowFindsTheCounterfeitAndFormatsOnlyWhatHoldsData) 
       << dump.toStdString();
 }
 
-TEST_F(ProbeWorkflowTest, CliSaysCounterfeitAsJsonAndGenuineInLines) {
+TEST_F(ProbeWorkflowTest, CliSaysEveryVerdictAsJsonAndInLines) {
+  // lsblk's key style, every key at every depth.
+  const std::function<void(const QJsonValue&)> keysInLsblkStyle = [&](const QJsonValue& value) {
+    static const QRegularExpression style("^[a-z]+(-[a-z]+)*$");
+    for (const QJsonValue item : value.toArray()) keysInLsblkStyle(item);
+    const QJsonObject object = value.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+      EXPECT_TRUE(style.match(it.key()).hasMatch()) << it.key().toStdString();
+      keysInLsblkStyle(it.value());
+    }
+  };
   {
     test::CounterfeitDrive fake("drop", 4 * kGiB, 512 * kMiB);
     ASSERT_FALSE(fake.device().isEmpty()) << fake.failure().toStdString();
@@ -120,15 +132,43 @@ TEST_F(ProbeWorkflowTest, CliSaysCounterfeitAsJsonAndGenuineInLines) {
     const CliRun run = runCli({"probe", fake.device(), "--json", "--yes"});
     EXPECT_EQ(run.status, 6) << shown(run);
     const QJsonObject facts = QJsonDocument::fromJson(run.out.join('\n').toUtf8()).object();
+    keysInLsblkStyle(facts);
     EXPECT_EQ(facts["verdict"].toString(), "counterfeit") << shown(run);
-    EXPECT_NEAR(facts["usableBytes"].toDouble(), double(512 * kMiB), 0.01 * 512 * kMiB);
-    EXPECT_EQ(facts["claimedBytes"].toInteger(), 4 * kGiB);
-    EXPECT_GE(facts["firstBadOffset"].toInteger(), facts["usableBytes"].toInteger());
-    for (const char* figure : {"samples", "bytesWritten", "bytesRead", "seconds",
-                               "writeBytesPerSecond", "readBytesPerSecond"}) {
+    EXPECT_EQ(facts["usable-bytes"].toInteger(), 512 * kMiB);
+    EXPECT_EQ(facts["claimed-bytes"].toInteger(), 4 * kGiB);
+    EXPECT_GE(facts["first-bad-offset"].toInteger(), facts["usable-bytes"].toInteger());
+    for (const char* figure : {"samples", "bytes-written", "bytes-read", "seconds",
+                               "write-bytes-per-second", "read-bytes-per-second"}) {
       EXPECT_GT(facts[figure].toDouble(), 0) << figure;
     }
-    EXPECT_TRUE(facts["cacheBytes"].isDouble());
+    EXPECT_TRUE(facts["cache-bytes"].isDouble());
+  }
+  {
+    // Bad sectors among good ones are damage, with the good regions named.
+    test::CounterfeitDrive fake("genuine", 2 * kGiB, 0,
+                                {"--flip-band", QString::number(kGiB), QString::number(16 * kMiB)});
+    ASSERT_FALSE(fake.device().isEmpty()) << fake.failure().toStdString();
+    const CliRun run = runCli({"probe", fake.device(), "--json", "--yes"});
+    EXPECT_EQ(run.status, 9) << shown(run);
+    const QJsonObject facts = QJsonDocument::fromJson(run.out.join('\n').toUtf8()).object();
+    keysInLsblkStyle(facts);
+    EXPECT_EQ(facts["verdict"].toString(), "damaged") << shown(run);
+    const QJsonObject bad = facts["bad-regions"].toArray().first().toObject();
+    EXPECT_EQ(bad["start"].toInteger(), kGiB);
+    EXPECT_EQ(bad["end"].toInteger(), kGiB + 16 * kMiB);
+    EXPECT_EQ(facts["good-regions"].toArray().size(), 2);
+  }
+  {
+    // Writes refused after 64 MiB: a drive that failed, never a genuine one.
+    test::CounterfeitDrive fake("genuine", 2 * kGiB, 0,
+                                {"--readonly-after", QString::number(64 * kMiB)});
+    ASSERT_FALSE(fake.device().isEmpty()) << fake.failure().toStdString();
+    const CliRun run = runCli({"probe", fake.device(), "--yes"});
+    EXPECT_EQ(run.status, 10) << shown(run);
+    EXPECT_TRUE(run.err.contains("tessaro-cli: Failed: the drive refused writes after 6"))
+        << shown(run);
+    ASSERT_FALSE(run.out.isEmpty());
+    EXPECT_EQ(run.out.last(), "No format is offered: the drive failed the test.") << shown(run);
   }
   {
     // 20 MiB hold data: too little for FAT32, and the command says so
@@ -152,7 +192,7 @@ TEST_F(ProbeWorkflowTest, CliSaysCounterfeitAsJsonAndGenuineInLines) {
         << shown(run);
     EXPECT_FALSE(run.out.join('\n').contains("Counterfeit")) << shown(run);
   }
-  test::LoopImage image(4 * kGiB);
+  test::LoopImage image(2 * kGiB);
   ASSERT_FALSE(image.device().isEmpty());
   const CliRun run = runCli({"probe", image.device().mid(5), "--yes"});
   EXPECT_EQ(run.status, 0) << shown(run);

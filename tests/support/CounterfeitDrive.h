@@ -16,10 +16,10 @@ namespace tessaro::test {
 
 // A counterfeit drive on a loop device of its own (needs root and /dev/fuse;
 // TESSARO_COUNTERFEIT_DRIVE_PATH names the fake's program): the FUSE file
-// system of tests/fakes claims `claimed` bytes and stores `real`, in the way of its
-// kind (wrap, chain, drop, failreads, genuine), with its options (--cache
-// BYTES, --delay-us N, --fail-after-ms N). Unmounted and detached when it
-// goes away. device() is empty when any step failed; failure() says which.
+// system of tests/fakes claims `claimed` bytes and stores `real`, in the way of
+// its kind, with its options (the kinds and options of tests/fakes/FakeDrive.h).
+// Unmounted and detached when it goes away. device() is empty when any step
+// failed; failure() says which.
 class CounterfeitDrive {
  public:
   CounterfeitDrive(const QString& mode, qint64 claimed, qint64 real,

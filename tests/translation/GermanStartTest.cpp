@@ -17,6 +17,7 @@
 #include "ChildRun.h"
 #include "LoopDisk.h"
 #include "drives/FormatRequestRules.h"
+#include "drives/ProbeProgress.h"
 #include "i18n/Translations.h"
 #include "jobs/ReportTexts.h"
 #include "ui/StatusLog.h"
@@ -113,6 +114,7 @@ TEST_F(GermanStartTest, BuiltLinesInGerman) {
 
   // The capacity test's finding in German, while the JSON summary stays English.
   ProbeResult counterfeit;
+  counterfeit.verdict = ProbeResult::Verdict::counterfeit;
   counterfeit.claimedBytes = 64'000'000'000;
   counterfeit.usableBytes = 15'500'000'000;
   counterfeit.firstBadOffset = 15'500'000'000;
@@ -120,7 +122,51 @@ TEST_F(GermanStartTest, BuiltLinesInGerman) {
             QString::fromUtf8("Gefälscht: Nur die ersten 15,50 GB von 64,00 GB speichern Daten. "
                               "Das Laufwerk enthält jetzt Testdaten: vor der Verwendung "
                               "formatieren."));
-  EXPECT_EQ(counterfeit.verdictLine(), "Counterfeit: only the first 15.50 GB of 64.00 GB hold data");
+  EXPECT_EQ(counterfeit.verdictLine(),
+            "Counterfeit: only the first 15.50 GB of 64.00 GB hold data");
+
+  // The figures behind a verdict, all of them in German, sizes in MB beside speeds in MB/s.
+  ProbeResult damaged;
+  damaged.verdict = ProbeResult::Verdict::damaged;
+  damaged.claimedBytes = 16'000'000'000;
+  damaged.usableBytes = 5'000'000'000;
+  damaged.badRegions = {{5'000'000'000, 5'067'108'864}};
+  damaged.samples = 2100;
+  damaged.intact = 2090;
+  damaged.lost = 10;
+  damaged.writeErrors = {2, 2'097'152, 5'000'000'000};
+  damaged.retriedReads = 1;
+  damaged.bytesWritten = 2'147'483'648;
+  damaged.bytesRead = 40'000'000;
+  damaged.milliseconds = 12'345;
+  damaged.cacheRuledOutBytes = 2'147'483'648;
+  damaged.writeBytesPerSecond = 23'500'000;
+  damaged.readBytesPerSecond = 31'200'000;
+  damaged.speedPartial = true;
+  EXPECT_EQ(reportText::probeVerdict(damaged),
+            QString::fromUtf8("Beschädigt: Zwischen 5000,0 MB und 5067,1 MB wurden Daten falsch "
+                              "zurückgelesen. Dort keine Daten auf dem Laufwerk ablegen. Es "
+                              "enthält jetzt Testdaten: vor der Verwendung formatieren."));
+  EXPECT_EQ(
+      reportText::probeSummary(damaged),
+      QString::fromUtf8(
+          "Angegebene Größe: 16000000000 Bytes (16,00 GB)\n"
+          "Speichert Daten vom Anfang bis Byte 5000000000 (5,00 GB)\n"
+          "Daten verloren: 5000,0 MB bis 5067,1 MB\n"
+          "Daten gespeichert: 0,0 MB bis 5000,0 MB, 5067,1 MB bis 16000,0 MB\n"
+          "Stichproben: 2100 (2090 intakt, 0 an fremder Stelle, 10 verloren)\n"
+          "Vom Laufwerk auch beim zweiten Versuch abgelehnte Schreibvorgänge: 2 (2,1 MB, der "
+          "erste bei Byte 5000000000)\n"
+          "Beim ersten Versuch fehlgeschlagene, beim zweiten gelungene Zugriffe: 0 Schreib-, 1 "
+          "Lesevorgänge\n"
+          "Geschrieben: 2147,5 MB, gelesen: 40,0 MB, in 12,3 s\n"
+          "Schreibcache: Keiner mit bis zu 2147,5 MB verbirgt fehlende Kapazität; nur der "
+          "vollständige Test schließt einen größeren aus\n"
+          "Sequenzielle Geschwindigkeit: Schreiben 23,5 MB/s, Lesen 31,2 MB/s (aus den "
+          "angenommenen Schreibvorgängen; einige hat das Laufwerk abgelehnt)")
+          .split('\n'));
+  EXPECT_EQ(ProbeProgress({0.42, 180, 0, 35'200'000}).text(),
+            QString::fromUtf8("42 %, noch etwa 3 min (35,2 MB/s)"));
 }
 
 struct CliRun {

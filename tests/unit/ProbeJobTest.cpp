@@ -24,6 +24,7 @@ QByteArray eventLine(const HelperEvent& event) { return event.line().toUtf8() + 
 
 ProbeResult counterfeitResult() {
   ProbeResult result;
+  result.verdict = ProbeResult::Verdict::counterfeit;
   result.claimedBytes = 4294967296;
   result.usableBytes = result.firstBadOffset.emplace(1073741824);
   result.samples = 3;
@@ -36,6 +37,27 @@ ProbeResult genuineResult() {
   ProbeResult result;
   result.claimedBytes = result.usableBytes = 4294967296;
   result.samples = result.intact = 3;
+  return result;
+}
+
+ProbeResult failedResult() {
+  ProbeResult result;
+  result.verdict = ProbeResult::Verdict::failed;
+  result.claimedBytes = 4294967296;
+  result.failure = ProbeResult::Failure::refusedWrites;
+  result.bytesWritten = 200000000;
+  result.failedAfterBytes = 67108864;
+  result.samples = result.intact = 3;
+  result.cacheRuledOutBytes = 0;
+  return result;
+}
+
+ProbeResult damagedResult() {
+  ProbeResult result = genuineResult();
+  result.verdict = ProbeResult::Verdict::damaged;
+  result.badRegions = {{1073741824, 1074790400}};
+  result.usableBytes = 1073741824;
+  result.tableCleared = false;
   return result;
 }
 
@@ -56,6 +78,8 @@ TEST_F(ProbeJobTest, TheVerdictStandsOnlyWhenStatusAndResultAgree) {
   const QByteArray progress = eventLine(HelperEvent::progress(0.5, 1 << 20, 30));
   const QByteArray genuine = resultLine(genuineResult());
   const QByteArray counterfeit = resultLine(counterfeitResult());
+  const QByteArray damaged = resultLine(damagedResult());
+  const QByteArray failed = resultLine(failedResult());
   // clang-format off
   const struct {
     QByteArray said;
@@ -69,8 +93,17 @@ TEST_F(ProbeJobTest, TheVerdictStandsOnlyWhenStatusAndResultAgree) {
       {counterfeit, HelperContract::counterfeit,
        "failed: Counterfeit: only the first 1.07 GB of 4.29 GB hold data. The drive now holds "
        "test data: format it before using it.", JobFailure::Kind::counterfeit},
+      {damaged, HelperContract::damaged,
+       "failed: Damaged: data read back wrong between 1073.7 MB and 1074.8 MB. Do not trust the "
+       "drive with data there. It now holds test data: format it before using it.",
+       JobFailure::Kind::damaged},
+      {failed, HelperContract::driveFailed,
+       "failed: Failed: the drive refused writes after 67.1 MB. Do not trust it with data: it "
+       "may keep none of what is written to it.", JobFailure::Kind::driveFailed},
       // A status that contradicts the verdict, two verdicts, none.
       {counterfeit, 0, kUntrusted, JobFailure::Kind::toolFailed},
+      {failed, HelperContract::damaged, kUntrusted, JobFailure::Kind::toolFailed},
+      {damaged, HelperContract::counterfeit, kUntrusted, JobFailure::Kind::toolFailed},
       {genuine, HelperContract::counterfeit, kUntrusted, JobFailure::Kind::toolFailed},
       {genuine + genuine, 0, kUntrusted, JobFailure::Kind::toolFailed},
       {"Genuine: all 3 samples read back\n", 0, kUntrusted, JobFailure::Kind::toolFailed},
@@ -104,6 +137,17 @@ TEST_F(ProbeJobTest, TheVerdictStandsOnlyWhenStatusAndResultAgree) {
   EXPECT_TRUE(reportOf(job).contains("progress: 50 %, about 30 s left"));
   EXPECT_TRUE(job.hasBegunWriting());
   EXPECT_EQ(ranArguments(), (QStringList{"/opt/tessaro-helper", "probe", "sdz"}));
+  // The full test asks the helper for it; a table the helper could not clear is said.
+  say(damaged, HelperContract::damaged);
+  ProbeJob full(tools, runner, kSdz, true);
+  const QStringList calls = reportOf(full);
+  EXPECT_EQ(calls.first(),
+            "started: Starting full capacity test of /dev/sdz: every block is written and read "
+            "back.");
+  EXPECT_EQ(ranArguments(), (QStringList{"/opt/tessaro-helper", "probe", "sdz", "full"}));
+  EXPECT_TRUE(calls.join('\n').contains("Data lost from 1073.7 MB to 1074.8 MB"));
+  EXPECT_TRUE(
+      calls.join('\n').contains("The old partition table of /dev/sdz could not be cleared"));
 }
 
 // What a broken or hostile helper prints where events go neither moves the
@@ -117,7 +161,8 @@ TEST_F(ProbeJobTest, HostileEventLinesAreNoVerdictAndNoProgress) {
   for (const QByteArray& line : file.readAll().split('\n')) {
     if (line.isEmpty() || line.startsWith('#')) continue;
     ++rows;
-    for (const int status : {int(HelperContract::success), int(HelperContract::counterfeit)}) {
+    for (const int status : {int(HelperContract::success), int(HelperContract::counterfeit),
+                             int(HelperContract::damaged), int(HelperContract::driveFailed)}) {
       SCOPED_TRACE(line.toStdString());
       say(line + '\n', status);
       ProbeJob job(tools, runner, kSdz);
@@ -133,7 +178,7 @@ TEST_F(ProbeJobTest, HostileEventLinesAreNoVerdictAndNoProgress) {
     const std::optional<HelperEvent> event = HelperEvent::fromLine(QString::fromUtf8(line));
     EXPECT_FALSE(event && event->kind() == HelperEvent::Kind::step) << line.toStdString();
   }
-  EXPECT_GE(rows, 40);
+  EXPECT_GE(rows, 55);
 }
 
 TEST_F(ProbeJobTest, WithoutACapacityTestNothingRuns) {

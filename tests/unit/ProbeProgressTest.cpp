@@ -13,6 +13,7 @@ namespace {
 
 TEST(ProbeResult, CrossesAsAnEventWithEveryFigure) {
   ProbeResult counterfeit;
+  counterfeit.verdict = ProbeResult::Verdict::counterfeit;
   counterfeit.claimedBytes = 16ULL << 30;
   counterfeit.usableBytes = 1ULL << 30;
   counterfeit.firstBadOffset = 1ULL << 30;

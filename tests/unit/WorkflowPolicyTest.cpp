@@ -23,11 +23,17 @@ Drive driveOf(qint64 bytes) {
 }
 
 // A capacity test's result: every sample intact, or data only in the first usable bytes.
-ProbeResult tested(qint64 claimed, std::optional<qint64> usable = std::nullopt) {
+ProbeResult tested(qint64 claimed, std::optional<qint64> usable = std::nullopt,
+                   ProbeResult::Verdict verdict = ProbeResult::Verdict::counterfeit) {
   ProbeResult result;
   result.claimedBytes = quint64(claimed);
   result.usableBytes = quint64(usable.value_or(claimed));
-  if (usable) result.firstBadOffset = quint64(*usable);
+  if (usable) {
+    result.verdict = verdict;
+    if (verdict == ProbeResult::Verdict::counterfeit) result.firstBadOffset = quint64(*usable);
+    if (verdict == ProbeResult::Verdict::damaged)
+      result.badRegions = {{quint64(*usable), quint64(*usable) + 4096}};
+  }
   return result;
 }
 
@@ -62,22 +68,27 @@ TEST(WorkflowPolicy, AsksOnlyBeforeWorkThatWillErase) {
 TEST(WorkflowPolicy, OffersTheFormatThatMakesATestedDriveUsable) {
   const LinuxDiskTools linuxTools("/nonexistent/lsblk", "/nonexistent");
   const WorkflowPolicy policy(linuxTools);
+  using Verdict = ProbeResult::Verdict;
   const struct {
     const char* what;
     qint64 claimed;
     std::optional<qint64> usable;
     std::optional<qint64> partitionBytes;
     bool refused;
+    Verdict verdict = Verdict::counterfeit;
   } rows[] = {
       {"genuine", 16 * GB, {}, {}, false},
       {"counterfeit", 64 * GB, 8 * GB + 12345, partitionBytesWithin(8 * GB + 12345), false},
+      {"damaged", 64 * GB, 8 * GB + 12345, partitionBytesWithin(8 * GB + 12345), false,
+       Verdict::damaged},
       {"holds data in its first MiB only", 64 * GB, 1 << 20, partitionBytesWithin(1 << 20), true},
       {"too little for FAT32", 64 * GB, 20'000'000, partitionBytesWithin(20'000'000), true},
   };
   for (const auto& row : rows) {
     const Drive drive = driveOf(row.claimed);
     const auto offer =
-        policy.formatAfterTest(drive, tested(row.claimed, row.usable), "stick", 4096);
+        policy.formatAfterTest(drive, tested(row.claimed, row.usable, row.verdict), "stick", 4096);
+    EXPECT_FALSE(offer.unusable) << row.what;
     EXPECT_EQ(offer.request.drive, drive) << row.what;
     EXPECT_EQ(offer.request.volumeName, "STICK") << row.what;
     EXPECT_EQ(offer.request.clusterBytes, 4096) << row.what;
@@ -86,6 +97,9 @@ TEST(WorkflowPolicy, OffersTheFormatThatMakesATestedDriveUsable) {
     EXPECT_EQ(offer.refusal.has_value(), row.refused) << row.what;
     if (row.partitionBytes) EXPECT_LE(1024 * 1024 + *row.partitionBytes, *row.usable) << row.what;
   }
+  // A drive that refused writes or stopped storing them is offered none.
+  EXPECT_TRUE(policy.formatAfterTest(driveOf(16 * GB), tested(16 * GB, 0, Verdict::failed), {}, {})
+                  .unusable);
   // The command line offers it with the default name and cluster size.
   const auto plain = policy.formatAfterTest(driveOf(16 * GB), tested(16 * GB), {}, std::nullopt);
   EXPECT_EQ(plain.request.volumeName, "UNTITLED");

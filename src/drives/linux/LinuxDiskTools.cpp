@@ -121,8 +121,11 @@ PrivilegedCommand LinuxDiskTools::formatCommand(const FormatRequest& request) co
   return command;
 }
 
-std::optional<PrivilegedCommand> LinuxDiskTools::probeCommand(const QString& diskBsdName) const {
-  return PrivilegedCommand{helperPath(), {QLatin1String(HelperContract::probeVerb), diskBsdName}};
+std::optional<PrivilegedCommand> LinuxDiskTools::probeCommand(const QString& diskBsdName,
+                                                              bool full) const {
+  PrivilegedCommand command{helperPath(), {QLatin1String(HelperContract::probeVerb), diskBsdName}};
+  if (full) command.args << QLatin1String(HelperContract::fullProbe);
+  return command;
 }
 
 QStringList LinuxDiskTools::partitionListCommand(const QString& bsdName) const {

@@ -38,7 +38,8 @@ class LinuxDiskTools : public DiskTools {
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const override;
   std::optional<DriveFacts> parseDriveFacts(
       const QString& output, const std::optional<HelperEvent>& result) const override;
-  std::optional<PrivilegedCommand> probeCommand(const QString& diskBsdName) const override;
+  std::optional<PrivilegedCommand> probeCommand(const QString& diskBsdName,
+                                                bool full = false) const override;
   QString formattedPartitionPath(const Drive& drive) const override;
   bool mountsAsDesktopUser() const override { return true; }
   bool verifiesFormat() const override { return true; }

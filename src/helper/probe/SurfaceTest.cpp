@@ -102,6 +102,7 @@ ProbeResult SurfaceTest::run(const ProgressHandler& onProgress, const CancelChec
   ProbeResult result;
   result.verdict = found.verdict;
   result.mode = ProbeResult::Mode::full;
+  result.cacheRuledOutBytes = std::nullopt;  // every block was written before any was read
   result.claimedBytes = target_.sizeBytes();
   const std::vector<Region> shared = sharedPlaces();
   for (const Run& run : runs_) {
