@@ -326,6 +326,7 @@ bool CapacityProbe::watchSentinels(quint64& nextLook) {
       continue;
     }
     tripped = true;
+    cacheSeen_ = true;
     cacheBound_ = std::min(cacheBound_.value_or(since), since);
     const auto shownSince = reading.kind == ProbeSignature::Kind::aliased
                                 ? writtenWhen(reading.writtenAt)
@@ -359,14 +360,15 @@ void CapacityProbe::readSamples(const std::vector<quint64>& samples,
     checkCancel();
     const Written when = written_[offset];
     const quint64 since = io_.bytesWritten() - when.at;
+    const quint64 readAt = io_.bytesWritten();
     if (refusedWrites_.contains(offset)) {
-      states_[offset] = {Kind::writeRefused, when.at, when.taken};
+      states_[offset] = {Kind::writeRefused, when.at, when.taken, kBlock, readAt};
       continue;
     }
     const bool read = io_.read(offset, kBlock);
     step();
     if (!read) {
-      states_[offset] = {Kind::readFailed, when.at, when.taken};
+      states_[offset] = {Kind::readFailed, when.at, when.taken, kBlock, readAt};
       continue;
     }
     const ProbeSignature::Reading reading = io_.inspect(offset, 0);
@@ -385,10 +387,10 @@ void CapacityProbe::readSamples(const std::vector<quint64>& samples,
     const Kind kind = kindOf(reading, when.generation);
     if (kind == Kind::intact) {
       Sample& sample = states_.try_emplace(offset).first->second;
-      if (sample.kind == Kind::intact) sample = {Kind::intact, when.at, when.taken};
+      if (sample.kind == Kind::intact) sample = {Kind::intact, when.at, when.taken, kBlock, readAt};
       continue;
     }
-    states_[offset] = {kind, when.at, when.taken};
+    states_[offset] = {kind, when.at, when.taken, kBlock, readAt};
     // Wrong after `since` bytes: whatever cache the drive has holds less.
     cacheBound_ = std::min(cacheBound_.value_or(since), since);
     if (reading.kind == ProbeSignature::Kind::aliased) {
@@ -414,20 +416,23 @@ bool CapacityProbe::checkFillerBlock(quint64 offset, const Chunk& chunk) {
   checkCancel();
   // Within one request the blocks go to the drive in order.
   const quint64 into = offset - chunk.top;
-  const Sample when{Kind::intact, chunk.writtenAt + into, chunk.takenBefore + into};
+  const Sample when{Kind::intact, chunk.writtenAt + into, chunk.takenBefore + into, kBlock,
+                    io_.bytesWritten()};
   if (!io_.read(offset, kBlock)) {
-    fillerChecks_[offset] = {Kind::readFailed, when.writtenAt, when.takenBefore};
+    fillerChecks_[offset] = {Kind::readFailed, when.writtenAt, when.takenBefore, kBlock,
+                             when.readAt};
     return false;
   }
   const ProbeSignature::Reading reading = io_.inspect(offset, 0);
   if (reading.kind == ProbeSignature::Kind::aliased && reading.writtenAt > offset) {
     // Filler from above that landed here: the higher offset is not real;
     // whether this one is, a sample tells.
-    fillerChecks_[reading.writtenAt] = {Kind::aliased, when.writtenAt, when.takenBefore};
+    fillerChecks_[reading.writtenAt] = {Kind::aliased, when.writtenAt, when.takenBefore, kBlock,
+                                        when.readAt};
     return false;
   }
   const Kind kind = kindOf(reading, chunk.generation);
-  fillerChecks_[offset] = {kind, when.writtenAt, when.takenBefore};
+  fillerChecks_[offset] = {kind, when.writtenAt, when.takenBefore, kBlock, when.readAt};
   return kind == Kind::intact;
 }
 
@@ -457,16 +462,17 @@ void CapacityProbe::readBackTimed(quint64 bytes, const std::vector<Chunk>& chunk
       if (!from.taken) continue;  // kept as refused already
       const quint64 at = from.writtenAt + (offset - from.top);
       const quint64 taken = from.takenBefore + (offset - from.top);
+      const quint64 readAt = io_.bytesWritten();
       if (!read) {
-        fillerChecks_[offset] = {Kind::readFailed, at, taken};
+        fillerChecks_[offset] = {Kind::readFailed, at, taken, kBlock, readAt};
         continue;
       }
       const ProbeSignature::Reading reading = io_.inspect(offset, qsizetype(block / kBlock));
       if (reading.kind == ProbeSignature::Kind::aliased && reading.writtenAt > offset) {
-        fillerChecks_[reading.writtenAt] = {Kind::aliased, at, taken};
+        fillerChecks_[reading.writtenAt] = {Kind::aliased, at, taken, kBlock, readAt};
         continue;
       }
-      fillerChecks_[offset] = {kindOf(reading, from.generation), at, taken};
+      fillerChecks_[offset] = {kindOf(reading, from.generation), at, taken, kBlock, readAt};
     }
   }
   if (timedBytes >= kMiB && timedNs >= 1'000'000) {
@@ -607,10 +613,15 @@ CapacityProbe::Boundary CapacityProbe::boundary() const {
 }
 
 ProbeJudgement::Judgement CapacityProbe::judge() const {
+  // Behind a cache that was seen, a block read back before as much as it
+  // may hold was written after it may have come from the cache: such a
+  // reading says nothing when it held.
+  const quint64 answerable = cacheSeen_ ? cacheBound_.value_or(0) : 0;
   std::vector<ProbeJudgement::Observation> seen;
   seen.reserve(states_.size() + fillerChecks_.size() + refusedFiller_.size());
   for (const auto& group : {&states_, &fillerChecks_}) {
     for (const auto& [offset, sample] : *group) {
+      if (sample.kind == Kind::intact && sample.readAt - sample.writtenAt < answerable) continue;
       seen.push_back({offset, offset + sample.bytes, sample.kind, sample.writtenAt,
                       sample.writtenAt, sample.takenBefore});
     }

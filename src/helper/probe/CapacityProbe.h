@@ -58,6 +58,7 @@ class CapacityProbe {
     quint64 writtenAt = 0;    // bytes written before its last write
     quint64 takenBefore = 0;  // bytes the drive had taken then
     quint64 bytes = ProbeSignature::blockBytes;
+    quint64 readAt = 0;  // bytes written when it was read back
   };
   struct Written {
     quint64 at = 0;          // bytes written before it
@@ -137,6 +138,7 @@ class CapacityProbe {
   std::vector<std::pair<quint64, quint64>> aliases_;
   std::optional<quint64> cacheBound_;  // the lying cache holds less than this
   bool surveyFoundNoCache_ = false;    // its sentinels held to the end
+  bool cacheSeen_ = false;             // a sentinel let go of what it was
   quint64 cacheFound_ = 0;
   std::optional<quint64> firstSentinelAt_;   // bytes written before the first sample
   quint64 ruledOut_ = 0;                     // written after it when the sentinels last held
