@@ -113,6 +113,7 @@ namespace tessaro::HelperContract {
 inline constexpr const char* startMarker = "@@tessaro-helper-started@@";
 inline constexpr const char* cancelRequest = "cancel";
 inline constexpr const char* eventPrefix = "@@tessaro-event@@ ";
+inline constexpr const char* textPrefix = "| ";
 
 inline constexpr const char* formatVerb = "format";
 inline constexpr const char* checkVerb = "check";
