@@ -188,7 +188,7 @@ int runOurs(qint64 lines) {
   auto stream = [&]() -> QCoro::Task<> {
     co_await tessaro::ProcessRunner::shared().run(
         command.first(), command.mid(1),
-        [&view](const QStringList& batch) { view.appendLogLines(batch); });
+        {[&view](const QStringList& batch) { view.appendLogLines(batch); }, {}});
   };
   bool ran = false;
   auto runAndQuit = [&]() -> QCoro::Task<> {

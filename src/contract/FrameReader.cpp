@@ -81,7 +81,8 @@ void FrameReader::cutLine(std::vector<Frame>& frames) {
     if (lineKind_ == LineKind::text)
       line_.erase(0, std::string_view(HelperContract::textPrefix).size());
   }
-  if (line_.size() <= maxLineBytes_) return;
+  // A line not told yet is no longer than the marker or a prefix.
+  if (lineKind_ == LineKind::undecided || line_.size() <= maxLineBytes_) return;
   if (lineKind_ == LineKind::event) {
     lineKind_ = LineKind::dropped;
     line_.clear();
@@ -108,6 +109,7 @@ void FrameReader::endLine(std::vector<Frame>& frames) {
     }
     if (state_ == State::first) state_ = State::unframed;
     lineKind_ = LineKind::unframed;
+    cutLine(frames);
   }
   if (!line_.empty() && line_.back() == '\r') line_.pop_back();
   // The end of a line that was cut holds nothing more when it ends at the cut.

@@ -8,6 +8,8 @@
 
 namespace tessaro {
 
+FrameWriter::FrameWriter(std::size_t maxBytes) : maxTextBytes_(maxBytes < 4 ? 4 : maxBytes) {}
+
 std::string FrameWriter::eventFrame(std::string_view json) {
   std::string frame = HelperContract::eventPrefix;
   frame.append(json);
@@ -42,68 +44,41 @@ std::string FrameWriter::finish() {
   std::string out;
   frame(held_, out);
   held_.clear();
-  if (lineOpen_ || returns_ > 0) frame("\n", out);
+  if (lineOpen_) out += '\n';
+  lineOpen_ = false;
   return out;
-}
-
-void FrameWriter::open(std::string& out) {
-  if (lineOpen_) return;
-  out += HelperContract::textPrefix;
-  lineOpen_ = true;
-  lineBytes_ = 0;
-}
-
-void FrameWriter::makeRoom(std::size_t bytes, std::string& out) {
-  if (lineBytes_ == 0 || lineBytes_ + bytes <= maxTextBytes) return;
-  // The rest of the line goes on in a frame of its own.
-  out += '\n';
-  out += HelperContract::textPrefix;
-  lineBytes_ = 0;
-}
-
-void FrameWriter::appendReturns(std::size_t count, std::size_t following, std::string& out) {
-  // The run and what follows it stay in one frame where they fit: a frame
-  // that ended in a carriage return would lose it (the reader drops one
-  // before a line feed). Only a run longer than a frame is cut inside.
-  makeRoom(count + following, out);
-  for (; count > 0; --count) {
-    if (count + following > maxTextBytes) makeRoom(1, out);
-    out += '\r';
-    ++lineBytes_;
-  }
 }
 
 void FrameWriter::frame(std::string_view text, std::string& out) {
   out.reserve(out.size() + text.size() + 8);
   std::size_t at = 0;
   while (at < text.size()) {
-    const char byte = text[at];
-    if (byte == '\r') {
-      ++returns_;
-      ++at;
-      continue;
-    }
-    open(out);
-    if (byte == '\n') {
-      // The last return before the line feed ends the line with it.
-      if (returns_ > 0) {
-        appendReturns(returns_ - 1, 0, out);
-        out += '\r';
-      }
+    if (text[at] == '\n') {
+      if (!lineOpen_) out += HelperContract::textPrefix;
       out += '\n';
-      returns_ = 0;
       lineOpen_ = false;
       ++at;
       continue;
     }
     const std::size_t length = Utf8Text::sequenceLength(text, at);
-    appendReturns(returns_, length, out);
-    returns_ = 0;
-    makeRoom(length, out);
+    if (!lineOpen_) {
+      out += HelperContract::textPrefix;
+      lineOpen_ = true;
+      lineBytes_ = 0;
+    } else if (lineBytes_ + length > maxTextBytes_) {
+      // The rest of the line goes on in a frame of its own. The reader drops
+      // one carriage return before a line feed: a frame that ends in one of
+      // the line's own gets another, for the reader to drop.
+      if (out.empty() ? lastByte_ == '\r' : out.back() == '\r') out += '\r';
+      out += '\n';
+      out += HelperContract::textPrefix;
+      lineBytes_ = 0;
+    }
     out.append(text.substr(at, length));
     lineBytes_ += length;
     at += length;
   }
+  if (!out.empty()) lastByte_ = out.back();
 }
 
 }  // namespace tessaro

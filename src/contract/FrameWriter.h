@@ -21,6 +21,9 @@ class FrameWriter {
  public:
   static constexpr std::size_t maxTextBytes = 16 * 1024;
 
+  // maxBytes: the most bytes of a line one frame carries (at least 4).
+  explicit FrameWriter(std::size_t maxBytes = maxTextBytes);
+
   // One event frame of json (a line feed in it, which compact JSON never
   // holds, becomes a blank).
   static std::string eventFrame(std::string_view json);
@@ -38,16 +41,10 @@ class FrameWriter {
  private:
   // Frames text, which holds no unfinished character but at the stream's end.
   void frame(std::string_view text, std::string& out);
-  void open(std::string& out);
-  // Ends the frame and begins the next when bytes more do not fit.
-  void makeRoom(std::size_t bytes, std::string& out);
-  // count carriage returns of the line, followed by following bytes.
-  void appendReturns(std::size_t count, std::size_t following, std::string& out);
 
+  std::size_t maxTextBytes_;
   bool lineOpen_ = false;
-  // Carriage returns not passed on yet: whether they end the line is told
-  // by what follows them.
-  std::size_t returns_ = 0;
+  char lastByte_ = '\0';  // the last byte passed on
   std::size_t lineBytes_ = 0;
   std::string held_;
 };

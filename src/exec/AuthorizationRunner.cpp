@@ -15,10 +15,11 @@ std::unique_ptr<PrivilegedRunner> PrivilegedRunner::platformDefault() {
 }
 
 QCoro::Task<PrivilegedRunResult> AuthorizationRunner::run(QString tool, QStringList args,
-                                                          LineHandler onLines,
+                                                          PrivilegedOutput output,
                                                           std::shared_ptr<Cancellation> cancel) {
   Q_UNUSED(cancel);
-  OnWorkerThread<int32_t> ran([tool, args, onLines] {
+  // The tool is macOS's own (diskutil), not the helper: its lines are all text.
+  OnWorkerThread<int32_t> ran([tool, args, onLines = output.lines] {
     OutputLineDecoder decoder(maxLineLength);
     const int32_t status = runPrivilegedTool(
         tool, args, [&](const QByteArray& bytes) { deliver(decoder.feed(bytes), onLines); });

@@ -12,7 +12,7 @@ namespace tessaro {
 // gives no way to stop it.
 class AuthorizationRunner : public PrivilegedRunner {
  public:
-  QCoro::Task<PrivilegedRunResult> run(QString tool, QStringList args, LineHandler onLines,
+  QCoro::Task<PrivilegedRunResult> run(QString tool, QStringList args, PrivilegedOutput output,
                                        std::shared_ptr<Cancellation> cancel) override;
 };
 

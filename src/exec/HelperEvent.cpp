@@ -106,9 +106,12 @@ HelperEvent HelperEvent::failure(int status, bool written, const QString& messag
                  message);
 }
 
+QByteArray HelperEvent::json() const {
+  return QJsonDocument(fields_).toJson(QJsonDocument::Compact);
+}
+
 QString HelperEvent::line() const {
-  return QLatin1StringView(HelperContract::eventPrefix) +
-         QString::fromUtf8(QJsonDocument(fields_).toJson(QJsonDocument::Compact));
+  return QLatin1StringView(HelperContract::eventPrefix) + QString::fromUtf8(json());
 }
 
 bool HelperEvent::isEventLine(const QString& line) {
@@ -117,9 +120,13 @@ bool HelperEvent::isEventLine(const QString& line) {
 
 std::optional<HelperEvent> HelperEvent::fromLine(const QString& line) {
   if (!isEventLine(line)) return std::nullopt;
+  return fromJson(
+      QStringView(line).sliced(qsizetype(qstrlen(HelperContract::eventPrefix))).toUtf8());
+}
+
+std::optional<HelperEvent> HelperEvent::fromJson(QByteArrayView json) {
   QJsonParseError error{};
-  const QJsonDocument document = QJsonDocument::fromJson(
-      QStringView(line).sliced(qsizetype(qstrlen(HelperContract::eventPrefix))).toUtf8(), &error);
+  const QJsonDocument document = QJsonDocument::fromJson(json.toByteArray(), &error);
   if (error.error != QJsonParseError::NoError || !document.isObject()) return std::nullopt;
   const QJsonObject fields = document.object();
   const QString name = fields.value(kEvent).toString();

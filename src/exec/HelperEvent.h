@@ -11,10 +11,11 @@
 namespace tessaro {
 
 // One typed event of tessaro-helper, the part of its output the application
-// reads. The helper writes each event as one line of its own, among the log
-// lines that are for people: HelperContract::eventPrefix, then one compact
-// JSON object whose "event" member names the kind. The application keeps
-// event lines out of the log and reads nothing else of the helper's output.
+// reads. The helper writes each event as an event frame of its own, among the
+// text frames that are for people (HelperContract.h): HelperContract::
+// eventPrefix, then one compact JSON object whose "event" member names the
+// kind. The application keeps events out of the log and reads nothing else
+// of the helper's output.
 //
 //   step      "command": the argument vector of the tool about to run, as
 //             the "$ " line after it shows it to people
@@ -46,15 +47,19 @@ class HelperEvent {
   // The members, "event" included.
   const QJsonObject& fields() const { return fields_; }
 
-  // The line the helper prints (without its line feed).
+  // The event's JSON, compact, as its frame carries it.
+  QByteArray json() const;
+  // The line its frame is (without its line feed): eventPrefix and json().
   QString line() const;
   // A step event's command; empty for any other event.
   QStringList command() const;
 
+  // The event an event frame's JSON carries; none when it is not one JSON
+  // object naming a known kind.
+  static std::optional<HelperEvent> fromJson(QByteArrayView json);
   // Whether a line of output is meant as an event, well formed or not.
   static bool isEventLine(const QString& line);
-  // The event a line carries; none for any other line, and for an event line
-  // that is not one JSON object naming a known kind.
+  // The event of a line that is an event frame; none for any other line.
   static std::optional<HelperEvent> fromLine(const QString& line);
 
  private:

@@ -8,9 +8,8 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include "exec/ChildProcess.h"
 #include "contract/HelperContract.h"
-#include "exec/StartMarkerFilter.h"
+#include "exec/ChildProcess.h"
 
 namespace tessaro {
 
@@ -27,23 +26,25 @@ LaunchOutcome launchAndRead(const LaunchRequest& request) {
   child.setHeldInput();
   if (!child.start()) return outcome;
 
-  StartMarkerFilter filter(request.markerLine);
-  const auto deliver = [&](const QByteArray& bytes) {
-    const QByteArray passed = filter.feed(bytes);
-    if (!passed.isEmpty() && request.onOutput) request.onOutput(passed);
+  FrameReader reader(request.maxLineBytes);
+  const auto deliver = [&](const std::vector<FrameReader::Frame>& frames) {
+    if (!frames.empty() && request.onFrames) request.onFrames(frames);
   };
   // The helper finishes its cancel in its own time; before it has begun,
   // pkexec (maybe with its password dialog open) is ended.
   const auto askToStop = [&] {
     outcome.cancelled = true;
     child.writeInput(QByteArray(HelperContract::cancelRequest) + '\n');
-    if (request.elevated && !filter.markerSeen()) child.signal(SIGTERM);
+    if (request.elevated && !reader.markerSeen()) child.signal(SIGTERM);
     return ChildProcess::Watch::stopWatching;
   };
-  outcome.exitStatus = child.run(deliver, request.cancel ? request.cancel->fd() : -1, askToStop);
-  const QByteArray rest = filter.finish();
-  if (!rest.isEmpty() && request.onOutput) request.onOutput(rest);
-  outcome.markerSeen = filter.markerSeen();
+  outcome.exitStatus = child.run(
+      [&](const QByteArray& bytes) {
+        deliver(reader.feed(std::string_view(bytes.constData(), size_t(bytes.size()))));
+      },
+      request.cancel ? request.cancel->fd() : -1, askToStop);
+  deliver(reader.finish());
+  outcome.markerSeen = reader.markerSeen();
   outcome.errorOutput = child.errorOutput();
   return outcome;
 }

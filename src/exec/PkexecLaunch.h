@@ -7,21 +7,24 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <vector>
 
+#include "contract/FrameReader.h"
 #include "exec/Cancellation.h"
 
 namespace tessaro {
 
 struct LaunchRequest {
   QStringList command;
-  // The line the helper prints first; taken off the output.
-  QByteArray markerLine;
-  // command[0] is the program that asks for rights (pkexec). Until the marker
-  // has arrived the helper has not begun, so a cancel may end that program
-  // (while its password dialog is open, the helper cannot hear a cancel).
+  // command[0] is the program that asks for rights (pkexec). Until the
+  // helper's start marker has arrived the helper has not begun, so a cancel
+  // may end that program (while its password dialog is open, the helper
+  // cannot hear a cancel).
   bool elevated = false;
-  // Standard output after the marker, read by read.
-  std::function<void(const QByteArray&)> onOutput;
+  // Standard output in frames (FrameReader, the marker taken off), read by read.
+  std::function<void(const std::vector<FrameReader::Frame>&)> onFrames;
+  // A line longer than this many bytes comes in pieces.
+  std::size_t maxLineBytes = 65536;
   std::shared_ptr<Cancellation> cancel;
 };
 
@@ -39,8 +42,8 @@ bool runsAsRoot();
 
 // Starts request.command[0], an absolute path, with the rest as its arguments
 // (a ChildProcess: no shell), with its standard input on a socket that this
-// side keeps open until the run has ended, and reads standard output and
-// standard error until both have ended and it has exited. A cancel writes the
+// side keeps open until the run has ended, and reads standard output (in
+// frames) and standard error until both have ended and it has exited. A cancel writes the
 // helper's cancel line to its standard input. Blocks the calling thread
 // throughout.
 LaunchOutcome launchAndRead(const LaunchRequest& request);

@@ -7,8 +7,8 @@
 #include <QFileInfo>
 
 #include "contract/HelperContract.h"
+#include "exec/HelperFrames.h"
 #include "exec/OnWorkerThread.h"
-#include "exec/OutputLineDecoder.h"
 #include "exec/PkexecLaunch.h"
 #include "exec/PkexecReason.h"
 
@@ -23,7 +23,7 @@ PkexecRunner::PkexecRunner(QString elevationProgram, bool forceElevation)
     : elevationProgram_(std::move(elevationProgram)), forceElevation_(forceElevation) {}
 
 QCoro::Task<PrivilegedRunResult> PkexecRunner::run(QString tool, QStringList args,
-                                                   LineHandler onLines,
+                                                   PrivilegedOutput output,
                                                    std::shared_ptr<Cancellation> cancel) {
   QStringList command = QStringList{tool} + args;
   const bool elevated = forceElevation_ || !runsAsRoot();
@@ -41,17 +41,17 @@ QCoro::Task<PrivilegedRunResult> PkexecRunner::run(QString tool, QStringList arg
 
   LaunchRequest request;
   request.command = command;
-  request.markerLine = QByteArray(HelperContract::startMarker) + '\n';
   request.elevated = elevated;
+  request.maxLineBytes = maxLineLength;
   request.cancel = cancel;
   // Named first: g++ 12 mishandles temporaries made inside a co_await
   // expression.
-  OnWorkerThread<LaunchOutcome> launched([request, onLines]() mutable {
-    OutputLineDecoder decoder(maxLineLength);
-    request.onOutput = [&](const QByteArray& bytes) { deliver(decoder.feed(bytes), onLines); };
-    LaunchOutcome outcome = launchAndRead(request);
-    deliver(decoder.finish(), onLines);
-    return outcome;
+  OnWorkerThread<LaunchOutcome> launched([request, output]() mutable {
+    const HelperFrames frames(output);
+    request.onFrames = [&frames](const std::vector<FrameReader::Frame>& read) {
+      frames.deliver(read);
+    };
+    return launchAndRead(request);
   });
   const LaunchOutcome outcome = co_await launched;
   const PrivilegedRunResult result{outcome.exitStatus, outcome.markerSeen, outcome.cancelled};
@@ -67,7 +67,7 @@ QCoro::Task<PrivilegedRunResult> PkexecRunner::run(QString tool, QStringList arg
     }
   }
   // The helper writes nothing to standard error; whatever came is shown.
-  if (!outcome.errorOutput.isEmpty()) deliverAll(outcome.errorOutput, onLines);
+  if (!outcome.errorOutput.isEmpty()) deliverAll(outcome.errorOutput, output.lines);
   co_return result;
 }
 

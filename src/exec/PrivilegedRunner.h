@@ -14,6 +14,7 @@
 
 #include "exec/Cancellation.h"
 #include "exec/Error.h"
+#include "exec/HelperEvent.h"
 
 namespace tessaro {
 
@@ -21,6 +22,16 @@ namespace tessaro {
 // Unprivileged runs call it on the main thread; privileged runs call it on
 // their worker thread.
 using LineHandler = std::function<void(const QStringList& lines)>;
+// Receives the helper's events, on the thread and in the order of its lines.
+using EventHandler = std::function<void(const HelperEvent& event)>;
+
+// Where a privileged run's output goes: the lines for people, and the events
+// the helper tells (which are never among the lines). A tool that is not the
+// helper tells no events.
+struct PrivilegedOutput {
+  LineHandler lines;
+  EventHandler events;
+};
 
 // What a privileged run learnt about the tool it ran.
 struct PrivilegedRunResult {
@@ -44,16 +55,18 @@ class PrivilegedRunner {
   static std::unique_ptr<PrivilegedRunner> platformDefault();
 
   // Runs tool with args with administrator rights. Its output reaches
-  // onLines line by line, in batches, as it arrives. Raises
-  // Error("Authorization failed (<status>): <reason>") when rights are
-  // refused or the tool cannot be started. A cancel asks the tool to stop
+  // output line by line (and event by event), in batches, as it arrives.
+  // Raises Error("Authorization failed (<status>): <reason>") when rights
+  // are refused or the tool cannot be started. A cancel asks the tool to stop
   // where the platform can; the run then ends when the tool has stopped,
   // with cancelled set.
-  virtual QCoro::Task<PrivilegedRunResult> run(QString tool, QStringList args, LineHandler onLines,
+  virtual QCoro::Task<PrivilegedRunResult> run(QString tool, QStringList args,
+                                               PrivilegedOutput output,
                                                std::shared_ptr<Cancellation> cancel) = 0;
 
  protected:
-  // A tool line longer than this reaches the log in pieces of this length.
+  // A tool line longer than this (in UTF-16 units, or bytes where the helper's
+  // frames are read) reaches the log in pieces of at most this length.
   static constexpr qsizetype maxLineLength = 65536;
 
   static void deliver(const QStringList& lines, const LineHandler& onLines);

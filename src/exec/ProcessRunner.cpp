@@ -68,9 +68,9 @@ void ProcessRunner::setPrivilegedRunner(std::unique_ptr<PrivilegedRunner> runner
 }
 
 QCoro::Task<PrivilegedRunResult> ProcessRunner::run(QString tool, QStringList args,
-                                                    LineHandler onLines,
+                                                    PrivilegedOutput output,
                                                     std::shared_ptr<Cancellation> cancel) {
-  return privileged_->run(std::move(tool), std::move(args), std::move(onLines), std::move(cancel));
+  return privileged_->run(std::move(tool), std::move(args), std::move(output), std::move(cancel));
 }
 
 QCoro::Task<QString> ProcessRunner::runAndCapture(QStringList cmd, LineHandler onLines,

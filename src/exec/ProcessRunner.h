@@ -78,7 +78,7 @@ class ProcessRunner : public QObject {
 
   // Runs tool with args with administrator rights, through the platform's
   // PrivilegedRunner (see there).
-  QCoro::Task<PrivilegedRunResult> run(QString tool, QStringList args, LineHandler onLines = {},
+  QCoro::Task<PrivilegedRunResult> run(QString tool, QStringList args, PrivilegedOutput output = {},
                                        std::shared_ptr<Cancellation> cancel = {});
 
   // Tests put a runner with a stand-in for pkexec here.

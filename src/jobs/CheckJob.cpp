@@ -68,7 +68,7 @@ QCoro::Task<> CheckJob::perform(Report& report) {
   const PrivilegedRunResult ran =
       co_await runner_.run(command.tool, command.args, output.reader(), cancellation());
   head();
-  stopIfCancelled(ran, output.saidCancelled(), reportText::checkCancelledPartWay(targetPath));
+  stopIfCancelled(ran, output.cancelledLine(), reportText::checkCancelledPartWay(targetPath));
 
   const CheckFinding finding = checkFinding(ran.exitStatus, tools_.checkStatusTellsFinding());
   if (finding == CheckFinding::failed) {

@@ -41,7 +41,7 @@ QCoro::Task<> FormatJob::perform(Report& report) {
   const PrivilegedRunResult ran =
       co_await runner_.run(command.tool, command.args, output.reader(), cancellation());
   // The helper's own cancel line says what it stopped and what state remains.
-  stopIfCancelled(ran, output.saidCancelled(), cancelledLine());
+  stopIfCancelled(ran, output.cancelledLine(), cancelledLine());
   if (ran.exitStatus.value_or(0) != 0) {
     failRun(reportText::formatToolFailed(request_.volumeName, drive.devicePath, *ran.exitStatus),
             ran, output.failure());

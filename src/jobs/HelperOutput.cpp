@@ -9,30 +9,37 @@
 
 namespace tessaro {
 
-LineHandler HelperOutput::reader() {
-  return [this](const QStringList& lines) { read(lines); };
+PrivilegedOutput HelperOutput::reader() {
+  return {[this](const QStringList& lines) { read(lines); },
+          [this](const HelperEvent& event) { take(event); }};
 }
 
 void HelperOutput::read(const QStringList& lines) {
-  QStringList shown;
-  for (const QString& line : lines) {
-    if (!HelperEvent::isEventLine(line)) {
-      shown << line;
-      continue;
-    }
-    const std::optional<HelperEvent> event = HelperEvent::fromLine(line);
-    if (!event) continue;
-    // Lines before an event are shown before it is acted on.
-    if (!shown.isEmpty() && showLines_) showLines_(std::exchange(shown, {}));
-    if (event->kind() == HelperEvent::Kind::failure) failure_ = event;
-    if (onEvent_) onEvent_(*event);
+  QStringList shown = lines;
+  // The helper's cancel line, which follows its event, is said once: as the
+  // job's last line.
+  if (!notShown_.isEmpty() && !shown.isEmpty()) {
+    if (shown.first() == notShown_) shown.removeFirst();
+    notShown_.clear();
   }
   if (!shown.isEmpty() && showLines_) showLines_(shown);
 }
 
-bool HelperOutput::saidCancelled() const {
-  return failure_ && failure_->fields().value(QStringLiteral("kind")).toString() ==
-                         QLatin1StringView(HelperContract::failureKind(HelperContract::cancelled));
+void HelperOutput::take(const HelperEvent& event) {
+  if (event.kind() == HelperEvent::Kind::failure) {
+    failure_ = event;
+    notShown_ = cancelledLine();
+  }
+  if (onEvent_) onEvent_(event);
+}
+
+QString HelperOutput::cancelledLine() const {
+  if (!failure_) return {};
+  const QJsonObject& fields = failure_->fields();
+  if (fields.value(QStringLiteral("kind")).toString() !=
+      QLatin1StringView(HelperContract::failureKind(HelperContract::cancelled)))
+    return {};
+  return fields.value(QStringLiteral("message")).toString();
 }
 
 }  // namespace tessaro

@@ -12,31 +12,33 @@
 namespace tessaro {
 
 // Reads what one run of tessaro-helper prints, as it arrives: its lines for
-// people go on to showLines, its events to onEvent, and no event line, well
-// formed or not, is shown. Every job that runs the helper reads it here.
+// people go on to showLines, its events to onEvent (they are never among the
+// lines). Every job that runs the helper reads it here.
 class HelperOutput {
  public:
-  using EventHandler = std::function<void(const HelperEvent&)>;
-
   explicit HelperOutput(LineHandler showLines, EventHandler onEvent = {})
       : showLines_(std::move(showLines)), onEvent_(std::move(onEvent)) {}
 
-  // The handler to give the run; it refers to this object, which outlives
-  // the run. It is called on the runner's reading thread.
-  LineHandler reader();
+  // The handlers to give the run; they refer to this object, which outlives
+  // the run. They are called on the runner's reading thread.
+  PrivilegedOutput reader();
 
   // The helper's failure event, the last it told; read after the run.
   const std::optional<HelperEvent>& failure() const { return failure_; }
-  // Whether that failure says the run was cancelled, so that the helper's
-  // own line has ended what was shown.
-  bool saidCancelled() const;
+  // The helper's own line that says what a cancel left ("Cancelled: ..."),
+  // when its failure event said it was cancelled; empty otherwise. The line
+  // is not among those shown: it ends the job's account instead, once.
+  QString cancelledLine() const;
 
  private:
   void read(const QStringList& lines);
+  void take(const HelperEvent& event);
 
   LineHandler showLines_;
   EventHandler onEvent_;
   std::optional<HelperEvent> failure_;
+  // The line that follows a cancelled run's failure event, not to be shown.
+  QString notShown_;
 };
 
 }  // namespace tessaro

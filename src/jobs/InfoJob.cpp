@@ -51,7 +51,7 @@ QCoro::Task<> InfoJob::perform(Report& report) {
   const PrivilegedRunResult ran =
       co_await runner_.run(command.tool, command.args, helper.reader(), cancellation());
   // None of the helper's lines were shown, its own cancel line neither.
-  stopIfCancelled(ran, false, cancelledLine());
+  stopIfCancelled(ran, QString(), cancelledLine());
   if (ran.exitStatus.value_or(0) != 0) {
     // The helper refused the drive or could not read it: its own words say
     // why, except for a drive that has gone, which the failure says.

@@ -91,14 +91,14 @@ void Job::failRun(const QString& description, const PrivilegedRunResult& ran,
 
 void Job::stop(const QString& line) { throw Error(ErrorDomain::cancelled, stoppedWithLine, line); }
 
-void Job::stopIfCancelled(const PrivilegedRunResult& ran, bool helperSaidCancelled,
+void Job::stopIfCancelled(const PrivilegedRunResult& ran, const QString& helperCancelledLine,
                           const QString& partWay) const {
   if (!ran.cancelled) return;
   if (!ran.toolStarted) stop(cancelledLine());
   // A tool that ended on its own before the cancel reached it is reported as
   // it ended.
   if (ran.exitStatus != HelperContract::cancelled) return;
-  stop(helperSaidCancelled ? QString() : partWay);
+  stop(helperCancelledLine.isEmpty() ? partWay : helperCancelledLine);
 }
 
 }  // namespace tessaro

@@ -68,10 +68,10 @@ class Job {
   // before its tool had begun ("Cancelled: nothing was ...").
   virtual QString cancelledLine() const = 0;
   // After a privileged run: ends the job when a cancel stopped the run. The
-  // helper's own cancel line ends the account when it was shown and the
-  // helper said it was cancelled (HelperOutput::saidCancelled); otherwise
-  // cancelledLine() when the tool had not begun, partWay when it had.
-  void stopIfCancelled(const PrivilegedRunResult& ran, bool helperSaidCancelled,
+  // helper's own cancel line ends the account where it told one
+  // (HelperOutput::cancelledLine); otherwise cancelledLine() when the tool
+  // had not begun, partWay when it had.
+  void stopIfCancelled(const PrivilegedRunResult& ran, const QString& helperCancelledLine,
                        const QString& partWay) const;
 
   // Set from the helper's writing event, on the runner's reading thread.

@@ -72,7 +72,7 @@ QCoro::Task<> ProbeJob::perform(Report& report) {
   HelperOutput output([&report](const QStringList& lines) { report.lines(lines); }, onEvent);
   const PrivilegedRunResult ran =
       co_await runner_.run(command->tool, command->args, output.reader(), cancellation());
-  stopIfCancelled(ran, output.saidCancelled(),
+  stopIfCancelled(ran, output.cancelledLine(),
                   reportText::probeCancelledPartWay(drive_.devicePath));
 
   const int status = ran.exitStatus.value_or(0);

@@ -447,11 +447,11 @@ TEST_F(CliOnSmallLoopDevice, CtrlCAndSigtermAskTheHelperToStop) {
     request.assumeYes = true;
     EXPECT_EQ(test::awaitTask(run.cli.run(request)), 128 + signal);
 
+    // The helper's line says what the cancel left, once, where outcomes go.
     const QString printed = contents(out);
     EXPECT_TRUE(printed.startsWith("Starting format of " + image.device() + " as FAT32.\n"))
         << printed.toStdString();
-    EXPECT_TRUE(printed.endsWith("\nCancelled: heard cancel, nothing changed.\n"))
-        << printed.toStdString();
+    EXPECT_FALSE(printed.contains("Cancelled:")) << printed.toStdString();
     EXPECT_EQ(contents(err),
               "tessaro-cli: Cancelling: waiting for the tools to stop...\n"
               "tessaro-cli: Cancelled: heard cancel, nothing changed.\n");

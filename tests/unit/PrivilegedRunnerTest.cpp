@@ -50,7 +50,7 @@ Outcome runElevated(const char* elevationBody, const QString& line, int cancelAf
   if (cancelAfter >= 0) QTimer::singleShot(cancelAfter, [cancel] { cancel->cancel(); });
   try {
     const PrivilegedRunResult result =
-        test::awaitTask(runner.run("/bin/sh", args, onLines, cancel));
+        test::awaitTask(runner.run("/bin/sh", args, {onLines, {}}, cancel));
     outcome.status = result.exitStatus.value_or(-2);
     outcome.toolStarted = result.toolStarted;
     outcome.cancelled = result.cancelled;

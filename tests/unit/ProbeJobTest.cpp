@@ -173,7 +173,7 @@ TEST_F(ProbeJobTest, HostileEventLinesAreNoVerdictAndNoProgress) {
       EXPECT_FALSE(job.hasBegunWriting());
     }
     HelperOutput output({});
-    output.reader()({QString::fromUtf8(line)});
+    output.reader().lines({QString::fromUtf8(line)});
     EXPECT_FALSE(output.failure()) << line.toStdString();
     const std::optional<HelperEvent> event = HelperEvent::fromLine(QString::fromUtf8(line));
     EXPECT_FALSE(event && event->kind() == HelperEvent::Kind::step) << line.toStdString();

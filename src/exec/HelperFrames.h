@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+#pragma once
+
+#include <vector>
+
+#include "contract/FrameReader.h"
+#include "exec/PrivilegedRunner.h"
+
+namespace tessaro {
+
+// The helper's frames (FrameReader) in the application's terms, handed on in
+// the order they came: a text frame, or a line the helper did not frame, as a
+// line for people; an event frame that carries a well-formed event as that
+// HelperEvent. An event frame that carries none is dropped, never shown.
+class HelperFrames {
+ public:
+  explicit HelperFrames(PrivilegedOutput output) : output_(std::move(output)) {}
+
+  void deliver(const std::vector<FrameReader::Frame>& frames) const;
+
+ private:
+  PrivilegedOutput output_;
+};
+
+}  // namespace tessaro
