@@ -16,39 +16,61 @@
 //
 // DISK, TARGET and PARTITION are kernel device names ("sdb", "sdb1",
 // "mmcblk0p1", "loop3"), never paths: the helper builds "/dev/NAME" itself
-// after checking NAME against /sys/class/block. TARGET is a partition, or a
-// whole disk that holds its FAT file system without a partition table. NAME is
-// the volume label exactly as it is to be written. CLUSTER is "default" or a
-// power of two from 512 to 65536 (bytes). SIZE, when given, is the partition's
-// size in bytes, a decimal number: it is aligned down to whole MiB and must
-// leave the partition, which starts at 1 MiB, on the disk and large enough
-// for FAT32 with CLUSTER; without it the partition runs to the end of the disk.
-// MODE is checkRepair (the default: repair what can be repaired) or
-// checkReadOnly (fsck.fat -n: the check opens TARGET read-only, tells no
-// writing event and changes nothing on it; it is guarded, unmounted and held
-// as a repair is).
+// after checking NAME against /sys/class/block. A name of that shape the
+// kernel does not know (any more) ends the run with noSuchDevice. TARGET is a
+// partition, or a whole disk that holds its FAT file system without a
+// partition table. NAME is the volume label exactly as it is to be written.
+// CLUSTER is "default" or a power of two from 512 to 65536 (bytes). SIZE,
+// when given, is the partition's size in bytes, a decimal number: it is
+// aligned down to whole MiB and must leave the partition, which starts at
+// 1 MiB, on the disk and large enough for FAT32 with CLUSTER; without it the
+// partition runs to the end of the disk. Before the table is written, format
+// clears what lies before the partition's start (a file system on the whole
+// disk leaves its boot sectors there). MODE is checkRepair (the default:
+// repair what can be repaired) or checkReadOnly (fsck.fat -n: the check opens
+// TARGET read-only, tells no writing event and changes nothing on it; it is
+// guarded, unmounted and held as a repair is).
 //
-// Output: the helper first prints startMarker on a line of its own, then its
-// own lines and, for every tool it runs on the drive, the command as one line
-// beginning "$ " followed by what the tool printed (standard output and
-// standard error together, in the order the tool wrote them; a line of it
-// that begins "@@tessaro-" is shown after one space, so that it is never
-// taken for the helper's own marker or event); a text the tool reads on
-// standard input follows the command, one line each, after "> ".
+// Output: the helper first prints startMarker on a line of its own. Every
+// line after it is a frame whose start the helper chose (FrameWriter; the
+// caller reads them with FrameReader): an event frame, eventPrefix and one
+// compact JSON object, or a text frame, textPrefix and the bytes of a line
+// for people. Text frames carry the helper's own lines and, for every tool
+// it runs on the drive, the command as one line beginning "$ ", a text the
+// tool reads on standard input, one line each after "> ", and what the tool
+// printed (standard output and standard error together, in the order the
+// tool wrote them): every line of it a text frame whatever it looks like,
+// one longer than FrameWriter::maxTextBytes cut into several between two
+// characters. So nothing a tool prints can start a line of its own, and none
+// of it can pass for the marker or an event. One carriage return before a
+// line feed is the line's end and the reader drops it (a frame cut right
+// after one of the line's own gets another, for the reader to drop). A line
+// after the marker that is no frame is text for people, never an event.
 // Tools that only read for the helper (lsblk, findmnt, the read-back after a
 // format, info's blkid) are not shown: their findings are. Everything goes
 // to standard output; the helper writes nothing to standard error, so what
-// arrives there comes from pkexec.
+// arrives there comes from pkexec. Every write is checked for its full count;
+// when one fails, the caller may have lost what the run told: the run stops
+// as when its caller goes away, with status outputLost, and a run that would
+// have succeeded ends with outputLost once it has said so.
+//
+// The guard reads the kernel's tables itself (sysfs, the mount and swap
+// tables, udev's records, a loop device's status): one it cannot read stops
+// the run before anything is written, with toolFailed and a line that says
+// what could not be read ("could not read ...: Input/output error"), never as
+// if it had read an empty table. What the guard proved is read again at the
+// last moment before each step that writes.
 //
 // Cancelling: the caller keeps the helper's standard input open as a pipe and
 // writes nothing to it until it wants the run to stop. A line cancelRequest
-// asks the helper to stop: it ends the tool it is running (SIGTERM to the
-// tool's process group, SIGKILL after a short grace) and exits with
-// Status::cancelled after its failure event of kind "cancelled" and one line
-// beginning "Cancelled:" for people. When standard
-// input ends without that line, the caller has gone away: the helper stops
-// the same way, except that a format that has begun writing finishes, so
-// that the drive is not left half erased with nobody told. A standard input
+// asks the helper to stop (anything else written there is no request and
+// stops the run the same way, so that nothing can stand before a cancel): it
+// ends the tool it is running (SIGTERM to the tool's process group, SIGKILL
+// after a short grace) and exits with Status::cancelled after its failure
+// event of kind "cancelled" and one line beginning "Cancelled:" for people.
+// When standard input ends without that line, the caller has gone away: the
+// helper stops the same way, except that a format that has begun writing
+// finishes, so that the drive is not left half erased with nobody told. A standard input
 // that is no pipe, socket or terminal (such as /dev/null) carries no requests
 // and is not watched. SIGTERM is the same request as the cancel line. The
 // helper belongs to no terminal's foreground group once it runs (it leaves
@@ -63,10 +85,10 @@
 // is refused as in use. A read-only disk, partition or loop device is refused
 // by format, check and probe before anything is unmounted or written.
 //
-// Events: besides those lines, which are for people and written once, the
-// helper prints typed events (HelperEvent), each a line of its own beginning
-// eventPrefix. They are the only part of the output the caller reads; the
-// caller keeps them out of any log. Every tool shown by a "$ " line is told
+// Events: besides the text, which is for people and written once, the
+// helper prints typed events (HelperEvent), each an event frame. They are the
+// only part of the output the caller reads; the caller keeps them out of any
+// log. Every tool shown by a "$ " line is told
 // just before it by a step event (its argument vector). Every verb tells
 // one writing event where it begins to change the drive (format before its
 // first write, check before fsck.fat repairs, probe before its test blocks): a
@@ -74,17 +96,19 @@
 // early with one of the helper's statuses (or a tool's, for a format) tells one
 // failure event just before the line that says why: its kind is
 // failureKind(status), "written" whether the writing event came before it,
-// "message" that line. A cancelled run's failure event has the kind
-// "cancelled" and the "Cancelled:" line as its message.
+// "tool" the program that failed where one did (empty otherwise), "message"
+// that line. A cancelled run's failure event has the kind "cancelled" and the
+// "Cancelled:" line as its message.
 //
 // info tells the facts it read as one result event (verb "info": "disk" and
 // "partition", see DriveFactsJson) and prints no line for people.
 //
 // format and check tell progress events by step from their writing event
-// on (bytesDone 0, no secondsLeft): format after each step of the table and
-// after mkfs.fat, before its read-back; check, as fsck.fat tells no fraction
-// of its own, 0 when it begins, after its repair and 1 at its end (a
-// read-only check, which tells no writing event, from where it begins).
+// on (bytesDone 0, no secondsLeft), each when a step ended well: format after
+// each step of the table and after mkfs.fat, before its read-back; check, as
+// fsck.fat tells no fraction of its own, 0 when it begins, after its repair
+// and 1 at its end (a read-only check, which tells no writing event, from
+// where it begins). A step that fails ends the progress where it stands.
 //
 // format reads the drive back after its last write and tells one result event
 // (verb "format": what it found, whether it matches what was asked, see
@@ -151,6 +175,8 @@ enum Status : int {
   damaged = 76,             // probe: the drive loses data in places and keeps it around them
   driveFailed = 77,         // probe: the drive refused writes, or stopped storing them, from
                             // some point of the test on
+  outputLost = 78,          // standard output could not be written, so the caller may have lost
+                            // what the run told; a format that had begun writing finished
 };
 
 // The kind a failure event gives its status: the name of the status above, or
@@ -183,6 +209,8 @@ constexpr const char* failureKind(int status) {
       return "damaged";
     case driveFailed:
       return "driveFailed";
+    case outputLost:
+      return "outputLost";
     default:
       return "toolFailed";
   }

@@ -259,6 +259,13 @@ bool ChildProcess::exited() {
   int status = 0;
   const pid_t done = ::waitpid(pid_, &status, WNOHANG);
   if (done == 0 || (done < 0 && errno == EINTR)) return false;
+  if (done < 0) {
+    // How it ended can no longer be told: nothing of it may go on
+    // unwatched (its group is ended while its output is still open).
+    runError_ = QStringLiteral("could not be waited for (") +
+                QString::fromLocal8Bit(std::strerror(errno)) + QLatin1Char(')');
+    signal(SIGKILL);
+  }
   reaped_ = true;
   exitStatus_ = done < 0 ? 127 : statusOf(status);
   return true;
@@ -316,7 +323,13 @@ int ChildProcess::run(const OutputHandler& onOutput, int watchFd, const WatchHan
         timeout = timeout < 0 ? remainingMs(*deadline) : std::min(timeout, remainingMs(*deadline));
     }
     const int ready = ::poll(fds.data(), count, timeout);
-    if (ready < 0 && errno != EINTR) break;
+    if (ready < 0 && errno != EINTR) {
+      // Its output and its end can no longer be watched: it is ended.
+      runError_ = QStringLiteral("could not be watched (") +
+                  QString::fromLocal8Bit(std::strerror(errno)) + QLatin1Char(')');
+      stop();
+      break;
+    }
 
     if (killAt && Clock::now() >= *killAt) {
       signal(SIGKILL);

@@ -96,6 +96,9 @@ class ChildProcess {
 
   // Whether the run ended the child (stop() or a watch handler).
   bool wasStopped() const { return stopRequested_; }
+  // Why how the child ended cannot be told ("could not be waited for (No
+  // child processes)"), when it cannot: run()'s status then means nothing.
+  QString runError() const { return runError_; }
 
   // Writes to a held standard input; false when the child no longer reads it.
   bool writeInput(const QByteArray& bytes);
@@ -123,6 +126,7 @@ class ChildProcess {
   QByteArray inputText_;
   qsizetype inputWritten_ = 0;
   QString error_;
+  QString runError_;
   QByteArray errorOutput_;
   pid_t pid_ = -1;
   int outputFd_ = -1;

@@ -114,12 +114,8 @@ QString HelperEvent::line() const {
   return QLatin1StringView(HelperContract::eventPrefix) + QString::fromUtf8(json());
 }
 
-bool HelperEvent::isEventLine(const QString& line) {
-  return line.startsWith(QLatin1StringView(HelperContract::eventPrefix));
-}
-
 std::optional<HelperEvent> HelperEvent::fromLine(const QString& line) {
-  if (!isEventLine(line)) return std::nullopt;
+  if (!line.startsWith(QLatin1StringView(HelperContract::eventPrefix))) return std::nullopt;
   return fromJson(
       QStringView(line).sliced(qsizetype(qstrlen(HelperContract::eventPrefix))).toUtf8());
 }

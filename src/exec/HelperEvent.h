@@ -57,8 +57,6 @@ class HelperEvent {
   // The event an event frame's JSON carries; none when it is not one JSON
   // object naming a known kind.
   static std::optional<HelperEvent> fromJson(QByteArrayView json);
-  // Whether a line of output is meant as an event, well formed or not.
-  static bool isEventLine(const QString& line);
   // The event of a line that is an event frame; none for any other line.
   static std::optional<HelperEvent> fromLine(const QString& line);
 

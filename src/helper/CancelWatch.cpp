@@ -80,7 +80,7 @@ CancelWatch::State CancelWatch::readAvailable() {
     return state_;
   }
   if (!inputWatched_) return state_;
-  std::array<char, 256> buffer{};
+  std::array<char, 4096> buffer{};
   for (;;) {
     pollfd ready{fd_, POLLIN, 0};
     const int polled = poll(&ready, 1, 0);
@@ -95,19 +95,20 @@ CancelWatch::State CancelWatch::readAvailable() {
       return state_;
     }
     pending_.append(buffer.data(), got);
-    qsizetype end;
-    while ((end = pending_.indexOf('\n')) >= 0) {
-      const QByteArray line = pending_.left(end).trimmed();
-      pending_.remove(0, end + 1);
-      if (line == HelperContract::cancelRequest) {
-        stopWatchingInput();
-        state_ = State::cancelRequested;
-        return state_;
-      }
-    }
-    // Whatever else a caller writes is no request; it is not kept.
-    if (pending_.size() > 64) pending_.clear();
+    // The caller writes nothing but the cancel line: any other line, or the
+    // start of one that cannot become it, is no request the helper knows and
+    // stops the run as the cancel line does. So no input can stand between
+    // the run and a cancel.
+    if (pending_.contains('\n')) return requestStop();
+    const QByteArray start = pending_.trimmed();
+    if (!QByteArray(HelperContract::cancelRequest).startsWith(start)) return requestStop();
   }
+}
+
+CancelWatch::State CancelWatch::requestStop() {
+  stopWatchingInput();
+  state_ = State::cancelRequested;
+  return state_;
 }
 
 }  // namespace tessaro::helper

@@ -8,9 +8,10 @@
 namespace tessaro::helper {
 
 // Watches the helper's standard input for the caller's requests: a line
-// HelperContract::cancelRequest asks the run to stop; the end of input means
-// the caller has gone. A standard input that is not a pipe, a socket or a
-// terminal (such as /dev/null) carries no requests and is not watched.
+// HelperContract::cancelRequest asks the run to stop, and so does anything
+// else (it is no request); the end of input means the caller has gone. A
+// standard input that is not a pipe, a socket or a terminal (such as
+// /dev/null) carries no requests and is not watched.
 // SIGTERM, once the helper has called watchTermination(), asks the run to
 // stop exactly as the cancel line does.
 class CancelWatch {
@@ -33,12 +34,14 @@ class CancelWatch {
   int fd() const { return epoll_; }
 
   // Reads what is there without waiting and returns the state it leads to.
-  // A cancel request outranks the end of input that follows it.
+  // A cancel request outranks the end of input that follows it; it is heard
+  // as soon as its line's first bytes are, however much input came before.
   State readAvailable();
   State state() const { return state_; }
 
  private:
   void stopWatchingInput();
+  State requestStop();
 
   int fd_;
   int epoll_ = -1;

@@ -12,12 +12,23 @@
 #include <cerrno>
 #include <cstring>
 
+#include "contract/HelperContract.h"
+#include "helper/KernelFile.h"
+
 namespace tessaro::helper {
 
-QString readDiskseq(const QString& diskName, const QString& sysRoot) {
-  QFile file(sysRoot + QStringLiteral("/class/block/") + diskName + QStringLiteral("/diskseq"));
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return QString::fromLatin1(file.read(32)).trimmed();
+std::optional<QString> readDiskseq(const QString& diskName, QString* failure,
+                                   const QString& sysRoot) {
+  const std::string path = QFile::encodeName(sysRoot + QStringLiteral("/class/block/") + diskName +
+                                             QStringLiteral("/diskseq"))
+                               .toStdString();
+  const KernelFile::Bytes text = KernelFile::read(path, 64);
+  if (text.error == ENOENT) return QString();  // a kernel without sequence numbers
+  if (text.error != 0) {
+    *failure = QString::fromStdString(KernelFile::failure(path, text.error));
+    return std::nullopt;
+  }
+  return QString::fromLatin1(QByteArray::fromStdString(text.bytes)).trimmed();
 }
 
 DiskLock::Outcome DiskLock::lock(const KernelDevice& disk, QString* why) {
@@ -30,7 +41,13 @@ DiskLock::Outcome DiskLock::lock(const KernelDevice& disk, QString* why) {
     return Outcome::failed;
   }
   struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISBLK(info.st_mode) || info.st_rdev != disk.number()) {
+  if (fstat(fd, &info) != 0) {
+    *why = QStringLiteral("Failed: could not read ") + disk.path() + QStringLiteral(": ") +
+           QString::fromLocal8Bit(std::strerror(errno)) + QStringLiteral("; nothing was written.");
+    close(fd);
+    return Outcome::failed;
+  }
+  if (!S_ISBLK(info.st_mode) || info.st_rdev != disk.number()) {
     close(fd);
     *why = QStringLiteral("Stopped: ") + disk.path() +
            QStringLiteral(" changed while it was being opened; nothing was written.");
@@ -52,28 +69,57 @@ DiskLock::Outcome DiskLock::lock(const KernelDevice& disk, QString* why) {
   }
   fd_ = fd;
   disk_ = disk;
-  diskseq_ = readDiskseq(disk.name());
   // Read after the lock, so that a disk swapped in between is not taken for
   // the one that was checked.
-  if (const auto change = changed()) {
-    *why = *change + QStringLiteral(" Nothing was written.");
+  QString failure;
+  const std::optional<QString> diskseq = readDiskseq(disk.name(), &failure);
+  std::optional<LoopBacking> loop;
+  if (diskseq) loop = LoopBacking::of(disk, &failure);
+  if (!failure.isEmpty()) {
+    *why = QStringLiteral("Failed: ") + failure + QStringLiteral("; nothing was written.");
     release();
-    return Outcome::changed;
+    return Outcome::failed;
+  }
+  diskseq_ = *diskseq;
+  loop_ = loop;
+  if (const auto change = changed()) {
+    const bool failed = change->status == HelperContract::toolFailed;
+    *why = failed ? change->line.chopped(1) + QStringLiteral("; nothing was written.")
+                  : change->line + QStringLiteral(" Nothing was written.");
+    release();
+    if (change->status == HelperContract::noSuchDevice) return Outcome::gone;
+    return failed ? Outcome::failed : Outcome::changed;
   }
   return Outcome::locked;
 }
 
-std::optional<QString> DiskLock::changed() const {
+std::optional<StopReason> DiskLock::changed() const {
   const QString stopped = QStringLiteral("Stopped: ") + disk_.path() +
                           QStringLiteral(" is no longer the drive that was checked");
-  if (fd_ < 0) return stopped + QStringLiteral(" (it is not held).");
+  if (fd_ < 0)
+    return StopReason{HelperContract::deviceChanged,
+                      stopped + QStringLiteral(" (it is not held).")};
   struct stat held {};
-  if (fstat(fd_, &held) != 0 || held.st_rdev != disk_.number() || !disk_.stillPresent()) {
-    return stopped + QStringLiteral(" (it was removed or replaced).");
+  if (fstat(fd_, &held) != 0) {
+    return StopReason{HelperContract::toolFailed, QStringLiteral("Failed: could not read ") +
+                                                      disk_.path() + QStringLiteral(": ") +
+                                                      QString::fromLocal8Bit(std::strerror(errno)) +
+                                                      QLatin1Char('.')};
   }
-  if (readDiskseq(disk_.name()) != diskseq_) {
-    return stopped + QStringLiteral(" (another medium now has its name).");
+  if (held.st_rdev != disk_.number())
+    return StopReason{HelperContract::deviceChanged,
+                      stopped + QStringLiteral(" (it was removed or replaced).")};
+  if (const auto change = disk_.change()) return change;
+  QString failure;
+  const std::optional<QString> diskseq = readDiskseq(disk_.name(), &failure);
+  if (!diskseq)
+    return StopReason{HelperContract::toolFailed,
+                      QStringLiteral("Failed: ") + failure + QLatin1Char('.')};
+  if (*diskseq != diskseq_) {
+    return StopReason{HelperContract::deviceChanged,
+                      stopped + QStringLiteral(" (another medium now has its name).")};
   }
+  if (loop_) return loop_->change(disk_);
   return std::nullopt;
 }
 

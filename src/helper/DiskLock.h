@@ -9,6 +9,8 @@
 #include <optional>
 
 #include "helper/KernelDevice.h"
+#include "helper/LoopBacking.h"
+#include "helper/StopReason.h"
 
 namespace tessaro::helper {
 
@@ -35,7 +37,7 @@ namespace tessaro::helper {
 // separately (inUse).
 class DiskLock {
  public:
-  enum class Outcome { locked, busy, changed, failed };
+  enum class Outcome { locked, busy, changed, gone, failed };
 
   DiskLock() = default;
   ~DiskLock() { release(); }
@@ -46,8 +48,12 @@ class DiskLock {
   Outcome lock(const KernelDevice& disk, QString* why);
 
   // None while DISK still names the disk that was locked (same device number
-  // on the held descriptor, in /dev and in sysfs, same diskseq); else what changed.
-  std::optional<QString> changed() const;
+  // on the held descriptor, in /dev and in sysfs, same diskseq) and, for a
+  // loop device, still serves what it served then (the same file or block
+  // device, from the same offset, as far as the same size limit) with no
+  // other loop device serving the same file; else what changed, that it is
+  // gone, or what could not be read, in a sentence.
+  std::optional<StopReason> changed() const;
 
   // Whether another holder has the device open exclusively (mounted, part of
   // md or device-mapper, a member of a mounted multi-device file system): an
@@ -71,10 +77,13 @@ class DiskLock {
   int fd_ = -1;
   int exclusiveFd_ = -1;
   QString diskseq_;
+  std::optional<LoopBacking> loop_;  // what the loop device served when it was locked
 };
 
 // The disk's sequence number from sysfs: a new one for every medium, also when
 // a device name or number is used again; empty where the kernel has none.
-QString readDiskseq(const QString& diskName, const QString& sysRoot = QStringLiteral("/sys"));
+// None, with why in *failure ("could not read ..."), when it cannot be read.
+std::optional<QString> readDiskseq(const QString& diskName, QString* failure,
+                                   const QString& sysRoot = QStringLiteral("/sys"));
 
 }  // namespace tessaro::helper

@@ -23,12 +23,20 @@ class ExclusiveOpen {
   ExclusiveOpen(const ExclusiveOpen&) = delete;
   ExclusiveOpen& operator=(const ExclusiveOpen&) = delete;
 
-  // Opens devicePath exclusively; none when it is held now, else why not,
-  // in the user's terms ("/dev/sdb is in use by another program (...)").
-  std::optional<QString> claim(const QString& devicePath, dev_t expectedNumber);
+  // Opens devicePath exclusively (for writing too, when writable); none when
+  // it is held now, else why not, in the user's terms ("/dev/sdb is in use by
+  // another program (...)").
+  std::optional<QString> claim(const QString& devicePath, dev_t expectedNumber,
+                               bool writable = false);
 
-  // bytes bytes from offset of the held device; fewer when it cannot be read.
-  QByteArray read(qint64 offset, int bytes) const;
+  // bytes bytes from offset of the held device; none with why in *failure
+  // ("Input/output error", "100 of 512 bytes").
+  std::optional<QByteArray> read(qint64 offset, int bytes, QString* failure) const;
+
+  // Writes zeros over bytes bytes from offset of the device held for
+  // writing, each write whole, and waits until the drive has them; none
+  // when done, else why not.
+  std::optional<QString> zero(qint64 offset, qint64 bytes) const;
 
   void release();
   bool isHeld() const { return fd_ >= 0; }

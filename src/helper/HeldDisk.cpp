@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <cerrno>
+#include <cstring>
 
 #include "contract/HelperContract.h"
 #include "helper/LoopBacking.h"
@@ -19,21 +21,24 @@ namespace {
 
 // Refuses a device the kernel will not let anyone write (BLKROGET): a
 // write-protected card, a read-only loop device. Said before anything is
-// unmounted or written, rather than by the first tool that fails.
+// unmounted or written, rather than by the first tool that fails; a device
+// whose state cannot be read is not taken for a writable one.
 void refuseReadOnly(const KernelDevice& device) {
   const int fd =
       ::open(QFile::encodeName(device.path()).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   int readOnly = 1;
   const bool told = fd >= 0 && ::ioctl(fd, BLKROGET, &readOnly) == 0;
+  const int error = errno;
   if (fd >= 0) ::close(fd);
-  if (told && readOnly == 0) return;
   if (!told) {
-    stop(HelperContract::refusedDevice, QStringLiteral("Refused: whether ") + device.path() +
-                                            QStringLiteral(" can be written cannot be told; "
-                                                           "nothing was written."));
+    stop(HelperContract::toolFailed, QStringLiteral("Failed: could not tell whether ") +
+                                         device.path() + QStringLiteral(" is read-only (") +
+                                         QString::fromLocal8Bit(std::strerror(error)) +
+                                         QStringLiteral("); nothing was written."));
   }
-  QString ignored;
-  const auto loop = LoopBacking::of(device, &ignored);
+  if (readOnly == 0) return;
+  QString failure;
+  const auto loop = LoopBacking::of(device, &failure);
   stop(HelperContract::refusedDevice,
        QStringLiteral("Refused: ") + device.path() + QStringLiteral(" is read-only") +
            (loop ? QStringLiteral(" (a read-only loop device over ") + loop->describe() +
@@ -54,10 +59,15 @@ HeldDisk::HeldDisk(const KernelDevice& device, QString cancelledBeforeWriting,
   // number read before the record was. A device number is used again
   // for the next disk, a sequence number never, so an equal pair means
   // that the disk that was checked is the disk that is held.
-  const QString diskseqChecked = readDiskseq(device.diskName());
+  QString failure;
+  const std::optional<QString> diskseqChecked = readDiskseq(device.diskName(), &failure);
+  if (!diskseqChecked) {
+    stop(HelperContract::toolFailed,
+         QStringLiteral("Failed: ") + failure + QStringLiteral("; nothing was written."));
+  }
   tree_ = guardedDisk(device);
   lockDisk(lock_, run_, device);
-  if (tree_.majorMinor != lock_.disk().majorMinor() || lock_.diskseq() != diskseqChecked) {
+  if (tree_.majorMinor != lock_.disk().majorMinor() || lock_.diskseq() != *diskseqChecked) {
     stop(HelperContract::deviceChanged, QStringLiteral("Stopped: ") + lock_.disk().path() +
                                             QStringLiteral(" changed while it was being opened; "
                                                            "nothing was written."));
@@ -71,10 +81,11 @@ void HeldDisk::unmount(const QList<ToolStep>& steps) {
   for (const ToolStep& step : steps) {
     const int status = run_.run(step);
     if (status != 0) {
-      stop(HelperContract::toolFailed, QStringLiteral("Failed: ") + step.command.last() +
-                                           QStringLiteral(" could not be unmounted (exit status ") +
-                                           QString::number(status) +
-                                           QStringLiteral("); nothing was written."));
+      stop(HelperContract::toolFailed,
+           QStringLiteral("Failed: ") + step.command.last() +
+               QStringLiteral(" could not be unmounted (exit status ") + QString::number(status) +
+               QStringLiteral("); nothing was written."),
+           QStringLiteral("umount"));
     }
   }
   run_.checkpoint();

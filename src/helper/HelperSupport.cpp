@@ -8,12 +8,13 @@
 #include <QFile>
 #include <algorithm>
 
-#include "drives/linux/LinuxBlockDevices.h"
-#include "helper/MountInfo.h"
-#include "helper/SysfsBlockTree.h"
 #include "contract/HelperContract.h"
+#include "drives/linux/LinuxBlockDevices.h"
 #include "helper/HelperStop.h"
 #include "helper/LoopBacking.h"
+#include "helper/MountInfo.h"
+#include "helper/SectorRead.h"
+#include "helper/SysfsBlockTree.h"
 
 namespace tessaro::helper {
 
@@ -72,11 +73,12 @@ void collectMounted(const LsblkDevice& node, QStringList& into) {
 }  // namespace
 
 KernelDevice deviceNamed(const QString& name) {
-  QString refusal;
-  bool usageError = false;
-  const KernelDevice device = KernelDevice::find(name, &refusal, &usageError);
+  StopReason why;
+  const KernelDevice device = KernelDevice::find(name, &why);
   if (!device.isValid()) {
-    stop(usageError ? HelperContract::usage : HelperContract::refusedDevice, refusal);
+    stop(why.status, why.status == HelperContract::toolFailed
+                         ? why.line.chopped(1) + QStringLiteral("; nothing was written.")
+                         : why.line);
   }
   return device;
 }
@@ -84,13 +86,19 @@ KernelDevice deviceNamed(const QString& name) {
 void requireTools(const HelperTools& tools) {
   const QStringList missing = tools.missingLines();
   if (missing.isEmpty()) return;
-  stop(HelperContract::toolMissing, missing.join(QLatin1Char('\n')));
+  stop(HelperContract::toolMissing, missing.join(QLatin1Char('\n')), tools.missing().value(0));
 }
 
-QByteArray firstSectorOf(const QString& devicePath) {
-  QFile device(devicePath);
-  if (!device.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return {};
-  return device.read(512);
+std::optional<QByteArray> readSector(const QString& devicePath, qint64 offset, int bytes,
+                                     QString* failure) {
+  std::string why;
+  const std::optional<std::string> data = SectorRead::of(
+      QFile::encodeName(devicePath).toStdString(), std::uint64_t(offset), std::size_t(bytes), &why);
+  if (!data) {
+    *failure = QString::fromLocal8Bit(why);
+    return std::nullopt;
+  }
+  return QByteArray::fromStdString(*data);
 }
 
 LsblkDevice guardedDisk(const KernelDevice& device) {
@@ -99,6 +107,14 @@ LsblkDevice guardedDisk(const KernelDevice& device) {
   const std::optional<LsblkDevice> read =
       SysfsBlockTree::read(device.diskName(), SysfsBlockTree::Sources{}, &failure);
   if (!read) {
+    if (failure.startsWith(QLatin1String("could not read "))) {
+      stop(HelperContract::toolFailed,
+           QStringLiteral("Failed: ") + failure + QStringLiteral("; nothing was written."));
+    }
+    if (failure.startsWith(QLatin1String("there is no block device named "))) {
+      stop(HelperContract::noSuchDevice, QStringLiteral("Stopped: ") + failure +
+                                             QStringLiteral(" any more; nothing was written."));
+    }
     stop(HelperContract::toolFailed, QStringLiteral("Failed: what ") + diskPath +
                                          QStringLiteral(" holds could not be told (") + failure +
                                          QStringLiteral("); nothing was written."));
@@ -136,15 +152,15 @@ LsblkDevice guardedDisk(const KernelDevice& device) {
            refused + QStringLiteral("is not offered: ") + reason->phrase() + QLatin1Char('.'));
   }
   // What a loop device serves, and any loop device serving this disk.
-  QString refusal;
-  bool usageError = false;
-  const KernelDevice wholeDisk =
-      device.isPartition() ? KernelDevice::find(device.diskName(), &refusal, &usageError) : device;
-  if (!wholeDisk.isValid()) stop(HelperContract::refusedDevice, refusal);
+  const KernelDevice wholeDisk = device.isPartition() ? deviceNamed(device.diskName()) : device;
   QList<dev_t> numbers;
   collectNumbers(disk, numbers);
-  if (const auto loopRefused = loopRefusal(wholeDisk, numbers))
-    stop(HelperContract::refusedDevice, *loopRefused);
+  if (const auto loopRefused = loopRefusal(wholeDisk, numbers)) {
+    stop(loopRefused->status,
+         loopRefused->status == HelperContract::toolFailed
+             ? loopRefused->line.chopped(1) + QStringLiteral("; nothing was written.")
+             : loopRefused->line);
+  }
   return disk;
 }
 
@@ -159,11 +175,7 @@ QStringList mountedDevices(const LsblkDevice& tree) {
 namespace tessaro::helper {
 
 void lockDisk(DiskLock& lock, VerbRun& run, const KernelDevice& device) {
-  QString refusal;
-  bool usageError = false;
-  const KernelDevice disk =
-      device.isPartition() ? KernelDevice::find(device.diskName(), &refusal, &usageError) : device;
-  if (!disk.isValid()) stop(HelperContract::refusedDevice, refusal);
+  const KernelDevice disk = device.isPartition() ? deviceNamed(device.diskName()) : device;
   QString why;
   switch (lock.lock(disk, &why)) {
     case DiskLock::Outcome::locked:
@@ -173,6 +185,8 @@ void lockDisk(DiskLock& lock, VerbRun& run, const KernelDevice& device) {
       stop(HelperContract::deviceBusy, why);
     case DiskLock::Outcome::changed:
       stop(HelperContract::deviceChanged, why);
+    case DiskLock::Outcome::gone:
+      stop(HelperContract::noSuchDevice, why);
     case DiskLock::Outcome::failed:
       break;
   }
@@ -180,12 +194,13 @@ void lockDisk(DiskLock& lock, VerbRun& run, const KernelDevice& device) {
 }
 
 QStringList readMountTargets(const KernelDevice& device) {
-  const std::optional<MountInfo> mounts = MountInfo::readFile();
+  QString failure;
+  const std::optional<MountInfo> mounts =
+      MountInfo::readFile(QStringLiteral("/proc/self/mountinfo"), &failure);
   if (!mounts) {
-    stop(HelperContract::toolFailed,
-         QStringLiteral("Failed: whether ") + device.path() +
-             QStringLiteral(" is mounted could not be told (the mount table could not be read); "
-                            "nothing was changed."));
+    stop(HelperContract::toolFailed, QStringLiteral("Failed: whether ") + device.path() +
+                                         QStringLiteral(" is mounted could not be told (") +
+                                         failure + QStringLiteral("); nothing was changed."));
   }
   return mounts->targetsOf(device.number(), device.path());
 }

@@ -20,16 +20,18 @@ namespace tessaro::helper {
 inline const QString kSysfsRoot = QStringLiteral("/sys");
 
 // The device a caller named, proven (KernelDevice::find); otherwise prints the
-// refusal and stops: usage for a name of the wrong shape or one the kernel
-// does not know, refusedDevice for a /dev node that is not that device.
+// refusal and stops: usage for a name of the wrong shape, noSuchDevice for one
+// the kernel does not know, refusedDevice for a /dev node that is not that
+// device, toolFailed when the kernel's tables cannot be read.
 KernelDevice deviceNamed(const QString& name);
 
 // Prints the lines of missing tools and stops with toolMissing when there are any.
 void requireTools(const HelperTools& tools);
 
-// The first 512 bytes of a device, where the FAT boot sector lives; empty
-// when it cannot be read.
-QByteArray firstSectorOf(const QString& devicePath);
+// bytes bytes of a device from offset (SectorRead), read whole; none with why
+// in *failure ("Input/output error", "100 of 512 bytes").
+std::optional<QByteArray> readSector(const QString& devicePath, qint64 offset, int bytes,
+                                     QString* failure);
 
 // The whole disk of device, read from the kernel as lsblk would print it
 // (SysfsBlockTree), after the guard: a whole disk (or loop device) that
@@ -38,8 +40,9 @@ QByteArray firstSectorOf(const QString& devicePath);
 // partitions, by name and by device number; for a loop device, what it
 // serves passes too, and no loop device serves the disk or a partition of it
 // (loopRefusal). Prints the refusal and stops with refusedDevice otherwise
-// (deviceChanged when the number is another's, toolFailed when the kernel's
-// tables cannot be read).
+// (deviceChanged when the number is another's, noSuchDevice when the disk is
+// gone, toolFailed when a table of the kernel's cannot be read: "could not
+// read ...").
 LsblkDevice guardedDisk(const KernelDevice& device);
 
 // Device paths under tree (tree included) that have a file system mounted,
@@ -51,8 +54,8 @@ QStringList mountedDevices(const LsblkDevice& tree);
 namespace tessaro::helper {
 
 // Locks the whole disk of device into lock and has run check its identity
-// from now on; prints why and stops (deviceBusy, deviceChanged, toolFailed)
-// when it cannot.
+// from now on; prints why and stops (deviceBusy, deviceChanged, noSuchDevice,
+// toolFailed) when it cannot.
 void lockDisk(DiskLock& lock, VerbRun& run, const KernelDevice& device);
 
 // Where device is mounted now (MountInfo::targetsOf); stops with toolFailed

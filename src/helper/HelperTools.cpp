@@ -19,4 +19,11 @@ QStringList HelperTools::missingLines() const {
   return lines;
 }
 
+QStringList HelperTools::missing() const {
+  QStringList names;
+  for (const QString& name : names_)
+    if (!paths_.contains(name)) names << name;
+  return names;
+}
+
 }  // namespace tessaro::helper

@@ -28,6 +28,8 @@ class HelperTools {
   // "Refused: mkfs.fat and fsck.fat are not installed: install dosfstools;
   // nothing was written."; empty when everything is there.
   QStringList missingLines() const;
+  // The names of the tools that were not found, in the order asked for.
+  QStringList missing() const;
 
  private:
   QStringList names_;

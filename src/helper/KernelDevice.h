@@ -6,6 +6,9 @@
 #include <sys/types.h>
 
 #include <QString>
+#include <optional>
+
+#include "helper/StopReason.h"
 
 namespace tessaro::helper {
 
@@ -16,9 +19,11 @@ namespace tessaro::helper {
 // caller.
 class KernelDevice {
  public:
-  // The device, or none with why in *refusal: a name of the wrong shape or one
-  // the kernel does not know (usage), or a /dev node that is not that device.
-  static KernelDevice find(const QString& name, QString* refusal, bool* usageError,
+  // The device, or none with why in *why: a name of the wrong shape (usage),
+  // one the kernel does not know (noSuchDevice), a /dev node that is not that
+  // device (refusedDevice), or a table of the kernel's that could not be
+  // read (toolFailed).
+  static KernelDevice find(const QString& name, StopReason* why,
                            const QString& sysRoot = QStringLiteral("/sys"),
                            const QString& devRoot = QStringLiteral("/dev"));
 
@@ -36,10 +41,12 @@ class KernelDevice {
   // The number as lsblk's MAJ:MIN shows it, "8:16".
   QString majorMinor() const;
 
-  // Whether NAME still names this device (same number in sysfs and /dev, same
-  // disk). Reads only.
-  bool stillPresent(const QString& sysRoot = QStringLiteral("/sys"),
-                    const QString& devRoot = QStringLiteral("/dev")) const;
+  // None while NAME still names this device (same number in sysfs and /dev,
+  // same disk); else that it is gone (noSuchDevice), what changed
+  // (deviceChanged) or what could not be read (toolFailed), in a sentence.
+  // Reads only.
+  std::optional<StopReason> change(const QString& sysRoot = QStringLiteral("/sys"),
+                                   const QString& devRoot = QStringLiteral("/dev")) const;
 
  private:
   QString name_;
@@ -48,7 +55,9 @@ class KernelDevice {
   dev_t number_ = 0;
 };
 
-// The device number sysfs gives for a block device ("8:16"), 0 when unreadable.
-dev_t sysfsDeviceNumber(const QString& sysRoot, const QString& name);
+// The device number sysfs gives for a block device ("8:16"); none with why
+// in *why (noSuchDevice when sysfs has no such device).
+std::optional<dev_t> sysfsDeviceNumber(const QString& sysRoot, const QString& name,
+                                       StopReason* why);
 
 }  // namespace tessaro::helper

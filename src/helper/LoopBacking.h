@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "helper/KernelDevice.h"
+#include "helper/StopReason.h"
 
 namespace tessaro::helper {
 
@@ -29,15 +30,20 @@ namespace tessaro::helper {
 //   a way to overwrite someone else's file;
 // - a read-only loop is refused by every verb that writes (BLKROGET).
 // And the other way round: a disk or partition that a loop device serves is
-// in use by it, and is refused.
+// in use by it, and is refused. What a loop device serves can change while it
+// is held (its owner may move the offset, or attach another loop device over
+// its file): it is read again before each step that writes (change()).
 class LoopBacking {
  public:
   // The loop device's backing; none when device is no loop device or serves
-  // nothing. *failure says why when it is one and its status cannot be read.
+  // nothing. *failure says why ("could not read ...") when it is one and its
+  // status or backing file cannot be read.
   static std::optional<LoopBacking> of(const KernelDevice& device, QString* failure);
   // Every bound loop device on the system but the one named except (a kernel
-  // name, may be empty), as far as its status can be read.
-  static QList<LoopBacking> allBound(const QString& except);
+  // name, may be empty), as far as its status can be read (one whose node is
+  // not here, or that detaches itself at its last close, by the path of what
+  // it serves); none with *failure when the kernel's tables cannot be read.
+  static std::optional<QList<LoopBacking>> allBound(const QString& except, QString* failure);
 
   const QString& loopName() const { return loopName_; }
   // The device number of the block device it serves; 0 for a file.
@@ -53,6 +59,11 @@ class LoopBacking {
            inode_ == other.inode_;
   }
 
+  // None while the loop device still serves what this says, from the same
+  // offset and as far, and no other loop device serves the same file; else
+  // what changed (deviceChanged) or what could not be read (toolFailed).
+  std::optional<StopReason> change(const KernelDevice& loop) const;
+
   // The owner of the file, by a stat of its sysfs path that finds this very
   // file (same device and inode); none when it cannot be found so.
   std::optional<uid_t> fileOwner() const;
@@ -65,6 +76,8 @@ class LoopBacking {
   dev_t backingDevice_ = 0;
   dev_t fileSystem_ = 0;
   ino_t inode_ = 0;
+  quint64 offset_ = 0;
+  quint64 sizeLimit_ = 0;
   QByteArray path_;
   bool readOnly_ = false;
 };
@@ -76,8 +89,9 @@ std::optional<uid_t> requestingUser();
 void rememberRequestingUser(const char* pkexecUid);
 
 // Why the whole disk disk may not be used because of loop devices (see
-// LoopBacking): a line beginning "Refused: "; none when nothing stands
-// against it. diskNumbers: the device numbers of disk and its partitions.
-std::optional<QString> loopRefusal(const KernelDevice& disk, const QList<dev_t>& diskNumbers);
+// LoopBacking): a refusal (refusedDevice), or the kernel's tables that could
+// not be read (toolFailed); none when nothing stands against it.
+// diskNumbers: the device numbers of disk and its partitions.
+std::optional<StopReason> loopRefusal(const KernelDevice& disk, const QList<dev_t>& diskNumbers);
 
 }  // namespace tessaro::helper

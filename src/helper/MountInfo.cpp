@@ -3,9 +3,10 @@
 
 #include "helper/MountInfo.h"
 
-#include "helper/DeviceNumber.h"
-
 #include <QFile>
+
+#include "helper/DeviceNumber.h"
+#include "helper/KernelFile.h"
 
 namespace tessaro::helper {
 
@@ -13,7 +14,7 @@ namespace {
 
 // Far more than any system's table; a file that grows past it is not read
 // in part.
-constexpr qint64 kMaxTableBytes = 64 * 1024 * 1024;
+constexpr std::size_t kMaxTableBytes = 64 * 1024 * 1024;
 
 bool isDecimal(const QByteArray& text) {
   if (text.isEmpty() || text.size() > 10) return false;
@@ -72,19 +73,18 @@ std::optional<MountInfo> MountInfo::parse(const QByteArray& text) {
   return table;
 }
 
-std::optional<MountInfo> MountInfo::readFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+std::optional<MountInfo> MountInfo::readFile(const QString& path, QString* failure) {
+  const auto fail = [&](const QString& why) {
+    if (failure) *failure = why;
+    return std::nullopt;
+  };
   // procfs files have no size: read to the end, within the bound.
-  QByteArray text;
-  while (text.size() <= kMaxTableBytes) {
-    const QByteArray chunk = file.read(64 * 1024);
-    if (chunk.isEmpty()) break;
-    text += chunk;
-  }
-  if (file.error() != QFileDevice::NoError || text.size() > kMaxTableBytes) return std::nullopt;
-  std::optional<MountInfo> table = parse(text);
-  if (!table || table->mounts_.isEmpty()) return std::nullopt;
+  const std::string local = QFile::encodeName(path).toStdString();
+  const KernelFile::Bytes file = KernelFile::read(local, kMaxTableBytes);
+  if (file.error != 0) return fail(QString::fromStdString(KernelFile::failure(local, file.error)));
+  std::optional<MountInfo> table = parse(QByteArray::fromStdString(file.bytes));
+  if (!table || table->mounts_.isEmpty())
+    return fail(QStringLiteral("the mount table ") + path + QStringLiteral(" could not be parsed"));
   return table;
 }
 

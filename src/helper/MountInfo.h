@@ -36,9 +36,10 @@ class MountInfo {
   // never taken for one that has no mount of a device.
   static std::optional<MountInfo> parse(const QByteArray& text);
   // /proc/self/mountinfo; none when it cannot be read or parsed, or is empty
-  // (there is always a root file system).
+  // (there is always a root file system), with why in *failure when given
+  // ("could not read /proc/self/mountinfo: Input/output error").
   static std::optional<MountInfo> readFile(
-      const QString& path = QStringLiteral("/proc/self/mountinfo"));
+      const QString& path = QStringLiteral("/proc/self/mountinfo"), QString* failure = nullptr);
 
   const QList<Mount>& mounts() const { return mounts_; }
 

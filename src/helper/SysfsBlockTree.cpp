@@ -5,15 +5,15 @@
 
 #include <sys/sysmacros.h>
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QMap>
 #include <QSet>
 #include <algorithm>
+#include <cerrno>
 
 #include "drives/LogicalSectorSize.h"
 #include "helper/DeviceNumber.h"
+#include "helper/KernelFile.h"
 #include "helper/MountInfo.h"
 
 namespace tessaro::helper {
@@ -23,26 +23,11 @@ namespace {
 // Deeper than any stack of devices goes, as for lsblk's own output.
 constexpr int kMaxDepth = 32;
 
-// An attribute file: its text without the line feed sysfs ends it with
-// (lsblk keeps the blanks SCSI pads vendor and model with); none when it
-// cannot be read.
-std::optional<QString> attribute(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  QByteArray text = file.read(4096);
-  if (text.endsWith('\n')) text.chop(1);
-  return QString::fromUtf8(text);
-}
+std::string local(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-QString text(const QString& path) { return attribute(path).value_or(QString()); }
-
-std::optional<qint64> number(const QString& path) {
-  bool ok = false;
-  const qint64 value = text(path).trimmed().toLongLong(&ok);
-  return ok ? std::optional<qint64>(value) : std::nullopt;
-}
-
-QString linkName(const QString& path) { return QFileInfo(QFile::symLinkTarget(path)).fileName(); }
+// What a missing file looks like: nothing at the path, or a file where a
+// directory would be (an attribute looked for below an attribute).
+bool isAbsent(int error) { return error == ENOENT || error == ENOTDIR; }
 
 // lsblk's names for the SCSI peripheral types.
 QString scsiTypeName(qint64 type) {
@@ -56,20 +41,6 @@ QString scsiTypeName(qint64 type) {
       {0x0e, QStringLiteral("rbc")},     {0x11, QStringLiteral("osd")},
       {0x7f, QStringLiteral("no-lun")}};
   return names.value(type, QStringLiteral("disk"));
-}
-
-// What udev recorded of a device (/run/udev/data/bMAJ:MIN, "E:KEY=VALUE").
-QMap<QString, QString> udevProperties(const QString& dataDir, const QString& majorMinor) {
-  QMap<QString, QString> values;
-  QFile file(dataDir + QStringLiteral("/b") + majorMinor);
-  if (!file.open(QIODevice::ReadOnly)) return values;
-  for (const QByteArray& line : file.read(1024 * 1024).split('\n')) {
-    if (!line.startsWith("E:")) continue;
-    const qsizetype equals = line.indexOf('=');
-    if (equals < 0) continue;
-    values.insert(QString::fromUtf8(line.mid(2, equals - 2)), QString::fromUtf8(line.mid(equals + 1)));
-  }
-  return values;
 }
 
 // udev's *_ENC values: "\x20" for a blank and the like.
@@ -90,30 +61,36 @@ QString unhex(const QString& encoded) {
   return QString::fromUtf8(decoded);
 }
 
+// Reads one disk's tree. Every read that fails for another reason than that
+// there is nothing to read is kept in failure(), and the record read with it
+// is not used: a file that could not be read never counts as absent.
 class Reader {
  public:
   Reader(const SysfsBlockTree::Sources& sources, const MountInfo& mounts, QStringList swaps)
       : sources_(sources), mounts_(mounts), swaps_(std::move(swaps)) {
-    devicesDir_ = QFileInfo(sources.sysfsRoot + QStringLiteral("/devices")).canonicalFilePath();
+    devicesDir_ = resolved(sources.sysfsRoot + QStringLiteral("/devices"));
   }
+
+  const QString& failure() const { return failure_; }
 
   // The device name (a kernel name) below parent (none: the top).
   std::optional<LsblkDevice> device(const QString& name, const LsblkDevice* parent,
-                                    const QString& parentDir, int depth, QString* failure) {
-    const QString dir =
-        QFileInfo(sources_.sysfsRoot + QStringLiteral("/class/block/") + name).canonicalFilePath();
+                                    const QString& parentDir, int depth) {
+    const QString dir = resolved(sources_.sysfsRoot + QStringLiteral("/class/block/") + name);
     const std::optional<dev_t> deviceNumber =
-        parseDeviceNumber(text(dir + QStringLiteral("/dev")).trimmed().toLatin1());
+        dir.isEmpty() ? std::nullopt
+                      : parseDeviceNumber(text(dir + QStringLiteral("/dev")).trimmed().toLatin1());
+    if (!failure_.isEmpty()) return std::nullopt;
     if (dir.isEmpty() || !deviceNumber) {
-      *failure = QStringLiteral("there is no block device named ") + name;
+      failure_ = QStringLiteral("there is no block device named ") + name;
       return std::nullopt;
     }
     // sysfs that shows a device below itself is not believed.
     if (above_.contains(name)) {
-      *failure = QStringLiteral("the devices below ") + name + QStringLiteral(" hold each other");
+      failure_ = QStringLiteral("the devices below ") + name + QStringLiteral(" hold each other");
       return std::nullopt;
     }
-    const bool partition = QFileInfo::exists(dir + QStringLiteral("/partition"));
+    const bool partition = exists(dir + QStringLiteral("/partition"));
     const bool mapped = name.startsWith(QLatin1String("dm-"));
     const QString dmName = mapped ? text(dir + QStringLiteral("/dm/name")) : QString();
 
@@ -150,13 +127,11 @@ class Reader {
     record.transport = transport(name, dir);
     record.readOnly = number(dir + QStringLiteral("/ro")).value_or(0) == 1;
 
-    const QMap<QString, QString> udev = udevProperties(sources_.udevData, record.majorMinor);
+    const QMap<QString, QString> udev = udevProperties(record.majorMinor);
     record.fstype = udev.value(QStringLiteral("ID_FS_TYPE"));
     record.fsver = udev.value(QStringLiteral("ID_FS_VERSION"));
     record.label = unhex(udev.value(QStringLiteral("ID_FS_LABEL_ENC")));
-    const bool holdsOthers = !QDir(dir + QStringLiteral("/slaves"))
-                                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)
-                                  .isEmpty();
+    const bool holdsOthers = !entries(dir + QStringLiteral("/slaves")).isEmpty();
     if (!partition && !holdsOthers) {
       record.vendor = text(dir + QStringLiteral("/device/vendor"));
       record.model = udev.contains(QStringLiteral("ID_MODEL_ENC"))
@@ -180,13 +155,14 @@ class Reader {
     QStringList below;
     if (!partition) below << partitionsOf(dir);
     below << entries(dir + QStringLiteral("/holders"));
+    if (!failure_.isEmpty()) return std::nullopt;
     if (!below.isEmpty() && depth >= kMaxDepth) {
-      *failure = QStringLiteral("the devices below ") + name + QStringLiteral(" nest too deep");
+      failure_ = QStringLiteral("the devices below ") + name + QStringLiteral(" nest too deep");
       return std::nullopt;
     }
     above_.insert(name);
     for (const QString& child : below) {
-      const std::optional<LsblkDevice> childRecord = device(child, &record, dir, depth + 1, failure);
+      const std::optional<LsblkDevice> childRecord = device(child, &record, dir, depth + 1);
       if (!childRecord) return std::nullopt;
       record.children << *childRecord;
     }
@@ -195,12 +171,91 @@ class Reader {
   }
 
  private:
-  static QStringList entries(const QString& dir) {
-    return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Name);
+  void fail(const QString& path, int error) {
+    if (failure_.isEmpty())
+      failure_ = QString::fromStdString(KernelFile::failure(local(path), error));
+  }
+
+  // An attribute file: its text without the line feed sysfs ends it with
+  // (lsblk keeps the blanks SCSI pads vendor and model with); none when
+  // there is none.
+  std::optional<QString> attribute(const QString& path) {
+    const KernelFile::Bytes file = KernelFile::read(local(path), 4096);
+    if (file.error != 0) {
+      if (!isAbsent(file.error)) fail(path, file.error);
+      return std::nullopt;
+    }
+    QByteArray text = QByteArray::fromStdString(file.bytes);
+    if (text.endsWith('\n')) text.chop(1);
+    return QString::fromUtf8(text);
+  }
+
+  QString text(const QString& path) { return attribute(path).value_or(QString()); }
+
+  std::optional<qint64> number(const QString& path) {
+    bool ok = false;
+    const qint64 value = text(path).trimmed().toLongLong(&ok);
+    return ok ? std::optional<qint64>(value) : std::nullopt;
+  }
+
+  bool exists(const QString& path) {
+    const int error = KernelFile::find(local(path));
+    if (error != 0 && !isAbsent(error)) fail(path, error);
+    return error == 0;
+  }
+
+  // path with every link followed; empty when there is nothing there.
+  QString resolved(const QString& path) {
+    const KernelFile::Bytes real = KernelFile::resolve(local(path));
+    if (real.error != 0) {
+      if (!isAbsent(real.error)) fail(path, real.error);
+      return {};
+    }
+    return QFile::decodeName(QByteArray::fromStdString(real.bytes));
+  }
+
+  // The name of what a link leads to; empty when path is no link.
+  QString linkName(const QString& path) {
+    const KernelFile::Bytes target = KernelFile::link(local(path));
+    if (target.error != 0) {
+      if (!isAbsent(target.error) && target.error != EINVAL) fail(path, target.error);
+      return {};
+    }
+    const std::string& link = target.bytes;
+    return QFile::decodeName(QByteArray::fromStdString(link.substr(link.rfind('/') + 1)));
+  }
+
+  QStringList entries(const QString& dir) {
+    const KernelFile::Names listing = KernelFile::list(local(dir));
+    if (listing.error != 0 && !isAbsent(listing.error)) fail(dir, listing.error);
+    QStringList names;
+    for (const std::string& name : listing.names)
+      names << QFile::decodeName(QByteArray::fromStdString(name));
+    return names;
+  }
+
+  // What udev recorded of a device (/run/udev/data/bMAJ:MIN, "E:KEY=VALUE");
+  // nothing where udev keeps no record.
+  QMap<QString, QString> udevProperties(const QString& majorMinor) {
+    QMap<QString, QString> values;
+    const QString path = sources_.udevData + QStringLiteral("/b") + majorMinor;
+    const KernelFile::Bytes file = KernelFile::read(local(path), 1024 * 1024);
+    if (file.error != 0) {
+      if (!isAbsent(file.error)) fail(path, file.error);
+      return values;
+    }
+    for (const QByteArray& line : QByteArray::fromStdString(file.bytes).split('\n')) {
+      if (!line.startsWith("E:")) continue;
+      const qsizetype equals = line.indexOf('=');
+      if (equals < 0) continue;
+      values.insert(QString::fromUtf8(line.mid(2, equals - 2)),
+                    QString::fromUtf8(line.mid(equals + 1)));
+    }
+    return values;
   }
 
   // The partitions of a disk, in the order of their numbers.
-  static QStringList partitionsOf(const QString& diskDir) {
+  QStringList partitionsOf(const QString& diskDir) {
     QList<std::pair<qint64, QString>> found;
     for (const QString& entry : entries(diskDir)) {
       if (const auto partitionNumber =
@@ -214,7 +269,7 @@ class Reader {
   }
 
   // lsblk's TYPE.
-  QString type(const QString& name, const QString& dir, bool partition) const {
+  QString type(const QString& name, const QString& dir, bool partition) {
     if (partition) return QStringLiteral("part");
     if (name.startsWith(QLatin1String("dm-"))) {
       QString prefix = text(dir + QStringLiteral("/dm/uuid")).section(QLatin1Char('-'), 0, 0);
@@ -234,19 +289,19 @@ class Reader {
 
   // The subsystems from the device up to the root of the device tree, each
   // run of one named once ("block:scsi:usb:pci").
-  QStringList subsystemChain(QString dir) const {
+  QStringList subsystemChain(QString dir) {
     QStringList chain;
     while (!devicesDir_.isEmpty() && dir.startsWith(devicesDir_ + QLatin1Char('/'))) {
       const QString subsystem = linkName(dir + QStringLiteral("/subsystem"));
       if (!subsystem.isEmpty() && (chain.isEmpty() || chain.last() != subsystem))
         chain << subsystem;
-      dir = QFileInfo(dir).path();
+      dir = dir.left(dir.lastIndexOf(QLatin1Char('/')));
     }
     return chain;
   }
 
   // lsblk's TRAN: from the SCSI host the device hangs off, else nvme by name.
-  QString transport(const QString& name, const QString& dir) const {
+  QString transport(const QString& name, const QString& dir) {
     // A SCSI device is named HOST:CHANNEL:TARGET:LUN.
     const QString hctl = linkName(dir + QStringLiteral("/device"));
     const QStringList address = hctl.split(QLatin1Char(':'));
@@ -261,24 +316,21 @@ class Reader {
       const QString host = QStringLiteral("/host") + address[0];
       const QString classDir = sources_.sysfsRoot + QStringLiteral("/class/");
       const QString scsiDevice = sources_.sysfsRoot + QStringLiteral("/bus/scsi/devices/") + hctl;
-      const auto isDir = [](const QString& path) { return QFileInfo(path).isDir(); };
-      if (isDir(classDir + QStringLiteral("spi_host") + host)) return QStringLiteral("spi");
-      if (isDir(classDir + QStringLiteral("fc_host") + host)) {
+      if (exists(classDir + QStringLiteral("spi_host") + host)) return QStringLiteral("spi");
+      if (exists(classDir + QStringLiteral("fc_host") + host)) {
         const auto symbolic = attribute(classDir + QStringLiteral("fc_host") + host +
                                         QStringLiteral("/symbolic_name"));
         if (!symbolic) return {};
         return symbolic->contains(QLatin1String(" over ")) ? QStringLiteral("fcoe")
                                                            : QStringLiteral("fc");
       }
-      if (isDir(classDir + QStringLiteral("sas_host") + host) ||
-          QFileInfo::exists(scsiDevice + QStringLiteral("/sas_device")))
+      if (exists(classDir + QStringLiteral("sas_host") + host) ||
+          exists(scsiDevice + QStringLiteral("/sas_device")))
         return QStringLiteral("sas");
-      if (QFileInfo::exists(scsiDevice + QStringLiteral("/ieee1394_id")))
-        return QStringLiteral("sbp");
-      if (isDir(classDir + QStringLiteral("iscsi_host") + host)) return QStringLiteral("iscsi");
-      if (QFile::symLinkTarget(scsiDevice).contains(QLatin1String("usb")))
-        return QStringLiteral("usb");
-      if (isDir(classDir + QStringLiteral("scsi_host") + host)) {
+      if (exists(scsiDevice + QStringLiteral("/ieee1394_id"))) return QStringLiteral("sbp");
+      if (exists(classDir + QStringLiteral("iscsi_host") + host)) return QStringLiteral("iscsi");
+      if (resolved(scsiDevice).contains(QLatin1String("usb"))) return QStringLiteral("usb");
+      if (exists(classDir + QStringLiteral("scsi_host") + host)) {
         const QString procName =
             text(classDir + QStringLiteral("scsi_host") + host + QStringLiteral("/proc_name"));
         if (procName.startsWith(QLatin1String("ahci")) || procName.startsWith(QLatin1String("sata")))
@@ -296,16 +348,21 @@ class Reader {
   const QStringList swaps_;
   QString devicesDir_;
   QSet<QString> above_;  // the devices the one being read lies below
+  QString failure_;
 };
 
 // The active swap areas, by path (the first field of /proc/swaps, escaped
-// like the mount table); none when the file exists and cannot be read.
-std::optional<QStringList> activeSwaps(const QString& path) {
-  QFile file(path);
-  if (!file.exists()) return QStringList();  // a kernel without swap
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+// like the mount table); none, with why, when the file exists and cannot be
+// read.
+std::optional<QStringList> activeSwaps(const QString& path, QString* failure) {
+  const KernelFile::Bytes file = KernelFile::read(local(path), 16 * 1024 * 1024);
+  if (file.error == ENOENT) return QStringList();  // a kernel without swap
+  if (file.error != 0) {
+    *failure = QString::fromStdString(KernelFile::failure(local(path), file.error));
+    return std::nullopt;
+  }
   QStringList areas;
-  const QList<QByteArray> lines = file.readAll().split('\n');
+  const QList<QByteArray> lines = QByteArray::fromStdString(file.bytes).split('\n');
   for (qsizetype i = 1; i < lines.size(); ++i) {
     const QByteArray area = lines[i].simplified().split(' ').first();
     if (!area.isEmpty()) areas << QString::fromUtf8(MountInfo::unescape(area));
@@ -317,20 +374,17 @@ std::optional<QStringList> activeSwaps(const QString& path) {
 
 std::optional<LsblkDevice> SysfsBlockTree::read(const QString& diskName, const Sources& sources,
                                                 QString* failure) {
-  const std::optional<MountInfo> mounts = MountInfo::readFile(sources.mountInfo);
-  if (!mounts) {
-    *failure = QStringLiteral("the mount table (") + sources.mountInfo +
-               QStringLiteral(") could not be read");
-    return std::nullopt;
-  }
-  const std::optional<QStringList> swaps = activeSwaps(sources.swaps);
-  if (!swaps) {
-    *failure = QStringLiteral("the swap table (") + sources.swaps +
-               QStringLiteral(") could not be read");
-    return std::nullopt;
-  }
+  const std::optional<MountInfo> mounts = MountInfo::readFile(sources.mountInfo, failure);
+  if (!mounts) return std::nullopt;
+  const std::optional<QStringList> swaps = activeSwaps(sources.swaps, failure);
+  if (!swaps) return std::nullopt;
   Reader reader(sources, *mounts, *swaps);
-  return reader.device(diskName, nullptr, QString(), 0, failure);
+  std::optional<LsblkDevice> record = reader.device(diskName, nullptr, QString(), 0);
+  if (!reader.failure().isEmpty()) {
+    *failure = reader.failure();
+    return std::nullopt;
+  }
+  return record;
 }
 
 }  // namespace tessaro::helper

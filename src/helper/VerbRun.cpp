@@ -3,91 +3,59 @@
 
 #include "helper/VerbRun.h"
 
-#include <unistd.h>
-
+#include <QFileInfo>
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
+#include <cstring>
 #include <utility>
 
-#include "drives/ShellQuote.h"
+#include "contract/FrameWriter.h"
 #include "contract/HelperContract.h"
+#include "drives/ShellQuote.h"
 #include "helper/HelperStop.h"
+#include "helper/StandardOutput.h"
 
 namespace tessaro::helper {
 
 namespace {
 
-// Whatever a tool printed, as it came; a caller that has gone is no reason to
-// stop a format.
-void forward(const QByteArray& bytes) {
-  std::fflush(stdout);
-  qsizetype written = 0;
-  while (written < bytes.size()) {
-    const ssize_t wrote = write(STDOUT_FILENO, bytes.constData() + written,
-                                static_cast<size_t>(bytes.size() - written));
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return;
-    written += wrote;
-  }
-}
-
-// What a tool prints is passed on as it comes, except that a line of it that
-// begins like the helper's own markers ("@@tessaro-", as the start marker
-// and every event do) is moved off the start of its line by a space: only the
-// helper tells events, and a file or volume name that a tool prints can never
-// pass for one. Bytes that may begin such a line are held until it is told.
-class ToolLines {
- public:
-  QByteArray pass(const QByteArray& bytes) {
-    QByteArray out;
-    for (const char byte : bytes) {
-      if (!atLineStart_) {
-        out += byte;
-        atLineStart_ = byte == '\n';
-        continue;
-      }
-      held_ += byte;
-      if (kMarker.startsWith(held_)) {
-        if (held_.size() < kMarker.size()) continue;
-        out += ' ';
-      }
-      out += held_;
-      atLineStart_ = byte == '\n';
-      held_.clear();
-    }
-    return out;
-  }
-  // At the tool's end, what is still held.
-  QByteArray finish() { return std::exchange(held_, {}); }
-
- private:
-  static inline const QByteArray kMarker = QByteArrayLiteral("@@tessaro-");
-  bool atLineStart_ = true;
-  QByteArray held_;
-};
-
 // Whether the run has begun writing, told in its failure event. One verb
 // runs per process, and stopping need not reach its VerbRun.
 bool runWrites = false;
 
+QString programName(const QStringList& command) { return QFileInfo(command.value(0)).fileName(); }
+
 }  // namespace
 
-void printLine(const QString& line) {
-  std::fputs(line.toUtf8().constData(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
+bool printLine(const QString& line) {
+  return StandardOutput::write(FrameWriter::textFrames(line.toUtf8().toStdString()));
 }
 
-void printEvent(const HelperEvent& event) { printLine(event.line()); }
+bool printEvent(const HelperEvent& event) {
+  return StandardOutput::write(FrameWriter::eventFrame(event.json().toStdString()));
+}
 
-int sayFailure(int status, const QString& line) {
-  printEvent(HelperEvent::failure(status, runWrites, line));
+QString outputLostLine() {
+  return QStringLiteral("Output lost: standard output could not be written (") +
+         QString::fromLocal8Bit(std::strerror(StandardOutput::lostError())) + QLatin1Char(')');
+}
+
+int sayFailure(int status, const QString& line, const QString& tool) {
+  printEvent(HelperEvent::failure(QLatin1StringView(HelperContract::failureKind(status)), runWrites,
+                                  tool, status, line));
   printLine(line);
   return status;
 }
 
-void stop(int status, const QString& line) { throw HelperStop(sayFailure(status, line)); }
+void stop(int status, const QString& line, const QString& tool) {
+  throw HelperStop(sayFailure(status, line, tool));
+}
+
+int endRun(int status) {
+  if (status != HelperContract::success || StandardOutput::lostError() == 0) return status;
+  return sayFailure(HelperContract::outputLost,
+                    outputLostLine() + QStringLiteral(": the run ended as asked, but its caller "
+                                                      "may not have been told."));
+}
 
 void VerbRun::setCancelLines(QString beforeWriting, QString afterWriting) {
   cancelBefore_ = std::move(beforeWriting);
@@ -99,7 +67,10 @@ QString VerbRun::writtenNote() const {
 }
 
 void VerbRun::markWriting(bool finishWhenCallerGone) {
-  if (!writing_) printEvent(HelperEvent::writing());
+  if (!writing_ && !printEvent(HelperEvent::writing())) {
+    // A caller that was not told that the drive changes must not see it change.
+    stop(HelperContract::outputLost, outputLostLine() + QStringLiteral("; ") + writtenNote());
+  }
   writing_ = runWrites = true;
   finishWhenCallerGone_ = finishWhenCallerGone;
 }
@@ -126,44 +97,55 @@ void VerbRun::stopCancelled() {
   stop(HelperContract::cancelled, writing_ ? cancelAfter_ : cancelBefore_);
 }
 
+void VerbRun::checkIdentity() {
+  if (!lock_) return;
+  const std::optional<StopReason> change = lock_->changed();
+  if (!change) return;
+  if (change->status == HelperContract::toolFailed) {
+    stop(change->status, change->line.chopped(1) + QStringLiteral("; ") + writtenNote());
+  }
+  stop(change->status,
+       change->line + (writing_ ? QStringLiteral(" Nothing more was written; the drive it "
+                                                 "was working on is incomplete.")
+                                : QStringLiteral(" Nothing was written.")));
+}
+
 void VerbRun::checkpoint() {
   const CancelWatch::State state = watch_.readAvailable();
   if (state == CancelWatch::State::cancelRequested ||
       (state == CancelWatch::State::callerGone && !finishesWithoutCaller())) {
     stopCancelled();
   }
-  if (lock_) {
-    if (const auto change = lock_->changed()) {
-      stop(HelperContract::deviceChanged,
-           *change + (writing_ ? QStringLiteral(" Nothing more was written; the drive it "
-                                                "was working on is incomplete.")
-                               : QStringLiteral(" Nothing was written.")));
-    }
-  }
+  // What the run tells no longer reaches its caller: as when the caller has
+  // gone, but said as what it is.
+  if (StandardOutput::lostError() != 0 && !finishesWithoutCaller())
+    stop(HelperContract::outputLost, outputLostLine() + QStringLiteral("; ") + writtenNote());
+  checkIdentity();
 }
 
 int VerbRun::run(const ToolStep& step) {
   checkpoint();
+  const QString program = programName(step.command);
   printEvent(HelperEvent::step(step.command));
   printLine(QStringLiteral("$ ") + displayCommand(step.command));
   for (const QByteArray& line : step.input.split('\n')) {
     if (!line.isEmpty()) printLine(QStringLiteral("> ") + QString::fromUtf8(line));
   }
+  // The last moment before the tool writes: the disk is still the one that
+  // was checked, and a loop device still serves what it served.
+  checkIdentity();
   ChildProcess tool(step.command, ChildProcess::Output::terminal);
   if (!step.input.isEmpty()) tool.setInputText(step.input);
   if (!tool.start()) {
     stop(HelperContract::toolFailed,
-         QStringLiteral("Failed: ") + tool.errorString() + QStringLiteral("; ") + writtenNote());
+         QStringLiteral("Failed: ") + program + QStringLiteral(" could not be started (") +
+             tool.errorString() + QStringLiteral("); ") + writtenNote(),
+         program);
   }
-  // A last line without a line feed is ended when the tool ends, so that
-  // the helper's next line is never joined to it.
-  bool lineOpen = false;
-  const auto forwardLines = [&lineOpen](const QByteArray& bytes) {
-    forward(bytes);
-    if (!bytes.isEmpty()) lineOpen = !bytes.endsWith('\n');
+  FrameWriter frames;
+  const auto passOn = [&frames](const QByteArray& bytes) {
+    StandardOutput::write(frames.pass(std::string_view(bytes.constData(), size_t(bytes.size()))));
   };
-  ToolLines lines;
-  const auto passOn = [&](const QByteArray& bytes) { forwardLines(lines.pass(bytes)); };
   const int status = tool.run(passOn, watch_.fd(), [this] {
     switch (watch_.readAvailable()) {
       case CancelWatch::State::quiet:
@@ -177,10 +159,16 @@ int VerbRun::run(const ToolStep& step) {
     }
     return ChildProcess::Watch::endChild;
   });
-  forwardLines(lines.finish());
-  if (lineOpen) forward("\n");
+  // A last line without a line feed is ended when the tool ends, so that
+  // the helper's next frame starts a line of its own.
+  StandardOutput::write(frames.finish());
+  if (!tool.runError().isEmpty()) {
+    stop(HelperContract::toolFailed,
+         QStringLiteral("Failed: ") + program + QLatin1Char(' ') + tool.runError() +
+             QStringLiteral("; ") + writtenNote(),
+         program);
+  }
   if (tool.wasStopped()) stopCancelled();
-  stepDone();
   return status;
 }
 
@@ -188,7 +176,10 @@ ToolOutput VerbRun::capture(const QStringList& command, ChildProcess::Output mod
   checkpoint();
   ToolOutput output;
   ChildProcess tool(command, mode);
-  if (!tool.start()) return output;
+  if (!tool.start()) {
+    output.error = QStringLiteral("could not be started (") + tool.errorString() + QLatin1Char(')');
+    return output;
+  }
   output.started = true;
   output.status =
       tool.run([&output](const QByteArray& bytes) { output.standardOutput += bytes; }, watch_.fd(),
@@ -200,7 +191,8 @@ ToolOutput VerbRun::capture(const QStringList& command, ChildProcess::Output mod
                  }
                  return ChildProcess::Watch::endChild;
                });
-  if (tool.wasStopped()) stopCancelled();
+  output.error = tool.runError();
+  if (output.error.isEmpty() && tool.wasStopped()) stopCancelled();
   return output;
 }
 

@@ -15,18 +15,20 @@
 
 namespace tessaro::helper {
 
-// What a read-only tool printed on standard output, and its exit status.
+// What a read-only tool printed on standard output, and its exit status;
+// error says why it did not start or how it ended cannot be told.
 struct ToolOutput {
   bool started = false;
   int status = 127;
   QByteArray standardOutput;
+  QString error;
 };
 
 // Runs the tools of one verb: before each, the caller's cancel request and the
-// locked disk's identity are checked; a tool that works on the drive is shown
-// as "$ " and its command, and what it prints is passed on as it arrives.
-// Every way of stopping early prints its failure event and line and throws
-// HelperStop.
+// locked disk's identity are checked (the identity again just before the tool
+// starts); a tool that works on the drive is shown as "$ " and its command,
+// and what it prints is passed on as it arrives, in text frames. Every way
+// of stopping early prints its failure event and line and throws HelperStop.
 class VerbRun {
  public:
   explicit VerbRun(CancelWatch& watch) : watch_(watch) {}
@@ -43,21 +45,25 @@ class VerbRun {
   QString writtenNote() const;
   bool writing() const { return writing_; }
   // From now on the run writes to the drive: the caller is told so (a
-  // writing event), a caller that goes away no longer stops it (when
+  // writing event; a caller that cannot be told stops the run here), a
+  // caller that goes away, or whose output is lost, no longer stops it (when
   // finishWhenCallerGone), a cancel says the drive is incomplete.
   void markWriting(bool finishWhenCallerGone);
 
   // From here on the run tells progress by steps: a progress event now, and
-  // one each time one of the count steps that follow ends (a tool run, or
-  // stepDone for work of the helper's own); allStepsDone ends at 1.
+  // one each time stepDone() says one of the count steps that follow ended
+  // well; allStepsDone ends at 1.
   void planSteps(int count);
   void stepDone();
   void allStepsDone();
 
-  // Stops here when the caller cancelled or went away, or the disk changed.
+  // Stops here when the caller cancelled or went away, what the run tells can
+  // no longer be written, or the disk changed (or its identity cannot be read).
   void checkpoint();
 
-  // Tells the step (its step event and "$ " line) and runs it; its exit status.
+  // Tells the step (its step event and "$ " line) and runs it; its exit
+  // status. Stops when the tool cannot be started, or how it ended cannot be
+  // told (it could not be waited for).
   int run(const ToolStep& step);
   // Runs a tool that only reads; its output is not shown. With
   // ChildProcess::Output::terminal its standard error is in the output too.
@@ -66,6 +72,8 @@ class VerbRun {
 
  private:
   [[noreturn]] void stopCancelled();
+  // Stops when the locked disk changed, or its identity cannot be read.
+  void checkIdentity();
   bool finishesWithoutCaller() const { return writing_ && finishWhenCallerGone_; }
 
   CancelWatch& watch_;
@@ -79,16 +87,25 @@ class VerbRun {
   int stepsDone_ = 0;
 };
 
-// Writes one line to standard output and flushes it, so that it reaches the
-// caller before anything a tool prints after it.
-void printLine(const QString& line);
-// Writes an event for the caller, as a line of its own.
-void printEvent(const HelperEvent& event);
+// Writes the helper's own text for people to standard output, in text
+// frames, before anything a tool prints after it; false when it could not.
+bool printLine(const QString& line);
+// Writes an event for the caller, as an event frame; false when it could not.
+bool printEvent(const HelperEvent& event);
 
-// Tells the caller that the run fails with status: its failure event, then
-// line, which says why, for people; returns status.
-int sayFailure(int status, const QString& line);
+// Tells the caller that the run fails with status: its failure event (naming
+// tool, the program that failed, where one did), then line, which says why,
+// for people; returns status.
+int sayFailure(int status, const QString& line, const QString& tool = QString());
 // Says so (sayFailure) and ends the verb with status (HelperStop).
-[[noreturn]] void stop(int status, const QString& line);
+[[noreturn]] void stop(int status, const QString& line, const QString& tool = QString());
+
+// How the run ends: status, unless what it told may not have reached the
+// caller (a write to standard output failed), when a run that would have
+// succeeded says so and ends with outputLost.
+int endRun(int status);
+
+// "Output lost: standard output could not be written (No space left on device)".
+QString outputLostLine();
 
 }  // namespace tessaro::helper

@@ -6,9 +6,9 @@
 #include <unistd.h>
 
 #include <QStringList>
-#include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string>
 
 #include "contract/HelperContract.h"
 #include "helper/CancelWatch.h"
@@ -16,6 +16,7 @@
 #include "helper/HelperSupport.h"
 #include "helper/HelperVerbs.h"
 #include "helper/LoopBacking.h"
+#include "helper/StandardOutput.h"
 #include "helper/VerbRun.h"
 
 using namespace tessaro;
@@ -65,16 +66,20 @@ int main(int argc, char** argv) {
   rememberRequestingUser(std::getenv("PKEXEC_UID"));
   keepOnlyLanguage();
 
-  std::printf("%s\n", HelperContract::startMarker);
-  std::fflush(stdout);
+  // A caller that was not told the helper began is told nothing more: the
+  // run does nothing.
+  if (!StandardOutput::write(std::string(HelperContract::startMarker) + '\n')) {
+    return sayFailure(HelperContract::outputLost,
+                      outputLostLine() + QStringLiteral("; nothing was run."));
+  }
   QStringList args;
   for (int i = 1; i < argc; ++i) args << QString::fromUtf8(argv[i]);
   const QString verb = args.isEmpty() ? QString() : args.takeFirst();
   try {
-    if (verb == QLatin1String(HelperContract::formatVerb)) return formatVerb(args);
-    if (verb == QLatin1String(HelperContract::checkVerb)) return checkVerb(args);
-    if (verb == QLatin1String(HelperContract::infoVerb)) return infoVerb(args);
-    if (verb == QLatin1String(HelperContract::probeVerb)) return probeVerb(args);
+    if (verb == QLatin1String(HelperContract::formatVerb)) return endRun(formatVerb(args));
+    if (verb == QLatin1String(HelperContract::checkVerb)) return endRun(checkVerb(args));
+    if (verb == QLatin1String(HelperContract::infoVerb)) return endRun(infoVerb(args));
+    if (verb == QLatin1String(HelperContract::probeVerb)) return endRun(probeVerb(args));
     return sayFailure(
         HelperContract::usage,
         QStringLiteral("Usage: tessaro-helper format DISK NAME CLUSTER [SIZE] | check TARGET | "

@@ -34,7 +34,8 @@ struct HelperOutcome {
 HelperOutcome probeWithHelper(const QString& name, const QString& cancelAfter = {},
                               const QStringList& mode = {}) {
   test::ChildRun helper(TESSARO_HELPER_BUILD_PATH,
-                        test::argumentsOf(QStringList{"probe", name} + mode));
+                        test::argumentsOf(QStringList{"probe", name} + mode),
+                        {.helperFrames = true});
   if (!cancelAfter.isEmpty() &&
       helper.waitForLine([&](const QString& line) { return line.contains(cancelAfter); },
                          test::ChildRun::kTimeoutMs)) {
@@ -47,7 +48,8 @@ HelperOutcome probeWithHelper(const QString& name, const QString& cancelAfter = 
     if (line.isEmpty()) continue;
     const std::optional<HelperEvent> event = HelperEvent::fromLine(line);
     if (!event) {
-      EXPECT_FALSE(HelperEvent::isEventLine(line)) << "a malformed event: " << line.toStdString();
+      EXPECT_FALSE(line.startsWith(HelperContract::eventPrefix))
+          << "a malformed event: " << line.toStdString();
       outcome.lines << line;
     } else if (event->kind() == HelperEvent::Kind::progress) {
       ++outcome.progressEvents;

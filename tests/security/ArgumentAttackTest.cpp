@@ -86,7 +86,7 @@ struct Attack {
 // A status by the name a failure event gives it ("usage"), or "success".
 std::optional<int> statusNamed(const QByteArray& name) {
   if (name == "success") return C::success;
-  for (int status = C::usage; status <= C::driveStopped; ++status) {
+  for (int status = C::usage; status <= C::outputLost; ++status) {
     if (name == C::failureKind(status)) return status;
   }
   return std::nullopt;

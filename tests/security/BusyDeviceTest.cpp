@@ -131,13 +131,13 @@ TEST_F(BusyDevice, ACheckUnmountsUnderMediaAndStopsWhereTheUnmountFails) {
     ASSERT_TRUE(open.open(QIODevice::WriteOnly));
     const HelperRun::Result busy = HelperRun::run({"check", disk.partitionName().toUtf8()});
     EXPECT_EQ(busy.status, C::toolFailed) << describe(busy);
-    EXPECT_TRUE(busy.output.contains(" could not be unmounted (exit status ")) << describe(busy);
+    EXPECT_TRUE(busy.lines.join('\n').contains(" could not be unmounted (exit status "))
+        << describe(busy);
     EXPECT_EQ(ranFsck(busy.lines), 0) << describe(busy);
     EXPECT_TRUE(mounted()) << "the file a program has open went away under it";
   }
   const HelperRun::Result result = HelperRun::run({"check", disk.partitionName().toUtf8()});
-  EXPECT_TRUE(result.output.contains("\n$ /usr/bin/umount --all-targets " + disk.partitionPath() +
-                                     "\n"))
+  EXPECT_TRUE(result.lines.contains("$ /usr/bin/umount --all-targets " + disk.partitionPath()))
       << describe(result);
   EXPECT_FALSE(mounted()) << describe(result);
   EXPECT_GE(ranFsck(result.lines), 1) << describe(result);

@@ -3,9 +3,13 @@
 
 // Loop devices as a way around the guard: a loop over a disk or partition
 // that is in use, a second loop over the image of a mounted one, a loop over
-// a file of another user's, a read-only loop. The rows are in
+// a file of another user's, a read-only loop, a loop that changes under a
+// run; and drives in shapes the guard must let through. The rows are in
 // data/loop-devices.rows; the scenes they name are set up here.
 
+#include <fcntl.h>
+#include <linux/loop.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -25,9 +29,9 @@ namespace {
 class ExtraLoop {
  public:
   explicit ExtraLoop(const QString& target) : target_(target) {
-    const ToolRun attach = runTool(QStringLiteral("losetup"),
-                                   {QStringLiteral("--find"), QStringLiteral("--show"),
-                                    QStringLiteral("--partscan"), target});
+    const ToolRun attach = runTool(
+        QStringLiteral("losetup"),
+        {QStringLiteral("--find"), QStringLiteral("--show"), QStringLiteral("--partscan"), target});
     const QString device = attach.output.trimmed().split(QLatin1Char('\n')).last();
     if (attach.status == 0 && device.startsWith(QLatin1String("/dev/loop"))) {
       name_ = device.mid(5);
@@ -43,8 +47,7 @@ class ExtraLoop {
   bool serves() const {
     QFile backing(QStringLiteral("/sys/block/") + name_ + QStringLiteral("/loop/backing_file"));
     return !name_.isEmpty() && backing.open(QIODevice::ReadOnly) &&
-           QString::fromUtf8(backing.readAll()).trimmed() ==
-               QFileInfo(target_).canonicalFilePath();
+           QString::fromUtf8(backing.readAll()).trimmed() == QFileInfo(target_).canonicalFilePath();
   }
   const QString& name() const { return name_; }
   QString path() const { return QStringLiteral("/dev/") + name_; }
@@ -62,6 +65,12 @@ struct Scene {
   std::unique_ptr<Mount> mount;
   std::map<QByteArray, QString> names;
   QString failure;  // why it could not be set up
+  // Done while the run stands frozen at its first writing step; nothing is
+  // written after that step.
+  std::function<void(Scene&)> interlude;
+  // What the run reads on standard input before it ends; none: nothing, and
+  // it stays open.
+  std::optional<QByteArray> input;
 
   LoopDisk& addDrive(const LoopDisk::Options& options = {}) {
     drives.push_back(std::make_unique<LoopDisk>(options));
@@ -76,6 +85,14 @@ struct Scene {
     mount = std::make_unique<Mount>(drive.partitionPath(), QStringLiteral("ext4"));
     if (!mount->mounted()) failure = QStringLiteral("ext4 could not be mounted");
   }
+  // A drive holding one FAT file system on the whole disk, without a table.
+  void addWholeDiskFat(const QString& fatBits) {
+    const LoopDisk& disk = addDrive({.blank = true});
+    if (runTool(QStringLiteral("mkfs.fat"), {QStringLiteral("-F"), fatBits, QStringLiteral("-n"),
+                                             QStringLiteral("CAMERA"), disk.devicePath()})
+            .status != 0)
+      failure = QStringLiteral("mkfs.fat failed");
+  }
   void addLoopOver(const QString& target) {
     loops.push_back(std::make_unique<ExtraLoop>(target));
     if (!loops.back()->serves()) failure = QStringLiteral("no loop over ") + target;
@@ -83,6 +100,18 @@ struct Scene {
     names["looppart"] = loops.back()->name() + QStringLiteral("p1");
   }
 };
+
+// Moves where a loop device starts in its file, as LOOP_SET_STATUS64 lets its
+// owner do at any time.
+bool moveLoopOffset(const QString& device, quint64 offset) {
+  const int fd = ::open(QFile::encodeName(device).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  loop_info64 info{};
+  const bool moved = ::ioctl(fd, LOOP_GET_STATUS64, &info) == 0 &&
+                     (info.lo_offset = offset, ::ioctl(fd, LOOP_SET_STATUS64, &info) == 0);
+  ::close(fd);
+  return moved;
+}
 
 const std::map<QByteArray, std::function<void(Scene&)>> scenes{
     {"over-disk-mounted-outside-media",
@@ -113,6 +142,26 @@ const std::map<QByteArray, std::function<void(Scene&)>> scenes{
          scene.failure = QStringLiteral("chown failed");
      }},
     {"read-only-loop", [](Scene& scene) { scene.addDrive({.readOnly = true}); }},
+    {"whole-disk-fat12", [](Scene& scene) { scene.addWholeDiskFat("12"); }},
+    {"whole-disk-fat16", [](Scene& scene) { scene.addWholeDiskFat("16"); }},
+    {"whole-disk-fat32", [](Scene& scene) { scene.addWholeDiskFat("32"); }},
+    {"second-loop-after-guard",
+     [](Scene& scene) {
+       const LoopDisk& disk = scene.addDrive({.dirty = true});
+       scene.interlude = [image = disk.imagePath()](Scene& now) { now.addLoopOver(image); };
+     }},
+    {"offset-changed-after-guard",
+     [](Scene& scene) {
+       const LoopDisk& disk = scene.addDrive({.dirty = true});
+       scene.interlude = [device = disk.devicePath()](Scene& now) {
+         if (!moveLoopOffset(device, 512)) now.failure = QStringLiteral("LOOP_SET_STATUS64 failed");
+       };
+     }},
+    {"flood-then-cancel",
+     [](Scene& scene) {
+       scene.addDrive();
+       scene.input = QByteArray(8 << 20, 'x') + C::cancelRequest + '\n';
+     }},
 };
 
 struct Row {
@@ -134,7 +183,8 @@ QList<Row> readRows(const QString& path) {
       for (const QByteArray& word : wordsOf(data.fields[1])) {
         (row.args.isEmpty() && word.contains('=') ? row.environment : row.args) << word;
       }
-      for (const QByteArray& status : data.fields[2].split(',')) row.allowed << status.trimmed().toInt();
+      for (const QByteArray& status : data.fields[2].split(','))
+        row.allowed << status.trimmed().toInt();
       row.because = data.fields[3];
     }
     rows << row;
@@ -150,10 +200,11 @@ TEST_F(LoopDevice, NoLoopDeviceCarriesAWritePastTheGuard) {
   QByteArray sceneName;
   std::unique_ptr<Scene> scene;
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.where.toStdString() + ": " +
-                 row.args.join(' ').toStdString() + "\n  because " + row.because.toStdString());
+    SCOPED_TRACE(row.where.toStdString() + ": " + row.args.join(' ').toStdString() +
+                 "\n  because " + row.because.toStdString());
     ASSERT_TRUE(scenes.count(row.scene)) << "no scene " << row.scene.toStdString();
-    if (row.scene != sceneName) {  // rows of one scene share it
+    // Rows of one scene share it, unless the scene changes under a run.
+    if (row.scene != sceneName || !scene || scene->interlude || scene->input) {
       scene.reset();
       scene = std::make_unique<Scene>();
       scenes.at(row.scene)(*scene);
@@ -173,12 +224,36 @@ TEST_F(LoopDevice, NoLoopDeviceCarriesAWritePastTheGuard) {
     std::vector<QString> before;
     for (const auto& drive : scene->drives) before.push_back(drive->hash());
     // PKEXEC_UID only as the row says.
-    const HelperRun::Result result = HelperRun::run(
-        args, {.environmentChanges = QByteArrayList{"PKEXEC_UID"} + row.environment}, 120000);
+    HelperRun run(args, {.input = scene->input,
+                         .environmentChanges = QByteArrayList{"PKEXEC_UID"} + row.environment});
+    std::optional<QString> frozenAt;
+    if (scene->interlude) {
+      frozenAt = run.waitForLine(writesToDisk);
+      ASSERT_TRUE(frozenAt) << "the run never wrote: " << describe(run.finish());
+      run.freeze();
+      scene->interlude(*scene);
+      run.thaw();
+      ASSERT_TRUE(scene->failure.isEmpty()) << scene->failure.toStdString();
+    }
+    const HelperRun::Result result = run.finish(120000);
     EXPECT_TRUE(row.allowed.contains(result.status)) << describe(result);
-    EXPECT_EQ(writingCommands(result.lines), QStringList()) << "it wrote or unmounted";
-    for (size_t i = 0; i < before.size(); ++i)
+    if (frozenAt) {
+      const QStringList writing = writingCommands(result.lines);
+      EXPECT_EQ(writing.mid(writing.indexOf(*frozenAt) + 1), QStringList())
+          << "it wrote after the loop device changed; " << describe(result);
+      continue;  // the step it stood at may have written
+    }
+    const bool formatted = result.status == C::success && args.value(0) == C::formatVerb;
+    if (!formatted)
+      EXPECT_EQ(writingCommands(result.lines), QStringList()) << "it wrote or unmounted";
+    for (size_t i = 0; i < before.size(); ++i) {
+      if (formatted && i == 0) {
+        EXPECT_EQ(scene->drives[i]->fatLabel(), QStringLiteral("FAT32 ") + args.value(2))
+            << "the format succeeded, yet the drive does not hold it; " << describe(result);
+        continue;
+      }
       EXPECT_EQ(scene->drives[i]->hash(), before[i]) << "a drive that had to stay was written to";
+    }
     if (scene->mount) EXPECT_TRUE(scene->mount->mounted()) << "a mount was taken away";
   }
 }

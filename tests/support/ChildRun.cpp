@@ -21,6 +21,8 @@
 #include <cstring>
 #include <map>
 
+#include "contract/HelperContract.h"
+
 extern char** environ;
 
 namespace tessaro::test {
@@ -101,15 +103,18 @@ QByteArrayList argumentsOf(const QStringList& args) {
 ChildRun::ChildRun(const QString& program, const QByteArrayList& args, const Setup& setup)
     : program_(program.contains(QLatin1Char('/')) ? program
                                                   : QStandardPaths::findExecutable(program)) {
+  if (setup.helperFrames) frames_.emplace();
   if (!workDir_.isValid() || !scratch_.isValid() || program_.isEmpty()) return;
   const QByteArray workDir = QFile::encodeName(workDir_.path());
-  QByteArray emptyFile;
+  QByteArray cover;
   const QByteArray hiddenTool = QFile::encodeName(setup.hiddenTool);
-  if (!setup.hiddenTool.isEmpty()) {
+  if (!setup.toolStandIn.isEmpty()) {
+    cover = QFile::encodeName(setup.toolStandIn);
+  } else if (!setup.hiddenTool.isEmpty()) {
     QFile empty(scratch_.filePath(QStringLiteral("not-a-program")));
     if (!empty.open(QIODevice::WriteOnly)) return;
     empty.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
-    emptyFile = QFile::encodeName(empty.fileName());
+    cover = QFile::encodeName(empty.fileName());
   }
 
   QByteArrayList argStorage{QFile::encodeName(program_)};
@@ -161,7 +166,7 @@ ChildRun::ChildRun(const QString& program, const QByteArrayList& args, const Set
     if (!hiddenTool.isEmpty()) {
       if (::unshare(CLONE_NEWNS) != 0 ||
           ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-          ::mount(emptyFile.constData(), hiddenTool.constData(), nullptr, MS_BIND, nullptr) != 0) {
+          ::mount(cover.constData(), hiddenTool.constData(), nullptr, MS_BIND, nullptr) != 0) {
         writeAll(2, "test: cannot hide the tool in a private mount namespace\n");
         ::_exit(120);
       }
@@ -223,12 +228,36 @@ bool ChildRun::pump(int timeoutMs) {
     (isOut ? outBuffer_ : errBuffer_).append(buffer, n);
     if (isOut) output_.append(buffer, n);
   }
+  takeLines(false);
+  return stdout_ >= 0 || stderr_ >= 0;
+}
+
+void ChildRun::takeLines(bool atEnd) {
+  if (frames_) {
+    std::vector<FrameReader::Frame> frames =
+        frames_->feed(std::string_view(outBuffer_.constData(), size_t(outBuffer_.size())));
+    outBuffer_.clear();
+    if (atEnd) {
+      for (FrameReader::Frame& frame : frames_->finish()) frames.push_back(std::move(frame));
+    }
+    for (const FrameReader::Frame& frame : frames) {
+      if (frame.kind == FrameReader::Frame::Kind::event) {
+        lines_ << QString::fromUtf8(QByteArray(HelperContract::eventPrefix) +
+                                    QByteArray::fromStdString(frame.json));
+      } else {
+        lines_ << QString(reinterpret_cast<const QChar*>(frame.text.data()),
+                          qsizetype(frame.text.size()));
+      }
+    }
+    return;
+  }
   qsizetype end;
   while ((end = outBuffer_.indexOf('\n')) >= 0) {
     lines_ << QString::fromUtf8(outBuffer_.left(end));
     outBuffer_.remove(0, end + 1);
   }
-  return stdout_ >= 0 || stderr_ >= 0;
+  if (atEnd && !outBuffer_.isEmpty()) lines_ << QString::fromUtf8(outBuffer_);
+  if (atEnd) outBuffer_.clear();
 }
 
 std::optional<QString> ChildRun::waitForLine(const std::function<bool(const QString&)>& accept,
@@ -327,8 +356,7 @@ ChildRun::Result ChildRun::finish(int timeoutMs) {
   }
   if (stdin_ >= 0) ::close(stdin_);
   stdin_ = -1;
-  if (!outBuffer_.isEmpty()) lines_ << QString::fromUtf8(outBuffer_);
-  outBuffer_.clear();
+  takeLines(true);
   result.output = QString::fromUtf8(output_);
   result.lines = lines_;
   result.errorOutput = QString::fromUtf8(errBuffer_);

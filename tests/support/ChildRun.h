@@ -13,6 +13,8 @@
 #include <optional>
 #include <utility>
 
+#include "contract/FrameReader.h"
+
 namespace tessaro::test {
 
 // One run of a program as a child process of the test, the way a caller
@@ -32,8 +34,9 @@ struct ChildRunSetup {
   // NAME=VALUE entries; the test's own environment when none.
   std::optional<QByteArrayList> environment;
   // A program to cover, in a private mount namespace of the child's own,
-  // with an empty file that cannot be run.
+  // with an empty file that cannot be run, or with toolStandIn.
   QString hiddenTool;
+  QString toolStandIn;
   // The child is the foreground job of a pseudo-terminal of its own, as
   // pkexec started from a shell is, with the terminal as its standard input.
   bool terminal = false;
@@ -45,6 +48,11 @@ struct ChildRunSetup {
   QString outputFile;
   // Standard error goes where standard output goes, interleaved as on a terminal.
   bool mergeErrorOutput = false;
+  // Standard output is the helper's, in frames (HelperContract.h): its lines
+  // are read as the application reads them (FrameReader), the start marker
+  // taken off, each text frame a line, and each event frame a line of its
+  // own as eventPrefix and the event's JSON.
+  bool helperFrames = false;
 };
 
 // How it ended and what it printed.
@@ -97,6 +105,7 @@ class ChildRun {
 
  private:
   bool pump(int timeoutMs);
+  void takeLines(bool atEnd);
   void killAll();
 
   QTemporaryDir workDir_;
@@ -107,6 +116,7 @@ class ChildRun {
   int stdout_ = -1;
   int stderr_ = -1;
   int terminal_ = -1;
+  std::optional<FrameReader> frames_;
   QByteArray outBuffer_;
   QByteArray errBuffer_;
   QByteArray output_;

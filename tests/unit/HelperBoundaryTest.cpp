@@ -7,11 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <cstdio>
 
+#include "Capability.h"
 #include "ChildRun.h"
 #include "DataRows.h"
 #include "LoopDisk.h"
+#include "contract/FrameReader.h"
 #include "contract/HelperContract.h"
 #include "exec/HelperEvent.h"
 #include "helper/CancelWatch.h"
@@ -19,7 +20,6 @@
 #include "helper/HelperTools.h"
 #include "helper/KernelDevice.h"
 #include "helper/VerbRun.h"
-#include "Capability.h"
 
 using namespace tessaro;
 using namespace tessaro::helper;
@@ -37,14 +37,14 @@ struct HelperRun {
 // unless input is given, which is written and then closed.
 HelperRun runHelper(const QStringList& args, const std::optional<QByteArray>& input = {},
                     const std::optional<QByteArrayList>& environment = {}) {
-  const test::ChildRun::Result helper =
-      test::ChildRun::run(TESSARO_HELPER_BUILD_PATH, test::argumentsOf(args),
-                          {.environment = environment, .input = input}, 120000);
+  const test::ChildRun::Result helper = test::ChildRun::run(
+      TESSARO_HELPER_BUILD_PATH, test::argumentsOf(args),
+      {.environment = environment, .input = input, .helperFrames = true}, 120000);
   HelperRun ran{helper.status, {}, {}};
   for (const QString& line : helper.lines) {
     if (line.isEmpty()) continue;
     const std::optional<HelperEvent> event = HelperEvent::fromLine(line);
-    EXPECT_EQ(event.has_value(), HelperEvent::isEventLine(line)) << line.toStdString();
+    EXPECT_EQ(event.has_value(), line.startsWith(contract::eventPrefix)) << line.toStdString();
     if (event)
       ran.events << *event;
     else
@@ -95,68 +95,75 @@ TEST(HelperBoundaryTest, OnlyLocaleNamesReachTheTools) {
   EXPECT_GT(rows.size(), 0);
 }
 
-// What the helper prints to standard output while run runs step, and then
-// its own line after it.
-QString shownWhileRunning(const ToolStep& step, const QString& after) {
+// The frames the helper writes to standard output while run runs step, and
+// then with its own line after it, as the application reads them: text as
+// "text: ...", events as "event: ...".
+QStringList framesWhileRunning(const ToolStep& step, const QString& after) {
   int fds[2];
-  if (pipe(fds) != 0) return "no pipe";
-  std::fflush(stdout);
+  if (pipe(fds) != 0) return {"no pipe"};
   const int saved = dup(STDOUT_FILENO);
   dup2(fds[1], STDOUT_FILENO);
   CancelWatch unwatched(-1);
   VerbRun run(unwatched);
   run.run(step);
   printLine(after);
-  std::fflush(stdout);
   dup2(saved, STDOUT_FILENO);
   close(saved);
   close(fds[1]);
   QFile output;
-  if (!output.open(fds[0], QIODevice::ReadOnly, QFile::AutoCloseHandle)) return "unreadable";
-  return QString::fromUtf8(output.readAll());
+  if (!output.open(fds[0], QIODevice::ReadOnly, QFile::AutoCloseHandle)) return {"unreadable"};
+  FrameReader reader;
+  std::vector<FrameReader::Frame> frames =
+      reader.feed(std::string(contract::startMarker) + '\n' + output.readAll().toStdString());
+  for (FrameReader::Frame& frame : reader.finish()) frames.push_back(frame);
+  QStringList shown;
+  for (const FrameReader::Frame& frame : frames) {
+    shown << (frame.kind == FrameReader::Frame::Kind::event
+                  ? "event: " + QString::fromStdString(frame.json)
+                  : (frame.framed ? "text: " : "unframed: ") +
+                        QString(reinterpret_cast<const QChar*>(frame.text.data()),
+                                qsizetype(frame.text.size())));
+  }
+  return shown;
 }
 
 // A tool whose last line has no line feed: the helper's next line still
-// starts a line of its own, where the caller looks for "Failed:" or
+// starts a frame of its own, where the caller looks for "Failed:" or
 // "Cancelled:".
 TEST(HelperBoundaryTest, AToolsUnfinishedLastLineIsEndedBeforeTheHelpersNext) {
-  // The step's event comes first, on a line of its own.
-  QStringList lines =
-      shownWhileRunning({{"/usr/bin/printf", "mkfs.fat: cannot write"}, {}},
-                        "Failed: mkfs.fat ended with exit status 1")
-          .split('\n');
-  const std::optional<HelperEvent> step = HelperEvent::fromLine(lines.takeFirst());
-  ASSERT_TRUE(step);
+  const QStringList frames = framesWhileRunning({{"/usr/bin/printf", "mkfs.fat: cannot write"}, {}},
+                                                "Failed: mkfs.fat ended with exit status 1");
+  ASSERT_EQ(frames.size(), 4) << frames.join('\n').toStdString();
+  // The step's event comes first.
+  const std::optional<HelperEvent> step = HelperEvent::fromJson(frames[0].mid(7).toUtf8());
+  ASSERT_TRUE(step && frames[0].startsWith("event: "));
   EXPECT_EQ(step->command(), (QStringList{"/usr/bin/printf", "mkfs.fat: cannot write"}));
-  EXPECT_EQ(lines.join('\n'),
-            "$ /usr/bin/printf 'mkfs.fat: cannot write'\nmkfs.fat: cannot write\n"
-            "Failed: mkfs.fat ended with exit status 1\n");
+  EXPECT_EQ(frames.mid(1), (QStringList{"text: $ /usr/bin/printf 'mkfs.fat: cannot write'",
+                                        "text: mkfs.fat: cannot write",
+                                        "text: Failed: mkfs.fat ended with exit status 1"}));
 }
 
-// Only the helper tells events: a tool that prints event lines (a file or
-// volume name fsck.fat shows, a hostile drive) has them shown moved off the
-// start of their line, whole, also when a line arrives in pieces; what only
-// began like one is shown as it was.
+// Only the helper tells events: whatever a tool prints (a file or volume
+// name fsck.fat shows, a hostile drive) is text, line by line as printed,
+// also when a line arrives in pieces.
 TEST(HelperBoundaryTest, EventLinesThatAToolPrintsAreShownAndNeverTold) {
   const QString fixture = TESSARO_FIXTURES_DIR "/HelperEvents/hostile-probe-lines.txt";
   QFile file(fixture);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  const QStringList printed = QString::fromUtf8(file.readAll()).split('\n');
-  QStringList shown = shownWhileRunning({{"/bin/cat", fixture}, {}}, "Done.").split('\n');
-  ASSERT_TRUE(HelperEvent::fromLine(shown.takeFirst()));  // the step
-  ASSERT_EQ(shown.size(), printed.size() + 2) << shown.join('\n').toStdString();
-  for (qsizetype i = 0; i < printed.size() - 1; ++i) {
-    const QString expected = printed[i].startsWith("@@tessaro-") ? ' ' + printed[i] : printed[i];
-    EXPECT_EQ(shown[i + 1], expected);
-  }
-  shown = shownWhileRunning({{"/bin/sh", "-c",
-                              "printf '@@tessa'; sleep 0.2; printf 'ro-event@@ "
-                              "{\"event\":\"writing\"}\\n@@tessaro'"},
-                             {}},
-                            "Done.")
-              .split('\n');
-  EXPECT_EQ(shown.mid(2), (QStringList{" @@tessaro-event@@ {\"event\":\"writing\"}",
-                                       "@@tessaro", "Done.", ""}));
+  QStringList printed = QString::fromUtf8(file.readAll()).split('\n');
+  if (printed.last().isEmpty()) printed.removeLast();
+  QStringList expected{"text: $ /bin/cat " + fixture};
+  for (const QString& line : printed) expected << "text: " + line;
+  expected << "text: Done.";
+  EXPECT_EQ(framesWhileRunning({{"/bin/cat", fixture}, {}}, "Done.").mid(1), expected);
+  EXPECT_EQ(framesWhileRunning({{"/bin/sh", "-c",
+                                 "printf '@@tessa'; sleep 0.2; printf 'ro-event@@ "
+                                 "{\"event\":\"writing\"}\\n@@tessaro'"},
+                                {}},
+                               "Done.")
+                .mid(2),
+            (QStringList{"text: @@tessaro-event@@ {\"event\":\"writing\"}", "text: @@tessaro",
+                         "text: Done."}));
 }
 
 class HelperLoopTest : public ::testing::Test {
@@ -194,7 +201,7 @@ TEST_F(HelperLoopTest, ASuperfloppyIsCheckedOnTheWholeDiskWithoutPath) {
       0);
   const HelperRun ran = runHelper({"check", loop.name()}, {}, QByteArrayList{"PATH=/nonexistent"});
   EXPECT_EQ(ran.status, 0) << ran.lines.join('\n').toStdString();
-  EXPECT_EQ(ran.lines.value(1), "$ /usr/sbin/fsck.fat -a -w -v " + loop.devicePath());
+  EXPECT_EQ(ran.lines.value(0), "$ /usr/sbin/fsck.fat -a -w -v " + loop.devicePath());
   // fsck.fat may repair: the run said it writes, once, before its first
   // step; its progress ends at 1.
   ASSERT_FALSE(ran.events.isEmpty());
@@ -205,7 +212,7 @@ TEST_F(HelperLoopTest, ASuperfloppyIsCheckedOnTheWholeDiskWithoutPath) {
   EXPECT_EQ(kinds.count(HelperEvent::Kind::step), 1);
   for (const HelperEvent& event : ran.events) {
     if (event.kind() == HelperEvent::Kind::step)
-      EXPECT_EQ(event.command(), ran.lines.value(1).mid(2).split(' '));
+      EXPECT_EQ(event.command(), ran.lines.value(0).mid(2).split(' '));
   }
   ASSERT_EQ(ran.events.last().kind(), HelperEvent::Kind::progress);
   EXPECT_EQ(ran.events.last().fields().value("fraction").toDouble(), 1.0);

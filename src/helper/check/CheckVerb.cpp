@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
+#include <algorithm>
+
 #include "contract/HelperContract.h"
 #include "drives/CheckLine.h"
 #include "exec/VisibleText.h"
@@ -70,7 +72,8 @@ int checkVerb(const QStringList& args) {
         stop(HelperContract::toolFailed,
              QStringLiteral("Failed: ") + target.path() +
                  QStringLiteral(" could not be unmounted (exit status ") + QString::number(status) +
-                 QStringLiteral("); it was not checked."));
+                 QStringLiteral("); it was not checked."),
+             QStringLiteral("umount"));
       }
     }
     if (!readMountTargets(target).isEmpty()) {
@@ -104,15 +107,19 @@ int checkVerb(const QStringList& args) {
   const int repair = run.run(
       {{fsck, QStringLiteral("-a"), QStringLiteral("-w"), QStringLiteral("-v"), target.path()},
        {}});
+  // Statuses from 64 on are a signal's (128 + n): fsck.fat did not end by itself.
+  if (repair < 64) run.stepDone();
   std::optional<int> recheck;
   if (repair == 1) recheck = run.run({{fsck, QStringLiteral("-n"), target.path()}, {}});
-  run.allStepsDone();
   const int status = linuxCheckStatus(repair, recheck);
-  if (status >= 64) {
-    stop(HelperContract::toolFailed, QStringLiteral("Failed: fsck.fat ended with status ") +
-                                         QString::number(status) + QStringLiteral("; ") +
-                                         run.writtenNote());
+  if (status >= 64 || (recheck && *recheck >= 64)) {
+    stop(HelperContract::toolFailed,
+         QStringLiteral("Failed: fsck.fat ended with exit status ") +
+             QString::number(std::max(status, recheck.value_or(0))) + QStringLiteral("; ") +
+             run.writtenNote(),
+         QStringLiteral("fsck.fat"));
   }
+  run.allStepsDone();
   return status;
 }
 

@@ -59,75 +59,107 @@ KernelDevice waitForPartition(VerbRun& run, const KernelDevice& disk) {
   const QString name = linuxPartitionName(disk.name(), 1);
   for (int attempt = 0; attempt < kNodeWaitTries; ++attempt) {
     run.checkpoint();
-    QString ignored;
-    bool usage = false;
-    const KernelDevice partition = KernelDevice::find(name, &ignored, &usage);
+    StopReason why;
+    const KernelDevice partition = KernelDevice::find(name, &why);
     if (partition.isValid() && partition.diskName() == disk.name()) return partition;
+    if (!partition.isValid() && why.status == HelperContract::toolFailed)
+      stop(why.status, why.line.chopped(1) + QStringLiteral("; ") + run.writtenNote());
     QThread::msleep(100);
   }
   stop(HelperContract::toolFailed, QStringLiteral("Failed: /dev/") + name +
                                        QStringLiteral(" did not appear; ") + run.writtenNote());
 }
 
-// Runs a step that writes. Nothing can have taken the disk since the busy
-// test: the steps before mkfs.fat run under the helper's exclusive hold, and
-// mkfs.fat, which opens the partition exclusively itself, fails before it
-// writes when something claimed it in the moment between.
+// Runs a step that writes, and counts it done when it ended well. Nothing
+// can have taken the disk since the busy test: the steps before mkfs.fat
+// run under the helper's exclusive hold, and mkfs.fat, which opens the
+// partition exclusively itself, fails before it writes when something
+// claimed it in the moment between.
 void runWriteStep(VerbRun& run, const ToolStep& step) {
   const int status = run.run(step);
-  if (status == 0) return;
-  // The tool's own status, where it fits below the helper's.
-  stop(status > 0 && status < 64 ? status : int(HelperContract::toolFailed),
-       QStringLiteral("Failed: ") + QFileInfo(step.command.first()).fileName() +
-           QStringLiteral(" ended with exit status ") + QString::number(status) +
-           QStringLiteral("; ") + run.writtenNote());
+  const QString program = QFileInfo(step.command.first()).fileName();
+  if (status != 0) {
+    // The tool's own status, where it fits below the helper's.
+    stop(status > 0 && status < 64 ? status : int(HelperContract::toolFailed),
+         QStringLiteral("Failed: ") + program + QStringLiteral(" ended with exit status ") +
+             QString::number(status) + QStringLiteral("; ") + run.writtenNote(),
+         program);
+  }
+  run.stepDone();
+}
+
+// What a file system on the whole disk leaves before the new partition
+// (its boot sector, FSInfo and backup boot sector, a FAT12 or FAT16 one's
+// tables too) is cleared before the table is written: wipefs erases only its
+// signatures, and what is left would still be read as a file system on the
+// whole disk (partx then refuses the new table). Zeros, through the helper's
+// exclusive hold.
+void clearBeforePartition(VerbRun& run, const ExclusiveOpen& claim, const QString& diskPath,
+                          qint64 bytes) {
+  run.checkpoint();
+  printLine(QStringLiteral("Clearing the first ") + QString::number(bytes / 1024) +
+            QStringLiteral(" KiB of ") + diskPath +
+            QStringLiteral(", where the new partition table goes."));
+  if (const auto failure = claim.zero(0, bytes)) {
+    stop(HelperContract::toolFailed, QStringLiteral("Failed: zeros could not be written over the "
+                                                    "start of ") +
+                                         diskPath + QStringLiteral(" (") + *failure +
+                                         QStringLiteral("); ") + run.writtenNote());
+  }
+  run.stepDone();
 }
 
 [[noreturn]] void readBackFailed(const VerbRun& run, const QString& tool,
                                  const ToolOutput& output) {
   stop(HelperContract::toolFailed,
        QStringLiteral("Could not verify the format: ") + tool +
-           (output.started ? QStringLiteral(" failed (exit status ") +
-                                 QString::number(output.status) + QStringLiteral("); ")
-                           : QStringLiteral(" could not be started; ")) +
-           run.writtenNote());
+           (!output.error.isEmpty() ? QLatin1Char(' ') + output.error + QStringLiteral("; ")
+                                    : QStringLiteral(" failed (exit status ") +
+                                          QString::number(output.status) + QStringLiteral("); ")) +
+           run.writtenNote(),
+       tool);
 }
 
 // Reads the table, the file system and the boot sector back, read-only: the
 // table from the disk, the boot sector and the root directory through the
 // held partition, and fsck.fat's check of the whole file system, which is
-// what the read-back costs. A failing read or tool says so; only what was
-// read is judged.
+// what the read-back costs. A failing or short read, or a tool that fails,
+// says so; only what was read is judged.
 FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& diskPath,
                         const QString& partitionPath, const ExclusiveOpen& partition) {
   FormatReadBack found;
-  const auto unreadable = [&run](const QString& what) {
-    stop(HelperContract::toolFailed, QStringLiteral("Could not verify the format: ") + what +
-                                         QStringLiteral(" could not be read; ") +
-                                         run.writtenNote());
+  const auto unreadable = [&run](const QString& what, const QString& why) {
+    stop(HelperContract::toolFailed,
+         QStringLiteral("Could not verify the format: could not read ") + what +
+             QStringLiteral(": ") + why + QStringLiteral("; ") + run.writtenNote());
   };
-  const QByteArray table = firstSectorOf(diskPath);
-  if (table.size() != 512) unreadable(QStringLiteral("the partition table of ") + diskPath);
-  readMbr(table, found);
+  QString failure;
+  const std::optional<QByteArray> table = readSector(diskPath, 0, 512, &failure);
+  if (!table) unreadable(QStringLiteral("the partition table of ") + diskPath, failure);
+  readMbr(*table, found);
 
   // fsck.fat exits 1 when it finds errors; anything else above is its failure.
   const ToolOutput fsck = run.capture({tools.path(QStringLiteral("fsck.fat")), QStringLiteral("-n"),
                                        QStringLiteral("-v"), partitionPath});
-  if (!fsck.started || fsck.status > 1) readBackFailed(run, QStringLiteral("fsck.fat"), fsck);
+  if (!fsck.started || !fsck.error.isEmpty() || fsck.status > 1)
+    readBackFailed(run, QStringLiteral("fsck.fat"), fsck);
   found.fsckClean = fsck.status == 0;
   readFsckVerbose(QString::fromUtf8(fsck.standardOutput), found);
 
-  const QByteArray bootSector = partition.read(0, 512);
-  if (bootSector.size() != 512) unreadable(QStringLiteral("the boot sector of ") + partitionPath);
-  readBootSector(bootSector, found);
+  const std::optional<QByteArray> bootSector = partition.read(0, 512, &failure);
+  if (!bootSector) unreadable(QStringLiteral("the boot sector of ") + partitionPath, failure);
+  readBootSector(*bootSector, found);
   // The root directory is cluster 2, the first of the data area.
   const qint64 rootOffset =
       qint64(found.reservedSectors + found.fatCount * found.fatSectors) * found.bytesPerSector;
-  const QByteArray rootCluster =
-      found.clusterBytes() > 0 && found.clusterBytes() <= 1 << 20 && rootOffset > 0
-          ? partition.read(rootOffset, found.clusterBytes())
-          : QByteArray();
-  readFatVolume(bootSector, rootCluster, found);
+  QByteArray rootCluster;
+  if (found.clusterBytes() > 0 && found.clusterBytes() <= 1 << 20 && rootOffset > 0) {
+    const std::optional<QByteArray> read =
+        partition.read(rootOffset, found.clusterBytes(), &failure);
+    if (!read) unreadable(QStringLiteral("the root directory of ") + partitionPath, failure);
+    rootCluster = *read;
+  }
+  readFatVolume(*bootSector, rootCluster, found);
   return found;
 }
 
@@ -194,9 +226,10 @@ int formatVerb(const QStringList& args) {
   plan.mountedDevices = mountedDevices(tree);
   for (const LsblkDevice& child : tree.children) {
     // Every device passed to a tool is one the kernel names below this disk.
-    QString refusal;
-    bool usage = false;
-    const KernelDevice partition = KernelDevice::find(child.name, &refusal, &usage);
+    StopReason why;
+    const KernelDevice partition = KernelDevice::find(child.name, &why);
+    if (!partition.isValid() && why.status == HelperContract::toolFailed)
+      stop(why.status, why.line.chopped(1) + QStringLiteral("; nothing was written."));
     if (!partition.isValid() || partition.diskName() != disk.name() ||
         partition.path() != child.path) {
       stop(HelperContract::refusedDevice, QStringLiteral("Refused: ") + child.path +
@@ -230,7 +263,7 @@ int formatVerb(const QStringList& args) {
   // - the read-back holds the partition O_EXCL again, and reads its boot
   //   sector through that hold.
   ExclusiveOpen claim;
-  if (const auto busy = claim.claim(disk.path(), disk.number())) {
+  if (const auto busy = claim.claim(disk.path(), disk.number(), true)) {
     stop(HelperContract::deviceBusy,
          QStringLiteral("Refused: ") + *busy + QStringLiteral("; nothing was written."));
   }
@@ -238,11 +271,16 @@ int formatVerb(const QStringList& args) {
   // From here on the drive is changed; a caller that goes away no longer
   // stops the format, so that it is not left half erased with nobody told.
   run.markWriting(true);
-  // Progress by step: the table's and mkfs.fat. The read-back that follows
-  // tells its end by the result event.
+  // Progress by step: the table's (wipefs, the helper's own clearing,
+  // sfdisk, partx) and mkfs.fat. The read-back that follows tells its end by
+  // the result event.
   const QList<ToolStep> tableSteps = linuxPartitionSteps(plan);
-  run.planSteps(int(tableSteps.size()) + 1);
-  for (const ToolStep& step : tableSteps) runWriteStep(run, step);
+  run.planSteps(int(tableSteps.size()) + 2);
+  const PartitionLayout layout =
+      fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize, plan.partitionBytes);
+  runWriteStep(run, tableSteps.first());
+  clearBeforePartition(run, claim, disk.path(), layout.startSector * plan.logicalSectorSize);
+  for (const ToolStep& step : tableSteps.mid(1)) runWriteStep(run, step);
   const KernelDevice partition = waitForPartition(run, disk);
   claim.release();
   runWriteStep(run, linuxMkfsStep(plan));
@@ -251,8 +289,6 @@ int formatVerb(const QStringList& args) {
                                          QStringLiteral("; ") + run.writtenNote());
   }
 
-  const PartitionLayout layout =
-      fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize, plan.partitionBytes);
   const Fat32Layout fileSystem = linuxFat32Layout(plan);
   FormatExpectation expected;
   expected.partitionStart = layout.startSector;

@@ -19,9 +19,15 @@ DriveFacts::Partition partitionFacts(VerbRun& run, const HelperTools& tools,
   const ToolOutput blkid =
       run.capture({tools.path(QStringLiteral("blkid")), QStringLiteral("-p"), QStringLiteral("-o"),
                    QStringLiteral("export"), partition.path()});
+  QString failure;
+  const std::optional<QByteArray> bootSector = readSector(partition.path(), 0, 512, &failure);
+  if (!bootSector) {
+    stop(HelperContract::toolFailed, QStringLiteral("Failed: could not read the boot sector of ") +
+                                         partition.path() + QStringLiteral(": ") + failure +
+                                         QStringLiteral("; nothing was written."));
+  }
   return linuxPartitionFacts(record ? *record : LsblkDevice{.path = partition.path()},
-                             parseBlkidExport(blkid.standardOutput),
-                             firstSectorOf(partition.path()));
+                             parseBlkidExport(blkid.standardOutput), *bootSector);
 }
 
 }  // namespace

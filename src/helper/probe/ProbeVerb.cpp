@@ -71,15 +71,26 @@ int openForProbe(const KernelDevice& disk) {
                                          QStringLiteral(" could not be opened (") + reason +
                                          QStringLiteral("); nothing was written."));
   }
+  // A state that cannot be read is said as such, never taken for another.
+  const auto unreadable = [&](const QString& what) {
+    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    ::close(fd);
+    stop(HelperContract::toolFailed, QStringLiteral("Failed: could not ") + what +
+                                         QStringLiteral(" (") + reason +
+                                         QStringLiteral("); nothing was written."));
+  };
   struct stat status {};
-  if (::fstat(fd, &status) != 0 || !S_ISBLK(status.st_mode) || status.st_rdev != disk.number()) {
+  if (::fstat(fd, &status) != 0) unreadable(QStringLiteral("read ") + disk.path());
+  if (!S_ISBLK(status.st_mode) || status.st_rdev != disk.number()) {
     ::close(fd);
     stop(HelperContract::deviceChanged, QStringLiteral("Stopped: ") + disk.path() +
                                             QStringLiteral(" now names another device; nothing "
                                                            "was written."));
   }
   int readOnly = 0;
-  if (::ioctl(fd, BLKROGET, &readOnly) != 0 || readOnly != 0) {
+  if (::ioctl(fd, BLKROGET, &readOnly) != 0)
+    unreadable(QStringLiteral("tell whether ") + disk.path() + QStringLiteral(" is read-only"));
+  if (readOnly != 0) {
     ::close(fd);
     stop(HelperContract::refusedDevice, QStringLiteral("Refused: ") + disk.path() +
                                             QStringLiteral(" is read-only; nothing was written."));
