@@ -21,9 +21,10 @@ using namespace tessaro;
 
 namespace {
 
-std::vector<FrameReader::Frame> framesOf(const std::vector<std::string>& reads, size_t maxLine) {
-  FrameReader reader(maxLine);
-  std::vector<FrameReader::Frame> frames;
+std::vector<contract::FrameReader::Frame> framesOf(const std::vector<std::string>& reads,
+                                                   size_t maxLine) {
+  contract::FrameReader reader(maxLine);
+  std::vector<contract::FrameReader::Frame> frames;
   for (const std::string& read : reads) {
     const auto more = reader.feed(read);
     frames.insert(frames.end(), more.begin(), more.end());
@@ -43,7 +44,7 @@ std::u16string textOf(const std::string& bytes) {
     std::string line =
         bytes.substr(from, end == std::string::npos ? std::string::npos : end - from);
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    text += Utf8Text::toUtf16(line);
+    text += contract::Utf8Text::toUtf16(line);
     if (end == std::string::npos) break;
     from = end + 1;
   }
@@ -68,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const auto& frame : frames) FUZZ_CHECK(frame.text.size() <= readerMax, hex);
 
   // A tool's bytes, framed as they come and read back.
-  FrameWriter inPieces(writerMax), atOnce(writerMax);
+  contract::FrameWriter inPieces(writerMax), atOnce(writerMax);
   std::string framed = std::string(HelperContract::startMarker) + '\n';
   for (const std::string& read : reads) framed += inPieces.pass(read);
   framed += inPieces.finish();
@@ -78,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A frame holds at most writerMax bytes, and one carriage return it ends with.
   std::u16string text;
   for (const auto& frame : framesOf({framed}, writerMax + 1)) {
-    FUZZ_CHECK(frame.kind == FrameReader::Frame::Kind::text && frame.framed, hex);
+    FUZZ_CHECK(frame.kind == contract::FrameReader::Frame::Kind::text && frame.framed, hex);
     text += frame.text;
   }
   FUZZ_CHECK(text == textOf(whole), hex);

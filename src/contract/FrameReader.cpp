@@ -8,7 +8,7 @@
 #include "contract/HelperContract.h"
 #include "contract/Utf8Text.h"
 
-namespace tessaro {
+namespace tessaro::contract {
 
 namespace {
 
@@ -131,4 +131,4 @@ void FrameReader::deliver(LineKind kind, std::string_view bytes, std::vector<Fra
   frames.push_back(std::move(frame));
 }
 
-}  // namespace tessaro
+}  // namespace tessaro::contract

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tessaro {
+namespace tessaro::contract {
 
 // The application's side of the helper's framed output (HelperContract.h),
 // read by read. It splits the byte stream only at line feeds and looks for
@@ -68,4 +68,4 @@ class FrameReader {
   bool cut_ = false;
 };
 
-}  // namespace tessaro
+}  // namespace tessaro::contract

@@ -6,7 +6,7 @@
 #include "contract/HelperContract.h"
 #include "contract/Utf8Text.h"
 
-namespace tessaro {
+namespace tessaro::contract {
 
 FrameWriter::FrameWriter(std::size_t maxBytes) : maxTextBytes_(maxBytes < 4 ? 4 : maxBytes) {}
 
@@ -81,4 +81,4 @@ void FrameWriter::frame(std::string_view text, std::string& out) {
   if (!out.empty()) lastByte_ = out.back();
 }
 
-}  // namespace tessaro
+}  // namespace tessaro::contract

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace tessaro {
+namespace tessaro::contract {
 
 // The helper's side of its framed output (HelperContract.h): after the start
 // marker every line it writes is a frame whose start it chose. An event
@@ -49,4 +49,4 @@ class FrameWriter {
   std::string held_;
 };
 
-}  // namespace tessaro
+}  // namespace tessaro::contract

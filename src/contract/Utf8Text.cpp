@@ -3,7 +3,7 @@
 
 #include "contract/Utf8Text.h"
 
-namespace tessaro {
+namespace tessaro::contract {
 
 namespace {
 
@@ -105,4 +105,4 @@ std::u16string Utf8Text::toUtf16(std::string_view bytes) {
   return text;
 }
 
-}  // namespace tessaro
+}  // namespace tessaro::contract

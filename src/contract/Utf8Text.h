@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace tessaro {
+namespace tessaro::contract {
 
 // UTF-8 as the helper's frames carry it, read by hand in plain C++: where a
 // character begins and ends, so that text is cut between characters, and
@@ -29,4 +29,4 @@ class Utf8Text {
   static std::u16string toUtf16(std::string_view bytes);
 };
 
-}  // namespace tessaro
+}  // namespace tessaro::contract

@@ -7,10 +7,10 @@
 
 namespace tessaro {
 
-void HelperFrames::deliver(const std::vector<FrameReader::Frame>& frames) const {
+void HelperFrames::deliver(const std::vector<contract::FrameReader::Frame>& frames) const {
   QStringList lines;
-  for (const FrameReader::Frame& frame : frames) {
-    if (frame.kind == FrameReader::Frame::Kind::text) {
+  for (const contract::FrameReader::Frame& frame : frames) {
+    if (frame.kind == contract::FrameReader::Frame::Kind::text) {
       // The reader decoded the text: taken as it is, a byte-order mark too.
       lines << QString(reinterpret_cast<const QChar*>(frame.text.data()),
                        qsizetype(frame.text.size()));

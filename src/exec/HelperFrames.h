@@ -18,7 +18,7 @@ class HelperFrames {
  public:
   explicit HelperFrames(PrivilegedOutput output) : output_(std::move(output)) {}
 
-  void deliver(const std::vector<FrameReader::Frame>& frames) const;
+  void deliver(const std::vector<contract::FrameReader::Frame>& frames) const;
 
  private:
   PrivilegedOutput output_;

@@ -26,8 +26,8 @@ LaunchOutcome launchAndRead(const LaunchRequest& request) {
   child.setHeldInput();
   if (!child.start()) return outcome;
 
-  FrameReader reader(request.maxLineBytes);
-  const auto deliver = [&](const std::vector<FrameReader::Frame>& frames) {
+  contract::FrameReader reader(request.maxLineBytes);
+  const auto deliver = [&](const std::vector<contract::FrameReader::Frame>& frames) {
     if (!frames.empty() && request.onFrames) request.onFrames(frames);
   };
   // The helper finishes its cancel in its own time; before it has begun,

@@ -22,7 +22,7 @@ struct LaunchRequest {
   // cannot hear a cancel).
   bool elevated = false;
   // Standard output in frames (FrameReader, the marker taken off), read by read.
-  std::function<void(const std::vector<FrameReader::Frame>&)> onFrames;
+  std::function<void(const std::vector<contract::FrameReader::Frame>&)> onFrames;
   // A line longer than this many bytes comes in pieces.
   std::size_t maxLineBytes = 65536;
   std::shared_ptr<Cancellation> cancel;

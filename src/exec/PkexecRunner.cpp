@@ -48,7 +48,7 @@ QCoro::Task<PrivilegedRunResult> PkexecRunner::run(QString tool, QStringList arg
   // expression.
   OnWorkerThread<LaunchOutcome> launched([request, output]() mutable {
     const HelperFrames frames(output);
-    request.onFrames = [&frames](const std::vector<FrameReader::Frame>& read) {
+    request.onFrames = [&frames](const std::vector<contract::FrameReader::Frame>& read) {
       frames.deliver(read);
     };
     return launchAndRead(request);

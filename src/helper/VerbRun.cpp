@@ -27,11 +27,11 @@ QString programName(const QStringList& command) { return QFileInfo(command.value
 }  // namespace
 
 bool printLine(const QString& line) {
-  return StandardOutput::write(FrameWriter::textFrames(line.toUtf8().toStdString()));
+  return StandardOutput::write(contract::FrameWriter::textFrames(line.toUtf8().toStdString()));
 }
 
 bool printEvent(const HelperEvent& event) {
-  return StandardOutput::write(FrameWriter::eventFrame(event.json().toStdString()));
+  return StandardOutput::write(contract::FrameWriter::eventFrame(event.json().toStdString()));
 }
 
 QString outputLostLine() {
@@ -142,7 +142,7 @@ int VerbRun::run(const ToolStep& step) {
              tool.errorString() + QStringLiteral("); ") + writtenNote(),
          program);
   }
-  FrameWriter frames;
+  contract::FrameWriter frames;
   const auto passOn = [&frames](const QByteArray& bytes) {
     StandardOutput::write(frames.pass(std::string_view(bytes.constData(), size_t(bytes.size()))));
   };

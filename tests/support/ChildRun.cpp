@@ -234,14 +234,15 @@ bool ChildRun::pump(int timeoutMs) {
 
 void ChildRun::takeLines(bool atEnd) {
   if (frames_) {
-    std::vector<FrameReader::Frame> frames =
+    std::vector<contract::FrameReader::Frame> frames =
         frames_->feed(std::string_view(outBuffer_.constData(), size_t(outBuffer_.size())));
     outBuffer_.clear();
     if (atEnd) {
-      for (FrameReader::Frame& frame : frames_->finish()) frames.push_back(std::move(frame));
+      for (contract::FrameReader::Frame& frame : frames_->finish())
+        frames.push_back(std::move(frame));
     }
-    for (const FrameReader::Frame& frame : frames) {
-      if (frame.kind == FrameReader::Frame::Kind::event) {
+    for (const contract::FrameReader::Frame& frame : frames) {
+      if (frame.kind == contract::FrameReader::Frame::Kind::event) {
         lines_ << QString::fromUtf8(QByteArray(HelperContract::eventPrefix) +
                                     QByteArray::fromStdString(frame.json));
       } else {

@@ -116,7 +116,7 @@ class ChildRun {
   int stdout_ = -1;
   int stderr_ = -1;
   int terminal_ = -1;
-  std::optional<FrameReader> frames_;
+  std::optional<contract::FrameReader> frames_;
   QByteArray outBuffer_;
   QByteArray errBuffer_;
   QByteArray output_;

@@ -23,7 +23,6 @@
 
 using namespace tessaro;
 using namespace tessaro::helper;
-namespace contract = tessaro::HelperContract;
 
 namespace {
 
@@ -44,7 +43,8 @@ HelperRun runHelper(const QStringList& args, const std::optional<QByteArray>& in
   for (const QString& line : helper.lines) {
     if (line.isEmpty()) continue;
     const std::optional<HelperEvent> event = HelperEvent::fromLine(line);
-    EXPECT_EQ(event.has_value(), line.startsWith(contract::eventPrefix)) << line.toStdString();
+    EXPECT_EQ(event.has_value(), line.startsWith(HelperContract::eventPrefix))
+        << line.toStdString();
     if (event)
       ran.events << *event;
     else
@@ -112,13 +112,13 @@ QStringList framesWhileRunning(const ToolStep& step, const QString& after) {
   close(fds[1]);
   QFile output;
   if (!output.open(fds[0], QIODevice::ReadOnly, QFile::AutoCloseHandle)) return {"unreadable"};
-  FrameReader reader;
-  std::vector<FrameReader::Frame> frames =
-      reader.feed(std::string(contract::startMarker) + '\n' + output.readAll().toStdString());
-  for (FrameReader::Frame& frame : reader.finish()) frames.push_back(frame);
+  contract::FrameReader reader;
+  std::vector<contract::FrameReader::Frame> frames =
+      reader.feed(std::string(HelperContract::startMarker) + '\n' + output.readAll().toStdString());
+  for (contract::FrameReader::Frame& frame : reader.finish()) frames.push_back(frame);
   QStringList shown;
-  for (const FrameReader::Frame& frame : frames) {
-    shown << (frame.kind == FrameReader::Frame::Kind::event
+  for (const contract::FrameReader::Frame& frame : frames) {
+    shown << (frame.kind == contract::FrameReader::Frame::Kind::event
                   ? "event: " + QString::fromStdString(frame.json)
                   : (frame.framed ? "text: " : "unframed: ") +
                         QString(reinterpret_cast<const QChar*>(frame.text.data()),
@@ -179,16 +179,16 @@ class HelperLoopTest : public ::testing::Test {
 TEST_F(HelperLoopTest, CancelOrAGoneCallerBeforeTheFirstWriteChangesNothing) {
   const QString before = loop.hash();
   HelperRun ran = runHelper({"format", loop.name(), "X", "default"}, QByteArray("cancel\n"));
-  EXPECT_EQ(ran.status, contract::cancelled) << ran.lines.join('\n').toStdString();
+  EXPECT_EQ(ran.status, HelperContract::cancelled) << ran.lines.join('\n').toStdString();
   EXPECT_EQ(ran.lines.last(), "Cancelled: nothing was written to " + loop.devicePath() + ".");
   // Its last event tells the same, typed.
   ASSERT_FALSE(ran.events.isEmpty());
   EXPECT_EQ(ran.events.last().fields(),
-            HelperEvent::failure(contract::cancelled, false, ran.lines.last()).fields());
+            HelperEvent::failure(HelperContract::cancelled, false, ran.lines.last()).fields());
   ran = runHelper({"format", loop.name(), "X", "default"}, QByteArray());
-  EXPECT_EQ(ran.status, contract::cancelled);
+  EXPECT_EQ(ran.status, HelperContract::cancelled);
   ran = runHelper({"check", loop.name()}, QByteArray());
-  EXPECT_EQ(ran.status, contract::cancelled);
+  EXPECT_EQ(ran.status, HelperContract::cancelled);
   EXPECT_EQ(ran.lines.filter("$ ").size(), 0);
   EXPECT_EQ(loop.hash(), before);
 }

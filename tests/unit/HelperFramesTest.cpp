@@ -28,10 +28,10 @@ QByteArray expanded(const QByteArray& field) {
 }
 
 // The frames as a row writes them, text in UTF-8.
-QByteArrayList shown(const std::vector<FrameReader::Frame>& frames) {
+QByteArrayList shown(const std::vector<contract::FrameReader::Frame>& frames) {
   QByteArrayList fields;
-  for (const FrameReader::Frame& frame : frames) {
-    if (frame.kind == FrameReader::Frame::Kind::event) {
+  for (const contract::FrameReader::Frame& frame : frames) {
+    if (frame.kind == contract::FrameReader::Frame::Kind::event) {
       fields << "event:" + QByteArray::fromStdString(frame.json);
     } else {
       fields << (frame.framed ? "text:" : "plain:") +
@@ -43,12 +43,12 @@ QByteArrayList shown(const std::vector<FrameReader::Frame>& frames) {
   return fields;
 }
 
-std::vector<FrameReader::Frame> readInPieces(const QByteArray& bytes,
-                                             const QList<qsizetype>& cuts) {
-  FrameReader reader;
-  std::vector<FrameReader::Frame> frames;
+std::vector<contract::FrameReader::Frame> readInPieces(const QByteArray& bytes,
+                                                       const QList<qsizetype>& cuts) {
+  contract::FrameReader reader;
+  std::vector<contract::FrameReader::Frame> frames;
   qsizetype from = 0;
-  const auto take = [&](std::vector<FrameReader::Frame> more) {
+  const auto take = [&](std::vector<contract::FrameReader::Frame> more) {
     frames.insert(frames.end(), more.begin(), more.end());
   };
   for (qsizetype cut : cuts) {
@@ -61,7 +61,7 @@ std::vector<FrameReader::Frame> readInPieces(const QByteArray& bytes,
 }
 
 QByteArray framedInPieces(const QByteArray& bytes, const QList<qsizetype>& cuts) {
-  FrameWriter writer;
+  contract::FrameWriter writer;
   std::string framed = std::string(HelperContract::startMarker) + '\n';
   qsizetype from = 0;
   for (qsizetype cut : cuts) {
@@ -114,13 +114,13 @@ TEST(HelperFramesTest, EveryRowReadsAsItsFramesHoweverItIsCut) {
 
 // The format itself: the helper's own lines and events, as bytes.
 TEST(HelperFramesTest, TheHelpersOwnLinesAndEventsAreFramedAsTheContractSays) {
-  EXPECT_EQ(FrameWriter::textFrames("Refused: one\nRefused: two"),
+  EXPECT_EQ(contract::FrameWriter::textFrames("Refused: one\nRefused: two"),
             "| Refused: one\n| Refused: two\n");
-  EXPECT_EQ(FrameWriter::textFrames(""), "| \n");
-  EXPECT_EQ(FrameWriter::eventFrame("{\"event\":\"writing\"}"),
+  EXPECT_EQ(contract::FrameWriter::textFrames(""), "| \n");
+  EXPECT_EQ(contract::FrameWriter::eventFrame("{\"event\":\"writing\"}"),
             "@@tessaro-event@@ {\"event\":\"writing\"}\n");
-  EXPECT_EQ(FrameWriter::eventFrame("{\n}"), "@@tessaro-event@@ { }\n");
-  FrameWriter tool;
+  EXPECT_EQ(contract::FrameWriter::eventFrame("{\n}"), "@@tessaro-event@@ { }\n");
+  contract::FrameWriter tool;
   EXPECT_EQ(tool.pass("mkfs.fat 4.2\r\nhalf"), "| mkfs.fat 4.2\r\n| half");
   EXPECT_EQ(tool.finish(), "\n");
 }
