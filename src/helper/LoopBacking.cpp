@@ -78,23 +78,26 @@ StopReason failed(const QString& failure) {
 
 }  // namespace
 
-std::optional<LoopBacking> LoopBacking::of(const KernelDevice& device, QString* failure) {
+std::optional<LoopBacking> LoopBacking::of(const KernelDevice& device, QString* failure,
+                                           int* error) {
   if (major(device.number()) != kLoopMajor || device.isPartition()) return std::nullopt;
   const QString statusOf =
       QStringLiteral("could not read the loop status of ") + device.path() + QStringLiteral(": ");
   const int fd =
       ::open(QFile::encodeName(device.path()).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
+    if (error) *error = errno;
     *failure = statusOf + QString::fromLocal8Bit(std::strerror(errno));
     return std::nullopt;
   }
   loop_info64 info{};
   const bool told = ::ioctl(fd, LOOP_GET_STATUS64, &info) == 0;
-  const int error = errno;
+  const int statusError = errno;
   ::close(fd);
   if (!told) {
-    if (error == ENXIO) return std::nullopt;  // serves nothing
-    *failure = statusOf + QString::fromLocal8Bit(std::strerror(error));
+    if (statusError == ENXIO) return std::nullopt;  // serves nothing
+    if (error) *error = statusError;
+    *failure = statusOf + QString::fromLocal8Bit(std::strerror(statusError));
     return std::nullopt;
   }
   LoopBacking backing;
@@ -117,9 +120,8 @@ std::optional<QList<LoopBacking>> LoopBacking::allBound(const QString& except, Q
   // loop[0-9]+
   const auto isLoopName = [](const QString& name) {
     return name.size() > 4 && name.startsWith(QLatin1String("loop")) &&
-           std::all_of(name.begin() + 4, name.end(), [](QChar c) {
-             return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-           });
+           std::all_of(name.begin() + 4, name.end(),
+                       [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
   };
   const KernelFile::Names names = KernelFile::list("/sys/class/block");
   if (names.error != 0) {
@@ -149,10 +151,12 @@ std::optional<QList<LoopBacking>> LoopBacking::allBound(const QString& except, Q
     }
     if (loop.isValid()) {
       QString statusFailure;
-      if (const auto backing = of(loop, &statusFailure)) {
+      int statusError = 0;
+      if (const auto backing = of(loop, &statusFailure, &statusError)) {
         bound << *backing;
         continue;
       }
+      if (statusError == ENOTCONN) continue;  // its file system no longer answers
       if (!statusFailure.isEmpty()) {
         *failure = statusFailure;
         return std::nullopt;
@@ -163,7 +167,8 @@ std::optional<QList<LoopBacking>> LoopBacking::allBound(const QString& except, Q
     // what its sysfs path leads to now is the best there is.
     struct stat info {};
     if (::stat(path->constData(), &info) != 0) {
-      if (errno == ENOENT) continue;  // gone from where it was: not the file of anyone's path
+      if (errno == ENOENT) continue;    // gone from where it was: not the file of anyone's path
+      if (errno == ENOTCONN) continue;  // its file system no longer answers
       *failure = readFailure(path->toStdString(), errno);
       return std::nullopt;
     }
@@ -222,7 +227,8 @@ std::optional<uid_t> LoopBacking::fileOwner() const {
 }
 
 QString LoopBacking::describe() const {
-  if (backingDevice_ != 0) return QStringLiteral("the block device ") + blockDeviceText(backingDevice_);
+  if (backingDevice_ != 0)
+    return QStringLiteral("the block device ") + blockDeviceText(backingDevice_);
   return QStringLiteral("the file ") + visibleText(QFile::decodeName(path_), LineFeeds::escape);
 }
 
@@ -235,8 +241,9 @@ void rememberRequestingUser(const char* pkexecUid) {
   }
   // [0-9]{1,10}, below 2^32 - 1 (which is no user).
   const QByteArray text(pkexecUid);
-  const bool decimal = !text.isEmpty() && text.size() <= 10 &&
-                       std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const bool decimal =
+      !text.isEmpty() && text.size() <= 10 &&
+      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
   bool ok = false;
   const qulonglong uid = text.toULongLong(&ok);
   if (decimal && ok && uid < 0xFFFFFFFFull) requestingUid = uid_t(uid);
@@ -252,8 +259,8 @@ std::optional<StopReason> loopRefusal(const KernelDevice& disk, const QList<dev_
     return StopReason{HelperContract::refusedDevice, line};
   };
   if (own) {
-    const QString serves = refused(disk) + QStringLiteral(" is a loop device over ") +
-                           own->describe();
+    const QString serves =
+        refused(disk) + QStringLiteral(" is a loop device over ") + own->describe();
     if (own->backingDevice() != 0) {
       return refusal(
           serves + QStringLiteral(": a disk is formatted, checked or tested under its own name, "

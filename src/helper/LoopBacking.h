@@ -37,12 +37,16 @@ class LoopBacking {
  public:
   // The loop device's backing; none when device is no loop device or serves
   // nothing. *failure says why ("could not read ...") when it is one and its
-  // status or backing file cannot be read.
-  static std::optional<LoopBacking> of(const KernelDevice& device, QString* failure);
+  // status or backing file cannot be read (*error, when given, the errno).
+  static std::optional<LoopBacking> of(const KernelDevice& device, QString* failure,
+                                       int* error = nullptr);
   // Every bound loop device on the system but the one named except (a kernel
   // name, may be empty), as far as its status can be read (one whose node is
   // not here, or that detaches itself at its last close, by the path of what
   // it serves); none with *failure when the kernel's tables cannot be read.
+  // One whose file lies on a file system that no longer answers (ENOTCONN,
+  // as a FUSE file system whose server is gone) is left out: such a file
+  // system answers for none of its files, and the file asked about answered.
   static std::optional<QList<LoopBacking>> allBound(const QString& except, QString* failure);
 
   const QString& loopName() const { return loopName_; }
