@@ -61,7 +61,8 @@ TEST_F(CheckAndInfoEndToEnd, CheckRepairsADamagedFileSystemExceptOnAReadOnlyDevi
   {  // A lost cluster chain (100 -> 101 -> end) in the first FAT only: the
      // copies differ and two clusters are in use with no file pointing at them.
     QFile device(image.partition());
-    ASSERT_TRUE(device.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
+    ASSERT_TRUE(
+        device.open(QIODevice::ReadWrite | QIODevice::Unbuffered | QIODevice::ExistingOnly));
     const QByteArray boot = device.read(512);
     const auto word = [&](int at) { return qFromLittleEndian<quint16>(boot.constData() + at); };
     ASSERT_TRUE(device.seek(word(14) * word(11) + 400));

@@ -292,7 +292,8 @@ std::unique_ptr<test::LoopDisk> driveFor(const QString& kind) {
       .dirty = kind == "dirty", .blank = kind == "blank", .readOnly = kind == "read-only"});
   if (kind == "broken" && disk->ready()) {
     QFile partition(disk->partitionPath());
-    if (partition.open(QIODevice::ReadWrite | QIODevice::Unbuffered) && partition.seek(13))
+    if (partition.open(QIODevice::ReadWrite | QIODevice::Unbuffered | QIODevice::ExistingOnly) &&
+        partition.seek(13))
       partition.write(QByteArray(1, '\0'));  // no cluster size
   }
   return disk;
@@ -373,7 +374,8 @@ TEST_F(CliOnSmallLoopDevice, ControlsFromTheBootSectorNeverReachTheTerminalRaw) 
   ASSERT_EQ(runCli({"format", name(), "--name", "PLAIN", "--yes"}).status, 0);
   {
     QFile partition(image.partition());
-    ASSERT_TRUE(partition.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
+    ASSERT_TRUE(
+        partition.open(QIODevice::ReadWrite | QIODevice::Unbuffered | QIODevice::ExistingOnly));
     ASSERT_TRUE(partition.seek(3));
     ASSERT_EQ(partition.write("\x1b]0;X\x07\x1b[", 8), 8);  // OEM name
     // The label, in the boot sector and in the root directory's label entry
