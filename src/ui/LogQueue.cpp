@@ -31,9 +31,14 @@ LogQueue::Piece LogQueue::take(qsizetype maxLines, qsizetype maxCharacters) {
   }
   characters_ -= characters;
   piece.more = !waiting_.empty();
-  deliveryArranged_ = piece.more;
   if (characters > 0) drained_.wakeAll();
   return piece;
+}
+
+bool LogQueue::endDelivery() {
+  QMutexLocker lock(&mutex_);
+  deliveryArranged_ = !waiting_.empty();
+  return deliveryArranged_;
 }
 
 bool LogQueue::isEmpty() const {

@@ -22,16 +22,22 @@ class LogQueue {
 
   // Adds lines at the end, after waiting while too much waits when mayWait.
   // True when no delivery was arranged yet: the caller arranges one, which
-  // takes pieces until one says there is no more.
+  // stays arranged until endDelivery says so. So one delivery at most is on
+  // its way at any time.
   bool push(const QStringList& lines, bool mayWait);
 
   struct Piece {
     // The oldest lines: at most maxLines and, beyond the first, maxCharacters characters.
     QStringList lines;
-    // Lines are still waiting: the delivery stays arranged.
+    // Lines are still waiting.
     bool more = false;
   };
   Piece take(qsizetype maxLines, qsizetype maxCharacters);
+
+  // The arranged delivery ends: true when lines are waiting, and then it
+  // stays arranged (the caller arranges its next turn); false when none are,
+  // and the next push arranges one.
+  bool endDelivery();
 
   bool isEmpty() const;
 

@@ -10,10 +10,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QThread>
-#include <QTimer>
-#include <limits>
 #include <optional>
-#include <utility>
 
 #include "exec/VisibleText.h"
 
@@ -45,6 +42,9 @@ LogView::LogView(QWidget* parent, qsizetype lineLimit)
   setPalette(p);
   viewport()->setAutoFillBackground(false);
   setTabChangesFocus(true);
+  nextTurn_.setSingleShot(true);
+  nextTurn_.setInterval(0);
+  connect(&nextTurn_, &QTimer::timeout, this, &LogView::deliverTurn);
 }
 
 const SymbolFallback& LogView::symbols() {
@@ -152,38 +152,32 @@ void LogView::deliverTurn() {
   spent.start();
   // Into the record first: it costs little per line, and a reading thread
   // that waits for room goes on.
-  const bool waiting = takeIntoRecord(&spent, recordMillisecondsPerTurn);
+  takeIntoRecord(&spent, recordMillisecondsPerTurn);
   // Only new lines are followed: a text just replaced stays at its top.
-  if (showUnshown(linesPerTurn, charactersPerTurn, &spent, millisecondsPerTurn) > 0) scrollToEnd();
+  if (showUnshown(&spent, millisecondsPerTurn) > 0) scrollToEnd();
   emit logChanged();
   // The rest comes in a later turn, after the events waiting now (input
-  // among them).
-  if ((waiting || unshownLines() > 0) && !std::exchange(turnArranged_, true)) {
-    QTimer::singleShot(0, this, [this] {
-      turnArranged_ = false;
-      deliverTurn();
-    });
-  }
+  // among them), from a timer: a turn posted as an event ran twice between
+  // two firings of the window's other timers, which fire again only once
+  // the posted events are done. The queue's delivery stays arranged
+  // meanwhile, so that a line pushed now arranges no second turn.
+  if (unshownLines() > 0 || queue_.endDelivery()) nextTurn_.start();
 }
 
-bool LogView::takeIntoRecord(const QElapsedTimer* spent, qint64 untilMs) {
+void LogView::takeIntoRecord(const QElapsedTimer* spent, qint64 untilMs) {
   for (;;) {
     const LogQueue::Piece piece = queue_.take(recordPieceLines, recordPieceCharacters);
     if (!piece.lines.isEmpty()) record_.append(piece.lines);
-    if (!piece.more) return false;
-    if (spent && spent->elapsed() >= untilMs) return true;
+    if (!piece.more || (spent && spent->elapsed() >= untilMs)) return;
   }
 }
 
-qsizetype LogView::showUnshown(qsizetype maxLines, qsizetype maxCharacters,
-                               const QElapsedTimer* spent, qint64 untilMs) {
+qsizetype LogView::showUnshown(const QElapsedTimer* spent, qint64 untilMs) {
   // Lines the record no longer keeps would be let go as soon as they were
   // shown, and so would everything the document shows now.
   if (droppedLines_ + shownLines_ < record_.droppedLines()) startOverAt(record_.droppedLines());
   qsizetype lines = 0;
-  qsizetype characters = 0;
-  while (unshownLines() > 0 && lines < maxLines && characters < maxCharacters &&
-         (!spent || spent->elapsed() < untilMs)) {
+  while (unshownLines() > 0 && (!spent || spent->elapsed() < untilMs)) {
     qsizetype next = droppedLines_ + shownLines_;
     const qsizetype end = std::min(record_.totalLines(), next + pieceLines);
     QString text;
@@ -200,7 +194,6 @@ qsizetype LogView::showUnshown(qsizetype maxLines, qsizetype maxCharacters,
     const qsizetype count = next - droppedLines_ - shownLines_;
     shownLines_ += count;
     lines += count;
-    characters += text.size();
     dropOldBlocks();
   }
   return lines;
@@ -218,8 +211,7 @@ void LogView::recordWaiting() { takeIntoRecord(nullptr, 0); }
 void LogView::flush() {
   if (!hasPending()) return;
   takeIntoRecord(nullptr, 0);
-  showUnshown(std::numeric_limits<qsizetype>::max(), std::numeric_limits<qsizetype>::max(), nullptr,
-              0);
+  showUnshown(nullptr, 0);
   scrollToEnd();
   emit logChanged();
 }

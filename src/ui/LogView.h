@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <optional>
 
 #include "ui/LogQueue.h"
@@ -26,13 +27,12 @@ namespace tessaro {
 class LogView : public QPlainTextEdit {
   Q_OBJECT
  public:
-  // At most this much is added in one turn of the event loop, and no more
-  // once the turn has taken this long.
-  static constexpr qsizetype linesPerTurn = 2000;
-  static constexpr qsizetype charactersPerTurn = 200'000;
-  static constexpr qint64 millisecondsPerTurn = 8;
-  // Of a turn, taking waiting lines into the record ends after this long.
-  static constexpr qint64 recordMillisecondsPerTurn = 4;
+  // Of a turn of the event loop, taking waiting lines into the record ends
+  // after this long, and showing them after this long, so that the turn with
+  // its scrolling stays within about a hundredth of a second. Bounds of
+  // time, not of lines: a line costs what its length and its script make it.
+  static constexpr qint64 recordMillisecondsPerTurn = 3;
+  static constexpr qint64 millisecondsPerTurn = 6;
 
   explicit LogView(QWidget* parent = nullptr, qsizetype lineLimit = StatusLog::defaultLineLimit);
 
@@ -65,15 +65,16 @@ class LogView : public QPlainTextEdit {
 
  private:
   // Takes waiting lines into the record and shows one turn's worth of them,
-  // and arranges the next turn while lines are left.
+  // and arranges the next turn while lines are left. One turn at most is
+  // arranged at any time: two would run back to back, and the window would
+  // wait for both.
   void deliverTurn();
   // Takes waiting lines into the record until none wait or spent (when
-  // given) has reached untilMs; true when lines still wait.
-  bool takeIntoRecord(const QElapsedTimer* spent, qint64 untilMs);
-  // Shows lines of the record the document lacks, oldest first, up to the
-  // bounds; returns how many.
-  qsizetype showUnshown(qsizetype maxLines, qsizetype maxCharacters, const QElapsedTimer* spent,
-                        qint64 untilMs);
+  // given) has reached untilMs.
+  void takeIntoRecord(const QElapsedTimer* spent, qint64 untilMs);
+  // Shows lines of the record the document lacks, oldest first, until none
+  // are left or spent (when given) has reached untilMs; returns how many.
+  qsizetype showUnshown(const QElapsedTimer* spent, qint64 untilMs);
   // The record's newest lines that the document does not show yet.
   qsizetype unshownLines() const { return record_.totalLines() - droppedLines_ - shownLines_; }
   // The document shows the notice alone, for lines before firstLine.
@@ -95,8 +96,8 @@ class LogView : public QPlainTextEdit {
   qsizetype shownLines_ = 0;
   qsizetype droppedLines_ = 0;
   bool noticeShown_ = false;
-  // A later turn is arranged by a timer.
-  bool turnArranged_ = false;
+  // Starts the next turn.
+  QTimer nextTurn_;
   // Set while takeBackgroundFromBelow changes the palette.
   bool takingBackground_ = false;
   // For the font shown; found when first needed, after the font is set.
