@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include "ViewFixture.h"
+#include "ui/LogQueue.h"
 #include "ui/LogView.h"
 #include "ui/StatusLog.h"
 
@@ -76,6 +77,27 @@ TEST(StatusLogTest, TheViewKeepsABoundedNumberOfBlocksAndTheNoticeOnTop) {
   // A replace starts over without a notice.
   view.replaceText("fresh\nlog");
   EXPECT_EQ(view.toPlainText(), "fresh\nlog");
+}
+
+// Two deliveries on their way would run back to back, and the window would
+// wait for both before it turned again.
+TEST(StatusLogTest, OneDeliveryOfWaitingLinesIsOnItsWayAtATime) {
+  LogQueue queue;
+  EXPECT_TRUE(queue.push(numbered(0, 3), false));
+  EXPECT_FALSE(queue.push(numbered(3, 3), false));
+  const LogQueue::Piece first = queue.take(4, 1000);
+  EXPECT_EQ(first.lines, numbered(0, 4));
+  EXPECT_TRUE(first.more);
+  // Lines pushed while the delivery takes pieces, or after it has taken
+  // all, wait for it: it ends only when it says so.
+  EXPECT_FALSE(queue.push(numbered(6, 1), false));
+  EXPECT_EQ(queue.take(100, 1000).lines, numbered(4, 3));
+  EXPECT_FALSE(queue.push(numbered(7, 1), false));
+  EXPECT_TRUE(queue.endDelivery());
+  EXPECT_FALSE(queue.push(numbered(8, 1), false));
+  EXPECT_EQ(queue.take(100, 1000).lines, numbered(7, 2));
+  EXPECT_FALSE(queue.endDelivery());
+  EXPECT_TRUE(queue.push(numbered(9, 1), false));
 }
 
 TEST(StatusLogTest, AFloodFromAReadingThreadReachesTheWindowAndTheSavedLogWhole) {
