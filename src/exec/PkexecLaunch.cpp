@@ -40,7 +40,10 @@ LaunchOutcome launchAndRead(const LaunchRequest& request) {
   };
   outcome.exitStatus = child.run(
       [&](const QByteArray& bytes) {
-        deliver(reader.feed(std::string_view(bytes.constData(), size_t(bytes.size()))));
+        const bool seenBefore = reader.markerSeen();
+        const auto frames = reader.feed(std::string_view(bytes.constData(), size_t(bytes.size())));
+        if (!seenBefore && reader.markerSeen() && request.onStarted) request.onStarted();
+        deliver(frames);
       },
       request.cancel ? request.cancel->fd() : -1, askToStop);
   deliver(reader.finish());

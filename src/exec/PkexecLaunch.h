@@ -23,6 +23,8 @@ struct LaunchRequest {
   bool elevated = false;
   // Standard output in frames (FrameReader, the marker taken off), read by read.
   std::function<void(const std::vector<contract::FrameReader::Frame>&)> onFrames;
+  // Once, as soon as the marker has arrived: the helper has begun.
+  std::function<void()> onStarted;
   // A line longer than this many bytes comes in pieces.
   std::size_t maxLineBytes = 65536;
   std::shared_ptr<Cancellation> cancel;

@@ -44,6 +44,7 @@ QCoro::Task<PrivilegedRunResult> PkexecRunner::run(QString tool, QStringList arg
   request.elevated = elevated;
   request.maxLineBytes = maxLineLength;
   request.cancel = cancel;
+  request.onStarted = output.started;
   // Named first: g++ 12 mishandles temporaries made inside a co_await
   // expression.
   OnWorkerThread<LaunchOutcome> launched([request, output]() mutable {

@@ -31,6 +31,10 @@ using EventHandler = std::function<void(const HelperEvent& event)>;
 struct PrivilegedOutput {
   LineHandler lines;
   EventHandler events;
+  // Called once, on the reading thread, when the tool itself has begun, past
+  // any request for rights (on Linux: its start marker has arrived): the
+  // rights were granted.
+  std::function<void()> started;
 };
 
 // What a privileged run learnt about the tool it ran.
