@@ -16,10 +16,7 @@ namespace tessaro {
 
 CheckJob::CheckJob(const DiskTools& tools, ProcessRunner& runner, Drive drive, CheckMode mode,
                    std::optional<QString> target)
-    : DriveJob(tools, runner),
-      drive_(std::move(drive)),
-      mode_(mode),
-      target_(std::move(target)) {}
+    : DriveJob(tools, runner), drive_(std::move(drive)), mode_(mode), target_(std::move(target)) {}
 
 QString CheckJob::title() const { return reportText::checkStarting(drive_.devicePath); }
 
@@ -66,7 +63,7 @@ QCoro::Task<> CheckJob::perform(Report& report) {
           report.stepProgress(progress->fraction);
       });
   const PrivilegedRunResult ran =
-      co_await runner_.run(command.tool, command.args, output.reader(), cancellation());
+      co_await runner_.run(command.tool, command.args, withStart(output.reader()), cancellation());
   head();
   stopIfCancelled(ran, output.cancelledLine(), reportText::checkCancelledPartWay(targetPath));
 

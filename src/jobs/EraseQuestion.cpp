@@ -85,4 +85,24 @@ QString EraseQuestion::probeWarning() {
       "before it can be used.");
 }
 
+QString EraseQuestion::batchFormatQuestion(int count) {
+  return QuestionText::tr("Erase these %n drives?", nullptr, count);
+}
+
+QString EraseQuestion::batchFormatWarning() {
+  return QuestionText::tr(
+      "All data on each of these drives will be erased. This cannot be undone.");
+}
+
+QString EraseQuestion::batchProbeQuestion(int count) {
+  return QuestionText::tr("Test the capacity of these %n drives?", nullptr, count);
+}
+
+QString EraseQuestion::batchProbeWarning() {
+  return QuestionText::tr(
+      "The capacity test writes test data across each whole drive, erasing all data on it. "
+      "This cannot be undone. Afterwards the drives hold no file system and must be formatted "
+      "before they can be used.");
+}
+
 }  // namespace tessaro

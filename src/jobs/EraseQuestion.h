@@ -35,6 +35,14 @@ class EraseQuestion {
   // file system behind.
   static QString probeWarning();
 
+  // Before a batch, above the list of its drives: "Erase these 3 drives?",
+  // that every file on each goes; "Test the capacity of these 3 drives?",
+  // that each is erased and left without a file system.
+  static QString batchFormatQuestion(int count);
+  static QString batchFormatWarning();
+  static QString batchProbeQuestion(int count);
+  static QString batchProbeWarning();
+
   // A cluster size as the questions name it: "512 bytes", "32 KiB".
   static QString clusterSize(qint64 bytes);
 };

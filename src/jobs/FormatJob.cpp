@@ -3,9 +3,9 @@
 
 #include "jobs/FormatJob.h"
 
+#include "contract/HelperContract.h"
 #include "drives/ProbeProgress.h"
 #include "drives/UserMount.h"
-#include "contract/HelperContract.h"
 #include "jobs/HelperOutput.h"
 #include "jobs/ReportTexts.h"
 
@@ -39,7 +39,7 @@ QCoro::Task<> FormatJob::perform(Report& report) {
   };
   HelperOutput output([&report](const QStringList& lines) { report.lines(lines); }, onEvent);
   const PrivilegedRunResult ran =
-      co_await runner_.run(command.tool, command.args, output.reader(), cancellation());
+      co_await runner_.run(command.tool, command.args, withStart(output.reader()), cancellation());
   // The helper's own cancel line says what it stopped and what state remains.
   stopIfCancelled(ran, output.cancelledLine(), cancelledLine());
   if (ran.exitStatus.value_or(0) != 0) {

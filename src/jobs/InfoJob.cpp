@@ -49,7 +49,7 @@ QCoro::Task<> InfoJob::perform(Report& report) {
         result = event;
       });
   const PrivilegedRunResult ran =
-      co_await runner_.run(command.tool, command.args, helper.reader(), cancellation());
+      co_await runner_.run(command.tool, command.args, withStart(helper.reader()), cancellation());
   // None of the helper's lines were shown, its own cancel line neither.
   stopIfCancelled(ran, QString(), cancelledLine());
   if (ran.exitStatus.value_or(0) != 0) {

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -45,6 +46,9 @@ class Job {
   // Whether the drive may have begun to change: the helper has said it
   // begins writing. Callable from any thread.
   bool hasBegunWriting() const { return begunWriting_; }
+  // Hears once, on a reading thread, that the job's privileged tool has
+  // begun: its rights were granted. Set before run().
+  void onToolStarted(std::function<void()> handler) { toolStarted_ = std::move(handler); }
 
  protected:
   // The title its account begins with; empty to add to what is shown.
@@ -74,12 +78,20 @@ class Job {
   void stopIfCancelled(const PrivilegedRunResult& ran, const QString& helperCancelledLine,
                        const QString& partWay) const;
 
+  // What the job hands its privileged run: output, and where it hears that
+  // the tool has begun.
+  PrivilegedOutput withStart(PrivilegedOutput output) const {
+    output.started = toolStarted_;
+    return output;
+  }
+
   // Set from the helper's writing event, on the runner's reading thread.
   std::atomic<bool> begunWriting_ = false;
 
  private:
   std::shared_ptr<Cancellation> cancellation_ = std::make_shared<Cancellation>();
   std::optional<JobFailure> failure_;
+  std::function<void()> toolStarted_;
 };
 
 }  // namespace tessaro

@@ -70,8 +70,8 @@ QCoro::Task<> ProbeJob::perform(Report& report) {
     }
   };
   HelperOutput output([&report](const QStringList& lines) { report.lines(lines); }, onEvent);
-  const PrivilegedRunResult ran =
-      co_await runner_.run(command->tool, command->args, output.reader(), cancellation());
+  const PrivilegedRunResult ran = co_await runner_.run(command->tool, command->args,
+                                                       withStart(output.reader()), cancellation());
   stopIfCancelled(ran, output.cancelledLine(),
                   reportText::probeCancelledPartWay(drive_.devicePath));
 
