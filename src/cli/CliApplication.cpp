@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 
 #include "cli/BlockDeviceJson.h"
+#include "cli/CliBatch.h"
 #include "cli/CliFailureStatus.h"
 #include "cli/CliHelpText.h"
 #include "cli/DeviceArgument.h"
@@ -96,12 +97,49 @@ QCoro::Task<int> CliApplication::dispatch(CliRequest request) {
   // Info only reads; everything else holds the drive to write to it (a
   // read-only check too, as the helper does).
   const bool writes = request.command != CliCommand::Info;
-  const std::optional<Drive> drive = co_await resolveDrive(request.device, writes);
+  if (request.devices.size() > 1) co_return co_await batch(request);
+  const std::optional<Drive> drive = co_await resolveDrive(request.devices.value(0), writes);
   if (!drive) co_return cliRefused;
   if (request.command == CliCommand::Info) co_return co_await info(*drive, request.json);
   if (request.command == CliCommand::Check) co_return co_await check(*drive, request.readOnly);
   if (request.command == CliCommand::Probe) co_return co_await probe(*drive, request);
   co_return co_await format(*drive, request);
+}
+
+QCoro::Task<int> CliApplication::batch(CliRequest request) {
+  // Every drive is resolved and checked before any is touched: one refused
+  // drive refuses the batch, and each refusal is said.
+  QList<Drive> drives;
+  bool refused = false;
+  for (const QString& device : request.devices) {
+    if (const std::optional<Drive> drive = co_await resolveDrive(device, true))
+      drives << *drive;
+    else
+      refused = true;
+  }
+  if (refused) co_return cliRefused;
+  CliBatch batch(manager_, output_);
+  if (const auto same = CliBatch::sameDisk(drives)) co_return fail(cliRefused, *same);
+  const QStringList refusals = batch.refusals(drives, request);
+  for (const QString& refusal : refusals) fail(cliRefused, refusal);
+  if (!refusals.isEmpty()) co_return cliRefused;
+  if (request.assumeYes) {
+    batch.notices(drives, request);
+  } else {
+    switch (batch.confirm(drives, request)) {
+      case ConfirmationAnswer::Confirmed:
+        break;
+      case ConfirmationAnswer::Declined:
+        co_return fail(cliRefused, tr("Not confirmed: nothing on the %n drives was erased.",
+                                      nullptr, int(drives.size())));
+      case ConfirmationAnswer::NoTerminal:
+        co_return fail(cliRefused, tr("no terminal to confirm the erase of the %n drives on; "
+                                      "give --yes to erase them without asking.",
+                                      nullptr, int(drives.size())));
+    }
+  }
+  documentWritten_ = request.json;
+  co_return co_await batch.run(drives, request);
 }
 
 QCoro::Task<int> CliApplication::list(CliRequest request) {

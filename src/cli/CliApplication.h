@@ -46,6 +46,9 @@ class CliApplication : public QObject {
  private:
   QCoro::Task<int> dispatch(CliRequest request);
   QCoro::Task<int> list(CliRequest request);
+  // format, check or probe over several drives (CliBatch), after every one
+  // has passed the checks a single one would, as one batch.
+  QCoro::Task<int> batch(CliRequest request);
   // Each of these works on one drive that resolveDrive gave.
   QCoro::Task<int> info(Drive drive, bool json);
   QCoro::Task<int> check(Drive drive, bool readOnly);

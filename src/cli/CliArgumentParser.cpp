@@ -61,6 +61,7 @@ const QList<CliCommandShape>& CliArgumentParser::commands() {
       {QStringLiteral("list"),
        CliCommand::List,
        false,
+       false,
        {kJson, kAll, kNoHeadings},
        QStringLiteral("list [--all] [-n] [--json]"),
        QString::fromUtf8(QT_TRANSLATE_NOOP("CliArgumentParser",
@@ -69,6 +70,7 @@ const QList<CliCommandShape>& CliArgumentParser::commands() {
       {QStringLiteral("info"),
        CliCommand::Info,
        true,
+       false,
        {kJson},
        QStringLiteral("info DEVICE [--json]"),
        QString::fromUtf8(QT_TRANSLATE_NOOP("CliArgumentParser",
@@ -76,27 +78,31 @@ const QList<CliCommandShape>& CliArgumentParser::commands() {
       {QStringLiteral("check"),
        CliCommand::Check,
        true,
+       true,
        {kReadOnly},
-       QStringLiteral("check DEVICE [--read-only]"),
+       QStringLiteral("check DEVICE... [--read-only]"),
        QString::fromUtf8(QT_TRANSLATE_NOOP("CliArgumentParser",
                                            "check and repair the FAT file system on a drive; "
                                            "-n, --read-only: only check it, change nothing"))},
       {QStringLiteral("format"),
        CliCommand::Format,
        true,
+       true,
        {kName, kCluster, kSize, kYes},
-       QStringLiteral("format DEVICE [--name NAME] [--cluster SIZE] [--size SIZE] [--yes]"),
+       QStringLiteral("format DEVICE... [--name NAME] [--cluster SIZE] [--size SIZE] [--yes]"),
        QString::fromUtf8(QT_TRANSLATE_NOOP(
            "CliArgumentParser", "erase a drive: MBR partition table, one FAT32 partition"))},
       {QStringLiteral("probe"),
        CliCommand::Probe,
        true,
+       true,
        {kJson, kYes, kFull},
-       QStringLiteral("probe DEVICE [--full] [--json] [--yes]"),
+       QStringLiteral("probe DEVICE... [--full] [--json] [--yes]"),
        QString::fromUtf8(QT_TRANSLATE_NOOP(
            "CliArgumentParser", "erase a drive to test how much of it really holds data"))},
       {QStringLiteral("help"),
        CliCommand::Help,
+       false,
        false,
        {},
        QStringLiteral("help"),
@@ -181,12 +187,12 @@ CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
   const qsizetype wanted = shape->takesDevice ? 2 : 1;
   if (words.size() < wanted)
     return usageError(ParserText::tr("%1 needs a DEVICE, such as sdb").arg(shape->name));
-  if (words.size() > wanted)
+  if (words.size() > wanted && !shape->takesSeveral)
     return usageError(ParserText::tr("unexpected argument '%1'").arg(words.at(wanted)));
 
   CliRequest request;
   request.command = shape->command;
-  if (shape->takesDevice) request.device = words.at(1);
+  if (shape->takesDevice) request.devices = words.mid(1);
   request.json = options.contains(kJson);
   request.all = options.contains(kAll);
   request.noHeadings = options.contains(kNoHeadings);

@@ -19,6 +19,7 @@ struct CliCommandShape {
   QString name;
   CliCommand command;
   bool takesDevice = false;
+  bool takesSeveral = false;  // a batch: one DEVICE or more
   QStringList options;
   QString synopsis;
   QString summary;
@@ -31,7 +32,8 @@ struct CliParseResult {
   QString error;
 };
 
-// Reads tessaro-cli's command line: a command, its DEVICE where it takes one,
+// Reads tessaro-cli's command line: a command, its DEVICE where it takes one
+// (or several, for a batch),
 // and options before or after them ("--name NAME" or "--name=NAME"; "--"
 // ends the options). -h/--help and -V/--version win over everything else; -n means
 // --noheadings for list and --read-only for check. Every line it cannot read

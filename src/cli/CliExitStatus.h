@@ -18,9 +18,14 @@ enum CliExitStatus : int {
   cliVerificationFailed = 5,   // the tools succeeded but the drive does not hold what was asked
   cliCounterfeit = 6,          // probe: the drive holds less than it claims
   cliAuthorizationFailed = 7,  // administrator rights were refused or could not be asked for
-  cliToolFailed = 8,   // a tool failed or could not be started, or the drive stopped responding
-  cliDamaged = 9,      // probe: the drive loses data in places and keeps it around them
+  cliToolFailed = 8,    // a tool failed or could not be started, or the drive stopped responding
+  cliDamaged = 9,       // probe: the drive loses data in places and keeps it around them
   cliDriveFailed = 10,  // probe: the drive refused writes, or stopped storing them
+  // A batch whose drives failed in different ways; each drive's own status is
+  // in its summary and its JSON entry. Clear of the statuses of one kind
+  // each, which count up from 1 and may grow, of sysexits' 64 to 78 and of
+  // the signals' 128 and up.
+  cliMixedFailures = 20,
   cliWriteError = 74,  // standard output could not be written (EX_IOERR)
   // Stopped by a signal: 128 and its number, as shells count it (130 for
   // Ctrl+C, 143 for SIGTERM, 129 for a hang-up).

@@ -3,6 +3,7 @@
 
 #include "cli/CliFailureStatus.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace tessaro {
@@ -35,6 +36,7 @@ constexpr Row kRows[] = {
     {Kind::driveStopped, cliToolFailed, "tool-failed"},
     {Kind::driveFailed, cliDriveFailed, "drive-failed"},
     {std::nullopt, cliWriteError, "write-error"},
+    {std::nullopt, cliMixedFailures, "mixed"},
 };
 
 }  // namespace
@@ -51,6 +53,22 @@ QString CliFailureStatus::kind(const JobFailure& failure, bool cancelRequested) 
   for (const Row& row : kRows)
     if (row.failure == failure.kind) return QLatin1StringView(row.kind);
   return kind(cliToolFailed);
+}
+
+int CliFailureStatus::ofBatch(const QList<int>& statuses) {
+  std::optional<int> failed;
+  int best = cliSuccess;
+  for (const int status : statuses) {
+    // Errors a check corrected are its success.
+    if (status == cliSuccess || status == cliErrorsCorrected) {
+      best = std::max(best, status);
+    } else if (!failed) {
+      failed = status;
+    } else if (*failed != status) {
+      return cliMixedFailures;
+    }
+  }
+  return failed.value_or(best);
 }
 
 QString CliFailureStatus::kind(int status) {

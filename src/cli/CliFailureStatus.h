@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include "cli/CliExitStatus.h"
@@ -24,6 +25,11 @@ class CliFailureStatus {
   // "refused", "errors-left", "tool-failed", "authorization",
   // "verification", "counterfeit", "cancelled", "write-error".
   static QString kind(int status);
+  // The exit status of a batch from its drives' own: success (or, for a
+  // check, errors corrected) when no drive failed; the one status of every
+  // drive that failed where they all failed alike; cliMixedFailures
+  // otherwise.
+  static int ofBatch(const QList<int>& statuses);
 };
 
 }  // namespace tessaro

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "drives/ClusterOption.h"
@@ -15,7 +16,8 @@ enum class CliCommand { Help, Version, List, Info, Check, Format, Probe };
 // One run of tessaro-cli, as read from its command line.
 struct CliRequest {
   CliCommand command = CliCommand::Help;
-  QString device;  // as typed: "sdb" or "/dev/sdb"
+  // As typed: "sdb" or "/dev/sdb"; several for a batch (format, check, probe).
+  QStringList devices;
   bool json = false;
   bool all = false;         // list --all: every block device, with why it is not offered
   bool noHeadings = false;  // list -n: the table without its header line

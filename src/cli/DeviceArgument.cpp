@@ -3,6 +3,8 @@
 
 #include "cli/DeviceArgument.h"
 
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QRegularExpression>
 
@@ -34,6 +36,20 @@ std::optional<Drive> DeviceArgument::attachedLoopDrive(const QString& kernelName
   if (!ok || sectors <= 0 || sectors > (std::numeric_limits<qint64>::max() / 512))
     return std::nullopt;
   return discoveredDrive(kernelName, QString(), sectors * 512);
+}
+
+QString DeviceArgument::diskIdentity(const QString& kernelName, const QString& sysfsRoot) {
+  const QString device = sysfsRoot + QStringLiteral("/class/block/") + kernelName;
+  QFile backing(device + QStringLiteral("/loop/backing_file"));
+  struct stat file {};
+  if (backing.open(QIODevice::ReadOnly) &&
+      ::stat(backing.readAll().trimmed().constData(), &file) == 0) {
+    return QStringLiteral("image %1:%2").arg(file.st_dev).arg(file.st_ino);
+  }
+  QFile number(device + QStringLiteral("/dev"));
+  if (number.open(QIODevice::ReadOnly))
+    return QStringLiteral("device ") + QString::fromLatin1(number.readAll().trimmed());
+  return QStringLiteral("name ") + kernelName;
 }
 
 }  // namespace tessaro

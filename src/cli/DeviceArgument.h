@@ -26,6 +26,12 @@ class DeviceArgument {
   // device does not exist or has nothing attached (size 0).
   static std::optional<Drive> attachedLoopDrive(const QString& kernelName,
                                                 const QString& sysfsRoot = QStringLiteral("/sys"));
+
+  // What the disk behind a kernel name is, so that two names for one disk
+  // are told: the image a loop device serves (its file's device and inode),
+  // else the device number; the name itself where neither can be read.
+  static QString diskIdentity(const QString& kernelName,
+                              const QString& sysfsRoot = QStringLiteral("/sys"));
 };
 
 }  // namespace tessaro

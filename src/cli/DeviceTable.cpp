@@ -3,6 +3,7 @@
 
 #include "cli/DeviceTable.h"
 
+#include "cli/TextColumns.h"
 #include "drives/ByteCount.h"
 #include "exec/VisibleText.h"
 
@@ -31,28 +32,8 @@ QStringList DeviceTable::lines(const QList<BlockDevice>& devices, Shape shape) {
     if (shape.reasons) row << (device.reason ? field(device.reason->phrase()) : QString());
     rows << row;
   }
-
-  QStringList lines;
-  if (!shape.aligned) {
-    for (const QStringList& row : rows) lines << row.join(QLatin1Char('\t'));
-    return lines;
-  }
-  QList<qsizetype> widths(header.size(), 0);
-  for (const QStringList& row : rows)
-    for (qsizetype i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
-  for (const QStringList& row : rows) {
-    QString line;
-    for (qsizetype i = 0; i < row.size(); ++i) {
-      // SIZE is a number: aligned on the right, as lsblk does.
-      const bool right = i == 1;
-      const QString cell = right ? row[i].rightJustified(widths[i]) : row[i];
-      line += i + 1 < row.size() ? cell.leftJustified(widths[i]) + QStringLiteral("  ") : cell;
-    }
-    // An empty last column leaves no blanks at the end.
-    while (line.endsWith(QLatin1Char(' '))) line.chop(1);
-    lines << line;
-  }
-  return lines;
+  // SIZE is a number: aligned on the right, as lsblk does.
+  return TextColumns::lines(rows, shape.aligned, {1});
 }
 
 }  // namespace tessaro

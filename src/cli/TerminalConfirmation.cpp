@@ -45,6 +45,13 @@ bool TerminalConfirmation::confirms(const QString& typedLine, const Drive& drive
 
 ConfirmationAnswer TerminalConfirmation::ask(const QString& prompt, const Drive& drive, FILE* in,
                                              FILE* out) {
+  return ask(
+      prompt, [&drive](const QString& typed) { return confirms(typed, drive); }, in, out);
+}
+
+ConfirmationAnswer TerminalConfirmation::ask(const QString& prompt,
+                                             const std::function<bool(const QString&)>& accepts,
+                                             FILE* in, FILE* out) {
   if (!isatty(fileno(in))) return ConfirmationAnswer::NoTerminal;
   // The prompt names the drive by its model, which the drive itself reports.
   std::fputs(visibleText(prompt).toLocal8Bit().constData(), out);
@@ -54,8 +61,8 @@ ConfirmationAnswer TerminalConfirmation::ask(const QString& prompt, const Drive&
     std::fputc('\n', out);  // end of input (Ctrl+D): leave the prompt's line
     return ConfirmationAnswer::Declined;
   }
-  return confirms(QString::fromLocal8Bit(line.data()), drive) ? ConfirmationAnswer::Confirmed
-                                                              : ConfirmationAnswer::Declined;
+  return accepts(QString::fromLocal8Bit(line.data())) ? ConfirmationAnswer::Confirmed
+                                                      : ConfirmationAnswer::Declined;
 }
 
 }  // namespace tessaro

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstdio>
+#include <functional>
 
 #include "drives/DiskTools.h"
 #include "drives/Drive.h"
@@ -31,6 +32,10 @@ class TerminalConfirmation {
   // Asks prompt on `out` and reads one line from `in` when `in` is a terminal.
   static ConfirmationAnswer ask(const QString& prompt, const Drive& drive, FILE* in = stdin,
                                 FILE* out = stderr);
+  // The same, where accepts says whether the typed line confirms.
+  static ConfirmationAnswer ask(const QString& prompt,
+                                const std::function<bool(const QString&)>& accepts,
+                                FILE* in = stdin, FILE* out = stderr);
 };
 
 }  // namespace tessaro

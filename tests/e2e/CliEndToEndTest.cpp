@@ -198,7 +198,7 @@ TEST_F(CliOnSmallLoopDevice, OwnSymbolsOnlyOnAUtf8TerminalAToolsLinesAsPrinted) 
       "printf '\\342\\234'; printf '\\205 done\\n'\n");
   CliRequest request;
   request.command = CliCommand::Check;
-  request.device = image.device();
+  request.devices = {image.device()};
   EXPECT_EQ(test::awaitTask(run.cli.run(request)), cliSuccess) << contents(run.err).toStdString();
   const QString printed = contents(run.out);
   for (const QString& line : {QString::fromUtf8("Ger\xEF\xBF\xBDt bereit\n"),
@@ -216,7 +216,7 @@ TEST_F(CliOnSmallLoopDevice, AHelpersRefusalIsOneLineAndItsWordsAreInTheJson) {
   CliWithStandInHelper run("echo \"Refused: $2 is read-only.\"\nexit 65\n");
   CliRequest request;
   request.command = CliCommand::Info;
-  request.device = name();
+  request.devices = {name()};
   request.json = true;
   EXPECT_EQ(test::awaitTask(run.cli.run(request)), cliRefused);
 
@@ -240,7 +240,7 @@ TEST_F(CliOnSmallLoopDevice, AFailureAfterTheFirstWriteSaysSoInTheJsonDocument) 
       "echo 'Stopped: no answer.'\nexit 74\n");
   CliRequest request;
   request.command = CliCommand::Probe;
-  request.device = name();
+  request.devices = {name()};
   request.json = true;
   request.assumeYes = true;
   EXPECT_NE(test::awaitTask(run.cli.run(request)), cliSuccess);
@@ -445,7 +445,7 @@ TEST_F(CliOnSmallLoopDevice, CtrlCAndSigtermAskTheHelperToStop) {
     interrupt.start(20);
     CliRequest request;
     request.command = CliCommand::Format;
-    request.device = image.device();
+    request.devices = {image.device()};
     request.assumeYes = true;
     EXPECT_EQ(test::awaitTask(run.cli.run(request)), 128 + signal);
 

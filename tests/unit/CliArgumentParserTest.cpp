@@ -17,7 +17,7 @@ QStringList described(const CliRequest& request) {
   static const char* const names[] = {"help",  "version", "list", "info",
                                       "check", "format",  "probe"};
   QStringList words{names[int(request.command)]};
-  if (!request.device.isEmpty()) words << "device=" + request.device;
+  for (const QString& device : request.devices) words << "device=" + device;
   if (!request.label.isEmpty()) words << "label=" + request.label;
   if (request.cluster != ClusterOption::Default)
     words << "cluster=" + QString::number(request.cluster.bytes().value_or(0));
