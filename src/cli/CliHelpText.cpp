@@ -45,7 +45,7 @@ QString column(const QString& left, const QString& right, int leftWidth = kLeftW
 
 QString CliHelpText::text() {
   QString text = HelpText::tr(
-      "Usage: tessaro-cli COMMAND [DEVICE] [OPTIONS]\n"
+      "Usage: tessaro-cli COMMAND [DEVICE...] [OPTIONS]\n"
       "Prepares external and removable drives for FAT32.\n\nCommands:\n");
   for (const CliCommandShape& shape : CliArgumentParser::commands())
     text += column(shape.synopsis, QCoreApplication::translate("CliArgumentParser",
@@ -53,7 +53,10 @@ QString CliHelpText::text() {
   text += HelpText::tr(
       "\nDEVICE is a drive that `tessaro-cli list` shows, as sdb or /dev/sdb, or a loop\n"
       "device named explicitly (an image attached with losetup); `tessaro-cli list\n"
-      "--all` says why any other device is not offered.\n\nOptions:\n");
+      "--all` says why any other device is not offered. check, format and probe take\n"
+      "several drives at once: each is checked first, one question lists them all\n"
+      "(type their number to confirm), rights are asked once, and a table ends it.\n"
+      "\nOptions:\n");
   text += column(QStringLiteral("--json"), HelpText::tr("print JSON instead of lines"));
   text += column(QStringLiteral("--all"),
                  HelpText::tr("list every block device, with why it is not offered"));
@@ -97,6 +100,8 @@ QString CliHelpText::text() {
       {QString::number(cliDamaged), HelpText::tr("probe: the drive loses data in places")},
       {QString::number(cliDriveFailed),
        HelpText::tr("probe: the drive refused writes or stopped storing them")},
+      {QString::number(cliMixedFailures),
+       HelpText::tr("several drives failed in different ways; the table gives each one's")},
       {QString::number(cliWriteError), HelpText::tr("standard output could not be written")},
       {QStringLiteral("130, 143"),
        HelpText::tr("cancelled by Ctrl+C or SIGTERM (128 and the signal's number)")},
