@@ -25,6 +25,7 @@
 #include "jobs/ReportTexts.h"
 #include "jobs/WorkflowPolicy.h"
 #include "ui/AboutBox.h"
+#include "ui/BatchDialog.h"
 #include "ui/BusyIndicator.h"
 #include "ui/CapacityFormatDialog.h"
 #include "ui/ContentViewWidgets.h"
@@ -234,6 +235,7 @@ std::optional<bool> ContentView::confirmCapacityTest(const Drive& drive) {
 void ContentView::updateEnabled() {
   const bool canAct = !isBusy_ && selectedDrive_.has_value();
   ui_->refreshButton->setEnabled(!isBusy_);
+  ui_->severalButton->setEnabled(canAct);
   ui_->formatButton->setEnabled(canAct);
   ui_->infoButton->setEnabled(canAct);
   ui_->checkButton->setEnabled(canAct);
@@ -424,6 +426,32 @@ void ContentView::checkSelectedDrive() {
   startJob(
       std::make_unique<CheckJob>(diskManager_->tools(), diskManager_->runner(), *selectedDrive_),
       WindowJobs::Kind::check);
+}
+
+void ContentView::chooseSeveralDrives() {
+  if (isBusy_ || batchDialog_) return;
+  auto* dialog = new BatchDialog(*this, diskManager_->drives());
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  batchDialog_ = dialog;
+  dialog->open();
+}
+
+BatchDialog* ContentView::batchDialog() const { return batchDialog_; }
+
+void ContentView::beginBatch(const QString& title) {
+  finishNotice_.begin();
+  logDevice_.clear();
+  setStatusLog(title);
+  setBusy(true);
+}
+
+void ContentView::endBatch(FinishNotice::Action action, bool succeeded, const QString& counted) {
+  setBusy(false);
+  if (finishNotice_.isDue() && !isActiveWindow() && !tearingDown_) {
+    ui_->log->flush();
+    finishNotice_.send(action, succeeded, counted);
+  }
+  emit workflowFinished();
 }
 
 void ContentView::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -23,6 +24,8 @@
 #include "ui/WindowJobs.h"
 
 namespace tessaro {
+
+class BatchDialog;
 
 // The content of the application's window: header, drive picker, volume name,
 // cluster size, the four actions and the status log. Owns the window's state;
@@ -130,6 +133,17 @@ class ContentView : public QWidget {
   void showProbeProgress(const ProbeProgress& progress);
   // A format's or check's progress by step, on the same bar.
   void showStepProgress(double fraction);
+  // Opens the choice of several drives (Several Drives…), to format, check
+  // or test them at once (BatchDialog); a single drive is the picker's.
+  void chooseSeveralDrives();
+  // The open choice of several drives; null when none is open.
+  BatchDialog* batchDialog() const;
+  // A batch begins: the window is busy, its log begins with title.
+  void beginBatch(const QString& title);
+  // A batch has ended: the window is free again and, when it took a while
+  // and the window is in the background, the desktop hears how it ended.
+  void endBatch(FinishNotice::Action action, bool succeeded, const QString& counted);
+
   // Lists the drives again because devices came or went: says nothing when
   // that works, keeps the selection on the same drive and names the selected
   // drive in the log when it is gone (removedNames: devices removed since the
@@ -197,6 +211,7 @@ class ContentView : public QWidget {
   bool announceRemoval_ = true;
   // The drive of the last capacity test.
   Drive probedDrive_;
+  QPointer<BatchDialog> batchDialog_;
   // Jobs started and not yet ended; the view outlives them.
   WindowJobs jobs_;
   std::unique_ptr<Widgets> ui_;

@@ -81,8 +81,13 @@ void ContentView::buildLayout() {
   ui_->aboutButton->setObjectName(QStringLiteral("aboutButton"));
   describe(ui_->aboutButton, tr("About Tessaro"),
            tr("Shows the version, the license and the tools Tessaro runs"));
+  ui_->severalButton = new StyledButton(tr("&Several Drives\u2026"), flat, this);
+  ui_->severalButton->setObjectName(QStringLiteral("severalButton"));
+  describe(ui_->severalButton, tr("Several Drives"),
+           tr("Formats, checks or tests several drives at once"));
   header->addWidget(title);
   header->addStretch(1);
+  header->addWidget(ui_->severalButton);
   header->addWidget(ui_->aboutButton);
   header->addWidget(ui_->refreshButton);
   column->addLayout(header);
@@ -219,6 +224,7 @@ void ContentView::buildLayout() {
 
   connect(ui_->aboutButton, &QAbstractButton::clicked, this, &ContentView::showAbout);
   connect(ui_->refreshButton, &QAbstractButton::clicked, this, &ContentView::refreshDrives);
+  connect(ui_->severalButton, &QAbstractButton::clicked, this, &ContentView::chooseSeveralDrives);
   connect(ui_->formatButton, &QAbstractButton::clicked, this, &ContentView::formatSelectedDrive);
   connect(ui_->infoButton, &QAbstractButton::clicked, this, &ContentView::showDriveInfo);
   connect(ui_->checkButton, &QAbstractButton::clicked, this, &ContentView::checkSelectedDrive);

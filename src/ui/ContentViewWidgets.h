@@ -24,6 +24,7 @@ class StyledButton;
 struct ContentView::Widgets {
   StyledButton* aboutButton = nullptr;
   StyledButton* refreshButton = nullptr;
+  StyledButton* severalButton = nullptr;
   QComboBox* drivePicker = nullptr;
   QLineEdit* volumeField = nullptr;
   // Under the volume field: the name as it will be written, or why not.

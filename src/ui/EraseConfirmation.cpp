@@ -38,6 +38,26 @@ EraseConfirmation EraseConfirmation::forCapacityTest(const Drive& drive) {
               .arg(minutes(ProbePlan::estimatedFullSeconds(size)))};
 }
 
+EraseConfirmation EraseConfirmation::forBatchFormat(const QList<FormatRequest>& requests) {
+  QStringList drives;
+  for (const FormatRequest& request : requests)
+    drives << EraseQuestion::driveName(request.drive) + QStringLiteral("\n") +
+                  formatDetails(request);
+  return {tr("Erase drives?"), EraseQuestion::batchFormatQuestion(int(requests.size())),
+          EraseQuestion::batchFormatWarning() + QStringLiteral("\n\n") +
+              drives.join(QStringLiteral("\n\n")),
+          tr("Erase All")};
+}
+
+EraseConfirmation EraseConfirmation::forBatchCapacityTest(const QList<Drive>& drives) {
+  QStringList names;
+  for (const Drive& drive : drives) names << EraseQuestion::driveName(drive);
+  return {
+      tr("Test the capacity?"), EraseQuestion::batchProbeQuestion(int(drives.size())),
+      EraseQuestion::batchProbeWarning() + QStringLiteral("\n\n") + names.join(QLatin1Char('\n')),
+      tr("Erase and Test All")};
+}
+
 // Erasing is final, so the safe answer is the default one.
 bool EraseConfirmation::ask(QWidget* parent, bool* optionChosen) const {
   QMessageBox box(parent);

@@ -27,6 +27,11 @@ struct EraseConfirmation {
   // and leaves a drive to be formatted; its option is the full test.
   static EraseConfirmation forCapacityTest(const Drive& drive);
 
+  // Before a batch: every drive by name, size and model; for a format with
+  // what it writes on each.
+  static EraseConfirmation forBatchFormat(const QList<FormatRequest>& requests);
+  static EraseConfirmation forBatchCapacityTest(const QList<Drive>& drives);
+
   // What a format will write, one line each (EraseQuestion::formatDetails).
   static QString formatDetails(const FormatRequest& request);
 
