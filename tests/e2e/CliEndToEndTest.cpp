@@ -10,8 +10,10 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QTimer>
+#include <array>
 #include <csignal>
 #include <functional>
+#include <vector>
 
 #include "Await.h"
 #include "Capability.h"
@@ -316,32 +318,76 @@ std::string unmet(const QString& expected, const QString& text) {
 // Each row: a refusal is one line on standard error and nothing on standard
 // output, every status is the one the manual gives, a read-only check
 // changes nothing, and nothing is written for a request that is refused.
+// A row over several drives (kinds joined by "+") runs them as one batch.
 TEST(CliCases, EachEndsWithItsStatusAndItsLinesAndLeavesTheDriveAsItSays) {
   if (const std::string why = test::missingLoopDevices(); !why.empty()) GTEST_SKIP() << why;
   const QList<test::DataRow> rows =
       test::readDataRows(TESSARO_FIXTURES_DIR "/CliEndToEnd/cases.rows");
   ASSERT_GT(rows.size(), 20);
-  std::unique_ptr<test::LoopDisk> disk;
+  std::vector<std::unique_ptr<test::LoopDisk>> disks;
   for (const test::DataRow& row : rows) {
     ASSERT_EQ(row.fields.size(), 6) << row.where.toStdString();
     const QStringList fields = test::textsOf(row.fields);
     SCOPED_TRACE(row.where.toStdString() + ": " + fields[1].toStdString());
-    if (fields[0] != "same") disk = driveFor(fields[0]);
-    ASSERT_TRUE(disk && disk->ready());
-    QStringList arguments;
-    for (const QString& word : test::textsOf(row.fields[1].split(' ')))
-      arguments
-          << QString(word).replace("{dev}", disk->name()).replace("{part}", disk->partitionName());
-    const QString before = disk->hash();
-    const CliRun run = runCli(arguments);
+    if (fields[0] != "same") {
+      disks.clear();
+      for (const QString& kind : fields[0].split('+')) disks.push_back(driveFor(kind));
+    }
+    for (const auto& disk : disks) ASSERT_TRUE(disk && disk->ready());
+    // {dev} and {part} name the first drive, {dev2}, {dev3}, ... the others.
     const auto expected = [&](QString text) {
-      return text.replace("{dev}", disk->name()).replace("{part}", disk->partitionName());
+      for (size_t i = disks.size(); i-- > 1;)
+        text.replace(QStringLiteral("{dev%1}").arg(i + 1), disks[i]->name());
+      return text.replace("{dev}", disks[0]->name()).replace("{part}", disks[0]->partitionName());
     };
+    QStringList arguments;
+    for (const QString& word : test::textsOf(row.fields[1].split(' '))) arguments << expected(word);
+    QStringList before;
+    for (const auto& disk : disks) before << disk->hash();
+    const CliRun run = runCli(arguments);
     EXPECT_EQ(QString::number(run.status), fields[2]) << shown(run);
     EXPECT_EQ(unmet(expected(fields[3]), run.out), "") << "standard output";
     EXPECT_EQ(unmet(expected(fields[4]), run.err), "") << "standard error";
-    if (fields[5] != "-") EXPECT_EQ(disk->hash() == before, fields[5] == "unchanged");
+    const QStringList after = fields[5].split('+');
+    for (size_t i = 0; i < disks.size(); ++i) {
+      const QString& state = after.value(qsizetype(i), after.last());
+      if (state != "-")
+        EXPECT_EQ(disks[i]->hash() == before[qsizetype(i)], state == "unchanged") << i;
+    }
   }
+}
+
+// Before a batch erases, one question on the terminal names every drive,
+// and only their number confirms it: any other answer leaves every drive as
+// it was.
+TEST(CliBatch, OneQuestionNamesEveryDriveAndOnlyTheirNumberConfirmsIt) {
+  if (const std::string why = test::missingLoopDevices(); !why.empty()) GTEST_SKIP() << why;
+  std::array<test::LoopDisk, 3> disks;
+  QStringList names;
+  QStringList before;
+  for (const test::LoopDisk& disk : disks) {
+    ASSERT_TRUE(disk.ready());
+    names << disk.name();
+    before << disk.hash();
+  }
+  const QString command = TESSARO_CLI_BUILD_PATH " format " + names.join(' ') + " --name CAM";
+  const auto answer = [&](const QByteArray& typed) {
+    return test::ChildRun::run("script", {"-qec", command.toUtf8(), "/dev/null"}, {.input = typed},
+                               120000);
+  };
+  const test::ChildRun::Result declined = answer("2\n");
+  ASSERT_FALSE(declined.timedOut);
+  EXPECT_EQ(declined.status, 3) << declined.output.toStdString();
+  EXPECT_TRUE(declined.output.contains("Erase these 3 drives?")) << declined.output.toStdString();
+  EXPECT_TRUE(declined.output.contains("Type 3 (the number of drives)"));
+  for (size_t i = 0; i < disks.size(); ++i) {
+    EXPECT_TRUE(declined.output.contains("(" + disks[i].devicePath() + ")")) << i;
+    EXPECT_EQ(disks[i].hash(), before[qsizetype(i)]) << i;
+  }
+  const test::ChildRun::Result confirmed = answer("3\n");
+  ASSERT_FALSE(confirmed.timedOut);
+  EXPECT_EQ(confirmed.status, 0) << confirmed.output.toStdString();
+  for (const test::LoopDisk& disk : disks) EXPECT_EQ(disk.fatLabel(), QStringLiteral("FAT32 CAM"));
 }
 
 // A script reads the table with awk, its header in the first line or, with

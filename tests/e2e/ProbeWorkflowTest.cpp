@@ -207,3 +207,45 @@ TEST_F(ProbeWorkflowTest, CliSaysEveryVerdictAsJsonAndInLines) {
 }
 
 }  // namespace
+
+// Several drives tested as one batch, each on its own: a genuine, a
+// counterfeit and a dying drive each get their own verdict or failure, in
+// the table and in the JSON document, and the exit status is theirs: 6 when
+// the only failures are counterfeits, 20 when they differ.
+TEST_F(ProbeWorkflowTest, ABatchGivesEachDriveItsOwnVerdictAndStatus) {
+  test::CounterfeitDrive genuine("genuine", kGiB, kGiB);
+  test::CounterfeitDrive fake("drop", kGiB, 256 * kMiB);
+  test::CounterfeitDrive dying("genuine", 4 * kGiB, 0, {"--fail-after-ms", "300"});
+  for (const auto* drive : {&genuine, &fake, &dying})
+    ASSERT_FALSE(drive->device().isEmpty()) << drive->failure().toStdString();
+
+  const CliRun json =
+      runCli({"probe", genuine.device(), fake.device(), dying.device(), "--json", "--yes"});
+  EXPECT_EQ(json.status, 20) << shown(json);
+  const QJsonArray drives =
+      QJsonDocument::fromJson(json.out.join('\n').toUtf8())["drives"].toArray();
+  ASSERT_EQ(drives.size(), 3) << shown(json);
+  EXPECT_EQ(drives[0]["device"], genuine.device());
+  EXPECT_EQ(drives[0]["verdict"], "genuine");
+  EXPECT_EQ(drives[0]["exit-status"], 0);
+  EXPECT_EQ(drives[1]["device"], fake.device());
+  EXPECT_EQ(drives[1]["verdict"], "counterfeit");
+  EXPECT_EQ(drives[1]["usableBytes"].toInteger(), 256 * kMiB);
+  EXPECT_EQ(drives[1]["exit-status"], 6);
+  EXPECT_EQ(drives[2]["device"], dying.device());
+  EXPECT_EQ(drives[2]["error"]["kind"], "tool-failed");
+  EXPECT_EQ(drives[2]["error"]["written"], true);
+  EXPECT_EQ(drives[2]["exit-status"], 8);
+
+  const CliRun text = runCli({"probe", fake.device(), genuine.device(), "--yes"});
+  EXPECT_EQ(text.status, 6) << shown(text);
+  const QString name = fake.device().mid(5);
+  EXPECT_FALSE(text.out.filter(QRegularExpression("^" + name + "\t6\tcounterfeit\t")).isEmpty())
+      << shown(text);
+  EXPECT_FALSE(text.out.filter(QRegularExpression("^" + genuine.device().mid(5) + "\t0\tgenuine\t"))
+                   .isEmpty())
+      << shown(text);
+  // Each line after its drive's name; the verdict that fails it on standard error.
+  EXPECT_FALSE(text.out.filter(QRegularExpression("^" + name + ": ")).isEmpty()) << shown(text);
+  EXPECT_TRUE(text.err.contains("tessaro-cli: " + name + ": Counterfeit: ")) << shown(text);
+}

@@ -3,7 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
 #include "ViewFixture.h"
+#include "exec/HelperEvent.h"
+#include "exec/PkexecRunner.h"
+#include "ui/BatchDialog.h"
 #include "ui/EraseConfirmation.h"
 
 using namespace tessaro;
@@ -69,4 +77,73 @@ TEST(FormatConfirmationTest, TheCapacityTestSaysItErasesTheDrive) {
       << asked.text.toStdString();
   EXPECT_EQ(asked.defaultButton, "Cancel");
   EXPECT_TRUE(isRed(asked.destructiveBody)) << asked.destructiveBody.name().toStdString();
+}
+
+// Several drives at once: ticked with the keyboard, one question that lists
+// them all, then a row each with its own result, and every line of the log
+// after the title names its drive. The stand-in for pkexec and the helper
+// says a format went as asked.
+TEST(FormatConfirmationTest, SeveralDrivesAreTickedAskedForOnceAndGetARowEach) {
+  QTemporaryDir dir;
+  QFile say(dir.filePath("say"));
+  ASSERT_TRUE(say.open(QIODevice::WriteOnly));
+  say.write(HelperEvent::result("format", {{"matches", true},
+                                           {"table", "dos"},
+                                           {"partitionType", "c"},
+                                           {"partitionStart", 2048},
+                                           {"partitionSectors", 62498816},
+                                           {"fileSystem", "FAT32"},
+                                           {"label", "CAM"},
+                                           {"clusterBytes", 16384},
+                                           {"clusters", 1952500},
+                                           {"dataAlignment", 1048576},
+                                           {"fsckClean", true}})
+                .line()
+                .toUtf8() +
+            '\n');
+  say.close();
+  qputenv("TESSARO_TEST_SAY", say.fileName().toLocal8Bit());
+  QList<Drive> drives;
+  for (const char* name : {"sdx", "sdy", "sdz"}) {
+    drives << Drive{QUuid::createUuid(), name,  QString("/dev/") + name, name,
+                    "Example Stick",     false, 32'000'000'000};
+  }
+  const auto view = viewWithoutHelper(drives.first());
+  view->diskManager().runner().setPrivilegedRunner(std::make_unique<PkexecRunner>(
+      QStringLiteral(TESSARO_FIXTURES_DIR "/Jobs/elevate-and-say"), true));
+  view->setLabel("cam");
+  BatchDialog dialog(*view, drives);
+  dialog.show();
+  auto* list = child<QListWidget>(dialog, "batchDrives");
+  list->setFocus();
+  for (int i = 0; i < 3; ++i) {
+    QTest::keyClick(list, Qt::Key_Space);
+    QTest::keyClick(list, Qt::Key_Down);
+  }
+  ASSERT_EQ(dialog.chosenDrives(), drives);
+  QStringList asked;
+  dialog.setConfirmation([&](const EraseConfirmation& question) {
+    asked << question.question + '\n' + question.details;
+    return true;
+  });
+  QSignalSpy finished(&dialog, &BatchDialog::batchFinished);
+  child<QPushButton>(dialog, "batchFormat")->click();
+  ASSERT_TRUE(finished.wait(30000));
+  QCoreApplication::processEvents();
+  ASSERT_EQ(asked.size(), 1);
+  EXPECT_TRUE(asked[0].startsWith("Erase these 3 drives?")) << asked[0].toStdString();
+  for (const Drive& drive : drives) EXPECT_TRUE(asked[0].contains("(" + drive.devicePath + ")"));
+  const QStringList results = dialog.results();
+  ASSERT_EQ(results.size(), 3);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(results[i], "Format complete for CAM on " + drives[i].devicePath);
+  while (view->hasPendingLines()) QCoreApplication::processEvents();
+  const QStringList log = view->statusLog().split('\n');
+  EXPECT_EQ(log.first(), "Formatting 3 drives as FAT32.");
+  EXPECT_EQ(log.last(), "3 formatted");
+  for (const QString& line : log.mid(1, log.size() - 2))
+    EXPECT_TRUE(line.startsWith("sdx: ") || line.startsWith("sdy: ") || line.startsWith("sdz: "))
+        << line.toStdString();
+  EXPECT_FALSE(view->isBusy());
+  qunsetenv("TESSARO_TEST_SAY");
 }

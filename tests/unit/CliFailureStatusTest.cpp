@@ -51,3 +51,24 @@ TEST(CliFailureStatus, TellsRefusalsAuthorizationToolsVerificationAndCancelApart
   EXPECT_EQ(CliFailureStatus::kind(cliUsage), "usage");
   EXPECT_EQ(CliFailureStatus::kind(cliWriteError), "write-error");
 }
+
+// A batch exits with its drives' one failure where they failed alike, with 20
+// where they failed in different ways; a check's corrected errors are no
+// failure, and a success says nothing against a failure.
+TEST(CliFailureStatus, ABatchExitsWithItsDrivesOneFailureOrWithMixed) {
+  const struct {
+    QList<int> statuses;
+    int status;
+  } rows[] = {
+      {{0, 0, 0}, 0},
+      {{0, 1, 0}, 1},
+      {{6, 0, 6}, 6},
+      {{1, 4}, 4},
+      {{7, 7, 7, 7}, 7},
+      {{6, 8}, cliMixedFailures},
+      {{0, 3, 5, 3}, cliMixedFailures},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(CliFailureStatus::ofBatch(row.statuses), row.status) << row.statuses.size();
+  EXPECT_EQ(CliFailureStatus::kind(cliMixedFailures), "mixed");
+}

@@ -3,11 +3,13 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <array>
 
 #include "JobFixture.h"
 #include "contract/HelperContract.h"
 #include "drives/UserMount.h"
 #include "drives/linux/LinuxDiskTools.h"
+#include "jobs/BatchJob.h"
 #include "jobs/FormatJob.h"
 
 using namespace tessaro;
@@ -157,6 +159,49 @@ TEST_F(FormatJobTest, RefusedRequestsRunNothing) {
   EXPECT_EQ(
       reportOf(refused).mid(1),
       QStringList({"failed: Error: Authorization failed (126): Request dismissed", "finished"}));
+}
+
+// A batch asks for administrator rights once: its first drive's run goes
+// alone until the helper has begun, the others after it; when the rights are
+// refused none of the others starts. The stand-in keeps rights as polkit's
+// auth_admin_keep does, so drives started together would each ask.
+TEST_F(FormatJobTest, ABatchAsksForRightsOnceAndStartsNoOtherWhenRefused) {
+  elevateWith("Jobs/elevate-keeping");
+  QTemporaryDir state;
+  const QString kept = state.filePath("kept");
+  const QString asked = state.filePath("asked");
+  qputenv("TESSARO_TEST_KEPT", kept.toLocal8Bit());
+  qputenv("TESSARO_TEST_ASKED", asked.toLocal8Bit());
+  say(formatResultLine(true));
+  const LinuxDiskTools tools = linux();
+  for (const bool refuse : {false, true}) {
+    SCOPED_TRACE(refuse ? "refused" : "granted");
+    QFile::remove(kept);
+    QFile::remove(asked);
+    if (refuse) qputenv("TESSARO_TEST_REFUSE", "1");
+    std::array<RecordingReport, 4> reports;
+    std::vector<BatchJob::Member> members;
+    for (int i = 0; i < 4; ++i) {
+      Drive drive = kStick;
+      drive.bsdName = QStringLiteral("sd") + QChar(u'w' + i);
+      drive.devicePath = "/dev/" + drive.bsdName;
+      members.push_back({std::make_unique<FormatJob>(
+                             tools, runner, FormatRequest{drive, "MY USB", 8192, std::nullopt}),
+                         &reports[size_t(i)]});
+    }
+    BatchJob batch(std::move(members));
+    const int done = awaitTask(batch.run());
+    QFile file(asked);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList calls = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(calls.count("ask"), 1) << calls.join(' ').toStdString();
+    EXPECT_EQ(calls.count("run"), refuse ? 0 : 4);
+    EXPECT_EQ(done, refuse ? 0 : 4);
+    EXPECT_EQ(bool(batch.refusedRights()), refuse);
+    for (int i = 1; i < 4; ++i) EXPECT_EQ(batch.ran(i), !refuse) << i;
+    if (refuse) EXPECT_EQ(reports[1].calls(), QStringList());
+  }
+  qunsetenv("TESSARO_TEST_REFUSE");
 }
 
 TEST(Job, AnythingThrownEndsInTheFailureLineAndFinished) {
