@@ -30,12 +30,13 @@ namespace tessaro {
 namespace {
 
 QString seconds(qint64 milliseconds) {
-  return CliBatch::tr("%1 s").arg(userNumberLocale().toString(double(milliseconds) / 1000, 'f', 1));
+  return QStringLiteral("%1 s").arg(
+      userNumberLocale().toString(double(milliseconds) / 1000, 'f', 1));
 }
 
 QString speed(quint64 bytesPerSecond) {
   if (bytesPerSecond == 0) return QStringLiteral("-");
-  return CliBatch::tr("%1 MB/s").arg(
+  return QStringLiteral("%1 MB/s").arg(
       userNumberLocale().toString(double(bytesPerSecond) / 1e6, 'f', 1));
 }
 
@@ -145,8 +146,11 @@ QCoro::Task<int> CliBatch::run(QList<Drive> drives, CliRequest request) {
   QList<QStringList> rows;
   QJsonArray entries;
   const bool probe = request.command == CliCommand::Probe;
-  QStringList header{tr("DRIVE"), tr("STATUS"), tr("RESULT"), tr("TIME")};
-  if (probe) header << tr("HOLDS") << tr("WRITE") << tr("READ");
+  // The column names and results are the same in every language, as
+  // lsblk's are, for scripts to read.
+  QStringList header{QStringLiteral("DRIVE"), QStringLiteral("STATUS"), QStringLiteral("RESULT"),
+                     QStringLiteral("TIME")};
+  if (probe) header << QStringLiteral("HOLDS") << QStringLiteral("WRITE") << QStringLiteral("READ");
   rows << header;
   QStringList notStarted;
   for (qsizetype i = 0; i < drives.size(); ++i) {
@@ -159,7 +163,7 @@ QCoro::Task<int> CliBatch::run(QList<Drive> drives, CliRequest request) {
     if (!batch.ran(i)) {
       status = batch.refusedRights() ? int(cliAuthorizationFailed) : int(cliCancelled);
       kind = CliFailureStatus::kind(status);
-      result = tr("not started");
+      result = QStringLiteral("not-started");
       notStarted << drive.bsdName;
       failure = batch.refusedRights();
     } else if (failure) {
@@ -172,15 +176,16 @@ QCoro::Task<int> CliBatch::run(QList<Drive> drives, CliRequest request) {
       const auto* check = dynamic_cast<const CheckJob*>(&job);
       if (check && check->finding() == CheckFinding::errorsCorrected) {
         status = cliErrorsCorrected;
-        result = tr("errors corrected");
+        result = QStringLiteral("errors-corrected");
       } else if (request.command == CliCommand::Check) {
-        result = tr("no errors");
+        result = QStringLiteral("no-errors");
       } else {
-        result = tr("formatted");
+        result = QStringLiteral("formatted");
       }
     }
-    if (failure && failure->kind == JobFailure::Kind::counterfeit) result = tr("counterfeit");
-    if (!failure && probe) result = tr("genuine");
+    if (failure && failure->kind == JobFailure::Kind::counterfeit)
+      result = QStringLiteral("counterfeit");
+    if (!failure && probe) result = QStringLiteral("genuine");
     statuses << status;
 
     QStringList row{drive.bsdName, QString::number(status), result,
