@@ -63,6 +63,12 @@ ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* pare
 }
 
 ContentView::~ContentView() {
+  // A batch's drives report into this view: they are stopped and have ended
+  // before the view goes.
+  if (batchDialog_) {
+    tearingDown_ = true;
+    delete batchDialog_.data();
+  }
   // A workflow's task resumes into this view when its tool ends, so the view
   // has to stay until then; the window is already gone from the screen.
   if (jobs_.running() == 0) return;
