@@ -69,7 +69,8 @@ QCoro::Task<bool> BatchJob::runOne(qsizetype index) {
   const bool done = co_await member.job->run(*member.report);
   elapsed_[at] = clock.elapsed();
   ended_[at] = true;
-  emit moved();
+  // Told from the event loop: run() resumed inside this frame would outlive it.
+  QMetaObject::invokeMethod(this, &BatchJob::moved, Qt::QueuedConnection);
   co_return done;
 }
 
