@@ -195,7 +195,7 @@ QString onATerminal(const QString& commandLine, const QString& language, const Q
 TEST_F(GermanStartTest, CommandLineInTheUsersLanguage) {
   const CliRun help = runCli({"--help"}, "de");
   EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(help.out.startsWith("Aufruf: tessaro-cli BEFEHL [DEVICE] [OPTIONEN]"))
+  EXPECT_TRUE(help.out.startsWith("Aufruf: tessaro-cli BEFEHL [DEVICE...] [OPTIONEN]"))
       << help.out.toStdString();
   EXPECT_TRUE(help.out.contains("  --json  ")) << "options stay as they are typed";
   for (const QString& line : help.out.split('\n'))
