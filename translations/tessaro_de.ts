@@ -21,6 +21,13 @@
     </message>
 </context>
 <context>
+    <name>BatchConfirmation</name>
+    <message>
+        <source>Type %1 (the number of drives) to erase them all: </source>
+        <translation>Geben Sie %1 (die Anzahl der Laufwerke) ein, um alle zu löschen: </translation>
+    </message>
+</context>
+<context>
     <name>CapacityFormatDialog</name>
     <message>
         <source>Format the tested drive?</source>
@@ -133,18 +140,6 @@
 <context>
     <name>CliHelpText</name>
     <message>
-        <source>Usage: tessaro-cli COMMAND [DEVICE] [OPTIONS]
-Prepares external and removable drives for FAT32.
-
-Commands:
-</source>
-        <translation>Aufruf: tessaro-cli BEFEHL [DEVICE] [OPTIONEN]
-Bereitet externe Laufwerke und Wechsellaufwerke für FAT32 vor.
-
-Befehle:
-</translation>
-    </message>
-    <message>
         <source>print JSON instead of lines</source>
         <translation>JSON statt Zeilen ausgeben</translation>
     </message>
@@ -187,23 +182,6 @@ Mehr dazu in tessaro-cli(1).
     <message>
         <source>probe: the drive holds less than it claims</source>
         <translation>probe: das Laufwerk fasst weniger, als es angibt</translation>
-    </message>
-    <message>
-        <source>
-DEVICE is a drive that `tessaro-cli list` shows, as sdb or /dev/sdb, or a loop
-device named explicitly (an image attached with losetup); `tessaro-cli list
---all` says why any other device is not offered.
-
-Options:
-</source>
-        <translation>
-DEVICE ist ein Laufwerk, das `tessaro-cli list` anzeigt, als sdb oder /dev/sdb,
-oder ein ausdrücklich genanntes Loop-Gerät (ein mit losetup angebundenes
-Abbild); `tessaro-cli list --all` sagt, warum ein anderes Gerät nicht angeboten
-wird.
-
-Optionen:
-</translation>
     </message>
     <message>
         <source>list every block device, with why it is not offered</source>
@@ -287,6 +265,43 @@ kleingeschrieben mit - zwischen den Wörtern.
     <message>
         <source>probe: the drive refused writes or stopped storing them</source>
         <translation>probe: das Laufwerk hat Schreibvorgänge abgelehnt oder nicht mehr gespeichert</translation>
+    </message>
+    <message>
+        <source>Usage: tessaro-cli COMMAND [DEVICE...] [OPTIONS]
+Prepares external and removable drives for FAT32.
+
+Commands:
+</source>
+        <translation>Aufruf: tessaro-cli BEFEHL [DEVICE...] [OPTIONEN]
+Bereitet externe Laufwerke und Wechsellaufwerke für FAT32 vor.
+
+Befehle:
+</translation>
+    </message>
+    <message>
+        <source>
+DEVICE is a drive that `tessaro-cli list` shows, as sdb or /dev/sdb, or a loop
+device named explicitly (an image attached with losetup); `tessaro-cli list
+--all` says why any other device is not offered. check, format and probe take
+several drives at once: each is checked first, one question lists them all
+(type their number to confirm), rights are asked once, and a table ends it.
+
+Options:
+</source>
+        <translation>
+DEVICE ist ein Laufwerk, das `tessaro-cli list` anzeigt, als sdb oder /dev/sdb,
+oder ein ausdrücklich genanntes Loop-Gerät (ein mit losetup angebundenes
+Abbild); `tessaro-cli list --all` sagt, warum ein anderes Gerät nicht angeboten
+wird. check, format und probe nehmen mehrere Laufwerke zugleich: Jedes wird
+zuerst geprüft, eine Frage nennt alle (zum Bestätigen ihre Anzahl eingeben),
+Rechte werden einmal erbeten, und eine Tabelle schließt ab.
+
+Optionen:
+</translation>
+    </message>
+    <message>
+        <source>several drives failed in different ways; the table gives each one&apos;s</source>
+        <translation>mehrere Laufwerke sind auf verschiedene Weise gescheitert; die Tabelle nennt den Status jedes einzelnen</translation>
     </message>
 </context>
 <context>
@@ -406,6 +421,18 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
         <source>Write and check every block (about %1 min): finds every bad place, and any cache</source>
         <translation>Jeden Block schreiben und prüfen (etwa %1 Min.): findet jede defekte Stelle und jeden Cache</translation>
     </message>
+    <message>
+        <source>Erase drives?</source>
+        <translation>Laufwerke löschen?</translation>
+    </message>
+    <message>
+        <source>Erase All</source>
+        <translation>Alle löschen</translation>
+    </message>
+    <message>
+        <source>Erase and Test All</source>
+        <translation>Alle löschen und testen</translation>
+    </message>
 </context>
 <context>
     <name>EraseQuestion</name>
@@ -460,6 +487,28 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
     <message>
         <source>The capacity test writes test data across the whole drive, erasing all data on it. This cannot be undone. Afterwards the drive holds no file system and must be formatted before it can be used.</source>
         <translation>Der Kapazitätstest schreibt Testdaten über das ganze Laufwerk und löscht dabei alle Daten darauf. Das kann nicht rückgängig gemacht werden. Danach hat das Laufwerk kein Dateisystem mehr und muss formatiert werden, bevor es benutzt werden kann.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Erase these %n drives?</source>
+        <translation>
+            <numerusform>Dieses %n Laufwerk löschen?</numerusform>
+            <numerusform>Diese %n Laufwerke löschen?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>All data on each of these drives will be erased. This cannot be undone.</source>
+        <translation>Alle Daten auf jedem dieser Laufwerke werden gelöscht. Dies kann nicht rückgängig gemacht werden.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Test the capacity of these %n drives?</source>
+        <translation>
+            <numerusform>Die Kapazität dieses %n Laufwerks testen?</numerusform>
+            <numerusform>Die Kapazität dieser %n Laufwerke testen?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The capacity test writes test data across each whole drive, erasing all data on it. This cannot be undone. Afterwards the drives hold no file system and must be formatted before they can be used.</source>
+        <translation>Der Kapazitätstest schreibt Testdaten über jedes ganze Laufwerk und löscht dabei alle Daten darauf. Dies kann nicht rückgängig gemacht werden. Danach haben die Laufwerke kein Dateisystem und müssen formatiert werden, bevor sie verwendet werden können.</translation>
     </message>
 </context>
 <context>
@@ -1245,6 +1294,114 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
     </message>
 </context>
 <context>
+    <name>tessaro::BatchDialog</name>
+    <message>
+        <source>Several Drives</source>
+        <translation>Mehrere Laufwerke</translation>
+    </message>
+    <message>
+        <source>Tick the drives to work on (Space ticks the current one):</source>
+        <translation>Laufwerke ankreuzen, die bearbeitet werden sollen (die Leertaste kreuzt das aktuelle an):</translation>
+    </message>
+    <message>
+        <source>Drives</source>
+        <translation>Laufwerke</translation>
+    </message>
+    <message>
+        <source>&amp;Format All</source>
+        <translation>Alle &amp;formatieren</translation>
+    </message>
+    <message>
+        <source>&amp;Check All</source>
+        <translation>Alle &amp;prüfen</translation>
+    </message>
+    <message>
+        <source>&amp;Test Capacity of All</source>
+        <translation>&amp;Kapazität aller testen</translation>
+    </message>
+    <message>
+        <source>Cancel &amp;All</source>
+        <translation>&amp;Alle abbrechen</translation>
+    </message>
+    <message>
+        <source>Nothing was formatted:</source>
+        <translation>Nichts wurde formatiert:</translation>
+    </message>
+    <message numerus="yes">
+        <source>Formatting %n drives as FAT32.</source>
+        <translation>
+            <numerusform>%n Laufwerk wird als FAT32 formatiert.</numerusform>
+            <numerusform>%n Laufwerke werden als FAT32 formatiert.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Checking %n drives.</source>
+        <translation>
+            <numerusform>%n Laufwerk wird geprüft.</numerusform>
+            <numerusform>%n Laufwerke werden geprüft.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Testing the capacity of %n drives.</source>
+        <translation>
+            <numerusform>Die Kapazität von %n Laufwerk wird getestet.</numerusform>
+            <numerusform>Die Kapazität von %n Laufwerken wird getestet.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No drive was started.</source>
+        <translation>Kein Laufwerk wurde begonnen.</translation>
+    </message>
+    <message>
+        <source>Not started.</source>
+        <translation>Nicht begonnen.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n formatted</source>
+        <translation>
+            <numerusform>%n formatiert</numerusform>
+            <numerusform>%n formatiert</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n checked</source>
+        <translation>
+            <numerusform>%n geprüft</numerusform>
+            <numerusform>%n geprüft</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n genuine</source>
+        <translation>
+            <numerusform>%n echt</numerusform>
+            <numerusform>%n echt</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n failed</source>
+        <translation>
+            <numerusform>%n gescheitert</numerusform>
+            <numerusform>%n gescheitert</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Schließen</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Anhalten</translation>
+    </message>
+    <message>
+        <source>Stop %1</source>
+        <translation>%1 anhalten</translation>
+    </message>
+    <message>
+        <source>Stopped.</source>
+        <translation>Angehalten.</translation>
+    </message>
+</context>
+<context>
     <name>tessaro::BusyIndicator</name>
     <message>
         <source>%1 s</source>
@@ -1305,6 +1462,35 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
     <message>
         <source>No format is offered: the drive failed the test.</source>
         <translation>Keine Formatierung angeboten: Das Laufwerk hat den Test nicht bestanden.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Not confirmed: nothing on the %n drives was erased.</source>
+        <translation>
+            <numerusform>Nicht bestätigt: Auf dem %n Laufwerk wurde nichts gelöscht.</numerusform>
+            <numerusform>Nicht bestätigt: Auf den %n Laufwerken wurde nichts gelöscht.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>no terminal to confirm the erase of the %n drives on; give --yes to erase them without asking.</source>
+        <translation>
+            <numerusform>kein Terminal, um das Löschen des %n Laufwerks zu bestätigen; mit --yes wird es ohne Nachfrage gelöscht.</numerusform>
+            <numerusform>kein Terminal, um das Löschen der %n Laufwerke zu bestätigen; mit --yes werden sie ohne Nachfrage gelöscht.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::CliBatch</name>
+    <message>
+        <source>%1 is named twice; name each drive once</source>
+        <translation>%1 ist zweimal genannt; nennen Sie jedes Laufwerk einmal</translation>
+    </message>
+    <message>
+        <source>%1 and %2 are the same disk; name each drive once</source>
+        <translation>%1 und %2 sind dasselbe Laufwerk; nennen Sie jedes Laufwerk einmal</translation>
+    </message>
+    <message>
+        <source>Nothing was started on %1.</source>
+        <translation>Auf %1 wurde nichts begonnen.</translation>
     </message>
 </context>
 <context>
@@ -1573,6 +1759,18 @@ Für die Befehlszeile ohne Fenster siehe: tessaro-cli --help
     <message>
         <source>No format is offered: %1 failed the capacity test; do not trust it with data.</source>
         <translation>Keine Formatierung angeboten: %1 hat den Kapazitätstest nicht bestanden; keine Daten darauf ablegen.</translation>
+    </message>
+    <message>
+        <source>&amp;Several Drives…</source>
+        <translation>&amp;Mehrere Laufwerke …</translation>
+    </message>
+    <message>
+        <source>Several Drives</source>
+        <translation>Mehrere Laufwerke</translation>
+    </message>
+    <message>
+        <source>Formats, checks or tests several drives at once</source>
+        <translation>Formatiert, prüft oder testet mehrere Laufwerke zugleich</translation>
     </message>
 </context>
 </TS>

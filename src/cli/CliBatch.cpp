@@ -122,7 +122,7 @@ QCoro::Task<int> CliBatch::run(QList<Drive> drives, CliRequest request) {
       job = std::make_unique<CheckJob>(manager_.tools(), manager_.runner(), drive,
                                        request.readOnly ? CheckMode::readOnly : CheckMode::repair);
     } else {
-      job = std::make_unique<ProbeJob>(manager_.tools(), manager_.runner(), drive);
+      job = std::make_unique<ProbeJob>(manager_.tools(), manager_.runner(), drive, request.full);
     }
     members.push_back({std::move(job), reports.back().get()});
   }

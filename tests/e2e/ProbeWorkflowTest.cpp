@@ -230,7 +230,7 @@ TEST_F(ProbeWorkflowTest, ABatchGivesEachDriveItsOwnVerdictAndStatus) {
   EXPECT_EQ(drives[0]["exit-status"], 0);
   EXPECT_EQ(drives[1]["device"], fake.device());
   EXPECT_EQ(drives[1]["verdict"], "counterfeit");
-  EXPECT_EQ(drives[1]["usableBytes"].toInteger(), 256 * kMiB);
+  EXPECT_EQ(drives[1]["usable-bytes"].toInteger(), 256 * kMiB);
   EXPECT_EQ(drives[1]["exit-status"], 6);
   EXPECT_EQ(drives[2]["device"], dying.device());
   EXPECT_EQ(drives[2]["error"]["kind"], "tool-failed");
