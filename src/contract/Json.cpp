@@ -89,6 +89,12 @@ void writeString(std::string& out, std::string_view text) {
       case '\t':
         out += "\\t";
         break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
       default:
         if (c < 0x20) {
           out += "\\u00";
@@ -374,6 +380,13 @@ class Parser {
 };
 
 }  // namespace
+
+Json Json::wholeOrReal(double value) {
+  constexpr double largestExact = 9007199254740992.0;  // 2^53
+  if (std::isfinite(value) && std::floor(value) == value && std::fabs(value) <= largestExact)
+    return Json(std::int64_t(value));
+  return Json(value);
+}
 
 std::optional<bool> Json::boolean() const {
   if (const bool* value = std::get_if<bool>(&value_)) return *value;

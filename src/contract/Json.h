@@ -24,7 +24,9 @@ namespace tessaro::contract {
 // numbers of JSON's grammar, nested at most maxDepth deep. Whole numbers that
 // fit 64 bits stay exact; any other number is a double. Writing replaces
 // bytes of a string that are not UTF-8 with U+FFFD, so that what is written
-// can always be read.
+// can always be read; it writes numbers and escapes as the events were
+// written before this reader existed (the shortest form that reads back,
+// \b \f \n \r \t, \u00XX for other control characters).
 class Json {
  public:
   using Array = std::vector<Json>;
@@ -43,6 +45,10 @@ class Json {
             std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool>, int> = 0>
   Json(T value) : value_(std::int64_t(value)) {}
   Json(double value) : value_(value) {}
+  // A number as the events have always written it: a whole one that a double
+  // holds exactly (to 2^53) without fraction, as an integer; any other as a
+  // double.
+  static Json wholeOrReal(double value);
   Json(std::string value) : value_(std::move(value)) {}
   Json(std::string_view value) : value_(std::string(value)) {}
   Json(const char* value) : value_(std::string(value)) {}
