@@ -2,15 +2,23 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 // What crosses the root boundary: the JSON the helper's events are written
-// in, hostile and broken texts among them, as data.
+// in and the events themselves, hostile and broken lines among them, as data.
 
 #include <gtest/gtest.h>
 
 #include "DataRows.h"
+#include "contract/HelperContract.h"
+#include "contract/HelperEvent.h"
 #include "contract/Json.h"
 
 using namespace tessaro;
-using tessaro::contract::Json;
+using namespace tessaro::contract;
+
+namespace {
+
+std::string textOf(const QByteArray& field) { return test::unescaped(field).toStdString(); }
+
+}  // namespace
 
 TEST(ContractTest, JsonIsReadStrictlyAndWrittenSoThatItCanBeRead) {
   const QList<test::DataRow> rows =
@@ -38,4 +46,49 @@ TEST(ContractTest, JsonIsReadStrictlyAndWrittenSoThatItCanBeRead) {
     // What is written reads back as the same value.
     EXPECT_EQ(Json::parse(read->compact()), read);
   }
+}
+
+TEST(ContractTest, EventLinesAreReadByOneStrictParserAndWrittenAsTheHelperAlwaysHas) {
+  const QList<test::DataRow> rows =
+      test::readDataRows(QStringLiteral(TESSARO_FIXTURES_DIR "/Contract/events.rows"));
+  ASSERT_GT(rows.size(), 60);
+  for (const test::DataRow& row : rows) {
+    SCOPED_TRACE(row.where.toStdString());
+    ASSERT_GE(row.fields.size(), 2);
+    const std::string line = textOf(row.fields[1]);
+    const std::optional<HelperEvent> event = HelperEvent::fromLine(line);
+    if (row.fields[0] == "refuse") {
+      EXPECT_FALSE(event.has_value()) << event->line();
+      continue;
+    }
+    ASSERT_TRUE(event.has_value()) << line;
+    const std::string written = event->line();
+    EXPECT_EQ(written, row.fields[0] == "same" ? line : textOf(row.fields.value(2)));
+    EXPECT_EQ(HelperEvent::fromLine(written), event);
+  }
+}
+
+// Every wire type, each field set apart from its default, comes back as it went.
+TEST(ContractTest, EveryEventComesBackAsItWasWritten) {
+  FormatVerdict verdict{true,     "dos", "c",     2048,    30717952, "FAT32",
+                        "MY USB", 4096,  3836000, 4194304, true};
+  DriveFacts facts;
+  facts.disk = {"/dev/sdb", "Ultra \"Fit\"", "usb", true, true, false, "sda", 4096, 1LL << 44};
+  facts.partition = PartitionFacts{"/dev/sdb1", "MY USB", "vfat", "/media/u/MY USB", 32768};
+  const HelperEvent events[] = {
+      {StepEvent{{"/usr/sbin/mkfs.fat", "-n", "\xc3\x9c\tX", "/dev/sdb1"}}, "sdb"},
+      {WritingEvent{}, "mmcblk0"},
+      {ProgressEvent{0.125, (1LL << 53) + 1, 3599}, "sdc"},
+      {ProgressEvent{1.0, 0, std::nullopt}},
+      {FailureEvent{"toolFailed", true, "/usr/sbin/sfdisk", 1, "Failed: \u00abbusy\u00bb"}, "sdb"},
+      {FailureEvent::of(HelperContract::cancelled, true, "Cancelled: the drive is half erased.")},
+      {verdict, "loop7"},
+      {facts},
+  };
+  for (const HelperEvent& event : events) {
+    SCOPED_TRACE(event.line());
+    EXPECT_EQ(HelperEvent::fromLine(event.line()), event);
+    EXPECT_EQ(event.line().find('\n'), std::string::npos);
+  }
+  EXPECT_EQ(events[5].get<FailureEvent>()->kind, "cancelled");
 }
