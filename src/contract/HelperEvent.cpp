@@ -59,7 +59,7 @@ HelperEvent::HelperEvent(Payload payload, std::optional<std::string> disk)
   if (std::holds_alternative<DriveFacts>(payload_)) disk_.reset();
 }
 
-std::string HelperEvent::line() const {
+std::string HelperEvent::json() const {
   Json members = Json::Object{};
   std::visit(
       [&members](const auto& payload) {
@@ -71,8 +71,10 @@ std::string HelperEvent::line() const {
       payload_);
   if (disk_) members.set("disk", *disk_);
   sortMembers(members);
-  return HelperContract::eventPrefix + members.compact();
+  return members.compact();
 }
+
+std::string HelperEvent::line() const { return HelperContract::eventPrefix + json(); }
 
 bool HelperEvent::isEventLine(std::string_view line) {
   return line.substr(0, std::string_view(HelperContract::eventPrefix).size()) ==
@@ -85,8 +87,11 @@ bool HelperEvent::isKernelName(std::string_view text) {
 
 std::optional<HelperEvent> HelperEvent::fromLine(std::string_view line) {
   if (!isEventLine(line)) return std::nullopt;
-  const std::optional<Json> members =
-      Json::parse(line.substr(std::string_view(HelperContract::eventPrefix).size()));
+  return fromJson(line.substr(std::string_view(HelperContract::eventPrefix).size()));
+}
+
+std::optional<HelperEvent> HelperEvent::fromJson(std::string_view json) {
+  const std::optional<Json> members = Json::parse(json);
   if (!members || !members->object()) return std::nullopt;
   const Json* event = members->find("event");
   if (!event || !event->string()) return std::nullopt;

@@ -47,7 +47,9 @@ class HelperEvent {
   }
   const std::optional<std::string>& disk() const { return disk_; }
 
-  // The line the helper prints (without its line feed).
+  // The event's JSON, compact, members in name order.
+  std::string json() const;
+  // The line the helper prints (without its line feed): eventPrefix and json().
   std::string line() const;
 
   // Whether a line of output is meant as an event, well formed or not.
@@ -55,6 +57,8 @@ class HelperEvent {
   // The event a line carries; none for any other line, and for an event line
   // that is not as above.
   static std::optional<HelperEvent> fromLine(std::string_view line);
+  // The event of an event line's JSON (what follows eventPrefix), the same way.
+  static std::optional<HelperEvent> fromJson(std::string_view json);
   // Whether text can be a kernel device name: not empty, no "/", not "." or "..".
   static bool isKernelName(std::string_view text);
 
