@@ -11,6 +11,7 @@
 #include "contract/DriveFacts.h"
 #include "contract/FailureEvent.h"
 #include "contract/FormatVerdict.h"
+#include "contract/ProbeResult.h"
 #include "contract/ProgressEvent.h"
 #include "contract/StepEvent.h"
 #include "contract/WritingEvent.h"
@@ -33,8 +34,8 @@ namespace tessaro::contract {
 // knows are left alone.
 class HelperEvent {
  public:
-  using Payload =
-      std::variant<StepEvent, WritingEvent, ProgressEvent, FailureEvent, FormatVerdict, DriveFacts>;
+  using Payload = std::variant<StepEvent, WritingEvent, ProgressEvent, FailureEvent, FormatVerdict,
+                               DriveFacts, ProbeResult>;
 
   // disk is left out for DriveFacts, which tells its own.
   HelperEvent(Payload payload, std::optional<std::string> disk = std::nullopt);

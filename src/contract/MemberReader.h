@@ -39,9 +39,11 @@ class MemberReader {
   // An object member, or null (none).
   const Json* objectOrNull(std::string_view name);
 
+  // Spoils the read for a reason of the caller's (members that disagree).
+  void spoil() { ok_ = false; }
+
  private:
   const Json* member(std::string_view name);
-  void spoil() { ok_ = false; }
 
   const Json& object_;
   bool ok_;

@@ -75,6 +75,24 @@ TEST(ContractTest, EveryEventComesBackAsItWasWritten) {
   DriveFacts facts;
   facts.disk = {"/dev/sdb", "Ultra \"Fit\"", "usb", true, true, false, "sda", 4096, 1LL << 44};
   facts.partition = PartitionFacts{"/dev/sdb1", "MY USB", "vfat", "/media/u/MY USB", 32768};
+  ProbeResult damaged;
+  damaged.verdict = ProbeResult::Verdict::damaged;
+  damaged.mode = ProbeResult::Mode::full;
+  damaged.claimedBytes = 1LL << 40;
+  damaged.usableBytes = 1 << 20;
+  damaged.badRegions = {{1 << 20, 2 << 20}, {1LL << 39, (1LL << 39) + 4096}};
+  damaged.badRegionsLeftOut = 3;
+  damaged.samples = 9, damaged.intact = 4, damaged.aliased = 3, damaged.lost = 2;
+  damaged.readErrors = {2, 8192, 1 << 20};
+  damaged.retriedWrites = 5, damaged.retriedReads = 6, damaged.milliseconds = 1234567;
+  damaged.bytesWritten = 7, damaged.bytesRead = 8, damaged.cacheBytes = 9;
+  damaged.cacheRuledOutBytes.reset();
+  damaged.writeBytesPerSecond = 10, damaged.readBytesPerSecond = 11;
+  damaged.speedPartial = true, damaged.tableCleared = false;
+  ProbeResult failed;
+  failed.verdict = ProbeResult::Verdict::failed;
+  failed.failure = ProbeResult::Failure::stoppedStoring;
+  failed.claimedBytes = 1 << 30, failed.bytesWritten = 1 << 29, failed.failedAfterBytes = 1 << 28;
   const HelperEvent events[] = {
       {StepEvent{{"/usr/sbin/mkfs.fat", "-n", "\xc3\x9c\tX", "/dev/sdb1"}}, "sdb"},
       {WritingEvent{}, "mmcblk0"},
@@ -84,6 +102,8 @@ TEST(ContractTest, EveryEventComesBackAsItWasWritten) {
       {FailureEvent::of(HelperContract::cancelled, true, "Cancelled: the drive is half erased.")},
       {verdict, "loop7"},
       {facts},
+      {damaged, "sdd"},
+      {failed},
   };
   for (const HelperEvent& event : events) {
     SCOPED_TRACE(event.line());
