@@ -100,8 +100,14 @@
 // that line. A cancelled run's failure event has the kind "cancelled" and the
 // "Cancelled:" line as its message.
 //
+// An event may carry a member "disk": the kernel name of the disk it concerns
+// (HelperEvent). The helper leaves it out while a run concerns one disk, the
+// one on its command line; reading takes it where it is and refuses an event
+// whose "disk" is no kernel name. The info verb's result is the exception: its
+// "disk" is the object of the facts it read.
+//
 // info tells the facts it read as one result event (verb "info": "disk" and
-// "partition", see DriveFactsJson) and prints no line for people.
+// "partition", see DriveFacts) and prints no line for people.
 //
 // format and check tell progress events by step from their writing event
 // on (bytesDone 0, no secondsLeft), each when a step ended well: format after

@@ -19,9 +19,10 @@
 namespace tessaro::contract {
 
 // One typed event of tessaro-helper, the part of its output the application
-// reads. The helper writes each event as one line of its own, among the log
-// lines that are for people: HelperContract::eventPrefix, then one compact
-// JSON object, its members in name order. Member "event" names the kind
+// reads. The helper writes each event as an event frame of its own, among the
+// text frames that are for people (HelperContract.h, FrameWriter):
+// HelperContract::eventPrefix, then one compact JSON object, its members in
+// name order. Member "event" names the kind
 // (step, writing, progress, result, failure; a result's "verb" names the
 // verb whose result it is), "disk" the kernel name of the disk the event
 // concerns when the helper tells it, and the payload's codec owns every

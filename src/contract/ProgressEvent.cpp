@@ -13,6 +13,7 @@ void ProgressEvent::writeTo(Json& members) const {
   members.set("fraction", Json::wholeOrReal(fraction));
   members.set("bytesDone", bytesDone);
   if (secondsLeft) members.set("secondsLeft", *secondsLeft);
+  if (bytesPerSecond) members.set("bytesPerSecond", *bytesPerSecond);
 }
 
 std::optional<ProgressEvent> ProgressEvent::readFrom(const Json& members) {
@@ -21,6 +22,7 @@ std::optional<ProgressEvent> ProgressEvent::readFrom(const Json& members) {
   progress.fraction = in.number("fraction", 0, 1);
   progress.bytesDone = in.whole("bytesDone", 0, std::numeric_limits<std::int64_t>::max());
   progress.secondsLeft = in.wholeIfPresent("secondsLeft", 0, longestWait);
+  progress.bytesPerSecond = in.wholeIfPresent("bytesPerSecond", 0, fastest);
   if (!in.ok()) return std::nullopt;
   return progress;
 }

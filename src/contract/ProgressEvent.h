@@ -20,6 +20,10 @@ struct ProgressEvent {
   double fraction = 0;
   std::int64_t bytesDone = 0;
   std::optional<std::int64_t> secondsLeft;
+  // Up to a petabyte a second: anything faster is not a drive's answer.
+  static constexpr std::int64_t fastest = 1'000'000'000'000'000;
+  // Absent where the verb does not tell it (only probe's full test does).
+  std::optional<std::int64_t> bytesPerSecond;
 
   void writeTo(Json& members) const;
   // None when a figure is missing, of another type or out of range.
