@@ -35,6 +35,7 @@
 #include "exec/HelperEvent.h"
 #include "helper/probe/CapacityProbe.h"
 #include "helper/probe/LinuxProbeDevice.h"
+#include "exec/TypedEvent.h"
 
 using namespace tessaro;
 
@@ -122,7 +123,10 @@ Answer tessaroOn(const QString& device, const QStringList& mode) {
   for (const QByteArray& line : helper.readAllStandardOutput().split('\n')) {
     const auto event = HelperEvent::fromLine(QString::fromUtf8(line));
     if (!event || event->kind() != HelperEvent::Kind::result) continue;
-    answer.result = ProbeResult::fromJson(event->fields());
+    const std::optional<contract::HelperEvent> typed = typedEvent(*event);
+    answer.result = typed && typed->get<contract::ProbeResult>()
+                        ? std::optional(ProbeResult::fromWire(*typed->get<contract::ProbeResult>()))
+                        : std::nullopt;
   }
   if (answer.result) {
     const char* names[] = {"genuine", "counterfeit", "damaged", "failed"};

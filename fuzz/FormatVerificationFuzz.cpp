@@ -46,17 +46,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   expected.volumeName = QString::fromUtf8(parts[4]);
   if (clusterChoice != 0) expected.clusterBytes = clusterChoice;
   if (flags & 2) expected.dataAlignment = 4 << 20;
-  const FormatVerdict verdict = verifyFormat(expected, found);
-  FUZZ_CHECK(verdict.line.startsWith(verdict.matches ? QLatin1String("Verified: ")
-                                                     : QLatin1String("Verification failed: ")),
-             verdict.line);
-  if (verdict.matches) {
+  const FormatCheck check = verifyFormat(expected, found);
+  FUZZ_CHECK(check.line.startsWith(check.verdict.matches ? QLatin1String("Verified: ")
+                                                         : QLatin1String("Verification failed: ")),
+             check.line);
+  if (check.verdict.matches) {
     // Nothing but a clean FAT32 as asked is ever called verified.
-    FUZZ_CHECK(found.fsckClean, verdict.line);
-    FUZZ_CHECK(found.label == expected.volumeName, verdict.line);
+    FUZZ_CHECK(found.fsckClean, check.line);
+    FUZZ_CHECK(found.label == expected.volumeName, check.line);
     if (expected.dataAlignment) {
       FUZZ_CHECK(found.dataStartBytes() > 0 && found.dataStartBytes() % expected.dataAlignment == 0,
-                 verdict.line);
+                 check.line);
     }
   }
   return 0;

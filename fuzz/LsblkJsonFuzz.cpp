@@ -25,10 +25,10 @@ const QString kSysfs = QStringLiteral(TESSARO_FIXTURES_DIR "/sysfs");
 
 // What the helper tells must read back as it was told.
 void checkRoundTrip(const DriveFacts& facts) {
-  const QString told = DriveFactsJson::event(facts).line();
+  const QString told = QString::fromStdString(DriveFactsJson::event(facts).line());
   try {
     const DriveFacts readBack = DriveFactsJson::fromEvent(HelperEvent::fromLine(told));
-    FUZZ_CHECK(DriveFactsJson::event(readBack).line() == told, told);
+    FUZZ_CHECK(QString::fromStdString(DriveFactsJson::event(readBack).line()) == told, told);
   } catch (const Error& error) {
     FUZZ_CHECK(false, error.description() + QStringLiteral(" reading ") + told);
   }

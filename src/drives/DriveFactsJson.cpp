@@ -5,10 +5,9 @@
 
 #include <QCoreApplication>
 #include <QJsonParseError>
-#include <QLatin1StringView>
 
 #include "exec/Error.h"
-#include "contract/HelperContract.h"
+#include "exec/TypedEvent.h"
 
 namespace tessaro {
 namespace {
@@ -17,119 +16,73 @@ struct FactsText {
   Q_DECLARE_TR_FUNCTIONS(DriveFactsJson)
 };
 
-QJsonValue text(const std::optional<QString>& value) {
-  return value ? QJsonValue(*value) : QJsonValue();
-}
-
-// Written as an integer, exact at any size (a double is not past 2^53).
-QJsonValue size(qint64 bytes) { return bytes >= 1 ? QJsonValue(bytes) : QJsonValue(); }
-
 [[noreturn]] void unreadable(const QString& why) {
   throw Error(ErrorDomain::json, QJsonParseError::IllegalValue,
               FactsText::tr("the drive's facts could not be read: %1").arg(why));
 }
 
-QJsonValue field(const QJsonObject& in, const char* key) {
-  const QJsonValue value = in.value(QLatin1String(key));
-  if (value.isUndefined()) unreadable(QLatin1String(key) + QStringLiteral(" is missing"));
-  return value;
+std::optional<std::string> wireText(const std::optional<QString>& text) {
+  return text ? std::optional(text->toStdString()) : std::nullopt;
 }
 
-std::optional<QString> readText(const QJsonObject& in, const char* key) {
-  const QJsonValue value = field(in, key);
-  if (value.isNull()) return std::nullopt;
-  if (!value.isString()) unreadable(QLatin1String(key) + QStringLiteral(" is not a text"));
-  return value.toString();
-}
-
-bool readFlag(const QJsonObject& in, const char* key) {
-  const QJsonValue value = field(in, key);
-  if (!value.isBool()) unreadable(QLatin1String(key) + QStringLiteral(" is not true or false"));
-  return value.toBool();
-}
-
-qint64 readSize(const QJsonObject& in, const char* key) {
-  const QJsonValue value = field(in, key);
-  if (value.isNull()) return 0;
-  // A whole number of bytes, within qint64; toInteger refuses fractions.
-  const qint64 number = value.toInteger(-1);
-  if (!value.isDouble() || number < 1)
-    unreadable(QLatin1String(key) + QStringLiteral(" is not a number of bytes"));
-  return number;
-}
-
-QJsonObject readObject(const QJsonObject& in, const char* key) {
-  const QJsonValue value = field(in, key);
-  if (!value.isObject()) unreadable(QLatin1String(key) + QStringLiteral(" is not an object"));
-  return value.toObject();
+std::optional<QString> appText(const std::optional<std::string>& text) {
+  return text ? std::optional(QString::fromStdString(*text)) : std::nullopt;
 }
 
 }  // namespace
 
-QJsonObject DriveFactsJson::toObject(const DriveFacts& facts) {
-  const DriveFacts::Disk& disk = facts.disk;
-  QJsonObject object{
-      {QStringLiteral("disk"),
-       QJsonObject{
-           {QStringLiteral("deviceNode"), text(disk.deviceNode)},
-           {QStringLiteral("model"), text(disk.model)},
-           {QStringLiteral("bus"), text(disk.bus)},
-           {QStringLiteral("removable"), disk.removable},
-           {QStringLiteral("ejectable"), disk.ejectable},
-           {QStringLiteral("wholeDisk"), disk.wholeDisk},
-           {QStringLiteral("parentWholeDisk"), text(disk.parentWholeDisk)},
-           {QStringLiteral("deviceBlockSize"), size(disk.deviceBlockSize)},
-           {QStringLiteral("totalSize"), size(disk.totalSize)},
-       }},
-      {QStringLiteral("partition"), QJsonValue()},
-  };
+contract::DriveFacts DriveFactsJson::wire(const DriveFacts& facts) {
+  contract::DriveFacts told;
+  told.disk = {wireText(facts.disk.deviceNode),
+               wireText(facts.disk.model),
+               wireText(facts.disk.bus),
+               facts.disk.removable,
+               facts.disk.ejectable,
+               facts.disk.wholeDisk,
+               wireText(facts.disk.parentWholeDisk),
+               facts.disk.deviceBlockSize,
+               facts.disk.totalSize};
   if (const auto& partition = facts.partition) {
-    object[QStringLiteral("partition")] = QJsonObject{
-        {QStringLiteral("deviceNode"), text(partition->deviceNode)},
-        {QStringLiteral("volumeName"), text(partition->volumeName)},
-        {QStringLiteral("filesystem"), text(partition->filesystem)},
-        {QStringLiteral("mounted"), partition->mountPoint.has_value()},
-        {QStringLiteral("mountPoint"), text(partition->mountPoint)},
-        {QStringLiteral("filesystemBlockSize"), size(partition->filesystemBlockSize)},
-    };
+    told.partition =
+        contract::PartitionFacts{wireText(partition->deviceNode), wireText(partition->volumeName),
+                                 wireText(partition->filesystem), wireText(partition->mountPoint),
+                                 partition->filesystemBlockSize};
   }
-  return object;
+  return told;
 }
 
-HelperEvent DriveFactsJson::event(const DriveFacts& facts) {
-  return HelperEvent::result(QLatin1StringView(HelperContract::infoVerb), toObject(facts));
+DriveFacts DriveFactsJson::fromWire(const contract::DriveFacts& told) {
+  DriveFacts facts;
+  facts.disk = {appText(told.disk.deviceNode),
+                appText(told.disk.model),
+                appText(told.disk.bus),
+                told.disk.removable,
+                told.disk.ejectable,
+                told.disk.wholeDisk,
+                appText(told.disk.parentWholeDisk),
+                told.disk.deviceBlockSize,
+                told.disk.totalSize};
+  if (const auto& partition = told.partition) {
+    facts.partition =
+        DriveFacts::Partition{appText(partition->deviceNode), appText(partition->volumeName),
+                              appText(partition->filesystem), appText(partition->mountPoint),
+                              partition->filesystemBlockSize};
+  }
+  return facts;
+}
+
+contract::HelperEvent DriveFactsJson::event(const DriveFacts& facts) {
+  return contract::HelperEvent(wire(facts));
 }
 
 DriveFacts DriveFactsJson::fromEvent(const std::optional<HelperEvent>& result) {
   if (!result || result->kind() != HelperEvent::Kind::result)
     unreadable(QStringLiteral("the helper told none"));
-  const QJsonObject& top = result->fields();
-  if (top.value(QStringLiteral("verb")) != QLatin1StringView(HelperContract::infoVerb))
-    unreadable(QStringLiteral("the helper told another verb's result"));
-
-  DriveFacts facts;
-  const QJsonObject disk = readObject(top, "disk");
-  facts.disk.deviceNode = readText(disk, "deviceNode");
-  facts.disk.model = readText(disk, "model");
-  facts.disk.bus = readText(disk, "bus");
-  facts.disk.removable = readFlag(disk, "removable");
-  facts.disk.ejectable = readFlag(disk, "ejectable");
-  facts.disk.wholeDisk = readFlag(disk, "wholeDisk");
-  facts.disk.parentWholeDisk = readText(disk, "parentWholeDisk");
-  facts.disk.deviceBlockSize = readSize(disk, "deviceBlockSize");
-  facts.disk.totalSize = readSize(disk, "totalSize");
-  if (field(top, "partition").isNull()) return facts;
-
-  const QJsonObject partition = readObject(top, "partition");
-  DriveFacts::Partition& read = facts.partition.emplace();
-  read.deviceNode = readText(partition, "deviceNode");
-  read.volumeName = readText(partition, "volumeName");
-  read.filesystem = readText(partition, "filesystem");
-  read.mountPoint = readText(partition, "mountPoint");
-  if (readFlag(partition, "mounted") != read.mountPoint.has_value())
-    unreadable(QStringLiteral("mounted and mountPoint disagree"));
-  read.filesystemBlockSize = readSize(partition, "filesystemBlockSize");
-  return facts;
+  const std::optional<contract::HelperEvent> typed = typedEvent(*result);
+  if (!typed) unreadable(QStringLiteral("a member is missing, of another type or out of range"));
+  const contract::DriveFacts* told = typed->get<contract::DriveFacts>();
+  if (!told) unreadable(QStringLiteral("the helper told another verb's result"));
+  return fromWire(*told);
 }
 
 }  // namespace tessaro

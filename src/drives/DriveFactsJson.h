@@ -3,26 +3,25 @@
 
 #pragma once
 
-#include <QJsonObject>
 #include <optional>
 
+#include "contract/HelperEvent.h"
 #include "drives/DriveFacts.h"
 #include "exec/HelperEvent.h"
 
 namespace tessaro {
 
-// DriveFacts as one JSON object: "disk" and "partition" (null without one),
-// each with the values the report's lines show. What was not reported is
-// null; flags are true or false; sizes are whole numbers of bytes, null below
-// 1. The helper on Linux tells it as its result event (verb "info").
+// DriveFacts as the helper's info verb tells them on Linux, its result event
+// (contract::DriveFacts, whose codec reads them strictly), and back.
 class DriveFactsJson {
  public:
-  static QJsonObject toObject(const DriveFacts& facts);
+  static contract::DriveFacts wire(const DriveFacts& facts);
+  static DriveFacts fromWire(const contract::DriveFacts& told);
   // The info verb's result event, and back. fromEvent raises
-  // Error(ErrorDomain::json, ...) on anything but such an event as event()
-  // wrote: none, another verb's, a key missing, a value of another type, a
-  // size that is no whole number of bytes.
-  static HelperEvent event(const DriveFacts& facts);
+  // Error(ErrorDomain::json, ...) on anything but such an event: none,
+  // another verb's, a member missing, a value of another type, a size that
+  // is no whole number of bytes.
+  static contract::HelperEvent event(const DriveFacts& facts);
   static DriveFacts fromEvent(const std::optional<HelperEvent>& result);
 };
 

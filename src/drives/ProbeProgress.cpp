@@ -2,9 +2,9 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include "drives/ProbeProgress.h"
+#include "exec/TypedEvent.h"
 
 #include <QCoreApplication>
-#include <QJsonValue>
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
@@ -52,32 +52,19 @@ QString ProbeProgress::text() const {
       .arg(shown, numbers.toString(double(*bytesPerSecond) / 1e6, 'f', 1));
 }
 
-HelperEvent ProbeProgress::event() const {
-  return HelperEvent::progress(fraction, bytesDone, secondsLeft, bytesPerSecond);
+contract::ProgressEvent ProbeProgress::event() const {
+  contract::ProgressEvent event{fraction, std::int64_t(bytesDone), secondsLeft};
+  if (bytesPerSecond) event.bytesPerSecond = std::int64_t(*bytesPerSecond);
+  return event;
 }
 
 std::optional<ProbeProgress> ProbeProgress::fromEvent(const HelperEvent& event) {
   if (event.kind() != HelperEvent::Kind::progress) return std::nullopt;
-  const QJsonObject& fields = event.fields();
-  const double fraction = fields.value(QStringLiteral("fraction")).toDouble(-1);
-  const double bytes = fields.value(QStringLiteral("bytesDone")).toDouble(-1);
-  if (!(fraction >= 0 && fraction <= 1) || !(bytes >= 0 && bytes <= 9007199254740992.0)) {
-    return std::nullopt;
-  }
-  ProbeProgress progress{fraction, std::nullopt, quint64(bytes), std::nullopt};
-  if (const QJsonValue left = fields.value(QStringLiteral("secondsLeft")); !left.isUndefined()) {
-    const double seconds = left.toDouble(-1);
-    // Up to about 30 years: anything longer is not a drive's answer.
-    if (!(seconds >= 0 && seconds <= 1e9)) return std::nullopt;
-    progress.secondsLeft = qint64(seconds);
-  }
-  if (const QJsonValue speed = fields.value(QStringLiteral("bytesPerSecond"));
-      !speed.isUndefined()) {
-    // Up to a petabyte a second: anything faster is not a drive's answer.
-    const double bytesPerSecond = speed.toDouble(-1);
-    if (!(bytesPerSecond >= 0 && bytesPerSecond <= 1e15)) return std::nullopt;
-    progress.bytesPerSecond = quint64(bytesPerSecond);
-  }
+  const std::optional<contract::HelperEvent> typed = typedEvent(event);
+  const contract::ProgressEvent* told = typed ? typed->get<contract::ProgressEvent>() : nullptr;
+  if (!told) return std::nullopt;
+  ProbeProgress progress{told->fraction, told->secondsLeft, quint64(told->bytesDone), std::nullopt};
+  if (told->bytesPerSecond) progress.bytesPerSecond = quint64(*told->bytesPerSecond);
   return progress;
 }
 

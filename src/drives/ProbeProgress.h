@@ -6,6 +6,7 @@
 #include <QString>
 #include <optional>
 
+#include "contract/ProgressEvent.h"
 #include "exec/HelperEvent.h"
 
 namespace tessaro {
@@ -29,7 +30,7 @@ struct ProbeProgress {
 
   // The helper's progress event, and back: none for another event or one
   // whose figures are out of range.
-  HelperEvent event() const;
+  contract::ProgressEvent event() const;
   static std::optional<ProbeProgress> fromEvent(const HelperEvent& event);
 };
 

@@ -3,45 +3,24 @@
 
 #pragma once
 
-#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
+#include "contract/ProbeResult.h"
+
 namespace tessaro {
 
 // What a capacity probe found.
 struct ProbeResult {
-  enum class Verdict {
-    genuine,      // every block read back as written
-    counterfeit,  // holds data only up to usableBytes; past it, never
-    damaged,      // loses data in badRegions, holds it above and below them
-    failed,       // refused writes, or stopped storing them, from some point of the run on
-  };
-  enum class Mode {
-    quick,  // samples over the drive behind writes that flush a lying cache
-    full,   // every block written, then every block read back
-  };
-  // Why a drive failed.
-  enum class Failure {
-    refusedWrites,   // it answered writes with errors from some point on
-    stoppedStoring,  // it took writes but kept none of them from some point on
-  };
-  // A stretch of the drive, [begin, end) in bytes.
-  struct Region {
-    uint64_t begin = 0;
-    uint64_t end = 0;
-    bool operator==(const Region&) const = default;
-  };
-  // Requests the drive failed again when they were tried a second time.
-  struct Trouble {
-    uint64_t requests = 0;
-    uint64_t bytes = 0;
-    std::optional<uint64_t> firstOffset;  // the lowest offset among them
-    bool operator==(const Trouble&) const = default;
-  };
+  // The verdicts, modes, failures, regions and troubles of the result event.
+  using Verdict = contract::ProbeResult::Verdict;
+  using Mode = contract::ProbeResult::Mode;
+  using Failure = contract::ProbeResult::Failure;
+  using Region = contract::ProbeResult::Region;
+  using Trouble = contract::ProbeResult::Trouble;
 
   Verdict verdict = Verdict::genuine;
   Mode mode = Mode::quick;
@@ -101,10 +80,10 @@ struct ProbeResult {
   // after N MB written".
   QString verdictLine() const;
 
-  // The figures as the helper's result event carries them, and back. None
-  // unless every figure is there, in range and consistent with the others.
-  QJsonObject toJson() const;
-  static std::optional<ProbeResult> fromJson(const QJsonObject& figures);
+  // The figures as the helper's result event carries them
+  // (contract::ProbeResult, which reads them strictly), and back.
+  contract::ProbeResult wire() const;
+  static ProbeResult fromWire(const contract::ProbeResult& wire);
 };
 
 }  // namespace tessaro

@@ -30,8 +30,8 @@ bool printLine(const QString& line) {
   return StandardOutput::write(contract::FrameWriter::textFrames(line.toUtf8().toStdString()));
 }
 
-bool printEvent(const HelperEvent& event) {
-  return StandardOutput::write(contract::FrameWriter::eventFrame(event.json().toStdString()));
+bool printEvent(const contract::HelperEvent& event) {
+  return StandardOutput::write(contract::FrameWriter::eventFrame(event.json()));
 }
 
 QString outputLostLine() {
@@ -40,8 +40,9 @@ QString outputLostLine() {
 }
 
 int sayFailure(int status, const QString& line, const QString& tool) {
-  printEvent(HelperEvent::failure(QLatin1StringView(HelperContract::failureKind(status)), runWrites,
-                                  tool, status, line));
+  printEvent(contract::HelperEvent(contract::FailureEvent{HelperContract::failureKind(status),
+                                                          runWrites, tool.toStdString(), status,
+                                                          line.toStdString()}));
   printLine(line);
   return status;
 }
@@ -67,7 +68,7 @@ QString VerbRun::writtenNote() const {
 }
 
 void VerbRun::markWriting(bool finishWhenCallerGone) {
-  if (!writing_ && !printEvent(HelperEvent::writing())) {
+  if (!writing_ && !printEvent(contract::HelperEvent(contract::WritingEvent{}))) {
     // A caller that was not told that the drive changes must not see it change.
     stop(HelperContract::outputLost, outputLostLine() + QStringLiteral("; ") + writtenNote());
   }
@@ -78,13 +79,14 @@ void VerbRun::markWriting(bool finishWhenCallerGone) {
 void VerbRun::planSteps(int count) {
   plannedSteps_ = std::max(count, 1);
   stepsDone_ = 0;
-  printEvent(HelperEvent::progress(0, 0, std::nullopt));
+  printEvent(contract::HelperEvent(contract::ProgressEvent{0, 0, std::nullopt}));
 }
 
 void VerbRun::stepDone() {
   if (plannedSteps_ == 0 || stepsDone_ >= plannedSteps_) return;
   ++stepsDone_;
-  printEvent(HelperEvent::progress(double(stepsDone_) / plannedSteps_, 0, std::nullopt));
+  printEvent(contract::HelperEvent(
+      contract::ProgressEvent{double(stepsDone_) / plannedSteps_, 0, std::nullopt}));
 }
 
 void VerbRun::allStepsDone() {
@@ -126,7 +128,9 @@ void VerbRun::checkpoint() {
 int VerbRun::run(const ToolStep& step) {
   checkpoint();
   const QString program = programName(step.command);
-  printEvent(HelperEvent::step(step.command));
+  contract::StepEvent told;
+  for (const QString& argument : step.command) told.command.push_back(argument.toStdString());
+  printEvent(contract::HelperEvent(told));
   printLine(QStringLiteral("$ ") + displayCommand(step.command));
   for (const QByteArray& line : step.input.split('\n')) {
     if (!line.isEmpty()) printLine(QStringLiteral("> ") + QString::fromUtf8(line));

@@ -7,8 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "contract/HelperEvent.h"
 #include "exec/ChildProcess.h"
-#include "exec/HelperEvent.h"
 #include "helper/CancelWatch.h"
 #include "helper/DiskLock.h"
 #include "helper/LinuxFormatSteps.h"
@@ -91,7 +91,7 @@ class VerbRun {
 // frames, before anything a tool prints after it; false when it could not.
 bool printLine(const QString& line);
 // Writes an event for the caller, as an event frame; false when it could not.
-bool printEvent(const HelperEvent& event);
+bool printEvent(const contract::HelperEvent& event);
 
 // Tells the caller that the run fails with status: its failure event (naming
 // tool, the program that failed, where one did), then line, which says why,

@@ -4,12 +4,26 @@
 #include "jobs/FormatJob.h"
 
 #include "contract/HelperContract.h"
+#include "contract/HelperEvent.h"
 #include "drives/ProbeProgress.h"
 #include "drives/UserMount.h"
 #include "jobs/HelperOutput.h"
 #include "jobs/ReportTexts.h"
+#include "exec/TypedEvent.h"
 
 namespace tessaro {
+
+namespace {
+
+// What a format's result event tells, read by its codec; none for another
+// event, and for a result that is not one.
+std::optional<contract::FormatVerdict> verdictOf(const HelperEvent& event) {
+  const std::optional<contract::HelperEvent> typed = typedEvent(event);
+  if (!typed || !typed->get<contract::FormatVerdict>()) return std::nullopt;
+  return *typed->get<contract::FormatVerdict>();
+}
+
+}  // namespace
 
 FormatJob::FormatJob(const DiskTools& tools, ProcessRunner& runner, FormatRequest request)
     : DriveJob(tools, runner), request_(std::move(request)) {}
@@ -25,7 +39,7 @@ QCoro::Task<> FormatJob::perform(Report& report) {
   // The helper's lines are shown as they come; its writing event is where
   // the drive starts to change. The read-back is read only after the run
   // has returned.
-  std::optional<FormatVerification> told;
+  std::optional<contract::FormatVerdict> told;
   int results = 0;
   const auto onEvent = [this, &report, &told, &results](const HelperEvent& event) {
     if (event.kind() == HelperEvent::Kind::writing) {
@@ -34,7 +48,7 @@ QCoro::Task<> FormatJob::perform(Report& report) {
       report.stepProgress(progress->fraction);
     } else if (event.kind() == HelperEvent::Kind::result) {
       ++results;
-      told = FormatVerification::fromEvent(event);
+      told = verdictOf(event);
     }
   };
   HelperOutput output([&report](const QStringList& lines) { report.lines(lines); }, onEvent);

@@ -5,8 +5,8 @@
 
 #include <optional>
 
+#include "contract/FormatVerdict.h"
 #include "jobs/DriveJob.h"
-#include "jobs/FormatVerification.h"
 
 namespace tessaro {
 
@@ -22,7 +22,7 @@ class FormatJob : public DriveJob {
 
   // What the format read back, once it has told it; none before and where
   // the platform does not tell it.
-  const std::optional<FormatVerification>& verification() const { return verification_; }
+  const std::optional<contract::FormatVerdict>& verification() const { return verification_; }
 
  protected:
   QString title() const override;
@@ -32,7 +32,7 @@ class FormatJob : public DriveJob {
 
  private:
   FormatRequest request_;
-  std::optional<FormatVerification> verification_;
+  std::optional<contract::FormatVerdict> verification_;
 };
 
 }  // namespace tessaro

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "contract/HelperContract.h"
+#include "exec/TypedEvent.h"
 
 namespace tessaro {
 
@@ -34,12 +35,10 @@ void HelperOutput::take(const HelperEvent& event) {
 }
 
 QString HelperOutput::cancelledLine() const {
-  if (!failure_) return {};
-  const QJsonObject& fields = failure_->fields();
-  if (fields.value(QStringLiteral("kind")).toString() !=
-      QLatin1StringView(HelperContract::failureKind(HelperContract::cancelled)))
-    return {};
-  return fields.value(QStringLiteral("message")).toString();
+  const std::optional<contract::HelperEvent> typed = failure_ ? typedEvent(*failure_) : std::nullopt;
+  const contract::FailureEvent* told = typed ? typed->get<contract::FailureEvent>() : nullptr;
+  if (!told || told->kind != HelperContract::failureKind(HelperContract::cancelled)) return {};
+  return QString::fromStdString(told->message);
 }
 
 }  // namespace tessaro

@@ -8,6 +8,7 @@
 #include "contract/HelperContract.h"
 #include "exec/Error.h"
 #include "jobs/ReportTexts.h"
+#include "exec/TypedEvent.h"
 
 namespace tessaro {
 
@@ -75,10 +76,11 @@ void Job::fail(const QString& description, JobFailure::Kind kind) const {
 void Job::failRun(const QString& description, const PrivilegedRunResult& ran,
                   const std::optional<HelperEvent>& helperFailure) const {
   JobFailure failure{JobFailure::Kind::toolFailed, begunWriting_, description, ran.exitStatus};
-  if (helperFailure) {
-    const QJsonObject& told = helperFailure->fields();
-    failure.kind = JobFailure::ofHelperKind(told.value(QStringLiteral("kind")).toString());
-    failure.written = told.value(QStringLiteral("written")).toBool() || begunWriting_;
+  const std::optional<contract::HelperEvent> typed =
+      helperFailure ? typedEvent(*helperFailure) : std::nullopt;
+  if (const contract::FailureEvent* told = typed ? typed->get<contract::FailureEvent>() : nullptr) {
+    failure.kind = JobFailure::ofHelperKind(QString::fromStdString(told->kind));
+    failure.written = told->written || begunWriting_;
   } else if (ran.exitStatus) {
     failure.kind =
         JobFailure::ofHelperKind(QLatin1StringView(HelperContract::failureKind(*ran.exitStatus)));

@@ -8,6 +8,7 @@
 #include "exec/HelperEvent.h"
 #include "jobs/HelperOutput.h"
 #include "jobs/ReportTexts.h"
+#include "exec/TypedEvent.h"
 
 namespace tessaro {
 
@@ -63,10 +64,10 @@ QCoro::Task<> ProbeJob::perform(Report& report) {
       report.progress(*progress);
     } else if (event.kind() == HelperEvent::Kind::result) {
       ++results;
-      if (event.fields().value(QStringLiteral("verb")).toString() ==
-          QLatin1StringView(HelperContract::probeVerb)) {
-        said = ProbeResult::fromJson(event.fields());
-      }
+      // A result that is no probe result, or does not hold together, is none.
+      const std::optional<contract::HelperEvent> typed = typedEvent(event);
+      const contract::ProbeResult* told = typed ? typed->get<contract::ProbeResult>() : nullptr;
+      said = told ? std::optional(ProbeResult::fromWire(*told)) : std::nullopt;
     }
   };
   HelperOutput output([&report](const QStringList& lines) { report.lines(lines); }, onEvent);

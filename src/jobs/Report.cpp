@@ -7,7 +7,7 @@
 
 namespace tessaro {
 
-void Report::verified(const FormatVerification& found) {
+void Report::verified(const contract::FormatVerdict& found) {
   ownLines({reportText::formatVerified(found)});
 }
 

@@ -6,8 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "contract/FormatVerdict.h"
 #include "drives/ProbeProgress.h"
-#include "jobs/FormatVerification.h"
 
 namespace tessaro {
 
@@ -44,7 +44,7 @@ class Report {
   // What a format read back from the drive, before its outcome; called on
   // the job's thread. Where it has no place of its own, it is one more of
   // Tessaro's lines ("Verified: ...", in the user's language).
-  virtual void verified(const FormatVerification& found);
+  virtual void verified(const contract::FormatVerdict& found);
   // Something the user should know that did not stop the job: a fallback it
   // took, an optional step it left out, a tool that is missing. Called like
   // lines(); where warnings have no place of their own it is one more line.

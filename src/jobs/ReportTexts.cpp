@@ -98,14 +98,15 @@ QString formatComplete(const QString& volumeName, const QString& devicePath) {
   return ReportText::tr("Format complete for %1 on %2").arg(volumeName, devicePath);
 }
 
-QString formatVerified(const FormatVerification& found) {
+QString formatVerified(const contract::FormatVerdict& found) {
   const QLocale numbers = userNumberLocale();
   QString line =
       ReportText::tr(
           "Verified: %1 table, partition type %2 at sector %3; %4, label \"%5\", %6-byte "
           "clusters, %7 clusters")
-          .arg(found.table, found.partitionType, QString::number(found.partitionStart),
-               found.fileSystem, found.label, numbers.toString(found.clusterBytes),
+          .arg(QString::fromStdString(found.table), QString::fromStdString(found.partitionType),
+               QString::number(found.partitionStart), QString::fromStdString(found.fileSystem),
+               QString::fromStdString(found.label), numbers.toString(found.clusterBytes),
                numbers.toString(found.clusters));
   if (found.dataAlignment >= 1024 * 1024 && found.dataAlignment % (1024 * 1024) == 0) {
     line += ReportText::tr("; data area aligned to %1 MiB")

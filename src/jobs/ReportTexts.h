@@ -5,10 +5,10 @@
 
 #include <QString>
 
+#include "contract/FormatVerdict.h"
 #include "drives/CheckLine.h"
 #include "drives/DiskTools.h"
 #include "drives/ProbeResult.h"
-#include "jobs/FormatVerification.h"
 
 namespace tessaro::reportText {
 
@@ -42,7 +42,7 @@ QString notMountedAfterFormat();
 QString formatComplete(const QString& volumeName, const QString& devicePath);
 // What the read-back found when it matches what was asked: "Verified: dos
 // table, partition type c at sector 2048; FAT32, label "MY USB", ...".
-QString formatVerified(const FormatVerification& found);
+QString formatVerified(const contract::FormatVerdict& found);
 
 QString checkStarting(const QString& devicePath);
 QString checkUsingPartition(const QString& partitionPath, CheckMode mode);

@@ -13,6 +13,7 @@
 #include "contract/HelperContract.h"
 #include "drives/ProbeResult.h"
 #include "exec/HelperEvent.h"
+#include "exec/TypedEvent.h"
 
 using namespace tessaro;
 
@@ -55,7 +56,9 @@ HelperOutcome probeWithHelper(const QString& name, const QString& cancelAfter = 
       ++outcome.progressEvents;
     } else if (event->kind() == HelperEvent::Kind::result) {
       EXPECT_FALSE(outcome.result) << "two results";
-      outcome.result = ProbeResult::fromJson(event->fields());
+      const std::optional<contract::HelperEvent> typed = typedEvent(*event);
+      if (typed && typed->get<contract::ProbeResult>())
+        outcome.result = ProbeResult::fromWire(*typed->get<contract::ProbeResult>());
       EXPECT_TRUE(outcome.result) << line.toStdString();
     } else if (event->kind() == HelperEvent::Kind::failure) {
       outcome.failure = event;

@@ -9,6 +9,7 @@
 
 #include "DataRows.h"
 #include "FakeDrive.h"
+#include "contract/HelperEvent.h"
 #include "exec/Error.h"
 #include "helper/probe/CapacityProbe.h"
 #include "helper/probe/SurfaceTest.h"
@@ -159,9 +160,10 @@ TEST(CapacityProbe, GivesEveryKindOfDriveItsVerdict) {
     const QStringList where = fields.value(3).split(' ', Qt::SkipEmptyParts);
     EXPECT_EQ(verdictName(result.verdict), fields[2]) << result.verdictLine().toStdString();
     // The helper's event carries it whole.
-    const auto carried = ProbeResult::fromJson(result.toJson());
-    ASSERT_TRUE(carried);
-    EXPECT_EQ(carried->toJson(), result.toJson());
+    const auto carried =
+        contract::HelperEvent::fromJson(contract::HelperEvent(result.wire()).json());
+    ASSERT_TRUE(carried && carried->get<contract::ProbeResult>());
+    EXPECT_EQ(*carried->get<contract::ProbeResult>(), result.wire());
     EXPECT_EQ(result.mode, full ? ProbeResult::Mode::full : ProbeResult::Mode::quick);
     switch (result.verdict) {
       case ProbeResult::Verdict::genuine:

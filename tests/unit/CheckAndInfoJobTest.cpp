@@ -114,7 +114,7 @@ TEST_F(InfoJobTest, HelperRefusalAndEmptyOutput) {
   DriveFacts facts;
   facts.disk.model = "Stick";
   facts.disk.removable = facts.disk.wholeDisk = true;
-  const QByteArray told = DriveFactsJson::event(facts).line().toUtf8() + '\n';
+  const QByteArray told = QByteArray::fromStdString(DriveFactsJson::event(facts).line()) + '\n';
   // clang-format off
   const struct {
     QByteArray said;

@@ -7,6 +7,7 @@
 
 #include "JobFixture.h"
 #include "contract/HelperContract.h"
+#include "contract/HelperEvent.h"
 #include "drives/UserMount.h"
 #include "drives/linux/LinuxDiskTools.h"
 #include "jobs/BatchJob.h"
@@ -41,17 +42,9 @@ QByteArray eventLine(const HelperEvent& event) { return event.line().toUtf8() + 
 
 // The read-back of a format of sdz as MY USB with 8 KiB clusters.
 QByteArray formatResultLine(bool matches) {
-  return eventLine(HelperEvent::result("format", {{"matches", matches},
-                                                  {"table", "dos"},
-                                                  {"partitionType", "c"},
-                                                  {"partitionStart", 2048},
-                                                  {"partitionSectors", 62498816},
-                                                  {"fileSystem", "FAT32"},
-                                                  {"label", "MY USB"},
-                                                  {"clusterBytes", 8192},
-                                                  {"clusters", 3905000},
-                                                  {"dataAlignment", 1048576},
-                                                  {"fsckClean", true}}));
+  const contract::FormatVerdict verdict{matches,  "dos", "c",     2048,    62498816, "FAT32",
+                                        "MY USB", 8192,  3905000, 1048576, true};
+  return QByteArray::fromStdString(contract::HelperEvent(verdict).line()) + '\n';
 }
 
 const QString kUnverified =

@@ -45,13 +45,13 @@ FormatReadBack readBack() {
 
 TEST(FormatVerificationTest, WhatTheToolsReadBackMatchesTheRequestOrEachDifferenceIsNamed) {
   FormatReadBack found = readBack();
-  const FormatVerdict verdict = verifyFormat({2048, "MY USB", 4096}, found);
-  EXPECT_TRUE(verdict.matches);
-  EXPECT_EQ(verdict.line.toStdString(),
+  const FormatCheck check = verifyFormat({2048, "MY USB", 4096}, found);
+  EXPECT_TRUE(check.verdict.matches);
+  EXPECT_EQ(check.line.toStdString(),
             "Verified: dos table, partition type c at sector 2048; vfat FAT32, label \"MY USB\", "
             "4096-byte clusters, 76,383 clusters: as asked.");
-  EXPECT_TRUE(verifyFormat({2048, "MY USB", std::nullopt}, found).matches);
-  EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, 612352}, found).matches);
+  EXPECT_TRUE(verifyFormat({2048, "MY USB", std::nullopt}, found).verdict.matches);
+  EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, 612352}, found).verdict.matches);
   EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, 612353}, found)
                   .line.endsWith(": partition is not 612,353 sectors long."));
   // The boot sector says where its partition starts in the disk's own
@@ -65,18 +65,10 @@ TEST(FormatVerificationTest, WhatTheToolsReadBackMatchesTheRequestOrEachDifferen
             "Verified: dos table, partition type c at sector 2048; vfat FAT32, label \"MY USB\", "
             "4096-byte clusters, 76,383 clusters; data area aligned to 4 MiB: as asked.");
   // The same facts for the result event.
-  const QJsonObject figures = verifyFormat({2048, "MY USB", 4096, {}, 4 << 20}, found).figures;
-  EXPECT_EQ(figures, (QJsonObject{{"matches", true},
-                                  {"table", "dos"},
-                                  {"partitionType", "c"},
-                                  {"partitionStart", 2048},
-                                  {"partitionSectors", 612352},
-                                  {"fileSystem", "FAT32"},
-                                  {"label", "MY USB"},
-                                  {"clusterBytes", 4096},
-                                  {"clusters", 76383},
-                                  {"dataAlignment", 4 << 20},
-                                  {"fsckClean", true}}));
+  const contract::FormatVerdict figures =
+      verifyFormat({2048, "MY USB", 4096, {}, 4 << 20}, found).verdict;
+  EXPECT_EQ(figures, (contract::FormatVerdict{true, "dos", "c", 2048, 612352, "FAT32", "MY USB",
+                                              4096, 76383, 4 << 20, true}));
   FormatReadBack unaligned = found;
   unaligned.reservedSectors = 32;
   EXPECT_TRUE(verifyFormat({2048, "MY USB", 4096, {}, 4 << 20}, unaligned)
@@ -112,8 +104,8 @@ TEST(FormatVerificationTest, WhatTheToolsReadBackMatchesTheRequestOrEachDifferen
 
   found.clusterCount = 4783;
   found.fsckClean = false;
-  const FormatVerdict mismatch = verifyFormat({2048, "OTHER", 65536}, found);
-  EXPECT_FALSE(mismatch.matches);
+  const FormatCheck mismatch = verifyFormat({2048, "OTHER", 65536}, found);
+  EXPECT_FALSE(mismatch.verdict.matches);
   EXPECT_TRUE(mismatch.line.startsWith("Verification failed: ")) << mismatch.line.toStdString();
   for (const char* part : {"label is not \"OTHER\"", "cluster size is not 65536 bytes",
                            "cluster count is outside", "fsck.fat reports errors"})
@@ -124,7 +116,8 @@ TEST(FormatVerificationTest, WhatTheToolsReadBackMatchesTheRequestOrEachDifferen
   for (const auto& [clusters, fat32] : {std::pair{65524, false}, std::pair{65525, true},
                                         std::pair{268435445, true}, std::pair{268435446, false}}) {
     bounds.clusterCount = clusters;
-    EXPECT_EQ(verifyFormat({2048, "MY USB", std::nullopt}, bounds).matches, fat32) << clusters;
+    EXPECT_EQ(verifyFormat({2048, "MY USB", std::nullopt}, bounds).verdict.matches, fat32)
+        << clusters;
   }
 }
 

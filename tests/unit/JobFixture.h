@@ -38,8 +38,9 @@ class RecordingReport : public Report {
   void finished() override { add("finished"); }
   void progress(const ProbeProgress& progress) override { add("progress: " + progress.text()); }
   void stepProgress(double fraction) override { add("steps: " + QString::number(fraction)); }
-  void verified(const FormatVerification& found) override {
-    add("verified: " + found.fileSystem + " \"" + found.label + '"');
+  void verified(const contract::FormatVerdict& found) override {
+    add("verified: " + QString::fromStdString(found.fileSystem) + " \"" +
+        QString::fromStdString(found.label) + '"');
   }
 
   QStringList calls() const {

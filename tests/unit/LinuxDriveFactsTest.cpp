@@ -39,7 +39,8 @@ DriveFacts usbStickFacts() {
 
 // The facts as the application reads them from the helper's result event.
 DriveFacts toldAndRead(const DriveFacts& facts) {
-  return DriveFactsJson::fromEvent(HelperEvent::fromLine(DriveFactsJson::event(facts).line()));
+  return DriveFactsJson::fromEvent(
+      HelperEvent::fromLine(QString::fromStdString(DriveFactsJson::event(facts).line())));
 }
 
 }  // namespace

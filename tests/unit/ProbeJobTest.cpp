@@ -5,6 +5,7 @@
 
 #include "JobFixture.h"
 #include "contract/HelperContract.h"
+#include "contract/HelperEvent.h"
 #include "drives/linux/LinuxDiskTools.h"
 #include "drives/mac/MacDiskTools.h"
 #include "exec/HelperEvent.h"
@@ -62,7 +63,7 @@ ProbeResult damagedResult() {
 }
 
 QByteArray resultLine(const ProbeResult& result) {
-  return eventLine(HelperEvent::result("probe", result.toJson()));
+  return QByteArray::fromStdString(contract::HelperEvent(result.wire()).line()) + '\n';
 }
 
 const QString kUntrusted =

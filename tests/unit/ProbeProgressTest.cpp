@@ -5,6 +5,7 @@
 
 #include "drives/ProbeProgress.h"
 #include "drives/ProbeResult.h"
+#include "contract/HelperEvent.h"
 #include "exec/HelperEvent.h"
 
 using namespace tessaro;
@@ -27,16 +28,14 @@ TEST(ProbeResult, CrossesAsAnEventWithEveryFigure) {
   counterfeit.writeBytesPerSecond = 20'000'000;
   counterfeit.readBytesPerSecond = 30'000'000;
   const auto event =
-      HelperEvent::fromLine(HelperEvent::result("probe", counterfeit.toJson()).line());
-  ASSERT_TRUE(event);
-  const auto read = ProbeResult::fromJson(event->fields());
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->toJson(), counterfeit.toJson());
+      contract::HelperEvent::fromLine(contract::HelperEvent(counterfeit.wire()).line());
+  ASSERT_TRUE(event && event->get<contract::ProbeResult>());
+  EXPECT_EQ(ProbeResult::fromWire(*event->get<contract::ProbeResult>()).wire(), counterfeit.wire());
 
   ProbeResult genuine;
   genuine.claimedBytes = genuine.usableBytes = 8'000'000'000;
   genuine.samples = genuine.intact = 100;
-  EXPECT_TRUE(ProbeResult::fromJson(genuine.toJson()));
+  EXPECT_TRUE(contract::HelperEvent::fromJson(contract::HelperEvent(genuine.wire()).json()));
   // Hostile figures are in tests/fixtures/HelperEvents, run through the job.
 }
 

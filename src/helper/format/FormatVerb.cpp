@@ -296,19 +296,19 @@ int formatVerb(const QStringList& args) {
   expected.volumeName = volumeName;
   expected.clusterBytes = int(fileSystem.clusterBytes());
   expected.dataAlignment = fileSystem.dataAlignmentBytes();
-  const FormatVerdict verdict =
+  const FormatCheck check =
       verifyFormat(expected, readBack(run, tools, disk.path(), partition.path(), claim));
   claim.release();
   run.checkpoint();
-  printEvent(HelperEvent::result(QString::fromLatin1(HelperContract::formatVerb), verdict.figures));
+  printEvent(contract::HelperEvent(check.verdict));
   // A drive that does not hold what was asked is the run's failure, said in a
   // line of its own; what matches the result event tells, and the caller
   // says it in the user's language.
-  if (!verdict.matches) sayFailure(HelperContract::verificationFailed, verdict.line);
+  if (!check.verdict.matches) sayFailure(HelperContract::verificationFailed, check.line);
 
   held.release();
   settleUdev(tools);
-  return verdict.matches ? HelperContract::success : HelperContract::verificationFailed;
+  return check.verdict.matches ? HelperContract::success : HelperContract::verificationFailed;
 }
 
 }  // namespace tessaro::helper

@@ -104,7 +104,7 @@ QString alignmentText(qint64 bytes) {
 
 }  // namespace
 
-FormatVerdict verifyFormat(const FormatExpectation& expected, const FormatReadBack& found) {
+FormatCheck verifyFormat(const FormatExpectation& expected, const FormatReadBack& found) {
   QStringList differences;
   if (found.tableLabel != QLatin1String("dos")) differences << QStringLiteral("no MBR (dos) table");
   if (found.partitionCount != 1) {
@@ -159,28 +159,28 @@ FormatVerdict verifyFormat(const FormatExpectation& expected, const FormatReadBa
                found.fsType.isEmpty() ? QStringLiteral("no file system") : found.fsType,
                found.fsVersion, found.label, QString::number(found.clusterBytes()),
                grouped(found.clusterCount));
-  FormatVerdict verdict;
+  FormatCheck check;
+  contract::FormatVerdict& verdict = check.verdict;
   verdict.matches = differences.isEmpty();
   const QString alignment =
       aligned ? QStringLiteral("; data area aligned to ") + alignmentText(expected.dataAlignment)
               : QString();
-  verdict.line =
+  check.line =
       verdict.matches
           ? QStringLiteral("Verified: ") + readBack + alignment + QStringLiteral(": as asked.")
           : QStringLiteral("Verification failed: ") + readBack + QStringLiteral(": ") +
                 differences.join(QStringLiteral("; ")) + QLatin1Char('.');
-  verdict.figures = {{QStringLiteral("matches"), verdict.matches},
-                     {QStringLiteral("table"), found.tableLabel},
-                     {QStringLiteral("partitionType"), found.partitionType},
-                     {QStringLiteral("partitionStart"), found.partitionStart},
-                     {QStringLiteral("partitionSectors"), found.partitionSectors},
-                     {QStringLiteral("fileSystem"), found.fsVersion},
-                     {QStringLiteral("label"), found.label},
-                     {QStringLiteral("clusterBytes"), found.clusterBytes()},
-                     {QStringLiteral("clusters"), found.clusterCount},
-                     {QStringLiteral("dataAlignment"), aligned ? expected.dataAlignment : 0},
-                     {QStringLiteral("fsckClean"), found.fsckClean}};
-  return verdict;
+  verdict.table = found.tableLabel.toStdString();
+  verdict.partitionType = found.partitionType.toStdString();
+  verdict.partitionStart = found.partitionStart;
+  verdict.partitionSectors = found.partitionSectors;
+  verdict.fileSystem = found.fsVersion.toStdString();
+  verdict.label = found.label.toStdString();
+  verdict.clusterBytes = found.clusterBytes();
+  verdict.clusters = found.clusterCount;
+  verdict.dataAlignment = aligned ? expected.dataAlignment : 0;
+  verdict.fsckClean = found.fsckClean;
+  return check;
 }
 
 }  // namespace tessaro

@@ -4,9 +4,10 @@
 #pragma once
 
 #include <QByteArray>
-#include <QJsonObject>
 #include <QString>
 #include <optional>
+
+#include "contract/FormatVerdict.h"
 
 namespace tessaro {
 
@@ -62,16 +63,13 @@ void readFsckVerbose(const QString& text, FormatReadBack& into);
 // sectors per FAT (36) from the first sector of the file system.
 void readBootSector(const QByteArray& firstSector, FormatReadBack& into);
 
-struct FormatVerdict {
-  bool matches = false;
-  QString line;  // one summary line for the log
-  // What was verified, for the format's result event: "matches", "table",
-  // "partitionType", "partitionStart" and "partitionSectors" (in logical
-  // sectors), "fileSystem", "label", "clusterBytes", "clusters",
-  // "dataAlignment" (the bytes the data area is aligned to as asked; 0 when
-  // it is not), "fsckClean".
-  QJsonObject figures;
+// What verifyFormat found: the figures the format's result event tells
+// (contract::FormatVerdict, whether it matches among them) and one summary
+// line for the log.
+struct FormatCheck {
+  contract::FormatVerdict verdict;
+  QString line;
 };
-FormatVerdict verifyFormat(const FormatExpectation& expected, const FormatReadBack& found);
+FormatCheck verifyFormat(const FormatExpectation& expected, const FormatReadBack& found);
 
 }  // namespace tessaro

@@ -19,7 +19,6 @@
 
 #include "contract/HelperContract.h"
 #include "exec/Error.h"
-#include "exec/HelperEvent.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
 #include "helper/probe/CapacityProbe.h"
@@ -195,7 +194,7 @@ int probeVerb(const QStringList& args) {
                        QStringLiteral(": writing every block and reading it back.")
                  : QStringLiteral("Testing the capacity of ") + disk.path() +
                        QStringLiteral(": writing test blocks over its claimed size."));
-  printEvent(ProbeProgress{}.event());
+  printEvent(contract::HelperEvent(ProbeProgress{}.event()));
   int shownPercent = 0;
   QElapsedTimer sinceCheckpoint;
   sinceCheckpoint.start();
@@ -205,7 +204,7 @@ int probeVerb(const QStringList& args) {
       const int percent = int(std::floor(progress.fraction * 100.0));
       if (percent == shownPercent) return;
       shownPercent = percent;
-      printEvent(progress.event());
+      printEvent(contract::HelperEvent(progress.event()));
     };
     const auto checkpoint = [&] {
       if (sinceCheckpoint.elapsed() >= kCheckpointMs) {
@@ -218,8 +217,7 @@ int probeVerb(const QStringList& args) {
                               : CapacityProbe(target).run(onProgress, checkpoint);
     result.tableCleared = forgetPartitionTable(descriptor.fd(), disk);
     // The verdict is the result event's: the caller says it in the user's language.
-    printEvent(
-        HelperEvent::result(QString::fromLatin1(HelperContract::probeVerb), result.toJson()));
+    printEvent(contract::HelperEvent(result.wire()));
     return statusOf(result);
   } catch (const Error& error) {
     forgetPartitionTable(descriptor.fd(), disk);
