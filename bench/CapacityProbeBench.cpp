@@ -33,9 +33,9 @@
 #include "LoopDisk.h"
 #include "contract/HelperContract.h"
 #include "exec/HelperEvent.h"
+#include "exec/TypedEvent.h"
 #include "helper/probe/CapacityProbe.h"
 #include "helper/probe/LinuxProbeDevice.h"
-#include "exec/TypedEvent.h"
 
 using namespace tessaro;
 

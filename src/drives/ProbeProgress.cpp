@@ -2,12 +2,13 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include "drives/ProbeProgress.h"
-#include "exec/TypedEvent.h"
 
 #include <QCoreApplication>
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
+
+#include "exec/TypedEvent.h"
 
 namespace tessaro {
 

@@ -7,9 +7,9 @@
 #include "contract/HelperEvent.h"
 #include "drives/ProbeProgress.h"
 #include "drives/UserMount.h"
+#include "exec/TypedEvent.h"
 #include "jobs/HelperOutput.h"
 #include "jobs/ReportTexts.h"
-#include "exec/TypedEvent.h"
 
 namespace tessaro {
 

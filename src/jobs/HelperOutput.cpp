@@ -35,7 +35,8 @@ void HelperOutput::take(const HelperEvent& event) {
 }
 
 QString HelperOutput::cancelledLine() const {
-  const std::optional<contract::HelperEvent> typed = failure_ ? typedEvent(*failure_) : std::nullopt;
+  const std::optional<contract::HelperEvent> typed =
+      failure_ ? typedEvent(*failure_) : std::nullopt;
   const contract::FailureEvent* told = typed ? typed->get<contract::FailureEvent>() : nullptr;
   if (!told || told->kind != HelperContract::failureKind(HelperContract::cancelled)) return {};
   return QString::fromStdString(told->message);

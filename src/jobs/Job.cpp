@@ -7,8 +7,8 @@
 
 #include "contract/HelperContract.h"
 #include "exec/Error.h"
-#include "jobs/ReportTexts.h"
 #include "exec/TypedEvent.h"
+#include "jobs/ReportTexts.h"
 
 namespace tessaro {
 

@@ -6,9 +6,9 @@
 #include "contract/HelperContract.h"
 #include "drives/ProbeProgress.h"
 #include "exec/HelperEvent.h"
+#include "exec/TypedEvent.h"
 #include "jobs/HelperOutput.h"
 #include "jobs/ReportTexts.h"
-#include "exec/TypedEvent.h"
 
 namespace tessaro {
 

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "contract/HelperEvent.h"
 #include "drives/ProbeProgress.h"
 #include "drives/ProbeResult.h"
-#include "contract/HelperEvent.h"
 #include "exec/HelperEvent.h"
 
 using namespace tessaro;
