@@ -88,23 +88,23 @@ int main(int argc, char** argv) {
     if (i != 4 && i != 5) words.emplace_back(argv[i]);  // not STORE and MOUNTPOINT
   }
   std::string error;
-  const auto spec = argc >= 6 ? tessaro::fake::FakeDriveSpec::parse(words, error) : std::nullopt;
-  if (!spec) {
+  const auto shape = argc >= 6 ? tessaro::fake::FakeDriveShape::parse(words, error) : std::nullopt;
+  if (!shape) {
     std::fprintf(stderr, "counterfeit-drive: %s\nusage: counterfeit-drive %s\n", error.c_str(),
-                 tessaro::fake::FakeDriveSpec::usage());
+                 tessaro::fake::FakeDriveShape::usage());
     return 64;
   }
   // KIND CLAIMED REAL STORE MOUNTPOINT: the options follow the mount point.
   const std::string storePath = argv[4];
   const int store = open(storePath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   const int cache = open((storePath + ".cache").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (store < 0 || cache < 0 || ftruncate(store, off_t(spec->real)) != 0) {
+  if (store < 0 || cache < 0 || ftruncate(store, off_t(shape->real)) != 0) {
     std::perror(storePath.c_str());
     return 1;
   }
   tessaro::fake::FileStorage stored(store);
   tessaro::fake::FileStorage cached(cache);
-  drive = std::make_unique<FakeDrive>(*spec, stored, cached);
+  drive = std::make_unique<FakeDrive>(*shape, stored, cached);
 
   fuse_operations operations{};
   operations.getattr = getattrOp;

@@ -25,15 +25,15 @@ bool parseNumber(const std::string& text, uint64_t& value) {
 
 }  // namespace
 
-const char* FakeDriveSpec::usage() {
+const char* FakeDriveShape::usage() {
   return "genuine|wrap|chain|drop|failreads|failio|garbage|oneplace CLAIMED REAL [--cache BYTES] "
          "[--delay-us N] [--fail-after-ms N] [--drop-after BYTES] [--readonly-after BYTES] "
          "[--erofs-after BYTES] [--flip-band AT BYTES]";
 }
 
-std::optional<FakeDriveSpec> FakeDriveSpec::parse(const std::vector<std::string>& words,
+std::optional<FakeDriveShape> FakeDriveShape::parse(const std::vector<std::string>& words,
                                                   std::string& error) {
-  FakeDriveSpec spec;
+  FakeDriveShape shape;
   const std::pair<const char*, Placement> kinds[] = {
       {"genuine", Placement::genuine},     {"wrap", Placement::wrap},
       {"chain", Placement::chain},         {"drop", Placement::drop},
@@ -49,9 +49,9 @@ std::optional<FakeDriveSpec> FakeDriveSpec::parse(const std::vector<std::string>
     error = "unknown kind " + words[0];
     return std::nullopt;
   }
-  spec.placement = kind->second;
-  if (!parseNumber(words[1], spec.claimed) || !parseNumber(words[2], spec.real) ||
-      spec.claimed == 0) {
+  shape.placement = kind->second;
+  if (!parseNumber(words[1], shape.claimed) || !parseNumber(words[2], shape.real) ||
+      shape.claimed == 0) {
     error = "sizes are whole numbers of bytes";
     return std::nullopt;
   }
@@ -63,20 +63,20 @@ std::optional<FakeDriveSpec> FakeDriveSpec::parse(const std::vector<std::string>
       return std::nullopt;
     }
     if (option == "--cache") {
-      spec.cacheBytes = value;
+      shape.cacheBytes = value;
     } else if (option == "--delay-us") {
-      spec.delayUs = int64_t(value);
+      shape.delayUs = int64_t(value);
     } else if (option == "--fail-after-ms") {
-      spec.failAfterMs = int64_t(value);
+      shape.failAfterMs = int64_t(value);
     } else if (option == "--drop-after") {
-      spec.dropAfter = value;
+      shape.dropAfter = value;
     } else if (option == "--readonly-after") {
-      spec.readOnlyAfter = value;
+      shape.readOnlyAfter = value;
     } else if (option == "--erofs-after") {
-      spec.erofsAfter = value;
+      shape.erofsAfter = value;
     } else if (option == "--flip-band") {
-      spec.bandAt = value;
-      if (i + 2 >= words.size() || !parseNumber(words[i + 2], spec.bandBytes)) {
+      shape.bandAt = value;
+      if (i + 2 >= words.size() || !parseNumber(words[i + 2], shape.bandBytes)) {
         error = "--flip-band needs where and how many bytes";
         return std::nullopt;
       }
@@ -86,12 +86,12 @@ std::optional<FakeDriveSpec> FakeDriveSpec::parse(const std::vector<std::string>
       return std::nullopt;
     }
   }
-  if (spec.placement == Placement::genuine) spec.real = spec.claimed;
-  if (spec.real == 0 || spec.real > spec.claimed) {
+  if (shape.placement == Placement::genuine) shape.real = shape.claimed;
+  if (shape.real == 0 || shape.real > shape.claimed) {
     error = "the real size must be from 1 byte to the claimed size";
     return std::nullopt;
   }
-  return spec;
+  return shape;
 }
 
 int MemoryStorage::read(uint64_t at, char* data, uint64_t bytes) {
@@ -155,27 +155,27 @@ int FileStorage::write(uint64_t at, const char* data, uint64_t bytes) {
 
 int FileStorage::sync() { return ::fdatasync(fd_) == 0 ? 0 : -errno; }
 
-FakeDrive::FakeDrive(const FakeDriveSpec& spec, Storage& store, Storage& cache)
-    : spec_(spec), store_(store), cache_(cache), ringSectors_(spec.cacheBytes / kSector) {
-  while (power_ < spec_.real) power_ <<= 1;
+FakeDrive::FakeDrive(const FakeDriveShape& shape, Storage& store, Storage& cache)
+    : shape_(shape), store_(store), cache_(cache), ringSectors_(shape.cacheBytes / kSector) {
+  while (power_ < shape_.real) power_ <<= 1;
 }
 
 bool FakeDrive::dead(bool writing) {
   const auto now = std::chrono::steady_clock::now();
   if (!firstWrite_ && writing) firstWrite_ = now;
-  if (spec_.delayUs > 0) std::this_thread::sleep_for(std::chrono::microseconds(spec_.delayUs));
-  return spec_.failAfterMs >= 0 && firstWrite_ &&
-         now - *firstWrite_ >= std::chrono::milliseconds(spec_.failAfterMs);
+  if (shape_.delayUs > 0) std::this_thread::sleep_for(std::chrono::microseconds(shape_.delayUs));
+  return shape_.failAfterMs >= 0 && firstWrite_ &&
+         now - *firstWrite_ >= std::chrono::milliseconds(shape_.failAfterMs);
 }
 
 std::optional<uint64_t> FakeDrive::placeOf(uint64_t at) const {
-  if (spec_.placement == Placement::genuine || at < spec_.real) return at;
-  switch (spec_.placement) {
+  if (shape_.placement == Placement::genuine || at < shape_.real) return at;
+  switch (shape_.placement) {
     case Placement::wrap:
-      return at % spec_.real;
+      return at % shape_.real;
     case Placement::chain: {
       const uint64_t place = at % power_;
-      return place < spec_.real ? std::optional<uint64_t>(place) : std::nullopt;
+      return place < shape_.real ? std::optional<uint64_t>(place) : std::nullopt;
     }
     case Placement::onePlace:
       return (uint64_t(1) << 20) + at % 4096;
@@ -185,14 +185,14 @@ std::optional<uint64_t> FakeDrive::placeOf(uint64_t at) const {
 }
 
 uint64_t FakeDrive::runFrom(uint64_t at, uint64_t size) const {
-  if (spec_.placement == Placement::genuine) return size;
-  if (at < spec_.real) return std::min(size, spec_.real - at);
+  if (shape_.placement == Placement::genuine) return size;
+  if (at < shape_.real) return std::min(size, shape_.real - at);
   const auto place = placeOf(at);
-  switch (spec_.placement) {
+  switch (shape_.placement) {
     case Placement::wrap:
-      return std::min(size, spec_.real - *place);
+      return std::min(size, shape_.real - *place);
     case Placement::chain:
-      return std::min(size, place ? spec_.real - *place : power_ - at % power_);
+      return std::min(size, place ? shape_.real - *place : power_ - at % power_);
     case Placement::onePlace:
       return std::min(size, 4096 - at % 4096);
     default:
@@ -207,7 +207,7 @@ int FakeDrive::readStored(uint64_t at, char* data, uint64_t size) {
     const uint64_t length = runFrom(from, size - done);
     if (const auto place = placeOf(from)) {
       if (const int error = store_.read(*place, data + done, length)) return error;
-    } else if (spec_.placement == Placement::failReads || spec_.placement == Placement::failIo) {
+    } else if (shape_.placement == Placement::failReads || shape_.placement == Placement::failIo) {
       // Only what the cache still answers for can be read.
       for (uint64_t sector = from / kSector; sector * kSector < from + length; ++sector) {
         const auto span = owned_.upper_bound(sector);
@@ -216,7 +216,7 @@ int FakeDrive::readStored(uint64_t at, char* data, uint64_t size) {
           return -EIO;
       }
     } else {
-      std::memset(data + done, spec_.placement == Placement::garbage ? 0x5a : 0, length);
+      std::memset(data + done, shape_.placement == Placement::garbage ? 0x5a : 0, length);
     }
     done += length;
   }
@@ -238,8 +238,8 @@ int FakeDrive::store(uint64_t at, const char* data, uint64_t size) {
 
 int64_t FakeDrive::read(uint64_t offset, char* data, uint64_t size) {
   if (dead(false)) return -EIO;
-  if (offset >= spec_.claimed) return 0;
-  size = std::min(size, spec_.claimed - offset);
+  if (offset >= shape_.claimed) return 0;
+  size = std::min(size, shape_.claimed - offset);
   if (const int error = readStored(offset, data, size)) return error;
   if (const int error = answerFromCache(offset, data, size)) return error;
   flipBand(offset, data, size);
@@ -248,16 +248,16 @@ int64_t FakeDrive::read(uint64_t offset, char* data, uint64_t size) {
 
 int64_t FakeDrive::write(uint64_t offset, const char* data, uint64_t size) {
   if (dead(true)) return -EIO;
-  if (offset >= spec_.claimed) return -ENOSPC;
-  size = std::min(size, spec_.claimed - offset);
-  if (spec_.erofsAfter && written_ >= *spec_.erofsAfter) return -EROFS;
-  if (spec_.readOnlyAfter && written_ >= *spec_.readOnlyAfter) return -EIO;
+  if (offset >= shape_.claimed) return -ENOSPC;
+  size = std::min(size, shape_.claimed - offset);
+  if (shape_.erofsAfter && written_ >= *shape_.erofsAfter) return -EROFS;
+  if (shape_.readOnlyAfter && written_ >= *shape_.readOnlyAfter) return -EIO;
   uint64_t kept = size;
-  if (spec_.dropAfter)
-    kept = written_ >= *spec_.dropAfter ? 0 : std::min(size, *spec_.dropAfter - written_);
-  if (spec_.placement == Placement::failIo && offset + size > spec_.real) {
+  if (shape_.dropAfter)
+    kept = written_ >= *shape_.dropAfter ? 0 : std::min(size, *shape_.dropAfter - written_);
+  if (shape_.placement == Placement::failIo && offset + size > shape_.real) {
     // What lies below the real size is stored; the request fails.
-    if (offset < spec_.real) store(offset, data, std::min(kept, spec_.real - offset));
+    if (offset < shape_.real) store(offset, data, std::min(kept, shape_.real - offset));
     return -EIO;
   }
   written_ += size;
@@ -347,9 +347,9 @@ int FakeDrive::answerFromCache(uint64_t offset, char* data, uint64_t size) {
 }
 
 void FakeDrive::flipBand(uint64_t offset, char* data, uint64_t size) const {
-  if (spec_.bandBytes == 0) return;
-  const uint64_t from = std::max(offset, spec_.bandAt);
-  const uint64_t to = std::min(offset + size, spec_.bandAt + spec_.bandBytes);
+  if (shape_.bandBytes == 0) return;
+  const uint64_t from = std::max(offset, shape_.bandAt);
+  const uint64_t to = std::min(offset + size, shape_.bandAt + shape_.bandBytes);
   for (uint64_t sector = from / kSector; sector * kSector < to; ++sector) {
     const uint64_t at = sector * kSector + 64;  // inside a test block's body
     if (at >= from && at < to) data[at - offset] ^= 0x01;

@@ -44,7 +44,7 @@ enum class Placement {
 //   --flip-band AT BYTES   reads of the BYTES from AT come back with one bit
 //                          flipped in every 512-byte sector (bad sectors)
 // A genuine drive's REAL is ignored.
-struct FakeDriveSpec {
+struct FakeDriveShape {
   Placement placement = Placement::genuine;
   uint64_t claimed = 0;
   uint64_t real = 0;
@@ -58,7 +58,7 @@ struct FakeDriveSpec {
   uint64_t bandBytes = 0;
 
   // None, with error set, for words that name no valid drive.
-  static std::optional<FakeDriveSpec> parse(const std::vector<std::string>& words,
+  static std::optional<FakeDriveShape> parse(const std::vector<std::string>& words,
                                             std::string& error);
   static const char* usage();
 };
@@ -102,9 +102,9 @@ class FileStorage : public Storage {
 class FakeDrive {
  public:
   // store holds the real size; cache holds the lying cache's sectors.
-  FakeDrive(const FakeDriveSpec& spec, Storage& store, Storage& cache);
+  FakeDrive(const FakeDriveShape& shape, Storage& store, Storage& cache);
 
-  uint64_t claimedBytes() const { return spec_.claimed; }
+  uint64_t claimedBytes() const { return shape_.claimed; }
   int64_t read(uint64_t offset, char* data, uint64_t size);
   int64_t write(uint64_t offset, const char* data, uint64_t size);
   int flush();
@@ -139,7 +139,7 @@ class FakeDrive {
   int answerFromCache(uint64_t offset, char* data, uint64_t size);
   void flipBand(uint64_t offset, char* data, uint64_t size) const;
 
-  FakeDriveSpec spec_;
+  FakeDriveShape shape_;
   Storage& store_;
   Storage& cache_;
   uint64_t power_ = 1;  // chain: where it wraps

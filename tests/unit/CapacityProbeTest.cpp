@@ -25,7 +25,7 @@ constexpr quint64 kGiB = quint64(1) << 30;
 // The fake drive of the FUSE program, in memory.
 class MemoryFake : public ProbeTarget {
  public:
-  explicit MemoryFake(const fake::FakeDriveSpec& spec) : drive_(spec, store_, cache_) {}
+  explicit MemoryFake(const fake::FakeDriveShape& shape) : drive_(shape, store_, cache_) {}
 
   quint64 sizeBytes() const override { return drive_.claimedBytes(); }
   Outcome write(quint64 offset, std::span<const char> data) override {
@@ -115,16 +115,16 @@ quint64 bytesOf(const QString& text) {
   return total;
 }
 
-fake::FakeDriveSpec specOf(const QString& words) {
+fake::FakeDriveShape specOf(const QString& words) {
   std::vector<std::string> parts;
   for (const QString& word : words.split(' ', Qt::SkipEmptyParts)) {
     const bool size = !parts.empty() && !word.startsWith('-');
     parts.push_back(size ? std::to_string(bytesOf(word)) : word.toStdString());
   }
   std::string error;
-  const auto spec = fake::FakeDriveSpec::parse(parts, error);
-  EXPECT_TRUE(spec) << error;
-  return spec.value_or(fake::FakeDriveSpec{});
+  const auto shape = fake::FakeDriveShape::parse(parts, error);
+  EXPECT_TRUE(shape) << error;
+  return shape.value_or(fake::FakeDriveShape{});
 }
 
 ProbeResult probed(ProbeTarget& drive, bool full) {
