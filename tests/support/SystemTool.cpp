@@ -72,6 +72,9 @@ Mount::Mount(const QString& device, const QString& type, const QStringList& opti
   QStringList args{QStringLiteral("-t"), type};
   if (!options.isEmpty()) args << QStringLiteral("-o") << options.join(QLatin1Char(','));
   runTool(QStringLiteral("mount"), args << device << dir_.path());
+  // What mounting wrote (a journal commit that would otherwise land seconds
+  // later) is on the device before a test takes its fingerprint.
+  if (mounted()) ::sync();
 }
 
 Mount::~Mount() {
