@@ -13,6 +13,8 @@
 //   tessaro-helper check TARGET [MODE]        check (and repair) the FAT on TARGET
 //   tessaro-helper info DISK [PARTITION]      tell the facts of DISK (and PARTITION)
 //   tessaro-helper probe DISK [full]          test how much of DISK really holds data
+//   tessaro-helper batch VERB DISK... -- [ARG...]
+//                                             VERB DISK ARG... for each DISK at once
 //
 // DISK, TARGET and PARTITION are kernel device names ("sdb", "sdb1",
 // "mmcblk0p1", "loop3"), never paths: the helper builds "/dev/NAME" itself
@@ -137,6 +139,21 @@
 // any more (the result says when that failed). It prints no line of its
 // verdict: the caller says it from the result event, in the user's language.
 // A caller that goes away stops it like a cancel.
+//
+// batch runs format, check or probe over several disks (at most
+// maxBatchDisks, each named once) at the same time, each as its own run of
+// that verb with that disk and the arguments after batchArgumentsMark: each
+// disk is proven, locked, held and written as in a run of its own, and one
+// disk's failure, refusal or removal leaves the others' runs alone. Its
+// output is one start marker, then the frames of every disk's run as they
+// come, a whole line at a time: every event carries the "disk" it concerns;
+// before text frames of another disk than the last ones, a lines event names
+// it; when a disk's run has ended, a finished event tells its status. A cancel
+// request (or SIGTERM) cancels every disk's run, and a caller that goes away
+// is gone for each of them, as in a run of its own. The batch ends when every
+// disk's run has, with success when each did, batchIncomplete otherwise. A
+// batch that is malformed (usage) or names a disk twice, by the same name or
+// by two names of one disk (refusedDevice), runs nothing.
 
 namespace tessaro::HelperContract {
 
@@ -149,6 +166,9 @@ inline constexpr const char* formatVerb = "format";
 inline constexpr const char* checkVerb = "check";
 inline constexpr const char* infoVerb = "info";
 inline constexpr const char* probeVerb = "probe";
+inline constexpr const char* batchVerb = "batch";
+inline constexpr const char* batchArgumentsMark = "--";
+inline constexpr int maxBatchDisks = 32;
 inline constexpr const char* defaultCluster = "default";
 inline constexpr const char* checkRepair = "repair";
 inline constexpr const char* checkReadOnly = "read-only";
@@ -183,6 +203,8 @@ enum Status : int {
                             // some point of the test on
   outputLost = 78,          // standard output could not be written, so the caller may have lost
                             // what the run told; a format that had begun writing finished
+  batchIncomplete = 79,     // batch: the run of at least one disk did not end with success; each
+                            // disk's finished event tells its status
 };
 
 // The kind a failure event gives its status: the name of the status above, or
@@ -217,6 +239,8 @@ constexpr const char* failureKind(int status) {
       return "driveFailed";
     case outputLost:
       return "outputLost";
+    case batchIncomplete:
+      return "batchIncomplete";
     default:
       return "toolFailed";
   }

@@ -10,7 +10,9 @@
 
 #include "contract/DriveFacts.h"
 #include "contract/FailureEvent.h"
+#include "contract/FinishedEvent.h"
 #include "contract/FormatVerdict.h"
+#include "contract/LinesEvent.h"
 #include "contract/ProbeResult.h"
 #include "contract/ProgressEvent.h"
 #include "contract/StepEvent.h"
@@ -23,7 +25,8 @@ namespace tessaro::contract {
 // text frames that are for people (HelperContract.h, FrameWriter):
 // HelperContract::eventPrefix, then one compact JSON object, its members in
 // name order. Member "event" names the kind
-// (step, writing, progress, result, failure; a result's "verb" names the
+// (step, writing, progress, result, failure; lines and finished in a run over
+// several disks; a result's "verb" names the
 // verb whose result it is), "disk" the kernel name of the disk the event
 // concerns when the helper tells it, and the payload's codec owns every
 // other member. The info verb's result is the exception: its facts take the
@@ -36,7 +39,7 @@ namespace tessaro::contract {
 class HelperEvent {
  public:
   using Payload = std::variant<StepEvent, WritingEvent, ProgressEvent, FailureEvent, FormatVerdict,
-                               DriveFacts, ProbeResult>;
+                               DriveFacts, ProbeResult, LinesEvent, FinishedEvent>;
 
   // disk is left out for DriveFacts, which tells its own.
   HelperEvent(Payload payload, std::optional<std::string> disk = std::nullopt);

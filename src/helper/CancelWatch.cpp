@@ -43,6 +43,17 @@ void CancelWatch::watchTermination() {
   sigaction(SIGTERM, &action, nullptr);
 }
 
+void CancelWatch::watchTerminationAnew() {
+  if (terminationPipe[0] < 0) return;
+  signal(SIGTERM, SIG_DFL);
+  for (int& end : terminationPipe) {
+    ::close(end);
+    end = -1;
+  }
+  terminationRequested = 0;
+  watchTermination();
+}
+
 CancelWatch::CancelWatch(int fd) : fd_(fd) {
   if (fd < 0) return;
   epoll_ = ::epoll_create1(EPOLL_CLOEXEC);

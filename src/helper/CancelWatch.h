@@ -26,6 +26,10 @@ class CancelWatch {
 
   // From now on SIGTERM is a cancel request for every watch. Call once, early.
   static void watchTermination();
+  // In a process forked from the helper once it watched SIGTERM: from now on
+  // SIGTERM is this process's own request, told on a pipe of its own, and
+  // none the other process had heard counts here.
+  static void watchTerminationAnew();
 
   // One descriptor to poll alongside a tool's output, readable while there
   // is something to read: input, its end, or SIGTERM (an epoll set); -1 when

@@ -6,11 +6,14 @@
 #include <unistd.h>
 
 #include <QStringList>
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "contract/HelperContract.h"
+#include "helper/BatchRun.h"
 #include "helper/CancelWatch.h"
 #include "helper/HelperStop.h"
 #include "helper/HelperSupport.h"
@@ -38,6 +41,28 @@ void keepOnlyLanguage() {
     setenv(variable.left(equals).constData(), variable.mid(equals + 1).constData(), 1);
   }
   setenv("PATH", "/usr/sbin:/usr/bin:/sbin:/bin", 1);
+}
+
+// One verb's run over one disk (VERB ARGUMENT...): how it ends.
+int runVerb(const std::vector<std::string>& words) {
+  QStringList args;
+  for (const std::string& word : words) args << QString::fromStdString(word);
+  const QString verb = args.isEmpty() ? QString() : args.takeFirst();
+  try {
+    if (verb == QLatin1String(HelperContract::formatVerb)) return endRun(formatVerb(args));
+    if (verb == QLatin1String(HelperContract::checkVerb)) return endRun(checkVerb(args));
+    if (verb == QLatin1String(HelperContract::infoVerb)) return endRun(infoVerb(args));
+    if (verb == QLatin1String(HelperContract::probeVerb)) return endRun(probeVerb(args));
+    return sayFailure(
+        HelperContract::usage,
+        QStringLiteral("Usage: tessaro-helper format DISK NAME CLUSTER [SIZE] | check TARGET | "
+                       "info DISK [PARTITION] | probe DISK | batch VERB DISK... -- [ARGUMENT...]"));
+  } catch (const HelperStop& stop) {
+    return stop.status();
+  } catch (const std::exception& error) {
+    return sayFailure(HelperContract::toolFailed,
+                      QStringLiteral("Failed: ") + QString::fromUtf8(error.what()));
+  }
 }
 
 }  // namespace
@@ -72,22 +97,8 @@ int main(int argc, char** argv) {
     return sayFailure(HelperContract::outputLost,
                       outputLostLine() + QStringLiteral("; nothing was run."));
   }
-  QStringList args;
-  for (int i = 1; i < argc; ++i) args << QString::fromUtf8(argv[i]);
-  const QString verb = args.isEmpty() ? QString() : args.takeFirst();
-  try {
-    if (verb == QLatin1String(HelperContract::formatVerb)) return endRun(formatVerb(args));
-    if (verb == QLatin1String(HelperContract::checkVerb)) return endRun(checkVerb(args));
-    if (verb == QLatin1String(HelperContract::infoVerb)) return endRun(infoVerb(args));
-    if (verb == QLatin1String(HelperContract::probeVerb)) return endRun(probeVerb(args));
-    return sayFailure(
-        HelperContract::usage,
-        QStringLiteral("Usage: tessaro-helper format DISK NAME CLUSTER [SIZE] | check TARGET | "
-                       "info DISK [PARTITION] | probe DISK"));
-  } catch (const HelperStop& stop) {
-    return stop.status();
-  } catch (const std::exception& error) {
-    return sayFailure(HelperContract::toolFailed,
-                      QStringLiteral("Failed: ") + QString::fromUtf8(error.what()));
-  }
+  std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
+  if (!args.empty() && args.front() == HelperContract::batchVerb)
+    return endRun(BatchRun::run({args.begin() + 1, args.end()}, runVerb));
+  return runVerb(args);
 }

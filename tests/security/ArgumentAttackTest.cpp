@@ -86,7 +86,7 @@ struct Attack {
 // A status by the name a failure event gives it ("usage"), or "success".
 std::optional<int> statusNamed(const QByteArray& name) {
   if (name == "success") return C::success;
-  for (int status = C::usage; status <= C::outputLost; ++status) {
+  for (int status = C::usage; status <= C::batchIncomplete; ++status) {
     if (name == C::failureKind(status)) return status;
   }
   return std::nullopt;
@@ -162,6 +162,10 @@ TEST_F(ArgumentAttack, ShellTextInAnyArgumentIsNeverRun) {
 
 TEST_F(ArgumentAttack, WrongCountsAndUnknownVerbsRunNothing) {
   expectRefusedAndUntouched(*scene, "count");
+}
+
+TEST_F(ArgumentAttack, BatchesRunNothingTheirDisksWouldRefuseAlone) {
+  expectRefusedAndUntouched(*scene, "batch");
 }
 
 // Refused before anything is erased: a format that cannot end with what was

@@ -1,0 +1,127 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "SecurityTest.h"
+
+// One run of the helper over several loop drives at once: each drive is
+// worked on as in a run of its own, and one drive's refusal or cancel leaves
+// the others' runs alone.
+
+namespace tessaro::security {
+namespace {
+
+// The event of a line, as an object; empty for a line that is no event.
+QJsonObject eventOf(const QString& line) {
+  const QString prefix = QString::fromLatin1(C::eventPrefix);
+  if (!line.startsWith(prefix)) return {};
+  return QJsonDocument::fromJson(line.mid(prefix.size()).toUtf8()).object();
+}
+
+// What the batch told of each disk: its finished status, the kinds of its
+// events, and its text lines (those after a lines event naming it).
+struct Told {
+  std::map<QString, int> finished;
+  std::map<QString, QStringList> events;
+  std::map<QString, QStringList> text;
+  QStringList eventsWithoutDisk;
+};
+
+Told toldBy(const HelperRun::Result& result) {
+  Told told;
+  QString linesOf;
+  for (const QString& line : result.lines) {
+    const QJsonObject event = eventOf(line);
+    if (event.isEmpty()) {
+      told.text[linesOf] << line;
+      continue;
+    }
+    const QString disk = event.value(QStringLiteral("disk")).toString();
+    const QString kind = event.value(QStringLiteral("event")).toString();
+    if (disk.isEmpty()) told.eventsWithoutDisk << line;
+    if (kind == QStringLiteral("lines")) linesOf = disk;
+    if (kind == QStringLiteral("finished"))
+      told.finished[disk] = event.value(QStringLiteral("status")).toInt(-1);
+    told.events[disk] << kind;
+  }
+  return told;
+}
+
+QByteArrayList batchOf(const QByteArray& verb, const std::vector<const LoopDisk*>& disks,
+                       const QByteArrayList& rest) {
+  QByteArrayList args{"batch", verb};
+  for (const LoopDisk* disk : disks) args << disk->name().toUtf8();
+  return args << "--" << rest;
+}
+
+TEST_F(SecurityTest, ABatchWorksOnEachDriveAsARunOfItsOwn) {
+  LoopDisk first, second, readOnly({.readOnly = true});
+  ASSERT_TRUE(first.ready() && second.ready() && readOnly.ready());
+  const QString untouched = readOnly.hash();
+
+  const HelperRun::Result result =
+      HelperRun::run(batchOf("format", {&first, &readOnly, &second}, {"CLASS", "default"}));
+  const Told told = toldBy(result);
+
+  EXPECT_EQ(result.status, C::batchIncomplete) << describe(result);
+  EXPECT_EQ(told.eventsWithoutDisk, QStringList()) << describe(result);
+  EXPECT_EQ(told.finished.at(first.name()), C::success) << describe(result);
+  EXPECT_EQ(told.finished.at(second.name()), C::success) << describe(result);
+  EXPECT_EQ(told.finished.at(readOnly.name()), C::refusedDevice) << describe(result);
+  EXPECT_EQ(first.fatLabel(), QStringLiteral("FAT32 CLASS"));
+  EXPECT_EQ(second.fatLabel(), QStringLiteral("FAT32 CLASS"));
+  EXPECT_EQ(readOnly.hash(), untouched) << "the refused drive was written to";
+  // Each drive's text reaches the caller under its own name: its own tools,
+  // no other drive's.
+  for (const LoopDisk* disk : {&first, &second}) {
+    const QStringList commands = commandLines(told.text.at(disk->name()));
+    EXPECT_FALSE(commands.filter(QStringLiteral("mkfs.fat")).isEmpty()) << describe(result);
+    const QRegularExpression own(QStringLiteral("/dev/") + disk->name() +
+                                 QStringLiteral("(p[0-9]+)?( |$)"));
+    for (const QString& command : commands)
+      EXPECT_TRUE(command.contains(own)) << command.toStdString();
+  }
+  EXPECT_TRUE(told.events.at(readOnly.name()).contains(QStringLiteral("failure")));
+  EXPECT_FALSE(told.events.at(readOnly.name()).contains(QStringLiteral("writing")));
+}
+
+TEST_F(SecurityTest, ACancelledBatchStopsEveryDrive) {
+  if (const std::string why = test::missingMountNamespace(); !why.empty()) GTEST_SKIP() << why;
+  // fsck.fat stands still until it is ended, so that the cancel finds every
+  // drive's run in its tool.
+  QTemporaryDir dir;
+  QFile standIn(dir.filePath(QStringLiteral("fsck.fat")));
+  ASSERT_TRUE(dir.isValid() && standIn.open(QIODevice::WriteOnly));
+  standIn.write("#!/bin/sh\nexec sleep 600\n");
+  standIn.close();
+  ASSERT_TRUE(standIn.setPermissions(QFile::ReadOwner | QFile::ExeOwner | QFile::ExeOther));
+  LoopDisk first, second;
+  ASSERT_TRUE(first.ready() && second.ready());
+  const QString tool = QStringLiteral("/usr/sbin/fsck.fat");
+  HelperRun run({"batch", "check", first.partitionName().toUtf8(),
+                 second.partitionName().toUtf8(), "--"},
+                {.hiddenTool = tool, .toolStandIn = standIn.fileName()});
+  int started = 0;
+  while (started < 2 && run.waitForLine([&](const QString& line) {
+    return line.startsWith(QStringLiteral("$ ")) && line.contains(tool);
+  }))
+    ++started;
+  ASSERT_EQ(started, 2) << describe(run.finish());
+  run.send(QByteArray(C::cancelRequest) + '\n');
+  const HelperRun::Result result = run.finish(120000);
+  const Told told = toldBy(result);
+  EXPECT_EQ(result.status, C::batchIncomplete) << describe(result);
+  EXPECT_EQ(told.finished.at(first.partitionName()), C::cancelled) << describe(result);
+  EXPECT_EQ(told.finished.at(second.partitionName()), C::cancelled) << describe(result);
+}
+
+}  // namespace
+}  // namespace tessaro::security
