@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "Capability.h"
 #include "SecurityTest.h"
 
 // One run of the helper over several loop drives at once: each drive is

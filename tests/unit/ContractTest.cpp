@@ -79,8 +79,10 @@ TEST(ContractTest, EventLinesAreReadByOneStrictParserAndWrittenAsTheHelperAlways
     const std::string written = event->line();
     EXPECT_EQ(written, row.fields[0] == "same" ? line : textOf(row.fields.value(2)));
     EXPECT_EQ(HelperEvent::fromLine(written), event);
-    // Old and new sides agree on the wire, byte for byte.
-    if (row.fields[0] == "same") EXPECT_EQ(todaysRoundTrip(line), line);
+    // Old and new sides agree on the wire, byte for byte, on what both read
+    // (the old side never read a batch's own events).
+    const bool batchOwn = event->get<LinesEvent>() || event->get<FinishedEvent>();
+    if (row.fields[0] == "same" && !batchOwn) EXPECT_EQ(todaysRoundTrip(line), line);
   }
 }
 
