@@ -150,7 +150,8 @@
 // before text frames of another disk than the last ones, a lines event names
 // it; when a disk's run has ended, a finished event tells its status. A cancel
 // request (or SIGTERM) cancels every disk's run, and a caller that goes away
-// is gone for each of them, as in a run of its own. The batch ends when every
+// is gone for each of them, as in a run of its own; a line of cancelRequest,
+// one blank and a disk's name cancels that disk's run alone. The batch ends when every
 // disk's run has, with success when each did, batchIncomplete otherwise. A
 // batch that is malformed (usage) or names a disk twice, by the same name or
 // by two names of one disk (refusedDevice), runs nothing.

@@ -118,8 +118,8 @@ void BatchRun::start(std::vector<std::string> verbArgs, const VerbRunner& runVer
 }
 
 int BatchRun::watch() {
-  CancelWatch caller(STDIN_FILENO);
-  bool cancelled = false;
+  bool inputWatched = CancelWatch::carriesRequests(STDIN_FILENO);
+  bool terminationHeard = false;
   for (;;) {
     std::vector<pollfd> ready;
     std::vector<Disk*> readyDisks;
@@ -129,20 +129,19 @@ int BatchRun::watch() {
       readyDisks.push_back(&disk);
     }
     if (ready.empty()) break;
-    // A cancel request stays readable once it came: it is passed on once.
-    if (!cancelled && caller.fd() >= 0) ready.push_back({caller.fd(), POLLIN, 0});
+    const std::size_t input = ready.size();
+    ready.push_back({inputWatched ? STDIN_FILENO : -1, POLLIN, 0});
+    // SIGTERM stays readable once it came: it is passed on once.
+    ready.push_back({terminationHeard ? -1 : CancelWatch::terminationFd(), POLLIN, 0});
     if (::poll(ready.data(), ready.size(), -1) < 0) {
       if (errno == EINTR) continue;
       break;
     }
-    if (ready.size() > readyDisks.size() && ready.back().revents != 0) {
-      const CancelWatch::State state = caller.readAvailable();
-      if (state == CancelWatch::State::cancelRequested) {
-        cancelled = true;
-        tellEveryRun(true);
-      } else if (state == CancelWatch::State::callerGone) {
-        tellEveryRun(false);
-      }
+    if (ready[input].revents != 0 && !readRequests()) inputWatched = false;
+    if (ready[input + 1].revents != 0) {
+      terminationHeard = true;
+      inputWatched = false;
+      tellEveryRun(true);
     }
     for (std::size_t i = 0; i < readyDisks.size(); ++i) {
       if (ready[i].revents == 0) continue;
@@ -164,6 +163,43 @@ int BatchRun::watch() {
   return allSucceeded ? HelperContract::success : HelperContract::batchIncomplete;
 }
 
+// Reads the caller's requests: a line cancelRequest stops every run, one of
+// cancelRequest, a blank and a disk's name stops that disk's run, and
+// anything else (or the start of a line that can become neither) stops every
+// run, so that nothing can stand before a cancel. The end of input is the
+// caller going away, for every run. False once nothing more is to be read.
+bool BatchRun::readRequests() {
+  std::array<char, 4096> buffer{};
+  const ssize_t got = ::read(STDIN_FILENO, buffer.data(), buffer.size());
+  if (got < 0 && (errno == EINTR || errno == EAGAIN)) return true;
+  if (got <= 0) {
+    tellEveryRun(false);
+    return false;
+  }
+  requests_.append(buffer.data(), std::size_t(got));
+  const std::string cancel = HelperContract::cancelRequest;
+  const std::string oneDisk = cancel + ' ';
+  for (std::size_t end = requests_.find('\n'); end != std::string::npos;
+       end = requests_.find('\n')) {
+    const std::string line = requests_.substr(0, end);
+    requests_.erase(0, end + 1);
+    const auto named = std::find_if(disks_.begin(), disks_.end(), [&](const Disk& disk) {
+      return line == oneDisk + disk.name;
+    });
+    if (named == disks_.end()) {
+      tellEveryRun(true);
+      return false;
+    }
+    tell(*named, true);
+  }
+  const bool mayBecomeRequest =
+      requests_.size() <= cancel.size() ? cancel.compare(0, requests_.size(), requests_) == 0
+                                        : requests_.compare(0, oneDisk.size(), oneDisk) == 0 &&
+                                              requests_.size() <= oneDisk.size() + 32;
+  if (mayBecomeRequest) return true;
+  tellEveryRun(true);
+  return false;
+}
 // The run's output has ended: what is left of it, then how the run ended.
 void BatchRun::finish(Disk& disk) {
   if (!disk.pending.empty()) disk.pending += '\n';
@@ -242,16 +278,17 @@ void BatchRun::write(std::string_view bytes) {
 // cancel: asks every run to stop; else closes their input, as a caller that
 // went away does.
 void BatchRun::tellEveryRun(bool cancel) {
-  for (Disk& disk : disks_) {
-    if (disk.input < 0) continue;
-    if (cancel) {
-      const std::string request = std::string(HelperContract::cancelRequest) + '\n';
-      [[maybe_unused]] const ssize_t written =
-          ::write(disk.input, request.data(), request.size());
-    } else {
-      closeQuietly(disk.input);
-    }
+  for (Disk& disk : disks_) tell(disk, cancel);
+}
+
+void BatchRun::tell(Disk& disk, bool cancel) {
+  if (disk.input < 0) return;
+  if (cancel) {
+    const std::string request = std::string(HelperContract::cancelRequest) + '\n';
+    [[maybe_unused]] const ssize_t written = ::write(disk.input, request.data(), request.size());
   }
+  // Nothing more is said to a run after a cancel request.
+  closeQuietly(disk.input);
 }
 
 }  // namespace tessaro::helper

@@ -48,11 +48,14 @@ class BatchRun {
   void passLines(Disk& disk);
   void passLine(Disk& disk, std::string_view line);
   void write(std::string_view bytes);
+  bool readRequests();
   void tellEveryRun(bool cancel);
+  void tell(Disk& disk, bool cancel);
 
   std::vector<Disk> disks_;
   const Disk* linesOf_ = nullptr;  // whose text frames came last
   bool outputLost_ = false;
+  std::string requests_;  // what came of the caller's request line so far
 };
 
 }  // namespace tessaro::helper

@@ -54,13 +54,19 @@ void CancelWatch::watchTerminationAnew() {
   watchTermination();
 }
 
+int CancelWatch::terminationFd() { return terminationPipe[0]; }
+
+bool CancelWatch::carriesRequests(int fd) {
+  struct stat info {};
+  return fstat(fd, &info) == 0 &&
+         (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || isatty(fd) == 1);
+}
+
 CancelWatch::CancelWatch(int fd) : fd_(fd) {
   if (fd < 0) return;
   epoll_ = ::epoll_create1(EPOLL_CLOEXEC);
   if (epoll_ < 0) return;
-  struct stat info {};
-  inputWatched_ = fstat(fd, &info) == 0 &&
-                  (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || isatty(fd) == 1);
+  inputWatched_ = carriesRequests(fd);
   epoll_event event{};
   event.events = EPOLLIN;
   if (inputWatched_) {

@@ -30,6 +30,11 @@ class CancelWatch {
   // SIGTERM is this process's own request, told on a pipe of its own, and
   // none the other process had heard counts here.
   static void watchTerminationAnew();
+  // Readable from the first SIGTERM on, once watchTermination() was called;
+  // -1 before.
+  static int terminationFd();
+  // Whether fd can carry the caller's requests: a pipe, a socket or a terminal.
+  static bool carriesRequests(int fd);
 
   // One descriptor to poll alongside a tool's output, readable while there
   // is something to read: input, its end, or SIGTERM (an epoll set); -1 when
