@@ -19,6 +19,7 @@
 #include "drives/ClusterOption.h"
 #include "drives/Fat32Layout.h"
 #include "drives/FormatRequestRules.h"
+#include "drives/VolumeName.h"
 #include "drives/LogicalSectorSize.h"
 
 using namespace tessaro;
@@ -48,10 +49,10 @@ void checkVolumeName(const QString& label) {
   const QString name = deriveVolumeName(label);
   FUZZ_CHECK(!name.isEmpty(), label);
   for (const QString& candidate : {label, name}) {
-    const auto refusal = refuseLinuxVolumeName(candidate);
+    const auto refusal = refuseLinuxVolumeName(candidate.toStdString());
     FUZZ_CHECK(!refusal == formatTakesName(candidate), candidate);
-    if (refusal) FUZZ_CHECK(!refusal->isEmpty(), candidate);
-    const auto macRefusal = refuseMacVolumeName(candidate);
+    if (refusal) FUZZ_CHECK(!refusal->empty(), candidate);
+    const auto macRefusal = refuseMacVolumeName(candidate.toStdString());
     if (!macRefusal) FUZZ_CHECK(candidate.toUtf8().size() <= 11, candidate);
   }
 }
@@ -65,7 +66,7 @@ QList<std::optional<int>> namedChoices(const QString& refusal) {
   QString list = match.captured(1);
   list.replace(QStringLiteral(" or "), QStringLiteral(", "));
   for (const QString& word : list.split(QStringLiteral(", "))) {
-    const auto option = ClusterOption::fromRawValue(word);
+    const auto option = ClusterOption::fromRawValue(word.toStdString());
     FUZZ_CHECK(option.has_value(), refusal);
     choices << option->bytes();
   }
@@ -109,8 +110,9 @@ void checkClusterRules(std::optional<int> clusterBytes, qint64 diskBytes, int se
     return;
   }
   // Every size a refusal offers is one that is then taken.
-  for (const auto& choice : namedChoices(*refusal))
-    FUZZ_CHECK(!refuseClusterSize(choice, diskBytes, sectorBytes), *refusal);
+  const QString refusalText = QString::fromStdString(*refusal);
+  for (const auto& choice : namedChoices(refusalText))
+    FUZZ_CHECK(!refuseClusterSize(choice, diskBytes, sectorBytes), refusalText);
 }
 
 // The same choice made by mkfs.fat, for the disks it is asked about.

@@ -26,14 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QByteArray bootSector = parts[3];
 
   FormatReadBack found;
-  readMbr(mbr, found);
-  readFsckVerbose(fsck, found);
-  readBootSector(bootSector, found);
-  readFatVolume(bootSector, rootCluster, found);
+  readMbr(mbr.toStdString(), found);
+  readFsckVerbose(fsck.toStdString(), found);
+  readBootSector(bootSector.toStdString(), found);
+  readFatVolume(bootSector.toStdString(), rootCluster.toStdString(), found);
   found.fsckClean = fsckClean;
   FUZZ_CHECK(found.partitionCount >= 0 && found.partitionCount <= 4,
              QString::number(found.partitionCount));
-  FUZZ_CHECK(found.label.size() <= 11, found.label);
+  const QString label = QString::fromStdString(found.label);
+  FUZZ_CHECK(label.size() <= 11, label);
 
   // The helper's reading of the same blkid output, from bytes.
   const auto values = parseBlkidExport(parts[1]);
@@ -43,20 +44,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(*cluster >= 512 && *cluster <= 4096 * 128, QString::number(*cluster));
 
   FormatExpectation expected;
-  expected.volumeName = QString::fromUtf8(parts[4]);
+  expected.volumeName = QString::fromUtf8(parts[4]).toStdString();
   if (clusterChoice != 0) expected.clusterBytes = clusterChoice;
   if (flags & 2) expected.dataAlignment = 4 << 20;
   const FormatCheck check = verifyFormat(expected, found);
-  FUZZ_CHECK(check.line.startsWith(check.verdict.matches ? QLatin1String("Verified: ")
-                                                         : QLatin1String("Verification failed: ")),
-             check.line);
+  const QString line = QString::fromStdString(check.line);
+  FUZZ_CHECK(line.startsWith(check.verdict.matches ? QLatin1String("Verified: ")
+                                                   : QLatin1String("Verification failed: ")),
+             line);
   if (check.verdict.matches) {
     // Nothing but a clean FAT32 as asked is ever called verified.
-    FUZZ_CHECK(found.fsckClean, check.line);
-    FUZZ_CHECK(found.label == expected.volumeName, check.line);
+    FUZZ_CHECK(found.fsckClean, line);
+    FUZZ_CHECK(found.label == expected.volumeName, line);
     if (expected.dataAlignment) {
       FUZZ_CHECK(found.dataStartBytes() > 0 && found.dataStartBytes() % expected.dataAlignment == 0,
-                 check.line);
+                 line);
     }
   }
   return 0;

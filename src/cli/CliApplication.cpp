@@ -17,7 +17,7 @@
 #include "cli/ProbeResultJson.h"
 #include "cli/TerminalConfirmation.h"
 #include "drives/ByteCount.h"
-#include "drives/FormatRequestRules.h"
+#include "drives/VolumeName.h"
 #include "jobs/CheckJob.h"
 #include "jobs/FormatJob.h"
 #include "jobs/InfoJob.h"

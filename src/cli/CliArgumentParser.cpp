@@ -49,9 +49,9 @@ const CliCommandShape* findCommand(const QString& word) {
 std::optional<ClusterOption> clusterFromArgument(const QString& value) {
   if (value.compare(QLatin1String("default"), Qt::CaseInsensitive) == 0)
     return ClusterOption(ClusterOption::Default);
-  const std::optional<qint64> bytes = parseByteCount(value);
+  const std::optional<std::int64_t> bytes = parseByteCount(value.toStdString());
   if (!bytes) return std::nullopt;
-  return ClusterOption::fromRawValue(QString::number(*bytes));
+  return ClusterOption::fromRawValue(std::to_string(*bytes));
 }
 
 }  // namespace
@@ -211,7 +211,7 @@ CliParseResult CliArgumentParser::parse(const QStringList& arguments) {
     request.cluster = *cluster;
   }
   if (options.contains(kSize)) {
-    const std::optional<qint64> bytes = parseByteCount(options.value(kSize));
+    const std::optional<std::int64_t> bytes = parseByteCount(options.value(kSize).toStdString());
     if (!bytes) {
       return usageError(
           ParserText::tr("'%1' is not a partition size: give bytes, or a number with K, M, "

@@ -4,7 +4,7 @@
 #include "cli/DeviceTable.h"
 
 #include "cli/TextColumns.h"
-#include "drives/ByteCount.h"
+#include "drives/NumberLocale.h"
 #include "exec/VisibleText.h"
 
 namespace tessaro {

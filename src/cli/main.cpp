@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   // Lines for people in their language; JSON stays as it is. Option values
   // stay as they are typed.
   Translations::install(app);
-  ClusterOption::setDefaultName(QStringLiteral("default"));
+  ClusterOption::setDefaultName("default");
   CliOutput output;
 
   const QStringList arguments = app.arguments().mid(1);

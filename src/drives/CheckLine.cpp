@@ -5,15 +5,6 @@
 
 namespace tessaro {
 
-QString macCheckLine(const QString& targetBsdName, const QString& diskutilPath, bool readOnly) {
-  const QString target = devicePathOf(targetBsdName);
-  return diskutilPath + QStringLiteral(" unmount ") + target + QStringLiteral(" &&\n") +
-         (readOnly ? QStringLiteral("/sbin/fsck_msdos -n ")
-                   : QStringLiteral("/sbin/fsck_msdos -fy ")) +
-         rawDevicePathOf(target) + QStringLiteral(" &&\n") + diskutilPath +
-         QStringLiteral(" mount ") + target;
-}
-
 int linuxCheckStatus(int repairStatus, std::optional<int> recheckStatus) {
   if (repairStatus == 1 && (!recheckStatus || *recheckStatus != 0)) return 4;
   return repairStatus;

@@ -3,17 +3,9 @@
 
 #pragma once
 
-#include <QString>
 #include <optional>
 
-#include "drives/DevicePaths.h"
-
 namespace tessaro {
-
-// macOS: unmount, check and repair on the raw device (or, readOnly, only
-// check it: fsck_msdos -n), mount again, on three lines joined by "&&".
-QString macCheckLine(const QString& targetBsdName, const QString& diskutilPath,
-                     bool readOnly = false);
 
 // Linux: the status a repairing check reports after `fsck.fat -a -w -v`. fsck.fat exits
 // 1 both when it fixed errors and when it gave up (not a FAT file system,

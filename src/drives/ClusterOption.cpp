@@ -3,9 +3,6 @@
 
 #include "drives/ClusterOption.h"
 
-#include <QCoreApplication>
-#include <QHash>
-
 namespace tessaro {
 
 const std::array<ClusterOption, 9>& ClusterOption::allCases() {
@@ -14,31 +11,31 @@ const std::array<ClusterOption, 9>& ClusterOption::allCases() {
   return cases;
 }
 
-std::optional<ClusterOption> ClusterOption::fromRawValue(const QString& raw) {
+std::optional<ClusterOption> ClusterOption::fromRawValue(std::string_view raw) {
   for (const auto option : allCases())
     if (option.rawValue() == raw) return option;
   return std::nullopt;
 }
 
-QString ClusterOption::rawValue() const {
-  if (case_ == Default) return QStringLiteral("Default");
-  return QString::number(*bytes());
+std::string ClusterOption::rawValue() const {
+  if (case_ == Default) return "Default";
+  return std::to_string(*bytes());
 }
 
 namespace {
-QString& chosenDefaultName() {
-  static QString name;
+std::string& chosenDefaultName() {
+  static std::string name;
   return name;
 }
 }  // namespace
 
-QString ClusterOption::defaultName() {
-  if (!chosenDefaultName().isEmpty()) return chosenDefaultName();
+std::string ClusterOption::defaultName(const Wording& wording) {
+  if (!chosenDefaultName().empty()) return chosenDefaultName();
   //: The cluster size menu's entry that lets the formatter choose.
-  return QCoreApplication::translate("ClusterOption", "Default");
+  return wording.translated("ClusterOption", TESSARO_TRANSLATABLE("ClusterOption", "Default"));
 }
 
-void ClusterOption::setDefaultName(const QString& name) { chosenDefaultName() = name; }
+void ClusterOption::setDefaultName(const std::string& name) { chosenDefaultName() = name; }
 
 std::optional<int> ClusterOption::bytes() const {
   if (case_ == Default) return std::nullopt;

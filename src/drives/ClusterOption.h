@@ -3,9 +3,12 @@
 
 #pragma once
 
-#include <QString>
 #include <array>
 #include <optional>
+#include <string>
+#include <string_view>
+
+#include "drives/Wording.h"
 
 namespace tessaro {
 
@@ -19,17 +22,17 @@ class ClusterOption {
 
   static const std::array<ClusterOption, 9>& allCases();
   // Exact match of a raw value ("Default", "512", ...); anything else gives none.
-  static std::optional<ClusterOption> fromRawValue(const QString& raw);
+  static std::optional<ClusterOption> fromRawValue(std::string_view raw);
 
-  QString rawValue() const;
+  std::string rawValue() const;
   std::optional<int> bytes() const;
 
   // How this program names the default choice wherever it lists the choices:
-  // the window's menu entry ("Default", in the user's language) unless set
+  // the window's menu entry ("Default", in the wording's language) unless set
   // otherwise; tessaro-cli sets the option value, "default", as it is typed.
   // Set once at start-up, before any thread reads it.
-  static QString defaultName();
-  static void setDefaultName(const QString& name);
+  static std::string defaultName(const Wording& wording = Wording::english());
+  static void setDefaultName(const std::string& name);
 
   bool operator==(const ClusterOption&) const = default;
 

@@ -15,7 +15,7 @@ bool isExternalOrRemovable(const DiskPlacement& placement) {
 }
 
 QString driveDescription(qint64 size, const QString& model, const QString& bsdName) {
-  QString text = formatByteCount(size) + QLatin1Char(' ');
+  QString text = QString::fromStdString(formatByteCount(size)) + QLatin1Char(' ');
   if (!model.isEmpty()) text += model + QLatin1Char(' ');
   return text + QLatin1Char('(') + bsdName + QLatin1Char(')');
 }

@@ -12,25 +12,25 @@ namespace tessaro {
 
 namespace {
 
-constexpr qint64 kDefaultReservedSectors = 32;  // mkfs.fat's own for FAT32
-constexpr qint64 kMaxReservedSectors = 0xFFFF;  // the boot sector's field
-constexpr uint32_t kMkfsMaxClusters = 268435446;
+constexpr std::int64_t kDefaultReservedSectors = 32;  // mkfs.fat's own for FAT32
+constexpr std::int64_t kMaxReservedSectors = 0xFFFF;  // the boot sector's field
+constexpr std::uint32_t kMkfsMaxClusters = 268435446;
 
 // mkfs.fat rounds a count up to whole clusters (clusterSectors: a power of two).
-uint32_t alignUp(uint32_t sectors, uint32_t clusterSectors) {
+std::uint32_t alignUp(std::uint32_t sectors, std::uint32_t clusterSectors) {
   return (sectors + clusterSectors - 1) & ~(clusterSectors - 1);
 }
 
 // mkfs.fat's cdiv() on ints, with the wrap a 32-bit sum has there.
-uint32_t intDivideUp(uint32_t a, int32_t b) {
-  const auto sum = static_cast<int32_t>(a + static_cast<uint32_t>(b - 1));
-  return static_cast<uint32_t>(sum / b);
+std::uint32_t intDivideUp(std::uint32_t a, std::int32_t b) {
+  const auto sum = static_cast<std::int32_t>(a + static_cast<std::uint32_t>(b - 1));
+  return static_cast<std::uint32_t>(sum / b);
 }
 
 // mkfs.fat's geometry for a device that reports none, from its size in
 // 512-byte units: the SD card recommendation up to 256 MiB, LBA-assist
 // translation above.
-void fat32Geometry(qint64 sectors512, int* heads, int* sectorsPerTrack) {
+void fat32Geometry(std::int64_t sectors512, int* heads, int* sectorsPerTrack) {
   if (sectors512 <= 524288) {
     *heads = sectors512 <= 32768 ? 2 : sectors512 <= 65536 ? 4 : sectors512 <= 262144 ? 8 : 16;
     *sectorsPerTrack = sectors512 <= 4096 ? 16 : 32;
@@ -50,8 +50,8 @@ bool Fat32Layout::isValid() const {
   return !mkfsRefuses && clusters >= kFat32MinClusters && clusters <= kFat32MaxClusters;
 }
 
-Fat32Layout mkfsFat32Layout(qint64 partitionStart, qint64 partitionSectors, int sectorBytes,
-                            int clusterSectors, qint64 reservedSectors) {
+Fat32Layout mkfsFat32Layout(std::int64_t partitionStart, std::int64_t partitionSectors,
+                            int sectorBytes, int clusterSectors, std::int64_t reservedSectors) {
   Fat32Layout layout;
   layout.partitionStart = partitionStart;
   layout.sectorBytes = sectorBytes;
@@ -64,31 +64,32 @@ Fat32Layout mkfsFat32Layout(qint64 partitionStart, qint64 partitionSectors, int 
   fat32Geometry(partitionSectors * sectorBytes / 512, &layout.heads, &layout.sectorsPerTrack);
 
   // Whole tracks, at most 2^32 - 1 sectors.
-  uint32_t sectors = partitionSectors > UINT32_MAX ? UINT32_MAX : uint32_t(partitionSectors);
-  sectors = sectors / uint32_t(layout.sectorsPerTrack) * uint32_t(layout.sectorsPerTrack);
+  std::uint32_t sectors =
+      partitionSectors > UINT32_MAX ? UINT32_MAX : std::uint32_t(partitionSectors);
+  sectors = sectors / std::uint32_t(layout.sectorsPerTrack) * std::uint32_t(layout.sectorsPerTrack);
   // Nothing is aligned on a file system of a floppy's size.
-  const uint32_t c = sectors <= 8192 ? 1 : uint32_t(clusterSectors);
-  const auto reserved = alignUp(uint32_t(reservedSectors), c);
+  const std::uint32_t c = sectors <= 8192 ? 1 : std::uint32_t(clusterSectors);
+  const auto reserved = alignUp(std::uint32_t(reservedSectors), c);
 
-  const uint32_t fatData = sectors - reserved;
-  const int64_t estimate =
-      (int64_t(fatData) * sectorBytes + 2 * 8) / (int64_t(clusterSectors) * sectorBytes + 2 * 4);
-  auto clusters = static_cast<uint32_t>(estimate);
-  const uint32_t fatLength = alignUp(intDivideUp((clusters + 2) * 4, sectorBytes), c);
+  const std::uint32_t fatData = sectors - reserved;
+  const std::int64_t estimate = (std::int64_t(fatData) * sectorBytes + 2 * 8) /
+                                (std::int64_t(clusterSectors) * sectorBytes + 2 * 4);
+  auto clusters = static_cast<std::uint32_t>(estimate);
+  const std::uint32_t fatLength = alignUp(intDivideUp((clusters + 2) * 4, sectorBytes), c);
   // The FATs' unused tails and the data area's rest could make one more,
   // not really present, cluster: counted again.
-  clusters = (fatData - 2 * fatLength) / uint32_t(clusterSectors);
-  uint32_t maxClusters = fatLength * uint32_t(sectorBytes) / 4;
+  clusters = (fatData - 2 * fatLength) / std::uint32_t(clusterSectors);
+  std::uint32_t maxClusters = fatLength * std::uint32_t(sectorBytes) / 4;
   if (maxClusters > kMkfsMaxClusters) maxClusters = kMkfsMaxClusters;
   bool refused = clusters > maxClusters;
   // mkfs.fat's last check, on the data area's start in 1 KiB blocks, kept
   // in an int: a start past 2^31 sectors wraps negative, and mkfs.fat then
   // refuses the size as too small.
   const auto dataSector512 =
-      static_cast<int32_t>((reserved + 2 * fatLength) * uint32_t(sectorBytes / 512));
-  const auto dataBlock = static_cast<int32_t>((int64_t(dataSector512) + 1) / 2);
-  const auto blocks = static_cast<uint64_t>(partitionSectors * sectorBytes / 1024);
-  refused = refused || blocks < static_cast<uint64_t>(int64_t(dataBlock) + 32);
+      static_cast<std::int32_t>((reserved + 2 * fatLength) * std::uint32_t(sectorBytes / 512));
+  const auto dataBlock = static_cast<std::int32_t>((std::int64_t(dataSector512) + 1) / 2);
+  const auto blocks = static_cast<std::uint64_t>(partitionSectors * sectorBytes / 1024);
+  refused = refused || blocks < static_cast<std::uint64_t>(std::int64_t(dataBlock) + 32);
 
   layout.totalSectors = sectors;
   layout.reservedSectors = reserved;
@@ -99,13 +100,13 @@ Fat32Layout mkfsFat32Layout(qint64 partitionStart, qint64 partitionSectors, int 
 }
 
 Fat32Layout plannedFat32Layout(const PartitionLayout& partition, int sectorBytes,
-                               qint64 clusterBytes) {
+                               std::int64_t clusterBytes) {
   if (!isValidLogicalSectorSize(sectorBytes) || clusterBytes < sectorBytes ||
       clusterBytes % sectorBytes != 0 || clusterBytes / sectorBytes > 128) {
     return {};
   }
   const int clusterSectors = int(clusterBytes / sectorBytes);
-  const auto layoutWith = [&](qint64 reserved) {
+  const auto layoutWith = [&](std::int64_t reserved) {
     return mkfsFat32Layout(partition.startSector, partition.sectorCount, sectorBytes,
                            clusterSectors, reserved);
   };
@@ -114,8 +115,8 @@ Fat32Layout plannedFat32Layout(const PartitionLayout& partition, int sectorBytes
   // More reserved sectors can only shrink the FATs, so the data area moves
   // by whole clusters; the first position on a boundary is the one that
   // spares the most.
-  const qint64 unit = kFlashAlignment / sectorBytes;
-  for (qint64 reserved = plain.reservedSectors; reserved <= kMaxReservedSectors;
+  const std::int64_t unit = kFlashAlignment / sectorBytes;
+  for (std::int64_t reserved = plain.reservedSectors; reserved <= kMaxReservedSectors;
        reserved += clusterSectors) {
     Fat32Layout aligned = layoutWith(reserved);
     if (!aligned.isValid()) break;

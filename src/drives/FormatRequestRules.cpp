@@ -3,11 +3,11 @@
 
 #include "drives/FormatRequestRules.h"
 
-#include <QCoreApplication>
-#include <QLocale>
 #include <algorithm>
+#include <string_view>
+#include <vector>
 
-#include "drives/ByteCount.h"
+#include "contract/Utf8Text.h"
 #include "drives/ClusterOption.h"
 #include "drives/Fat32Layout.h"
 #include "drives/LogicalSectorSize.h"
@@ -17,96 +17,142 @@ namespace tessaro {
 
 namespace {
 
-const QString kLinuxForbidden = QStringLiteral("*?.,;:/\\|+=<>[]\"");
-const QString kMacForbidden = QStringLiteral("\"*+,./:;<=>?[\\]|");
-constexpr qint64 kMbrMaxSectors = 0xFFFFFFFFLL;
+constexpr std::string_view kLinuxForbidden = "*?.,;:/\\|+=<>[]\"";
+constexpr std::string_view kMacForbidden = "\"*+,./:;<=>?[\\]|";
+constexpr std::int64_t kMbrMaxSectors = 0xFFFFFFFFLL;
 
-struct RuleText {
-  Q_DECLARE_TR_FUNCTIONS(FormatRequestRules)
-};
-
-// Quoted on one line: a control character in a name shows as an escape.
-QString quoted(const QString& text) {
-  return QLatin1Char('"') + visibleText(text, LineFeeds::escape) + QLatin1Char('"');
+std::string said(const Wording& wording, const char* text) {
+  return wording.translated("FormatRequestRules", text);
 }
 
-QString grouped(qint64 number) {
-  //: The locale whose digit grouping the cluster counts use.
-  return QLocale(RuleText::tr("en_US")).toString(number);
+// Quoted on one line: a control character in a name shows as an escape.
+std::string quoted(std::string_view text) {
+  return '"' +
+         visibleText(QString::fromUtf8(text.data(), qsizetype(text.size())), LineFeeds::escape)
+             .toStdString() +
+         '"';
+}
+
+// The characters of a UTF-8 name, each with its code point (U+FFFD for a
+// byte run that is no character).
+struct Character {
+  std::string_view bytes;
+  char32_t code = 0;
+};
+std::vector<Character> charactersOf(std::string_view text) {
+  std::vector<Character> characters;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t length = contract::Utf8Text::sequenceLength(text, at);
+    const std::u16string units = contract::Utf8Text::toUtf16(text.substr(at, length));
+    char32_t code = units.empty() ? U'\uFFFD' : units[0];
+    if (units.size() == 2)
+      code = 0x10000 + ((char32_t(units[0]) - 0xD800) << 10) + (units[1] - 0xDC00);
+    characters.push_back({text.substr(at, length), code});
+    at += length;
+  }
+  return characters;
 }
 
 // Unused space at the end of a disk that is worth a word: 1 MB.
-constexpr qint64 kMbrNoticeLoss = 1000 * 1000;
+constexpr std::int64_t kMbrNoticeLoss = 1000 * 1000;
 
-QString joinedChoices(const QStringList& choices) {
-  if (choices.size() == 1) return choices.first();
+std::string joinedChoices(const std::vector<std::string>& choices, const Wording& wording) {
+  if (choices.size() == 1) return choices.front();
+  std::string first;
+  for (std::size_t i = 0; i + 1 < choices.size(); ++i) {
+    if (i > 0) first += ", ";
+    first += choices[i];
+  }
   //: The last of several choices: "512, 1024 or 2048".
-  return RuleText::tr("%1 or %2")
-      .arg(choices.mid(0, choices.size() - 1).join(QStringLiteral(", ")), choices.last());
+  return withArguments(said(wording, TESSARO_TRANSLATABLE("FormatRequestRules", "%1 or %2")),
+                       {first, choices.back()});
 }
 
-std::optional<QString> refuseForbidden(const QString& name, const QString& forbidden) {
-  for (const QChar c : name) {
-    if (forbidden.contains(c)) {
-      return RuleText::tr("The volume name may not contain %1; remove it.").arg(quoted(c));
+std::optional<std::string> refuseForbidden(std::string_view name, std::string_view forbidden,
+                                           const Wording& wording) {
+  for (const char c : name) {
+    if (forbidden.find(c) != std::string_view::npos) {
+      return withArguments(
+          said(wording, TESSARO_TRANSLATABLE("FormatRequestRules",
+                                             "The volume name may not contain %1; remove it.")),
+          {quoted(std::string_view(&c, 1))});
     }
   }
   return std::nullopt;
 }
 
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
+}
+
 // Names that the file system would not give back as typed: FAT pads a label
 // with blanks, so trailing ones vanish on reading, and "NO NAME" is how a
 // volume without a label reads.
-std::optional<QString> refuseUnreadableName(const QString& volumeName) {
-  if (volumeName.startsWith(QLatin1Char(' '))) {
-    return RuleText::tr("The volume name may not begin with a blank.");
+std::optional<std::string> refuseUnreadableName(std::string_view volumeName,
+                                                const Wording& wording) {
+  if (!volumeName.empty() && volumeName.front() == ' ') {
+    return said(wording, TESSARO_TRANSLATABLE("FormatRequestRules",
+                                              "The volume name may not begin with a blank."));
   }
-  if (volumeName.endsWith(QLatin1Char(' '))) {
-    return RuleText::tr("The volume name may not end with a blank; remove it.");
+  if (!volumeName.empty() && volumeName.back() == ' ') {
+    return said(wording,
+                TESSARO_TRANSLATABLE("FormatRequestRules",
+                                     "The volume name may not end with a blank; remove it."));
   }
-  if (volumeName.compare(QLatin1String("NO NAME"), Qt::CaseInsensitive) == 0) {
-    return RuleText::tr(
-        "\"NO NAME\" is how a drive without a name reads; choose another volume name.");
+  if (sameIgnoringCase(volumeName, "NO NAME")) {
+    return said(wording, TESSARO_TRANSLATABLE("FormatRequestRules",
+                                              "\"NO NAME\" is how a drive without a name reads; "
+                                              "choose another volume name."));
   }
   return std::nullopt;
 }
 
 }  // namespace
 
-QString deriveVolumeName(const QString& label) {
-  if (label.trimmed().isEmpty()) return QStringLiteral("UNTITLED");
-  return label.toUpper();
-}
-
-std::optional<QString> refuseLinuxVolumeName(const QString& volumeName) {
-  for (const QChar c : volumeName) {
-    if (c.unicode() < 0x20 || c.unicode() > 0x7e) {
-      return RuleText::tr(
-                 "The volume name may hold only printable ASCII characters; %1 is not one.")
-          .arg(quoted(c));
+std::optional<std::string> refuseLinuxVolumeName(const std::string& volumeName,
+                                                 const Wording& wording) {
+  for (const Character& character : charactersOf(volumeName)) {
+    if (character.code < 0x20 || character.code > 0x7e) {
+      return withArguments(
+          said(wording,
+               TESSARO_TRANSLATABLE(
+                   "FormatRequestRules",
+                   "The volume name may hold only printable ASCII characters; %1 is not one.")),
+          {quoted(character.bytes)});
     }
   }
+  // Printable ASCII only from here: a byte is a character.
   if (volumeName.size() > 11) {
-    return RuleText::tr("The volume name %1 is %2 characters long; FAT32 allows at most 11.")
-        .arg(quoted(volumeName), QString::number(volumeName.size()));
+    return withArguments(
+        said(wording, TESSARO_TRANSLATABLE(
+                          "FormatRequestRules",
+                          "The volume name %1 is %2 characters long; FAT32 allows at most 11.")),
+        {quoted(volumeName), std::to_string(volumeName.size())});
   }
-  if (auto refusal = refuseForbidden(volumeName, kLinuxForbidden)) return refusal;
-  return refuseUnreadableName(volumeName);
+  if (auto refusal = refuseForbidden(volumeName, kLinuxForbidden, wording)) return refusal;
+  return refuseUnreadableName(volumeName, wording);
 }
 
-std::optional<QString> refuseMacVolumeName(const QString& volumeName) {
-  const qsizetype bytes = volumeName.toUtf8().size();
-  if (bytes > 11) {
-    return RuleText::tr("The volume name %1 takes %2 bytes; FAT32 allows at most 11.")
-        .arg(quoted(volumeName), QString::number(bytes));
+std::optional<std::string> refuseMacVolumeName(const std::string& volumeName,
+                                               const Wording& wording) {
+  if (volumeName.size() > 11) {
+    return withArguments(
+        said(wording,
+             TESSARO_TRANSLATABLE("FormatRequestRules",
+                                  "The volume name %1 takes %2 bytes; FAT32 allows at most 11.")),
+        {quoted(volumeName), std::to_string(volumeName.size())});
   }
-  for (const QChar c : volumeName) {
-    if (c.unicode() < 0x20) {
-      return RuleText::tr("The volume name may not hold control characters.");
+  for (const char c : volumeName) {
+    if (static_cast<unsigned char>(c) < 0x20) {
+      return said(wording,
+                  TESSARO_TRANSLATABLE("FormatRequestRules",
+                                       "The volume name may not hold control characters."));
     }
   }
-  if (auto refusal = refuseForbidden(volumeName, kMacForbidden)) return refusal;
-  return refuseUnreadableName(volumeName);
+  if (auto refusal = refuseForbidden(volumeName, kMacForbidden, wording)) return refusal;
+  return refuseUnreadableName(volumeName, wording);
 }
 
 bool isOfferedClusterSize(int clusterBytes) {
@@ -115,17 +161,17 @@ bool isOfferedClusterSize(int clusterBytes) {
                      [&](ClusterOption option) { return option.bytes() == clusterBytes; });
 }
 
-PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize,
-                                     std::optional<qint64> partitionBytes) {
+PartitionLayout fat32PartitionLayout(std::int64_t diskBytes, int logicalSectorSize,
+                                     std::optional<std::int64_t> partitionBytes) {
   PartitionLayout layout;
   if (!isValidLogicalSectorSize(logicalSectorSize)) return layout;
   layout.startSector = kPartitionAlignment / logicalSectorSize;
-  const qint64 available = diskBytes / logicalSectorSize - layout.startSector;
-  const qint64 limit = kMbrMaxSectors - layout.startSector;
-  layout.sectorCount = std::clamp<qint64>(available, 0, limit);
+  const std::int64_t available = diskBytes / logicalSectorSize - layout.startSector;
+  const std::int64_t limit = kMbrMaxSectors - layout.startSector;
+  layout.sectorCount = std::clamp<std::int64_t>(available, 0, limit);
   layout.truncated = available > limit;
   if (partitionBytes) {
-    const qint64 asked = alignedPartitionBytes(*partitionBytes) / logicalSectorSize;
+    const std::int64_t asked = alignedPartitionBytes(*partitionBytes) / logicalSectorSize;
     if (asked < layout.sectorCount) {
       layout.sectorCount = asked;
       layout.truncated = false;
@@ -135,75 +181,69 @@ PartitionLayout fat32PartitionLayout(qint64 diskBytes, int logicalSectorSize,
   return layout;
 }
 
-std::optional<qint64> mbrLimitedEnd(qint64 diskBytes, std::optional<qint64> partitionBytes,
-                                    int logicalSectorSize) {
+std::optional<std::int64_t> mbrLimitedEnd(std::int64_t diskBytes,
+                                          std::optional<std::int64_t> partitionBytes,
+                                          int logicalSectorSize) {
   const PartitionLayout layout = fat32PartitionLayout(diskBytes, logicalSectorSize, partitionBytes);
   if (!layout.truncated) return std::nullopt;
-  const qint64 end = (layout.startSector + layout.sectorCount) * logicalSectorSize;
+  const std::int64_t end = (layout.startSector + layout.sectorCount) * logicalSectorSize;
   if (diskBytes - end < kMbrNoticeLoss) return std::nullopt;
   return end;
 }
 
-QString mbrLimitNotice(qint64 diskBytes, std::optional<qint64> partitionBytes,
-                       int logicalSectorSize) {
-  const std::optional<qint64> end = mbrLimitedEnd(diskBytes, partitionBytes, logicalSectorSize);
-  if (!end) return {};
-  return RuleText::tr(
-             "Only the first %1 of %2 can be used: an MBR partition table cannot "
-             "address more.")
-      .arg(formatByteCount(*end, userNumberLocale()),
-           formatByteCount(diskBytes, userNumberLocale()));
+std::int64_t alignedPartitionBytes(std::int64_t partitionBytes) {
+  return std::max<std::int64_t>(partitionBytes, 0) / kPartitionAlignment * kPartitionAlignment;
 }
 
-qint64 alignedPartitionBytes(qint64 partitionBytes) {
-  return std::max<qint64>(partitionBytes, 0) / kPartitionAlignment * kPartitionAlignment;
+std::int64_t partitionBytesWithin(std::int64_t usableBytes) {
+  return std::max<std::int64_t>(alignedPartitionBytes(usableBytes) - kPartitionAlignment, 0);
 }
 
-qint64 partitionBytesWithin(qint64 usableBytes) {
-  return std::max<qint64>(alignedPartitionBytes(usableBytes) - kPartitionAlignment, 0);
-}
-
-std::optional<QString> refusePartitionSize(qint64 partitionBytes, qint64 diskBytes) {
-  const qint64 aligned = alignedPartitionBytes(partitionBytes);
+std::optional<std::string> refusePartitionSize(std::int64_t partitionBytes, std::int64_t diskBytes,
+                                               const Wording& wording) {
+  const std::int64_t aligned = alignedPartitionBytes(partitionBytes);
   if (aligned <= 0) {
-    return RuleText::tr("A partition size of %1 bytes is less than 1 MiB.")
-        .arg(grouped(partitionBytes));
+    return withArguments(
+        said(wording, TESSARO_TRANSLATABLE("FormatRequestRules",
+                                           "A partition size of %1 bytes is less than 1 MiB.")),
+        {wording.grouped(partitionBytes)});
   }
-  const qint64 room = std::max<qint64>(diskBytes - kPartitionAlignment, 0);
+  const std::int64_t room = std::max<std::int64_t>(diskBytes - kPartitionAlignment, 0);
   if (aligned > room) {
-    return RuleText::tr(
-               "A partition of %1 bytes does not fit on the drive: after its first MiB it has "
-               "room for %2 bytes.")
-        .arg(grouped(aligned), grouped(room));
+    return withArguments(
+        said(wording, TESSARO_TRANSLATABLE("FormatRequestRules",
+                                           "A partition of %1 bytes does not fit on the drive: "
+                                           "after its first MiB it has room for %2 bytes.")),
+        {wording.grouped(aligned), wording.grouped(room)});
   }
   return std::nullopt;
 }
 
-qint64 defaultClusterBytes(const PartitionLayout& layout, qint64 logicalSectorSize) {
+std::int64_t defaultClusterBytes(const PartitionLayout& layout, std::int64_t logicalSectorSize) {
   if (!isValidLogicalSectorSize(logicalSectorSize)) return 0;
-  const qint64 sectors = layout.sectorCount;
-  const qint64 clusterSectors = sectors > 32LL * 1024 * 1024 * 2   ? 64
-                                : sectors > 16LL * 1024 * 1024 * 2 ? 32
-                                : sectors > 8LL * 1024 * 1024 * 2  ? 16
-                                : sectors > 260LL * 1024 * 2       ? 8
-                                                                   : 1;
+  const std::int64_t sectors = layout.sectorCount;
+  const std::int64_t clusterSectors = sectors > 32LL * 1024 * 1024 * 2   ? 64
+                                      : sectors > 16LL * 1024 * 1024 * 2 ? 32
+                                      : sectors > 8LL * 1024 * 1024 * 2  ? 16
+                                      : sectors > 260LL * 1024 * 2       ? 8
+                                                                         : 1;
   return clusterSectors * logicalSectorSize;
 }
 
-qint64 formatClusterBytes(std::optional<int> clusterBytes, const PartitionLayout& layout,
-                          int logicalSectorSize) {
+std::int64_t formatClusterBytes(std::optional<int> clusterBytes, const PartitionLayout& layout,
+                                int logicalSectorSize) {
   if (clusterBytes) return *clusterBytes;
-  const qint64 mkfsChoice = defaultClusterBytes(layout, logicalSectorSize);
+  const std::int64_t mkfsChoice = defaultClusterBytes(layout, logicalSectorSize);
   if (plannedFat32Layout(layout, logicalSectorSize, mkfsChoice).isValid()) return mkfsChoice;
-  qint64 nearest = 0;
+  std::int64_t nearest = 0;
   int nearestDistance = 0;
   for (const ClusterOption option : ClusterOption::allCases()) {
     if (!option.bytes() ||
         !plannedFat32Layout(layout, logicalSectorSize, *option.bytes()).isValid())
       continue;
     int distance = 0;
-    for (qint64 a = std::min<qint64>(*option.bytes(), mkfsChoice),
-                b = std::max<qint64>(*option.bytes(), mkfsChoice);
+    for (std::int64_t a = std::min<std::int64_t>(*option.bytes(), mkfsChoice),
+                      b = std::max<std::int64_t>(*option.bytes(), mkfsChoice);
          a < b; a *= 2) {
       ++distance;
     }
@@ -215,50 +255,61 @@ qint64 formatClusterBytes(std::optional<int> clusterBytes, const PartitionLayout
   return nearest ? nearest : mkfsChoice;
 }
 
-std::optional<QString> refuseClusterSize(std::optional<int> clusterBytes, qint64 diskBytes,
-                                         int logicalSectorSize,
-                                         std::optional<qint64> partitionBytes) {
+std::optional<std::string> refuseClusterSize(std::optional<int> clusterBytes,
+                                             std::int64_t diskBytes, int logicalSectorSize,
+                                             std::optional<std::int64_t> partitionBytes,
+                                             const Wording& wording) {
   if (clusterBytes && !isOfferedClusterSize(*clusterBytes)) {
-    return RuleText::
-        tr("A cluster size of %1 bytes is not offered: choose a power of two from 512 to 65536.")
-            .arg(*clusterBytes);
+    return withArguments(
+        said(wording, TESSARO_TRANSLATABLE("FormatRequestRules",
+                                           "A cluster size of %1 bytes is not offered: choose a "
+                                           "power of two from 512 to 65536.")),
+        {std::to_string(*clusterBytes)});
   }
   if (!isValidLogicalSectorSize(logicalSectorSize)) {
-    return RuleText::tr(
-        "The drive reports no usable logical sector size (a power of two from 512 to 65,536 "
-        "bytes), so its partition cannot be sized; it is not formatted.");
+    return said(wording, TESSARO_TRANSLATABLE(
+                             "FormatRequestRules",
+                             "The drive reports no usable logical sector size (a power of two "
+                             "from 512 to 65,536 bytes), so its partition cannot be sized; it is "
+                             "not formatted."));
   }
   const PartitionLayout layout = fat32PartitionLayout(diskBytes, logicalSectorSize, partitionBytes);
-  auto fits = [&](qint64 bytes) {
+  auto fits = [&](std::int64_t bytes) {
     return plannedFat32Layout(layout, logicalSectorSize, bytes).isValid();
   };
-  const qint64 asked = formatClusterBytes(clusterBytes, layout, logicalSectorSize);
+  const std::int64_t asked = formatClusterBytes(clusterBytes, layout, logicalSectorSize);
   if (fits(asked)) return std::nullopt;
-  const qint64 clusters = plannedFat32Layout(layout, logicalSectorSize, asked).clusters;
+  const std::int64_t clusters = plannedFat32Layout(layout, logicalSectorSize, asked).clusters;
 
-  QStringList fitting;
+  std::vector<std::string> fitting;
   if (fits(formatClusterBytes(std::nullopt, layout, logicalSectorSize))) {
-    fitting << ClusterOption::defaultName();
+    fitting.push_back(ClusterOption::defaultName(wording));
   }
   for (const ClusterOption option : ClusterOption::allCases()) {
-    if (option.bytes() && fits(*option.bytes())) fitting << option.rawValue();
+    if (option.bytes() && fits(*option.bytes())) fitting.push_back(option.rawValue());
   }
-  const QString counts[] = {QString::number(asked), grouped(clusters), grouped(kFat32MinClusters),
-                            grouped(kFat32MaxClusters)};
-  const QString problem =
-      clusterBytes ? RuleText::tr(
-                         "A cluster size of %1 bytes gives %2 clusters on this drive, but "
-                         "FAT32 needs %3 to %4.")
-                         .arg(counts[0], counts[1], counts[2], counts[3])
-                   : RuleText::tr(
-                         "The default cluster size (%1 bytes) gives %2 clusters on this "
-                         "drive, but FAT32 needs %3 to %4.")
-                         .arg(counts[0], counts[1], counts[2], counts[3]);
-  if (fitting.isEmpty()) {
-    return problem + QLatin1Char(' ') +
-           RuleText::tr("No cluster size fits: the drive is too small for FAT32.");
+  const std::string counts[] = {std::to_string(asked), wording.grouped(clusters),
+                                wording.grouped(kFat32MinClusters),
+                                wording.grouped(kFat32MaxClusters)};
+  const std::string problem = withArguments(
+      clusterBytes ? said(wording, TESSARO_TRANSLATABLE(
+                                       "FormatRequestRules",
+                                       "A cluster size of %1 bytes gives %2 clusters on this "
+                                       "drive, but FAT32 needs %3 to %4."))
+                   : said(wording, TESSARO_TRANSLATABLE(
+                                       "FormatRequestRules",
+                                       "The default cluster size (%1 bytes) gives %2 clusters on "
+                                       "this drive, but FAT32 needs %3 to %4.")),
+      {counts[0], counts[1], counts[2], counts[3]});
+  if (fitting.empty()) {
+    return problem + ' ' +
+           said(wording,
+                TESSARO_TRANSLATABLE("FormatRequestRules",
+                                     "No cluster size fits: the drive is too small for FAT32."));
   }
-  return problem + QLatin1Char(' ') + RuleText::tr("Choose %1.").arg(joinedChoices(fitting));
+  return problem + ' ' +
+         withArguments(said(wording, TESSARO_TRANSLATABLE("FormatRequestRules", "Choose %1.")),
+                       {joinedChoices(fitting, wording)});
 }
 
 }  // namespace tessaro

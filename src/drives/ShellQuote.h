@@ -3,18 +3,23 @@
 
 #pragma once
 
-#include <QStringView>
-#include <QString>
-#include <QStringList>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace tessaro {
 
 // One single-quoted shell word: every "'" becomes "'\''" (close, escaped
 // quote, reopen), so the shell passes text through unchanged.
-inline QString shellQuote(const QString& text) {
-  QString quoted = text;
-  quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
-  return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+inline std::string shellQuote(std::string_view text) {
+  std::string quoted = "'";
+  for (const char c : text) {
+    if (c == '\'')
+      quoted += "'\\''";
+    else
+      quoted += c;
+  }
+  return quoted + '\'';
 }
 
 // A command as one line for people to read: each word as it is when a shell
@@ -22,20 +27,23 @@ inline QString shellQuote(const QString& text) {
 // (Plain: one or more of [A-Za-z0-9_./:=,+@%-], tested by hand, as the root
 // helper shows every command it runs and compiling a regular expression
 // costs it more than the test.)
-inline QString displayCommand(const QStringList& command) {
-  const auto plain = [](const QString& word) {
-    if (word.isEmpty()) return false;
-    for (const QChar c : word) {
-      const char16_t u = c.unicode();
+inline std::string displayCommand(const std::vector<std::string>& command) {
+  const auto plain = [](std::string_view word) {
+    if (word.empty()) return false;
+    for (const char c : word) {
       const bool letterOrDigit =
-          (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9');
-      if (!letterOrDigit && !QStringView(u"_./:=,+@%-").contains(c)) return false;
+          (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+      if (!letterOrDigit && std::string_view("_./:=,+@%-").find(c) == std::string_view::npos)
+        return false;
     }
     return true;
   };
-  QStringList words;
-  for (const QString& word : command) words << (plain(word) ? word : shellQuote(word));
-  return words.join(QLatin1Char(' '));
+  std::string line;
+  for (const std::string& word : command) {
+    if (!line.empty()) line += ' ';
+    line += plain(word) ? word : shellQuote(word);
+  }
+  return line;
 }
 
 }  // namespace tessaro

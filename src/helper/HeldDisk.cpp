@@ -77,12 +77,12 @@ HeldDisk::HeldDisk(const KernelDevice& device, QString cancelledBeforeWriting,
   if (device.isPartition()) refuseReadOnly(device);
 }
 
-void HeldDisk::unmount(const QList<ToolStep>& steps) {
+void HeldDisk::unmount(const std::vector<ToolStep>& steps) {
   for (const ToolStep& step : steps) {
     const int status = run_.run(step);
     if (status != 0) {
       stop(HelperContract::toolFailed,
-           QStringLiteral("Failed: ") + step.command.last() +
+           QStringLiteral("Failed: ") + QString::fromStdString(step.command.back()) +
                QStringLiteral(" could not be unmounted (exit status ") + QString::number(status) +
                QStringLiteral("); nothing was written."),
            QStringLiteral("umount"));

@@ -34,7 +34,7 @@ class HeldDisk {
 
   // Unmounts with each step (each one umount), then stops with deviceBusy
   // when anything still holds the disk; nothing has been written by then.
-  void unmount(const QList<ToolStep>& steps);
+  void unmount(const std::vector<ToolStep>& steps);
 
   // Opens device (the disk or a partition of it) exclusively until the lock
   // is let go, or stops with deviceBusy when something holds it.

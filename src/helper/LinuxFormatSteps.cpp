@@ -10,33 +10,37 @@ namespace tessaro {
 
 namespace {
 
-QByteArray sfdiskScript(const PartitionLayout& layout) {
-  QByteArray partition = "start=" + QByteArray::number(layout.startSector);
-  if (layout.truncated || layout.sized)
-    partition += ", size=" + QByteArray::number(layout.sectorCount);
+std::string sfdiskScript(const PartitionLayout& layout) {
+  std::string partition = "start=" + std::to_string(layout.startSector);
+  if (layout.truncated || layout.sized) partition += ", size=" + std::to_string(layout.sectorCount);
   return "label: dos\n" + partition + ", type=c\n";
+}
+
+// The absolute path the plan found for a tool; empty when it has none.
+std::string toolPath(const LinuxFormatPlan& plan, const std::string& name) {
+  const auto found = plan.tools.find(name);
+  return found == plan.tools.end() ? std::string() : found->second;
 }
 
 // The helper holds the disk's lock itself; a tool that asked for it as well
 // would wait for the helper forever, or fail.
-const QString kNoLock = QStringLiteral("--lock=no");
+constexpr const char* kNoLock = "--lock=no";
 
 }  // namespace
 
-QStringList linuxFormatToolNames() {
-  return {QStringLiteral("umount"), QStringLiteral("wipefs"),   QStringLiteral("sfdisk"),
-          QStringLiteral("partx"),  QStringLiteral("mkfs.fat"), QStringLiteral("fsck.fat")};
+std::vector<std::string> linuxFormatToolNames() {
+  return {"umount", "wipefs", "sfdisk", "partx", "mkfs.fat", "fsck.fat"};
 }
 
-QList<ToolStep> linuxUnmountSteps(const QString& umount, const QStringList& mountedDevices) {
-  QList<ToolStep> steps;
-  for (const QString& mounted : mountedDevices)
-    steps.append({{umount, QStringLiteral("--all-targets"), mounted}, {}});
+std::vector<ToolStep> linuxUnmountSteps(const std::string& umount,
+                                        const std::vector<std::string>& mountedDevices) {
+  std::vector<ToolStep> steps;
+  for (const std::string& mounted : mountedDevices)
+    steps.push_back({{umount, "--all-targets", mounted}, {}});
   return steps;
 }
 
-QList<ToolStep> linuxPartitionSteps(const LinuxFormatPlan& plan) {
-  const QString wipefs = plan.tools.value(QStringLiteral("wipefs"));
+std::vector<ToolStep> linuxPartitionSteps(const LinuxFormatPlan& plan) {
   // The helper holds the disk exclusively (O_EXCL) while these run, so the
   // tools must not ask for it themselves: wipefs --force opens the devices
   // without O_EXCL (and so neither sleeps nor asks the kernel to re-read the
@@ -44,17 +48,16 @@ QList<ToolStep> linuxPartitionSteps(const LinuxFormatPlan& plan) {
   // that test) and --no-tell-kernel its re-read; partx tells the kernel of
   // the new partition, which it does while the disk is claimed.
   // One wipefs for all: it clears the devices in the order named.
-  QList<ToolStep> steps{
-      {QStringList{wipefs, QStringLiteral("--all"), QStringLiteral("--force"), kNoLock} +
-           plan.partitionPaths + QStringList{plan.diskPath},
-       {}}};
-  steps.append({{plan.tools.value(QStringLiteral("sfdisk")), QStringLiteral("--no-reread"),
-                 QStringLiteral("--no-tell-kernel"), kNoLock, plan.diskPath},
-                sfdiskScript(fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize,
-                                                  plan.partitionBytes))});
-  steps.append(
-      {{plan.tools.value(QStringLiteral("partx")), QStringLiteral("-u"), plan.diskPath}, {}});
-  return steps;
+  ToolStep wipe{{toolPath(plan, "wipefs"), "--all", "--force", kNoLock}, {}};
+  wipe.command.insert(wipe.command.end(), plan.partitionPaths.begin(), plan.partitionPaths.end());
+  wipe.command.push_back(plan.diskPath);
+  return {
+      wipe,
+      {{toolPath(plan, "sfdisk"), "--no-reread", "--no-tell-kernel", kNoLock, plan.diskPath},
+       sfdiskScript(
+           fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize, plan.partitionBytes))},
+      {{toolPath(plan, "partx"), "-u", plan.diskPath}, {}},
+  };
 }
 
 Fat32Layout linuxFat32Layout(const LinuxFormatPlan& plan) {
@@ -65,36 +68,32 @@ Fat32Layout linuxFat32Layout(const LinuxFormatPlan& plan) {
       formatClusterBytes(plan.clusterBytes, partition, plan.logicalSectorSize));
 }
 
-QStringList linuxMkfsArguments(const Fat32Layout& layout, const QString& volumeName) {
-  return {
-      QStringLiteral("-F"),
-      QStringLiteral("32"),
-      QStringLiteral("-s"),
-      QString::number(layout.clusterSectors),
-      QStringLiteral("-R"),
-      QString::number(layout.reservedSectors),
-      QStringLiteral("-g"),
-      QString::number(layout.heads) + QLatin1Char('/') + QString::number(layout.sectorsPerTrack),
-      QStringLiteral("-h"),
-      QString::number(layout.partitionStart),
-      QStringLiteral("-n"),
-      volumeName};
+std::vector<std::string> linuxMkfsArguments(const Fat32Layout& layout,
+                                            const std::string& volumeName) {
+  return {"-F", "32",
+          "-s", std::to_string(layout.clusterSectors),
+          "-R", std::to_string(layout.reservedSectors),
+          "-g", std::to_string(layout.heads) + '/' + std::to_string(layout.sectorsPerTrack),
+          "-h", std::to_string(layout.partitionStart),
+          "-n", volumeName};
 }
 
 ToolStep linuxMkfsStep(const LinuxFormatPlan& plan) {
-  return {QStringList{plan.tools.value(QStringLiteral("mkfs.fat"))} +
-              linuxMkfsArguments(linuxFat32Layout(plan), plan.volumeName) +
-              QStringList{linuxFormatPartitionPath(plan.diskPath)},
-          {}};
+  ToolStep mkfs{{toolPath(plan, "mkfs.fat")}, {}};
+  for (std::string& argument : linuxMkfsArguments(linuxFat32Layout(plan), plan.volumeName))
+    mkfs.command.push_back(std::move(argument));
+  mkfs.command.push_back(
+      linuxFormatPartitionPath(QString::fromStdString(plan.diskPath)).toStdString());
+  return mkfs;
 }
 
-QStringList linuxFormatNotes(const LinuxFormatPlan& plan) {
-  const std::optional<qint64> end =
+std::vector<std::string> linuxFormatNotes(const LinuxFormatPlan& plan) {
+  const std::optional<std::int64_t> end =
       mbrLimitedEnd(plan.diskBytes, plan.partitionBytes, plan.logicalSectorSize);
   if (!end) return {};
-  return {QStringLiteral("Note: an MBR partition table can describe only the first ") +
-          QString::number(*end / (1024 * 1024 * 1024)) + QStringLiteral(" GiB of ") +
-          plan.diskPath + QStringLiteral("; the rest of the disk stays unused.")};
+  return {"Note: an MBR partition table can describe only the first " +
+          std::to_string(*end / (1024 * 1024 * 1024)) + " GiB of " + plan.diskPath +
+          "; the rest of the disk stays unused."};
 }
 
 }  // namespace tessaro

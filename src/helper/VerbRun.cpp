@@ -127,19 +127,22 @@ void VerbRun::checkpoint() {
 
 int VerbRun::run(const ToolStep& step) {
   checkpoint();
-  const QString program = programName(step.command);
+  QStringList command;
+  for (const std::string& word : step.command) command << QString::fromStdString(word);
+  const QByteArray input = QByteArray::fromStdString(step.input);
+  const QString program = programName(command);
   contract::StepEvent told;
-  for (const QString& argument : step.command) told.command.push_back(argument.toStdString());
+  told.command = step.command;
   printEvent(contract::HelperEvent(told));
-  printLine(QStringLiteral("$ ") + displayCommand(step.command));
-  for (const QByteArray& line : step.input.split('\n')) {
+  printLine(QStringLiteral("$ ") + QString::fromStdString(displayCommand(step.command)));
+  for (const QByteArray& line : input.split('\n')) {
     if (!line.isEmpty()) printLine(QStringLiteral("> ") + QString::fromUtf8(line));
   }
   // The last moment before the tool writes: the disk is still the one that
   // was checked, and a loop device still serves what it served.
   checkIdentity();
-  ChildProcess tool(step.command, ChildProcess::Output::terminal);
-  if (!step.input.isEmpty()) tool.setInputText(step.input);
+  ChildProcess tool(command, ChildProcess::Output::terminal);
+  if (!input.isEmpty()) tool.setInputText(input);
   if (!tool.start()) {
     stop(HelperContract::toolFailed,
          QStringLiteral("Failed: ") + program + QStringLiteral(" could not be started (") +

@@ -5,8 +5,8 @@
 
 #include <QCoreApplication>
 
-#include "drives/ByteCount.h"
 #include "drives/FormatRequestRules.h"
+#include "drives/NumberLocale.h"
 
 namespace tessaro {
 

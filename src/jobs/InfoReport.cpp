@@ -6,7 +6,7 @@
 #include <QCoreApplication>
 #include <QLocale>
 
-#include "drives/ByteCount.h"
+#include "drives/NumberLocale.h"
 
 namespace tessaro {
 namespace {

@@ -6,7 +6,7 @@
 #include <QCoreApplication>
 #include <QLocale>
 
-#include "drives/ByteCount.h"
+#include "drives/NumberLocale.h"
 #include "drives/ShellQuote.h"
 #include "jobs/HelperFailure.h"
 
@@ -138,7 +138,9 @@ QString checkCommandLine(const PrivilegedCommand& command) {
   // macOS runs one shell line; shown as the line itself.
   if (command.tool == QLatin1String("/bin/sh") && command.args.size() == 2)
     return QStringLiteral("$ sh -c \"") + command.args.at(1) + QLatin1Char('"');
-  return QStringLiteral("$ ") + displayCommand(QStringList{command.tool} + command.args);
+  std::vector<std::string> words{command.tool.toStdString()};
+  for (const QString& argument : command.args) words.push_back(argument.toStdString());
+  return QStringLiteral("$ ") + QString::fromStdString(displayCommand(words));
 }
 
 QString notMountedAfterCheck() { return ReportText::tr("Not mounted: %1").arg(udisksctlMissing()); }

@@ -3,9 +3,21 @@
 
 #include "jobs/WorkflowPolicy.h"
 
+#include <QCoreApplication>
+
 #include "drives/FormatRequestRules.h"
+#include "drives/NumberLocale.h"
+#include "drives/VolumeName.h"
 
 namespace tessaro {
+
+namespace {
+
+struct RuleText {
+  Q_DECLARE_TR_FUNCTIONS(FormatRequestRules)
+};
+
+}  // namespace
 
 bool WorkflowPolicy::asksBeforeFormat(const FormatRequest& request) const {
   return !tools_.validateFormat(request).has_value();
@@ -18,7 +30,14 @@ bool WorkflowPolicy::asksBeforeCapacityTest(const Drive& drive) const {
 // The window and tessaro-cli assume 512-byte sectors here, as their checks of
 // a request do; the helper, which knows the sector size, says it again.
 QString WorkflowPolicy::formatNotice(const FormatRequest& request) {
-  return mbrLimitNotice(request.drive.size, request.partitionBytes);
+  const std::optional<std::int64_t> end =
+      mbrLimitedEnd(request.drive.size, request.partitionBytes, 512);
+  if (!end) return {};
+  return RuleText::tr(
+             "Only the first %1 of %2 can be used: an MBR partition table cannot "
+             "address more.")
+      .arg(formatByteCount(qint64(*end), userNumberLocale()),
+           formatByteCount(request.drive.size, userNumberLocale()));
 }
 
 WorkflowPolicy::CapacityFormat WorkflowPolicy::formatAfterTest(
@@ -33,7 +52,7 @@ WorkflowPolicy::CapacityFormat WorkflowPolicy::formatAfterTest(
   // A drive that loses data beyond some point is formatted only as far as it
   // holds data from its start, and only in a size a format accepts.
   if (!result.genuine()) {
-    offer.request.partitionBytes = partitionBytesWithin(qint64(result.usableBytes));
+    offer.request.partitionBytes = partitionBytesWithin(std::int64_t(result.usableBytes));
     offer.withinHeldData = true;
   }
   offer.refusal = tools_.validateFormat(offer.request);

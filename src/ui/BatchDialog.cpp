@@ -16,7 +16,7 @@
 #include <memory>
 #include <vector>
 
-#include "drives/FormatRequestRules.h"
+#include "drives/VolumeName.h"
 #include "jobs/BatchJob.h"
 #include "jobs/CheckJob.h"
 #include "jobs/FormatJob.h"

@@ -18,7 +18,7 @@
 #include <cmath>
 
 #include "drives/DriveSelection.h"
-#include "drives/FormatRequestRules.h"
+#include "drives/VolumeName.h"
 #include "jobs/CheckJob.h"
 #include "jobs/InfoJob.h"
 #include "jobs/RefreshJob.h"

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
+#include "drives/TranslatedWording.h"
 #include "ui/BusyIndicator.h"
 #include "ui/ContentView.h"
 #include "ui/ContentViewWidgets.h"
@@ -139,7 +140,8 @@ void ContentView::buildLayout() {
   ui_->clusterMenu = new QComboBox(clusterPicker);
   ui_->clusterMenu->setObjectName(QStringLiteral("clusterMenu"));
   for (const ClusterOption& option : ClusterOption::allCases())
-    ui_->clusterMenu->addItem(option.bytes() ? option.rawValue() : ClusterOption::defaultName());
+    ui_->clusterMenu->addItem(QString::fromStdString(
+        option.bytes() ? option.rawValue() : ClusterOption::defaultName(TranslatedWording())));
   clusterLabel->setBuddy(ui_->clusterMenu);
   describe(ui_->clusterMenu, tr("Cluster size"),
            tr("Bytes per cluster of the new file system; Default lets the "

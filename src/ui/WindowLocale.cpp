@@ -3,7 +3,7 @@
 
 #include "ui/WindowLocale.h"
 
-#include "drives/ByteCount.h"
+#include "drives/NumberLocale.h"
 
 namespace tessaro {
 
@@ -14,7 +14,7 @@ QString windowByteCount(qint64 bytes) { return formatByteCount(bytes, windowLoca
 // Discovery describes a drive beginning with its size, which is all that
 // changes; any other description is shown as it is.
 QString windowDriveDescription(const Drive& drive) {
-  const QString size = formatByteCount(drive.size);
+  const QString size = QString::fromStdString(formatByteCount(drive.size));
   if (drive.size <= 0 || !drive.description.startsWith(size + QLatin1Char(' ')))
     return drive.description;
   return windowByteCount(drive.size) + drive.description.mid(size.size());

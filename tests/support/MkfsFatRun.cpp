@@ -103,6 +103,18 @@ MkfsFatBootSector runMkfsFatOnSparseFile(const QStringList& arguments, qint64 pa
   return sector;
 }
 
+namespace {
+
+// What the format tells mkfs.fat for that layout, for a run on a file.
+QStringList mkfsArguments(const Fat32Layout& planned) {
+  QStringList arguments;
+  for (const std::string& word : linuxMkfsArguments(planned, "T"))
+    arguments << QString::fromStdString(word);
+  return arguments;
+}
+
+}  // namespace
+
 QString clusterRuleDisagreement(std::optional<int> clusterBytes, qint64 diskBytes, int sectorBytes,
                                 const QString& directory) {
   const PartitionLayout partition = fat32PartitionLayout(diskBytes, sectorBytes);
@@ -112,9 +124,8 @@ QString clusterRuleDisagreement(std::optional<int> clusterBytes, qint64 diskByte
   if (planned.clusterSectors == 0) {  // a cluster smaller than a sector
     return accepted ? QStringLiteral("accepted a cluster smaller than a sector") : QString();
   }
-  const MkfsFatBootSector made =
-      runMkfsFatOnSparseFile(linuxMkfsArguments(planned, QStringLiteral("T")),
-                             partition.sectorCount * sectorBytes, sectorBytes, directory);
+  const MkfsFatBootSector made = runMkfsFatOnSparseFile(
+      mkfsArguments(planned), partition.sectorCount * sectorBytes, sectorBytes, directory);
   const bool valid =
       made.made && made.clusters() >= kFat32MinClusters && made.clusters() <= kFat32MaxClusters;
   QStringList differences;

@@ -18,6 +18,7 @@
 #include "LoopDisk.h"
 #include "drives/FormatRequestRules.h"
 #include "drives/ProbeProgress.h"
+#include "drives/TranslatedWording.h"
 #include "i18n/Translations.h"
 #include "jobs/ReportTexts.h"
 #include "ui/StatusLog.h"
@@ -101,10 +102,11 @@ TEST_F(GermanStartTest, BuiltLinesInGerman) {
   const std::pair<QString, const char*> rows[] = {
       {reportText::drivesFound(1), "1 externes Laufwerk/Wechsellaufwerk gefunden."},
       {reportText::drivesFound(3), "3 externe Laufwerke/Wechsellaufwerke gefunden."},
-      {*refuseClusterSize(65536, 300LL * 1024 * 1024, 512),
+      {QString::fromStdString(
+           *refuseClusterSize(65536, 300LL * 1024 * 1024, 512, std::nullopt, TranslatedWording())),
        "Eine Clustergröße von 65536 Bytes ergibt auf diesem Laufwerk 4.780 Cluster, FAT32 braucht "
        "aber 65.525 bis 268.435.445. Bitte Standard, 512, 1024, 2048 oder 4096 wählen."},
-      {*refuseLinuxVolumeName("%1 %2 %3 %4X"),
+      {QString::fromStdString(*refuseLinuxVolumeName("%1 %2 %3 %4X", TranslatedWording())),
        "Die Volumebezeichnung \"%1 %2 %3 %4X\" ist 12 Zeichen lang; FAT32 erlaubt höchstens 11."},
       {StatusLog::droppedNotice(1234567),
        "[1.234.567 frühere Zeilen werden hier nicht angezeigt; „Protokoll speichern …“ behält "

@@ -19,7 +19,8 @@ files=("$translations"/tessaro_*.ts)
 for ts in "${files[@]}"; do
   copy="$scratch/$(basename "$ts")"
   cp "$ts" "$copy"
-  "$lupdate" -silent -I "$src" -locations none "@$scratch/sources" -ts "$copy" >/dev/null 2>"$scratch/lupdate.log"
+  "$lupdate" -silent -I "$src" -locations none -tr-function-alias QT_TRANSLATE_NOOP+=TESSARO_TRANSLATABLE \
+    "@$scratch/sources" -ts "$copy" >/dev/null 2>"$scratch/lupdate.log"
   stale=$(grep -cE 'type="(unfinished|vanished|obsolete)"' "$copy" || true)
   if [ "$stale" -ne 0 ]; then
     echo "$(basename "$ts"): $stale text(s) new, changed or gone since the last update:"

@@ -7,7 +7,7 @@
 
 TEST(ByteCount, DecimalUnitsWithFewDecimals) {
   // clang-format off
-  const std::pair<qint64, const char*> cases[] = {
+  const std::pair<std::int64_t, const char*> cases[] = {
       {0, "0 B"}, {1, "1 B"}, {999, "999 B"}, {1499, "1 KB"}, {1500, "2 KB"},
       {999'999, "1 MB"}, {1'500'000, "1.5 MB"}, {15'758'000'000, "15.76 GB"},
       {32'000'000'000, "32 GB"}, {999'999'999'999, "1 TB"}, {-1500, "-2 KB"}};

@@ -3,19 +3,17 @@
 
 #include <gtest/gtest.h>
 
-#include <QStringList>
-
 #include "drives/ClusterOption.h"
 
 using tessaro::ClusterOption;
 
 TEST(ClusterOption, RawValuesParseExactlyAndGiveBytes) {
-  QStringList labels;
+  std::string labels;
   for (ClusterOption option : ClusterOption::allCases()) {
-    labels << option.rawValue();
+    labels += (labels.empty() ? "" : ",") + option.rawValue();
     EXPECT_EQ(ClusterOption::fromRawValue(option.rawValue()), option);
   }
-  EXPECT_EQ(labels.join(','), "Default,512,1024,2048,4096,8192,16384,32768,65536");
+  EXPECT_EQ(labels, "Default,512,1024,2048,4096,8192,16384,32768,65536");
   for (const char* bad : {"default", " 512", "512 ", "", "1000"})
     EXPECT_FALSE(ClusterOption::fromRawValue(bad)) << bad;
   EXPECT_EQ(ClusterOption(ClusterOption::Default).bytes(), std::nullopt);

@@ -56,12 +56,12 @@ TEST(Fat32LayoutTest, ClusterRulesAcceptExactlyWhatMkfsFatMakesIntoAValidFat32) 
         EXPECT_EQ(test::clusterRuleDisagreement(option.bytes(), diskBytes, sectorBytes, dir.path())
                       .toStdString(),
                   "")
-            << option.rawValue().toStdString();
+            << option.rawValue();
         // Every drive that spares the room gets the flash alignment.
         const Fat32Layout planned = plannedFat32Layout(
             partition, sectorBytes, formatClusterBytes(option.bytes(), partition, sectorBytes));
         if (accepted && diskBytes >= 64 * kMiB) {
-          EXPECT_TRUE(planned.flashAligned) << option.rawValue().toStdString();
+          EXPECT_TRUE(planned.flashAligned) << option.rawValue();
         }
       }
       // "Default" works wherever any size works, and is mkfs.fat's own

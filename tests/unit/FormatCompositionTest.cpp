@@ -12,6 +12,7 @@
 #include "drives/Fat32Layout.h"
 #include "drives/FormatRequestRules.h"
 #include "drives/LogicalSectorSize.h"
+#include "drives/VolumeName.h"
 #include "drives/linux/LinuxDiskTools.h"
 #include "drives/linux/PartitionNaming.h"
 #include "drives/mac/MacDiskTools.h"
@@ -39,6 +40,8 @@ QString macLine(const QString& label, std::optional<int> bytes) {
 std::string text(const std::optional<QString>& refusal) {
   return refusal.value_or(QString()).toStdString();
 }
+std::string text(const std::optional<std::string>& refusal) { return refusal.value_or(""); }
+std::string text(const QString& refusal) { return refusal.toStdString(); }
 
 TEST(FormatCompositionTest, MacRunsTheFourInvocationsQuotedAndUpperCased) {
   const PrivilegedCommand command =
@@ -61,7 +64,7 @@ TEST(FormatCompositionTest, PartitionIsCappedAtTheMbrLimitAndNamedAsTheKernelDoe
   EXPECT_EQ(linuxFormatNotes(plan).size(), 1);
   plan.logicalSectorSize = 4096;  // 4 KiB sectors reach 16 TiB
   EXPECT_EQ(linuxPartitionSteps(plan).at(1).input, "label: dos\nstart=256, type=c\n");
-  EXPECT_TRUE(linuxFormatNotes(plan).isEmpty());
+  EXPECT_TRUE(linuxFormatNotes(plan).empty());
   // A partition size is named in the table, in whole MiB, and never runs past the MBR's limit.
   plan.partitionBytes = kGiB + 12345;
   EXPECT_EQ(linuxPartitionSteps(plan).at(1).input, "label: dos\nstart=256, size=262144, type=c\n");
@@ -81,16 +84,17 @@ TEST(FormatValidationTest, VolumeNameRulesOfMkfsFatAndNewfsMsdosSayWhatToChange)
   ASSERT_GT(rows.size(), 8);
   for (const test::DataRow& row : rows) {
     ASSERT_EQ(row.fields.size(), 3) << row.where.toStdString();
-    const QString name = QString::fromUtf8(test::unescaped(row.fields[0]));
+    const std::string name = test::unescaped(row.fields[0]).toStdString();
     EXPECT_EQ(text(refuseLinuxVolumeName(name)), test::unescaped(row.fields[1]).toStdString())
         << row.where.toStdString();
     EXPECT_EQ(text(refuseMacVolumeName(name)), test::unescaped(row.fields[2]).toStdString())
         << row.where.toStdString();
   }
-  for (const QChar c : QStringLiteral(R"(*?.,;:/\|+=<>[]")")) {
-    const QString refusal = "The volume name may not contain \"" + QString(c) + "\"; remove it.";
-    EXPECT_EQ(refuseLinuxVolumeName(QString("A") + c), refusal);
-    EXPECT_EQ(refuseMacVolumeName(QString("A") + c), refusal);
+  for (const char c : std::string(R"(*?.,;:/\|+=<>[]")")) {
+    const std::string refusal =
+        "The volume name may not contain \"" + std::string(1, c) + "\"; remove it.";
+    EXPECT_EQ(refuseLinuxVolumeName("A" + std::string(1, c)), refusal);
+    EXPECT_EQ(refuseMacVolumeName("A" + std::string(1, c)), refusal);
   }
   EXPECT_TRUE(MacDiskTools().validateFormat(request("/dev/disk4", "twelve chars", 4096)));
 }
@@ -138,7 +142,7 @@ TEST(FormatValidationTest, SectorSizesThatNoDriveHasAreRefusedAndSizesDoNotOverf
   for (const int sectorBytes : {0, -512, 256, 1000, 131072, 1 << 30, INT_MAX, INT_MIN}) {
     SCOPED_TRACE(sectorBytes);
     EXPECT_FALSE(isValidLogicalSectorSize(sectorBytes));
-    EXPECT_EQ(refuseClusterSize(4096, 16 * kGiB, sectorBytes), refusal);
+    EXPECT_EQ(text(refuseClusterSize(4096, 16 * kGiB, sectorBytes)), text(refusal));
     EXPECT_EQ(fat32PartitionLayout(16 * kGiB, sectorBytes).sectorCount, 0);
   }
   for (const int sectorBytes : {512, 1024, 4096, 65536}) {

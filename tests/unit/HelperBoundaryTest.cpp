@@ -155,7 +155,8 @@ TEST(HelperBoundaryTest, EventLinesThatAToolPrintsAreShownAndNeverTold) {
   QStringList expected{"text: $ /bin/cat " + fixture};
   for (const QString& line : printed) expected << "text: " + line;
   expected << "text: Done.";
-  EXPECT_EQ(framesWhileRunning({{"/bin/cat", fixture}, {}}, "Done.").mid(1), expected);
+  EXPECT_EQ(framesWhileRunning({{"/bin/cat", fixture.toStdString()}, {}}, "Done.").mid(1),
+            expected);
   EXPECT_EQ(framesWhileRunning({{"/bin/sh", "-c",
                                  "printf '@@tessa'; sleep 0.2; printf 'ro-event@@ "
                                  "{\"event\":\"writing\"}\\n@@tessaro'"},

@@ -13,6 +13,7 @@
 #include "drives/DiscoveryRule.h"
 #include "drives/DriveFactsJson.h"
 #include "drives/FormatRequestRules.h"
+#include "drives/TranslatedWording.h"
 #include "drives/linux/LinuxBlockDevices.h"
 #include "drives/linux/LsblkDevice.h"
 #include "drives/linux/PartitionNaming.h"
@@ -95,15 +96,19 @@ QList<BlockDevice> LinuxDiskTools::parseBlockDevices(const QString& listText) co
 }
 
 std::optional<QString> LinuxDiskTools::validateFormat(const FormatRequest& request) const {
-  if (auto refusal = refuseLinuxVolumeName(request.volumeName)) return refusal;
+  const TranslatedWording wording;
+  if (auto refusal = refuseLinuxVolumeName(request.volumeName.toStdString(), wording))
+    return QString::fromStdString(*refusal);
   // The drive's logical sector size is known only to the helper, which checks
   // again with it; nearly every removable drive has 512-byte sectors.
   if (request.drive.size > 0) {
     if (request.partitionBytes) {
-      if (auto refusal = refusePartitionSize(*request.partitionBytes, request.drive.size))
-        return refusal;
+      if (auto refusal = refusePartitionSize(*request.partitionBytes, request.drive.size, wording))
+        return QString::fromStdString(*refusal);
     }
-    return refuseClusterSize(request.clusterBytes, request.drive.size, 512, request.partitionBytes);
+    if (auto refusal = refuseClusterSize(request.clusterBytes, request.drive.size, 512,
+                                         request.partitionBytes, wording))
+      return QString::fromStdString(*refusal);
   }
   return std::nullopt;
 }

@@ -5,12 +5,12 @@
 
 #include <QCoreApplication>
 
-#include "drives/CheckLine.h"
 #include "drives/DevicePaths.h"
 #include "drives/DiscoveryRule.h"
 #include "drives/DiskIdentifier.h"
 #include "drives/FormatRequestRules.h"
 #include "drives/ShellQuote.h"
+#include "drives/TranslatedWording.h"
 #include "drives/mac/PropertyList.h"
 #include "drives/mac/PropertyListFacts.h"
 #include "exec/Error.h"
@@ -92,14 +92,19 @@ std::optional<Drive> MacDiskTools::parseDriveInfo(const QString& text,
 }
 
 std::optional<QString> MacDiskTools::validateFormat(const FormatRequest& request) const {
-  if (auto refusal = refuseMacVolumeName(request.volumeName)) return refusal;
+  const TranslatedWording wording;
+  if (auto refusal = refuseMacVolumeName(request.volumeName.toStdString(), wording))
+    return QString::fromStdString(*refusal);
   if (request.partitionBytes) {
     return QCoreApplication::translate("DiskTools",
                                        "Formatting only part of a drive is not available on macOS "
                                        "yet.");
   }
-  if (request.drive.size > 0)
-    return refuseClusterSize(request.clusterBytes, request.drive.size, 512);
+  if (request.drive.size > 0) {
+    if (auto refusal =
+            refuseClusterSize(request.clusterBytes, request.drive.size, 512, std::nullopt, wording))
+      return QString::fromStdString(*refusal);
+  }
   return std::nullopt;
 }
 
@@ -110,7 +115,7 @@ QString MacDiskTools::formattedPartitionPath(const Drive& drive) const {
 // Erase with an MBR scheme, unmount the new partition, rebuild it as FAT32
 // through its raw node, mount it again.
 PrivilegedCommand MacDiskTools::formatCommand(const FormatRequest& request) const {
-  const QString name = shellQuote(request.volumeName);
+  const QString name = QString::fromStdString(shellQuote(request.volumeName.toStdString()));
   const QString partition = formattedPartitionPath(request.drive);
   const QString rawPartition = rawDevicePathOf(partition);
   const auto& bytes = request.clusterBytes;
@@ -167,6 +172,15 @@ QString MacDiskTools::parseFirstPartition(const QString& text, const QString&) c
     return *diskId + QStringLiteral("s1");
   }
   throw noPartitionIdentifier();
+}
+
+QString macCheckLine(const QString& targetBsdName, const QString& diskutilPath, bool readOnly) {
+  const QString target = devicePathOf(targetBsdName);
+  return diskutilPath + QStringLiteral(" unmount ") + target + QStringLiteral(" &&\n") +
+         (readOnly ? QStringLiteral("/sbin/fsck_msdos -n ")
+                   : QStringLiteral("/sbin/fsck_msdos -fy ")) +
+         rawDevicePathOf(target) + QStringLiteral(" &&\n") + diskutilPath +
+         QStringLiteral(" mount ") + target;
 }
 
 PrivilegedCommand MacDiskTools::checkCommand(const QString& targetBsdName, CheckMode mode) const {

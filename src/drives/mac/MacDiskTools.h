@@ -40,4 +40,9 @@ class MacDiskTools : public DiskTools {
   QString diskutilPath_;
 };
 
+// Unmount, check and repair on the raw device (or, readOnly, only check it:
+// fsck_msdos -n), mount again, on three lines joined by "&&".
+QString macCheckLine(const QString& targetBsdName, const QString& diskutilPath,
+                     bool readOnly = false);
+
 }  // namespace tessaro

@@ -65,8 +65,8 @@ int checkVerb(const QStringList& args) {
                  visibleText(mount, LineFeeds::escape) + QStringLiteral(", outside /media."));
       }
     }
-    for (const ToolStep& step :
-         linuxUnmountSteps(tools.path(QStringLiteral("umount")), {target.path()})) {
+    for (const ToolStep& step : linuxUnmountSteps(
+             tools.path(QStringLiteral("umount")).toStdString(), {target.path().toStdString()})) {
       const int status = run.run(step);
       if (status != 0) {
         stop(HelperContract::toolFailed,
@@ -87,13 +87,13 @@ int checkVerb(const QStringList& args) {
   // exclusively from here to its end (fsck.fat's own open is not exclusive).
   held.holdExclusively(target);
 
-  const QString fsck = tools.path(QStringLiteral("fsck.fat"));
+  const std::string fsck = tools.path(QStringLiteral("fsck.fat")).toStdString();
+  const std::string targetPath = target.path().toStdString();
   if (readOnly) {
     // fsck.fat -n opens the file system read-only and changes nothing: no
     // writing event, and a cancel leaves the drive as it was.
     run.planSteps(1);
-    const int found =
-        run.run({{fsck, QStringLiteral("-n"), QStringLiteral("-v"), target.path()}, {}});
+    const int found = run.run({{fsck, "-n", "-v", targetPath}, {}});
     run.allStepsDone();
     if (found == 0 || found == 1) return found == 0 ? 0 : 4;
     stop(HelperContract::toolFailed, QStringLiteral("Failed: fsck.fat ended with status ") +
@@ -104,13 +104,11 @@ int checkVerb(const QStringList& args) {
   // fsck.fat tells no fraction of its own: progress is its repair and its
   // second look, when it takes one.
   run.planSteps(2);
-  const int repair = run.run(
-      {{fsck, QStringLiteral("-a"), QStringLiteral("-w"), QStringLiteral("-v"), target.path()},
-       {}});
+  const int repair = run.run({{fsck, "-a", "-w", "-v", targetPath}, {}});
   // Statuses from 64 on are a signal's (128 + n): fsck.fat did not end by itself.
   if (repair < 64) run.stepDone();
   std::optional<int> recheck;
-  if (repair == 1) recheck = run.run({{fsck, QStringLiteral("-n"), target.path()}, {}});
+  if (repair == 1) recheck = run.run({{fsck, "-n", targetPath}, {}});
   const int status = linuxCheckStatus(repair, recheck);
   if (status >= 64 || (recheck && *recheck >= 64)) {
     stop(HelperContract::toolFailed,

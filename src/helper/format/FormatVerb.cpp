@@ -77,7 +77,7 @@ KernelDevice waitForPartition(VerbRun& run, const KernelDevice& disk) {
 // claimed it in the moment between.
 void runWriteStep(VerbRun& run, const ToolStep& step) {
   const int status = run.run(step);
-  const QString program = QFileInfo(step.command.first()).fileName();
+  const QString program = QFileInfo(QString::fromStdString(step.command.front())).fileName();
   if (status != 0) {
     // The tool's own status, where it fits below the helper's.
     stop(status > 0 && status < 64 ? status : int(HelperContract::toolFailed),
@@ -136,7 +136,7 @@ FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& d
   QString failure;
   const std::optional<QByteArray> table = readSector(diskPath, 0, 512, &failure);
   if (!table) unreadable(QStringLiteral("the partition table of ") + diskPath, failure);
-  readMbr(*table, found);
+  readMbr(table->toStdString(), found);
 
   // fsck.fat exits 1 when it finds errors; anything else above is its failure.
   const ToolOutput fsck = run.capture({tools.path(QStringLiteral("fsck.fat")), QStringLiteral("-n"),
@@ -144,11 +144,11 @@ FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& d
   if (!fsck.started || !fsck.error.isEmpty() || fsck.status > 1)
     readBackFailed(run, QStringLiteral("fsck.fat"), fsck);
   found.fsckClean = fsck.status == 0;
-  readFsckVerbose(QString::fromUtf8(fsck.standardOutput), found);
+  readFsckVerbose(fsck.standardOutput.toStdString(), found);
 
   const std::optional<QByteArray> bootSector = partition.read(0, 512, &failure);
   if (!bootSector) unreadable(QStringLiteral("the boot sector of ") + partitionPath, failure);
-  readBootSector(*bootSector, found);
+  readBootSector(bootSector->toStdString(), found);
   // The root directory is cluster 2, the first of the data area.
   const qint64 rootOffset =
       qint64(found.reservedSectors + found.fatCount * found.fatSectors) * found.bytesPerSector;
@@ -159,7 +159,7 @@ FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& d
     if (!read) unreadable(QStringLiteral("the root directory of ") + partitionPath, failure);
     rootCluster = *read;
   }
-  readFatVolume(*bootSector, rootCluster, found);
+  readFatVolume(bootSector->toStdString(), rootCluster.toStdString(), found);
   return found;
 }
 
@@ -172,7 +172,7 @@ void settleUdev(const HelperTools& tools) {
   if (udevadm.isEmpty()) return;
   CancelWatch unwatched(-1);
   VerbRun run(unwatched);
-  run.run({{udevadm, QStringLiteral("settle"), QStringLiteral("--timeout=30")}, {}});
+  run.run({{udevadm.toStdString(), "settle", "--timeout=30"}, {}});
 }
 
 }  // namespace
@@ -193,14 +193,17 @@ int formatVerb(const QStringList& args) {
   const std::optional<int> clusterBytes = clusterArgument(args[2]);
   const std::optional<qint64> partitionBytes =
       args.size() == 4 ? std::optional<qint64>(partitionSizeArgument(args[3])) : std::nullopt;
-  if (const auto refusal = refuseLinuxVolumeName(volumeName)) {
-    stop(HelperContract::refusedRequest, QStringLiteral("Refused: ") + *refusal);
+  if (const auto refusal = refuseLinuxVolumeName(volumeName.toStdString())) {
+    stop(HelperContract::refusedRequest,
+         QStringLiteral("Refused: ") + QString::fromStdString(*refusal));
   }
 
-  HelperTools tools(linuxFormatToolNames() + QStringList{QStringLiteral("udevadm")});
+  QStringList toolNames;
+  for (const std::string& name : linuxFormatToolNames()) toolNames << QString::fromStdString(name);
+  HelperTools tools(toolNames + QStringList{QStringLiteral("udevadm")});
   {
     // udevadm is used where it is there; the rest is needed.
-    HelperTools needed(linuxFormatToolNames());
+    HelperTools needed(toolNames);
     requireTools(needed);
   }
   HeldDisk held(
@@ -213,17 +216,20 @@ int formatVerb(const QStringList& args) {
   const LsblkDevice& tree = held.tree();
   if (partitionBytes) {
     if (auto refusal = refusePartitionSize(*partitionBytes, tree.size)) {
-      stop(HelperContract::refusedRequest, QStringLiteral("Refused: ") + *refusal);
+      stop(HelperContract::refusedRequest,
+           QStringLiteral("Refused: ") + QString::fromStdString(*refusal));
     }
   }
   if (auto refusal = refuseClusterSize(clusterBytes, tree.size, tree.logicalSectorSize.value_or(0),
                                        partitionBytes)) {
-    stop(HelperContract::refusedRequest, QStringLiteral("Refused: ") + *refusal);
+    stop(HelperContract::refusedRequest,
+         QStringLiteral("Refused: ") + QString::fromStdString(*refusal));
   }
 
   LinuxFormatPlan plan;
-  plan.diskPath = disk.path();
-  plan.mountedDevices = mountedDevices(tree);
+  plan.diskPath = disk.path().toStdString();
+  for (const QString& mounted : mountedDevices(tree))
+    plan.mountedDevices.push_back(mounted.toStdString());
   for (const LsblkDevice& child : tree.children) {
     // Every device passed to a tool is one the kernel names below this disk.
     StopReason why;
@@ -236,18 +242,19 @@ int formatVerb(const QStringList& args) {
                                               QStringLiteral(" is not a partition of ") +
                                               disk.path() + QStringLiteral("."));
     }
-    plan.partitionPaths << partition.path();
+    plan.partitionPaths.push_back(partition.path().toStdString());
   }
   plan.diskBytes = tree.size;
   plan.logicalSectorSize = tree.logicalSectorSize.value_or(0);
-  plan.volumeName = volumeName;
+  plan.volumeName = volumeName.toStdString();
   plan.clusterBytes = clusterBytes;
   plan.partitionBytes = partitionBytes;
-  plan.tools = tools.paths();
-  for (const QString& note : linuxFormatNotes(plan)) printLine(note);
+  for (auto found = tools.paths().begin(); found != tools.paths().end(); ++found)
+    plan.tools[found.key().toStdString()] = found.value().toStdString();
+  for (const std::string& note : linuxFormatNotes(plan)) printLine(QString::fromStdString(note));
 
   // Unmounted, nothing else may hold the disk or a partition of it.
-  held.unmount(linuxUnmountSteps(plan.tools.value(QStringLiteral("umount")), plan.mountedDevices));
+  held.unmount(linuxUnmountSteps(plan.tools["umount"], plan.mountedDevices));
 
   // How the disk stays held from the busy test to the last write. The
   // helper's lock (flock) keeps udev and every program that follows the
@@ -274,13 +281,14 @@ int formatVerb(const QStringList& args) {
   // Progress by step: the table's (wipefs, the helper's own clearing,
   // sfdisk, partx) and mkfs.fat. The read-back that follows tells its end by
   // the result event.
-  const QList<ToolStep> tableSteps = linuxPartitionSteps(plan);
+  const std::vector<ToolStep> tableSteps = linuxPartitionSteps(plan);
   run.planSteps(int(tableSteps.size()) + 2);
   const PartitionLayout layout =
       fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize, plan.partitionBytes);
-  runWriteStep(run, tableSteps.first());
+  runWriteStep(run, tableSteps.front());
   clearBeforePartition(run, claim, disk.path(), layout.startSector * plan.logicalSectorSize);
-  for (const ToolStep& step : tableSteps.mid(1)) runWriteStep(run, step);
+  for (auto step = tableSteps.begin() + 1; step != tableSteps.end(); ++step)
+    runWriteStep(run, *step);
   const KernelDevice partition = waitForPartition(run, disk);
   claim.release();
   runWriteStep(run, linuxMkfsStep(plan));
@@ -293,7 +301,7 @@ int formatVerb(const QStringList& args) {
   FormatExpectation expected;
   expected.partitionStart = layout.startSector;
   if (layout.sized) expected.partitionSectors = layout.sectorCount;
-  expected.volumeName = volumeName;
+  expected.volumeName = volumeName.toStdString();
   expected.clusterBytes = int(fileSystem.clusterBytes());
   expected.dataAlignment = fileSystem.dataAlignmentBytes();
   const FormatCheck check =
@@ -304,7 +312,8 @@ int formatVerb(const QStringList& args) {
   // A drive that does not hold what was asked is the run's failure, said in a
   // line of its own; what matches the result event tells, and the caller
   // says it in the user's language.
-  if (!check.verdict.matches) sayFailure(HelperContract::verificationFailed, check.line);
+  if (!check.verdict.matches)
+    sayFailure(HelperContract::verificationFailed, QString::fromStdString(check.line));
 
   held.release();
   settleUdev(tools);
