@@ -68,9 +68,9 @@ int BatchRun::run(const std::vector<std::string>& args, const VerbRunner& runVer
       !std::all_of(names.begin(), names.end(), [](const std::string& name) {
         return KernelDevice::hasKernelNameShape(QString::fromStdString(name));
       }))
-    return sayFailure(HelperContract::usage, QString::fromUtf8(kUsage));
+    return sayFailure(HelperContract::usage, std::string(kUsage));
   if (const std::optional<std::string> refusal = namedTwice(names))
-    return sayFailure(HelperContract::refusedDevice, QString::fromStdString(*refusal));
+    return sayFailure(HelperContract::refusedDevice, *refusal);
 
   std::vector<Disk> disks(names.size());
   for (std::size_t i = 0; i < names.size(); ++i) disks[i].name = names[i];

@@ -11,7 +11,9 @@
 #include <unistd.h>
 
 #include <array>
+#include <cctype>
 #include <cerrno>
+#include <string_view>
 
 #include "contract/HelperContract.h"
 
@@ -22,6 +24,14 @@ namespace {
 volatile sig_atomic_t terminationRequested = 0;
 // Written once by the SIGTERM handler and never read empty: it stays readable.
 int terminationPipe[2] = {-1, -1};
+
+// text without the white space (as isspace says) at either end.
+std::string_view trimmed(std::string_view text) {
+  const auto space = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+  while (!text.empty() && space(text.front())) text.remove_prefix(1);
+  while (!text.empty() && space(text.back())) text.remove_suffix(1);
+  return text;
+}
 
 void onTermination(int) {
   const int saved = errno;
@@ -116,9 +126,9 @@ CancelWatch::State CancelWatch::readAvailable() {
     // start of one that cannot become it, is no request the helper knows and
     // stops the run as the cancel line does. So no input can stand between
     // the run and a cancel.
-    if (pending_.contains('\n')) return requestStop();
-    const QByteArray start = pending_.trimmed();
-    if (!QByteArray(HelperContract::cancelRequest).startsWith(start)) return requestStop();
+    if (pending_.find('\n') != std::string::npos) return requestStop();
+    if (!std::string_view(HelperContract::cancelRequest).starts_with(trimmed(pending_)))
+      return requestStop();
   }
 }
 

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include <QByteArray>
+#include <string>
 
 namespace tessaro::helper {
 
@@ -56,7 +56,7 @@ class CancelWatch {
   int epoll_ = -1;
   bool inputWatched_ = false;
   State state_ = State::quiet;
-  QByteArray pending_;
+  std::string pending_;
 };
 
 }  // namespace tessaro::helper

@@ -84,8 +84,8 @@ DiskLock::Outcome DiskLock::lock(const KernelDevice& disk, QString* why) {
   loop_ = loop;
   if (const auto change = changed()) {
     const bool failed = change->status == HelperContract::toolFailed;
-    *why = failed ? change->line.chopped(1) + QStringLiteral("; nothing was written.")
-                  : change->line + QStringLiteral(" Nothing was written.");
+    *why = QString::fromStdString(failed ? change->lineWithoutStop() + "; nothing was written."
+                                         : change->line + " Nothing was written.");
     release();
     if (change->status == HelperContract::noSuchDevice) return Outcome::gone;
     return failed ? Outcome::failed : Outcome::changed;

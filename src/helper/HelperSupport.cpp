@@ -77,7 +77,7 @@ KernelDevice deviceNamed(const QString& name) {
   const KernelDevice device = KernelDevice::find(name, &why);
   if (!device.isValid()) {
     stop(why.status, why.status == HelperContract::toolFailed
-                         ? why.line.chopped(1) + QStringLiteral("; nothing was written.")
+                         ? why.lineWithoutStop() + "; nothing was written."
                          : why.line);
   }
   return device;
@@ -158,7 +158,7 @@ LsblkDevice guardedDisk(const KernelDevice& device) {
   if (const auto loopRefused = loopRefusal(wholeDisk, numbers)) {
     stop(loopRefused->status,
          loopRefused->status == HelperContract::toolFailed
-             ? loopRefused->line.chopped(1) + QStringLiteral("; nothing was written.")
+             ? loopRefused->lineWithoutStop() + "; nothing was written."
              : loopRefused->line);
   }
   return disk;

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QStringList>
+#include <string>
+#include <vector>
 
 namespace tessaro::helper {
 
@@ -11,9 +13,16 @@ namespace tessaro::helper {
 // process's exit status (HelperContract::Status, or a tool's own below 64).
 // Stopping early throws HelperStop after the failure event and the line that
 // says why.
-int formatVerb(const QStringList& args);
-int checkVerb(const QStringList& args);
-int infoVerb(const QStringList& args);
-int probeVerb(const QStringList& args);
+int formatVerb(const std::vector<std::string>& args);
+int checkVerb(const std::vector<std::string>& args);
+int infoVerb(const std::vector<std::string>& args);
+int probeVerb(const std::vector<std::string>& args);
+
+// Qt bridge: goes when its callers are std-only
+inline QStringList qtWords(const std::vector<std::string>& words) {
+  QStringList list;
+  for (const std::string& word : words) list << QString::fromStdString(word);
+  return list;
+}
 
 }  // namespace tessaro::helper

@@ -145,7 +145,7 @@ std::optional<QList<LoopBacking>> LoopBacking::allBound(const QString& except, Q
     if (!loop.isValid() && !clearsItself) {
       if (why.status == HelperContract::noSuchDevice) continue;  // detached meanwhile
       if (why.status == HelperContract::toolFailed) {
-        *failure = why.line.mid(8).chopped(1);  // without "Failed: " and the full stop
+        *failure = QString::fromStdString(why.lineWithoutStop()).mid(8);  // without "Failed: " and the full stop
         return std::nullopt;
       }
     }

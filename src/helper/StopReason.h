@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QString>
+#include <string>
+#include <utility>
 
 namespace tessaro::helper {
 
@@ -11,7 +13,17 @@ namespace tessaro::helper {
 // and the line that says why, for the failure event and for people.
 struct StopReason {
   int status = 0;
-  QString line;
+  std::string line;
+
+  StopReason() = default;
+  StopReason(int status, std::string line) : status(status), line(std::move(line)) {}
+  // Qt bridge: goes when its callers are std-only
+  StopReason(int status, const QString& line) : status(status), line(line.toStdString()) {}
+  // The line without its closing full stop, for a caller that goes on with
+  // "; " and what was written.
+  std::string lineWithoutStop() const {
+    return !line.empty() && line.back() == '.' ? line.substr(0, line.size() - 1) : line;
+  }
 };
 
 }  // namespace tessaro::helper

@@ -3,7 +3,7 @@
 
 #include "helper/VerbRun.h"
 
-#include <QFileInfo>
+#include <QStringList>
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -22,55 +22,60 @@ namespace {
 // runs per process, and stopping need not reach its VerbRun.
 bool runWrites = false;
 
-QString programName(const QStringList& command) { return QFileInfo(command.value(0)).fileName(); }
+// The program's own name: what follows the last slash of its path.
+std::string programName(const std::vector<std::string>& command) {
+  if (command.empty()) return {};
+  const std::string& path = command.front();
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
 
 }  // namespace
 
-bool printLine(const QString& line) {
-  return StandardOutput::write(contract::FrameWriter::textFrames(line.toUtf8().toStdString()));
+bool printLine(std::string_view line) {
+  return StandardOutput::write(contract::FrameWriter::textFrames(std::string(line)));
 }
 
 bool printEvent(const contract::HelperEvent& event) {
   return StandardOutput::write(contract::FrameWriter::eventFrame(event.json()));
 }
 
-QString outputLostLine() {
-  return QStringLiteral("Output lost: standard output could not be written (") +
-         QString::fromLocal8Bit(std::strerror(StandardOutput::lostError())) + QLatin1Char(')');
+std::string outputLostLine() {
+  return std::string("Output lost: standard output could not be written (") +
+         std::strerror(StandardOutput::lostError()) + ')';
 }
 
-int sayFailure(int status, const QString& line, const QString& tool) {
-  printEvent(contract::HelperEvent(contract::FailureEvent{HelperContract::failureKind(status),
-                                                          runWrites, tool.toStdString(), status,
-                                                          line.toStdString()}));
+int sayFailure(int status, const std::string& line, const std::string& tool) {
+  printEvent(contract::HelperEvent(
+      contract::FailureEvent{HelperContract::failureKind(status), runWrites, tool, status, line}));
   printLine(line);
   return status;
 }
 
-void stop(int status, const QString& line, const QString& tool) {
+void stop(int status, const std::string& line, const std::string& tool) {
   throw HelperStop(sayFailure(status, line, tool));
 }
 
 int endRun(int status) {
   if (status != HelperContract::success || StandardOutput::lostError() == 0) return status;
   return sayFailure(HelperContract::outputLost,
-                    outputLostLine() + QStringLiteral(": the run ended as asked, but its caller "
-                                                      "may not have been told."));
+                    outputLostLine() +
+                        ": the run ended as asked, but its caller may not have been told.");
 }
 
-void VerbRun::setCancelLines(QString beforeWriting, QString afterWriting) {
+void VerbRun::setCancelLines(std::string beforeWriting, std::string afterWriting) {
   cancelBefore_ = std::move(beforeWriting);
   cancelAfter_ = std::move(afterWriting);
 }
 
-QString VerbRun::writtenNote() const {
-  return writing_ && !writtenNote_.isEmpty() ? writtenNote_ : QStringLiteral("nothing was written.");
+std::string VerbRun::writtenNote() const {
+  return writing_ && !writtenNote_.empty() ? writtenNote_ : "nothing was written.";
 }
 
 void VerbRun::markWriting(bool finishWhenCallerGone) {
   if (!writing_ && !printEvent(contract::HelperEvent(contract::WritingEvent{}))) {
     // A caller that was not told that the drive changes must not see it change.
-    stop(HelperContract::outputLost, outputLostLine() + QStringLiteral("; ") + writtenNote());
+    stop(HelperContract::outputLost, outputLostLine() + "; " + writtenNote());
   }
   writing_ = runWrites = true;
   finishWhenCallerGone_ = finishWhenCallerGone;
@@ -104,12 +109,14 @@ void VerbRun::checkIdentity() {
   const std::optional<StopReason> change = lock_->changed();
   if (!change) return;
   if (change->status == HelperContract::toolFailed) {
-    stop(change->status, change->line.chopped(1) + QStringLiteral("; ") + writtenNote());
+    // Its line ends in a full stop, where the note follows instead.
+    std::string line = change->line;
+    if (!line.empty()) line.pop_back();
+    stop(change->status, line + "; " + writtenNote());
   }
-  stop(change->status,
-       change->line + (writing_ ? QStringLiteral(" Nothing more was written; the drive it "
-                                                 "was working on is incomplete.")
-                                : QStringLiteral(" Nothing was written.")));
+  stop(change->status, change->line + (writing_ ? " Nothing more was written; the drive it was "
+                                                  "working on is incomplete."
+                                                : " Nothing was written."));
 }
 
 void VerbRun::checkpoint() {
@@ -121,86 +128,85 @@ void VerbRun::checkpoint() {
   // What the run tells no longer reaches its caller: as when the caller has
   // gone, but said as what it is.
   if (StandardOutput::lostError() != 0 && !finishesWithoutCaller())
-    stop(HelperContract::outputLost, outputLostLine() + QStringLiteral("; ") + writtenNote());
+    stop(HelperContract::outputLost, outputLostLine() + "; " + writtenNote());
   checkIdentity();
 }
 
 int VerbRun::run(const ToolStep& step) {
   checkpoint();
-  QStringList command;
-  for (const std::string& word : step.command) command << QString::fromStdString(word);
-  const QByteArray input = QByteArray::fromStdString(step.input);
-  const QString program = programName(command);
-  contract::StepEvent told;
-  told.command = step.command;
-  printEvent(contract::HelperEvent(told));
-  printLine(QStringLiteral("$ ") + QString::fromStdString(displayCommand(step.command)));
-  for (const QByteArray& line : input.split('\n')) {
-    if (!line.isEmpty()) printLine(QStringLiteral("> ") + QString::fromUtf8(line));
+  const std::vector<std::string>& command = step.command;
+  const std::string& input = step.input;
+  const std::string program = programName(command);
+  printEvent(contract::HelperEvent(contract::StepEvent{command}));
+  printLine("$ " + displayCommand(command));
+  for (std::size_t start = 0; start < input.size();) {
+    const std::size_t end = std::min(input.find('\n', start), input.size());
+    if (end > start) printLine("> " + input.substr(start, end - start));
+    start = end + 1;
   }
   // The last moment before the tool writes: the disk is still the one that
   // was checked, and a loop device still serves what it served.
   checkIdentity();
-  ChildProcess tool(command, ChildProcess::Output::terminal);
-  if (!input.isEmpty()) tool.setInputText(input);
+  QStringList words;
+  for (const std::string& word : command) words << QString::fromStdString(word);
+  ChildProcess tool(words, ChildProcess::Output::terminal);
+  if (!input.empty()) tool.setInputText(QByteArray::fromStdString(input));
   if (!tool.start()) {
     stop(HelperContract::toolFailed,
-         QStringLiteral("Failed: ") + program + QStringLiteral(" could not be started (") +
-             tool.errorString() + QStringLiteral("); ") + writtenNote(),
+         "Failed: " + program + " could not be started (" + tool.errorString().toStdString() +
+             "); " + writtenNote(),
          program);
   }
   contract::FrameWriter frames;
   const auto passOn = [&frames](const QByteArray& bytes) {
     StandardOutput::write(frames.pass(std::string_view(bytes.constData(), size_t(bytes.size()))));
   };
-  const int status = tool.run(passOn, watch_.fd(), [this] {
-    switch (watch_.readAvailable()) {
-      case CancelWatch::State::quiet:
-        return ChildProcess::Watch::carryOn;
-      case CancelWatch::State::callerGone:
-        // Still watched: SIGTERM stops even a format that finishes without its caller.
-        if (finishesWithoutCaller()) return ChildProcess::Watch::carryOn;
-        [[fallthrough]];
-      case CancelWatch::State::cancelRequested:
-        break;
-    }
-    return ChildProcess::Watch::endChild;
-  });
+  const int status = tool.run(passOn, watch_.fd(), [this] { return onWatch(); });
   // A last line without a line feed is ended when the tool ends, so that
   // the helper's next frame starts a line of its own.
   StandardOutput::write(frames.finish());
   if (!tool.runError().isEmpty()) {
     stop(HelperContract::toolFailed,
-         QStringLiteral("Failed: ") + program + QLatin1Char(' ') + tool.runError() +
-             QStringLiteral("; ") + writtenNote(),
+         "Failed: " + program + ' ' + tool.runError().toStdString() + "; " + writtenNote(),
          program);
   }
   if (tool.wasStopped()) stopCancelled();
   return status;
 }
 
-ToolOutput VerbRun::capture(const QStringList& command, ChildProcess::Output mode) {
+ToolOutput VerbRun::capture(const std::vector<std::string>& command, ChildProcess::Output mode) {
   checkpoint();
   ToolOutput output;
-  ChildProcess tool(command, mode);
+  QStringList words;
+  for (const std::string& word : command) words << QString::fromStdString(word);
+  ChildProcess tool(words, mode);
   if (!tool.start()) {
-    output.error = QStringLiteral("could not be started (") + tool.errorString() + QLatin1Char(')');
+    output.error = "could not be started (" + tool.errorString().toStdString() + ')';
     return output;
   }
   output.started = true;
-  output.status =
-      tool.run([&output](const QByteArray& bytes) { output.standardOutput += bytes; }, watch_.fd(),
-               [this] {
-                 const CancelWatch::State state = watch_.readAvailable();
-                 if (state == CancelWatch::State::quiet) return ChildProcess::Watch::carryOn;
-                 if (state == CancelWatch::State::callerGone && finishesWithoutCaller()) {
-                   return ChildProcess::Watch::carryOn;
-                 }
-                 return ChildProcess::Watch::endChild;
-               });
-  output.error = tool.runError();
-  if (output.error.isEmpty() && tool.wasStopped()) stopCancelled();
+  output.status = tool.run(
+      [&output](const QByteArray& bytes) {
+        output.standardOutput.append(bytes.constData(), size_t(bytes.size()));
+      },
+      watch_.fd(), [this] { return onWatch(); });
+  output.error = tool.runError().toStdString();
+  if (output.error.empty() && tool.wasStopped()) stopCancelled();
   return output;
+}
+
+ChildProcess::Watch VerbRun::onWatch() {
+  switch (watch_.readAvailable()) {
+    case CancelWatch::State::quiet:
+      return ChildProcess::Watch::carryOn;
+    case CancelWatch::State::callerGone:
+      // Still watched: SIGTERM stops even a format that finishes without its caller.
+      if (finishesWithoutCaller()) return ChildProcess::Watch::carryOn;
+      [[fallthrough]];
+    case CancelWatch::State::cancelRequested:
+      break;
+  }
+  return ChildProcess::Watch::endChild;
 }
 
 }  // namespace tessaro::helper

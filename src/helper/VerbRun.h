@@ -3,9 +3,11 @@
 
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "contract/HelperEvent.h"
 #include "exec/ChildProcess.h"
@@ -20,8 +22,8 @@ namespace tessaro::helper {
 struct ToolOutput {
   bool started = false;
   int status = 127;
-  QByteArray standardOutput;
-  QString error;
+  std::string standardOutput;
+  std::string error;
 };
 
 // Runs the tools of one verb: before each, the caller's cancel request and the
@@ -37,12 +39,18 @@ class VerbRun {
   void setLock(const DiskLock* lock) { lock_ = lock; }
 
   // The "Cancelled:" line before anything was written, and after.
-  void setCancelLines(QString beforeWriting, QString afterWriting);
+  void setCancelLines(std::string beforeWriting, std::string afterWriting);
+  // Qt bridge: goes when its callers are std-only
+  void setCancelLines(const QString& beforeWriting, const QString& afterWriting) {
+    setCancelLines(beforeWriting.toStdString(), afterWriting.toStdString());
+  }
   // What a failure line says about the drive once the run has begun writing
   // ("/dev/sdb may be left incomplete: format it again"); before, it says
   // "nothing was written".
-  void setWrittenNote(QString afterWriting) { writtenNote_ = std::move(afterWriting); }
-  QString writtenNote() const;
+  void setWrittenNote(std::string afterWriting) { writtenNote_ = std::move(afterWriting); }
+  // Qt bridge: goes when its callers are std-only
+  void setWrittenNote(const QString& afterWriting) { writtenNote_ = afterWriting.toStdString(); }
+  std::string writtenNote() const;
   bool writing() const { return writing_; }
   // From now on the run writes to the drive: the caller is told so (a
   // writing event; a caller that cannot be told stops the run here), a
@@ -67,20 +75,31 @@ class VerbRun {
   int run(const ToolStep& step);
   // Runs a tool that only reads; its output is not shown. With
   // ChildProcess::Output::terminal its standard error is in the output too.
-  ToolOutput capture(const QStringList& command,
+  ToolOutput capture(const std::vector<std::string>& command,
                      ChildProcess::Output output = ChildProcess::Output::pipe);
+  // Qt bridge: goes when its callers are std-only
+  ToolOutput capture(const QStringList& command,
+                     ChildProcess::Output output = ChildProcess::Output::pipe) {
+    std::vector<std::string> words;
+    for (const QString& word : command) words.push_back(word.toStdString());
+    return capture(words, output);
+  }
 
  private:
   [[noreturn]] void stopCancelled();
+  // What a tool's run does when the cancel watch wakes it: carries on, or
+  // ends the tool on a cancel (or a caller gone, unless the run finishes
+  // without it).
+  ChildProcess::Watch onWatch();
   // Stops when the locked disk changed, or its identity cannot be read.
   void checkIdentity();
   bool finishesWithoutCaller() const { return writing_ && finishWhenCallerGone_; }
 
   CancelWatch& watch_;
   const DiskLock* lock_ = nullptr;
-  QString cancelBefore_;
-  QString cancelAfter_;
-  QString writtenNote_;
+  std::string cancelBefore_;
+  std::string cancelAfter_;
+  std::string writtenNote_;
   bool writing_ = false;
   bool finishWhenCallerGone_ = false;
   int plannedSteps_ = 0;
@@ -89,16 +108,26 @@ class VerbRun {
 
 // Writes the helper's own text for people to standard output, in text
 // frames, before anything a tool prints after it; false when it could not.
-bool printLine(const QString& line);
+bool printLine(std::string_view line);
+// Qt bridge: goes when its callers are std-only
+inline bool printLine(const QString& line) { return printLine(line.toStdString()); }
 // Writes an event for the caller, as an event frame; false when it could not.
 bool printEvent(const contract::HelperEvent& event);
 
 // Tells the caller that the run fails with status: its failure event (naming
 // tool, the program that failed, where one did), then line, which says why,
 // for people; returns status.
-int sayFailure(int status, const QString& line, const QString& tool = QString());
+int sayFailure(int status, const std::string& line, const std::string& tool = {});
 // Says so (sayFailure) and ends the verb with status (HelperStop).
-[[noreturn]] void stop(int status, const QString& line, const QString& tool = QString());
+[[noreturn]] void stop(int status, const std::string& line, const std::string& tool = {});
+// Qt bridge: goes when its callers are std-only
+inline int sayFailure(int status, const QString& line, const QString& tool = QString()) {
+  return sayFailure(status, line.toStdString(), tool.toStdString());
+}
+// Qt bridge: goes when its callers are std-only
+[[noreturn]] inline void stop(int status, const QString& line, const QString& tool = QString()) {
+  stop(status, line.toStdString(), tool.toStdString());
+}
 
 // How the run ends: status, unless what it told may not have reached the
 // caller (a write to standard output failed), when a run that would have
@@ -106,6 +135,6 @@ int sayFailure(int status, const QString& line, const QString& tool = QString())
 int endRun(int status);
 
 // "Output lost: standard output could not be written (No space left on device)".
-QString outputLostLine();
+std::string outputLostLine();
 
 }  // namespace tessaro::helper

@@ -5,7 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <QStringList>
+#include <QByteArray>
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
@@ -30,38 +30,36 @@ namespace {
 // Root runs tools with a known environment: the system's directories for
 // PATH, and the caller's language only, when it looks like one.
 void keepOnlyLanguage() {
-  QList<QByteArray> kept;
+  std::vector<std::string> kept;
   for (char** entry = environ; *entry; ++entry) {
-    const QByteArray variable(*entry);
-    if (isLanguageVariable(variable)) kept << variable;
+    if (isLanguageVariable(QByteArray(*entry))) kept.emplace_back(*entry);
   }
   clearenv();
-  for (const QByteArray& variable : kept) {
-    const qsizetype equals = variable.indexOf('=');
-    setenv(variable.left(equals).constData(), variable.mid(equals + 1).constData(), 1);
+  for (const std::string& variable : kept) {
+    const std::size_t equals = variable.find('=');
+    setenv(variable.substr(0, equals).c_str(), variable.substr(equals + 1).c_str(), 1);
   }
   setenv("PATH", "/usr/sbin:/usr/bin:/sbin:/bin", 1);
 }
 
 // One verb's run over one disk (VERB ARGUMENT...): how it ends.
 int runVerb(const std::vector<std::string>& words) {
-  QStringList args;
-  for (const std::string& word : words) args << QString::fromStdString(word);
-  const QString verb = args.isEmpty() ? QString() : args.takeFirst();
+  const std::string verb = words.empty() ? std::string() : words.front();
+  const std::vector<std::string> args(words.begin() + std::min<std::size_t>(words.size(), 1),
+                                      words.end());
   try {
-    if (verb == QLatin1String(HelperContract::formatVerb)) return endRun(formatVerb(args));
-    if (verb == QLatin1String(HelperContract::checkVerb)) return endRun(checkVerb(args));
-    if (verb == QLatin1String(HelperContract::infoVerb)) return endRun(infoVerb(args));
-    if (verb == QLatin1String(HelperContract::probeVerb)) return endRun(probeVerb(args));
-    return sayFailure(
-        HelperContract::usage,
-        QStringLiteral("Usage: tessaro-helper format DISK NAME CLUSTER [SIZE] | check TARGET | "
-                       "info DISK [PARTITION] | probe DISK | batch VERB DISK... -- [ARGUMENT...]"));
+    if (verb == HelperContract::formatVerb) return endRun(formatVerb(args));
+    if (verb == HelperContract::checkVerb) return endRun(checkVerb(args));
+    if (verb == HelperContract::infoVerb) return endRun(infoVerb(args));
+    if (verb == HelperContract::probeVerb) return endRun(probeVerb(args));
+    return sayFailure(HelperContract::usage,
+                      std::string("Usage: tessaro-helper format DISK NAME CLUSTER [SIZE] | check "
+                                  "TARGET | info DISK [PARTITION] | probe DISK | batch VERB "
+                                  "DISK... -- [ARGUMENT...]"));
   } catch (const HelperStop& stop) {
     return stop.status();
   } catch (const std::exception& error) {
-    return sayFailure(HelperContract::toolFailed,
-                      QStringLiteral("Failed: ") + QString::fromUtf8(error.what()));
+    return sayFailure(HelperContract::toolFailed, std::string("Failed: ") + error.what());
   }
 }
 
@@ -94,8 +92,7 @@ int main(int argc, char** argv) {
   // A caller that was not told the helper began is told nothing more: the
   // run does nothing.
   if (!StandardOutput::write(std::string(HelperContract::startMarker) + '\n')) {
-    return sayFailure(HelperContract::outputLost,
-                      outputLostLine() + QStringLiteral("; nothing was run."));
+    return sayFailure(HelperContract::outputLost, outputLostLine() + "; nothing was run.");
   }
   std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
   if (!args.empty() && args.front() == HelperContract::batchVerb)

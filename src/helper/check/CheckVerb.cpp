@@ -27,7 +27,8 @@ bool isUserMediaMount(const QString& target) {
 // check its FAT file system, repairing it unless MODE is read-only. Exits
 // with fsck.fat's status as linuxCheckStatus reads it (read-only: 0 clean,
 // 4 errors found and left); the helper's own statuses above 63.
-int checkVerb(const QStringList& args) {
+int checkVerb(const std::vector<std::string>& words) {
+  const QStringList args = qtWords(words);
   if (args.size() != 1 && args.size() != 2)
     stop(HelperContract::usage, QStringLiteral("Usage: tessaro-helper check TARGET [MODE]"));
   bool readOnly = false;
@@ -114,7 +115,7 @@ int checkVerb(const QStringList& args) {
     stop(HelperContract::toolFailed,
          QStringLiteral("Failed: fsck.fat ended with exit status ") +
              QString::number(std::max(status, recheck.value_or(0))) + QStringLiteral("; ") +
-             run.writtenNote(),
+             QString::fromStdString(run.writtenNote()),
          QStringLiteral("fsck.fat"));
   }
   run.allStepsDone();

@@ -63,11 +63,12 @@ KernelDevice waitForPartition(VerbRun& run, const KernelDevice& disk) {
     const KernelDevice partition = KernelDevice::find(name, &why);
     if (partition.isValid() && partition.diskName() == disk.name()) return partition;
     if (!partition.isValid() && why.status == HelperContract::toolFailed)
-      stop(why.status, why.line.chopped(1) + QStringLiteral("; ") + run.writtenNote());
+      stop(why.status, why.lineWithoutStop() + "; " + run.writtenNote());
     QThread::msleep(100);
   }
   stop(HelperContract::toolFailed, QStringLiteral("Failed: /dev/") + name +
-                                       QStringLiteral(" did not appear; ") + run.writtenNote());
+                                       QStringLiteral(" did not appear; ") +
+                                       QString::fromStdString(run.writtenNote()));
 }
 
 // Runs a step that writes, and counts it done when it ended well. Nothing
@@ -82,7 +83,8 @@ void runWriteStep(VerbRun& run, const ToolStep& step) {
     // The tool's own status, where it fits below the helper's.
     stop(status > 0 && status < 64 ? status : int(HelperContract::toolFailed),
          QStringLiteral("Failed: ") + program + QStringLiteral(" ended with exit status ") +
-             QString::number(status) + QStringLiteral("; ") + run.writtenNote(),
+             QString::number(status) + QStringLiteral("; ") +
+             QString::fromStdString(run.writtenNote()),
          program);
   }
   run.stepDone();
@@ -104,7 +106,8 @@ void clearBeforePartition(VerbRun& run, const ExclusiveOpen& claim, const QStrin
     stop(HelperContract::toolFailed, QStringLiteral("Failed: zeros could not be written over the "
                                                     "start of ") +
                                          diskPath + QStringLiteral(" (") + *failure +
-                                         QStringLiteral("); ") + run.writtenNote());
+                                         QStringLiteral("); ") +
+                                         QString::fromStdString(run.writtenNote()));
   }
   run.stepDone();
 }
@@ -113,10 +116,11 @@ void clearBeforePartition(VerbRun& run, const ExclusiveOpen& claim, const QStrin
                                  const ToolOutput& output) {
   stop(HelperContract::toolFailed,
        QStringLiteral("Could not verify the format: ") + tool +
-           (!output.error.isEmpty() ? QLatin1Char(' ') + output.error + QStringLiteral("; ")
-                                    : QStringLiteral(" failed (exit status ") +
-                                          QString::number(output.status) + QStringLiteral("); ")) +
-           run.writtenNote(),
+           (!output.error.empty()
+                ? QLatin1Char(' ') + QString::fromStdString(output.error) + QStringLiteral("; ")
+                : QStringLiteral(" failed (exit status ") + QString::number(output.status) +
+                      QStringLiteral("); ")) +
+           QString::fromStdString(run.writtenNote()),
        tool);
 }
 
@@ -131,7 +135,8 @@ FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& d
   const auto unreadable = [&run](const QString& what, const QString& why) {
     stop(HelperContract::toolFailed,
          QStringLiteral("Could not verify the format: could not read ") + what +
-             QStringLiteral(": ") + why + QStringLiteral("; ") + run.writtenNote());
+             QStringLiteral(": ") + why + QStringLiteral("; ") +
+             QString::fromStdString(run.writtenNote()));
   };
   QString failure;
   const std::optional<QByteArray> table = readSector(diskPath, 0, 512, &failure);
@@ -141,10 +146,10 @@ FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& d
   // fsck.fat exits 1 when it finds errors; anything else above is its failure.
   const ToolOutput fsck = run.capture({tools.path(QStringLiteral("fsck.fat")), QStringLiteral("-n"),
                                        QStringLiteral("-v"), partitionPath});
-  if (!fsck.started || !fsck.error.isEmpty() || fsck.status > 1)
+  if (!fsck.started || !fsck.error.empty() || fsck.status > 1)
     readBackFailed(run, QStringLiteral("fsck.fat"), fsck);
   found.fsckClean = fsck.status == 0;
-  readFsckVerbose(fsck.standardOutput.toStdString(), found);
+  readFsckVerbose(fsck.standardOutput, found);
 
   const std::optional<QByteArray> bootSector = partition.read(0, 512, &failure);
   if (!bootSector) unreadable(QStringLiteral("the boot sector of ") + partitionPath, failure);
@@ -178,7 +183,8 @@ void settleUdev(const HelperTools& tools) {
 }  // namespace
 
 // format DISK NAME CLUSTER [SIZE]
-int formatVerb(const QStringList& args) {
+int formatVerb(const std::vector<std::string>& words) {
+  const QStringList args = qtWords(words);
   if (args.size() != 3 && args.size() != 4) {
     stop(HelperContract::usage,
          QStringLiteral("Usage: tessaro-helper format DISK NAME CLUSTER [SIZE]"));
@@ -235,7 +241,7 @@ int formatVerb(const QStringList& args) {
     StopReason why;
     const KernelDevice partition = KernelDevice::find(child.name, &why);
     if (!partition.isValid() && why.status == HelperContract::toolFailed)
-      stop(why.status, why.line.chopped(1) + QStringLiteral("; nothing was written."));
+      stop(why.status, why.lineWithoutStop() + "; nothing was written.");
     if (!partition.isValid() || partition.diskName() != disk.name() ||
         partition.path() != child.path) {
       stop(HelperContract::refusedDevice, QStringLiteral("Refused: ") + child.path +
@@ -294,7 +300,8 @@ int formatVerb(const QStringList& args) {
   runWriteStep(run, linuxMkfsStep(plan));
   if (const auto busy = claim.claim(partition.path(), partition.number())) {
     stop(HelperContract::toolFailed, QStringLiteral("Could not verify the format: ") + *busy +
-                                         QStringLiteral("; ") + run.writtenNote());
+                                         QStringLiteral("; ") +
+                                         QString::fromStdString(run.writtenNote()));
   }
 
   const Fat32Layout fileSystem = linuxFat32Layout(plan);

@@ -27,14 +27,15 @@ DriveFacts::Partition partitionFacts(VerbRun& run, const HelperTools& tools,
                                          QStringLiteral("; nothing was written."));
   }
   return linuxPartitionFacts(record ? *record : LsblkDevice{.path = partition.path()},
-                             parseBlkidExport(blkid.standardOutput), *bootSector);
+                             parseBlkidExport(QByteArray::fromStdString(blkid.standardOutput)), *bootSector);
 }
 
 }  // namespace
 
 // info DISK [PARTITION]: the facts of the disk and the partition, told as
 // one result event (DriveFactsJson). Reads only.
-int infoVerb(const QStringList& args) {
+int infoVerb(const std::vector<std::string>& words) {
+  const QStringList args = qtWords(words);
   if (args.isEmpty() || args.size() > 2) {
     stop(HelperContract::usage, QStringLiteral("Usage: tessaro-helper info DISK [PARTITION]"));
   }

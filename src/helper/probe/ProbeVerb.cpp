@@ -162,7 +162,8 @@ int statusOf(const ProbeResult& result) {
 }  // namespace
 
 // probe DISK [full]
-int probeVerb(const QStringList& args) {
+int probeVerb(const std::vector<std::string>& words) {
+  const QStringList args = qtWords(words);
   if (args.size() < 1 || args.size() > 2 ||
       (args.size() == 2 && args[1] != QLatin1StringView(HelperContract::fullProbe)))
     stop(HelperContract::usage, QStringLiteral("Usage: tessaro-helper probe DISK [full]"));
