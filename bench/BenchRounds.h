@@ -95,8 +95,8 @@ inline pid_t spawnQuietly(const QStringList& command) {
 }
 
 // Seconds from the start of command to its end; -1 when it could not start or
-// did not end with status 0.
-inline double secondsToRun(const QStringList& command) {
+// did not end with status expectedStatus.
+inline double secondsToRun(const QStringList& command, int expectedStatus = 0) {
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = spawnQuietly(command);
   if (pid < 0) return -1;
@@ -104,7 +104,7 @@ inline double secondsToRun(const QStringList& command) {
   while (waitpid(pid, &status, 0) < 0) {
   }
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != expectedStatus) {
     std::fprintf(stderr, "%s ended with status %d\n", qPrintable(command.join(' ')), status);
     return -1;
   }
