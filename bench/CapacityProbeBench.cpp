@@ -32,8 +32,7 @@
 #include "CounterfeitDrive.h"
 #include "LoopDisk.h"
 #include "contract/HelperContract.h"
-#include "exec/HelperEvent.h"
-#include "exec/TypedEvent.h"
+#include "contract/HelperEvent.h"
 #include "helper/probe/CapacityProbe.h"
 #include "helper/probe/LinuxProbeDevice.h"
 
@@ -121,12 +120,10 @@ Answer tessaroOn(const QString& device, const QStringList& mode) {
   Answer answer;
   answer.seconds = double(clock.nsecsElapsed()) / 1e9;
   for (const QByteArray& line : helper.readAllStandardOutput().split('\n')) {
-    const auto event = HelperEvent::fromLine(QString::fromUtf8(line));
-    if (!event || event->kind() != HelperEvent::Kind::result) continue;
-    const std::optional<contract::HelperEvent> typed = typedEvent(*event);
-    answer.result = typed && typed->get<contract::ProbeResult>()
-                        ? std::optional(ProbeResult::fromWire(*typed->get<contract::ProbeResult>()))
-                        : std::nullopt;
+    const auto event = contract::HelperEvent::fromLine(line.toStdString());
+    if (!event || !event->isResult()) continue;
+    const auto* told = event->get<contract::ProbeResult>();
+    answer.result = told ? std::optional(ProbeResult::fromWire(*told)) : std::nullopt;
   }
   if (answer.result) {
     const char* names[] = {"genuine", "counterfeit", "damaged", "failed"};
@@ -488,12 +485,12 @@ class RecordingTarget : public ProbeTarget {
     quint64 bytes;
   };
   explicit RecordingTarget(ProbeTarget& inner) : inner_(inner) {}
-  quint64 sizeBytes() const override { return inner_.sizeBytes(); }
-  Outcome write(quint64 offset, std::span<const char> data) override {
+  std::uint64_t sizeBytes() const override { return inner_.sizeBytes(); }
+  Outcome write(std::uint64_t offset, std::span<const char> data) override {
     transfers.push_back({true, offset, data.size()});
     return inner_.write(offset, data);
   }
-  Outcome read(quint64 offset, std::span<char> data) override {
+  Outcome read(std::uint64_t offset, std::span<char> data) override {
     transfers.push_back({false, offset, data.size()});
     return inner_.read(offset, data);
   }
@@ -555,7 +552,7 @@ void BM_ProbeAgainstPlainODirect(benchmark::State& state) {
   std::vector<RecordingTarget::Transfer> transfers;
   quint64 moved = 0;
   const auto probe = [&](int fd, const QString& path) {
-    LinuxProbeDevice device(fd, path);
+    LinuxProbeDevice device(fd, path.toStdString());
     RecordingTarget recording(device);
     const ProbeResult result = CapacityProbe(recording).run();
     moved = result.bytesWritten + result.bytesRead;

@@ -6,14 +6,14 @@
 #include <QString>
 
 #include "FuzzCheck.h"
+#include "contract/HelperContract.h"
+#include "contract/HelperEvent.h"
 #include "drives/DriveFactsJson.h"
 #include "drives/LogicalSectorSize.h"
 #include "drives/linux/LinuxBlockDevices.h"
 #include "drives/linux/LinuxDiskTools.h"
 #include "drives/linux/LsblkDevice.h"
 #include "exec/Error.h"
-#include "contract/HelperContract.h"
-#include "exec/HelperEvent.h"
 #include "helper/info/LinuxDriveFacts.h"
 #include "jobs/InfoReport.h"
 
@@ -25,13 +25,12 @@ const QString kSysfs = QStringLiteral(TESSARO_FIXTURES_DIR "/sysfs");
 
 // What the helper tells must read back as it was told.
 void checkRoundTrip(const DriveFacts& facts) {
-  const QString told = QString::fromStdString(DriveFactsJson::event(facts).line());
-  try {
-    const DriveFacts readBack = DriveFactsJson::fromEvent(HelperEvent::fromLine(told));
-    FUZZ_CHECK(QString::fromStdString(DriveFactsJson::event(readBack).line()) == told, told);
-  } catch (const Error& error) {
-    FUZZ_CHECK(false, error.description() + QStringLiteral(" reading ") + told);
-  }
+  const std::string told = DriveFactsJson::event(facts).line();
+  std::string why;
+  const std::optional<DriveFacts> readBack =
+      DriveFactsJson::fromEvent(contract::HelperEvent::fromLine(told), &why);
+  FUZZ_CHECK(readBack && DriveFactsJson::event(*readBack).line() == told,
+             QString::fromStdString(why + " reading " + told));
 }
 
 void readDevice(const LsblkDevice& disk) {
@@ -48,7 +47,7 @@ void readDevice(const LsblkDevice& disk) {
     facts.partition = linuxPartitionFacts(child, blkid, {});
     checkRoundTrip(facts);
   }
-  const QStringList lines = infoReportLines(DriveFacts::ofDisk(facts, disk.name));
+  const QStringList lines = infoReportLines(DriveFacts::ofDisk(facts, disk.name.toStdString()));
   FUZZ_CHECK(!lines.isEmpty() && lines.first().startsWith(QLatin1String("Device: ")),
              lines.join(QLatin1Char('\n')));
 }
@@ -77,11 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const Error&) {
   }
   // The helper's result event, as the application reads it.
-  try {
-    const DriveFacts facts = DriveFactsJson::fromEvent(
-        HelperEvent::fromLine(QLatin1StringView(HelperContract::eventPrefix) + text));
-    checkRoundTrip(facts);
-  } catch (const Error&) {
-  }
+  const std::optional<DriveFacts> facts = DriveFactsJson::fromEvent(contract::HelperEvent::fromLine(
+      HelperContract::eventPrefix + std::string(reinterpret_cast<const char*>(data), size)));
+  if (facts) checkRoundTrip(*facts);
   return 0;
 }

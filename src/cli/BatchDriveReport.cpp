@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 
+#include "drives/ProbeProgressText.h"
+
 namespace tessaro {
 
 BatchDriveReport::BatchDriveReport(BatchBoard& board, qsizetype index, bool quiet)
@@ -48,15 +50,15 @@ void BatchDriveReport::cancelled(const QString& line) {
 
 void BatchDriveReport::progress(const ProbeProgress& progress) {
   if (!quiet_)
-    board_.progress(
-        index_, QCoreApplication::translate("TerminalReport", "Progress: %1").arg(progress.text()));
+    board_.progress(index_, QCoreApplication::translate("TerminalReport", "Progress: %1")
+                                .arg(probeProgressText(progress)));
 }
 
 void BatchDriveReport::stepProgress(double fraction) {
   if (!quiet_)
     board_.progress(index_,
                     QCoreApplication::translate("TerminalReport", "Progress: %1")
-                        .arg(ProbeProgress{fraction, std::nullopt, 0}.text()),
+                        .arg(probeProgressText(ProbeProgress{fraction, std::nullopt, 0})),
                     true);
 }
 

@@ -18,8 +18,11 @@ const BlockDevice* findByName(const QList<BlockDevice>& known, const QString& na
   return nullptr;
 }
 
-QJsonValue text(const std::optional<QString>& value) {
-  return value && !value->isEmpty() ? QJsonValue(*value) : QJsonValue();
+QJsonValue text(const QString& value) { return value.isEmpty() ? QJsonValue() : QJsonValue(value); }
+
+// A fact's text; empty where it was not reported.
+QString factText(const std::optional<std::string>& value) {
+  return QString::fromStdString(value.value_or(std::string()));
 }
 
 QJsonValue bytes(qint64 value) {
@@ -29,11 +32,11 @@ QJsonValue bytes(qint64 value) {
 BlockDevice diskFromFacts(const DriveFacts::Disk& facts, const QString& diskName) {
   BlockDevice disk;
   disk.name = diskName;
-  disk.path = facts.deviceNode.value_or(QString());
+  disk.path = factText(facts.deviceNode);
   disk.type = QStringLiteral("disk");
   disk.size = facts.totalSize;
-  disk.model = facts.model.value_or(QString());
-  disk.transport = facts.bus.value_or(QString()).toLower();
+  disk.model = factText(facts.model);
+  disk.transport = factText(facts.bus).toLower();
   disk.removable = facts.removable;
   disk.hotplug = facts.ejectable;
   disk.logicalSectorSize = int(facts.deviceBlockSize);
@@ -62,20 +65,21 @@ QJsonObject InfoFactsJson::object(const DriveFacts& shown, const QString& diskNa
   const std::optional<DriveFacts::Partition>& partition = shown.partition;
   if (!partition) return object;
 
-  const QString node = partition->deviceNode.value_or(QString());
+  const QString node = factText(partition->deviceNode);
   const QString name = QFileInfo(node).fileName();
   const BlockDevice* record = name.isEmpty() ? nullptr : findByName(known, name);
   BlockDevice lsblk = record ? *record : BlockDevice{};
   if (lsblk.fstype.isEmpty() && partition->filesystem)
-    std::tie(lsblk.fstype, lsblk.fsver) = lsblkFilesystem(*partition->filesystem);
+    std::tie(lsblk.fstype, lsblk.fsver) = lsblkFilesystem(factText(partition->filesystem));
   object[QStringLiteral("partition")] = QJsonObject{
       {QStringLiteral("name"), text(name)},
       {QStringLiteral("path"), text(node)},
       {QStringLiteral("size"), bytes(lsblk.size)},
       {QStringLiteral("fstype"), text(lsblk.fstype)},
       {QStringLiteral("fsver"), text(lsblk.fsver)},
-      {QStringLiteral("label"), text(partition->volumeName ? partition->volumeName : lsblk.label)},
-      {QStringLiteral("mountpoint"), text(partition->mountPoint)},
+      {QStringLiteral("label"),
+       text(partition->volumeName ? factText(partition->volumeName) : lsblk.label)},
+      {QStringLiteral("mountpoint"), text(factText(partition->mountPoint))},
       {QStringLiteral("cluster-size"), bytes(partition->filesystemBlockSize)},
   };
   return object;

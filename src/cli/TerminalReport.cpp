@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 
+#include "drives/ProbeProgressText.h"
+
 namespace tessaro {
 
 namespace {
@@ -53,7 +55,7 @@ QString TerminalReport::lastToolLine() const {
 
 void TerminalReport::progress(const ProbeProgress& progress) {
   if (mode_ != Mode::lines) return;
-  const QString line = progressLine(progress.text());
+  const QString line = progressLine(probeProgressText(progress));
   if (output_.isTerminal()) {
     output_.redraw(line);
     progressShown_ = true;
@@ -65,7 +67,7 @@ void TerminalReport::progress(const ProbeProgress& progress) {
 // Only on a terminal: in a pipe the steps' own lines say how far it has come.
 void TerminalReport::stepProgress(double fraction) {
   if (mode_ != Mode::lines || !output_.isTerminal()) return;
-  output_.redraw(progressLine(ProbeProgress{fraction, std::nullopt, 0}.text()));
+  output_.redraw(progressLine(probeProgressText(ProbeProgress{fraction, std::nullopt, 0})));
   progressShown_ = true;
 }
 

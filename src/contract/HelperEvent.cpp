@@ -59,6 +59,12 @@ HelperEvent::HelperEvent(Payload payload, std::optional<std::string> disk)
   if (std::holds_alternative<DriveFacts>(payload_)) disk_.reset();
 }
 
+bool HelperEvent::isResult() const {
+  return std::visit(
+      [](const auto& payload) { return verbOf<std::decay_t<decltype(payload)>>() != nullptr; },
+      payload_);
+}
+
 std::string HelperEvent::json() const {
   Json members = Json::Object{};
   std::visit(

@@ -51,6 +51,8 @@ class HelperEvent {
     return std::get_if<T>(&payload_);
   }
   const std::optional<std::string>& disk() const { return disk_; }
+  // Whether it is a verb's result event, whichever verb's.
+  bool isResult() const;
 
   // The event's JSON, compact, members in name order.
   std::string json() const;

@@ -115,6 +115,20 @@ std::vector<ProbeResult::Region> ProbeResult::goodRegions() const {
   return good;
 }
 
+int ProbeResult::exitStatus() const {
+  switch (verdict) {
+    case Verdict::genuine:
+      return HelperContract::success;
+    case Verdict::counterfeit:
+      return HelperContract::counterfeit;
+    case Verdict::damaged:
+      return HelperContract::damaged;
+    case Verdict::failed:
+      return HelperContract::driveFailed;
+  }
+  return HelperContract::toolFailed;
+}
+
 void ProbeResult::writeTo(Json& members) const {
   Json::Array regions;
   for (const Region& region : badRegions)

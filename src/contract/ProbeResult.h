@@ -105,6 +105,8 @@ struct ProbeResult {
   bool genuine() const { return verdict == Verdict::genuine; }
   // Every region of the claimed size that is no bad region.
   std::vector<Region> goodRegions() const;
+  // The helper's exit status after this verdict (HelperContract::Status).
+  int exitStatus() const;
 
   void writeTo(Json& members) const;
   // None unless every figure is there, in range and consistent with the others.

@@ -9,10 +9,10 @@
 #include <memory>
 #include <optional>
 
+#include "contract/HelperEvent.h"
 #include "drives/BlockDevice.h"
 #include "drives/Drive.h"
 #include "drives/DriveFacts.h"
-#include "exec/HelperEvent.h"
 
 namespace tessaro {
 
@@ -91,7 +91,7 @@ class DiskTools {
   // (output, the lines for people). None when it told none. Raises Error
   // when they cannot be read.
   virtual std::optional<DriveFacts> parseDriveFacts(
-      const QString& output, const std::optional<HelperEvent>& result) const = 0;
+      const QString& output, const std::optional<contract::HelperEvent>& result) const = 0;
   // Test how much of the whole disk really holds data (destroys its data):
   // quickly, or writing and reading back every block (full); none where the
   // platform has no capacity test.

@@ -3,35 +3,32 @@
 
 #pragma once
 
-#include <QString>
+#include <cstdint>
 #include <optional>
 
+#include "contract/HelperEvent.h"
 #include "contract/ProgressEvent.h"
-#include "exec/HelperEvent.h"
 
 namespace tessaro {
 
-// How far a capacity probe has come, and how long it will still take.
+// How far a capacity probe has come, and how long it will still take. The
+// window and tessaro-cli show it in the user's words (ProbeProgressText).
 struct ProbeProgress {
-  double fraction = 0;                // 0 to 1
-  std::optional<qint64> secondsLeft;  // none until there is enough to go by
-  quint64 bytesDone = 0;              // written and read so far
+  double fraction = 0;                      // 0 to 1
+  std::optional<std::int64_t> secondsLeft;  // none until there is enough to go by
+  std::uint64_t bytesDone = 0;              // written and read so far
   // How fast the drive moves data now; none where the test does not say.
-  std::optional<quint64> bytesPerSecond;
+  std::optional<std::uint64_t> bytesPerSecond;
 
   // From the bytes moved so far, the bytes planned and the time taken:
   // the rest is expected to go at the pace so far.
-  static ProbeProgress estimate(quint64 doneBytes, quint64 plannedBytes, qint64 elapsedMs);
+  static ProbeProgress estimate(std::uint64_t doneBytes, std::uint64_t plannedBytes,
+                                std::int64_t elapsedMs);
 
-  // "42 %, about 3 min left", "97 %, about 5 s left", "3 %", with the speed
-  // where it is known ("42 %, 35.2 MB/s, about 3 min left"), in the user's
-  // language, as the window's progress bar and tessaro-cli's progress line show it.
-  QString text() const;
-
-  // The helper's progress event, and back: none for another event or one
-  // whose figures are out of range.
+  // The helper's progress event, and back: none for another event (the codec
+  // has refused figures out of range).
   contract::ProgressEvent event() const;
-  static std::optional<ProbeProgress> fromEvent(const HelperEvent& event);
+  static std::optional<ProbeProgress> fromEvent(const contract::HelperEvent& event);
 };
 
 }  // namespace tessaro

@@ -16,8 +16,7 @@ void HelperFrames::deliver(const std::vector<contract::FrameReader::Frame>& fram
                        qsizetype(frame.text.size()));
       continue;
     }
-    const std::optional<HelperEvent> event =
-        HelperEvent::fromJson(QByteArrayView(frame.json.data(), qsizetype(frame.json.size())));
+    const std::optional<contract::HelperEvent> event = contract::HelperEvent::fromJson(frame.json);
     if (!event) continue;
     // Lines before an event are handed on before it.
     if (!lines.isEmpty() && output_.lines) output_.lines(std::exchange(lines, {}));

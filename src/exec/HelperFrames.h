@@ -12,8 +12,9 @@ namespace tessaro {
 
 // The helper's frames (FrameReader) in the application's terms, handed on in
 // the order they came: a text frame, or a line the helper did not frame, as a
-// line for people; an event frame that carries a well-formed event as that
-// HelperEvent. An event frame that carries none is dropped, never shown.
+// line for people; an event frame as the event the contract's codec reads in
+// it. An event frame the codec refuses is dropped, never shown. The one place
+// where the application turns what the helper prints into its terms.
 class HelperFrames {
  public:
   explicit HelperFrames(PrivilegedOutput output) : output_(std::move(output)) {}

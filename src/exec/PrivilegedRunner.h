@@ -12,9 +12,9 @@
 #include <memory>
 #include <optional>
 
+#include "contract/HelperEvent.h"
 #include "exec/Cancellation.h"
 #include "exec/Error.h"
-#include "exec/HelperEvent.h"
 
 namespace tessaro {
 
@@ -22,8 +22,9 @@ namespace tessaro {
 // Unprivileged runs call it on the main thread; privileged runs call it on
 // their worker thread.
 using LineHandler = std::function<void(const QStringList& lines)>;
-// Receives the helper's events, on the thread and in the order of its lines.
-using EventHandler = std::function<void(const HelperEvent& event)>;
+// Receives the helper's events as the contract's codec reads them, on the
+// thread and in the order of its lines.
+using EventHandler = std::function<void(const contract::HelperEvent& event)>;
 
 // Where a privileged run's output goes: the lines for people, and the events
 // the helper tells (which are never among the lines). A tool that is not the

@@ -57,8 +57,8 @@ QCoro::Task<> CheckJob::perform(Report& report) {
         head();
         report.lines(lines);
       },
-      [this, &report](const HelperEvent& event) {
-        if (event.kind() == HelperEvent::Kind::writing) begunWriting_ = true;
+      [this, &report](const contract::HelperEvent& event) {
+        if (event.get<contract::WritingEvent>()) begunWriting_ = true;
         if (const auto progress = ProbeProgress::fromEvent(event))
           report.stepProgress(progress->fraction);
       });

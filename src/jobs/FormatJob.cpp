@@ -7,23 +7,10 @@
 #include "contract/HelperEvent.h"
 #include "drives/ProbeProgress.h"
 #include "drives/UserMount.h"
-#include "exec/TypedEvent.h"
 #include "jobs/HelperOutput.h"
 #include "jobs/ReportTexts.h"
 
 namespace tessaro {
-
-namespace {
-
-// What a format's result event tells, read by its codec; none for another
-// event, and for a result that is not one.
-std::optional<contract::FormatVerdict> verdictOf(const HelperEvent& event) {
-  const std::optional<contract::HelperEvent> typed = typedEvent(event);
-  if (!typed || !typed->get<contract::FormatVerdict>()) return std::nullopt;
-  return *typed->get<contract::FormatVerdict>();
-}
-
-}  // namespace
 
 FormatJob::FormatJob(const DiskTools& tools, ProcessRunner& runner, FormatRequest request)
     : DriveJob(tools, runner), request_(std::move(request)) {}
@@ -41,14 +28,16 @@ QCoro::Task<> FormatJob::perform(Report& report) {
   // has returned.
   std::optional<contract::FormatVerdict> told;
   int results = 0;
-  const auto onEvent = [this, &report, &told, &results](const HelperEvent& event) {
-    if (event.kind() == HelperEvent::Kind::writing) {
+  const auto onEvent = [this, &report, &told, &results](const contract::HelperEvent& event) {
+    if (event.get<contract::WritingEvent>()) {
       begunWriting_ = true;
     } else if (const auto progress = ProbeProgress::fromEvent(event)) {
       report.stepProgress(progress->fraction);
-    } else if (event.kind() == HelperEvent::Kind::result) {
+    } else if (event.isResult()) {
       ++results;
-      told = verdictOf(event);
+      // Another verb's result is none.
+      const auto* verdict = event.get<contract::FormatVerdict>();
+      told = verdict ? std::optional(*verdict) : std::nullopt;
     }
   };
   HelperOutput output([&report](const QStringList& lines) { report.lines(lines); }, onEvent);

@@ -6,13 +6,12 @@
 #include <utility>
 
 #include "contract/HelperContract.h"
-#include "exec/TypedEvent.h"
 
 namespace tessaro {
 
 PrivilegedOutput HelperOutput::reader() {
   return {[this](const QStringList& lines) { read(lines); },
-          [this](const HelperEvent& event) { take(event); }};
+          [this](const contract::HelperEvent& event) { take(event); }};
 }
 
 void HelperOutput::read(const QStringList& lines) {
@@ -26,20 +25,18 @@ void HelperOutput::read(const QStringList& lines) {
   if (!shown.isEmpty() && showLines_) showLines_(shown);
 }
 
-void HelperOutput::take(const HelperEvent& event) {
-  if (event.kind() == HelperEvent::Kind::failure) {
-    failure_ = event;
+void HelperOutput::take(const contract::HelperEvent& event) {
+  if (const auto* told = event.get<contract::FailureEvent>()) {
+    failure_ = *told;
     notShown_ = cancelledLine();
   }
   if (onEvent_) onEvent_(event);
 }
 
 QString HelperOutput::cancelledLine() const {
-  const std::optional<contract::HelperEvent> typed =
-      failure_ ? typedEvent(*failure_) : std::nullopt;
-  const contract::FailureEvent* told = typed ? typed->get<contract::FailureEvent>() : nullptr;
-  if (!told || told->kind != HelperContract::failureKind(HelperContract::cancelled)) return {};
-  return QString::fromStdString(told->message);
+  if (!failure_ || failure_->kind != HelperContract::failureKind(HelperContract::cancelled))
+    return {};
+  return QString::fromStdString(failure_->message);
 }
 
 }  // namespace tessaro

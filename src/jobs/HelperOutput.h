@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-#include "exec/HelperEvent.h"
+#include "contract/HelperEvent.h"
 #include "exec/PrivilegedRunner.h"
 
 namespace tessaro {
@@ -24,7 +24,7 @@ class HelperOutput {
   PrivilegedOutput reader();
 
   // The helper's failure event, the last it told; read after the run.
-  const std::optional<HelperEvent>& failure() const { return failure_; }
+  const std::optional<contract::FailureEvent>& failure() const { return failure_; }
   // The helper's own line that says what a cancel left ("Cancelled: ..."),
   // when its failure event said it was cancelled; empty otherwise. The line
   // is not among those shown: it ends the job's account instead, once.
@@ -32,11 +32,11 @@ class HelperOutput {
 
  private:
   void read(const QStringList& lines);
-  void take(const HelperEvent& event);
+  void take(const contract::HelperEvent& event);
 
   LineHandler showLines_;
   EventHandler onEvent_;
-  std::optional<HelperEvent> failure_;
+  std::optional<contract::FailureEvent> failure_;
   // The line that follows a cancelled run's failure event, not to be shown.
   QString notShown_;
 };

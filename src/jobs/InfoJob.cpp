@@ -36,15 +36,15 @@ QCoro::Task<> InfoJob::perform(Report& report) {
   // the lines for people (the facts themselves where the platform has no
   // helper that tells events) and the helper's result events.
   QString output;
-  std::optional<HelperEvent> result;
+  std::optional<contract::HelperEvent> result;
   int results = 0;
   facts_.reset();
   HelperOutput helper(
       [&output](const QStringList& lines) {
         for (const QString& line : lines) output += line + QLatin1Char('\n');
       },
-      [&result, &results](const HelperEvent& event) {
-        if (event.kind() != HelperEvent::Kind::result) return;
+      [&result, &results](const contract::HelperEvent& event) {
+        if (!event.isResult()) return;
         ++results;
         result = event;
       });
@@ -73,7 +73,7 @@ QCoro::Task<> InfoJob::perform(Report& report) {
   } catch (const Error& error) {
     fail(reportText::infoUnreadable(drive_.devicePath, error.description()));
   }
-  facts_ = DriveFacts::ofDisk(read, drive_.bsdName);
+  facts_ = DriveFacts::ofDisk(read, drive_.bsdName.toStdString());
   // An empty report still shows as one empty line.
   report.ownLines(read ? infoReportLines(*facts_) : QStringList{QString()});
 }

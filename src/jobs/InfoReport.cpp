@@ -18,11 +18,13 @@ struct ReportText {
 // Shown for a fact that the disk tool did not report (U+2014).
 const QString kMissingValueMark = QStringLiteral("\u2014");
 
-QString shown(const std::optional<QString>& text) { return text.value_or(kMissingValueMark); }
+QString shown(const std::optional<std::string>& text) {
+  return text ? QString::fromStdString(*text) : kMissingValueMark;
+}
 
 // Bus names are names (USB, SATA), but a disk image is described in words.
-QString shownBus(const std::optional<QString>& bus) {
-  if (bus == QStringLiteral("Disk Image")) return ReportText::tr("Disk Image");
+QString shownBus(const std::optional<std::string>& bus) {
+  if (bus == "Disk Image") return ReportText::tr("Disk Image");
   return shown(bus);
 }
 
@@ -37,8 +39,8 @@ QStringList infoReportLines(const DriveFacts& facts) {
   lines << ReportText::tr("Model: %1   Bus: %2").arg(shown(disk.model), shownBus(disk.bus));
   lines << ReportText::tr("Removable: %1   Ejectable: %2   Whole Disk: %3")
                .arg(yesNo(disk.removable), yesNo(disk.ejectable), yesNo(disk.wholeDisk));
-  if (disk.parentWholeDisk && !disk.parentWholeDisk->isEmpty())
-    lines << ReportText::tr("Part of Whole: %1").arg(*disk.parentWholeDisk);
+  if (disk.parentWholeDisk && !disk.parentWholeDisk->empty())
+    lines << ReportText::tr("Part of Whole: %1").arg(shown(disk.parentWholeDisk));
   if (disk.deviceBlockSize >= 1)
     lines << ReportText::tr("Device Block Size: %1 Bytes").arg(disk.deviceBlockSize);
   if (disk.totalSize >= 1) {
@@ -52,7 +54,8 @@ QStringList infoReportLines(const DriveFacts& facts) {
   const DriveFacts::Partition& partition = *facts.partition;
   lines << QString() << ReportText::tr("Partition Info:");
   lines << ReportText::tr("Volume Name: %1").arg(shown(partition.volumeName));
-  if (partition.filesystem) lines << ReportText::tr("Filesystem: %1").arg(*partition.filesystem);
+  if (partition.filesystem)
+    lines << ReportText::tr("Filesystem: %1").arg(shown(partition.filesystem));
   lines << ReportText::tr("Mounted: %1   Mount Point: %2")
                .arg(yesNo(partition.mountPoint.has_value()), shown(partition.mountPoint));
   if (partition.filesystemBlockSize >= 1) {

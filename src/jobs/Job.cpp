@@ -7,7 +7,6 @@
 
 #include "contract/HelperContract.h"
 #include "exec/Error.h"
-#include "exec/TypedEvent.h"
 #include "jobs/ReportTexts.h"
 
 namespace tessaro {
@@ -74,13 +73,11 @@ void Job::fail(const QString& description, JobFailure::Kind kind) const {
 }
 
 void Job::failRun(const QString& description, const PrivilegedRunResult& ran,
-                  const std::optional<HelperEvent>& helperFailure) const {
+                  const std::optional<contract::FailureEvent>& helperFailure) const {
   JobFailure failure{JobFailure::Kind::toolFailed, begunWriting_, description, ran.exitStatus};
-  const std::optional<contract::HelperEvent> typed =
-      helperFailure ? typedEvent(*helperFailure) : std::nullopt;
-  if (const contract::FailureEvent* told = typed ? typed->get<contract::FailureEvent>() : nullptr) {
-    failure.kind = JobFailure::ofHelperKind(QString::fromStdString(told->kind));
-    failure.written = told->written || begunWriting_;
+  if (helperFailure) {
+    failure.kind = JobFailure::ofHelperKind(QString::fromStdString(helperFailure->kind));
+    failure.written = helperFailure->written || begunWriting_;
   } else if (ran.exitStatus) {
     failure.kind =
         JobFailure::ofHelperKind(QLatin1StringView(HelperContract::failureKind(*ran.exitStatus)));

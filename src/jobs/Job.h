@@ -11,9 +11,9 @@
 #include <memory>
 #include <optional>
 
+#include "contract/FailureEvent.h"
 #include "exec/Cancellation.h"
 #include "exec/Error.h"
-#include "exec/HelperEvent.h"
 #include "exec/ProcessRunner.h"
 #include "jobs/JobFailure.h"
 #include "jobs/Report.h"
@@ -65,7 +65,7 @@ class Job {
   // and whether anything was written as the helper's failure event tells
   // them, else as its exit status does.
   [[noreturn]] void failRun(const QString& description, const PrivilegedRunResult& ran,
-                            const std::optional<HelperEvent>& helperFailure) const;
+                            const std::optional<contract::FailureEvent>& helperFailure) const;
   // Ends the job here as cancelled, with line (empty: nothing to add).
   [[noreturn]] static void stop(const QString& line);
   // The last line when a cancel stopped the job in a step of its own or

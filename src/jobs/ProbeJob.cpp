@@ -5,29 +5,12 @@
 
 #include "contract/HelperContract.h"
 #include "drives/ProbeProgress.h"
-#include "exec/HelperEvent.h"
-#include "exec/TypedEvent.h"
 #include "jobs/HelperOutput.h"
 #include "jobs/ReportTexts.h"
 
 namespace tessaro {
 
 namespace {
-
-// The exit status the helper ends with after a verdict.
-int statusOf(ProbeResult::Verdict verdict) {
-  switch (verdict) {
-    case ProbeResult::Verdict::genuine:
-      return HelperContract::success;
-    case ProbeResult::Verdict::counterfeit:
-      return HelperContract::counterfeit;
-    case ProbeResult::Verdict::damaged:
-      return HelperContract::damaged;
-    case ProbeResult::Verdict::failed:
-      return HelperContract::driveFailed;
-  }
-  return -1;
-}
 
 JobFailure::Kind failureOf(ProbeResult::Verdict verdict) {
   switch (verdict) {
@@ -56,17 +39,16 @@ QCoro::Task<> ProbeJob::perform(Report& report) {
   // returned. The helper's lines are shown as they come.
   std::optional<ProbeResult> said;
   int results = 0;
-  const auto onEvent = [this, &report, &said, &results](const HelperEvent& event) {
-    if (event.kind() == HelperEvent::Kind::writing) {
+  const auto onEvent = [this, &report, &said, &results](const contract::HelperEvent& event) {
+    if (event.get<contract::WritingEvent>()) {
       begunWriting_ = true;
     } else if (const auto progress = ProbeProgress::fromEvent(event)) {
       begunWriting_ = true;
       report.progress(*progress);
-    } else if (event.kind() == HelperEvent::Kind::result) {
+    } else if (event.isResult()) {
       ++results;
-      // A result that is no probe result, or does not hold together, is none.
-      const std::optional<contract::HelperEvent> typed = typedEvent(event);
-      const contract::ProbeResult* told = typed ? typed->get<contract::ProbeResult>() : nullptr;
+      // Another verb's result is none.
+      const auto* told = event.get<contract::ProbeResult>();
       said = told ? std::optional(ProbeResult::fromWire(*told)) : std::nullopt;
     }
   };
@@ -87,7 +69,7 @@ QCoro::Task<> ProbeJob::perform(Report& report) {
   if (!verdictStatus)
     failRun(reportText::probeToolFailed(drive_.devicePath, status), ran, output.failure());
   // One verdict, and the status has to tell the same story.
-  if (results != 1 || !said || statusOf(said->verdict) != status)
+  if (results != 1 || !said || said->exitStatus() != status)
     fail(reportText::probeUnreadable(drive_.devicePath));
   result_ = said;
   // The figures, then what failed after the verdict, then the verdict.

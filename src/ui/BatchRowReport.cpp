@@ -3,6 +3,7 @@
 
 #include "ui/BatchRowReport.h"
 
+#include "drives/ProbeProgressText.h"
 #include "ui/BatchDialog.h"
 #include "ui/ContentView.h"
 
@@ -22,15 +23,15 @@ void BatchRowReport::lines(const QStringList& lines) {
 }
 
 void BatchRowReport::progress(const ProbeProgress& progress) {
-  dialog_.showProgress(row_, progress.fraction, progress.text());
+  dialog_.showProgress(row_, progress.fraction, probeProgressText(progress));
 }
 
 void BatchRowReport::stepProgress(double fraction) {
-  dialog_.showProgress(row_, fraction, ProbeProgress{fraction, std::nullopt, 0}.text());
+  dialog_.showProgress(row_, fraction, probeProgressText(ProbeProgress{fraction, std::nullopt, 0}));
 }
 
 void BatchRowReport::succeeded(const QString& line) {
-  dialog_.showProgress(row_, 1.0, ProbeProgress{1.0, std::nullopt, 0}.text());
+  dialog_.showProgress(row_, 1.0, probeProgressText(ProbeProgress{1.0, std::nullopt, 0}));
   outcome(line);
 }
 

@@ -18,6 +18,7 @@
 #include <cmath>
 
 #include "drives/DriveSelection.h"
+#include "drives/ProbeProgressText.h"
 #include "drives/VolumeName.h"
 #include "jobs/CheckJob.h"
 #include "jobs/InfoJob.h"
@@ -366,7 +367,7 @@ void ContentView::probeSelectedDrive() {
   if (!full) return;
   probedDrive_ = *selectedDrive_;
   ui_->probeProgress->setValue(0);
-  ui_->probeProgress->setFormat(ProbeProgress{}.text());
+  ui_->probeProgress->setFormat(probeProgressText(ProbeProgress{}));
   ui_->probeProgress->setVisible(true);
   startJob(std::make_unique<ProbeJob>(diskManager_->tools(), diskManager_->runner(),
                                       *selectedDrive_, *full),
@@ -380,7 +381,7 @@ void ContentView::showProbeProgress(const ProbeProgress& progress) {
         // Progress still on its way when the test has ended is stale.
         if (!jobs_.capacityTest()) return;
         ui_->probeProgress->setValue(int(std::floor(progress.fraction * 100.0)));
-        ui_->probeProgress->setFormat(progress.text());
+        ui_->probeProgress->setFormat(probeProgressText(progress));
       },
       Qt::QueuedConnection);
 }
@@ -391,7 +392,7 @@ void ContentView::showStepProgress(double fraction) {
       [this, fraction] {
         if (!jobs_.format() && !jobs_.check()) return;
         ui_->probeProgress->setValue(int(std::floor(fraction * 100.0)));
-        ui_->probeProgress->setFormat(ProbeProgress{fraction, std::nullopt, 0}.text());
+        ui_->probeProgress->setFormat(probeProgressText(ProbeProgress{fraction, std::nullopt, 0}));
         ui_->probeProgress->setVisible(true);
       },
       Qt::QueuedConnection);

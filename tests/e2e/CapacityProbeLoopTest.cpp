@@ -14,6 +14,7 @@
 #include "exec/Error.h"
 #include "helper/probe/CapacityProbe.h"
 #include "helper/probe/LinuxProbeDevice.h"
+#include "helper/probe/ProbeError.h"
 
 using namespace tessaro;
 
@@ -34,10 +35,10 @@ class CapacityProbeLoopTest : public ::testing::Test {
     const int fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_DIRECT | O_EXCL | O_CLOEXEC);
     if (fd < 0) throw Error("test", errno, "cannot open " + device);
     try {
-      LinuxProbeDevice target(fd, device);
+      LinuxProbeDevice target(fd, device.toStdString());
       ProbeResult result = CapacityProbe(target).run();
       ::close(fd);
-      std::printf("%s: %s\n", qPrintable(device), qPrintable(result.verdictLine()));
+      std::printf("%s: %s\n", qPrintable(device), result.verdictLine().c_str());
       return result;
     } catch (...) {
       ::close(fd);
@@ -96,10 +97,10 @@ TEST_F(CapacityProbeLoopTest, RefusesWhatIsNotABlockDevice) {
   QTemporaryFile file;
   ASSERT_TRUE(file.open());
   try {
-    LinuxProbeDevice target(file.handle(), file.fileName());
+    LinuxProbeDevice target(file.handle(), file.fileName().toStdString());
     FAIL() << "a regular file taken for a drive";
-  } catch (const Error& error) {
-    EXPECT_TRUE(error.description().endsWith(" is not a block device."));
+  } catch (const ProbeError& error) {
+    EXPECT_TRUE(std::string(error.what()).ends_with(" is not a block device."));
   }
 }
 

@@ -11,9 +11,8 @@
 #include "CounterfeitDrive.h"
 #include "LoopImage.h"
 #include "contract/HelperContract.h"
+#include "contract/HelperEvent.h"
 #include "drives/ProbeResult.h"
-#include "exec/HelperEvent.h"
-#include "exec/TypedEvent.h"
 
 using namespace tessaro;
 
@@ -26,7 +25,7 @@ struct HelperOutcome {
   int status = -1;
   QStringList lines;
   std::optional<ProbeResult> result;  // from its result event
-  std::optional<HelperEvent> failure;
+  std::optional<contract::FailureEvent> failure;
   int progressEvents = 0;
 };
 
@@ -47,21 +46,21 @@ HelperOutcome probeWithHelper(const QString& name, const QString& cancelAfter = 
   outcome.status = ran.status;
   for (const QString& line : ran.lines) {
     if (line.isEmpty()) continue;
-    const std::optional<HelperEvent> event = HelperEvent::fromLine(line);
+    const std::optional<contract::HelperEvent> event =
+        contract::HelperEvent::fromLine(line.toStdString());
     if (!event) {
       EXPECT_FALSE(line.startsWith(HelperContract::eventPrefix))
           << "a malformed event: " << line.toStdString();
       outcome.lines << line;
-    } else if (event->kind() == HelperEvent::Kind::progress) {
+    } else if (event->get<contract::ProgressEvent>()) {
       ++outcome.progressEvents;
-    } else if (event->kind() == HelperEvent::Kind::result) {
+    } else if (event->isResult()) {
       EXPECT_FALSE(outcome.result) << "two results";
-      const std::optional<contract::HelperEvent> typed = typedEvent(*event);
-      if (typed && typed->get<contract::ProbeResult>())
-        outcome.result = ProbeResult::fromWire(*typed->get<contract::ProbeResult>());
+      if (const auto* told = event->get<contract::ProbeResult>())
+        outcome.result = ProbeResult::fromWire(*told);
       EXPECT_TRUE(outcome.result) << line.toStdString();
-    } else if (event->kind() == HelperEvent::Kind::failure) {
-      outcome.failure = event;
+    } else if (const auto* failure = event->get<contract::FailureEvent>()) {
+      outcome.failure = *failure;
     }
   }
   return outcome;
@@ -107,8 +106,8 @@ TEST_F(ProbeHelperTest, GivesTheExactVerdictOrSaysTheDriveStoppedResponding) {
     EXPECT_GT(outcome.progressEvents, 0);
     if (c.status == HelperContract::driveStopped) {
       ASSERT_TRUE(outcome.failure);
-      EXPECT_EQ(outcome.failure->fields()["kind"].toString(), "driveStopped");
-      EXPECT_TRUE(outcome.failure->fields()["written"].toBool());
+      EXPECT_EQ(outcome.failure->kind, "driveStopped");
+      EXPECT_TRUE(outcome.failure->written);
       EXPECT_FALSE(outcome.result);
       EXPECT_TRUE(outcome.lines.last().startsWith("Failed: the drive stopped responding after "))
           << outcome.lines.last().toStdString();
@@ -116,7 +115,8 @@ TEST_F(ProbeHelperTest, GivesTheExactVerdictOrSaysTheDriveStoppedResponding) {
     }
     ASSERT_TRUE(outcome.result);
     // No line of the verdict from the helper: the caller says it.
-    EXPECT_FALSE(outcome.lines.join('\n').contains(outcome.result->verdictLine()));
+    EXPECT_FALSE(
+        outcome.lines.join('\n').contains(QString::fromStdString(outcome.result->verdictLine())));
     EXPECT_EQ(outcome.result->mode,
               c.mode.isEmpty() ? ProbeResult::Mode::quick : ProbeResult::Mode::full);
     EXPECT_GT(outcome.result->bytesWritten, 0u);

@@ -15,7 +15,7 @@
 #include <QRegularExpression>
 
 #include "SecurityTest.h"
-#include "exec/HelperEvent.h"
+#include "contract/HelperEvent.h"
 
 namespace tessaro::security {
 namespace {
@@ -53,8 +53,8 @@ TEST_F(TerminalSignals, TheCallersTerminalNeverCutsAFormatShort) {
     EXPECT_FALSE(lockIsFree(disk)) << "the lock was let go before the format ended";
     const auto line = helper.waitForLine([](const QString&) { return true; }, 10000);
     if (!line || line->startsWith(QLatin1String("Verified:"))) break;
-    const auto event = HelperEvent::fromLine(*line);
-    if (event && event->kind() == HelperEvent::Kind::result) break;
+    const auto event = tessaro::contract::HelperEvent::fromLine(line->toStdString());
+    if (event && event->isResult()) break;
   }
   const HelperRun::Result result = helper.finish(120000);
   EXPECT_EQ(result.status, C::success) << describe(result);

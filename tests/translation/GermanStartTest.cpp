@@ -17,7 +17,7 @@
 #include "ChildRun.h"
 #include "LoopDisk.h"
 #include "drives/FormatRequestRules.h"
-#include "drives/ProbeProgress.h"
+#include "drives/ProbeProgressText.h"
 #include "drives/TranslatedWording.h"
 #include "i18n/Translations.h"
 #include "jobs/ReportTexts.h"
@@ -167,7 +167,7 @@ TEST_F(GermanStartTest, BuiltLinesInGerman) {
           "Sequenzielle Geschwindigkeit: Schreiben 23,5 MB/s, Lesen 31,2 MB/s (aus den "
           "angenommenen Schreibvorgängen; einige hat das Laufwerk abgelehnt)")
           .split('\n'));
-  EXPECT_EQ(ProbeProgress({0.42, 180, 0, 35'200'000}).text(),
+  EXPECT_EQ(probeProgressText({0.42, 180, 0, 35'200'000}),
             QString::fromUtf8("42 %, noch etwa 3 min (35,2 MB/s)"));
 }
 

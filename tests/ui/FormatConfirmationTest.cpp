@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "ViewFixture.h"
-#include "exec/HelperEvent.h"
+#include "contract/HelperEvent.h"
 #include "exec/PkexecRunner.h"
 #include "ui/BatchDialog.h"
 #include "ui/EraseConfirmation.h"
@@ -87,20 +87,9 @@ TEST(FormatConfirmationTest, SeveralDrivesAreTickedAskedForOnceAndGetARowEach) {
   QTemporaryDir dir;
   QFile say(dir.filePath("say"));
   ASSERT_TRUE(say.open(QIODevice::WriteOnly));
-  say.write(HelperEvent::result("format", {{"matches", true},
-                                           {"table", "dos"},
-                                           {"partitionType", "c"},
-                                           {"partitionStart", 2048},
-                                           {"partitionSectors", 62498816},
-                                           {"fileSystem", "FAT32"},
-                                           {"label", "CAM"},
-                                           {"clusterBytes", 16384},
-                                           {"clusters", 1952500},
-                                           {"dataAlignment", 1048576},
-                                           {"fsckClean", true}})
-                .line()
-                .toUtf8() +
-            '\n');
+  const contract::FormatVerdict verdict{true,  "dos", "c",     2048,    62498816, "FAT32",
+                                        "CAM", 16384, 1952500, 1048576, true};
+  say.write(QByteArray::fromStdString(contract::HelperEvent(verdict).line()) + '\n');
   say.close();
   qputenv("TESSARO_TEST_SAY", say.fileName().toLocal8Bit());
   QList<Drive> drives;

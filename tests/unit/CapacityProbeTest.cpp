@@ -10,8 +10,8 @@
 #include "DataRows.h"
 #include "FakeDrive.h"
 #include "contract/HelperEvent.h"
-#include "exec/Error.h"
 #include "helper/probe/CapacityProbe.h"
+#include "helper/probe/ProbeError.h"
 #include "helper/probe/SurfaceTest.h"
 
 using namespace tessaro;
@@ -27,11 +27,11 @@ class MemoryFake : public ProbeTarget {
  public:
   explicit MemoryFake(const fake::FakeDriveShape& shape) : drive_(shape, store_, cache_) {}
 
-  quint64 sizeBytes() const override { return drive_.claimedBytes(); }
-  Outcome write(quint64 offset, std::span<const char> data) override {
+  std::uint64_t sizeBytes() const override { return drive_.claimedBytes(); }
+  Outcome write(std::uint64_t offset, std::span<const char> data) override {
     return outcome(drive_.write(offset, data.data(), data.size()), data.size());
   }
-  Outcome read(quint64 offset, std::span<char> data) override {
+  Outcome read(std::uint64_t offset, std::span<char> data) override {
     return outcome(drive_.read(offset, data.data(), data.size()), data.size());
   }
   void flush() override { drive_.flush(); }
@@ -58,13 +58,13 @@ class Faulty : public ProbeTarget {
     std::optional<int> dieAt;
   };
   Faulty(ProbeTarget& inner, Faults faults) : inner_(inner), faults_(faults) {}
-  quint64 sizeBytes() const override { return inner_.sizeBytes(); }
-  Outcome write(quint64 offset, std::span<const char> data) override {
+  std::uint64_t sizeBytes() const override { return inner_.sizeBytes(); }
+  Outcome write(std::uint64_t offset, std::span<const char> data) override {
     if (dies() || ++writes_ == faults_.writeOnce || covers(faults_.writeAt, offset, data.size()))
       return Outcome::mediaError;
     return inner_.write(offset, data);
   }
-  Outcome read(quint64 offset, std::span<char> data) override {
+  Outcome read(std::uint64_t offset, std::span<char> data) override {
     if (dies() || ++reads_ == faults_.readOnce || covers(faults_.readAt, offset, data.size()))
       return Outcome::mediaError;
     return inner_.read(offset, data);
@@ -158,7 +158,7 @@ TEST(CapacityProbe, GivesEveryKindOfDriveItsVerdict) {
     MemoryFake drive(specOf(fields[1]));
     const ProbeResult result = probed(drive, full);
     const QStringList where = fields.value(3).split(' ', Qt::SkipEmptyParts);
-    EXPECT_EQ(verdictName(result.verdict), fields[2]) << result.verdictLine().toStdString();
+    EXPECT_EQ(verdictName(result.verdict), fields[2]) << result.verdictLine();
     // The helper's event carries it whole.
     const auto carried =
         contract::HelperEvent::fromJson(contract::HelperEvent(result.wire()).json());
@@ -231,9 +231,9 @@ TEST(CapacityProbe, ADriveThatStopsAnsweringIsNoCounterfeit) {
       try {
         probed(drive, full);
         FAIL() << "a verdict on a drive that stopped answering";
-      } catch (const Error& error) {
-        EXPECT_EQ(error.code(), CapacityProbe::stoppedResponding);
-        EXPECT_TRUE(error.description().startsWith("the drive stopped responding after "));
+      } catch (const ProbeError& error) {
+        EXPECT_EQ(error.code(), ProbeError::stoppedResponding);
+        EXPECT_TRUE(std::string(error.what()).starts_with("the drive stopped responding after "));
       }
     }
   }
@@ -245,7 +245,7 @@ TEST(CapacityProbe, AGenuineDriveGetsAsMuchWrittenAsRulesOutTheLargestCache) {
   ASSERT_TRUE(result.genuine());
   EXPECT_EQ(result.intact, result.samples);
   EXPECT_EQ(result.verdictLine(),
-            QStringLiteral("Genuine: all %1 samples read back").arg(result.samples));
+            "Genuine: all " + std::to_string(result.samples) + " samples read back");
   // The cache limit after the quick round's samples, and not a block more.
   EXPECT_GE(result.cacheRuledOutBytes.value_or(0), smallSettings().cacheLimitBytes);
   const quint64 first =
@@ -288,11 +288,11 @@ TEST(CapacityProbe, EachRunWritesNewSignatures) {
   class FrozenAbove : public ProbeTarget {
    public:
     explicit FrozenAbove(ProbeTarget& inner) : inner_(inner) {}
-    quint64 sizeBytes() const override { return inner_.sizeBytes(); }
-    Outcome write(quint64 offset, std::span<const char> data) override {
+    std::uint64_t sizeBytes() const override { return inner_.sizeBytes(); }
+    Outcome write(std::uint64_t offset, std::span<const char> data) override {
       return offset >= kGiB ? Outcome::done : inner_.write(offset, data);
     }
-    Outcome read(quint64 offset, std::span<char> data) override {
+    Outcome read(std::uint64_t offset, std::span<char> data) override {
       return inner_.read(offset, data);
     }
     void flush() override {}

@@ -38,7 +38,9 @@ class BrokenJob : public Job {
   QString cancelledLine() const override { return "Cancelled: broken."; }
 };
 
-QByteArray eventLine(const HelperEvent& event) { return event.line().toUtf8() + '\n'; }
+QByteArray eventLine(const contract::HelperEvent& event) {
+  return QByteArray::fromStdString(event.line()) + '\n';
+}
 
 // The read-back of a format of sdz as MY USB with 8 KiB clusters.
 QByteArray formatResultLine(bool matches) {
@@ -64,7 +66,7 @@ QStringList reportOf(Job& job) {
 TEST_F(FormatJobTest, ChunksAsLinesThenOutcome) {
   const LinuxDiskTools tools = linux();
   const FormatRequest request{kStick, "MY USB", 8192};
-  const QByteArray progress = eventLine(HelperEvent::progress(0.5, 0, std::nullopt));
+  const QByteArray progress = eventLine({contract::ProgressEvent{0.5, 0, std::nullopt}});
   const struct {
     QByteArray told;
     int status;
@@ -85,17 +87,20 @@ TEST_F(FormatJobTest, ChunksAsLinesThenOutcome) {
       {formatResultLine(true) + formatResultLine(true), 0, kUnverified,
        JobFailure::Kind::verificationFailed},
       // The helper's failure event tells the kind and whether it had written.
-      {eventLine(HelperEvent::failure(HelperContract::deviceBusy, false, "Refused: in use")),
+      {eventLine(
+           {contract::FailureEvent::of(HelperContract::deviceBusy, false, "Refused: in use")}),
        HelperContract::deviceBusy,
        "failed: Error: Format failed for MY USB on /dev/sdz: the drive is in use by another "
        "program",
        JobFailure::Kind::deviceBusy},
       // A drive that has gone is said so, whatever the job.
-      {eventLine(HelperEvent::failure(HelperContract::noSuchDevice, false, "Refused: gone")),
+      {eventLine(
+           {contract::FailureEvent::of(HelperContract::noSuchDevice, false, "Refused: gone")}),
        HelperContract::noSuchDevice, "failed: Error: The drive is no longer attached.",
        JobFailure::Kind::noSuchDevice},
-      {eventLine(HelperEvent::writing()) +
-           eventLine(HelperEvent::failure("toolFailed", true, "mkfs.fat", 1, "Failed: mkfs.fat")),
+      {eventLine({contract::WritingEvent{}}) +
+           eventLine(
+               {contract::FailureEvent{"toolFailed", true, "mkfs.fat", 1, "Failed: mkfs.fat"}}),
        1, "failed: Error: Format failed for MY USB on /dev/sdz: a tool failed",
        JobFailure::Kind::toolFailed, true},
   };

@@ -14,7 +14,7 @@
 #include "LoopDisk.h"
 #include "contract/FrameReader.h"
 #include "contract/HelperContract.h"
-#include "exec/HelperEvent.h"
+#include "contract/HelperEvent.h"
 #include "helper/CancelWatch.h"
 #include "helper/HelperSupport.h"
 #include "helper/HelperTools.h"
@@ -28,8 +28,8 @@ namespace {
 
 struct HelperRun {
   int status = -1;
-  QStringList lines;          // for people
-  QList<HelperEvent> events;  // for the application
+  QStringList lines;                          // for people
+  std::vector<contract::HelperEvent> events;  // for the application
 };
 
 // Runs the helper of this build; its standard input stays open (and silent)
@@ -42,11 +42,12 @@ HelperRun runHelper(const QStringList& args, const std::optional<QByteArray>& in
   HelperRun ran{helper.status, {}, {}};
   for (const QString& line : helper.lines) {
     if (line.isEmpty()) continue;
-    const std::optional<HelperEvent> event = HelperEvent::fromLine(line);
+    const std::optional<contract::HelperEvent> event =
+        contract::HelperEvent::fromLine(line.toStdString());
     EXPECT_EQ(event.has_value(), line.startsWith(HelperContract::eventPrefix))
         << line.toStdString();
     if (event)
-      ran.events << *event;
+      ran.events.push_back(*event);
     else
       ran.lines << line;
   }
@@ -135,9 +136,11 @@ TEST(HelperBoundaryTest, AToolsUnfinishedLastLineIsEndedBeforeTheHelpersNext) {
                                                 "Failed: mkfs.fat ended with exit status 1");
   ASSERT_EQ(frames.size(), 4) << frames.join('\n').toStdString();
   // The step's event comes first.
-  const std::optional<HelperEvent> step = HelperEvent::fromJson(frames[0].mid(7).toUtf8());
-  ASSERT_TRUE(step && frames[0].startsWith("event: "));
-  EXPECT_EQ(step->command(), (QStringList{"/usr/bin/printf", "mkfs.fat: cannot write"}));
+  const std::optional<contract::HelperEvent> step =
+      contract::HelperEvent::fromJson(frames[0].mid(7).toStdString());
+  ASSERT_TRUE(step && step->get<contract::StepEvent>() && frames[0].startsWith("event: "));
+  EXPECT_EQ(step->get<contract::StepEvent>()->command,
+            (std::vector<std::string>{"/usr/bin/printf", "mkfs.fat: cannot write"}));
   EXPECT_EQ(frames.mid(1), (QStringList{"text: $ /usr/bin/printf 'mkfs.fat: cannot write'",
                                         "text: mkfs.fat: cannot write",
                                         "text: Failed: mkfs.fat ended with exit status 1"}));
@@ -183,9 +186,10 @@ TEST_F(HelperLoopTest, CancelOrAGoneCallerBeforeTheFirstWriteChangesNothing) {
   EXPECT_EQ(ran.status, HelperContract::cancelled) << ran.lines.join('\n').toStdString();
   EXPECT_EQ(ran.lines.last(), "Cancelled: nothing was written to " + loop.devicePath() + ".");
   // Its last event tells the same, typed.
-  ASSERT_FALSE(ran.events.isEmpty());
-  EXPECT_EQ(ran.events.last().fields(),
-            HelperEvent::failure(HelperContract::cancelled, false, ran.lines.last()).fields());
+  ASSERT_FALSE(ran.events.empty());
+  EXPECT_EQ(ran.events.back(),
+            contract::HelperEvent(contract::FailureEvent::of(HelperContract::cancelled, false,
+                                                             ran.lines.last().toStdString())));
   ran = runHelper({"format", loop.name(), "X", "default"}, QByteArray());
   EXPECT_EQ(ran.status, HelperContract::cancelled);
   ran = runHelper({"check", loop.name()}, QByteArray());
@@ -205,18 +209,24 @@ TEST_F(HelperLoopTest, ASuperfloppyIsCheckedOnTheWholeDiskWithoutPath) {
   EXPECT_EQ(ran.lines.value(0), "$ /usr/sbin/fsck.fat -a -w -v " + loop.devicePath());
   // fsck.fat may repair: the run said it writes, once, before its first
   // step; its progress ends at 1.
-  ASSERT_FALSE(ran.events.isEmpty());
-  EXPECT_EQ(ran.events.first().kind(), HelperEvent::Kind::writing);
-  QList<HelperEvent::Kind> kinds;
-  for (const HelperEvent& event : ran.events) kinds << event.kind();
-  EXPECT_EQ(kinds.count(HelperEvent::Kind::writing), 1);
-  EXPECT_EQ(kinds.count(HelperEvent::Kind::step), 1);
-  for (const HelperEvent& event : ran.events) {
-    if (event.kind() == HelperEvent::Kind::step)
-      EXPECT_EQ(event.command(), ran.lines.value(0).mid(2).split(' '));
+  ASSERT_FALSE(ran.events.empty());
+  EXPECT_TRUE(ran.events.front().get<contract::WritingEvent>());
+  int writing = 0;
+  int steps = 0;
+  for (const contract::HelperEvent& event : ran.events) {
+    writing += event.get<contract::WritingEvent>() != nullptr;
+    if (const auto* step = event.get<contract::StepEvent>()) {
+      ++steps;
+      QStringList command;
+      for (const std::string& word : step->command) command << QString::fromStdString(word);
+      EXPECT_EQ(command, ran.lines.value(0).mid(2).split(' '));
+    }
   }
-  ASSERT_EQ(ran.events.last().kind(), HelperEvent::Kind::progress);
-  EXPECT_EQ(ran.events.last().fields().value("fraction").toDouble(), 1.0);
+  EXPECT_EQ(writing, 1);
+  EXPECT_EQ(steps, 1);
+  const auto* progress = ran.events.back().get<contract::ProgressEvent>();
+  ASSERT_TRUE(progress);
+  EXPECT_EQ(progress->fraction, 1.0);
 }
 
 }  // namespace

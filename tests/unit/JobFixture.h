@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include "Await.h"
+#include "drives/ProbeProgressText.h"
 #include "exec/PkexecRunner.h"
 #include "exec/ProcessRunner.h"
 #include "jobs/Job.h"
@@ -36,7 +37,9 @@ class RecordingReport : public Report {
   void failed(const QString& line) override { add("failed: " + line); }
   void cancelled(const QString& line) override { add("cancelled: " + line); }
   void finished() override { add("finished"); }
-  void progress(const ProbeProgress& progress) override { add("progress: " + progress.text()); }
+  void progress(const ProbeProgress& progress) override {
+    add("progress: " + probeProgressText(progress));
+  }
   void stepProgress(double fraction) override { add("steps: " + QString::number(fraction)); }
   void verified(const contract::FormatVerdict& found) override {
     add("verified: " + QString::fromStdString(found.fileSystem) + " \"" +

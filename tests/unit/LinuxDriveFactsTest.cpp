@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 
 #include "drives/DriveFactsJson.h"
+#include "drives/linux/LinuxDiskTools.h"
 #include "exec/Error.h"
 #include "helper/info/LinuxDriveFacts.h"
 #include "jobs/InfoReport.h"
@@ -37,10 +38,15 @@ DriveFacts usbStickFacts() {
   return facts;
 }
 
-// The facts as the application reads them from the helper's result event.
+// The facts as the application reads them from a line where the helper's
+// result event goes; raises Error as it does.
+DriveFacts readFrom(const std::string& line) {
+  const LinuxDiskTools tools("/usr/bin/lsblk", "/sys", "/opt/tessaro-helper");
+  return tools.parseDriveFacts({}, contract::HelperEvent::fromLine(line)).value();
+}
+
 DriveFacts toldAndRead(const DriveFacts& facts) {
-  return DriveFactsJson::fromEvent(
-      HelperEvent::fromLine(QString::fromStdString(DriveFactsJson::event(facts).line())));
+  return readFrom(DriveFactsJson::event(facts).line());
 }
 
 }  // namespace
@@ -65,7 +71,7 @@ TEST(LinuxDriveFacts, UsbStickAndItsFat32PartitionReadLikeDiskutilsOwnAfterTheHe
   };
   EXPECT_EQ(infoReportLines(readBack), expected);
   // Without a partition, and with nothing known, it reads back as written.
-  for (const DriveFacts& told : {DriveFacts{}, DriveFacts{facts.disk, std::nullopt}})
+  for (const DriveFacts& told : {DriveFacts{}, DriveFacts{{facts.disk, std::nullopt}}})
     EXPECT_EQ(toldAndRead(told), told);
 }
 
@@ -80,7 +86,7 @@ TEST(LinuxDriveFacts, LinesThatAreNotTheHelpersResultAreRefused) {
     if (line.isEmpty() || line.startsWith('#')) continue;
     ++rows;
     try {
-      DriveFactsJson::fromEvent(HelperEvent::fromLine(line));
+      readFrom(line.toStdString());
       ADD_FAILURE() << "read: " << line.toStdString();
     } catch (const Error& error) {
       EXPECT_EQ(error.domain(), ErrorDomain::json);

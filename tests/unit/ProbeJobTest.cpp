@@ -8,7 +8,6 @@
 #include "contract/HelperEvent.h"
 #include "drives/linux/LinuxDiskTools.h"
 #include "drives/mac/MacDiskTools.h"
-#include "exec/HelperEvent.h"
 #include "jobs/HelperOutput.h"
 #include "jobs/ProbeJob.h"
 
@@ -21,7 +20,9 @@ using ProbeJobTest = JobFixture;
 
 const Drive kSdz{{}, "sdz", "/dev/sdz", "Stick (sdz)"};
 
-QByteArray eventLine(const HelperEvent& event) { return event.line().toUtf8() + '\n'; }
+QByteArray eventLine(const contract::HelperEvent& event) {
+  return QByteArray::fromStdString(event.line()) + '\n';
+}
 
 ProbeResult counterfeitResult() {
   ProbeResult result;
@@ -76,7 +77,7 @@ const QString kUntrusted =
 // event agree; events move the bar and never reach the log.
 TEST_F(ProbeJobTest, TheVerdictStandsOnlyWhenStatusAndResultAgree) {
   const LinuxDiskTools tools("/usr/bin/lsblk", "/sys", "/opt/tessaro-helper");
-  const QByteArray progress = eventLine(HelperEvent::progress(0.5, 1 << 20, 30));
+  const QByteArray progress = eventLine({contract::ProgressEvent{0.5, 1 << 20, 30}});
   const QByteArray genuine = resultLine(genuineResult());
   const QByteArray counterfeit = resultLine(counterfeitResult());
   const QByteArray damaged = resultLine(damagedResult());
@@ -108,8 +109,8 @@ TEST_F(ProbeJobTest, TheVerdictStandsOnlyWhenStatusAndResultAgree) {
       {genuine, HelperContract::counterfeit, kUntrusted, JobFailure::Kind::toolFailed},
       {genuine + genuine, 0, kUntrusted, JobFailure::Kind::toolFailed},
       {"Genuine: all 3 samples read back\n", 0, kUntrusted, JobFailure::Kind::toolFailed},
-      {eventLine(HelperEvent::failure("driveStopped", true, {}, HelperContract::driveStopped,
-                                      "Failed: the drive stopped responding")),
+      {eventLine({contract::FailureEvent{"driveStopped", true, {}, HelperContract::driveStopped,
+                                         "Failed: the drive stopped responding"}}),
        HelperContract::driveStopped,
        "failed: Failed: /dev/sdz stopped responding during the capacity test, so there is no "
        "verdict on its capacity; the drive holds test data: format it before using it.",
@@ -176,8 +177,9 @@ TEST_F(ProbeJobTest, HostileEventLinesAreNoVerdictAndNoProgress) {
     HelperOutput output({});
     output.reader().lines({QString::fromUtf8(line)});
     EXPECT_FALSE(output.failure()) << line.toStdString();
-    const std::optional<HelperEvent> event = HelperEvent::fromLine(QString::fromUtf8(line));
-    EXPECT_FALSE(event && event->kind() == HelperEvent::Kind::step) << line.toStdString();
+    const std::optional<contract::HelperEvent> event =
+        contract::HelperEvent::fromLine(line.toStdString());
+    EXPECT_FALSE(event && event->get<contract::StepEvent>()) << line.toStdString();
   }
   EXPECT_GE(rows, 55);
 }

@@ -6,7 +6,6 @@
 #include "contract/HelperEvent.h"
 #include "drives/ProbeProgress.h"
 #include "drives/ProbeResult.h"
-#include "exec/HelperEvent.h"
 
 using namespace tessaro;
 

@@ -13,20 +13,20 @@ using namespace tessaro;
 
 namespace {
 
-constexpr quint64 kBlock = ProbeSignature::blockBytes;
-constexpr quint64 kMiB = quint64(1) << 20;
-constexpr quint64 kGiB = quint64(1) << 30;
+constexpr std::uint64_t kBlock = ProbeSignature::blockBytes;
+constexpr std::uint64_t kMiB = std::uint64_t(1) << 20;
+constexpr std::uint64_t kGiB = std::uint64_t(1) << 30;
 const ProbeSignature::Nonce kNonce{0x0123456789abcdefULL, 0xfedcba9876543210ULL};
 
 const ProbeSignature kSignature(kNonce);
 
-std::vector<char> signatureOf(quint64 offset, const ProbeSignature::Nonce& nonce = kNonce) {
+std::vector<char> signatureOf(std::uint64_t offset, const ProbeSignature::Nonce& nonce = kNonce) {
   std::vector<char> block(kBlock);
   ProbeSignature(nonce).write(offset, block);
   return block;
 }
 
-bool isDescendingAndUnique(const std::vector<quint64>& offsets) {
+bool isDescendingAndUnique(const std::vector<std::uint64_t>& offsets) {
   for (size_t i = 1; i < offsets.size(); ++i) {
     if (offsets[i] >= offsets[i - 1]) return false;
   }
@@ -35,7 +35,7 @@ bool isDescendingAndUnique(const std::vector<quint64>& offsets) {
 
 TEST(ProbePlan, TheQuickRoundTakesThePowersOfTwoAndTheLastBlock) {
   EXPECT_EQ(ProbePlan::quick(5 * kBlock + 100),
-            (std::vector<quint64>{4 * kBlock, 3 * kBlock, 2 * kBlock, kBlock}));
+            (std::vector<std::uint64_t>{4 * kBlock, 3 * kBlock, 2 * kBlock, kBlock}));
   const auto samples = ProbePlan::quick(16 * kGiB);
   EXPECT_TRUE(isDescendingAndUnique(samples));
   EXPECT_EQ(samples.front(), 16 * kGiB - kBlock);
@@ -47,10 +47,10 @@ TEST(ProbePlan, TheQuickRoundTakesThePowersOfTwoAndTheLastBlock) {
 
 TEST(ProbePlan, RefinesStrictlyBetweenTheLastGoodAndTheFirstBadSample) {
   struct Case {
-    std::optional<quint64> lastGood;
-    quint64 firstBad;
+    std::optional<std::uint64_t> lastGood;
+    std::uint64_t firstBad;
     int count;
-    std::vector<quint64> expected;
+    std::vector<std::uint64_t> expected;
   };
   const std::vector<Case> cases{
       {kMiB, kMiB + 4 * kBlock, 8, {kMiB + 3 * kBlock, kMiB + 2 * kBlock, kMiB + kBlock}},

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QJsonParseError>
 
 #include "contract/HelperContract.h"
 #include "drives/DevicePaths.h"
@@ -170,9 +171,14 @@ PrivilegedCommand LinuxDiskTools::infoReportCommand(
 
 // The helper tells the facts in its result event; its lines are for people.
 std::optional<DriveFacts> LinuxDiskTools::parseDriveFacts(
-    const QString& output, const std::optional<HelperEvent>& result) const {
+    const QString& output, const std::optional<contract::HelperEvent>& result) const {
   (void)output;
-  return DriveFactsJson::fromEvent(result);
+  std::string why;
+  if (std::optional<DriveFacts> facts = DriveFactsJson::fromEvent(result, &why)) return facts;
+  throw Error(
+      ErrorDomain::json, QJsonParseError::IllegalValue,
+      QCoreApplication::translate("DriveFactsJson", "the drive's facts could not be read: %1")
+          .arg(QString::fromStdString(why)));
 }
 
 }  // namespace tessaro

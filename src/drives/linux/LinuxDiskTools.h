@@ -37,7 +37,7 @@ class LinuxDiskTools : public DiskTools {
   PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const override;
   std::optional<DriveFacts> parseDriveFacts(
-      const QString& output, const std::optional<HelperEvent>& result) const override;
+      const QString& output, const std::optional<contract::HelperEvent>& result) const override;
   std::optional<PrivilegedCommand> probeCommand(const QString& diskBsdName,
                                                 bool full = false) const override;
   QString formattedPartitionPath(const Drive& drive) const override;

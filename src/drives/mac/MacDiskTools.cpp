@@ -200,7 +200,7 @@ PrivilegedCommand MacDiskTools::infoReportCommand(
 
 // diskutil's property lists; no helper tells events here.
 std::optional<DriveFacts> MacDiskTools::parseDriveFacts(
-    const QString& output, const std::optional<HelperEvent>& result) const {
+    const QString& output, const std::optional<contract::HelperEvent>& result) const {
   (void)result;
   return driveFactsFromPropertyLists(output);
 }

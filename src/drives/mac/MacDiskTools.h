@@ -29,7 +29,7 @@ class MacDiskTools : public DiskTools {
   PrivilegedCommand infoReportCommand(
       const QString& diskBsdName, const std::optional<QString>& partitionBsdName) const override;
   std::optional<DriveFacts> parseDriveFacts(
-      const QString& output, const std::optional<HelperEvent>& result) const override;
+      const QString& output, const std::optional<contract::HelperEvent>& result) const override;
   QString formattedPartitionPath(const Drive& drive) const override;
   QStringList toolNames() const override {
     return {QStringLiteral("diskutil"), QStringLiteral("newfs_msdos"),

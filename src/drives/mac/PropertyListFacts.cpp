@@ -39,18 +39,17 @@ QVariantMap dictionary(const QString& document) {
 }
 
 // Text as is, numbers in decimal (Booleans as 1 or 0); none for anything else.
-std::optional<QString> text(const QVariantMap& in, const QString& key) {
+std::optional<std::string> text(const QVariantMap& in, const QString& key) {
   const QVariant value = in.value(key);
-  if (value.typeId() == QMetaType::QString) return value.toString();
-  if (value.typeId() == QMetaType::Bool)
-    return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-  if (value.typeId() == QMetaType::Double) return QString::number(value.toDouble());
-  if (isNumber(value)) return QString::number(value.toLongLong());
+  if (value.typeId() == QMetaType::QString) return value.toString().toStdString();
+  if (value.typeId() == QMetaType::Bool) return value.toBool() ? "1" : "0";
+  if (value.typeId() == QMetaType::Double) return QString::number(value.toDouble()).toStdString();
+  if (isNumber(value)) return QString::number(value.toLongLong()).toStdString();
   return std::nullopt;
 }
 
-std::optional<QString> firstText(const QVariantMap& in, const QString& key,
-                                 const QString& fallbackKey) {
+std::optional<std::string> firstText(const QVariantMap& in, const QString& key,
+                                     const QString& fallbackKey) {
   const auto value = text(in, key);
   return value ? value : text(in, fallbackKey);
 }

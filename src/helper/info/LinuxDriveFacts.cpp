@@ -10,9 +10,9 @@
 namespace tessaro {
 namespace {
 
-std::optional<QString> unlessEmpty(const QString& text) {
+std::optional<std::string> unlessEmpty(const QString& text) {
   if (text.isEmpty()) return std::nullopt;
-  return text;
+  return text.toStdString();
 }
 
 bool isPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
@@ -103,7 +103,7 @@ DriveFacts::Partition linuxPartitionFacts(const LsblkDevice& partition,
   facts.filesystem = unlessEmpty(filesystemName(type, blkid.value(QStringLiteral("VERSION"))));
   for (const QString& mountpoint : partition.mountpoints) {
     if (mountpoint.startsWith(QLatin1Char('/'))) {
-      facts.mountPoint = mountpoint;
+      facts.mountPoint = mountpoint.toStdString();
       break;
     }
   }

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "exec/Error.h"
+#include "helper/probe/ProbeError.h"
 
 namespace tessaro {
 
@@ -14,11 +14,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr quint64 kBlock = ProbeSignature::blockBytes;
-constexpr quint64 kMiB = quint64(1) << 20;
+constexpr std::uint64_t kBlock = ProbeSignature::blockBytes;
+constexpr std::uint64_t kMiB = std::uint64_t(1) << 20;
 // The sentinels are read whenever what was written since them has grown by
 // this many parts in 16, so that a cache is measured to within about 6 %.
-constexpr quint64 kCheckGrowthSixteenths = 17;
+constexpr std::uint64_t kCheckGrowthSixteenths = 17;
 // Sentinels read at every look: the highest, and a few more in turn.
 constexpr size_t kSentinels = 4;
 constexpr size_t kSentinelsInTurn = 16;
@@ -26,30 +26,23 @@ constexpr size_t kSentinelsInTurn = 16;
 constexpr int kRefusalsToStop = 8;
 constexpr int kMostEdges = 16;
 
-QRandomGenerator generatorFor(std::optional<quint64> seed) {
-  // Without a seed the generator comes from the operating system's entropy,
-  // so every run's nonce is new.
-  return seed ? QRandomGenerator(quint32(*seed ^ (*seed >> 32)))
-              : QRandomGenerator::securelySeeded();
-}
-
 ProbePlan::Settings inWholeBlocks(ProbePlan::Settings settings) {
-  settings.chunkBytes = std::max(settings.chunkBytes / kBlock, quint64(1)) * kBlock;
+  settings.chunkBytes = std::max(settings.chunkBytes / kBlock, std::uint64_t(1)) * kBlock;
   return settings;
 }
 
-qint64 nanosecondsSince(Clock::time_point start) {
+std::int64_t nanosecondsSince(Clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count();
 }
 
 }  // namespace
 
 CapacityProbe::CapacityProbe(ProbeTarget& target, ProbePlan::Settings settings,
-                             std::optional<quint64> seed)
+                             std::optional<std::uint64_t> seed)
     : target_(target),
       settings_(inWholeBlocks(settings)),
-      random_(generatorFor(seed)),
-      signature_(ProbeSignature::Nonce{random_.generate64(), random_.generate64()}),
+      random_(ProbePlan::generator(seed)),
+      signature_(ProbeSignature::Nonce{random_(), random_()}),
       io_(target, settings_.chunkBytes, signature_, [this] { checkCancel(); }) {}
 
 ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCheck& isCancelled) {
@@ -57,22 +50,21 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
   isCancelled_ = isCancelled;
   covered_ = ProbePlan::coveredBytes(target_.sizeBytes());
   if (covered_ == 0) {
-    throw Error(ErrorDomain::capacityProbe, tooSmall,
-                QStringLiteral("The drive is too small to test its capacity."));
+    throw ProbeError(ProbeError::tooSmall, "The drive is too small to test its capacity.");
   }
   // The quick round's samples, with the sentinels among them.
-  std::vector<quint64> quick = ProbePlan::quick(covered_);
-  const std::vector<quint64> ladder = ProbePlan::sentinels(covered_, settings_);
+  std::vector<std::uint64_t> quick = ProbePlan::quick(covered_);
+  const std::vector<std::uint64_t> ladder = ProbePlan::sentinels(covered_, settings_);
   quick.insert(quick.end(), ladder.begin(), ladder.end());
   std::sort(quick.begin(), quick.end(), std::greater<>());
   quick.erase(std::unique(quick.begin(), quick.end()), quick.end());
-  const quint64 quickFiller = ProbePlan::quickFiller(covered_, settings_);
-  const quint64 limit = ProbePlan::cacheLimit(covered_, settings_);
-  const quint64 shadow = ProbePlan::surveyShadow(covered_, settings_);
-  const quint64 surveyBlocks = covered_ / std::max<quint64>(shadow / 2, kBlock);
+  const std::uint64_t quickFiller = ProbePlan::quickFiller(covered_, settings_);
+  const std::uint64_t limit = ProbePlan::cacheLimit(covered_, settings_);
+  const std::uint64_t shadow = ProbePlan::surveyShadow(covered_, settings_);
+  const std::uint64_t surveyBlocks = covered_ / std::max<std::uint64_t>(shadow / 2, kBlock);
   // Planned: the path of a genuine drive, the longest one.
   plannedBytes_ = 3 * quick.size() * kBlock + 2 * quickFiller + 2 * surveyBlocks * kBlock + limit +
-                  quint64(settings_.fillerChecks) * kBlock;
+                  std::uint64_t(settings_.fillerChecks) * kBlock;
 
   // The quick round: its samples, then the timed sequential region behind
   // them, read back whole. Its samples are the first writes of the run, the
@@ -82,7 +74,7 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
   writeSamples(quick);
   // What rules a cache out is written after the lowest of the ladder.
   sentinelsWritten_ = written_[ladder.back()].at + kBlock;
-  std::set<quint64> sampled(quick.begin(), quick.end());
+  std::set<std::uint64_t> sampled(quick.begin(), quick.end());
   const std::vector<Chunk> timed = writeFiller(
       {.regionBytes = quickFiller, .bytes = quickFiller, .minimum = quickFiller, .timed = true},
       sampled);
@@ -104,15 +96,15 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
     // past the real size may have read back intact: the survey, behind a
     // filler that looks for the cache. The quick round's samples stay as they
     // were written, the oldest writes of the run.
-    std::vector<quint64> survey;
-    for (const quint64 offset : ProbePlan::survey(covered_, settings_, random_)) {
+    std::vector<std::uint64_t> survey;
+    for (const std::uint64_t offset : ProbePlan::survey(covered_, settings_, random_)) {
       if (!sampled.contains(offset)) survey.push_back(offset);
     }
     writeSamples(survey);
     sampled.insert(survey.begin(), survey.end());
     // Written after the last sentinel: the limit in the end.
-    const quint64 since = io_.bytesWritten() - sentinelsWritten_;
-    const quint64 wanted = limit > since ? limit - since : 0;
+    const std::uint64_t since = io_.bytesWritten() - sentinelsWritten_;
+    const std::uint64_t wanted = limit > since ? limit - since : 0;
     const std::vector<Chunk> chunks = writeFiller({.regionBytes = std::max(limit, shadow),
                                                    .bytes = std::max(wanted, shadow),
                                                    .minimum = shadow,
@@ -123,7 +115,7 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
     checkCancel();
     io_.flush();
     ruledOut_ = io_.bytesWritten() - sentinelsWritten_;
-    readSamples(std::vector<quint64>(sampled.rbegin(), sampled.rend()), sampled);
+    readSamples(std::vector<std::uint64_t>(sampled.rbegin(), sampled.rend()), sampled);
     checkFiller(chunks, sampled, settings_.fillerChecks);
   } else {
     ruledOut_ = io_.bytesWritten() - sentinelsWritten_;
@@ -134,9 +126,9 @@ ProbeResult CapacityProbe::run(const ProgressHandler& onProgress, const CancelCh
   return result();
 }
 
-void CapacityProbe::writeSamples(const std::vector<quint64>& samples) {
-  const quint64 generation = ++generation_;
-  for (const quint64 offset : samples) {
+void CapacityProbe::writeSamples(const std::vector<std::uint64_t>& samples) {
+  const std::uint64_t generation = ++generation_;
+  for (const std::uint64_t offset : samples) {
     checkCancel();
     const Written before{io_.bytesWritten(), io_.bytesTaken(), generation};
     if (io_.write(offset, kBlock, generation)) {
@@ -149,44 +141,44 @@ void CapacityProbe::writeSamples(const std::vector<quint64>& samples) {
   }
 }
 
-std::vector<CapacityProbe::Chunk> CapacityProbe::writeFiller(const Filler& plan,
-                                                             const std::set<quint64>& sampled) {
+std::vector<CapacityProbe::Chunk> CapacityProbe::writeFiller(
+    const Filler& plan, const std::set<std::uint64_t>& sampled) {
   std::vector<Chunk> chunks;
-  const quint64 region = plan.regionBytes / kBlock * kBlock;
+  const std::uint64_t region = plan.regionBytes / kBlock * kBlock;
   if (region == 0) return chunks;
-  const quint64 generation = ++generation_;
-  const auto blocksFor = [](quint64 bytes) { return (bytes + kBlock - 1) / kBlock * kBlock; };
-  quint64 needed = plan.bytes;
-  quint64 written = 0;  // bytes of filler written so far
+  const std::uint64_t generation = ++generation_;
+  const auto blocksFor = [](std::uint64_t bytes) { return (bytes + kBlock - 1) / kBlock * kBlock; };
+  std::uint64_t needed = plan.bytes;
+  std::uint64_t written = 0;  // bytes of filler written so far
   // From the top down to the start of the drive, so that it ends on the
   // blocks any wrap sends the region above the real size to; again from the
   // top of the region while more is needed than it holds.
-  quint64 top = std::min(region, blocksFor(std::max(needed, plan.minimum)));
+  std::uint64_t top = std::min(region, blocksFor(std::max(needed, plan.minimum)));
   bool lastStretch = false;  // the filler ends where top reaches 0
-  quint64 nextLook = 64 * 1024;
-  quint64 sinceCheck = 0;
+  std::uint64_t nextLook = 64 * 1024;
+  std::uint64_t sinceCheck = 0;
   bool watchingSentinels = plan.watch && !sentinels_.empty();
   cleanAfter_.clear();
   lastLook_ = io_.bytesWritten();
-  qint64 timedNs = 0;
-  quint64 timedBytes = 0;
+  std::int64_t timedNs = 0;
+  std::uint64_t timedBytes = 0;
   // A cache found, or filler lost: what still has to be written goes at the
   // start of the drive, and is never less than the least filler, which is
   // what shows a wrap between the samples.
-  const auto endWith = [&](quint64 rest) {
+  const auto endWith = [&](std::uint64_t rest) {
     top = std::min(top, blocksFor(std::max(plan.minimum, rest)));
     lastStretch = true;
   };
 
   bool again = false;  // around the region again
   while (true) {
-    const quint64 target = std::max(needed, plan.minimum);
+    const std::uint64_t target = std::max(needed, plan.minimum);
     const bool done =
         top == 0 ? lastStretch || written >= target : again && !lastStretch && written >= target;
     if (done) {
       // One last look at the sentinels, which a cache as large as all that
       // was written since them lets go only now.
-      quint64 now = 0;
+      std::uint64_t now = 0;
       if (lastStretch || !watchingSentinels || !watchSentinels(now)) {
         if (plan.watch && watchingSentinels) surveyFoundNoCache_ = true;
         break;
@@ -201,13 +193,13 @@ std::vector<CapacityProbe::Chunk> CapacityProbe::writeFiller(const Filler& plan,
       again = true;
     }
     checkCancel();
-    quint64 bytes = std::min(settings_.chunkBytes, top);
+    std::uint64_t bytes = std::min(settings_.chunkBytes, top);
     if (again && !lastStretch) bytes = std::min(bytes, blocksFor(target - written));
     top -= bytes;
     // The pieces of [top, top + bytes) to write: with keepSamples, those
     // between the samples.
-    std::vector<std::pair<quint64, quint64>> pieces;
-    quint64 from = top;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> pieces;
+    std::uint64_t from = top;
     if (plan.keepSamples) {
       for (auto it = sampled.lower_bound(top); it != sampled.end() && *it < top + bytes; ++it) {
         if (*it > from) pieces.emplace_back(from, *it);
@@ -217,8 +209,8 @@ std::vector<CapacityProbe::Chunk> CapacityProbe::writeFiller(const Filler& plan,
     if (from < top + bytes) pieces.emplace_back(from, top + bytes);
     Chunk chunk{top, bytes, io_.bytesWritten(), io_.bytesTaken(), generation, true};
     for (const auto& [begin, end] : pieces) {
-      const quint64 at = io_.bytesWritten();
-      const quint64 taken = io_.bytesTaken();
+      const std::uint64_t at = io_.bytesWritten();
+      const std::uint64_t taken = io_.bytesTaken();
       const Clock::time_point started = Clock::now();
       written += end - begin;
       if (io_.write(begin, end - begin, generation)) {
@@ -257,10 +249,10 @@ std::vector<CapacityProbe::Chunk> CapacityProbe::writeFiller(const Filler& plan,
     if (sinceCheck >= settings_.watchBytes) {
       sinceCheck = 0;
       for (auto it = chunks.rbegin(); it != chunks.rend(); ++it) {
-        const quint64 since = io_.bytesWritten() - it->writtenAt;
+        const std::uint64_t since = io_.bytesWritten() - it->writtenAt;
         if (since < settings_.lagBytes) continue;
         if (!it->taken) break;
-        quint64 offset = it->top;
+        std::uint64_t offset = it->top;
         while (sampled.contains(offset) && offset + kBlock < it->top + it->bytes) offset += kBlock;
         if (sampled.contains(offset)) break;
         if (!checkFillerBlock(offset, *it)) {
@@ -280,17 +272,17 @@ std::vector<CapacityProbe::Chunk> CapacityProbe::writeFiller(const Filler& plan,
     }
     if (lastStretch) {
       plannedBytes_ = io_.bytesWritten() + io_.bytesRead() + top + sampled.size() * kBlock +
-                      quint64(settings_.fillerChecks) * kBlock;
+                      std::uint64_t(settings_.fillerChecks) * kBlock;
     }
   }
   if (plan.timed && timedBytes >= kMiB && timedNs >= 1'000'000) {
-    writeBytesPerSecond_ = quint64(double(timedBytes) * 1e9 / double(timedNs));
+    writeBytesPerSecond_ = std::uint64_t(double(timedBytes) * 1e9 / double(timedNs));
   }
   return chunks;
 }
 
-bool CapacityProbe::watchSentinels(quint64& nextLook) {
-  const quint64 sinceFirst = io_.bytesWritten() - written_[sentinels_.front()].at;
+bool CapacityProbe::watchSentinels(std::uint64_t& nextLook) {
+  const std::uint64_t sinceFirst = io_.bytesWritten() - written_[sentinels_.front()].at;
   const bool final = nextLook == 0;
   if (sinceFirst < nextLook) return false;
   nextLook = std::max(sinceFirst + kBlock, sinceFirst * kCheckGrowthSixteenths / 16);
@@ -299,7 +291,7 @@ bool CapacityProbe::watchSentinels(quint64& nextLook) {
   // back intact at the last look although what shows now had been written
   // before that look, the cache answered then: it holds at least what had
   // been written since it by then.
-  const auto writtenWhen = [&](quint64 offset) -> std::optional<quint64> {
+  const auto writtenWhen = [&](std::uint64_t offset) -> std::optional<std::uint64_t> {
     if (const auto it = written_.find(offset); it != written_.end()) return it->second.at;
     const auto chunk = chunkWritten_.upper_bound(offset);
     if (chunk == chunkWritten_.begin()) return std::nullopt;
@@ -307,21 +299,21 @@ bool CapacityProbe::watchSentinels(quint64& nextLook) {
   };
   // The highest sentinels, and the others a few at a time; all of them
   // when the filler is done (nextLook 0).
-  std::vector<quint64> looked(sentinels_.begin(),
-                              sentinels_.begin() + std::min(sentinels_.size(), kSentinels));
+  std::vector<std::uint64_t> looked(sentinels_.begin(),
+                                    sentinels_.begin() + std::min(sentinels_.size(), kSentinels));
   for (size_t i = 0; i < kSentinelsInTurn && kSentinels + i < sentinels_.size(); ++i) {
     looked.push_back(sentinels_[kSentinels + (nextInTurn_ + i) % (sentinels_.size() - kSentinels)]);
   }
   nextInTurn_ += kSentinelsInTurn;
   if (final) looked = sentinels_;
   bool tripped = false;
-  for (const quint64 sentinel : looked) {
+  for (const std::uint64_t sentinel : looked) {
     checkCancel();
     if (refusedWrites_.contains(sentinel)) continue;
-    const quint64 since = io_.bytesWritten() - written_[sentinel].at;
+    const std::uint64_t since = io_.bytesWritten() - written_[sentinel].at;
     if (!io_.read(sentinel, kBlock)) continue;
     const ProbeSignature::Reading reading = io_.inspect(sentinel, 0);
-    if (kindOf(reading, written_[sentinel].generation) == Kind::intact) {
+    if (ProbeJudgement::kindOf(reading, written_[sentinel].generation) == Kind::intact) {
       cleanAfter_[sentinel] = since;
       continue;
     }
@@ -330,7 +322,7 @@ bool CapacityProbe::watchSentinels(quint64& nextLook) {
     cacheBound_ = std::min(cacheBound_.value_or(since), since);
     const auto shownSince = reading.kind == ProbeSignature::Kind::aliased
                                 ? writtenWhen(reading.writtenAt)
-                                : std::optional<quint64>(0);
+                                : std::optional<std::uint64_t>(0);
     if (cleanAfter_.contains(sentinel) && shownSince && *shownSince <= lastLook_) {
       // Somewhere between the two: the middle is off by at most half a step.
       cacheFound_ = std::max(cacheFound_, (cleanAfter_[sentinel] + since) / 2);
@@ -340,27 +332,14 @@ bool CapacityProbe::watchSentinels(quint64& nextLook) {
   return tripped;
 }
 
-CapacityProbe::Kind CapacityProbe::kindOf(const ProbeSignature::Reading& reading,
-                                          quint64 generation) {
-  switch (reading.kind) {
-    case ProbeSignature::Kind::intact:
-      return reading.generation == generation ? Kind::intact : Kind::lost;
-    case ProbeSignature::Kind::aliased:
-      return Kind::aliased;
-    case ProbeSignature::Kind::lost:
-      break;
-  }
-  return Kind::lost;
-}
-
-void CapacityProbe::readSamples(const std::vector<quint64>& samples,
-                                const std::set<quint64>& sampled) {
+void CapacityProbe::readSamples(const std::vector<std::uint64_t>& samples,
+                                const std::set<std::uint64_t>& sampled) {
   aliases_.clear();
-  for (const quint64 offset : samples) {
+  for (const std::uint64_t offset : samples) {
     checkCancel();
     const Written when = written_[offset];
-    const quint64 since = io_.bytesWritten() - when.at;
-    const quint64 readAt = io_.bytesWritten();
+    const std::uint64_t since = io_.bytesWritten() - when.at;
+    const std::uint64_t readAt = io_.bytesWritten();
     if (refusedWrites_.contains(offset)) {
       states_[offset] = {Kind::writeRefused, when.at, when.taken, kBlock, readAt};
       continue;
@@ -384,7 +363,7 @@ void CapacityProbe::readSamples(const std::vector<quint64>& samples,
       continue;
     }
     // A block once found wrong stays so: the drive did not keep it then.
-    const Kind kind = kindOf(reading, when.generation);
+    const Kind kind = ProbeJudgement::kindOf(reading, when.generation);
     if (kind == Kind::intact) {
       Sample& sample = states_.try_emplace(offset).first->second;
       if (sample.kind == Kind::intact) sample = {Kind::intact, when.at, when.taken, kBlock, readAt};
@@ -412,10 +391,10 @@ void CapacityProbe::readSamples(const std::vector<quint64>& samples,
   }
 }
 
-bool CapacityProbe::checkFillerBlock(quint64 offset, const Chunk& chunk) {
+bool CapacityProbe::checkFillerBlock(std::uint64_t offset, const Chunk& chunk) {
   checkCancel();
   // Within one request the blocks go to the drive in order.
-  const quint64 into = offset - chunk.top;
+  const std::uint64_t into = offset - chunk.top;
   const Sample when{Kind::intact, chunk.writtenAt + into, chunk.takenBefore + into, kBlock,
                     io_.bytesWritten()};
   if (!io_.read(offset, kBlock)) {
@@ -431,22 +410,22 @@ bool CapacityProbe::checkFillerBlock(quint64 offset, const Chunk& chunk) {
                                         when.readAt};
     return false;
   }
-  const Kind kind = kindOf(reading, chunk.generation);
+  const Kind kind = ProbeJudgement::kindOf(reading, chunk.generation);
   fillerChecks_[offset] = {kind, when.writtenAt, when.takenBefore, kBlock, when.readAt};
   return kind == Kind::intact;
 }
 
-void CapacityProbe::readBackTimed(quint64 bytes, const std::vector<Chunk>& chunks,
-                                  const std::set<quint64>& sampled) {
+void CapacityProbe::readBackTimed(std::uint64_t bytes, const std::vector<Chunk>& chunks,
+                                  const std::set<std::uint64_t>& sampled) {
   bytes = bytes / kBlock * kBlock;
   if (bytes == 0) return;
-  std::map<quint64, const Chunk*> latest;  // by top: what each piece holds now
+  std::map<std::uint64_t, const Chunk*> latest;  // by top: what each piece holds now
   for (const Chunk& chunk : chunks) latest[chunk.top] = &chunk;
-  qint64 timedNs = 0;
-  quint64 timedBytes = 0;
-  for (quint64 at = 0; at < bytes; at += settings_.chunkBytes) {
+  std::int64_t timedNs = 0;
+  std::uint64_t timedBytes = 0;
+  for (std::uint64_t at = 0; at < bytes; at += settings_.chunkBytes) {
     checkCancel();
-    const quint64 length = std::min(settings_.chunkBytes, bytes - at);
+    const std::uint64_t length = std::min(settings_.chunkBytes, bytes - at);
     const Clock::time_point started = Clock::now();
     const bool read = io_.read(at, length);
     step();
@@ -454,36 +433,37 @@ void CapacityProbe::readBackTimed(quint64 bytes, const std::vector<Chunk>& chunk
       timedNs += nanosecondsSince(started);
       timedBytes += length;
     }
-    for (quint64 block = 0; block < length; block += kBlock) {
-      const quint64 offset = at + block;
+    for (std::uint64_t block = 0; block < length; block += kBlock) {
+      const std::uint64_t offset = at + block;
       auto chunk = latest.upper_bound(offset);
       if (sampled.contains(offset) || chunk == latest.begin()) continue;
       const Chunk& from = *std::prev(chunk)->second;
       if (!from.taken) continue;  // kept as refused already
-      const quint64 at = from.writtenAt + (offset - from.top);
-      const quint64 taken = from.takenBefore + (offset - from.top);
-      const quint64 readAt = io_.bytesWritten();
+      const std::uint64_t at = from.writtenAt + (offset - from.top);
+      const std::uint64_t taken = from.takenBefore + (offset - from.top);
+      const std::uint64_t readAt = io_.bytesWritten();
       if (!read) {
         fillerChecks_[offset] = {Kind::readFailed, at, taken, kBlock, readAt};
         continue;
       }
-      const ProbeSignature::Reading reading = io_.inspect(offset, qsizetype(block / kBlock));
+      const ProbeSignature::Reading reading = io_.inspect(offset, std::int64_t(block / kBlock));
       if (reading.kind == ProbeSignature::Kind::aliased && reading.writtenAt > offset) {
         fillerChecks_[reading.writtenAt] = {Kind::aliased, at, taken, kBlock, readAt};
         continue;
       }
-      fillerChecks_[offset] = {kindOf(reading, from.generation), at, taken, kBlock, readAt};
+      fillerChecks_[offset] = {ProbeJudgement::kindOf(reading, from.generation), at, taken, kBlock,
+                               readAt};
     }
   }
   if (timedBytes >= kMiB && timedNs >= 1'000'000) {
-    readBytesPerSecond_ = quint64(double(timedBytes) * 1e9 / double(timedNs));
+    readBytesPerSecond_ = std::uint64_t(double(timedBytes) * 1e9 / double(timedNs));
   }
 }
 
-void CapacityProbe::checkFiller(const std::vector<Chunk>& chunks, const std::set<quint64>& sampled,
-                                int count) {
-  std::map<quint64, const Chunk*> latest;
-  quint64 volume = 0;
+void CapacityProbe::checkFiller(const std::vector<Chunk>& chunks,
+                                const std::set<std::uint64_t>& sampled, int count) {
+  std::map<std::uint64_t, const Chunk*> latest;
+  std::uint64_t volume = 0;
   for (const Chunk& chunk : chunks) {
     latest[chunk.top] = &chunk;
     volume += chunk.bytes;
@@ -491,12 +471,12 @@ void CapacityProbe::checkFiller(const std::vector<Chunk>& chunks, const std::set
   if (count <= 0 || volume == 0) return;
   // Evenly over the volume written, so that a drive that stopped keeping
   // what it took after some amount shows it, wherever that went.
-  const quint64 spacing = std::max<quint64>(volume / quint64(count), kBlock);
-  quint64 passed = 0;
-  quint64 next = spacing / 2;
+  const std::uint64_t spacing = std::max<std::uint64_t>(volume / std::uint64_t(count), kBlock);
+  std::uint64_t passed = 0;
+  std::uint64_t next = spacing / 2;
   for (const Chunk& chunk : chunks) {
     while (next < passed + chunk.bytes) {
-      quint64 offset = chunk.top + (next - passed) / kBlock * kBlock;
+      std::uint64_t offset = chunk.top + (next - passed) / kBlock * kBlock;
       next += spacing;
       while (sampled.contains(offset) && offset + kBlock < chunk.top + chunk.bytes)
         offset += kBlock;
@@ -512,8 +492,8 @@ void CapacityProbe::checkFiller(const std::vector<Chunk>& chunks, const std::set
 void CapacityProbe::refine(bool settledQuickly) {
   for (int round = 0; round < settings_.refinementRounds; ++round) {
     const ProbeJudgement::Judgement found = judge();
-    std::vector<quint64> samples;
-    quint64 filler = 0;
+    std::vector<std::uint64_t> samples;
+    std::uint64_t filler = 0;
     if (found.verdict == ProbeResult::Verdict::counterfeit) {
       const Boundary edge = boundary();
       if (!edge.firstBad) break;
@@ -522,30 +502,33 @@ void CapacityProbe::refine(bool settledQuickly) {
                       : ProbePlan::refinementCount(edge.lastGood, *edge.firstBad, settings_);
       // Behind a large cache every round costs its filler: where every block
       // between the two costs less than that, one round takes them all.
-      const quint64 gap = *edge.firstBad - (edge.lastGood ? *edge.lastGood + kBlock : 0);
+      const std::uint64_t gap = *edge.firstBad - (edge.lastGood ? *edge.lastGood + kBlock : 0);
       if (cacheBound_ && 2 * gap <= *cacheBound_ &&
-          gap / kBlock <= quint64(ProbePlan::maxRefinementSamples)) {
-        count = int(std::max<quint64>(gap / kBlock, quint64(count)));
+          gap / kBlock <= std::uint64_t(ProbePlan::maxRefinementSamples)) {
+        count = int(std::max<std::uint64_t>(gap / kBlock, std::uint64_t(count)));
       }
-      for (const quint64 offset : ProbePlan::refinement(edge.lastGood, *edge.firstBad, count)) {
+      for (const std::uint64_t offset :
+           ProbePlan::refinement(edge.lastGood, *edge.firstBad, count)) {
         if (!states_.contains(offset)) samples.push_back(offset);
       }
       if (samples.empty()) break;
       // The first bad block again, written first: a candidate that shares its
       // place shows there.
       samples.insert(samples.begin(), *edge.firstBad);
-      const quint64 spacing = ProbePlan::refinementSpacing(edge.lastGood, *edge.firstBad, count);
+      const std::uint64_t spacing =
+          ProbePlan::refinementSpacing(edge.lastGood, *edge.firstBad, count);
       filler = std::max(settledQuickly ? 0 : spacing, cacheToFlush());
     } else if (found.verdict == ProbeResult::Verdict::damaged) {
       // Both edges of every bad region, between the nearest readings either
       // side that held and did not.
-      std::vector<std::pair<quint64, bool>> seen;  // offset, held
+      std::vector<std::pair<std::uint64_t, bool>> seen;  // offset, held
       for (const auto& [offset, sample] : states_)
         seen.emplace_back(offset, sample.kind == Kind::intact);
       for (const auto& [offset, sample] : fillerChecks_)
         seen.emplace_back(offset, sample.kind == Kind::intact);
       std::sort(seen.begin(), seen.end());
-      std::vector<std::pair<std::optional<quint64>, quint64>> gaps;  // (last one side, first other)
+      std::vector<std::pair<std::optional<std::uint64_t>, std::uint64_t>>
+          gaps;  // (last one side, first other)
       for (size_t i = 1; i < seen.size() && gaps.size() < size_t(kMostEdges); ++i) {
         if (seen[i].second != seen[i - 1].second && seen[i].first > seen[i - 1].first + kBlock)
           gaps.emplace_back(seen[i - 1].first, seen[i].first);
@@ -555,7 +538,7 @@ void CapacityProbe::refine(bool settledQuickly) {
       if (gaps.empty()) break;
       const int count = std::max(settings_.refinementSamples / int(gaps.size()), 16);
       for (const auto& [low, high] : gaps) {
-        for (const quint64 offset : ProbePlan::refinement(low, high, count)) {
+        for (const std::uint64_t offset : ProbePlan::refinement(low, high, count)) {
           if (!states_.contains(offset) && !fillerChecks_.contains(offset))
             samples.push_back(offset);
         }
@@ -570,7 +553,7 @@ void CapacityProbe::refine(bool settledQuickly) {
     filler = std::min(filler, covered_);
     plannedBytes_ = io_.bytesWritten() + io_.bytesRead() + 2 * samples.size() * kBlock + filler;
     writeSamples(samples);
-    const std::set<quint64> sampled(samples.begin(), samples.end());
+    const std::set<std::uint64_t> sampled(samples.begin(), samples.end());
     writeFiller({.regionBytes = filler, .bytes = filler, .minimum = filler}, sampled);
     checkCancel();
     io_.flush();
@@ -578,7 +561,7 @@ void CapacityProbe::refine(bool settledQuickly) {
   }
 }
 
-quint64 CapacityProbe::cacheToFlush() const {
+std::uint64_t CapacityProbe::cacheToFlush() const {
   // After a survey that found no cache, none up to what it wrote is there,
   // and a larger one is beyond any filler a round could write: whatever the
   // bad samples bounded, there is nothing to flush.
@@ -589,12 +572,12 @@ quint64 CapacityProbe::cacheToFlush() const {
 bool CapacityProbe::wrapsAtAPowerOfTwo() const {
   const Boundary found = boundary();
   if (!found.firstBad) return true;
-  quint64 power = kBlock;
-  const quint64 real = found.lastGood ? *found.lastGood + kBlock : kBlock;
+  std::uint64_t power = kBlock;
+  const std::uint64_t real = found.lastGood ? *found.lastGood + kBlock : kBlock;
   while (power < real && power != 0) power <<= 1;
   if (power == 0) return false;
   return std::all_of(aliases_.begin(), aliases_.end(), [power](const auto& alias) {
-    const quint64 apart =
+    const std::uint64_t apart =
         alias.first > alias.second ? alias.first - alias.second : alias.second - alias.first;
     return apart % power == 0;
   });
@@ -616,7 +599,7 @@ ProbeJudgement::Judgement CapacityProbe::judge() const {
   // Behind a cache that was seen, a block read back before as much as it
   // may hold was written after it may have come from the cache: such a
   // reading says nothing when it held.
-  const quint64 answerable = cacheSeen_ ? cacheBound_.value_or(0) : 0;
+  const std::uint64_t answerable = cacheSeen_ ? cacheBound_.value_or(0) : 0;
   std::vector<ProbeJudgement::Observation> seen;
   seen.reserve(states_.size() + fillerChecks_.size() + refusedFiller_.size());
   for (const auto& group : {&states_, &fillerChecks_}) {
@@ -631,13 +614,13 @@ ProbeJudgement::Judgement CapacityProbe::judge() const {
 }
 
 void CapacityProbe::checkCancel() const {
-  if (isCancelled_ && isCancelled_()) throw cancelledError();
+  if (isCancelled_ && isCancelled_()) throw ProbeError(ProbeError::cancelled, "Cancelled");
 }
 
 void CapacityProbe::step() {
   if (!onProgress_) return;
   ProbeProgress progress = ProbeProgress::estimate(io_.bytesWritten() + io_.bytesRead(),
-                                                   std::max(plannedBytes_, quint64(1)),
+                                                   std::max(plannedBytes_, std::uint64_t(1)),
                                                    io_.nanosecondsSinceStart() / 1'000'000);
   progress.fraction = std::min(std::max(progress.fraction, shownFraction_), 0.999);
   shownFraction_ = progress.fraction;
@@ -647,9 +630,16 @@ void CapacityProbe::step() {
 ProbeResult CapacityProbe::result() const {
   const ProbeJudgement::Judgement found = judge();
   ProbeResult result;
-  result.verdict = found.verdict;
   result.mode = ProbeResult::Mode::quick;
   result.claimedBytes = target_.sizeBytes();
+  found.tell(result);
+  io_.tell(result);
+  // Only a damaged drive's bad regions are a map: a quick test's samples
+  // leave most of a counterfeit's unread.
+  if (found.verdict != ProbeResult::Verdict::damaged) {
+    result.badRegions.clear();
+    result.badRegionsLeftOut = 0;
+  }
   for (const auto& group : {&states_, &fillerChecks_}) {
     for (const auto& [offset, sample] : *group) {
       ++result.samples;
@@ -666,22 +656,6 @@ ProbeResult CapacityProbe::result() const {
       }
     }
   }
-  result.usableBytes =
-      found.verdict == ProbeResult::Verdict::genuine ? result.claimedBytes : found.usableBytes;
-  result.firstBadOffset = found.firstBadOffset;
-  if (found.verdict == ProbeResult::Verdict::damaged) {
-    result.badRegions = found.badRegions;
-    result.badRegionsLeftOut = found.badRegionsLeftOut;
-  }
-  result.failure = found.failure;
-  result.failedAfterBytes = found.failedAfterBytes;
-  result.writeErrors = io_.writeErrors();
-  result.readErrors = io_.readErrors();
-  result.retriedWrites = io_.retriedWrites();
-  result.retriedReads = io_.retriedReads();
-  result.bytesWritten = io_.bytesWritten();
-  result.bytesRead = io_.bytesRead();
-  result.milliseconds = io_.nanosecondsSinceStart() / 1'000'000;
   result.cacheBytes = cacheFound_;
   result.cacheRuledOutBytes = ruledOut_;
   result.writeBytesPerSecond = writeBytesPerSecond_;

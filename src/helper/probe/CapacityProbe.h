@@ -3,12 +3,12 @@
 
 #pragma once
 
-#include <QRandomGenerator>
 #include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <random>
 #include <set>
 #include <vector>
 
@@ -39,119 +39,117 @@ class CapacityProbe {
   using ProgressHandler = std::function<void(const ProbeProgress&)>;
   using CancelCheck = std::function<bool()>;
 
-  // Error codes in ErrorDomain::capacityProbe.
-  enum Code : int { stoppedResponding = ProbeIo::stoppedResponding, tooSmall = 3 };
-
   // A seed makes the samples and the nonce repeatable (tests only).
   explicit CapacityProbe(ProbeTarget& target, ProbePlan::Settings settings = {},
-                         std::optional<quint64> seed = std::nullopt);
+                         std::optional<std::uint64_t> seed = std::nullopt);
 
-  // Throws cancelledError() when isCancelled says so (checked before every
-  // write and read), an Error with stoppedResponding when the drive stopped
-  // answering, or the target's Error when it fails otherwise.
+  // Throws ProbeError: cancelled when isCancelled says so (checked before
+  // every write and read), stoppedResponding when the drive stopped
+  // answering, the target's when it fails otherwise.
   ProbeResult run(const ProgressHandler& onProgress = {}, const CancelCheck& isCancelled = {});
 
  private:
   using Kind = ProbeJudgement::Kind;
   struct Sample {
     Kind kind = Kind::intact;
-    quint64 writtenAt = 0;    // bytes written before its last write
-    quint64 takenBefore = 0;  // bytes the drive had taken then
-    quint64 bytes = ProbeSignature::blockBytes;
-    quint64 readAt = 0;  // bytes written when it was read back
+    std::uint64_t writtenAt = 0;    // bytes written before its last write
+    std::uint64_t takenBefore = 0;  // bytes the drive had taken then
+    std::uint64_t bytes = ProbeSignature::blockBytes;
+    std::uint64_t readAt = 0;  // bytes written when it was read back
   };
   struct Written {
-    quint64 at = 0;          // bytes written before it
-    quint64 taken = 0;       // bytes the drive had taken then
-    quint64 generation = 0;  // of the blocks written then
+    std::uint64_t at = 0;          // bytes written before it
+    std::uint64_t taken = 0;       // bytes the drive had taken then
+    std::uint64_t generation = 0;  // of the blocks written then
   };
   // A piece of filler as it was written: bytes from top, when, and whether the drive took it.
   struct Chunk {
-    quint64 top = 0;
-    quint64 bytes = 0;
-    quint64 writtenAt = 0;
-    quint64 takenBefore = 0;
-    quint64 generation = 0;
+    std::uint64_t top = 0;
+    std::uint64_t bytes = 0;
+    std::uint64_t writtenAt = 0;
+    std::uint64_t takenBefore = 0;
+    std::uint64_t generation = 0;
     bool taken = true;
   };
   struct Filler {
-    quint64 regionBytes = 0;   // written over [0, regionBytes) from the top down, again if need be
-    quint64 bytes = 0;         // written at most
-    quint64 minimum = 0;       // written at least
-    bool keepSamples = false;  // leave sampled blocks out, so that they keep their write time
-    bool timed = false;        // the sequential write speed is measured on it
-    bool watch = false;        // look for a lying cache and for filler that is lost
+    std::uint64_t regionBytes =
+        0;                      // written over [0, regionBytes) from the top down, again if need be
+    std::uint64_t bytes = 0;    // written at most
+    std::uint64_t minimum = 0;  // written at least
+    bool keepSamples = false;   // leave sampled blocks out, so that they keep their write time
+    bool timed = false;         // the sequential write speed is measured on it
+    bool watch = false;         // look for a lying cache and for filler that is lost
   };
   struct Boundary {
-    std::optional<quint64> lastGood;
-    std::optional<quint64> firstBad;
+    std::optional<std::uint64_t> lastGood;
+    std::optional<std::uint64_t> firstBad;
   };
 
   // Writes samples, highest first.
-  void writeSamples(const std::vector<quint64>& samples);
+  void writeSamples(const std::vector<std::uint64_t>& samples);
   // Writes the filler after them; returns what it wrote, oldest first.
-  std::vector<Chunk> writeFiller(const Filler& plan, const std::set<quint64>& sampled);
+  std::vector<Chunk> writeFiller(const Filler& plan, const std::set<std::uint64_t>& sampled);
   // Reads samples back, and keeps which held a block of another sample.
-  void readSamples(const std::vector<quint64>& samples, const std::set<quint64>& sampled);
+  void readSamples(const std::vector<std::uint64_t>& samples,
+                   const std::set<std::uint64_t>& sampled);
   // Reads a block of filler back and keeps what it showed; true when it held.
-  bool checkFillerBlock(quint64 offset, const Chunk& chunk);
+  bool checkFillerBlock(std::uint64_t offset, const Chunk& chunk);
   // Reads the whole of [0, bytes) back in order, timed, checking every block.
-  void readBackTimed(quint64 bytes, const std::vector<Chunk>& chunks,
-                     const std::set<quint64>& sampled);
+  void readBackTimed(std::uint64_t bytes, const std::vector<Chunk>& chunks,
+                     const std::set<std::uint64_t>& sampled);
   // Reads count blocks spread over the volume of filler written.
-  void checkFiller(const std::vector<Chunk>& chunks, const std::set<quint64>& sampled, int count);
+  void checkFiller(const std::vector<Chunk>& chunks, const std::set<std::uint64_t>& sampled,
+                   int count);
   // Looks at the sentinels once what was written since the first has grown
   // to nextLook (at all of them for nextLook 0); true when one went bad (a
   // cache found).
-  bool watchSentinels(quint64& nextLook);
+  bool watchSentinels(std::uint64_t& nextLook);
 
   void refine(bool settledQuickly);
   // The filler a refinement round writes against a lying cache.
-  quint64 cacheToFlush() const;
+  std::uint64_t cacheToFlush() const;
   bool wrapsAtAPowerOfTwo() const;
   Boundary boundary() const;
   ProbeJudgement::Judgement judge() const;
 
-  // What a reading of a block written in generation shows: an earlier
-  // generation of the same offset is a write the drive dropped.
-  static Kind kindOf(const ProbeSignature::Reading& reading, quint64 generation);
   void checkCancel() const;
   void step();
   ProbeResult result() const;
 
   ProbeTarget& target_;
   ProbePlan::Settings settings_;
-  QRandomGenerator random_;
+  std::mt19937_64 random_;
   ProbeSignature signature_;
   ProbeIo io_;
-  quint64 covered_ = 0;
+  std::uint64_t covered_ = 0;
 
-  std::vector<quint64> sentinels_;  // the first samples written
-  quint64 sentinelsWritten_ = 0;    // bytes written when the last of them was
+  std::vector<std::uint64_t> sentinels_;  // the first samples written
+  std::uint64_t sentinelsWritten_ = 0;    // bytes written when the last of them was
   size_t nextInTurn_ = 0;
-  std::map<quint64, Written> written_;      // samples by offset: their last write
-  std::map<quint64, Sample> states_;        // samples by offset
-  std::map<quint64, Sample> fillerChecks_;  // filler blocks read back, by offset
+  std::map<std::uint64_t, Written> written_;      // samples by offset: their last write
+  std::map<std::uint64_t, Sample> states_;        // samples by offset
+  std::map<std::uint64_t, Sample> fillerChecks_;  // filler blocks read back, by offset
   std::vector<ProbeJudgement::Observation> refusedFiller_;
-  std::set<quint64> refusedWrites_;  // samples whose last write the drive refused
+  std::set<std::uint64_t> refusedWrites_;  // samples whose last write the drive refused
   // (reader, writtenAt) of the last round's samples that held another's block.
-  std::vector<std::pair<quint64, quint64>> aliases_;
-  std::optional<quint64> cacheBound_;  // the lying cache holds less than this
-  bool surveyFoundNoCache_ = false;    // its sentinels held to the end
-  bool cacheSeen_ = false;             // a sentinel let go of what it was
-  quint64 cacheFound_ = 0;
-  std::optional<quint64> firstSentinelAt_;   // bytes written before the first sample
-  quint64 ruledOut_ = 0;                     // written after it when the sentinels last held
-  std::map<quint64, quint64> cleanAfter_;    // sentinel → bytes written since it, last intact
-  std::map<quint64, quint64> chunkWritten_;  // filler chunk → bytes written when it was
-  quint64 lastLook_ = 0;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> aliases_;
+  std::optional<std::uint64_t> cacheBound_;  // the lying cache holds less than this
+  bool surveyFoundNoCache_ = false;          // its sentinels held to the end
+  bool cacheSeen_ = false;                   // a sentinel let go of what it was
+  std::uint64_t cacheFound_ = 0;
+  std::optional<std::uint64_t> firstSentinelAt_;  // bytes written before the first sample
+  std::uint64_t ruledOut_ = 0;                    // written after it when the sentinels last held
+  std::map<std::uint64_t, std::uint64_t>
+      cleanAfter_;  // sentinel → bytes written since it, last intact
+  std::map<std::uint64_t, std::uint64_t> chunkWritten_;  // filler chunk → bytes written when it was
+  std::uint64_t lastLook_ = 0;
 
-  quint64 writeBytesPerSecond_ = 0;
-  quint64 readBytesPerSecond_ = 0;
+  std::uint64_t writeBytesPerSecond_ = 0;
+  std::uint64_t readBytesPerSecond_ = 0;
   bool speedPartial_ = false;
 
-  quint64 generation_ = 0;  // of the last blocks written
-  quint64 plannedBytes_ = 0;
+  std::uint64_t generation_ = 0;  // of the last blocks written
+  std::uint64_t plannedBytes_ = 0;
   double shownFraction_ = 0;
   ProgressHandler onProgress_;
   CancelCheck isCancelled_;

@@ -12,7 +12,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "exec/Error.h"
+#include "helper/probe/ProbeError.h"
 
 namespace tessaro {
 
@@ -37,26 +37,25 @@ bool isMediaError(int error) {
 
 }  // namespace
 
-LinuxProbeDevice::LinuxProbeDevice(int fd, QString devicePath)
+LinuxProbeDevice::LinuxProbeDevice(int fd, std::string devicePath)
     : fd_(fd), devicePath_(std::move(devicePath)) {
   struct stat status {};
   if (::fstat(fd_, &status) != 0 || !S_ISBLK(status.st_mode)) {
-    throw Error(ErrorDomain::capacityProbe, EINVAL,
-                devicePath_ + QStringLiteral(" is not a block device."));
+    throw ProbeError(EINVAL, devicePath_ + " is not a block device.");
   }
-  quint64 size = 0;
+  std::uint64_t size = 0;
   if (::ioctl(fd_, BLKGETSIZE64, &size) != 0) {
-    fail(QStringLiteral("read the size of"), 0, errno);
+    fail("read the size of", 0, errno);
   }
   sizeBytes_ = size;
   const int flags = ::fcntl(fd_, F_GETFL);
-  if (flags < 0) fail(QStringLiteral("use"), 0, errno);
+  if (flags < 0) fail("use", 0, errno);
   if (!(flags & O_DIRECT) && ::fcntl(fd_, F_SETFL, flags | O_DIRECT) != 0) {
-    fail(QStringLiteral("bypass the page cache of"), 0, errno);
+    fail("bypass the page cache of", 0, errno);
   }
 }
 
-ProbeTarget::Outcome LinuxProbeDevice::write(quint64 offset, std::span<const char> data) {
+ProbeTarget::Outcome LinuxProbeDevice::write(std::uint64_t offset, std::span<const char> data) {
   size_t done = 0;
   while (done < data.size()) {
     const ssize_t written =
@@ -64,19 +63,19 @@ ProbeTarget::Outcome LinuxProbeDevice::write(quint64 offset, std::span<const cha
     if (written < 0 && errno == EINTR) continue;
     // The kernel turns a disk read-only when the drive says it is write-protected.
     if (written < 0 && (errno == EROFS || errno == EPERM)) return Outcome::readOnly;
-    if (written < 0 && !isMediaError(errno)) fail(QStringLiteral("write to"), offset + done, errno);
+    if (written < 0 && !isMediaError(errno)) fail("write to", offset + done, errno);
     if (written <= 0) return Outcome::mediaError;
     done += size_t(written);
   }
   return Outcome::done;
 }
 
-ProbeTarget::Outcome LinuxProbeDevice::read(quint64 offset, std::span<char> data) {
+ProbeTarget::Outcome LinuxProbeDevice::read(std::uint64_t offset, std::span<char> data) {
   size_t done = 0;
   while (done < data.size()) {
     const ssize_t got = ::pread(fd_, data.data() + done, data.size() - done, off_t(offset + done));
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0 && !isMediaError(errno)) fail(QStringLiteral("read from"), offset + done, errno);
+    if (got < 0 && !isMediaError(errno)) fail("read from", offset + done, errno);
     if (got <= 0) return Outcome::mediaError;
     done += size_t(got);
   }
@@ -88,19 +87,17 @@ void LinuxProbeDevice::flush() {
   // belongs to some earlier write, which reading back will show; only a
   // failure of another kind ends the probe.
   if (::fdatasync(fd_) != 0 && errno != EIO && errno != EINTR) {
-    fail(QStringLiteral("flush"), 0, errno);
+    fail("flush", 0, errno);
   }
   // Drops the kernel's cached pages of the device, so that nothing read later
   // through the page cache (blkid, a format) sees data from before the probe.
   ::ioctl(fd_, BLKFLSBUF, 0);
 }
 
-void LinuxProbeDevice::fail(const QString& what, quint64 offset, int error) const {
-  QString description = QStringLiteral("Could not %1 %2").arg(what, devicePath_);
-  if (offset != 0) description += QStringLiteral(" at byte %1").arg(offset);
-  throw Error(ErrorDomain::capacityProbe, error,
-              description + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error)) +
-                  QLatin1Char('.'));
+void LinuxProbeDevice::fail(const std::string& what, std::uint64_t offset, int error) const {
+  std::string description = "Could not " + what + " " + devicePath_;
+  if (offset != 0) description += " at byte " + std::to_string(offset);
+  throw ProbeError(error, description + ": " + std::strerror(error) + ".");
 }
 
 }  // namespace tessaro

@@ -3,7 +3,8 @@
 
 #pragma once
 
-#include <QString>
+#include <cstdint>
+#include <string>
 
 #include "helper/probe/ProbeTarget.h"
 
@@ -16,20 +17,20 @@ namespace tessaro {
 // reports the data stored.
 class LinuxProbeDevice : public ProbeTarget {
  public:
-  // Throws an Error when fd is not a block device or its size cannot be read.
-  LinuxProbeDevice(int fd, QString devicePath);
+  // Throws a ProbeError when fd is not a block device or its size cannot be read.
+  LinuxProbeDevice(int fd, std::string devicePath);
 
-  quint64 sizeBytes() const override { return sizeBytes_; }
-  Outcome write(quint64 offset, std::span<const char> data) override;
-  Outcome read(quint64 offset, std::span<char> data) override;
+  std::uint64_t sizeBytes() const override { return sizeBytes_; }
+  Outcome write(std::uint64_t offset, std::span<const char> data) override;
+  Outcome read(std::uint64_t offset, std::span<char> data) override;
   void flush() override;
 
  private:
-  [[noreturn]] void fail(const QString& what, quint64 offset, int error) const;
+  [[noreturn]] void fail(const std::string& what, std::uint64_t offset, int error) const;
 
   int fd_;
-  QString devicePath_;
-  quint64 sizeBytes_ = 0;
+  std::string devicePath_;
+  std::uint64_t sizeBytes_ = 0;
 };
 
 }  // namespace tessaro

@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "exec/Error.h"
+#include "drives/FixedDecimal.h"
+#include "helper/probe/ProbeError.h"
 
 namespace tessaro {
 
@@ -34,8 +35,18 @@ ProbeIo::ProbeIo(ProbeTarget& target, uint64_t bufferBytes, const ProbeSignature
   if (!buffer_ || !anchor_) throw std::bad_alloc();
 }
 
-qint64 ProbeIo::nanosecondsSinceStart() const {
+std::int64_t ProbeIo::nanosecondsSinceStart() const {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - startedAt_).count();
+}
+
+void ProbeIo::tell(ProbeResult& result) const {
+  result.writeErrors = writeErrors_;
+  result.readErrors = readErrors_;
+  result.retriedWrites = retriedWrites_;
+  result.retriedReads = retriedReads_;
+  result.bytesWritten = written_;
+  result.bytesRead = read_;
+  result.milliseconds = nanosecondsSinceStart() / 1'000'000;
 }
 
 bool ProbeIo::write(uint64_t offset, uint64_t bytes, uint64_t generation) {
@@ -87,11 +98,10 @@ void ProbeIo::noteFailure() {
       return;
   }
   const double seconds = double(nanosecondsSinceStart()) / 1e9;
-  throw Error(
-      ErrorDomain::capacityProbe, stoppedResponding,
-      QStringLiteral("the drive stopped responding after %1 MB had been written and read, "
-                     "%2 s into the test")
-          .arg(QString::number(double(moved) / 1e6, 'f', 1), QString::number(seconds, 'f', 1)));
+  throw ProbeError(ProbeError::stoppedResponding,
+                   "the drive stopped responding after " + fixedDecimal(double(moved) / 1e6, 1) +
+                       " MB had been written and read, " + fixedDecimal(seconds, 1) +
+                       " s into the test");
 }
 
 }  // namespace tessaro

@@ -18,14 +18,11 @@ namespace tessaro {
 // buffer and read back into it, every request the drive fails tried once
 // more, and what fails again counted. After such a failure the first block of
 // the drive is read, which every drive really stores: when the drive fails
-// that too (twice), it has stopped answering, and an Error with
+// that too (twice), it has stopped answering, and a ProbeError with
 // stoppedResponding ends the test.
 class ProbeIo {
  public:
   using Clock = std::chrono::steady_clock;
-  // Error code in ErrorDomain::capacityProbe.
-  static constexpr int stoppedResponding = 2;
-
   // checkCancel throws when the test is to stop; it is asked before the
   // first block is read after a failure.
   ProbeIo(ProbeTarget& target, uint64_t bufferBytes, const ProbeSignature& signature,
@@ -49,7 +46,10 @@ class ProbeIo {
   const ProbeResult::Trouble& readErrors() const { return readErrors_; }
   uint64_t retriedWrites() const { return retriedWrites_; }
   uint64_t retriedReads() const { return retriedReads_; }
-  qint64 nanosecondsSinceStart() const;
+  std::int64_t nanosecondsSinceStart() const;
+  // Into result: the requests that failed or were retried, the bytes moved
+  // and the time taken so far.
+  void tell(ProbeResult& result) const;
 
  private:
   void noteFailure();

@@ -18,6 +18,29 @@ bool held(const ProbeJudgement::Observation& seen) {
 
 }  // namespace
 
+ProbeJudgement::Kind ProbeJudgement::kindOf(const ProbeSignature::Reading& reading,
+                                            uint64_t generation) {
+  switch (reading.kind) {
+    case ProbeSignature::Kind::intact:
+      return reading.generation == generation ? Kind::intact : Kind::lost;
+    case ProbeSignature::Kind::aliased:
+      return Kind::aliased;
+    case ProbeSignature::Kind::lost:
+      break;
+  }
+  return Kind::lost;
+}
+
+void ProbeJudgement::Judgement::tell(ProbeResult& result) const {
+  result.verdict = verdict;
+  result.usableBytes = verdict == Verdict::genuine ? result.claimedBytes : usableBytes;
+  result.firstBadOffset = firstBadOffset;
+  result.badRegions = badRegions;
+  result.badRegionsLeftOut = badRegionsLeftOut;
+  result.failure = failure;
+  result.failedAfterBytes = failedAfterBytes;
+}
+
 ProbeJudgement::Judgement ProbeJudgement::judge(std::vector<Observation> observations,
                                                 uint64_t claimedBytes) {
   std::sort(observations.begin(), observations.end(),

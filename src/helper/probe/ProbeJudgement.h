@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "drives/ProbeResult.h"
+#include "helper/probe/ProbeSignature.h"
 
 namespace tessaro {
 
@@ -46,7 +47,15 @@ class ProbeJudgement {
     uint64_t badRegionsLeftOut = 0;
     std::optional<ProbeResult::Failure> failure;
     std::optional<uint64_t> failedAfterBytes;
+
+    // Into result, whose claimed size is set: the verdict and where the
+    // drive holds data, the bad regions, and how it failed.
+    void tell(ProbeResult& result) const;
   };
+
+  // What a block read back shows, written in generation: an earlier
+  // generation of the same offset is a write the drive dropped.
+  static Kind kindOf(const ProbeSignature::Reading& reading, uint64_t generation);
 
   static Judgement judge(std::vector<Observation> observations, uint64_t claimedBytes);
 };

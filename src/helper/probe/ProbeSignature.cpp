@@ -3,7 +3,7 @@
 
 #include "helper/probe/ProbeSignature.h"
 
-#include <QtEndian>
+#include <cassert>
 #include <cstring>
 
 namespace tessaro {
@@ -12,58 +12,67 @@ namespace {
 
 constexpr char kMagic[16] = {'T', 'E', 'S', 'S', 'A', 'R', 'O', '-',
                              'P', 'R', 'O', 'B', 'E', '-', '0', '3'};
-constexpr qsizetype kOffsetAt = 16;
-constexpr qsizetype kNonceAt = 24;
-constexpr qsizetype kGenerationAt = 40;
+constexpr std::int64_t kOffsetAt = 16;
+constexpr std::int64_t kNonceAt = 24;
+constexpr std::int64_t kGenerationAt = 40;
 
-quint64 splitMix(quint64& state) {
-  quint64 z = (state += 0x9e3779b97f4a7c15ULL);
+std::uint64_t splitMix(std::uint64_t& state) {
+  std::uint64_t z = (state += 0x9e3779b97f4a7c15ULL);
   z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
   z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
   return z ^ (z >> 31);
 }
 
-quint64 load(const char* at) { return qFromLittleEndian<quint64>(at); }
+// Words are stored little-endian, whatever the machine's order.
+std::uint64_t load(const char* at) {
+  std::uint64_t value = 0;
+  for (int byte = 7; byte >= 0; --byte) value = value << 8 | std::uint8_t(at[byte]);
+  return value;
+}
 
-void store(quint64 value, char* at) { qToLittleEndian(value, at); }
+void store(std::uint64_t value, char* at) {
+  for (int byte = 0; byte < 8; ++byte) at[byte] = char(std::uint8_t(value >> (8 * byte)));
+}
 
 }  // namespace
 
 ProbeSignature::ProbeSignature(const Nonce& nonce) : nonce_(nonce) {
-  quint64 state = nonce[0] ^ (nonce[1] << 1) ^ 0x5eed;
-  for (quint64& word : pattern_) word = splitMix(state);
+  std::uint64_t state = nonce[0] ^ (nonce[1] << 1) ^ 0x5eed;
+  for (std::uint64_t& word : pattern_) word = splitMix(state);
 }
 
-quint64 ProbeSignature::keyOf(quint64 offset, quint64 generation) const {
-  quint64 state = offset ^ nonce_[1];
-  quint64 again = generation ^ nonce_[0];
+std::uint64_t ProbeSignature::keyOf(std::uint64_t offset, std::uint64_t generation) const {
+  std::uint64_t state = offset ^ nonce_[1];
+  std::uint64_t again = generation ^ nonce_[0];
   return splitMix(state) ^ splitMix(again);
 }
 
-void ProbeSignature::write(quint64 offset, std::span<char> block, quint64 generation) const {
-  Q_ASSERT(block.size() == blockBytes);
+void ProbeSignature::write(std::uint64_t offset, std::span<char> block,
+                           std::uint64_t generation) const {
+  assert(block.size() == blockBytes);
   char* data = block.data();
   std::memcpy(data, kMagic, sizeof kMagic);
   store(offset, data + kOffsetAt);
   store(nonce_[0], data + kNonceAt);
   store(nonce_[1], data + kNonceAt + 8);
   store(generation, data + kGenerationAt);
-  const quint64 key = keyOf(offset, generation);
-  for (qsizetype word = kBodyWord; word < kWords; ++word) {
+  const std::uint64_t key = keyOf(offset, generation);
+  for (std::int64_t word = kBodyWord; word < kWords; ++word) {
     store(pattern_[size_t(word)] ^ key, data + word * 8);
   }
 }
 
-ProbeSignature::Reading ProbeSignature::inspect(quint64 offset, std::span<const char> block) const {
+ProbeSignature::Reading ProbeSignature::inspect(std::uint64_t offset,
+                                                std::span<const char> block) const {
   if (block.size() != blockBytes) return {};
   const char* data = block.data();
   if (std::memcmp(data, kMagic, sizeof kMagic) != 0) return {};
   if (load(data + kNonceAt) != nonce_[0] || load(data + kNonceAt + 8) != nonce_[1]) return {};
-  const quint64 writtenAt = load(data + kOffsetAt);
-  const quint64 generation = load(data + kGenerationAt);
-  const quint64 key = keyOf(writtenAt, generation);
-  quint64 differences = 0;
-  for (qsizetype word = kBodyWord; word < kWords; ++word) {
+  const std::uint64_t writtenAt = load(data + kOffsetAt);
+  const std::uint64_t generation = load(data + kGenerationAt);
+  const std::uint64_t key = keyOf(writtenAt, generation);
+  std::uint64_t differences = 0;
+  for (std::int64_t word = kBodyWord; word < kWords; ++word) {
     differences |= load(data + word * 8) ^ pattern_[size_t(word)] ^ key;
   }
   if (differences != 0) return {};

@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include <QtGlobal>
 #include <array>
+#include <cstdint>
 #include <span>
 
 #include "drives/ProbePlan.h"
@@ -31,8 +31,8 @@ namespace tessaro {
 // once per run: no checksum to compute, nothing the compiler cannot vectorize.
 class ProbeSignature {
  public:
-  static constexpr qsizetype blockBytes = ProbePlan::blockBytes;
-  using Nonce = std::array<quint64, 2>;
+  static constexpr std::int64_t blockBytes = ProbePlan::blockBytes;
+  using Nonce = std::array<std::uint64_t, 2>;
 
   enum class Kind {
     intact,   // the block written at this offset, unchanged
@@ -41,25 +41,25 @@ class ProbeSignature {
   };
   struct Reading {
     Kind kind = Kind::lost;
-    quint64 writtenAt = 0;   // aliased: the offset the block was written to
-    quint64 generation = 0;  // intact or aliased: the generation it was written in
+    std::uint64_t writtenAt = 0;   // aliased: the offset the block was written to
+    std::uint64_t generation = 0;  // intact or aliased: the generation it was written in
   };
 
   explicit ProbeSignature(const Nonce& nonce);
 
   // Fills block (blockBytes long) with the signature of offset.
-  void write(quint64 offset, std::span<char> block, quint64 generation = 0) const;
+  void write(std::uint64_t offset, std::span<char> block, std::uint64_t generation = 0) const;
   // What block, read back from offset, holds.
-  Reading inspect(quint64 offset, std::span<const char> block) const;
+  Reading inspect(std::uint64_t offset, std::span<const char> block) const;
 
  private:
-  static constexpr qsizetype kWords = blockBytes / 8;
-  static constexpr qsizetype kBodyWord = 6;  // bytes 48 on
+  static constexpr std::int64_t kWords = blockBytes / 8;
+  static constexpr std::int64_t kBodyWord = 6;  // bytes 48 on
 
-  quint64 keyOf(quint64 offset, quint64 generation) const;
+  std::uint64_t keyOf(std::uint64_t offset, std::uint64_t generation) const;
 
   Nonce nonce_;
-  std::array<quint64, kWords> pattern_{};
+  std::array<std::uint64_t, kWords> pattern_{};
 };
 
 }  // namespace tessaro

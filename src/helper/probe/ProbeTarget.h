@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include <QtGlobal>
+#include <cstdint>
 #include <span>
 
 namespace tessaro {
@@ -20,11 +20,11 @@ class ProbeTarget {
 
   virtual ~ProbeTarget() = default;
   // The size the drive claims, in bytes.
-  virtual quint64 sizeBytes() const = 0;
+  virtual std::uint64_t sizeBytes() const = 0;
   // Failures other than a media error (the drive gone, a bad descriptor)
-  // throw an Error.
-  virtual Outcome write(quint64 offset, std::span<const char> data) = 0;
-  virtual Outcome read(quint64 offset, std::span<char> data) = 0;
+  // throw a ProbeError.
+  virtual Outcome write(std::uint64_t offset, std::span<const char> data) = 0;
+  virtual Outcome read(std::uint64_t offset, std::span<char> data) = 0;
   // Makes everything written so far reach the drive's storage.
   virtual void flush() = 0;
 };

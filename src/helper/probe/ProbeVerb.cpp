@@ -8,21 +8,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <vector>
 
 #include "contract/HelperContract.h"
-#include "exec/Error.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
 #include "helper/probe/CapacityProbe.h"
 #include "helper/probe/LinuxProbeDevice.h"
+#include "helper/probe/ProbeError.h"
 #include "helper/probe/SurfaceTest.h"
 
 namespace tessaro::helper {
@@ -31,7 +32,7 @@ namespace {
 
 // How often, at most, the caller's cancel request and the disk's identity are
 // checked between the probe's writes and reads.
-constexpr qint64 kCheckpointMs = 100;
+constexpr std::chrono::milliseconds kCheckpoint{100};
 
 // The descriptor the probe writes through, closed when the verb ends.
 class ProbeDescriptor {
@@ -98,15 +99,15 @@ int openForProbe(const KernelDevice& disk) {
 }
 
 // The partition numbers the kernel has for disk, from /sys.
-QList<int> partitionNumbers(const KernelDevice& disk) {
-  QList<int> numbers;
-  const QDir sysfs(QStringLiteral("/sys/class/block/") + disk.name());
-  for (const QString& entry : sysfs.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-    QFile number(sysfs.filePath(entry + QStringLiteral("/partition")));
-    if (!number.open(QIODevice::ReadOnly)) continue;
-    bool ok = false;
-    const int value = number.readAll().trimmed().toInt(&ok);
-    if (ok && value > 0) numbers.append(value);
+std::vector<int> partitionNumbers(const KernelDevice& disk) {
+  std::vector<int> numbers;
+  std::error_code failed;
+  const std::filesystem::path sysfs =
+      std::filesystem::path("/sys/class/block") / disk.name().toStdString();
+  for (const auto& entry : std::filesystem::directory_iterator(sysfs, failed)) {
+    std::ifstream number(entry.path() / "partition");
+    int value = 0;
+    if (number >> value && value > 0) numbers.push_back(value);
   }
   return numbers;
 }
@@ -142,21 +143,7 @@ bool forgetPartitionTable(int fd, const KernelDevice& disk) {
   // Where the disk is not scanned for partitions (a loop device without
   // partition scanning) the re-read is refused; what counts is what is left.
   ::ioctl(fd, BLKRRPART, 0);
-  return cleared && partitionNumbers(disk).isEmpty();
-}
-
-int statusOf(const ProbeResult& result) {
-  switch (result.verdict) {
-    case ProbeResult::Verdict::genuine:
-      return HelperContract::success;
-    case ProbeResult::Verdict::counterfeit:
-      return HelperContract::counterfeit;
-    case ProbeResult::Verdict::damaged:
-      return HelperContract::damaged;
-    case ProbeResult::Verdict::failed:
-      return HelperContract::driveFailed;
-  }
-  return HelperContract::toolFailed;
+  return cleared && partitionNumbers(disk).empty();
 }
 
 }  // namespace
@@ -197,10 +184,9 @@ int probeVerb(const std::vector<std::string>& words) {
                        QStringLiteral(": writing test blocks over its claimed size."));
   printEvent(contract::HelperEvent(ProbeProgress{}.event()));
   int shownPercent = 0;
-  QElapsedTimer sinceCheckpoint;
-  sinceCheckpoint.start();
+  auto lastCheckpoint = std::chrono::steady_clock::now();
   try {
-    LinuxProbeDevice target(descriptor.fd(), disk.path());
+    LinuxProbeDevice target(descriptor.fd(), disk.path().toStdString());
     const auto onProgress = [&](const ProbeProgress& progress) {
       const int percent = int(std::floor(progress.fraction * 100.0));
       if (percent == shownPercent) return;
@@ -208,8 +194,8 @@ int probeVerb(const std::vector<std::string>& words) {
       printEvent(contract::HelperEvent(progress.event()));
     };
     const auto checkpoint = [&] {
-      if (sinceCheckpoint.elapsed() >= kCheckpointMs) {
-        sinceCheckpoint.restart();
+      if (const auto now = std::chrono::steady_clock::now(); now - lastCheckpoint >= kCheckpoint) {
+        lastCheckpoint = now;
         run.checkpoint();  // throws HelperStop when cancelled or changed
       }
       return false;
@@ -219,13 +205,12 @@ int probeVerb(const std::vector<std::string>& words) {
     result.tableCleared = forgetPartitionTable(descriptor.fd(), disk);
     // The verdict is the result event's: the caller says it in the user's language.
     printEvent(contract::HelperEvent(result.wire()));
-    return statusOf(result);
-  } catch (const Error& error) {
+    return result.exitStatus();
+  } catch (const ProbeError& error) {
     forgetPartitionTable(descriptor.fd(), disk);
-    const bool stopped = error.domain() == ErrorDomain::capacityProbe &&
-                         error.code() == CapacityProbe::stoppedResponding;
+    const bool stopped = error.code() == ProbeError::stoppedResponding;
     const int status = stopped ? HelperContract::driveStopped : HelperContract::toolFailed;
-    const QString message = QStringLiteral("Failed: ") + error.description() +
+    const QString message = QStringLiteral("Failed: ") + QString::fromStdString(error.what()) +
                             (stopped ? QStringLiteral(".") : QString()) + QLatin1Char(' ') +
                             disk.path() +
                             QStringLiteral(" may hold test data: format it before using it.");

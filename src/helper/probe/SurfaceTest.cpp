@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <random>
 
-#include "exec/Error.h"
+#include "drives/ProbePlan.h"
+#include "helper/probe/ProbeError.h"
 
 namespace tessaro {
 
@@ -22,27 +23,9 @@ constexpr uint64_t kPass = 1;
 constexpr uint64_t kLate = 2;
 constexpr uint64_t kFlush = 3;
 
-ProbeJudgement::Kind kindOf(const ProbeSignature::Reading& reading, uint64_t generation) {
-  switch (reading.kind) {
-    case ProbeSignature::Kind::intact:
-      return reading.generation == generation ? ProbeJudgement::Kind::intact
-                                              : ProbeJudgement::Kind::lost;
-    case ProbeSignature::Kind::aliased:
-      return ProbeJudgement::Kind::aliased;
-    case ProbeSignature::Kind::lost:
-      break;
-  }
-  return ProbeJudgement::Kind::lost;
-}
-
 ProbeSignature::Nonce nonceFor(std::optional<uint64_t> seed) {
-  if (seed) {
-    std::mt19937_64 repeatable(*seed);
-    return {repeatable(), repeatable()};
-  }
-  std::random_device entropy;
-  const auto word = [&] { return (uint64_t(entropy()) << 32) ^ uint64_t(entropy()); };
-  return {word(), word()};
+  std::mt19937_64 random = ProbePlan::generator(seed);
+  return {random(), random()};
 }
 
 using Region = ProbeResult::Region;
@@ -76,8 +59,7 @@ ProbeResult SurfaceTest::run(const ProgressHandler& onProgress, const CancelChec
   isCancelled_ = isCancelled;
   covered_ = ProbePlan::coveredBytes(target_.sizeBytes());
   if (covered_ == 0) {
-    throw Error(ErrorDomain::capacityProbe, tooSmall,
-                QStringLiteral("The drive is too small to test its capacity."));
+    throw ProbeError(ProbeError::tooSmall, "The drive is too small to test its capacity.");
   }
   plannedBytes_ = 2 * covered_;
   writePass();
@@ -100,16 +82,17 @@ ProbeResult SurfaceTest::run(const ProgressHandler& onProgress, const CancelChec
   if (onProgress_) onProgress_({1.0, 0, io_.bytesWritten() + io_.bytesRead()});
 
   ProbeResult result;
-  result.verdict = found.verdict;
   result.mode = ProbeResult::Mode::full;
   result.cacheRuledOutBytes = std::nullopt;  // every block was written before any was read
   result.claimedBytes = target_.sizeBytes();
+  found.tell(result);
+  io_.tell(result);
   const std::vector<Region> shared = sharedPlaces();
   for (const Run& run : runs_) {
     const uint64_t blocks = (run.end - run.begin) / kBlock;
-    result.samples += qint64(blocks);
+    result.samples += std::int64_t(blocks);
     if (run.kind == Kind::lost || run.kind == Kind::readFailed || run.kind == Kind::writeRefused) {
-      result.lost += qint64(blocks);
+      result.lost += std::int64_t(blocks);
       continue;
     }
     // Blocks of this run within places shared with a lower offset count as aliased.
@@ -120,23 +103,9 @@ ProbeResult SurfaceTest::run(const ProgressHandler& onProgress, const CancelChec
       if (from < to) sharing += (to - from) / kBlock;
     }
     const uint64_t aliased = run.kind == Kind::aliased ? blocks : sharing;
-    result.aliased += qint64(aliased);
-    result.intact += qint64(blocks - aliased);
+    result.aliased += std::int64_t(aliased);
+    result.intact += std::int64_t(blocks - aliased);
   }
-  result.usableBytes =
-      found.verdict == ProbeResult::Verdict::genuine ? result.claimedBytes : found.usableBytes;
-  result.firstBadOffset = found.firstBadOffset;
-  result.badRegions = found.badRegions;
-  result.badRegionsLeftOut = found.badRegionsLeftOut;
-  result.failure = found.failure;
-  result.failedAfterBytes = found.failedAfterBytes;
-  result.writeErrors = io_.writeErrors();
-  result.readErrors = io_.readErrors();
-  result.retriedWrites = io_.retriedWrites();
-  result.retriedReads = io_.retriedReads();
-  result.bytesWritten = io_.bytesWritten();
-  result.bytesRead = io_.bytesRead();
-  result.milliseconds = io_.nanosecondsSinceStart() / 1'000'000;
   const uint64_t taken = io_.bytesTaken();
   if (writeNs_ >= 1'000'000 && taken >= (uint64_t(1) << 20))
     result.writeBytesPerSecond = uint64_t(double(taken) * 1e9 / double(writeNs_));
@@ -157,7 +126,7 @@ void SurfaceTest::writePass() {
     const uint64_t bytes = std::min(chunkBytes_, covered_ - at);
     writtenAt_[index] = io_.bytesWritten();
     takenAt_[index] = io_.bytesTaken();
-    const qint64 started = io_.nanosecondsSinceStart();
+    const std::int64_t started = io_.nanosecondsSinceStart();
     const bool taken = io_.write(at, bytes, kPass);
     if (taken) writeNs_ += uint64_t(io_.nanosecondsSinceStart() - started);
     if (!taken) {
@@ -184,7 +153,7 @@ void SurfaceTest::readPass() {
   for (uint64_t at = 0; at < covered_; at += chunkBytes_) {
     checkCancel();
     const uint64_t bytes = std::min(chunkBytes_, covered_ - at);
-    const qint64 started = io_.nanosecondsSinceStart();
+    const std::int64_t started = io_.nanosecondsSinceStart();
     const bool read = io_.read(at, bytes);
     if (read) readNs_ += uint64_t(io_.nanosecondsSinceStart() - started);
     for (uint64_t block = 0; block < bytes; block += kBlock) {
@@ -201,11 +170,11 @@ void SurfaceTest::readPass() {
           continue;
         }
         const ProbeSignature::Reading reading = io_.inspect(offset, 0);
-        add(offset, kindOf(reading, kPass), reading.writtenAt);
+        add(offset, ProbeJudgement::kindOf(reading, kPass), reading.writtenAt);
         continue;
       }
       const ProbeSignature::Reading reading = io_.inspect(offset, block / kBlock);
-      add(offset, kindOf(reading, kPass), reading.writtenAt);
+      add(offset, ProbeJudgement::kindOf(reading, kPass), reading.writtenAt);
     }
     step();
   }
@@ -357,8 +326,9 @@ void SurfaceTest::writeLate(uint64_t below) {
     checkCancel();
     Kind kind = Kind::writeRefused;
     if (block.ok) {
-      kind = io_.read(block.offset, kBlock) ? kindOf(io_.inspect(block.offset, 0), kLate)
-                                            : Kind::readFailed;
+      kind = io_.read(block.offset, kBlock)
+                 ? ProbeJudgement::kindOf(io_.inspect(block.offset, 0), kLate)
+                 : Kind::readFailed;
     }
     late_.push_back(
         {block.offset, block.offset + kBlock, kind, block.at, block.at, block.taken, true});
@@ -401,8 +371,9 @@ void SurfaceTest::flushPastCache(const ProbeJudgement::Judgement& found) {
       add(offset, Kind::readFailed);
       continue;
     }
-    const Kind kind =
-        kindOf(io_.inspect(offset, 0), kPass) == Kind::intact ? Kind::intact : Kind::lost;
+    const Kind kind = ProbeJudgement::kindOf(io_.inspect(offset, 0), kPass) == Kind::intact
+                          ? Kind::intact
+                          : Kind::lost;
     // Each reading speaks for the blocks up to the next one.
     const uint64_t end = std::min(covered_, offset + spacing);
     for (uint64_t block = offset; block < end; block += kBlock) add(block, kind);
@@ -410,13 +381,13 @@ void SurfaceTest::flushPastCache(const ProbeJudgement::Judgement& found) {
 }
 
 void SurfaceTest::checkCancel() const {
-  if (isCancelled_ && isCancelled_()) throw cancelledError();
+  if (isCancelled_ && isCancelled_()) throw ProbeError(ProbeError::cancelled, "Cancelled");
 }
 
 void SurfaceTest::step() {
   if (!onProgress_) return;
   const uint64_t moved = io_.bytesWritten() + io_.bytesRead();
-  const qint64 now = io_.nanosecondsSinceStart();
+  const std::int64_t now = io_.nanosecondsSinceStart();
   // The speed of the last second or more, not the whole run's average.
   if (now - lastMovedAtNs_ >= 1'000'000'000) {
     bytesPerSecond_ = uint64_t(double(moved - lastMoved_) * 1e9 / double(now - lastMovedAtNs_));

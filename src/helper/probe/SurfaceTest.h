@@ -30,7 +30,6 @@ class SurfaceTest {
  public:
   using ProgressHandler = std::function<void(const ProbeProgress&)>;
   using CancelCheck = std::function<bool()>;
-  enum Code : int { stoppedResponding = ProbeIo::stoppedResponding, tooSmall = 3 };
 
   static constexpr uint64_t defaultChunkBytes = uint64_t(4) << 20;
   // The largest lying cache looked for behind good data at the end.
@@ -84,7 +83,7 @@ class SurfaceTest {
   std::vector<ProbeJudgement::Observation> late_;
   uint64_t plannedBytes_ = 0;
   uint64_t lastMoved_ = 0;
-  qint64 lastMovedAtNs_ = 0;
+  std::int64_t lastMovedAtNs_ = 0;
   std::optional<uint64_t> bytesPerSecond_;
   uint64_t writeNs_ = 0;
   uint64_t readNs_ = 0;
