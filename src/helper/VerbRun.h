@@ -35,6 +35,11 @@ class VerbRun {
  public:
   explicit VerbRun(CancelWatch& watch) : watch_(watch) {}
 
+  // Readable when the caller may have cancelled or gone (CancelWatch::fd),
+  // for a wait of the verb's own that checkpoint() then ends; -1 when
+  // nothing is watched.
+  int cancelFd() const { return watch_.fd(); }
+
   // The disk whose identity is checked before every step (none: not checked).
   void setLock(const DiskLock* lock) { lock_ = lock; }
 

@@ -2,10 +2,14 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
+#include <chrono>
 #include <climits>
+#include <fstream>
 #include <limits>
 
 #include "DataRows.h"
@@ -17,6 +21,7 @@
 #include "drives/linux/PartitionNaming.h"
 #include "drives/mac/MacDiskTools.h"
 #include "helper/LinuxFormatSteps.h"
+#include "helper/format/DeviceNodeWatch.h"
 
 using namespace tessaro;
 
@@ -76,6 +81,29 @@ TEST(FormatCompositionTest, PartitionIsCappedAtTheMbrLimitAndNamedAsTheKernelDoe
   EXPECT_EQ(linuxFormatPartitionPath("/dev/sdb"), "/dev/sdb1");
   EXPECT_EQ(linuxFormatPartitionPath("/dev/loop0"), "/dev/loop0p1");
   EXPECT_EQ(linuxPartitionName("nvme0n1", 1), "nvme0n1p1");
+}
+
+// The wait for the new partition's node wakes for a node that appears, for
+// the caller's cancel, and at its deadline; it never sleeps in steps.
+TEST(FormatCompositionTest, NodeWaitWakesForANewNodeACancelOrItsDeadline) {
+  using Wake = helper::DeviceNodeWatch::Wake;
+  using namespace std::chrono;
+  QTemporaryDir dev;
+  ASSERT_TRUE(dev.isValid());
+  helper::DeviceNodeWatch watch(dev.path().toStdString());
+  ASSERT_EQ(watch.failure(), "");
+  const auto later = steady_clock::now() + seconds(10);
+  std::ofstream(dev.filePath("sdz1").toStdString()) << "";
+  EXPECT_EQ(watch.waitUntil(later, -1), Wake::changed);
+  int cancel[2];
+  ASSERT_EQ(pipe(cancel), 0);
+  ASSERT_EQ(write(cancel[1], "cancel\n", 7), 7);
+  EXPECT_EQ(watch.waitUntil(later, cancel[0]), Wake::other);
+  close(cancel[0]);
+  close(cancel[1]);
+  const auto start = steady_clock::now();
+  EXPECT_EQ(watch.waitUntil(start + milliseconds(50), -1), Wake::deadline);
+  EXPECT_GE(steady_clock::now() - start, milliseconds(50));
 }
 
 TEST(FormatValidationTest, VolumeNameRulesOfMkfsFatAndNewfsMsdosSayWhatToChange) {

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 
 #include "contract/HelperContract.h"
 #include "drives/CheckLine.h"
@@ -14,9 +16,13 @@ namespace tessaro::helper {
 
 namespace {
 
-bool isUserMediaMount(const QString& target) {
-  for (const char* root : {"/media/", "/run/media/"}) {
-    if (target.startsWith(QLatin1String(root))) return true;
+// The helper's parts that still speak Qt, spoken to in plain strings.
+QString qt(const std::string& text) { return QString::fromStdString(text); }
+std::string plain(const QString& text) { return text.toStdString(); }
+
+bool isUserMediaMount(std::string_view target) {
+  for (const std::string_view root : {"/media/", "/run/media/"}) {
+    if (target.substr(0, root.size()) == root) return true;
   }
   return false;
 }
@@ -27,60 +33,55 @@ bool isUserMediaMount(const QString& target) {
 // check its FAT file system, repairing it unless MODE is read-only. Exits
 // with fsck.fat's status as linuxCheckStatus reads it (read-only: 0 clean,
 // 4 errors found and left); the helper's own statuses above 63.
-int checkVerb(const std::vector<std::string>& words) {
-  const QStringList args = qtWords(words);
+int checkVerb(const std::vector<std::string>& args) {
   if (args.size() != 1 && args.size() != 2)
-    stop(HelperContract::usage, QStringLiteral("Usage: tessaro-helper check TARGET [MODE]"));
+    stop(HelperContract::usage, std::string("Usage: tessaro-helper check TARGET [MODE]"));
   bool readOnly = false;
   if (args.size() == 2) {
-    readOnly = args[1] == QLatin1String(HelperContract::checkReadOnly);
-    if (!readOnly && args[1] != QLatin1String(HelperContract::checkRepair)) {
-      stop(HelperContract::usage,
-           QStringLiteral("Usage: the check's mode is \"") +
-               QLatin1String(HelperContract::checkRepair) + QStringLiteral("\" or \"") +
-               QLatin1String(HelperContract::checkReadOnly) + QStringLiteral("\", not \"") +
-               visibleText(args[1], LineFeeds::escape) + QStringLiteral("\"."));
+    const std::string& mode = args[1];
+    readOnly = mode == HelperContract::checkReadOnly;
+    if (!readOnly && mode != HelperContract::checkRepair) {
+      stop(HelperContract::usage, std::string("Usage: the check's mode is \"") +
+                                      HelperContract::checkRepair + "\" or \"" +
+                                      HelperContract::checkReadOnly + "\", not \"" +
+                                      plain(visibleText(qt(mode), LineFeeds::escape)) + "\".");
     }
   }
-  const KernelDevice target = deviceNamed(args[0]);
+  const KernelDevice target = deviceNamed(qt(args[0]));
   HelperTools tools({QStringLiteral("umount"), QStringLiteral("fsck.fat")});
   requireTools(tools);
 
+  const std::string path = plain(target.path());
   HeldDisk held(
-      target,
-      QStringLiteral("Cancelled: nothing on ") + target.path() + QStringLiteral(" was changed."),
-      QStringLiteral("Cancelled: the check of ") + target.path() +
-          QStringLiteral(" was stopped before it finished; check it again."));
+      target, qt("Cancelled: nothing on " + path + " was changed."),
+      qt("Cancelled: the check of " + path + " was stopped before it finished; check it again."));
   VerbRun& run = held.run();
-  run.setWrittenNote(QStringLiteral("the check of ") + target.path() +
-                     QStringLiteral(" may have stopped part way: check it again."));
+  run.setWrittenNote(("the check of " + path + " may have stopped part way: check it again."));
 
   // Where the target is mounted, as the guard read it just now.
   const LsblkDevice* record = held.tree().find(target.name());
   const QStringList mounts = record ? record->mountpoints : readMountTargets(target);
   if (!mounts.isEmpty()) {
     for (const QString& mount : mounts) {
-      if (!isUserMediaMount(mount)) {
-        stop(HelperContract::refusedDevice,
-             QStringLiteral("Refused: ") + target.path() + QStringLiteral(" is mounted at ") +
-                 visibleText(mount, LineFeeds::escape) + QStringLiteral(", outside /media."));
+      if (!isUserMediaMount(plain(mount))) {
+        stop(HelperContract::refusedDevice, "Refused: " + path + " is mounted at " +
+                                                plain(visibleText(mount, LineFeeds::escape)) +
+                                                ", outside /media.");
       }
     }
-    for (const ToolStep& step : linuxUnmountSteps(
-             tools.path(QStringLiteral("umount")).toStdString(), {target.path().toStdString()})) {
+    for (const ToolStep& step :
+         linuxUnmountSteps(plain(tools.path(QStringLiteral("umount"))), {path})) {
       const int status = run.run(step);
       if (status != 0) {
         stop(HelperContract::toolFailed,
-             QStringLiteral("Failed: ") + target.path() +
-                 QStringLiteral(" could not be unmounted (exit status ") + QString::number(status) +
-                 QStringLiteral("); it was not checked."),
-             QStringLiteral("umount"));
+             "Failed: " + path + " could not be unmounted (exit status " + std::to_string(status) +
+                 "); it was not checked.",
+             "umount");
       }
     }
     if (!readMountTargets(target).isEmpty()) {
       stop(HelperContract::deviceBusy,
-           QStringLiteral("Refused: ") + target.path() +
-               QStringLiteral(" is still mounted; it was not checked."));
+           "Refused: " + path + " is still mounted; it was not checked.");
     }
   }
   // fsck.fat never runs on a file system that anything still holds, and
@@ -88,35 +89,32 @@ int checkVerb(const std::vector<std::string>& words) {
   // exclusively from here to its end (fsck.fat's own open is not exclusive).
   held.holdExclusively(target);
 
-  const std::string fsck = tools.path(QStringLiteral("fsck.fat")).toStdString();
-  const std::string targetPath = target.path().toStdString();
+  const std::string fsck = plain(tools.path(QStringLiteral("fsck.fat")));
   if (readOnly) {
     // fsck.fat -n opens the file system read-only and changes nothing: no
     // writing event, and a cancel leaves the drive as it was.
     run.planSteps(1);
-    const int found = run.run({{fsck, "-n", "-v", targetPath}, {}});
+    const int found = run.run({{fsck, "-n", "-v", path}, {}});
     run.allStepsDone();
     if (found == 0 || found == 1) return found == 0 ? 0 : 4;
-    stop(HelperContract::toolFailed, QStringLiteral("Failed: fsck.fat ended with status ") +
-                                         QString::number(found) + QStringLiteral("; nothing on ") +
-                                         target.path() + QStringLiteral(" was changed."));
+    stop(HelperContract::toolFailed, "Failed: fsck.fat ended with status " + std::to_string(found) +
+                                         "; nothing on " + path + " was changed.");
   }
   run.markWriting(false);
   // fsck.fat tells no fraction of its own: progress is its repair and its
   // second look, when it takes one.
   run.planSteps(2);
-  const int repair = run.run({{fsck, "-a", "-w", "-v", targetPath}, {}});
+  const int repair = run.run({{fsck, "-a", "-w", "-v", path}, {}});
   // Statuses from 64 on are a signal's (128 + n): fsck.fat did not end by itself.
   if (repair < 64) run.stepDone();
   std::optional<int> recheck;
-  if (repair == 1) recheck = run.run({{fsck, "-n", targetPath}, {}});
+  if (repair == 1) recheck = run.run({{fsck, "-n", path}, {}});
   const int status = linuxCheckStatus(repair, recheck);
   if (status >= 64 || (recheck && *recheck >= 64)) {
     stop(HelperContract::toolFailed,
-         QStringLiteral("Failed: fsck.fat ended with exit status ") +
-             QString::number(std::max(status, recheck.value_or(0))) + QStringLiteral("; ") +
-             QString::fromStdString(run.writtenNote()),
-         QStringLiteral("fsck.fat"));
+         "Failed: fsck.fat ended with exit status " +
+             std::to_string(std::max(status, recheck.value_or(0))) + "; " + run.writtenNote(),
+         "fsck.fat");
   }
   run.allStepsDone();
   return status;

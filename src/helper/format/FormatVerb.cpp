@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include <QFileInfo>
-#include <QRegularExpression>
-#include <QThread>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "contract/HelperContract.h"
 #include "drives/FormatRequestRules.h"
@@ -13,63 +17,137 @@
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
 #include "helper/LinuxFormatSteps.h"
+#include "helper/format/DeviceNodeWatch.h"
 #include "helper/format/FormatVerification.h"
+
+// format DISK NAME CLUSTER [SIZE], in the order it happens:
+// 1. the request is read from the command line and checked on its own;
+// 2. the disk is held (guard, lock) and the request checked against it;
+// 3. the plan: every device the tools are given, proven below the disk;
+// 4. unmounted and claimed exclusively, the table and the file system are
+//    written, the kernel's node of the new partition awaited between them;
+// 5. what the drive holds is read back and judged against the request.
 
 namespace tessaro::helper {
 
 namespace {
 
-// How long to wait for the kernel to create the new partition's node: 100
-// tries, a tenth of a second apart.
-constexpr int kNodeWaitTries = 100;
+// How long the kernel may take to create the new partition's node.
+constexpr std::chrono::seconds kNodeWait{10};
 
-std::optional<int> clusterArgument(const QString& word) {
-  if (word == QLatin1String(HelperContract::defaultCluster)) return std::nullopt;
-  static const QRegularExpression decimal(
-      QRegularExpression::anchoredPattern(QStringLiteral("[1-9][0-9]{0,8}")));
-  if (!decimal.match(word).hasMatch()) {
-    stop(HelperContract::usage, QStringLiteral("Usage: the cluster size is \"default\" or a number "
-                                               "of bytes, not \"") +
-                                    visibleText(word, LineFeeds::escape) + QStringLiteral("\"."));
+// The helper's parts that still speak Qt, spoken to in plain strings.
+QString qt(const std::string& text) { return QString::fromStdString(text); }
+std::string plain(const QString& text) { return text.toStdString(); }
+
+bool isDecimal(const std::string& word, std::size_t maxDigits) {
+  if (word.empty() || word.size() > maxDigits || word.front() == '0') return false;
+  for (const char c : word)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// 1. What the caller asked for.
+struct FormatArguments {
+  KernelDevice disk;
+  std::string volumeName;
+  std::optional<int> clusterBytes;             // none: the default
+  std::optional<std::int64_t> partitionBytes;  // none: to the end of the disk
+};
+
+// CLUSTER: "default" or a number of bytes that the window offers.
+std::optional<int> clusterArgument(const std::string& word) {
+  if (word == HelperContract::defaultCluster) return std::nullopt;
+  if (!isDecimal(word, 9)) {
+    stop(HelperContract::usage,
+         "Usage: the cluster size is \"default\" or a number of bytes, "
+         "not \"" +
+             plain(visibleText(qt(word), LineFeeds::escape)) + "\".");
   }
-  const int bytes = word.toInt();
+  const int bytes = std::stoi(word);
   if (!isOfferedClusterSize(bytes)) {
     stop(HelperContract::refusedRequest,
-         QStringLiteral("Refused: a cluster size of ") + word +
-             QStringLiteral(" bytes is not offered: choose a power of two from 512 to 65536."));
+         "Refused: a cluster size of " + word +
+             " bytes is not offered: choose a power of two from 512 to 65536.");
   }
   return bytes;
 }
 
 // SIZE: the partition's size in bytes, a plain decimal number. It is aligned
 // down to whole MiB, and checked against the disk once the disk is held.
-qint64 partitionSizeArgument(const QString& word) {
-  static const QRegularExpression decimal(
-      QRegularExpression::anchoredPattern(QStringLiteral("[1-9][0-9]{0,17}")));
-  if (!decimal.match(word).hasMatch()) {
-    stop(HelperContract::usage,
-         QStringLiteral("Usage: the partition size is a number of bytes, not \"") +
-             visibleText(word, LineFeeds::escape) + QStringLiteral("\"."));
+std::int64_t partitionSizeArgument(const std::string& word) {
+  if (!isDecimal(word, 18)) {
+    stop(HelperContract::usage, "Usage: the partition size is a number of bytes, not \"" +
+                                    plain(visibleText(qt(word), LineFeeds::escape)) + "\".");
   }
-  return word.toLongLong();
+  return std::stoll(word);
 }
 
-// The partition the table step made, once the kernel has its node.
-KernelDevice waitForPartition(VerbRun& run, const KernelDevice& disk) {
-  const QString name = linuxPartitionName(disk.name(), 1);
-  for (int attempt = 0; attempt < kNodeWaitTries; ++attempt) {
-    run.checkpoint();
-    StopReason why;
-    const KernelDevice partition = KernelDevice::find(name, &why);
-    if (partition.isValid() && partition.diskName() == disk.name()) return partition;
-    if (!partition.isValid() && why.status == HelperContract::toolFailed)
-      stop(why.status, why.lineWithoutStop() + "; " + run.writtenNote());
-    QThread::msleep(100);
+FormatArguments formatArguments(const std::vector<std::string>& args) {
+  if (args.size() != 3 && args.size() != 4)
+    stop(HelperContract::usage,
+         std::string("Usage: tessaro-helper format DISK NAME CLUSTER [SIZE]"));
+  FormatArguments asked{deviceNamed(qt(args[0])), args[1], {}, {}};
+  if (asked.disk.isPartition()) {
+    stop(HelperContract::refusedDevice,
+         "Refused: " + plain(asked.disk.path()) + " is a partition; a format erases a whole disk.");
   }
-  stop(HelperContract::toolFailed, QStringLiteral("Failed: /dev/") + name +
-                                       QStringLiteral(" did not appear; ") +
-                                       QString::fromStdString(run.writtenNote()));
+  asked.clusterBytes = clusterArgument(args[2]);
+  if (args.size() == 4) asked.partitionBytes = partitionSizeArgument(args[3]);
+  if (const auto refusal = refuseLinuxVolumeName(asked.volumeName))
+    stop(HelperContract::refusedRequest, "Refused: " + *refusal);
+  return asked;
 }
+
+// The tools, found before the disk is held: all of them needed but udevadm,
+// which is used where it is there.
+HelperTools formatTools() {
+  QStringList needed;
+  for (const std::string& name : linuxFormatToolNames()) needed << qt(name);
+  requireTools(HelperTools(needed));
+  return HelperTools(needed + QStringList{QStringLiteral("udevadm")});
+}
+
+// 2. The request against the disk as the guard read it.
+void refuseForDisk(const FormatArguments& asked, const LsblkDevice& tree) {
+  if (asked.partitionBytes) {
+    if (const auto refusal = refusePartitionSize(*asked.partitionBytes, tree.size))
+      stop(HelperContract::refusedRequest, "Refused: " + *refusal);
+  }
+  if (const auto refusal = refuseClusterSize(
+          asked.clusterBytes, tree.size, tree.logicalSectorSize.value_or(0), asked.partitionBytes))
+    stop(HelperContract::refusedRequest, "Refused: " + *refusal);
+}
+
+// 3. The plan. Every device passed to a tool is one the kernel names below
+// this disk.
+LinuxFormatPlan formatPlan(const FormatArguments& asked, const LsblkDevice& tree,
+                           const HelperTools& tools) {
+  LinuxFormatPlan plan;
+  plan.diskPath = plain(asked.disk.path());
+  for (const QString& mounted : mountedDevices(tree)) plan.mountedDevices.push_back(plain(mounted));
+  for (const LsblkDevice& child : tree.children) {
+    StopReason why;
+    const KernelDevice partition = KernelDevice::find(child.name, &why);
+    if (!partition.isValid() && why.status == HelperContract::toolFailed)
+      stop(why.status, why.lineWithoutStop() + "; nothing was written.");
+    if (!partition.isValid() || partition.diskName() != asked.disk.name() ||
+        partition.path() != child.path) {
+      stop(HelperContract::refusedDevice,
+           "Refused: " + plain(child.path) + " is not a partition of " + plan.diskPath + ".");
+    }
+    plan.partitionPaths.push_back(plain(partition.path()));
+  }
+  plan.diskBytes = tree.size;
+  plan.logicalSectorSize = tree.logicalSectorSize.value_or(0);
+  plan.volumeName = asked.volumeName;
+  plan.clusterBytes = asked.clusterBytes;
+  plan.partitionBytes = asked.partitionBytes;
+  for (auto tool = tools.paths().begin(); tool != tools.paths().end(); ++tool)
+    plan.tools[plain(tool.key())] = plain(tool.value());
+  return plan;
+}
+
+// 4. Writing.
 
 // Runs a step that writes, and counts it done when it ended well. Nothing
 // can have taken the disk since the busy test: the steps before mkfs.fat
@@ -78,13 +156,13 @@ KernelDevice waitForPartition(VerbRun& run, const KernelDevice& disk) {
 // claimed it in the moment between.
 void runWriteStep(VerbRun& run, const ToolStep& step) {
   const int status = run.run(step);
-  const QString program = QFileInfo(QString::fromStdString(step.command.front())).fileName();
+  const std::string& path = step.command.front();
+  const std::string program = path.substr(path.rfind('/') + 1);
   if (status != 0) {
     // The tool's own status, where it fits below the helper's.
     stop(status > 0 && status < 64 ? status : int(HelperContract::toolFailed),
-         QStringLiteral("Failed: ") + program + QStringLiteral(" ended with exit status ") +
-             QString::number(status) + QStringLiteral("; ") +
-             QString::fromStdString(run.writtenNote()),
+         "Failed: " + program + " ended with exit status " + std::to_string(status) + "; " +
+             run.writtenNote(),
          program);
   }
   run.stepDone();
@@ -96,31 +174,77 @@ void runWriteStep(VerbRun& run, const ToolStep& step) {
 // signatures, and what is left would still be read as a file system on the
 // whole disk (partx then refuses the new table). Zeros, through the helper's
 // exclusive hold.
-void clearBeforePartition(VerbRun& run, const ExclusiveOpen& claim, const QString& diskPath,
-                          qint64 bytes) {
+void clearBeforePartition(VerbRun& run, const ExclusiveOpen& claim, const std::string& diskPath,
+                          std::int64_t bytes) {
   run.checkpoint();
-  printLine(QStringLiteral("Clearing the first ") + QString::number(bytes / 1024) +
-            QStringLiteral(" KiB of ") + diskPath +
-            QStringLiteral(", where the new partition table goes."));
+  printLine(("Clearing the first " + std::to_string(bytes / 1024) + " KiB of " + diskPath +
+             ", where the new partition table goes."));
   if (const auto failure = claim.zero(0, bytes)) {
-    stop(HelperContract::toolFailed, QStringLiteral("Failed: zeros could not be written over the "
-                                                    "start of ") +
-                                         diskPath + QStringLiteral(" (") + *failure +
-                                         QStringLiteral("); ") +
-                                         QString::fromStdString(run.writtenNote()));
+    stop(HelperContract::toolFailed, "Failed: zeros could not be written over the start of " +
+                                         diskPath + " (" + plain(*failure) + "); " +
+                                         run.writtenNote());
   }
   run.stepDone();
 }
 
-[[noreturn]] void readBackFailed(const VerbRun& run, const QString& tool,
+// The partition the table step made, once the kernel has its node: looked
+// at now, and again each time /dev changes, until it is there or 10 s have
+// passed. A cancel is heard while it waits.
+KernelDevice waitForPartition(VerbRun& run, const KernelDevice& disk) {
+  const QString name = linuxPartitionName(disk.name(), 1);
+  const auto deadline = std::chrono::steady_clock::now() + kNodeWait;
+  DeviceNodeWatch watch;  // before the first look, so that no change is missed
+  if (!watch.failure().empty()) {
+    stop(HelperContract::toolFailed, "Failed: the kernel's new devices cannot be watched (" +
+                                         watch.failure() + "); " + run.writtenNote());
+  }
+  for (;;) {
+    run.checkpoint();
+    StopReason why;
+    const KernelDevice partition = KernelDevice::find(name, &why);
+    if (partition.isValid() && partition.diskName() == disk.name()) return partition;
+    if (!partition.isValid() && why.status == HelperContract::toolFailed)
+      stop(why.status, why.lineWithoutStop() + "; " + run.writtenNote());
+    if (watch.waitUntil(deadline, run.cancelFd()) == DeviceNodeWatch::Wake::deadline) break;
+  }
+  stop(HelperContract::toolFailed,
+       "Failed: /dev/" + plain(name) + " did not appear; " + run.writtenNote());
+}
+
+// The table (wipefs, the helper's own clearing, sfdisk, partx) under the
+// helper's exclusive hold of the disk, then the file system (mkfs.fat) on
+// the new partition, which mkfs.fat claims itself: the disk is let go just
+// before it starts. Progress by step; the read-back that follows tells its
+// end by the result event. The new partition.
+KernelDevice writeFormat(VerbRun& run, ExclusiveOpen& claim, const LinuxFormatPlan& plan,
+                         const KernelDevice& disk) {
+  // From here on the drive is changed; a caller that goes away no longer
+  // stops the format, so that it is not left half erased with nobody told.
+  run.markWriting(true);
+  const std::vector<ToolStep> tableSteps = linuxPartitionSteps(plan);
+  run.planSteps(int(tableSteps.size()) + 2);
+  const PartitionLayout layout =
+      fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize, plan.partitionBytes);
+  runWriteStep(run, tableSteps.front());
+  clearBeforePartition(run, claim, plan.diskPath, layout.startSector * plan.logicalSectorSize);
+  for (auto step = tableSteps.begin() + 1; step != tableSteps.end(); ++step)
+    runWriteStep(run, *step);
+  const KernelDevice partition = waitForPartition(run, disk);
+  claim.release();
+  runWriteStep(run, linuxMkfsStep(plan));
+  return partition;
+}
+
+// 5. Reading back.
+
+[[noreturn]] void readBackFailed(const VerbRun& run, const std::string& tool,
                                  const ToolOutput& output) {
   stop(HelperContract::toolFailed,
-       QStringLiteral("Could not verify the format: ") + tool +
+       "Could not verify the format: " + tool +
            (!output.error.empty()
-                ? QLatin1Char(' ') + QString::fromStdString(output.error) + QStringLiteral("; ")
-                : QStringLiteral(" failed (exit status ") + QString::number(output.status) +
-                      QStringLiteral("); ")) +
-           QString::fromStdString(run.writtenNote()),
+                ? ' ' + output.error + "; "
+                : " failed (exit status " + std::to_string(output.status) + "); ") +
+           run.writtenNote(),
        tool);
 }
 
@@ -129,138 +253,95 @@ void clearBeforePartition(VerbRun& run, const ExclusiveOpen& claim, const QStrin
 // held partition, and fsck.fat's check of the whole file system, which is
 // what the read-back costs. A failing or short read, or a tool that fails,
 // says so; only what was read is judged.
-FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const QString& diskPath,
-                        const QString& partitionPath, const ExclusiveOpen& partition) {
+FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const std::string& diskPath,
+                        const std::string& partitionPath, const ExclusiveOpen& partition) {
   FormatReadBack found;
-  const auto unreadable = [&run](const QString& what, const QString& why) {
-    stop(HelperContract::toolFailed,
-         QStringLiteral("Could not verify the format: could not read ") + what +
-             QStringLiteral(": ") + why + QStringLiteral("; ") +
-             QString::fromStdString(run.writtenNote()));
+  const auto unreadable = [&run](const std::string& what, const QString& why) {
+    stop(HelperContract::toolFailed, "Could not verify the format: could not read " + what + ": " +
+                                         plain(why) + "; " + run.writtenNote());
   };
   QString failure;
-  const std::optional<QByteArray> table = readSector(diskPath, 0, 512, &failure);
-  if (!table) unreadable(QStringLiteral("the partition table of ") + diskPath, failure);
+  const std::optional<QByteArray> table = readSector(qt(diskPath), 0, 512, &failure);
+  if (!table) unreadable("the partition table of " + diskPath, failure);
   readMbr(table->toStdString(), found);
 
   // fsck.fat exits 1 when it finds errors; anything else above is its failure.
-  const ToolOutput fsck = run.capture({tools.path(QStringLiteral("fsck.fat")), QStringLiteral("-n"),
-                                       QStringLiteral("-v"), partitionPath});
+  const ToolOutput fsck =
+      run.capture({plain(tools.path(QStringLiteral("fsck.fat"))), "-n", "-v", partitionPath});
   if (!fsck.started || !fsck.error.empty() || fsck.status > 1)
-    readBackFailed(run, QStringLiteral("fsck.fat"), fsck);
+    readBackFailed(run, "fsck.fat", fsck);
   found.fsckClean = fsck.status == 0;
   readFsckVerbose(fsck.standardOutput, found);
 
   const std::optional<QByteArray> bootSector = partition.read(0, 512, &failure);
-  if (!bootSector) unreadable(QStringLiteral("the boot sector of ") + partitionPath, failure);
+  if (!bootSector) unreadable("the boot sector of " + partitionPath, failure);
   readBootSector(bootSector->toStdString(), found);
   // The root directory is cluster 2, the first of the data area.
-  const qint64 rootOffset =
-      qint64(found.reservedSectors + found.fatCount * found.fatSectors) * found.bytesPerSector;
-  QByteArray rootCluster;
+  const std::int64_t rootOffset =
+      std::int64_t(found.reservedSectors + found.fatCount * found.fatSectors) *
+      found.bytesPerSector;
+  std::string rootCluster;
   if (found.clusterBytes() > 0 && found.clusterBytes() <= 1 << 20 && rootOffset > 0) {
     const std::optional<QByteArray> read =
         partition.read(rootOffset, found.clusterBytes(), &failure);
-    if (!read) unreadable(QStringLiteral("the root directory of ") + partitionPath, failure);
-    rootCluster = *read;
+    if (!read) unreadable("the root directory of " + partitionPath, failure);
+    rootCluster = read->toStdString();
   }
-  readFatVolume(bootSector->toStdString(), rootCluster.toStdString(), found);
+  readFatVolume(bootSector->toStdString(), rootCluster, found);
   return found;
+}
+
+// What the drive holds against what was asked, read through an exclusive
+// hold of the new partition.
+FormatCheck verifyWritten(VerbRun& run, const HelperTools& tools, const LinuxFormatPlan& plan,
+                          ExclusiveOpen& claim, const KernelDevice& partition) {
+  if (const auto busy = claim.claim(partition.path(), partition.number())) {
+    stop(HelperContract::toolFailed,
+         "Could not verify the format: " + plain(*busy) + "; " + run.writtenNote());
+  }
+  const PartitionLayout layout =
+      fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize, plan.partitionBytes);
+  const Fat32Layout fileSystem = linuxFat32Layout(plan);
+  FormatExpectation expected;
+  expected.partitionStart = layout.startSector;
+  if (layout.sized) expected.partitionSectors = layout.sectorCount;
+  expected.volumeName = plan.volumeName;
+  expected.clusterBytes = int(fileSystem.clusterBytes());
+  expected.dataAlignment = fileSystem.dataAlignmentBytes();
+  const FormatCheck check =
+      verifyFormat(expected, readBack(run, tools, plan.diskPath, plain(partition.path()), claim));
+  claim.release();
+  return check;
 }
 
 // Where udev runs, the caller's next step (mounting) needs udev to have seen
 // the new file system: udev does so once the lock is gone.
 // The format is done by then: the wait, bounded, is not cancelled.
 void settleUdev(const HelperTools& tools) {
-  if (!QFileInfo::exists(QStringLiteral("/run/udev/control"))) return;
-  const QString udevadm = tools.path(QStringLiteral("udevadm"));
-  if (udevadm.isEmpty()) return;
+  if (access("/run/udev/control", F_OK) != 0) return;
+  const std::string udevadm = plain(tools.path(QStringLiteral("udevadm")));
+  if (udevadm.empty()) return;
   CancelWatch unwatched(-1);
   VerbRun run(unwatched);
-  run.run({{udevadm.toStdString(), "settle", "--timeout=30"}, {}});
+  run.run({{udevadm, "settle", "--timeout=30"}, {}});
 }
 
 }  // namespace
 
-// format DISK NAME CLUSTER [SIZE]
-int formatVerb(const std::vector<std::string>& words) {
-  const QStringList args = qtWords(words);
-  if (args.size() != 3 && args.size() != 4) {
-    stop(HelperContract::usage,
-         QStringLiteral("Usage: tessaro-helper format DISK NAME CLUSTER [SIZE]"));
-  }
-  const KernelDevice disk = deviceNamed(args[0]);
-  if (disk.isPartition()) {
-    stop(HelperContract::refusedDevice, QStringLiteral("Refused: ") + disk.path() +
-                                            QStringLiteral(" is a partition; a format erases a "
-                                                           "whole disk."));
-  }
-  const QString& volumeName = args[1];
-  const std::optional<int> clusterBytes = clusterArgument(args[2]);
-  const std::optional<qint64> partitionBytes =
-      args.size() == 4 ? std::optional<qint64>(partitionSizeArgument(args[3])) : std::nullopt;
-  if (const auto refusal = refuseLinuxVolumeName(volumeName.toStdString())) {
-    stop(HelperContract::refusedRequest,
-         QStringLiteral("Refused: ") + QString::fromStdString(*refusal));
-  }
-
-  QStringList toolNames;
-  for (const std::string& name : linuxFormatToolNames()) toolNames << QString::fromStdString(name);
-  HelperTools tools(toolNames + QStringList{QStringLiteral("udevadm")});
-  {
-    // udevadm is used where it is there; the rest is needed.
-    HelperTools needed(toolNames);
-    requireTools(needed);
-  }
-  HeldDisk held(
-      disk,
-      QStringLiteral("Cancelled: nothing was written to ") + disk.path() + QStringLiteral("."),
-      QStringLiteral("Cancelled: ") + disk.path() +
-          QStringLiteral(" is incomplete: format it again before using it."));
+int formatVerb(const std::vector<std::string>& args) {
+  const FormatArguments asked = formatArguments(args);
+  const HelperTools tools = formatTools();
+  const std::string diskPath = plain(asked.disk.path());
+  HeldDisk held(asked.disk, qt("Cancelled: nothing was written to " + diskPath + "."),
+                qt("Cancelled: " + diskPath + " is incomplete: format it again before using it."));
   VerbRun& run = held.run();
-  run.setWrittenNote(disk.path() + QStringLiteral(" may be left incomplete: format it again."));
-  const LsblkDevice& tree = held.tree();
-  if (partitionBytes) {
-    if (auto refusal = refusePartitionSize(*partitionBytes, tree.size)) {
-      stop(HelperContract::refusedRequest,
-           QStringLiteral("Refused: ") + QString::fromStdString(*refusal));
-    }
-  }
-  if (auto refusal = refuseClusterSize(clusterBytes, tree.size, tree.logicalSectorSize.value_or(0),
-                                       partitionBytes)) {
-    stop(HelperContract::refusedRequest,
-         QStringLiteral("Refused: ") + QString::fromStdString(*refusal));
-  }
-
-  LinuxFormatPlan plan;
-  plan.diskPath = disk.path().toStdString();
-  for (const QString& mounted : mountedDevices(tree))
-    plan.mountedDevices.push_back(mounted.toStdString());
-  for (const LsblkDevice& child : tree.children) {
-    // Every device passed to a tool is one the kernel names below this disk.
-    StopReason why;
-    const KernelDevice partition = KernelDevice::find(child.name, &why);
-    if (!partition.isValid() && why.status == HelperContract::toolFailed)
-      stop(why.status, why.lineWithoutStop() + "; nothing was written.");
-    if (!partition.isValid() || partition.diskName() != disk.name() ||
-        partition.path() != child.path) {
-      stop(HelperContract::refusedDevice, QStringLiteral("Refused: ") + child.path +
-                                              QStringLiteral(" is not a partition of ") +
-                                              disk.path() + QStringLiteral("."));
-    }
-    plan.partitionPaths.push_back(partition.path().toStdString());
-  }
-  plan.diskBytes = tree.size;
-  plan.logicalSectorSize = tree.logicalSectorSize.value_or(0);
-  plan.volumeName = volumeName.toStdString();
-  plan.clusterBytes = clusterBytes;
-  plan.partitionBytes = partitionBytes;
-  for (auto found = tools.paths().begin(); found != tools.paths().end(); ++found)
-    plan.tools[found.key().toStdString()] = found.value().toStdString();
-  for (const std::string& note : linuxFormatNotes(plan)) printLine(QString::fromStdString(note));
+  run.setWrittenNote((diskPath + " may be left incomplete: format it again."));
+  refuseForDisk(asked, held.tree());
+  const LinuxFormatPlan plan = formatPlan(asked, held.tree(), tools);
+  for (const std::string& note : linuxFormatNotes(plan)) printLine((note));
 
   // Unmounted, nothing else may hold the disk or a partition of it.
-  held.unmount(linuxUnmountSteps(plan.tools["umount"], plan.mountedDevices));
+  held.unmount(linuxUnmountSteps(plain(tools.path(QStringLiteral("umount"))), plan.mountedDevices));
 
   // How the disk stays held from the busy test to the last write. The
   // helper's lock (flock) keeps udev and every program that follows the
@@ -276,51 +357,17 @@ int formatVerb(const std::vector<std::string>& words) {
   // - the read-back holds the partition O_EXCL again, and reads its boot
   //   sector through that hold.
   ExclusiveOpen claim;
-  if (const auto busy = claim.claim(disk.path(), disk.number(), true)) {
-    stop(HelperContract::deviceBusy,
-         QStringLiteral("Refused: ") + *busy + QStringLiteral("; nothing was written."));
-  }
+  if (const auto busy = claim.claim(asked.disk.path(), asked.disk.number(), true))
+    stop(HelperContract::deviceBusy, "Refused: " + plain(*busy) + "; nothing was written.");
 
-  // From here on the drive is changed; a caller that goes away no longer
-  // stops the format, so that it is not left half erased with nobody told.
-  run.markWriting(true);
-  // Progress by step: the table's (wipefs, the helper's own clearing,
-  // sfdisk, partx) and mkfs.fat. The read-back that follows tells its end by
-  // the result event.
-  const std::vector<ToolStep> tableSteps = linuxPartitionSteps(plan);
-  run.planSteps(int(tableSteps.size()) + 2);
-  const PartitionLayout layout =
-      fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize, plan.partitionBytes);
-  runWriteStep(run, tableSteps.front());
-  clearBeforePartition(run, claim, disk.path(), layout.startSector * plan.logicalSectorSize);
-  for (auto step = tableSteps.begin() + 1; step != tableSteps.end(); ++step)
-    runWriteStep(run, *step);
-  const KernelDevice partition = waitForPartition(run, disk);
-  claim.release();
-  runWriteStep(run, linuxMkfsStep(plan));
-  if (const auto busy = claim.claim(partition.path(), partition.number())) {
-    stop(HelperContract::toolFailed, QStringLiteral("Could not verify the format: ") + *busy +
-                                         QStringLiteral("; ") +
-                                         QString::fromStdString(run.writtenNote()));
-  }
-
-  const Fat32Layout fileSystem = linuxFat32Layout(plan);
-  FormatExpectation expected;
-  expected.partitionStart = layout.startSector;
-  if (layout.sized) expected.partitionSectors = layout.sectorCount;
-  expected.volumeName = volumeName.toStdString();
-  expected.clusterBytes = int(fileSystem.clusterBytes());
-  expected.dataAlignment = fileSystem.dataAlignmentBytes();
-  const FormatCheck check =
-      verifyFormat(expected, readBack(run, tools, disk.path(), partition.path(), claim));
-  claim.release();
+  const KernelDevice partition = writeFormat(run, claim, plan, asked.disk);
+  const FormatCheck check = verifyWritten(run, tools, plan, claim, partition);
   run.checkpoint();
   printEvent(contract::HelperEvent(check.verdict));
   // A drive that does not hold what was asked is the run's failure, said in a
   // line of its own; what matches the result event tells, and the caller
   // says it in the user's language.
-  if (!check.verdict.matches)
-    sayFailure(HelperContract::verificationFailed, QString::fromStdString(check.line));
+  if (!check.verdict.matches) sayFailure(HelperContract::verificationFailed, check.line);
 
   held.release();
   settleUdev(tools);
