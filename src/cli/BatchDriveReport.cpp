@@ -17,12 +17,7 @@ void BatchDriveReport::started(const QString& title) {
 }
 
 void BatchDriveReport::lines(const QStringList& lines) {
-  for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-    if (line->trimmed().isEmpty()) continue;
-    QMutexLocker lock(&mutex_);
-    lastToolLine_ = line->trimmed();
-    break;
-  }
+  lastToolLine_.take(lines);
   if (quiet_) return;
   for (const QString& line : lines) board_.line(index_, line, true);
 }
@@ -60,11 +55,6 @@ void BatchDriveReport::stepProgress(double fraction) {
                     QCoreApplication::translate("TerminalReport", "Progress: %1")
                         .arg(probeProgressText(ProbeProgress{fraction, std::nullopt, 0})),
                     true);
-}
-
-QString BatchDriveReport::lastToolLine() const {
-  QMutexLocker lock(&mutex_);
-  return lastToolLine_;
 }
 
 }  // namespace tessaro

@@ -3,9 +3,8 @@
 
 #pragma once
 
-#include <QMutex>
-
 #include "cli/BatchBoard.h"
+#include "cli/LastToolLine.h"
 #include "jobs/Report.h"
 
 namespace tessaro {
@@ -32,14 +31,13 @@ class BatchDriveReport : public Report {
   void finished() override {}
 
   // The last non-empty line a tool wrote.
-  QString lastToolLine() const;
+  QString lastToolLine() const { return lastToolLine_.get(); }
 
  private:
   BatchBoard& board_;
   const qsizetype index_;
   const bool quiet_;
-  mutable QMutex mutex_;
-  QString lastToolLine_;
+  LastToolLine lastToolLine_;
 };
 
 }  // namespace tessaro

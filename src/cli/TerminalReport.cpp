@@ -26,12 +26,7 @@ void TerminalReport::started(const QString& title) {
 }
 
 void TerminalReport::lines(const QStringList& lines) {
-  for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-    if (line->trimmed().isEmpty()) continue;
-    QMutexLocker lock(&mutex_);
-    lastToolLine_ = line->trimmed();
-    break;
-  }
+  lastToolLine_.take(lines);
   if (mode_ != Mode::lines) return;
   endProgress();
   output_.toolLines(lines);
@@ -46,11 +41,6 @@ void TerminalReport::ownLines(const QStringList& lines) {
 void TerminalReport::warning(const QString& line) {
   endProgress();
   output_.errorLine(QStringLiteral("tessaro-cli: ") + line);
-}
-
-QString TerminalReport::lastToolLine() const {
-  QMutexLocker lock(&mutex_);
-  return lastToolLine_;
 }
 
 void TerminalReport::progress(const ProbeProgress& progress) {

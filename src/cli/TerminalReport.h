@@ -3,9 +3,8 @@
 
 #pragma once
 
-#include <QMutex>
-
 #include "cli/CliOutput.h"
+#include "cli/LastToolLine.h"
 #include "jobs/Report.h"
 
 namespace tessaro {
@@ -37,7 +36,7 @@ class TerminalReport : public Report {
   void finished() override { endProgress(); }
 
   // The last non-empty line a tool wrote.
-  QString lastToolLine() const;
+  QString lastToolLine() const { return lastToolLine_.get(); }
 
  private:
   // Clears a redrawn progress line, so that the next line starts afresh.
@@ -46,8 +45,7 @@ class TerminalReport : public Report {
   CliOutput& output_;
   Mode mode_;
   bool progressShown_ = false;
-  mutable QMutex mutex_;
-  QString lastToolLine_;
+  LastToolLine lastToolLine_;
 };
 
 }  // namespace tessaro
