@@ -31,24 +31,36 @@ bool makeExt4(const QString& device) {
 QByteArray fingerprintOfFile(const QString& path) {
   const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return {};
+  constexpr off_t block = 4096;
   QCryptographicHash hash(QCryptographicHash::Sha256);
   const off_t size = ::lseek(fd, 0, SEEK_END);
-  QByteArray buffer(1024 * 1024, Qt::Uninitialized);
+  QByteArray buffer(256 * block, Qt::Uninitialized);
+  const QByteArray zeros(block, '\0');
   bool readable = size >= 0;
   const qint64 length = size;
   hash.addData(QByteArrayView(reinterpret_cast<const char*>(&length), sizeof length));
+  off_t hashedUpTo = 0;  // blocks below it are in the hash, or are zeros
   for (off_t at = 0; readable && at < size;) {
     off_t data = ::lseek(fd, at, SEEK_DATA);
     if (data < 0 && errno == ENXIO) break;  // only a hole up to the end
-    const off_t hole = data < 0 ? size : ::lseek(fd, data, SEEK_HOLE);
+    off_t hole = data < 0 ? size : ::lseek(fd, data, SEEK_HOLE);
     if (data < 0) data = at;  // a file system that cannot tell: read it all
-    const qint64 extent[2] = {qint64(data), qint64(hole)};
-    hash.addData(QByteArrayView(reinterpret_cast<const char*>(extent), sizeof extent));
-    for (at = data; readable && at < hole;) {
-      const ssize_t n = ::pread(fd, buffer.data(), std::min<off_t>(buffer.size(), hole - at), at);
+    at = hole;
+    // Whole blocks at fixed offsets, so that where the data lies decides nothing.
+    data = std::max(hashedUpTo, data / block * block);
+    hole = std::min(size, (hole + block - 1) / block * block);
+    for (off_t from = data; readable && from < hole;) {
+      const ssize_t n = ::pread(fd, buffer.data(), std::min<off_t>(buffer.size(), hole - from), from);
       readable = n > 0;
-      if (readable) hash.addData(QByteArrayView(buffer.constData(), n));
-      at += n;
+      for (ssize_t i = 0; readable && i < n; i += block) {
+        const QByteArrayView piece(buffer.constData() + i, std::min<ssize_t>(block, n - i));
+        if (piece == QByteArrayView(zeros).first(piece.size())) continue;
+        const qint64 offset = from + i;
+        hash.addData(QByteArrayView(reinterpret_cast<const char*>(&offset), sizeof offset));
+        hash.addData(piece);
+      }
+      if (readable) from += n;
+      hashedUpTo = from;
     }
   }
   ::close(fd);

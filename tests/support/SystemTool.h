@@ -24,11 +24,13 @@ ToolRun runTool(const QString& program, const QStringList& args, const QByteArra
 // writes to it in the background once it is mounted.
 bool makeExt4(const QString& device);
 
-// A SHA-256 over a sparse file's data and where it lies, in hex; empty when
-// the file cannot be read. Holes read as zeros, so files with equal
-// fingerprints hold equal bytes, and only the data is read: a 64 MiB image
-// with a file system on it is hashed in a few milliseconds. Zeros written into
-// a hole change the fingerprint, as any write should.
+// A SHA-256 over a sparse file's bytes, in hex; empty when the file cannot be
+// read. Equal fingerprints mean equal bytes, whatever the file's layout: a
+// block of zeros counts the same whether it is a hole, an unwritten extent or
+// written zeros (the host's file system tells these apart by what its cache
+// holds at the moment, so the layout is no evidence of a write). Only the
+// data is read: a 64 MiB image with a file system on it is hashed in a few
+// milliseconds.
 QByteArray fingerprintOfFile(const QString& path);
 
 // The Debian package that installs path ("dosfstools" for /usr/sbin/mkfs.fat);
