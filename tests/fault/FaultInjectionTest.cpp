@@ -283,9 +283,11 @@ TEST_F(FaultInjection, NoGuardPassesOnAnErrorAndEveryReasonIsTrue) {
                  row.syscall.toStdString() + " " + row.fault.toStdString() + " on " +
                  row.path.toStdString() + " " + row.match.toStdString());
     // Where the run made its calls in another order than the one without a
-    // fault (a tool's output read in other pieces), it is tried again.
+    // fault (a tool's output read in other pieces, or one progress event more
+    // or less: the capacity test draws its samples anew each run, and their
+    // sizes move where a percent is crossed), it is tried again.
     bool hit = false;
-    for (int attempt = 0; attempt < 3 && !hit; ++attempt) {
+    for (int attempt = 0; attempt < 8 && !hit; ++attempt) {
       const QByteArray key =
           row.verb + ' ' + row.syscall + ' ' + row.path + (row.children ? " children" : "");
       if (!row.match.isEmpty() && !row.match.startsWith('#') &&
