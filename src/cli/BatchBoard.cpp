@@ -77,7 +77,7 @@ void BatchBoard::redraw() {
   for (qsizetype i = 0; i < names_.size(); ++i) {
     // One terminal line each, or the lines above would be counted wrong.
     QString row = names_[i].leftJustified(nameWidth_) + QStringLiteral("  ") +
-                  visibleText(rows_[i], LineFeeds::escape);
+                  QString::fromStdString(visibleText(rows_[i].toStdString(), LineFeeds::escape));
     if (row.size() >= columns_) row = row.left(columns_ - 2) + QChar(0x2026);
     text += QStringLiteral("\r\x1b[K") + row + QLatin1Char('\n');
   }

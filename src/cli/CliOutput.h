@@ -32,14 +32,14 @@ class CliOutput {
   explicit CliOutput(FILE* out = stdout, FILE* err = stderr);
 
   // Tessaro's own lines.
-  void line(const QString& text) { write(out_, visibleText(text) + QLatin1Char('\n')); }
+  void line(const QString& text) { write(out_, visible(text) + QLatin1Char('\n')); }
   void lines(const QStringList& texts) {
     for (const QString& text : texts) line(text);
   }
   // Lines a tool printed, or text a drive reports, as they are.
   void toolLines(const QStringList& texts) {
     for (const QString& text : texts)
-      write(out_, visibleText(text) + QLatin1Char('\n'), Symbols::asPrinted);
+      write(out_, visible(text) + QLatin1Char('\n'), Symbols::asPrinted);
   }
   // Without a line break added: JSON documents, help text.
   void text(const QString& text) { write(out_, text); }
@@ -47,10 +47,10 @@ class CliOutput {
   bool isTerminal() const { return terminal_; }
   // Replaces the terminal's current line with text, without a line break.
   void redraw(const QString& text) {
-    write(out_, QStringLiteral("\r\x1b[K") + visibleText(text, LineFeeds::escape));
+    write(out_, QStringLiteral("\r\x1b[K") + visible(text, LineFeeds::escape));
   }
   // Failures, refusals, warnings and questions to the user.
-  void errorLine(const QString& text) { write(err_, visibleText(text) + QLatin1Char('\n')); }
+  void errorLine(const QString& text) { write(err_, visible(text) + QLatin1Char('\n')); }
 
   // Whether lines keep their emoji; set by the constructor from the stream
   // and the locale.
@@ -64,6 +64,10 @@ class CliOutput {
 
  private:
   enum class Symbols { own, asPrinted };
+  // visibleText of text, which the terminal is given as UTF-8.
+  static QString visible(const QString& text, LineFeeds lineFeeds = LineFeeds::keep) {
+    return QString::fromStdString(visibleText(text.toStdString(), lineFeeds));
+  }
   void write(FILE* stream, const QString& text, Symbols symbols = Symbols::own);
 
   FILE* out_;

@@ -13,7 +13,8 @@ namespace {
 
 // One field on one line of its own: controls, tabs and line feeds escaped.
 QString field(const QString& text) {
-  return visibleText(text, LineFeeds::escape).replace(QLatin1Char('\t'), QStringLiteral("\\x09"));
+  return QString::fromStdString(visibleText(text.toStdString(), LineFeeds::escape))
+      .replace(QLatin1Char('\t'), QStringLiteral("\\x09"));
 }
 
 }  // namespace

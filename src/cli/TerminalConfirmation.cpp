@@ -54,7 +54,7 @@ ConfirmationAnswer TerminalConfirmation::ask(const QString& prompt,
                                              FILE* in, FILE* out) {
   if (!isatty(fileno(in))) return ConfirmationAnswer::NoTerminal;
   // The prompt names the drive by its model, which the drive itself reports.
-  std::fputs(visibleText(prompt).toLocal8Bit().constData(), out);
+  std::fputs(visibleText(prompt.toStdString()).c_str(), out);
   std::fflush(out);
   std::array<char, 256> line{};
   if (!std::fgets(line.data(), static_cast<int>(line.size()), in)) {

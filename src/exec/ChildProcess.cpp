@@ -40,8 +40,8 @@ constexpr int kNoSignal = MSG_NOSIGNAL;
 constexpr int kNoSignal = 0;  // SO_NOSIGPIPE is set on the socket instead
 #endif
 
-QString systemError(const QString& what, int error = errno) {
-  return what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+std::string systemError(const std::string& what, int error = errno) {
+  return what + ": " + std::strerror(error);
 }
 
 void closeFd(int& fd) {
@@ -84,23 +84,23 @@ bool openInputChannel(int fds[2]) {
 // A pseudo-terminal pair; the child gets the slave, in raw mode so that what
 // it writes arrives unchanged (no "\n" to "\r\n", no echo of its input).
 // Neither side becomes anyone's controlling terminal (O_NOCTTY).
-bool openRawTerminal(int& master, int& slave, QString& error) {
+bool openRawTerminal(int& master, int& slave, std::string& error) {
   master = ::posix_openpt(O_RDWR | O_NOCTTY);
   if (master < 0) {
-    error = systemError(QStringLiteral("posix_openpt"));
+    error = systemError("posix_openpt");
     return false;
   }
   setFlags(master, FD_CLOEXEC, 0);
   std::array<char, 128> name{};
   if (::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
       ::ptsname_r(master, name.data(), name.size()) != 0) {
-    error = systemError(QStringLiteral("pseudo-terminal"));
+    error = systemError("pseudo-terminal");
     closeFd(master);
     return false;
   }
   slave = ::open(name.data(), O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (slave < 0) {
-    error = systemError(QStringLiteral("pseudo-terminal"));
+    error = systemError("pseudo-terminal");
     closeFd(master);
     return false;
   }
@@ -127,18 +127,19 @@ int statusOf(int waitStatus) {
   return WIFSIGNALED(waitStatus) ? 128 + WTERMSIG(waitStatus) : WEXITSTATUS(waitStatus);
 }
 
-// Reads what is there into bytes; false once the stream has ended (on a
-// pseudo-terminal: EIO once no one holds its other side open).
-bool readSome(int fd, QByteArray& bytes) {
-  bytes.resize(kReadBytes);
-  const ssize_t got = ::read(fd, bytes.data(), kReadBytes);
-  bytes.resize(std::max<ssize_t>(got, 0));
-  return got > 0 || (got < 0 && (errno == EINTR || errno == EAGAIN));
+// Reads what is there into buffer; what was read (maybe nothing), and in
+// ended whether the stream has ended (on a pseudo-terminal: EIO once no one
+// holds its other side open).
+std::string_view readSome(int fd, std::vector<char>& buffer, bool& ended) {
+  buffer.resize(kReadBytes);
+  const ssize_t got = ::read(fd, buffer.data(), kReadBytes);
+  ended = !(got > 0 || (got < 0 && (errno == EINTR || errno == EAGAIN)));
+  return {buffer.data(), std::size_t(std::max<ssize_t>(got, 0))};
 }
 
 }  // namespace
 
-ChildProcess::ChildProcess(QStringList command, Output output, Group group)
+ChildProcess::ChildProcess(std::vector<std::string> command, Output output, Group group)
     : command_(std::move(command)), output_(output), group_(group) {}
 
 ChildProcess::~ChildProcess() {
@@ -146,7 +147,7 @@ ChildProcess::~ChildProcess() {
   closeDescriptors();
 }
 
-void ChildProcess::setInputText(QByteArray text) {
+void ChildProcess::setInputText(std::string text) {
   input_ = Input::text;
   inputText_ = std::move(text);
 }
@@ -157,19 +158,17 @@ void ChildProcess::setInheritedInput() { input_ = Input::inherited; }
 
 bool ChildProcess::start() {
   if (pid_ > 0) return false;
-  if (command_.isEmpty() || !command_.first().startsWith(QLatin1Char('/'))) {
-    error_ = QStringLiteral("not started: the program must be given by its absolute path");
+  if (command_.empty() || !command_.front().starts_with('/')) {
+    error_ = "not started: the program must be given by its absolute path";
     return false;
   }
-  std::vector<QByteArray> words;
-  for (const QString& word : command_) words.push_back(word.toLocal8Bit());
   std::vector<char*> argv;
-  for (QByteArray& word : words) argv.push_back(word.data());
+  for (std::string& word : command_) argv.push_back(word.data());
   argv.push_back(nullptr);
 
   // The child's ends, closed here once it has them.
   int childOutput = -1, childError = -1, childInput = -1;
-  const auto fail = [&](const QString& why) {
+  const auto fail = [&](const std::string& why) {
     error_ = why;
     closeFd(childOutput);
     closeFd(childError);
@@ -181,17 +180,17 @@ bool ChildProcess::start() {
   if (output_ == Output::terminal) {
     if (!openRawTerminal(outputFd_, childOutput, error_)) return fail(error_);
   } else {
-    if (!openPipe(fds)) return fail(systemError(QStringLiteral("pipe")));
+    if (!openPipe(fds)) return fail(systemError("pipe"));
     outputFd_ = fds[0];
     childOutput = fds[1];
   }
   if (output_ == Output::separate) {
-    if (!openPipe(fds)) return fail(systemError(QStringLiteral("pipe")));
+    if (!openPipe(fds)) return fail(systemError("pipe"));
     errorFd_ = fds[0];
     childError = fds[1];
   }
   if (input_ == Input::text || input_ == Input::held) {
-    if (!openInputChannel(fds)) return fail(systemError(QStringLiteral("socketpair")));
+    if (!openInputChannel(fds)) return fail(systemError("socketpair"));
     inputFd_ = fds[0];
     childInput = fds[1];
     if (input_ == Input::text) setFlags(inputFd_, 0, O_NONBLOCK);
@@ -243,7 +242,7 @@ bool ChildProcess::start() {
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) {
     pid_ = -1;
-    return fail(systemError(command_.first(), spawned));
+    return fail(systemError(command_.front(), spawned));
   }
   closeFd(childOutput);
   closeFd(childError);
@@ -262,8 +261,7 @@ bool ChildProcess::exited() {
   if (done < 0) {
     // How it ended can no longer be told: nothing of it may go on
     // unwatched (its group is ended while its output is still open).
-    runError_ = QStringLiteral("could not be waited for (") +
-                QString::fromLocal8Bit(std::strerror(errno)) + QLatin1Char(')');
+    runError_ = std::string("could not be waited for (") + std::strerror(errno) + ')';
     signal(SIGKILL);
   }
   reaped_ = true;
@@ -295,7 +293,8 @@ int ChildProcess::run(const OutputHandler& onOutput, int watchFd, const WatchHan
   bool watching = watchFd >= 0 && onWatch;
   std::optional<Clock::time_point> killAt;
   std::optional<Clock::time_point> outputDeadline;
-  QByteArray bytes;
+  std::vector<char> buffer;
+  bool ended = false;
 
   for (;;) {
     const bool done = exited();
@@ -325,8 +324,7 @@ int ChildProcess::run(const OutputHandler& onOutput, int watchFd, const WatchHan
     const int ready = ::poll(fds.data(), count, timeout);
     if (ready < 0 && errno != EINTR) {
       // Its output and its end can no longer be watched: it is ended.
-      runError_ = QStringLiteral("could not be watched (") +
-                  QString::fromLocal8Bit(std::strerror(errno)) + QLatin1Char(')');
+      runError_ = std::string("could not be watched (") + std::strerror(errno) + ')';
       stop();
       break;
     }
@@ -344,18 +342,20 @@ int ChildProcess::run(const OutputHandler& onOutput, int watchFd, const WatchHan
     if (ready <= 0) continue;
 
     if (outputAt >= 0 && fds[outputAt].revents != 0) {
-      if (!readSome(outputFd_, bytes)) closeFd(outputFd_);
-      if (!bytes.isEmpty() && onOutput) onOutput(bytes);
+      const std::string_view bytes = readSome(outputFd_, buffer, ended);
+      if (ended) closeFd(outputFd_);
+      if (!bytes.empty() && onOutput) onOutput(bytes);
     }
     if (errorAt >= 0 && fds[errorAt].revents != 0) {
-      if (!readSome(errorFd_, bytes)) closeFd(errorFd_);
-      errorOutput_ += bytes.left(std::max<qsizetype>(0, errorOutputCap - errorOutput_.size()));
+      const std::string_view bytes = readSome(errorFd_, buffer, ended);
+      if (ended) closeFd(errorFd_);
+      errorOutput_ += bytes.substr(0, errorOutputCap - std::min(errorOutputCap, errorOutput_.size()));
     }
     if (inputAt >= 0 && fds[inputAt].revents != 0) {
       const ssize_t wrote =
-          ::send(inputFd_, inputText_.constData() + inputWritten_,
-                 static_cast<size_t>(inputText_.size() - inputWritten_), kNoSignal);
-      if (wrote > 0) inputWritten_ += wrote;
+          ::send(inputFd_, inputText_.data() + inputWritten_, inputText_.size() - inputWritten_,
+                 kNoSignal);
+      if (wrote > 0) inputWritten_ += std::size_t(wrote);
       if ((wrote < 0 && errno != EINTR && errno != EAGAIN) || inputWritten_ >= inputText_.size()) {
         closeFd(inputFd_);
       }
@@ -375,15 +375,13 @@ int ChildProcess::run(const OutputHandler& onOutput, int watchFd, const WatchHan
   return exitStatus_;
 }
 
-bool ChildProcess::writeInput(const QByteArray& bytes) {
+bool ChildProcess::writeInput(std::string_view bytes) {
   if (input_ != Input::held || inputFd_ < 0) return false;
-  qsizetype written = 0;
-  while (written < bytes.size()) {
-    const ssize_t wrote = ::send(inputFd_, bytes.constData() + written,
-                                 static_cast<size_t>(bytes.size() - written), kNoSignal);
+  while (!bytes.empty()) {
+    const ssize_t wrote = ::send(inputFd_, bytes.data(), bytes.size(), kNoSignal);
     if (wrote < 0 && errno == EINTR) continue;
     if (wrote <= 0) return false;
-    written += wrote;
+    bytes.remove_prefix(std::size_t(wrote));
   }
   return true;
 }

@@ -5,11 +5,12 @@
 
 #include <sys/types.h>
 
-#include <QByteArray>
-#include <QString>
-#include <QStringList>
 #include <chrono>
+#include <cstddef>
 #include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace tessaro {
 
@@ -58,16 +59,17 @@ class ChildProcess {
     caller,
   };
   enum class Input { null, inherited, text, held };
-  using OutputHandler = std::function<void(const QByteArray&)>;
+  // Each read of output, as it arrives.
+  using OutputHandler = std::function<void(std::string_view bytes)>;
   // What a run does after the watched descriptor was readable.
   enum class Watch { carryOn, stopWatching, endChild };
   using WatchHandler = std::function<Watch()>;
 
   static constexpr std::chrono::milliseconds defaultGrace{2000};
   // What errorOutput keeps at most.
-  static constexpr qsizetype errorOutputCap = 65536;
+  static constexpr std::size_t errorOutputCap = 65536;
 
-  explicit ChildProcess(QStringList command, Output output = Output::pipe,
+  explicit ChildProcess(std::vector<std::string> command, Output output = Output::pipe,
                         Group group = Group::session);
   // A child still running is ended (stop()) and reaped.
   ~ChildProcess();
@@ -75,7 +77,7 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   // Before start(): what the child reads on standard input, then end of input.
-  void setInputText(QByteArray text);
+  void setInputText(std::string text);
   // Before start(): standard input stays open, for writeInput, until the run ends.
   void setHeldInput();
   // Before start(): the child reads this process's standard input.
@@ -84,7 +86,7 @@ class ChildProcess {
   // Starts the child. False when it could not be started (errorString says
   // why); a program that is not an absolute path is never started.
   bool start();
-  QString errorString() const { return error_; }
+  std::string errorString() const { return error_; }
   pid_t pid() const { return pid_; }
 
   // Hands on every read of output as it arrives until the output has ended
@@ -98,10 +100,10 @@ class ChildProcess {
   bool wasStopped() const { return stopRequested_; }
   // Why how the child ended cannot be told ("could not be waited for (No
   // child processes)"), when it cannot: run()'s status then means nothing.
-  QString runError() const { return runError_; }
+  std::string runError() const { return runError_; }
 
   // Writes to a held standard input; false when the child no longer reads it.
-  bool writeInput(const QByteArray& bytes);
+  bool writeInput(std::string_view bytes);
 
   // Sends signal to the child's process group (Group::caller: to the child
   // alone). Nothing once the child has been reaped and its output has ended.
@@ -113,21 +115,21 @@ class ChildProcess {
 
   // What the child wrote to standard error with Output::separate: the first
   // errorOutputCap bytes.
-  QByteArray errorOutput() const { return errorOutput_; }
+  std::string errorOutput() const { return errorOutput_; }
 
  private:
   bool exited();
   void closeDescriptors();
 
-  QStringList command_;
+  std::vector<std::string> command_;
   Output output_;
   Group group_;
   Input input_ = Input::null;
-  QByteArray inputText_;
-  qsizetype inputWritten_ = 0;
-  QString error_;
-  QString runError_;
-  QByteArray errorOutput_;
+  std::string inputText_;
+  std::size_t inputWritten_ = 0;
+  std::string error_;
+  std::string runError_;
+  std::string errorOutput_;
   pid_t pid_ = -1;
   int outputFd_ = -1;
   int errorFd_ = -1;

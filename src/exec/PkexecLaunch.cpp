@@ -8,6 +8,9 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <string>
+#include <vector>
+
 #include "contract/HelperContract.h"
 #include "exec/ChildProcess.h"
 
@@ -21,7 +24,9 @@ LaunchOutcome launchAndRead(const LaunchRequest& request) {
   // that a Ctrl+C typed at a terminal reaches only the program that started
   // it, which cancels through standard input as the window does. pkexec stays
   // in the terminal's group: it may have to ask for a password there.
-  ChildProcess child(request.command, ChildProcess::Output::separate,
+  std::vector<std::string> command;
+  for (const QString& word : request.command) command.push_back(word.toStdString());
+  ChildProcess child(command, ChildProcess::Output::separate,
                      request.elevated ? ChildProcess::Group::caller : ChildProcess::Group::own);
   child.setHeldInput();
   if (!child.start()) return outcome;
@@ -34,21 +39,21 @@ LaunchOutcome launchAndRead(const LaunchRequest& request) {
   // pkexec (maybe with its password dialog open) is ended.
   const auto askToStop = [&] {
     outcome.cancelled = true;
-    child.writeInput(QByteArray(HelperContract::cancelRequest) + '\n');
+    child.writeInput(std::string(HelperContract::cancelRequest) + '\n');
     if (request.elevated && !reader.markerSeen()) child.signal(SIGTERM);
     return ChildProcess::Watch::stopWatching;
   };
   outcome.exitStatus = child.run(
-      [&](const QByteArray& bytes) {
+      [&](std::string_view bytes) {
         const bool seenBefore = reader.markerSeen();
-        const auto frames = reader.feed(std::string_view(bytes.constData(), size_t(bytes.size())));
+        const auto frames = reader.feed(bytes);
         if (!seenBefore && reader.markerSeen() && request.onStarted) request.onStarted();
         deliver(frames);
       },
       request.cancel ? request.cancel->fd() : -1, askToStop);
   deliver(reader.finish());
   outcome.markerSeen = reader.markerSeen();
-  outcome.errorOutput = child.errorOutput();
+  outcome.errorOutput = QByteArray::fromStdString(child.errorOutput());
   return outcome;
 }
 

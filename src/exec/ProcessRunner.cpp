@@ -4,6 +4,8 @@
 #include "exec/ProcessRunner.h"
 
 #include <QObject>
+#include <string>
+#include <vector>
 
 #include "exec/ChildProcess.h"
 #include "exec/Error.h"
@@ -22,10 +24,12 @@ ProcessRunner::CapturedRun capture(const QStringList& cmd, int cancelFd,
   // One channel: what the tool wrote to either stream arrives in the order
   // it wrote it (as far as its own buffering lets it). A group of its own,
   // so that a cancel reaches whatever the tool started.
-  ChildProcess child(cmd, ChildProcess::Output::merged, ChildProcess::Group::own);
+  std::vector<std::string> words;
+  for (const QString& word : cmd) words.push_back(word.toStdString());
+  ChildProcess child(words, ChildProcess::Output::merged, ChildProcess::Group::own);
   child.setInheritedInput();
   if (!child.start()) {
-    run.startError = child.errorString();
+    run.startError = QString::fromStdString(child.errorString());
     return run;
   }
   OutputLineDecoder decoder;
@@ -34,8 +38,11 @@ ProcessRunner::CapturedRun capture(const QStringList& cmd, int cancelFd,
     run.lines += lines;
     if (onLines) onLines(lines);
   };
-  run.status = child.run([&](const QByteArray& bytes) { consume(decoder.feed(bytes)); }, cancelFd,
-                         [] { return ChildProcess::Watch::endChild; });
+  run.status = child.run(
+      [&](std::string_view bytes) {
+        consume(decoder.feed(QByteArrayView(bytes.data(), qsizetype(bytes.size()))));
+      },
+      cancelFd, [] { return ChildProcess::Watch::endChild; });
   consume(decoder.finish());
   run.stopped = child.wasStopped();
   return run;

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QString>
+#include <string>
+#include <string_view>
 
 namespace tessaro {
 
@@ -12,8 +14,14 @@ namespace tessaro {
 // and C1 control character and DEL becomes a visible escape such as "\x1B",
 // so that none can move the cursor, change a title, clear the screen or ring
 // a bell. Tabs stay; line feeds stay unless lineFeeds is escape, for text that
-// must stay on one line.
+// must stay on one line. The text is UTF-8; bytes that are none become U+FFFD
+// (as QString::fromUtf8 makes them), so that what is shown is UTF-8 too.
 enum class LineFeeds { keep, escape };
-QString visibleText(const QString& text, LineFeeds lineFeeds = LineFeeds::keep);
+std::string visibleText(std::string_view text, LineFeeds lineFeeds = LineFeeds::keep);
+
+// Qt bridge: goes when its callers are std-only
+inline QString visibleText(const QString& text, LineFeeds lineFeeds = LineFeeds::keep) {
+  return QString::fromStdString(visibleText(std::string_view(text.toStdString()), lineFeeds));
+}
 
 }  // namespace tessaro

@@ -84,9 +84,11 @@ KernelDevice deviceNamed(const QString& name) {
 }
 
 void requireTools(const HelperTools& tools) {
-  const QStringList missing = tools.missingLines();
-  if (missing.isEmpty()) return;
-  stop(HelperContract::toolMissing, missing.join(QLatin1Char('\n')), tools.missing().value(0));
+  const std::vector<std::string> missing = tools.missingLines();
+  if (missing.empty()) return;
+  std::string lines = missing.front();
+  for (std::size_t i = 1; i < missing.size(); ++i) lines += '\n' + missing[i];
+  stop(HelperContract::toolMissing, lines, tools.missing().front());
 }
 
 std::optional<QByteArray> readSector(const QString& devicePath, qint64 offset, int bytes,

@@ -5,24 +5,31 @@
 
 namespace tessaro::helper {
 
-HelperTools::HelperTools(const QStringList& names, const QStringList& directories) : names_(names) {
-  for (const QString& name : names) {
-    const QString path = systemToolPath(name, directories);
-    if (!path.isEmpty()) paths_.insert(name, path);
+HelperTools::HelperTools(const std::vector<std::string>& names,
+                         const std::vector<std::string>& directories)
+    : names_(names) {
+  for (const std::string& name : names) {
+    const std::string found = systemToolPath(name, directories);
+    if (!found.empty()) paths_.emplace(name, found);
   }
 }
 
-QStringList HelperTools::missingLines() const {
-  QStringList lines;
-  const auto found = [this](const QString& name) { return paths_.contains(name); };
-  for (const MissingTools& missing : missingOf(names_, found)) lines << missing.refusal();
+std::string HelperTools::path(const std::string& name) const {
+  const auto found = paths_.find(name);
+  return found == paths_.end() ? std::string() : found->second;
+}
+
+std::vector<std::string> HelperTools::missingLines() const {
+  std::vector<std::string> lines;
+  const auto found = [this](const std::string& name) { return paths_.contains(name); };
+  for (const MissingTools& missing : missingOf(names_, found)) lines.push_back(missing.refusal());
   return lines;
 }
 
-QStringList HelperTools::missing() const {
-  QStringList names;
-  for (const QString& name : names_)
-    if (!paths_.contains(name)) names << name;
+std::vector<std::string> HelperTools::missing() const {
+  std::vector<std::string> names;
+  for (const std::string& name : names_)
+    if (!paths_.contains(name)) names.push_back(name);
   return names;
 }
 

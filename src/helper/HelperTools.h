@@ -3,10 +3,11 @@
 
 #pragma once
 
-#include <QMap>
 #include <QString>
 #include <QStringList>
-#include <optional>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "drives/linux/ToolAvailability.h"
 
@@ -17,23 +18,39 @@ namespace tessaro::helper {
 // PATH, whatever the caller's environment says.
 class HelperTools {
  public:
-  explicit HelperTools(const QStringList& names,
-                       const QStringList& directories = systemToolDirectories());
+  explicit HelperTools(const std::vector<std::string>& names,
+                       const std::vector<std::string>& directories = systemToolDirectories());
+  // Qt bridge: goes when its callers are std-only
+  explicit HelperTools(const QStringList& names) : HelperTools(stdWords(names)) {}
 
   // The absolute path of a tool that was found; empty otherwise.
-  QString path(const QString& name) const { return paths_.value(name); }
-  const QMap<QString, QString>& paths() const { return paths_; }
+  std::string path(const std::string& name) const;
+  // Qt bridge: goes when its callers are std-only (a literal would be ambiguous meanwhile)
+  std::string path(const char* name) const { return path(std::string(name)); }
+  // Qt bridge: goes when its callers are std-only
+  QString path(const QString& name) const {
+    return QString::fromStdString(path(name.toStdString()));
+  }
+  // Tool name -> absolute path, of every tool that was found.
+  const std::map<std::string, std::string>& paths() const { return paths_; }
 
   // One line per Debian package with tools that were not found, such as
   // "Refused: mkfs.fat and fsck.fat are not installed: install dosfstools;
   // nothing was written."; empty when everything is there.
-  QStringList missingLines() const;
+  std::vector<std::string> missingLines() const;
   // The names of the tools that were not found, in the order asked for.
-  QStringList missing() const;
+  std::vector<std::string> missing() const;
 
  private:
-  QStringList names_;
-  QMap<QString, QString> paths_;
+  // Qt bridge: goes when its callers are std-only
+  static std::vector<std::string> stdWords(const QStringList& words) {
+    std::vector<std::string> list;
+    for (const QString& word : words) list.push_back(word.toStdString());
+    return list;
+  }
+
+  std::vector<std::string> names_;
+  std::map<std::string, std::string> paths_;
 };
 
 }  // namespace tessaro::helper

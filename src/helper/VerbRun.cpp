@@ -3,7 +3,6 @@
 
 #include "helper/VerbRun.h"
 
-#include <QStringList>
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -147,28 +146,25 @@ int VerbRun::run(const ToolStep& step) {
   // The last moment before the tool writes: the disk is still the one that
   // was checked, and a loop device still serves what it served.
   checkIdentity();
-  QStringList words;
-  for (const std::string& word : command) words << QString::fromStdString(word);
-  ChildProcess tool(words, ChildProcess::Output::terminal);
-  if (!input.empty()) tool.setInputText(QByteArray::fromStdString(input));
+  ChildProcess tool(command, ChildProcess::Output::terminal);
+  if (!input.empty()) tool.setInputText(input);
   if (!tool.start()) {
     stop(HelperContract::toolFailed,
-         "Failed: " + program + " could not be started (" + tool.errorString().toStdString() +
-             "); " + writtenNote(),
+         "Failed: " + program + " could not be started (" + tool.errorString() + "); " +
+             writtenNote(),
          program);
   }
   contract::FrameWriter frames;
-  const auto passOn = [&frames](const QByteArray& bytes) {
-    StandardOutput::write(frames.pass(std::string_view(bytes.constData(), size_t(bytes.size()))));
+  const auto passOn = [&frames](std::string_view bytes) {
+    StandardOutput::write(frames.pass(bytes));
   };
   const int status = tool.run(passOn, watch_.fd(), [this] { return onWatch(); });
   // A last line without a line feed is ended when the tool ends, so that
   // the helper's next frame starts a line of its own.
   StandardOutput::write(frames.finish());
-  if (!tool.runError().isEmpty()) {
+  if (!tool.runError().empty()) {
     stop(HelperContract::toolFailed,
-         "Failed: " + program + ' ' + tool.runError().toStdString() + "; " + writtenNote(),
-         program);
+         "Failed: " + program + ' ' + tool.runError() + "; " + writtenNote(), program);
   }
   if (tool.wasStopped()) stopCancelled();
   return status;
@@ -177,20 +173,15 @@ int VerbRun::run(const ToolStep& step) {
 ToolOutput VerbRun::capture(const std::vector<std::string>& command, ChildProcess::Output mode) {
   checkpoint();
   ToolOutput output;
-  QStringList words;
-  for (const std::string& word : command) words << QString::fromStdString(word);
-  ChildProcess tool(words, mode);
+  ChildProcess tool(command, mode);
   if (!tool.start()) {
-    output.error = "could not be started (" + tool.errorString().toStdString() + ')';
+    output.error = "could not be started (" + tool.errorString() + ')';
     return output;
   }
   output.started = true;
-  output.status = tool.run(
-      [&output](const QByteArray& bytes) {
-        output.standardOutput.append(bytes.constData(), size_t(bytes.size()));
-      },
-      watch_.fd(), [this] { return onWatch(); });
-  output.error = tool.runError().toStdString();
+  output.status = tool.run([&output](std::string_view bytes) { output.standardOutput += bytes; },
+                           watch_.fd(), [this] { return onWatch(); });
+  output.error = tool.runError();
   if (output.error.empty() && tool.wasStopped()) stopCancelled();
   return output;
 }

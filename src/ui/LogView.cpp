@@ -129,7 +129,7 @@ void LogView::replaceText(const QString& text) {
   shownLines_ = record_.totalLines() - droppedLines_;
   QStringList lines = record_.text().split(QLatin1Char('\n'));
   // Controls from a drive or a tool are shown, not obeyed or hidden.
-  for (QString& line : lines) line = visibleText(line);
+  for (QString& line : lines) line = QString::fromStdString(visibleText(line.toStdString()));
   setPlainText(symbols().apply(lines.join(QLatin1Char('\n'))));
   // A new text is read from its first line; lines added later are followed.
   moveCursor(QTextCursor::Start);
@@ -186,7 +186,7 @@ qsizetype LogView::showUnshown(const QElapsedTimer* spent, qint64 untilMs) {
       // A line feed ends what the document shows, the notice included.
       if (noticeShown_ || next > droppedLines_) text += QLatin1Char('\n');
       // Controls from a drive or a tool are shown, not obeyed or hidden.
-      text += visibleText(record_.line(next));
+      text += QString::fromStdString(visibleText(record_.line(next).toStdString()));
     }
     QTextCursor at(document());
     at.movePosition(QTextCursor::End);

@@ -24,20 +24,28 @@ struct Ran {
   Clock::duration took{};
 };
 
+std::vector<std::string> words(const QStringList& command) {
+  std::vector<std::string> list;
+  for (const QString& word : command) list.push_back(word.toStdString());
+  return list;
+}
+
 Ran runChild(ChildProcess& child) {
-  EXPECT_TRUE(child.start()) << child.errorString().toStdString();
+  EXPECT_TRUE(child.start()) << child.errorString();
   Ran ran;
   const auto started = Clock::now();
-  ran.status = child.run([&](const QByteArray& bytes) { ran.output += bytes; });
+  ran.status = child.run([&](std::string_view bytes) {
+    ran.output += QByteArrayView(bytes.data(), qsizetype(bytes.size()));
+  });
   ran.took = Clock::now() - started;
-  ran.errorOutput = child.errorOutput();
+  ran.errorOutput = QByteArray::fromStdString(child.errorOutput());
   return ran;
 }
 
 Ran runChild(const QStringList& command, ChildProcess::Output mode = ChildProcess::Output::terminal,
              const QByteArray& input = {}) {
-  ChildProcess child(command, mode);
-  if (!input.isEmpty()) child.setInputText(input);
+  ChildProcess child(words(command), mode);
+  if (!input.isEmpty()) child.setInputText(input.toStdString());
   return runChild(child);
 }
 
@@ -69,7 +77,7 @@ TEST(ChildProcessTest, StandardOutputAndErrorArriveAsTheChannelsPromise) {
   const Ran flood = runChild({"/bin/sh", "-c", "head -c 1000000 /dev/zero >&2; echo done"},
                              ChildProcess::Output::separate);
   EXPECT_EQ(flood.output, "done\n");
-  EXPECT_EQ(flood.errorOutput.size(), ChildProcess::errorOutputCap);
+  EXPECT_EQ(std::size_t(flood.errorOutput.size()), ChildProcess::errorOutputCap);
 }
 
 TEST(ChildProcessTest, InputTextExitStatusesAndLaunchFailures) {
@@ -92,9 +100,9 @@ TEST(ChildProcessTest, InputTextExitStatusesAndLaunchFailures) {
   // Never a search path, and nothing started for a program that is not there.
   for (const QStringList& command :
        {QStringList{"sh", "-c", "true"}, QStringList{}, QStringList{"/nonexistent/tool"}}) {
-    ChildProcess child(command);
+    ChildProcess child(words(command));
     EXPECT_FALSE(child.start()) << command.join(' ').toStdString();
-    EXPECT_FALSE(child.errorString().isEmpty());
+    EXPECT_FALSE(child.errorString().empty());
     EXPECT_EQ(child.run({}), 127);
   }
 }
@@ -123,7 +131,7 @@ TEST(ChildProcessTest, TheChildStartsClean) {
                              .arg(leaked);
   for (const auto group :
        {ChildProcess::Group::session, ChildProcess::Group::own, ChildProcess::Group::caller}) {
-    ChildProcess child({"/bin/sh", "-c", script}, ChildProcess::Output::pipe, group);
+    ChildProcess child({"/bin/sh", "-c", script.toStdString()}, ChildProcess::Output::pipe, group);
     const Ran ran = runChild(child);
     const QList<QByteArray> lines = ran.output.trimmed().split('\n');
     ASSERT_EQ(lines.size(), 3) << ran.output.toStdString();
@@ -164,8 +172,8 @@ TEST(ChildProcessTest, AWatchRequestEndsTheChildsProcessGroup) {
     int watched = 0;
     const auto started = Clock::now();
     const int status = child.run(
-        [&](const QByteArray& bytes) {
-          output += bytes;
+        [&](std::string_view bytes) {
+          output += QByteArrayView(bytes.data(), qsizetype(bytes.size()));
           // Once the grandchild is known, the caller asks to stop.
           if (output.contains('\n')) (void)!write(channel[1], "cancel\n", 7);
         },

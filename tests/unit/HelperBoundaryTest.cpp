@@ -69,9 +69,9 @@ TEST(HelperBoundaryTest, KernelNamesHaveTheKernelsShape) {
 TEST(HelperBoundaryTest, MissingToolsAreNamedWithTheirPackages) {
   QTemporaryDir empty;
   const HelperTools tools({"lsblk", "wipefs", "sfdisk", "mkfs.fat", "fsck.fat", "umount"},
-                          {empty.path()});
+                          {empty.path().toStdString()});
   EXPECT_EQ(tools.missingLines(),
-            (QStringList{
+            (std::vector<std::string>{
                 "Refused: lsblk and wipefs are not installed: install util-linux; nothing was "
                 "written.",
                 "Refused: sfdisk is not installed: install fdisk; nothing was written.",
@@ -79,9 +79,9 @@ TEST(HelperBoundaryTest, MissingToolsAreNamedWithTheirPackages) {
                 "written.",
                 "Refused: umount is not installed: install mount; nothing was written."}));
   // Found by absolute path in the system's directories, whatever PATH says.
-  const HelperTools found({"sh"}, {"/nonexistent", "/bin"});
-  EXPECT_EQ(found.path("sh"), "/bin/sh");
-  EXPECT_TRUE(found.missingLines().isEmpty());
+  const HelperTools found(std::vector<std::string>{"sh"}, {"/nonexistent", "/bin"});
+  EXPECT_EQ(found.path(std::string("sh")), "/bin/sh");
+  EXPECT_TRUE(found.missingLines().empty());
 }
 
 // The caller's language reaches the tools only as a locale name.

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QSet>
 #include <QTemporaryDir>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "drives/linux/ToolAvailability.h"
 
@@ -13,16 +15,14 @@ using namespace tessaro;
 
 namespace {
 
-ToolProbe allBut(const QStringList& absent) {
-  return [set = QSet<QString>(absent.begin(), absent.end())](const QString& tool) {
-    return !set.contains(tool);
-  };
+ToolProbe allBut(const std::set<std::string>& absent) {
+  return [absent](const std::string& tool) { return !absent.contains(tool); };
 }
 
 TEST(ToolAvailability, PkexecIsOnlyNeededWithoutRoot) {
   EXPECT_EQ(findMissingTools(allBut({"pkexec"}), false),
-            QList<MissingTools>({{{"pkexec"}, "pkexec", true}}));
-  EXPECT_TRUE(findMissingTools(allBut({"pkexec"}), true).isEmpty());
+            std::vector<MissingTools>({{{"pkexec"}, "pkexec", true}}));
+  EXPECT_TRUE(findMissingTools(allBut({"pkexec"}), true).empty());
 }
 
 // The window looks where the helper looks: the system's directories, not PATH.
@@ -49,7 +49,7 @@ TEST(ToolAvailability, RealProbeLooksWhereTheHelperLooks) {
   EXPECT_EQ(packageOf("umount"), "mount");
   EXPECT_EQ(packageOf("findmnt"), "util-linux");
   EXPECT_EQ(missingOf({"sfdisk", "frobnicate"}, allBut({"frobnicate"})),
-            QList<MissingTools>({{{"frobnicate"}, "frobnicate", true}}));
+            std::vector<MissingTools>({{{"frobnicate"}, "frobnicate", true}}));
 }
 
 }  // namespace

@@ -23,6 +23,33 @@
 
 namespace tessaro {
 
+namespace {
+
+struct AvailabilityText {
+  Q_DECLARE_TR_FUNCTIONS(ToolAvailability)
+};
+
+// The window's log line for tools that are not there, e.g. "mkfs.fat and
+// fsck.fat not found: install dosfstools".
+QString missingToolsMessage(const MissingTools& missing) {
+  QStringList tools;
+  for (const std::string& tool : missing.tools) tools << QString::fromStdString(tool);
+  //: The last of several programs: "lsblk, wipefs and blkid".
+  const QString named =
+      tools.size() < 2 ? tools.join(QString())
+                       : AvailabilityText::tr("%1 and %2")
+                             .arg(tools.mid(0, tools.size() - 1).join(QStringLiteral(", ")),
+                                  tools.last());
+  const QString package = QString::fromStdString(missing.package);
+  if (!missing.required)
+    return AvailabilityText::tr(
+               "%1 not found: install %2, or a drive will not be mounted after it is formatted")
+        .arg(named, package);
+  return AvailabilityText::tr("%1 not found: install %2").arg(named, package);
+}
+
+}  // namespace
+
 LinuxDiskTools::LinuxDiskTools(QString lsblkPath, QString sysfsRoot, QString helperPath,
                                QString byIdDir)
     : lsblkPath_(std::move(lsblkPath)),
@@ -48,7 +75,7 @@ QString LinuxDiskTools::formattedPartitionPath(const Drive& drive) const {
 QStringList LinuxDiskTools::missingToolNotices() const {
   QStringList notices;
   for (const MissingTools& missing : findMissingTools(isToolInstalled, geteuid() == 0))
-    if (missing.required) notices << missing.message();
+    if (missing.required) notices << missingToolsMessage(missing);
   return notices;
 }
 
@@ -60,7 +87,11 @@ bool LinuxDiskTools::mayChangeDriveList(const QString& kernelName,
   return couldBeOffered(kernelName, sysfsRoot_);
 }
 
-QStringList LinuxDiskTools::toolNames() const { return allToolNames(); }
+QStringList LinuxDiskTools::toolNames() const {
+  QStringList names;
+  for (const std::string& name : allToolNames()) names << QString::fromStdString(name);
+  return names;
+}
 
 QStringList LinuxDiskTools::listCommand() const {
   return QStringList{lsblkPath_} + LsblkDevice::arguments();

@@ -3,16 +3,18 @@
 
 #include "drives/linux/ToolAvailability.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 namespace tessaro {
 
 namespace {
 
 struct PackageTools {
-  QStringList tools;
-  QString package;
+  std::vector<std::string> tools;
+  std::string package;
   bool required;
   // Only a caller without root rights runs it.
   bool needsElevation;
@@ -21,8 +23,8 @@ struct PackageTools {
   bool checkedAtStart;
 };
 
-const QList<PackageTools>& linuxPackages() {
-  static const QList<PackageTools> packages = {
+const std::vector<PackageTools>& linuxPackages() {
+  static const std::vector<PackageTools> packages = {
       {{"lsblk", "findmnt", "wipefs", "partx", "blkid"}, "util-linux", true, false, true},
       {{"sfdisk"}, "fdisk", true, false, true},
       {{"mkfs.fat", "fsck.fat"}, "dosfstools", true, false, true},
@@ -34,84 +36,75 @@ const QList<PackageTools>& linuxPackages() {
   return packages;
 }
 
-struct AvailabilityText {
-  Q_DECLARE_TR_FUNCTIONS(ToolAvailability)
-};
-
-// "a, b and c"; and is the word before the last name.
-QString joinNames(const QStringList& names, const QString& last) {
-  if (names.size() < 2) return names.join(QString());
-  return last.arg(names.mid(0, names.size() - 1).join(QStringLiteral(", ")), names.last());
+bool contains(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 }  // namespace
 
-QString MissingTools::message() const {
-  //: The last of several programs: "lsblk, wipefs and blkid".
-  const QString named = joinNames(tools, AvailabilityText::tr("%1 and %2"));
-  if (!required)
-    return AvailabilityText::tr(
-               "%1 not found: install %2, or a drive will not be mounted after it is formatted")
-        .arg(named, package);
-  return AvailabilityText::tr("%1 not found: install %2").arg(named, package);
+std::string MissingTools::refusal() const {
+  // "a, b and c".
+  std::string named;
+  for (std::size_t i = 0; i < tools.size(); ++i) {
+    if (i > 0) named += i + 1 == tools.size() ? " and " : ", ";
+    named += tools[i];
+  }
+  return "Refused: " + named + (tools.size() == 1 ? " is" : " are") +
+         " not installed: install " + package + "; nothing was written.";
 }
 
-QString MissingTools::refusal() const {
-  const QString named = joinNames(tools, QStringLiteral("%1 and %2")) +
-                        (tools.size() == 1 ? QStringLiteral(" is") : QStringLiteral(" are"));
-  return QStringLiteral("Refused: ") + named + QStringLiteral(" not installed: install ") +
-         package + QStringLiteral("; nothing was written.");
-}
+std::vector<std::string> systemToolDirectories() { return {"/usr/sbin", "/usr/bin", "/sbin", "/bin"}; }
 
-QStringList systemToolDirectories() {
-  return {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"), QStringLiteral("/sbin"),
-          QStringLiteral("/bin")};
-}
-
-QString systemToolPath(const QString& tool, const QStringList& directories) {
+std::string systemToolPath(const std::string& tool, const std::vector<std::string>& directories) {
   // A bare name only: never a path that leads somewhere else.
-  if (tool.isEmpty() || tool.contains(QLatin1Char('/'))) return {};
-  for (const QString& directory : directories) {
-    const QFileInfo candidate(directory + QLatin1Char('/') + tool);
-    if (candidate.isFile() && candidate.isExecutable()) return candidate.absoluteFilePath();
+  if (tool.empty() || tool.find('/') != std::string::npos) return {};
+  for (const std::string& directory : directories) {
+    const std::string candidate = directory + '/' + tool;
+    struct stat info {};
+    if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        ::access(candidate.c_str(), X_OK) == 0)
+      return candidate;
   }
   return {};
 }
 
-bool isToolInstalled(const QString& tool) { return !systemToolPath(tool).isEmpty(); }
+bool isToolInstalled(const std::string& tool) { return !systemToolPath(tool).empty(); }
 
-QString packageOf(const QString& tool) {
+std::string packageOf(const std::string& tool) {
   for (const PackageTools& entry : linuxPackages())
-    if (entry.tools.contains(tool)) return entry.package;
+    if (contains(entry.tools, tool)) return entry.package;
   return tool;
 }
 
-QStringList allToolNames() {
-  QStringList names;
-  for (const PackageTools& entry : linuxPackages()) names += entry.tools;
+std::vector<std::string> allToolNames() {
+  std::vector<std::string> names;
+  for (const PackageTools& entry : linuxPackages())
+    names.insert(names.end(), entry.tools.begin(), entry.tools.end());
   return names;
 }
 
-QList<MissingTools> missingOf(const QStringList& tools, const ToolProbe& isAvailable) {
-  QList<MissingTools> missing;
+std::vector<MissingTools> missingOf(const std::vector<std::string>& tools,
+                                    const ToolProbe& isAvailable) {
+  std::vector<MissingTools> missing;
   for (const PackageTools& entry : linuxPackages()) {
-    QStringList absent;
-    for (const QString& tool : entry.tools)
-      if (tools.contains(tool) && !isAvailable(tool)) absent << tool;
-    if (!absent.isEmpty()) missing.append({absent, entry.package, entry.required});
+    std::vector<std::string> absent;
+    for (const std::string& tool : entry.tools)
+      if (contains(tools, tool) && !isAvailable(tool)) absent.push_back(tool);
+    if (!absent.empty()) missing.push_back({absent, entry.package, entry.required});
   }
   // A program the table does not know is its own package.
-  for (const QString& tool : tools) {
-    if (!allToolNames().contains(tool) && !isAvailable(tool)) missing.append({{tool}, tool, true});
+  const std::vector<std::string> known = allToolNames();
+  for (const std::string& tool : tools) {
+    if (!contains(known, tool) && !isAvailable(tool)) missing.push_back({{tool}, tool, true});
   }
   return missing;
 }
 
-QList<MissingTools> findMissingTools(const ToolProbe& isAvailable, bool runsAsRoot) {
-  QStringList needed;
+std::vector<MissingTools> findMissingTools(const ToolProbe& isAvailable, bool runsAsRoot) {
+  std::vector<std::string> needed;
   for (const PackageTools& entry : linuxPackages()) {
     if (!entry.checkedAtStart || (entry.needsElevation && runsAsRoot)) continue;
-    needed += entry.tools;
+    needed.insert(needed.end(), entry.tools.begin(), entry.tools.end());
   }
   return missingOf(needed, isAvailable);
 }

@@ -101,10 +101,10 @@ FormatArguments formatArguments(const std::vector<std::string>& args) {
 // The tools, found before the disk is held: all of them needed but udevadm,
 // which is used where it is there.
 HelperTools formatTools() {
-  QStringList needed;
-  for (const std::string& name : linuxFormatToolNames()) needed << qt(name);
-  requireTools(HelperTools(needed));
-  return HelperTools(needed + QStringList{QStringLiteral("udevadm")});
+  std::vector<std::string> names = linuxFormatToolNames();
+  requireTools(HelperTools(names));
+  names.push_back("udevadm");
+  return HelperTools(names);
 }
 
 // 2. The request against the disk as the guard read it.
@@ -142,8 +142,7 @@ LinuxFormatPlan formatPlan(const FormatArguments& asked, const LsblkDevice& tree
   plan.volumeName = asked.volumeName;
   plan.clusterBytes = asked.clusterBytes;
   plan.partitionBytes = asked.partitionBytes;
-  for (auto tool = tools.paths().begin(); tool != tools.paths().end(); ++tool)
-    plan.tools[plain(tool.key())] = plain(tool.value());
+  plan.tools = tools.paths();
   return plan;
 }
 
@@ -267,7 +266,7 @@ FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const std::strin
 
   // fsck.fat exits 1 when it finds errors; anything else above is its failure.
   const ToolOutput fsck =
-      run.capture({plain(tools.path(QStringLiteral("fsck.fat"))), "-n", "-v", partitionPath});
+      run.capture({tools.path("fsck.fat"), "-n", "-v", partitionPath});
   if (!fsck.started || !fsck.error.empty() || fsck.status > 1)
     readBackFailed(run, "fsck.fat", fsck);
   found.fsckClean = fsck.status == 0;
@@ -319,7 +318,7 @@ FormatCheck verifyWritten(VerbRun& run, const HelperTools& tools, const LinuxFor
 // The format is done by then: the wait, bounded, is not cancelled.
 void settleUdev(const HelperTools& tools) {
   if (access("/run/udev/control", F_OK) != 0) return;
-  const std::string udevadm = plain(tools.path(QStringLiteral("udevadm")));
+  const std::string udevadm = tools.path("udevadm");
   if (udevadm.empty()) return;
   CancelWatch unwatched(-1);
   VerbRun run(unwatched);
@@ -341,7 +340,7 @@ int formatVerb(const std::vector<std::string>& args) {
   for (const std::string& note : linuxFormatNotes(plan)) printLine((note));
 
   // Unmounted, nothing else may hold the disk or a partition of it.
-  held.unmount(linuxUnmountSteps(plain(tools.path(QStringLiteral("umount"))), plan.mountedDevices));
+  held.unmount(linuxUnmountSteps(tools.path("umount"), plan.mountedDevices));
 
   // How the disk stays held from the busy test to the last write. The
   // helper's lock (flock) keeps udev and every program that follows the
