@@ -30,7 +30,7 @@
 #include <optional>
 
 #include "BenchRounds.h"
-#include "drives/linux/LsblkDevice.h"
+#include "drives/linux/LsblkJson.h"
 
 namespace {
 
@@ -181,7 +181,7 @@ void listRow(int rounds) {
   const QStringList ours{bench::program("TESSARO_BENCH_CLI", TESSARO_CLI_BUILD_PATH),
                          QStringLiteral("list"), QStringLiteral("--json")};
   const QStringList theirs =
-      QStringList{QStringLiteral("/usr/bin/lsblk")} + tessaro::LsblkDevice::arguments();
+      QStringList{QStringLiteral("/usr/bin/lsblk")} + tessaro::LsblkJson::arguments();
   bench::Ratios list;
   // One of each first, unmeasured: both find the files they read in the cache.
   bench::secondsToRun(ours);

@@ -12,7 +12,7 @@
 #include "drives/LogicalSectorSize.h"
 #include "drives/linux/LinuxBlockDevices.h"
 #include "drives/linux/LinuxDiskTools.h"
-#include "drives/linux/LsblkDevice.h"
+#include "drives/linux/LsblkJson.h"
 #include "exec/Error.h"
 #include "helper/info/LinuxDriveFacts.h"
 #include "jobs/InfoReport.h"
@@ -37,17 +37,18 @@ void readDevice(const LsblkDevice& disk) {
   if (disk.logicalSectorSize)
     FUZZ_CHECK(isValidLogicalSectorSize(*disk.logicalSectorSize),
                QString::number(*disk.logicalSectorSize));
-  (void)isOfferableDisk(disk, kSysfs);
+  (void)isOfferableDisk(disk, kSysfs.toStdString());
   DriveFacts facts;
   facts.disk = linuxDiskFacts(disk, kSysfs);
   checkRoundTrip(facts);
   for (const LsblkDevice& child : disk.children) {
-    const QMap<QString, QString> blkid{{QStringLiteral("TYPE"), QStringLiteral("vfat")},
-                                       {QStringLiteral("LABEL"), disk.name}};
+    const QMap<QString, QString> blkid{
+        {QStringLiteral("TYPE"), QStringLiteral("vfat")},
+        {QStringLiteral("LABEL"), QString::fromStdString(disk.name)}};
     facts.partition = linuxPartitionFacts(child, blkid, {});
     checkRoundTrip(facts);
   }
-  const QStringList lines = infoReportLines(DriveFacts::ofDisk(facts, disk.name.toStdString()));
+  const QStringList lines = infoReportLines(DriveFacts::ofDisk(facts, disk.name));
   FUZZ_CHECK(!lines.isEmpty() && lines.first().startsWith(QLatin1String("Device: ")),
              lines.join(QLatin1Char('\n')));
 }
@@ -61,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                              QStringLiteral("/nonexistent/tessaro-helper"));
   try {
     for (const QString& name : tools.parseDiskList(text)) {
-      FUZZ_CHECK(!name.isEmpty() && !isVirtualDeviceName(name), name);
+      FUZZ_CHECK(!name.isEmpty() && !isVirtualDeviceName(name.toStdString()), name);
       if (const auto drive = tools.parseDriveInfo(text, name))
         FUZZ_CHECK(drive->bsdName == name && drive->size > 0, drive->description);
     }
@@ -72,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const Error&) {
   }
   try {
-    for (const LsblkDevice& device : LsblkDevice::parseList(text)) readDevice(device);
+    for (const LsblkDevice& device : LsblkJson::parseList(text)) readDevice(device);
   } catch (const Error&) {
   }
   // The helper's result event, as the application reads it.

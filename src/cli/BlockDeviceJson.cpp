@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QSet>
 
+#include "drives/NotOfferedPhrase.h"
+
 namespace tessaro {
 
 namespace {
@@ -38,8 +40,8 @@ QJsonArray level(const QList<BlockDevice>& devices, const QSet<QString>& names,
 QJsonObject BlockDeviceJson::object(const BlockDevice& device) {
   QJsonValue reason;
   if (device.reason) {
-    reason = QJsonObject{{QStringLiteral("kind"), device.reason->key()},
-                         {QStringLiteral("message"), device.reason->phrase()}};
+    reason = QJsonObject{{QStringLiteral("kind"), QString::fromStdString(device.reason->key())},
+                         {QStringLiteral("message"), notOfferedPhrase(*device.reason)}};
   }
   return QJsonObject{
       {QStringLiteral("name"), device.name},

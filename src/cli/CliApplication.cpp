@@ -17,6 +17,7 @@
 #include "cli/ProbeResultJson.h"
 #include "cli/TerminalConfirmation.h"
 #include "drives/ByteCount.h"
+#include "drives/NotOfferedPhrase.h"
 #include "drives/VolumeName.h"
 #include "jobs/CheckJob.h"
 #include "jobs/FormatJob.h"
@@ -328,7 +329,7 @@ QCoro::Task<std::optional<Drive>> CliApplication::resolveDrive(QString argument,
     if (writes && device && device->readOnly) {
       fail(cliRefused,
            tr("%1 is not offered: %2")
-               .arg(path, NotOfferedReason(NotOfferedReason::Kind::readOnly).phrase()),
+               .arg(path, notOfferedPhrase(NotOfferedReason(NotOfferedReason::Kind::readOnly))),
            QStringLiteral("not-offered"));
       co_return std::nullopt;
     }
@@ -339,7 +340,7 @@ QCoro::Task<std::optional<Drive>> CliApplication::resolveDrive(QString argument,
     }
   }
   if (device && device->reason) {
-    fail(cliRefused, tr("%1 is not offered: %2").arg(path, device->reason->phrase()),
+    fail(cliRefused, tr("%1 is not offered: %2").arg(path, notOfferedPhrase(*device->reason)),
          QStringLiteral("not-offered"));
   } else if (manager_.blockDevices().isEmpty() && !DeviceArgument::isLoopDevice(*name)) {
     fail(cliRefused, tr("%1 is not an external or removable drive that Tessaro may use; "

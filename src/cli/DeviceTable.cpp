@@ -4,6 +4,7 @@
 #include "cli/DeviceTable.h"
 
 #include "cli/TextColumns.h"
+#include "drives/NotOfferedPhrase.h"
 #include "drives/NumberLocale.h"
 #include "exec/VisibleText.h"
 
@@ -30,7 +31,7 @@ QStringList DeviceTable::lines(const QList<BlockDevice>& devices, Shape shape) {
     QStringList row{field(device.name), formatByteCount(device.size, userNumberLocale()),
                     field(device.type), field(device.transport),
                     field(device.product.isEmpty() ? device.model : device.product)};
-    if (shape.reasons) row << (device.reason ? field(device.reason->phrase()) : QString());
+    if (shape.reasons) row << (device.reason ? field(notOfferedPhrase(*device.reason)) : QString());
     rows << row;
   }
   // SIZE is a number: aligned on the right, as lsblk does.

@@ -8,12 +8,6 @@
 
 namespace tessaro {
 
-bool isExternalOrRemovable(const DiskPlacement& placement) {
-  const QString bus = placement.bus.toLower();
-  return placement.removable || placement.ejectable || externalBusProtocols.contains(bus) ||
-         (!placement.internal && bus.isEmpty());
-}
-
 QString driveDescription(qint64 size, const QString& model, const QString& bsdName) {
   QString text = QString::fromStdString(formatByteCount(size)) + QLatin1Char(' ');
   if (!model.isEmpty()) text += model + QLatin1Char(' ');

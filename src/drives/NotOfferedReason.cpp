@@ -3,70 +3,68 @@
 
 #include "drives/NotOfferedReason.h"
 
-#include <QCoreApplication>
-
 namespace tessaro {
 
-namespace {
-struct ReasonText {
-  Q_DECLARE_TR_FUNCTIONS(NotOfferedReason)
-};
-}  // namespace
-
-QString NotOfferedReason::phrase() const {
+const char* NotOfferedReason::phraseTemplate() const {
   switch (kind_) {
     case Kind::internalDisk:
-      return ReasonText::tr("internal disk");
+      return TESSARO_TRANSLATABLE("NotOfferedReason", "internal disk");
     case Kind::holdsSystem:
-      if (detail_ == QLatin1String("[SWAP]")) return ReasonText::tr("holds swap space");
+      if (detail_ == "[SWAP]") return TESSARO_TRANSLATABLE("NotOfferedReason", "holds swap space");
       //: %1 is a mount point of the running system, such as / or /boot/efi.
-      return ReasonText::tr("holds %1").arg(detail_);
+      return TESSARO_TRANSLATABLE("NotOfferedReason", "holds %1");
     case Kind::volumeMember:
-      return ReasonText::tr("part of an LVM, RAID or encrypted volume");
+      return TESSARO_TRANSLATABLE("NotOfferedReason", "part of an LVM, RAID or encrypted volume");
     case Kind::loopDevice:
-      return ReasonText::tr("loop device: name it explicitly");
+      return TESSARO_TRANSLATABLE("NotOfferedReason", "loop device: name it explicitly");
     case Kind::virtualDevice:
-      return ReasonText::tr("virtual device");
+      return TESSARO_TRANSLATABLE("NotOfferedReason", "virtual device");
     case Kind::partition:
-      return ReasonText::tr("a partition of %1").arg(detail_);
+      return TESSARO_TRANSLATABLE("NotOfferedReason", "a partition of %1");
     case Kind::volume:
-      return ReasonText::tr("a volume on %1").arg(detail_);
+      return TESSARO_TRANSLATABLE("NotOfferedReason", "a volume on %1");
     case Kind::opticalDrive:
-      return ReasonText::tr("optical drive");
+      return TESSARO_TRANSLATABLE("NotOfferedReason", "optical drive");
     case Kind::noMedium:
-      return ReasonText::tr("no medium");
+      return TESSARO_TRANSLATABLE("NotOfferedReason", "no medium");
     case Kind::readOnly:
-      return ReasonText::tr("read-only");
+      return TESSARO_TRANSLATABLE("NotOfferedReason", "read-only");
     case Kind::notADisk:
-      return ReasonText::tr("not a disk (%1)").arg(detail_);
+      return TESSARO_TRANSLATABLE("NotOfferedReason", "not a disk (%1)");
   }
-  return {};
+  return "";
 }
 
-QString NotOfferedReason::key() const {
+std::string NotOfferedReason::phrase() const {
+  std::string text = phraseTemplate();
+  if (const std::size_t at = text.find("%1"); at != std::string::npos) text.replace(at, 2, detail_);
+  return text;
+}
+
+std::string NotOfferedReason::key() const {
   switch (kind_) {
     case Kind::internalDisk:
-      return QStringLiteral("internal-disk");
+      return "internal-disk";
     case Kind::holdsSystem:
-      return QStringLiteral("holds-system");
+      return "holds-system";
     case Kind::volumeMember:
-      return QStringLiteral("volume-member");
+      return "volume-member";
     case Kind::loopDevice:
-      return QStringLiteral("loop-device");
+      return "loop-device";
     case Kind::virtualDevice:
-      return QStringLiteral("virtual-device");
+      return "virtual-device";
     case Kind::partition:
-      return QStringLiteral("partition");
+      return "partition";
     case Kind::volume:
-      return QStringLiteral("volume");
+      return "volume";
     case Kind::opticalDrive:
-      return QStringLiteral("optical-drive");
+      return "optical-drive";
     case Kind::noMedium:
-      return QStringLiteral("no-medium");
+      return "no-medium";
     case Kind::readOnly:
-      return QStringLiteral("read-only");
+      return "read-only";
     case Kind::notADisk:
-      return QStringLiteral("not-a-disk");
+      return "not-a-disk";
   }
   return {};
 }

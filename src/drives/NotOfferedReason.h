@@ -3,14 +3,18 @@
 
 #pragma once
 
-#include <QString>
+#include <string>
+#include <utility>
+
+#include "drives/Wording.h"
 
 namespace tessaro {
 
 // Why a block device is not offered as a drive to format, in one short
 // phrase the window and the command line both show ("internal disk",
 // "holds /", "a partition of sda"), and a key that stays the same in every
-// language, for JSON.
+// language, for JSON. The phrase is English here, as the root helper prints
+// it; the window and the command line show it translated (NotOfferedPhrase).
 class NotOfferedReason {
  public:
   enum class Kind {
@@ -27,22 +31,25 @@ class NotOfferedReason {
     notADisk,  // any other kind of device; detail: lsblk's type
   };
 
-  explicit NotOfferedReason(Kind kind, QString detail = {})
+  explicit NotOfferedReason(Kind kind, std::string detail = {})
       : kind_(kind), detail_(std::move(detail)) {}
 
   Kind kind() const { return kind_; }
-  const QString& detail() const { return detail_; }
+  const std::string& detail() const { return detail_; }
 
-  // The phrase, translated.
-  QString phrase() const;
+  // The phrase with "%1" where the detail goes, untranslated (translation
+  // context "NotOfferedReason").
+  const char* phraseTemplate() const;
+  // The phrase in English, the detail in it.
+  std::string phrase() const;
   // "internal-disk", "holds-system", ...: the same in every language.
-  QString key() const;
+  std::string key() const;
 
   bool operator==(const NotOfferedReason&) const = default;
 
  private:
   Kind kind_;
-  QString detail_;
+  std::string detail_;
 };
 
 }  // namespace tessaro

@@ -13,7 +13,7 @@
 #include <cstring>
 
 #include "contract/HelperContract.h"
-#include "helper/KernelFile.h"
+#include "drives/linux/KernelFile.h"
 
 namespace tessaro::helper {
 
@@ -126,7 +126,8 @@ std::optional<StopReason> DiskLock::changed() const {
 namespace {
 
 int openExclusively(const QString& devicePath) {
-  return open(QFile::encodeName(devicePath).constData(), O_RDONLY | O_CLOEXEC | O_EXCL | O_NOFOLLOW);
+  return open(QFile::encodeName(devicePath).constData(),
+              O_RDONLY | O_CLOEXEC | O_EXCL | O_NOFOLLOW);
 }
 
 std::optional<QString> whyNotOpened(const QString& devicePath) {

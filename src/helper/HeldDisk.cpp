@@ -67,7 +67,7 @@ HeldDisk::HeldDisk(const KernelDevice& device, QString cancelledBeforeWriting,
   }
   tree_ = guardedDisk(device);
   lockDisk(lock_, run_, device);
-  if (tree_.majorMinor != lock_.disk().majorMinor() || lock_.diskseq() != *diskseqChecked) {
+  if (tree_.number != lock_.disk().number() || lock_.diskseq() != *diskseqChecked) {
     stop(HelperContract::deviceChanged, QStringLiteral("Stopped: ") + lock_.disk().path() +
                                             QStringLiteral(" changed while it was being opened; "
                                                            "nothing was written."));

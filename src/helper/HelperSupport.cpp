@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "contract/HelperContract.h"
-#include "drives/linux/LinuxBlockDevices.h"
+#include "drives/linux/LinuxDiskRules.h"
 #include "helper/HelperStop.h"
 #include "helper/LoopBacking.h"
 #include "helper/MountInfo.h"
@@ -20,9 +20,7 @@ namespace tessaro::helper {
 
 namespace {
 
-bool isWholeDisk(const QString& type) {
-  return type == QLatin1String("disk") || type == QLatin1String("loop");
-}
+bool isWholeDisk(const std::string& type) { return type == "disk" || type == "loop"; }
 
 bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
@@ -58,16 +56,15 @@ bool isLocaleName(const QByteArray& value) {
 }
 
 void collectNumbers(const LsblkDevice& node, QList<dev_t>& into) {
-  const QStringList parts = node.majorMinor.split(QLatin1Char(':'));
-  if (parts.size() == 2) into << makedev(parts[0].toUInt(), parts[1].toUInt());
+  into << node.number;
   for (const LsblkDevice& child : node.children) collectNumbers(child, into);
 }
 
 void collectMounted(const LsblkDevice& node, QStringList& into) {
   for (const LsblkDevice& child : node.children) collectMounted(child, into);
   const bool mounted = std::any_of(node.mountpoints.begin(), node.mountpoints.end(),
-                                   [](const QString& m) { return m != QLatin1String("[SWAP]"); });
-  if (mounted) into << node.path;
+                                   [](const std::string& m) { return m != "[SWAP]"; });
+  if (mounted) into << QString::fromStdString(node.path);
 }
 
 }  // namespace
@@ -105,9 +102,10 @@ std::optional<QByteArray> readSector(const QString& devicePath, qint64 offset, i
 
 LsblkDevice guardedDisk(const KernelDevice& device) {
   const QString diskPath = QStringLiteral("/dev/") + device.diskName();
-  QString failure;
+  std::string why;
   const std::optional<LsblkDevice> read =
-      SysfsBlockTree::read(device.diskName(), SysfsBlockTree::Sources{}, &failure);
+      SysfsBlockTree::read(device.diskName().toStdString(), SysfsBlockTree::Sources{}, &why);
+  const QString failure = QString::fromStdString(why);
   if (!read) {
     if (failure.startsWith(QLatin1String("could not read "))) {
       stop(HelperContract::toolFailed,
@@ -123,20 +121,20 @@ LsblkDevice guardedDisk(const KernelDevice& device) {
   }
   const LsblkDevice& disk = *read;
   const QString refused = QStringLiteral("Refused: ") + device.path() + QLatin1Char(' ');
-  bool known = disk.path == diskPath && isWholeDisk(disk.type);
+  bool known = disk.path == diskPath.toStdString() && isWholeDisk(disk.type);
   // The record is of the device the caller named, by number too: a name
   // that changed hands since it was looked up is not taken for it.
   const LsblkDevice* named = &disk;
   if (known && device.isPartition()) {
     named = nullptr;
     for (const LsblkDevice& child : disk.children)
-      if (child.path == device.path() && child.type == QLatin1String("part")) named = &child;
+      if (child.path == device.path().toStdString() && child.type == "part") named = &child;
   }
   if (!known || !named) {
     stop(HelperContract::refusedDevice,
          refused + QStringLiteral("is neither a whole disk nor a partition of one."));
   }
-  if (named->majorMinor != device.majorMinor()) {
+  if (named->number != device.number()) {
     stop(HelperContract::deviceChanged, QStringLiteral("Stopped: ") + device.path() +
                                             QStringLiteral(" changed while it was being "
                                                            "checked; nothing was written."));
@@ -147,11 +145,12 @@ LsblkDevice guardedDisk(const KernelDevice& device) {
              QStringLiteral("holds part of the running system (a mount outside /media, swap, LVM, "
                             "RAID or encryption)."));
   }
-  if (disk.type != QLatin1String("loop")) {
+  if (disk.type != "loop") {
     // In the words `tessaro-cli list --all` uses for it.
-    if (const auto reason = linuxNotOfferedReason(disk, kSysfsRoot))
-      stop(HelperContract::refusedDevice,
-           refused + QStringLiteral("is not offered: ") + reason->phrase() + QLatin1Char('.'));
+    if (const auto reason = linuxNotOfferedReason(disk, kSysfsRoot.toStdString()))
+      stop(HelperContract::refusedDevice, refused + QStringLiteral("is not offered: ") +
+                                              QString::fromStdString(reason->phrase()) +
+                                              QLatin1Char('.'));
   }
   // What a loop device serves, and any loop device serving this disk.
   const KernelDevice wholeDisk = device.isPartition() ? deviceNamed(device.diskName()) : device;
@@ -196,15 +195,18 @@ void lockDisk(DiskLock& lock, VerbRun& run, const KernelDevice& device) {
 }
 
 QStringList readMountTargets(const KernelDevice& device) {
-  QString failure;
-  const std::optional<MountInfo> mounts =
-      MountInfo::readFile(QStringLiteral("/proc/self/mountinfo"), &failure);
+  std::string failure;
+  const std::optional<MountInfo> mounts = MountInfo::readFile("/proc/self/mountinfo", &failure);
   if (!mounts) {
     stop(HelperContract::toolFailed, QStringLiteral("Failed: whether ") + device.path() +
                                          QStringLiteral(" is mounted could not be told (") +
-                                         failure + QStringLiteral("); nothing was changed."));
+                                         QString::fromStdString(failure) +
+                                         QStringLiteral("); nothing was changed."));
   }
-  return mounts->targetsOf(device.number(), device.path());
+  QStringList targets;
+  for (const std::string& target : mounts->targetsOf(device.number(), device.path().toStdString()))
+    targets << QString::fromStdString(target);
+  return targets;
 }
 
 }  // namespace tessaro::helper
@@ -217,9 +219,9 @@ bool isLanguageVariable(const QByteArray& variable) {
   // LANG, LANGUAGE or LC_ and one to sixteen capitals.
   const QByteArray name = variable.left(equals);
   qsizetype at = 3;
-  const bool category =
-      name.startsWith("LC_") &&
-      takeRun(name, &at, 16, [](char c) { return c >= 'A' && c <= 'Z'; }) && at == name.size();
+  const bool category = name.startsWith("LC_") &&
+                        takeRun(name, &at, 16, [](char c) { return c >= 'A' && c <= 'Z'; }) &&
+                        at == name.size();
   if (name != "LANG" && name != "LANGUAGE" && !category) return false;
   const QByteArray value = variable.mid(equals + 1);
   if (name == "LANGUAGE") {

@@ -11,9 +11,9 @@
 #include <cerrno>
 
 #include "contract/HelperContract.h"
+#include "drives/linux/DeviceNumber.h"
+#include "drives/linux/KernelFile.h"
 #include "exec/VisibleText.h"
-#include "helper/DeviceNumber.h"
-#include "helper/KernelFile.h"
 
 namespace tessaro::helper {
 
@@ -70,7 +70,7 @@ std::optional<dev_t> sysfsDeviceNumber(const QString& sysRoot, const QString& na
   }
   QByteArray number = QByteArray::fromStdString(text.bytes);
   if (number.endsWith('\n')) number.chop(1);
-  const std::optional<dev_t> parsed = parseDeviceNumber(number);
+  const std::optional<dev_t> parsed = parseDeviceNumber(number.toStdString());
   if (!parsed || *parsed == 0) {
     *why = {HelperContract::toolFailed, QStringLiteral("Failed: ") + QString::fromStdString(path) +
                                             QStringLiteral(" holds no device number.")};

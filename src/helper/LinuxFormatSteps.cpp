@@ -82,8 +82,7 @@ ToolStep linuxMkfsStep(const LinuxFormatPlan& plan) {
   ToolStep mkfs{{toolPath(plan, "mkfs.fat")}, {}};
   for (std::string& argument : linuxMkfsArguments(linuxFat32Layout(plan), plan.volumeName))
     mkfs.command.push_back(std::move(argument));
-  mkfs.command.push_back(
-      linuxFormatPartitionPath(QString::fromStdString(plan.diskPath)).toStdString());
+  mkfs.command.push_back(linuxFormatPartitionPath(plan.diskPath));
   return mkfs;
 }
 

@@ -17,8 +17,8 @@
 #include <cstring>
 
 #include "contract/HelperContract.h"
+#include "drives/linux/KernelFile.h"
 #include "exec/VisibleText.h"
-#include "helper/KernelFile.h"
 
 namespace tessaro::helper {
 

@@ -3,17 +3,22 @@
 
 #include "helper/SysfsBlockTree.h"
 
+#include <libudev.h>
 #include <sys/sysmacros.h>
 
-#include <QFile>
-#include <QMap>
-#include <QSet>
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <utility>
+#include <vector>
 
 #include "drives/LogicalSectorSize.h"
-#include "helper/DeviceNumber.h"
-#include "helper/KernelFile.h"
+#include "drives/linux/DeviceNumber.h"
+#include "drives/linux/KernelFile.h"
+#include "drives/linux/LinuxDiskRules.h"
 #include "helper/MountInfo.h"
 
 namespace tessaro::helper {
@@ -23,364 +28,395 @@ namespace {
 // Deeper than any stack of devices goes, as for lsblk's own output.
 constexpr int kMaxDepth = 32;
 
-std::string local(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
 // What a missing file looks like: nothing at the path, or a file where a
 // directory would be (an attribute looked for below an attribute).
 bool isAbsent(int error) { return error == ENOENT || error == ENOTDIR; }
 
-// lsblk's names for the SCSI peripheral types.
-QString scsiTypeName(qint64 type) {
-  static const QMap<qint64, QString> names{
-      {0x00, QStringLiteral("disk")},    {0x01, QStringLiteral("tape")},
-      {0x02, QStringLiteral("printer")}, {0x03, QStringLiteral("processor")},
-      {0x04, QStringLiteral("worm")},    {0x05, QStringLiteral("rom")},
-      {0x06, QStringLiteral("scanner")}, {0x07, QStringLiteral("mo-disk")},
-      {0x08, QStringLiteral("changer")}, {0x09, QStringLiteral("comm")},
-      {0x0c, QStringLiteral("raid")},    {0x0d, QStringLiteral("enclosure")},
-      {0x0e, QStringLiteral("rbc")},     {0x11, QStringLiteral("osd")},
-      {0x7f, QStringLiteral("no-lun")}};
-  return names.value(type, QStringLiteral("disk"));
+bool startsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// udev's *_ENC values: "\x20" for a blank and the like.
-QString unhex(const QString& encoded) {
-  QByteArray bytes = encoded.toUtf8(), decoded;
-  for (qsizetype i = 0; i < bytes.size(); ++i) {
-    bool ok = false;
-    if (bytes[i] == '\\' && i + 3 < bytes.size() && bytes[i + 1] == 'x') {
-      const int byte = bytes.mid(i + 2, 2).toInt(&ok, 16);
-      if (ok) {
-        decoded += char(byte);
-        i += 3;
-        continue;
-      }
-    }
-    decoded += bytes[i];
-  }
-  return QString::fromUtf8(decoded);
+std::string lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return text;
 }
+
+std::string afterLastSlash(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// lsblk's names for the SCSI peripheral types.
+std::string scsiTypeName(std::int64_t type) {
+  switch (type) {
+    case 0x01:
+      return "tape";
+    case 0x02:
+      return "printer";
+    case 0x03:
+      return "processor";
+    case 0x04:
+      return "worm";
+    case 0x05:
+      return "rom";
+    case 0x06:
+      return "scanner";
+    case 0x07:
+      return "mo-disk";
+    case 0x08:
+      return "changer";
+    case 0x09:
+      return "comm";
+    case 0x0c:
+      return "raid";
+    case 0x0d:
+      return "enclosure";
+    case 0x0e:
+      return "rbc";
+    case 0x11:
+      return "osd";
+    case 0x7f:
+      return "no-lun";
+    default:
+      return "disk";
+  }
+}
+
+// udev's *_ENC values, as lsblk decodes them: "\x20" for a blank and the like.
+std::string unhex(const std::string& encoded) {
+  const auto hex = [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+  };
+  std::string decoded;
+  for (std::size_t i = 0; i < encoded.size(); ++i) {
+    if (encoded[i] == '\\' && i + 3 < encoded.size() && encoded[i + 1] == 'x' &&
+        hex(encoded[i + 2]) && hex(encoded[i + 3])) {
+      decoded += char(std::stoi(encoded.substr(i + 2, 2), nullptr, 16));
+      i += 3;
+      continue;
+    }
+    decoded += encoded[i];
+  }
+  return decoded;
+}
+
+std::string property(const SysfsBlockTree::UdevProperties& udev, const std::string& key,
+                     const std::string& otherwise = {}) {
+  const auto found = udev.find(key);
+  return found == udev.end() ? otherwise : found->second;
+}
+
+struct UdevFree {
+  void operator()(udev* context) const { udev_unref(context); }
+};
 
 // Reads one disk's tree. Every read that fails for another reason than that
 // there is nothing to read is kept in failure(), and the record read with it
 // is not used: a file that could not be read never counts as absent.
 class Reader {
  public:
-  Reader(const SysfsBlockTree::Sources& sources, const MountInfo& mounts, QStringList swaps)
+  Reader(const SysfsBlockTree::Sources& sources, const MountInfo& mounts,
+         std::vector<std::string> swaps)
       : sources_(sources), mounts_(mounts), swaps_(std::move(swaps)) {
-    devicesDir_ = resolved(sources.sysfsRoot + QStringLiteral("/devices"));
+    devicesDir_ = resolved(sources.sysfsRoot + "/devices");
   }
 
-  const QString& failure() const { return failure_; }
+  const std::string& failure() const { return failure_; }
 
   // The device name (a kernel name) below parent (none: the top).
-  std::optional<LsblkDevice> device(const QString& name, const LsblkDevice* parent,
-                                    const QString& parentDir, int depth) {
-    const QString dir = resolved(sources_.sysfsRoot + QStringLiteral("/class/block/") + name);
+  std::optional<LsblkDevice> device(const std::string& name, const LsblkDevice* parent,
+                                    const std::string& parentDir, int depth) {
+    const std::string dir = resolved(sources_.sysfsRoot + "/class/block/" + name);
     const std::optional<dev_t> deviceNumber =
-        dir.isEmpty() ? std::nullopt
-                      : parseDeviceNumber(text(dir + QStringLiteral("/dev")).trimmed().toLatin1());
-    if (!failure_.isEmpty()) return std::nullopt;
-    if (dir.isEmpty() || !deviceNumber) {
-      failure_ = QStringLiteral("there is no block device named ") + name;
+        dir.empty() ? std::nullopt : parseDeviceNumber(trimmed(text(dir + "/dev")));
+    if (!failure_.empty()) return std::nullopt;
+    if (dir.empty() || !deviceNumber) {
+      failure_ = "there is no block device named " + name;
       return std::nullopt;
     }
     // sysfs that shows a device below itself is not believed.
-    if (above_.contains(name)) {
-      failure_ = QStringLiteral("the devices below ") + name + QStringLiteral(" hold each other");
+    if (above_.count(name) != 0) {
+      failure_ = "the devices below " + name + " hold each other";
       return std::nullopt;
     }
-    const bool partition = exists(dir + QStringLiteral("/partition"));
-    const bool mapped = name.startsWith(QLatin1String("dm-"));
-    const QString dmName = mapped ? text(dir + QStringLiteral("/dm/name")) : QString();
+    const bool partition = exists(dir + "/partition");
+    const bool mapped = startsWith(name, "dm-");
+    const std::string dmName = mapped ? text(dir + "/dm/name") : std::string();
 
     LsblkDevice record;
-    record.name = dmName.isEmpty() ? name : dmName;
-    record.path = (dmName.isEmpty() ? QStringLiteral("/dev/") : QStringLiteral("/dev/mapper/")) +
-                  record.name;
-    record.majorMinor = QString::number(major(*deviceNumber)) + QLatin1Char(':') +
-                        QString::number(minor(*deviceNumber));
+    record.name = dmName.empty() ? name : dmName;
+    record.path = (dmName.empty() ? "/dev/" : "/dev/mapper/") + record.name;
+    record.number = *deviceNumber;
     if (parent) record.parentName = parent->name;
     record.type = type(name, dir, partition);
-    record.size = number(dir + QStringLiteral("/size")).value_or(0) * 512;
+    record.size = number(dir + "/size").value_or(0) * 512;
     // A partition has no queue of its own: lsblk reads its disk's.
-    const QString queueDir = partition && !parentDir.isEmpty() ? parentDir : dir;
-    if (const auto bytes = number(queueDir + QStringLiteral("/queue/logical_block_size"))) {
+    const std::string queueDir = partition && !parentDir.empty() ? parentDir : dir;
+    if (const auto bytes = number(queueDir + "/queue/logical_block_size")) {
       record.logicalSectorSizeReported = true;
       record.logicalSectorSize =
           isValidLogicalSectorSize(*bytes) ? std::optional<int>(int(*bytes)) : std::nullopt;
     }
-    const std::optional<qint64> removable = number(dir + QStringLiteral("/removable"));
+    const std::optional<std::int64_t> removable = number(dir + "/removable");
     if (removable)
       record.removable = *removable == 1;
     else if (partition && parent)
       record.removable = parent->removable;
-    const QStringList subsystems = subsystemChain(dir);
-    record.subsystems = subsystems.join(QLatin1Char(':'));
-    static const QStringList hotplugSubsystems{QStringLiteral("usb"), QStringLiteral("ieee1394"),
-                                               QStringLiteral("pcmcia"), QStringLiteral("mmc"),
-                                               QStringLiteral("ccw")};
-    record.hotplug = removable == 1 || std::any_of(subsystems.begin(), subsystems.end(),
-                                                   [](const QString& subsystem) {
-                                                     return hotplugSubsystems.contains(subsystem);
-                                                   });
+    const std::vector<std::string> subsystems = subsystemChain(dir);
+    for (const std::string& subsystem : subsystems)
+      record.subsystems += (record.subsystems.empty() ? "" : ":") + subsystem;
+    record.hotplug =
+        removable == 1 || std::any_of(subsystems.begin(), subsystems.end(), [](const auto& at) {
+          return at == "usb" || at == "ieee1394" || at == "pcmcia" || at == "mmc" || at == "ccw";
+        });
     record.transport = transport(name, dir);
-    record.readOnly = number(dir + QStringLiteral("/ro")).value_or(0) == 1;
+    record.readOnly = number(dir + "/ro").value_or(0) == 1;
 
-    const QMap<QString, QString> udev = udevProperties(record.majorMinor);
-    record.fstype = udev.value(QStringLiteral("ID_FS_TYPE"));
-    record.fsver = udev.value(QStringLiteral("ID_FS_VERSION"));
-    record.label = unhex(udev.value(QStringLiteral("ID_FS_LABEL_ENC")));
-    const bool holdsOthers = !entries(dir + QStringLiteral("/slaves")).isEmpty();
+    const SysfsBlockTree::UdevProperties udev = udevProperties(record.number, record.path);
+    if (!failure_.empty()) return std::nullopt;
+    record.fstype = property(udev, "ID_FS_TYPE");
+    record.fsver = property(udev, "ID_FS_VERSION");
+    record.label = unhex(property(udev, "ID_FS_LABEL_ENC"));
+    const bool holdsOthers = !entries(dir + "/slaves").empty();
     if (!partition && !holdsOthers) {
-      record.vendor = text(dir + QStringLiteral("/device/vendor"));
-      record.model = udev.contains(QStringLiteral("ID_MODEL_ENC"))
-                         ? unhex(udev.value(QStringLiteral("ID_MODEL_ENC")))
-                         : udev.value(QStringLiteral("ID_MODEL"),
-                                      text(dir + QStringLiteral("/device/model")));
-      record.serial = udev.value(QStringLiteral("ID_SERIAL_SHORT"),
-                                 udev.value(QStringLiteral("ID_SERIAL"),
-                                            text(dir + QStringLiteral("/device/serial"))));
-      record.wwn = udev.value(QStringLiteral("ID_WWN_WITH_EXTENSION"),
-                              udev.value(QStringLiteral("ID_WWN")));
+      record.vendor = text(dir + "/device/vendor");
+      record.model = udev.count("ID_MODEL_ENC") != 0
+                         ? unhex(property(udev, "ID_MODEL_ENC"))
+                         : property(udev, "ID_MODEL", text(dir + "/device/model"));
+      record.serial = property(udev, "ID_SERIAL_SHORT",
+                               property(udev, "ID_SERIAL", text(dir + "/device/serial")));
+      record.wwn = property(udev, "ID_WWN_WITH_EXTENSION", property(udev, "ID_WWN"));
     }
 
     record.mountpoints = mounts_.targetsOf(*deviceNumber, record.path);
-    if (record.mountpoints.isEmpty() &&
-        (swaps_.contains(record.path) || swaps_.contains(QStringLiteral("/dev/") + name)))
-      record.mountpoints << QStringLiteral("[SWAP]");
+    const auto swapped = [&](const std::string& path) {
+      return std::find(swaps_.begin(), swaps_.end(), path) != swaps_.end();
+    };
+    if (record.mountpoints.empty() && (swapped(record.path) || swapped("/dev/" + name)))
+      record.mountpoints.push_back("[SWAP]");
 
     // Partitions, then what holds the device (a mapping or an array built
     // on it), each with what is below it.
-    QStringList below;
-    if (!partition) below << partitionsOf(dir);
-    below << entries(dir + QStringLiteral("/holders"));
-    if (!failure_.isEmpty()) return std::nullopt;
-    if (!below.isEmpty() && depth >= kMaxDepth) {
-      failure_ = QStringLiteral("the devices below ") + name + QStringLiteral(" nest too deep");
+    std::vector<std::string> below;
+    if (!partition) below = partitionsOf(dir);
+    for (std::string& holder : entries(dir + "/holders")) below.push_back(std::move(holder));
+    if (!failure_.empty()) return std::nullopt;
+    if (!below.empty() && depth >= kMaxDepth) {
+      failure_ = "the devices below " + name + " nest too deep";
       return std::nullopt;
     }
     above_.insert(name);
-    for (const QString& child : below) {
-      const std::optional<LsblkDevice> childRecord = device(child, &record, dir, depth + 1);
+    for (const std::string& child : below) {
+      std::optional<LsblkDevice> childRecord = device(child, &record, dir, depth + 1);
       if (!childRecord) return std::nullopt;
-      record.children << *childRecord;
+      record.children.push_back(std::move(*childRecord));
     }
-    above_.remove(name);
+    above_.erase(name);
     return record;
   }
 
  private:
-  void fail(const QString& path, int error) {
-    if (failure_.isEmpty())
-      failure_ = QString::fromStdString(KernelFile::failure(local(path), error));
+  void fail(const std::string& path, int error) {
+    if (failure_.empty()) failure_ = KernelFile::failure(path, error);
   }
 
   // An attribute file: its text without the line feed sysfs ends it with
   // (lsblk keeps the blanks SCSI pads vendor and model with); none when
   // there is none.
-  std::optional<QString> attribute(const QString& path) {
-    const KernelFile::Bytes file = KernelFile::read(local(path), 4096);
+  std::optional<std::string> attribute(const std::string& path) {
+    KernelFile::Bytes file = KernelFile::read(path, 4096);
     if (file.error != 0) {
       if (!isAbsent(file.error)) fail(path, file.error);
       return std::nullopt;
     }
-    QByteArray text = QByteArray::fromStdString(file.bytes);
-    if (text.endsWith('\n')) text.chop(1);
-    return QString::fromUtf8(text);
+    if (!file.bytes.empty() && file.bytes.back() == '\n') file.bytes.pop_back();
+    return std::move(file.bytes);
   }
 
-  QString text(const QString& path) { return attribute(path).value_or(QString()); }
+  std::string text(const std::string& path) { return attribute(path).value_or(std::string()); }
 
-  std::optional<qint64> number(const QString& path) {
-    bool ok = false;
-    const qint64 value = text(path).trimmed().toLongLong(&ok);
-    return ok ? std::optional<qint64>(value) : std::nullopt;
+  std::optional<std::int64_t> number(const std::string& path) {
+    const std::string digits = trimmed(text(path));
+    std::int64_t value = 0;
+    const char* end = digits.data() + digits.size();
+    const auto [at, error] =
+        std::from_chars(digits.data() + (startsWith(digits, "+") ? 1 : 0), end, value);
+    if (digits.empty() || error != std::errc() || at != end) return std::nullopt;
+    return value;
   }
 
-  bool exists(const QString& path) {
-    const int error = KernelFile::find(local(path));
+  bool exists(const std::string& path) {
+    const int error = KernelFile::find(path);
     if (error != 0 && !isAbsent(error)) fail(path, error);
     return error == 0;
   }
 
   // path with every link followed; empty when there is nothing there.
-  QString resolved(const QString& path) {
-    const KernelFile::Bytes real = KernelFile::resolve(local(path));
+  std::string resolved(const std::string& path) {
+    KernelFile::Bytes real = KernelFile::resolve(path);
     if (real.error != 0) {
       if (!isAbsent(real.error)) fail(path, real.error);
       return {};
     }
-    return QFile::decodeName(QByteArray::fromStdString(real.bytes));
+    return std::move(real.bytes);
   }
 
   // The name of what a link leads to; empty when path is no link.
-  QString linkName(const QString& path) {
-    const KernelFile::Bytes target = KernelFile::link(local(path));
+  std::string linkName(const std::string& path) {
+    const KernelFile::Bytes target = KernelFile::link(path);
     if (target.error != 0) {
       if (!isAbsent(target.error) && target.error != EINVAL) fail(path, target.error);
       return {};
     }
-    const std::string& link = target.bytes;
-    return QFile::decodeName(QByteArray::fromStdString(link.substr(link.rfind('/') + 1)));
+    return afterLastSlash(target.bytes);
   }
 
-  QStringList entries(const QString& dir) {
-    const KernelFile::Names listing = KernelFile::list(local(dir));
+  std::vector<std::string> entries(const std::string& dir) {
+    KernelFile::Names listing = KernelFile::list(dir);
     if (listing.error != 0 && !isAbsent(listing.error)) fail(dir, listing.error);
-    QStringList names;
-    for (const std::string& name : listing.names)
-      names << QFile::decodeName(QByteArray::fromStdString(name));
-    return names;
+    return std::move(listing.names);
   }
 
-  // What udev recorded of a device (/run/udev/data/bMAJ:MIN, "E:KEY=VALUE");
-  // nothing where udev keeps no record.
-  QMap<QString, QString> udevProperties(const QString& majorMinor) {
-    QMap<QString, QString> values;
-    const QString path = sources_.udevData + QStringLiteral("/b") + majorMinor;
-    const KernelFile::Bytes file = KernelFile::read(local(path), 1024 * 1024);
-    if (file.error != 0) {
-      if (!isAbsent(file.error)) fail(path, file.error);
-      return values;
+  // What udev recorded of the device; nothing where udev keeps no record.
+  SysfsBlockTree::UdevProperties udevProperties(dev_t deviceNumber, const std::string& path) {
+    std::string why;
+    std::optional<SysfsBlockTree::UdevProperties> properties =
+        sources_.udev ? sources_.udev(deviceNumber, &why)
+                      : SysfsBlockTree::udevProperties(deviceNumber, &why);
+    if (!properties) {
+      if (failure_.empty())
+        failure_ = "could not read udev's record of " + path + " (" +
+                   deviceNumberText(deviceNumber) + "): " + why;
+      return {};
     }
-    for (const QByteArray& line : QByteArray::fromStdString(file.bytes).split('\n')) {
-      if (!line.startsWith("E:")) continue;
-      const qsizetype equals = line.indexOf('=');
-      if (equals < 0) continue;
-      values.insert(QString::fromUtf8(line.mid(2, equals - 2)),
-                    QString::fromUtf8(line.mid(equals + 1)));
-    }
-    return values;
+    return std::move(*properties);
   }
 
   // The partitions of a disk, in the order of their numbers.
-  QStringList partitionsOf(const QString& diskDir) {
-    QList<std::pair<qint64, QString>> found;
-    for (const QString& entry : entries(diskDir)) {
-      if (const auto partitionNumber =
-              number(diskDir + QLatin1Char('/') + entry + QStringLiteral("/partition")))
-        found.append({*partitionNumber, entry});
+  std::vector<std::string> partitionsOf(const std::string& diskDir) {
+    std::vector<std::pair<std::int64_t, std::string>> found;
+    for (std::string& entry : entries(diskDir)) {
+      if (const auto partitionNumber = number(diskDir + '/' + entry + "/partition"))
+        found.emplace_back(*partitionNumber, std::move(entry));
     }
     std::sort(found.begin(), found.end());
-    QStringList names;
-    for (const auto& [partitionNumber, name] : found) names << name;
+    std::vector<std::string> names;
+    for (auto& [partitionNumber, name] : found) names.push_back(std::move(name));
     return names;
   }
 
   // lsblk's TYPE.
-  QString type(const QString& name, const QString& dir, bool partition) {
-    if (partition) return QStringLiteral("part");
-    if (name.startsWith(QLatin1String("dm-"))) {
-      QString prefix = text(dir + QStringLiteral("/dm/uuid")).section(QLatin1Char('-'), 0, 0);
+  std::string type(const std::string& name, const std::string& dir, bool partition) {
+    if (partition) return "part";
+    if (startsWith(name, "dm-")) {
+      const std::string uuid = text(dir + "/dm/uuid");
+      std::string prefix = uuid.substr(0, uuid.find('-'));
       // kpartx's partitions: "part1-..." is a "part".
-      if (prefix.startsWith(QLatin1String("part"), Qt::CaseInsensitive)) prefix = prefix.left(4);
-      return prefix.isEmpty() ? QStringLiteral("dm") : prefix.toLower();
+      if (startsWith(lower(prefix), "part")) prefix = prefix.substr(0, 4);
+      return prefix.empty() ? "dm" : lower(prefix);
     }
-    if (name.startsWith(QLatin1String("loop"))) return QStringLiteral("loop");
-    if (name.startsWith(QLatin1String("md"))) {
-      const QString level = text(dir + QStringLiteral("/md/level")).toLower();
-      return level.isEmpty() ? QStringLiteral("md") : level;
+    if (startsWith(name, "loop")) return "loop";
+    if (startsWith(name, "md")) {
+      const std::string level = lower(text(dir + "/md/level"));
+      return level.empty() ? "md" : level;
     }
-    if (const auto scsiType = number(dir + QStringLiteral("/device/type")))
-      return scsiTypeName(*scsiType);
-    return QStringLiteral("disk");
+    if (const auto scsiType = number(dir + "/device/type")) return scsiTypeName(*scsiType);
+    return "disk";
   }
 
   // The subsystems from the device up to the root of the device tree, each
   // run of one named once ("block:scsi:usb:pci").
-  QStringList subsystemChain(QString dir) {
-    QStringList chain;
-    while (!devicesDir_.isEmpty() && dir.startsWith(devicesDir_ + QLatin1Char('/'))) {
-      const QString subsystem = linkName(dir + QStringLiteral("/subsystem"));
-      if (!subsystem.isEmpty() && (chain.isEmpty() || chain.last() != subsystem))
-        chain << subsystem;
-      dir = dir.left(dir.lastIndexOf(QLatin1Char('/')));
+  std::vector<std::string> subsystemChain(std::string dir) {
+    std::vector<std::string> chain;
+    while (!devicesDir_.empty() && startsWith(dir, devicesDir_ + '/')) {
+      const std::string subsystem = linkName(dir + "/subsystem");
+      if (!subsystem.empty() && (chain.empty() || chain.back() != subsystem))
+        chain.push_back(subsystem);
+      dir.erase(dir.rfind('/'));
     }
     return chain;
   }
 
   // lsblk's TRAN: from the SCSI host the device hangs off, else nvme by name.
-  QString transport(const QString& name, const QString& dir) {
+  std::string transport(const std::string& name, const std::string& dir) {
     // A SCSI device is named HOST:CHANNEL:TARGET:LUN.
-    const QString hctl = linkName(dir + QStringLiteral("/device"));
-    const QStringList address = hctl.split(QLatin1Char(':'));
+    const std::string hctl = linkName(dir + "/device");
+    std::vector<std::string> address;
+    for (std::size_t at = 0;;) {
+      const std::size_t colon = hctl.find(':', at);
+      address.push_back(hctl.substr(at, colon == std::string::npos ? colon : colon - at));
+      if (colon == std::string::npos) break;
+      at = colon + 1;
+    }
     const bool scsi =
-        address.size() == 4 && std::all_of(address.begin(), address.end(), [](const QString& part) {
-          return !part.isEmpty() && part.size() <= 9 &&
-                 std::all_of(part.begin(), part.end(), [](QChar c) {
-                   return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-                 });
+        address.size() == 4 && std::all_of(address.begin(), address.end(), [](const auto& part) {
+          return !part.empty() && part.size() <= 9 &&
+                 std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
         });
     if (scsi) {
-      const QString host = QStringLiteral("/host") + address[0];
-      const QString classDir = sources_.sysfsRoot + QStringLiteral("/class/");
-      const QString scsiDevice = sources_.sysfsRoot + QStringLiteral("/bus/scsi/devices/") + hctl;
-      if (exists(classDir + QStringLiteral("spi_host") + host)) return QStringLiteral("spi");
-      if (exists(classDir + QStringLiteral("fc_host") + host)) {
-        const auto symbolic = attribute(classDir + QStringLiteral("fc_host") + host +
-                                        QStringLiteral("/symbolic_name"));
+      const std::string host = "/host" + address[0];
+      const std::string classDir = sources_.sysfsRoot + "/class/";
+      const std::string scsiDevice = sources_.sysfsRoot + "/bus/scsi/devices/" + hctl;
+      if (exists(classDir + "spi_host" + host)) return "spi";
+      if (exists(classDir + "fc_host" + host)) {
+        const auto symbolic = attribute(classDir + "fc_host" + host + "/symbolic_name");
         if (!symbolic) return {};
-        return symbolic->contains(QLatin1String(" over ")) ? QStringLiteral("fcoe")
-                                                           : QStringLiteral("fc");
+        return symbolic->find(" over ") != std::string::npos ? "fcoe" : "fc";
       }
-      if (exists(classDir + QStringLiteral("sas_host") + host) ||
-          exists(scsiDevice + QStringLiteral("/sas_device")))
-        return QStringLiteral("sas");
-      if (exists(scsiDevice + QStringLiteral("/ieee1394_id"))) return QStringLiteral("sbp");
-      if (exists(classDir + QStringLiteral("iscsi_host") + host)) return QStringLiteral("iscsi");
-      if (resolved(scsiDevice).contains(QLatin1String("usb"))) return QStringLiteral("usb");
-      if (exists(classDir + QStringLiteral("scsi_host") + host)) {
-        const QString procName =
-            text(classDir + QStringLiteral("scsi_host") + host + QStringLiteral("/proc_name"));
-        if (procName.startsWith(QLatin1String("ahci")) || procName.startsWith(QLatin1String("sata")))
-          return QStringLiteral("sata");
-        if (procName.contains(QLatin1String("ata"))) return QStringLiteral("ata");
+      if (exists(classDir + "sas_host" + host) || exists(scsiDevice + "/sas_device")) return "sas";
+      if (exists(scsiDevice + "/ieee1394_id")) return "sbp";
+      if (exists(classDir + "iscsi_host" + host)) return "iscsi";
+      if (resolved(scsiDevice).find("usb") != std::string::npos) return "usb";
+      if (exists(classDir + "scsi_host" + host)) {
+        const std::string procName = text(classDir + "scsi_host" + host + "/proc_name");
+        if (startsWith(procName, "ahci") || startsWith(procName, "sata")) return "sata";
+        if (procName.find("ata") != std::string::npos) return "ata";
         return {};
       }
     }
-    if (name.startsWith(QLatin1String("nvme"))) return QStringLiteral("nvme");
+    if (startsWith(name, "nvme")) return "nvme";
     return {};
   }
 
   const SysfsBlockTree::Sources& sources_;
   const MountInfo& mounts_;
-  const QStringList swaps_;
-  QString devicesDir_;
-  QSet<QString> above_;  // the devices the one being read lies below
-  QString failure_;
+  const std::vector<std::string> swaps_;
+  std::string devicesDir_;
+  std::set<std::string> above_;  // the devices the one being read lies below
+  std::string failure_;
 };
-
-// The active swap areas, by path (the first field of /proc/swaps, escaped
-// like the mount table); none, with why, when the file exists and cannot be
-// read.
-std::optional<QStringList> activeSwaps(const QString& path, QString* failure) {
-  const KernelFile::Bytes file = KernelFile::read(local(path), 16 * 1024 * 1024);
-  if (file.error == ENOENT) return QStringList();  // a kernel without swap
-  if (file.error != 0) {
-    *failure = QString::fromStdString(KernelFile::failure(local(path), file.error));
-    return std::nullopt;
-  }
-  QStringList areas;
-  const QList<QByteArray> lines = QByteArray::fromStdString(file.bytes).split('\n');
-  for (qsizetype i = 1; i < lines.size(); ++i) {
-    const QByteArray area = lines[i].simplified().split(' ').first();
-    if (!area.isEmpty()) areas << QString::fromUtf8(MountInfo::unescape(area));
-  }
-  return areas;
-}
 
 }  // namespace
 
-std::optional<LsblkDevice> SysfsBlockTree::read(const QString& diskName, const Sources& sources,
-                                                QString* failure) {
+std::optional<SysfsBlockTree::UdevProperties> SysfsBlockTree::udevProperties(dev_t number,
+                                                                             std::string* failure) {
+  const std::unique_ptr<udev, UdevFree> context(udev_new());
+  if (!context) {
+    *failure = std::strerror(errno);
+    return std::nullopt;
+  }
+  udev_device* device = udev_device_new_from_devnum(context.get(), 'b', number);
+  if (!device) {
+    *failure = std::strerror(errno);
+    return std::nullopt;
+  }
+  UdevProperties properties;
+  udev_list_entry* entry = nullptr;
+  udev_list_entry_foreach(entry, udev_device_get_properties_list_entry(device)) {
+    const char* value = udev_list_entry_get_value(entry);
+    properties.emplace(udev_list_entry_get_name(entry), value ? value : "");
+  }
+  udev_device_unref(device);
+  return properties;
+}
+
+std::optional<LsblkDevice> SysfsBlockTree::read(const std::string& diskName, const Sources& sources,
+                                                std::string* failure) {
   const std::optional<MountInfo> mounts = MountInfo::readFile(sources.mountInfo, failure);
   if (!mounts) return std::nullopt;
-  const std::optional<QStringList> swaps = activeSwaps(sources.swaps, failure);
+  std::optional<std::vector<std::string>> swaps = MountInfo::readSwaps(sources.swaps, failure);
   if (!swaps) return std::nullopt;
-  Reader reader(sources, *mounts, *swaps);
-  std::optional<LsblkDevice> record = reader.device(diskName, nullptr, QString(), 0);
-  if (!reader.failure().isEmpty()) {
+  Reader reader(sources, *mounts, std::move(*swaps));
+  std::optional<LsblkDevice> record = reader.device(diskName, nullptr, std::string(), 0);
+  if (!reader.failure().empty()) {
     *failure = reader.failure();
     return std::nullopt;
   }

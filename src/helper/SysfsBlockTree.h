@@ -3,33 +3,44 @@
 
 #pragma once
 
-#include <QString>
+#include <sys/types.h>
+
+#include <functional>
+#include <map>
 #include <optional>
+#include <string>
 
 #include "drives/linux/LsblkDevice.h"
 
 namespace tessaro::helper {
 
 // The record lsblk prints for one whole disk and the devices below it
-// (LsblkDevice, with the columns of LsblkDevice::arguments()), read where
+// (LsblkDevice, with the columns of LsblkJson::arguments()), read where
 // lsblk reads it, without starting lsblk:
 // - the kernel (sysfs): name, number, size, RO, RM, HOTPLUG, LOG-SEC (a
 //   partition's from its disk), TYPE, TRAN, SUBSYSTEMS, VENDOR, and the tree:
 //   partitions (in number order) and holders (device-mapper, RAID) below
 //   what they hold;
-// - the kernel's mount table (mountinfo): MOUNTPOINTS, by device number or
-//   source path, last mounted first; "[SWAP]" from /proc/swaps;
-// - udev's database, as lsblk does: FSTYPE, FSVER, LABEL, and MODEL, SERIAL
-//   and WWN where udev knows them (MODEL and SERIAL otherwise from sysfs).
-//   Where udev keeps no database (no udevd), lsblk shows no file system
-//   either, and neither does this record.
+// - the kernel's mount table (mountinfo, through libmount): MOUNTPOINTS, by
+//   device number or source path, last mounted first; "[SWAP]" from
+//   /proc/swaps;
+// - udev's properties (through libudev), as lsblk reads them: FSTYPE, FSVER,
+//   LABEL, and MODEL, SERIAL and WWN where udev knows them (MODEL and SERIAL
+//   otherwise from sysfs). Where udev keeps no database (no udevd), lsblk
+//   shows no file system either, and neither does this record.
 class SysfsBlockTree {
  public:
+  // What udev recorded of a block device ("ID_FS_TYPE" -> "vfat"); none with
+  // why when udev cannot be asked.
+  using UdevProperties = std::map<std::string, std::string>;
+  using UdevReader = std::function<std::optional<UdevProperties>(dev_t, std::string* failure)>;
+
   struct Sources {
-    QString sysfsRoot = QStringLiteral("/sys");
-    QString mountInfo = QStringLiteral("/proc/self/mountinfo");
-    QString swaps = QStringLiteral("/proc/swaps");
-    QString udevData = QStringLiteral("/run/udev/data");
+    std::string sysfsRoot = "/sys";
+    std::string mountInfo = "/proc/self/mountinfo";
+    std::string swaps = "/proc/swaps";
+    // libudev's record of the device (udevProperties) unless given.
+    UdevReader udev;
   };
 
   // The record of diskName (a kernel name, "sdb", "loop3") with everything
@@ -37,8 +48,12 @@ class SysfsBlockTree {
   // device, a device of the tree cannot be read, or the mount or swap table
   // cannot be read: a tree that was not read whole is never taken for one
   // with nothing mounted.
-  static std::optional<LsblkDevice> read(const QString& diskName, const Sources& sources,
-                                         QString* failure);
+  static std::optional<LsblkDevice> read(const std::string& diskName, const Sources& sources,
+                                         std::string* failure);
+
+  // What udev (libudev) has of the block device number: the properties of
+  // its record, none with why when libudev finds no such device.
+  static std::optional<UdevProperties> udevProperties(dev_t number, std::string* failure);
 };
 
 }  // namespace tessaro::helper

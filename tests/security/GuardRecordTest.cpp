@@ -16,6 +16,8 @@
 
 #include "Capability.h"
 #include "SecurityTest.h"
+#include "drives/linux/DeviceNumber.h"
+#include "drives/linux/LsblkJson.h"
 #include "helper/SysfsBlockTree.h"
 
 namespace tessaro::security {
@@ -25,15 +27,20 @@ using GuardRecord = SecurityTest;
 
 QString differences(const LsblkDevice& ours, const LsblkDevice& lsblk) {
   QStringList found;
-  const auto compare = [&](const char* field, const QString& mine, const QString& theirs) {
+  const auto compare = [&](const char* field, const std::string& mine, const std::string& theirs) {
     if (mine != theirs)
-      found << lsblk.name + QLatin1Char(' ') + QLatin1String(field) + QStringLiteral(": \"") +
-                   mine + QStringLiteral("\" where lsblk says \"") + theirs + QLatin1Char('"');
+      found << QString::fromStdString(lsblk.name + ' ' + field + ": \"" + mine +
+                                      "\" where lsblk says \"" + theirs + '"');
   };
-  const auto number = [](qint64 value) { return QString::number(value); };
+  const auto number = [](std::int64_t value) { return std::to_string(value); };
+  const auto joined = [](const std::vector<std::string>& texts) {
+    std::string all;
+    for (const std::string& text : texts) all += (all.empty() ? "" : "|") + text;
+    return all;
+  };
   compare("name", ours.name, lsblk.name);
   compare("path", ours.path, lsblk.path);
-  compare("maj:min", ours.majorMinor, lsblk.majorMinor);
+  compare("maj:min", deviceNumberText(ours.number), deviceNumberText(lsblk.number));
   compare("pkname", ours.parentName, lsblk.parentName);
   compare("type", ours.type, lsblk.type);
   compare("size", number(ours.size), number(lsblk.size));
@@ -51,10 +58,9 @@ QString differences(const LsblkDevice& ours, const LsblkDevice& lsblk) {
   compare("fstype", ours.fstype, lsblk.fstype);
   compare("fsver", ours.fsver, lsblk.fsver);
   compare("label", ours.label, lsblk.label);
-  compare("mountpoints", ours.mountpoints.join(QLatin1Char('|')),
-          lsblk.mountpoints.join(QLatin1Char('|')));
+  compare("mountpoints", joined(ours.mountpoints), joined(lsblk.mountpoints));
   compare("children", number(ours.children.size()), number(lsblk.children.size()));
-  for (qsizetype i = 0; i < std::min(ours.children.size(), lsblk.children.size()); ++i) {
+  for (std::size_t i = 0; i < std::min(ours.children.size(), lsblk.children.size()); ++i) {
     const QString below = differences(ours.children[i], lsblk.children[i]);
     if (!below.isEmpty()) found << below;
   }
@@ -64,17 +70,18 @@ QString differences(const LsblkDevice& ours, const LsblkDevice& lsblk) {
 // lsblk's record of /dev/NAME, read in this process's mount namespace.
 std::optional<LsblkDevice> lsblkRecord(const QString& name) {
   const auto [status, output] =
-      test::runProgram("/usr/bin/lsblk", LsblkDevice::arguments() << "/dev/" + name);
-  const QList<LsblkDevice> devices = LsblkDevice::parseList(output);
+      test::runProgram("/usr/bin/lsblk", LsblkJson::arguments() << "/dev/" + name);
+  const std::vector<LsblkDevice> devices = LsblkJson::parseList(output);
   if (status != 0 || devices.size() != 1) return std::nullopt;
-  return devices.first();
+  return devices.front();
 }
 
 TEST_F(GuardRecord, EqualsLsblksRecordOnLoopDevicesOfThisTest) {
   if (const std::string why = test::missingMountNamespace(); !why.empty()) GTEST_SKIP() << why;
   LoopDisk plain{{.blank = true}}, partitioned, mounted;
   ASSERT_TRUE(plain.ready() && partitioned.ready() && mounted.ready());
-  ASSERT_EQ(test::runProgram("/usr/sbin/mkfs.ext4", {"-q", "-F", mounted.partitionPath()}).first, 0);
+  ASSERT_EQ(test::runProgram("/usr/sbin/mkfs.ext4", {"-q", "-F", mounted.partitionPath()}).first,
+            0);
   QTemporaryDir first(QDir::tempPath() + "/tessaro guard\tfirst-XXXXXX"),
       second(QDir::tempPath() + "/tessaro-guard-second-XXXXXX");
   ASSERT_TRUE(first.isValid() && second.isValid());
@@ -97,12 +104,12 @@ TEST_F(GuardRecord, EqualsLsblksRecordOnLoopDevicesOfThisTest) {
       report = "SKIP the ext4 partition could not be mounted in a private namespace";
     } else {
       for (const LoopDisk* disk : {&plain, &partitioned, &mounted}) {
-        QString failure;
-        const auto ours = helper::SysfsBlockTree::read(disk->name(), {}, &failure);
+        std::string failure;
+        const auto ours = helper::SysfsBlockTree::read(disk->name().toStdString(), {}, &failure);
         const auto theirs = lsblkRecord(disk->name());
         if (!ours || !theirs) {
           report += (QStringLiteral("no record of ") + disk->name() + QStringLiteral(": ") +
-                     (ours ? QStringLiteral("lsblk failed") : failure))
+                     (ours ? QStringLiteral("lsblk failed") : QString::fromStdString(failure)))
                         .toUtf8() +
                     '\n';
           continue;
@@ -110,8 +117,10 @@ TEST_F(GuardRecord, EqualsLsblksRecordOnLoopDevicesOfThisTest) {
         const QString differing = differences(*ours, *theirs);
         if (!differing.isEmpty()) report += differing.toUtf8() + '\n';
         // The bind mount and the mount are both seen, the last one first.
-        if (disk == &mounted && ours->children.value(0).mountpoints !=
-                                    QStringList{second.path(), first.path()})
+        if (disk == &mounted &&
+            (ours->children.empty() ||
+             ours->children.front().mountpoints !=
+                 std::vector<std::string>{second.path().toStdString(), first.path().toStdString()}))
           report += "the mounted partition's two mount points are not both seen\n";
       }
     }

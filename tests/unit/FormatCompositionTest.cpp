@@ -18,6 +18,7 @@
 #include "drives/LogicalSectorSize.h"
 #include "drives/VolumeName.h"
 #include "drives/linux/LinuxDiskTools.h"
+#include "drives/linux/LsblkJson.h"
 #include "drives/linux/PartitionNaming.h"
 #include "drives/mac/MacDiskTools.h"
 #include "helper/LinuxFormatSteps.h"

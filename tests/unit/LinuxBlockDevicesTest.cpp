@@ -4,19 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QJsonDocument>
 #include <QSet>
 
 #include "drives/linux/LinuxBlockDevices.h"
+#include "drives/linux/LsblkJson.h"
 #include "exec/Error.h"
 
 using namespace tessaro;
 
 namespace {
-
-LsblkDevice device(const QByteArray& json) {
-  return LsblkDevice::fromJson(QJsonDocument::fromJson(json).object());
-}
 
 // A laptop's card reader with an SD card and an eMMC, its NVMe disk, and an
 // NVMe disk behind a Thunderbolt port (a PCI bridge marked removable).
@@ -32,10 +28,10 @@ TEST(LinuxBlockDevices, ATreeTooDeepToBeLsblksIsRefusedNotReadInPart) {
     for (int i = 0; i < depth; ++i) json = R"({"name":"d","children":[)" + json + "]}";
     return R"({"blockdevices":[)" + json + "]}";
   };
-  const QList<LsblkDevice> shallow = LsblkDevice::parseList(nested(8));
-  ASSERT_EQ(shallow.size(), 1);
-  EXPECT_TRUE(holdsRunningSystem(shallow.first()));
-  EXPECT_THROW(LsblkDevice::parseList(nested(200)), Error);
+  const std::vector<LsblkDevice> shallow = LsblkJson::parseList(nested(8));
+  ASSERT_EQ(shallow.size(), 1u);
+  EXPECT_TRUE(holdsRunningSystem(shallow.front()));
+  EXPECT_THROW(LsblkJson::parseList(nested(200)), Error);
 }
 
 // Every device lsblk reports on three machines, with its id and why it is
@@ -51,7 +47,7 @@ TEST(LinuxBlockDevices, EveryDeviceOfAMachineIsOfferedOrSaysWhyNot) {
     const QString dir = TESSARO_FIXTURES_DIR "/lsblk/" + machine;
     QFile list(dir + "/list.json"), expected(dir + "/list-all.txt");
     ASSERT_TRUE(list.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
-    const QList<LsblkDevice> tree = LsblkDevice::parseList(QString::fromUtf8(list.readAll()));
+    const std::vector<LsblkDevice> tree = LsblkJson::parseList(QString::fromUtf8(list.readAll()));
     const QList<BlockDevice> devices = linuxBlockDevices(tree, sysfs, dir + "/by-id");
     EXPECT_EQ(devices, linuxBlockDevices(tree, sysfs, dir + "/by-id"));
 
@@ -59,16 +55,16 @@ TEST(LinuxBlockDevices, EveryDeviceOfAMachineIsOfferedOrSaysWhyNot) {
     QSet<QString> ids;
     for (const BlockDevice& device : devices) {
       shown += device.name + '\t' + (device.id.isEmpty() ? "-" : device.id) + '\t' +
-               (device.reason ? device.reason->phrase() : "offered") + '\n';
+               (device.reason ? QString::fromStdString(device.reason->phrase()) : "offered") + '\n';
       if (!device.id.isEmpty()) EXPECT_FALSE(ids.contains(device.id)) << device.id.toStdString();
       ids.insert(device.id);
       if (device.offered()) {
         const LsblkDevice* disk = nullptr;
         for (const LsblkDevice& top : tree)
-          if (top.name == device.name) disk = &top;
+          if (top.name == device.name.toStdString()) disk = &top;
         ASSERT_TRUE(disk) << device.name.toStdString();
         EXPECT_EQ(device.type, "disk");
-        EXPECT_TRUE(isExternalOrRemovable(linuxPlacement(*disk, sysfs)));
+        EXPECT_TRUE(isExternalOrRemovable(linuxPlacement(*disk, sysfs.toStdString())));
       }
     }
     EXPECT_EQ(shown.toStdString(), expected.readAll().toStdString());

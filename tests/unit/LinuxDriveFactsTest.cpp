@@ -8,6 +8,7 @@
 
 #include "drives/DriveFactsJson.h"
 #include "drives/linux/LinuxDiskTools.h"
+#include "drives/linux/LsblkJson.h"
 #include "exec/Error.h"
 #include "helper/info/LinuxDriveFacts.h"
 #include "jobs/InfoReport.h"
@@ -21,7 +22,7 @@ DriveFacts usbStickFacts() {
   // As util-linux 2.38 prints it.
   QFile json(TESSARO_FIXTURES_DIR "/InfoReport/usb-stick-lsblk.json");
   EXPECT_TRUE(json.open(QIODevice::ReadOnly));
-  const LsblkDevice disk = LsblkDevice::fromJson(QJsonDocument::fromJson(json.readAll()).object());
+  const LsblkDevice disk = LsblkJson::fromJson(QJsonDocument::fromJson(json.readAll()).object());
   const auto blkid = parseBlkidExport(
       "DEVNAME=/dev/sdb1\nLABEL_FATBOOT=MY\\ USB\nLABEL=MY\\ USB\nUUID=F9A0-E62E\n"
       "VERSION=FAT32\nBLOCK_SIZE=512\nTYPE=vfat\nUSAGE=filesystem\n");
@@ -32,9 +33,9 @@ DriveFacts usbStickFacts() {
   bootSector[511] = char(0xAA);
   DriveFacts facts;
   facts.disk = linuxDiskFacts(disk, "/nonexistent-sysfs");
-  EXPECT_FALSE(disk.children.isEmpty());
-  if (!disk.children.isEmpty())
-    facts.partition = linuxPartitionFacts(disk.children.first(), blkid, bootSector);
+  EXPECT_FALSE(disk.children.empty());
+  if (!disk.children.empty())
+    facts.partition = linuxPartitionFacts(disk.children.front(), blkid, bootSector);
   return facts;
 }
 

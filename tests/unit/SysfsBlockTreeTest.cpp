@@ -13,7 +13,8 @@
 #include <QTemporaryDir>
 #include <functional>
 
-#include "drives/linux/LinuxBlockDevices.h"
+#include "drives/linux/DeviceNumber.h"
+#include "drives/linux/LinuxDiskRules.h"
 #include "helper/MountInfo.h"
 #include "helper/SysfsBlockTree.h"
 
@@ -63,19 +64,21 @@ TEST(SysfsBlockTreeTest, HostileMountTablesAreDecodedOrRefused) {
     const QList<QByteArray> fields = line.split('\t');
     ASSERT_EQ(fields.size(), 3) << line.toStdString();
     SCOPED_TRACE(line.left(300).toStdString() + "\n  because " + fields[2].toStdString());
-    ASSERT_TRUE(writeFile(path, QByteArray(fields[1]).replace("\\n", "\n").replace("{long}", longName)));
-    const std::optional<MountInfo> table = MountInfo::readFile(path);
+    ASSERT_TRUE(
+        writeFile(path, QByteArray(fields[1]).replace("\\n", "\n").replace("{long}", longName)));
+    const std::optional<MountInfo> table = MountInfo::readFile(path.toStdString());
     if (fields[0] == "unreadable") {
       EXPECT_FALSE(table.has_value());
     } else {
       ASSERT_TRUE(table.has_value());
-      QStringList expected;
+      QByteArray expected, found;
       if (fields[0] != "none")
-        for (const QByteArray& target : QByteArray(fields[0]).replace("{long}", longName).split('|'))
-          expected << QString::fromUtf8(decodeHex(target));
-      EXPECT_EQ(
-          table->targetsOf(makedev(259, 0), QStringLiteral("/dev/loop0p1")).join('|').toStdString(),
-          expected.join('|').toStdString());
+        for (const QByteArray& target :
+             QByteArray(fields[0]).replace("{long}", longName).split('|'))
+          expected += (expected.isEmpty() ? "" : "|") + decodeHex(target);
+      for (const std::string& target : table->targetsOf(makedev(259, 0), "/dev/loop0p1"))
+        found += (found.isEmpty() ? "" : "|") + QByteArray::fromStdString(target);
+      EXPECT_EQ(found.toStdString(), expected.toStdString());
     }
     ++rows;
   }
@@ -112,11 +115,12 @@ TEST(SysfsBlockTreeTest, SysfsTreesAreReadAsLsblkReadsThemAndLiesRefused) {
     QByteArray mounts = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
     QByteArray swaps = "Filename\tType\tSize\tUsed\tPriority\n";
     std::optional<LsblkDevice> record;
-    QString failure;
+    std::string failure;
     bool read = false;
     for (const QByteArray& line : scene.lines) {
       const qsizetype space = line.indexOf(' ');
-      const QByteArray verb = line.left(space), rest = space < 0 ? QByteArray() : line.mid(space + 1);
+      const QByteArray verb = line.left(space),
+                       rest = space < 0 ? QByteArray() : line.mid(space + 1);
       const qsizetype split = rest.indexOf(' ');
       const QByteArray first = split < 0 ? rest : rest.left(split);
       const QByteArray second = split < 0 ? QByteArray() : rest.mid(split + 1);
@@ -127,8 +131,8 @@ TEST(SysfsBlockTreeTest, SysfsTreesAreReadAsLsblkReadsThemAndLiesRefused) {
           ASSERT_TRUE(writeFile(at(first), QByteArray(second).replace("\\n", "\n") + '\n'));
       } else if (verb == "link") {
         QDir().mkpath(QFileInfo(at(first)).path());
-        ASSERT_TRUE(QFile::link(QString::fromUtf8(second).replace(QStringLiteral("{sys}"), at("sys")),
-                                at(first)));
+        ASSERT_TRUE(QFile::link(
+            QString::fromUtf8(second).replace(QStringLiteral("{sys}"), at("sys")), at(first)));
       } else if (verb == "mount") {
         mounts += rest + '\n';
       } else if (verb == "swap") {
@@ -137,30 +141,49 @@ TEST(SysfsBlockTreeTest, SysfsTreesAreReadAsLsblkReadsThemAndLiesRefused) {
         if (!QFileInfo::exists(at("mountinfo"))) ASSERT_TRUE(writeFile(at("mountinfo"), mounts));
         if (!QFileInfo::exists(at("swaps"))) ASSERT_TRUE(writeFile(at("swaps"), swaps));
         SysfsBlockTree::Sources sources;
-        sources.sysfsRoot = at("sys");
-        sources.mountInfo = at("mountinfo");
-        sources.swaps = at("swaps");
-        sources.udevData = at("udev");
-        record = SysfsBlockTree::read(QString::fromUtf8(rest), sources, &failure);
+        sources.sysfsRoot = at("sys").toStdString();
+        sources.mountInfo = at("mountinfo").toStdString();
+        sources.swaps = at("swaps").toStdString();
+        // udev's record of a device, as the scene gives it (udev/bMAJ:MIN,
+        // "E:KEY=VALUE" lines), where libudev would read it.
+        sources.udev = [&](dev_t number, std::string*) {
+          SysfsBlockTree::UdevProperties properties;
+          QFile file(at("udev/b" + QByteArray::fromStdString(deviceNumberText(number))));
+          if (!file.open(QIODevice::ReadOnly)) return std::optional(properties);
+          for (const QByteArray& entry : file.readAll().split('\n')) {
+            const qsizetype equals = entry.indexOf('=');
+            if (entry.startsWith("E:") && equals > 0)
+              properties[entry.mid(2, equals - 2).toStdString()] =
+                  entry.mid(equals + 1).toStdString();
+          }
+          return std::optional(properties);
+        };
+        record = SysfsBlockTree::read(rest.toStdString(), sources, &failure);
         read = true;
       } else if (verb == "fails") {
         EXPECT_FALSE(record.has_value());
-        EXPECT_TRUE(failure.contains(QString::fromUtf8(rest))) << failure.toStdString();
+        EXPECT_NE(failure.find(rest.toStdString()), std::string::npos) << failure;
       } else if (verb == "system") {
-        ASSERT_TRUE(record.has_value()) << failure.toStdString();
+        ASSERT_TRUE(record.has_value()) << failure;
         EXPECT_EQ(holdsRunningSystem(*record), rest == "yes");
       } else if (verb == "expect") {
-        ASSERT_TRUE(record.has_value()) << failure.toStdString();
+        ASSERT_TRUE(record.has_value()) << failure;
         const qsizetype valueAt = second.indexOf(' ');
         const QByteArray field = valueAt < 0 ? second : second.left(valueAt);
-        const QString value = valueAt < 0 ? QString() : QString::fromUtf8(second.mid(valueAt + 1));
-        const LsblkDevice* device = record->find(QString::fromUtf8(first));
+        const std::string value =
+            valueAt < 0 ? std::string() : second.mid(valueAt + 1).toStdString();
+        const LsblkDevice* device = record->find(first.toStdString());
         ASSERT_NE(device, nullptr) << first.toStdString();
-        const auto flag = [](bool set) { return set ? QStringLiteral("1") : QStringLiteral("0"); };
-        const QMap<QByteArray, std::function<QString()>> fields{
+        const auto flag = [](bool set) { return std::string(set ? "1" : "0"); };
+        const auto joined = [](const std::vector<std::string>& texts, const char* separator) {
+          std::string all;
+          for (const std::string& text : texts) all += (all.empty() ? "" : separator) + text;
+          return all;
+        };
+        const QMap<QByteArray, std::function<std::string()>> fields{
             {"path", [&] { return device->path; }},
             {"type", [&] { return device->type; }},
-            {"size", [&] { return QString::number(device->size); }},
+            {"size", [&] { return std::to_string(device->size); }},
             {"rm", [&] { return flag(device->removable); }},
             {"hotplug", [&] { return flag(device->hotplug); }},
             {"ro", [&] { return flag(device->readOnly); }},
@@ -174,21 +197,21 @@ TEST(SysfsBlockTreeTest, SysfsTreesAreReadAsLsblkReadsThemAndLiesRefused) {
             {"fstype", [&] { return device->fstype; }},
             {"fsver", [&] { return device->fsver; }},
             {"label", [&] { return device->label; }},
-            {"mountpoints", [&] { return device->mountpoints.join(QLatin1Char('|')); }},
+            {"mountpoints", [&] { return joined(device->mountpoints, "|"); }},
             {"logsec",
              [&] {
-               return device->logicalSectorSize ? QString::number(*device->logicalSectorSize)
-                                                : QStringLiteral("none");
+               return device->logicalSectorSize ? std::to_string(*device->logicalSectorSize)
+                                                : std::string("none");
              }},
             {"children",
              [&] {
-               QStringList names;
-               for (const LsblkDevice& child : device->children) names << child.name;
-               return names.join(QLatin1Char(','));
+               std::vector<std::string> names;
+               for (const LsblkDevice& child : device->children) names.push_back(child.name);
+               return joined(names, ",");
              }},
         };
         ASSERT_TRUE(fields.contains(field)) << field.toStdString();
-        EXPECT_EQ(fields[field]().toStdString(), value.toStdString()) << first.toStdString() << " " << field.toStdString();
+        EXPECT_EQ(fields[field](), value) << first.toStdString() << " " << field.toStdString();
       } else {
         FAIL() << "unknown line: " << line.toStdString();
       }

@@ -16,7 +16,7 @@
 #include "drives/FormatRequestRules.h"
 #include "drives/TranslatedWording.h"
 #include "drives/linux/LinuxBlockDevices.h"
-#include "drives/linux/LsblkDevice.h"
+#include "drives/linux/LsblkJson.h"
 #include "drives/linux/PartitionNaming.h"
 #include "drives/linux/ToolAvailability.h"
 #include "exec/Error.h"
@@ -68,7 +68,7 @@ QString LinuxDiskTools::helperPath() const {
 }
 
 QString LinuxDiskTools::formattedPartitionPath(const Drive& drive) const {
-  return linuxFormatPartitionPath(drive.devicePath);
+  return QString::fromStdString(linuxFormatPartitionPath(drive.devicePath.toStdString()));
 }
 
 // Optional tools are left out: the job that does without one says so.
@@ -81,10 +81,11 @@ QStringList LinuxDiskTools::missingToolNotices() const {
 
 bool LinuxDiskTools::mayChangeDriveList(const QString& kernelName,
                                         const QList<Drive>& listed) const {
-  if (isVirtualDeviceName(kernelName)) return false;
+  const std::string name = kernelName.toStdString();
+  if (isVirtualDeviceName(name)) return false;
   for (const Drive& drive : listed)
-    if (isSameOrPartitionOf(kernelName, drive.bsdName)) return true;
-  return couldBeOffered(kernelName, sysfsRoot_);
+    if (isSameOrPartitionOf(name, drive.bsdName.toStdString())) return true;
+  return couldBeOffered(name, sysfsRoot_.toStdString());
 }
 
 QStringList LinuxDiskTools::toolNames() const {
@@ -94,17 +95,17 @@ QStringList LinuxDiskTools::toolNames() const {
 }
 
 QStringList LinuxDiskTools::listCommand() const {
-  return QStringList{lsblkPath_} + LsblkDevice::arguments();
+  return QStringList{lsblkPath_} + LsblkJson::arguments();
 }
 
 // The list names whole disks only, and leaves out every disk that holds the
 // running system, so those are never looked at further.
 QStringList LinuxDiskTools::parseDiskList(const QString& text) const {
   QStringList names;
-  for (const LsblkDevice& disk : LsblkDevice::parseList(text)) {
-    if (disk.name.isEmpty() || disk.type != QLatin1String("disk")) continue;
+  for (const LsblkDevice& disk : LsblkJson::parseList(text)) {
+    if (disk.name.empty() || disk.type != "disk") continue;
     if (isVirtualDeviceName(disk.name) || disk.size <= 0 || holdsRunningSystem(disk)) continue;
-    names << disk.name;
+    names << QString::fromStdString(disk.name);
   }
   return names;
 }
@@ -115,16 +116,17 @@ QStringList LinuxDiskTools::infoCommand(const QString&) const { return {}; }
 
 std::optional<Drive> LinuxDiskTools::parseDriveInfo(const QString& listText,
                                                     const QString& bsdName) const {
-  for (const LsblkDevice& disk : LsblkDevice::parseList(listText)) {
-    if (disk.name != bsdName) continue;
-    if (!isOfferableDisk(disk, sysfsRoot_)) return std::nullopt;
-    return discoveredDrive(bsdName, linuxModel(disk, sysfsRoot_), disk.size);
+  for (const LsblkDevice& disk : LsblkJson::parseList(listText)) {
+    if (disk.name != bsdName.toStdString()) continue;
+    const std::string sysfsRoot = sysfsRoot_.toStdString();
+    if (!isOfferableDisk(disk, sysfsRoot)) return std::nullopt;
+    return discoveredDrive(bsdName, QString::fromStdString(linuxModel(disk, sysfsRoot)), disk.size);
   }
   return std::nullopt;
 }
 
 QList<BlockDevice> LinuxDiskTools::parseBlockDevices(const QString& listText) const {
-  return linuxBlockDevices(LsblkDevice::parseList(listText), sysfsRoot_, byIdDir_);
+  return linuxBlockDevices(LsblkJson::parseList(listText), sysfsRoot_, byIdDir_);
 }
 
 std::optional<QString> LinuxDiskTools::validateFormat(const FormatRequest& request) const {
@@ -166,24 +168,24 @@ std::optional<PrivilegedCommand> LinuxDiskTools::probeCommand(const QString& dis
 }
 
 QStringList LinuxDiskTools::partitionListCommand(const QString& bsdName) const {
-  return QStringList{lsblkPath_} + LsblkDevice::arguments() + QStringList{devicePathOf(bsdName)};
+  return QStringList{lsblkPath_} + LsblkJson::arguments() + QStringList{devicePathOf(bsdName)};
 }
 
 QString LinuxDiskTools::parseFirstPartition(const QString& text, const QString&) const {
   const Error noPartition(
       ErrorDomain::diskManager, 2,
       QCoreApplication::translate("DiskTools", "No partition identifier found"));
-  const QList<LsblkDevice> disks = LsblkDevice::parseList(text);
-  if (disks.isEmpty()) throw noPartition;
-  const LsblkDevice& disk = disks.first();
+  const std::vector<LsblkDevice> disks = LsblkJson::parseList(text);
+  if (disks.empty()) throw noPartition;
+  const LsblkDevice& disk = disks.front();
   // Children of a disk can also be device-mapper or RAID devices built on it;
   // only partitions count.
   for (const LsblkDevice& child : disk.children)
-    if (child.type == QLatin1String("part") && !child.name.isEmpty()) return child.name;
+    if (child.type == "part" && !child.name.empty()) return QString::fromStdString(child.name);
   // No partition: the disk itself, which may hold a file system without a
   // partition table.
-  if (disk.name.isEmpty()) throw noPartition;
-  return disk.name;
+  if (disk.name.empty()) throw noPartition;
+  return QString::fromStdString(disk.name);
 }
 
 // The helper takes kernel names, never paths (contract/HelperContract.h).

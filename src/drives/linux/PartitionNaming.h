@@ -3,22 +3,23 @@
 
 #pragma once
 
-#include <QString>
+#include <string>
 
 namespace tessaro {
 
 // The kernel's name for partition n of a whole disk: sdb -> sdb1, but a "p"
 // goes in when the disk's name ends in a digit: mmcblk0 -> mmcblk0p1,
 // nvme0n1 -> nvme0n1p1, loop0 -> loop0p1.
-inline QString linuxPartitionName(const QString& disk, int number) {
-  const bool endsInDigit = !disk.isEmpty() && disk.back().isDigit();
-  return disk + (endsInDigit ? QStringLiteral("p") : QString()) + QString::number(number);
+inline std::string linuxPartitionName(const std::string& disk, int number) {
+  const bool endsInDigit = !disk.empty() && disk.back() >= '0' && disk.back() <= '9';
+  return disk + (endsInDigit ? "p" : "") + std::to_string(number);
 }
 
 // The partition a format creates: /dev/sdb1, /dev/mmcblk0p1, /dev/loop0p1.
-inline QString linuxFormatPartitionPath(const QString& diskPath) {
-  const int slash = diskPath.lastIndexOf(QLatin1Char('/'));
-  return diskPath.left(slash + 1) + linuxPartitionName(diskPath.mid(slash + 1), 1);
+inline std::string linuxFormatPartitionPath(const std::string& diskPath) {
+  const std::size_t slash = diskPath.rfind('/');
+  const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
+  return diskPath.substr(0, name) + linuxPartitionName(diskPath.substr(name), 1);
 }
 
 }  // namespace tessaro

@@ -79,7 +79,7 @@ std::optional<Drive> MacDiskTools::parseDriveInfo(const QString& text,
   const QVariantMap info = top.toMap();
 
   DiskPlacement placement;
-  placement.bus = stringValue(info, "BusProtocol").value_or(QString()).toLower();
+  placement.bus = stringValue(info, "BusProtocol").value_or(QString()).toLower().toStdString();
   placement.removable = boolValue(info, "Removable");
   placement.ejectable = boolValue(info, "Ejectable");
   placement.internal = boolValue(info, "Internal");

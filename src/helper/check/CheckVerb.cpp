@@ -59,8 +59,14 @@ int checkVerb(const std::vector<std::string>& args) {
   run.setWrittenNote(("the check of " + path + " may have stopped part way: check it again."));
 
   // Where the target is mounted, as the guard read it just now.
-  const LsblkDevice* record = held.tree().find(target.name());
-  const QStringList mounts = record ? record->mountpoints : readMountTargets(target);
+  const LsblkDevice* record = held.tree().find(target.name().toStdString());
+  QStringList mounts;
+  if (record) {
+    for (const std::string& mountpoint : record->mountpoints)
+      mounts << QString::fromStdString(mountpoint);
+  } else {
+    mounts = readMountTargets(target);
+  }
   if (!mounts.isEmpty()) {
     for (const QString& mount : mounts) {
       if (!isUserMediaMount(plain(mount))) {

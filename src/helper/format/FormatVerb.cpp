@@ -127,13 +127,13 @@ LinuxFormatPlan formatPlan(const FormatArguments& asked, const LsblkDevice& tree
   for (const QString& mounted : mountedDevices(tree)) plan.mountedDevices.push_back(plain(mounted));
   for (const LsblkDevice& child : tree.children) {
     StopReason why;
-    const KernelDevice partition = KernelDevice::find(child.name, &why);
+    const KernelDevice partition = KernelDevice::find(qt(child.name), &why);
     if (!partition.isValid() && why.status == HelperContract::toolFailed)
       stop(why.status, why.lineWithoutStop() + "; nothing was written.");
     if (!partition.isValid() || partition.diskName() != asked.disk.name() ||
-        partition.path() != child.path) {
+        plain(partition.path()) != child.path) {
       stop(HelperContract::refusedDevice,
-           "Refused: " + plain(child.path) + " is not a partition of " + plan.diskPath + ".");
+           "Refused: " + child.path + " is not a partition of " + plan.diskPath + ".");
     }
     plan.partitionPaths.push_back(plain(partition.path()));
   }
@@ -190,7 +190,7 @@ void clearBeforePartition(VerbRun& run, const ExclusiveOpen& claim, const std::s
 // at now, and again each time /dev changes, until it is there or 10 s have
 // passed. A cancel is heard while it waits.
 KernelDevice waitForPartition(VerbRun& run, const KernelDevice& disk) {
-  const QString name = linuxPartitionName(disk.name(), 1);
+  const QString name = qt(linuxPartitionName(plain(disk.name()), 1));
   const auto deadline = std::chrono::steady_clock::now() + kNodeWait;
   DeviceNodeWatch watch;  // before the first look, so that no change is missed
   if (!watch.failure().empty()) {

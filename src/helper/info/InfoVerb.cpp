@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include "drives/DriveFactsJson.h"
 #include "contract/HelperContract.h"
+#include "drives/DriveFactsJson.h"
 #include "helper/CancelWatch.h"
 #include "helper/HelperSupport.h"
 #include "helper/HelperVerbs.h"
@@ -14,7 +14,7 @@ namespace {
 DriveFacts::Partition partitionFacts(VerbRun& run, const HelperTools& tools,
                                      const KernelDevice& partition, const LsblkDevice& disk) {
   // The guard found the partition below the disk.
-  const LsblkDevice* record = disk.find(partition.name());
+  const LsblkDevice* record = disk.find(partition.name().toStdString());
   // blkid exits 2 when there is no file system: the report then says none.
   const ToolOutput blkid =
       run.capture({tools.path(QStringLiteral("blkid")), QStringLiteral("-p"), QStringLiteral("-o"),
@@ -26,8 +26,9 @@ DriveFacts::Partition partitionFacts(VerbRun& run, const HelperTools& tools,
                                          partition.path() + QStringLiteral(": ") + failure +
                                          QStringLiteral("; nothing was written."));
   }
-  return linuxPartitionFacts(record ? *record : LsblkDevice{.path = partition.path()},
-                             parseBlkidExport(QByteArray::fromStdString(blkid.standardOutput)), *bootSector);
+  return linuxPartitionFacts(
+      record ? *record : LsblkDevice{.path = partition.path().toStdString()},
+      parseBlkidExport(QByteArray::fromStdString(blkid.standardOutput)), *bootSector);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include <QtEndian>
 
-#include "drives/linux/LinuxBlockDevices.h"
+#include "drives/linux/LinuxDiskRules.h"
 
 namespace tessaro {
 namespace {
@@ -37,17 +37,19 @@ QString busProtocolName(const QString& linuxBus, const QString& deviceType) {
 }
 
 DriveFacts::Disk linuxDiskFacts(const LsblkDevice& disk, const QString& sysfsRoot) {
-  const DiskPlacement placement = linuxPlacement(disk, sysfsRoot);
+  const DiskPlacement placement = linuxPlacement(disk, sysfsRoot.toStdString());
   DriveFacts::Disk facts;
-  facts.deviceNode = unlessEmpty(disk.path.trimmed());
-  facts.model = unlessEmpty(disk.model.trimmed());
-  if (!facts.model) facts.model = unlessEmpty(linuxModel(disk, sysfsRoot));
-  facts.bus = unlessEmpty(busProtocolName(placement.bus, disk.type.trimmed()));
+  facts.deviceNode = unlessEmpty(QString::fromStdString(disk.path).trimmed());
+  facts.model = unlessEmpty(QString::fromStdString(disk.model).trimmed());
+  if (!facts.model)
+    facts.model = unlessEmpty(QString::fromStdString(linuxModel(disk, sysfsRoot.toStdString())));
+  facts.bus = unlessEmpty(busProtocolName(QString::fromStdString(placement.bus),
+                                          QString::fromStdString(disk.type).trimmed()));
   facts.removable = placement.removable;
   facts.ejectable = placement.ejectable || disk.hotplug;
   facts.wholeDisk = true;
   // diskutil names a whole disk as its own parent; so does the report.
-  facts.parentWholeDisk = unlessEmpty(disk.name.trimmed());
+  facts.parentWholeDisk = unlessEmpty(QString::fromStdString(disk.name).trimmed());
   if (disk.logicalSectorSizeReported && disk.logicalSectorSize)
     facts.deviceBlockSize = *disk.logicalSectorSize;
   facts.totalSize = disk.size;
@@ -97,13 +99,13 @@ DriveFacts::Partition linuxPartitionFacts(const LsblkDevice& partition,
                                           const QMap<QString, QString>& blkid,
                                           const QByteArray& bootSector) {
   DriveFacts::Partition facts;
-  facts.deviceNode = unlessEmpty(partition.path.trimmed());
+  facts.deviceNode = unlessEmpty(QString::fromStdString(partition.path).trimmed());
   const QString type = blkid.value(QStringLiteral("TYPE"));
   facts.volumeName = unlessEmpty(blkid.value(QStringLiteral("LABEL")));
   facts.filesystem = unlessEmpty(filesystemName(type, blkid.value(QStringLiteral("VERSION"))));
-  for (const QString& mountpoint : partition.mountpoints) {
-    if (mountpoint.startsWith(QLatin1Char('/'))) {
-      facts.mountPoint = mountpoint.toStdString();
+  for (const std::string& mountpoint : partition.mountpoints) {
+    if (mountpoint.starts_with('/')) {
+      facts.mountPoint = mountpoint;
       break;
     }
   }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace tessaro::helper {
+namespace tessaro {
 
 // The guard's reads of the kernel's tables (sysfs, /proc, udev's records):
 // all or nothing. A file is read to its end (a read that a signal
@@ -42,4 +42,4 @@ class KernelFile {
   static std::string failure(const std::string& path, int error);
 };
 
-}  // namespace tessaro::helper
+}  // namespace tessaro

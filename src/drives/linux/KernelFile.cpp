@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include "helper/KernelFile.h"
+#include "drives/linux/KernelFile.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -16,7 +16,7 @@
 #include <cstring>
 #include <memory>
 
-namespace tessaro::helper {
+namespace tessaro {
 
 KernelFile::Bytes KernelFile::read(const std::string& path, std::size_t maxBytes) {
   Bytes file;
@@ -104,4 +104,4 @@ std::string KernelFile::failure(const std::string& path, int error) {
   return "could not read " + path + ": " + std::strerror(error);
 }
 
-}  // namespace tessaro::helper
+}  // namespace tessaro
