@@ -398,6 +398,16 @@ std::optional<SysfsBlockTree::UdevProperties> SysfsBlockTree::udevProperties(dev
     *failure = std::strerror(errno);
     return std::nullopt;
   }
+  // libudev reads the record when first asked and takes one it cannot read
+  // for none; asked whether the device is initialized, it says why not. A
+  // record that is not there (no udevd) is none; one that cannot be read is
+  // no record with nothing in it.
+  errno = 0;
+  if (udev_device_get_is_initialized(device) == 0 && errno != 0 && errno != ENOENT) {
+    *failure = std::strerror(errno);
+    udev_device_unref(device);
+    return std::nullopt;
+  }
   UdevProperties properties;
   udev_list_entry* entry = nullptr;
   udev_list_entry_foreach(entry, udev_device_get_properties_list_entry(device)) {

@@ -91,9 +91,10 @@ struct Scene {
     names["sysdisk"] = sysfs(disk->name());
     names["syspart"] = sysfs(disk->partitionName());
     QFile number(names["sysdisk"] + QStringLiteral("/dev"));
-    if (number.open(QIODevice::ReadOnly))
-      names["udev"] =
-          QStringLiteral("/run/udev/data/b") + QString::fromLatin1(number.readAll().trimmed());
+    if (number.open(QIODevice::ReadOnly)) {
+      names["number"] = QString::fromLatin1(number.readAll().trimmed());
+      names["udev"] = QStringLiteral("/run/udev/data/b") + names["number"];
+    }
   }
   bool ready() const { return disk->ready() && names.count("udev"); }
 
