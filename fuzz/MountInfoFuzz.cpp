@@ -11,10 +11,9 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "helper/MountInfo.h"
+#include "drives/linux/MountInfo.h"
 
 using namespace tessaro;
-using namespace tessaro::helper;
 
 namespace {
 

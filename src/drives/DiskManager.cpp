@@ -61,6 +61,7 @@ DiskManager::DiskManager(std::unique_ptr<DiskTools> tools, ProcessRunner& runner
     : QObject(parent), tools_(std::move(tools)), runner_(runner) {}
 
 void DiskManager::beginRefresh() {
+  if ((begunText_ = tools_->readList())) return;
   const QStringList command = tools_->listCommand();
   if (!command.isEmpty()) begunList_ = std::make_shared<ProcessRunner::BegunCapture>(command);
 }
@@ -71,8 +72,17 @@ bool DiskManager::waitForBegunRefresh(std::chrono::milliseconds timeout) const {
 
 QCoro::Task<> DiskManager::refresh(std::shared_ptr<Cancellation> cancel) {
   std::shared_ptr<ProcessRunner::BegunCapture> begun = std::exchange(begunList_, nullptr);
-  const QStringList listCommand = begun ? begun->command() : tools_->listCommand();
-  const QString listText = co_await runTool(runner_, listCommand, cancel, std::move(begun));
+  std::optional<QString> readText = std::exchange(begunText_, std::nullopt);
+  if (!readText && !begun) readText = tools_->readList();
+  // (No co_await inside a conditional expression: GCC 12 destroys its
+  // temporaries twice.)
+  QString listText;
+  if (readText) {
+    listText = std::move(*readText);
+  } else {
+    const QStringList command = begun ? begun->command() : tools_->listCommand();
+    listText = co_await runTool(runner_, command, cancel, std::move(begun));
+  }
   const QStringList identifiers = tools_->parseDiskList(listText);
 
   QList<Drive> found;

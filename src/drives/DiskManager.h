@@ -58,6 +58,7 @@ class DiskManager : public QObject {
   std::unique_ptr<DiskTools> tools_;
   ProcessRunner& runner_;
   std::shared_ptr<ProcessRunner::BegunCapture> begunList_;
+  std::optional<QString> begunText_;  // the list read at beginRefresh
   QList<Drive> drives_;
   QList<BlockDevice> blockDevices_;
 };

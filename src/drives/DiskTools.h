@@ -49,6 +49,10 @@ class DiskTools {
 
   // Discovery: list the whole disks, then read one disk's properties.
   virtual QStringList listCommand() const = 0;
+  // The list command's text, read without running it where the platform
+  // reads what the command would (Linux: the kernel and udev, as lsblk
+  // does); none: listCommand is run.
+  virtual std::optional<QString> readList() const { return std::nullopt; }
   virtual QStringList parseDiskList(const QString& text) const = 0;
   // Listed disks that are never queried (macOS: "disk0").
   virtual bool isSkipped(const QString&) const { return false; }

@@ -12,9 +12,9 @@
 #include "drives/linux/LinuxDiskRules.h"
 #include "helper/HelperStop.h"
 #include "helper/LoopBacking.h"
-#include "helper/MountInfo.h"
+#include "drives/linux/MountInfo.h"
 #include "helper/SectorRead.h"
-#include "helper/SysfsBlockTree.h"
+#include "drives/linux/SysfsBlockTree.h"
 
 namespace tessaro::helper {
 

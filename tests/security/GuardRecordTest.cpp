@@ -5,7 +5,8 @@
 // used to start lsblk: on loop devices this test made, a plain one, a
 // partitioned one and one whose partition is mounted twice (a bind mount
 // too, in a private mount namespace), its record equals lsblk's, field by
-// field.
+// field; so is its record in the drive list the window and the command
+// line read in process, against lsblk's whole list.
 
 #include <sched.h>
 #include <sys/mount.h>
@@ -17,8 +18,9 @@
 #include "Capability.h"
 #include "SecurityTest.h"
 #include "drives/linux/DeviceNumber.h"
+#include "drives/linux/LinuxDiskTools.h"
 #include "drives/linux/LsblkJson.h"
-#include "helper/SysfsBlockTree.h"
+#include "drives/linux/SysfsBlockTree.h"
 
 namespace tessaro::security {
 namespace {
@@ -76,6 +78,12 @@ std::optional<LsblkDevice> lsblkRecord(const QString& name) {
   return devices.front();
 }
 
+const LsblkDevice* named(const std::vector<LsblkDevice>& list, const QString& name) {
+  for (const LsblkDevice& device : list)
+    if (device.name == name.toStdString()) return &device;
+  return nullptr;
+}
+
 TEST_F(GuardRecord, EqualsLsblksRecordOnLoopDevicesOfThisTest) {
   if (const std::string why = test::missingMountNamespace(); !why.empty()) GTEST_SKIP() << why;
   LoopDisk plain{{.blank = true}}, partitioned, mounted;
@@ -103,9 +111,25 @@ TEST_F(GuardRecord, EqualsLsblksRecordOnLoopDevicesOfThisTest) {
                 MS_BIND, nullptr) != 0) {
       report = "SKIP the ext4 partition could not be mounted in a private namespace";
     } else {
+      // The drive list the window and the command line read in process,
+      // against lsblk's whole list.
+      const std::optional<QString> listText = LinuxDiskTools().readList();
+      const auto [lsblkStatus, lsblkText] =
+          test::runProgram("/usr/bin/lsblk", LsblkJson::arguments());
+      const std::vector<LsblkDevice> list = LsblkJson::parseList(listText.value_or("{}"));
+      const std::vector<LsblkDevice> lsblkList = LsblkJson::parseList(lsblkText);
+      if (!listText) report += "the drive list was not read in process\n";
+      for (const LoopDisk* disk : {&plain, &partitioned, &mounted}) {
+        const LsblkDevice* listed = named(list, disk->name());
+        const LsblkDevice* lsblkListed = named(lsblkList, disk->name());
+        if (!listed || !lsblkListed)
+          report += (disk->name() + QStringLiteral(" is missing from a list\n")).toUtf8();
+        else if (const QString differing = differences(*listed, *lsblkListed); !differing.isEmpty())
+          report += "in the list: " + differing.toUtf8() + '\n';
+      }
       for (const LoopDisk* disk : {&plain, &partitioned, &mounted}) {
         std::string failure;
-        const auto ours = helper::SysfsBlockTree::read(disk->name().toStdString(), {}, &failure);
+        const auto ours = SysfsBlockTree::read(disk->name().toStdString(), {}, &failure);
         const auto theirs = lsblkRecord(disk->name());
         if (!ours || !theirs) {
           report += (QStringLiteral("no record of ") + disk->name() + QStringLiteral(": ") +

@@ -15,11 +15,10 @@
 
 #include "drives/linux/DeviceNumber.h"
 #include "drives/linux/LinuxDiskRules.h"
-#include "helper/MountInfo.h"
-#include "helper/SysfsBlockTree.h"
+#include "drives/linux/MountInfo.h"
+#include "drives/linux/SysfsBlockTree.h"
 
 using namespace tessaro;
-using namespace tessaro::helper;
 
 namespace {
 

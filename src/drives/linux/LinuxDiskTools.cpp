@@ -17,6 +17,7 @@
 #include "drives/TranslatedWording.h"
 #include "drives/linux/LinuxBlockDevices.h"
 #include "drives/linux/LsblkJson.h"
+#include "drives/linux/SysfsBlockTree.h"
 #include "drives/linux/PartitionNaming.h"
 #include "drives/linux/ToolAvailability.h"
 #include "exec/Error.h"
@@ -92,6 +93,15 @@ QStringList LinuxDiskTools::toolNames() const {
   QStringList names;
   for (const std::string& name : allToolNames()) names << QString::fromStdString(name);
   return names;
+}
+
+std::optional<QString> LinuxDiskTools::readList() const {
+  if (lsblkPath_ != QLatin1String("/usr/bin/lsblk") || sysfsRoot_ != QLatin1String("/sys"))
+    return std::nullopt;
+  std::string failure;
+  const std::optional<std::vector<LsblkDevice>> list = SysfsBlockTree::readAll({}, &failure);
+  if (!list) return std::nullopt;
+  return LsblkJson::toText(*list);
 }
 
 QStringList LinuxDiskTools::listCommand() const {

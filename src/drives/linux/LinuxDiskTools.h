@@ -22,6 +22,10 @@ class LinuxDiskTools : public DiskTools {
   QString helperPath() const;
 
   QStringList listCommand() const override;
+  // The system's own lsblk (not a stand-in) over the system's sysfs: read in
+  // process from the kernel and udev, as lsblk reads them. Where a device
+  // cannot be read whole, none, and lsblk runs.
+  std::optional<QString> readList() const override;
   QStringList parseDiskList(const QString& text) const override;
   QStringList infoCommand(const QString& bsdName) const override;
   std::optional<Drive> parseDriveInfo(const QString& text, const QString& bsdName) const override;

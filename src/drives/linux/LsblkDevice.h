@@ -15,8 +15,9 @@ namespace tessaro {
 // One block device as lsblk prints it (util-linux 2.38, `--json --bytes`
 // with the columns of LsblkJson::arguments()), and the devices below it.
 // Discovery and the helper's guard and information report all judge this
-// one record: discovery reads it from one lsblk run (LsblkJson), the helper
-// from the kernel itself (helper/SysfsBlockTree), as lsblk would print it.
+// one record, read from the kernel and udev as lsblk reads them
+// (SysfsBlockTree); discovery runs lsblk (LsblkJson) only where a device
+// cannot be read whole or a stand-in lsblk is given.
 struct LsblkDevice {
   std::string name;        // sdb, sdb1, loop0p1
   std::string path;        // /dev/sdb

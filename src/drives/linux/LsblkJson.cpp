@@ -78,7 +78,58 @@ LsblkDevice read(const QJsonObject& object, int depth) {
   return device;
 }
 
+// lsblk prints a column it has no value for as null.
+QJsonValue textOrNull(const std::string& value) {
+  if (value.empty()) return QJsonValue::Null;
+  return QString::fromStdString(value);
+}
+
+QJsonObject write(const LsblkDevice& device) {
+  QJsonObject object{
+      {QStringLiteral("name"), QString::fromStdString(device.name)},
+      {QStringLiteral("path"), QString::fromStdString(device.path)},
+      {QStringLiteral("maj:min"), QString::fromStdString(deviceNumberText(device.number))},
+      {QStringLiteral("pkname"), textOrNull(device.parentName)},
+      {QStringLiteral("type"), QString::fromStdString(device.type)},
+      {QStringLiteral("size"), qint64(device.size)},
+      {QStringLiteral("rm"), device.removable},
+      {QStringLiteral("hotplug"), device.hotplug},
+      {QStringLiteral("ro"), device.readOnly},
+      {QStringLiteral("tran"), textOrNull(device.transport)},
+      {QStringLiteral("subsystems"), textOrNull(device.subsystems)},
+      {QStringLiteral("vendor"), textOrNull(device.vendor)},
+      {QStringLiteral("model"), textOrNull(device.model)},
+      {QStringLiteral("serial"), textOrNull(device.serial)},
+      {QStringLiteral("wwn"), textOrNull(device.wwn)},
+      {QStringLiteral("fstype"), textOrNull(device.fstype)},
+      {QStringLiteral("fsver"), textOrNull(device.fsver)},
+      {QStringLiteral("label"), textOrNull(device.label)},
+  };
+  if (device.logicalSectorSizeReported)
+    object.insert(QStringLiteral("log-sec"), device.logicalSectorSize
+                                                 ? QJsonValue(*device.logicalSectorSize)
+                                                 : QJsonValue(QStringLiteral("invalid")));
+  QJsonArray mountpoints;
+  for (const std::string& mountpoint : device.mountpoints)
+    mountpoints.append(QString::fromStdString(mountpoint));
+  if (mountpoints.isEmpty()) mountpoints.append(QJsonValue::Null);
+  object.insert(QStringLiteral("mountpoints"), mountpoints);
+  if (!device.children.empty()) {
+    QJsonArray children;
+    for (const LsblkDevice& child : device.children) children.append(write(child));
+    object.insert(QStringLiteral("children"), children);
+  }
+  return object;
+}
+
 }  // namespace
+
+QString LsblkJson::toText(const std::vector<LsblkDevice>& list) {
+  QJsonArray devices;
+  for (const LsblkDevice& device : list) devices.append(write(device));
+  return QString::fromUtf8(
+      QJsonDocument(QJsonObject{{QStringLiteral("blockdevices"), devices}}).toJson());
+}
 
 QStringList LsblkJson::arguments() {
   return {QStringLiteral("--json"), QStringLiteral("--bytes"), QStringLiteral("--output"),

@@ -22,6 +22,9 @@ class LsblkJson {
   // The "blockdevices" list. Raises Error(ErrorDomain::json, ...) when the
   // text is not lsblk's JSON.
   static std::vector<LsblkDevice> parseList(const QString& text);
+  // The document lsblk prints for these records with arguments(): what
+  // parseList reads back as the same records.
+  static QString toText(const std::vector<LsblkDevice>& list);
   // One device object; what it lacks or holds in another type reads as
   // unset. Raises like parseList on a tree nested deeper than lsblk's.
   static LsblkDevice fromJson(const QJsonObject& object);

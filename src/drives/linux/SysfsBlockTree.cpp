@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include "helper/SysfsBlockTree.h"
+#include "drives/linux/SysfsBlockTree.h"
 
 #include <libudev.h>
 #include <sys/sysmacros.h>
@@ -19,9 +19,9 @@
 #include "drives/linux/DeviceNumber.h"
 #include "drives/linux/KernelFile.h"
 #include "drives/linux/LinuxDiskRules.h"
-#include "helper/MountInfo.h"
+#include "drives/linux/MountInfo.h"
 
-namespace tessaro::helper {
+namespace tessaro {
 
 namespace {
 
@@ -211,6 +211,26 @@ class Reader {
     }
     above_.erase(name);
     return record;
+  }
+
+  // The devices lsblk lists at its top, by name: every block device but
+  // those built on others (listed below them), RAM disks, and loop devices
+  // that serve no file.
+  std::vector<std::string> topNames() {
+    std::vector<std::string> names;
+    const std::string blockDir = sources_.sysfsRoot + "/block/";
+    for (std::string& name : entries(blockDir)) {
+      const std::string dir = blockDir + name;
+      const std::optional<dev_t> deviceNumber = parseDeviceNumber(trimmed(text(dir + "/dev")));
+      const bool builtOnOthers = !entries(dir + "/slaves").empty();
+      const bool idleLoop = deviceNumber && major(*deviceNumber) == 7 &&
+                            number(dir + "/size").value_or(0) == 0 &&
+                            !exists(dir + "/loop/backing_file");
+      if (!failure_.empty()) return {};
+      if (!deviceNumber || major(*deviceNumber) == 1 || builtOnOthers || idleLoop) continue;
+      names.push_back(std::move(name));
+    }
+    return names;
   }
 
  private:
@@ -418,6 +438,26 @@ std::optional<SysfsBlockTree::UdevProperties> SysfsBlockTree::udevProperties(dev
   return properties;
 }
 
+std::optional<std::vector<LsblkDevice>> SysfsBlockTree::readAll(const Sources& sources,
+                                                                std::string* failure) {
+  const std::optional<MountInfo> mounts = MountInfo::readFile(sources.mountInfo, failure);
+  if (!mounts) return std::nullopt;
+  std::optional<std::vector<std::string>> swaps = MountInfo::readSwaps(sources.swaps, failure);
+  if (!swaps) return std::nullopt;
+  Reader reader(sources, *mounts, std::move(*swaps));
+  std::vector<LsblkDevice> list;
+  for (const std::string& name : reader.topNames()) {
+    std::optional<LsblkDevice> record = reader.device(name, nullptr, std::string(), 0);
+    if (!record) break;
+    list.push_back(std::move(*record));
+  }
+  if (!reader.failure().empty()) {
+    *failure = reader.failure();
+    return std::nullopt;
+  }
+  return list;
+}
+
 std::optional<LsblkDevice> SysfsBlockTree::read(const std::string& diskName, const Sources& sources,
                                                 std::string* failure) {
   const std::optional<MountInfo> mounts = MountInfo::readFile(sources.mountInfo, failure);
@@ -433,4 +473,4 @@ std::optional<LsblkDevice> SysfsBlockTree::read(const std::string& diskName, con
   return record;
 }
 
-}  // namespace tessaro::helper
+}  // namespace tessaro

@@ -9,10 +9,11 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "drives/linux/LsblkDevice.h"
 
-namespace tessaro::helper {
+namespace tessaro {
 
 // The record lsblk prints for one whole disk and the devices below it
 // (LsblkDevice, with the columns of LsblkJson::arguments()), read where
@@ -51,9 +52,16 @@ class SysfsBlockTree {
   static std::optional<LsblkDevice> read(const std::string& diskName, const Sources& sources,
                                          std::string* failure);
 
+  // Every device lsblk lists at its top (all but RAM disks, loop devices
+  // that serve no file, and devices built on others, which are below what
+  // they are built on), by name, each read as read() reads it; none, with
+  // why, when one of them cannot be read whole.
+  static std::optional<std::vector<LsblkDevice>> readAll(const Sources& sources,
+                                                         std::string* failure);
+
   // What udev (libudev) has of the block device number: the properties of
   // its record, none with why when libudev finds no such device.
   static std::optional<UdevProperties> udevProperties(dev_t number, std::string* failure);
 };
 
-}  // namespace tessaro::helper
+}  // namespace tessaro

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace tessaro::helper {
+namespace tessaro {
 
 // The kernel's table of mounts as /proc/self/mountinfo gives it, one line a
 // mount ("36 35 98:0 /root /mnt/point rw,noatime master:1 - ext4 /dev/sdb1
@@ -58,4 +58,4 @@ class MountInfo {
   std::vector<Mount> mounts_;
 };
 
-}  // namespace tessaro::helper
+}  // namespace tessaro

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-#include "helper/MountInfo.h"
+#include "drives/linux/MountInfo.h"
 
 #include <libmount/libmount.h>
 
@@ -12,7 +12,7 @@
 
 #include "drives/linux/KernelFile.h"
 
-namespace tessaro::helper {
+namespace tessaro {
 
 namespace {
 
@@ -154,4 +154,4 @@ std::vector<std::string> MountInfo::targetsOf(dev_t number, const std::string& d
   return targets;
 }
 
-}  // namespace tessaro::helper
+}  // namespace tessaro
