@@ -110,23 +110,23 @@ QCoro::Task<int> CliBatch::run(QList<Drive> drives, CliRequest request) {
   for (const Drive& drive : drives) names << drive.bsdName;
   BatchBoard board(output_, names);
   std::vector<std::unique_ptr<BatchDriveReport>> reports;
-  std::vector<BatchJob::Member> members;
+  BatchJob batch(manager_.runner(), manager_.tools().runsBatches());
   for (qsizetype i = 0; i < drives.size(); ++i) {
     const Drive& drive = drives.at(i);
     reports.push_back(std::make_unique<BatchDriveReport>(board, i, request.json));
-    std::unique_ptr<Job> job;
-    if (request.command == CliCommand::Format) {
-      job = std::make_unique<FormatJob>(manager_.tools(), manager_.runner(),
-                                        formatRequest(drive, request));
-    } else if (request.command == CliCommand::Check) {
-      job = std::make_unique<CheckJob>(manager_.tools(), manager_.runner(), drive,
-                                       request.readOnly ? CheckMode::readOnly : CheckMode::repair);
-    } else {
-      job = std::make_unique<ProbeJob>(manager_.tools(), manager_.runner(), drive, request.full);
-    }
-    members.push_back({std::move(job), reports.back().get()});
+    batch.add(
+        [&](ProcessRunner& runner) -> std::unique_ptr<Job> {
+          if (request.command == CliCommand::Format)
+            return std::make_unique<FormatJob>(manager_.tools(), runner,
+                                               formatRequest(drive, request));
+          if (request.command == CliCommand::Check)
+            return std::make_unique<CheckJob>(
+                manager_.tools(), runner, drive,
+                request.readOnly ? CheckMode::readOnly : CheckMode::repair);
+          return std::make_unique<ProbeJob>(manager_.tools(), runner, drive, request.full);
+        },
+        *reports.back());
   }
-  BatchJob batch(std::move(members));
 
   InterruptWatcher interrupts;
   connect(&interrupts, &InterruptWatcher::interrupted, this, [this, &batch](int count) {
@@ -221,8 +221,13 @@ QCoro::Task<int> CliBatch::run(QList<Drive> drives, CliRequest request) {
   }
   if (const auto& refused = batch.refusedRights()) {
     // Once for the batch: no drive was started after the rights were refused.
-    output_.errorLine(QStringLiteral("tessaro-cli: ") + refused->description + QStringLiteral(" ") +
-                      tr("Nothing was started on %1.").arg(notStarted.join(QStringLiteral(", "))));
+    // In one shared run every drive was refused alike.
+    output_.errorLine(
+        QStringLiteral("tessaro-cli: ") + refused->description +
+        (notStarted.isEmpty()
+             ? QString()
+             : QStringLiteral(" ") +
+                   tr("Nothing was started on %1.").arg(notStarted.join(QStringLiteral(", ")))));
   }
   if (request.json) {
     output_.text(QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("drives"), entries}})

@@ -109,6 +109,10 @@ class DiskTools {
   // tells what it found in a result event (Linux): a format that does not
   // tell it did not succeed, whatever its exit status.
   virtual bool verifiesFormat() const { return false; }
+  // Whether the privileged tool runs the format, check and probe commands of
+  // several drives as one run over them all (Linux: the helper's batch verb),
+  // asked for rights once.
+  virtual bool runsBatches() const { return false; }
   // The partition a format makes on the drive, as a device path.
   virtual QString formattedPartitionPath(const Drive& drive) const = 0;
   // True where the privileged steps leave a volume unmounted and the desktop

@@ -38,11 +38,21 @@ LaunchOutcome launchAndRead(const LaunchRequest& request) {
   // The helper finishes its cancel in its own time; before it has begun,
   // pkexec (maybe with its password dialog open) is ended.
   const auto askToStop = [&] {
-    outcome.cancelled = true;
-    child.writeInput(std::string(HelperContract::cancelRequest) + '\n');
-    if (request.elevated && !reader.markerSeen()) child.signal(SIGTERM);
-    return ChildProcess::Watch::stopWatching;
+    const std::vector<std::string> lines =
+        request.requests ? request.requests->take()
+                         : std::vector<std::string>{HelperContract::cancelRequest};
+    for (const std::string& line : lines) {
+      child.writeInput(line + '\n');
+      if (line != HelperContract::cancelRequest) continue;
+      outcome.cancelled = true;
+      if (request.elevated && !reader.markerSeen()) child.signal(SIGTERM);
+      return ChildProcess::Watch::stopWatching;
+    }
+    return ChildProcess::Watch::carryOn;
   };
+  const int watched = request.requests ? request.requests->fd()
+                      : request.cancel ? request.cancel->fd()
+                                       : -1;
   outcome.exitStatus = child.run(
       [&](std::string_view bytes) {
         const bool seenBefore = reader.markerSeen();
@@ -50,7 +60,7 @@ LaunchOutcome launchAndRead(const LaunchRequest& request) {
         if (!seenBefore && reader.markerSeen() && request.onStarted) request.onStarted();
         deliver(frames);
       },
-      request.cancel ? request.cancel->fd() : -1, askToStop);
+      watched, askToStop);
   deliver(reader.finish());
   outcome.markerSeen = reader.markerSeen();
   outcome.errorOutput = QByteArray::fromStdString(child.errorOutput());

@@ -11,6 +11,7 @@
 
 #include "contract/FrameReader.h"
 #include "exec/Cancellation.h"
+#include "exec/HelperRequests.h"
 
 namespace tessaro {
 
@@ -28,6 +29,10 @@ struct LaunchRequest {
   // A line longer than this many bytes comes in pieces.
   std::size_t maxLineBytes = 65536;
   std::shared_ptr<Cancellation> cancel;
+  // In place of cancel: the lines posted here go to the helper's standard
+  // input as they come (a run over several disks, whose each disk may be
+  // stopped alone); the cancel line among them is a cancel, as above.
+  std::shared_ptr<HelperRequests> requests;
 };
 
 struct LaunchOutcome {
@@ -46,8 +51,8 @@ bool runsAsRoot();
 // (a ChildProcess: no shell), with its standard input on a socket that this
 // side keeps open until the run has ended, and reads standard output (in
 // frames) and standard error until both have ended and it has exited. A cancel writes the
-// helper's cancel line to its standard input. Blocks the calling thread
-// throughout.
+// helper's cancel line to its standard input, as the requests' lines are
+// written. Blocks the calling thread throughout.
 LaunchOutcome launchAndRead(const LaunchRequest& request);
 
 }  // namespace tessaro

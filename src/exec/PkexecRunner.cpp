@@ -25,6 +25,19 @@ PkexecRunner::PkexecRunner(QString elevationProgram, bool forceElevation)
 QCoro::Task<PrivilegedRunResult> PkexecRunner::run(QString tool, QStringList args,
                                                    PrivilegedOutput output,
                                                    std::shared_ptr<Cancellation> cancel) {
+  return launch(std::move(tool), std::move(args), std::move(output), std::move(cancel), {});
+}
+
+QCoro::Task<PrivilegedRunResult> PkexecRunner::runWithRequests(
+    QString tool, QStringList args, PrivilegedOutput output,
+    std::shared_ptr<HelperRequests> requests) {
+  return launch(std::move(tool), std::move(args), std::move(output), {}, std::move(requests));
+}
+
+QCoro::Task<PrivilegedRunResult> PkexecRunner::launch(QString tool, QStringList args,
+                                                      PrivilegedOutput output,
+                                                      std::shared_ptr<Cancellation> cancel,
+                                                      std::shared_ptr<HelperRequests> requests) {
   QStringList command = QStringList{tool} + args;
   const bool elevated = forceElevation_ || !runsAsRoot();
   if (elevated) {
@@ -44,6 +57,7 @@ QCoro::Task<PrivilegedRunResult> PkexecRunner::run(QString tool, QStringList arg
   request.elevated = elevated;
   request.maxLineBytes = maxLineLength;
   request.cancel = cancel;
+  request.requests = requests;
   request.onStarted = output.started;
   // Named first: g++ 12 mishandles temporaries made inside a co_await
   // expression.

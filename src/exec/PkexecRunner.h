@@ -19,8 +19,15 @@ class PkexecRunner : public PrivilegedRunner {
 
   QCoro::Task<PrivilegedRunResult> run(QString tool, QStringList args, PrivilegedOutput output,
                                        std::shared_ptr<Cancellation> cancel) override;
+  QCoro::Task<PrivilegedRunResult> runWithRequests(
+      QString tool, QStringList args, PrivilegedOutput output,
+      std::shared_ptr<HelperRequests> requests) override;
 
  private:
+  QCoro::Task<PrivilegedRunResult> launch(QString tool, QStringList args, PrivilegedOutput output,
+                                          std::shared_ptr<Cancellation> cancel,
+                                          std::shared_ptr<HelperRequests> requests);
+
   QString elevationProgram_;
   bool forceElevation_;
 };

@@ -20,6 +20,12 @@ void PrivilegedRunner::deliverAll(const QByteArray& bytes, const LineHandler& on
   deliver(lines, onLines);
 }
 
+QCoro::Task<PrivilegedRunResult> PrivilegedRunner::runWithRequests(
+    QString, QStringList, PrivilegedOutput, std::shared_ptr<HelperRequests>) {
+  throw authorizationFailed(127);
+  co_return PrivilegedRunResult{};
+}
+
 Error PrivilegedRunner::authorizationFailed(qint64 status, const QString& more) {
   return Error(
       ErrorDomain::authorization, status,

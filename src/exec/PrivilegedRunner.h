@@ -15,6 +15,7 @@
 #include "contract/HelperEvent.h"
 #include "exec/Cancellation.h"
 #include "exec/Error.h"
+#include "exec/HelperRequests.h"
 
 namespace tessaro {
 
@@ -68,6 +69,13 @@ class PrivilegedRunner {
   virtual QCoro::Task<PrivilegedRunResult> run(QString tool, QStringList args,
                                                PrivilegedOutput output,
                                                std::shared_ptr<Cancellation> cancel) = 0;
+  // Runs tool as run() does, the lines posted to requests written to its
+  // standard input as they come, a cancel line among them a cancel: a run of
+  // the helper over several disks, each of which may be stopped alone. A
+  // platform without such a run refuses it as rights refused.
+  virtual QCoro::Task<PrivilegedRunResult> runWithRequests(
+      QString tool, QStringList args, PrivilegedOutput output,
+      std::shared_ptr<HelperRequests> requests);
 
  protected:
   // A tool line longer than this (in UTF-16 units, or bytes where the helper's

@@ -80,6 +80,13 @@ QCoro::Task<PrivilegedRunResult> ProcessRunner::run(QString tool, QStringList ar
   return privileged_->run(std::move(tool), std::move(args), std::move(output), std::move(cancel));
 }
 
+QCoro::Task<PrivilegedRunResult> ProcessRunner::runWithRequests(
+    QString tool, QStringList args, PrivilegedOutput output,
+    std::shared_ptr<HelperRequests> requests) {
+  return privileged_->runWithRequests(std::move(tool), std::move(args), std::move(output),
+                                      std::move(requests));
+}
+
 QCoro::Task<QString> ProcessRunner::runAndCapture(QStringList cmd, LineHandler onLines,
                                                   std::shared_ptr<Cancellation> cancel,
                                                   Status status) {

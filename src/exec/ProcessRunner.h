@@ -81,6 +81,11 @@ class ProcessRunner : public QObject {
   QCoro::Task<PrivilegedRunResult> run(QString tool, QStringList args, PrivilegedOutput output = {},
                                        std::shared_ptr<Cancellation> cancel = {});
 
+  // The same with lines for the tool's standard input (PrivilegedRunner::runWithRequests).
+  QCoro::Task<PrivilegedRunResult> runWithRequests(QString tool, QStringList args,
+                                                   PrivilegedOutput output,
+                                                   std::shared_ptr<HelperRequests> requests);
+
   // Tests put a runner with a stand-in for pkexec here.
   void setPrivilegedRunner(std::unique_ptr<PrivilegedRunner> runner);
 

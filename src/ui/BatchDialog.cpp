@@ -147,24 +147,24 @@ QCoro::Task<> BatchDialog::run(Action action, QList<Drive> drives) {
   cancelAllButton_->setVisible(true);
 
   std::vector<std::unique_ptr<BatchRowReport>> reports;
-  std::vector<BatchJob::Member> members;
   DiskManager& manager = view_.diskManager();
+  BatchJob batch(manager.runner(), manager.tools().runsBatches());
   for (qsizetype i = 0; i < drives.size(); ++i) {
     const Drive& drive = drives.at(i);
     reports.push_back(std::make_unique<BatchRowReport>(view_, *this, i, drive.bsdName));
-    std::unique_ptr<Job> job;
-    if (action == Action::format) {
-      job = std::make_unique<FormatJob>(
-          manager.tools(), manager.runner(),
-          FormatRequest{drive, deriveVolumeName(view_.label()), view_.cluster().bytes()});
-    } else if (action == Action::check) {
-      job = std::make_unique<CheckJob>(manager.tools(), manager.runner(), drive);
-    } else {
-      job = std::make_unique<ProbeJob>(manager.tools(), manager.runner(), drive);
-    }
-    members.push_back({std::move(job), reports.back().get()});
+    batch.add(
+        [&](ProcessRunner& runner) -> std::unique_ptr<Job> {
+          if (action == Action::format) {
+            return std::make_unique<FormatJob>(
+                manager.tools(), runner,
+                FormatRequest{drive, deriveVolumeName(view_.label()), view_.cluster().bytes()});
+          }
+          if (action == Action::check)
+            return std::make_unique<CheckJob>(manager.tools(), runner, drive);
+          return std::make_unique<ProbeJob>(manager.tools(), runner, drive);
+        },
+        *reports.back());
   }
-  BatchJob batch(std::move(members));
   batch_ = &batch;
   updateButtons();
   const QString title = action == Action::format

@@ -5,10 +5,15 @@
 #include <unistd.h>
 
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QtEndian>
 
+#include "Await.h"
 #include "Capability.h"
+#include "CounterfeitDrive.h"
 #include "LoopImage.h"
+#include "jobs/BatchJob.h"
+#include "jobs/FormatJob.h"
 
 using namespace tessaro;
 using test::runProgram;
@@ -205,3 +210,77 @@ TEST_F(FormatLoopDeviceTest, DataAreaStartsOnA4MiBBoundaryAndMtoolsReadsBackAFil
 }
 
 }  // namespace
+
+namespace {
+
+// What one drive of a batch told; pulls the drive when mkfs.fat begins on it.
+class PullingReport : public Report {
+ public:
+  explicit PullingReport(std::function<void()> onMkfs = {}) : onMkfs_(std::move(onMkfs)) {}
+  void started(const QString&) override {}
+  void lines(const QStringList& lines) override {
+    told += lines;
+    if (onMkfs_ && !lines.filter(QRegularExpression("^\\$ \\S*mkfs\\.fat ")).isEmpty())
+      std::exchange(onMkfs_, {})();
+  }
+  void succeeded(const QString& line) override { outcome = line; }
+  void failed(const QString& line) override { outcome = line; }
+  void cancelled(const QString& line) override { outcome = line; }
+  void finished() override {}
+
+  QString outcome;
+  QStringList told;
+
+ private:
+  std::function<void()> onMkfs_;
+};
+
+}  // namespace
+
+// A batch of four drives in one run of the helper, one of them pulled out
+// when mkfs.fat begins on it: the three others are formatted and read back,
+// the pulled one fails and says it was written, and a drive outside the
+// batch keeps every byte.
+TEST_F(FormatLoopDeviceTest, ABatchGoesOnWhenOneDriveIsPulledDuringMkfs) {
+  if (const std::string why = test::missingFuse(); !why.empty()) GTEST_SKIP() << why;
+  std::array<test::LoopImage, 3> kept{test::LoopImage(300 * kMiB), test::LoopImage(300 * kMiB),
+                                      test::LoopImage(300 * kMiB)};
+  // Slow enough that mkfs.fat is still writing when the pull lands.
+  test::CounterfeitDrive pulled("genuine", 300 * kMiB, 0, {"--delay-us", "3000"});
+  const test::LoopDisk outside;
+  ASSERT_FALSE(pulled.device().isEmpty()) << pulled.failure().toStdString();
+  ASSERT_TRUE(outside.ready());
+  const QString outsideBefore = outside.hash();
+
+  DiskManager manager(
+      std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", TESSARO_HELPER_BUILD_PATH));
+  BatchJob batch(manager.runner(), manager.tools().runsBatches());
+  std::array<PullingReport, 4> reports{PullingReport(), PullingReport(), PullingReport(),
+                                       PullingReport([&pulled] { pulled.pull(); })};
+  QStringList devices;
+  for (const auto& image : kept) devices << image.device();
+  devices << pulled.device();
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_FALSE(devices[i].isEmpty());
+    const Drive drive{{}, devices[i].mid(5), devices[i], "Batch disk", {}, false, 300 * kMiB};
+    batch.add(
+        [&](ProcessRunner& runner) {
+          return std::make_unique<FormatJob>(manager.tools(), runner,
+                                             FormatRequest{drive, "MY USB", std::nullopt});
+        },
+        reports[size_t(i)]);
+  }
+  EXPECT_EQ(test::awaitTask(batch.run()), 3);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(reports[size_t(i)].outcome, "Format complete for MY USB on " + devices[i]);
+    EXPECT_EQ(kept[size_t(i)].fatLabel(), "FAT32 MY USB");
+    EXPECT_EQ(runProgram("fsck.fat", {"-n", kept[size_t(i)].partition()}).first, 0);
+  }
+  const std::optional<JobFailure>& failure = batch.job(3).failure();
+  ASSERT_TRUE(failure) << reports[3].outcome.toStdString();
+  EXPECT_TRUE(failure->written) << reports[3].outcome.toStdString();
+  EXPECT_TRUE(reports[3].outcome.startsWith("Error: ")) << reports[3].outcome.toStdString();
+  EXPECT_EQ(reports[3].told.filter(" may be left incomplete").size(), 1)
+      << reports[3].told.join('\n').toStdString();
+  EXPECT_EQ(outside.hash(), outsideBefore);
+}

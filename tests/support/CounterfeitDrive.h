@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include <signal.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -56,6 +58,12 @@ class CounterfeitDrive {
     if (!device_.isEmpty()) runTool("losetup", {"--detach", device_});
     if (mounted_) runTool("umount", {mountPoint()});
     if (fake_) fake_->finish(5000);  // killed if it has not ended by then
+  }
+
+  // Pulls the drive out: its fake ends at once, and every request of the
+  // loop device from then on fails.
+  void pull() {
+    if (fake_ && fake_->started()) ::kill(fake_->pid(), SIGKILL);
   }
 
   const QString& device() const { return device_; }

@@ -81,8 +81,9 @@ TEST(FormatConfirmationTest, TheCapacityTestSaysItErasesTheDrive) {
 
 // Several drives at once: ticked with the keyboard, one question that lists
 // them all, then a row each with its own result, and every line of the log
-// after the title names its drive. The stand-in for pkexec and the helper
-// says a format went as asked.
+// after the title names its drive. One drive's Stop stops that drive alone.
+// The stand-in for pkexec and the helper's batch says a format went as asked
+// on every drive not stopped.
 TEST(FormatConfirmationTest, SeveralDrivesAreTickedAskedForOnceAndGetARowEach) {
   QTemporaryDir dir;
   QFile say(dir.filePath("say"));
@@ -99,7 +100,8 @@ TEST(FormatConfirmationTest, SeveralDrivesAreTickedAskedForOnceAndGetARowEach) {
   }
   const auto view = viewWithoutHelper(drives.first());
   view->diskManager().runner().setPrivilegedRunner(std::make_unique<PkexecRunner>(
-      QStringLiteral(TESSARO_FIXTURES_DIR "/Jobs/elevate-and-say"), true));
+      QStringLiteral(TESSARO_FIXTURES_DIR "/Jobs/elevate-batch"), true));
+  qputenv("TESSARO_TEST_WAIT", "3");
   view->setLabel("cam");
   BatchDialog dialog(*view, drives);
   dialog.show();
@@ -117,6 +119,8 @@ TEST(FormatConfirmationTest, SeveralDrivesAreTickedAskedForOnceAndGetARowEach) {
   });
   QSignalSpy finished(&dialog, &BatchDialog::batchFinished);
   child<QPushButton>(dialog, "batchFormat")->click();
+  QTRY_VERIFY_WITH_TIMEOUT(view->statusLog().contains("sdy: working on sdy"), 20000);
+  child<QPushButton>(dialog, "stop-sdy")->click();
   ASSERT_TRUE(finished.wait(30000));
   QCoreApplication::processEvents();
   ASSERT_EQ(asked.size(), 1);
@@ -124,15 +128,15 @@ TEST(FormatConfirmationTest, SeveralDrivesAreTickedAskedForOnceAndGetARowEach) {
   for (const Drive& drive : drives) EXPECT_TRUE(asked[0].contains("(" + drive.devicePath + ")"));
   const QStringList results = dialog.results();
   ASSERT_EQ(results.size(), 3);
-  for (int i = 0; i < 3; ++i)
-    EXPECT_EQ(results[i], "Format complete for CAM on " + drives[i].devicePath);
+  for (int i : {0, 2}) EXPECT_EQ(results[i], "Format complete for CAM on " + drives[i].devicePath);
+  EXPECT_EQ(results[1], "Cancelled: nothing was written.");
   while (view->hasPendingLines()) QCoreApplication::processEvents();
   const QStringList log = view->statusLog().split('\n');
   EXPECT_EQ(log.first(), "Formatting 3 drives as FAT32.");
-  EXPECT_EQ(log.last(), "3 formatted");
+  EXPECT_EQ(log.last(), "2 formatted, 1 failed");
   for (const QString& line : log.mid(1, log.size() - 2))
     EXPECT_TRUE(line.startsWith("sdx: ") || line.startsWith("sdy: ") || line.startsWith("sdz: "))
         << line.toStdString();
   EXPECT_FALSE(view->isBusy());
-  qunsetenv("TESSARO_TEST_SAY");
+  for (const char* name : {"TESSARO_TEST_SAY", "TESSARO_TEST_WAIT"}) qunsetenv(name);
 }

@@ -159,11 +159,13 @@ TEST_F(FormatJobTest, RefusedRequestsRunNothing) {
       QStringList({"failed: Error: Authorization failed (126): Request dismissed", "finished"}));
 }
 
-// A batch asks for administrator rights once: its first drive's run goes
-// alone until the helper has begun, the others after it; when the rights are
-// refused none of the others starts. The stand-in keeps rights as polkit's
-// auth_admin_keep does, so drives started together would each ask.
-TEST_F(FormatJobTest, ABatchAsksForRightsOnceAndStartsNoOtherWhenRefused) {
+// A batch asks for administrator rights once. Where the helper runs batches,
+// its drives are one privileged run: one pkexec call for four drives, a drive
+// the rules refuse never named, each drive told its own lines and result;
+// rights refused fail each drive. Elsewhere the first drive's run goes alone
+// until the helper has begun, the others after it (the stand-in keeps rights
+// as polkit's auth_admin_keep does); rights refused start none of the others.
+TEST_F(FormatJobTest, ABatchAsksForRightsOnce) {
   elevateWith("Jobs/elevate-keeping");
   QTemporaryDir state;
   const QString kept = state.filePath("kept");
@@ -172,34 +174,66 @@ TEST_F(FormatJobTest, ABatchAsksForRightsOnceAndStartsNoOtherWhenRefused) {
   qputenv("TESSARO_TEST_ASKED", asked.toLocal8Bit());
   say(formatResultLine(true));
   const LinuxDiskTools tools = linux();
-  for (const bool refuse : {false, true}) {
-    SCOPED_TRACE(refuse ? "refused" : "granted");
-    QFile::remove(kept);
-    QFile::remove(asked);
-    if (refuse) qputenv("TESSARO_TEST_REFUSE", "1");
-    std::array<RecordingReport, 4> reports;
-    std::vector<BatchJob::Member> members;
-    for (int i = 0; i < 4; ++i) {
-      Drive drive = kStick;
-      drive.bsdName = QStringLiteral("sd") + QChar(u'w' + i);
-      drive.devicePath = "/dev/" + drive.bsdName;
-      members.push_back({std::make_unique<FormatJob>(
-                             tools, runner, FormatRequest{drive, "MY USB", 8192, std::nullopt}),
-                         &reports[size_t(i)]});
+  for (const bool oneRun : {true, false}) {
+    if (oneRun)
+      qputenv("TESSARO_TEST_THEN", (kFixtures + "Jobs/elevate-batch").toLocal8Bit());
+    else
+      qunsetenv("TESSARO_TEST_THEN");
+    for (const bool refuse : {false, true}) {
+      SCOPED_TRACE(std::string(oneRun ? "one run, " : "runs of their own, ") +
+                   (refuse ? "refused" : "granted"));
+      QFile::remove(kept);
+      QFile::remove(asked);
+      if (refuse)
+        qputenv("TESSARO_TEST_REFUSE", "1");
+      else
+        qunsetenv("TESSARO_TEST_REFUSE");
+      std::array<RecordingReport, 5> reports;
+      BatchJob batch(runner, oneRun);
+      for (int i = 0; i < 5; ++i) {
+        Drive drive = kStick;
+        drive.bsdName = QStringLiteral("sd") + QChar(u'v' + i);
+        drive.devicePath = "/dev/" + drive.bsdName;
+        // Too small for 8 KiB clusters: refused before anything runs.
+        if (i == 0) drive.size = 64 << 20;
+        batch.add(
+            [&](ProcessRunner& on) {
+              return std::make_unique<FormatJob>(
+                  tools, on, FormatRequest{drive, "MY USB", 8192, std::nullopt});
+            },
+            reports[size_t(i)]);
+      }
+      const int done = awaitTask(batch.run());
+      QFile file(asked);
+      ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+      const QStringList calls = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+      EXPECT_EQ(calls.count("ask"), 1) << calls.join(' ').toStdString();
+      EXPECT_EQ(calls.count("run"), refuse ? 0 : oneRun ? 1 : 4);
+      EXPECT_EQ(done, refuse ? 0 : 4);
+      EXPECT_EQ(bool(batch.refusedRights()), refuse);
+      EXPECT_TRUE(reports[0].calls().value(1).startsWith("failed: Error: ")) << "too small";
+      if (oneRun && !refuse) {
+        EXPECT_EQ(ranArguments(), QStringList({"/opt/tessaro-helper", "batch", "format", "sdw",
+                                               "sdx", "sdy", "sdz", "--", "MY USB", "8192"}));
+      }
+      for (int i = 1; i < 5; ++i) {
+        const QStringList told = reports[size_t(i)].calls();
+        const QString name = QStringLiteral("sd") + QChar(u'v' + i);
+        if (refuse && (oneRun || i == 1)) {
+          EXPECT_EQ(told.value(1), "failed: Error: Authorization failed (126): Request dismissed");
+        } else if (refuse) {
+          EXPECT_FALSE(batch.ran(i)) << i;
+          EXPECT_EQ(told, QStringList());
+        } else {
+          EXPECT_TRUE(told.contains("verified: FAT32 \"MY USB\"")) << told.join('|').toStdString();
+          if (oneRun) {
+            EXPECT_EQ(told.filter("lines: working on ").join('|'), "lines: working on " + name);
+          }
+        }
+      }
     }
-    BatchJob batch(std::move(members));
-    const int done = awaitTask(batch.run());
-    QFile file(asked);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QStringList calls = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(calls.count("ask"), 1) << calls.join(' ').toStdString();
-    EXPECT_EQ(calls.count("run"), refuse ? 0 : 4);
-    EXPECT_EQ(done, refuse ? 0 : 4);
-    EXPECT_EQ(bool(batch.refusedRights()), refuse);
-    for (int i = 1; i < 4; ++i) EXPECT_EQ(batch.ran(i), !refuse) << i;
-    if (refuse) EXPECT_EQ(reports[1].calls(), QStringList());
   }
-  qunsetenv("TESSARO_TEST_REFUSE");
+  for (const char* name : {"TESSARO_TEST_REFUSE", "TESSARO_TEST_THEN"}) qunsetenv(name);
 }
 
 TEST(Job, AnythingThrownEndsInTheFailureLineAndFinished) {

@@ -47,6 +47,7 @@ class LinuxDiskTools : public DiskTools {
   QString formattedPartitionPath(const Drive& drive) const override;
   bool mountsAsDesktopUser() const override { return true; }
   bool verifiesFormat() const override { return true; }
+  bool runsBatches() const override { return true; }
   QStringList missingToolNotices() const override;
   QStringList toolNames() const override;
   bool mayChangeDriveList(const QString& kernelName, const QList<Drive>& listed) const override;
