@@ -37,10 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(label.size() <= 11, label);
 
   // The helper's reading of the same blkid output, from bytes.
-  const auto values = parseBlkidExport(parts[1]);
-  (void)filesystemName(values.value(QStringLiteral("TYPE")),
-                       values.value(QStringLiteral("VERSION")));
-  if (const auto cluster = fatClusterBytes(bootSector))
+  const auto values = parseBlkidExport(parts[1].toStdString());
+  (void)filesystemName(values.contains("TYPE") ? values.at("TYPE") : std::string(),
+                       values.contains("VERSION") ? values.at("VERSION") : std::string());
+  if (const auto cluster = fatClusterBytes(bootSector.toStdString()))
     FUZZ_CHECK(*cluster >= 512 && *cluster <= 4096 * 128, QString::number(*cluster));
 
   FormatExpectation expected;

@@ -39,12 +39,10 @@ void readDevice(const LsblkDevice& disk) {
                QString::number(*disk.logicalSectorSize));
   (void)isOfferableDisk(disk, kSysfs.toStdString());
   DriveFacts facts;
-  facts.disk = linuxDiskFacts(disk, kSysfs);
+  facts.disk = linuxDiskFacts(disk, kSysfs.toStdString());
   checkRoundTrip(facts);
   for (const LsblkDevice& child : disk.children) {
-    const QMap<QString, QString> blkid{
-        {QStringLiteral("TYPE"), QStringLiteral("vfat")},
-        {QStringLiteral("LABEL"), QString::fromStdString(disk.name)}};
+    const std::map<std::string, std::string> blkid{{"TYPE", "vfat"}, {"LABEL", disk.name}};
     facts.partition = linuxPartitionFacts(child, blkid, {});
     checkRoundTrip(facts);
   }

@@ -41,8 +41,8 @@ std::optional<std::string> namedTwice(const std::vector<std::string>& names) {
   std::vector<std::pair<std::string, std::string>> disks;  // name, whole disk
   for (const std::string& name : names) {
     StopReason why;
-    const KernelDevice device = KernelDevice::find(QString::fromStdString(name), &why);
-    const std::string disk = device.isValid() ? device.diskName().toStdString() : name;
+    const KernelDevice device = KernelDevice::find(name, &why);
+    const std::string disk = device.isValid() ? device.diskName() : name;
     for (const auto& [other, otherDisk] : disks) {
       if (other == name) return "Refused: \"" + name + "\" is named twice; nothing was run.";
       if (otherDisk == disk)
@@ -66,7 +66,7 @@ int BatchRun::run(const std::vector<std::string>& args, const VerbRunner& runVer
   if (args.empty() || !isBatchVerb(args.front()) || mark == args.end() || names.empty() ||
       int(names.size()) > HelperContract::maxBatchDisks ||
       !std::all_of(names.begin(), names.end(), [](const std::string& name) {
-        return KernelDevice::hasKernelNameShape(QString::fromStdString(name));
+        return KernelDevice::hasKernelNameShape(name);
       }))
     return sayFailure(HelperContract::usage, std::string(kUsage));
   if (const std::optional<std::string> refusal = namedTwice(names))

@@ -5,8 +5,8 @@
 
 #include <sys/types.h>
 
-#include <QString>
 #include <optional>
+#include <string>
 
 #include "helper/KernelDevice.h"
 #include "helper/LoopBacking.h"
@@ -45,7 +45,7 @@ class DiskLock {
   DiskLock& operator=(const DiskLock&) = delete;
 
   // Opens and locks the whole disk; on failure *why says so in the user's terms.
-  Outcome lock(const KernelDevice& disk, QString* why);
+  Outcome lock(const KernelDevice& disk, std::string* why);
 
   // None while DISK still names the disk that was locked (same device number
   // on the held descriptor, in /dev and in sysfs, same diskseq) and, for a
@@ -58,32 +58,32 @@ class DiskLock {
   // Whether another holder has the device open exclusively (mounted, part of
   // md or device-mapper, a member of a mounted multi-device file system): an
   // exclusive open fails with EBUSY then. None when free; else why not.
-  static std::optional<QString> inUse(const QString& devicePath);
+  static std::optional<std::string> inUse(const std::string& devicePath);
 
   // Opens devicePath (the disk or one of its partitions) exclusively and
   // keeps it so until release(): nothing can mount or claim it meanwhile,
   // while tools that open it without O_EXCL (fsck.fat) still can. None when
   // held; else why not, as inUse says it.
-  std::optional<QString> holdExclusively(const QString& devicePath);
+  std::optional<std::string> holdExclusively(const std::string& devicePath);
 
   // Closes the descriptors, which lets the lock and any exclusive hold go.
   void release();
 
   const KernelDevice& disk() const { return disk_; }
-  const QString& diskseq() const { return diskseq_; }
+  const std::string& diskseq() const { return diskseq_; }
 
  private:
   KernelDevice disk_;
   int fd_ = -1;
   int exclusiveFd_ = -1;
-  QString diskseq_;
+  std::string diskseq_;
   std::optional<LoopBacking> loop_;  // what the loop device served when it was locked
 };
 
 // The disk's sequence number from sysfs: a new one for every medium, also when
 // a device name or number is used again; empty where the kernel has none.
 // None, with why in *failure ("could not read ..."), when it cannot be read.
-std::optional<QString> readDiskseq(const QString& diskName, QString* failure,
-                                   const QString& sysRoot = QStringLiteral("/sys"));
+std::optional<std::string> readDiskseq(const std::string& diskName, std::string* failure,
+                                       const std::string& sysRoot = "/sys");
 
 }  // namespace tessaro::helper

@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -16,63 +15,58 @@
 
 namespace tessaro::helper {
 
-std::optional<QString> ExclusiveOpen::claim(const QString& devicePath, dev_t expectedNumber,
-                                            bool writable) {
+std::optional<std::string> ExclusiveOpen::claim(const std::string& devicePath,
+                                                dev_t expectedNumber, bool writable) {
   release();
-  const int fd = open(QFile::encodeName(devicePath).constData(),
-                      (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_EXCL | O_NOFOLLOW);
+  const int fd =
+      open(devicePath.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_EXCL | O_NOFOLLOW);
   if (fd < 0) {
     if (errno == EBUSY) {
-      return devicePath + QStringLiteral(
-                              " is in use by another program (mounted, or held by RAID, LVM, "
-                              "encryption or a file system spanning several drives)");
+      return devicePath +
+             " is in use by another program (mounted, or held by RAID, LVM, encryption or a "
+             "file system spanning several drives)";
     }
-    return devicePath + QStringLiteral(" could not be opened (") +
-           QString::fromLocal8Bit(std::strerror(errno)) + QLatin1Char(')');
+    return devicePath + " could not be opened (" + std::strerror(errno) + ')';
   }
   struct stat info {};
   if (fstat(fd, &info) != 0) {
     const int error = errno;
     close(fd);
-    return devicePath + QStringLiteral(" could not be read (") +
-           QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char(')');
+    return devicePath + " could not be read (" + std::strerror(error) + ')';
   }
   if (!S_ISBLK(info.st_mode) || info.st_rdev != expectedNumber) {
     close(fd);
-    return devicePath + QStringLiteral(" is no longer the device that was checked");
+    return devicePath + " is no longer the device that was checked";
   }
   fd_ = fd;
   return std::nullopt;
 }
 
-std::optional<QByteArray> ExclusiveOpen::read(qint64 offset, int bytes, QString* failure) const {
-  std::string why = "it is not held";
-  const std::optional<std::string> data =
-      fd_ >= 0 ? SectorRead::at(fd_, std::uint64_t(offset), std::size_t(bytes), &why)
-               : std::nullopt;
-  if (!data) {
-    *failure = QString::fromLocal8Bit(why);
+std::optional<std::string> ExclusiveOpen::read(std::int64_t offset, int bytes,
+                                               std::string* failure) const {
+  if (fd_ < 0) {
+    *failure = "it is not held";
     return std::nullopt;
   }
-  return QByteArray::fromStdString(*data);
+  return SectorRead::at(fd_, std::uint64_t(offset), std::size_t(bytes), failure);
 }
 
-std::optional<QString> ExclusiveOpen::zero(qint64 offset, qint64 bytes) const {
-  if (fd_ < 0) return QStringLiteral("it is not held");
-  const QByteArray zeros(64 * 1024, '\0');
-  qint64 done = 0;
+std::optional<std::string> ExclusiveOpen::zero(std::int64_t offset, std::int64_t bytes) const {
+  if (fd_ < 0) return "it is not held";
+  const std::string zeros(64 * 1024, '\0');
+  std::int64_t done = 0;
   while (done < bytes) {
-    const size_t chunk = size_t(std::min<qint64>(zeros.size(), bytes - done));
-    const ssize_t wrote = ::pwrite(fd_, zeros.constData(), chunk, off_t(offset + done));
+    const size_t chunk = size_t(std::min<std::int64_t>(std::int64_t(zeros.size()), bytes - done));
+    const ssize_t wrote = ::pwrite(fd_, zeros.data(), chunk, off_t(offset + done));
     if (wrote < 0 && errno == EINTR) continue;
     if (wrote <= 0) {
-      return wrote < 0 ? QString::fromLocal8Bit(std::strerror(errno))
-                       : QStringLiteral("nothing was written at byte %1").arg(offset + done);
+      return wrote < 0 ? std::string(std::strerror(errno))
+                       : "nothing was written at byte " + std::to_string(offset + done);
     }
     done += wrote;
   }
   while (::fdatasync(fd_) != 0) {
-    if (errno != EINTR) return QString::fromLocal8Bit(std::strerror(errno));
+    if (errno != EINTR) return std::string(std::strerror(errno));
   }
   return std::nullopt;
 }

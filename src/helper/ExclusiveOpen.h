@@ -7,7 +7,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <optional>
+#include <string>
 
 namespace tessaro::helper {
 
@@ -26,17 +28,30 @@ class ExclusiveOpen {
   // Opens devicePath exclusively (for writing too, when writable); none when
   // it is held now, else why not, in the user's terms ("/dev/sdb is in use by
   // another program (...)").
+  std::optional<std::string> claim(const std::string& devicePath, dev_t expectedNumber,
+                                   bool writable = false);
+  // Qt bridge: goes when its callers are std-only
   std::optional<QString> claim(const QString& devicePath, dev_t expectedNumber,
-                               bool writable = false);
+                               bool writable = false) {
+    const auto why = claim(devicePath.toStdString(), expectedNumber, writable);
+    return why ? std::optional(QString::fromStdString(*why)) : std::nullopt;
+  }
 
   // bytes bytes from offset of the held device; none with why in *failure
   // ("Input/output error", "100 of 512 bytes").
-  std::optional<QByteArray> read(qint64 offset, int bytes, QString* failure) const;
+  std::optional<std::string> read(std::int64_t offset, int bytes, std::string* failure) const;
+  // Qt bridge: goes when its callers are std-only
+  std::optional<QByteArray> read(std::int64_t offset, int bytes, QString* failure) const {
+    std::string why;
+    const auto data = read(offset, bytes, &why);
+    if (!data) *failure = QString::fromStdString(why);
+    return data ? std::optional(QByteArray::fromStdString(*data)) : std::nullopt;
+  }
 
   // Writes zeros over bytes bytes from offset of the device held for
   // writing, each write whole, and waits until the drive has them; none
   // when done, else why not.
-  std::optional<QString> zero(qint64 offset, qint64 bytes) const;
+  std::optional<std::string> zero(std::int64_t offset, std::int64_t bytes) const;
 
   void release();
   bool isHeld() const { return fd_ >= 0; }

@@ -8,11 +8,11 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <cerrno>
 #include <cstring>
 
 #include "contract/HelperContract.h"
+#include "helper/DeviceGuard.h"
 #include "helper/LoopBacking.h"
 
 namespace tessaro::helper {
@@ -24,33 +24,29 @@ namespace {
 // unmounted or written, rather than by the first tool that fails; a device
 // whose state cannot be read is not taken for a writable one.
 void refuseReadOnly(const KernelDevice& device) {
-  const int fd =
-      ::open(QFile::encodeName(device.path()).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int fd = ::open(device.path().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   int readOnly = 1;
   const bool told = fd >= 0 && ::ioctl(fd, BLKROGET, &readOnly) == 0;
   const int error = errno;
   if (fd >= 0) ::close(fd);
   if (!told) {
-    stop(HelperContract::toolFailed, QStringLiteral("Failed: could not tell whether ") +
-                                         device.path() + QStringLiteral(" is read-only (") +
-                                         QString::fromLocal8Bit(std::strerror(error)) +
-                                         QStringLiteral("); nothing was written."));
+    stop(HelperContract::toolFailed, "Failed: could not tell whether " + device.path() +
+                                         " is read-only (" + std::strerror(error) +
+                                         "); nothing was written.");
   }
   if (readOnly == 0) return;
-  QString failure;
+  std::string failure;
   const auto loop = LoopBacking::of(device, &failure);
   stop(HelperContract::refusedDevice,
-       QStringLiteral("Refused: ") + device.path() + QStringLiteral(" is read-only") +
-           (loop ? QStringLiteral(" (a read-only loop device over ") + loop->describe() +
-                       QLatin1Char(')')
-                 : QString()) +
-           QStringLiteral("; nothing was written."));
+       "Refused: " + device.path() + " is read-only" +
+           (loop ? " (a read-only loop device over " + loop->describe() + ')' : std::string()) +
+           "; nothing was written.");
 }
 
 }  // namespace
 
-HeldDisk::HeldDisk(const KernelDevice& device, QString cancelledBeforeWriting,
-                   QString cancelledAfterWriting)
+HeldDisk::HeldDisk(const KernelDevice& device, std::string cancelledBeforeWriting,
+                   std::string cancelledAfterWriting)
     : run_(watch_) {
   run_.setCancelLines(std::move(cancelledBeforeWriting), std::move(cancelledAfterWriting));
   run_.checkpoint();
@@ -59,18 +55,16 @@ HeldDisk::HeldDisk(const KernelDevice& device, QString cancelledBeforeWriting,
   // number read before the record was. A device number is used again
   // for the next disk, a sequence number never, so an equal pair means
   // that the disk that was checked is the disk that is held.
-  QString failure;
-  const std::optional<QString> diskseqChecked = readDiskseq(device.diskName(), &failure);
-  if (!diskseqChecked) {
-    stop(HelperContract::toolFailed,
-         QStringLiteral("Failed: ") + failure + QStringLiteral("; nothing was written."));
-  }
+  std::string failure;
+  const std::optional<std::string> diskseqChecked = readDiskseq(device.diskName(), &failure);
+  if (!diskseqChecked)
+    stop(HelperContract::toolFailed, "Failed: " + failure + "; nothing was written.");
   tree_ = guardedDisk(device);
   lockDisk(lock_, run_, device);
   if (tree_.number != lock_.disk().number() || lock_.diskseq() != *diskseqChecked) {
-    stop(HelperContract::deviceChanged, QStringLiteral("Stopped: ") + lock_.disk().path() +
-                                            QStringLiteral(" changed while it was being opened; "
-                                                           "nothing was written."));
+    stop(HelperContract::deviceChanged, "Stopped: " + lock_.disk().path() +
+                                            " changed while it was being opened; nothing was "
+                                            "written.");
   }
   // Every verb that holds a disk writes to it.
   refuseReadOnly(lock_.disk());
@@ -82,10 +76,9 @@ void HeldDisk::unmount(const std::vector<ToolStep>& steps) {
     const int status = run_.run(step);
     if (status != 0) {
       stop(HelperContract::toolFailed,
-           QStringLiteral("Failed: ") + QString::fromStdString(step.command.back()) +
-               QStringLiteral(" could not be unmounted (exit status ") + QString::number(status) +
-               QStringLiteral("); nothing was written."),
-           QStringLiteral("umount"));
+           "Failed: " + step.command.back() + " could not be unmounted (exit status " +
+               std::to_string(status) + "); nothing was written.",
+           "umount");
     }
   }
   run_.checkpoint();

@@ -5,10 +5,11 @@
 
 #include <QList>
 #include <QString>
+#include <string>
 
+#include "drives/linux/LsblkDevice.h"
 #include "helper/CancelWatch.h"
 #include "helper/DiskLock.h"
-#include "helper/HelperSupport.h"
 #include "helper/HelperTools.h"
 #include "helper/KernelDevice.h"
 #include "helper/LinuxFormatSteps.h"
@@ -25,8 +26,13 @@ namespace tessaro::helper {
 class HeldDisk {
  public:
   // The "Cancelled:" lines of the verb, before it writes and after.
-  HeldDisk(const KernelDevice& device, QString cancelledBeforeWriting,
-           QString cancelledAfterWriting);
+  HeldDisk(const KernelDevice& device, std::string cancelledBeforeWriting,
+           std::string cancelledAfterWriting);
+  // Qt bridge: goes when its callers are std-only
+  HeldDisk(const KernelDevice& device, const QString& cancelledBeforeWriting,
+           const QString& cancelledAfterWriting)
+      : HeldDisk(device, cancelledBeforeWriting.toStdString(),
+                 cancelledAfterWriting.toStdString()) {}
 
   VerbRun& run() { return run_; }
   // The whole disk as the guard checked it.

@@ -7,6 +7,8 @@
 
 #include <QString>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "helper/StopReason.h"
 
@@ -23,41 +25,42 @@ class KernelDevice {
   // one the kernel does not know (noSuchDevice), a /dev node that is not that
   // device (refusedDevice), or a table of the kernel's that could not be
   // read (toolFailed).
-  static KernelDevice find(const QString& name, StopReason* why,
-                           const QString& sysRoot = QStringLiteral("/sys"),
-                           const QString& devRoot = QStringLiteral("/dev"));
+  static KernelDevice find(const std::string& name, StopReason* why,
+                           const std::string& sysRoot = "/sys", const std::string& devRoot = "/dev");
 
   // "sdb", "sdb1", "mmcblk0p1", "loop3": a lower-case letter, then lower-case
   // letters and digits, at most 32 in all.
-  static bool hasKernelNameShape(const QString& name);
+  static bool hasKernelNameShape(std::string_view name);
+  // Qt bridge: goes when its callers are std-only
+  static bool hasKernelNameShape(const QString& name) {
+    return hasKernelNameShape(name.toStdString());
+  }
 
-  bool isValid() const { return !name_.isEmpty(); }
-  const QString& name() const { return name_; }
-  const QString& path() const { return path_; }  // /dev/NAME
+  bool isValid() const { return !name_.empty(); }
+  const std::string& name() const { return name_; }
+  const std::string& path() const { return path_; }  // /dev/NAME
   // The whole disk: the device itself, or the disk a partition belongs to.
-  const QString& diskName() const { return diskName_; }
+  const std::string& diskName() const { return diskName_; }
   bool isPartition() const { return diskName_ != name_; }
   dev_t number() const { return number_; }
-  // The number as lsblk's MAJ:MIN shows it, "8:16".
-  QString majorMinor() const;
 
   // None while NAME still names this device (same number in sysfs and /dev,
   // same disk); else that it is gone (noSuchDevice), what changed
   // (deviceChanged) or what could not be read (toolFailed), in a sentence.
   // Reads only.
-  std::optional<StopReason> change(const QString& sysRoot = QStringLiteral("/sys"),
-                                   const QString& devRoot = QStringLiteral("/dev")) const;
+  std::optional<StopReason> change(const std::string& sysRoot = "/sys",
+                                   const std::string& devRoot = "/dev") const;
 
  private:
-  QString name_;
-  QString path_;
-  QString diskName_;
+  std::string name_;
+  std::string path_;
+  std::string diskName_;
   dev_t number_ = 0;
 };
 
 // The device number sysfs gives for a block device ("8:16"); none with why
 // in *why (noSuchDevice when sysfs has no such device).
-std::optional<dev_t> sysfsDeviceNumber(const QString& sysRoot, const QString& name,
+std::optional<dev_t> sysfsDeviceNumber(const std::string& sysRoot, const std::string& name,
                                        StopReason* why);
 
 }  // namespace tessaro::helper

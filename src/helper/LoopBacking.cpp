@@ -10,13 +10,12 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "contract/HelperContract.h"
+#include "drives/linux/DeviceNumber.h"
 #include "drives/linux/KernelFile.h"
 #include "exec/VisibleText.h"
 
@@ -28,66 +27,59 @@ constexpr unsigned kLoopMajor = 7;
 
 std::optional<uid_t> requestingUid;
 
+// text for one line of the helper's output.
+std::string oneLine(const std::string& text) {
+  return visibleText(text, LineFeeds::escape);
+}
+
 // The loop driver reports device numbers in the kernel's own encoding.
-dev_t fromKernelNumber(quint64 number) {
+dev_t fromKernelNumber(std::uint64_t number) {
   const unsigned majorNumber = unsigned((number & 0xfff00) >> 8);
   const unsigned minorNumber = unsigned((number & 0xff) | ((number >> 12) & 0xfff00));
   return makedev(majorNumber, minorNumber);
-}
-
-QString readFailure(const std::string& path, int error) {
-  return QString::fromStdString(KernelFile::failure(path, error));
 }
 
 // A file of the loop device's sysfs directory (loop/backing_file,
 // loop/autoclear): its text without the line feed; empty when the device
 // serves nothing (the directory is there only while it does). None with
 // *failure when it cannot be read.
-std::optional<QByteArray> loopAttribute(const QString& loopName, const char* file,
-                                        QString* failure) {
-  const std::string path = "/sys/class/block/" + loopName.toStdString() + "/loop/" + file;
-  const KernelFile::Bytes text = KernelFile::read(path, 8192);
-  if (text.error == ENOENT) return QByteArray();
+std::optional<std::string> loopAttribute(const std::string& loopName, const char* file,
+                                         std::string* failure) {
+  const std::string path = "/sys/class/block/" + loopName + "/loop/" + file;
+  KernelFile::Bytes text = KernelFile::read(path, 8192);
+  if (text.error == ENOENT) return std::string();
   if (text.error != 0) {
-    *failure = readFailure(path, text.error);
+    *failure = KernelFile::failure(path, text.error);
     return std::nullopt;
   }
-  QByteArray value = QByteArray::fromStdString(text.bytes);
-  if (value.endsWith('\n')) value.chop(1);
-  return value;
-}
-
-QString numberText(dev_t number) {
-  return QString::number(major(number)) + QLatin1Char(':') + QString::number(minor(number));
+  if (!text.bytes.empty() && text.bytes.back() == '\n') text.bytes.pop_back();
+  return std::move(text.bytes);
 }
 
 // The block device a number stands for, as "/dev/NAME (MAJ:MIN)".
-QString blockDeviceText(dev_t number) {
-  const QString link = QFile::symLinkTarget(QStringLiteral("/sys/dev/block/") + numberText(number));
-  const QString name = QFileInfo(link).fileName();
-  return (name.isEmpty() ? QStringLiteral("a block device")
-                         : QStringLiteral("/dev/") + visibleText(name, LineFeeds::escape)) +
-         QStringLiteral(" (") + numberText(number) + QLatin1Char(')');
+std::string blockDeviceText(dev_t number) {
+  const KernelFile::Bytes link = KernelFile::link("/sys/dev/block/" + deviceNumberText(number));
+  const std::string name = link.error == 0 ? link.bytes.substr(link.bytes.rfind('/') + 1) : "";
+  return (name.empty() ? "a block device" : "/dev/" + oneLine(name)) + " (" +
+         deviceNumberText(number) + ')';
 }
 
-QString refused(const KernelDevice& disk) { return QStringLiteral("Refused: ") + disk.path(); }
+std::string refused(const KernelDevice& disk) { return "Refused: " + disk.path(); }
 
-StopReason failed(const QString& failure) {
-  return {HelperContract::toolFailed, QStringLiteral("Failed: ") + failure + QLatin1Char('.')};
+StopReason failed(const std::string& failure) {
+  return {HelperContract::toolFailed, "Failed: " + failure + '.'};
 }
 
 }  // namespace
 
-std::optional<LoopBacking> LoopBacking::of(const KernelDevice& device, QString* failure,
+std::optional<LoopBacking> LoopBacking::of(const KernelDevice& device, std::string* failure,
                                            int* error) {
   if (major(device.number()) != kLoopMajor || device.isPartition()) return std::nullopt;
-  const QString statusOf =
-      QStringLiteral("could not read the loop status of ") + device.path() + QStringLiteral(": ");
-  const int fd =
-      ::open(QFile::encodeName(device.path()).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const std::string statusOf = "could not read the loop status of " + device.path() + ": ";
+  const int fd = ::open(device.path().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     if (error) *error = errno;
-    *failure = statusOf + QString::fromLocal8Bit(std::strerror(errno));
+    *failure = statusOf + std::strerror(errno);
     return std::nullopt;
   }
   loop_info64 info{};
@@ -97,7 +89,7 @@ std::optional<LoopBacking> LoopBacking::of(const KernelDevice& device, QString* 
   if (!told) {
     if (statusError == ENXIO) return std::nullopt;  // serves nothing
     if (error) *error = statusError;
-    *failure = statusOf + QString::fromLocal8Bit(std::strerror(statusError));
+    *failure = statusOf + std::strerror(statusError);
     return std::nullopt;
   }
   LoopBacking backing;
@@ -109,55 +101,56 @@ std::optional<LoopBacking> LoopBacking::of(const KernelDevice& device, QString* 
   }
   backing.offset_ = info.lo_offset;
   backing.sizeLimit_ = info.lo_sizelimit;
-  const std::optional<QByteArray> path = loopAttribute(device.name(), "backing_file", failure);
+  std::optional<std::string> path = loopAttribute(device.name(), "backing_file", failure);
   if (!path) return std::nullopt;
-  backing.path_ = *path;
+  backing.path_ = std::move(*path);
   backing.readOnly_ = (info.lo_flags & LO_FLAGS_READ_ONLY) != 0;
   return backing;
 }
 
-std::optional<QList<LoopBacking>> LoopBacking::allBound(const QString& except, QString* failure) {
+std::optional<std::vector<LoopBacking>> LoopBacking::allBound(const std::string& except,
+                                                              std::string* failure) {
   // loop[0-9]+
-  const auto isLoopName = [](const QString& name) {
-    return name.size() > 4 && name.startsWith(QLatin1String("loop")) &&
-           std::all_of(name.begin() + 4, name.end(),
-                       [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+  const auto isLoopName = [](const std::string& name) {
+    return name.size() > 4 && name.starts_with("loop") &&
+           std::all_of(name.begin() + 4, name.end(), [](char c) { return c >= '0' && c <= '9'; });
   };
   const KernelFile::Names names = KernelFile::list("/sys/class/block");
   if (names.error != 0) {
-    *failure = readFailure("/sys/class/block", names.error);
+    *failure = KernelFile::failure("/sys/class/block", names.error);
     return std::nullopt;
   }
-  QList<LoopBacking> bound;
-  for (const std::string& entry : names.names) {
-    const QString name = QString::fromStdString(entry);
+  std::vector<LoopBacking> bound;
+  for (const std::string& name : names.names) {
     if (name == except || !isLoopName(name)) continue;
-    const std::optional<QByteArray> path = loopAttribute(name, "backing_file", failure);
+    const std::optional<std::string> path = loopAttribute(name, "backing_file", failure);
     if (!path) return std::nullopt;
-    if (path->isEmpty()) continue;  // serves nothing
+    if (path->empty()) continue;  // serves nothing
     // A loop device that detaches itself at its last close is not opened:
     // the helper's close must never be that last one.
-    const std::optional<QByteArray> autoclear = loopAttribute(name, "autoclear", failure);
+    const std::optional<std::string> autoclear = loopAttribute(name, "autoclear", failure);
     if (!autoclear) return std::nullopt;
-    const bool clearsItself = autoclear->startsWith('1');
+    const bool clearsItself = autoclear->starts_with('1');
     StopReason why;
     const KernelDevice loop = clearsItself ? KernelDevice() : KernelDevice::find(name, &why);
     if (!loop.isValid() && !clearsItself) {
       if (why.status == HelperContract::noSuchDevice) continue;  // detached meanwhile
       if (why.status == HelperContract::toolFailed) {
-        *failure = QString::fromStdString(why.lineWithoutStop()).mid(8);  // without "Failed: " and the full stop
+        // without "Failed: " and the full stop
+        const std::string line = why.lineWithoutStop();
+        *failure = line.substr(std::min<std::size_t>(8, line.size()));
         return std::nullopt;
       }
     }
     if (loop.isValid()) {
-      QString statusFailure;
+      std::string statusFailure;
       int statusError = 0;
       if (const auto backing = of(loop, &statusFailure, &statusError)) {
-        bound << *backing;
+        bound.push_back(*backing);
         continue;
       }
       if (statusError == ENOTCONN) continue;  // its file system no longer answers
-      if (!statusFailure.isEmpty()) {
+      if (!statusFailure.empty()) {
         *failure = statusFailure;
         return std::nullopt;
       }
@@ -166,10 +159,10 @@ std::optional<QList<LoopBacking>> LoopBacking::allBound(const QString& except, Q
     // Its status is not read (no node for it here, or it clears itself):
     // what its sysfs path leads to now is the best there is.
     struct stat info {};
-    if (::stat(path->constData(), &info) != 0) {
+    if (::stat(path->c_str(), &info) != 0) {
       if (errno == ENOENT) continue;    // gone from where it was: not the file of anyone's path
       if (errno == ENOTCONN) continue;  // its file system no longer answers
-      *failure = readFailure(path->toStdString(), errno);
+      *failure = KernelFile::failure(*path, errno);
       return std::nullopt;
     }
     LoopBacking backing;
@@ -181,55 +174,52 @@ std::optional<QList<LoopBacking>> LoopBacking::allBound(const QString& except, Q
       backing.fileSystem_ = info.st_dev;
       backing.inode_ = info.st_ino;
     }
-    bound << backing;
+    bound.push_back(backing);
   }
   return bound;
 }
 
 std::optional<StopReason> LoopBacking::change(const KernelDevice& loop) const {
-  QString failure;
+  std::string failure;
   const std::optional<LoopBacking> now = of(loop, &failure);
-  if (!failure.isEmpty()) return failed(failure);
-  const QString stopped = QStringLiteral("Stopped: ") + loop.path();
+  if (!failure.empty()) return failed(failure);
+  const std::string stopped = "Stopped: " + loop.path();
   if (!now || now->backingDevice_ != backingDevice_ || now->fileSystem_ != fileSystem_ ||
       now->inode_ != inode_) {
-    return StopReason{
-        HelperContract::deviceChanged,
-        stopped + QStringLiteral(" no longer serves ") + describe() + QLatin1Char('.')};
+    return StopReason{HelperContract::deviceChanged,
+                      stopped + " no longer serves " + describe() + '.'};
   }
   if (now->offset_ != offset_ || now->sizeLimit_ != sizeLimit_) {
     return StopReason{HelperContract::deviceChanged,
-                      stopped + QStringLiteral(" now serves another part of ") + describe() +
-                          QStringLiteral(" (its offset or size limit was changed).")};
+                      stopped + " now serves another part of " + describe() +
+                          " (its offset or size limit was changed)."};
   }
-  const std::optional<QList<LoopBacking>> others = allBound(loop.name(), &failure);
+  const std::optional<std::vector<LoopBacking>> others = allBound(loop.name(), &failure);
   if (!others) return failed(failure);
   for (const LoopBacking& other : *others) {
     if (sameFileAs(other)) {
       return StopReason{HelperContract::deviceChanged,
-                        stopped + QStringLiteral(" serves ") + describe() +
-                            QStringLiteral(", which /dev/") + other.loopName() +
-                            QStringLiteral(" now serves too: a write through one loop device "
-                                           "corrupts what the other shows.")};
+                        stopped + " serves " + describe() + ", which /dev/" + other.loopName() +
+                            " now serves too: a write through one loop device corrupts what the "
+                            "other shows."};
     }
   }
   return std::nullopt;
 }
 
 std::optional<uid_t> LoopBacking::fileOwner() const {
-  if (backingDevice_ != 0 || path_.isEmpty()) return std::nullopt;
+  if (backingDevice_ != 0 || path_.empty()) return std::nullopt;
   struct stat info {};
-  if (::stat(path_.constData(), &info) != 0 || !S_ISREG(info.st_mode) ||
+  if (::stat(path_.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
       info.st_dev != fileSystem_ || info.st_ino != inode_) {
     return std::nullopt;
   }
   return info.st_uid;
 }
 
-QString LoopBacking::describe() const {
-  if (backingDevice_ != 0)
-    return QStringLiteral("the block device ") + blockDeviceText(backingDevice_);
-  return QStringLiteral("the file ") + visibleText(QFile::decodeName(path_), LineFeeds::escape);
+std::string LoopBacking::describe() const {
+  if (backingDevice_ != 0) return "the block device " + blockDeviceText(backingDevice_);
+  return "the file " + oneLine(path_);
 }
 
 std::optional<uid_t> requestingUser() { return requestingUid; }
@@ -240,60 +230,61 @@ void rememberRequestingUser(const char* pkexecUid) {
     return;
   }
   // [0-9]{1,10}, below 2^32 - 1 (which is no user).
-  const QByteArray text(pkexecUid);
+  const std::string text(pkexecUid);
   const bool decimal =
-      !text.isEmpty() && text.size() <= 10 &&
+      !text.empty() && text.size() <= 10 &&
       std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-  bool ok = false;
-  const qulonglong uid = text.toULongLong(&ok);
-  if (decimal && ok && uid < 0xFFFFFFFFull) requestingUid = uid_t(uid);
+  if (!decimal) return;
+  const unsigned long long uid = std::stoull(text);
+  if (uid < 0xFFFFFFFFull) requestingUid = uid_t(uid);
 }
 
-std::optional<StopReason> loopRefusal(const KernelDevice& disk, const QList<dev_t>& diskNumbers) {
-  QString failure;
+std::optional<StopReason> loopRefusal(const KernelDevice& disk,
+                                      const std::vector<dev_t>& diskNumbers) {
+  std::string failure;
   const std::optional<LoopBacking> own = LoopBacking::of(disk, &failure);
-  if (!failure.isEmpty()) return failed(failure);
-  const std::optional<QList<LoopBacking>> others = LoopBacking::allBound(disk.name(), &failure);
+  if (!failure.empty()) return failed(failure);
+  const std::optional<std::vector<LoopBacking>> others =
+      LoopBacking::allBound(disk.name(), &failure);
   if (!others) return failed(failure);
-  const auto refusal = [](const QString& line) {
+  const auto refusal = [](const std::string& line) {
     return StopReason{HelperContract::refusedDevice, line};
   };
   if (own) {
-    const QString serves =
-        refused(disk) + QStringLiteral(" is a loop device over ") + own->describe();
+    const std::string serves = refused(disk) + " is a loop device over " + own->describe();
     if (own->backingDevice() != 0) {
-      return refusal(
-          serves + QStringLiteral(": a disk is formatted, checked or tested under its own name, "
-                                  "where its mounts and users can be seen; nothing was written."));
+      return refusal(serves +
+                     ": a disk is formatted, checked or tested under its own name, where its "
+                     "mounts and users can be seen; nothing was written.");
     }
     const std::optional<uid_t> owner = own->fileOwner();
     if (!owner) {
-      return refusal(serves + QStringLiteral(", which can no longer be found (deleted or moved); "
-                                             "nothing was written."));
+      return refusal(serves +
+                     ", which can no longer be found (deleted or moved); nothing was written.");
     }
     const std::optional<uid_t> user = requestingUser();
     if (!user || *owner != *user) {
-      return refusal(
-          serves + QStringLiteral(", which belongs to user ") + QString::number(*owner) +
-          QStringLiteral(", not to the user who asked (") +
-          (user ? QStringLiteral("user ") + QString::number(*user) : QStringLiteral("unknown")) +
-          QStringLiteral("); nothing was written."));
+      return refusal(serves + ", which belongs to user " + std::to_string(*owner) +
+                     ", not to the user who asked (" +
+                     (user ? "user " + std::to_string(*user) : std::string("unknown")) +
+                     "); nothing was written.");
     }
     for (const LoopBacking& other : *others) {
       if (own->sameFileAs(other)) {
-        return refusal(serves + QStringLiteral(", which /dev/") + other.loopName() +
-                       QStringLiteral(" serves too: a write through one loop device corrupts what "
-                                      "the other shows; detach /dev/") +
-                       other.loopName() + QStringLiteral(" first. Nothing was written."));
+        return refusal(serves + ", which /dev/" + other.loopName() +
+                       " serves too: a write through one loop device corrupts what the other "
+                       "shows; detach /dev/" +
+                       other.loopName() + " first. Nothing was written.");
       }
     }
   }
   for (const LoopBacking& other : *others) {
-    if (other.backingDevice() != 0 && diskNumbers.contains(other.backingDevice())) {
-      return refusal(refused(disk) + QStringLiteral(" is in use: the loop device /dev/") +
-                     other.loopName() + QStringLiteral(" serves ") +
-                     blockDeviceText(other.backingDevice()) +
-                     QStringLiteral("; detach it first. Nothing was written."));
+    if (other.backingDevice() != 0 &&
+        std::find(diskNumbers.begin(), diskNumbers.end(), other.backingDevice()) !=
+            diskNumbers.end()) {
+      return refusal(refused(disk) + " is in use: the loop device /dev/" + other.loopName() +
+                     " serves " + blockDeviceText(other.backingDevice()) +
+                     "; detach it first. Nothing was written.");
     }
   }
   return std::nullopt;

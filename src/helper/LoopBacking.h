@@ -5,10 +5,10 @@
 
 #include <sys/types.h>
 
-#include <QByteArray>
-#include <QList>
-#include <QString>
+#include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "helper/KernelDevice.h"
 #include "helper/StopReason.h"
@@ -38,7 +38,7 @@ class LoopBacking {
   // The loop device's backing; none when device is no loop device or serves
   // nothing. *failure says why ("could not read ...") when it is one and its
   // status or backing file cannot be read (*error, when given, the errno).
-  static std::optional<LoopBacking> of(const KernelDevice& device, QString* failure,
+  static std::optional<LoopBacking> of(const KernelDevice& device, std::string* failure,
                                        int* error = nullptr);
   // Every bound loop device on the system but the one named except (a kernel
   // name, may be empty), as far as its status can be read (one whose node is
@@ -47,16 +47,17 @@ class LoopBacking {
   // One whose file lies on a file system that no longer answers (ENOTCONN,
   // as a FUSE file system whose server is gone) is left out: such a file
   // system answers for none of its files, and the file asked about answered.
-  static std::optional<QList<LoopBacking>> allBound(const QString& except, QString* failure);
+  static std::optional<std::vector<LoopBacking>> allBound(const std::string& except,
+                                                          std::string* failure);
 
-  const QString& loopName() const { return loopName_; }
+  const std::string& loopName() const { return loopName_; }
   // The device number of the block device it serves; 0 for a file.
   dev_t backingDevice() const { return backingDevice_; }
   // The file it serves: its file system's device number, its inode, and its
   // path as sysfs shows it (for people; it may have moved since).
   dev_t fileSystem() const { return fileSystem_; }
   ino_t inode() const { return inode_; }
-  const QByteArray& path() const { return path_; }
+  const std::string& path() const { return path_; }
   bool readOnly() const { return readOnly_; }
   bool sameFileAs(const LoopBacking& other) const {
     return backingDevice_ == 0 && other.backingDevice_ == 0 && fileSystem_ == other.fileSystem_ &&
@@ -73,16 +74,16 @@ class LoopBacking {
   std::optional<uid_t> fileOwner() const;
   // "the file /tmp/disk.img" or "the block device /dev/sdb (8:16)", escaped
   // for one line.
-  QString describe() const;
+  std::string describe() const;
 
  private:
-  QString loopName_;
+  std::string loopName_;
   dev_t backingDevice_ = 0;
   dev_t fileSystem_ = 0;
   ino_t inode_ = 0;
-  quint64 offset_ = 0;
-  quint64 sizeLimit_ = 0;
-  QByteArray path_;
+  std::uint64_t offset_ = 0;
+  std::uint64_t sizeLimit_ = 0;
+  std::string path_;
   bool readOnly_ = false;
 };
 
@@ -96,6 +97,7 @@ void rememberRequestingUser(const char* pkexecUid);
 // LoopBacking): a refusal (refusedDevice), or the kernel's tables that could
 // not be read (toolFailed); none when nothing stands against it.
 // diskNumbers: the device numbers of disk and its partitions.
-std::optional<StopReason> loopRefusal(const KernelDevice& disk, const QList<dev_t>& diskNumbers);
+std::optional<StopReason> loopRefusal(const KernelDevice& disk,
+                                      const std::vector<dev_t>& diskNumbers);
 
 }  // namespace tessaro::helper

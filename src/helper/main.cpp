@@ -16,7 +16,7 @@
 #include "helper/BatchRun.h"
 #include "helper/CancelWatch.h"
 #include "helper/HelperStop.h"
-#include "helper/HelperSupport.h"
+#include "helper/LanguageVariable.h"
 #include "helper/HelperVerbs.h"
 #include "helper/LoopBacking.h"
 #include "helper/StandardOutput.h"

@@ -16,7 +16,7 @@
 #include "contract/HelperContract.h"
 #include "contract/HelperEvent.h"
 #include "helper/CancelWatch.h"
-#include "helper/HelperSupport.h"
+#include "helper/LanguageVariable.h"
 #include "helper/HelperTools.h"
 #include "helper/KernelDevice.h"
 #include "helper/VerbRun.h"

@@ -26,7 +26,7 @@ DriveFacts usbStickFacts() {
   const auto blkid = parseBlkidExport(
       "DEVNAME=/dev/sdb1\nLABEL_FATBOOT=MY\\ USB\nLABEL=MY\\ USB\nUUID=F9A0-E62E\n"
       "VERSION=FAT32\nBLOCK_SIZE=512\nTYPE=vfat\nUSAGE=filesystem\n");
-  QByteArray bootSector(512, '\0');  // 512 bytes per sector, 64 sectors per cluster
+  std::string bootSector(512, '\0');  // 512 bytes per sector, 64 sectors per cluster
   bootSector[12] = 2;
   bootSector[13] = 64;
   bootSector[510] = char(0x55);

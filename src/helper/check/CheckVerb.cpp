@@ -8,17 +8,16 @@
 #include "contract/HelperContract.h"
 #include "drives/CheckLine.h"
 #include "exec/VisibleText.h"
+#include "helper/DeviceGuard.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
 #include "helper/LinuxFormatSteps.h"
+#include "helper/MountTargets.h"
+#include "helper/RequiredTools.h"
 
 namespace tessaro::helper {
 
 namespace {
-
-// The helper's parts that still speak Qt, spoken to in plain strings.
-QString qt(const std::string& text) { return QString::fromStdString(text); }
-std::string plain(const QString& text) { return text.toStdString(); }
 
 bool isUserMediaMount(std::string_view target) {
   for (const std::string_view root : {"/media/", "/run/media/"}) {
@@ -44,39 +43,32 @@ int checkVerb(const std::vector<std::string>& args) {
       stop(HelperContract::usage, std::string("Usage: the check's mode is \"") +
                                       HelperContract::checkRepair + "\" or \"" +
                                       HelperContract::checkReadOnly + "\", not \"" +
-                                      plain(visibleText(qt(mode), LineFeeds::escape)) + "\".");
+                                      visibleText(mode, LineFeeds::escape) + "\".");
     }
   }
-  const KernelDevice target = deviceNamed(qt(args[0]));
-  HelperTools tools({QStringLiteral("umount"), QStringLiteral("fsck.fat")});
+  const KernelDevice target = deviceNamed(args[0]);
+  HelperTools tools(std::vector<std::string>{"umount", "fsck.fat"});
   requireTools(tools);
 
-  const std::string path = plain(target.path());
+  const std::string& path = target.path();
   HeldDisk held(
-      target, qt("Cancelled: nothing on " + path + " was changed."),
-      qt("Cancelled: the check of " + path + " was stopped before it finished; check it again."));
+      target, "Cancelled: nothing on " + path + " was changed.",
+      "Cancelled: the check of " + path + " was stopped before it finished; check it again.");
   VerbRun& run = held.run();
-  run.setWrittenNote(("the check of " + path + " may have stopped part way: check it again."));
+  run.setWrittenNote("the check of " + path + " may have stopped part way: check it again.");
 
   // Where the target is mounted, as the guard read it just now.
-  const LsblkDevice* record = held.tree().find(target.name().toStdString());
-  QStringList mounts;
-  if (record) {
-    for (const std::string& mountpoint : record->mountpoints)
-      mounts << QString::fromStdString(mountpoint);
-  } else {
-    mounts = readMountTargets(target);
-  }
-  if (!mounts.isEmpty()) {
-    for (const QString& mount : mounts) {
-      if (!isUserMediaMount(plain(mount))) {
+  const LsblkDevice* record = held.tree().find(target.name());
+  const std::vector<std::string> mounts = record ? record->mountpoints : readMountTargets(target);
+  if (!mounts.empty()) {
+    for (const std::string& mount : mounts) {
+      if (!isUserMediaMount(mount)) {
         stop(HelperContract::refusedDevice, "Refused: " + path + " is mounted at " +
-                                                plain(visibleText(mount, LineFeeds::escape)) +
+                                                visibleText(mount, LineFeeds::escape) +
                                                 ", outside /media.");
       }
     }
-    for (const ToolStep& step :
-         linuxUnmountSteps(plain(tools.path(QStringLiteral("umount"))), {path})) {
+    for (const ToolStep& step : linuxUnmountSteps(tools.path("umount"), {path})) {
       const int status = run.run(step);
       if (status != 0) {
         stop(HelperContract::toolFailed,
@@ -85,7 +77,7 @@ int checkVerb(const std::vector<std::string>& args) {
              "umount");
       }
     }
-    if (!readMountTargets(target).isEmpty()) {
+    if (!readMountTargets(target).empty()) {
       stop(HelperContract::deviceBusy,
            "Refused: " + path + " is still mounted; it was not checked.");
     }
@@ -95,7 +87,7 @@ int checkVerb(const std::vector<std::string>& args) {
   // exclusively from here to its end (fsck.fat's own open is not exclusive).
   held.holdExclusively(target);
 
-  const std::string fsck = plain(tools.path(QStringLiteral("fsck.fat")));
+  const std::string fsck = tools.path("fsck.fat");
   if (readOnly) {
     // fsck.fat -n opens the file system read-only and changes nothing: no
     // writing event, and a cancel leaves the drive as it was.

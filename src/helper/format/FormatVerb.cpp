@@ -13,10 +13,14 @@
 #include "drives/FormatRequestRules.h"
 #include "drives/linux/PartitionNaming.h"
 #include "exec/VisibleText.h"
+#include "helper/DeviceGuard.h"
 #include "helper/ExclusiveOpen.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
 #include "helper/LinuxFormatSteps.h"
+#include "helper/MountTargets.h"
+#include "helper/RequiredTools.h"
+#include "helper/SectorRead.h"
 #include "helper/format/DeviceNodeWatch.h"
 #include "helper/format/FormatVerification.h"
 
@@ -34,10 +38,6 @@ namespace {
 
 // How long the kernel may take to create the new partition's node.
 constexpr std::chrono::seconds kNodeWait{10};
-
-// The helper's parts that still speak Qt, spoken to in plain strings.
-QString qt(const std::string& text) { return QString::fromStdString(text); }
-std::string plain(const QString& text) { return text.toStdString(); }
 
 bool isDecimal(const std::string& word, std::size_t maxDigits) {
   if (word.empty() || word.size() > maxDigits || word.front() == '0') return false;
@@ -61,7 +61,7 @@ std::optional<int> clusterArgument(const std::string& word) {
     stop(HelperContract::usage,
          "Usage: the cluster size is \"default\" or a number of bytes, "
          "not \"" +
-             plain(visibleText(qt(word), LineFeeds::escape)) + "\".");
+             visibleText(word, LineFeeds::escape) + "\".");
   }
   const int bytes = std::stoi(word);
   if (!isOfferedClusterSize(bytes)) {
@@ -77,7 +77,7 @@ std::optional<int> clusterArgument(const std::string& word) {
 std::int64_t partitionSizeArgument(const std::string& word) {
   if (!isDecimal(word, 18)) {
     stop(HelperContract::usage, "Usage: the partition size is a number of bytes, not \"" +
-                                    plain(visibleText(qt(word), LineFeeds::escape)) + "\".");
+                                    visibleText(word, LineFeeds::escape) + "\".");
   }
   return std::stoll(word);
 }
@@ -86,10 +86,10 @@ FormatArguments formatArguments(const std::vector<std::string>& args) {
   if (args.size() != 3 && args.size() != 4)
     stop(HelperContract::usage,
          std::string("Usage: tessaro-helper format DISK NAME CLUSTER [SIZE]"));
-  FormatArguments asked{deviceNamed(qt(args[0])), args[1], {}, {}};
+  FormatArguments asked{deviceNamed(args[0]), args[1], {}, {}};
   if (asked.disk.isPartition()) {
     stop(HelperContract::refusedDevice,
-         "Refused: " + plain(asked.disk.path()) + " is a partition; a format erases a whole disk.");
+         "Refused: " + asked.disk.path() + " is a partition; a format erases a whole disk.");
   }
   asked.clusterBytes = clusterArgument(args[2]);
   if (args.size() == 4) asked.partitionBytes = partitionSizeArgument(args[3]);
@@ -123,19 +123,19 @@ void refuseForDisk(const FormatArguments& asked, const LsblkDevice& tree) {
 LinuxFormatPlan formatPlan(const FormatArguments& asked, const LsblkDevice& tree,
                            const HelperTools& tools) {
   LinuxFormatPlan plan;
-  plan.diskPath = plain(asked.disk.path());
-  for (const QString& mounted : mountedDevices(tree)) plan.mountedDevices.push_back(plain(mounted));
+  plan.diskPath = asked.disk.path();
+  plan.mountedDevices = mountedDevices(tree);
   for (const LsblkDevice& child : tree.children) {
     StopReason why;
-    const KernelDevice partition = KernelDevice::find(qt(child.name), &why);
+    const KernelDevice partition = KernelDevice::find(child.name, &why);
     if (!partition.isValid() && why.status == HelperContract::toolFailed)
       stop(why.status, why.lineWithoutStop() + "; nothing was written.");
     if (!partition.isValid() || partition.diskName() != asked.disk.name() ||
-        plain(partition.path()) != child.path) {
+        partition.path() != child.path) {
       stop(HelperContract::refusedDevice,
            "Refused: " + child.path + " is not a partition of " + plan.diskPath + ".");
     }
-    plan.partitionPaths.push_back(plain(partition.path()));
+    plan.partitionPaths.push_back(partition.path());
   }
   plan.diskBytes = tree.size;
   plan.logicalSectorSize = tree.logicalSectorSize.value_or(0);
@@ -176,11 +176,11 @@ void runWriteStep(VerbRun& run, const ToolStep& step) {
 void clearBeforePartition(VerbRun& run, const ExclusiveOpen& claim, const std::string& diskPath,
                           std::int64_t bytes) {
   run.checkpoint();
-  printLine(("Clearing the first " + std::to_string(bytes / 1024) + " KiB of " + diskPath +
-             ", where the new partition table goes."));
+  printLine("Clearing the first " + std::to_string(bytes / 1024) + " KiB of " + diskPath +
+            ", where the new partition table goes.");
   if (const auto failure = claim.zero(0, bytes)) {
     stop(HelperContract::toolFailed, "Failed: zeros could not be written over the start of " +
-                                         diskPath + " (" + plain(*failure) + "); " +
+                                         diskPath + " (" + *failure + "); " +
                                          run.writtenNote());
   }
   run.stepDone();
@@ -190,7 +190,7 @@ void clearBeforePartition(VerbRun& run, const ExclusiveOpen& claim, const std::s
 // at now, and again each time /dev changes, until it is there or 10 s have
 // passed. A cancel is heard while it waits.
 KernelDevice waitForPartition(VerbRun& run, const KernelDevice& disk) {
-  const QString name = qt(linuxPartitionName(plain(disk.name()), 1));
+  const std::string name = linuxPartitionName(disk.name(), 1);
   const auto deadline = std::chrono::steady_clock::now() + kNodeWait;
   DeviceNodeWatch watch;  // before the first look, so that no change is missed
   if (!watch.failure().empty()) {
@@ -207,7 +207,7 @@ KernelDevice waitForPartition(VerbRun& run, const KernelDevice& disk) {
     if (watch.waitUntil(deadline, run.cancelFd()) == DeviceNodeWatch::Wake::deadline) break;
   }
   stop(HelperContract::toolFailed,
-       "Failed: /dev/" + plain(name) + " did not appear; " + run.writtenNote());
+       "Failed: /dev/" + name + " did not appear; " + run.writtenNote());
 }
 
 // The table (wipefs, the helper's own clearing, sfdisk, partx) under the
@@ -255,14 +255,14 @@ KernelDevice writeFormat(VerbRun& run, ExclusiveOpen& claim, const LinuxFormatPl
 FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const std::string& diskPath,
                         const std::string& partitionPath, const ExclusiveOpen& partition) {
   FormatReadBack found;
-  const auto unreadable = [&run](const std::string& what, const QString& why) {
+  const auto unreadable = [&run](const std::string& what, const std::string& why) {
     stop(HelperContract::toolFailed, "Could not verify the format: could not read " + what + ": " +
-                                         plain(why) + "; " + run.writtenNote());
+                                         why + "; " + run.writtenNote());
   };
-  QString failure;
-  const std::optional<QByteArray> table = readSector(qt(diskPath), 0, 512, &failure);
+  std::string failure;
+  const std::optional<std::string> table = SectorRead::of(diskPath, 0, 512, &failure);
   if (!table) unreadable("the partition table of " + diskPath, failure);
-  readMbr(table->toStdString(), found);
+  readMbr(*table, found);
 
   // fsck.fat exits 1 when it finds errors; anything else above is its failure.
   const ToolOutput fsck =
@@ -272,21 +272,21 @@ FormatReadBack readBack(VerbRun& run, const HelperTools& tools, const std::strin
   found.fsckClean = fsck.status == 0;
   readFsckVerbose(fsck.standardOutput, found);
 
-  const std::optional<QByteArray> bootSector = partition.read(0, 512, &failure);
+  const std::optional<std::string> bootSector = partition.read(0, 512, &failure);
   if (!bootSector) unreadable("the boot sector of " + partitionPath, failure);
-  readBootSector(bootSector->toStdString(), found);
+  readBootSector(*bootSector, found);
   // The root directory is cluster 2, the first of the data area.
   const std::int64_t rootOffset =
       std::int64_t(found.reservedSectors + found.fatCount * found.fatSectors) *
       found.bytesPerSector;
   std::string rootCluster;
   if (found.clusterBytes() > 0 && found.clusterBytes() <= 1 << 20 && rootOffset > 0) {
-    const std::optional<QByteArray> read =
+    const std::optional<std::string> read =
         partition.read(rootOffset, found.clusterBytes(), &failure);
     if (!read) unreadable("the root directory of " + partitionPath, failure);
-    rootCluster = read->toStdString();
+    rootCluster = *read;
   }
-  readFatVolume(bootSector->toStdString(), rootCluster, found);
+  readFatVolume(*bootSector, rootCluster, found);
   return found;
 }
 
@@ -296,7 +296,7 @@ FormatCheck verifyWritten(VerbRun& run, const HelperTools& tools, const LinuxFor
                           ExclusiveOpen& claim, const KernelDevice& partition) {
   if (const auto busy = claim.claim(partition.path(), partition.number())) {
     stop(HelperContract::toolFailed,
-         "Could not verify the format: " + plain(*busy) + "; " + run.writtenNote());
+         "Could not verify the format: " + *busy + "; " + run.writtenNote());
   }
   const PartitionLayout layout =
       fat32PartitionLayout(plan.diskBytes, plan.logicalSectorSize, plan.partitionBytes);
@@ -308,7 +308,7 @@ FormatCheck verifyWritten(VerbRun& run, const HelperTools& tools, const LinuxFor
   expected.clusterBytes = int(fileSystem.clusterBytes());
   expected.dataAlignment = fileSystem.dataAlignmentBytes();
   const FormatCheck check =
-      verifyFormat(expected, readBack(run, tools, plan.diskPath, plain(partition.path()), claim));
+      verifyFormat(expected, readBack(run, tools, plan.diskPath, partition.path(), claim));
   claim.release();
   return check;
 }
@@ -330,14 +330,14 @@ void settleUdev(const HelperTools& tools) {
 int formatVerb(const std::vector<std::string>& args) {
   const FormatArguments asked = formatArguments(args);
   const HelperTools tools = formatTools();
-  const std::string diskPath = plain(asked.disk.path());
-  HeldDisk held(asked.disk, qt("Cancelled: nothing was written to " + diskPath + "."),
-                qt("Cancelled: " + diskPath + " is incomplete: format it again before using it."));
+  const std::string& diskPath = asked.disk.path();
+  HeldDisk held(asked.disk, "Cancelled: nothing was written to " + diskPath + ".",
+                "Cancelled: " + diskPath + " is incomplete: format it again before using it.");
   VerbRun& run = held.run();
-  run.setWrittenNote((diskPath + " may be left incomplete: format it again."));
+  run.setWrittenNote(diskPath + " may be left incomplete: format it again.");
   refuseForDisk(asked, held.tree());
   const LinuxFormatPlan plan = formatPlan(asked, held.tree(), tools);
-  for (const std::string& note : linuxFormatNotes(plan)) printLine((note));
+  for (const std::string& note : linuxFormatNotes(plan)) printLine(note);
 
   // Unmounted, nothing else may hold the disk or a partition of it.
   held.unmount(linuxUnmountSteps(tools.path("umount"), plan.mountedDevices));
@@ -357,7 +357,7 @@ int formatVerb(const std::vector<std::string>& args) {
   //   sector through that hold.
   ExclusiveOpen claim;
   if (const auto busy = claim.claim(asked.disk.path(), asked.disk.number(), true))
-    stop(HelperContract::deviceBusy, "Refused: " + plain(*busy) + "; nothing was written.");
+    stop(HelperContract::deviceBusy, "Refused: " + *busy + "; nothing was written.");
 
   const KernelDevice partition = writeFormat(run, claim, plan, asked.disk);
   const FormatCheck check = verifyWritten(run, tools, plan, claim, partition);

@@ -16,11 +16,15 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "contract/HelperContract.h"
+#include "helper/DeviceGuard.h"
 #include "helper/HeldDisk.h"
 #include "helper/HelperVerbs.h"
+#include "helper/MountTargets.h"
+#include "helper/RequiredTools.h"
 #include "helper/probe/CapacityProbe.h"
 #include "helper/probe/LinuxProbeDevice.h"
 #include "helper/probe/ProbeError.h"
@@ -52,48 +56,42 @@ class ProbeDescriptor {
 // Opens the locked disk for the test: exclusively, so that nothing mounts or
 // claims it meanwhile, and only when it is still the device that was checked.
 int openForProbe(const KernelDevice& disk) {
-  const int fd = ::open(disk.path().toLocal8Bit().constData(),
-                        O_RDWR | O_DIRECT | O_EXCL | O_CLOEXEC | O_NOFOLLOW);
+  const int fd = ::open(disk.path().c_str(), O_RDWR | O_DIRECT | O_EXCL | O_CLOEXEC | O_NOFOLLOW);
   if (fd < 0) {
     const int error = errno;
-    const QString reason = QString::fromLocal8Bit(std::strerror(error));
+    const std::string reason = std::strerror(error);
     if (error == EBUSY) {
-      stop(HelperContract::deviceBusy, QStringLiteral("Refused: ") + disk.path() +
-                                           QStringLiteral(" is in use by another program; "
-                                                          "nothing was written."));
+      stop(HelperContract::deviceBusy,
+           "Refused: " + disk.path() + " is in use by another program; nothing was written.");
     }
     if (error == EROFS || error == EACCES || error == EPERM) {
-      stop(HelperContract::refusedDevice, QStringLiteral("Refused: ") + disk.path() +
-                                              QStringLiteral(" cannot be written (") + reason +
-                                              QStringLiteral("); nothing was written."));
+      stop(HelperContract::refusedDevice,
+           "Refused: " + disk.path() + " cannot be written (" + reason + "); nothing was written.");
     }
-    stop(HelperContract::toolFailed, QStringLiteral("Failed: ") + disk.path() +
-                                         QStringLiteral(" could not be opened (") + reason +
-                                         QStringLiteral("); nothing was written."));
+    stop(HelperContract::toolFailed,
+         "Failed: " + disk.path() + " could not be opened (" + reason + "); nothing was written.");
   }
   // A state that cannot be read is said as such, never taken for another.
-  const auto unreadable = [&](const QString& what) {
-    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+  const auto unreadable = [&](const std::string& what) {
+    const std::string reason = std::strerror(errno);
     ::close(fd);
-    stop(HelperContract::toolFailed, QStringLiteral("Failed: could not ") + what +
-                                         QStringLiteral(" (") + reason +
-                                         QStringLiteral("); nothing was written."));
+    stop(HelperContract::toolFailed,
+         "Failed: could not " + what + " (" + reason + "); nothing was written.");
   };
   struct stat status {};
-  if (::fstat(fd, &status) != 0) unreadable(QStringLiteral("read ") + disk.path());
+  if (::fstat(fd, &status) != 0) unreadable("read " + disk.path());
   if (!S_ISBLK(status.st_mode) || status.st_rdev != disk.number()) {
     ::close(fd);
-    stop(HelperContract::deviceChanged, QStringLiteral("Stopped: ") + disk.path() +
-                                            QStringLiteral(" now names another device; nothing "
-                                                           "was written."));
+    stop(HelperContract::deviceChanged,
+         "Stopped: " + disk.path() + " now names another device; nothing was written.");
   }
   int readOnly = 0;
   if (::ioctl(fd, BLKROGET, &readOnly) != 0)
-    unreadable(QStringLiteral("tell whether ") + disk.path() + QStringLiteral(" is read-only"));
+    unreadable("tell whether " + disk.path() + " is read-only");
   if (readOnly != 0) {
     ::close(fd);
-    stop(HelperContract::refusedDevice, QStringLiteral("Refused: ") + disk.path() +
-                                            QStringLiteral(" is read-only; nothing was written."));
+    stop(HelperContract::refusedDevice,
+         "Refused: " + disk.path() + " is read-only; nothing was written.");
   }
   return fd;
 }
@@ -103,7 +101,7 @@ std::vector<int> partitionNumbers(const KernelDevice& disk) {
   std::vector<int> numbers;
   std::error_code failed;
   const std::filesystem::path sysfs =
-      std::filesystem::path("/sys/class/block") / disk.name().toStdString();
+      std::filesystem::path("/sys/class/block") / disk.name();
   for (const auto& entry : std::filesystem::directory_iterator(sysfs, failed)) {
     std::ifstream number(entry.path() / "partition");
     int value = 0;
@@ -149,44 +147,36 @@ bool forgetPartitionTable(int fd, const KernelDevice& disk) {
 }  // namespace
 
 // probe DISK [full]
-int probeVerb(const std::vector<std::string>& words) {
-  const QStringList args = qtWords(words);
+int probeVerb(const std::vector<std::string>& args) {
   if (args.size() < 1 || args.size() > 2 ||
-      (args.size() == 2 && args[1] != QLatin1StringView(HelperContract::fullProbe)))
-    stop(HelperContract::usage, QStringLiteral("Usage: tessaro-helper probe DISK [full]"));
+      (args.size() == 2 && args[1] != HelperContract::fullProbe))
+    stop(HelperContract::usage, std::string("Usage: tessaro-helper probe DISK [full]"));
   const bool full = args.size() == 2;
   const KernelDevice disk = deviceNamed(args[0]);
   if (disk.isPartition()) {
     stop(HelperContract::refusedDevice,
-         QStringLiteral("Refused: ") + disk.path() +
-             QStringLiteral(" is a partition; a capacity test writes over a whole disk."));
+         "Refused: " + disk.path() + " is a partition; a capacity test writes over a whole disk.");
   }
-  HelperTools tools({QStringLiteral("umount")});
+  HelperTools tools(std::vector<std::string>{"umount"});
   requireTools(tools);
-  HeldDisk held(
-      disk,
-      QStringLiteral("Cancelled: nothing was written to ") + disk.path() + QStringLiteral("."),
-      QStringLiteral("Cancelled: ") + disk.path() +
-          QStringLiteral(" holds test data now: format it before using it."));
+  HeldDisk held(disk, "Cancelled: nothing was written to " + disk.path() + ".",
+                "Cancelled: " + disk.path() + " holds test data now: format it before using it.");
   VerbRun& run = held.run();
-  run.setWrittenNote(disk.path() +
-                     QStringLiteral(" may hold test data: format it before using it."));
-  held.unmount(
-      linuxUnmountSteps(tools.path(QStringLiteral("umount")), mountedDevices(held.tree())));
+  run.setWrittenNote(disk.path() + " may hold test data: format it before using it.");
+  held.unmount(linuxUnmountSteps(tools.path("umount"), mountedDevices(held.tree())));
   const ProbeDescriptor descriptor(openForProbe(disk));
 
   // Test data goes on the drive from here on. A caller that goes away stops
   // the test like a cancel: the drive holds test data either way.
   run.markWriting(false);
-  printLine(full ? QStringLiteral("Testing the capacity of ") + disk.path() +
-                       QStringLiteral(": writing every block and reading it back.")
-                 : QStringLiteral("Testing the capacity of ") + disk.path() +
-                       QStringLiteral(": writing test blocks over its claimed size."));
+  printLine("Testing the capacity of " + disk.path() +
+            (full ? ": writing every block and reading it back."
+                  : ": writing test blocks over its claimed size."));
   printEvent(contract::HelperEvent(ProbeProgress{}.event()));
   int shownPercent = 0;
   auto lastCheckpoint = std::chrono::steady_clock::now();
   try {
-    LinuxProbeDevice target(descriptor.fd(), disk.path().toStdString());
+    LinuxProbeDevice target(descriptor.fd(), disk.path());
     const auto onProgress = [&](const ProbeProgress& progress) {
       const int percent = int(std::floor(progress.fraction * 100.0));
       if (percent == shownPercent) return;
@@ -210,11 +200,8 @@ int probeVerb(const std::vector<std::string>& words) {
     forgetPartitionTable(descriptor.fd(), disk);
     const bool stopped = error.code() == ProbeError::stoppedResponding;
     const int status = stopped ? HelperContract::driveStopped : HelperContract::toolFailed;
-    const QString message = QStringLiteral("Failed: ") + QString::fromStdString(error.what()) +
-                            (stopped ? QStringLiteral(".") : QString()) + QLatin1Char(' ') +
-                            disk.path() +
-                            QStringLiteral(" may hold test data: format it before using it.");
-    stop(status, message);
+    stop(status, "Failed: " + std::string(error.what()) + (stopped ? "." : "") + ' ' + disk.path() +
+                     " may hold test data: format it before using it.");
   }
 }
 
