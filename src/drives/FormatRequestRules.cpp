@@ -27,10 +27,7 @@ std::string said(const Wording& wording, const char* text) {
 
 // Quoted on one line: a control character in a name shows as an escape.
 std::string quoted(std::string_view text) {
-  return '"' +
-         visibleText(QString::fromUtf8(text.data(), qsizetype(text.size())), LineFeeds::escape)
-             .toStdString() +
-         '"';
+  return '"' + visibleText(text, LineFeeds::escape) + '"';
 }
 
 // The characters of a UTF-8 name, each with its code point (U+FFFD for a

@@ -3,7 +3,6 @@
 
 #pragma once
 
-#include <QString>
 #include <string>
 #include <string_view>
 
@@ -18,10 +17,5 @@ namespace tessaro {
 // (as QString::fromUtf8 makes them), so that what is shown is UTF-8 too.
 enum class LineFeeds { keep, escape };
 std::string visibleText(std::string_view text, LineFeeds lineFeeds = LineFeeds::keep);
-
-// Qt bridge: goes when its callers are std-only
-inline QString visibleText(const QString& text, LineFeeds lineFeeds = LineFeeds::keep) {
-  return QString::fromStdString(visibleText(std::string_view(text.toStdString()), lineFeeds));
-}
 
 }  // namespace tessaro

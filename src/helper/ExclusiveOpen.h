@@ -5,8 +5,6 @@
 
 #include <sys/types.h>
 
-#include <QByteArray>
-#include <QString>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,23 +28,10 @@ class ExclusiveOpen {
   // another program (...)").
   std::optional<std::string> claim(const std::string& devicePath, dev_t expectedNumber,
                                    bool writable = false);
-  // Qt bridge: goes when its callers are std-only
-  std::optional<QString> claim(const QString& devicePath, dev_t expectedNumber,
-                               bool writable = false) {
-    const auto why = claim(devicePath.toStdString(), expectedNumber, writable);
-    return why ? std::optional(QString::fromStdString(*why)) : std::nullopt;
-  }
 
   // bytes bytes from offset of the held device; none with why in *failure
   // ("Input/output error", "100 of 512 bytes").
   std::optional<std::string> read(std::int64_t offset, int bytes, std::string* failure) const;
-  // Qt bridge: goes when its callers are std-only
-  std::optional<QByteArray> read(std::int64_t offset, int bytes, QString* failure) const {
-    std::string why;
-    const auto data = read(offset, bytes, &why);
-    if (!data) *failure = QString::fromStdString(why);
-    return data ? std::optional(QByteArray::fromStdString(*data)) : std::nullopt;
-  }
 
   // Writes zeros over bytes bytes from offset of the device held for
   // writing, each write whole, and waits until the drive has them; none

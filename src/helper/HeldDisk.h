@@ -3,8 +3,6 @@
 
 #pragma once
 
-#include <QList>
-#include <QString>
 #include <string>
 
 #include "drives/linux/LsblkDevice.h"
@@ -28,11 +26,6 @@ class HeldDisk {
   // The "Cancelled:" lines of the verb, before it writes and after.
   HeldDisk(const KernelDevice& device, std::string cancelledBeforeWriting,
            std::string cancelledAfterWriting);
-  // Qt bridge: goes when its callers are std-only
-  HeldDisk(const KernelDevice& device, const QString& cancelledBeforeWriting,
-           const QString& cancelledAfterWriting)
-      : HeldDisk(device, cancelledBeforeWriting.toStdString(),
-                 cancelledAfterWriting.toStdString()) {}
 
   VerbRun& run() { return run_; }
   // The whole disk as the guard checked it.

@@ -3,8 +3,6 @@
 
 #pragma once
 
-#include <QString>
-#include <QStringList>
 #include <map>
 #include <string>
 #include <vector>
@@ -20,17 +18,9 @@ class HelperTools {
  public:
   explicit HelperTools(const std::vector<std::string>& names,
                        const std::vector<std::string>& directories = systemToolDirectories());
-  // Qt bridge: goes when its callers are std-only
-  explicit HelperTools(const QStringList& names) : HelperTools(stdWords(names)) {}
 
   // The absolute path of a tool that was found; empty otherwise.
   std::string path(const std::string& name) const;
-  // Qt bridge: goes when its callers are std-only (a literal would be ambiguous meanwhile)
-  std::string path(const char* name) const { return path(std::string(name)); }
-  // Qt bridge: goes when its callers are std-only
-  QString path(const QString& name) const {
-    return QString::fromStdString(path(name.toStdString()));
-  }
   // Tool name -> absolute path, of every tool that was found.
   const std::map<std::string, std::string>& paths() const { return paths_; }
 
@@ -42,13 +32,6 @@ class HelperTools {
   std::vector<std::string> missing() const;
 
  private:
-  // Qt bridge: goes when its callers are std-only
-  static std::vector<std::string> stdWords(const QStringList& words) {
-    std::vector<std::string> list;
-    for (const QString& word : words) list.push_back(word.toStdString());
-    return list;
-  }
-
   std::vector<std::string> names_;
   std::map<std::string, std::string> paths_;
 };

@@ -3,7 +3,6 @@
 
 #pragma once
 
-#include <QStringList>
 #include <string>
 #include <vector>
 
@@ -17,12 +16,5 @@ int formatVerb(const std::vector<std::string>& args);
 int checkVerb(const std::vector<std::string>& args);
 int infoVerb(const std::vector<std::string>& args);
 int probeVerb(const std::vector<std::string>& args);
-
-// Qt bridge: goes when its callers are std-only
-inline QStringList qtWords(const std::vector<std::string>& words) {
-  QStringList list;
-  for (const std::string& word : words) list << QString::fromStdString(word);
-  return list;
-}
 
 }  // namespace tessaro::helper

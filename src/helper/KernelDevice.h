@@ -5,7 +5,6 @@
 
 #include <sys/types.h>
 
-#include <QString>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,10 +30,6 @@ class KernelDevice {
   // "sdb", "sdb1", "mmcblk0p1", "loop3": a lower-case letter, then lower-case
   // letters and digits, at most 32 in all.
   static bool hasKernelNameShape(std::string_view name);
-  // Qt bridge: goes when its callers are std-only
-  static bool hasKernelNameShape(const QString& name) {
-    return hasKernelNameShape(name.toStdString());
-  }
 
   bool isValid() const { return !name_.empty(); }
   const std::string& name() const { return name_; }

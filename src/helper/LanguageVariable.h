@@ -3,7 +3,6 @@
 
 #pragma once
 
-#include <QByteArray>
 #include <string_view>
 
 namespace tessaro::helper {
@@ -13,9 +12,5 @@ namespace tessaro::helper {
 // "sr_RS@latin", "C"), LANGUAGE a colon-separated list of them. Never a path:
 // glibc loads a locale named with a slash from that path.
 bool isLanguageVariable(std::string_view variable);
-// Qt bridge: goes when its callers are std-only
-inline bool isLanguageVariable(const QByteArray& variable) {
-  return isLanguageVariable(std::string_view(variable.constData(), std::size_t(variable.size())));
-}
 
 }  // namespace tessaro::helper

@@ -3,8 +3,6 @@
 
 #pragma once
 
-#include <QString>
-#include <QStringList>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -47,13 +45,6 @@ std::vector<std::string> linuxFormatToolNames();
 // tool's absolute path. Format, check and capacity test unmount alike.
 std::vector<ToolStep> linuxUnmountSteps(const std::string& umount,
                                         const std::vector<std::string>& mountedDevices);
-// Qt bridge: goes when its callers are std-only
-inline std::vector<ToolStep> linuxUnmountSteps(const QString& umount,
-                                               const QStringList& mountedDevices) {
-  std::vector<std::string> devices;
-  for (const QString& device : mountedDevices) devices.push_back(device.toStdString());
-  return linuxUnmountSteps(umount.toStdString(), devices);
-}
 
 // The writes up to the new partition: clear signatures (partitions, then the
 // disk, in one wipefs), write a dos table with one type 0x0c partition from 1 MiB to the end

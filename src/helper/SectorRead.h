@@ -3,8 +3,6 @@
 
 #pragma once
 
-#include <QByteArray>
-#include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -25,23 +23,5 @@ class SectorRead {
   static std::optional<std::string> of(const std::string& path, std::uint64_t offset,
                                        std::size_t bytes, std::string* failure);
 };
-
-// Qt bridge: goes when its callers are std-only
-inline std::optional<QByteArray> readSector(const std::string& devicePath, qint64 offset, int bytes,
-                                            QString* failure) {
-  std::string why;
-  const std::optional<std::string> data =
-      SectorRead::of(devicePath, std::uint64_t(offset), std::size_t(bytes), &why);
-  if (!data) {
-    *failure = QString::fromStdString(why);
-    return std::nullopt;
-  }
-  return QByteArray::fromStdString(*data);
-}
-// Qt bridge: goes when its callers are std-only
-inline std::optional<QByteArray> readSector(const QString& devicePath, qint64 offset, int bytes,
-                                            QString* failure) {
-  return readSector(devicePath.toStdString(), offset, bytes, failure);
-}
 
 }  // namespace tessaro::helper

@@ -3,7 +3,6 @@
 
 #pragma once
 
-#include <QString>
 #include <string>
 #include <utility>
 
@@ -17,8 +16,6 @@ struct StopReason {
 
   StopReason() = default;
   StopReason(int status, std::string line) : status(status), line(std::move(line)) {}
-  // Qt bridge: goes when its callers are std-only
-  StopReason(int status, const QString& line) : status(status), line(line.toStdString()) {}
   // The line without its closing full stop, for a caller that goes on with
   // "; " and what was written.
   std::string lineWithoutStop() const {

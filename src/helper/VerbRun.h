@@ -3,8 +3,6 @@
 
 #pragma once
 
-#include <QString>
-#include <QStringList>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,16 +43,10 @@ class VerbRun {
 
   // The "Cancelled:" line before anything was written, and after.
   void setCancelLines(std::string beforeWriting, std::string afterWriting);
-  // Qt bridge: goes when its callers are std-only
-  void setCancelLines(const QString& beforeWriting, const QString& afterWriting) {
-    setCancelLines(beforeWriting.toStdString(), afterWriting.toStdString());
-  }
   // What a failure line says about the drive once the run has begun writing
   // ("/dev/sdb may be left incomplete: format it again"); before, it says
   // "nothing was written".
   void setWrittenNote(std::string afterWriting) { writtenNote_ = std::move(afterWriting); }
-  // Qt bridge: goes when its callers are std-only
-  void setWrittenNote(const QString& afterWriting) { writtenNote_ = afterWriting.toStdString(); }
   std::string writtenNote() const;
   bool writing() const { return writing_; }
   // From now on the run writes to the drive: the caller is told so (a
@@ -82,13 +74,6 @@ class VerbRun {
   // ChildProcess::Output::terminal its standard error is in the output too.
   ToolOutput capture(const std::vector<std::string>& command,
                      ChildProcess::Output output = ChildProcess::Output::pipe);
-  // Qt bridge: goes when its callers are std-only
-  ToolOutput capture(const QStringList& command,
-                     ChildProcess::Output output = ChildProcess::Output::pipe) {
-    std::vector<std::string> words;
-    for (const QString& word : command) words.push_back(word.toStdString());
-    return capture(words, output);
-  }
 
  private:
   [[noreturn]] void stopCancelled();
@@ -114,8 +99,6 @@ class VerbRun {
 // Writes the helper's own text for people to standard output, in text
 // frames, before anything a tool prints after it; false when it could not.
 bool printLine(std::string_view line);
-// Qt bridge: goes when its callers are std-only
-inline bool printLine(const QString& line) { return printLine(line.toStdString()); }
 // Writes an event for the caller, as an event frame; false when it could not.
 bool printEvent(const contract::HelperEvent& event);
 
@@ -125,14 +108,6 @@ bool printEvent(const contract::HelperEvent& event);
 int sayFailure(int status, const std::string& line, const std::string& tool = {});
 // Says so (sayFailure) and ends the verb with status (HelperStop).
 [[noreturn]] void stop(int status, const std::string& line, const std::string& tool = {});
-// Qt bridge: goes when its callers are std-only
-inline int sayFailure(int status, const QString& line, const QString& tool = QString()) {
-  return sayFailure(status, line.toStdString(), tool.toStdString());
-}
-// Qt bridge: goes when its callers are std-only
-[[noreturn]] inline void stop(int status, const QString& line, const QString& tool = QString()) {
-  stop(status, line.toStdString(), tool.toStdString());
-}
 
 // How the run ends: status, unless what it told may not have reached the
 // caller (a write to standard output failed), when a run that would have

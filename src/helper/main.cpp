@@ -5,7 +5,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <QByteArray>
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
@@ -16,8 +15,8 @@
 #include "helper/BatchRun.h"
 #include "helper/CancelWatch.h"
 #include "helper/HelperStop.h"
-#include "helper/LanguageVariable.h"
 #include "helper/HelperVerbs.h"
+#include "helper/LanguageVariable.h"
 #include "helper/LoopBacking.h"
 #include "helper/StandardOutput.h"
 #include "helper/VerbRun.h"
@@ -32,7 +31,7 @@ namespace {
 void keepOnlyLanguage() {
   std::vector<std::string> kept;
   for (char** entry = environ; *entry; ++entry) {
-    if (isLanguageVariable(QByteArray(*entry))) kept.emplace_back(*entry);
+    if (isLanguageVariable(*entry)) kept.emplace_back(*entry);
   }
   clearenv();
   for (const std::string& variable : kept) {

@@ -59,7 +59,7 @@ TEST(HelperBoundaryTest, KernelNamesHaveTheKernelsShape) {
       test::readDataRows(TESSARO_FIXTURES_DIR "/DeviceNames/device-arguments.rows", "\t");
   for (const test::DataRow& row : rows) {
     ASSERT_EQ(row.fields.size(), 3) << row.where.toStdString();
-    EXPECT_EQ(KernelDevice::hasKernelNameShape(QString::fromUtf8(test::unescaped(row.fields[0]))),
+    EXPECT_EQ(KernelDevice::hasKernelNameShape(test::unescaped(row.fields[0]).toStdString()),
               row.fields[2] == "name")
         << row.where.toStdString();
   }
@@ -90,7 +90,7 @@ TEST(HelperBoundaryTest, OnlyLocaleNamesReachTheTools) {
       test::readDataRows(TESSARO_FIXTURES_DIR "/HelperEnvironment/language-variables.rows", "\t");
   for (const test::DataRow& row : rows) {
     ASSERT_EQ(row.fields.size(), 3) << row.where.toStdString();
-    EXPECT_EQ(isLanguageVariable(test::unescaped(row.fields[1])), row.fields[0] == "kept")
+    EXPECT_EQ(isLanguageVariable(test::unescaped(row.fields[1]).toStdString()), row.fields[0] == "kept")
         << row.fields[1].toStdString() << "\n  because " << row.fields[2].toStdString();
   }
   EXPECT_GT(rows.size(), 0);
@@ -107,7 +107,7 @@ QStringList framesWhileRunning(const ToolStep& step, const QString& after) {
   CancelWatch unwatched(-1);
   VerbRun run(unwatched);
   run.run(step);
-  printLine(after);
+  printLine(after.toStdString());
   dup2(saved, STDOUT_FILENO);
   close(saved);
   close(fds[1]);
