@@ -4,9 +4,10 @@
 // Many drives at once, as the user meets it: tessaro-cli over a batch of N
 // drives (one run of the helper over them all) against the same drives one
 // after another, in the same rounds, interleaved. Formats run on loop
-// devices over blank sparse images; capacity tests on the tests' fake drive,
-// slowed as a USB stick is (every request waits), so that what a batch can
-// share is the drives' latency, not this machine's two cores. Needs root,
+// devices over blank sparse images (what a batch shares there is this
+// machine's two cores) and on the tests' fake drive slowed as a USB stick is
+// (every request waits); capacity tests on the slowed fake drive, so that
+// what a batch can share is the drives' latency. Needs root,
 // loop devices and /dev/fuse.
 //
 // Goals: a batch of 8 capacity tests at most 1.5x the time of one drive's,
@@ -16,6 +17,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -35,10 +37,10 @@ constexpr int kMostDrives = 8;
 // One row: the batch's time against the same drives one after another.
 void printRow(const char* what, int count, const bench::Ratios& ratios) {
   if (ratios.values.empty()) {
-    std::printf("%-8s N=%d  no valid round\n", what, count);
+    std::printf("%-21s N=%d  no valid round\n", what, count);
   } else {
     std::printf(
-        "%-8s N=%d  batch %7.2f s  one after another %7.2f s  ratio %.2fx (min %.2fx)  "
+        "%-21s N=%d  batch %7.2f s  one after another %7.2f s  ratio %.2fx (min %.2fx)  "
         "batch of N / one drive %.2fx  load %s\n",
         what, count, bench::median(ratios.ours), bench::median(ratios.theirs),
         bench::median(ratios.values), *std::min_element(ratios.values.begin(), ratios.values.end()),
@@ -81,19 +83,26 @@ void BM_BatchAgainstOneAfterAnother(benchmark::State& state) {
     }
   }
   const QString cli = bench::program("TESSARO_CLI", TESSARO_CLI_BUILD_PATH);
+  // TESSARO_BENCH_BATCH_SIZES=8 (or 1,4) measures those batch sizes alone.
+  std::vector<int> counts;
+  for (const QString& count : qEnvironmentVariable("TESSARO_BENCH_BATCH_SIZES", "1,2,4,8")
+                                  .split(QLatin1Char(','), Qt::SkipEmptyParts))
+    counts.push_back(std::clamp(count.toInt(), 1, kMostDrives));
   for (auto _ : state) {
-    for (const int count : {1, 2, 4, 8}) {
+    for (const int count : counts) {
       QStringList loops, fakeNames;
       for (int i = 0; i < count; ++i) {
         loops << disks[size_t(i)]->name();
         fakeNames << fakes[size_t(i)]->device().mid(5);
       }
-      bench::Ratios format, probe;
+      bench::Ratios format, slowFormat, probe;
       for (int round = 0; round < kRounds; ++round) {
         race({cli, "format"}, {"--name", "BATCH", "--yes"}, loops, format);
+        race({cli, "format"}, {"--name", "BATCH", "--yes"}, fakeNames, slowFormat);
         race({cli, "probe"}, {"--yes"}, fakeNames, probe);
       }
       printRow("format", count, format);
+      printRow("format, slowed drives", count, slowFormat);
       printRow("probe", count, probe);
     }
   }
