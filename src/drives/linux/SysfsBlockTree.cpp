@@ -438,39 +438,46 @@ std::optional<SysfsBlockTree::UdevProperties> SysfsBlockTree::udevProperties(dev
   return properties;
 }
 
-std::optional<std::vector<LsblkDevice>> SysfsBlockTree::readAll(const Sources& sources,
-                                                                std::string* failure) {
+namespace {
+
+// Reads the mount and swap tables once, then with them what read reads; none,
+// with why, when a table or a device of the tree cannot be read whole.
+template <typename Result, typename Read>
+std::optional<Result> readWhole(const SysfsBlockTree::Sources& sources, std::string* failure,
+                                Read read) {
   const std::optional<MountInfo> mounts = MountInfo::readFile(sources.mountInfo, failure);
   if (!mounts) return std::nullopt;
   std::optional<std::vector<std::string>> swaps = MountInfo::readSwaps(sources.swaps, failure);
   if (!swaps) return std::nullopt;
   Reader reader(sources, *mounts, std::move(*swaps));
-  std::vector<LsblkDevice> list;
-  for (const std::string& name : reader.topNames()) {
-    std::optional<LsblkDevice> record = reader.device(name, nullptr, std::string(), 0);
-    if (!record) break;
-    list.push_back(std::move(*record));
-  }
+  std::optional<Result> result = read(reader);
   if (!reader.failure().empty()) {
     *failure = reader.failure();
     return std::nullopt;
   }
-  return list;
+  return result;
+}
+
+}  // namespace
+
+std::optional<std::vector<LsblkDevice>> SysfsBlockTree::readAll(const Sources& sources,
+                                                                std::string* failure) {
+  return readWhole<std::vector<LsblkDevice>>(sources, failure, [](Reader& reader) {
+    std::vector<LsblkDevice> list;
+    for (const std::string& name : reader.topNames()) {
+      std::optional<LsblkDevice> record = reader.device(name, nullptr, std::string(), 0);
+      if (!record) break;
+      list.push_back(std::move(*record));
+    }
+    return std::optional(std::move(list));
+  });
 }
 
 std::optional<LsblkDevice> SysfsBlockTree::read(const std::string& diskName, const Sources& sources,
                                                 std::string* failure) {
-  const std::optional<MountInfo> mounts = MountInfo::readFile(sources.mountInfo, failure);
-  if (!mounts) return std::nullopt;
-  std::optional<std::vector<std::string>> swaps = MountInfo::readSwaps(sources.swaps, failure);
-  if (!swaps) return std::nullopt;
-  Reader reader(sources, *mounts, std::move(*swaps));
-  std::optional<LsblkDevice> record = reader.device(diskName, nullptr, std::string(), 0);
-  if (!reader.failure().empty()) {
-    *failure = reader.failure();
-    return std::nullopt;
-  }
-  return record;
+  return readWhole<LsblkDevice>(sources, failure, [&](Reader& reader) {
+    return reader.device(diskName, nullptr, std::string(), 0);
+  });
 }
 
 }  // namespace tessaro
