@@ -10,7 +10,7 @@
 
 #include "Capability.h"
 #include "CounterfeitDrive.h"
-#include "LoopImage.h"
+#include "DataRows.h"
 #include "exec/Error.h"
 #include "helper/probe/CapacityProbe.h"
 #include "helper/probe/LinuxProbeDevice.h"
@@ -19,9 +19,6 @@
 using namespace tessaro;
 
 namespace {
-
-constexpr qint64 kMiB = qint64(1) << 20;
-constexpr qint64 kGiB = qint64(1) << 30;
 
 // The probe on real block devices: loop devices over counterfeit drives made
 // here, and over sparse images.
@@ -47,50 +44,31 @@ class CapacityProbeLoopTest : public ::testing::Test {
   }
 };
 
-// Every kind of the fake drive, exact to the byte: wraps at a power of two
-// and elsewhere, drops, reads that fail past the real size, chains, lying
-// caches over wraps and drops, a slow drive, a genuine one.
+// The loop rows of the kinds of fake drive (the unit test runs the others in
+// memory), exact to the byte.
 TEST_F(CapacityProbeLoopTest, FindsTheRealSizeOfEveryKindOfFakeDrive) {
-  struct Case {
-    const char* kind;
-    qint64 claimed;
-    qint64 real;
-    qint64 cache = 0;
-    QStringList options = {};
-  };
-  const Case cases[] = {
-      {"wrap", 16 * kGiB, kGiB},
-      {"wrap", 4 * kGiB, 700 * kMiB + 12288},
-      {"wrap", 4 * kGiB, 300 * kMiB + 4096},
-      {"wrap", 16 * kGiB, 15 * kGiB / 2},
-      {"drop", 4 * kGiB, 1536 * kMiB},
-      {"failreads", 4 * kGiB, 1000 * kMiB},
-      {"chain", 16 * kGiB, 5 * kGiB},
-      {"wrap", 16 * kGiB, kGiB, 32 * kMiB},
-      {"drop", 4 * kGiB, 1536 * kMiB, 32 * kMiB},
-      {"wrap", 16 * kGiB, 15 * kGiB / 2, 128 * kMiB},
-      {"drop", 4 * kGiB, 1536 * kMiB, 128 * kMiB},
-      {"wrap", 16 * kGiB, 2 * kGiB, 512 * kMiB},
-      {"drop", 8 * kGiB, 3 * kGiB, 512 * kMiB},
-      {"drop", 2 * kGiB, 768 * kMiB, 0, {"--delay-us", "300"}},
-      {"genuine", 2 * kGiB, 2 * kGiB, 0, {"--delay-us", "300"}},
-  };
-  for (const Case& c : cases) {
-    QStringList options = c.options;
-    if (c.cache) options << "--cache" << QString::number(c.cache);
-    SCOPED_TRACE(std::string(c.kind) + " " + std::to_string(c.real) + " " +
-                 options.join(' ').toStdString());
-    test::CounterfeitDrive drive(c.kind, c.claimed, c.real, options);
+  int rows = 0;
+  for (const test::DataRow& row : test::readDataRows(TESSARO_FIXTURES_DIR "/Probe/kinds.rows")) {
+    const QStringList fields = test::textsOf(row.fields);
+    if (fields[0] != "loop") continue;
+    ++rows;
+    SCOPED_TRACE((row.where + ": " + fields.join(" | ")).toStdString());
+    const QStringList words = test::driveWordsOf(fields[1]);
+    const qint64 claimed = words[1].toLongLong();
+    test::CounterfeitDrive drive(words[0], claimed, words[2].toLongLong(), words.mid(3));
     ASSERT_FALSE(drive.device().isEmpty()) << drive.failure().toStdString();
     const ProbeResult result = probe(drive.device());
-    EXPECT_EQ(result.genuine(), c.real == c.claimed);
-    EXPECT_EQ(result.claimedBytes, quint64(c.claimed));
-    EXPECT_EQ(result.usableBytes, quint64(c.real) / 4096 * 4096);
+    EXPECT_EQ(result.genuine(), fields[2] == "genuine");
+    EXPECT_EQ(result.claimedBytes, quint64(claimed));
+    EXPECT_EQ(result.usableBytes,
+              result.genuine() ? quint64(claimed) : test::bytesOf(fields[3]) / 4096 * 4096);
     // A cache is found where what it hides shows once it is full.
-    if (c.cache && QLatin1String(c.kind) == "drop") {
-      EXPECT_NEAR(double(result.cacheBytes), double(c.cache), 0.1 * double(c.cache));
+    if (const qsizetype cache = words.indexOf("--cache"); cache > 0 && words[0] == "drop") {
+      const double bytes = words[cache + 1].toDouble();
+      EXPECT_NEAR(double(result.cacheBytes), bytes, 0.1 * bytes);
     }
   }
+  EXPECT_GT(rows, 3);
 }
 
 TEST_F(CapacityProbeLoopTest, RefusesWhatIsNotABlockDevice) {

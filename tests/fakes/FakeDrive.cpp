@@ -32,7 +32,7 @@ const char* FakeDriveShape::usage() {
 }
 
 std::optional<FakeDriveShape> FakeDriveShape::parse(const std::vector<std::string>& words,
-                                                  std::string& error) {
+                                                    std::string& error) {
   FakeDriveShape shape;
   const std::pair<const char*, Placement> kinds[] = {
       {"genuine", Placement::genuine},     {"wrap", Placement::wrap},
@@ -94,39 +94,6 @@ std::optional<FakeDriveShape> FakeDriveShape::parse(const std::vector<std::strin
   return shape;
 }
 
-int MemoryStorage::read(uint64_t at, char* data, uint64_t bytes) {
-  while (bytes > 0) {
-    const uint64_t within = at % kPage;
-    const uint64_t piece = std::min(bytes, kPage - within);
-    if (const auto page = pages_.find(at / kPage); page != pages_.end()) {
-      std::memcpy(data, page->second.get() + within, piece);
-    } else {
-      std::memset(data, 0, piece);
-    }
-    at += piece;
-    data += piece;
-    bytes -= piece;
-  }
-  return 0;
-}
-
-int MemoryStorage::write(uint64_t at, const char* data, uint64_t bytes) {
-  while (bytes > 0) {
-    const uint64_t within = at % kPage;
-    const uint64_t piece = std::min(bytes, kPage - within);
-    auto& page = pages_[at / kPage];
-    if (!page) {
-      page = std::make_unique<char[]>(kPage);
-      std::memset(page.get(), 0, kPage);
-    }
-    std::memcpy(page.get() + within, data, piece);
-    at += piece;
-    data += piece;
-    bytes -= piece;
-  }
-  return 0;
-}
-
 int FileStorage::read(uint64_t at, char* data, uint64_t bytes) {
   uint64_t got = 0;
   while (got < bytes) {
@@ -155,7 +122,7 @@ int FileStorage::write(uint64_t at, const char* data, uint64_t bytes) {
 
 int FileStorage::sync() { return ::fdatasync(fd_) == 0 ? 0 : -errno; }
 
-FakeDrive::FakeDrive(const FakeDriveShape& shape, Storage& store, Storage& cache)
+FakeDrive::FakeDrive(const FakeDriveShape& shape, FileStorage& store, FileStorage& cache)
     : shape_(shape), store_(store), cache_(cache), ringSectors_(shape.cacheBytes / kSector) {
   while (power_ < shape_.real) power_ <<= 1;
 }

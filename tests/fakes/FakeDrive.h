@@ -7,10 +7,8 @@
 #include <cstdint>
 #include <deque>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace tessaro::fake {
@@ -59,38 +57,19 @@ struct FakeDriveShape {
 
   // None, with error set, for words that name no valid drive.
   static std::optional<FakeDriveShape> parse(const std::vector<std::string>& words,
-                                            std::string& error);
+                                             std::string& error);
   static const char* usage();
 };
 
-// Where a fake drive keeps bytes: zeros wherever nothing was written.
-// Every call returns 0 or -errno.
-class Storage {
- public:
-  virtual ~Storage() = default;
-  virtual int read(uint64_t at, char* data, uint64_t bytes) = 0;
-  virtual int write(uint64_t at, const char* data, uint64_t bytes) = 0;
-  virtual int sync() { return 0; }
-};
-
-// In memory, 4 KiB pages allocated as they are written.
-class MemoryStorage : public Storage {
- public:
-  int read(uint64_t at, char* data, uint64_t bytes) override;
-  int write(uint64_t at, const char* data, uint64_t bytes) override;
-
- private:
-  static constexpr uint64_t kPage = 4096;
-  std::unordered_map<uint64_t, std::unique_ptr<char[]>> pages_;
-};
-
-// A file the caller opened for reading and writing (sparse where unwritten).
-class FileStorage : public Storage {
+// Where a fake drive keeps bytes: a file the caller opened for reading and
+// writing, sparse and reading as zeros wherever nothing was written. Every
+// call returns 0 or -errno.
+class FileStorage {
  public:
   explicit FileStorage(int fd) : fd_(fd) {}
-  int read(uint64_t at, char* data, uint64_t bytes) override;
-  int write(uint64_t at, const char* data, uint64_t bytes) override;
-  int sync() override;
+  int read(uint64_t at, char* data, uint64_t bytes);
+  int write(uint64_t at, const char* data, uint64_t bytes);
+  int sync();
 
  private:
   int fd_;
@@ -102,7 +81,7 @@ class FileStorage : public Storage {
 class FakeDrive {
  public:
   // store holds the real size; cache holds the lying cache's sectors.
-  FakeDrive(const FakeDriveShape& shape, Storage& store, Storage& cache);
+  FakeDrive(const FakeDriveShape& shape, FileStorage& store, FileStorage& cache);
 
   uint64_t claimedBytes() const { return shape_.claimed; }
   int64_t read(uint64_t offset, char* data, uint64_t size);
@@ -140,8 +119,8 @@ class FakeDrive {
   void flipBand(uint64_t offset, char* data, uint64_t size) const;
 
   FakeDriveShape shape_;
-  Storage& store_;
-  Storage& cache_;
+  FileStorage& store_;
+  FileStorage& cache_;
   uint64_t power_ = 1;  // chain: where it wraps
   uint64_t written_ = 0;
   std::optional<std::chrono::steady_clock::time_point> firstWrite_;

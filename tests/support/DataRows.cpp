@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace tessaro::test {
 
@@ -32,11 +33,27 @@ QList<DataRow> readDataRows(const QString& path, const QByteArray& separator) {
   return rows;
 }
 
+QByteArrayList readDataLines(const QString& path) {
+  QFile file(path);
+  QByteArrayList lines;
+  if (!file.open(QIODevice::ReadOnly)) return lines;
+  for (const QByteArray& line : file.readAll().split('\n'))
+    if (!line.isEmpty() && !line.startsWith('#')) lines << line;
+  return lines;
+}
+
 QByteArray unescaped(const QByteArray& text) {
   QByteArray bytes;
   if (text == "\"\"") return bytes;
+  static const QRegularExpression repeat(QStringLiteral("^\\{(\\d+)\\*(.)\\}"));
   for (qsizetype i = 0; i < text.size(); ++i) {
-    if (text[i] != '\\' || i + 1 == text.size()) {
+    const QRegularExpressionMatch times = text[i] == '{'
+                                              ? repeat.match(QString::fromLatin1(text.mid(i, 16)))
+                                              : QRegularExpressionMatch();
+    if (times.hasMatch()) {
+      bytes += QByteArray(times.captured(1).toInt(), char(times.captured(2)[0].toLatin1()));
+      i += times.capturedLength() - 1;
+    } else if (text[i] != '\\' || i + 1 == text.size()) {
       bytes += text[i];
     } else if (text[++i] == 'x') {
       bytes += char(text.mid(i + 1, 2).toInt(nullptr, 16));
@@ -64,6 +81,28 @@ QStringList textsOf(const QByteArrayList& fields) {
   QStringList texts;
   for (const QByteArray& field : fields) texts << QString::fromUtf8(unescaped(field));
   return texts;
+}
+
+quint64 bytesOf(const QString& text) {
+  quint64 total = 0;
+  static const QRegularExpression term(R"(([+-]?)(\d+)([KMGT]?))");
+  for (auto it = term.globalMatch(text); it.hasNext();) {
+    const QRegularExpressionMatch part = it.next();
+    const QString unit = part.captured(3);
+    const int shift = unit.isEmpty() ? 0 : 10 * int(QStringLiteral("KMGT").indexOf(unit) + 1);
+    const quint64 value = part.captured(2).toULongLong() << shift;
+    total = part.captured(1) == "-" ? total - value : total + value;
+  }
+  return total;
+}
+
+QStringList driveWordsOf(const QString& text) {
+  QStringList words;
+  for (const QString& word : text.split(' ', Qt::SkipEmptyParts)) {
+    const bool size = !words.empty() && !word.startsWith('-');
+    words << (size ? QString::number(bytesOf(word)) : word);
+  }
+  return words;
 }
 
 }  // namespace tessaro::test

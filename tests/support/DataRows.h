@@ -22,9 +22,14 @@ struct DataRow {
 // with # are left out. Empty when the file cannot be read.
 QList<DataRow> readDataRows(const QString& path, const QByteArray& separator = " | ");
 
+// The lines of a file as they are, but for empty lines and those that start
+// with #, for files of one input a line.
+QByteArrayList readDataLines(const QString& path);
+
 // Text with C escapes resolved, so that a row can hold any byte: \n \r \t \\,
 // \xHH (a byte, two hex digits; \x20 is a blank) and \uHHHH (a character of
-// the Basic Multilingual Plane, in UTF-8). "" alone is the empty text.
+// the Basic Multilingual Plane, in UTF-8); {N*c} is the character c N times
+// ({16384*a}). "" alone is the empty text.
 QByteArray unescaped(const QByteArray& text);
 
 // A field of words separated by blanks, each unescaped.
@@ -32,5 +37,13 @@ QByteArrayList wordsOf(const QByteArray& field);
 
 // Fields (or the words of one, split at its blanks), each unescaped, as UTF-8 text.
 QStringList textsOf(const QByteArrayList& fields);
+
+// A size as the rows write it, in bytes: "31232000", "700M+12K", "2G-4K"
+// (K, M, G and T are powers of 1024).
+quint64 bytesOf(const QString& text);
+
+// A fake drive (tests/fakes/FakeDrive.h) in a row's words, "KIND CLAIMED REAL
+// [OPTIONS]", with its sizes in bytes: the words the fake's program takes.
+QStringList driveWordsOf(const QString& text);
 
 }  // namespace tessaro::test

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
+// What crosses the root boundary: the JSON the helper's events are written
+// in, the events and the frames they travel in, hostile and broken lines
+// among them, as data; and the helper itself, run as the application runs it.
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "Capability.h"
@@ -13,23 +16,173 @@
 #include "DataRows.h"
 #include "LoopDisk.h"
 #include "contract/FrameReader.h"
+#include "contract/FrameWriter.h"
 #include "contract/HelperContract.h"
 #include "contract/HelperEvent.h"
+#include "contract/Json.h"
 #include "helper/CancelWatch.h"
-#include "helper/LanguageVariable.h"
 #include "helper/HelperTools.h"
 #include "helper/KernelDevice.h"
+#include "helper/LanguageVariable.h"
 #include "helper/VerbRun.h"
 
 using namespace tessaro;
 using namespace tessaro::helper;
+using tessaro::contract::HelperEvent;
+using tessaro::contract::Json;
 
 namespace {
 
+std::string textOf(const QByteArray& field) { return test::unescaped(field).toStdString(); }
+
+// The frames as a row writes them, text in UTF-8.
+QByteArrayList shown(const std::vector<contract::FrameReader::Frame>& frames) {
+  QByteArrayList fields;
+  for (const contract::FrameReader::Frame& frame : frames) {
+    if (frame.kind == contract::FrameReader::Frame::Kind::event) {
+      fields << "event:" + QByteArray::fromStdString(frame.json);
+    } else {
+      fields << (frame.framed ? "text:" : "plain:") +
+                    QString(reinterpret_cast<const QChar*>(frame.text.data()),
+                            qsizetype(frame.text.size()))
+                        .toUtf8();
+    }
+  }
+  return fields;
+}
+
+std::vector<contract::FrameReader::Frame> readInPieces(const QByteArray& bytes,
+                                                       const QList<qsizetype>& cuts) {
+  contract::FrameReader reader;
+  std::vector<contract::FrameReader::Frame> frames;
+  qsizetype from = 0;
+  const auto take = [&](std::vector<contract::FrameReader::Frame> more) {
+    frames.insert(frames.end(), more.begin(), more.end());
+  };
+  for (qsizetype cut : cuts) {
+    take(reader.feed(bytes.mid(from, cut - from).toStdString()));
+    from = cut;
+  }
+  take(reader.feed(bytes.mid(from).toStdString()));
+  take(reader.finish());
+  return frames;
+}
+
+QByteArray framedInPieces(const QByteArray& bytes, const QList<qsizetype>& cuts) {
+  contract::FrameWriter writer;
+  std::string framed = std::string(HelperContract::startMarker) + '\n';
+  qsizetype from = 0;
+  for (qsizetype cut : cuts) {
+    framed += writer.pass(bytes.mid(from, cut - from).toStdString());
+    from = cut;
+  }
+  framed += writer.pass(bytes.mid(from).toStdString());
+  framed += writer.finish();
+  return QByteArray::fromStdString(framed);
+}
+
+// Cut points to try: every one for a short stream, some for a long one.
+QList<QList<qsizetype>> cutsOf(qsizetype size) {
+  QList<QList<qsizetype>> cuts{{}};
+  const qsizetype step = size > 400 ? size / 97 + 1 : 1;
+  for (qsizetype at = 1; at < size; at += step) cuts.append(QList<qsizetype>{at});
+  if (size <= 400) {
+    QList<qsizetype> everyByte;
+    for (qsizetype at = 1; at < size; ++at) everyByte << at;
+    cuts.append(QList<QList<qsizetype>>{everyByte});
+  }
+  return cuts;
+}
+
+TEST(ContractTest, JsonIsReadStrictlyAndWrittenSoThatItCanBeRead) {
+  const QList<test::DataRow> rows =
+      test::readDataRows(QStringLiteral(TESSARO_FIXTURES_DIR "/Contract/json.rows"));
+  ASSERT_GT(rows.size(), 40);
+  for (const test::DataRow& row : rows) {
+    ASSERT_EQ(row.fields.size(), 3) << row.where.toStdString();
+    SCOPED_TRACE(row.where.toStdString() + ": " + row.fields[2].toStdString());
+    const QByteArray input = test::unescaped(row.fields[1]);
+    const std::string text(input.constData(), size_t(input.size()));
+    if (row.fields[0] == "write") {
+      const std::string written = Json(text).compact();
+      EXPECT_EQ(written, test::unescaped(row.fields[2]).toStdString());
+      EXPECT_TRUE(Json::parse(written).has_value());
+      continue;
+    }
+    const std::optional<Json> read = Json::parse(text);
+    if (row.fields[0] == "refuse") {
+      EXPECT_FALSE(read.has_value()) << read->compact();
+      continue;
+    }
+    ASSERT_EQ(row.fields[0], "read");
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->compact(), test::unescaped(row.fields[2]).toStdString());
+    // What is written reads back as the same value.
+    EXPECT_EQ(Json::parse(read->compact()), read);
+  }
+}
+
+TEST(ContractTest, EventLinesAreReadByOneStrictParserAndWrittenAsTheHelperAlwaysHas) {
+  const QList<test::DataRow> rows =
+      test::readDataRows(QStringLiteral(TESSARO_FIXTURES_DIR "/Contract/events.rows"));
+  ASSERT_GT(rows.size(), 60);
+  for (const test::DataRow& row : rows) {
+    SCOPED_TRACE(row.where.toStdString());
+    ASSERT_GE(row.fields.size(), 2);
+    const std::string line = textOf(row.fields[1]);
+    const std::optional<HelperEvent> event = HelperEvent::fromLine(line);
+    if (row.fields[0] == "refuse") {
+      EXPECT_FALSE(event.has_value()) << event->line();
+      continue;
+    }
+    ASSERT_TRUE(event.has_value()) << line;
+    const std::string written = event->line();
+    EXPECT_EQ(written, row.fields[0] == "same" ? line : textOf(row.fields.value(2)));
+    EXPECT_EQ(HelperEvent::fromLine(written), event);
+  }
+}
+
+// What the helper prints arrives in any reads; what a tool prints is framed
+// by the helper: read back, it is text, whatever it looks like.
+TEST(HelperFramesTest, EveryRowReadsAsItsFramesHoweverItIsCut) {
+  const QList<test::DataRow> rows =
+      test::readDataRows(TESSARO_FIXTURES_DIR "/HelperFrames/frames.rows", "\t");
+  ASSERT_GT(rows.size(), 20);
+  for (const test::DataRow& row : rows) {
+    SCOPED_TRACE(row.where.toStdString());
+    ASSERT_GE(row.fields.size(), 2);
+    const bool tool = row.fields[0] == "tool";
+    ASSERT_TRUE(tool || row.fields[0] == "read");
+    const QByteArray bytes = test::unescaped(row.fields[1]);
+    QByteArrayList expected;
+    for (const QByteArray& field : row.fields.mid(2))
+      if (field != "\"\"") expected << test::unescaped(field);
+    const QByteArray stream = tool ? framedInPieces(bytes, {}) : bytes;
+    for (const QList<qsizetype>& cuts : cutsOf(bytes.size())) {
+      if (tool)
+        ASSERT_EQ(framedInPieces(bytes, cuts), stream) << "framed with cuts " << cuts.size();
+      ASSERT_EQ(shown(readInPieces(stream, cuts)), expected) << "read with cuts " << cuts.size();
+    }
+  }
+}
+
+// The format itself: the helper's own lines and events, as bytes.
+TEST(HelperFramesTest, TheHelpersOwnLinesAndEventsAreFramedAsTheContractSays) {
+  EXPECT_EQ(contract::FrameWriter::textFrames("Refused: one\nRefused: two"),
+            "| Refused: one\n| Refused: two\n");
+  EXPECT_EQ(contract::FrameWriter::textFrames(""), "| \n");
+  EXPECT_EQ(contract::FrameWriter::eventFrame("{\"event\":\"writing\"}"),
+            "@@tessaro-event@@ {\"event\":\"writing\"}\n");
+  EXPECT_EQ(contract::FrameWriter::eventFrame("{\n}"), "@@tessaro-event@@ { }\n");
+  contract::FrameWriter tool;
+  EXPECT_EQ(tool.pass("mkfs.fat 4.2\r\nhalf"), "| mkfs.fat 4.2\r\n| half");
+  EXPECT_EQ(tool.finish(), "\n");
+}
+
 struct HelperRun {
   int status = -1;
-  QStringList lines;                          // for people
-  std::vector<contract::HelperEvent> events;  // for the application
+  QStringList lines;                // for people
+  std::vector<HelperEvent> events;  // for the application
 };
 
 // Runs the helper of this build; its standard input stays open (and silent)
@@ -42,8 +195,7 @@ HelperRun runHelper(const QStringList& args, const std::optional<QByteArray>& in
   HelperRun ran{helper.status, {}, {}};
   for (const QString& line : helper.lines) {
     if (line.isEmpty()) continue;
-    const std::optional<contract::HelperEvent> event =
-        contract::HelperEvent::fromLine(line.toStdString());
+    const std::optional<HelperEvent> event = HelperEvent::fromLine(line.toStdString());
     EXPECT_EQ(event.has_value(), line.startsWith(HelperContract::eventPrefix))
         << line.toStdString();
     if (event)
@@ -90,16 +242,16 @@ TEST(HelperBoundaryTest, OnlyLocaleNamesReachTheTools) {
       test::readDataRows(TESSARO_FIXTURES_DIR "/HelperEnvironment/language-variables.rows", "\t");
   for (const test::DataRow& row : rows) {
     ASSERT_EQ(row.fields.size(), 3) << row.where.toStdString();
-    EXPECT_EQ(isLanguageVariable(test::unescaped(row.fields[1]).toStdString()), row.fields[0] == "kept")
+    EXPECT_EQ(isLanguageVariable(test::unescaped(row.fields[1]).toStdString()),
+              row.fields[0] == "kept")
         << row.fields[1].toStdString() << "\n  because " << row.fields[2].toStdString();
   }
   EXPECT_GT(rows.size(), 0);
 }
 
 // The frames the helper writes to standard output while run runs step, and
-// then with its own line after it, as the application reads them: text as
-// "text: ...", events as "event: ...".
-QStringList framesWhileRunning(const ToolStep& step, const QString& after) {
+// then with its own line after it, as the application reads them.
+QByteArrayList framesWhileRunning(const ToolStep& step, const QString& after) {
   int fds[2];
   if (pipe(fds) != 0) return {"no pipe"};
   const int saved = dup(STDOUT_FILENO);
@@ -113,37 +265,25 @@ QStringList framesWhileRunning(const ToolStep& step, const QString& after) {
   close(fds[1]);
   QFile output;
   if (!output.open(fds[0], QIODevice::ReadOnly, QFile::AutoCloseHandle)) return {"unreadable"};
-  contract::FrameReader reader;
-  std::vector<contract::FrameReader::Frame> frames =
-      reader.feed(std::string(HelperContract::startMarker) + '\n' + output.readAll().toStdString());
-  for (contract::FrameReader::Frame& frame : reader.finish()) frames.push_back(frame);
-  QStringList shown;
-  for (const contract::FrameReader::Frame& frame : frames) {
-    shown << (frame.kind == contract::FrameReader::Frame::Kind::event
-                  ? "event: " + QString::fromStdString(frame.json)
-                  : (frame.framed ? "text: " : "unframed: ") +
-                        QString(reinterpret_cast<const QChar*>(frame.text.data()),
-                                qsizetype(frame.text.size())));
-  }
-  return shown;
+  return shown(readInPieces(HelperContract::startMarker + ('\n' + output.readAll()), {}));
 }
 
 // A tool whose last line has no line feed: the helper's next line still
 // starts a frame of its own, where the caller looks for "Failed:" or
 // "Cancelled:".
 TEST(HelperBoundaryTest, AToolsUnfinishedLastLineIsEndedBeforeTheHelpersNext) {
-  const QStringList frames = framesWhileRunning({{"/usr/bin/printf", "mkfs.fat: cannot write"}, {}},
-                                                "Failed: mkfs.fat ended with exit status 1");
+  const QByteArrayList frames =
+      framesWhileRunning({{"/usr/bin/printf", "mkfs.fat: cannot write"}, {}},
+                         "Failed: mkfs.fat ended with exit status 1");
   ASSERT_EQ(frames.size(), 4) << frames.join('\n').toStdString();
   // The step's event comes first.
-  const std::optional<contract::HelperEvent> step =
-      contract::HelperEvent::fromJson(frames[0].mid(7).toStdString());
-  ASSERT_TRUE(step && step->get<contract::StepEvent>() && frames[0].startsWith("event: "));
+  const std::optional<HelperEvent> step = HelperEvent::fromJson(frames[0].mid(6).toStdString());
+  ASSERT_TRUE(step && step->get<contract::StepEvent>() && frames[0].startsWith("event:"));
   EXPECT_EQ(step->get<contract::StepEvent>()->command,
             (std::vector<std::string>{"/usr/bin/printf", "mkfs.fat: cannot write"}));
-  EXPECT_EQ(frames.mid(1), (QStringList{"text: $ /usr/bin/printf 'mkfs.fat: cannot write'",
-                                        "text: mkfs.fat: cannot write",
-                                        "text: Failed: mkfs.fat ended with exit status 1"}));
+  EXPECT_EQ(frames.mid(1), (QByteArrayList{"text:$ /usr/bin/printf 'mkfs.fat: cannot write'",
+                                           "text:mkfs.fat: cannot write",
+                                           "text:Failed: mkfs.fat ended with exit status 1"}));
 }
 
 // Only the helper tells events: whatever a tool prints (a file or volume
@@ -153,11 +293,11 @@ TEST(HelperBoundaryTest, EventLinesThatAToolPrintsAreShownAndNeverTold) {
   const QString fixture = TESSARO_FIXTURES_DIR "/HelperEvents/hostile-probe-lines.txt";
   QFile file(fixture);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  QStringList printed = QString::fromUtf8(file.readAll()).split('\n');
+  QByteArrayList printed = QString::fromUtf8(file.readAll()).toUtf8().split('\n');
   if (printed.last().isEmpty()) printed.removeLast();
-  QStringList expected{"text: $ /bin/cat " + fixture};
-  for (const QString& line : printed) expected << "text: " + line;
-  expected << "text: Done.";
+  QByteArrayList expected{"text:$ /bin/cat " + fixture.toUtf8()};
+  for (const QByteArray& line : printed) expected << "text:" + line;
+  expected << "text:Done.";
   EXPECT_EQ(framesWhileRunning({{"/bin/cat", fixture.toStdString()}, {}}, "Done.").mid(1),
             expected);
   EXPECT_EQ(framesWhileRunning({{"/bin/sh", "-c",
@@ -166,8 +306,8 @@ TEST(HelperBoundaryTest, EventLinesThatAToolPrintsAreShownAndNeverTold) {
                                 {}},
                                "Done.")
                 .mid(2),
-            (QStringList{"text: @@tessaro-event@@ {\"event\":\"writing\"}", "text: @@tessaro",
-                         "text: Done."}));
+            (QByteArrayList{"text:@@tessaro-event@@ {\"event\":\"writing\"}", "text:@@tessaro",
+                            "text:Done."}));
 }
 
 class HelperLoopTest : public ::testing::Test {
@@ -188,8 +328,9 @@ TEST_F(HelperLoopTest, CancelOrAGoneCallerBeforeTheFirstWriteChangesNothing) {
   // Its last event tells the same, typed.
   ASSERT_FALSE(ran.events.empty());
   EXPECT_EQ(ran.events.back(),
-            contract::HelperEvent(contract::FailureEvent::of(HelperContract::cancelled, false,
-                                                             ran.lines.last().toStdString())));
+            HelperEvent(contract::FailureEvent::of(HelperContract::cancelled, false,
+                                                   ran.lines.last().toStdString())));
+  EXPECT_EQ(ran.events.back().get<contract::FailureEvent>()->kind, "cancelled");
   ran = runHelper({"format", loop.name(), "X", "default"}, QByteArray());
   EXPECT_EQ(ran.status, HelperContract::cancelled);
   ran = runHelper({"check", loop.name()}, QByteArray());
@@ -213,7 +354,7 @@ TEST_F(HelperLoopTest, ASuperfloppyIsCheckedOnTheWholeDiskWithoutPath) {
   EXPECT_TRUE(ran.events.front().get<contract::WritingEvent>());
   int writing = 0;
   int steps = 0;
-  for (const contract::HelperEvent& event : ran.events) {
+  for (const HelperEvent& event : ran.events) {
     writing += event.get<contract::WritingEvent>() != nullptr;
     if (const auto* step = event.get<contract::StepEvent>()) {
       ++steps;

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
+// Starting programs: child processes, the lines they print, elevation
+// through pkexec, and where the system's tools are found.
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -8,9 +11,20 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <chrono>
+#include <set>
 
+#include "Await.h"
+#include "DataRows.h"
+#include "contract/HelperContract.h"
+#include "drives/linux/ToolAvailability.h"
 #include "exec/ChildProcess.h"
+#include "exec/Error.h"
+#include "exec/OutputLineDecoder.h"
+#include "exec/PkexecReason.h"
+#include "exec/PkexecRunner.h"
+#include "exec/ProcessRunner.h"
 
 using namespace tessaro;
 using Clock = std::chrono::steady_clock;
@@ -192,6 +206,170 @@ TEST(ChildProcessTest, AWatchRequestEndsTheChildsProcessGroup) {
     close(channel[0]);
     close(channel[1]);
   }
+}
+
+QStringList decodeInPieces(const QByteArray& bytes, const QList<qsizetype>& cuts,
+                           qsizetype maxLineLength = 0) {
+  OutputLineDecoder decoder(maxLineLength);
+  QStringList lines;
+  qsizetype from = 0;
+  for (qsizetype cut : cuts) {
+    lines += decoder.feed(bytes.mid(from, cut - from));
+    from = cut;
+  }
+  lines += decoder.feed(bytes.mid(from));
+  lines += decoder.finish();
+  return lines;
+}
+
+// Every way of cutting a stream into two or three reads, including inside
+// the two-, three- and four-byte characters and between CR and LF, gives the
+// lines of the stream read whole.
+TEST(OutputLineDecoderTest, EverySplitOfAStreamGivesTheSameLines) {
+  const QByteArray stream =
+      "mkfs.fat 4.2 (2021-01-31)\r\ncaf\xC3\xA9 \xE2\x9C\x94 \xF0\x9F\x9A\xAB\n\nbad \xFF here\n"
+      "last line without line feed \xC3\xA9";
+  const QStringList whole{"mkfs.fat 4.2 (2021-01-31)", QString::fromUtf8("café ✔ 🚫"), "",
+                          "bad " + QString(QChar::ReplacementCharacter) + " here",
+                          QString::fromUtf8("last line without line feed é")};
+  ASSERT_EQ(decodeInPieces(stream, {}), whole);
+  for (qsizetype first = 0; first <= stream.size(); ++first) {
+    ASSERT_EQ(decodeInPieces(stream, {first}), whole) << first;
+    for (qsizetype second = first; second <= stream.size(); second += 7)
+      ASSERT_EQ(decodeInPieces(stream, {first, second}), whole) << first << ' ' << second;
+  }
+  // Byte by byte.
+  QList<qsizetype> everyByte;
+  for (qsizetype i = 1; i < stream.size(); ++i) everyByte << i;
+  EXPECT_EQ(decodeInPieces(stream, everyByte), whole);
+}
+
+TEST(OutputLineDecoderTest, BytesThatAreNotUtf8BecomeReplacementCharacters) {
+  const QList<test::DataRow> rows =
+      test::readDataRows(TESSARO_FIXTURES_DIR "/OutputLines/decoded.rows");
+  ASSERT_GT(rows.size(), 5);
+  for (const test::DataRow& row : rows) {
+    SCOPED_TRACE(row.where.toStdString());
+    const QByteArray bytes = test::unescaped(row.fields[0]);
+    const QStringList lines = test::textsOf(row.fields.mid(1));
+    EXPECT_EQ(decodeInPieces(bytes, {}), lines);
+    // Cut inside whatever is there.
+    if (bytes.size() > 2) EXPECT_EQ(decodeInPieces(bytes, {bytes.size() - 2}), lines);
+  }
+}
+
+TEST(OutputLineDecoderTest, ALineWithoutEndIsCutAtTheLimit) {
+  const QByteArray stream = QByteArray(25, 'x') + "\nshort\n" + QByteArray(10, 'y');
+  const QStringList lines{QString(10, 'x'), QString(10, 'x'), QString(5, 'x'), "short",
+                          QString(10, 'y')};
+  EXPECT_EQ(decodeInPieces(stream, {3, 12, 30}, 10), lines);
+  EXPECT_EQ(decodeInPieces(stream, {}, 10), lines);
+  // A character outside the Basic Multilingual Plane at the limit (two
+  // UTF-16 units) goes whole to the next piece rather than as two halves.
+  const QByteArray wide = QByteArray(9, 'x') + "\xF0\x9F\x9A\xAB" + QByteArray(9, 'z');
+  EXPECT_EQ(
+      decodeInPieces(wide, {11}, 10),
+      QStringList({QString(9, 'x'), QString::fromUtf8("\xF0\x9F\x9A\xAB") + QString(8, 'z'), "z"}));
+}
+
+TEST(PkexecReasonTest, TheLineThatSaysWhy) {
+  const QList<test::DataRow> rows =
+      test::readDataRows(TESSARO_FIXTURES_DIR "/OutputLines/pkexec-reasons.rows");
+  ASSERT_GT(rows.size(), 5);
+  for (const test::DataRow& row : rows) {
+    EXPECT_EQ(tessaro::pkexecReason(test::unescaped(row.fields[0])),
+              test::textsOf(row.fields.mid(1)).join(QString()))
+        << row.where.toStdString();
+  }
+}
+
+struct Outcome {
+  qint64 status = -1;  // the exit status, or the error's code
+  QString error;
+  QStringList lines;
+  bool cancelled = false;
+};
+
+// Runs `/bin/sh -c line` through a stand-in elevation program whose script
+// body is given (none: the program is missing); $M holds the helper's marker.
+Outcome runElevated(const char* elevationBody, const QString& line) {
+  QTemporaryDir dir;
+  const QString elevation = dir.filePath("elevate");
+  if (elevationBody) {
+    QFile file(elevation);
+    file.open(QIODevice::WriteOnly);
+    file.write(QByteArray("#!/bin/sh\n") + elevationBody + "\n");
+    file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+  }
+  ProcessRunner runner;
+  runner.setPrivilegedRunner(std::make_unique<PkexecRunner>(elevation, true));
+  Outcome outcome;
+  const QStringList args{"-c", "M='" + QString(HelperContract::startMarker) + "'; " + line};
+  const auto onLines = [&outcome](const QStringList& lines) { outcome.lines += lines; };
+  try {
+    const PrivilegedRunResult result = test::awaitTask(
+        runner.run("/bin/sh", args, {onLines, {}}, std::make_shared<Cancellation>()));
+    outcome.status = result.exitStatus.value_or(-2);
+    outcome.cancelled = result.cancelled;
+  } catch (const Error& error) {
+    outcome.status = error.code();
+    outcome.error = QString(error.description()).replace(dir.path(), "DIR");
+  }
+  return outcome;
+}
+
+TEST(PrivilegedRunnerTest, ElevationOutcomesAndWhatReachesTheLog) {
+  const QList<test::DataRow> rows =
+      test::readDataRows(TESSARO_FIXTURES_DIR "/OutputLines/elevation.rows", "\t");
+  ASSERT_GT(rows.size(), 8);
+  for (const test::DataRow& row : rows) {
+    SCOPED_TRACE(row.where.toStdString());
+    ASSERT_GE(row.fields.size(), 4);
+    const Outcome outcome = runElevated(row.fields[0] == "missing" ? nullptr : row.fields[0].data(),
+                                        QString::fromUtf8(row.fields[1]));
+    const QStringList told = test::textsOf(row.fields.mid(3));
+    EXPECT_EQ(outcome.status, row.fields[2].toLongLong());
+    EXPECT_EQ(outcome.error, told[0]);
+    EXPECT_EQ(outcome.lines, told.mid(1));
+    EXPECT_FALSE(outcome.cancelled);
+  }
+}
+
+ToolProbe allBut(const std::set<std::string>& absent) {
+  return [absent](const std::string& tool) { return !absent.contains(tool); };
+}
+
+TEST(ToolAvailability, PkexecIsOnlyNeededWithoutRoot) {
+  EXPECT_EQ(findMissingTools(allBut({"pkexec"}), false),
+            std::vector<MissingTools>({{{"pkexec"}, "pkexec", true}}));
+  EXPECT_TRUE(findMissingTools(allBut({"pkexec"}), true).empty());
+}
+
+// The window looks where the helper looks: the system's directories, not PATH.
+TEST(ToolAvailability, RealProbeLooksWhereTheHelperLooks) {
+  // A desktop user's PATH often lacks /usr/sbin, where mkfs.fat lives on Debian.
+  QTemporaryDir onPath;
+  ASSERT_TRUE(onPath.isValid());
+  QFile impostor(onPath.filePath("tessaro-only-on-path"));
+  ASSERT_TRUE(impostor.open(QIODevice::WriteOnly));
+  impostor.write("#!/bin/sh\n");
+  impostor.close();
+  impostor.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+  const QByteArray savedPath = qgetenv("PATH");
+  qputenv("PATH", onPath.path().toLocal8Bit());
+  const bool sbinToolFound = isToolInstalled("mkfs.fat");
+  const bool pathToolFound = isToolInstalled("tessaro-only-on-path");
+  qputenv("PATH", savedPath);
+  EXPECT_TRUE(sbinToolFound) << "dosfstools is installed on test machines";
+  EXPECT_FALSE(pathToolFound) << "the helper would not find it";
+  EXPECT_FALSE(isToolInstalled("tessaro-no-such-tool"));
+  EXPECT_EQ(systemToolPath("sh", {"/nonexistent", "/bin"}), "/bin/sh");
+  EXPECT_EQ(systemToolPath("../bin/sh", {"/bin"}), "");
+  // Every tool the helper runs has its package, and one the table does not know is its own.
+  EXPECT_EQ(packageOf("umount"), "mount");
+  EXPECT_EQ(packageOf("findmnt"), "util-linux");
+  EXPECT_EQ(missingOf({"sfdisk", "frobnicate"}, allBut({"frobnicate"})),
+            std::vector<MissingTools>({{{"frobnicate"}, "frobnicate", true}}));
 }
 
 }  // namespace

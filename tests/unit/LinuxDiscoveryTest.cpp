@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
-// What the root helper reads of a disk from the kernel itself: the mount
-// table and sysfs trees, hostile or lying ones among them, as data files.
+// Linux: what lsblk, the kernel's sysfs and mount tables and the helper tell
+// of a machine's disks, hostile or lying ones among them, as data files.
 
 #include <gtest/gtest.h>
 #include <sys/sysmacros.h>
@@ -10,39 +10,32 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QSet>
 #include <QTemporaryDir>
 #include <functional>
 
+#include "DataRows.h"
+#include "drives/DriveFactsJson.h"
 #include "drives/linux/DeviceNumber.h"
+#include "drives/linux/LinuxBlockDevices.h"
 #include "drives/linux/LinuxDiskRules.h"
+#include "drives/linux/LinuxDiskTools.h"
+#include "drives/linux/LsblkJson.h"
 #include "drives/linux/MountInfo.h"
 #include "drives/linux/SysfsBlockTree.h"
+#include "exec/Error.h"
+#include "helper/info/LinuxDriveFacts.h"
+#include "jobs/InfoReport.h"
 
 using namespace tessaro;
+using test::readDataLines;
 
 namespace {
 
-QList<QByteArray> dataLines(const QString& name) {
-  QFile file(QStringLiteral(TESSARO_FIXTURES_DIR "/") + name);
-  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-  QList<QByteArray> lines;
-  for (const QByteArray& line : file.readAll().split('\n'))
-    if (!line.isEmpty() && !line.startsWith('#')) lines << line;
-  return lines;
-}
-
-QByteArray decodeHex(const QByteArray& text) {
-  QByteArray bytes;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (text.mid(i, 2) == "\\x" && i + 3 < text.size()) {
-      bytes += char(text.mid(i + 2, 2).toInt(nullptr, 16));
-      i += 3;
-    } else {
-      bytes += text[i];
-    }
-  }
-  return bytes;
-}
+// A laptop's card reader with an SD card and an eMMC, its NVMe disk, and an
+// NVMe disk behind a Thunderbolt port (a PCI bridge marked removable).
+const QString sysfs = TESSARO_FIXTURES_DIR "/sysfs";
 
 bool writeFile(const QString& path, const QByteArray& text) {
   QDir().mkpath(QFileInfo(path).path());
@@ -50,7 +43,89 @@ bool writeFile(const QString& path, const QByteArray& text) {
   return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
 }
 
-}  // namespace
+// A USB stick and its FAT32 partition as the helper reads them.
+DriveFacts usbStickFacts() {
+  // As util-linux 2.38 prints it.
+  QFile json(TESSARO_FIXTURES_DIR "/InfoReport/usb-stick-lsblk.json");
+  EXPECT_TRUE(json.open(QIODevice::ReadOnly));
+  const LsblkDevice disk = LsblkJson::fromJson(QJsonDocument::fromJson(json.readAll()).object());
+  const auto blkid = parseBlkidExport(
+      "DEVNAME=/dev/sdb1\nLABEL_FATBOOT=MY\\ USB\nLABEL=MY\\ USB\nUUID=F9A0-E62E\n"
+      "VERSION=FAT32\nBLOCK_SIZE=512\nTYPE=vfat\nUSAGE=filesystem\n");
+  std::string bootSector(512, '\0');  // 512 bytes per sector, 64 sectors per cluster
+  bootSector[12] = 2;
+  bootSector[13] = 64;
+  bootSector[510] = char(0x55);
+  bootSector[511] = char(0xAA);
+  DriveFacts facts;
+  facts.disk = linuxDiskFacts(disk, "/nonexistent-sysfs");
+  EXPECT_FALSE(disk.children.empty());
+  if (!disk.children.empty())
+    facts.partition = linuxPartitionFacts(disk.children.front(), blkid, bootSector);
+  return facts;
+}
+
+// The facts as the application reads them from a line where the helper's
+// result event goes; raises Error as it does.
+DriveFacts readFrom(const std::string& line) {
+  const LinuxDiskTools tools("/usr/bin/lsblk", "/sys", "/opt/tessaro-helper");
+  return tools.parseDriveFacts({}, contract::HelperEvent::fromLine(line)).value();
+}
+
+DriveFacts toldAndRead(const DriveFacts& facts) {
+  return readFrom(DriveFactsJson::event(facts).line());
+}
+
+// A system mount deep in the tree must not be cut off: a tree deeper than any
+// stack of devices is refused as a whole.
+TEST(LinuxBlockDevices, ATreeTooDeepToBeLsblksIsRefusedNotReadInPart) {
+  auto nested = [](int depth) {
+    QString json = R"({"name":"root","mountpoints":["/"]})";
+    for (int i = 0; i < depth; ++i) json = R"({"name":"d","children":[)" + json + "]}";
+    return R"({"blockdevices":[)" + json + "]}";
+  };
+  const std::vector<LsblkDevice> shallow = LsblkJson::parseList(nested(8));
+  ASSERT_EQ(shallow.size(), 1u);
+  EXPECT_TRUE(holdsRunningSystem(shallow.front()));
+  EXPECT_THROW(LsblkJson::parseList(nested(200)), Error);
+}
+
+// Every device lsblk reports on three machines, with its id and why it is
+// not offered, as `tessaro-cli list --all` shows them (list-all.txt beside
+// the machine's list.json): a laptop; a desktop with a built-in four-slot
+// card reader, a locked SD card and a DVD drive; an NVMe system with LUKS and
+// LVM, snap and image loop devices and a Thunderbolt enclosure. Only whole
+// removable or external disks are offered, and what identifies them is the
+// same in every run.
+TEST(LinuxBlockDevices, EveryDeviceOfAMachineIsOfferedOrSaysWhyNot) {
+  for (const QString machine : {"laptop", "desktop", "nvme-lvm"}) {
+    SCOPED_TRACE(machine.toStdString());
+    const QString dir = TESSARO_FIXTURES_DIR "/lsblk/" + machine;
+    QFile list(dir + "/list.json"), expected(dir + "/list-all.txt");
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
+    const std::vector<LsblkDevice> tree = LsblkJson::parseList(QString::fromUtf8(list.readAll()));
+    const QList<BlockDevice> devices = linuxBlockDevices(tree, sysfs, dir + "/by-id");
+    EXPECT_EQ(devices, linuxBlockDevices(tree, sysfs, dir + "/by-id"));
+
+    QString shown;
+    QSet<QString> ids;
+    for (const BlockDevice& device : devices) {
+      shown += device.name + '\t' + (device.id.isEmpty() ? "-" : device.id) + '\t' +
+               (device.reason ? QString::fromStdString(device.reason->phrase()) : "offered") + '\n';
+      if (!device.id.isEmpty()) EXPECT_FALSE(ids.contains(device.id)) << device.id.toStdString();
+      ids.insert(device.id);
+      if (device.offered()) {
+        const LsblkDevice* disk = nullptr;
+        for (const LsblkDevice& top : tree)
+          if (top.name == device.name.toStdString()) disk = &top;
+        ASSERT_TRUE(disk) << device.name.toStdString();
+        EXPECT_EQ(device.type, "disk");
+        EXPECT_TRUE(isExternalOrRemovable(linuxPlacement(*disk, sysfs.toStdString())));
+      }
+    }
+    EXPECT_EQ(shown.toStdString(), expected.readAll().toStdString());
+  }
+}
 
 // Each row: a table and where the partition 259:0 is mounted by it, or that
 // the table is refused as a whole.
@@ -59,7 +134,7 @@ TEST(SysfsBlockTreeTest, HostileMountTablesAreDecodedOrRefused) {
   const QString path = dir.filePath(QStringLiteral("mountinfo"));
   const QByteArray longName(100000, 'a');
   int rows = 0;
-  for (const QByteArray& line : dataLines(QStringLiteral("MountInfo/hostile.rows"))) {
+  for (const QByteArray& line : readDataLines(TESSARO_FIXTURES_DIR "/MountInfo/hostile.rows")) {
     const QList<QByteArray> fields = line.split('\t');
     ASSERT_EQ(fields.size(), 3) << line.toStdString();
     SCOPED_TRACE(line.left(300).toStdString() + "\n  because " + fields[2].toStdString());
@@ -74,7 +149,7 @@ TEST(SysfsBlockTreeTest, HostileMountTablesAreDecodedOrRefused) {
       if (fields[0] != "none")
         for (const QByteArray& target :
              QByteArray(fields[0]).replace("{long}", longName).split('|'))
-          expected += (expected.isEmpty() ? "" : "|") + decodeHex(target);
+          expected += (expected.isEmpty() ? "" : "|") + test::unescaped(target);
       for (const std::string& target : table->targetsOf(makedev(259, 0), "/dev/loop0p1"))
         found += (found.isEmpty() ? "" : "|") + QByteArray::fromStdString(target);
       EXPECT_EQ(found.toStdString(), expected.toStdString());
@@ -92,7 +167,7 @@ TEST(SysfsBlockTreeTest, SysfsTreesAreReadAsLsblkReadsThemAndLiesRefused) {
     QList<QByteArray> lines;
   };
   QList<Scene> scenes;
-  for (const QByteArray& line : dataLines(QStringLiteral("SysfsBlockTree/scenes.txt"))) {
+  for (const QByteArray& line : readDataLines(TESSARO_FIXTURES_DIR "/SysfsBlockTree/scenes.txt")) {
     if (line.startsWith("scene ")) {
       scenes.append({QString::fromUtf8(line.mid(6)), {}, {}});
     } else if (!scenes.isEmpty() && line.startsWith("because ")) {
@@ -218,3 +293,48 @@ TEST(SysfsBlockTreeTest, SysfsTreesAreReadAsLsblkReadsThemAndLiesRefused) {
     EXPECT_TRUE(read);
   }
 }
+
+TEST(LinuxDriveFacts, UsbStickAndItsFat32PartitionReadLikeDiskutilsOwnAfterTheHelpersEvent) {
+  const DriveFacts facts = usbStickFacts();
+  const DriveFacts readBack = toldAndRead(facts);
+  EXPECT_EQ(readBack, facts);
+  const QStringList expected{
+      "Device: /dev/sdb",
+      "Model: Ultra   Bus: USB",
+      "Removable: Yes   Ejectable: Yes   Whole Disk: Yes",
+      "Part of Whole: sdb",
+      "Device Block Size: 512 Bytes",
+      "Disk Size: 30.75 GB (30752636928 Bytes)",
+      "",
+      "Partition Info:",
+      "Volume Name: MY USB",
+      "Filesystem: MS-DOS (FAT32)",
+      "Mounted: Yes   Mount Point: /media/alice/MY USB",
+      "Filesystem Block Size: 32768 Bytes",
+  };
+  EXPECT_EQ(infoReportLines(readBack), expected);
+  // Without a partition, and with nothing known, it reads back as written.
+  for (const DriveFacts& told : {DriveFacts{}, DriveFacts{{facts.disk, std::nullopt}}})
+    EXPECT_EQ(toldAndRead(told), told);
+}
+
+// The application reads what the root helper told: anything but the info
+// verb's own result event is refused as a whole, never shown in part.
+TEST(LinuxDriveFacts, LinesThatAreNotTheHelpersResultAreRefused) {
+  const QByteArrayList lines =
+      readDataLines(TESSARO_FIXTURES_DIR "/HelperEvents/hostile-info-lines.txt");
+  EXPECT_GT(lines.size(), 20);
+  for (const QByteArray& bytes : lines) {
+    const QString line = QString::fromUtf8(bytes);
+    try {
+      readFrom(line.toStdString());
+      ADD_FAILURE() << "read: " << line.toStdString();
+    } catch (const Error& error) {
+      EXPECT_EQ(error.domain(), ErrorDomain::json);
+      EXPECT_TRUE(error.description().startsWith("the drive's facts could not be read: "))
+          << error.description().toStdString();
+    }
+  }
+}
+
+}  // namespace

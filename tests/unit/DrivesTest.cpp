@@ -1,0 +1,357 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+// The drives: how they are listed, named and followed, which partition a
+// check looks at, and what a workflow asks before it erases one.
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "Await.h"
+#include "DataRows.h"
+#include "drives/ByteCount.h"
+#include "drives/ClusterOption.h"
+#include "drives/DiskManager.h"
+#include "drives/DriveSelection.h"
+#include "drives/FormatRequestRules.h"
+#include "drives/linux/LinuxDiskTools.h"
+#include "drives/mac/MacDiskTools.h"
+#include "drives/mac/PropertyList.h"
+#include "exec/Error.h"
+#include "jobs/WorkflowPolicy.h"
+
+using namespace tessaro;
+using tessaro::test::awaitTask;
+
+namespace {
+
+constexpr qint64 GB = 1'000'000'000;
+
+TEST(ByteCount, DecimalUnitsWithFewDecimals) {
+  // clang-format off
+  const std::pair<std::int64_t, const char*> cases[] = {
+      {0, "0 B"}, {1, "1 B"}, {999, "999 B"}, {1499, "1 KB"}, {1500, "2 KB"},
+      {999'999, "1 MB"}, {1'500'000, "1.5 MB"}, {15'758'000'000, "15.76 GB"},
+      {32'000'000'000, "32 GB"}, {999'999'999'999, "1 TB"}, {-1500, "-2 KB"}};
+  // clang-format on
+  for (const auto& [bytes, text] : cases) EXPECT_EQ(formatByteCount(bytes), text) << bytes;
+}
+
+TEST(ClusterOption, RawValuesParseExactlyAndGiveBytes) {
+  std::string labels;
+  for (ClusterOption option : ClusterOption::allCases()) {
+    labels += (labels.empty() ? "" : ",") + option.rawValue();
+    EXPECT_EQ(ClusterOption::fromRawValue(option.rawValue()), option);
+  }
+  EXPECT_EQ(labels, "Default,512,1024,2048,4096,8192,16384,32768,65536");
+  for (const char* bad : {"default", " 512", "512 ", "", "1000"})
+    EXPECT_FALSE(ClusterOption::fromRawValue(bad)) << bad;
+  EXPECT_EQ(ClusterOption(ClusterOption::Default).bytes(), std::nullopt);
+  EXPECT_EQ(ClusterOption(ClusterOption::C65536).bytes(), 65536);
+}
+
+// Which drive stays selected, as a table over kernel name, model and size.
+TEST(DriveSelection, FollowsTheSameDriveOnly) {
+  const auto drive = [](QString name, QString model, qint64 size) {
+    return Drive{QUuid::createUuid(), name, "/dev/" + name, name + " " + model, model, false, size};
+  };
+  const Drive sdb = drive("sdb", "Cruzer", 8), sdc = drive("sdc", "Ultra", 16);
+  struct Row {
+    const char* what;
+    std::optional<Drive> previous;
+    QList<Drive> drives;
+    QSet<QString> removed;
+    std::optional<QString> selected;  // bsdName
+    bool reportsRemoval;
+  } rows[] = {
+      {"nothing chosen, nothing there", {}, {}, {}, {}, false},
+      {"nothing chosen: the first", {}, {sdc, sdb}, {}, "sdc", false},
+      {"same drive, new record", sdb, {sdc, drive("sdb", "Cruzer", 8)}, {}, "sdb", false},
+      {"gone", sdb, {sdc}, {}, {}, true},
+      {"name reused by another model", sdb, {drive("sdb", "Ultra", 8)}, {}, {}, true},
+      {"name reused, other size", sdb, {drive("sdb", "Cruzer", 32)}, {}, {}, true},
+      {"removed and back between lists", sdb, {drive("sdb", "Cruzer", 8)}, {"sdb"}, {}, true},
+      {"a partition removed", sdb, {drive("sdb", "Cruzer", 8)}, {"sdb1"}, "sdb", false},
+      {"list empty", sdb, {}, {}, {}, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const DriveSelection next = DriveSelection::follow(row.previous, row.drives, row.removed);
+    EXPECT_EQ(next.selected ? std::optional(next.selected->bsdName) : std::nullopt, row.selected);
+    if (next.selected) EXPECT_TRUE(row.drives.contains(*next.selected)) << "a record of the list";
+    EXPECT_EQ(next.removed.has_value(), row.reportsRemoval);
+    if (next.removed) EXPECT_EQ(next.removed, row.previous);
+  }
+}
+
+// A diskutil list of one disk, disk7, with these partitions (none when invalid).
+QString macList(const QVariant& partitions) {
+  QVariantMap disk{{"DeviceIdentifier", "disk7"}};
+  if (partitions.isValid()) disk["Partitions"] = partitions;
+  return writeXmlPropertyList(QVariantMap{{"AllDisksAndPartitions", QVariantList{disk}}});
+}
+
+template <typename Call>
+QString errorOf(Call call) {
+  try {
+    call();
+  } catch (const Error& error) {
+    return error.domain() + ' ' + QString::number(error.code()) + ' ' + error.description();
+  }
+  return "no error";
+}
+const QString kNoIdentifier = "DiskManager 2 No partition identifier found";
+
+TEST(PartitionLookup, MacFirstPartitionWhateverItsKindElseTheDiskAndS1) {
+  const QVariantMap efi{{"Content", "EFI"}, {"DeviceIdentifier", "disk7s2"}};
+  const QVariantMap withoutIdentifier{{"Content", "EFI"}};
+  const std::pair<QVariant, QString> rows[] = {
+      {QVariantList{efi, QVariantMap{{"DeviceIdentifier", "disk7s3"}}}, "disk7s2"},
+      {QVariant(), "disk7s1"},
+      {QVariantList(), "disk7s1"},
+      {QVariantList{withoutIdentifier, efi}, "disk7s1"},
+      // Identifiers end up in a root shell line: only letters and digits count.
+      {QVariantList{QVariantMap{{"DeviceIdentifier", "disk7s1; reboot"}}}, "disk7s1"},
+      {QVariantList{QVariantMap{{"DeviceIdentifier", ""}}}, "disk7s1"},
+      {QVariantList{QVariantMap{{"DeviceIdentifier", "../disk0"}}}, "disk7s1"},
+  };
+  for (const auto& [partitions, expected] : rows) {
+    EXPECT_EQ(MacDiskTools().parseFirstPartition(macList(partitions), "disk7"), expected);
+  }
+  const QString noDisks =
+      writeXmlPropertyList(QVariantMap{{"AllDisksAndPartitions", QVariantList()}});
+  EXPECT_EQ(errorOf([&] { MacDiskTools().parseFirstPartition(noDisks, "disk4"); }), kNoIdentifier);
+  const QString hostileDisk = writeXmlPropertyList(
+      QVariantMap{{"AllDisksAndPartitions",
+                   QVariantList{QVariantMap{{"DeviceIdentifier", "disk4 /dev/disk0"}}}}});
+  EXPECT_EQ(errorOf([&] { MacDiskTools().parseFirstPartition(hostileDisk, "disk4"); }),
+            kNoIdentifier);
+  EXPECT_EQ(MacDiskTools().parseDiskList(hostileDisk), QStringList());
+  EXPECT_THROW(MacDiskTools().parseFirstPartition("Could not find disk: /dev/disk9", "disk9"),
+               Error);
+}
+
+// A disk without partitions may hold its file system directly: it is named
+// itself, never an invented partition.
+TEST(PartitionLookup, LinuxFirstPartitionElseTheWholeDisk) {
+  const std::pair<const char*, const char*> rows[] = {
+      {R"({"name":"sdb","type":"disk","children":[
+          {"name":"sdb2","type":"part"},{"name":"sdb1","type":"part"}]})",
+       "sdb2"},
+      // A mapping built directly on the disk is no partition.
+      {R"({"name":"sdb","type":"disk","children":[{"name":"luks-1","type":"crypt"}]})", "sdb"},
+      {R"({"name":"mmcblk0","type":"disk"})", "mmcblk0"},
+      {R"({"name":"nvme0n1","type":"disk","children":[]})", "nvme0n1"},
+  };
+  for (const auto& [disks, expected] : rows) {
+    const QString json = QString(R"({"blockdevices":[%1]})").arg(disks);
+    EXPECT_EQ(LinuxDiskTools().parseFirstPartition(json, "sdb"), expected) << disks;
+  }
+  EXPECT_EQ(errorOf([] { LinuxDiskTools().parseFirstPartition(R"({"blockdevices":[]})", "sdb"); }),
+            kNoIdentifier);
+  EXPECT_THROW(LinuxDiskTools().parseFirstPartition("lsblk: /dev/sdz: not a block device", "sdz"),
+               Error);
+}
+QString fixture(const QString& relative) { return TESSARO_FIXTURES_DIR "/" + relative; }
+
+// The fake tools note the arguments of every call in $TESSARO_FAKE_TOOL_LOG.
+struct ToolLog {
+  QTemporaryDir dir;
+  QString path = dir.filePath("calls");
+  ToolLog() { qputenv("TESSARO_FAKE_TOOL_LOG", path.toUtf8()); }
+  ~ToolLog() { qunsetenv("TESSARO_FAKE_TOOL_LOG"); }
+  QList<QByteArray> calls() const {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QList<QByteArray> lines = file.readAll().split('\n');
+    lines.removeAll(QByteArray());
+    return lines;
+  }
+  // The device of each info call, in order.
+  QStringList queried() const {
+    QStringList devices;
+    for (const QByteArray& line : calls())
+      if (line.contains("/dev/")) devices << QString(line).section(' ', -1);
+    return devices;
+  }
+};
+
+// The tools of a fixture machine, "<tool>/<machine>"; on Linux with a
+// laptop's sysfs, whose card reader holds an SD card.
+std::unique_ptr<DiskTools> toolsFor(const QString& machine) {
+  const QString tool = machine.section('/', 0, 0);
+  const QString path = fixture(machine + '/' + tool);
+  if (tool == "lsblk") return std::make_unique<LinuxDiskTools>(path, fixture("sysfs"));
+  return std::make_unique<MacDiskTools>(path);
+}
+
+QStringList descriptions(const DiskManager& manager) {
+  QStringList result;
+  for (const Drive& drive : manager.drives()) result << drive.description;
+  return result;
+}
+
+// Each row: a machine (its tools' fixtures, "<tool>/<machine>"), the drives
+// listed, and the disks whose info was asked for.
+TEST(DiskManagerRefresh, ListsExternalDisksInOrderWithoutQueryingSystemDisks) {
+  const QList<test::DataRow> rows = test::readDataRows(fixture("DiskManager/machines.rows"));
+  ASSERT_GT(rows.size(), 6);
+  for (const test::DataRow& row : rows) {
+    const QStringList texts = test::textsOf(row.fields);
+    SCOPED_TRACE(row.where.toStdString());
+    ASSERT_EQ(texts.size(), 3);
+    ToolLog log;
+    DiskManager manager(toolsFor(texts[0]));
+    int changes = 0;
+    QObject::connect(&manager, &DiskManager::drivesChanged, [&] { ++changes; });
+    awaitTask(manager.refresh());
+    EXPECT_EQ(descriptions(manager).join(", "), texts[1]);
+    EXPECT_EQ(log.queried().join(' '), texts[2]);
+    EXPECT_EQ(changes, 1);
+  }
+}
+
+// What a check or report looks at comes from the list just read, so that
+// tessaro-cli runs lsblk once: the first partition, the disk itself without
+// one, nothing for a disk the list does not show or a platform that tells no
+// partitions.
+TEST(DiskManagerRefresh, TheListedPartitionOfADiskIsItsFirstPartitionOrItself) {
+  DiskManager linux(toolsFor("lsblk/laptop"));
+  awaitTask(linux.refresh());
+  EXPECT_EQ(linux.listedPartition("sdb"), "sdb1");
+  EXPECT_EQ(linux.listedPartition("mmcblk0"), "mmcblk0p1");
+  EXPECT_EQ(linux.listedPartition("nvme0n1"), "nvme0n1p1");
+  EXPECT_EQ(linux.listedPartition("zram0"), "zram0");
+  EXPECT_EQ(linux.listedPartition("sdz"), std::nullopt);
+  DiskManager mac(toolsFor("diskutil/mixed"));
+  awaitTask(mac.refresh());
+  EXPECT_EQ(mac.listedPartition("disk2"), std::nullopt);
+}
+
+// A list begun ahead is the next refresh's: lsblk runs once, and the
+// refresh after it lists anew.
+TEST(DiskManagerRefresh, ARefreshTakesTheListBegunAheadOnce) {
+  ToolLog log;
+  DiskManager manager(toolsFor("lsblk/laptop"));
+  manager.beginRefresh();
+  EXPECT_TRUE(manager.waitForBegunRefresh(std::chrono::seconds(10)));
+  EXPECT_EQ(log.calls().size(), 1);
+  awaitTask(manager.refresh());
+  EXPECT_EQ(manager.drives().size(), 3);
+  EXPECT_EQ(log.calls().size(), 1);
+  awaitTask(manager.refresh());
+  EXPECT_EQ(log.calls().size(), 2);
+
+  // A cancel reaches a begun list that is still running (this one takes 30 s).
+  qputenv("TESSARO_UI_DELAY", "30");
+  DiskManager slow(std::make_unique<LinuxDiskTools>(fixture("ui/lsblk"), fixture("ui/sysfs")));
+  slow.beginRefresh();
+  auto cancel = std::make_shared<Cancellation>();
+  QTimer::singleShot(100, [cancel] { cancel->cancel(); });
+  QElapsedTimer clock;
+  clock.start();
+  try {
+    awaitTask(slow.refresh(cancel));
+    ADD_FAILURE() << "the cancelled refresh ended";
+  } catch (const std::exception& error) {
+    EXPECT_TRUE(isCancellation(error)) << error.what();
+  }
+  EXPECT_LT(clock.elapsed(), 10'000);
+  qunsetenv("TESSARO_UI_DELAY");
+}
+
+Drive driveOf(qint64 bytes) {
+  Drive drive;
+  drive.bsdName = "sdx";
+  drive.devicePath = "/dev/sdx";
+  drive.size = bytes;
+  return drive;
+}
+
+// A capacity test's result: every sample intact, or data only in the first usable bytes.
+ProbeResult tested(qint64 claimed, std::optional<qint64> usable = std::nullopt,
+                   ProbeResult::Verdict verdict = ProbeResult::Verdict::counterfeit) {
+  ProbeResult result;
+  result.claimedBytes = quint64(claimed);
+  result.usableBytes = quint64(usable.value_or(claimed));
+  if (usable) {
+    result.verdict = verdict;
+    if (verdict == ProbeResult::Verdict::counterfeit) result.firstBadOffset = quint64(*usable);
+    if (verdict == ProbeResult::Verdict::damaged)
+      result.badRegions = {{quint64(*usable), quint64(*usable) + 4096}};
+  }
+  return result;
+}
+
+// Only what will not be refused is confirmed; a refused request erases nothing.
+TEST(WorkflowPolicy, AsksOnlyBeforeWorkThatWillErase) {
+  const LinuxDiskTools linuxTools("/nonexistent/lsblk", "/nonexistent");
+  const WorkflowPolicy policy(linuxTools);
+  const struct {
+    const char* what;
+    FormatRequest request;
+    bool asks;
+  } rows[] = {
+      {"whole drive", {driveOf(16 * GB), "UNTITLED", {}}, true},
+      {"name mkfs.fat refuses", {driveOf(16 * GB), "A*B", {}}, false},
+      {"cluster size too small for the drive", {driveOf(4000 * GB), "UNTITLED", 512}, false},
+      {"partition larger than the drive", {driveOf(16 * GB), "UNTITLED", {}, 17 * GB}, false},
+      {"partition too small for FAT32", {driveOf(16 * GB), "UNTITLED", {}, 20'000'000}, false},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(policy.asksBeforeFormat(row.request), row.asks) << row.what;
+
+  EXPECT_TRUE(policy.asksBeforeCapacityTest(driveOf(16 * GB)));
+  // Where there is no capacity test it erases nothing; the job says so.
+  const MacDiskTools mac;
+  EXPECT_FALSE(WorkflowPolicy(mac).asksBeforeCapacityTest(driveOf(16 * GB)));
+}
+
+// After a capacity test: the whole drive when it held everything, else only
+// what holds data, in a size the format accepts; refused when too small.
+TEST(WorkflowPolicy, OffersTheFormatThatMakesATestedDriveUsable) {
+  const LinuxDiskTools linuxTools("/nonexistent/lsblk", "/nonexistent");
+  const WorkflowPolicy policy(linuxTools);
+  using Verdict = ProbeResult::Verdict;
+  const struct {
+    const char* what;
+    qint64 claimed;
+    std::optional<qint64> usable;
+    std::optional<qint64> partitionBytes;
+    bool refused;
+    Verdict verdict = Verdict::counterfeit;
+  } rows[] = {
+      {"genuine", 16 * GB, {}, {}, false},
+      {"counterfeit", 64 * GB, 8 * GB + 12345, partitionBytesWithin(8 * GB + 12345), false},
+      {"damaged", 64 * GB, 8 * GB + 12345, partitionBytesWithin(8 * GB + 12345), false,
+       Verdict::damaged},
+      {"holds data in its first MiB only", 64 * GB, 1 << 20, partitionBytesWithin(1 << 20), true},
+      {"too little for FAT32", 64 * GB, 20'000'000, partitionBytesWithin(20'000'000), true},
+  };
+  for (const auto& row : rows) {
+    const Drive drive = driveOf(row.claimed);
+    const auto offer =
+        policy.formatAfterTest(drive, tested(row.claimed, row.usable, row.verdict), "stick", 4096);
+    EXPECT_FALSE(offer.unusable) << row.what;
+    EXPECT_EQ(offer.request.drive, drive) << row.what;
+    EXPECT_EQ(offer.request.volumeName, "STICK") << row.what;
+    EXPECT_EQ(offer.request.clusterBytes, 4096) << row.what;
+    EXPECT_EQ(offer.request.partitionBytes, row.partitionBytes) << row.what;
+    EXPECT_EQ(offer.withinHeldData, row.usable.has_value()) << row.what;
+    EXPECT_EQ(offer.refusal.has_value(), row.refused) << row.what;
+    if (row.partitionBytes) EXPECT_LE(1024 * 1024 + *row.partitionBytes, *row.usable) << row.what;
+  }
+  // A drive that refused writes or stopped storing them is offered none.
+  EXPECT_TRUE(policy.formatAfterTest(driveOf(16 * GB), tested(16 * GB, 0, Verdict::failed), {}, {})
+                  .unusable);
+  // The command line offers it with the default name and cluster size.
+  const auto plain = policy.formatAfterTest(driveOf(16 * GB), tested(16 * GB), {}, std::nullopt);
+  EXPECT_EQ(plain.request.volumeName, "UNTITLED");
+  EXPECT_EQ(plain.request.clusterBytes, std::nullopt);
+}
+
+}  // namespace
