@@ -164,13 +164,7 @@ struct ToolLog {
   QString path = dir.filePath("calls");
   ToolLog() { qputenv("TESSARO_FAKE_TOOL_LOG", path.toUtf8()); }
   ~ToolLog() { qunsetenv("TESSARO_FAKE_TOOL_LOG"); }
-  QList<QByteArray> calls() const {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    QList<QByteArray> lines = file.readAll().split('\n');
-    lines.removeAll(QByteArray());
-    return lines;
-  }
+  QByteArrayList calls() const { return test::readDataLines(path); }
   // The device of each info call, in order.
   QStringList queried() const {
     QStringList devices;

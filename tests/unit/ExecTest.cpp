@@ -35,7 +35,6 @@ struct Ran {
   int status = -1;
   QByteArray output;
   QByteArray errorOutput;
-  Clock::duration took{};
 };
 
 std::vector<std::string> words(const QStringList& command) {
@@ -47,11 +46,9 @@ std::vector<std::string> words(const QStringList& command) {
 Ran runChild(ChildProcess& child) {
   EXPECT_TRUE(child.start()) << child.errorString();
   Ran ran;
-  const auto started = Clock::now();
   ran.status = child.run([&](std::string_view bytes) {
     ran.output += QByteArrayView(bytes.data(), qsizetype(bytes.size()));
   });
-  ran.took = Clock::now() - started;
   ran.errorOutput = QByteArray::fromStdString(child.errorOutput());
   return ran;
 }

@@ -38,33 +38,23 @@ QString fixture(const char* name) {
   return QString::fromUtf8(file.readAll());
 }
 
-TEST(MacDiscovery, ExternalOrRemovableRule) {
-  const std::pair<QVariantMap, bool> cases[] = {
-      {{{"BusProtocol", "USB"}, {"Internal", true}}, true},  // a listed bus wins over Internal
-      {{{"BusProtocol", "Thunderbolt"}}, true},
-      {{{"BusProtocol", "FireWire"}}, true},
-      {{{"BusProtocol", "SATA"}, {"Internal", false}}, false},
-      {{{"BusProtocol", "SATA"}, {"Removable", true}, {"Internal", true}}, true},
-      {{{"BusProtocol", "SATA"}, {"Ejectable", true}, {"Internal", true}}, true},
-      {{}, true},
-      {{{"Internal", true}}, false},
-      {{{"BusProtocol", "USB3"}, {"Internal", true}}, false},  // equality, not a prefix
-      {{{"Ejectable", "Yes"}, {"Internal", true}}, false},     // other types count as absent
-      {{{"BusProtocol", 7}, {"Internal", "Yes"}}, true},
-  };
-  for (size_t i = 0; i < std::size(cases); ++i)
-    EXPECT_EQ(driveFrom(cases[i].first).has_value(), cases[i].second) << "case " << i;
-}
-
-TEST(MacDiscovery, DescriptionFromSizeAndModelOrElseMediaName) {
-  const std::pair<QVariantMap, const char*> cases[] = {
-      {{{"DeviceModel", "Ultra"}, {"MediaName", "Media"}, {"TotalSize", qint64(32'000'000'000)}},
-       "32 GB Ultra (disk4)"},
-      {{{"MediaName", "SD32G"}, {"TotalSize", qint64(1'500'000'000)}}, "1.5 GB SD32G (disk4)"},
-      {{{"DeviceModel", ""}, {"MediaName", "Media"}}, "0 B (disk4)"},
-  };
-  for (const auto& [info, description] : cases)
-    EXPECT_EQ(driveFrom(info).value().description, description);
+TEST(MacDiscovery, ExternalOrRemovableRuleAndDescription) {
+  const auto rows = test::readDataRows(TESSARO_FIXTURES_DIR "/diskutil/drive-info.rows");
+  ASSERT_GT(rows.size(), 12);
+  for (const test::DataRow& row : rows) {
+    QVariantMap info;
+    for (const QString& word : test::textsOf(test::wordsOf(row.fields[0]))) {
+      const QString key = word.section('=', 0, 0), value = word.section('=', 1);
+      bool number = false;
+      const qint64 count = value.toLongLong(&number);
+      info[key] = value == "true" || value == "false" ? QVariant(value == "true")
+                  : number                            ? QVariant(count)
+                                                      : QVariant(value);
+    }
+    const std::optional<Drive> drive = driveFrom(info);
+    EXPECT_EQ(drive ? drive->description : "internal", QString::fromUtf8(row.fields[1]))
+        << row.where.toStdString();
+  }
   EXPECT_EQ(driveFrom({{"DeviceModel", ""}, {"MediaName", "Media"}}).value().model, "");
 }
 

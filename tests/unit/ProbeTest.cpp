@@ -122,12 +122,14 @@ class Faulty : public ProbeTarget {
     std::optional<int> writeOnce, readOnce;
     std::optional<quint64> writeAt, readAt;
     std::optional<int> dieAt;
+    std::optional<quint64> frozenFrom;  // writes from here on are taken and dropped
   };
   Faulty(ProbeTarget& inner, Faults faults) : inner_(inner), faults_(faults) {}
   std::uint64_t sizeBytes() const override { return inner_.sizeBytes(); }
   Outcome write(std::uint64_t offset, std::span<const char> data) override {
     if (dies() || ++writes_ == faults_.writeOnce || covers(faults_.writeAt, offset, data.size()))
       return Outcome::mediaError;
+    if (faults_.frozenFrom && offset >= *faults_.frozenFrom) return Outcome::done;
     return inner_.write(offset, data);
   }
   Outcome read(std::uint64_t offset, std::span<char> data) override {
@@ -320,21 +322,7 @@ TEST(CapacityProbe, EachRunWritesNewSignatures) {
   // that drops every write past 1 GiB but still holds an earlier run's blocks.
   MemoryFake drive(specOf("genuine 2G 0"));
   CapacityProbe(drive, smallSettings(), 1).run();
-  class FrozenAbove : public ProbeTarget {
-   public:
-    explicit FrozenAbove(ProbeTarget& inner) : inner_(inner) {}
-    std::uint64_t sizeBytes() const override { return inner_.sizeBytes(); }
-    Outcome write(std::uint64_t offset, std::span<const char> data) override {
-      return offset >= kGiB ? Outcome::done : inner_.write(offset, data);
-    }
-    Outcome read(std::uint64_t offset, std::span<char> data) override {
-      return inner_.read(offset, data);
-    }
-    void flush() override {}
-
-   private:
-    ProbeTarget& inner_;
-  } frozen(drive);
+  Faulty frozen(drive, {.frozenFrom = kGiB});
   const ProbeResult result = CapacityProbe(frozen, smallSettings(), 2).run();
   EXPECT_EQ(result.usableBytes, kGiB);
 }
