@@ -135,21 +135,13 @@ TEST(PartitionLookup, MacFirstPartitionWhateverItsKindElseTheDiskAndS1) {
                Error);
 }
 
-// A disk without partitions may hold its file system directly: it is named
-// itself, never an invented partition.
 TEST(PartitionLookup, LinuxFirstPartitionElseTheWholeDisk) {
-  const std::pair<const char*, const char*> rows[] = {
-      {R"({"name":"sdb","type":"disk","children":[
-          {"name":"sdb2","type":"part"},{"name":"sdb1","type":"part"}]})",
-       "sdb2"},
-      // A mapping built directly on the disk is no partition.
-      {R"({"name":"sdb","type":"disk","children":[{"name":"luks-1","type":"crypt"}]})", "sdb"},
-      {R"({"name":"mmcblk0","type":"disk"})", "mmcblk0"},
-      {R"({"name":"nvme0n1","type":"disk","children":[]})", "nvme0n1"},
-  };
-  for (const auto& [disks, expected] : rows) {
-    const QString json = QString(R"({"blockdevices":[%1]})").arg(disks);
-    EXPECT_EQ(LinuxDiskTools().parseFirstPartition(json, "sdb"), expected) << disks;
+  const auto rows = test::readDataRows(TESSARO_FIXTURES_DIR "/lsblk/first-partition.rows");
+  ASSERT_GT(rows.size(), 3);
+  for (const test::DataRow& row : rows) {
+    const QString json = QString(R"({"blockdevices":[%1]})").arg(QString::fromUtf8(row.fields[0]));
+    EXPECT_EQ(LinuxDiskTools().parseFirstPartition(json, "sdb"), QString::fromUtf8(row.fields[1]))
+        << row.where.toStdString();
   }
   EXPECT_EQ(errorOf([] { LinuxDiskTools().parseFirstPartition(R"({"blockdevices":[]})", "sdb"); }),
             kNoIdentifier);

@@ -178,18 +178,10 @@ TEST(FormatValidationTest, SectorSizesThatNoDriveHasAreRefusedAndSizesDoNotOverf
   EXPECT_EQ(plannedFat32Layout(huge, 65536, 0).clusters, 0);
   EXPECT_TRUE(refuseClusterSize(INT_MAX, std::numeric_limits<qint64>::max(), 512));
 
-  const std::pair<const char*, std::optional<int>> records[] = {
-      {R"({"name":"sdb"})", 512},
-      {R"({"log-sec":4096})", 4096},
-      {R"({"log-sec":"512"})", 512},  // older util-linux prints numbers as text
-      {R"({"log-sec":1000})", std::nullopt},
-      {R"({"log-sec":4294967808})", std::nullopt},  // 2^32 + 512 would wrap to 512
-      {R"({"log-sec":512.5})", std::nullopt},
-      {R"({"log-sec":"4k"})", std::nullopt},
-      {R"({"log-sec":true})", std::nullopt},
-  };
-  for (const auto& [json, expected] : records) {
-    EXPECT_EQ(lsblkLogicalSectorSize(QJsonDocument::fromJson(json).object()), expected) << json;
+  for (const test::DataRow& row : test::readDataRows(TESSARO_FIXTURES_DIR "/lsblk/log-sec.rows")) {
+    const std::optional<int> size =
+        lsblkLogicalSectorSize(QJsonDocument::fromJson(row.fields[0]).object());
+    EXPECT_EQ(size ? QByteArray::number(*size) : "none", row.fields[1]) << row.where.toStdString();
   }
 }
 

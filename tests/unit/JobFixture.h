@@ -17,11 +17,6 @@
 #include "jobs/Job.h"
 #include "jobs/Report.h"
 
-// Readable texts in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) {
-  *out << '"' << text.toStdString() << '"';
-}
-
 namespace tessaro::test {
 
 inline const QString kFixtures = QStringLiteral(TESSARO_FIXTURES_DIR "/");
