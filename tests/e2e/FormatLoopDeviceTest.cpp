@@ -11,6 +11,7 @@
 #include "Await.h"
 #include "Capability.h"
 #include "CounterfeitDrive.h"
+#include "DataRows.h"
 #include "LoopImage.h"
 #include "jobs/BatchJob.h"
 #include "jobs/FormatJob.h"
@@ -90,78 +91,60 @@ class FormatLoopDeviceTest : public ::testing::Test {
   test::LoopWindow window_;
 };
 
-// One format of a new loop device, through the window or tessaro-cli, and
-// its read-back.
-struct FormatRow {
-  const char* name;
-  qint64 bytes;
-  ClusterOption cluster;  // the window's choice
-  QStringList cli;        // tessaro-cli format's options; none: through the window
-  int clusterBytes;       // what the boot sector says
-  bool oldPartitionMounted = false;
-  qint64 partitionSectors = 0;  // 0: to the end of the disk
-  int sectorBytes = 512;        // the drive's logical sector size
-};
-
-void PrintTo(const FormatRow& row, std::ostream* out) { *out << row.name; }
-
-class FormatTable : public FormatLoopDeviceTest, public ::testing::WithParamInterface<FormatRow> {};
-
-TEST_P(FormatTable, FormatsAndReadsBack) {
-  const FormatRow& row = GetParam();
-  ASSERT_FALSE(loop_.emplace(row.bytes, false, row.sectorBytes).device().isEmpty());
-  const QString disk = loop_->device(), partition = loop_->partition();
-  // The old partition, ext4 as this kernel has no vfat driver, is mounted where
-  // the desktop mounts removable drives: the format unmounts it first.
-  if (row.oldPartitionMounted) {
-    ASSERT_EQ(runProgram("/bin/sh", {"-c", "printf 'start=2048, type=83\\n' | sfdisk -q " + disk +
-                                               " && partx -u " + disk + " && mkfs.ext4 -q " +
-                                               partition + " && mount " + partition + " " +
-                                               media_.emplace("/media/tessaro-e2e-XXXXXX").path()})
-                  .first,
-              0);
-  }
-  QString log;
-  if (row.cli.isEmpty()) {
-    log = format(row.bytes, "My USB", row.cluster);
-  } else {
-    const test::CliRun run = test::runCli(QStringList{"format", disk.mid(5)} + row.cli);
-    EXPECT_EQ(run.status, 0) << shown(run);
-    EXPECT_TRUE(run.out.startsWith("Starting format of " + disk + " as FAT32.\n")) << shown(run);
-    log = run.out.trimmed();
-  }
-  if (row.oldPartitionMounted) {
-    EXPECT_TRUE(log.contains("\n$ /usr/bin/umount --all-targets " + partition + "\n"))
-        << log.toStdString();
-    EXPECT_NE(runProgram("findmnt", {"--source", partition}).first, 0);
-  }
-  expectFormatted(log, row.clusterBytes, row.sectorBytes);
-  if (row.partitionSectors) {
-    const QString sysfs = "/sys/class/block/" + partition.mid(5);
-    EXPECT_EQ(runProgram("cat", {sysfs + "/start"}).second, "2048") << "in 512-byte units";
-    EXPECT_EQ(runProgram("cat", {sysfs + "/size"}).second, QString::number(row.partitionSectors));
+// Each row of FormatLoopDevice/formats.rows: one format of a new loop device,
+// through the window or tessaro-cli, and its read-back.
+TEST_F(FormatLoopDeviceTest, EachRowFormatsAndReadsBack) {
+  const QList<test::DataRow> rows =
+      test::readDataRows(TESSARO_FIXTURES_DIR "/FormatLoopDevice/formats.rows");
+  ASSERT_GE(rows.size(), 6);
+  for (const test::DataRow& row : rows) {
+    ASSERT_EQ(row.fields.size(), 6) << row.where.toStdString();
+    SCOPED_TRACE(row.where.toStdString() + ": " + row.fields[0].toStdString());
+    const qint64 bytes = row.fields[1].toLongLong() * kMiB;
+    const int sectorBytes = row.fields[2].toInt();
+    const QStringList through = test::textsOf(test::wordsOf(row.fields[3]));
+    if (media_) runProgram("umount", {media_->path()});
+    media_.reset();
+    loop_.reset();
+    viaWindow_ = false;
+    lastProgress_ = -1;
+    ASSERT_FALSE(loop_.emplace(bytes, false, sectorBytes).device().isEmpty());
+    const QString disk = loop_->device(), partition = loop_->partition();
+    // The old partition, ext4 as this kernel has no vfat driver, is mounted where
+    // the desktop mounts removable drives: the format unmounts it first.
+    const bool oldPartitionMounted = through[0] == "window-mounted";
+    if (oldPartitionMounted) {
+      ASSERT_EQ(runProgram("/bin/sh", {"-c", "printf 'start=2048, type=83\\n' | sfdisk -q " +
+                                                 disk + " && partx -u " + disk + " && mkfs.ext4 -q " +
+                                                 partition + " && mount " + partition + " " +
+                                                 media_.emplace("/media/tessaro-e2e-XXXXXX").path()})
+                    .first,
+                0);
+    }
+    QString log;
+    if (through[0] != "cli") {
+      const auto cluster = ClusterOption::fromRawValue(through.value(1).toStdString());
+      ASSERT_TRUE(cluster) << through.value(1).toStdString();
+      log = format(bytes, "My USB", *cluster);
+    } else {
+      const test::CliRun run = test::runCli(QStringList{"format", disk.mid(5)} + through.mid(1));
+      EXPECT_EQ(run.status, 0) << shown(run);
+      EXPECT_TRUE(run.out.startsWith("Starting format of " + disk + " as FAT32.\n")) << shown(run);
+      log = run.out.trimmed();
+    }
+    if (oldPartitionMounted) {
+      EXPECT_TRUE(log.contains("\n$ /usr/bin/umount --all-targets " + partition + "\n"))
+          << log.toStdString();
+      EXPECT_NE(runProgram("findmnt", {"--source", partition}).first, 0);
+    }
+    expectFormatted(log, row.fields[4].toInt(), sectorBytes);
+    if (row.fields[5] != "-") {
+      const QString sysfs = "/sys/class/block/" + partition.mid(5);
+      EXPECT_EQ(runProgram("cat", {sysfs + "/start"}).second, "2048") << "in 512-byte units";
+      EXPECT_EQ(runProgram("cat", {sysfs + "/size"}).second, QString::fromUtf8(row.fields[5]));
+    }
   }
 }
-
-// clang-format off
-const FormatRow kFormats[] = {
-    // mkfs.fat's choice for 260 MiB to 8 GiB
-    {"WindowDefaultClusterSize", 300 * kMiB, ClusterOption::Default, {}, 4096},
-    {"WindowClusters32768BytesOnA2200MiBDrive", 2200 * kMiB, ClusterOption::C32768, {}, 32768},
-    {"WindowClusters4096BytesAfterUnmountingTheOldPartition", 300 * kMiB, ClusterOption::C4096, {},
-     4096, true},
-    {"CliNameAndClusterSize", 700 * kMiB, {}, {"--name", "My USB", "--cluster", "8192", "--yes"},
-     8192},
-    // --size takes units as sfdisk does: 1G is a partition of 1 GiB (in
-    // 512-byte sectors) from the first MiB on.
-    {"CliPartitionOfTheSizeGivenWithAUnit", 1200 * kMiB, {},
-     {"--name", "My USB", "--size", "1G", "--yes"}, 4096, false, 2 * kMiB},
-    // 4096-byte sectors: the partition starts at sector 256 of them.
-    {"CliOn4096ByteSectors", 300 * kMiB, {}, {"--name", "My USB", "--yes"}, 4096, false, 0, 4096},
-};
-// clang-format on
-INSTANTIATE_TEST_SUITE_P(LoopDevice, FormatTable, ::testing::ValuesIn(kFormats),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // Flash media write in 4 MiB units: cluster 2 starts on such a boundary of
 // the disk, as the MBR and the boot sector in the image say (read here, byte
