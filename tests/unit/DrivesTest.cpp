@@ -303,33 +303,27 @@ TEST(WorkflowPolicy, OffersTheFormatThatMakesATestedDriveUsable) {
   const LinuxDiskTools linuxTools("/nonexistent/lsblk", "/nonexistent");
   const WorkflowPolicy policy(linuxTools);
   using Verdict = ProbeResult::Verdict;
-  const struct {
-    const char* what;
-    qint64 claimed;
-    std::optional<qint64> usable;
-    std::optional<qint64> partitionBytes;
-    bool refused;
-    Verdict verdict = Verdict::counterfeit;
-  } rows[] = {
-      {"genuine", 16 * GB, {}, {}, false},
-      {"counterfeit", 64 * GB, 8 * GB + 12345, partitionBytesWithin(8 * GB + 12345), false},
-      {"damaged", 64 * GB, 8 * GB + 12345, partitionBytesWithin(8 * GB + 12345), false,
-       Verdict::damaged},
-      {"holds data in its first MiB only", 64 * GB, 1 << 20, partitionBytesWithin(1 << 20), true},
-      {"too little for FAT32", 64 * GB, 20'000'000, partitionBytesWithin(20'000'000), true},
-  };
-  for (const auto& row : rows) {
-    const Drive drive = driveOf(row.claimed);
-    const auto offer =
-        policy.formatAfterTest(drive, tested(row.claimed, row.usable, row.verdict), "stick", 4096);
-    EXPECT_FALSE(offer.unusable) << row.what;
-    EXPECT_EQ(offer.request.drive, drive) << row.what;
-    EXPECT_EQ(offer.request.volumeName, "STICK") << row.what;
-    EXPECT_EQ(offer.request.clusterBytes, 4096) << row.what;
-    EXPECT_EQ(offer.request.partitionBytes, row.partitionBytes) << row.what;
-    EXPECT_EQ(offer.withinHeldData, row.usable.has_value()) << row.what;
-    EXPECT_EQ(offer.refusal.has_value(), row.refused) << row.what;
-    if (row.partitionBytes) EXPECT_LE(1024 * 1024 + *row.partitionBytes, *row.usable) << row.what;
+  const auto rows = test::readDataRows(TESSARO_FIXTURES_DIR "/Probe/format-after-test.rows");
+  ASSERT_GT(rows.size(), 4);
+  for (const test::DataRow& row : rows) {
+    SCOPED_TRACE(row.where.toStdString());
+    const QStringList fields = test::textsOf(row.fields);
+    const auto bytes = [](const QString& field) {
+      return field == "-" ? std::nullopt : std::optional(field.toLongLong());
+    };
+    const Drive drive = driveOf(fields[0].toLongLong());
+    const auto offer = policy.formatAfterTest(
+        drive,
+        tested(drive.size, bytes(fields[2]),
+               fields[1] == "damaged" ? Verdict::damaged : Verdict::counterfeit),
+        "stick", 4096);
+    EXPECT_FALSE(offer.unusable);
+    EXPECT_EQ(offer.request.drive, drive);
+    EXPECT_EQ(offer.request.volumeName, "STICK");
+    EXPECT_EQ(offer.request.clusterBytes, 4096);
+    EXPECT_EQ(offer.request.partitionBytes, bytes(fields[3]));
+    EXPECT_EQ(offer.withinHeldData, fields[2] != "-");
+    EXPECT_EQ(offer.refusal.has_value(), fields[4] == "refused");
   }
   // A drive that refused writes or stopped storing them is offered none.
   EXPECT_TRUE(policy.formatAfterTest(driveOf(16 * GB), tested(16 * GB, 0, Verdict::failed), {}, {})
