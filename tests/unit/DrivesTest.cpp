@@ -54,37 +54,28 @@ TEST(ClusterOption, RawValuesParseExactlyAndGiveBytes) {
   EXPECT_EQ(ClusterOption(ClusterOption::C65536).bytes(), 65536);
 }
 
-// Which drive stays selected, as a table over kernel name, model and size.
 TEST(DriveSelection, FollowsTheSameDriveOnly) {
-  const auto drive = [](QString name, QString model, qint64 size) {
-    return Drive{QUuid::createUuid(), name, "/dev/" + name, name + " " + model, model, false, size};
+  const auto driveOf = [](const QString& text) {
+    const QStringList words = text.split(' ');
+    return Drive{QUuid::createUuid(),  words[0], "/dev/" + words[0], text, words[1], false,
+                 words[2].toLongLong()};
   };
-  const Drive sdb = drive("sdb", "Cruzer", 8), sdc = drive("sdc", "Ultra", 16);
-  struct Row {
-    const char* what;
-    std::optional<Drive> previous;
+  const auto rows = test::readDataRows(TESSARO_FIXTURES_DIR "/DiskManager/selection.rows");
+  ASSERT_GT(rows.size(), 8);
+  for (const test::DataRow& row : rows) {
+    SCOPED_TRACE(row.where.toStdString());
+    const QStringList fields = test::textsOf(row.fields);
+    const std::optional<Drive> previous =
+        fields[0] == "-" ? std::nullopt : std::optional(driveOf(fields[0]));
     QList<Drive> drives;
-    QSet<QString> removed;
-    std::optional<QString> selected;  // bsdName
-    bool reportsRemoval;
-  } rows[] = {
-      {"nothing chosen, nothing there", {}, {}, {}, {}, false},
-      {"nothing chosen: the first", {}, {sdc, sdb}, {}, "sdc", false},
-      {"same drive, new record", sdb, {sdc, drive("sdb", "Cruzer", 8)}, {}, "sdb", false},
-      {"gone", sdb, {sdc}, {}, {}, true},
-      {"name reused by another model", sdb, {drive("sdb", "Ultra", 8)}, {}, {}, true},
-      {"name reused, other size", sdb, {drive("sdb", "Cruzer", 32)}, {}, {}, true},
-      {"removed and back between lists", sdb, {drive("sdb", "Cruzer", 8)}, {"sdb"}, {}, true},
-      {"a partition removed", sdb, {drive("sdb", "Cruzer", 8)}, {"sdb1"}, "sdb", false},
-      {"list empty", sdb, {}, {}, {}, true},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
-    const DriveSelection next = DriveSelection::follow(row.previous, row.drives, row.removed);
-    EXPECT_EQ(next.selected ? std::optional(next.selected->bsdName) : std::nullopt, row.selected);
-    if (next.selected) EXPECT_TRUE(row.drives.contains(*next.selected)) << "a record of the list";
-    EXPECT_EQ(next.removed.has_value(), row.reportsRemoval);
-    if (next.removed) EXPECT_EQ(next.removed, row.previous);
+    for (const QString& drive : fields[1].split(", ", Qt::SkipEmptyParts)) drives << driveOf(drive);
+    const QStringList removed = fields[2] == "-" ? QStringList() : fields[2].split(' ');
+    const DriveSelection next =
+        DriveSelection::follow(previous, drives, QSet<QString>(removed.begin(), removed.end()));
+    EXPECT_EQ(next.selected ? next.selected->bsdName : "-", fields[3]);
+    if (next.selected) EXPECT_TRUE(drives.contains(*next.selected)) << "a record of the list";
+    EXPECT_EQ(next.removed.has_value(), fields[4] == "removed");
+    if (next.removed) EXPECT_EQ(next.removed, previous);
   }
 }
 

@@ -80,7 +80,8 @@ TEST_F(CheckJobTest, FailedLookupChecksTheWholeDisk) {
 // Each row of Jobs/outcomes.rows: a job on sdz, what the stand-in helper
 // says and its exit status, the job's whole report, and how it failed.
 TEST_F(JobTest, ReportsWhatTheHelperToldAndFailsOnlyAsItShould) {
-  const LinuxDiskTools tools = linux("/usr/bin/lsblk"), checkTools = linux();
+  // Checks and info look the disk up with the stand-in lsblk.
+  const LinuxDiskTools tools = linux("/usr/bin/lsblk"), lookupTools = linux();
   const FormatRequest request{kStick, "MY USB", 8192};
   const QList<DataRow> rows = readDataRows(kFixtures + "Jobs/outcomes.rows");
   ASSERT_GT(rows.size(), 20);
@@ -93,9 +94,9 @@ TEST_F(JobTest, ReportsWhatTheHelperToldAndFailsOnlyAsItShould) {
     PrivilegedCommand command;
     if (verb[0] == "check") {  // check DISK TARGET [listed]: TARGET looked up, or listed
       job = std::make_unique<CheckJob>(
-          checkTools, runner, verb[1] == "mmcblk0" ? kMmc : kSdz, CheckMode::repair,
+          lookupTools, runner, verb[1] == "mmcblk0" ? kMmc : kSdz, CheckMode::repair,
           verb.value(3) == "listed" ? std::optional(verb[2]) : std::nullopt);
-      command = checkTools.checkCommand(verb[2], CheckMode::repair);
+      command = lookupTools.checkCommand(verb[2], CheckMode::repair);
     } else if (verb[0] == "format") {
       job = std::make_unique<FormatJob>(tools, runner, request);
       command = tools.formatCommand(request);
@@ -103,8 +104,8 @@ TEST_F(JobTest, ReportsWhatTheHelperToldAndFailsOnlyAsItShould) {
       job = std::make_unique<ProbeJob>(tools, runner, kSdz);
       command = *tools.probeCommand("sdz", false);
     } else {
-      job = std::make_unique<InfoJob>(tools, runner, kSdz);
-      command = tools.infoReportCommand("sdz", {});
+      job = std::make_unique<InfoJob>(lookupTools, runner, kSdz);
+      command = lookupTools.infoReportCommand("sdz", {});
     }
     EXPECT_EQ(mergedReportOf(*job).join('|').toStdString(), unescaped(row.fields[3]).toStdString());
     EXPECT_EQ(ranArguments(), QStringList{command.tool} + command.args);

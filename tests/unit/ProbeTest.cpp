@@ -51,23 +51,16 @@ TEST(ProbePlan, TheQuickRoundTakesThePowersOfTwoAndTheLastBlock) {
 }
 
 TEST(ProbePlan, RefinesStrictlyBetweenTheLastGoodAndTheFirstBadSample) {
-  struct Case {
-    std::optional<std::uint64_t> lastGood;
-    std::uint64_t firstBad;
-    int count;
+  const auto rows = test::readDataRows(TESSARO_FIXTURES_DIR "/Probe/refinement.rows");
+  ASSERT_GT(rows.size(), 6);
+  for (const test::DataRow& row : rows) {
+    const QStringList fields = test::textsOf(row.fields);
     std::vector<std::uint64_t> expected;
-  };
-  const std::vector<Case> cases{
-      {kMiB, kMiB + 4 * kBlock, 8, {kMiB + 3 * kBlock, kMiB + 2 * kBlock, kMiB + kBlock}},
-      {kMiB, kMiB + kBlock, 8, {}},
-      {std::nullopt, 2 * kBlock, 8, {kBlock, 0}},
-      {kMiB, kMiB + 9 * kBlock, 2, {kMiB + 5 * kBlock, kMiB + kBlock}},
-      {kMiB, kMiB + 9 * kBlock, 0, {}},
-      {kMiB, kMiB, 8, {}},
-      {2 * kMiB, kMiB, 8, {}},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ProbePlan::refinement(c.lastGood, c.firstBad, c.count), c.expected) << c.firstBad;
+    for (const QString& block : fields[3].split(' ', Qt::SkipEmptyParts))
+      expected.push_back(bytesOf(block));
+    const auto lastGood = fields[0] == "-" ? std::nullopt : std::optional(bytesOf(fields[0]));
+    EXPECT_EQ(ProbePlan::refinement(lastGood, bytesOf(fields[1]), fields[2].toInt()), expected)
+        << row.where.toStdString();
   }
   const auto spread = ProbePlan::refinement(kGiB, kGiB + 16 * kMiB, 256);
   EXPECT_EQ(spread.size(), 256u);
