@@ -83,6 +83,21 @@ QStringList textsOf(const QByteArrayList& fields) {
   return texts;
 }
 
+QVariantMap propertiesOf(const QByteArray& field) {
+  QVariantMap properties;
+  for (const QByteArray& bytes : wordsOf(field)) {
+    const QString word = QString::fromUtf8(bytes);
+    if (word.isEmpty()) continue;  // "": no properties
+    const QString key = word.section('=', 0, 0), value = word.section('=', 1);
+    bool number = false;
+    const qint64 count = value.toLongLong(&number);
+    properties[key] = value == "true" || value == "false" ? QVariant(value == "true")
+                      : number                            ? QVariant(count)
+                                                          : QVariant(value);
+  }
+  return properties;
+}
+
 quint64 bytesOf(const QString& text) {
   quint64 total = 0;
   static const QRegularExpression term(R"(([+-]?)(\d+)([KMGT]?))");

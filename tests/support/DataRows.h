@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
 
 namespace tessaro::test {
 
@@ -37,6 +38,10 @@ QByteArrayList wordsOf(const QByteArray& field);
 
 // Fields (or the words of one, split at its blanks), each unescaped, as UTF-8 text.
 QStringList textsOf(const QByteArrayList& fields);
+
+// A property list's dictionary as a row writes it, KEY=VALUE words (each
+// unescaped): true and false a boolean, digits a number, anything else text.
+QVariantMap propertiesOf(const QByteArray& field);
 
 // A size as the rows write it, in bytes: "31232000", "700M+12K", "2G-4K"
 // (K, M, G and T are powers of 1024).

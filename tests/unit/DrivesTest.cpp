@@ -98,20 +98,16 @@ QString errorOf(Call call) {
 const QString kNoIdentifier = "DiskManager 2 No partition identifier found";
 
 TEST(PartitionLookup, MacFirstPartitionWhateverItsKindElseTheDiskAndS1) {
-  const QVariantMap efi{{"Content", "EFI"}, {"DeviceIdentifier", "disk7s2"}};
-  const QVariantMap withoutIdentifier{{"Content", "EFI"}};
-  const std::pair<QVariant, QString> rows[] = {
-      {QVariantList{efi, QVariantMap{{"DeviceIdentifier", "disk7s3"}}}, "disk7s2"},
-      {QVariant(), "disk7s1"},
-      {QVariantList(), "disk7s1"},
-      {QVariantList{withoutIdentifier, efi}, "disk7s1"},
-      // Identifiers end up in a root shell line: only letters and digits count.
-      {QVariantList{QVariantMap{{"DeviceIdentifier", "disk7s1; reboot"}}}, "disk7s1"},
-      {QVariantList{QVariantMap{{"DeviceIdentifier", ""}}}, "disk7s1"},
-      {QVariantList{QVariantMap{{"DeviceIdentifier", "../disk0"}}}, "disk7s1"},
-  };
-  for (const auto& [partitions, expected] : rows) {
-    EXPECT_EQ(MacDiskTools().parseFirstPartition(macList(partitions), "disk7"), expected);
+  const auto rows = test::readDataRows(TESSARO_FIXTURES_DIR "/diskutil/first-partition.rows");
+  ASSERT_GT(rows.size(), 6);
+  for (const test::DataRow& row : rows) {
+    QVariantList partitions;
+    for (const QString& partition : QString::fromUtf8(row.fields[0]).split(" ; "))
+      if (partition != "\"\"") partitions << test::propertiesOf(partition.toUtf8());
+    EXPECT_EQ(MacDiskTools().parseFirstPartition(
+                  macList(row.fields[0] == "-" ? QVariant() : QVariant(partitions)), "disk7"),
+              QString::fromUtf8(row.fields[1]))
+        << row.where.toStdString();
   }
   const QString noDisks =
       writeXmlPropertyList(QVariantMap{{"AllDisksAndPartitions", QVariantList()}});

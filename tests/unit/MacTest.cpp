@@ -42,16 +42,7 @@ TEST(MacDiscovery, ExternalOrRemovableRuleAndDescription) {
   const auto rows = test::readDataRows(TESSARO_FIXTURES_DIR "/diskutil/drive-info.rows");
   ASSERT_GT(rows.size(), 12);
   for (const test::DataRow& row : rows) {
-    QVariantMap info;
-    for (const QString& word : test::textsOf(test::wordsOf(row.fields[0]))) {
-      const QString key = word.section('=', 0, 0), value = word.section('=', 1);
-      bool number = false;
-      const qint64 count = value.toLongLong(&number);
-      info[key] = value == "true" || value == "false" ? QVariant(value == "true")
-                  : number                            ? QVariant(count)
-                                                      : QVariant(value);
-    }
-    const std::optional<Drive> drive = driveFrom(info);
+    const std::optional<Drive> drive = driveFrom(test::propertiesOf(row.fields[0]));
     EXPECT_EQ(drive ? drive->description : "internal", QString::fromUtf8(row.fields[1]))
         << row.where.toStdString();
   }
@@ -134,8 +125,8 @@ TEST(InfoFactsJson, HoldsWhatTheReportShowsWithMissingValuesAsNull) {
   ASSERT_GT(rows.size(), 4);
   for (const test::DataRow& row : rows) {
     QString output;
-    for (const QString& piece : test::textsOf(test::wordsOf(row.fields[0])))
-      output += pieces[piece];
+    for (const QByteArray& piece : test::wordsOf(row.fields[0]))
+      output += pieces[QString::fromUtf8(piece)];
     const QJsonObject facts = InfoFactsJson::object(
         DriveFacts::ofDisk(driveFactsFromPropertyLists(output), "disk4"), "disk4", {});
     EXPECT_EQ(facts, QJsonDocument::fromJson(row.fields[1]).object())
