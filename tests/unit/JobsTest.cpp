@@ -77,8 +77,8 @@ TEST_F(CheckJobTest, FailedLookupChecksTheWholeDisk) {
       " mount /dev/disk9\"\n"));
 }
 
-// Each row of Jobs/outcomes.rows: a job on sdz, what the stand-in helper
-// says and its exit status, the job's whole report, and how it failed.
+// Each row of Jobs/outcomes.rows: a job, what the stand-in helper says and
+// its exit status, the job's whole report, and how it failed.
 TEST_F(JobTest, ReportsWhatTheHelperToldAndFailsOnlyAsItShould) {
   // Checks and info look the disk up with the stand-in lsblk.
   const LinuxDiskTools tools = linux("/usr/bin/lsblk"), lookupTools = linux();
