@@ -3,7 +3,7 @@
 
 // What a capacity test costs and whether it is right, side by side with
 // f3probe (f3, the reference tool for counterfeit flash) where it is
-// installed. Each kind of the tests' fake drive (tests/fakes/FakeDrive.h) is
+// installed. Each kind of the tests' fake drive (tests/fakes/FakeDriveShape.h) is
 // made afresh for each tool and attached to a loop device; Tessaro runs as the
 // application runs it, `tessaro-helper probe NAME` (its start included),
 // f3probe as `f3probe --destructive DEVICE`. Prints per kind each tool's

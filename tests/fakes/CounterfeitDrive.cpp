@@ -5,7 +5,7 @@
 // that claims CLAIMED bytes but has only REAL bytes of storage (a file at
 // STORE; a lying cache keeps its sectors in STORE.cache). Attached to a loop
 // device it is a block device that lies, or fails, the way the kind and the
-// options of FakeDrive.h say:
+// options of FakeDriveShape.h say:
 //
 //   counterfeit-drive KIND CLAIMED REAL STORE MOUNTPOINT [OPTIONS]
 //

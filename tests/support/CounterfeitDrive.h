@@ -19,7 +19,7 @@ namespace tessaro::test {
 // A counterfeit drive on a loop device of its own (needs root and /dev/fuse;
 // TESSARO_COUNTERFEIT_DRIVE_PATH names the fake's program): the FUSE file
 // system of tests/fakes claims `claimed` bytes and stores `real`, in the way of
-// its kind, with its options (the kinds and options of tests/fakes/FakeDrive.h).
+// its kind, with its options (the kinds and options of tests/fakes/FakeDriveShape.h).
 // Unmounted and detached when it goes away. device() is empty when any step
 // failed; failure() says which.
 class CounterfeitDrive {

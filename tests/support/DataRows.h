@@ -47,7 +47,7 @@ QVariantMap propertiesOf(const QByteArray& field);
 // (K, M, G and T are powers of 1024).
 quint64 bytesOf(const QString& text);
 
-// A fake drive (tests/fakes/FakeDrive.h) in a row's words, "KIND CLAIMED REAL
+// A fake drive (tests/fakes/FakeDriveShape.h) in a row's words, "KIND CLAIMED REAL
 // [OPTIONS]", with its sizes in bytes: the words the fake's program takes.
 QStringList driveWordsOf(const QString& text);
 

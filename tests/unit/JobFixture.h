@@ -6,55 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QMutex>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "Await.h"
-#include "drives/ProbeProgressText.h"
+#include "RecordingReport.h"
+#include "RecordingReport.h"
 #include "exec/PkexecRunner.h"
 #include "exec/ProcessRunner.h"
 #include "jobs/Job.h"
-#include "jobs/Report.h"
 
 namespace tessaro::test {
 
 inline const QString kFixtures = QStringLiteral(TESSARO_FIXTURES_DIR "/");
-
-// Keeps what a job reported, one entry per call: "started: <title>",
-// "lines: <lines joined by \n>", "progress: 42 %", "succeeded: …", "failed: …",
-// "finished".
-class RecordingReport : public Report {
- public:
-  void started(const QString& title) override { add("started: " + title); }
-  void lines(const QStringList& lines) override { add("lines: " + lines.join('\n')); }
-  void succeeded(const QString& line) override { add("succeeded: " + line); }
-  void failed(const QString& line) override { add("failed: " + line); }
-  void cancelled(const QString& line) override { add("cancelled: " + line); }
-  void finished() override { add("finished"); }
-  void progress(const ProbeProgress& progress) override {
-    add("progress: " + probeProgressText(progress));
-  }
-  void stepProgress(double fraction) override { add("steps: " + QString::number(fraction)); }
-  void verified(const contract::FormatVerdict& found) override {
-    add("verified: " + QString::fromStdString(found.fileSystem) + " \"" +
-        QString::fromStdString(found.label) + '"');
-  }
-
-  QStringList calls() const {
-    QMutexLocker lock(&mutex_);
-    return calls_;
-  }
-
- private:
-  void add(const QString& call) {
-    QMutexLocker lock(&mutex_);
-    calls_ << call;
-  }
-
-  mutable QMutex mutex_;
-  QStringList calls_;
-};
 
 // Runs jobs through a stand-in for pkexec (by default one that prints what
 // say() wrote and exits with status()) and records what they report and what

@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 // The capacity test: where it samples, and its verdict on every kind of
-// fake drive (tests/fakes/FakeDrive.h), held in memory.
+// fake drive (tests/fakes/FakeDriveShape.h), held in memory.
 
 #include <gtest/gtest.h>
 #include <sys/mman.h>
