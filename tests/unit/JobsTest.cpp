@@ -108,7 +108,7 @@ TEST_F(JobTest, ReportsWhatTheHelperToldAndFailsOnlyAsItShould) {
       command = lookupTools.infoReportCommand("sdz", {});
     }
     EXPECT_EQ(mergedReportOf(*job).join('|').toStdString(), unescaped(row.fields[3]).toStdString());
-    EXPECT_EQ(ranArguments(), QStringList{command.tool} + command.args);
+    EXPECT_EQ(ranArguments(), QStringList{"/opt/tessaro-helper"} + command.args);
     // The kind of failure, as the helper names it, and whether it had written.
     const QByteArrayList failure = wordsOf(row.fields[4]);
     ASSERT_EQ(job->failure().has_value(), failure[0] != "-");
@@ -320,6 +320,7 @@ TEST_F(ProbeJobTest, TheFullTestIsAskedForAndProgressMeansWriting) {
   ProbeJob job(tools, runner, kSdz);
   reportOf(job);
   EXPECT_TRUE(job.hasBegunWriting());
+  EXPECT_EQ(ranArguments(), (QStringList{"/opt/tessaro-helper", "probe", "sdz"}));
   ProbeJob full(tools, runner, kSdz, true);
   EXPECT_EQ(reportOf(full).first(),
             "started: Starting full capacity test of /dev/sdz: every block is written and read "
