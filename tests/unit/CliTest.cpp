@@ -99,19 +99,6 @@ TEST(CliHelpText, FitsEightyColumns) {
     EXPECT_LT(line.size(), 80) << line.toStdString();
 }
 
-TEST(DeviceArgument, TakesAKernelNameOrItsDevicePathOnly) {
-  const QList<test::DataRow> rows =
-      test::readDataRows(TESSARO_FIXTURES_DIR "/DeviceNames/device-arguments.rows", "\t");
-  for (const test::DataRow& row : rows) {
-    ASSERT_EQ(row.fields.size(), 3) << row.where.toStdString();
-    const std::optional<QString> name =
-        DeviceArgument::kernelName(QString::fromUtf8(test::unescaped(row.fields[0])));
-    EXPECT_EQ(name.value_or("refused"), QString::fromUtf8(row.fields[1]))
-        << row.where.toStdString();
-  }
-  EXPECT_GT(rows.size(), 0);
-}
-
 TEST(DeviceArgument, LoopDevicesWithAnImageBecomeDrives) {
   // Which names are loop devices: DeviceNames/typed-names.rows (with the
   // confirmations).
