@@ -159,10 +159,10 @@ ProbePlan::Settings smallSettings() {
 }
 
 fake::FakeDriveShape specOf(const QString& text) {
-  std::vector<std::string> parts;
-  for (const QString& word : test::driveWordsOf(text)) parts.push_back(word.toStdString());
+  std::vector<std::string> words;
+  for (const QString& word : test::driveWordsOf(text)) words.push_back(word.toStdString());
   std::string error;
-  const auto shape = fake::FakeDriveShape::parse(parts, error);
+  const auto shape = fake::FakeDriveShape::parse(words, error);
   EXPECT_TRUE(shape) << error;
   return shape.value_or(fake::FakeDriveShape{});
 }
