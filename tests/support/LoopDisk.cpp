@@ -29,13 +29,6 @@ void flushDevice(const QString& path) {
   ::close(fd);
 }
 
-// The image file a loop device serves, from sysfs; empty when unbound.
-QString loopBackingFile(const QString& name) {
-  QFile file(QStringLiteral("/sys/block/%1/loop/backing_file").arg(name));
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return QString::fromUtf8(file.readAll()).trimmed();
-}
-
 }  // namespace
 
 LoopDisk::LoopDisk(const Options& options) {
@@ -102,8 +95,14 @@ void LoopDisk::scanPartitions() const {
   runTool(QStringLiteral("partx"), {QStringLiteral("--update"), devicePath()});
 }
 
+QString LoopDisk::backingFile(const QString& name) {
+  QFile file(QStringLiteral("/sys/block/%1/loop/backing_file").arg(name));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(file.readAll()).trimmed();
+}
+
 bool LoopDisk::attached() const {
-  return !name_.isEmpty() && loopBackingFile(name_) == QFileInfo(imagePath()).canonicalFilePath();
+  return !name_.isEmpty() && backingFile(name_) == QFileInfo(imagePath()).canonicalFilePath();
 }
 
 bool LoopDisk::attachAs(const QString& name) {

@@ -49,6 +49,8 @@ class LoopDisk {
 
   // Whether name() is still a loop device serving this image.
   bool attached() const;
+  // The file (or block device) the loop device NAME serves, from sysfs; empty when unbound.
+  static QString backingFile(const QString& name);
   // Attaches the image under the given loop name (losetup /dev/NAME IMAGE);
   // false when the kernel refuses, for example because the number is in use.
   bool attachAs(const QString& name);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <algorithm>
 
@@ -16,8 +17,8 @@
 namespace tessaro::test {
 
 ToolRun runTool(const QString& program, const QStringList& args, const QByteArray& input) {
-  const ChildRun::Result ran = ChildRun::run(
-      program, argumentsOf(args), {.input = input, .mergeErrorOutput = true}, 120000);
+  const ChildRun::Result ran =
+      ChildRun::run(program, argumentsOf(args), {.input = input, .mergeErrorOutput = true}, 120000);
   return {ran.status, ran.output + ran.errorOutput};
 }
 
@@ -50,7 +51,8 @@ QByteArray fingerprintOfFile(const QString& path) {
     data = std::max(hashedUpTo, data / block * block);
     hole = std::min(size, (hole + block - 1) / block * block);
     for (off_t from = data; readable && from < hole;) {
-      const ssize_t n = ::pread(fd, buffer.data(), std::min<off_t>(buffer.size(), hole - from), from);
+      const ssize_t n =
+          ::pread(fd, buffer.data(), std::min<off_t>(buffer.size(), hole - from), from);
       readable = n > 0;
       for (ssize_t i = 0; readable && i < n; i += block) {
         const QByteArrayView piece(buffer.constData() + i, std::min<ssize_t>(block, n - i));
@@ -79,7 +81,10 @@ QString packageOwning(const QString& path) {
   return {};
 }
 
-Mount::Mount(const QString& device, const QString& type, const QStringList& options) {
+Mount::Mount(const QString& device, const QString& type, const QStringList& options,
+             const QString& parent)
+    : dir_((parent.isEmpty() ? QDir::tempPath() : parent) +
+           QStringLiteral("/tessaro-mount-XXXXXX")) {
   if (!dir_.isValid()) return;
   QStringList args{QStringLiteral("-t"), type};
   if (!options.isEmpty()) args << QStringLiteral("-o") << options.join(QLatin1Char(','));

@@ -38,17 +38,19 @@ QByteArray fingerprintOfFile(const QString& path);
 QString packageOwning(const QString& path);
 
 // A file system mounted, for the life of the object, on a directory of its
-// own under the temporary directory: outside /media, where nothing offers it
-// for unmounting.
+// own under parent: by default the temporary directory, outside /media, where
+// nothing offers it for unmounting.
 class Mount {
  public:
-  Mount(const QString& device, const QString& type, const QStringList& options = {});
+  Mount(const QString& device, const QString& type, const QStringList& options = {},
+        const QString& parent = {});
   ~Mount();
   Mount(const Mount&) = delete;
   Mount& operator=(const Mount&) = delete;
 
   // Whether the directory is a mount point now (it is checked each time).
   bool mounted() const;
+  QString path() const { return dir_.path(); }
 
  private:
   QTemporaryDir dir_;
