@@ -386,6 +386,10 @@ bool ChildProcess::writeInput(std::string_view bytes) {
   return true;
 }
 
+void ChildProcess::closeInput() {
+  if (input_ == Input::held) closeFd(inputFd_);
+}
+
 int ChildProcess::stop(std::chrono::milliseconds grace) {
   if (pid_ <= 0) return 127;
   stopRequested_ = true;

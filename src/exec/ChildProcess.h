@@ -104,6 +104,9 @@ class ChildProcess {
 
   // Writes to a held standard input; false when the child no longer reads it.
   bool writeInput(std::string_view bytes);
+  // Ends a held standard input: the child reads what was written, then end
+  // of input, as from a caller that has gone away.
+  void closeInput();
 
   // Sends signal to the child's process group (Group::caller: to the child
   // alone). Nothing once the child has been reaped and its output has ended.

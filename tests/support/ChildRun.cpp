@@ -4,12 +4,8 @@
 #include "ChildRun.h"
 
 #include <fcntl.h>
-#include <poll.h>
-#include <sched.h>
 #include <signal.h>
-#include <sys/ioctl.h>
-#include <sys/mount.h>
-#include <sys/wait.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <QDeadlineTimer>
@@ -17,8 +13,6 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QThread>
-#include <cstdlib>
-#include <cstring>
 #include <map>
 
 #include "contract/HelperContract.h"
@@ -73,10 +67,6 @@ void waitUntilStopped(pid_t pid) {
   }
 }
 
-void writeAll(int fd, const char* text) {
-  [[maybe_unused]] auto n = ::write(fd, text, std::strlen(text));
-}
-
 QByteArrayList environmentFor(const ChildRun::Setup& setup) {
   QByteArrayList entries;
   if (setup.environment) {
@@ -92,6 +82,12 @@ QByteArrayList environmentFor(const ChildRun::Setup& setup) {
   return entries;
 }
 
+std::vector<std::string> words(std::initializer_list<QByteArray> list) {
+  std::vector<std::string> all;
+  for (const QByteArray& word : list) all.push_back(word.toStdString());
+  return all;
+}
+
 }  // namespace
 
 QByteArrayList argumentsOf(const QStringList& args) {
@@ -100,136 +96,96 @@ QByteArrayList argumentsOf(const QStringList& args) {
   return bytes;
 }
 
+// The child is started as the application starts a program (ChildProcess),
+// through the system's own tools for what a caller of the helper may do and
+// the application never does, each of which runs the next in its place:
+// sh opens the terminal as its standard input (as a session's leader, the
+// terminal becomes its own and its group the foreground one) or sends
+// standard output to a file; unshare and mount give it a private mount
+// namespace with a tool covered; env sets its environment and working
+// directory.
+std::vector<std::string> ChildRun::command(const QByteArrayList& args, const Setup& setup) {
+  std::vector<std::string> command;
+  if (terminal_ >= 0) {
+    command = words({"/bin/sh", "-c", R"(exec "$@" 0<>"$0")", ::ptsname(terminal_)});
+  } else if (!setup.outputFile.isEmpty()) {
+    command = words({"/bin/sh", "-c", R"(exec "$@" >"$0")", QFile::encodeName(setup.outputFile)});
+  }
+  if (!setup.hiddenTool.isEmpty()) {
+    QByteArray cover = QFile::encodeName(setup.toolStandIn);
+    if (cover.isEmpty()) {
+      QFile empty(scratch_.filePath(QStringLiteral("not-a-program")));
+      if (!empty.open(QIODevice::WriteOnly)) return {};
+      empty.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+      cover = QFile::encodeName(empty.fileName());
+    }
+    for (std::string& word :
+         words({"/usr/bin/unshare", "--mount", "--propagation", "private", "/bin/sh", "-c",
+                R"(/usr/bin/mount --bind "$0" "$1" || exit 120; shift; exec "$@")", cover,
+                QFile::encodeName(setup.hiddenTool)}))
+      command.push_back(std::move(word));
+  }
+  for (std::string& word : words({"/usr/bin/env", "-i", "-C", QFile::encodeName(workDir_.path())}))
+    command.push_back(std::move(word));
+  for (const QByteArray& entry : environmentFor(setup)) {
+    if (entry.contains('=') && !entry.startsWith('=')) command.push_back(entry.toStdString());
+  }
+  command.push_back(QFile::encodeName(program_).toStdString());
+  for (const QByteArray& arg : args) command.push_back(arg.toStdString());
+  return command;
+}
+
 ChildRun::ChildRun(const QString& program, const QByteArrayList& args, const Setup& setup)
     : program_(program.contains(QLatin1Char('/')) ? program
                                                   : QStandardPaths::findExecutable(program)) {
   if (setup.helperFrames) frames_.emplace();
   if (!workDir_.isValid() || !scratch_.isValid() || program_.isEmpty()) return;
-  const QByteArray workDir = QFile::encodeName(workDir_.path());
-  QByteArray cover;
-  const QByteArray hiddenTool = QFile::encodeName(setup.hiddenTool);
-  if (!setup.toolStandIn.isEmpty()) {
-    cover = QFile::encodeName(setup.toolStandIn);
-  } else if (!setup.hiddenTool.isEmpty()) {
-    QFile empty(scratch_.filePath(QStringLiteral("not-a-program")));
-    if (!empty.open(QIODevice::WriteOnly)) return;
-    empty.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
-    cover = QFile::encodeName(empty.fileName());
-  }
-
-  QByteArrayList argStorage{QFile::encodeName(program_)};
-  argStorage << args;
-  std::vector<char*> argv;
-  for (QByteArray& arg : argStorage) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  QByteArrayList envStorage = environmentFor(setup);
-  std::vector<char*> envp;
-  for (QByteArray& entry : envStorage) envp.push_back(entry.data());
-  envp.push_back(nullptr);
-
-  int in[2], out[2], err[2];
-  QByteArray terminalName;
   if (setup.terminal) {
     terminal_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (terminal_ < 0 || ::grantpt(terminal_) != 0 || ::unlockpt(terminal_) != 0) return;
-    terminalName = ::ptsname(terminal_);
   }
-  int outputFile = -1;
-  if (!setup.outputFile.isEmpty()) {
-    outputFile = ::open(QFile::encodeName(setup.outputFile).constData(),
-                        O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (outputFile < 0) return;
+  std::vector<std::string> words = command(args, setup);
+  if (words.empty()) return;
+  process_.emplace(std::move(words), setup.mergeErrorOutput ? ChildProcess::Output::merged
+                                                            : ChildProcess::Output::separate);
+  process_->setHeldInput();
+  if (!process_->start()) {
+    startError_ = QString::fromStdString(process_->errorString());
+    process_.reset();
+    return;
   }
-  if (::pipe2(in, O_CLOEXEC) != 0) return;
-  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return;
-  pid_ = ::fork();
-  if (pid_ == 0) {
-    // Only async-signal-safe calls from here on. The child starts with
-    // SIGPIPE as any program does, whatever the test process ignores.
-    ::signal(SIGPIPE, SIG_DFL);
-    ::dup2(in[0], 0);
-    if (!terminalName.isEmpty()) {
-      // A session of its own whose controlling terminal is the new one; as
-      // its leader, the child is the terminal's foreground process group.
-      const int slave = ::setsid() < 0 ? -1 : ::open(terminalName.constData(), O_RDWR);
-      if (slave < 0 || ::ioctl(slave, TIOCSCTTY, 0) != 0 || ::dup2(slave, 0) < 0) {
-        writeAll(2, "test: cannot make the terminal the child's own\n");
-        ::_exit(120);
-      }
-    }
-    ::dup2(outputFile >= 0 ? outputFile : out[1], 1);
-    ::dup2(setup.mergeErrorOutput ? 1 : err[1], 2);
-    if (::chdir(workDir.constData()) != 0) {
-      writeAll(2, "test: cannot enter the working directory\n");
-      ::_exit(120);
-    }
-    if (!hiddenTool.isEmpty()) {
-      if (::unshare(CLONE_NEWNS) != 0 ||
-          ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-          ::mount(cover.constData(), hiddenTool.constData(), nullptr, MS_BIND, nullptr) != 0) {
-        writeAll(2, "test: cannot hide the tool in a private mount namespace\n");
-        ::_exit(120);
-      }
-    }
-    ::execve(argv[0], argv.data(), envp.data());
-    writeAll(2, "test: cannot start the program\n");
-    ::_exit(127);
-  }
-  if (outputFile >= 0) ::close(outputFile);
-  ::close(in[0]);
-  ::close(out[1]);
-  ::close(err[1]);
-  stdin_ = in[1];
-  stdout_ = out[0];
-  stderr_ = err[0];
-  if (pid_ < 0) {
-    ::close(stdout_);
-    ::close(stderr_);
-    stdout_ = stderr_ = -1;
-  }
-  if (pid_ > 0 && setup.input) {
+  // Written and closed before anything reads the output, as into a pipe.
+  if (setup.input) {
     send(*setup.input);
-    ::close(stdin_);
-    stdin_ = -1;
+    process_->closeInput();
   }
+  reader_ = std::thread([this] {
+    const int status = process_->run([this](std::string_view bytes) {
+      const std::lock_guard lock(mutex_);
+      outBuffer_.append(bytes.data(), qsizetype(bytes.size()));
+      output_.append(bytes.data(), qsizetype(bytes.size()));
+      takeLines(false);
+      changed_.notify_all();
+    });
+    const std::lock_guard lock(mutex_);
+    status_ = status;
+    ended_ = true;
+    changed_.notify_all();
+  });
 }
 
 ChildRun::~ChildRun() {
-  if (pid_ > 0) killAll();
-  for (int fd : {stdin_, stdout_, stderr_, terminal_}) {
-    if (fd >= 0) ::close(fd);
+  if (reader_.joinable()) {
+    killAll();
+    reader_.join();
   }
+  if (terminal_ >= 0) ::close(terminal_);
 }
 
 ChildRun::Result ChildRun::run(const QString& program, const QByteArrayList& args,
                                const Setup& setup, int timeoutMs) {
   ChildRun child(program, args, setup);
   return child.finish(timeoutMs);
-}
-
-bool ChildRun::pump(int timeoutMs) {
-  pollfd fds[2];
-  nfds_t count = 0;
-  for (int fd : {stdout_, stderr_}) {
-    if (fd >= 0) fds[count++] = {fd, POLLIN, 0};
-  }
-  if (count == 0) return false;
-  if (::poll(fds, count, timeoutMs) <= 0) return true;
-  for (nfds_t i = 0; i < count; ++i) {
-    if (fds[i].revents == 0) continue;
-    char buffer[4096];
-    const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
-    const bool isOut = fds[i].fd == stdout_;
-    if (n <= 0) {
-      ::close(fds[i].fd);
-      (isOut ? stdout_ : stderr_) = -1;
-      continue;
-    }
-    (isOut ? outBuffer_ : errBuffer_).append(buffer, n);
-    if (isOut) output_.append(buffer, n);
-  }
-  takeLines(false);
-  return stdout_ >= 0 || stderr_ >= 0;
 }
 
 void ChildRun::takeLines(bool atEnd) {
@@ -263,13 +219,14 @@ void ChildRun::takeLines(bool atEnd) {
 
 std::optional<QString> ChildRun::waitForLine(const std::function<bool(const QString&)>& accept,
                                              int timeoutMs) {
-  QDeadlineTimer deadline(timeoutMs);
-  while (true) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  std::unique_lock lock(mutex_);
+  for (;;) {
     while (linesSeen_ < lines_.size()) {
-      const QString& line = lines_[linesSeen_++];
+      const QString line = lines_[linesSeen_++];
       if (accept(line)) return line;
     }
-    if (deadline.hasExpired() || !pump(int(std::max<qint64>(1, deadline.remainingTime())))) {
+    if (ended_ || changed_.wait_until(lock, deadline) == std::cv_status::timeout) {
       // The output may have ended with lines still unread.
       if (linesSeen_ < lines_.size()) continue;
       return std::nullopt;
@@ -278,22 +235,21 @@ std::optional<QString> ChildRun::waitForLine(const std::function<bool(const QStr
 }
 
 void ChildRun::send(const QByteArray& bytes) {
-  // A child that stops reading only loses what it did not read.
-  ::signal(SIGPIPE, SIG_IGN);
-  for (qsizetype sent = 0; stdin_ >= 0 && sent < bytes.size();) {
-    const ssize_t n = ::write(stdin_, bytes.constData() + sent, size_t(bytes.size() - sent));
-    if (n <= 0) break;
-    sent += n;
-  }
+  if (process_) process_->writeInput(std::string_view(bytes.constData(), size_t(bytes.size())));
+}
+
+pid_t ChildRun::pid() const {
+  const std::lock_guard lock(mutex_);
+  return process_ && !ended_ ? process_->pid() : -1;
 }
 
 void ChildRun::freeze() {
-  if (pid_ <= 0) return;
-  ::kill(pid_, SIGSTOP);
-  waitUntilStopped(pid_);
+  if (pid() <= 0) return;
+  ::kill(pid(), SIGSTOP);
+  waitUntilStopped(pid());
   // A child may have been forked just before; stop each until none is left running.
   for (int round = 0; round < 3; ++round) {
-    for (pid_t child : descendantsOf(pid_)) {
+    for (pid_t child : descendantsOf(pid())) {
       if (frozen_.contains(child)) continue;
       ::kill(child, SIGSTOP);
       waitUntilStopped(child);
@@ -303,14 +259,14 @@ void ChildRun::freeze() {
 }
 
 void ChildRun::thaw() {
-  if (pid_ <= 0) return;
-  for (pid_t child : descendantsOf(pid_)) ::kill(child, SIGCONT);
-  ::kill(pid_, SIGCONT);
+  if (pid() <= 0) return;
+  for (pid_t child : descendantsOf(pid())) ::kill(child, SIGCONT);
+  ::kill(pid(), SIGCONT);
   frozen_.clear();
 }
 
 bool ChildRun::running() const {
-  const char state = pid_ > 0 ? processState(pid_) : '?';
+  const char state = pid() > 0 ? processState(pid()) : '?';
   return state != '?' && state != 'Z' && state != 'X';
 }
 
@@ -324,43 +280,35 @@ void ChildRun::hangUpTerminal() {
   terminal_ = -1;
 }
 
+// The reader reaps the child once it is gone.
 void ChildRun::killAll() {
-  ::kill(pid_, SIGSTOP);
-  for (pid_t child : descendantsOf(pid_)) ::kill(child, SIGKILL);
-  ::kill(pid_, SIGKILL);
-  ::waitpid(pid_, nullptr, 0);
-  pid_ = -1;
+  const pid_t child = pid();
+  if (child <= 0) return;
+  ::kill(child, SIGSTOP);
+  for (pid_t below : descendantsOf(child)) ::kill(below, SIGKILL);
+  ::kill(child, SIGKILL);
 }
 
 ChildRun::Result ChildRun::finish(int timeoutMs) {
   Result result;
-  if (pid_ <= 0) {
-    result.errorOutput = QStringLiteral("test: %1 could not be started")
-                             .arg(program_.isEmpty() ? QStringLiteral("the program") : program_);
+  if (!process_) {
+    result.errorOutput =
+        QStringLiteral("test: %1 could not be started %2")
+            .arg(program_.isEmpty() ? QStringLiteral("the program") : program_, startError_);
     return result;
   }
-  QDeadlineTimer deadline(timeoutMs);
-  while (!deadline.hasExpired() && pump(int(std::max<qint64>(1, deadline.remainingTime())))) {
+  {
+    std::unique_lock lock(mutex_);
+    result.timedOut =
+        !changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return ended_; });
   }
-  int raw = 0;
-  pid_t ended = 0;
-  while ((ended = ::waitpid(pid_, &raw, WNOHANG)) == 0 && !deadline.hasExpired()) {
-    QThread::msleep(5);
-  }
-  if (ended == pid_) {
-    pid_ = -1;
-    if (WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
-    if (WIFSIGNALED(raw)) result.signal = WTERMSIG(raw);
-  } else {
-    result.timedOut = true;
-    killAll();
-  }
-  if (stdin_ >= 0) ::close(stdin_);
-  stdin_ = -1;
+  if (result.timedOut) killAll();
+  if (reader_.joinable()) reader_.join();
   takeLines(true);
+  result.status = status_;
   result.output = QString::fromUtf8(output_);
   result.lines = lines_;
-  result.errorOutput = QString::fromUtf8(errBuffer_);
+  result.errorOutput = QString::fromStdString(process_->errorOutput());
   result.leftBehind =
       QDir(workDir_.path())
           .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);

@@ -9,21 +9,27 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <optional>
+#include <string>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "contract/FrameReader.h"
+#include "exec/ChildProcess.h"
 
 namespace tessaro::test {
 
-// One run of a program as a child process of the test, the way a caller
-// starts it: any arguments, any environment. Standard input is a pipe: the
-// input given is written and the pipe closed; without input it stays open
-// and silent for the whole run (the helper reads its end as the caller going
-// away). Standard output, split into lines, and standard error are read
-// separately. The working directory is an empty directory of the run's own,
-// so that text a shell would have run ("touch M") leaves a file there.
+// One run of a program as a child process of the test, started as the
+// application starts one (ChildProcess), and the way a caller may start it:
+// any arguments, any environment. Standard input is a channel: the input given
+// is written and the channel closed; without input it stays open and silent
+// for the whole run (the helper reads its end as the caller going away). Standard output, split
+// into lines, and standard error are read separately. The working directory is an empty directory
+// of the run's own, so that text a shell would have run ("touch M") leaves a file there.
 //
 // The run can be frozen between two of its steps from outside, with no hook
 // in the program: SIGSTOP for it and every process below it.
@@ -57,8 +63,7 @@ struct ChildRunSetup {
 
 // How it ended and what it printed.
 struct ChildRunResult {
-  int status = -1;  // the exit status; -1 when a signal ended the child or it did not end
-  int signal = 0;   // the signal that ended it
+  int status = -1;  // the exit status, 128 + n when signal n ended it; -1 when it never started
   bool timedOut = false;
   QString output;          // standard output
   QStringList lines;       // the same, one entry a line
@@ -81,7 +86,7 @@ class ChildRun {
   static Result run(const QString& program, const QByteArrayList& args, const Setup& setup = {},
                     int timeoutMs = kTimeoutMs);
 
-  bool started() const { return pid_ > 0; }
+  bool started() const { return process_.has_value(); }
   // Reads the output until a line that accept takes, and returns it; none when
   // the output ends first or after timeoutMs.
   std::optional<QString> waitForLine(const std::function<bool(const QString&)>& accept,
@@ -91,7 +96,8 @@ class ChildRun {
   // Stops the child, then everything it started; thaw() lets them go on.
   void freeze();
   void thaw();
-  pid_t pid() const { return pid_; }
+  // The child's; -1 once it has ended.
+  pid_t pid() const;
   // Whether the child has not ended yet (it is not reaped by asking).
   bool running() const;
   // With Setup::terminal: keys typed at the terminal ("\x03" is Ctrl+C), and
@@ -104,21 +110,24 @@ class ChildRun {
   static constexpr int kTimeoutMs = 300000;
 
  private:
-  bool pump(int timeoutMs);
+  std::vector<std::string> command(const QByteArrayList& args, const Setup& setup);
   void takeLines(bool atEnd);
   void killAll();
 
   QTemporaryDir workDir_;
   QTemporaryDir scratch_;
   QString program_;
-  pid_t pid_ = -1;
-  int stdin_ = -1;
-  int stdout_ = -1;
-  int stderr_ = -1;
+  QString startError_;
   int terminal_ = -1;
+  std::optional<ChildProcess> process_;
+  // What the reader, a thread that runs the child to its end, hands over.
+  std::thread reader_;
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  bool ended_ = false;
+  int status_ = -1;
   std::optional<contract::FrameReader> frames_;
   QByteArray outBuffer_;
-  QByteArray errBuffer_;
   QByteArray output_;
   QStringList lines_;
   qsizetype linesSeen_ = 0;

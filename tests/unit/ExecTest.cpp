@@ -118,6 +118,20 @@ TEST(ChildProcessTest, InputTextExitStatusesAndLaunchFailures) {
   }
 }
 
+// A held standard input carries what is written while the child runs; once
+// closed, the child reads end of input and nothing more reaches it.
+TEST(ChildProcessTest, HeldInputArrivesUntilItIsClosed) {
+  ChildProcess child({"/bin/cat"}, ChildProcess::Output::pipe);
+  child.setHeldInput();
+  ASSERT_TRUE(child.start()) << child.errorString();
+  EXPECT_TRUE(child.writeInput("cancel\n"));
+  child.closeInput();
+  EXPECT_FALSE(child.writeInput("more\n"));
+  std::string output;
+  EXPECT_EQ(child.run([&](std::string_view bytes) { output += bytes; }), 0);
+  EXPECT_EQ(output, "cancel\n");
+}
+
 // The child gets its standard descriptors and nothing else of this process,
 // no signal ignored or blocked, and its own group; in a session of its own it has no controlling
 // terminal.
