@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <atomic>
@@ -114,6 +115,7 @@ QStringList processesFor(const QString& name) {
 //   damage             a lost cluster chain in the first FAT of the last disk
 //   links              {disklink} {partlink} flipping between the first and second disk
 //   impostors          {impostors}: every tool's name, each leaving a trace when run
+//   standin:TOOL:BYTES the tool covered by one that prints BYTES, then runs a copy of it
 //   terminal           the run is the foreground job of a pseudo-terminal of its own
 //   vda                this machine's system disk, /dev/vda
 class Scene {
@@ -134,10 +136,12 @@ class Scene {
   std::vector<std::unique_ptr<Mount>> mounts;
   std::map<QByteArray, QString> names;
   bool terminal = false;
+  QString hiddenTool, toolStandIn;
 
  private:
   void addDrive(const QByteArray& how);
   void makeImpostors();
+  void makeStandIn(const QByteArray& how);
   void damageFat(const LoopDisk& disk);
 
   QTemporaryDir dir_;
@@ -224,6 +228,8 @@ Scene::Scene(const QByteArrayList& world) {
       });
     } else if (what == "impostors") {
       makeImpostors();
+    } else if (what == "standin") {
+      makeStandIn(how);
     } else {
       failure = "no such part of a scene: " + QString::fromUtf8(word);
     }
@@ -281,6 +287,28 @@ void Scene::makeImpostors() {
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                           QFile::ReadOther | QFile::ExeOther);
   }
+}
+
+// A pause first, so that the bytes begin a read of their own.
+void Scene::makeStandIn(const QByteArray& how) {
+  if (const std::string why = test::missingMountNamespace(); !why.empty())
+    missing = QString::fromStdString(why);
+  hiddenTool = QStandardPaths::findExecutable(QString::fromUtf8(how.split(':').value(0)),
+                                              {"/usr/sbin", "/usr/bin", "/sbin", "/bin"});
+  const QByteArray bytes = how.mid(how.indexOf(':') + 1);
+  QFile said(dir_.filePath(QStringLiteral("said")));
+  const QString real = dir_.filePath(QStringLiteral("real"));
+  toolStandIn = dir_.filePath(QStringLiteral("stand-in"));
+  QFile script(toolStandIn);
+  if (hiddenTool.isEmpty() || !said.open(QIODevice::WriteOnly) ||
+      said.write(bytes) != bytes.size() || !QFile::copy(hiddenTool, real) ||
+      !script.open(QIODevice::WriteOnly)) {
+    failure = QStringLiteral("no stand-in");
+    return;
+  }
+  script.write("#!/bin/sh\nsleep 0.3\ncat '" + QFile::encodeName(said.fileName()) + "'\nexec '" +
+               QFile::encodeName(real) + "' \"$@\"\n");
+  script.setPermissions(QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
 }
 
 // A lost cluster chain (10000 -> 10001 -> end) in the first FAT only: the copies
@@ -482,9 +510,15 @@ void play(const SceneRow& row, Scene& scene, const QByteArrayList& args,
   LoopDisk& disk = scene.drives.empty() ? none : *scene.drives.front();
   const bool isFormat = args.value(0) == C::formatVerb;
   const std::vector<QString> before = scene.hashes();
-  HelperRun::Setup setup{.terminal = scene.terminal, .environmentChanges = environment};
+  HelperRun::Setup setup{.hiddenTool = scene.hiddenTool,
+                         .toolStandIn = scene.toolStandIn,
+                         .terminal = scene.terminal,
+                         .environmentChanges = environment,
+                         .helperFrames = args.value(0) != "cli"};
   if (acts.contains("flood")) setup.input = QByteArray(8 << 20, 'x') + C::cancelRequest + '\n';
-  HelperRun run(args, setup);
+  // "cli" runs tessaro-cli of this build, which runs the helper.
+  ChildRun run(setup.helperFrames ? TESSARO_HELPER_BUILD_PATH : TESSARO_CLI_BUILD_PATH,
+               args.mid(setup.helperFrames ? 0 : 1), setup);
   std::optional<QString> frozenAt;
   if (when == "write") {
     for (int n = 0; n < step.toInt(); ++n) frozenAt = run.waitForLine(writesToDisk);
