@@ -506,7 +506,7 @@ void play(const SceneRow& row, Scene& scene, const QByteArrayList& args,
   const bool hasStep = at && when != "start";
   const QByteArray step = scene.expand(hasStep ? action.value(2) : QByteArray());
   const QByteArrayList acts = action.mid(hasStep ? 3 : at ? 2 : 0);
-  LoopDisk none{{.attach = false, .blank = true}};
+  static LoopDisk none{{.attach = false, .blank = true}};
   LoopDisk& disk = scene.drives.empty() ? none : *scene.drives.front();
   const bool isFormat = args.value(0) == C::formatVerb;
   const std::vector<QString> before = scene.hashes();

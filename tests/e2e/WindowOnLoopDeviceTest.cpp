@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tessaro developers
+
+// The window over the real tools and the helper of this build, on a loop
+// device made here: what only the window does with them. What the helper
+// does on a cancel, a check or an info is a scene of security/data/scenes.rows.
+
+#include <gtest/gtest.h>
+
+#include "Capability.h"
+#include "LoopImage.h"
+
+using namespace tessaro;
+
+namespace {
+
+constexpr qint64 kBytes = 700LL * 1024 * 1024;
+
+class WindowOnLoopDevice : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (const std::string why = test::missingLoopDevices(); !why.empty()) GTEST_SKIP() << why;
+    ASSERT_FALSE(image.device().isEmpty());
+  }
+
+  test::LoopImage image{kBytes};
+  test::LoopWindow window;
+};
+
+using CheckAndInfoEndToEnd = WindowOnLoopDevice;
+using CancelEndToEnd = WindowOnLoopDevice;
+
+TEST_F(CheckAndInfoEndToEnd, FormattedDriveReportsItsVolumeFileSystemAndSizes) {
+  const QString log = window.format(image.device(), kBytes, ClusterOption::C8192);
+  ASSERT_TRUE(log.contains("Format complete")) << log.toStdString();
+  const QStringList lines =
+      window.logAfter(&ContentView::showDriveInfo, image.device(), kBytes).split('\n');
+  const QStringList expected{"Device: " + image.device(),
+                             "Model: \u2014   Bus: Disk Image",
+                             "Device Block Size: 512 Bytes",
+                             "Disk Size: 734 MB (734003200 Bytes)",
+                             "Volume Name: MY USB",
+                             "Filesystem: MS-DOS (FAT32)",
+                             "Mounted: No   Mount Point: \u2014",
+                             "Filesystem Block Size: 8192 Bytes"};
+  for (const QString& line : expected) {
+    EXPECT_TRUE(lines.contains(line)) << line.toStdString() << " in\n"
+                                      << lines.join('\n').toStdString();
+  }
+}
+
+// The window asks before it stops a format that has begun writing, and only then.
+TEST_F(CancelEndToEnd, TheWindowAsksBeforeStoppingAFormatOnlyOnceItWrites) {
+  ContentView& view = window.view;
+  QStringList questions;
+  view.setStopConfirmation([&](const QString& question) {
+    questions << question;
+    return true;
+  });
+  view.setLabel("My USB");
+  view.setSelectedDrive(
+      Drive{{}, image.device().mid(5), image.device(), "Loop test disk", {}, false, kBytes});
+  // Cancel is pressed at once, then as soon as the log shows the first command.
+  for (const QString after : {"", "\n$ "}) {
+    SCOPED_TRACE("cancelled after \"" + after.toStdString() + "\"");
+    questions.clear();
+    bool pressed = false;
+    const auto press = [&] {
+      if (pressed || !view.statusLog().contains(after)) return;
+      pressed = true;
+      view.cancelWorkflow();
+    };
+    QEventLoop loop;
+    QObject::connect(&view, &ContentView::workflowFinished, &loop, &QEventLoop::quit);
+    const auto watch = QObject::connect(&view, &ContentView::statusLogChanged, &view, press);
+    view.formatSelectedDrive();
+    press();
+    if (view.isBusy()) loop.exec();
+    QObject::disconnect(watch);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(view.isBusy());
+    const QString log = view.statusLog();
+    EXPECT_TRUE(log.section('\n', -1).startsWith("Cancelled:")) << log.toStdString();
+    EXPECT_EQ(log.count("\nCancelled:"), 1) << log.toStdString();
+    EXPECT_EQ(questions.size(), after.isEmpty() ? 0 : 1);
+  }
+}
+
+}  // namespace
