@@ -49,7 +49,8 @@ TEST_F(CheckAndInfoEndToEnd, FormattedDriveReportsItsVolumeFileSystemAndSizes) {
   }
 }
 
-// The window asks before it stops a format that has begun writing, and only then.
+// The window asks before it stops a format that has begun writing, and only
+// then; a check stops at once.
 TEST_F(CancelEndToEnd, TheWindowAsksBeforeStoppingAFormatOnlyOnceItWrites) {
   ContentView& view = window.view;
   QStringList questions;
@@ -57,12 +58,10 @@ TEST_F(CancelEndToEnd, TheWindowAsksBeforeStoppingAFormatOnlyOnceItWrites) {
     questions << question;
     return true;
   });
-  view.setLabel("My USB");
-  view.setSelectedDrive(
-      Drive{{}, image.device().mid(5), image.device(), "Loop test disk", {}, false, kBytes});
-  // Cancel is pressed at once, then as soon as the log shows the first command.
-  for (const QString after : {"", "\n$ "}) {
-    SCOPED_TRACE("cancelled after \"" + after.toStdString() + "\"");
+  // Presses the button, then Cancel as soon as the log holds after; the log.
+  const auto cancelled = [&](void (ContentView::*action)(), const QString& after) {
+    view.setSelectedDrive(
+        Drive{{}, image.device().mid(5), image.device(), "Loop test disk", {}, false, kBytes});
     questions.clear();
     bool pressed = false;
     const auto press = [&] {
@@ -73,7 +72,7 @@ TEST_F(CancelEndToEnd, TheWindowAsksBeforeStoppingAFormatOnlyOnceItWrites) {
     QEventLoop loop;
     QObject::connect(&view, &ContentView::workflowFinished, &loop, &QEventLoop::quit);
     const auto watch = QObject::connect(&view, &ContentView::statusLogChanged, &view, press);
-    view.formatSelectedDrive();
+    (view.*action)();
     press();
     if (view.isBusy()) loop.exec();
     QObject::disconnect(watch);
@@ -82,8 +81,17 @@ TEST_F(CancelEndToEnd, TheWindowAsksBeforeStoppingAFormatOnlyOnceItWrites) {
     const QString log = view.statusLog();
     EXPECT_TRUE(log.section('\n', -1).startsWith("Cancelled:")) << log.toStdString();
     EXPECT_EQ(log.count("\nCancelled:"), 1) << log.toStdString();
+    return log;
+  };
+  view.setLabel("My USB");
+  for (const QString after : {"", "\n$ "}) {
+    SCOPED_TRACE("cancelled after \"" + after.toStdString() + "\"");
+    cancelled(&ContentView::formatSelectedDrive, after);
     EXPECT_EQ(questions.size(), after.isEmpty() ? 0 : 1);
   }
+  ASSERT_TRUE(window.format(image.device(), kBytes).contains("Format complete"));
+  EXPECT_FALSE(cancelled(&ContentView::checkSelectedDrive, "").contains("Check complete"));
+  EXPECT_EQ(questions.size(), 0);
 }
 
 }  // namespace
