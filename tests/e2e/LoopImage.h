@@ -21,14 +21,19 @@ struct CliRun {
   int status = -1;
   QString out;
   QString err;
+
+  // Standard output in lines, empty ones left out.
+  QStringList lines() const { return out.split('\n', Qt::SkipEmptyParts); }
 };
 
 // tessaro-cli of this build as a child process; its standard input is a
-// pipe that holds input, never a terminal.
+// pipe that holds input, never a terminal; environment adds to or changes
+// the test's own ("LANGUAGE=de").
 inline CliRun runCli(const QStringList& arguments, const QByteArray& input = {},
-                     const QString& outputFile = {}) {
-  const ChildRun::Result ran = ChildRun::run(TESSARO_CLI_BUILD_PATH, argumentsOf(arguments),
-                                             {.input = input, .outputFile = outputFile});
+                     const QString& outputFile = {}, const QByteArrayList& environment = {}) {
+  const ChildRun::Result ran =
+      ChildRun::run(TESSARO_CLI_BUILD_PATH, argumentsOf(arguments),
+                    {.input = input, .environmentChanges = environment, .outputFile = outputFile});
   return {ran.status, ran.output, ran.errorOutput};
 }
 

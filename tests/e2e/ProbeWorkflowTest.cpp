@@ -21,31 +21,15 @@
 #include "drives/FormatRequestRules.h"
 
 using namespace tessaro;
+using test::CliRun;
+using test::runCli;
 using test::runProgram;
+using test::shown;
 
 namespace {
 
 constexpr qint64 kMiB = qint64(1) << 20;
 constexpr qint64 kGiB = qint64(1) << 30;
-
-// tessaro-cli's standard output in lines, empty ones left out.
-struct CliRun {
-  int status = -1;
-  QStringList out;
-  QString err;
-};
-
-CliRun runCli(const QStringList& arguments) {
-  const test::CliRun run = test::runCli(arguments);
-  return {run.status, run.out.split('\n', Qt::SkipEmptyParts), run.err};
-}
-
-std::string shown(const CliRun& run) {
-  return QStringLiteral("status %1\nstdout:\n%2\nstderr:\n%3")
-      .arg(run.status)
-      .arg(run.out.join('\n'), run.err)
-      .toStdString();
-}
 
 class ProbeWorkflowTest : public ::testing::Test {
  protected:
@@ -131,7 +115,7 @@ TEST_F(ProbeWorkflowTest, CliSaysEveryVerdictAsJsonAndInLines) {
 
     const CliRun run = runCli({"probe", fake.device(), "--json", "--yes"});
     EXPECT_EQ(run.status, 6) << shown(run);
-    const QJsonObject facts = QJsonDocument::fromJson(run.out.join('\n').toUtf8()).object();
+    const QJsonObject facts = QJsonDocument::fromJson(run.out.toUtf8()).object();
     keysInLsblkStyle(facts);
     EXPECT_EQ(facts["verdict"].toString(), "counterfeit") << shown(run);
     EXPECT_EQ(facts["usable-bytes"].toInteger(), 512 * kMiB);
@@ -150,7 +134,7 @@ TEST_F(ProbeWorkflowTest, CliSaysEveryVerdictAsJsonAndInLines) {
     ASSERT_FALSE(fake.device().isEmpty()) << fake.failure().toStdString();
     const CliRun run = runCli({"probe", fake.device(), "--json", "--yes"});
     EXPECT_EQ(run.status, 9) << shown(run);
-    const QJsonObject facts = QJsonDocument::fromJson(run.out.join('\n').toUtf8()).object();
+    const QJsonObject facts = QJsonDocument::fromJson(run.out.toUtf8()).object();
     keysInLsblkStyle(facts);
     EXPECT_EQ(facts["verdict"].toString(), "damaged") << shown(run);
     const QJsonObject bad = facts["bad-regions"].toArray().first().toObject();
@@ -167,8 +151,8 @@ TEST_F(ProbeWorkflowTest, CliSaysEveryVerdictAsJsonAndInLines) {
     EXPECT_EQ(run.status, 10) << shown(run);
     EXPECT_TRUE(run.err.contains("tessaro-cli: Failed: the drive refused writes after 6"))
         << shown(run);
-    ASSERT_FALSE(run.out.isEmpty());
-    EXPECT_EQ(run.out.last(), "No format is offered: the drive failed the test.") << shown(run);
+    ASSERT_FALSE(run.lines().isEmpty());
+    EXPECT_EQ(run.lines().last(), "No format is offered: the drive failed the test.") << shown(run);
   }
   {
     // 20 MiB hold data: too little for FAT32, and the command says so
@@ -177,9 +161,9 @@ TEST_F(ProbeWorkflowTest, CliSaysEveryVerdictAsJsonAndInLines) {
     ASSERT_FALSE(fake.device().isEmpty()) << fake.failure().toStdString();
     const CliRun run = runCli({"probe", fake.device(), "--yes"});
     EXPECT_EQ(run.status, 6) << shown(run);
-    ASSERT_FALSE(run.out.isEmpty());
+    ASSERT_FALSE(run.lines().isEmpty());
     EXPECT_TRUE(
-        run.out.last().startsWith("The part that holds data is too small to format as FAT32: "))
+        run.lines().last().startsWith("The part that holds data is too small to format as FAT32: "))
         << shown(run);
   }
   {
@@ -190,20 +174,20 @@ TEST_F(ProbeWorkflowTest, CliSaysEveryVerdictAsJsonAndInLines) {
     EXPECT_EQ(run.status, 8) << shown(run);
     EXPECT_TRUE(run.err.contains("tessaro-cli: Failed: " + dying.device() + " stopped responding"))
         << shown(run);
-    EXPECT_FALSE(run.out.join('\n').contains("Counterfeit")) << shown(run);
+    EXPECT_FALSE(run.out.contains("Counterfeit")) << shown(run);
   }
   test::LoopImage image(2 * kGiB);
   ASSERT_FALSE(image.device().isEmpty());
   const CliRun run = runCli({"probe", image.device().mid(5), "--yes"});
   EXPECT_EQ(run.status, 0) << shown(run);
-  ASSERT_GE(run.out.size(), 2);
-  EXPECT_TRUE(run.out.at(run.out.size() - 2).startsWith("Genuine: all ")) << shown(run);
-  EXPECT_EQ(run.out.last(), "To use it, format it: tessaro-cli format " + image.device().mid(5))
+  ASSERT_GE(run.lines().size(), 2);
+  EXPECT_TRUE(run.lines().at(run.lines().size() - 2).startsWith("Genuine: all ")) << shown(run);
+  EXPECT_EQ(run.lines().last(), "To use it, format it: tessaro-cli format " + image.device().mid(5))
       << shown(run);
   // Not a terminal: progress comes as plain lines, never redrawn in place.
-  EXPECT_GT(run.out.filter(QRegularExpression("^Progress: [1-9][0-9]? %")).size(), 10)
+  EXPECT_GT(run.lines().filter(QRegularExpression("^Progress: [1-9][0-9]? %")).size(), 10)
       << shown(run);
-  EXPECT_FALSE(run.out.join('\n').contains('\r'));
+  EXPECT_FALSE(run.out.contains('\r'));
 }
 
 }  // namespace
@@ -223,7 +207,7 @@ TEST_F(ProbeWorkflowTest, ABatchGivesEachDriveItsOwnVerdictAndStatus) {
       runCli({"probe", genuine.device(), fake.device(), dying.device(), "--json", "--yes"});
   EXPECT_EQ(json.status, 20) << shown(json);
   const QJsonArray drives =
-      QJsonDocument::fromJson(json.out.join('\n').toUtf8())["drives"].toArray();
+      QJsonDocument::fromJson(json.out.toUtf8())["drives"].toArray();
   ASSERT_EQ(drives.size(), 3) << shown(json);
   EXPECT_EQ(drives[0]["device"], genuine.device());
   EXPECT_EQ(drives[0]["verdict"], "genuine");
@@ -240,12 +224,12 @@ TEST_F(ProbeWorkflowTest, ABatchGivesEachDriveItsOwnVerdictAndStatus) {
   const CliRun text = runCli({"probe", fake.device(), genuine.device(), "--yes"});
   EXPECT_EQ(text.status, 6) << shown(text);
   const QString name = fake.device().mid(5);
-  EXPECT_FALSE(text.out.filter(QRegularExpression("^" + name + "\t6\tcounterfeit\t")).isEmpty())
+  EXPECT_FALSE(text.lines().filter(QRegularExpression("^" + name + "\t6\tcounterfeit\t")).isEmpty())
       << shown(text);
-  EXPECT_FALSE(text.out.filter(QRegularExpression("^" + genuine.device().mid(5) + "\t0\tgenuine\t"))
+  EXPECT_FALSE(text.lines().filter(QRegularExpression("^" + genuine.device().mid(5) + "\t0\tgenuine\t"))
                    .isEmpty())
       << shown(text);
   // Each line after its drive's name; the verdict that fails it on standard error.
-  EXPECT_FALSE(text.out.filter(QRegularExpression("^" + name + ": ")).isEmpty()) << shown(text);
+  EXPECT_FALSE(text.lines().filter(QRegularExpression("^" + name + ": ")).isEmpty()) << shown(text);
   EXPECT_TRUE(text.err.contains("tessaro-cli: " + name + ": Counterfeit: ")) << shown(text);
 }

@@ -16,6 +16,7 @@
 #include "Capability.h"
 #include "ChildRun.h"
 #include "LoopDisk.h"
+#include "e2e/LoopImage.h"
 #include "drives/FormatRequestRules.h"
 #include "drives/ProbeProgressText.h"
 #include "drives/TranslatedWording.h"
@@ -171,16 +172,8 @@ TEST_F(GermanStartTest, BuiltLinesInGerman) {
             QString::fromUtf8("42 %, noch etwa 3 min (35,2 MB/s)"));
 }
 
-struct CliRun {
-  int status = -1;
-  QString out, err;
-};
-
-CliRun runCli(const QStringList& arguments, const QString& language) {
-  const test::ChildRun::Result run =
-      test::ChildRun::run(TESSARO_CLI_BUILD_PATH, test::argumentsOf(arguments),
-                          {.environmentChanges = {"LANGUAGE=" + language.toUtf8()}}, 30000);
-  return {run.status, run.output, run.errorOutput};
+CliRun cliIn(const QString& language, const QStringList& arguments) {
+  return test::runCli(arguments, {}, {}, {"LANGUAGE=" + language.toUtf8()});
 }
 
 // What tessaro-cli prints on a terminal (script(1) gives it one) when the
@@ -195,7 +188,7 @@ QString onATerminal(const QString& commandLine, const QString& language, const Q
 // The command line speaks the user's language, falls back to English where
 // there is no translation, and keeps its command words.
 TEST_F(GermanStartTest, CommandLineInTheUsersLanguage) {
-  const CliRun help = runCli({"--help"}, "de");
+  const CliRun help = cliIn("de", {"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(help.out.startsWith("Aufruf: tessaro-cli BEFEHL [DEVICE...] [OPTIONEN]"))
       << help.out.toStdString();
@@ -203,12 +196,12 @@ TEST_F(GermanStartTest, CommandLineInTheUsersLanguage) {
   for (const QString& line : help.out.split('\n'))
     EXPECT_LT(line.size(), 80) << "wider than a terminal: " << line.toStdString();
 
-  const CliRun unknown = runCli({"list", "--jsn"}, "de");
+  const CliRun unknown = cliIn("de", {"list", "--jsn"});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_EQ(unknown.err, QString::fromUtf8("tessaro-cli: unbekannte Option „--jsn“\n"
                                            "tessaro-cli --help zeigt die Befehle.\n"));
 
-  const CliRun french = runCli({"--help"}, "fr");
+  const CliRun french = cliIn("fr", {"--help"});
   EXPECT_TRUE(french.out.startsWith("Usage: tessaro-cli COMMAND")) << french.out.toStdString();
 }
 
@@ -238,7 +231,7 @@ TEST_F(GermanStartTest, CommandLineAsksAndListsInGerman) {
   const QString refused = onATerminal("format " + disk.name() + " --cluster 4K", "de", "");
   EXPECT_TRUE(refused.contains(QString::fromUtf8("Bitte default oder 512 wählen.")))
       << refused.toStdString();
-  const CliRun list = runCli({"list", "--all"}, "de");
+  const CliRun list = cliIn("de", {"list", "--all"});
   EXPECT_EQ(list.status, 0);
   EXPECT_TRUE(list.out.contains(disk.name() + QString::fromUtf8("\t67,1 MB\tloop\t")))
       << list.out.toStdString();
