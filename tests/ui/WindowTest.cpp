@@ -31,6 +31,34 @@
 using namespace tessaro;
 using namespace tessaro::test;
 
+namespace {
+
+// While it lives, the application speaks the language of locale ("de_DE"),
+// its translations installed as the application installs them; in English
+// ("en_US") nothing is installed.
+class Speaking {
+ public:
+  explicit Speaking(const char* locale) {
+    if (QByteArray(locale).startsWith("en")) return;
+    ok_ = Translations::install(*qApp, QLocale(QString::fromLatin1(locale)));
+    installed_ = qApp->findChildren<QTranslator*>();
+  }
+  ~Speaking() {
+    for (QTranslator* translator : installed_) {
+      QCoreApplication::removeTranslator(translator);
+      delete translator;
+    }
+  }
+  bool ok() const { return ok_; }
+  bool translated() const { return !installed_.isEmpty(); }
+
+ private:
+  bool ok_ = true;
+  QList<QTranslator*> installed_;
+};
+
+}  // namespace
+
 TEST(ContentView, EnableRulesFollowSelectionAndBusy) {
   auto view = makeView("2");
   Controls c(*view);
@@ -106,17 +134,14 @@ TEST(ContentViewLayout, FieldsAndThe220WideClusterColumnHoldAtEverySize) {
 TEST(ContentViewLayout, NoLabelIsClippedInEnglishOrGerman) {
   for (const char* language : {"en_US", "de_DE"}) {
     SCOPED_TRACE(language);
-    QList<QTranslator*> installed;
-    if (QByteArray(language) != "en_US") {
-      ASSERT_TRUE(Translations::install(*qApp, QLocale(QString::fromLatin1(language))));
-      installed = qApp->findChildren<QTranslator*>();
-    }
+    const Speaking speaking(language);
+    ASSERT_TRUE(speaking.ok());
     auto view = makeView("2");
     view->resize(view->minimumSize());
     view->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }, 10000));
-    if (!installed.isEmpty()) EXPECT_EQ(Controls(*view).format->text(), "Als FAT32 &formatieren");
+    if (speaking.translated()) EXPECT_EQ(Controls(*view).format->text(), "Als FAT32 &formatieren");
     for (StyledButton* button : view->findChildren<StyledButton*>()) {
       QString shown = button->text();
       shown.remove('&');
@@ -129,10 +154,6 @@ TEST(ContentViewLayout, NoLabelIsClippedInEnglishOrGerman) {
       if (!label->isVisible() || label->wordWrap() || label->text().isEmpty()) continue;
       EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
       EXPECT_GE(label->height(), label->sizeHint().height()) << label->text().toStdString();
-    }
-    for (QTranslator* translator : installed) {
-      QCoreApplication::removeTranslator(translator);
-      delete translator;
     }
   }
 }
@@ -239,11 +260,8 @@ TEST(ContentViewLayout, NoLabelIsClippedNorTheAccentsInTheNameHint) {
 TEST(ContentViewLayout, TheActionRowIsAlignedWithTheFields) {
   for (const char* language : {"en_US", "de_DE"}) {
     SCOPED_TRACE(language);
-    QList<QTranslator*> installed;
-    if (QByteArray(language) != "en_US") {
-      ASSERT_TRUE(Translations::install(*qApp, QLocale(QString::fromLatin1(language))));
-      installed = qApp->findChildren<QTranslator*>();
-    }
+    const Speaking speaking(language);
+    ASSERT_TRUE(speaking.ok());
     auto view = makeView("2");
     for (const QSize size : {view->minimumSize(), QSize(1200, 700)}) {
       view->resize(size);
@@ -257,10 +275,6 @@ TEST(ContentViewLayout, TheActionRowIsAlignedWithTheFields) {
       for (qsizetype i = 1; i < row.size(); ++i)
         EXPECT_EQ(inView(*view, row[i]).left() - inView(*view, row[i - 1]).right() - 1, 12);
       EXPECT_LE(inView(*view, row.last()).right(), view->width() - 20);
-    }
-    for (QTranslator* translator : installed) {
-      QCoreApplication::removeTranslator(translator);
-      delete translator;
     }
   }
 }
@@ -587,11 +601,8 @@ TEST(Screenshot, QuestionsAndACheckThatCorrectedErrors) {
   said.close();
   for (const char* language : {"en", "de"}) {
     SCOPED_TRACE(language);
-    QList<QTranslator*> installed;
-    if (QByteArray(language) != "en") {
-      ASSERT_TRUE(Translations::install(*qApp, QLocale(QStringLiteral("de_DE"))));
-      installed = qApp->findChildren<QTranslator*>();
-    }
+    const Speaking speaking(QByteArray(language) == "en" ? "en_US" : "de_DE");
+    ASSERT_TRUE(speaking.ok());
     const QString suffix = QStringLiteral("-%1.png").arg(QLatin1String(language));
 
     qputenv("TESSARO_TEST_SAY", QFile::encodeName(said.fileName()));
@@ -629,9 +640,5 @@ TEST(Screenshot, QuestionsAndACheckThatCorrectedErrors) {
     EXPECT_TRUE(view.grab().toImage().save(picturePath("check-corrected" + suffix)));
     qunsetenv("TESSARO_TEST_SAY");
     qunsetenv("TESSARO_TEST_STATUS");
-    for (QTranslator* translator : installed) {
-      QCoreApplication::removeTranslator(translator);
-      delete translator;
-    }
   }
 }
