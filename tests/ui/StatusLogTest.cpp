@@ -101,10 +101,7 @@ TEST(StatusLogTest, OneDeliveryOfWaitingLinesIsOnItsWayAtATime) {
 }
 
 TEST(StatusLogTest, AFloodFromAReadingThreadReachesTheWindowAndTheSavedLogWhole) {
-  auto view = test::makeView("0");
-  QTest::qWait(0);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }, 5000))
-      << "still not so after 5000 ms: !view->isBusy()";
+  auto view = test::settledView("0");
   QTemporaryDir dir;
   const QString saved = dir.filePath("saved.txt");
   QString suggested;
@@ -144,9 +141,8 @@ TEST(StatusLogTest, AFloodFromAReadingThreadReachesTheWindowAndTheSavedLogWhole)
 TEST(StatusLogTest, ANewLineRepaintsTheLogAloneWhichLooksAsTheSurfaceUnderIt) {
   auto view = test::makeView("0");
   view->resize(900, 640);
-  view->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !view->isBusy() && !view->hasPendingLines(); }, 5000));
+  test::settle(*view);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view->hasPendingLines(); }, 5000));
   test::Controls c(*view);
   auto* surface = test::child(*view, "logSurface");
 

@@ -8,7 +8,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QString>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -45,6 +47,25 @@ inline std::unique_ptr<ContentView> makeView(const char* drives = "2", const cha
   return std::make_unique<ContentView>(fixtureDiskManager());
 }
 
+// Shows the window and waits for the end of its start-up refresh.
+inline void settle(ContentView& view) {
+  view.show();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !view.isBusy(); }, 10000)) << "still busy after 10 s";
+}
+
+inline std::unique_ptr<ContentView> settledView(const char* drives = "2") {
+  auto view = makeView(drives);
+  settle(*view);
+  return view;
+}
+
+// Starts a workflow and waits for its end.
+inline bool waitForEnd(ContentView& view, const std::function<void()>& action) {
+  QSignalSpy finished(&view, &ContentView::workflowFinished);
+  action();
+  return finished.count() > 0 || finished.wait(10000);
+}
+
 // A window whose helper path leads nowhere, so that even a wrong answer to a
 // question erases nothing.
 inline std::unique_ptr<ContentView> viewWithoutHelper(const Drive& drive) {
@@ -57,11 +78,9 @@ inline std::unique_ptr<ContentView> viewWithoutHelper(const Drive& drive) {
 // The question an action asks, answered with its default button: its texts,
 // and how its destructive button looks (its body's colour, as drawn).
 struct Question {
-  QString title, text, defaultButton;
+  QString text, defaultButton;
   QStringList buttons;
   QColor destructiveBody;
-  // The dialog as drawn, for a screenshot.
-  QImage picture;
 };
 
 inline Question questionAfter(const std::function<void()>& action) {
@@ -69,12 +88,7 @@ inline Question questionAfter(const std::function<void()>& action) {
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box || !box->defaultButton()) return;
-    asked = {box->windowTitle(),
-             box->text() + ' ' + box->informativeText(),
-             box->defaultButton()->text(),
-             {},
-             {},
-             box->grab().toImage()};
+    asked = {box->text() + ' ' + box->informativeText(), box->defaultButton()->text()};
     for (QAbstractButton* button : box->buttons()) {
       asked.buttons << button->text();
       if (box->buttonRole(button) != QMessageBox::DestructiveRole) continue;

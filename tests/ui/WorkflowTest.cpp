@@ -32,26 +32,20 @@ using namespace tessaro::test;
 using namespace std::chrono_literals;
 
 namespace {
-void showAndSettle(ContentView& view) {
-  view.show();
-  EXPECT_TRUE(view.isBusy()) << "busy from the moment the window appears";
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !view.isBusy(); }, 10000))
-      << "still not so after 10000 ms: !view.isBusy()";
-}
-
 void pressRefresh(ContentView& view) {
-  QSignalSpy finished(&view, &ContentView::workflowFinished);
-  Controls(view).refresh->click();
-  EXPECT_TRUE(view.isBusy());
-  EXPECT_EQ(view.statusLog(), "Refreshing drives...");
-  ASSERT_TRUE(finished.count() > 0 || finished.wait(10000));
+  EXPECT_TRUE(waitForEnd(view, [&] {
+    Controls(view).refresh->click();
+    EXPECT_TRUE(view.isBusy());
+    EXPECT_EQ(view.statusLog(), "Refreshing drives...");
+  }));
   EXPECT_FALSE(view.isBusy());
 }
 }  // namespace
 
+// An empty picker says why until a drive appears; a list with drives but none
+// chosen has no hint.
 TEST(RefreshWorkflow, CountsAndSelectsTheFirstDriveAndAFailureKeepsBoth) {
-  auto v = makeView("2");
-  showAndSettle(*v);
+  auto v = settledView("2");
   Controls c(*v);
   const QList<Drive>& drives = v->diskManager().drives();
   ASSERT_EQ(drives.size(), 2) << v->statusLog().toStdString();
@@ -61,6 +55,7 @@ TEST(RefreshWorkflow, CountsAndSelectsTheFirstDriveAndAFailureKeepsBoth) {
   lookalike.id = QUuid::createUuid();
   v->setSelectedDrive(lookalike);
   EXPECT_EQ(c.picker->currentIndex(), -1);
+  EXPECT_TRUE(c.picker->placeholderText().isEmpty());
 
   for (const char* attached : {"2", "1", "0", "2"}) {
     SCOPED_TRACE(attached);
@@ -72,6 +67,8 @@ TEST(RefreshWorkflow, CountsAndSelectsTheFirstDriveAndAFailureKeepsBoth) {
     EXPECT_EQ(c.picker->count(), drives.size());
     EXPECT_EQ(v->selectedDrive(), drives.isEmpty() ? std::nullopt : std::optional(drives[0]));
     EXPECT_EQ(c.picker->currentIndex(), drives.isEmpty() ? -1 : 0);
+    EXPECT_EQ(c.picker->placeholderText(),
+              drives.isEmpty() ? QString::fromUtf8("No external drive found — plug one in") : "");
     EXPECT_EQ(c.enabledButtons(), drives.isEmpty() ? "refresh" : "refresh format info check");
   }
 
@@ -126,10 +123,7 @@ struct HotplugWindow {
     auto source = std::make_unique<EventsDouble>();
     events = source.get();
     hotplug = new HotplugRefresh(*view, std::move(source), 50ms, 400ms);
-    view->show();
-    // A constructor cannot return early: the tests go on and fail on their own.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }, 10000))
-        << "still not so after 10000 ms: !view->isBusy()";
+    settle(*view);
   }
 
   // Waits for the refreshes the events started to end; their device names.
@@ -378,10 +372,10 @@ class CheckAndInfoWorkflow : public ::testing::Test {
 
   // Presses a workflow's button and waits for its end.
   std::string logAfter(void (ContentView::*action)()) {
-    QSignalSpy finished(view.get(), &ContentView::workflowFinished);
-    (view.get()->*action)();
-    EXPECT_TRUE(view->isBusy());
-    EXPECT_TRUE(finished.wait(10000));
+    EXPECT_TRUE(waitForEnd(*view, [&] {
+      (view.get()->*action)();
+      EXPECT_TRUE(view->isBusy());
+    }));
     QCoreApplication::processEvents();  // the appends queued before the end
     EXPECT_FALSE(view->isBusy());
     return view->statusLog().toStdString();
@@ -449,19 +443,14 @@ TEST(PulledDriveWorkflow, TheDriveIsNoLongerAttachedAndLeavesTheList) {
   ContentView view(std::make_unique<DiskManager>(
       std::make_unique<LinuxDiskTools>(ui + "lsblk", ui + "sysfs", "/opt/helper"), runner));
   view.setConfirmation([](const Drive&) { return true; });
-  const auto waitForEnd = [&](void (ContentView::*action)()) {
-    QSignalSpy finished(&view, &ContentView::workflowFinished);
-    (view.*action)();
-    EXPECT_TRUE(finished.wait(10000));
-  };
   for (const auto action : {&ContentView::showDriveInfo, &ContentView::checkSelectedDrive,
                             &ContentView::formatSelectedDrive}) {
-    qputenv("TESSARO_UI_DRIVES", "2");
-    waitForEnd(&ContentView::refreshDrives);
+    attachDrives("2");
+    EXPECT_TRUE(waitForEnd(view, [&] { view.refreshDrives(); }));
     ASSERT_TRUE(view.selectedDrive());
     ASSERT_EQ(view.selectedDrive()->bsdName, "sdb");
-    qputenv("TESSARO_UI_DRIVES", "0");  // pulled
-    waitForEnd(action);
+    attachDrives("0");  // pulled
+    EXPECT_TRUE(waitForEnd(view, [&] { (view.*action)(); }));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !view.selectedDrive(); }, 10000))
         << "still listed: " << view.statusLog().toStdString();
     QCoreApplication::processEvents();
