@@ -11,11 +11,13 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QTranslator>
 
 #include "Capability.h"
 #include "ChildRun.h"
 #include "LoopDisk.h"
 #include "e2e/LoopImage.h"
+#include "contract/HelperEvent.h"
 #include "drives/FormatRequestRules.h"
 #include "drives/ProbeProgressText.h"
 #include "drives/TranslatedWording.h"
@@ -40,6 +42,16 @@ class GermanStartTest : public ::testing::Test {
   }
   static inline bool installed_ = false;
 };
+
+// What call returns with no translation installed.
+template <typename Call>
+auto inEnglish(const Call& call) {
+  const QList<QTranslator*> installed = qApp->findChildren<QTranslator*>();
+  for (QTranslator* translator : installed) QCoreApplication::removeTranslator(translator);
+  auto result = call();
+  for (QTranslator* translator : installed) QCoreApplication::installTranslator(translator);
+  return result;
+}
 
 QString shownWithoutMnemonic(const QAbstractButton* button) {
   return button->text().remove(QLatin1Char('&'));
@@ -111,46 +123,24 @@ TEST_F(GermanStartTest, BuiltLinesInGerman) {
   EXPECT_EQ(counterfeit.verdictLine(),
             "Counterfeit: only the first 15.50 GB of 64.00 GB hold data");
 
-  // The figures behind a verdict, all of them in German, sizes in MB beside speeds in MB/s.
-  ProbeResult damaged;
-  damaged.verdict = ProbeResult::Verdict::damaged;
-  damaged.claimedBytes = 16'000'000'000;
-  damaged.usableBytes = 5'000'000'000;
-  damaged.badRegions = {{5'000'000'000, 5'067'108'864}};
-  damaged.samples = 2100;
-  damaged.intact = 2090;
-  damaged.lost = 10;
-  damaged.writeErrors = {2, 2'097'152, 5'000'000'000};
-  damaged.retriedReads = 1;
-  damaged.bytesWritten = 2'147'483'648;
-  damaged.bytesRead = 40'000'000;
-  damaged.milliseconds = 12'345;
-  damaged.cacheRuledOutBytes = 2'147'483'648;
-  damaged.writeBytesPerSecond = 23'500'000;
-  damaged.readBytesPerSecond = 31'200'000;
-  damaged.speedPartial = true;
+  // The damaged drive of Jobs/outcomes.rows, whose English lines that row holds.
+  const auto event = contract::HelperEvent::fromLine(
+      R"(@@tessaro-event@@ {"aliased":0,"badRegions":[[5000000000,5067108864]],"badRegionsLeftOut":0,"bytesRead":40000000,"bytesWritten":2147483648,"cacheBytes":0,"cacheRuledOutBytes":2147483648,"claimedBytes":16000000000,"event":"result","failedAfterBytes":null,"failure":null,"firstBadOffset":null,"intact":2090,"lost":10,"mode":"quick","readBytesPerSecond":31200000,"readErrors":{"bytes":0,"firstOffset":null,"requests":0},"retriedReads":1,"retriedWrites":0,"samples":2100,"seconds":12.345,"speedPartial":true,"tableCleared":true,"usableBytes":5000000000,"verb":"probe","verdict":"damaged","writeBytesPerSecond":23500000,"writeErrors":{"bytes":2097152,"firstOffset":5000000000,"requests":2}})");
+  ASSERT_TRUE(event && event->get<contract::ProbeResult>());
+  const ProbeResult damaged = ProbeResult::fromWire(*event->get<contract::ProbeResult>());
   EXPECT_EQ(reportText::probeVerdict(damaged),
             QString::fromUtf8("Beschädigt: Zwischen 5000,0 MB und 5067,1 MB wurden Daten falsch "
                               "zurückgelesen. Dort keine Daten auf dem Laufwerk ablegen. Es "
                               "enthält jetzt Testdaten: vor der Verwendung formatieren."));
-  EXPECT_EQ(
-      reportText::probeSummary(damaged),
-      QString::fromUtf8(
-          "Angegebene Größe: 16000000000 Bytes (16,00 GB)\n"
-          "Speichert Daten vom Anfang bis Byte 5000000000 (5,00 GB)\n"
-          "Daten verloren: 5000,0 MB bis 5067,1 MB\n"
-          "Daten gespeichert: 0,0 MB bis 5000,0 MB, 5067,1 MB bis 16000,0 MB\n"
-          "Stichproben: 2100 (2090 intakt, 0 an fremder Stelle, 10 verloren)\n"
-          "Vom Laufwerk auch beim zweiten Versuch abgelehnte Schreibvorgänge: 2 (2,1 MB, der "
-          "erste bei Byte 5000000000)\n"
-          "Beim ersten Versuch fehlgeschlagene, beim zweiten gelungene Zugriffe: 0 Schreib-, 1 "
-          "Lesevorgänge\n"
-          "Geschrieben: 2147,5 MB, gelesen: 40,0 MB, in 12,3 s\n"
-          "Schreibcache: Keiner mit bis zu 2147,5 MB verbirgt fehlende Kapazität; nur der "
-          "vollständige Test schließt einen größeren aus\n"
-          "Sequenzielle Geschwindigkeit: Schreiben 23,5 MB/s, Lesen 31,2 MB/s (aus den "
-          "angenommenen Schreibvorgängen; einige hat das Laufwerk abgelehnt)")
-          .split('\n'));
+  // Every line in German, no number with a decimal point (the figures
+  // themselves: the English row of Jobs/outcomes.rows).
+  const QStringList german = reportText::probeSummary(damaged);
+  const QStringList english = inEnglish([&] { return reportText::probeSummary(damaged); });
+  ASSERT_EQ(german.size(), 10) << german.join('\n').toStdString();
+  for (qsizetype i = 0; i < german.size(); ++i) {
+    EXPECT_NE(german[i], english.value(i));
+    EXPECT_FALSE(german[i].contains(QRegularExpression("[0-9]\\.[0-9]"))) << german[i].toStdString();
+  }
   EXPECT_EQ(probeProgressText({0.42, 180, 0, 35'200'000}),
             QString::fromUtf8("42 %, noch etwa 3 min (35,2 MB/s)"));
 }

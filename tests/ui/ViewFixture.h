@@ -5,11 +5,13 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -17,6 +19,7 @@
 
 #include "drives/DiskManager.h"
 #include "drives/linux/LinuxDiskTools.h"
+#include "exec/PkexecRunner.h"
 #include "ui/BusyIndicator.h"
 #include "ui/ContentView.h"
 #include "ui/LogView.h"
@@ -36,10 +39,17 @@ inline void attachDrives(const char* drives, const char* delay = "") {
   qputenv("TESSARO_UI_DELAY", delay);
 }
 
-inline std::unique_ptr<DiskManager> fixtureDiskManager() {
+inline std::unique_ptr<DiskManager> fixtureDiskManager(
+    ProcessRunner& runner = ProcessRunner::shared()) {
   const QString fixtures = QStringLiteral(TESSARO_FIXTURES_DIR "/ui/");
   return std::make_unique<DiskManager>(
-      std::make_unique<LinuxDiskTools>(fixtures + "lsblk", fixtures + "sysfs"));
+      std::make_unique<LinuxDiskTools>(fixtures + "lsblk", fixtures + "sysfs"), runner);
+}
+
+// Privileged runs go through the stand-in for pkexec under tests/fixtures.
+inline void elevateThrough(ProcessRunner& runner, const QString& fixture) {
+  runner.setPrivilegedRunner(
+      std::make_unique<PkexecRunner>(QStringLiteral(TESSARO_FIXTURES_DIR "/") + fixture, true));
 }
 
 inline std::unique_ptr<ContentView> makeView(const char* drives = "2", const char* delay = "") {
@@ -65,6 +75,21 @@ inline bool waitForEnd(ContentView& view, const std::function<void()>& action) {
   action();
   return finished.count() > 0 || finished.wait(10000);
 }
+
+// While it lives, the stand-ins for pkexec (tests/fixtures/Jobs) print what
+// after the helper's start marker and exit with status.
+struct Saying {
+  explicit Saying(const QByteArray& what, int status = 0) {
+    QFile file(dir.filePath("said"));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(what) == what.size());
+    qputenv("TESSARO_TEST_SAY", QFile::encodeName(file.fileName()));
+    qputenv("TESSARO_TEST_STATUS", QByteArray::number(status));
+  }
+  ~Saying() {
+    for (const char* name : {"TESSARO_TEST_SAY", "TESSARO_TEST_STATUS"}) qunsetenv(name);
+  }
+  QTemporaryDir dir;
+};
 
 // A window whose helper path leads nowhere, so that even a wrong answer to a
 // question erases nothing.

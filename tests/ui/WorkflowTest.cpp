@@ -10,9 +10,7 @@
 #include <QCoreApplication>
 #include <QListWidget>
 #include <QPointer>
-#include <QScopeGuard>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "ViewFixture.h"
@@ -241,7 +239,8 @@ bool isRed(const QColor& colour) {
 }  // namespace
 
 // The drive named once, what the format writes, the default named with its
-// size, the button that erases in red, and Cancel the default.
+// size, the button that erases in red, and Cancel the default; the same for
+// the capacity test.
 TEST(FormatConfirmationTest, DialogNamesTheDriveAndWhatIsWrittenAndDefaultsToCancel) {
   const auto view = viewWithoutHelper(stick(32'000'000'000));
   view->setLabel("My USB");
@@ -255,6 +254,15 @@ TEST(FormatConfirmationTest, DialogNamesTheDriveAndWhatIsWrittenAndDefaultsToCan
   view->setCluster(ClusterOption::C32768);
   asked = questionAfter([&] { view->formatSelectedDrive(); });
   EXPECT_TRUE(asked.text.contains("\nCluster size: 32 KiB\n")) << asked.text.toStdString();
+  // The capacity test erases too, and asks in the same way.
+  asked = questionAfter([&] { view->probeSelectedDrive(); });
+  EXPECT_TRUE(
+      asked.text.startsWith("Test the capacity of 32 GB Example Stick (/dev/sdz)? The "
+                            "capacity test writes test data across the whole drive, "
+                            "erasing all data on it."))
+      << asked.text.toStdString();
+  EXPECT_EQ(asked.defaultButton, "Cancel");
+  EXPECT_TRUE(isRed(asked.destructiveBody)) << asked.destructiveBody.name().toStdString();
   EXPECT_EQ(view->statusLog(), ContentView::welcomeText());
   EXPECT_FALSE(view->isBusy());
 }
@@ -279,40 +287,22 @@ TEST(FormatConfirmationTest, TheMbrLimitIsPartOfThePartitionLine) {
   }
 }
 
-TEST(FormatConfirmationTest, TheCapacityTestSaysItErasesTheDrive) {
-  const auto view = viewWithoutHelper(stick(32'000'000'000));
-  const Question asked = questionAfter([&] { view->probeSelectedDrive(); });
-  EXPECT_TRUE(
-      asked.text.startsWith("Test the capacity of 32 GB Example Stick (/dev/sdz)? The "
-                            "capacity test writes test data across the whole drive, "
-                            "erasing all data on it."))
-      << asked.text.toStdString();
-  EXPECT_EQ(asked.defaultButton, "Cancel");
-  EXPECT_TRUE(isRed(asked.destructiveBody)) << asked.destructiveBody.name().toStdString();
-}
-
 // Several drives at once: ticked with the keyboard, one question that lists
 // them all, then a row each with its own result, and every line of the log
 // after the title names its drive. One drive's Stop stops that drive alone.
 // The stand-in for pkexec and the helper's batch says a format went as asked
 // on every drive not stopped.
 TEST(FormatConfirmationTest, SeveralDrivesAreTickedAskedForOnceAndGetARowEach) {
-  QTemporaryDir dir;
-  QFile say(dir.filePath("say"));
-  ASSERT_TRUE(say.open(QIODevice::WriteOnly));
   const contract::FormatVerdict verdict{true,  "dos", "c",     2048,    62498816, "FAT32",
                                         "CAM", 16384, 1952500, 1048576, true};
-  say.write(QByteArray::fromStdString(contract::HelperEvent(verdict).line()) + '\n');
-  say.close();
-  qputenv("TESSARO_TEST_SAY", say.fileName().toLocal8Bit());
+  const Saying saying(QByteArray::fromStdString(contract::HelperEvent(verdict).line()) + '\n');
   QList<Drive> drives;
   for (const char* name : {"sdx", "sdy", "sdz"}) {
     drives << Drive{QUuid::createUuid(), name,  QString("/dev/") + name, name,
                     "Example Stick",     false, 32'000'000'000};
   }
   const auto view = viewWithoutHelper(drives.first());
-  view->diskManager().runner().setPrivilegedRunner(std::make_unique<PkexecRunner>(
-      QStringLiteral(TESSARO_FIXTURES_DIR "/Jobs/elevate-batch"), true));
+  elevateThrough(view->diskManager().runner(), "Jobs/elevate-batch");
   qputenv("TESSARO_TEST_WAIT", "3");
   view->setLabel("cam");
   BatchDialog dialog(*view, drives);
@@ -350,23 +340,22 @@ TEST(FormatConfirmationTest, SeveralDrivesAreTickedAskedForOnceAndGetARowEach) {
     EXPECT_TRUE(line.startsWith("sdx: ") || line.startsWith("sdy: ") || line.startsWith("sdz: "))
         << line.toStdString();
   EXPECT_FALSE(view->isBusy());
-  for (const char* name : {"TESSARO_TEST_SAY", "TESSARO_TEST_WAIT"}) qunsetenv(name);
+  qunsetenv("TESSARO_TEST_WAIT");
 }
 
 using ::testing::EndsWith;
 using ::testing::StartsWith;
 
 namespace {
-const QString kFixtures = QStringLiteral(TESSARO_FIXTURES_DIR "/");
 
 // A window over macOS's tools with stand-ins for diskutil (which finds
 // disk4s1) and for the administrator rights (the elevation program).
 class CheckAndInfoWorkflow : public ::testing::Test {
  protected:
   void useElevation(const QString& fixture) {
-    runner.setPrivilegedRunner(std::make_unique<PkexecRunner>(kFixtures + fixture, true));
+    elevateThrough(runner, fixture);
     view = std::make_unique<ContentView>(std::make_unique<DiskManager>(
-        std::make_unique<MacDiskTools>(kFixtures + "PartitionLookup/diskutil"), runner));
+        std::make_unique<MacDiskTools>(TESSARO_FIXTURES_DIR "/PartitionLookup/diskutil"), runner));
     view->setSelectedDrive(Drive{{}, "disk4", "/dev/disk4", "32 GB Ultra (disk4)"});
   }
 
@@ -422,26 +411,14 @@ TEST_F(CheckAndInfoWorkflow, InfoReportArrivesInOnePiece) {
 // user's words, none of the helper's, and the list lets the drive go without
 // saying it again.
 TEST(PulledDriveWorkflow, TheDriveIsNoLongerAttachedAndLeavesTheList) {
-  QTemporaryDir dir;
-  QFile said(dir.filePath("said"));
-  ASSERT_TRUE(said.open(QIODevice::WriteOnly));
-  said.write(
+  const Saying saying(
       "@@tessaro-event@@ {\"event\":\"failure\",\"kind\":\"noSuchDevice\",\"written\":false,"
       "\"tool\":\"\",\"status\":75,\"message\":\"Refused: there is no block device named "
-      "sdb.\"}\n");
-  said.close();
-  qputenv("TESSARO_TEST_SAY", QFile::encodeName(said.fileName()));
-  qputenv("TESSARO_TEST_STATUS", "75");
-  const auto done = qScopeGuard([] {
-    qunsetenv("TESSARO_TEST_SAY");
-    qunsetenv("TESSARO_TEST_STATUS");
-  });
+      "sdb.\"}\n",
+      75);
   ProcessRunner runner;
-  runner.setPrivilegedRunner(
-      std::make_unique<PkexecRunner>(kFixtures + "Jobs/elevate-and-say", true));
-  const QString ui = kFixtures + "ui/";
-  ContentView view(std::make_unique<DiskManager>(
-      std::make_unique<LinuxDiskTools>(ui + "lsblk", ui + "sysfs", "/opt/helper"), runner));
+  elevateThrough(runner, "Jobs/elevate-and-say");
+  ContentView view(fixtureDiskManager(runner));
   view.setConfirmation([](const Drive&) { return true; });
   for (const auto action : {&ContentView::showDriveInfo, &ContentView::checkSelectedDrive,
                             &ContentView::formatSelectedDrive}) {
@@ -468,13 +445,8 @@ TEST(PulledDriveWorkflow, TheDriveIsNoLongerAttachedAndLeavesTheList) {
 TEST(WindowGroup, QuitAsksFirstWhileAFormatRuns) {
   attachDrives("2");
   ProcessRunner runner;
-  runner.setPrivilegedRunner(std::make_unique<PkexecRunner>(
-      QStringLiteral(TESSARO_FIXTURES_DIR "/ui/elevate-and-wait"), true));
-  WindowGroup group([&] {
-    const QString fixtures = QStringLiteral(TESSARO_FIXTURES_DIR "/ui/");
-    return std::make_unique<DiskManager>(
-        std::make_unique<LinuxDiskTools>(fixtures + "lsblk", fixtures + "sysfs"), runner);
-  });
+  elevateThrough(runner, "ui/elevate-and-wait");
+  WindowGroup group([&] { return fixtureDiskManager(runner); });
   QPointer<ContentView> window = group.openWindow();
   ASSERT_TRUE(QTest::qWaitFor([&] { return window->isVisible() && !window->isBusy(); }, 10000));
   window->setConfirmation([](const Drive&) { return true; });
