@@ -89,67 +89,57 @@ QRect inView(ContentView& view, QWidget* widget) {
 }
 }  // namespace
 
-TEST(ContentViewLayout, FieldsAndThe220WideClusterColumnHoldAtEverySize) {
-  auto view = makeView("0");
-  view->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
-  Controls c(*view);
-  QWidget* column = child(*view, "clusterColumn");
-  QWidget* log = child(*view, "logSurface");
-  for (const QSize size : {QSize(820, 520), QSize(1200, 700)}) {
-    SCOPED_TRACE(size.width());
-    view->resize(size);
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-      return inView(*view, log).bottom() + 1 == size.height() - 20;
-    })) << view->minimumSizeHint().height();
-    EXPECT_EQ(inView(*view, c.refresh).right() + 1, size.width() - 20);
-    EXPECT_EQ(c.picker->parentWidget()->width(), size.width() - 40);
-    EXPECT_EQ(column->width(), 220);
-    EXPECT_EQ(inView(*view, column).right() + 1, size.width() - 20);
-    const QRect volume = inView(*view, c.volume->parentWidget());
-    EXPECT_EQ(volume.left(), 20);
-    EXPECT_EQ(volume.right() + 1, size.width() - 20 - 220 - 12);
-    EXPECT_EQ(inView(*view, c.volume).left(), 20 + 10) << "inset on its surface";
-
-    const QRect format = inView(*view, c.format), info = inView(*view, c.info);
-    EXPECT_EQ(format.left(), inView(*view, c.picker->parentWidget()).left()) << "under the fields";
-    EXPECT_EQ(format.center().y(), info.center().y());
-    EXPECT_GE(inView(*view, log).top(), inView(*view, c.check).bottom());
-  }
-}
-
-// Every title fits the control that shows it, in English and in German, at
-// the window's smallest size, and the row of actions starts where the fields
-// start, its buttons apart by the row's spacing. CTest runs this again at
-// scale 1.5 and 2 (QT_SCALE_FACTOR), where fonts round differently.
+// At the window's smallest size and a larger one, in English and in German:
+// the fields span the window inside its margin, beside the 220 wide cluster
+// column, the log takes what is left below, the row of actions starts where
+// the fields start, its buttons apart by the row's spacing, and every title
+// fits the control that shows it. CTest runs this again at scale 1.5 and 2
+// (QT_SCALE_FACTOR), where fonts round differently.
 TEST(ContentViewLayout, NoLabelIsClippedInEnglishOrGerman) {
   for (const char* language : {"en_US", "de_DE"}) {
-    SCOPED_TRACE(language);
     const Speaking speaking(language);
     ASSERT_TRUE(speaking.ok());
-    auto view = makeView("2");
-    view->resize(view->minimumSize());
-    settle(*view);
+    auto view = settledView("2");
     ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
     Controls c(*view);
     if (speaking.translated()) EXPECT_EQ(c.format->text(), "Als FAT32 &formatieren");
-    const QList<QWidget*> row{c.format, c.info, c.check, child(*view, "probeButton")};
-    EXPECT_EQ(inView(*view, row.first()).left(), inView(*view, c.picker->parentWidget()).left());
-    for (qsizetype i = 1; i < row.size(); ++i)
-      EXPECT_EQ(inView(*view, row[i]).left() - inView(*view, row[i - 1]).right() - 1, 12);
-    EXPECT_LE(inView(*view, row.last()).right(), view->width() - 20);
-    for (StyledButton* button : view->findChildren<StyledButton*>()) {
-      QString shown = button->text();
-      shown.remove('&');
-      const QRectF ink = QFontMetricsF(button->font()).tightBoundingRect(shown);
-      EXPECT_LE(ink.width(), button->width()) << shown.toStdString();
-      EXPECT_GE(button->width(), button->sizeHint().width()) << shown.toStdString();
-      EXPECT_GE(button->height(), button->sizeHint().height()) << shown.toStdString();
-    }
-    for (QLabel* label : view->findChildren<QLabel*>()) {
-      if (!label->isVisible() || label->wordWrap() || label->text().isEmpty()) continue;
-      EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
-      EXPECT_GE(label->height(), label->sizeHint().height()) << label->text().toStdString();
+    QWidget* column = child(*view, "clusterColumn");
+    QWidget* log = child(*view, "logSurface");
+    for (const QSize size : {view->minimumSize(), QSize(1200, 700)}) {
+      SCOPED_TRACE(std::string(language) + " " + std::to_string(size.width()));
+      view->resize(size);
+      ASSERT_TRUE(QTest::qWaitFor([&] {
+        return inView(*view, log).bottom() + 1 == size.height() - 20;
+      })) << view->minimumSizeHint().height();
+      EXPECT_EQ(inView(*view, c.refresh).right() + 1, size.width() - 20);
+      EXPECT_EQ(c.picker->parentWidget()->width(), size.width() - 40);
+      EXPECT_EQ(column->width(), 220);
+      EXPECT_EQ(inView(*view, column).right() + 1, size.width() - 20);
+      const QRect volume = inView(*view, c.volume->parentWidget());
+      EXPECT_EQ(volume.left(), 20);
+      EXPECT_EQ(volume.right() + 1, size.width() - 20 - 220 - 12);
+      EXPECT_EQ(inView(*view, c.volume).left(), 20 + 10) << "inset on its surface";
+      EXPECT_GE(inView(*view, log).top(), inView(*view, c.check).bottom());
+      const QList<QWidget*> row{c.format, c.info, c.check, child(*view, "probeButton")};
+      EXPECT_EQ(inView(*view, row.first()).left(), 20);
+      for (qsizetype i = 1; i < row.size(); ++i) {
+        EXPECT_EQ(inView(*view, row[i]).left() - inView(*view, row[i - 1]).right() - 1, 12);
+        EXPECT_EQ(inView(*view, row[i]).center().y(), inView(*view, row[0]).center().y());
+      }
+      EXPECT_LE(inView(*view, row.last()).right(), view->width() - 20);
+      for (StyledButton* button : view->findChildren<StyledButton*>()) {
+        QString shown = button->text();
+        shown.remove('&');
+        const QRectF ink = QFontMetricsF(button->font()).tightBoundingRect(shown);
+        EXPECT_LE(ink.width(), button->width()) << shown.toStdString();
+        EXPECT_GE(button->width(), button->sizeHint().width()) << shown.toStdString();
+        EXPECT_GE(button->height(), button->sizeHint().height()) << shown.toStdString();
+      }
+      for (QLabel* label : view->findChildren<QLabel*>()) {
+        if (!label->isVisible() || label->wordWrap() || label->text().isEmpty()) continue;
+        EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+        EXPECT_GE(label->height(), label->sizeHint().height()) << label->text().toStdString();
+      }
     }
   }
 }
@@ -337,13 +327,9 @@ TEST(Accessibility, TabFollowsTheLayoutAndMnemonicsReachTheControls) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return !view->isBusy(); }, 10000));
 
   // The drawn title leaves the "&" out and keeps its width.
-  StyledButton plain("Show Info", std::make_shared<PrimaryButtonStyle>()),
-      marked("Show &Info", std::make_shared<PrimaryButtonStyle>());
-  const QString longTitle(40, QLatin1Char('W'));
-  StyledButton longPlain(longTitle, std::make_shared<PrimaryButtonStyle>()),
-      longMarked("&" + longTitle, std::make_shared<PrimaryButtonStyle>());
-  EXPECT_EQ(marked.sizeHint(), plain.sizeHint());
-  EXPECT_EQ(longMarked.sizeHint(), longPlain.sizeHint());
+  const auto style = std::make_shared<PrimaryButtonStyle>();
+  for (const QString& title : {QStringLiteral("Show Info"), QString(40, QLatin1Char('W'))})
+    EXPECT_EQ(StyledButton("&" + title, style).sizeHint(), StyledButton(title, style).sizeHint());
 }
 
 // Under the field, as typed: the name a format writes, or the reason it would

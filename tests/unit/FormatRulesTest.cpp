@@ -121,7 +121,7 @@ TEST(FormatCompositionTest, NodeWaitWakesForANewNodeACancelOrItsDeadline) {
 TEST(FormatValidationTest, VolumeNameRulesOfMkfsFatAndNewfsMsdosSayWhatToChange) {
   const QList<test::DataRow> rows =
       test::readDataRows(TESSARO_FIXTURES_DIR "/VolumeNames/names.rows");
-  ASSERT_GT(rows.size(), 8);
+  ASSERT_GT(rows.size(), 20);
   for (const test::DataRow& row : rows) {
     ASSERT_EQ(row.fields.size(), 3) << row.where.toStdString();
     const std::string name = test::unescaped(row.fields[0]).toStdString();
@@ -129,12 +129,6 @@ TEST(FormatValidationTest, VolumeNameRulesOfMkfsFatAndNewfsMsdosSayWhatToChange)
         << row.where.toStdString();
     EXPECT_EQ(text(refuseMacVolumeName(name)), test::unescaped(row.fields[2]).toStdString())
         << row.where.toStdString();
-  }
-  for (const char c : std::string(R"(*?.,;:/\|+=<>[]")")) {
-    const std::string refusal =
-        "The volume name may not contain \"" + std::string(1, c) + "\"; remove it.";
-    EXPECT_EQ(refuseLinuxVolumeName("A" + std::string(1, c)), refusal);
-    EXPECT_EQ(refuseMacVolumeName("A" + std::string(1, c)), refusal);
   }
   EXPECT_TRUE(MacDiskTools().validateFormat(request("/dev/disk4", "twelve chars", 4096)));
 }

@@ -11,7 +11,6 @@
 
 #include "Await.h"
 #include "RecordingReport.h"
-#include "RecordingReport.h"
 #include "exec/PkexecRunner.h"
 #include "exec/ProcessRunner.h"
 #include "jobs/Job.h"
@@ -46,7 +45,6 @@ class JobFixture : public ::testing::Test {
     qputenv("TESSARO_TEST_STATUS", QByteArray::number(status));
   }
 
-  // The report's calls; the job's result must agree with them.
   // The report's calls, consecutive lines() calls taken together as one.
   QStringList mergedReportOf(Job& job) {
     QStringList merged;
@@ -58,6 +56,7 @@ class JobFixture : public ::testing::Test {
     }
     return merged;
   }
+  // The report's calls; the job's result must agree with them.
   QStringList reportOf(Job& job) {
     RecordingReport report;
     const bool done = awaitTask(job.run(report));
