@@ -39,6 +39,7 @@ std::optional<std::string> ExclusiveOpen::claim(const std::string& devicePath,
     return devicePath + " is no longer the device that was checked";
   }
   fd_ = fd;
+  exclusive_ = true;
   return std::nullopt;
 }
 
@@ -51,7 +52,8 @@ std::optional<std::string> ExclusiveOpen::read(std::int64_t offset, int bytes,
   return SectorRead::at(fd_, std::uint64_t(offset), std::size_t(bytes), failure);
 }
 
-std::optional<std::string> ExclusiveOpen::zero(std::int64_t offset, std::int64_t bytes) const {
+std::optional<std::string> ExclusiveOpen::zero(std::int64_t offset, std::int64_t bytes,
+                                               bool waitForDrive) const {
   if (fd_ < 0) return "it is not held";
   const std::string zeros(64 * 1024, '\0');
   std::int64_t done = 0;
@@ -65,15 +67,36 @@ std::optional<std::string> ExclusiveOpen::zero(std::int64_t offset, std::int64_t
     }
     done += wrote;
   }
-  while (::fdatasync(fd_) != 0) {
+  while (waitForDrive && ::fdatasync(fd_) != 0) {
     if (errno != EINTR) return std::string(std::strerror(errno));
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> ExclusiveOpen::keepOpenUnclaimed() {
+  if (!isHeld()) return "it is not held";
+  // Opened again through the open file itself, never by its name: the same
+  // device, whatever the name stands for now.
+  const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+  const int shared = open(self.c_str(), O_RDWR | O_CLOEXEC);
+  const int error = errno;
+  struct stat held {}, opened {};
+  const bool same = shared >= 0 && fstat(fd_, &held) == 0 && fstat(shared, &opened) == 0 &&
+                    S_ISBLK(opened.st_mode) && opened.st_rdev == held.st_rdev;
+  release();
+  if (!same) {
+    if (shared >= 0) close(shared);
+    return shared < 0 ? "it could not be opened again (" + std::string(std::strerror(error)) + ')'
+                      : "it is no longer the device that was checked";
+  }
+  fd_ = shared;
   return std::nullopt;
 }
 
 void ExclusiveOpen::release() {
   if (fd_ >= 0) close(fd_);
   fd_ = -1;
+  exclusive_ = false;
 }
 
 }  // namespace tessaro::helper

@@ -34,15 +34,26 @@ class ExclusiveOpen {
   std::optional<std::string> read(std::int64_t offset, int bytes, std::string* failure) const;
 
   // Writes zeros over bytes bytes from offset of the device held for
-  // writing, each write whole, and waits until the drive has them; none
+  // writing, each write whole, and waits until the drive has them unless
+  // told not to (the kernel's cache of the device then holds them until the
+  // next program that opens the device flushes it, or the last close); none
   // when done, else why not.
-  std::optional<std::string> zero(std::int64_t offset, std::int64_t bytes) const;
+  std::optional<std::string> zero(std::int64_t offset, std::int64_t bytes,
+                                  bool waitForDrive = true) const;
+
+  // Lets the exclusive claim go but keeps the device open without it until
+  // release(): a tool can then claim the device itself, and what was written
+  // through this open stays in the kernel's cache of the device while the
+  // tool runs, instead of being dropped at the last close. None when done,
+  // else why not (the device is then let go).
+  std::optional<std::string> keepOpenUnclaimed();
 
   void release();
-  bool isHeld() const { return fd_ >= 0; }
+  bool isHeld() const { return fd_ >= 0 && exclusive_; }
 
  private:
   int fd_ = -1;
+  bool exclusive_ = false;
 };
 
 }  // namespace tessaro::helper

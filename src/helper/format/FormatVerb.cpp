@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -210,6 +211,28 @@ KernelDevice waitForPartition(VerbRun& run, const KernelDevice& disk) {
        "Failed: /dev/" + name + " did not appear; " + run.writtenNote());
 }
 
+// mkfs.fat blanks the reserved sectors and both FATs a sector at a time, and
+// the kernel reads each page of the drive that such a write changes only a
+// part of (on a USB stick, a transfer each). They are written with zeros
+// first, in large writes through an exclusive hold of the new partition,
+// which stays open without its claim while mkfs.fat runs: its writes then
+// change pages the kernel already has. Only sectors mkfs.fat writes anyway.
+void blankTables(VerbRun& run, ExclusiveOpen& tables, const KernelDevice& partition,
+                 const Fat32Layout& layout) {
+  run.checkpoint();
+  const std::int64_t sectors = std::min(layout.reservedSectors + 2 * layout.fatSectors,
+                                        layout.totalSectors);
+  std::optional<std::string> failure =
+      tables.claim(partition.path(), partition.number(), true);
+  if (!failure) failure = tables.zero(0, sectors * layout.sectorBytes, false);
+  if (!failure) failure = tables.keepOpenUnclaimed();
+  if (failure) {
+    stop(HelperContract::toolFailed, "Failed: the file system's tables could not be prepared on " +
+                                         partition.path() + " (" + *failure + "); " +
+                                         run.writtenNote());
+  }
+}
+
 // The table (wipefs, the helper's own clearing, sfdisk, partx) under the
 // helper's exclusive hold of the disk, then the file system (mkfs.fat) on
 // the new partition, which mkfs.fat claims itself: the disk is let go just
@@ -230,6 +253,8 @@ KernelDevice writeFormat(VerbRun& run, ExclusiveOpen& claim, const LinuxFormatPl
     runWriteStep(run, *step);
   const KernelDevice partition = waitForPartition(run, disk);
   claim.release();
+  ExclusiveOpen tables;
+  blankTables(run, tables, partition, linuxFat32Layout(plan));
   runWriteStep(run, linuxMkfsStep(plan));
   return partition;
 }
