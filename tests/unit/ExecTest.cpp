@@ -179,19 +179,13 @@ TEST(ChildProcessTest, TheChildStartsClean) {
 // A request on the watched descriptor ends the child's whole process group:
 // SIGTERM first, SIGKILL after the grace for whatever ignores SIGTERM.
 TEST(ChildProcessTest, AWatchRequestEndsTheChildsProcessGroup) {
-  struct Case {
-    const char* script;
-    int status;
-  };
-  const Case cases[] = {
-      {"sleep 60 & echo $!; wait", 128 + SIGTERM},
-      {"trap '' TERM; sleep 60 & echo $!; wait; wait", 128 + SIGKILL},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.script);
+  for (const auto& [script, killedBy] :
+       {std::pair{"sleep 60 & echo $!; wait", SIGTERM},
+        std::pair{"trap '' TERM; sleep 60 & echo $!; wait; wait", SIGKILL}}) {
+    SCOPED_TRACE(script);
     int channel[2];
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, channel), 0);
-    ChildProcess child({"/bin/sh", "-c", c.script});
+    ChildProcess child({"/bin/sh", "-c", script});
     ASSERT_TRUE(child.start());
     QByteArray output;
     int watched = 0;
@@ -207,7 +201,7 @@ TEST(ChildProcessTest, AWatchRequestEndsTheChildsProcessGroup) {
           ++watched;
           return ChildProcess::Watch::endChild;
         });
-    EXPECT_EQ(status, c.status);
+    EXPECT_EQ(status, 128 + killedBy);
     EXPECT_TRUE(child.wasStopped());
     EXPECT_EQ(watched, 1);
     EXPECT_LT(Clock::now() - started, std::chrono::seconds(20));
