@@ -254,6 +254,10 @@ TEST(Accessibility, EveryInteractiveControlHasANameAndTheMainOnesADescription) {
     QStringList unnamed, seen;
     walk(QAccessible::queryAccessibleInterface(view.get()), unnamed, seen);
     EXPECT_TRUE(unnamed.isEmpty()) << "without a name: " << unnamed.join(", ").toStdString();
+    for (const StyledButton* button : view->findChildren<StyledButton*>()) {
+      EXPECT_FALSE(button->accessibleName().isEmpty() || button->accessibleDescription().isEmpty())
+          << button->objectName().toStdString() << ", shown or not";
+    }
 
     const char* controls[] = {"refreshButton", "drivePicker",   "volumeField",
                               "clusterMenu",   "formatButton",  "infoButton",
@@ -387,7 +391,8 @@ TEST(Accessibility, TheNameHintSaysWhatAFormatWouldWriteOrWhyNot) {
     const QStringList texts = test::textsOf(row.fields);
     if (texts[0].contains('\t')) continue;  // no key types a tab into a field
     const QString refusal = texts[1].isEmpty() ? "Written as: " + texts[0].toUpper() : texts[1];
-    EXPECT_TRUE(type(texts[0]).contains(refusal)) << row.where.toStdString() << ": " << hint->text().toStdString();
+    EXPECT_TRUE(type(texts[0]).contains(refusal))
+        << row.where.toStdString() << ": " << hint->text().toStdString();
   }
 }
 

@@ -264,19 +264,15 @@ ProbeResult tested(qint64 claimed, std::optional<qint64> usable = std::nullopt,
 TEST(WorkflowPolicy, AsksOnlyBeforeWorkThatWillErase) {
   const LinuxDiskTools linuxTools("/nonexistent/lsblk", "/nonexistent");
   const WorkflowPolicy policy(linuxTools);
-  const struct {
-    const char* what;
-    FormatRequest request;
-    bool asks;
-  } rows[] = {
+  const std::tuple<const char*, FormatRequest, bool> rows[] = {
       {"whole drive", {driveOf(16 * GB), "UNTITLED", {}}, true},
       {"name mkfs.fat refuses", {driveOf(16 * GB), "A*B", {}}, false},
       {"cluster size too small for the drive", {driveOf(4000 * GB), "UNTITLED", 512}, false},
       {"partition larger than the drive", {driveOf(16 * GB), "UNTITLED", {}, 17 * GB}, false},
       {"partition too small for FAT32", {driveOf(16 * GB), "UNTITLED", {}, 20'000'000}, false},
   };
-  for (const auto& row : rows)
-    EXPECT_EQ(policy.asksBeforeFormat(row.request), row.asks) << row.what;
+  for (const auto& [what, request, asks] : rows)
+    EXPECT_EQ(policy.asksBeforeFormat(request), asks) << what;
 
   EXPECT_TRUE(policy.asksBeforeCapacityTest(driveOf(16 * GB)));
   // Where there is no capacity test it erases nothing; the job says so.

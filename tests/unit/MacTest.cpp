@@ -79,7 +79,8 @@ TEST(PropertyList, RefusesTheBinaryFormBeforeLibplistSeesIt) {
 }
 
 TEST(PropertyList, RejectsTextThatIsNotAPropertyList) {
-  const QByteArrayList texts = test::readDataLines(TESSARO_FIXTURES_DIR "/PropertyList/not-lists.txt");
+  const QByteArrayList texts =
+      test::readDataLines(TESSARO_FIXTURES_DIR "/PropertyList/not-lists.txt");
   ASSERT_GE(texts.size(), 6);
   for (const QByteArray& text : texts)
     EXPECT_THROW(parsePropertyList(test::unescaped(text)), Error) << text.toStdString();

@@ -143,20 +143,16 @@ class Faulty : public ProbeTarget {
 };
 
 // Small enough to run in memory quickly, with the same structure as the defaults.
-ProbePlan::Settings smallSettings() {
-  ProbePlan::Settings settings;
-  settings.strata = 512;
-  settings.shadowBytes = 4 * kMiB;
-  settings.cacheLimitBytes = 48 * kMiB;
-  settings.quickShadowBytes = 256 * 1024;
-  settings.speedBytes = 2 * kMiB;
-  settings.refinementSamples = 64;
-  settings.chunkBytes = 256 * 1024;
-  settings.fillerChecks = 256;
-  settings.watchBytes = 2 * kMiB;
-  settings.lagBytes = kMiB;
-  return settings;
-}
+const ProbePlan::Settings kSmall{.strata = 512,
+                                 .shadowBytes = 4 * kMiB,
+                                 .cacheLimitBytes = 48 * kMiB,
+                                 .quickShadowBytes = 256 * 1024,
+                                 .speedBytes = 2 * kMiB,
+                                 .fillerChecks = 256,
+                                 .watchBytes = 2 * kMiB,
+                                 .lagBytes = kMiB,
+                                 .refinementSamples = 64,
+                                 .chunkBytes = 256 * 1024};
 
 fake::FakeDriveShape specOf(const QString& text) {
   std::vector<std::string> words;
@@ -168,8 +164,7 @@ fake::FakeDriveShape specOf(const QString& text) {
 }
 
 ProbeResult probed(ProbeTarget& drive, bool full) {
-  return full ? SurfaceTest(drive, 1 << 20, 7).run()
-              : CapacityProbe(drive, smallSettings(), 7).run();
+  return full ? SurfaceTest(drive, 1 << 20, 7).run() : CapacityProbe(drive, kSmall, 7).run();
 }
 
 // Every kind of the fake drive, quick and full: the verdict, and where.
@@ -271,22 +266,22 @@ TEST(CapacityProbe, ADriveThatStopsAnsweringIsNoCounterfeit) {
 
 TEST(CapacityProbe, AGenuineDriveGetsAsMuchWrittenAsRulesOutTheLargestCache) {
   MemoryFake drive(specOf("genuine 2G 0"));
-  const ProbeResult result = CapacityProbe(drive, smallSettings(), 7).run();
+  const ProbeResult result = CapacityProbe(drive, kSmall, 7).run();
   ASSERT_TRUE(result.genuine());
   EXPECT_EQ(result.intact, result.samples);
   EXPECT_EQ(result.verdictLine(),
             "Genuine: all " + std::to_string(result.samples) + " samples read back");
   // The cache limit after the quick round's samples, and not a block more.
-  EXPECT_GE(result.cacheRuledOutBytes.value_or(0), smallSettings().cacheLimitBytes);
+  EXPECT_GE(result.cacheRuledOutBytes.value_or(0), kSmall.cacheLimitBytes);
   const quint64 first =
-      ProbePlan::sentinels(2 * kGiB, smallSettings()).size() + ProbePlan::quick(2 * kGiB).size();
-  EXPECT_LE(result.bytesWritten, smallSettings().cacheLimitBytes + first * kBlock);
+      ProbePlan::sentinels(2 * kGiB, kSmall).size() + ProbePlan::quick(2 * kGiB).size();
+  EXPECT_LE(result.bytesWritten, kSmall.cacheLimitBytes + first * kBlock);
   EXPECT_EQ(result.cacheBytes, 0u);
 }
 
 TEST(CapacityProbe, SettlesACounterfeitWithoutACacheInTheQuickRound) {
   MemoryFake drive(specOf("chain 16G 5G"));
-  const ProbeResult result = CapacityProbe(drive, smallSettings(), 7).run();
+  const ProbeResult result = CapacityProbe(drive, kSmall, 7).run();
   EXPECT_EQ(result.usableBytes, 5 * kGiB);
   EXPECT_LT(result.bytesWritten, 24 * kMiB);
 }
@@ -299,7 +294,7 @@ TEST(CapacityProbe, ReportsProgressThatOnlyGrowsAndEndsComplete) {
     if (full) {
       SurfaceTest(drive, 1 << 20, 7).run(onProgress);
     } else {
-      CapacityProbe(drive, smallSettings(), 7).run(onProgress);
+      CapacityProbe(drive, kSmall, 7).run(onProgress);
     }
     ASSERT_GT(seen.size(), 100u);
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end(), [](const auto& a, const auto& b) {
@@ -314,9 +309,9 @@ TEST(CapacityProbe, EachRunWritesNewSignatures) {
   // A stale block from an earlier run must not pass for this run's: a drive
   // that drops every write past 1 GiB but still holds an earlier run's blocks.
   MemoryFake drive(specOf("genuine 2G 0"));
-  CapacityProbe(drive, smallSettings(), 1).run();
+  CapacityProbe(drive, kSmall, 1).run();
   Faulty frozen(drive, {.frozenFrom = kGiB});
-  const ProbeResult result = CapacityProbe(frozen, smallSettings(), 2).run();
+  const ProbeResult result = CapacityProbe(frozen, kSmall, 2).run();
   EXPECT_EQ(result.usableBytes, kGiB);
 }
 
