@@ -4,8 +4,9 @@
 // The helper on loop devices in the shapes and states a drive can be in while
 // it works: mounted, held, locked, served by a second loop device, swapped for
 // another drive, its tools hidden or impersonated, the run cancelled, signalled
-// or stopped at one of its steps. Each scene is a row of data/scenes.rows; this
-// file sets up what a row names, runs it and checks what it says must hold.
+// or stopped at one of its steps; and hostile command lines. Each scene is a
+// row of data/scenes.rows (its attacks rows of data/argument-attacks.rows);
+// this file sets up what a row names, runs it and checks what it says must hold.
 
 #include <fcntl.h>
 #include <linux/loop.h>
@@ -55,6 +56,26 @@ std::vector<SceneRow> sceneRows() {
                     words(4), data.fields.value(5)});
   }
   return rows;
+}
+
+// The attacks of a row's group, each a row of its own: its arguments, refused
+// with a status of its kinds, and whatever the row expects besides.
+std::vector<SceneRow> attacksOf(const SceneRow& row) {
+  const QByteArray group = row.command.value(0).mid(8);
+  std::vector<SceneRow> attacks;
+  for (const DataRow& data :
+       readDataRows(QStringLiteral(TESSARO_SECURITY_DATA_DIR "/argument-attacks.rows"))) {
+    if (data.fields.value(0) != group) continue;
+    EXPECT_EQ(data.fields.size(), 5) << data.where.toStdString();
+    SceneRow attack = row;
+    attack.where = data.where + QStringLiteral(": ") + QString::fromUtf8(data.fields.value(1));
+    attack.command = wordsOf(data.fields.value(2));
+    attack.expect << "refused=" + QByteArray(data.fields.value(3)).replace(' ', "");
+    attack.because = data.fields.value(4);
+    attacks.push_back(attack);
+  }
+  EXPECT_FALSE(attacks.empty()) << "no attacks of " << group.toStdString();
+  return attacks;
 }
 
 // Opens path as another program would hold it: with O_EXCL, as its owner, or
@@ -114,6 +135,8 @@ QStringList processesFor(const QString& name) {
 //   btrfs              a btrfs raid1 over the last two disks, mounted from the first
 //   damage             a lost cluster chain in the first FAT of the last disk
 //   links              {disklink} {partlink} flipping between the first and second disk
+//   paths              links to the last disk under /dev/shm: {shm} {shmpart} (in
+//                      directories named as commands that make {marker}), {devrel}, {byid}
 //   impostors          {impostors}: every tool's name, each leaving a trace when run
 //   standin:TOOL:BYTES the tool covered by one that prints BYTES, then runs a copy of it
 //   terminal           the run is the foreground job of a pseudo-terminal of its own
@@ -143,8 +166,10 @@ class Scene {
   void makeImpostors();
   void makeStandIn(const QByteArray& how);
   void damageFat(const LoopDisk& disk);
+  void addPaths(const LoopDisk& disk);
 
   QTemporaryDir dir_;
+  std::optional<QTemporaryDir> shm_;
   std::vector<std::pair<QString, QString>> loops_;  // a loop's name, and what it serves
   std::vector<int> holds_;
   std::atomic<bool> flipping_ = false;
@@ -228,6 +253,8 @@ Scene::Scene(const QByteArrayList& world) {
       });
     } else if (what == "impostors") {
       makeImpostors();
+    } else if (what == "paths") {
+      addPaths(last);
     } else if (what == "standin") {
       makeStandIn(how);
     } else {
@@ -287,6 +314,25 @@ void Scene::makeImpostors() {
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                           QFile::ReadOther | QFile::ExeOther);
   }
+}
+
+void Scene::addPaths(const LoopDisk& disk) {
+  names["marker"] = dir_.filePath(QStringLiteral("ran/marker"));
+  const QString shm = shm_.emplace(QStringLiteral("/dev/shm/tessaro-security-XXXXXX")).path();
+  names["devrel"] = shm.mid(5) + QStringLiteral("/plain");
+  const auto link = [&](const QByteArray& key, const QString& path, const QString& target) {
+    names[key] = path;
+    if (!QDir().mkpath(QFileInfo(path).path()) || !QFile::link(target, path))
+      failure = QStringLiteral("no link ") + path;
+  };
+  link("shm", shm + QStringLiteral("/;touch ") + names["marker"] + QStringLiteral(";/disk"),
+       disk.devicePath());
+  link("shmpart", shm + QStringLiteral("/;touch ") + names["marker"] + QStringLiteral(";/part"),
+       disk.partitionPath());
+  link("plain", shm + QStringLiteral("/plain"), disk.devicePath());
+  link("byid", shm + QStringLiteral("/disk/by-id/usb-Generic_Flash_Disk_0123-0:0"),
+       disk.devicePath());
+  QDir().mkpath(dir_.filePath(QStringLiteral("ran")));
 }
 
 // A pause first, so that the bytes begin a read of their own.
@@ -371,13 +417,15 @@ QStringList programsShown(const HelperRun::Result& result) {
 
 // Checks what a row's expect field says of a run that has ended. Words:
 //   status=A,B  status!=A,B  kind=K written=0|1 (its failure event)  nowrite  nocommand
+//   refused=KIND,KIND (a status of those kinds, nothing written, nothing run on usage)
 //   nowrite-after (nothing written after the step the run stood at)
 //   unchanged[=N] (every drive, or the N-th, keeps every byte)  label=X (FAT32 X
 //   on the first drive)  clean (fsck.fat -n passes it)  blank (no table, no
 //   partition, no signature)  mounted | unmounted  says=TEXT  shows=LINE
 //   runs=PROGRAM  skips=PROGRAM  cancelled (one "Cancelled:" line, the last,
 //   and no result)  gone (no process left on the drive)  ran-nothing (no
-//   impostor)  reformat (a format after it succeeds)
+//   impostor, no {marker}, nothing new in the working directory)  reformat (a
+//   format after it succeeds)
 void expectAfter(const QByteArrayList& expect, const Scene& scene, const HelperRun::Result& result,
                  const std::vector<QString>& before, const std::optional<QString>& frozenAt = {}) {
   const std::string shown = describe(result);
@@ -406,6 +454,11 @@ void expectAfter(const QByteArrayList& expect, const Scene& scene, const HelperR
       QList<int> listed;
       for (const QString& status : value.split(QLatin1Char(','))) listed << status.toInt();
       EXPECT_EQ(listed.contains(result.status), key == "status") << shown;
+    } else if (key == "refused") {
+      EXPECT_TRUE(value.split(',').contains(C::failureKind(result.status))) << shown;
+      EXPECT_EQ(writingCommands(result.lines), QStringList()) << "a refusal writes nothing";
+      if (result.status == C::usage)
+        EXPECT_EQ(commandLines(result.lines), QStringList()) << "a usage refusal runs nothing";
     } else if (key == "kind") {
       EXPECT_EQ(failure ? QString::fromStdString(failure->kind) : QString(), value) << shown;
     } else if (key == "written") {
@@ -450,7 +503,8 @@ void expectAfter(const QByteArrayList& expect, const Scene& scene, const HelperR
       for (int i = 0; i < 100 && !processesFor(disk.name()).isEmpty(); ++i) ::usleep(50000);
       EXPECT_EQ(processesFor(disk.name()), QStringList());
     } else if (key == "ran-nothing") {
-      EXPECT_FALSE(scene.impostorRan()) << "programs from the caller's PATH ran as root";
+      EXPECT_FALSE(scene.impostorRan()) << "programs or text of the caller's ran as root";
+      EXPECT_EQ(result.leftBehind, QStringList()) << "text in the arguments ran as a command";
     } else if (key == "reformat") {
       const HelperRun::Result again =
           HelperRun::run({"format", disk.name().toUtf8(), "AGAIN", "default"});
@@ -610,6 +664,15 @@ TEST_P(Scenes, EndAsTheRowSays) {
   Scene scene(row.world);
   if (!scene.missing.isEmpty()) GTEST_SKIP() << scene.missing.toStdString();
   ASSERT_TRUE(scene.failure.isEmpty()) << scene.failure.toStdString();
+  if (row.command.value(0).startsWith("attacks:")) {
+    for (const SceneRow& attack : attacksOf(row)) {
+      SCOPED_TRACE(attack.where.toStdString() + "\n  because " + attack.because.toStdString());
+      QByteArrayList args;
+      for (const QByteArray& word : attack.command) args << scene.expand(word);
+      play(attack, scene, args, {"PKEXEC_UID"});
+    }
+    return;
+  }
   // PKEXEC_UID only as the row says; NAME=VALUE before the verb sets NAME, -NAME removes it.
   QByteArrayList args, environment{"PKEXEC_UID"};
   for (const QByteArray& word : row.command) {
