@@ -17,7 +17,6 @@
 
 #include "Capability.h"
 #include "SecurityTest.h"
-#include "drives/linux/DeviceNumber.h"
 #include "drives/linux/LinuxDiskTools.h"
 #include "drives/linux/LsblkJson.h"
 #include "drives/linux/SysfsBlockTree.h"
@@ -27,46 +26,11 @@ namespace {
 
 using GuardRecord = SecurityTest;
 
+// Where two records differ: both as lsblk prints them, every field and
+// every device below, or nothing when they agree.
 QString differences(const LsblkDevice& ours, const LsblkDevice& lsblk) {
-  QStringList found;
-  const auto compare = [&](const char* field, const std::string& mine, const std::string& theirs) {
-    if (mine != theirs)
-      found << QString::fromStdString(lsblk.name + ' ' + field + ": \"" + mine +
-                                      "\" where lsblk says \"" + theirs + '"');
-  };
-  const auto number = [](std::int64_t value) { return std::to_string(value); };
-  const auto joined = [](const std::vector<std::string>& texts) {
-    std::string all;
-    for (const std::string& text : texts) all += (all.empty() ? "" : "|") + text;
-    return all;
-  };
-  compare("name", ours.name, lsblk.name);
-  compare("path", ours.path, lsblk.path);
-  compare("maj:min", deviceNumberText(ours.number), deviceNumberText(lsblk.number));
-  compare("pkname", ours.parentName, lsblk.parentName);
-  compare("type", ours.type, lsblk.type);
-  compare("size", number(ours.size), number(lsblk.size));
-  compare("log-sec", number(ours.logicalSectorSize.value_or(-1)),
-          number(lsblk.logicalSectorSize.value_or(-1)));
-  compare("rm", number(ours.removable), number(lsblk.removable));
-  compare("hotplug", number(ours.hotplug), number(lsblk.hotplug));
-  compare("ro", number(ours.readOnly), number(lsblk.readOnly));
-  compare("tran", ours.transport, lsblk.transport);
-  compare("subsystems", ours.subsystems, lsblk.subsystems);
-  compare("vendor", ours.vendor, lsblk.vendor);
-  compare("model", ours.model, lsblk.model);
-  compare("serial", ours.serial, lsblk.serial);
-  compare("wwn", ours.wwn, lsblk.wwn);
-  compare("fstype", ours.fstype, lsblk.fstype);
-  compare("fsver", ours.fsver, lsblk.fsver);
-  compare("label", ours.label, lsblk.label);
-  compare("mountpoints", joined(ours.mountpoints), joined(lsblk.mountpoints));
-  compare("children", number(ours.children.size()), number(lsblk.children.size()));
-  for (std::size_t i = 0; i < std::min(ours.children.size(), lsblk.children.size()); ++i) {
-    const QString below = differences(ours.children[i], lsblk.children[i]);
-    if (!below.isEmpty()) found << below;
-  }
-  return found.join(QLatin1Char('\n'));
+  const QString mine = LsblkJson::toText({ours}), theirs = LsblkJson::toText({lsblk});
+  return mine == theirs ? QString() : mine + QStringLiteral("where lsblk says\n") + theirs;
 }
 
 // lsblk's record of /dev/NAME, read in this process's mount namespace.
