@@ -4,23 +4,17 @@
 // The root helper where the world fails rather than attacks: strace fails one
 // system call of the helper at a time (--inject), on a loop drive of the run's
 // own. The rows are in data/faults.rows; TESSARO_FAULT_SWEEP=1 (or a list of
-// verbs, "format,check") fails every call of each class instead, one run each.
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
+// verbs, "format,check") fails every call of each class instead, one run each
+// (rowsToRun).
 
 #include <QFile>
-#include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <iostream>
 #include <map>
 #include <memory>
 
 #include "DataRows.h"
+#include "contract/HelperEvent.h"
 #include "security/SecurityTest.h"
 
 namespace tessaro::security {
@@ -163,7 +157,7 @@ int occurrence(const QStringList& calls, const QByteArray& match) {
 
 // What the run told: its events and the line after its failure event.
 struct Told {
-  std::optional<QJsonObject> failure;
+  std::optional<contract::FailureEvent> failure;
   QString failureLine;
   bool progressDone = false;
   bool result = false;
@@ -172,28 +166,17 @@ struct Told {
 Told toldBy(const QStringList& lines) {
   Told told;
   for (qsizetype i = 0; i < lines.size(); ++i) {
-    if (!lines[i].startsWith(QLatin1String(C::eventPrefix))) continue;
-    const QJsonObject event =
-        QJsonDocument::fromJson(lines[i].mid(qstrlen(C::eventPrefix)).toUtf8()).object();
-    const QString kind = event.value(QStringLiteral("event")).toString();
-    if (kind == QLatin1String("failure")) {
-      told.failure = event;
+    const auto event = contract::HelperEvent::fromLine(lines[i].toStdString());
+    if (!event) continue;
+    if (const auto* failure = event->get<contract::FailureEvent>()) {
+      told.failure = *failure;
       told.failureLine = lines.value(i + 1);
     }
-    if (kind == QLatin1String("progress") &&
-        event.value(QStringLiteral("fraction")).toDouble() >= 1)
-      told.progressDone = true;
-    if (kind == QLatin1String("result")) told.result = true;
+    const auto* progress = event->get<contract::ProgressEvent>();
+    told.progressDone |= progress && progress->fraction >= 1;
+    told.result |= event->isResult();
   }
   return told;
-}
-
-bool lockIsFree(const LoopDisk& disk) {
-  const int fd = ::open(QFile::encodeName(disk.devicePath()).constData(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-  ::close(fd);
-  return free;
 }
 
 // Whether the drive holds what a successful run of the verb leaves.
@@ -221,7 +204,7 @@ QString judge(const Row& row, const Scene& scene, const QString& before, const T
   if (row.expect == "refused" || row.expect == "failed") {
     EXPECT_NE(result.status, C::success) << "a guard passed on an error; " << shown;
   }
-  const bool written = told.failure && told.failure->value(QStringLiteral("written")).toBool();
+  const bool written = told.failure && told.failure->written;
   if (row.expect == "refused") {
     EXPECT_TRUE(told.failure && !written) << "no failure before writing; " << shown;
     EXPECT_EQ(writingCommands(result.lines), QStringList()) << shown;
@@ -230,7 +213,7 @@ QString judge(const Row& row, const Scene& scene, const QString& before, const T
     EXPECT_TRUE(told.failure) << "a failure without its event; " << shown;
   }
   if (told.failure) {
-    const QString message = told.failure->value(QStringLiteral("message")).toString();
+    const QString message = QString::fromStdString(told.failure->message);
     // Without its start marker (the first write failed) nothing of the
     // output is framed, and the line keeps its frame's prefix.
     const QString line = message.section(QLatin1Char('\n'), 0, 0);
@@ -251,15 +234,14 @@ QString judge(const Row& row, const Scene& scene, const QString& before, const T
                        "not be (waited for|watched|started))"));
     const auto named = toolFailed.match(message);
     if (named.hasMatch()) {
-      EXPECT_EQ(told.failure->value(QStringLiteral("tool")).toString(), named.captured(1)) << shown;
+      EXPECT_EQ(QString::fromStdString(told.failure->tool), named.captured(1)) << shown;
       EXPECT_FALSE(told.progressDone)
           << "the progress reached its end after a tool failed; " << shown;
     }
   }
-  EXPECT_TRUE(lockIsFree(*scene.disk)) << "the drive is still locked after the run";
-  const QString kind =
-      told.failure ? told.failure->value(QStringLiteral("kind")).toString() : QStringLiteral("-");
-  return QStringLiteral("%1 %2%3").arg(result.status).arg(kind, written ? ", written" : "");
+  EXPECT_TRUE(canHold(scene.disk->devicePath(), true)) << "the drive is still locked after the run";
+  const std::string kind = told.failure ? told.failure->kind : "-";
+  return QStringLiteral("%1 %2%3").arg(result.status).arg(kind.c_str(), written ? ", written" : "");
 }
 
 class FaultInjection : public SecurityTest {
@@ -272,8 +254,35 @@ class FaultInjection : public SecurityTest {
   }
 };
 
+// The rows of data/faults.rows; with TESSARO_FAULT_SWEEP=1 (or a list of
+// verbs) every call of each class instead, failing once each: only the
+// invariants that hold whatever failed.
+Rows rowsToRun() {
+  Rows rows = readRows();
+  const QByteArray sweep = qgetenv("TESSARO_FAULT_SWEEP");
+  if (sweep.isEmpty()) return rows;
+  rows.faults.clear();
+  for (const QByteArray& verb : sweep == "1" ? QByteArrayList{C::formatVerb, C::checkVerb,
+                                                              C::probeVerb}
+                                             : sweep.split(',')) {
+    for (const QByteArray syscall :
+         {"openat", "read", "getdents64", "ioctl", "pread64", "pwrite64", "write", "newfstatat",
+          "fstat", "readlink", "flock", "wait4", "poll", "fdatasync"}) {
+      Row row{QStringLiteral("sweep"), verb, syscall, syscall == "write" ? "ENOSPC" : "EIO"};
+      row.expect = "any";
+      const Scene dry(verb);
+      const qsizetype calls = runTraced(dry, verb, traceOptions(row, dry, 0)).calls.size();
+      for (qsizetype when = 1; when <= calls; ++when) {
+        row.match = "#" + QByteArray::number(when);
+        rows.faults << row;
+      }
+    }
+  }
+  return rows;
+}
+
 TEST_F(FaultInjection, NoGuardPassesOnAnErrorAndEveryReasonIsTrue) {
-  const Rows rows = readRows();
+  const Rows rows = rowsToRun();
   ASSERT_FALSE(rows.faults.isEmpty());
   // Which call a row means is found in a run without a fault, shared by the
   // rows that trace the same calls.
@@ -323,46 +332,6 @@ TEST_F(FaultInjection, NoGuardPassesOnAnErrorAndEveryReasonIsTrue) {
   }
   std::cout << "  system call       verb   call                                       outcome\n  "
             << table.join(QStringLiteral("\n  ")).toStdString() << "\n";
-}
-
-// Every call of each class, one at a time (TESSARO_FAULT_SWEEP): only the
-// invariants that hold whatever failed.
-TEST_F(FaultInjection, EveryCallOfEachClassFailingOnceKeepsTheInvariants) {
-  const QByteArray sweep = qgetenv("TESSARO_FAULT_SWEEP");
-  if (sweep.isEmpty()) GTEST_SKIP() << "set TESSARO_FAULT_SWEEP=1 (or format,check,probe) to run";
-  const Rows rows = readRows();
-  const QByteArrayList verbs =
-      sweep == "1" ? QByteArrayList{C::formatVerb, C::checkVerb, C::probeVerb} : sweep.split(',');
-  const QByteArrayList classes{"openat",   "read",  "getdents64", "ioctl",    "pread64",
-                               "pwrite64", "write", "newfstatat", "fstat",    "readlink",
-                               "flock",    "wait4", "poll",       "fdatasync"};
-  for (const QByteArray& verb : verbs) {
-    for (const QByteArray& syscall : classes) {
-      Row row{QStringLiteral("sweep"), verb, syscall, syscall == "write" ? "ENOSPC" : "EIO"};
-      row.expect = "any";
-      int count = 0;
-      {
-        const Scene dry(verb);
-        ASSERT_TRUE(dry.ready());
-        count = int(runTraced(dry, verb, traceOptions(row, dry, 0)).calls.size());
-      }
-      std::map<QString, int> outcomes;
-      for (int when = 1; when <= count; ++when) {
-        SCOPED_TRACE(verb.toStdString() + " " + syscall.toStdString() + " #" +
-                     std::to_string(when));
-        const Scene scene(verb);
-        ASSERT_TRUE(scene.ready());
-        const QString before = scene.disk->hash();
-        ++outcomes[judge(row, scene, before, runTraced(scene, verb, traceOptions(row, scene, when)),
-                         rows.never)];
-      }
-      std::cout << "  " << syscall.leftJustified(11).toStdString() << " " << verb.toStdString()
-                << ": " << count << " runs:";
-      for (const auto& [outcome, runs] : outcomes)
-        std::cout << " " << runs << "x " << outcome.toStdString() << ";";
-      std::cout << "\n";
-    }
-  }
 }
 
 }  // namespace

@@ -78,25 +78,6 @@ std::vector<SceneRow> attacksOf(const SceneRow& row) {
   return attacks;
 }
 
-// Opens path as another program would hold it: with O_EXCL, as its owner, or
-// with LOCK_EX, the convention udev and systemd follow for a writer of a disk.
-// The descriptor, or -1 when the kernel refused.
-int holdOpen(const QString& path, bool lock) {
-  const int fd =
-      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | (lock ? 0 : O_EXCL));
-  if (lock && fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-bool canHold(const QString& path, bool lock) {
-  const int fd = holdOpen(path, lock);
-  if (fd >= 0) ::close(fd);
-  return fd >= 0;
-}
-
 // Replaces link with a link to target in one step, as an attacker would.
 bool pointLink(const QString& link, const QString& target) {
   const QString fresh = link + QStringLiteral(".new");

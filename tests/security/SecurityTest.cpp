@@ -3,8 +3,11 @@
 
 #include "SecurityTest.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include "Capability.h"
@@ -74,6 +77,22 @@ QStringList writingCommands(const QStringList& lines) {
     if (!readsOnly(command)) writing << command;
   }
   return writing;
+}
+
+int holdOpen(const QString& path, bool lock) {
+  const int fd =
+      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | (lock ? 0 : O_EXCL));
+  if (lock && fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+bool canHold(const QString& path, bool lock) {
+  const int fd = holdOpen(path, lock);
+  if (fd >= 0) ::close(fd);
+  return fd >= 0;
 }
 
 std::string describe(const HelperRun::Result& result) {

@@ -63,6 +63,13 @@ QString programOf(const QString& commandLine);
 QStringList writingCommands(const QStringList& lines);
 inline bool writesToDisk(const QString& line) { return !writingCommands({line}).isEmpty(); }
 
+// Opens path as another program would hold it: with O_EXCL, as its owner, or
+// with LOCK_EX, the convention udev and systemd follow for a writer of a disk.
+// The descriptor, or -1 when the kernel refused.
+int holdOpen(const QString& path, bool lock);
+// Whether path could be held so now.
+bool canHold(const QString& path, bool lock);
+
 // A run as a failure message shows it: status, output, standard error.
 std::string describe(const HelperRun::Result& result);
 
