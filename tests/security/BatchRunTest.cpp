@@ -2,16 +2,12 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <map>
-#include <memory>
-#include <vector>
 
 #include "Capability.h"
 #include "SecurityTest.h"
+#include "contract/HelperEvent.h"
 
 // One run of the helper over several loop drives at once: each drive is
 // worked on as in a run of its own, and one drive's refusal or cancel leaves
@@ -20,40 +16,38 @@
 namespace tessaro::security {
 namespace {
 
-// The event of a line, as an object; empty for a line that is no event.
-QJsonObject eventOf(const QString& line) {
-  const QString prefix = QString::fromLatin1(C::eventPrefix);
-  if (!line.startsWith(prefix)) return {};
-  return QJsonDocument::fromJson(line.mid(prefix.size()).toUtf8()).object();
-}
-
-// What the batch told of each disk: its finished status, the kinds of its
-// events, and its text lines (those after a lines event naming it).
+// What the batch told of each disk: its finished status, its events, and its
+// text lines (those after a lines event naming it); "" holds what named none.
 struct Told {
-  std::map<QString, int> finished;
-  std::map<QString, QStringList> events;
-  std::map<QString, QStringList> text;
-  QStringList eventsWithoutDisk;
+  std::map<std::string, int> finished;
+  std::map<std::string, std::vector<contract::HelperEvent>> events;
+  std::map<std::string, QStringList> text;
 };
 
 Told toldBy(const HelperRun::Result& result) {
   Told told;
-  QString linesOf;
+  std::string linesOf;
   for (const QString& line : result.lines) {
-    const QJsonObject event = eventOf(line);
-    if (event.isEmpty()) {
+    const auto event = contract::HelperEvent::fromLine(line.toStdString());
+    if (!event) {
       told.text[linesOf] << line;
       continue;
     }
-    const QString disk = event.value(QStringLiteral("disk")).toString();
-    const QString kind = event.value(QStringLiteral("event")).toString();
-    if (disk.isEmpty()) told.eventsWithoutDisk << line;
-    if (kind == QStringLiteral("lines")) linesOf = disk;
-    if (kind == QStringLiteral("finished"))
-      told.finished[disk] = event.value(QStringLiteral("status")).toInt(-1);
-    told.events[disk] << kind;
+    const std::string disk = event->disk().value_or("");
+    if (event->get<contract::LinesEvent>()) linesOf = disk;
+    if (const auto* finished = event->get<contract::FinishedEvent>())
+      told.finished[disk] = finished->status;
+    told.events[disk].push_back(*event);
   }
   return told;
+}
+
+// Whether one of a disk's events is a T.
+template <typename T>
+bool toldOf(const Told& told, const QString& disk) {
+  for (const contract::HelperEvent& event : told.events.at(disk.toStdString()))
+    if (event.get<T>()) return true;
+  return false;
 }
 
 QByteArrayList batchOf(const QByteArray& verb, const std::vector<const LoopDisk*>& disks,
@@ -73,25 +67,25 @@ TEST_F(SecurityTest, ABatchWorksOnEachDriveAsARunOfItsOwn) {
   const Told told = toldBy(result);
 
   EXPECT_EQ(result.status, C::batchIncomplete) << describe(result);
-  EXPECT_EQ(told.eventsWithoutDisk, QStringList()) << describe(result);
-  EXPECT_EQ(told.finished.at(first.name()), C::success) << describe(result);
-  EXPECT_EQ(told.finished.at(second.name()), C::success) << describe(result);
-  EXPECT_EQ(told.finished.at(readOnly.name()), C::refusedDevice) << describe(result);
+  EXPECT_EQ(told.events.count(""), 0u) << "an event that names no disk; " << describe(result);
+  EXPECT_EQ(told.finished.at(first.name().toStdString()), C::success) << describe(result);
+  EXPECT_EQ(told.finished.at(second.name().toStdString()), C::success) << describe(result);
+  EXPECT_EQ(told.finished.at(readOnly.name().toStdString()), C::refusedDevice) << describe(result);
   EXPECT_EQ(first.fatLabel(), QStringLiteral("FAT32 CLASS"));
   EXPECT_EQ(second.fatLabel(), QStringLiteral("FAT32 CLASS"));
   EXPECT_EQ(readOnly.hash(), untouched) << "the refused drive was written to";
   // Each drive's text reaches the caller under its own name: its own tools,
   // no other drive's.
   for (const LoopDisk* disk : {&first, &second}) {
-    const QStringList commands = commandLines(told.text.at(disk->name()));
+    const QStringList commands = commandLines(told.text.at(disk->name().toStdString()));
     EXPECT_FALSE(commands.filter(QStringLiteral("mkfs.fat")).isEmpty()) << describe(result);
     const QRegularExpression own(QStringLiteral("/dev/") + disk->name() +
                                  QStringLiteral("(p[0-9]+)?( |$)"));
     for (const QString& command : commands)
       EXPECT_TRUE(command.contains(own)) << command.toStdString();
   }
-  EXPECT_TRUE(told.events.at(readOnly.name()).contains(QStringLiteral("failure")));
-  EXPECT_FALSE(told.events.at(readOnly.name()).contains(QStringLiteral("writing")));
+  EXPECT_TRUE(toldOf<contract::FailureEvent>(told, readOnly.name()));
+  EXPECT_FALSE(toldOf<contract::WritingEvent>(told, readOnly.name()));
 }
 
 TEST_F(SecurityTest, ABatchStopsOneDriveOrEveryDriveAsAsked) {
@@ -119,15 +113,17 @@ TEST_F(SecurityTest, ABatchStopsOneDriveOrEveryDriveAsAsked) {
   // One drive stopped alone; the other's run goes on until the whole batch is.
   run.send(QByteArray(C::cancelRequest) + ' ' + first.partitionName().toUtf8() + '\n');
   ASSERT_TRUE(run.waitForLine([](const QString& line) {
-    return eventOf(line).value(QStringLiteral("event")).toString() == QStringLiteral("finished");
+    const auto event = contract::HelperEvent::fromLine(line.toStdString());
+    return event && event->get<contract::FinishedEvent>();
   })) << describe(run.finish());
   ASSERT_TRUE(run.running());
   run.send(QByteArray(C::cancelRequest) + '\n');
   const HelperRun::Result result = run.finish(120000);
   const Told told = toldBy(result);
   EXPECT_EQ(result.status, C::batchIncomplete) << describe(result);
-  EXPECT_EQ(told.finished.at(first.partitionName()), C::cancelled) << describe(result);
-  EXPECT_EQ(told.finished.at(second.partitionName()), C::cancelled) << describe(result);
+  EXPECT_EQ(told.finished.at(first.partitionName().toStdString()), C::cancelled) << describe(result);
+  EXPECT_EQ(told.finished.at(second.partitionName().toStdString()), C::cancelled)
+      << describe(result);
 }
 
 }  // namespace
