@@ -35,15 +35,10 @@ struct Row {
   QByteArray reason;  // empty: not checked
 };
 
-struct Never {
-  QString where;
-  QByteArray phrase;
-  QByteArray because;
-};
-
+// The fault rows, and the never rows (never | phrase | why).
 struct Rows {
   QList<Row> faults;
-  QList<Never> never;
+  QList<DataRow> never;
 };
 
 Rows readRows() {
@@ -51,7 +46,7 @@ Rows readRows() {
   for (const DataRow& data : readDataRows(QStringLiteral(TESSARO_FAULT_DATA_DIR "/faults.rows"))) {
     if (data.fields.value(0) == "never") {
       EXPECT_EQ(data.fields.size(), 3) << data.where.toStdString();
-      rows.never.append({data.where, data.fields.value(1), data.fields.value(2)});
+      rows.never << data;
       continue;
     }
     EXPECT_EQ(data.fields.size(), 6) << data.where.toStdString();
@@ -190,7 +185,7 @@ bool driveIsRight(const QByteArray& verb, const Scene& scene, const Told& told) 
 
 // The invariants every run keeps, whatever failed; the outcome in a few words.
 QString judge(const Row& row, const Scene& scene, const QString& before, const Traced& run,
-              const QList<Never>& never) {
+              const QList<DataRow>& never) {
   const HelperRun::Result& result = run.result;
   const Told told = toldBy(result.lines);
   const bool changed = scene.disk->hash() != before;
@@ -224,9 +219,9 @@ QString judge(const Row& row, const Scene& scene, const QString& before, const T
       EXPECT_TRUE(message.contains(QString::fromUtf8(scene.fill(row.reason))))
           << "the reason is not the one that failed; " << shown;
     }
-    for (const Never& phrase : never) {
-      EXPECT_FALSE(message.contains(QString::fromUtf8(scene.fill(phrase.phrase))))
-          << phrase.where.toStdString() << ": " << phrase.because.toStdString() << "; " << shown;
+    for (const DataRow& phrase : never) {
+      EXPECT_FALSE(message.contains(QString::fromUtf8(scene.fill(phrase.fields[1]))))
+          << phrase.where.toStdString() << ": " << phrase.fields[2].toStdString() << "; " << shown;
     }
     // A tool the line names is the event's tool, and its failure ends no progress.
     static const QRegularExpression toolFailed(

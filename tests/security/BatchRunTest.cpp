@@ -50,20 +50,14 @@ bool toldOf(const Told& told, const QString& disk) {
   return false;
 }
 
-QByteArrayList batchOf(const QByteArray& verb, const std::vector<const LoopDisk*>& disks,
-                       const QByteArrayList& rest) {
-  QByteArrayList args{"batch", verb};
-  for (const LoopDisk* disk : disks) args << disk->name().toUtf8();
-  return args << "--" << rest;
-}
-
 TEST_F(SecurityTest, ABatchWorksOnEachDriveAsARunOfItsOwn) {
   LoopDisk first, second, readOnly({.readOnly = true});
   ASSERT_TRUE(first.ready() && second.ready() && readOnly.ready());
   const QString untouched = readOnly.hash();
 
   const HelperRun::Result result =
-      HelperRun::run(batchOf("format", {&first, &readOnly, &second}, {"CLASS", "default"}));
+      HelperRun::run({"batch", "format", first.name().toUtf8(), readOnly.name().toUtf8(),
+                      second.name().toUtf8(), "--", "CLASS", "default"});
   const Told told = toldBy(result);
 
   EXPECT_EQ(result.status, C::batchIncomplete) << describe(result);

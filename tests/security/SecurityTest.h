@@ -28,19 +28,13 @@ namespace C = HelperContract;
 // The helper of this build as a child process, the way a caller who got past
 // pkexec could start it: any arguments, any environment. Its output is read
 // in frames, as the application reads it.
-class HelperRun : public ChildRun {
- public:
-  explicit HelperRun(const QByteArrayList& args, const Setup& setup = {})
-      : ChildRun(QStringLiteral(TESSARO_HELPER_BUILD_PATH), args, framed(setup)) {}
+struct HelperRun : ChildRun {
+  explicit HelperRun(const QByteArrayList& args, Setup setup = {})
+      : ChildRun(QStringLiteral(TESSARO_HELPER_BUILD_PATH), args,
+                 (setup.helperFrames = true, setup)) {}
   static Result run(const QByteArrayList& args, const Setup& setup = {},
                     int timeoutMs = kTimeoutMs) {
     return HelperRun(args, setup).finish(timeoutMs);
-  }
-
- private:
-  static Setup framed(Setup setup) {
-    setup.helperFrames = true;
-    return setup;
   }
 };
 

@@ -82,12 +82,6 @@ QByteArrayList environmentFor(const ChildRun::Setup& setup) {
   return entries;
 }
 
-std::vector<std::string> words(std::initializer_list<QByteArray> list) {
-  std::vector<std::string> all;
-  for (const QByteArray& word : list) all.push_back(word.toStdString());
-  return all;
-}
-
 }  // namespace
 
 QByteArrayList argumentsOf(const QStringList& args) {
@@ -105,11 +99,11 @@ QByteArrayList argumentsOf(const QStringList& args) {
 // namespace with a tool covered; env sets its environment and working
 // directory.
 std::vector<std::string> ChildRun::command(const QByteArrayList& args, const Setup& setup) {
-  std::vector<std::string> command;
+  QByteArrayList command;
   if (terminal_ >= 0) {
-    command = words({"/bin/sh", "-c", R"(exec "$@" 0<>"$0")", ::ptsname(terminal_)});
+    command = {"/bin/sh", "-c", R"(exec "$@" 0<>"$0")", ::ptsname(terminal_)};
   } else if (!setup.outputFile.isEmpty()) {
-    command = words({"/bin/sh", "-c", R"(exec "$@" >"$0")", QFile::encodeName(setup.outputFile)});
+    command = {"/bin/sh", "-c", R"(exec "$@" >"$0")", QFile::encodeName(setup.outputFile)};
   }
   if (!setup.hiddenTool.isEmpty()) {
     QByteArray cover = QFile::encodeName(setup.toolStandIn);
@@ -119,20 +113,18 @@ std::vector<std::string> ChildRun::command(const QByteArrayList& args, const Set
       empty.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
       cover = QFile::encodeName(empty.fileName());
     }
-    for (std::string& word :
-         words({"/usr/bin/unshare", "--mount", "--propagation", "private", "/bin/sh", "-c",
-                R"(/usr/bin/mount --bind "$0" "$1" || exit 120; shift; exec "$@")", cover,
-                QFile::encodeName(setup.hiddenTool)}))
-      command.push_back(std::move(word));
+    command << "/usr/bin/unshare" << "--mount" << "--propagation" << "private" << "/bin/sh" << "-c"
+            << R"(/usr/bin/mount --bind "$0" "$1" || exit 120; shift; exec "$@")" << cover
+            << QFile::encodeName(setup.hiddenTool);
   }
-  for (std::string& word : words({"/usr/bin/env", "-i", "-C", QFile::encodeName(workDir_.path())}))
-    command.push_back(std::move(word));
+  command << "/usr/bin/env" << "-i" << "-C" << QFile::encodeName(workDir_.path());
   for (const QByteArray& entry : environmentFor(setup)) {
-    if (entry.contains('=') && !entry.startsWith('=')) command.push_back(entry.toStdString());
+    if (entry.contains('=') && !entry.startsWith('=')) command << entry;
   }
-  command.push_back(QFile::encodeName(program_).toStdString());
-  for (const QByteArray& arg : args) command.push_back(arg.toStdString());
-  return command;
+  std::vector<std::string> words;
+  for (const QByteArray& word : command << QFile::encodeName(program_) << args)
+    words.push_back(word.toStdString());
+  return words;
 }
 
 ChildRun::ChildRun(const QString& program, const QByteArrayList& args, const Setup& setup)

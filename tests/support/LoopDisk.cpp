@@ -62,8 +62,8 @@ bool LoopDisk::makeImage(const Options& options) {
               "start=2048, type=c\n")
               .status != 0 ||
       runTool(QStringLiteral("mkfs.fat"),
-              {QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-n"), options.label,
-               QStringLiteral("--offset=2048"), imagePath(), sectors})
+              {QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-n"),
+               QStringLiteral("PRECIOUS"), QStringLiteral("--offset=2048"), imagePath(), sectors})
               .status != 0) {
     return false;
   }

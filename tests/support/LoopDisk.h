@@ -11,7 +11,7 @@
 namespace tessaro::test {
 
 // A small drive (64 MiB unless asked) with something on it to lose, unless
-// asked blank: an MBR, one FAT32 partition from 1 MiB holding a file of data,
+// asked blank: an MBR, one FAT32 partition from 1 MiB labelled PRECIOUS holding a file of data,
 // on a loop device that this process attached itself. The image lives in a directory of its own and
 // goes away with the object.
 //
@@ -23,7 +23,6 @@ class LoopDisk {
   static constexpr qint64 kPartitionOffset = 1024 * 1024;
 
   struct Options {
-    QString label = QStringLiteral("PRECIOUS");
     qint64 bytes = 64 * 1024 * 1024;
     bool dirty = false;     // the file system's dirty flag set, so that a repair writes
     bool attach = true;     // attach at once, else only by attachAs()
