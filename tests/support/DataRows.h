@@ -51,4 +51,16 @@ quint64 bytesOf(const QString& text);
 // [OPTIONS]", with its sizes in bytes: the words the fake's program takes.
 QStringList driveWordsOf(const QString& text);
 
+// Gives feed the bytes in the pieces that cuts (offsets, ascending) make of
+// them, as the reads of a stream could deliver them.
+template <typename Feed>
+void feedInPieces(const QByteArray& bytes, const QList<qsizetype>& cuts, Feed&& feed) {
+  qsizetype from = 0;
+  for (const qsizetype cut : cuts) {
+    feed(bytes.mid(from, cut - from));
+    from = cut;
+  }
+  feed(bytes.mid(from));
+}
+
 }  // namespace tessaro::test

@@ -14,7 +14,6 @@
 #include "Await.h"
 #include "DataRows.h"
 #include "drives/ByteCount.h"
-#include "drives/ClusterOption.h"
 #include "drives/DiskManager.h"
 #include "drives/DriveSelection.h"
 #include "drives/FormatRequestRules.h"
@@ -39,19 +38,6 @@ TEST(ByteCount, DecimalUnitsWithFewDecimals) {
       {32'000'000'000, "32 GB"}, {999'999'999'999, "1 TB"}, {-1500, "-2 KB"}};
   // clang-format on
   for (const auto& [bytes, text] : cases) EXPECT_EQ(formatByteCount(bytes), text) << bytes;
-}
-
-TEST(ClusterOption, RawValuesParseExactlyAndGiveBytes) {
-  std::string labels;
-  for (ClusterOption option : ClusterOption::allCases()) {
-    labels += (labels.empty() ? "" : ",") + option.rawValue();
-    EXPECT_EQ(ClusterOption::fromRawValue(option.rawValue()), option);
-  }
-  EXPECT_EQ(labels, "Default,512,1024,2048,4096,8192,16384,32768,65536");
-  for (const char* bad : {"default", " 512", "512 ", "", "1000"})
-    EXPECT_FALSE(ClusterOption::fromRawValue(bad)) << bad;
-  EXPECT_EQ(ClusterOption(ClusterOption::Default).bytes(), std::nullopt);
-  EXPECT_EQ(ClusterOption(ClusterOption::C65536).bytes(), 65536);
 }
 
 TEST(DriveSelection, FollowsTheSameDriveOnly) {

@@ -37,12 +37,6 @@ struct Ran {
   QByteArray errorOutput;
 };
 
-std::vector<std::string> words(const QStringList& command) {
-  std::vector<std::string> list;
-  for (const QString& word : command) list.push_back(word.toStdString());
-  return list;
-}
-
 Ran runChild(ChildProcess& child) {
   EXPECT_TRUE(child.start()) << child.errorString();
   Ran ran;
@@ -53,9 +47,11 @@ Ran runChild(ChildProcess& child) {
   return ran;
 }
 
-Ran runChild(const QStringList& command, ChildProcess::Output mode = ChildProcess::Output::terminal,
+using Words = std::vector<std::string>;
+
+Ran runChild(const Words& command, ChildProcess::Output mode = ChildProcess::Output::terminal,
              const QByteArray& input = {}) {
-  ChildProcess child(words(command), mode);
+  ChildProcess child(command, mode);
   if (!input.isEmpty()) child.setInputText(input.toStdString());
   return runChild(child);
 }
@@ -75,8 +71,8 @@ bool processGone(pid_t pid) {
 // child's terminal the order is the order written, with the bytes unchanged
 // (raw mode: no "\r\n"); through pipes the error line comes first or apart.
 TEST(ChildProcessTest, StandardOutputAndErrorArriveAsTheChannelsPromise) {
-  const QStringList awk{"/usr/bin/awk", R"(BEGIN { print "out 1"; print "err é" > "/dev/stderr"; )"
-                                        R"(printf "out 2\ttab\n"; printf "no newline" })"};
+  const Words awk{"/usr/bin/awk", R"(BEGIN { print "out 1"; print "err é" > "/dev/stderr"; )"
+                                  R"(printf "out 2\ttab\n"; printf "no newline" })"};
   EXPECT_EQ(runChild(awk).output, "out 1\nerr é\nout 2\ttab\nno newline");
   EXPECT_EQ(runChild(awk, ChildProcess::Output::pipe).output, "out 1\nout 2\ttab\nno newline");
   EXPECT_EQ(runChild(awk, ChildProcess::Output::merged).output,
@@ -109,10 +105,9 @@ TEST(ChildProcessTest, InputTextExitStatusesAndLaunchFailures) {
   EXPECT_EQ(runChild({"/bin/echo", "$(id)", "; kill 1", "a  b", "*"}).output,
             "$(id) ; kill 1 a  b *\n");
   // Never a search path, and nothing started for a program that is not there.
-  for (const QStringList& command :
-       {QStringList{"sh", "-c", "true"}, QStringList{}, QStringList{"/nonexistent/tool"}}) {
-    ChildProcess child(words(command));
-    EXPECT_FALSE(child.start()) << command.join(' ').toStdString();
+  for (const Words& command : {Words{"sh", "-c", "true"}, Words{}, Words{"/nonexistent/tool"}}) {
+    ChildProcess child(command);
+    EXPECT_FALSE(child.start()) << command.size();
     EXPECT_FALSE(child.errorString().empty());
     EXPECT_EQ(child.run({}), 127);
   }
@@ -217,14 +212,8 @@ QStringList decodeInPieces(const QByteArray& bytes, const QList<qsizetype>& cuts
                            qsizetype maxLineLength = 0) {
   OutputLineDecoder decoder(maxLineLength);
   QStringList lines;
-  qsizetype from = 0;
-  for (qsizetype cut : cuts) {
-    lines += decoder.feed(bytes.mid(from, cut - from));
-    from = cut;
-  }
-  lines += decoder.feed(bytes.mid(from));
-  lines += decoder.finish();
-  return lines;
+  test::feedInPieces(bytes, cuts, [&](const QByteArray& piece) { lines += decoder.feed(piece); });
+  return lines + decoder.finish();
 }
 
 // Every way of cutting a stream into two or three reads, including inside

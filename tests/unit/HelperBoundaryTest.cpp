@@ -56,15 +56,11 @@ std::vector<contract::FrameReader::Frame> readInPieces(const QByteArray& bytes,
                                                        const QList<qsizetype>& cuts) {
   contract::FrameReader reader;
   std::vector<contract::FrameReader::Frame> frames;
-  qsizetype from = 0;
   const auto take = [&](std::vector<contract::FrameReader::Frame> more) {
     frames.insert(frames.end(), more.begin(), more.end());
   };
-  for (qsizetype cut : cuts) {
-    take(reader.feed(bytes.mid(from, cut - from).toStdString()));
-    from = cut;
-  }
-  take(reader.feed(bytes.mid(from).toStdString()));
+  test::feedInPieces(bytes, cuts,
+                     [&](const QByteArray& piece) { take(reader.feed(piece.toStdString())); });
   take(reader.finish());
   return frames;
 }
@@ -72,14 +68,9 @@ std::vector<contract::FrameReader::Frame> readInPieces(const QByteArray& bytes,
 QByteArray framedInPieces(const QByteArray& bytes, const QList<qsizetype>& cuts) {
   contract::FrameWriter writer;
   std::string framed = std::string(HelperContract::startMarker) + '\n';
-  qsizetype from = 0;
-  for (qsizetype cut : cuts) {
-    framed += writer.pass(bytes.mid(from, cut - from).toStdString());
-    from = cut;
-  }
-  framed += writer.pass(bytes.mid(from).toStdString());
-  framed += writer.finish();
-  return QByteArray::fromStdString(framed);
+  test::feedInPieces(bytes, cuts,
+                     [&](const QByteArray& piece) { framed += writer.pass(piece.toStdString()); });
+  return QByteArray::fromStdString(framed + writer.finish());
 }
 
 // Cut points to try: every one for a short stream, some for a long one.
