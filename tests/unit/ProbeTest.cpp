@@ -32,10 +32,7 @@ constexpr std::uint64_t kMiB = std::uint64_t(1) << 20;
 constexpr std::uint64_t kGiB = std::uint64_t(1) << 30;
 
 bool isDescendingAndUnique(const std::vector<std::uint64_t>& offsets) {
-  for (size_t i = 1; i < offsets.size(); ++i) {
-    if (offsets[i] >= offsets[i - 1]) return false;
-  }
-  return true;
+  return std::adjacent_find(offsets.begin(), offsets.end(), std::less_equal<>()) == offsets.end();
 }
 
 TEST(ProbePlan, TheQuickRoundTakesThePowersOfTwoAndTheLastBlock) {
