@@ -103,17 +103,15 @@ TEST(DeviceArgument, LoopDevicesWithAnImageBecomeDrives) {
   // Which names are loop devices: DeviceNames/typed-names.rows (with the
   // confirmations).
   QTemporaryDir sysfs;
-  const auto writeSize = [&](const QString& name, const QByteArray& size) {
-    QDir().mkpath(sysfs.filePath("class/block/" + name));
-    QFile file(sysfs.filePath("class/block/" + name + "/size"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(size);
-  };
-  writeSize("loop3", "1433600\n");
-  writeSize("loop4", "0\n");
-  writeSize("loop5", "garbage");
-  writeSize("loop6", "99999999999999999999\n");
-  writeSize("sdz", "1433600\n");
+  for (const auto& [name, size] : {std::pair{"loop3", "1433600\n"},
+                                   {"loop4", "0\n"},
+                                   {"loop5", "garbage"},
+                                   {"loop6", "99999999999999999999\n"},
+                                   {"sdz", "1433600\n"}}) {
+    QDir().mkpath(sysfs.filePath(QString("class/block/") + name));
+    QFile file(sysfs.filePath(QString("class/block/") + name + "/size"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(size) > 0);
+  }
 
   const auto drive = DeviceArgument::attachedLoopDrive("loop3", sysfs.path());
   ASSERT_TRUE(drive);

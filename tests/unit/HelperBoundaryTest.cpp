@@ -338,18 +338,14 @@ TEST_F(HelperLoopTest, ASuperfloppyIsCheckedOnTheWholeDiskWithoutPath) {
   ASSERT_FALSE(ran.events.empty());
   EXPECT_TRUE(ran.events.front().get<contract::WritingEvent>());
   int writing = 0;
-  int steps = 0;
+  std::vector<std::vector<std::string>> steps;
   for (const HelperEvent& event : ran.events) {
     writing += event.get<contract::WritingEvent>() != nullptr;
-    if (const auto* step = event.get<contract::StepEvent>()) {
-      ++steps;
-      QStringList command;
-      for (const std::string& word : step->command) command << QString::fromStdString(word);
-      EXPECT_EQ(command, ran.lines.value(0).mid(2).split(' '));
-    }
+    if (const auto* step = event.get<contract::StepEvent>()) steps.push_back(step->command);
   }
   EXPECT_EQ(writing, 1);
-  EXPECT_EQ(steps, 1);
+  EXPECT_EQ(steps, (std::vector<std::vector<std::string>>{
+                       {"/usr/sbin/fsck.fat", "-a", "-w", "-v", loop.devicePath().toStdString()}}));
   const auto* progress = ran.events.back().get<contract::ProgressEvent>();
   ASSERT_TRUE(progress);
   EXPECT_EQ(progress->fraction, 1.0);
