@@ -253,6 +253,9 @@ KernelDevice writeFormat(VerbRun& run, ExclusiveOpen& claim, const LinuxFormatPl
     runWriteStep(run, *step);
   const KernelDevice partition = waitForPartition(run, disk);
   claim.release();
+  // The tables' hold ends here, before the read-back: with the partition's
+  // last opener gone the kernel drops what it cached of it, so that the
+  // read-back reads what the drive holds, not what was written to it.
   ExclusiveOpen tables;
   blankTables(run, tables, partition, linuxFat32Layout(plan));
   runWriteStep(run, linuxMkfsStep(plan));
