@@ -114,6 +114,42 @@ TEST_F(CapacityProbeLoopTest, FindsTheRealSizeOfEveryKindOfFakeDrive) {
   EXPECT_GT(rows, 3);
 }
 
+// The format rows: what the helper formats on a fake drive is read back from
+// the drive, and a drive that loses or garbles what it was given fails.
+TEST_F(CapacityProbeLoopTest, AFormatIsDoneOnlyWhereTheDriveKeepsIt) {
+  int rows = 0;
+  for (const test::DataRow& row : test::readDataRows(TESSARO_FIXTURES_DIR "/Probe/kinds.rows")) {
+    const QStringList fields = test::textsOf(row.fields);
+    if (fields[0] != "format") continue;
+    ++rows;
+    SCOPED_TRACE((row.where + ": " + fields.join(" | ")).toStdString());
+    const QStringList words = test::driveWordsOf(fields[1]);
+    test::CounterfeitDrive drive(words[0], words[1].toLongLong(), words[2].toLongLong(),
+                                 words.mid(3));
+    ASSERT_FALSE(drive.device().isEmpty()) << drive.failure().toStdString();
+    const test::ChildRun::Result ran = test::ChildRun::run(
+        TESSARO_HELPER_BUILD_PATH,
+        test::argumentsOf({"format", drive.device().mid(5), "KEPT", "default"}),
+        {.helperFrames = true});
+    std::optional<contract::FailureEvent> failure;
+    for (const QString& line : ran.lines) {
+      const auto event = contract::HelperEvent::fromLine(line.toStdString());
+      if (const auto* failed = event ? event->get<contract::FailureEvent>() : nullptr)
+        failure = *failed;
+    }
+    const std::string shown = ran.lines.join('\n').toStdString();
+    if (fields[2] == "formatted") {
+      EXPECT_EQ(ran.status, HelperContract::success) << shown;
+      EXPECT_FALSE(failure) << shown;
+      continue;
+    }
+    EXPECT_NE(ran.status, HelperContract::success) << shown;
+    ASSERT_TRUE(failure) << shown;
+    EXPECT_TRUE(failure->written) << shown;
+  }
+  EXPECT_EQ(rows, 4);
+}
+
 TEST_F(CapacityProbeLoopTest, RefusesWhatIsNotABlockDevice) {
   QTemporaryFile file;
   ASSERT_TRUE(file.open());
