@@ -99,7 +99,8 @@ TEST(StatusLogTest, OneDeliveryOfWaitingLinesIsOnItsWayAtATime) {
 }
 
 TEST(StatusLogTest, AFloodFromAReadingThreadReachesTheWindowAndTheSavedLogWhole) {
-  auto view = test::settledView("0");
+  auto view = test::makeView("0");  // never shown: no start-up refresh, nothing painted
+  ASSERT_FALSE(view->isBusy());
   QTemporaryDir dir;
   const QString saved = dir.filePath("saved.txt");
   QString suggested;
