@@ -191,30 +191,32 @@ class PullingReport : public Report {
 
 }  // namespace
 
-// A batch of four drives in one run of the helper, one of them pulled out
-// when mkfs.fat begins on it: the three others are formatted and read back,
-// the pulled one fails and says it was written, and a drive outside the
-// batch keeps every byte.
+// A batch of five drives in one run of the helper, one of them pulled out
+// when mkfs.fat begins on it and one read-only: the three others are
+// formatted and read back, each told only of its own drive, the pulled one
+// fails and says it was written, the read-only one is refused before anything
+// runs on it, and it and a drive outside the batch keep every byte.
 TEST_F(FormatLoopDeviceTest, ABatchGoesOnWhenOneDriveIsPulledDuringMkfs) {
   if (const std::string why = test::missingFuse(); !why.empty()) GTEST_SKIP() << why;
   std::array<test::LoopImage, 3> kept{test::LoopImage(300 * kMiB), test::LoopImage(300 * kMiB),
                                       test::LoopImage(300 * kMiB)};
   // Slow enough that mkfs.fat is still writing when the pull lands.
   test::CounterfeitDrive pulled("genuine", 300 * kMiB, 0, {"--delay-us", "3000"});
-  const test::LoopDisk outside;
+  const test::LoopDisk outside, readOnly({.readOnly = true});
   ASSERT_FALSE(pulled.device().isEmpty()) << pulled.failure().toStdString();
-  ASSERT_TRUE(outside.ready());
-  const QString outsideBefore = outside.hash();
+  ASSERT_TRUE(outside.ready() && readOnly.ready());
+  const QString outsideBefore = outside.hash(), readOnlyBefore = readOnly.hash();
 
   DiskManager manager(
       std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", TESSARO_HELPER_BUILD_PATH));
   BatchJob batch(manager.runner(), manager.tools().runsBatches());
-  std::array<PullingReport, 4> reports{PullingReport(), PullingReport(), PullingReport(),
-                                       PullingReport([&pulled] { pulled.pull(); })};
+  std::array<PullingReport, 5> reports{PullingReport(), PullingReport(), PullingReport(),
+                                       PullingReport([&pulled] { pulled.pull(); }),
+                                       PullingReport()};
   QStringList devices;
   for (const auto& image : kept) devices << image.device();
-  devices << pulled.device();
-  for (int i = 0; i < 4; ++i) {
+  devices << pulled.device() << readOnly.devicePath();
+  for (int i = 0; i < 5; ++i) {
     ASSERT_FALSE(devices[i].isEmpty());
     const Drive drive{{}, devices[i].mid(5), devices[i], "Batch disk", {}, false, 300 * kMiB};
     batch.add(
@@ -229,7 +231,16 @@ TEST_F(FormatLoopDeviceTest, ABatchGoesOnWhenOneDriveIsPulledDuringMkfs) {
     EXPECT_EQ(reports[size_t(i)].outcome, "Format complete for MY USB on " + devices[i]);
     EXPECT_EQ(kept[size_t(i)].fatLabel(), "FAT32 MY USB");
     EXPECT_EQ(runProgram("fsck.fat", {"-n", kept[size_t(i)].partition()}).first, 0);
+    const QRegularExpression own(devices[i] + "(p[0-9]+)?( |$)");
+    const QStringList commands = reports[size_t(i)].told.filter(QRegularExpression("^\\$ "));
+    EXPECT_FALSE(commands.filter("mkfs.fat").isEmpty());
+    EXPECT_EQ(commands.filter(own), commands) << "a command for another drive";
   }
+  ASSERT_TRUE(batch.job(4).failure());
+  EXPECT_EQ(batch.job(4).failure()->kind, JobFailure::Kind::refused);
+  EXPECT_FALSE(batch.job(4).failure()->written);
+  EXPECT_EQ(reports[4].told.filter(QRegularExpression("^\\$ ")), QStringList());
+  EXPECT_EQ(readOnly.hash(), readOnlyBefore);
   const std::optional<JobFailure>& failure = batch.job(3).failure();
   ASSERT_TRUE(failure) << reports[3].outcome.toStdString();
   EXPECT_TRUE(failure->written) << reports[3].outcome.toStdString();

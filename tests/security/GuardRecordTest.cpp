@@ -33,15 +33,6 @@ QString differences(const LsblkDevice& ours, const LsblkDevice& lsblk) {
   return mine == theirs ? QString() : mine + QStringLiteral("where lsblk says\n") + theirs;
 }
 
-// lsblk's record of /dev/NAME, read in this process's mount namespace.
-std::optional<LsblkDevice> lsblkRecord(const QString& name) {
-  const auto [status, output] =
-      test::runProgram("/usr/bin/lsblk", LsblkJson::arguments() << "/dev/" + name);
-  const std::vector<LsblkDevice> devices = LsblkJson::parseList(output);
-  if (status != 0 || devices.size() != 1) return std::nullopt;
-  return devices.front();
-}
-
 const LsblkDevice* named(const std::vector<LsblkDevice>& list, const QString& name) {
   for (const LsblkDevice& device : list)
     if (device.name == name.toStdString()) return &device;
@@ -75,35 +66,22 @@ TEST_F(GuardRecord, EqualsLsblksRecordOnLoopDevicesOfThisTest) {
                 MS_BIND, nullptr) != 0) {
       report = "SKIP the ext4 partition could not be mounted in a private namespace";
     } else {
-      // The drive list the window and the command line read in process,
-      // against lsblk's whole list.
+      // The drive list the window and the command line read in process, and
+      // the guard's record of each disk, against lsblk's whole list.
       const std::optional<QString> listText = LinuxDiskTools().readList();
-      const auto [lsblkStatus, lsblkText] =
-          test::runProgram("/usr/bin/lsblk", LsblkJson::arguments());
       const std::vector<LsblkDevice> list = LsblkJson::parseList(listText.value_or("{}"));
-      const std::vector<LsblkDevice> lsblkList = LsblkJson::parseList(lsblkText);
-      if (!listText) report += "the drive list was not read in process\n";
-      for (const LoopDisk* disk : {&plain, &partitioned, &mounted}) {
-        const LsblkDevice* listed = named(list, disk->name());
-        const LsblkDevice* lsblkListed = named(lsblkList, disk->name());
-        if (!listed || !lsblkListed)
-          report += (disk->name() + QStringLiteral(" is missing from a list\n")).toUtf8();
-        else if (const QString differing = differences(*listed, *lsblkListed); !differing.isEmpty())
-          report += "in the list: " + differing.toUtf8() + '\n';
-      }
+      const std::vector<LsblkDevice> lsblkList = LsblkJson::parseList(
+          test::runProgram("/usr/bin/lsblk", LsblkJson::arguments()).second);
       for (const LoopDisk* disk : {&plain, &partitioned, &mounted}) {
         std::string failure;
         const auto ours = SysfsBlockTree::read(disk->name().toStdString(), {}, &failure);
-        const auto theirs = lsblkRecord(disk->name());
-        if (!ours || !theirs) {
-          report += (QStringLiteral("no record of ") + disk->name() + QStringLiteral(": ") +
-                     (ours ? QStringLiteral("lsblk failed") : QString::fromStdString(failure)))
-                        .toUtf8() +
-                    '\n';
+        const LsblkDevice* listed = named(list, disk->name());
+        const LsblkDevice* lsblks = named(lsblkList, disk->name());
+        if (!ours || !listed || !lsblks) {
+          report += (disk->name() + " is missing: " + QString::fromStdString(failure)).toUtf8();
           continue;
         }
-        const QString differing = differences(*ours, *theirs);
-        if (!differing.isEmpty()) report += differing.toUtf8() + '\n';
+        report += (differences(*listed, *lsblks) + differences(*ours, *lsblks)).toUtf8();
         // The bind mount and the mount are both seen, the last one first.
         if (disk == &mounted &&
             (ours->children.empty() ||
