@@ -37,8 +37,10 @@ class CapacityProbeLoopTest : public ::testing::Test {
 // counterfeit.
 TEST_F(CapacityProbeLoopTest, FindsTheRealSizeOfEveryKindOfFakeDrive) {
   namespace C = HelperContract;
-  const std::map<QString, int> statuses{{"genuine", C::success}, {"counterfeit", C::counterfeit},
-                                        {"failed", C::driveFailed}, {"stopped", C::driveStopped}};
+  const std::map<QString, int> statuses{{"genuine", C::success},
+                                        {"counterfeit", C::counterfeit},
+                                        {"failed", C::driveFailed},
+                                        {"stopped", C::driveStopped}};
   int rows = 0;
   for (const test::DataRow& row : test::readDataRows(TESSARO_FIXTURES_DIR "/Probe/kinds.rows")) {
     const QStringList fields = test::textsOf(row.fields);
@@ -52,11 +54,11 @@ TEST_F(CapacityProbeLoopTest, FindsTheRealSizeOfEveryKindOfFakeDrive) {
     test::CounterfeitDrive drive(words[0], claimed, words[2].toLongLong(), words.mid(3));
     ASSERT_FALSE(drive.device().isEmpty()) << drive.failure().toStdString();
 
-    const test::ChildRun::Result ran = test::ChildRun::run(
-        TESSARO_HELPER_BUILD_PATH,
-        test::argumentsOf(QStringList{"probe", drive.device().mid(5)} +
-                          (full ? QStringList{"full"} : QStringList())),
-        {.helperFrames = true});
+    const test::ChildRun::Result ran =
+        test::ChildRun::run(TESSARO_HELPER_BUILD_PATH,
+                            test::argumentsOf(QStringList{"probe", drive.device().mid(5)} +
+                                              (full ? QStringList{"full"} : QStringList())),
+                            {.helperFrames = true});
     std::optional<ProbeResult> result;
     std::optional<contract::FailureEvent> failure;
     QStringList lines;
@@ -64,7 +66,8 @@ TEST_F(CapacityProbeLoopTest, FindsTheRealSizeOfEveryKindOfFakeDrive) {
     for (const QString& line : ran.lines) {
       const auto event = contract::HelperEvent::fromLine(line.toStdString());
       if (!event) {
-        EXPECT_FALSE(line.startsWith(C::eventPrefix)) << "a malformed event: " << line.toStdString();
+        EXPECT_FALSE(line.startsWith(C::eventPrefix))
+            << "a malformed event: " << line.toStdString();
         lines << line;
       } else if (event->get<contract::ProgressEvent>()) {
         ++progressEvents;
@@ -97,8 +100,8 @@ TEST_F(CapacityProbeLoopTest, FindsTheRealSizeOfEveryKindOfFakeDrive) {
     EXPECT_EQ(result->tableCleared, !words.contains("--readonly-after"));
     if (fields[2] == "failed") {
       EXPECT_EQ(result->verdict, ProbeResult::Verdict::failed);
-      EXPECT_NEAR(double(result->failedAfterBytes.value_or(0)), double(test::bytesOf(where.value(1))),
-                  double(4 * kMiB));
+      EXPECT_NEAR(double(result->failedAfterBytes.value_or(0)),
+                  double(test::bytesOf(where.value(1))), double(4 * kMiB));
       continue;
     }
     EXPECT_EQ(result->genuine(), fields[2] == "genuine");

@@ -2,7 +2,6 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QFile>
 #include <QJsonArray>
@@ -208,7 +207,8 @@ TEST_F(CliOnSmallLoopDevice, OwnSymbolsOnlyOnAUtf8TerminalAToolsLinesAsPrinted) 
       "printf 'Ger\\344t bereit\\n'\n"
       "printf '\\360\\237\\222\\276 FOTO.JPG \\342\\234\\205 ok\\n' >&2\n"
       "printf '\\342\\234'; printf '\\205 done\\n'\n");
-  EXPECT_EQ(run.run(CliCommand::Check, image.device()), cliSuccess) << contents(run.err).toStdString();
+  EXPECT_EQ(run.run(CliCommand::Check, image.device()), cliSuccess)
+      << contents(run.err).toStdString();
   const QString printed = contents(run.out);
   for (const QString& line : {QString::fromUtf8("Ger\xEF\xBF\xBDt bereit\n"),
                               QString::fromUtf8("\xF0\x9F\x92\xBE FOTO.JPG \xE2\x9C\x85 ok\n"),
@@ -385,7 +385,8 @@ TEST_F(CliOnSmallLoopDevice, ListIsATableThatAwkReads) {
   EXPECT_TRUE(headed.contains(own)) << headed.join('\n').toStdString();
   // Others attach and detach loop devices meanwhile: only this test's own row is the same.
   const QStringList bare = awk("-n");
-  EXPECT_TRUE(bare.contains(own) && !bare.contains(headed.first())) << bare.join('\n').toStdString();
+  EXPECT_TRUE(bare.contains(own) && !bare.contains(headed.first()))
+      << bare.join('\n').toStdString();
 
   // Nobody reads what a format would say: it stops before it writes.
   const QString before = image.hash();
@@ -414,9 +415,9 @@ TEST_F(CliOnSmallLoopDevice, ControlsFromTheBootSectorNeverReachTheTerminalRaw) 
     ASSERT_TRUE(partition.seek(0));
     const QByteArray boot = partition.read(512);
     const char* at = boot.constData();
-    const qint64 rootDirectory =
-        (qFromLittleEndian<quint16>(at + 14) + quint8(at[16]) * qFromLittleEndian<quint32>(at + 36)) *
-        qFromLittleEndian<quint16>(at + 11);
+    const qint64 rootDirectory = (qFromLittleEndian<quint16>(at + 14) +
+                                  quint8(at[16]) * qFromLittleEndian<quint32>(at + 36)) *
+                                 qFromLittleEndian<quint16>(at + 11);
     for (const qint64 offset : {qint64(0x47), rootDirectory}) {
       ASSERT_TRUE(partition.seek(offset));
       ASSERT_EQ(partition.write(label), 11);

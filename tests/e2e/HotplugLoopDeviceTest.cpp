@@ -2,7 +2,6 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QSignalSpy>
 #include <QTest>

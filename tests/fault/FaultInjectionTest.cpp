@@ -11,7 +11,6 @@
 #include <QRegularExpression>
 #include <iostream>
 #include <map>
-#include <memory>
 
 #include "DataRows.h"
 #include "contract/HelperEvent.h"
@@ -50,51 +49,49 @@ Rows readRows() {
       continue;
     }
     EXPECT_EQ(data.fields.size(), 6) << data.where.toStdString();
-    const QByteArrayList call = data.fields.value(1).split(' ');
-    Row row{data.where, data.fields.value(0), call.value(0), call.value(1),
-            call.contains("children")};
-    row.path = data.fields.value(2) == "-" ? QByteArray() : data.fields.value(2);
-    row.match = data.fields.value(3) == "-" ? QByteArray() : data.fields.value(3);
-    row.expect = data.fields.value(4);
-    row.reason = data.fields.value(5) == "-" ? QByteArray() : data.fields.value(5);
-    rows.faults << row;
+    const auto field = [&](int i) {
+      return data.fields.value(i) == "-" ? QByteArray() : data.fields.value(i);
+    };
+    const QByteArrayList call = field(1).split(' ');
+    rows.faults << Row{
+        data.where, field(0), call.value(0), call.value(1), call.contains("children"),
+        field(2),   field(3), field(4),      field(5)};
   }
   return rows;
 }
 
 // A drive of the run's own for the verb, and the names the rows use.
 struct Scene {
-  std::unique_ptr<LoopDisk> disk;
+  LoopDisk disk;
   std::map<QByteArray, QString> names;
 
-  explicit Scene(const QByteArray& verb)
-      : disk(std::make_unique<LoopDisk>(LoopDisk::Options{.dirty = verb == C::checkVerb})) {
-    if (!disk->ready()) return;
+  explicit Scene(const QByteArray& verb) : disk({.dirty = verb == C::checkVerb}) {
+    if (!disk.ready()) return;
     const auto sysfs = [](const QString& name) {
       return QFileInfo(QStringLiteral("/sys/class/block/") + name).canonicalFilePath();
     };
-    names["disk"] = disk->name();
-    names["part"] = disk->partitionName();
-    names["dev"] = disk->devicePath();
-    names["devpart"] = disk->partitionPath();
-    names["sysdisk"] = sysfs(disk->name());
-    names["syspart"] = sysfs(disk->partitionName());
+    names["disk"] = disk.name();
+    names["part"] = disk.partitionName();
+    names["dev"] = disk.devicePath();
+    names["devpart"] = disk.partitionPath();
+    names["sysdisk"] = sysfs(disk.name());
+    names["syspart"] = sysfs(disk.partitionName());
     QFile number(names["sysdisk"] + QStringLiteral("/dev"));
     if (number.open(QIODevice::ReadOnly)) {
       names["number"] = QString::fromLatin1(number.readAll().trimmed());
       names["udev"] = QStringLiteral("/run/udev/data/b") + names["number"];
     }
   }
-  bool ready() const { return disk->ready() && names.count("udev"); }
+  bool ready() const { return disk.ready() && names.count("udev"); }
 
   QByteArray fill(QByteArray text) const {
     for (const auto& [key, value] : names) text.replace("{" + key + "}", value.toUtf8());
     return text;
   }
   QByteArrayList args(const QByteArray& verb) const {
-    if (verb == C::formatVerb) return {verb, disk->name().toUtf8(), kLabel, "default"};
-    if (verb == C::checkVerb) return {verb, disk->partitionName().toUtf8()};
-    return {verb, disk->name().toUtf8()};
+    if (verb == C::formatVerb) return {verb, disk.name().toUtf8(), kLabel, "default"};
+    if (verb == C::checkVerb) return {verb, disk.partitionName().toUtf8()};
+    return {verb, disk.name().toUtf8()};
   }
 };
 
@@ -176,9 +173,9 @@ Told toldBy(const QStringList& lines) {
 
 // Whether the drive holds what a successful run of the verb leaves.
 bool driveIsRight(const QByteArray& verb, const Scene& scene, const Told& told) {
-  if (verb == C::formatVerb) return scene.disk->fatLabel() == QStringLiteral("FAT32 ") + kLabel;
+  if (verb == C::formatVerb) return scene.disk.fatLabel() == QStringLiteral("FAT32 ") + kLabel;
   if (verb == C::checkVerb)
-    return runTool(QStringLiteral("fsck.fat"), {QStringLiteral("-n"), scene.disk->partitionPath()})
+    return runTool(QStringLiteral("fsck.fat"), {QStringLiteral("-n"), scene.disk.partitionPath()})
                .status == 0;
   return told.result;
 }
@@ -188,7 +185,7 @@ QString judge(const Row& row, const Scene& scene, const QString& before, const T
               const QList<DataRow>& never) {
   const HelperRun::Result& result = run.result;
   const Told told = toldBy(result.lines);
-  const bool changed = scene.disk->hash() != before;
+  const bool changed = scene.disk.hash() != before;
   const std::string shown = describe(result);
   EXPECT_FALSE(result.timedOut) << shown;
   if (result.status == C::success) {
@@ -234,7 +231,7 @@ QString judge(const Row& row, const Scene& scene, const QString& before, const T
           << "the progress reached its end after a tool failed; " << shown;
     }
   }
-  EXPECT_TRUE(canHold(scene.disk->devicePath(), true)) << "the drive is still locked after the run";
+  EXPECT_TRUE(canHold(scene.disk.devicePath(), true)) << "the drive is still locked after the run";
   const std::string kind = told.failure ? told.failure->kind : "-";
   return QStringLiteral("%1 %2%3").arg(result.status).arg(kind.c_str(), written ? ", written" : "");
 }
@@ -257,9 +254,9 @@ Rows rowsToRun() {
   const QByteArray sweep = qgetenv("TESSARO_FAULT_SWEEP");
   if (sweep.isEmpty()) return rows;
   rows.faults.clear();
-  for (const QByteArray& verb : sweep == "1" ? QByteArrayList{C::formatVerb, C::checkVerb,
-                                                              C::probeVerb}
-                                             : sweep.split(',')) {
+  for (const QByteArray& verb : sweep == "1"
+                                    ? QByteArrayList{C::formatVerb, C::checkVerb, C::probeVerb}
+                                    : sweep.split(',')) {
     for (const QByteArray syscall :
          {"openat", "read", "getdents64", "ioctl", "pread64", "pwrite64", "write", "newfstatat",
           "fstat", "readlink", "flock", "wait4", "poll", "fdatasync"}) {
@@ -309,7 +306,7 @@ TEST_F(FaultInjection, NoGuardPassesOnAnErrorAndEveryReasonIsTrue) {
                          << untouched[key].join(QLatin1Char('\n')).toStdString();
       const Scene scene(row.verb);
       ASSERT_TRUE(scene.ready()) << "no loop drive";
-      const QString before = scene.disk->hash();
+      const QString before = scene.disk.hash();
       const Traced run = runTraced(scene, row.verb, traceOptions(row, scene, when));
       const QStringList injected = run.calls.filter(QStringLiteral("(INJECTED)"));
       hit = counted ? !injected.isEmpty()

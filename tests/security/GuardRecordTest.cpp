@@ -70,8 +70,8 @@ TEST_F(GuardRecord, EqualsLsblksRecordOnLoopDevicesOfThisTest) {
       // the guard's record of each disk, against lsblk's whole list.
       const std::optional<QString> listText = LinuxDiskTools().readList();
       const std::vector<LsblkDevice> list = LsblkJson::parseList(listText.value_or("{}"));
-      const std::vector<LsblkDevice> lsblkList = LsblkJson::parseList(
-          test::runProgram("/usr/bin/lsblk", LsblkJson::arguments()).second);
+      const std::vector<LsblkDevice> lsblkList =
+          LsblkJson::parseList(test::runProgram("/usr/bin/lsblk", LsblkJson::arguments()).second);
       for (const LoopDisk* disk : {&plain, &partitioned, &mounted}) {
         std::string failure;
         const auto ours = SysfsBlockTree::read(disk->name().toStdString(), {}, &failure);

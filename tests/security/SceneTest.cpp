@@ -11,7 +11,6 @@
 #include <fcntl.h>
 #include <linux/loop.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 

@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QThread>
-#include <map>
 
 #include "contract/HelperContract.h"
 
@@ -23,29 +22,15 @@ namespace tessaro::test {
 
 namespace {
 
-// Every process below root, from /proc.
+// Every process below root, from the children each of its threads has (/proc).
 QList<pid_t> descendantsOf(pid_t root) {
-  std::multimap<pid_t, pid_t> children;
-  const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-  for (const QString& entry : entries) {
-    bool isPid = false;
-    const pid_t pid = entry.toInt(&isPid);
-    if (!isPid) continue;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-    if (!stat.open(QIODevice::ReadOnly)) continue;
-    const QByteArray text = stat.readAll();
-    // "pid (comm) state ppid ...": comm may hold blanks and parentheses.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() > 1) children.emplace(fields[1].toInt(), pid);
-  }
   QList<pid_t> found;
-  QList<pid_t> queue{root};
-  while (!queue.isEmpty()) {
-    const pid_t parent = queue.takeFirst();
-    for (auto [it, end] = children.equal_range(parent); it != end; ++it) {
-      found << it->second;
-      queue << it->second;
-    }
+  const QString tasks = QStringLiteral("/proc/%1/task").arg(root);
+  for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    QFile children(tasks + QLatin1Char('/') + task + QStringLiteral("/children"));
+    if (!children.open(QIODevice::ReadOnly)) continue;
+    for (const QByteArray& word : children.readAll().split(' '))
+      if (const pid_t child = word.toInt(); child > 0) found << child << descendantsOf(child);
   }
   return found;
 }
@@ -113,11 +98,18 @@ std::vector<std::string> ChildRun::command(const QByteArrayList& args, const Set
       empty.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
       cover = QFile::encodeName(empty.fileName());
     }
-    command << "/usr/bin/unshare" << "--mount" << "--propagation" << "private" << "/bin/sh" << "-c"
+    command << "/usr/bin/unshare"
+            << "--mount"
+            << "--propagation"
+            << "private"
+            << "/bin/sh"
+            << "-c"
             << R"(/usr/bin/mount --bind "$0" "$1" || exit 120; shift; exec "$@")" << cover
             << QFile::encodeName(setup.hiddenTool);
   }
-  command << "/usr/bin/env" << "-i" << "-C" << QFile::encodeName(workDir_.path());
+  command << "/usr/bin/env"
+          << "-i"
+          << "-C" << QFile::encodeName(workDir_.path());
   for (const QByteArray& entry : environmentFor(setup)) {
     if (entry.contains('=') && !entry.startsWith('=')) command << entry;
   }
