@@ -54,7 +54,7 @@ TEST_F(SecurityTest, ABatchStopsOneDriveOrEveryDriveAsAsked) {
     const auto event = contract::HelperEvent::fromLine(line.toStdString());
     return event && event->get<contract::FinishedEvent>();
   })) << describe(run.finish());
-  ASSERT_TRUE(run.running());
+  ASSERT_GT(run.pid(), 0) << "the whole batch ended";
   run.send(QByteArray(C::cancelRequest) + '\n');
   const HelperRun::Result result = run.finish(120000);
   const std::map<std::string, int> finished = finishedBy(result);

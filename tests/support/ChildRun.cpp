@@ -249,11 +249,6 @@ void ChildRun::thaw() {
   frozen_.clear();
 }
 
-bool ChildRun::running() const {
-  const char state = pid() > 0 ? processState(pid()) : '?';
-  return state != '?' && state != 'Z' && state != 'X';
-}
-
 void ChildRun::typeAtTerminal(const QByteArray& keys) {
   if (terminal_ < 0) return;
   [[maybe_unused]] const auto n = ::write(terminal_, keys.constData(), size_t(keys.size()));

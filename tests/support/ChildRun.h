@@ -96,10 +96,8 @@ class ChildRun {
   // Stops the child, then everything it started; thaw() lets them go on.
   void freeze();
   void thaw();
-  // The child's; -1 once it has ended.
+  // The child's; -1 once it has ended (and its output with it).
   pid_t pid() const;
-  // Whether the child has not ended yet (it is not reaped by asking).
-  bool running() const;
   // With Setup::terminal: keys typed at the terminal ("\x03" is Ctrl+C), and
   // its hang-up, which closes it.
   void typeAtTerminal(const QByteArray& keys);

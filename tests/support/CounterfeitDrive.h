@@ -37,7 +37,7 @@ class CounterfeitDrive {
                   ChildRun::Setup{.mergeErrorOutput = true});
     const QString disk = mountPoint() + "/disk";
     for (int i = 0; i < 100 && QFileInfo(disk).size() != claimed; ++i) {
-      if (!fake_->running()) break;
+      if (fake_->pid() <= 0) break;
       QThread::msleep(50);
     }
     if (QFileInfo(disk).size() != claimed) {
