@@ -98,10 +98,9 @@ TEST_F(GuardRecord, EqualsLsblksRecordOnLoopDevicesOfThisTest) {
     ::_exit(0);
   }
   ::close(fds[1]);
-  QByteArray report;
-  char buffer[4096];
-  for (ssize_t got; (got = ::read(fds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, got);
-  ::close(fds[0]);
+  QFile pipe;
+  pipe.open(fds[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+  const QByteArray report = pipe.readAll();
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   if (report.startsWith("SKIP ")) GTEST_SKIP() << report.mid(5).toStdString();

@@ -85,21 +85,11 @@ bool pointLink(const QString& link, const QString& target) {
                                                    QFile::encodeName(link).constData()) == 0;
 }
 
-// The processes other than this one whose command line names device or its partition.
-QStringList processesFor(const QString& name) {
-  QStringList found;
-  for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-    if (pid.toLongLong() <= 0 || pid.toLongLong() == ::getpid()) continue;
-    QFile cmdline(QStringLiteral("/proc/") + pid + QStringLiteral("/cmdline"));
-    if (!cmdline.open(QIODevice::ReadOnly)) continue;
-    const QStringList words = QString::fromLocal8Bit(cmdline.readAll()).split(QChar(0));
-    for (const QString& named : {name, QStringLiteral("/dev/") + name}) {
-      if (words.contains(named) || words.contains(named + QStringLiteral("p1"))) {
-        found << pid + QStringLiteral(": ") + words.join(QLatin1Char(' '));
-      }
-    }
-  }
-  return found;
+// The processes whose command line names the disk or its partition, as pgrep lists them.
+QString processesFor(const QString& name) {
+  return runTool(QStringLiteral("pgrep"),
+                 {"-a", "-f", QStringLiteral("(^| )(/dev/)?%1(p1)?( |$)").arg(name)})
+      .output;
 }
 
 // The drives of a row and everything that uses them while it runs; all of it
@@ -481,7 +471,7 @@ void expectAfter(const QByteArrayList& expect, const Scene& scene, const HelperR
       EXPECT_EQ(results, 0) << "a result after a cancel; " << shown;
     } else if (key == "gone") {
       for (int i = 0; i < 100 && !processesFor(disk.name()).isEmpty(); ++i) ::usleep(50000);
-      EXPECT_EQ(processesFor(disk.name()), QStringList());
+      EXPECT_EQ(processesFor(disk.name()), "");
     } else if (key == "ran-nothing") {
       EXPECT_FALSE(scene.impostorRan()) << "programs or text of the caller's ran as root";
       EXPECT_EQ(result.leftBehind, QStringList()) << "text in the arguments ran as a command";
