@@ -5,7 +5,6 @@
 // and the authorization service's privileged run.
 
 #include <gtest/gtest.h>
-#include <plist/plist.h>
 
 #include <QFile>
 #include <QJsonDocument>
@@ -49,41 +48,22 @@ TEST(MacDiscovery, ExternalOrRemovableRuleAndDescription) {
   EXPECT_EQ(driveFrom({{"DeviceModel", ""}, {"MediaName", "Media"}}).value().model, "");
 }
 
-// libplist 2.2 aborts the process on some binary lists (a key holding U+0000);
-// the binary form never reaches it.
-TEST(PropertyList, RefusesTheBinaryFormBeforeLibplistSeesIt) {
-  QFile file(TESSARO_FIXTURES_DIR "/PropertyList/typed-values.plist");
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  const QByteArray xml = file.readAll();
-  plist_t root = nullptr;
-  plist_from_xml(xml.constData(), xml.size(), &root);
-  char* binary = nullptr;
-  uint32_t length = 0;
-  plist_to_bin(root, &binary, &length);
-  const QByteArray wellFormed(binary, length);
-  plist_to_bin_free(binary);
-  plist_free(root);
-  const QByteArray keyWithNul = QByteArray::fromHex(
-      "62706c6973743030d1010261000009080b0e000000000000010100000000000000030000000000000000000000"
-      "000000000f");
-  for (const QByteArray& bytes : {wellFormed, keyWithNul}) {
-    try {
-      parsePropertyList(bytes);
-      ADD_FAILURE() << "read a binary property list";
-    } catch (const Error& error) {
-      EXPECT_EQ(error.description(),
-                "The data couldn't be read because it is a binary property list; only the XML "
-                "form is read.");
-    }
-  }
-}
-
 TEST(PropertyList, RejectsTextThatIsNotAPropertyList) {
   const QByteArrayList texts =
       test::readDataLines(TESSARO_FIXTURES_DIR "/PropertyList/not-lists.txt");
   ASSERT_GE(texts.size(), 6);
-  for (const QByteArray& text : texts)
-    EXPECT_THROW(parsePropertyList(test::unescaped(text)), Error) << text.toStdString();
+  for (const QByteArray& text : texts) {
+    const QByteArray bytes = test::unescaped(text);
+    try {
+      parsePropertyList(bytes);
+      ADD_FAILURE() << "read: " << text.toStdString();
+    } catch (const Error& error) {
+      if (bytes.startsWith("bplist"))
+        EXPECT_EQ(error.description(),
+                  "The data couldn't be read because it is a binary property list; only the XML "
+                  "form is read.");
+    }
+  }
 }
 
 // The report of diskutil's output, as the macOS tools read it.
