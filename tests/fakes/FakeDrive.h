@@ -27,9 +27,6 @@ class FakeDrive {
   int64_t write(uint64_t offset, const char* data, uint64_t size);
   int flush();
 
-  // Bytes of write requests taken so far (stored or not).
-  uint64_t written() const { return written_; }
-
  private:
   static constexpr uint64_t kSector = 512;
 

@@ -3,9 +3,7 @@
 
 #pragma once
 
-#include <QString>
 #include <QStringList>
-#include <QtGlobal>
 #include <optional>
 
 namespace tessaro::test {

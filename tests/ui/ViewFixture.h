@@ -33,11 +33,8 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 namespace tessaro::test {
 
 // Drive discovery runs the lsblk stand-in in tests/fixtures/ui, which reports
-// what `attachDrives` chose ("0", "1", "2" or "broken") after `delay` seconds.
-inline void attachDrives(const char* drives, const char* delay = "") {
-  qputenv("TESSARO_UI_DRIVES", drives);
-  qputenv("TESSARO_UI_DELAY", delay);
-}
+// what `attachDrives` chose ("0", "1", "2" or "broken").
+inline void attachDrives(const char* drives) { qputenv("TESSARO_UI_DRIVES", drives); }
 
 inline std::unique_ptr<DiskManager> fixtureDiskManager(
     ProcessRunner& runner = ProcessRunner::shared()) {
@@ -52,8 +49,8 @@ inline void elevateThrough(ProcessRunner& runner, const QString& fixture) {
       std::make_unique<PkexecRunner>(QStringLiteral(TESSARO_FIXTURES_DIR "/") + fixture, true));
 }
 
-inline std::unique_ptr<ContentView> makeView(const char* drives = "2", const char* delay = "") {
-  attachDrives(drives, delay);
+inline std::unique_ptr<ContentView> makeView(const char* drives = "2") {
+  attachDrives(drives);
   return std::make_unique<ContentView>(fixtureDiskManager());
 }
 

@@ -7,11 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScopeGuard>
-#include <QTest>
 #include <QTranslator>
 #include <cmath>
 

@@ -4,8 +4,6 @@
 // The jobs: what each runs through a stand-in for pkexec, what it reports
 // of the helper's lines and events, and when it fails.
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <array>
 
 #include "DataRows.h"
