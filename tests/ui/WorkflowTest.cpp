@@ -412,8 +412,7 @@ TEST(PulledDriveWorkflow, TheDriveIsNoLongerAttachedAndLeavesTheList) {
                             &ContentView::formatSelectedDrive}) {
     attachDrives("2");
     EXPECT_TRUE(waitForEnd(view, [&] { view.refreshDrives(); }));
-    ASSERT_TRUE(view.selectedDrive());
-    ASSERT_EQ(view.selectedDrive()->bsdName, "sdb");
+    ASSERT_EQ(view.selectedDrive().value_or(Drive{}).bsdName, "sdb");
     attachDrives("0");  // pulled
     EXPECT_TRUE(waitForEnd(view, [&] { (view.*action)(); }));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !view.selectedDrive(); }, 10000))

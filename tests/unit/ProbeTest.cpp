@@ -160,8 +160,10 @@ fake::FakeDriveShape specOf(const QString& text) {
   return shape.value_or(fake::FakeDriveShape{});
 }
 
-ProbeResult probed(ProbeTarget& drive, bool full) {
-  return full ? SurfaceTest(drive, 1 << 20, 7).run() : CapacityProbe(drive, kSmall, 7).run();
+ProbeResult probed(ProbeTarget& drive, bool full,
+                   const CapacityProbe::ProgressHandler& onProgress = {}) {
+  return full ? SurfaceTest(drive, 1 << 20, 7).run(onProgress)
+              : CapacityProbe(drive, kSmall, 7).run(onProgress);
 }
 
 // Every kind of the fake drive, quick and full: the verdict, and where.
@@ -288,12 +290,7 @@ TEST(CapacityProbe, ReportsProgressThatOnlyGrowsAndEndsComplete) {
   for (const bool full : {false, true}) {
     MemoryFake drive(specOf(full ? "wrap 256M 100M" : "wrap 2G 500M"));
     std::vector<ProbeProgress> seen;
-    const auto onProgress = [&](const ProbeProgress& progress) { seen.push_back(progress); };
-    if (full) {
-      SurfaceTest(drive, 1 << 20, 7).run(onProgress);
-    } else {
-      CapacityProbe(drive, kSmall, 7).run(onProgress);
-    }
+    probed(drive, full, [&](const ProbeProgress& progress) { seen.push_back(progress); });
     ASSERT_GT(seen.size(), 100u);
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end(), [](const auto& a, const auto& b) {
       return a.fraction < b.fraction;
