@@ -12,6 +12,7 @@
 #include "CounterfeitDrive.h"
 #include "DataRows.h"
 #include "LoopImage.h"
+#include "SystemTool.h"
 #include "jobs/BatchJob.h"
 #include "jobs/FormatJob.h"
 
@@ -30,11 +31,6 @@ class FormatLoopDeviceTest : public ::testing::Test {
   void SetUp() override {
     if (const std::string why = test::missingLoopDevices(); !why.empty()) GTEST_SKIP() << why;
   }
-  // Before the members go: unmount, then detach.
-  void TearDown() override {
-    if (media_) runProgram("umount", {media_->path()});
-  }
-
   // The log's account, then an independent read-back: the table, the file
   // system, the boot sector (flash media write in 4 MiB units: cluster 2
   // starts on such a boundary of the disk), and a file written and read back
@@ -88,7 +84,7 @@ class FormatLoopDeviceTest : public ::testing::Test {
 
   int lastProgress_ = -1;
   std::optional<test::LoopImage> loop_;
-  std::optional<QTemporaryDir> media_;
+  std::optional<test::Mount> media_;  // unmounted before the loop device goes
   test::LoopWindow window_;
 };
 
@@ -104,7 +100,6 @@ TEST_F(FormatLoopDeviceTest, EachRowFormatsAndReadsBack) {
     const qint64 bytes = row.fields[1].toLongLong() * kMiB;
     const int sectorBytes = row.fields[2].toInt();
     const QStringList through = test::textsOf(test::wordsOf(row.fields[3]));
-    if (media_) runProgram("umount", {media_->path()});
     media_.reset();
     loop_.reset();
     lastProgress_ = -1;
@@ -114,12 +109,12 @@ TEST_F(FormatLoopDeviceTest, EachRowFormatsAndReadsBack) {
     // the desktop mounts removable drives: the format unmounts it first.
     const bool oldPartitionMounted = through[0] == "window-mounted";
     if (oldPartitionMounted) {
-      ASSERT_EQ(runProgram("/bin/sh", {"-c", "printf 'start=2048, type=83\\n' | sfdisk -q " +
-                                                 disk + " && partx -u " + disk + " && mkfs.ext4 -q " +
-                                                 partition + " && mount " + partition + " " +
-                                                 media_.emplace("/media/tessaro-e2e-XXXXXX").path()})
+      ASSERT_EQ(runProgram("/bin/sh",
+                           {"-c", "printf 'start=2048, type=83\\n' | sfdisk -q " + disk +
+                                      " && partx -u " + disk + " && mkfs.ext4 -q " + partition})
                     .first,
                 0);
+      ASSERT_TRUE(media_.emplace(partition, "ext4", QStringList(), "/media").mounted());
     }
     QString log;
     if (through[0] != "cli") {

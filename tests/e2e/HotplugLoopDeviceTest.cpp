@@ -41,16 +41,14 @@ TEST(HotplugLoopDevice, AttachingALoopDeviceRefreshesTheRunningWindowOnce) {
                                               tools.mayChangeDriveList(kernelName, {});
                                      });
   window.view.show();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.view.isBusy(); }, 20000))
-      << "still not so after 20000 ms: !window.view.isBusy()";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.view.isBusy(); }, 20000));
   const QString before = window.view.statusLog();
   QSignalSpy started(hotplug, &HotplugRefresh::refreshStarted);
 
   test::LoopImage image(8 * 1024 * 1024);
   ASSERT_FALSE(image.device().isEmpty());
   const QString name = image.device().mid(5);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return refreshesNaming(started, name) > 0; }, 20000))
-      << "still not so after 20000 ms: refreshesNaming(started, name) > 0";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return refreshesNaming(started, name) > 0; }, 20000));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !window.view.isRefreshingInBackground(); }, 20000));
   QTest::qWait(1500);  // longer than the quiet time: a second refresh would have begun
   EXPECT_EQ(refreshesNaming(started, name), 1);

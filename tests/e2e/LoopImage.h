@@ -7,6 +7,9 @@
 
 #include <QEventLoop>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QRegularExpression>
 
 #include "ChildRun.h"
 #include "LoopDisk.h"
@@ -42,6 +45,23 @@ inline std::string shown(const CliRun& run) {
       .arg(run.status)
       .arg(run.out, run.err)
       .toStdString();
+}
+
+// Every key of a JSON document in lsblk's style: lower case, "-" between
+// words; the keys that are not, with where they are.
+inline QStringList keysInAnotherStyle(const QJsonValue& value, const QString& where = "") {
+  static const QRegularExpression style(QStringLiteral("^[a-z]+(-[a-z]+)*$"));
+  QStringList found;
+  if (value.isArray()) {
+    for (const QJsonValue& item : value.toArray()) found << keysInAnotherStyle(item, where + "[]");
+  } else if (value.isObject()) {
+    const QJsonObject object = value.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+      if (!style.match(it.key()).hasMatch()) found << where + "." + it.key();
+      found << keysInAnotherStyle(it.value(), where + "." + it.key());
+    }
+  }
+  return found;
 }
 
 // A blank sparse image on a loop device of its own (see LoopDisk); device()

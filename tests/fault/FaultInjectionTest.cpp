@@ -84,10 +84,6 @@ struct Scene {
   }
   bool ready() const { return disk.ready() && names.count("udev"); }
 
-  QByteArray fill(QByteArray text) const {
-    for (const auto& [key, value] : names) text.replace("{" + key + "}", value.toUtf8());
-    return text;
-  }
   QByteArrayList args(const QByteArray& verb) const {
     if (verb == C::formatVerb) return {verb, disk.name().toUtf8(), kLabel, "default"};
     if (verb == C::checkVerb) return {verb, disk.partitionName().toUtf8()};
@@ -117,7 +113,7 @@ Traced runTraced(const Scene& scene, const QByteArray& verb, const QByteArrayLis
 QByteArrayList traceOptions(const Row& row, const Scene& scene, int when) {
   QByteArrayList options{"-e", "trace=" + row.syscall};
   if (row.children) options << "-f";
-  if (!row.path.isEmpty()) options << "-P" << scene.fill(row.path);
+  if (!row.path.isEmpty()) options << "-P" << expanded(row.path, scene.names);
   if (when > 0) {
     const QByteArray fault = row.fault == "short" ? "retval=100" : "error=" + row.fault;
     options << "-e"
@@ -145,30 +141,6 @@ int occurrence(const QStringList& calls, const QByteArray& match) {
   if (found.isEmpty()) return 0;
   if (which == "last") return found.last();
   return found.value(which.toInt() - 1, 0);
-}
-
-// What the run told: its events and the line after its failure event.
-struct Told {
-  std::optional<contract::FailureEvent> failure;
-  QString failureLine;
-  bool progressDone = false;
-  bool result = false;
-};
-
-Told toldBy(const QStringList& lines) {
-  Told told;
-  for (qsizetype i = 0; i < lines.size(); ++i) {
-    const auto event = contract::HelperEvent::fromLine(lines[i].toStdString());
-    if (!event) continue;
-    if (const auto* failure = event->get<contract::FailureEvent>()) {
-      told.failure = *failure;
-      told.failureLine = lines.value(i + 1);
-    }
-    const auto* progress = event->get<contract::ProgressEvent>();
-    told.progressDone |= progress && progress->fraction >= 1;
-    told.result |= event->isResult();
-  }
-  return told;
 }
 
 // Whether the drive holds what a successful run of the verb leaves.
@@ -213,11 +185,11 @@ QString judge(const Row& row, const Scene& scene, const QString& before, const T
         << "the failure's line for people: " << told.failureLine.toStdString();
     if (!written) EXPECT_FALSE(changed) << "the run said nothing was written; " << shown;
     if (!row.reason.isEmpty()) {
-      EXPECT_TRUE(message.contains(QString::fromUtf8(scene.fill(row.reason))))
+      EXPECT_TRUE(message.contains(QString::fromUtf8(expanded(row.reason, scene.names))))
           << "the reason is not the one that failed; " << shown;
     }
     for (const DataRow& phrase : never) {
-      EXPECT_FALSE(message.contains(QString::fromUtf8(scene.fill(phrase.fields[1]))))
+      EXPECT_FALSE(message.contains(QString::fromUtf8(expanded(phrase.fields[1], scene.names))))
           << phrase.where.toStdString() << ": " << phrase.fields[2].toStdString() << "; " << shown;
     }
     // A tool the line names is the event's tool, and its failure ends no progress.

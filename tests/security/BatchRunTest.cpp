@@ -2,7 +2,6 @@
 // SPDX-FileCopyrightText: 2026 The Tessaro developers
 
 #include <QFile>
-#include <map>
 
 #include "Capability.h"
 #include "SecurityTest.h"
@@ -14,17 +13,6 @@
 
 namespace tessaro::security {
 namespace {
-
-// The finished status the batch told of each disk.
-std::map<std::string, int> finishedBy(const HelperRun::Result& result) {
-  std::map<std::string, int> finished;
-  for (const QString& line : result.lines) {
-    const auto event = contract::HelperEvent::fromLine(line.toStdString());
-    if (const auto* told = event ? event->get<contract::FinishedEvent>() : nullptr)
-      finished[event->disk().value_or("")] = told->status;
-  }
-  return finished;
-}
 
 TEST_F(SecurityTest, ABatchStopsOneDriveOrEveryDriveAsAsked) {
   if (const std::string why = test::missingMountNamespace(); !why.empty()) GTEST_SKIP() << why;
@@ -57,7 +45,7 @@ TEST_F(SecurityTest, ABatchStopsOneDriveOrEveryDriveAsAsked) {
   ASSERT_GT(run.pid(), 0) << "the whole batch ended";
   run.send(QByteArray(C::cancelRequest) + '\n');
   const HelperRun::Result result = run.finish(120000);
-  const std::map<std::string, int> finished = finishedBy(result);
+  const std::map<std::string, int> finished = toldBy(result.lines).finished;
   EXPECT_EQ(result.status, C::batchIncomplete) << describe(result);
   EXPECT_EQ(finished.at(first.partitionName().toStdString()), C::cancelled) << describe(result);
   EXPECT_EQ(finished.at(second.partitionName().toStdString()), C::cancelled) << describe(result);

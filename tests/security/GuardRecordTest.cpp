@@ -43,8 +43,7 @@ TEST_F(GuardRecord, EqualsLsblksRecordOnLoopDevicesOfThisTest) {
   if (const std::string why = test::missingMountNamespace(); !why.empty()) GTEST_SKIP() << why;
   LoopDisk plain{{.blank = true}}, partitioned, mounted;
   ASSERT_TRUE(plain.ready() && partitioned.ready() && mounted.ready());
-  ASSERT_EQ(test::runProgram("/usr/sbin/mkfs.ext4", {"-q", "-F", mounted.partitionPath()}).first,
-            0);
+  ASSERT_TRUE(makeExt4(mounted.partitionPath()));
   QTemporaryDir first(QDir::tempPath() + "/tessaro guard\tfirst-XXXXXX"),
       second(QDir::tempPath() + "/tessaro-guard-second-XXXXXX");
   ASSERT_TRUE(first.isValid() && second.isValid());

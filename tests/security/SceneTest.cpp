@@ -115,10 +115,7 @@ class Scene {
  public:
   explicit Scene(const QByteArrayList& world);
   ~Scene();
-  Scene(const Scene&) = delete;
-  Scene& operator=(const Scene&) = delete;
 
-  QByteArray expand(QByteArray text) const;
   void addLoopOver(const QString& target);
   std::vector<QString> hashes() const;
   bool impostorRan() const { return !QDir(dir_.filePath("ran")).isEmpty(QDir::Files); }
@@ -140,7 +137,7 @@ class Scene {
 
   QTemporaryDir dir_;
   std::optional<QTemporaryDir> shm_;
-  std::vector<std::pair<QString, QString>> loops_;  // a loop's name, and what it serves
+  std::vector<std::unique_ptr<LoopDisk>> loops_;  // second loop devices over a drive
   std::vector<int> holds_;
   std::atomic<bool> flipping_ = false;
   std::thread flipper_;
@@ -253,18 +250,10 @@ void Scene::addDrive(const QByteArray& how) {
 }
 
 void Scene::addLoopOver(const QString& target) {
-  const ToolRun attach = runTool(
-      QStringLiteral("losetup"),
-      {QStringLiteral("--find"), QStringLiteral("--show"), QStringLiteral("--partscan"), target});
-  const QString device = attach.output.trimmed().split(QLatin1Char('\n')).last();
-  if (attach.status != 0 || !device.startsWith(QLatin1String("/dev/loop"))) {
-    failure = QStringLiteral("no loop over ") + target;
-    return;
-  }
-  runTool(QStringLiteral("partx"), {QStringLiteral("--update"), device});
-  loops_.emplace_back(device.mid(5), QFileInfo(target).canonicalFilePath());
-  names["loop"] = device.mid(5);
-  names["looppart"] = device.mid(5) + QStringLiteral("p1");
+  loops_.push_back(std::make_unique<LoopDisk>(LoopDisk::Options{.blank = true, .over = target}));
+  if (!loops_.back()->ready()) failure = QStringLiteral("no loop over ") + target;
+  names["loop"] = loops_.back()->name();
+  names["looppart"] = loops_.back()->partitionName();
 }
 
 void Scene::makeImpostors() {
@@ -359,15 +348,6 @@ Scene::~Scene() {
     if (btrfs_)
       runTool(QStringLiteral("btrfs"), {"device", "scan", "--forget", drive->devicePath()});
   }
-  for (const auto& [name, target] : loops_) {
-    if (LoopDisk::backingFile(name) == target)
-      runTool(QStringLiteral("losetup"), {QStringLiteral("--detach"), "/dev/" + name});
-  }
-}
-
-QByteArray Scene::expand(QByteArray text) const {
-  for (const auto& [key, value] : names) text.replace("{" + key + "}", value.toUtf8());
-  return text;
 }
 
 std::vector<QString> Scene::hashes() const {
@@ -400,14 +380,7 @@ void expectAfter(const QByteArrayList& expect, const Scene& scene, const HelperR
                  const std::vector<QString>& before, const std::optional<QString>& frozenAt = {}) {
   const std::string shown = describe(result);
   const QString text = result.lines.join(QLatin1Char('\n'));
-  std::optional<contract::FailureEvent> failure;
-  int results = 0;
-  for (const QString& line : result.lines) {
-    if (const auto event = contract::HelperEvent::fromLine(line.toStdString())) {
-      if (const auto* told = event->get<contract::FailureEvent>()) failure = *told;
-      results += event->isResult();
-    }
-  }
+  const Told told = toldBy(result.lines);
   static const LoopDisk none{{.attach = false, .blank = true}};
   const LoopDisk& disk = scene.drives.empty() ? none : *scene.drives.front();
   const auto ranProgram = [&](const QString& program) {
@@ -419,7 +392,7 @@ void expectAfter(const QByteArrayList& expect, const Scene& scene, const HelperR
   for (const QByteArray& word : expect) {
     SCOPED_TRACE("expected " + word.toStdString());
     const QByteArray key = word.contains('=') ? word.left(word.indexOf('=')) : word;
-    const QString value = QString::fromUtf8(scene.expand(word.mid(key.size() + 1)));
+    const QString value = QString::fromUtf8(expanded(word.mid(key.size() + 1), scene.names));
     if (key == "status" || key == "status!") {
       QList<int> listed;
       for (const QString& status : value.split(QLatin1Char(','))) listed << status.toInt();
@@ -430,9 +403,10 @@ void expectAfter(const QByteArrayList& expect, const Scene& scene, const HelperR
       if (result.status == C::usage)
         EXPECT_EQ(commandLines(result.lines), QStringList()) << "a usage refusal runs nothing";
     } else if (key == "kind") {
-      EXPECT_EQ(failure ? QString::fromStdString(failure->kind) : QString(), value) << shown;
+      EXPECT_EQ(told.failure ? QString::fromStdString(told.failure->kind) : QString(), value)
+          << shown;
     } else if (key == "written") {
-      EXPECT_TRUE(failure && failure->written == (value == "1")) << shown;
+      EXPECT_TRUE(told.failure && told.failure->written == (value == "1")) << shown;
     } else if (key == "nowrite") {
       EXPECT_EQ(writingCommands(result.lines), QStringList()) << "it wrote or unmounted";
     } else if (key == "nocommand") {
@@ -468,7 +442,7 @@ void expectAfter(const QByteArrayList& expect, const Scene& scene, const HelperR
       EXPECT_TRUE(result.lines.value(result.lines.size() - 1).startsWith("Cancelled: ")) << shown;
       EXPECT_EQ(result.lines.filter(QRegularExpression(QStringLiteral("^Cancelled: "))).size(), 1)
           << "one cancel, one line: " << shown;
-      EXPECT_EQ(results, 0) << "a result after a cancel; " << shown;
+      EXPECT_FALSE(told.result) << "a result after a cancel; " << shown;
     } else if (key == "gone") {
       for (int i = 0; i < 100 && !processesFor(disk.name()).isEmpty(); ++i) ::usleep(50000);
       EXPECT_EQ(processesFor(disk.name()), "");
@@ -528,7 +502,7 @@ void play(const SceneRow& row, Scene& scene, const QByteArrayList& args,
   const bool at = action.value(0) == "at";
   const QByteArray when = at ? action.value(1) : QByteArray();
   const bool hasStep = at && when != "start";
-  const QByteArray step = scene.expand(hasStep ? action.value(2) : QByteArray());
+  const QByteArray step = expanded(hasStep ? action.value(2) : QByteArray(), scene.names);
   const QByteArrayList acts = action.mid(hasStep ? 3 : at ? 2 : 0);
   static LoopDisk none{{.attach = false, .blank = true}};
   LoopDisk& disk = scene.drives.empty() ? none : *scene.drives.front();
@@ -638,7 +612,7 @@ TEST_P(Scenes, EndAsTheRowSays) {
     for (const SceneRow& attack : attacksOf(row)) {
       SCOPED_TRACE(attack.where.toStdString() + "\n  because " + attack.because.toStdString());
       QByteArrayList args;
-      for (const QByteArray& word : attack.command) args << scene.expand(word);
+      for (const QByteArray& word : attack.command) args << expanded(word, scene.names);
       play(attack, scene, args, {"PKEXEC_UID"});
     }
     return;
@@ -646,7 +620,7 @@ TEST_P(Scenes, EndAsTheRowSays) {
   // PKEXEC_UID only as the row says; NAME=VALUE before the verb sets NAME, -NAME removes it.
   QByteArrayList args, environment{"PKEXEC_UID"};
   for (const QByteArray& word : row.command) {
-    const QByteArray arg = scene.expand(word);
+    const QByteArray arg = expanded(word, scene.names);
     if (args.isEmpty() && arg.contains('=')) {
       environment << arg;
     } else if (args.isEmpty() && arg.startsWith('-')) {

@@ -95,6 +95,29 @@ bool canHold(const QString& path, bool lock) {
   return fd >= 0;
 }
 
+QByteArray expanded(QByteArray text, const std::map<QByteArray, QString>& names) {
+  for (const auto& [key, value] : names) text.replace("{" + key + "}", value.toUtf8());
+  return text;
+}
+
+Told toldBy(const QStringList& lines) {
+  Told told;
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    const auto event = contract::HelperEvent::fromLine(lines[i].toStdString());
+    if (!event) continue;
+    if (const auto* failure = event->get<contract::FailureEvent>()) {
+      told.failure = *failure;
+      told.failureLine = lines.value(i + 1);
+    }
+    if (const auto* finished = event->get<contract::FinishedEvent>())
+      told.finished[event->disk().value_or("")] = finished->status;
+    const auto* progress = event->get<contract::ProgressEvent>();
+    told.progressDone |= progress && progress->fraction >= 1;
+    told.result |= event->isResult();
+  }
+  return told;
+}
+
 std::string describe(const HelperRun::Result& result) {
   QString text = QStringLiteral("helper ended with ") +
                  (result.timedOut ? QStringLiteral("no exit: killed after the time limit")

@@ -7,6 +7,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -14,6 +16,7 @@
 #include "LoopDisk.h"
 #include "SystemTool.h"
 #include "contract/HelperContract.h"
+#include "contract/HelperEvent.h"
 
 // Failure messages show texts as texts.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -63,6 +66,21 @@ inline bool writesToDisk(const QString& line) { return !writingCommands({line}).
 int holdOpen(const QString& path, bool lock);
 // Whether path could be held so now.
 bool canHold(const QString& path, bool lock);
+
+// text with each {KEY} of names replaced by its value.
+QByteArray expanded(QByteArray text, const std::map<QByteArray, QString>& names);
+
+// What a run told in its events: its failure and the line after that event,
+// whether its progress came to its end, whether it gave a result, and the
+// finished status of each disk of a batch.
+struct Told {
+  std::optional<contract::FailureEvent> failure;
+  QString failureLine;
+  bool progressDone = false;
+  bool result = false;
+  std::map<std::string, int> finished;
+};
+Told toldBy(const QStringList& lines);
 
 // A run as a failure message shows it: status, output, standard error.
 std::string describe(const HelperRun::Result& result);

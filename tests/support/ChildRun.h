@@ -79,8 +79,6 @@ class ChildRun {
   // program: an absolute path, or a name looked up in PATH as a shell would.
   ChildRun(const QString& program, const QByteArrayList& args, const Setup& setup = {});
   ~ChildRun();
-  ChildRun(const ChildRun&) = delete;
-  ChildRun& operator=(const ChildRun&) = delete;
 
   // Starts a run and waits for its end (see finish()).
   static Result run(const QString& program, const QByteArrayList& args, const Setup& setup = {},

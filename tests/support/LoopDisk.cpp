@@ -29,10 +29,18 @@ void flushDevice(const QString& path) {
   ::close(fd);
 }
 
+// The file (or block device) the loop device NAME serves, from sysfs; empty when unbound.
+QString backingFile(const QString& name) {
+  QFile file(QStringLiteral("/sys/block/%1/loop/backing_file").arg(name));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(file.readAll()).trimmed();
+}
+
 }  // namespace
 
-LoopDisk::LoopDisk(const Options& options) {
-  if (!dir_.isValid() || !makeImage(options)) return;
+LoopDisk::LoopDisk(const Options& options)
+    : backing_(options.over.isEmpty() ? imagePath() : options.over) {
+  if (!dir_.isValid() || (options.over.isEmpty() && !makeImage(options))) return;
   if (!options.attach) {
     ready_ = true;
     return;
@@ -42,7 +50,7 @@ LoopDisk::LoopDisk(const Options& options) {
   if (options.readOnly) args << QStringLiteral("--read-only");
   if (options.sectorBytes != 512)
     args << QStringLiteral("--sector-size") << QString::number(options.sectorBytes);
-  const ToolRun attach = runTool(QStringLiteral("losetup"), args << imagePath());
+  const ToolRun attach = runTool(QStringLiteral("losetup"), args << backing_);
   const QString device = attach.output.trimmed().split(QLatin1Char('\n')).last();
   if (attach.status != 0 || !device.startsWith(QLatin1String("/dev/loop"))) return;
   name_ = device.mid(5);
@@ -95,14 +103,8 @@ void LoopDisk::scanPartitions() const {
   runTool(QStringLiteral("partx"), {QStringLiteral("--update"), devicePath()});
 }
 
-QString LoopDisk::backingFile(const QString& name) {
-  QFile file(QStringLiteral("/sys/block/%1/loop/backing_file").arg(name));
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return QString::fromUtf8(file.readAll()).trimmed();
-}
-
 bool LoopDisk::attached() const {
-  return !name_.isEmpty() && backingFile(name_) == QFileInfo(imagePath()).canonicalFilePath();
+  return !name_.isEmpty() && backingFile(name_) == QFileInfo(backing_).canonicalFilePath();
 }
 
 bool LoopDisk::attachAs(const QString& name) {

@@ -3,7 +3,6 @@
 
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 #include <optional>
@@ -29,13 +28,12 @@ class LoopDisk {
     bool blank = false;     // nothing on it: no partition table, no file system, no data
     bool readOnly = false;  // attached read-only
     int sectorBytes = 512;  // the loop device's logical sector size
+    QString over;           // a loop device over this file or device instead, with no image
   };
 
   LoopDisk() : LoopDisk(Options{}) {}
   explicit LoopDisk(const Options& options);
   ~LoopDisk();
-  LoopDisk(const LoopDisk&) = delete;
-  LoopDisk& operator=(const LoopDisk&) = delete;
 
   // Whether the image was made (and, when asked, attached with its partition).
   bool ready() const { return ready_; }
@@ -46,10 +44,8 @@ class LoopDisk {
   QString partitionPath() const { return QStringLiteral("/dev/") + partitionName(); }
   QString imagePath() const { return dir_.filePath(QStringLiteral("disk.img")); }
 
-  // Whether name() is still a loop device serving this image.
+  // Whether name() is still a loop device serving this image (or what it was made over).
   bool attached() const;
-  // The file (or block device) the loop device NAME serves, from sysfs; empty when unbound.
-  static QString backingFile(const QString& name);
   // Attaches the image under the given loop name (losetup /dev/NAME IMAGE);
   // false when the kernel refuses, for example because the number is in use.
   bool attachAs(const QString& name);
@@ -69,6 +65,7 @@ class LoopDisk {
   void scanPartitions() const;
 
   QTemporaryDir dir_;
+  QString backing_;  // what the loop device serves
   QString name_;
   bool ready_ = false;
 };

@@ -45,8 +45,6 @@ class Mount {
   Mount(const QString& device, const QString& type, const QStringList& options = {},
         const QString& parent = {});
   ~Mount();
-  Mount(const Mount&) = delete;
-  Mount& operator=(const Mount&) = delete;
 
   // Whether the directory is a mount point now (it is checked each time).
   bool mounted() const;
