@@ -154,9 +154,8 @@ TEST_F(CliOnSmallLoopDevice, OwnSymbolsOnlyOnAUtf8TerminalAToolsLinesAsPrinted) 
         "script", {"-qec", TESSARO_CLI_BUILD_PATH " check " + disk.name().toUtf8(), "/dev/null"},
         {.environmentChanges = {"LC_ALL=" + QByteArray(locale)}}, 120000);
     ASSERT_FALSE(script.timedOut);
-    const QString out = script.output;
-    EXPECT_TRUE(out.contains("Check complete.")) << out.toStdString();
-    EXPECT_EQ(out.contains("\u2705 Check complete."), symbols) << locale;
+    EXPECT_TRUE(script.output.contains("Check complete.")) << script.output.toStdString();
+    EXPECT_EQ(script.output.contains("\u2705 Check complete."), symbols) << locale;
   }
 
   // A localised tool's Latin-1, emoji in a file name, a check mark of the
@@ -217,7 +216,7 @@ TEST_F(CliOnLoopDevice, InfoAsJsonHoldsTheReportsFacts) {
   EXPECT_EQ(facts["disk"]["path"].toString(), image.device()) << shown(run);
   EXPECT_EQ(facts["disk"]["size"].toInteger(), kBytes) << shown(run);
   EXPECT_EQ(facts["disk"]["reason"]["kind"], "loop-device") << shown(run);
-  EXPECT_EQ(facts["partition"]["path"].toString(), image.partition()) << shown(run);
+  EXPECT_EQ(facts["partition"]["path"].toString(), image.partitionPath()) << shown(run);
   EXPECT_EQ(facts["partition"]["fstype"].toString(), "vfat") << shown(run);
   EXPECT_EQ(facts["partition"]["fsver"].toString(), "FAT32") << shown(run);
   EXPECT_EQ(facts["partition"]["label"].toString(), "CARD") << shown(run);
@@ -358,7 +357,7 @@ TEST_F(CliOnSmallLoopDevice, ListIsATableThatAwkReads) {
 TEST_F(CliOnSmallLoopDevice, ControlsFromTheBootSectorNeverReachTheTerminalRaw) {
   ASSERT_EQ(runCli({"format", name(), "--name", "PLAIN", "--yes"}).status, 0);
   {
-    QFile partition(image.partition());
+    QFile partition(image.partitionPath());
     ASSERT_TRUE(
         partition.open(QIODevice::ReadWrite | QIODevice::Unbuffered | QIODevice::ExistingOnly));
     ASSERT_TRUE(partition.seek(3));
@@ -414,8 +413,6 @@ TEST_F(CliOnSmallLoopDevice, CtrlCAndSigtermAskTheHelperToStop) {
         "{\"event\":\"failure\",\"kind\":\"cancelled\",\"written\":false,\"tool\":\"\","
         "\"status\":72,\"message\":\"Cancelled: heard cancel, nothing changed.\"}'"
         "\necho \"Cancelled: heard $line, nothing changed.\"\nexit 72\n");
-    FILE* out = run.out;
-    FILE* err = run.err;
 
     // Only once the helper runs: before, SIGINT would still end the process.
     QTimer interrupt;
@@ -429,11 +426,11 @@ TEST_F(CliOnSmallLoopDevice, CtrlCAndSigtermAskTheHelperToStop) {
     EXPECT_EQ(run.run(CliCommand::Format, image.device()), 128 + signal);
 
     // The helper's line says what the cancel left, once, where outcomes go.
-    const QString printed = contents(out);
+    const QString printed = contents(run.out);
     EXPECT_TRUE(printed.startsWith("Starting format of " + image.device() + " as FAT32.\n"))
         << printed.toStdString();
     EXPECT_FALSE(printed.contains("Cancelled:")) << printed.toStdString();
-    EXPECT_EQ(contents(err),
+    EXPECT_EQ(contents(run.err),
               "tessaro-cli: Cancelling: waiting for the tools to stop...\n"
               "tessaro-cli: Cancelled: heard cancel, nothing changed.\n");
   }

@@ -36,7 +36,7 @@ class FormatLoopDeviceTest : public ::testing::Test {
   // starts on such a boundary of the disk), and a file written and read back
   // through mtools.
   void expectFormatted(const QString& log, int clusterBytes, int sectorBytes = 512) {
-    const QString partition = loop_->partition();
+    const QString partition = loop_->partitionPath();
     // The partition starts 1 MiB in, counted in the disk's own sectors.
     const qint64 start = kMiB / sectorBytes;
     EXPECT_TRUE(log.endsWith("\nFormat complete for MY USB on " + loop_->device()))
@@ -69,7 +69,7 @@ class FormatLoopDeviceTest : public ::testing::Test {
     EXPECT_EQ((start + word(14) + uchar(boot[16]) * fatSectors) * sectorBytes % (4 * kMiB), 0);
     EXPECT_EQ(runProgram("fsck.fat", {"-n", partition}).first, 0);
 
-    const QString file = loop_->path() + ".txt", back = loop_->path() + ".back";
+    const QString file = loop_->imagePath() + ".txt", back = loop_->imagePath() + ".back";
     const QByteArray text = QByteArray("written through mtools\n").repeated(5000);
     QFile written(file);
     ASSERT_TRUE(written.open(QIODevice::WriteOnly) && written.write(text) == text.size());
@@ -104,7 +104,7 @@ TEST_F(FormatLoopDeviceTest, EachRowFormatsAndReadsBack) {
     loop_.reset();
     lastProgress_ = -1;
     ASSERT_FALSE(loop_.emplace(bytes, false, sectorBytes).device().isEmpty());
-    const QString disk = loop_->device(), partition = loop_->partition();
+    const QString disk = loop_->device(), partition = loop_->partitionPath();
     // The old partition, ext4 as this kernel has no vfat driver, is mounted where
     // the desktop mounts removable drives: the format unmounts it first.
     const bool oldPartitionMounted = through[0] == "window-mounted";
@@ -213,7 +213,7 @@ TEST_F(FormatLoopDeviceTest, ABatchGoesOnWhenOneDriveIsPulledDuringMkfs) {
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(reports[size_t(i)].outcome, "Format complete for MY USB on " + devices[i]);
     EXPECT_EQ(kept[size_t(i)].fatLabel(), "FAT32 MY USB");
-    EXPECT_EQ(runProgram("fsck.fat", {"-n", kept[size_t(i)].partition()}).first, 0);
+    EXPECT_EQ(runProgram("fsck.fat", {"-n", kept[size_t(i)].partitionPath()}).first, 0);
     const QRegularExpression own(devices[i] + "(p[0-9]+)?( |$)");
     const QStringList commands = reports[size_t(i)].told.filter(QRegularExpression("^\\$ "));
     EXPECT_FALSE(commands.filter("mkfs.fat").isEmpty());

@@ -73,8 +73,6 @@ class LoopImage : public LoopDisk {
             {.bytes = bytes, .blank = true, .readOnly = readOnly, .sectorBytes = sectorBytes}) {}
 
   QString device() const { return ready() ? devicePath() : QString(); }
-  QString partition() const { return partitionPath(); }
-  QString path() const { return imagePath(); }
 };
 
 // A window over the real tools and the helper of this build that confirms

@@ -168,8 +168,7 @@ ChildRun::~ChildRun() {
 
 ChildRun::Result ChildRun::run(const QString& program, const QByteArrayList& args,
                                const Setup& setup, int timeoutMs) {
-  ChildRun child(program, args, setup);
-  return child.finish(timeoutMs);
+  return ChildRun(program, args, setup).finish(timeoutMs);
 }
 
 void ChildRun::takeLines(bool atEnd) {
