@@ -45,12 +45,10 @@ LoopDisk::LoopDisk(const Options& options)
     ready_ = true;
     return;
   }
-  QStringList args{QStringLiteral("--find"), QStringLiteral("--show"),
-                   QStringLiteral("--partscan")};
-  if (options.readOnly) args << QStringLiteral("--read-only");
-  if (options.sectorBytes != 512)
-    args << QStringLiteral("--sector-size") << QString::number(options.sectorBytes);
-  const ToolRun attach = runTool(QStringLiteral("losetup"), args << backing_);
+  QStringList args{"--find", "--show", "--partscan"};
+  if (options.readOnly) args << "--read-only";
+  if (options.sectorBytes != 512) args << "--sector-size" << QString::number(options.sectorBytes);
+  const ToolRun attach = runTool("losetup", args << backing_);
   const QString device = attach.output.trimmed().split(QLatin1Char('\n')).last();
   if (attach.status != 0 || !device.startsWith(QLatin1String("/dev/loop"))) return;
   name_ = device.mid(5);
@@ -66,12 +64,8 @@ bool LoopDisk::makeImage(const Options& options) {
   image.close();
   if (options.blank) return true;
   const QString sectors = QString::number((options.bytes - kPartitionOffset) / 1024);
-  if (runTool(QStringLiteral("sfdisk"), {QStringLiteral("--quiet"), imagePath()},
-              "start=2048, type=c\n")
-              .status != 0 ||
-      runTool(QStringLiteral("mkfs.fat"),
-              {QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-n"),
-               QStringLiteral("PRECIOUS"), QStringLiteral("--offset=2048"), imagePath(), sectors})
+  if (runTool("sfdisk", {"--quiet", imagePath()}, "start=2048, type=c\n").status != 0 ||
+      runTool("mkfs.fat", {"-F", "32", "-n", "PRECIOUS", "--offset=2048", imagePath(), sectors})
               .status != 0) {
     return false;
   }
@@ -79,13 +73,11 @@ bool LoopDisk::makeImage(const Options& options) {
   QByteArray data(kDataBytes, Qt::Uninitialized);
   QRandomGenerator::global()->generate(reinterpret_cast<quint32*>(data.data()),
                                        reinterpret_cast<quint32*>(data.data() + data.size()));
-  QFile dataFile(dir_.filePath(QStringLiteral("PHOTOS.BIN")));
+  QFile dataFile(dir_.filePath("PHOTOS.BIN"));
   if (!dataFile.open(QIODevice::WriteOnly) || dataFile.write(data) != data.size()) return false;
   dataFile.close();
-  const QString target = imagePath() + QStringLiteral("@@") + QString::number(kPartitionOffset);
-  if (runTool(QStringLiteral("mcopy"),
-              {QStringLiteral("-i"), target, dataFile.fileName(), QStringLiteral("::/PHOTOS.BIN")})
-          .status != 0) {
+  const QString target = imagePath() + "@@" + QString::number(kPartitionOffset);
+  if (runTool("mcopy", {"-i", target, dataFile.fileName(), "::/PHOTOS.BIN"}).status != 0) {
     return false;
   }
   if (options.dirty) {
@@ -100,7 +92,7 @@ bool LoopDisk::makeImage(const Options& options) {
 void LoopDisk::scanPartitions() const {
   // The kernel's own scan at attach time does not always happen here, and a
   // loop number can keep the partitions of the image it served before.
-  runTool(QStringLiteral("partx"), {QStringLiteral("--update"), devicePath()});
+  runTool("partx", {"--update", devicePath()});
 }
 
 bool LoopDisk::attached() const {
@@ -108,9 +100,7 @@ bool LoopDisk::attached() const {
 }
 
 bool LoopDisk::attachAs(const QString& name) {
-  if (runTool(QStringLiteral("losetup"),
-              {QStringLiteral("--partscan"), QStringLiteral("/dev/") + name, imagePath()})
-          .status != 0) {
+  if (runTool("losetup", {"--partscan", "/dev/" + name, imagePath()}).status != 0) {
     return false;
   }
   name_ = name;
@@ -120,16 +110,16 @@ bool LoopDisk::attachAs(const QString& name) {
 }
 
 void LoopDisk::detach() {
-  if (attached()) runTool(QStringLiteral("losetup"), {QStringLiteral("--detach"), devicePath()});
+  if (attached()) runTool("losetup", {"--detach", devicePath()});
 }
 
 QString LoopDisk::hash() const {
   if (attached()) {
     // Partitions have page caches of their own.
-    const QDir sysfs(QStringLiteral("/sys/block/") + name_);
+    const QDir sysfs("/sys/block/" + name_);
     for (const QString& partition :
-         sysfs.entryList({name_ + QStringLiteral("p*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
-      flushDevice(QStringLiteral("/dev/") + partition);
+         sysfs.entryList({name_ + "p*"}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+      flushDevice("/dev/" + partition);
     }
     flushDevice(devicePath());
   }
@@ -142,16 +132,14 @@ QString LoopDisk::hash() const {
 
 std::optional<QString> LoopDisk::fatLabel() const {
   const auto probe = [&](const QString& tag) {
-    return runTool(QStringLiteral("blkid"),
-                   {QStringLiteral("--probe"), QStringLiteral("--offset"),
-                    QString::number(kPartitionOffset), QStringLiteral("--match-tag"), tag,
-                    QStringLiteral("--output"), QStringLiteral("value"), imagePath()})
+    return runTool("blkid", {"--probe", "--offset", QString::number(kPartitionOffset),
+                             "--match-tag", tag, "--output", "value", imagePath()})
         .output;
   };
-  if (probe(QStringLiteral("TYPE")).trimmed() != QLatin1String("vfat")) return std::nullopt;
-  QString label = probe(QStringLiteral("LABEL"));
+  if (probe("TYPE").trimmed() != QLatin1String("vfat")) return std::nullopt;
+  QString label = probe("LABEL");
   if (label.endsWith(QLatin1Char('\n'))) label.chop(1);
-  return probe(QStringLiteral("VERSION")).trimmed() + QLatin1Char(' ') + label;
+  return probe("VERSION").trimmed() + QLatin1Char(' ') + label;
 }
 
 }  // namespace tessaro::test

@@ -23,9 +23,7 @@ ToolRun runTool(const QString& program, const QStringList& args, const QByteArra
 }
 
 bool makeExt4(const QString& device) {
-  return runTool(QStringLiteral("mkfs.ext4"),
-                 {QStringLiteral("-q"), QStringLiteral("-F"), QStringLiteral("-E"),
-                  QStringLiteral("lazy_itable_init=0,lazy_journal_init=0"), device})
+  return runTool("mkfs.ext4", {"-q", "-F", "-E", "lazy_itable_init=0,lazy_journal_init=0", device})
              .status == 0;
 }
 
@@ -75,7 +73,7 @@ QString packageOwning(const QString& path) {
   QStringList candidates{path};
   if (path.startsWith(QLatin1String("/usr/"))) candidates << path.mid(4);
   for (const QString& candidate : candidates) {
-    const ToolRun found = runTool(QStringLiteral("dpkg-query"), {QStringLiteral("-S"), candidate});
+    const ToolRun found = runTool("dpkg-query", {"-S", candidate});
     if (found.status == 0) return found.output.section(QLatin1Char(':'), 0, 0).trimmed();
   }
   return {};
@@ -83,25 +81,22 @@ QString packageOwning(const QString& path) {
 
 Mount::Mount(const QString& device, const QString& type, const QStringList& options,
              const QString& parent)
-    : dir_((parent.isEmpty() ? QDir::tempPath() : parent) +
-           QStringLiteral("/tessaro-mount-XXXXXX")) {
+    : dir_((parent.isEmpty() ? QDir::tempPath() : parent) + "/tessaro-mount-XXXXXX") {
   if (!dir_.isValid()) return;
-  QStringList args{QStringLiteral("-t"), type};
-  if (!options.isEmpty()) args << QStringLiteral("-o") << options.join(QLatin1Char(','));
-  runTool(QStringLiteral("mount"), args << device << dir_.path());
+  QStringList args{"-t", type};
+  if (!options.isEmpty()) args << "-o" << options.join(QLatin1Char(','));
+  runTool("mount", args << device << dir_.path());
   // What mounting wrote (a journal commit that would otherwise land seconds
   // later) is on the device before a test takes its fingerprint.
   if (mounted()) ::sync();
 }
 
 Mount::~Mount() {
-  if (mounted()) runTool(QStringLiteral("umount"), {dir_.path()});
+  if (mounted()) runTool("umount", {dir_.path()});
 }
 
 bool Mount::mounted() const {
-  return dir_.isValid() &&
-         runTool(QStringLiteral("findmnt"), {QStringLiteral("--mountpoint"), dir_.path()}).status ==
-             0;
+  return dir_.isValid() && runTool("findmnt", {"--mountpoint", dir_.path()}).status == 0;
 }
 
 }  // namespace tessaro::test
