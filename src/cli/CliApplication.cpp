@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 
-#include "cli/BlockDeviceJson.h"
 #include "cli/CliBatch.h"
 #include "cli/CliFailureStatus.h"
 #include "cli/CliHelpText.h"
@@ -16,8 +15,10 @@
 #include "cli/InterruptWatcher.h"
 #include "cli/ProbeResultJson.h"
 #include "cli/TerminalConfirmation.h"
+#include "drives/BlockDeviceJson.h"
 #include "drives/ByteCount.h"
 #include "drives/NotOfferedPhrase.h"
+#include "drives/TranslatedWording.h"
 #include "drives/VolumeName.h"
 #include "jobs/CheckJob.h"
 #include "jobs/FormatJob.h"
@@ -32,22 +33,22 @@ namespace tessaro {
 namespace {
 
 // Where the platform tells nothing beyond the drives it offers, those.
-QList<BlockDevice> devicesOf(const DiskManager& manager, bool all) {
-  QList<BlockDevice> devices;
-  if (manager.blockDevices().isEmpty()) {
+std::vector<BlockDevice> devicesOf(const DiskManager& manager, bool all) {
+  std::vector<BlockDevice> devices;
+  if (manager.blockDevices().empty()) {
     for (const Drive& drive : manager.drives()) {
       BlockDevice device;
-      device.name = drive.bsdName;
-      device.path = drive.devicePath;
-      device.type = QStringLiteral("disk");
-      device.model = drive.model;
+      device.name = drive.bsdName.toStdString();
+      device.path = drive.devicePath.toStdString();
+      device.type = "disk";
+      device.model = drive.model.toStdString();
       device.size = drive.size;
-      devices << device;
+      devices.push_back(std::move(device));
     }
     return devices;
   }
   for (const BlockDevice& device : manager.blockDevices())
-    if (all || device.offered()) devices << device;
+    if (all || device.offered()) devices.push_back(device);
   return devices;
 }
 
@@ -73,7 +74,7 @@ QByteArray CliApplication::errorDocument(const QString& kind, const QString& mes
 QCoro::Task<int> CliApplication::run(CliRequest request) {
   const int status = co_await dispatch(request);
   if (request.json && failure_ && !documentWritten_) {
-    output_.text(QString::fromUtf8(errorDocument(
+    output_.document(QString::fromUtf8(errorDocument(
         failure_->kind, failure_->message, failure_->reason, failure_->written, failure_->status)));
   }
   co_return status;
@@ -150,9 +151,9 @@ QCoro::Task<int> CliApplication::list(CliRequest request) {
   const int status = co_await runJob(job, report);
   if (status != cliSuccess) co_return status;
 
-  const QList<BlockDevice> devices = devicesOf(manager_, request.all);
+  const std::vector<BlockDevice> devices = devicesOf(manager_, request.all);
   if (request.json) {
-    output_.text(QString::fromUtf8(BlockDeviceJson::document(devices)));
+    output_.document(QString::fromStdString(BlockDeviceJson::document(devices, TranslatedWording())));
     documentWritten_ = true;
     co_return cliSuccess;
   }
@@ -170,7 +171,7 @@ QCoro::Task<int> CliApplication::info(Drive drive, bool json) {
   if (status == cliSuccess && json && job.facts()) {
     const QJsonObject facts =
         InfoFactsJson::object(*job.facts(), drive.bsdName, manager_.blockDevices());
-    output_.text(QString::fromUtf8(QJsonDocument(facts).toJson(QJsonDocument::Indented)));
+    output_.document(QString::fromUtf8(QJsonDocument(facts).toJson(QJsonDocument::Indented)));
     documentWritten_ = true;
   }
   co_return status;
@@ -221,7 +222,7 @@ QCoro::Task<int> CliApplication::probe(Drive drive, CliRequest request) {
   if (!result) co_return status;
   if (request.json) {
     const QJsonObject facts = ProbeResultJson::object(*result, drive);
-    output_.text(QString::fromUtf8(QJsonDocument(facts).toJson(QJsonDocument::Indented)));
+    output_.document(QString::fromUtf8(QJsonDocument(facts).toJson(QJsonDocument::Indented)));
     documentWritten_ = true;
   } else {
     // The drive holds test data now: the command that makes it usable.
@@ -322,7 +323,7 @@ QCoro::Task<std::optional<Drive>> CliApplication::resolveDrive(QString argument,
   const QString path = QStringLiteral("/dev/") + *name;
   const BlockDevice* device = nullptr;
   for (const BlockDevice& known : manager_.blockDevices())
-    if (known.name == *name) device = &known;
+    if (known.name == name->toStdString()) device = &known;
   if (DeviceArgument::isLoopDevice(*name)) {
     // Refused here, before a word on standard output, as the helper would
     // refuse it.
@@ -342,7 +343,7 @@ QCoro::Task<std::optional<Drive>> CliApplication::resolveDrive(QString argument,
   if (device && device->reason) {
     fail(cliRefused, tr("%1 is not offered: %2").arg(path, notOfferedPhrase(*device->reason)),
          QStringLiteral("not-offered"));
-  } else if (manager_.blockDevices().isEmpty() && !DeviceArgument::isLoopDevice(*name)) {
+  } else if (manager_.blockDevices().empty() && !DeviceArgument::isLoopDevice(*name)) {
     fail(cliRefused, tr("%1 is not an external or removable drive that Tessaro may use; "
                         "tessaro-cli list shows those")
                          .arg(path));

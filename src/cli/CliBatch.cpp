@@ -230,7 +230,7 @@ QCoro::Task<int> CliBatch::run(QList<Drive> drives, CliRequest request) {
                    tr("Nothing was started on %1.").arg(notStarted.join(QStringLiteral(", ")))));
   }
   if (request.json) {
-    output_.text(QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("drives"), entries}})
+    output_.document(QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("drives"), entries}})
                                        .toJson(QJsonDocument::Indented)));
   } else {
     output_.lines(TextColumns::lines(rows, output_.isTerminal(), {1}));

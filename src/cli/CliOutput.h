@@ -41,8 +41,11 @@ class CliOutput {
     for (const QString& text : texts)
       write(out_, visible(text) + QLatin1Char('\n'), Symbols::asPrinted);
   }
-  // Without a line break added: JSON documents, help text.
+  // Without a line break added: help text.
   void text(const QString& text) { write(out_, text); }
+  // A JSON document as it is: what a drive or a tool calls something reaches
+  // a script unchanged, symbols and all, on a terminal or not.
+  void document(const QString& text) { write(out_, text, Symbols::asPrinted); }
   // Whether standard output is a terminal, where a line can be redrawn.
   bool isTerminal() const { return terminal_; }
   // Replaces the terminal's current line with text, without a line break.

@@ -4,7 +4,7 @@
 #include "cli/DeviceTable.h"
 
 #include "cli/TextColumns.h"
-#include "drives/NotOfferedPhrase.h"
+#include "drives/TranslatedWording.h"
 #include "drives/NumberLocale.h"
 #include "exec/VisibleText.h"
 
@@ -13,14 +13,14 @@ namespace tessaro {
 namespace {
 
 // One field on one line of its own: controls, tabs and line feeds escaped.
-QString field(const QString& text) {
-  return QString::fromStdString(visibleText(text.toStdString(), LineFeeds::escape))
+QString field(const std::string& text) {
+  return QString::fromStdString(visibleText(text, LineFeeds::escape))
       .replace(QLatin1Char('\t'), QStringLiteral("\\x09"));
 }
 
 }  // namespace
 
-QStringList DeviceTable::lines(const QList<BlockDevice>& devices, Shape shape) {
+QStringList DeviceTable::lines(const std::vector<BlockDevice>& devices, Shape shape) {
   QList<QStringList> rows;
   // The column names are the same in every language, as lsblk's are.
   QStringList header{QStringLiteral("NAME"), QStringLiteral("SIZE"), QStringLiteral("TYPE"),
@@ -30,8 +30,8 @@ QStringList DeviceTable::lines(const QList<BlockDevice>& devices, Shape shape) {
   for (const BlockDevice& device : devices) {
     QStringList row{field(device.name), formatByteCount(device.size, userNumberLocale()),
                     field(device.type), field(device.transport),
-                    field(device.product.isEmpty() ? device.model : device.product)};
-    if (shape.reasons) row << (device.reason ? field(notOfferedPhrase(*device.reason)) : QString());
+                    field(device.product.empty() ? device.model : device.product)};
+    if (shape.reasons) row << (device.reason ? field(device.reason->phrase(TranslatedWording())) : QString());
     rows << row;
   }
   // SIZE is a number: aligned on the right, as lsblk does.

@@ -26,7 +26,7 @@ class DeviceTable {
     bool header = true;
     bool aligned = false;
   };
-  static QStringList lines(const QList<BlockDevice>& devices, Shape shape);
+  static QStringList lines(const std::vector<BlockDevice>& devices, Shape shape);
 };
 
 }  // namespace tessaro

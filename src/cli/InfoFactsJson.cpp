@@ -4,17 +4,19 @@
 #include "cli/InfoFactsJson.h"
 
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <tuple>
 
-#include "cli/BlockDeviceJson.h"
+#include "drives/BlockDeviceJson.h"
+#include "drives/TranslatedWording.h"
 
 namespace tessaro {
 
 namespace {
 
-const BlockDevice* findByName(const QList<BlockDevice>& known, const QString& name) {
+const BlockDevice* findByName(const std::vector<BlockDevice>& known, const QString& name) {
   for (const BlockDevice& device : known)
-    if (device.name == name) return &device;
+    if (device.name == name.toStdString()) return &device;
   return nullptr;
 }
 
@@ -25,18 +27,20 @@ QString factText(const std::optional<std::string>& value) {
   return QString::fromStdString(value.value_or(std::string()));
 }
 
+QString qt(const std::string& text) { return QString::fromStdString(text); }
+
 QJsonValue bytes(qint64 value) {
   return value >= 1 ? QJsonValue(static_cast<double>(value)) : QJsonValue();
 }
 
 BlockDevice diskFromFacts(const DriveFacts::Disk& facts, const QString& diskName) {
   BlockDevice disk;
-  disk.name = diskName;
-  disk.path = factText(facts.deviceNode);
-  disk.type = QStringLiteral("disk");
+  disk.name = diskName.toStdString();
+  disk.path = facts.deviceNode.value_or(std::string());
+  disk.type = "disk";
   disk.size = facts.totalSize;
-  disk.model = factText(facts.model);
-  disk.transport = factText(facts.bus).toLower();
+  disk.model = facts.model.value_or(std::string());
+  disk.transport = factText(facts.bus).toLower().toStdString();
   disk.removable = facts.removable;
   disk.hotplug = facts.ejectable;
   disk.logicalSectorSize = int(facts.deviceBlockSize);
@@ -57,10 +61,13 @@ std::pair<QString, QString> lsblkFilesystem(const QString& reported) {
 }  // namespace
 
 QJsonObject InfoFactsJson::object(const DriveFacts& shown, const QString& diskName,
-                                  const QList<BlockDevice>& known) {
+                                  const std::vector<BlockDevice>& known) {
   const BlockDevice* listed = findByName(known, diskName);
   const BlockDevice disk = listed ? *listed : diskFromFacts(shown.disk, diskName);
-  QJsonObject object{{QStringLiteral("disk"), BlockDeviceJson::object(disk)},
+  // One writing of a disk for both documents: list --json's, read back.
+  const std::string diskJson = BlockDeviceJson::object(disk, TranslatedWording()).compact();
+  QJsonObject object{{QStringLiteral("disk"),
+                      QJsonDocument::fromJson(QByteArray::fromStdString(diskJson)).object()},
                      {QStringLiteral("partition"), QJsonValue()}};
   const std::optional<DriveFacts::Partition>& partition = shown.partition;
   if (!partition) return object;
@@ -69,16 +76,17 @@ QJsonObject InfoFactsJson::object(const DriveFacts& shown, const QString& diskNa
   const QString name = QFileInfo(node).fileName();
   const BlockDevice* record = name.isEmpty() ? nullptr : findByName(known, name);
   BlockDevice lsblk = record ? *record : BlockDevice{};
-  if (lsblk.fstype.isEmpty() && partition->filesystem)
-    std::tie(lsblk.fstype, lsblk.fsver) = lsblkFilesystem(factText(partition->filesystem));
+  QString fstype = qt(lsblk.fstype), fsver = qt(lsblk.fsver);
+  if (fstype.isEmpty() && partition->filesystem)
+    std::tie(fstype, fsver) = lsblkFilesystem(factText(partition->filesystem));
   object[QStringLiteral("partition")] = QJsonObject{
       {QStringLiteral("name"), text(name)},
       {QStringLiteral("path"), text(node)},
       {QStringLiteral("size"), bytes(lsblk.size)},
-      {QStringLiteral("fstype"), text(lsblk.fstype)},
-      {QStringLiteral("fsver"), text(lsblk.fsver)},
+      {QStringLiteral("fstype"), text(fstype)},
+      {QStringLiteral("fsver"), text(fsver)},
       {QStringLiteral("label"),
-       text(partition->volumeName ? factText(partition->volumeName) : lsblk.label)},
+       text(partition->volumeName ? factText(partition->volumeName) : qt(lsblk.label))},
       {QStringLiteral("mountpoint"), text(factText(partition->mountPoint))},
       {QStringLiteral("cluster-size"), bytes(partition->filesystemBlockSize)},
   };

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <QJsonObject>
-#include <QList>
 #include <QString>
+#include <vector>
 
 #include "drives/BlockDevice.h"
 #include "drives/DriveFacts.h"
@@ -22,7 +22,7 @@ class InfoFactsJson {
  public:
   // The facts as the info job tells them (DriveFacts::ofDisk).
   static QJsonObject object(const DriveFacts& facts, const QString& diskName,
-                            const QList<BlockDevice>& known);
+                            const std::vector<BlockDevice>& known);
 };
 
 }  // namespace tessaro

@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     output.errorLine(
         QCoreApplication::translate("main", "Run tessaro-cli --help for the commands."));
     if (CliArgumentParser::asksForJson(arguments)) {
-      output.text(QString::fromUtf8(
+      output.document(QString::fromUtf8(
           CliApplication::errorDocument(CliFailureStatus::kind(parsed.status), parsed.error)));
     }
     return finalStatus(output, parsed.status);

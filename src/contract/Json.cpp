@@ -109,7 +109,17 @@ void writeString(std::string& out, std::string_view text) {
   out += '"';
 }
 
-void write(std::string& out, const Json& value) {
+// A line break and depth levels of indentation; nothing where depth is
+// below 0 (compact).
+void breakLine(std::string& out, int depth) {
+  if (depth < 0) return;
+  out += '\n';
+  out.append(size_t(depth) * 4, ' ');
+}
+
+// value at depth levels of indentation, or compact where depth is -1.
+void write(std::string& out, const Json& value, int depth) {
+  const int inner = depth < 0 ? -1 : depth + 1;
   switch (value.kind()) {
     case Json::Kind::null:
       out += "null";
@@ -144,8 +154,10 @@ void write(std::string& out, const Json& value) {
       for (const Json& item : *value.array()) {
         if (!first) out += ',';
         first = false;
-        write(out, item);
+        breakLine(out, inner);
+        write(out, item, inner);
       }
+      if (!first) breakLine(out, depth);
       out += ']';
       return;
     }
@@ -155,10 +167,12 @@ void write(std::string& out, const Json& value) {
       for (const auto& [name, member] : *value.object()) {
         if (!first) out += ',';
         first = false;
+        breakLine(out, inner);
         writeString(out, name);
-        out += ':';
-        write(out, member);
+        out += depth < 0 ? ":" : ": ";
+        write(out, member, inner);
       }
+      if (!first) breakLine(out, depth);
       out += '}';
       return;
     }
@@ -427,7 +441,14 @@ Json& Json::set(std::string name, Json value) {
 
 std::string Json::compact() const {
   std::string out;
-  write(out, *this);
+  write(out, *this, -1);
+  return out;
+}
+
+std::string Json::indented() const {
+  std::string out;
+  write(out, *this, 0);
+  out += '\n';
   return out;
 }
 

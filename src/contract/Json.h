@@ -75,6 +75,9 @@ class Json {
 
   // One line, no blanks: {"a":1,"b":[true,null]}.
   std::string compact() const;
+  // For people and scripts alike, as lsblk --json writes: four blanks a
+  // level, one member or item a line, a line feed at the end.
+  std::string indented() const;
   static std::optional<Json> parse(std::string_view text);
 
   bool operator==(const Json&) const = default;

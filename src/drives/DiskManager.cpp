@@ -101,10 +101,11 @@ QCoro::Task<> DiskManager::refresh(std::shared_ptr<Cancellation> cancel) {
 
 std::optional<QString> DiskManager::listedPartition(const QString& bsdName) const {
   bool listed = false;
+  const std::string name = bsdName.toStdString();
   for (const BlockDevice& device : blockDevices_) {
     // A partition comes after its disk, in the order of the disk's table.
-    if (device.parent == bsdName && device.type == QLatin1String("part")) return device.name;
-    listed = listed || device.name == bsdName;
+    if (device.parent == name && device.type == "part") return QString::fromStdString(device.name);
+    listed = listed || device.name == name;
   }
   if (listed) return bsdName;
   return std::nullopt;

@@ -27,7 +27,7 @@ class DiskManager : public QObject {
   const QList<Drive>& drives() const { return drives_; }
   // Every block device the last refresh saw, offered or not (empty where the
   // platform does not tell), published with drives().
-  const QList<BlockDevice>& blockDevices() const { return blockDevices_; }
+  const std::vector<BlockDevice>& blockDevices() const { return blockDevices_; }
   const DiskTools& tools() const { return *tools_; }
   ProcessRunner& runner() const { return runner_; }
 
@@ -60,7 +60,7 @@ class DiskManager : public QObject {
   std::shared_ptr<ProcessRunner::BegunCapture> begunList_;
   std::optional<QString> begunText_;  // the list read at beginRefresh
   QList<Drive> drives_;
-  QList<BlockDevice> blockDevices_;
+  std::vector<BlockDevice> blockDevices_;
 };
 
 }  // namespace tessaro

@@ -65,7 +65,7 @@ class DiskTools {
 
   // Every block device in the list's text, offered or not, with the reason
   // it is not; empty where the platform does not tell.
-  virtual QList<BlockDevice> parseBlockDevices(const QString& listText) const {
+  virtual std::vector<BlockDevice> parseBlockDevices(const QString& listText) const {
     (void)listText;
     return {};
   }

@@ -3,14 +3,12 @@
 
 #include "drives/NotOfferedPhrase.h"
 
-#include <QCoreApplication>
+#include "drives/TranslatedWording.h"
 
 namespace tessaro {
 
 QString notOfferedPhrase(const NotOfferedReason& reason) {
-  const QString phrase = QCoreApplication::translate("NotOfferedReason", reason.phraseTemplate());
-  if (!phrase.contains(QLatin1String("%1"))) return phrase;
-  return phrase.arg(QString::fromStdString(reason.detail()));
+  return QString::fromStdString(reason.phrase(TranslatedWording()));
 }
 
 }  // namespace tessaro

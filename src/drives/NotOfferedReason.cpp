@@ -35,10 +35,8 @@ const char* NotOfferedReason::phraseTemplate() const {
   return "";
 }
 
-std::string NotOfferedReason::phrase() const {
-  std::string text = phraseTemplate();
-  if (const std::size_t at = text.find("%1"); at != std::string::npos) text.replace(at, 2, detail_);
-  return text;
+std::string NotOfferedReason::phrase(const Wording& wording) const {
+  return withArguments(wording.translated("NotOfferedReason", phraseTemplate()), {detail_});
 }
 
 std::string NotOfferedReason::key() const {

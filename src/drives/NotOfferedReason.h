@@ -40,8 +40,8 @@ class NotOfferedReason {
   // The phrase with "%1" where the detail goes, untranslated (translation
   // context "NotOfferedReason").
   const char* phraseTemplate() const;
-  // The phrase in English, the detail in it.
-  std::string phrase() const;
+  // The phrase in wording's language, the detail in it.
+  std::string phrase(const Wording& wording = Wording::english()) const;
   // "internal-disk", "holds-system", ...: the same in every language.
   std::string key() const;
 

@@ -11,9 +11,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QSet>
 #include <QTemporaryDir>
 #include <map>
+#include <set>
 
 #include "DataRows.h"
 #include "drives/DriveFactsJson.h"
@@ -104,18 +104,18 @@ TEST(LinuxBlockDevices, EveryDeviceOfAMachineIsOfferedOrSaysWhyNot) {
     QFile list(dir + "/list.json"), expected(dir + "/list-all.txt");
     ASSERT_TRUE(list.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
     const std::vector<LsblkDevice> tree = LsblkJson::parseList(QString::fromUtf8(list.readAll()));
-    const QList<BlockDevice> devices = linuxBlockDevices(tree, sysfs, dir + "/by-id");
-    EXPECT_EQ(devices, linuxBlockDevices(tree, sysfs, dir + "/by-id"));
+    const std::string byId = (dir + "/by-id").toStdString();
+    const std::vector<BlockDevice> devices = linuxBlockDevices(tree, sysfs.toStdString(), byId);
+    EXPECT_EQ(devices, linuxBlockDevices(tree, sysfs.toStdString(), byId));
 
-    QString shown;
-    QSet<QString> ids;
+    std::string shown;
+    std::set<std::string> ids;
     for (const BlockDevice& device : devices) {
-      shown += device.name + '\t' + (device.id.isEmpty() ? "-" : device.id) + '\t' +
-               (device.reason ? QString::fromStdString(device.reason->phrase()) : "offered") + '\n';
-      if (!device.id.isEmpty()) EXPECT_FALSE(ids.contains(device.id)) << device.id.toStdString();
-      ids.insert(device.id);
+      shown += device.name + '\t' + (device.id.empty() ? "-" : device.id) + '\t' +
+               (device.reason ? device.reason->phrase() : "offered") + '\n';
+      if (!device.id.empty()) EXPECT_TRUE(ids.insert(device.id).second) << device.id;
     }
-    EXPECT_EQ(shown.toStdString(), expected.readAll().toStdString());
+    EXPECT_EQ(shown, expected.readAll().toStdString());
   }
 }
 

@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include <QList>
-#include <QString>
+#include <string>
+#include <vector>
 
 #include "drives/BlockDevice.h"
 #include "drives/linux/LinuxDiskRules.h"
@@ -13,18 +13,14 @@
 namespace tessaro {
 
 // The list of Linux block devices `tessaro-cli list --all` shows, read from
-// lsblk (LsblkDevice) and judged by LinuxDiskRules.
-
-// What identifies a whole disk across runs: "wwn-<WWN>", else
-// "<bus>-<model>_<serial>" with blanks as "_", else the kernel's name for it
-// in byIdDir (/dev/disk/by-id); empty when nothing does. For any other
-// device, its by-id name or empty.
-QString linuxStableId(const LsblkDevice& device, const QString& sysfsRoot,
-                      const QString& byIdDir = QStringLiteral("/dev/disk/by-id"));
+// lsblk's record (LsblkDevice) and judged by LinuxDiskRules.
 
 // Every device of lsblk's tree, each once, in lsblk's order (a disk, then
-// what is on it), with the reason it is not offered.
-QList<BlockDevice> linuxBlockDevices(const std::vector<LsblkDevice>& tree, const QString& sysfsRoot,
-                                     const QString& byIdDir = QStringLiteral("/dev/disk/by-id"));
+// what is on it), with the reason it is not offered and what identifies it
+// across runs: for a disk "wwn-<WWN>", else "<bus>-<model>_<serial>", else
+// its name in byIdDir; for any other device its name there, or nothing.
+std::vector<BlockDevice> linuxBlockDevices(const std::vector<LsblkDevice>& tree,
+                                           const std::string& sysfsRoot,
+                                           const std::string& byIdDir = "/dev/disk/by-id");
 
 }  // namespace tessaro

@@ -135,8 +135,9 @@ std::optional<Drive> LinuxDiskTools::parseDriveInfo(const QString& listText,
   return std::nullopt;
 }
 
-QList<BlockDevice> LinuxDiskTools::parseBlockDevices(const QString& listText) const {
-  return linuxBlockDevices(LsblkJson::parseList(listText), sysfsRoot_, byIdDir_);
+std::vector<BlockDevice> LinuxDiskTools::parseBlockDevices(const QString& listText) const {
+  return linuxBlockDevices(LsblkJson::parseList(listText), sysfsRoot_.toStdString(),
+                           byIdDir_.toStdString());
 }
 
 std::optional<QString> LinuxDiskTools::validateFormat(const FormatRequest& request) const {

@@ -29,7 +29,7 @@ class LinuxDiskTools : public DiskTools {
   QStringList parseDiskList(const QString& text) const override;
   QStringList infoCommand(const QString& bsdName) const override;
   std::optional<Drive> parseDriveInfo(const QString& text, const QString& bsdName) const override;
-  QList<BlockDevice> parseBlockDevices(const QString& listText) const override;
+  std::vector<BlockDevice> parseBlockDevices(const QString& listText) const override;
 
   QStringList partitionListCommand(const QString& bsdName) const override;
   QString parseFirstPartition(const QString& text, const QString& bsdName) const override;

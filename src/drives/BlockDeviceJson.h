@@ -3,11 +3,12 @@
 
 #pragma once
 
-#include <QByteArray>
-#include <QJsonObject>
-#include <QList>
+#include <string>
+#include <vector>
 
+#include "contract/Json.h"
 #include "drives/BlockDevice.h"
+#include "drives/Wording.h"
 
 namespace tessaro {
 
@@ -15,17 +16,18 @@ namespace tessaro {
 // lsblk names things: name, path, size (bytes), model, vendor, serial, tran,
 // rm, hotplug, ro, log-sec, type, fstype, mountpoints; besides them id (what
 // identifies the device across runs, or null), offered, and reason (null, or
-// {"kind", "message"} when it is not offered). What was not reported is null.
-// Keys are lsblk's style: lower case, "-" between words. The same devices
-// give the same text, byte for byte.
+// {"kind", "message"} when it is not offered; the message in wording's
+// language). What was not reported is null. Keys are lsblk's style: lower
+// case, "-" between words. The same devices give the same text, byte for
+// byte.
 class BlockDeviceJson {
  public:
-  static QJsonObject object(const BlockDevice& device);
+  static contract::Json object(const BlockDevice& device, const Wording& wording);
   // {"blockdevices": [...]} in the order given, indented, each device's
   // partitions and the volumes built on them nested under it as "children",
   // as lsblk nests them; a device whose parent is not among them stands at
   // the top.
-  static QByteArray document(const QList<BlockDevice>& devices);
+  static std::string document(const std::vector<BlockDevice>& devices, const Wording& wording);
 };
 
 }  // namespace tessaro
