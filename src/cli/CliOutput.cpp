@@ -10,15 +10,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "cli/CliOutputText.h"
 #include "cli/PlainText.h"
 
 namespace tessaro {
 
 namespace {
-
-struct OutputText {
-  Q_DECLARE_TR_FUNCTIONS(CliOutput)
-};
 
 bool localeIsUtf8() {
   const char* codeset = nl_langinfo(CODESET);
@@ -63,7 +60,7 @@ void CliOutput::write(FILE* stream, const QString& text, Symbols symbols) {
     failure_ = error == EPIPE ? Failure::closedPipe : Failure::writeFailed;
     if (failure_ == Failure::writeFailed) {
       const QByteArray said = (QStringLiteral("tessaro-cli: ") +
-                               OutputText::tr("cannot write to standard output: %1")
+                               QCoreApplication::translate("CliOutput", kCannotWriteOutput)
                                    .arg(QString::fromLocal8Bit(std::strerror(error))) +
                                QLatin1Char('\n'))
                                   .toUtf8();

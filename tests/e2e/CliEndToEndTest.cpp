@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtEndian>
 #include <array>
@@ -21,6 +24,7 @@
 #include "cli/CliApplication.h"
 
 using namespace tessaro;
+using test::ChildRun;
 using test::CliRun;
 using test::keysInAnotherStyle;
 using test::runCli;
@@ -30,12 +34,60 @@ namespace {
 
 constexpr qint64 kBytes = 700LL * 1024 * 1024;
 
+// The full command line, which tessaro-cli becomes, beside it in the build.
+QString fullProgram() { return QFileInfo(TESSARO_CLI_BUILD_PATH).dir().filePath("tessaro-cli-full"); }
+
+// The program the user starts answers the list without Qt; the full
+// command line, which it becomes for everything else, without graphics.
 TEST(CliProgram, LoadsNoGraphicsLibraries) {
   const auto [status, libraries] = runProgram("ldd", {TESSARO_CLI_BUILD_PATH});
   ASSERT_EQ(status, 0);
-  EXPECT_TRUE(libraries.contains("libQt6Core"));
+  EXPECT_FALSE(libraries.contains("libQt6")) << libraries.toStdString();
+  const auto [fullStatus, fullLibraries] = runProgram("ldd", {fullProgram()});
+  ASSERT_EQ(fullStatus, 0);
+  EXPECT_TRUE(fullLibraries.contains("libQt6Core"));
   for (const char* gui : {"libQt6Gui", "libQt6Widgets", "libQt6Svg", "libGL", "libX11"})
-    EXPECT_FALSE(libraries.contains(gui)) << gui;
+    EXPECT_FALSE(fullLibraries.contains(gui)) << gui;
+}
+
+// A copy of tessaro-cli with no full command line to become shows which
+// command lines it answers itself (CliEndToEnd/front.rows); where it does,
+// its document is the full command line's, byte for byte.
+TEST(CliProgram, AnswersTheListItselfOnlyAsTheFullCommandLineWould) {
+  const QString installed = QFileInfo(TESSARO_HELPER_INSTALL_PATH).dir().filePath("tessaro-cli-full");
+  if (QFileInfo::exists(installed)) GTEST_SKIP() << installed.toStdString() << " would answer";
+  QTemporaryDir dir;
+  const QString alone = dir.filePath("tessaro-cli");
+  ASSERT_TRUE(QFile::copy(TESSARO_CLI_BUILD_PATH, alone));
+  const QList<test::DataRow> rows = test::readDataRows(TESSARO_FIXTURES_DIR "/CliEndToEnd/front.rows");
+  ASSERT_GT(rows.size(), 20);
+  for (const test::DataRow& row : rows) {
+    ASSERT_EQ(row.fields.size(), 3) << row.where.toStdString();
+    SCOPED_TRACE(row.where.toStdString() + ": " + row.fields[1].toStdString());
+    QByteArrayList environment{"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+    if (row.fields[0] != "-") environment += test::wordsOf(row.fields[0]);
+    const QByteArrayList arguments = test::wordsOf(row.fields[1]);
+    const auto run = [&](const QString& program) {
+      return ChildRun::run(program, arguments, {.environmentChanges = environment});
+    };
+    const ChildRun::Result quick = run(alone);
+    if (row.fields[2] == "full") {
+      EXPECT_EQ(quick.status, int(cliToolFailed)) << quick.output.toStdString();
+      EXPECT_TRUE(quick.errorOutput.startsWith("tessaro-cli: cannot start ")) << quick.errorOutput.toStdString();
+      continue;
+    }
+    ASSERT_EQ(row.fields[2], "here");
+    // Other programs attach loop devices meanwhile: three pairs in a row
+    // that differ are no such change.
+    ChildRun::Result here = quick, full = run(fullProgram());
+    for (int attempt = 0; attempt < 2 && here.output != full.output; ++attempt)
+      here = run(alone), full = run(fullProgram());
+    EXPECT_EQ(here.status, 0) << here.errorOutput.toStdString();
+    EXPECT_EQ(full.status, 0) << full.errorOutput.toStdString();
+    EXPECT_EQ(here.output.toStdString(), full.output.toStdString());
+    EXPECT_EQ(here.errorOutput, "");
+    EXPECT_EQ(full.errorOutput, "");
+  }
 }
 
 TEST(CliProgram, ListPrintsLsblksDocumentWithEveryDeviceUnderAll) {
