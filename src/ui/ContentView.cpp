@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -51,6 +52,8 @@ ContentView::ContentView(std::unique_ptr<DiskManager> diskManager, QWidget* pare
   // Dark whatever the desktop uses, also where the application set no palette.
   setPalette(theme::darkPalette());
   setAutoFillBackground(false);
+  // paintEvent() fills every pixel: no background is drawn under it.
+  setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(820, 520);
   buildLayout();
   ui_->log->replaceText(welcomeText());
@@ -497,10 +500,13 @@ void ContentView::showEvent(QShowEvent* event) {
   refreshOnAppear();
 }
 
-void ContentView::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.fillRect(rect(), palette().color(QPalette::Window));
-  painter.fillRect(rect(), QColor::fromRgbF(0, 0, 0, float(theme::windowShade)));
+void ContentView::paintEvent(QPaintEvent* event) {
+  // The window colour under the shade, in one opaque fill.
+  const QColor window = palette().color(QPalette::Window);
+  const float kept = float(1.0 - theme::windowShade);
+  QPainter(this).fillRect(event->rect(), QColor::fromRgbF(window.redF() * kept,
+                                                          window.greenF() * kept,
+                                                          window.blueF() * kept));
 }
 
 }  // namespace tessaro
