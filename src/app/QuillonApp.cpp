@@ -6,6 +6,7 @@
 #include <QIcon>
 
 #include "app/AfterFirstFrame.h"
+#include "app/BackingStoreWarmUp.h"
 #include "app/WindowChrome.h"
 #include "i18n/Translations.h"
 #include "ui/ContentView.h"
@@ -21,7 +22,10 @@ QuillonApp::QuillonApp(int& argc, char** argv, std::unique_ptr<DiskManager> firs
   QApplication::setDesktopFileName(QStringLiteral("org.tessaro.Tessaro"));
   theme::applyDarkAppearance(app_);
   QObject::connect(&windows_, &WindowGroup::windowOpened, &windows_,
-                   [](ContentView* window) { hideTitleBar(window); });
+                   [](ContentView* window) {
+                     hideTitleBar(window);
+                     new BackingStoreWarmUp(*window);
+                   });
 }
 
 int QuillonApp::exec() {
