@@ -21,7 +21,7 @@ fail() {
 
 # The files installed under <root><prefix>, one path per line, sorted.
 expected_files() { # prefix helper_path
-  printf '%s\n' "$1/bin/tessaro" "$2" "$(dirname "$2")/tessaro-cli-full" "$1/$policy_rel" "$1/$desktop_rel" "$1/$icon_rel" \
+  printf '%s\n' "$1/bin/tessaro" "$2" "$(dirname "$2")/tessaro-cli-full.so" "$1/$policy_rel" "$1/$desktop_rel" "$1/$icon_rel" \
     "$1/$metainfo_rel" "$1/$cli_rel" "$1/$cli_manual_rel" "$1/$completion_rel" \
     "$1/$copyright_rel" "$1/$changelog_rel" "$1/$manual_rel" | sort
 }
@@ -52,7 +52,7 @@ check_installed_files() { # root prefix helper_path
   xmllint --noout "$icon" || fail "icon is not well-formed SVG"
 
   [ -x "$root$prefix/$cli_rel" ] || fail "tessaro-cli is not installed in $prefix/bin"
-  [ -x "$root$(dirname "$helper")/tessaro-cli-full" ] ||
+  [ -f "$root$(dirname "$helper")/tessaro-cli-full.so" ] ||
     fail "the full command line is not installed beside the helper"
   local cli_manual=$root$prefix/$cli_manual_rel
   gzip -t "$cli_manual" || fail "the manual page is not gzip"
