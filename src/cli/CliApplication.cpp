@@ -169,9 +169,9 @@ QCoro::Task<int> CliApplication::info(Drive drive, bool json) {
   TerminalReport report(output_, json ? TerminalReport::Mode::quiet : TerminalReport::Mode::lines);
   const int status = co_await runJob(job, report);
   if (status == cliSuccess && json && job.facts()) {
-    const QJsonObject facts =
-        InfoFactsJson::object(*job.facts(), drive.bsdName, manager_.blockDevices());
-    output_.document(QString::fromUtf8(QJsonDocument(facts).toJson(QJsonDocument::Indented)));
+    const contract::Json facts = InfoFactsJson::object(*job.facts(), drive.bsdName.toStdString(),
+                                                       manager_.blockDevices(), TranslatedWording());
+    output_.document(QString::fromStdString(facts.indented()));
     documentWritten_ = true;
   }
   co_return status;

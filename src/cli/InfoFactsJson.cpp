@@ -3,44 +3,40 @@
 
 #include "cli/InfoFactsJson.h"
 
-#include <QFileInfo>
-#include <QJsonDocument>
 #include <tuple>
 
 #include "drives/BlockDeviceJson.h"
-#include "drives/TranslatedWording.h"
 
 namespace tessaro {
 
 namespace {
 
-const BlockDevice* findByName(const std::vector<BlockDevice>& known, const QString& name) {
+using contract::Json;
+
+const BlockDevice* findByName(const std::vector<BlockDevice>& known, const std::string& name) {
   for (const BlockDevice& device : known)
-    if (device.name == name.toStdString()) return &device;
+    if (device.name == name) return &device;
   return nullptr;
 }
 
-QJsonValue text(const QString& value) { return value.isEmpty() ? QJsonValue() : QJsonValue(value); }
+Json text(const std::string& value) { return value.empty() ? Json() : Json(value); }
 
-// A fact's text; empty where it was not reported.
-QString factText(const std::optional<std::string>& value) {
-  return QString::fromStdString(value.value_or(std::string()));
+Json bytes(std::int64_t value) { return value >= 1 ? Json(value) : Json(); }
+
+std::string lowered(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return text;
 }
 
-QString qt(const std::string& text) { return QString::fromStdString(text); }
-
-QJsonValue bytes(qint64 value) {
-  return value >= 1 ? QJsonValue(static_cast<double>(value)) : QJsonValue();
-}
-
-BlockDevice diskFromFacts(const DriveFacts::Disk& facts, const QString& diskName) {
+BlockDevice diskFromFacts(const DriveFacts::Disk& facts, const std::string& diskName) {
   BlockDevice disk;
-  disk.name = diskName.toStdString();
+  disk.name = diskName;
   disk.path = facts.deviceNode.value_or(std::string());
   disk.type = "disk";
   disk.size = facts.totalSize;
   disk.model = facts.model.value_or(std::string());
-  disk.transport = factText(facts.bus).toLower().toStdString();
+  disk.transport = lowered(facts.bus.value_or(std::string()));
   disk.removable = facts.removable;
   disk.hotplug = facts.ejectable;
   disk.logicalSectorSize = int(facts.deviceBlockSize);
@@ -49,47 +45,42 @@ BlockDevice diskFromFacts(const DriveFacts::Disk& facts, const QString& diskName
 
 // lsblk's FSTYPE and FSVER for the report's file system name ("MS-DOS
 // (FAT32)", "ExFAT"), where lsblk had no word for it (no udev database).
-std::pair<QString, QString> lsblkFilesystem(const QString& reported) {
-  static const QString fat = QStringLiteral("MS-DOS (");
-  if (reported.startsWith(fat) && reported.endsWith(QLatin1Char(')'))) {
-    const QString version = reported.mid(fat.size(), reported.size() - fat.size() - 1);
-    return {QStringLiteral("vfat"), version == QLatin1String("FAT") ? QString() : version};
+std::pair<std::string, std::string> lsblkFilesystem(const std::string& reported) {
+  static const std::string fat = "MS-DOS (";
+  if (reported.starts_with(fat) && reported.ends_with(')')) {
+    const std::string version = reported.substr(fat.size(), reported.size() - fat.size() - 1);
+    return {"vfat", version == "FAT" ? std::string() : version};
   }
-  return {reported.toLower(), QString()};
+  return {lowered(reported), std::string()};
 }
 
 }  // namespace
 
-QJsonObject InfoFactsJson::object(const DriveFacts& shown, const QString& diskName,
-                                  const std::vector<BlockDevice>& known) {
+Json InfoFactsJson::object(const DriveFacts& shown, const std::string& diskName,
+                           const std::vector<BlockDevice>& known, const Wording& wording) {
   const BlockDevice* listed = findByName(known, diskName);
   const BlockDevice disk = listed ? *listed : diskFromFacts(shown.disk, diskName);
-  // One writing of a disk for both documents: list --json's, read back.
-  const std::string diskJson = BlockDeviceJson::object(disk, TranslatedWording()).compact();
-  QJsonObject object{{QStringLiteral("disk"),
-                      QJsonDocument::fromJson(QByteArray::fromStdString(diskJson)).object()},
-                     {QStringLiteral("partition"), QJsonValue()}};
+  Json object = Json::Object{{"disk", BlockDeviceJson::object(disk, wording)}, {"partition", {}}};
   const std::optional<DriveFacts::Partition>& partition = shown.partition;
   if (!partition) return object;
 
-  const QString node = factText(partition->deviceNode);
-  const QString name = QFileInfo(node).fileName();
-  const BlockDevice* record = name.isEmpty() ? nullptr : findByName(known, name);
-  BlockDevice lsblk = record ? *record : BlockDevice{};
-  QString fstype = qt(lsblk.fstype), fsver = qt(lsblk.fsver);
-  if (fstype.isEmpty() && partition->filesystem)
-    std::tie(fstype, fsver) = lsblkFilesystem(factText(partition->filesystem));
-  object[QStringLiteral("partition")] = QJsonObject{
-      {QStringLiteral("name"), text(name)},
-      {QStringLiteral("path"), text(node)},
-      {QStringLiteral("size"), bytes(lsblk.size)},
-      {QStringLiteral("fstype"), text(fstype)},
-      {QStringLiteral("fsver"), text(fsver)},
-      {QStringLiteral("label"),
-       text(partition->volumeName ? factText(partition->volumeName) : qt(lsblk.label))},
-      {QStringLiteral("mountpoint"), text(factText(partition->mountPoint))},
-      {QStringLiteral("cluster-size"), bytes(partition->filesystemBlockSize)},
-  };
+  const std::string node = partition->deviceNode.value_or(std::string());
+  const std::string name = node.substr(node.rfind('/') + 1);
+  const BlockDevice* record = name.empty() ? nullptr : findByName(known, name);
+  const BlockDevice lsblk = record ? *record : BlockDevice{};
+  std::string fstype = lsblk.fstype, fsver = lsblk.fsver;
+  if (fstype.empty() && partition->filesystem)
+    std::tie(fstype, fsver) = lsblkFilesystem(*partition->filesystem);
+  object.set("partition", Json::Object{
+                              {"name", text(name)},
+                              {"path", text(node)},
+                              {"size", bytes(lsblk.size)},
+                              {"fstype", text(fstype)},
+                              {"fsver", text(fsver)},
+                              {"label", text(partition->volumeName.value_or(lsblk.label))},
+                              {"mountpoint", text(partition->mountPoint.value_or(std::string()))},
+                              {"cluster-size", bytes(partition->filesystemBlockSize)},
+                          });
   return object;
 }
 

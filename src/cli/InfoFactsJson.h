@@ -3,12 +3,13 @@
 
 #pragma once
 
-#include <QJsonObject>
-#include <QString>
+#include <string>
 #include <vector>
 
+#include "contract/Json.h"
 #include "drives/BlockDevice.h"
 #include "drives/DriveFacts.h"
+#include "drives/Wording.h"
 
 namespace tessaro {
 
@@ -20,9 +21,10 @@ namespace tessaro {
 // volume name, mount point and cluster size the helper read from the disk.
 class InfoFactsJson {
  public:
-  // The facts as the info job tells them (DriveFacts::ofDisk).
-  static QJsonObject object(const DriveFacts& facts, const QString& diskName,
-                            const std::vector<BlockDevice>& known);
+  // The facts as the info job tells them (DriveFacts::ofDisk); the disk's
+  // reason in wording's language.
+  static contract::Json object(const DriveFacts& facts, const std::string& diskName,
+                               const std::vector<BlockDevice>& known, const Wording& wording);
 };
 
 }  // namespace tessaro
