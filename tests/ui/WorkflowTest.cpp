@@ -41,7 +41,6 @@ TEST(RefreshWorkflow, CountsAndSelectsTheFirstDriveAndAFailureKeepsBoth) {
   const QList<Drive>& drives = v->diskManager().drives();
   ASSERT_EQ(drives.size(), 2) << v->statusLog().toStdString();
   EXPECT_EQ(v->statusLog(), ContentView::welcomeText()) << "the start-up refresh says nothing";
-  EXPECT_EQ(c.picker->itemText(1), drives[1].description);
   Drive lookalike = drives[1];  // same drive, another record: not an entry
   lookalike.id = QUuid::createUuid();
   v->setSelectedDrive(lookalike);
