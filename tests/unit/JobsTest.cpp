@@ -168,32 +168,13 @@ TEST_F(FormatJobTest, ResultsThatAreNotTheReadBacksOwnFailTheFormat) {
   }
 }
 
-TEST_F(FormatJobTest, RefusedRequestsRunNothing) {
-  const LinuxDiskTools tools = linux("/usr/bin/lsblk");
-  FormatJob tooLong(tools, runner, {kStick, "MUCH TOO LONG A NAME", std::nullopt});
-  EXPECT_EQ(reportOf(tooLong).value(1),
-            "failed: Error: The volume name \"MUCH TOO LONG A NAME\" is 20 characters long; "
-            "FAT32 allows at most 11.");
-  Drive tiny = kStick;
-  tiny.size = 64 << 20;
-  FormatJob tooSmall(tools, runner, {tiny, "MY USB", 65536});
-  EXPECT_TRUE(reportOf(tooSmall).value(1).startsWith("failed: Error: ")) << "cluster size";
-  EXPECT_EQ(ranArguments(), QStringList());
-
-  // pkexec's reason, from its standard error, joins the failure line.
-  elevateWith("Repair/elevate-dismissed");
-  FormatJob refused(tools, runner, {kStick, "MY USB", std::nullopt});
-  EXPECT_EQ(
-      reportOf(refused).mid(1),
-      QStringList({"failed: Error: Authorization failed (126): Request dismissed", "finished"}));
-}
-
-// A batch asks for administrator rights once. Where the helper runs batches,
-// its drives are one privileged run: one pkexec call for four drives, a drive
-// the rules refuse never named, each drive told its own lines and result;
-// rights refused fail each drive. Elsewhere the first drive's run goes alone
-// until the helper has begun, the others after it (the stand-in keeps rights
-// as polkit's auth_admin_keep does); rights refused start none of the others.
+// A batch asks for administrator rights once; a drive the rules refuse runs
+// nothing. Where the helper runs batches, its drives are one privileged run:
+// one pkexec call for four drives, the refused drive never named, each drive
+// told its own lines and result; rights refused fail each drive, pkexec's
+// reason in the line. Elsewhere the first drive's run goes alone until the
+// helper has begun, the others after it (the stand-in keeps rights as
+// polkit's auth_admin_keep does); rights refused start none of the others.
 TEST_F(FormatJobTest, ABatchAsksForRightsOnce) {
   elevateWith("Jobs/elevate-keeping");
   QTemporaryDir state;
