@@ -267,30 +267,6 @@ TEST(HelperBoundaryTest, AToolsUnfinishedLastLineIsEndedBeforeTheHelpersNext) {
                                            "text:Failed: mkfs.fat ended with exit status 1"}));
 }
 
-// Only the helper tells events: whatever a tool prints (a file or volume
-// name fsck.fat shows, a hostile drive) is text, line by line as printed,
-// also when a line arrives in pieces.
-TEST(HelperBoundaryTest, EventLinesThatAToolPrintsAreShownAndNeverTold) {
-  const QString fixture = TESSARO_FIXTURES_DIR "/HelperEvents/hostile-probe-lines.txt";
-  QFile file(fixture);
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  QByteArrayList printed = QString::fromUtf8(file.readAll()).toUtf8().split('\n');
-  if (printed.last().isEmpty()) printed.removeLast();
-  QByteArrayList expected{"text:$ /bin/cat " + fixture.toUtf8()};
-  for (const QByteArray& line : printed) expected << "text:" + line;
-  expected << "text:Done.";
-  EXPECT_EQ(framesWhileRunning({{"/bin/cat", fixture.toStdString()}, {}}, "Done.").mid(1),
-            expected);
-  EXPECT_EQ(framesWhileRunning({{"/bin/sh", "-c",
-                                 "printf '@@tessa'; sleep 0.2; printf 'ro-event@@ "
-                                 "{\"event\":\"writing\"}\\n@@tessaro'"},
-                                {}},
-                               "Done.")
-                .mid(2),
-            (QByteArrayList{"text:@@tessaro-event@@ {\"event\":\"writing\"}", "text:@@tessaro",
-                            "text:Done."}));
-}
-
 class HelperLoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
