@@ -98,9 +98,9 @@ TEST_F(JobTest, ReportsWhatTheHelperToldAndFailsOnlyAsItShould) {
     } else if (verb[0] == "format") {
       job = std::make_unique<FormatJob>(tools, runner, request);
       command = tools.formatCommand(request);
-    } else if (verb[0] == "probe") {
-      job = std::make_unique<ProbeJob>(tools, runner, kSdz);
-      command = *tools.probeCommand("sdz", false);
+    } else if (verb[0] == "probe") {  // probe [full]
+      job = std::make_unique<ProbeJob>(tools, runner, kSdz, verb.value(1) == "full");
+      command = *tools.probeCommand("sdz", verb.value(1) == "full");
     } else {
       job = std::make_unique<InfoJob>(lookupTools, runner, kSdz);
       command = lookupTools.infoReportCommand("sdz", {});
@@ -120,8 +120,11 @@ TEST_F(JobTest, ReportsWhatTheHelperToldAndFailsOnlyAsItShould) {
     const bool verdict =
         !job->failure() ||
         QByteArrayList{"counterfeit", "damaged", "driveFailed"}.contains(failure[0]);
-    if (const auto* probe = dynamic_cast<ProbeJob*>(job.get()))
+    // A probe that told progress has begun writing.
+    if (const auto* probe = dynamic_cast<ProbeJob*>(job.get())) {
       EXPECT_EQ(probe->result().has_value(), verdict);
+      EXPECT_EQ(probe->hasBegunWriting(), row.fields[3].contains("|progress: "));
+    }
     if (const auto* check = dynamic_cast<CheckJob*>(job.get()))
       EXPECT_EQ(check->finding() == CheckFinding::errorsCorrected, failure.contains("corrected"));
     if (const auto* format = dynamic_cast<FormatJob*>(job.get()))
@@ -283,24 +286,6 @@ TEST(UserMount, WhatUdisksctlSaysWhenItCannotMountIsANote) {
 const QString kUntrusted =
     "failed: Error: The capacity test of /dev/sdz ended without a verdict that can be "
     "trusted; the drive holds test data: format it before using it.";
-
-// A run that told progress has begun writing; the full test asks the helper for it.
-TEST_F(ProbeJobTest, TheFullTestIsAskedForAndProgressMeansWriting) {
-  const LinuxDiskTools tools = linux("/usr/bin/lsblk");
-  say(eventLine({contract::ProgressEvent{0.5, 1 << 20, 30}}) +
-          R"(@@tessaro-event@@ {"aliased":0,"badRegions":[],"badRegionsLeftOut":0,"bytesRead":0,"bytesWritten":0,"cacheBytes":0,"cacheRuledOutBytes":0,"claimedBytes":4294967296,"event":"result","failedAfterBytes":null,"failure":null,"firstBadOffset":null,"intact":3,"lost":0,"mode":"quick","readBytesPerSecond":0,"readErrors":{"bytes":0,"firstOffset":null,"requests":0},"retriedReads":0,"retriedWrites":0,"samples":3,"seconds":0,"speedPartial":false,"tableCleared":true,"usableBytes":4294967296,"verb":"probe","verdict":"genuine","writeBytesPerSecond":0,"writeErrors":{"bytes":0,"firstOffset":null,"requests":0}})"
-          "\n",
-      0);
-  ProbeJob job(tools, runner, kSdz);
-  reportOf(job);
-  EXPECT_TRUE(job.hasBegunWriting());
-  EXPECT_EQ(ranArguments(), (QStringList{"/opt/tessaro-helper", "probe", "sdz"}));
-  ProbeJob full(tools, runner, kSdz, true);
-  EXPECT_EQ(reportOf(full).first(),
-            "started: Starting full capacity test of /dev/sdz: every block is written and read "
-            "back.");
-  EXPECT_EQ(ranArguments(), (QStringList{"/opt/tessaro-helper", "probe", "sdz", "full"}));
-}
 
 // What a broken or hostile helper prints where events go neither moves the
 // bar, nor passes for a verdict, the start of writing, a step or the helper's
