@@ -153,14 +153,15 @@ QStringList descriptions(const DiskManager& manager) {
 }
 
 // Each row: a machine (its tools' fixtures, "<tool>/<machine>"), the drives
-// listed, and the disks whose info was asked for.
+// listed, the disks whose info was asked for, and what a check or report
+// looks at as the list just read tells it.
 TEST(DiskManagerRefresh, ListsExternalDisksInOrderWithoutQueryingSystemDisks) {
   const QList<test::DataRow> rows = test::readDataRows(fixture("DiskManager/machines.rows"));
   ASSERT_GT(rows.size(), 6);
   for (const test::DataRow& row : rows) {
     const QStringList texts = test::textsOf(row.fields);
     SCOPED_TRACE(row.where.toStdString());
-    ASSERT_EQ(texts.size(), 3);
+    ASSERT_GE(texts.size(), 3);
     ToolLog log;
     DiskManager manager(toolsFor(texts[0]));
     int changes = 0;
@@ -169,24 +170,10 @@ TEST(DiskManagerRefresh, ListsExternalDisksInOrderWithoutQueryingSystemDisks) {
     EXPECT_EQ(descriptions(manager).join(", "), texts[1]);
     EXPECT_EQ(log.queried().join(' '), texts[2]);
     EXPECT_EQ(changes, 1);
+    for (const QString& listed : texts.value(3).split(' ', Qt::SkipEmptyParts))
+      EXPECT_EQ(manager.listedPartition(listed.section('=', 0, 0)).value_or("-").toStdString(),
+                listed.section('=', 1).toStdString());
   }
-}
-
-// What a check or report looks at comes from the list just read, so that
-// tessaro-cli runs lsblk once: the first partition, the disk itself without
-// one, nothing for a disk the list does not show or a platform that tells no
-// partitions.
-TEST(DiskManagerRefresh, TheListedPartitionOfADiskIsItsFirstPartitionOrItself) {
-  DiskManager linux(toolsFor("lsblk/laptop"));
-  awaitTask(linux.refresh());
-  EXPECT_EQ(linux.listedPartition("sdb"), "sdb1");
-  EXPECT_EQ(linux.listedPartition("mmcblk0"), "mmcblk0p1");
-  EXPECT_EQ(linux.listedPartition("nvme0n1"), "nvme0n1p1");
-  EXPECT_EQ(linux.listedPartition("zram0"), "zram0");
-  EXPECT_EQ(linux.listedPartition("sdz"), std::nullopt);
-  DiskManager mac(toolsFor("diskutil/mixed"));
-  awaitTask(mac.refresh());
-  EXPECT_EQ(mac.listedPartition("disk2"), std::nullopt);
 }
 
 // A list begun ahead is the next refresh's: lsblk runs once, and the
