@@ -6,10 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include "DataRows.h"
 #include "cli/CliArgumentParser.h"
@@ -101,26 +99,16 @@ TEST(CliHelpText, FitsEightyColumns) {
 
 TEST(DeviceArgument, LoopDevicesWithAnImageBecomeDrives) {
   // Which names are loop devices: DeviceNames/typed-names.rows (with the
-  // confirmations).
-  QTemporaryDir sysfs;
-  for (const auto& [name, size] : {std::pair{"loop3", "1433600\n"},
-                                   {"loop4", "0\n"},
-                                   {"loop5", "garbage"},
-                                   {"loop6", "99999999999999999999\n"},
-                                   {"sdz", "1433600\n"}}) {
-    QDir().mkpath(sysfs.filePath(QString("class/block/") + name));
-    QFile file(sysfs.filePath(QString("class/block/") + name + "/size"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(size) > 0);
-  }
-
-  const auto drive = DeviceArgument::attachedLoopDrive("loop3", sysfs.path());
+  // confirmations). The sizes the kernel tells of loop3 to loop6 and sdz.
+  const QString sysfs = TESSARO_FIXTURES_DIR "/DeviceNames/sysfs";
+  const auto drive = DeviceArgument::attachedLoopDrive("loop3", sysfs);
   ASSERT_TRUE(drive);
   EXPECT_EQ(drive->bsdName, "loop3");
   EXPECT_EQ(drive->devicePath, "/dev/loop3");
   EXPECT_EQ(drive->size, 734003200);
   EXPECT_EQ(drive->description, "734 MB (loop3)");
   for (const char* refused : {"loop4", "loop5", "loop6", "loop9", "sdz"})
-    EXPECT_FALSE(DeviceArgument::attachedLoopDrive(refused, sysfs.path())) << refused;
+    EXPECT_FALSE(DeviceArgument::attachedLoopDrive(refused, sysfs)) << refused;
 }
 
 // What a pipe or a file gets (PlainText/lines.rows).
