@@ -76,32 +76,36 @@ std::size_t Utf8Text::unfinishedTail(std::string_view bytes) {
 }
 
 std::u16string Utf8Text::toUtf16(std::string_view bytes) {
-  std::u16string text;
-  text.reserve(bytes.size());
+  // Never more units than bytes: one unit for one to three bytes, two for
+  // four, one U+FFFD for each byte or unfinished character that is none.
+  std::u16string text(bytes.size(), u'\0');
+  char16_t* out = text.data();
+  const std::size_t size = bytes.size();
   std::size_t at = 0;
-  while (at < bytes.size()) {
+  while (at < size) {
+    // ASCII, most of what tools print, a unit for each byte.
+    while (at < size && byteAt(bytes, at) < 0x80) *out++ = byteAt(bytes, at++);
+    if (at == size) break;
     std::size_t expected = 0;
     const std::size_t run = wellFormedRun(bytes, at, &expected);
     if (run == 0 || run < expected) {
-      text += u'\uFFFD';
+      *out++ = u'\uFFFD';
       at += run == 0 ? 1 : run;
       continue;
     }
     const unsigned char lead = byteAt(bytes, at);
-    char32_t code = run == 1   ? lead
-                    : run == 2 ? (lead & 0x1F)
-                    : run == 3 ? (lead & 0x0F)
-                               : (lead & 0x07);
+    char32_t code = run == 2 ? (lead & 0x1F) : run == 3 ? (lead & 0x0F) : (lead & 0x07);
     for (std::size_t i = 1; i < run; ++i) code = (code << 6) | (byteAt(bytes, at + i) & 0x3F);
     if (code >= 0x10000) {
       code -= 0x10000;
-      text += static_cast<char16_t>(0xD800 + (code >> 10));
-      text += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+      *out++ = static_cast<char16_t>(0xD800 + (code >> 10));
+      *out++ = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
     } else {
-      text += static_cast<char16_t>(code);
+      *out++ = static_cast<char16_t>(code);
     }
     at += run;
   }
+  text.resize(static_cast<std::size_t>(out - text.data()));
   return text;
 }
 

@@ -38,6 +38,16 @@ std::string visibleText(std::string_view text, LineFeeds lineFeeds) {
   std::string visible;
   visible.reserve(text.size());
   for (std::size_t at = 0; at < text.size();) {
+    // Printable ASCII and tabs, most of what tools print, as they are.
+    std::size_t plain = at;
+    while (plain < text.size() &&
+           ((text[plain] >= 0x20 && text[plain] < 0x7F) || text[plain] == '\t'))
+      ++plain;
+    if (plain > at) {
+      visible.append(text.substr(at, plain - at));
+      at = plain;
+      continue;
+    }
     const std::size_t length = contract::Utf8Text::sequenceLength(text, at);
     const std::string_view sequence = text.substr(at, length);
     at += length;
