@@ -19,8 +19,8 @@ bool FakeDrive::dead(bool writing) {
   const auto now = std::chrono::steady_clock::now();
   if (!firstWrite_ && writing) firstWrite_ = now;
   if (shape_.delayUs > 0) std::this_thread::sleep_for(std::chrono::microseconds(shape_.delayUs));
-  return shape_.failAfterMs >= 0 && firstWrite_ &&
-         now - *firstWrite_ >= std::chrono::milliseconds(shape_.failAfterMs);
+  return shape_.failAfterMs && firstWrite_ &&
+         now - *firstWrite_ >= std::chrono::milliseconds(*shape_.failAfterMs);
 }
 
 std::optional<uint64_t> FakeDrive::placeOf(uint64_t at) const {

@@ -29,64 +29,56 @@ const char* FakeDriveShape::usage() {
 
 std::optional<FakeDriveShape> FakeDriveShape::parse(const std::vector<std::string>& words,
                                                     std::string& error) {
-  FakeDriveShape shape;
+  const auto refuse = [&error](const std::string& why) {
+    error = why;
+    return std::optional<FakeDriveShape>();
+  };
   const std::pair<const char*, Placement> kinds[] = {
       {"genuine", Placement::genuine},     {"wrap", Placement::wrap},
       {"chain", Placement::chain},         {"drop", Placement::drop},
       {"failreads", Placement::failReads}, {"failio", Placement::failIo},
       {"garbage", Placement::garbage},     {"oneplace", Placement::onePlace}};
-  if (words.size() < 3) {
-    error = "a kind, the claimed and the real size are needed";
-    return std::nullopt;
-  }
-  const auto kind = std::find_if(std::begin(kinds), std::end(kinds),
-                                 [&](const auto& known) { return words[0] == known.first; });
-  if (kind == std::end(kinds)) {
-    error = "unknown kind " + words[0];
-    return std::nullopt;
-  }
+  // Options and the field each sets; --flip-band takes a second number, bandBytes.
+  const std::pair<const char*, uint64_t FakeDriveShape::*> numbers[] = {
+      {"--cache", &FakeDriveShape::cacheBytes},
+      {"--delay-us", &FakeDriveShape::delayUs},
+      {"--flip-band", &FakeDriveShape::bandAt}};
+  const std::pair<const char*, std::optional<uint64_t> FakeDriveShape::*> limits[] = {
+      {"--fail-after-ms", &FakeDriveShape::failAfterMs},
+      {"--drop-after", &FakeDriveShape::dropAfter},
+      {"--readonly-after", &FakeDriveShape::readOnlyAfter},
+      {"--erofs-after", &FakeDriveShape::erofsAfter}};
+  const auto named = [](const std::string& word) {
+    return [&word](const auto& known) { return word == known.first; };
+  };
+  if (words.size() < 3) return refuse("a kind, the claimed and the real size are needed");
+  const auto kind = std::find_if(std::begin(kinds), std::end(kinds), named(words[0]));
+  if (kind == std::end(kinds)) return refuse("unknown kind " + words[0]);
+  FakeDriveShape shape;
   shape.placement = kind->second;
   if (!parseNumber(words[1], shape.claimed) || !parseNumber(words[2], shape.real) ||
-      shape.claimed == 0) {
-    error = "sizes are whole numbers of bytes";
-    return std::nullopt;
-  }
+      shape.claimed == 0)
+    return refuse("sizes are whole numbers of bytes");
   for (size_t i = 3; i < words.size(); i += 2) {
-    uint64_t value = 0;
     const std::string& option = words[i];
-    if (i + 1 >= words.size() || !parseNumber(words[i + 1], value)) {
-      error = option + " needs a number";
-      return std::nullopt;
-    }
-    if (option == "--cache") {
-      shape.cacheBytes = value;
-    } else if (option == "--delay-us") {
-      shape.delayUs = int64_t(value);
-    } else if (option == "--fail-after-ms") {
-      shape.failAfterMs = int64_t(value);
-    } else if (option == "--drop-after") {
-      shape.dropAfter = value;
-    } else if (option == "--readonly-after") {
-      shape.readOnlyAfter = value;
-    } else if (option == "--erofs-after") {
-      shape.erofsAfter = value;
-    } else if (option == "--flip-band") {
-      shape.bandAt = value;
-      if (i + 2 >= words.size() || !parseNumber(words[i + 2], shape.bandBytes)) {
-        error = "--flip-band needs where and how many bytes";
-        return std::nullopt;
-      }
-      ++i;
-    } else {
-      error = "unknown option " + option;
-      return std::nullopt;
-    }
+    uint64_t value = 0;
+    if (i + 1 >= words.size() || !parseNumber(words[i + 1], value))
+      return refuse(option + " needs a number");
+    const auto number = std::find_if(std::begin(numbers), std::end(numbers), named(option));
+    const auto limit = std::find_if(std::begin(limits), std::end(limits), named(option));
+    if (number != std::end(numbers))
+      shape.*(number->second) = value;
+    else if (limit != std::end(limits))
+      shape.*(limit->second) = value;
+    else
+      return refuse("unknown option " + option);
+    if (option == "--flip-band" &&
+        (++i + 1 >= words.size() || !parseNumber(words[i + 1], shape.bandBytes)))
+      return refuse("--flip-band needs where and how many bytes");
   }
   if (shape.placement == Placement::genuine) shape.real = shape.claimed;
-  if (shape.real == 0 || shape.real > shape.claimed) {
-    error = "the real size must be from 1 byte to the claimed size";
-    return std::nullopt;
-  }
+  if (shape.real == 0 || shape.real > shape.claimed)
+    return refuse("the real size must be from 1 byte to the claimed size");
   return shape;
 }
 

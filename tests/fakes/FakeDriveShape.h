@@ -44,8 +44,8 @@ struct FakeDriveShape {
   uint64_t claimed = 0;
   uint64_t real = 0;
   uint64_t cacheBytes = 0;
-  int64_t delayUs = 0;
-  int64_t failAfterMs = -1;
+  uint64_t delayUs = 0;
+  std::optional<uint64_t> failAfterMs;
   std::optional<uint64_t> dropAfter;
   std::optional<uint64_t> readOnlyAfter;
   std::optional<uint64_t> erofsAfter;
