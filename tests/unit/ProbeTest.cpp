@@ -64,11 +64,9 @@ TEST(ProbePlan, RefinesStrictlyBetweenTheLastGoodAndTheFirstBadSample) {
   EXPECT_TRUE(isDescendingAndUnique(spread));
   EXPECT_EQ(spread.back(), kGiB + kBlock);
   EXPECT_LT(spread.front(), kGiB + 16 * kMiB);
-}
-
-TEST(ProbePlan, TheRefinementsSpacingCoversItsWidestGap) {
+  // Its spacing covers its widest gap: 4095 candidates over 256 samples, gaps
+  // of at most 16 blocks, and one more.
   EXPECT_EQ(ProbePlan::refinementSpacing(kMiB, kMiB + 4 * kBlock, 8), 2 * kBlock);
-  // 4095 candidates over 256 samples: gaps of at most 16 blocks, and one more.
   EXPECT_EQ(ProbePlan::refinementSpacing(kGiB, kGiB + 16 * kMiB, 256), 17 * kBlock);
 }
 
