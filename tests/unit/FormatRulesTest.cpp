@@ -54,11 +54,7 @@ QString macLine(const QString& label, std::optional<int> bytes) {
 }
 
 // A refusal as readable text; empty when accepted.
-std::string text(const std::optional<QString>& refusal) {
-  return refusal.value_or(QString()).toStdString();
-}
 std::string text(const std::optional<std::string>& refusal) { return refusal.value_or(""); }
-std::string text(const QString& refusal) { return refusal.toStdString(); }
 
 TEST(FormatCompositionTest, MacRunsTheFourInvocationsQuotedAndUpperCased) {
   const PrivilegedCommand command =
@@ -152,13 +148,13 @@ TEST(FormatValidationTest, ClusterSizesMustGiveAValidFat32AndTheMessageNamesThos
 
 // No size is computed from a sector size no drive has, however lsblk reports it.
 TEST(FormatValidationTest, SectorSizesThatNoDriveHasAreRefusedAndSizesDoNotOverflow) {
-  const QString refusal =
+  const std::string refusal =
       "The drive reports no usable logical sector size (a power of two from 512 to 65,536 "
       "bytes), so its partition cannot be sized; it is not formatted.";
   for (const int sectorBytes : {0, -512, 256, 1000, 131072, 1 << 30, INT_MAX, INT_MIN}) {
     SCOPED_TRACE(sectorBytes);
     EXPECT_FALSE(isValidLogicalSectorSize(sectorBytes));
-    EXPECT_EQ(text(refuseClusterSize(4096, 16 * kGiB, sectorBytes)), text(refusal));
+    EXPECT_EQ(text(refuseClusterSize(4096, 16 * kGiB, sectorBytes)), refusal);
     EXPECT_EQ(fat32PartitionLayout(16 * kGiB, sectorBytes).sectorCount, 0);
   }
   for (const int sectorBytes : {512, 1024, 4096, 65536}) {
