@@ -39,14 +39,14 @@ class FormatLoopDeviceTest : public ::testing::Test {
     const QString partition = loop_->partitionPath();
     // The partition starts 1 MiB in, counted in the disk's own sectors.
     const qint64 start = kMiB / sectorBytes;
-    EXPECT_TRUE(log.endsWith("\nFormat complete for MY USB on " + loop_->device()))
+    EXPECT_TRUE(log.endsWith("\nFormat complete for MY USB on " + loop_->devicePath()))
         << log.toStdString();
     EXPECT_TRUE(log.contains("\nVerified: dos table, partition type c at sector " +
                              QString::number(start) + ";"))
         << log.toStdString();
     // Through the window, the helper's progress by step moved its bar to its end.
     if (lastProgress_ >= 0) EXPECT_EQ(lastProgress_, 100);
-    const QString dump = runProgram("sfdisk", {"--dump", loop_->device()}).second;
+    const QString dump = runProgram("sfdisk", {"--dump", loop_->devicePath()}).second;
     EXPECT_TRUE(dump.startsWith("label: dos") && dump.count(" : start=") == 1)
         << dump.toStdString();
     EXPECT_TRUE(dump.contains(partition + QStringLiteral(" : start=%1,").arg(start, 12)) &&
@@ -83,7 +83,7 @@ class FormatLoopDeviceTest : public ::testing::Test {
   }
 
   int lastProgress_ = -1;
-  std::optional<test::LoopImage> loop_;
+  std::optional<test::LoopDisk> loop_;
   std::optional<test::Mount> media_;  // unmounted before the loop device goes
   test::LoopWindow window_;
 };
@@ -103,17 +103,15 @@ TEST_F(FormatLoopDeviceTest, EachRowFormatsAndReadsBack) {
     media_.reset();
     loop_.reset();
     lastProgress_ = -1;
-    ASSERT_FALSE(loop_.emplace(bytes, false, sectorBytes).device().isEmpty());
-    const QString disk = loop_->device(), partition = loop_->partitionPath();
     // The old partition, ext4 as this kernel has no vfat driver, is mounted where
     // the desktop mounts removable drives: the format unmounts it first.
     const bool oldPartitionMounted = through[0] == "window-mounted";
+    ASSERT_TRUE(loop_.emplace(test::LoopDisk::Options{
+                                  .bytes = bytes, .blank = !oldPartitionMounted, .sectorBytes = sectorBytes})
+                    .ready());
+    const QString disk = loop_->devicePath(), partition = loop_->partitionPath();
     if (oldPartitionMounted) {
-      ASSERT_EQ(runProgram("/bin/sh",
-                           {"-c", "printf 'start=2048, type=83\\n' | sfdisk -q " + disk +
-                                      " && partx -u " + disk + " && mkfs.ext4 -q " + partition})
-                    .first,
-                0);
+      ASSERT_TRUE(test::makeExt4(partition));
       ASSERT_TRUE(media_.emplace(partition, "ext4", QStringList(), "/media").mounted());
     }
     QString log;
