@@ -82,14 +82,24 @@ struct LoopWindow {
     view.setConfirmation([](const Drive&) { return true; });
   }
 
-  // Presses a workflow's button for the drive on device; the log once the
-  // workflow has ended, every queued line included.
-  QString logAfter(void (ContentView::*action)(), const QString& device, qint64 bytes) {
+  // Presses a workflow's button for the drive on device, and Cancel as soon
+  // as the log holds cancelAfter; the log once the workflow has ended, every
+  // queued line included.
+  QString logAfter(void (ContentView::*action)(), const QString& device, qint64 bytes,
+                   std::optional<QString> cancelAfter = {}) {
     view.setSelectedDrive(Drive{{}, device.mid(5), device, "Loop test disk", {}, false, bytes});
+    const auto press = [&] {
+      if (!cancelAfter || !view.statusLog().contains(*cancelAfter)) return;
+      cancelAfter.reset();
+      view.cancelWorkflow();
+    };
     QEventLoop loop;
     QObject::connect(&view, &ContentView::workflowFinished, &loop, &QEventLoop::quit);
+    const auto watch = QObject::connect(&view, &ContentView::statusLogChanged, &view, press);
     (view.*action)();
+    press();
     if (view.isBusy()) loop.exec();
+    QObject::disconnect(watch);
     QCoreApplication::processEvents();
     EXPECT_FALSE(view.isBusy());
     return view.statusLog();

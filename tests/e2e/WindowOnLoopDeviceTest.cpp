@@ -60,25 +60,8 @@ TEST_F(CancelEndToEnd, TheWindowAsksBeforeStoppingAFormatOnlyOnceItWrites) {
   });
   // Presses the button, then Cancel as soon as the log holds after; the log.
   const auto cancelled = [&](void (ContentView::*action)(), const QString& after) {
-    view.setSelectedDrive(
-        Drive{{}, image.device().mid(5), image.device(), "Loop test disk", {}, false, kBytes});
     questions.clear();
-    bool pressed = false;
-    const auto press = [&] {
-      if (pressed || !view.statusLog().contains(after)) return;
-      pressed = true;
-      view.cancelWorkflow();
-    };
-    QEventLoop loop;
-    QObject::connect(&view, &ContentView::workflowFinished, &loop, &QEventLoop::quit);
-    const auto watch = QObject::connect(&view, &ContentView::statusLogChanged, &view, press);
-    (view.*action)();
-    press();
-    if (view.isBusy()) loop.exec();
-    QObject::disconnect(watch);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(view.isBusy());
-    const QString log = view.statusLog();
+    const QString log = window.logAfter(action, image.device(), kBytes, after);
     EXPECT_TRUE(log.section('\n', -1).startsWith("Cancelled:")) << log.toStdString();
     EXPECT_EQ(log.count("\nCancelled:"), 1) << log.toStdString();
     return log;
