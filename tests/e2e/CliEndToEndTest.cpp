@@ -156,10 +156,7 @@ struct CliWithStandInHelper {
   explicit CliWithStandInHelper(const QByteArray& script)
       : helper(dir.filePath("helper")),
         manager(std::make_unique<LinuxDiskTools>("/usr/bin/lsblk", "/sys", helper)) {
-    QFile file(helper);
-    if (file.open(QIODevice::WriteOnly))
-      file.write("#!/bin/sh\necho '@@tessaro-helper-started@@'\n" + script);
-    file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    test::writeProgram(helper, "#!/bin/sh\necho '@@tessaro-helper-started@@'\n" + script);
   }
 
   // Runs command on device, as with --yes (and --json); its exit status.

@@ -19,17 +19,14 @@ TEST_F(SecurityTest, ABatchStopsOneDriveOrEveryDriveAsAsked) {
   // fsck.fat stands still until it is ended, so that the cancel finds every
   // drive's run in its tool.
   QTemporaryDir dir;
-  QFile standIn(dir.filePath(QStringLiteral("fsck.fat")));
-  ASSERT_TRUE(dir.isValid() && standIn.open(QIODevice::WriteOnly));
-  standIn.write("#!/bin/sh\nexec sleep 600\n");
-  standIn.close();
-  ASSERT_TRUE(standIn.setPermissions(QFile::ReadOwner | QFile::ExeOwner | QFile::ExeOther));
+  const QString standIn = dir.filePath(QStringLiteral("fsck.fat"));
+  ASSERT_TRUE(writeProgram(standIn, "#!/bin/sh\nexec sleep 600\n"));
   LoopDisk first, second;
   ASSERT_TRUE(first.ready() && second.ready());
   const QString tool = QStringLiteral("/usr/sbin/fsck.fat");
   HelperRun run({"batch", "check", first.partitionName().toUtf8(),
                  second.partitionName().toUtf8(), "--"},
-                {.hiddenTool = tool, .toolStandIn = standIn.fileName()});
+                {.hiddenTool = tool, .toolStandIn = standIn});
   int started = 0;
   while (started < 2 && run.waitForLine([&](const QString& line) {
     return line.startsWith(QStringLiteral("$ ")) && line.contains(tool);

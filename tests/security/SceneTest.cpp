@@ -266,12 +266,9 @@ void Scene::makeImpostors() {
        {"wipefs",    "sfdisk",    "partx",    "mkfs.fat", "mkfs.vfat", "mkdosfs", "fsck.fat",
         "fsck.vfat", "dosfsck",   "blkid",    "lsblk",    "findmnt",   "mount",   "umount",
         "udevadm",   "udisksctl", "blockdev", "dd",       "flock",     "sh",      "bash"}) {
-    QFile script(bin + QLatin1Char('/') + QLatin1String(name));
-    if (!script.open(QIODevice::WriteOnly)) failure = QStringLiteral("no impostor");
-    script.write("#!/bin/sh\n: > '" + QFile::encodeName(ran) + "/" + name + "'\nexit 0\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                          QFile::ReadOther | QFile::ExeOther);
+    if (!writeProgram(bin + QLatin1Char('/') + QLatin1String(name),
+                      "#!/bin/sh\n: > '" + QFile::encodeName(ran) + "/" + name + "'\nexit 0\n"))
+      failure = QStringLiteral("no impostor");
   }
 }
 
@@ -304,16 +301,11 @@ void Scene::makeStandIn(const QByteArray& how) {
   QFile said(dir_.filePath(QStringLiteral("said")));
   const QString real = dir_.filePath(QStringLiteral("real"));
   toolStandIn = dir_.filePath(QStringLiteral("stand-in"));
-  QFile script(toolStandIn);
   if (hiddenTool.isEmpty() || !said.open(QIODevice::WriteOnly) ||
       said.write(bytes) != bytes.size() || !QFile::copy(hiddenTool, real) ||
-      !script.open(QIODevice::WriteOnly)) {
+      !writeProgram(toolStandIn, "#!/bin/sh\nsleep 0.3\ncat '" + QFile::encodeName(said.fileName()) +
+                                     "'\nexec '" + QFile::encodeName(real) + "' \"$@\"\n"))
     failure = QStringLiteral("no stand-in");
-    return;
-  }
-  script.write("#!/bin/sh\nsleep 0.3\ncat '" + QFile::encodeName(said.fileName()) + "'\nexec '" +
-               QFile::encodeName(real) + "' \"$@\"\n");
-  script.setPermissions(QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
 }
 
 // A lost cluster chain (10000 -> 10001 -> end) in the first FAT only: the copies

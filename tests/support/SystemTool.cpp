@@ -22,6 +22,13 @@ ToolRun runTool(const QString& program, const QStringList& args, const QByteArra
   return {ran.status, ran.output + ran.errorOutput};
 }
 
+bool writeProgram(const QString& path, const QByteArray& text) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() &&
+         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                             QFile::ReadOther | QFile::ExeOther);
+}
+
 bool makeExt4(const QString& device) {
   return runTool("mkfs.ext4", {"-q", "-F", "-E", "lazy_itable_init=0,lazy_journal_init=0", device})
              .status == 0;

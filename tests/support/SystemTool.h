@@ -20,6 +20,9 @@ struct ToolRun {
 // Runs a tool to its end, input on its standard input.
 ToolRun runTool(const QString& program, const QStringList& args, const QByteArray& input = {});
 
+// Writes a program (a shell script) at path that anyone may run; false when it could not.
+bool writeProgram(const QString& path, const QByteArray& text);
+
 // Makes an ext4 file system on device, fully initialised so that nothing
 // writes to it in the background once it is mounted.
 bool makeExt4(const QString& device);
