@@ -5,6 +5,7 @@
 
 #include <QGlyphRun>
 #include <QTextLayout>
+#include <algorithm>
 
 namespace tessaro {
 
@@ -38,23 +39,29 @@ bool SymbolFallback::canDraw(const QFont& font, const QString& text) {
   return true;
 }
 
-SymbolFallback SymbolFallback::forFont(const QFont& font) {
-  QList<Substitute> needed;
-  for (const Substitute& substitute : table()) {
-    if (!canDraw(font, text(substitute.symbol)) && canDraw(font, text(substitute.replacement)))
-      needed << substitute;
-  }
-  return SymbolFallback(needed);
-}
+SymbolFallback SymbolFallback::forFont(const QFont& font) { return SymbolFallback(font); }
 
-SymbolFallback::SymbolFallback(QList<Substitute> substitutes)
-    : substitutes_(std::move(substitutes)) {}
+SymbolFallback::SymbolFallback(QFont font)
+    : font_(std::move(font)), replaced_(table().size()) {}
 
 QString SymbolFallback::apply(const QString& original) const {
-  if (substitutes_.isEmpty()) return original;
+  // Every emoji of the table is at U+2139 or above (those beyond the first
+  // plane as surrogates, above it too): most of what tools print holds none.
+  if (std::none_of(original.cbegin(), original.cend(),
+                   [](QChar c) { return c.unicode() >= 0x2139; }))
+    return original;
   QString result = original;
-  for (const Substitute& substitute : substitutes_)
-    result.replace(text(substitute.symbol), text(substitute.replacement));
+  for (qsizetype i = 0; i < table().size(); ++i) {
+    std::optional<bool>& replaced = replaced_[i];
+    if (replaced == false) continue;
+    const QString symbol = text(table()[i].symbol);
+    const QString replacement = text(table()[i].replacement);
+    if (!replaced) {
+      if (!result.contains(symbol)) continue;
+      replaced = !canDraw(font_, symbol) && canDraw(font_, replacement);
+    }
+    if (*replaced) result.replace(symbol, replacement);
+  }
   return result;
 }
 

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QList>
 #include <QString>
+#include <optional>
 
 namespace tessaro {
 
@@ -26,16 +27,18 @@ class SymbolFallback {
   static bool canDraw(const QFont& font, const QString& text);
 
   // The substitutes font needs: those whose emoji it cannot draw and whose
-  // stand-in it can.
+  // stand-in it can. Whether it can is found out the first time a text holds
+  // the emoji: an emoji no text holds costs no search of the fonts.
   static SymbolFallback forFont(const QFont& font);
 
-  explicit SymbolFallback(QList<Substitute> substitutes = {});
-
   QString apply(const QString& text) const;
-  bool isEmpty() const { return substitutes_.isEmpty(); }
 
  private:
-  QList<Substitute> substitutes_;
+  explicit SymbolFallback(QFont font);
+
+  QFont font_;
+  // For each entry of table(): whether its emoji is replaced, once known.
+  mutable QList<std::optional<bool>> replaced_;
 };
 
 }  // namespace tessaro
