@@ -41,8 +41,7 @@ bool SymbolFallback::canDraw(const QFont& font, const QString& text) {
 
 SymbolFallback SymbolFallback::forFont(const QFont& font) { return SymbolFallback(font); }
 
-SymbolFallback::SymbolFallback(QFont font)
-    : font_(std::move(font)), replaced_(table().size()) {}
+SymbolFallback::SymbolFallback(QFont font) : font_(std::move(font)), replaced_(table().size()) {}
 
 QString SymbolFallback::apply(const QString& original) const {
   // Every emoji of the table is at U+2139 or above (those beyond the first
