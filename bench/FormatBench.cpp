@@ -11,7 +11,9 @@
 //           partx -u; mkfs.fat -F 32;
 //   check:  the helper's check and tessaro-cli check DEVICE against
 //           fsck.fat -a -w -v alone, on the formatted file system with 4,000
-//           files in 40 folders.
+//           files in 40 folders; and the floor of a check through a command
+//           line and a helper: a Qt command line that only starts a plain
+//           C++ program that only starts fsck.fat (QtCoreHello, tool-starter).
 // (The format's read-back is fsck.fat -n -v and three reads from the disk
 // the helper holds: it costs what that fsck.fat run costs.)
 // Prints, per case, the minimum and median of the per-round ratios
@@ -103,6 +105,15 @@ class Disk {
 QString helperPath() { return bench::program("TESSARO_BENCH_HELPER", TESSARO_HELPER_BUILD_PATH); }
 QString cliPath() { return bench::program("TESSARO_BENCH_CLI", TESSARO_CLI_BUILD_PATH); }
 
+// fsck.fat's run with nothing but a Qt command line and a plain C++ program
+// in front of it.
+double checkFloor(const QStringList& fsck) {
+  return timed(
+      QStringLiteral(TESSARO_CORE_HELLO_BUILD_PATH),
+      QStringList{QStringLiteral(TESSARO_TOOL_STARTER_BUILD_PATH), QStringLiteral("fsck.fat")} +
+          fsck);
+}
+
 double helperFormat(const Disk& disk) {
   return timed(helperPath(), {"format", disk.name(), "BENCH", "default"});
 }
@@ -172,7 +183,8 @@ int main(int argc, char** argv) {
       std::printf("no loop device for %lld GiB\n", static_cast<long long>(gib));
       continue;
     }
-    bench::Ratios helperFresh, cliFresh, helperFormatted, cliFormatted, helperCheck, cliCheck;
+    bench::Ratios helperFresh, cliFresh, helperFormatted, cliFormatted, helperCheck, cliCheck,
+        floorCheck;
     for (int round = 0; round < rounds; ++round) {
       // Fresh: a blank image for each.
       race(round,
@@ -215,11 +227,12 @@ int main(int argc, char** argv) {
             [&] {
               return timed(cliPath(), {"check", disk.name()});
             },
-            [&] { return timed("fsck.fat", fsck); }},
-           {&helperCheck, &cliCheck});
+            [&] { return checkFloor(fsck); }, [&] { return timed("fsck.fat", fsck); }},
+           {&helperCheck, &cliCheck, &floorCheck});
     }
     helperCheck.print("check, " + size + ", 4,000 files, helper");
     cliCheck.print("check, " + size + ", 4,000 files, tessaro-cli");
+    floorCheck.print("  (Qt command line and plain program, no work)");
   }
   bench::printLoad("after");
   return 0;
